@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds and runs every test headless on a private D-Bus session.
+# --asan / --tsan: the sanitizer builds. Extra ctest arguments follow "--" (e.g. -- -L core).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build_args=()
+ctest_args=()
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --) shift; ctest_args=("$@"); break ;;
+        *) build_args+=("$1"); shift ;;
+    esac
+done
+
+build_dir=$(scripts/build.sh "${build_args[@]}" | tail -n 1)
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$(pwd)/scripts/lsan.supp}
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
+cd "$build_dir"
+dbus-run-session -- ctest --output-on-failure --parallel "$(nproc)" "${ctest_args[@]}"
