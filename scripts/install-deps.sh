@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     cmake g++ make ccache pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-odbc libgl-dev
-    libquazip1-qt6-dev libopencv-dev
+    libquazip1-qt6-dev libopencv-dev qt6-image-formats-plugins
     zip unzip
     unixodbc unixodbc-dev tdsodbc libsqliteodbc
     dbus xvfb xauth fonts-dejavu-core

@@ -1,0 +1,558 @@
+#include "Database.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QMetaType>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTextStream>
+
+#include <cmath>
+#include <utility>
+
+namespace {
+
+constexpr Errors::Type_Error NoError = 0;
+constexpr Errors::Type_Error ErrorNoDriver = 80;
+constexpr Errors::Type_Error ErrorCannotOpen = 81;
+constexpr Errors::Type_Error ErrorNotWritable = 82;
+constexpr Errors::Type_Error ErrorTooBig = 83;
+constexpr Errors::Type_Error ErrorNotOpen = 84;
+constexpr Errors::Type_Error ErrorStatement = 85;
+constexpr Errors::Type_Error ErrorScriptFile = 90;
+
+constexpr int OdbcTimeoutSeconds = 10;
+constexpr int SQLiteBusyTimeoutMilliseconds = 10;
+
+const QString TemplateMSAccess = QStringLiteral("DRIVER={Microsoft Access Driver (*.mdb)};FIL={MS Access};DBQ=%1");
+const QString TemplateMSSQLServer = QStringLiteral("DRIVER={SQL Server};SERVER=%1;DATABASE=%2");
+const QString TemplateSQLite3 = QStringLiteral("%1");
+
+QMutex templateMutex;
+QString templateOverrideMSAccess;
+QString templateOverrideMSSQLServer;
+
+QString odbcTimeoutOptions()
+{
+    return QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=") + QString::number(OdbcTimeoutSeconds) + QStringLiteral(";")
+        + QStringLiteral("SQL_ATTR_CONNECTION_TIMEOUT=") + QString::number(OdbcTimeoutSeconds);
+}
+
+QString trimmedOrNone(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    return trimmed.isEmpty() ? Database::tr("none") : trimmed;
+}
+
+// Removes every complete block comment; stops at one that is not closed after its start.
+void removeBlockComments(QString& statement)
+{
+    while (statement.contains(QLatin1String("/*"))) {
+        const qsizetype begin = statement.indexOf(QLatin1String("/*"));
+        const qsizetype end = statement.indexOf(QLatin1String("*/"));
+        if (end < 0 || end <= begin)
+            break;
+        statement.remove(begin, end + 2 - begin);
+    }
+}
+
+} // namespace
+
+Database::Database(CallbackFunctions* callback, QString connectionName, QObject* parent)
+    : QObject(parent)
+    , m_callback(callback)
+    , m_kind(KindNone)
+    , m_connection(nullptr)
+    , m_connectionName(std::move(connectionName))
+{
+    qRegisterMetaType<Database::ID>("Database::ID");
+}
+
+Database::~Database()
+{
+    close();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Open and close
+
+void Database::setTextDialect(int kind)
+{
+    m_kind = kind;
+}
+
+QString Database::sqlDriverName(int kind) const
+{
+    return kind == KindSQLite3 ? QStringLiteral("QSQLITE") : QStringLiteral("QODBC");
+}
+
+void Database::setKind(int kind)
+{
+    m_kind = kind;
+    if (m_callback)
+        m_callback->databaseTypeChanged(kind);
+}
+
+Errors::Type_Error Database::beginOpen(int kind, const QString& name)
+{
+    close();
+    m_databaseName = name;
+    setKind(kind);
+    m_connection = new QSqlDatabase(QSqlDatabase::addDatabase(sqlDriverName(kind), m_connectionName));
+    if (!m_connection->isValid())
+        return ErrorNoDriver;
+    return NoError;
+}
+
+Errors::Type_Error Database::checkFile(const QString& filePath, qint64 maxSize)
+{
+    if (!fileExists(filePath))
+        return ErrorCannotOpen;
+    if (!fileWritable(filePath))
+        return ErrorNotWritable;
+    if (fileSize(filePath) > maxSize)
+        return ErrorTooBig;
+    return NoError;
+}
+
+Errors::Type_Error Database::finishOpen(const QString& description)
+{
+    if (m_connection->open())
+        return NoError;
+    const QSqlError error = m_connection->lastError();
+    if (m_callback)
+        m_callback->databaseError(m_databaseName, composeOpenErrorText(description, error.driverText(), error.databaseText()));
+    return ErrorCannotOpen;
+}
+
+Errors::Type_Error Database::openMSAccess(QString filePath)
+{
+    Errors::Type_Error result = beginOpen(KindMSAccess, QFileInfo(filePath).fileName());
+    if (result != NoError)
+        return result;
+    result = checkFile(filePath, MaxSizeMSAccess);
+    if (result != NoError)
+        return result;
+    m_connection->setDatabaseName(connectionTemplate(KindMSAccess).arg(odbcValue(filePath)));
+    m_connection->setConnectOptions(odbcTimeoutOptions());
+    return finishOpen(tr("Open the 'MS Access' database"));
+}
+
+Errors::Type_Error Database::openMSSQLServer(QString serverName, QString databaseName, QString userName,
+                                             QString password, bool sqlServerAuthentication)
+{
+    Errors::Type_Error result = beginOpen(KindMSSQLServer, databaseName);
+    if (result != NoError)
+        return result;
+    // One substitution pass, so that a "%2" inside the server name stays text.
+    m_connection->setDatabaseName(
+        connectionTemplate(KindMSSQLServer).arg(odbcValue(serverName), odbcValue(databaseName)));
+    if (sqlServerAuthentication) {
+        // The ODBC driver of Qt appends both to the connection string as they are.
+        m_connection->setUserName(odbcValue(userName));
+        m_connection->setPassword(odbcValue(password));
+    } else {
+        m_connection->setUserName(QString());
+        m_connection->setPassword(QString());
+    }
+    m_connection->setConnectOptions(odbcTimeoutOptions());
+    return finishOpen(tr("Open the 'Microsoft SQL Server' database"));
+}
+
+Errors::Type_Error Database::openSQLite3(QString filePath)
+{
+    Errors::Type_Error result = beginOpen(KindSQLite3, QFileInfo(filePath).fileName());
+    if (result != NoError)
+        return result;
+    // Opening never creates a database file: new databases come from their templates.
+    result = checkFile(filePath, MaxSizeSQLite3);
+    if (result != NoError)
+        return result;
+    m_connection->setDatabaseName(TemplateSQLite3.arg(filePath));
+    m_connection->setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=") + QString::number(SQLiteBusyTimeoutMilliseconds)
+                                    + QStringLiteral(";") + QStringLiteral("QSQLITE_ENABLE_SHARED_CACHE"));
+    result = finishOpen(tr("Open the 'SQLite3' database"));
+    if (result != NoError)
+        return result;
+
+    static const char* const pragmas[] = {"PRAGMA synchronous=OFF", "PRAGMA journal_mode=MEMORY", "PRAGMA foreign_keys=ON"};
+    for (const char* pragma : pragmas) {
+        if (execCommand(QString::fromLatin1(pragma), false) != NoError) {
+            // Already reported; a half-configured connection (foreign keys off) must not
+            // stay in use behind a "cannot open".
+            close();
+            return ErrorCannotOpen;
+        }
+    }
+    return NoError;
+}
+
+void Database::close()
+{
+    if (!m_connection)
+        return;
+    if (m_connection->isOpen())
+        m_connection->close();
+    setKind(KindNone);
+    m_databaseName.clear();
+    delete m_connection;
+    m_connection = nullptr;
+    // addDatabase registers the name even when the driver is missing, so the entry is
+    // removed whenever it exists, not only for a valid handle.
+    if (QSqlDatabase::contains(m_connectionName))
+        QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+// ---------------------------------------------------------------------------------------------
+// State
+
+QSqlDatabase* Database::getDatabase() const
+{
+    return m_connection;
+}
+
+bool Database::isOpen() const
+{
+    return m_connection && m_connection->isOpen();
+}
+
+QSqlError Database::lastError() const
+{
+    if (!m_connection)
+        return QSqlError();
+    return m_connection->lastError();
+}
+
+int Database::databaseType() const
+{
+    return m_kind;
+}
+
+QString Database::databaseName() const
+{
+    return m_databaseName;
+}
+
+QString Database::connectionName() const
+{
+    return m_connectionName;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Statements and scripts
+
+QString Database::composeOpenErrorText(const QString& description, const QString& driverText, const QString& databaseText)
+{
+    return tr("Error description:\n%1\n\nSQL Driver error:\n%2\n\nSQL Database error:\n%3")
+        .arg(description, trimmedOrNone(driverText), trimmedOrNone(databaseText));
+}
+
+QString Database::composeQueryErrorText(const QString& description, const QString& statement,
+                                        const QString& driverText, const QString& databaseText)
+{
+    return tr("Error description:\n%1\n\nSQL query:\n%2\n\nSQL Driver error:\n%3\n\nSQL Database error:\n%4")
+        .arg(description, statement.trimmed(), trimmedOrNone(driverText), trimmedOrNone(databaseText));
+}
+
+void Database::showQueryError(QSqlQuery& query, QString description)
+{
+    if (!m_callback)
+        return;
+    const QSqlError error = query.lastError();
+    m_callback->databaseError(m_databaseName,
+                              composeQueryErrorText(description, query.lastQuery(), error.driverText(), error.databaseText()));
+}
+
+Errors::Type_Error Database::execCommand(QString sql, bool quiet)
+{
+    if (!isOpen())
+        return ErrorNotOpen;
+    QSqlQuery query(*m_connection);
+    if (query.exec(sql))
+        return NoError;
+    if (!quiet)
+        showQueryError(query, tr("Execute SQL command"));
+    return ErrorStatement;
+}
+
+namespace {
+
+// Finishes one collected statement; returns an empty text for a statement that is not run.
+QString finishScriptStatement(int kind, QString statement)
+{
+    removeBlockComments(statement);
+    if (kind == Database::KindMSAccess && statement.contains(QLatin1String("SET IDENTITY_INSERT")))
+        return QString();
+    if (kind == Database::KindSequenceDialect && statement.endsWith(QLatin1Char(';'))) {
+        const qsizetype create = statement.indexOf(QLatin1String("CREATE"));
+        const qsizetype trigger = statement.indexOf(QLatin1String("TRIGGER"));
+        // A trigger body ends with its own ";", which belongs to the statement.
+        if (!(create > 0 && trigger > 0))
+            statement.chop(1);
+    }
+    return statement.trimmed();
+}
+
+} // namespace
+
+QStringList Database::scriptStatements(int kind, const QString& scriptText)
+{
+    QStringList statements;
+    QString text = scriptText;
+    QTextStream stream(&text, QIODevice::ReadOnly);
+    QString statement;
+    QString line;
+    const auto finish = [&]() {
+        const QString finished = finishScriptStatement(kind, statement);
+        if (!finished.isEmpty())
+            statements.append(finished);
+        statement.clear();
+    };
+    while (stream.readLineInto(&line)) {
+        line = line.trimmed();
+        // Statements are joined into one line, where a line comment would swallow
+        // everything after it; whole-line comments are therefore dropped.
+        if (line.startsWith(QLatin1String("--")))
+            continue;
+        bool ends = false;
+        switch (kind) {
+        case KindMSAccess:
+        case KindMSSQLServer:
+            ends = (line == QLatin1String("GO"));
+            break;
+        case KindSQLite3:
+            ends = (line == QLatin1String(";"));
+            break;
+        case KindSequenceDialect:
+            if (line == QLatin1String("/"))
+                continue;
+            if (line.endsWith(QLatin1Char(';'))) {
+                statement += line;
+                ends = true;
+            }
+            break;
+        default:
+            break;
+        }
+        if (ends)
+            finish();
+        else
+            statement += line + QLatin1Char(' ');
+    }
+    // A last statement without its terminator line is run like any other, never dropped
+    // behind a success.
+    finish();
+    return statements;
+}
+
+Errors::Type_Error Database::execScriptFile(QString filePath, bool quiet)
+{
+    if (!isOpen())
+        return ErrorNotOpen;
+    QFile file(filePath);
+    if (!QFileInfo(filePath).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return ErrorScriptFile;
+    QTextStream stream(&file);
+    const QString text = stream.readAll();
+    const bool readOk = stream.status() == QTextStream::Ok && file.error() == QFileDevice::NoError;
+    file.close();
+    if (!readOk)
+        return ErrorScriptFile;
+
+    for (const QString& statement : scriptStatements(m_kind, text)) {
+        const Errors::Type_Error result = execCommand(statement, quiet);
+        // Quiet runs go on past a failing statement, as the caller asked.
+        if (result != NoError && !quiet)
+            return result;
+    }
+    return NoError;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Dialect pieces
+
+QString Database::getLastInsertID(QString sequenceName) const
+{
+    switch (m_kind) {
+    case KindMSAccess:
+    case KindMSSQLServer:
+        return QStringLiteral("SELECT @@IDENTITY");
+    case KindSequenceDialect:
+        return QStringLiteral("SELECT %1.CURRVAL FROM DUAL").arg(sequenceName);
+    case KindSQLite3:
+        return QStringLiteral("SELECT last_insert_rowid()");
+    default:
+        return QString();
+    }
+}
+
+QString Database::limitRowsTop(int maxRows) const
+{
+    switch (m_kind) {
+    case KindMSAccess:
+    case KindMSSQLServer:
+    case KindSequenceDialect:
+        if (maxRows >= 1)
+            return QStringLiteral(" TOP ") + QString::number(qint64(maxRows) + 1) + QStringLiteral(" ");
+        return QStringLiteral(" ");
+    case KindSQLite3:
+        return QStringLiteral(" ");
+    default:
+        return QString();
+    }
+}
+
+QString Database::limitRowsLimit(int maxRows) const
+{
+    switch (m_kind) {
+    case KindSQLite3:
+        if (maxRows >= 1)
+            return QStringLiteral(" LIMIT ") + QString::number(qint64(maxRows) + 1) + QStringLiteral(" ");
+        return QStringLiteral(" ");
+    case KindMSAccess:
+    case KindMSSQLServer:
+    case KindSequenceDialect:
+        return QStringLiteral(" ");
+    default:
+        return QString();
+    }
+}
+
+QString Database::sqlQuoteBegin() const
+{
+    return m_kind == KindSequenceDialect ? QString() : QStringLiteral("[");
+}
+
+QString Database::sqlQuoteEnd() const
+{
+    return m_kind == KindSequenceDialect ? QString() : QStringLiteral("]");
+}
+
+QString Database::sqlQuoteString(const QString& text) const
+{
+    QString escaped = text;
+    // A NUL ends the statement text for the drivers and would leave the literal open.
+    escaped.remove(QChar(u'\0'));
+    escaped.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + escaped + QLatin1Char('\'');
+}
+
+QString Database::sqlDateTimeLiteral(const QDateTime& dateTime) const
+{
+    const QString stamp = dateTime.isValid() ? dateTime.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) : QString();
+    switch (m_kind) {
+    case KindMSAccess:
+        return sqlQuoteString(stamp);
+    case KindMSSQLServer:
+    case KindSQLite3:
+        return sqlQuoteString(dateTime.isValid() ? dateTime.toString(Qt::ISODate) : QString());
+    case KindSequenceDialect:
+        return QStringLiteral("TO_DATE('") + stamp + QStringLiteral("','YYYY-MM-DD HH24:MI:SS')");
+    default:
+        return QString();
+    }
+}
+
+QString Database::sqlShort(qint16 value) const
+{
+    return QString::number(value);
+}
+
+QString Database::sqlErrorCode(Errors::Type_Error value) const
+{
+    return QString::number(value);
+}
+
+QString Database::sqlID(ID value) const
+{
+    return QString::number(value);
+}
+
+QString Database::sqlLong(qint32 value) const
+{
+    return QString::number(value);
+}
+
+QString Database::sqlDouble(double value) const
+{
+    // "nan" or "inf" would be read as a column name; no database kind stores them.
+    if (!std::isfinite(value))
+        return QStringLiteral("NULL");
+    return QString::number(value, 'g', 6);
+}
+
+QString Database::sqlBool(bool value) const
+{
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Connection-string templates
+
+QString Database::defaultConnectionTemplate(int kind)
+{
+    switch (kind) {
+    case KindMSAccess:
+        return TemplateMSAccess;
+    case KindMSSQLServer:
+        return TemplateMSSQLServer;
+    case KindSQLite3:
+        return TemplateSQLite3;
+    default:
+        return QString();
+    }
+}
+
+QString Database::connectionTemplate(int kind)
+{
+    QMutexLocker lock(&templateMutex);
+    if (kind == KindMSAccess && !templateOverrideMSAccess.isEmpty())
+        return templateOverrideMSAccess;
+    if (kind == KindMSSQLServer && !templateOverrideMSSQLServer.isEmpty())
+        return templateOverrideMSSQLServer;
+    return defaultConnectionTemplate(kind);
+}
+
+void Database::setConnectionTemplate(int kind, const QString& templateText)
+{
+    QMutexLocker lock(&templateMutex);
+    if (kind == KindMSAccess)
+        templateOverrideMSAccess = templateText;
+    else if (kind == KindMSSQLServer)
+        templateOverrideMSSQLServer = templateText;
+}
+
+QString Database::odbcValue(const QString& value)
+{
+    // Braces keep a ";" (or a leading blank) inside the value instead of starting a new
+    // attribute; a closing brace inside them is doubled.
+    const bool needsBraces = value.contains(QLatin1Char(';')) || value.contains(QLatin1Char('{'))
+        || value.contains(QLatin1Char('}')) || value != value.trimmed();
+    if (!needsBraces)
+        return value;
+    QString escaped = value;
+    escaped.replace(QLatin1Char('}'), QLatin1String("}}"));
+    return QLatin1Char('{') + escaped + QLatin1Char('}');
+}
+
+// ---------------------------------------------------------------------------------------------
+// File checks
+
+bool Database::fileExists(const QString& filePath) const
+{
+    return QFile::exists(filePath);
+}
+
+bool Database::fileWritable(const QString& filePath) const
+{
+    return QFileInfo(filePath).isWritable();
+}
+
+qint64 Database::fileSize(const QString& filePath) const
+{
+    return QFileInfo(filePath).size();
+}

@@ -1,0 +1,342 @@
+#include "XML_Settings_Element.h"
+
+#include <QDomDocument>
+#include <QDomText>
+#include <QVariant>
+
+namespace {
+
+// The variant types a settings file can carry with their text.
+const QString c_typeBool = QStringLiteral("bool");
+const QString c_typeInt = QStringLiteral("int");
+const QString c_typeUInt = QStringLiteral("uint");
+const QString c_typeDouble = QStringLiteral("double");
+const QString c_typeString = QStringLiteral("QString");
+
+QString boolText(bool value)
+{
+    return value ? QStringLiteral("true") : QStringLiteral("false");
+}
+
+QString doubleText(double value)
+{
+    return QString::number(value, 'g', 6);
+}
+
+bool parseBool(const QString& text, bool& value)
+{
+    const QString lower = text.toLower();
+    if (lower == QLatin1String("true")) {
+        value = true;
+        return true;
+    }
+    if (lower == QLatin1String("false")) {
+        value = false;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+XML_Settings_Element::XML_Settings_Element(const QDomElement& element)
+    : m_element(element)
+{
+}
+
+XML_Settings_Element XML_Settings_Element::addElement(const QString& tag)
+{
+    if (m_element.isNull())
+        return XML_Settings_Element();
+    QDomElement child = m_element.ownerDocument().createElement(tag);
+    m_element.appendChild(child);
+    return XML_Settings_Element(child);
+}
+
+XML_Settings_Element XML_Settings_Element::appendValue(const QString& tag, const QString& text,
+                                                       const QString& unit)
+{
+    XML_Settings_Element child = addElement(tag);
+    if (child.isNull())
+        return child;
+    if (!unit.isEmpty())
+        child.m_element.setAttribute(QStringLiteral("Unit"), unit);
+    // An empty text gets no node, so the element reads back the same after a round trip.
+    if (!text.isEmpty())
+        child.m_element.appendChild(m_element.ownerDocument().createTextNode(text));
+    return child;
+}
+
+XML_Settings_Element XML_Settings_Element::addValue(const QString& tag, bool value, const QString& unit)
+{
+    return appendValue(tag, boolText(value), unit);
+}
+
+XML_Settings_Element XML_Settings_Element::addValue(const QString& tag, char value, const QString& unit)
+{
+    return appendValue(tag, QString::number(int(value)), unit);
+}
+
+XML_Settings_Element XML_Settings_Element::addValue(const QString& tag, unsigned char value, const QString& unit)
+{
+    return appendValue(tag, QString::number(uint(value)), unit);
+}
+
+XML_Settings_Element XML_Settings_Element::addValue(const QString& tag, short value, const QString& unit)
+{
+    return appendValue(tag, QString::number(value), unit);
+}
+
+XML_Settings_Element XML_Settings_Element::addValue(const QString& tag, unsigned short value, const QString& unit)
+{
+    return appendValue(tag, QString::number(value), unit);
+}
+
+XML_Settings_Element XML_Settings_Element::addValue(const QString& tag, int value, const QString& unit)
+{
+    return appendValue(tag, QString::number(value), unit);
+}
+
+XML_Settings_Element XML_Settings_Element::addValue(const QString& tag, unsigned int value, const QString& unit)
+{
+    return appendValue(tag, QString::number(value), unit);
+}
+
+XML_Settings_Element XML_Settings_Element::addValue(const QString& tag, long value, const QString& unit)
+{
+    return appendValue(tag, QString::number(value), unit);
+}
+
+XML_Settings_Element XML_Settings_Element::addValue(const QString& tag, unsigned long value, const QString& unit)
+{
+    return appendValue(tag, QString::number(value), unit);
+}
+
+XML_Settings_Element XML_Settings_Element::addValue(const QString& tag, double value, const QString& unit)
+{
+    return appendValue(tag, doubleText(value), unit);
+}
+
+XML_Settings_Element XML_Settings_Element::addValue(const QString& tag, const QString& value, const QString& unit)
+{
+    return appendValue(tag, value, unit);
+}
+
+XML_Settings_Element XML_Settings_Element::addValue(const QString& tag, const char* value, const QString& unit)
+{
+    return appendValue(tag, QString::fromUtf8(value), unit);
+}
+
+XML_Settings_Element XML_Settings_Element::addValue(const QString& tag, const QVariant& value, const QString& unit)
+{
+    const QString typeName = QString::fromLatin1(value.typeName());
+    QString text;
+    if (typeName == c_typeBool)
+        text = boolText(value.toBool());
+    else if (typeName == c_typeInt)
+        text = QString::number(value.toInt());
+    else if (typeName == c_typeUInt)
+        text = QString::number(value.toUInt());
+    else if (typeName == c_typeDouble)
+        text = doubleText(value.toDouble());
+    else if (typeName == c_typeString)
+        text = value.toString();
+
+    XML_Settings_Element child = appendValue(tag, text, unit);
+    if (!child.isNull())
+        child.m_element.setAttribute(QStringLiteral("TypeName"), typeName);
+    return child;
+}
+
+XML_Settings_Element XML_Settings_Element::getElement(const QString& tag)
+{
+    const QDomElement first = m_element.firstChildElement(tag);
+    int& reads = m_elementReads[tag];
+    const int earlier = reads++;
+    QDomElement element = first;
+    for (int i = 0; i < earlier && !element.isNull(); ++i)
+        element = element.nextSiblingElement(tag);
+    return XML_Settings_Element(element);
+}
+
+QDomElement XML_Settings_Element::nextValueElement(const QString& tag)
+{
+    QDomElement element = m_element.firstChildElement(tag);
+    if (element.isNull())
+        return element;
+    const auto found = m_valueReads.constFind(tag);
+    const int earlier = found == m_valueReads.constEnd() ? 0 : found.value();
+    for (int i = 0; i < earlier; ++i) {
+        element = element.nextSiblingElement(tag);
+        if (element.isNull())
+            return element;
+    }
+    m_valueReads[tag] = earlier + 1;
+    return element;
+}
+
+bool XML_Settings_Element::nextValueText(const QString& tag, QString& text)
+{
+    const QDomElement element = nextValueElement(tag);
+    if (element.isNull())
+        return false;
+    text = element.text();
+    return true;
+}
+
+bool XML_Settings_Element::getValue(const QString& tag, bool& value)
+{
+    QString text;
+    return nextValueText(tag, text) && parseBool(text, value);
+}
+
+bool XML_Settings_Element::getValue(const QString& tag, char& value)
+{
+    QString text;
+    if (!nextValueText(tag, text))
+        return false;
+    bool ok = false;
+    const short parsed = text.toShort(&ok, 10);
+    if (!ok)
+        return false;
+    value = char(static_cast<unsigned char>(parsed & 0xFF));
+    return true;
+}
+
+bool XML_Settings_Element::getValue(const QString& tag, unsigned char& value)
+{
+    QString text;
+    if (!nextValueText(tag, text))
+        return false;
+    bool ok = false;
+    const ushort parsed = text.toUShort(&ok, 10);
+    if (!ok)
+        return false;
+    value = static_cast<unsigned char>(parsed & 0xFF);
+    return true;
+}
+
+bool XML_Settings_Element::getValue(const QString& tag, short& value)
+{
+    QString text;
+    if (!nextValueText(tag, text))
+        return false;
+    bool ok = false;
+    const short parsed = text.toShort(&ok, 10);
+    if (ok)
+        value = parsed;
+    return ok;
+}
+
+bool XML_Settings_Element::getValue(const QString& tag, unsigned short& value)
+{
+    QString text;
+    if (!nextValueText(tag, text))
+        return false;
+    bool ok = false;
+    const ushort parsed = text.toUShort(&ok, 10);
+    if (ok)
+        value = parsed;
+    return ok;
+}
+
+bool XML_Settings_Element::getValue(const QString& tag, int& value)
+{
+    QString text;
+    if (!nextValueText(tag, text))
+        return false;
+    bool ok = false;
+    const int parsed = text.toInt(&ok, 10);
+    if (ok)
+        value = parsed;
+    return ok;
+}
+
+bool XML_Settings_Element::getValue(const QString& tag, unsigned int& value)
+{
+    QString text;
+    if (!nextValueText(tag, text))
+        return false;
+    bool ok = false;
+    const uint parsed = text.toUInt(&ok, 10);
+    if (ok)
+        value = parsed;
+    return ok;
+}
+
+// long is read in the 32-bit range the file format was defined with, so files stay
+// exchangeable with installations where long has 32 bits.
+bool XML_Settings_Element::getValue(const QString& tag, long& value)
+{
+    QString text;
+    if (!nextValueText(tag, text))
+        return false;
+    bool ok = false;
+    const int parsed = text.toInt(&ok, 10);
+    if (ok)
+        value = parsed;
+    return ok;
+}
+
+bool XML_Settings_Element::getValue(const QString& tag, unsigned long& value)
+{
+    QString text;
+    if (!nextValueText(tag, text))
+        return false;
+    bool ok = false;
+    const uint parsed = text.toUInt(&ok, 10);
+    if (ok)
+        value = parsed;
+    return ok;
+}
+
+bool XML_Settings_Element::getValue(const QString& tag, double& value)
+{
+    QString text;
+    if (!nextValueText(tag, text))
+        return false;
+    bool ok = false;
+    const double parsed = text.toDouble(&ok);
+    if (ok)
+        value = parsed;
+    return ok;
+}
+
+bool XML_Settings_Element::getValue(const QString& tag, QString& value)
+{
+    QString text;
+    if (!nextValueText(tag, text))
+        return false;
+    value = text;
+    return true;
+}
+
+bool XML_Settings_Element::getValue(const QString& tag, QVariant& value)
+{
+    const QDomElement element = nextValueElement(tag);
+    if (element.isNull())
+        return false;
+    const QString text = element.text();
+    const QString typeName = element.attribute(QStringLiteral("TypeName"));
+    bool ok = false;
+    if (typeName == c_typeBool) {
+        bool parsed = false;
+        if (!parseBool(text, parsed))
+            return false;
+        value = QVariant(parsed);
+    } else if (typeName == c_typeInt) {
+        const int parsed = text.toInt(&ok, 10);
+        value = QVariant(ok ? parsed : 0);
+    } else if (typeName == c_typeUInt) {
+        const uint parsed = text.toUInt(&ok, 10);
+        value = QVariant(ok ? parsed : 0u);
+    } else if (typeName == c_typeDouble) {
+        const double parsed = text.toDouble(&ok);
+        value = QVariant(ok ? parsed : 0.0);
+    } else if (typeName == c_typeString) {
+        value = QVariant(text);
+    } else {
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+// The whole vision layer: object model, error numbers and every operator.
+
+#include "HTuple.h"
+#include "HalconErrors.h"
+#include "HalconTypes.h"
+#include "Hobject.h"
+
+#include "HalconAop.h"
+#include "HalconFileOps.h"
+#include "HalconFilterOps.h"
+#include "HalconGeometryOps.h"
+#include "HalconImageOps.h"
+#include "HalconObjectOps.h"
+#include "HalconRegionOps.h"
+#include "HalconSystemOps.h"
+#include "HalconXldOps.h"

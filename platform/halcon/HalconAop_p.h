@@ -1,0 +1,46 @@
+#pragma once
+
+// Layer-private: what parallelised operators use. An operator splits its rows with
+// parallelRows under its own name; optimize_aop times it through a probe registered with
+// registerProbe.
+
+#include "HTuple.h"
+#include "HalconTypes.h"
+#include "Hobject.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace Halcon::Aop {
+
+// Threads `op` may use on pictures of pixel type `type` ("byte", "uint2", "real").
+int threadCount(std::string_view op, std::string_view type);
+
+// Runs body(firstRow, endRow) over [0, rows) in as many bands as threadCount allows, each
+// band on its own thread; returns when all are done. One call of body per band.
+void parallelRows(std::string_view op, std::string_view type, int rows,
+                  const std::function<void(int firstRow, int endRow)> &body);
+
+// The generated picture a probe runs on: one RGB image and its channels, of one type.
+struct Sample
+{
+    Hobject rgb;
+    Hobject red;
+    Hobject green;
+    Hobject blue;
+    std::string type;
+};
+
+// Runs the operator once on the sample; a failure means the operator does not support
+// that picture type and is passed over.
+using Probe = std::function<Herror(const Sample &)>;
+
+// Makes `op` known to optimize_aop (a later registration replaces an earlier one).
+void registerProbe(const std::string &op, Probe probe);
+void unregisterProbe(const std::string &op);
+
+// Registers the probes of the layer's own operators; optimize_aop calls it once.
+void registerBuiltinProbes();
+
+} // namespace Halcon::Aop

@@ -1,0 +1,318 @@
+#include "HalconGeometryOps.h"
+
+#include "ControlValues_p.h"
+#include "HalconGuard_p.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+namespace Halcon {
+
+namespace {
+
+using ControlValues::at;
+
+// m := t * m, that is t applied after m.
+void applyAfter(double m[6], const double t[6])
+{
+    const double r[6] = {
+        t[0] * m[0] + t[1] * m[3],        t[0] * m[1] + t[1] * m[4],        t[0] * m[2] + t[1] * m[5] + t[2],
+        t[3] * m[0] + t[4] * m[3],        t[3] * m[1] + t[4] * m[4],        t[3] * m[2] + t[4] * m[5] + t[5],
+    };
+    for (int i = 0; i < 6; ++i)
+        m[i] = r[i];
+}
+
+// A linear part [a b; d e] about the fixed point (px, py): p' = L (p - P) + P.
+void linearAbout(double a, double b, double d, double e, double px, double py, double t[6])
+{
+    t[0] = a;
+    t[1] = b;
+    t[2] = px - a * px - b * py;
+    t[3] = d;
+    t[4] = e;
+    t[5] = py - d * px - e * py;
+}
+
+// Direction of a vector (dRow, dCol) counter-clockwise on screen: rows grow downward,
+// so the row axis is negated against the mathematical y axis.
+double direction(double dRow, double dCol)
+{
+    return std::atan2(-dRow, dCol);
+}
+
+double normalizeAngle(double a)
+{
+    while (a <= -std::numbers::pi)
+        a += 2.0 * std::numbers::pi;
+    while (a > std::numbers::pi)
+        a -= 2.0 * std::numbers::pi;
+    return a;
+}
+
+// Reads n point-wise parameters into values, and their common length.
+Herror pointParameters(std::initializer_list<const HTuple *> tuples, std::vector<std::vector<double>> &values,
+                       Hlong *count)
+{
+    values.assign(tuples.size(), {});
+    std::vector<ControlValues::Length> lengths;
+    int parameter = 1;
+    for (const HTuple *t : tuples) {
+        const Herror err = ControlValues::numbers(*t, parameter, &values[size_t(parameter - 1)]);
+        if (err != kSuccess)
+            return err;
+        lengths.push_back({t->Length(), parameter});
+        ++parameter;
+    }
+    Hlong n = 0;
+    for (const auto &l : lengths)
+        n = std::max(n, l.length);
+    for (const auto &l : lengths) {
+        if (n > 0 && l.length != 1 && l.length != n)
+            return wrongCount(l.parameter);
+    }
+    *count = n;
+    return kSuccess;
+}
+
+} // namespace
+
+Herror hom_mat2d_identity(HTuple *homMat2DIdentity)
+{
+    return guarded([&]() -> Herror {
+        const double m[6] = {1.0, 0.0, 0.0, 0.0, 1.0, 0.0};
+        if (homMat2DIdentity)
+            *homMat2DIdentity = ControlValues::matrixTuple(m);
+        return kSuccess;
+    });
+}
+
+Herror hom_mat2d_translate(const HTuple &homMat2D, const HTuple &tx, const HTuple &ty, HTuple *homMat2DTranslate)
+{
+    return guarded([&]() -> Herror {
+        double m[6], x, y;
+        Herror err = ControlValues::matrix(homMat2D, 1, m);
+        if (err == kSuccess)
+            err = ControlValues::number(tx, 2, &x);
+        if (err == kSuccess)
+            err = ControlValues::number(ty, 3, &y);
+        if (err != kSuccess)
+            return err;
+        const double t[6] = {1.0, 0.0, x, 0.0, 1.0, y};
+        applyAfter(m, t);
+        if (homMat2DTranslate)
+            *homMat2DTranslate = ControlValues::matrixTuple(m);
+        return kSuccess;
+    });
+}
+
+Herror hom_mat2d_rotate(const HTuple &homMat2D, const HTuple &phi, const HTuple &px, const HTuple &py,
+                        HTuple *homMat2DRotate)
+{
+    return guarded([&]() -> Herror {
+        double m[6], angle, fixedRow, fixedCol;
+        Herror err = ControlValues::matrix(homMat2D, 1, m);
+        if (err == kSuccess)
+            err = ControlValues::number(phi, 2, &angle);
+        if (err == kSuccess)
+            err = ControlValues::number(px, 3, &fixedRow);
+        if (err == kSuccess)
+            err = ControlValues::number(py, 4, &fixedCol);
+        if (err != kSuccess)
+            return err;
+        // Counter-clockwise on screen: row' = cos*row - sin*col, col' = sin*row + cos*col.
+        const double c = std::cos(angle), s = std::sin(angle);
+        double t[6];
+        linearAbout(c, -s, s, c, fixedRow, fixedCol, t);
+        applyAfter(m, t);
+        if (homMat2DRotate)
+            *homMat2DRotate = ControlValues::matrixTuple(m);
+        return kSuccess;
+    });
+}
+
+Herror hom_mat2d_scale(const HTuple &homMat2D, const HTuple &sx, const HTuple &sy, const HTuple &px,
+                       const HTuple &py, HTuple *homMat2DScale)
+{
+    return guarded([&]() -> Herror {
+        double m[6], scaleRow, scaleCol, fixedRow, fixedCol;
+        Herror err = ControlValues::matrix(homMat2D, 1, m);
+        if (err == kSuccess)
+            err = ControlValues::number(sx, 2, &scaleRow);
+        if (err == kSuccess)
+            err = ControlValues::number(sy, 3, &scaleCol);
+        if (err == kSuccess)
+            err = ControlValues::number(px, 4, &fixedRow);
+        if (err == kSuccess)
+            err = ControlValues::number(py, 5, &fixedCol);
+        if (err != kSuccess)
+            return err;
+        double t[6];
+        linearAbout(scaleRow, 0.0, 0.0, scaleCol, fixedRow, fixedCol, t);
+        applyAfter(m, t);
+        if (homMat2DScale)
+            *homMat2DScale = ControlValues::matrixTuple(m);
+        return kSuccess;
+    });
+}
+
+Herror hom_mat2d_invert(const HTuple &homMat2D, HTuple *homMat2DInvert)
+{
+    return guarded([&]() -> Herror {
+        double m[6];
+        const Herror err = ControlValues::matrix(homMat2D, 1, m);
+        if (err != kSuccess)
+            return err;
+        const double det = m[0] * m[4] - m[1] * m[3];
+        const double scale = std::max({std::abs(m[0]), std::abs(m[1]), std::abs(m[3]), std::abs(m[4])});
+        if (scale == 0.0 || std::abs(det) <= 1e-12 * scale * scale)
+            return kErrWrongValue1;
+        const double a = m[4] / det, b = -m[1] / det, d = -m[3] / det, e = m[0] / det;
+        const double r[6] = {a, b, -(a * m[2] + b * m[5]), d, e, -(d * m[2] + e * m[5])};
+        if (homMat2DInvert)
+            *homMat2DInvert = ControlValues::matrixTuple(r);
+        return kSuccess;
+    });
+}
+
+Herror hom_mat2d_compose(const HTuple &homMat2DLeft, const HTuple &homMat2DRight, HTuple *homMat2DCompose)
+{
+    return guarded([&]() -> Herror {
+        double left[6], right[6];
+        Herror err = ControlValues::matrix(homMat2DLeft, 1, left);
+        if (err == kSuccess)
+            err = ControlValues::matrix(homMat2DRight, 2, right);
+        if (err != kSuccess)
+            return err;
+        applyAfter(right, left);
+        if (homMat2DCompose)
+            *homMat2DCompose = ControlValues::matrixTuple(right);
+        return kSuccess;
+    });
+}
+
+Herror affine_trans_point_2d(const HTuple &homMat2D, const HTuple &px, const HTuple &py, HTuple *qx, HTuple *qy)
+{
+    return guarded([&]() -> Herror {
+        double m[6];
+        Herror err = ControlValues::matrix(homMat2D, 1, m);
+        if (err != kSuccess)
+            return err;
+        std::vector<double> rows, cols;
+        if ((err = ControlValues::numbers(px, 2, &rows)) != kSuccess
+            || (err = ControlValues::numbers(py, 3, &cols)) != kSuccess)
+            return err;
+        Hlong n = 0;
+        if ((err = ControlValues::commonLength({{px.Length(), 2}, {py.Length(), 3}}, true, &n)) != kSuccess)
+            return err;
+        std::vector<double> outRows(static_cast<size_t>(n)), outCols(static_cast<size_t>(n));
+        for (Hlong i = 0; i < n; ++i) {
+            const double r = at(rows, i), c = at(cols, i);
+            outRows[size_t(i)] = m[0] * r + m[1] * c + m[2];
+            outCols[size_t(i)] = m[3] * r + m[4] * c + m[5];
+        }
+        if (qx)
+            *qx = HTuple(outRows);
+        if (qy)
+            *qy = HTuple(outCols);
+        return kSuccess;
+    });
+}
+
+Herror distance_pp(const HTuple &row1, const HTuple &column1, const HTuple &row2, const HTuple &column2,
+                   HTuple *distance)
+{
+    return guarded([&]() -> Herror {
+        std::vector<std::vector<double>> v;
+        Hlong n = 0;
+        const Herror err = pointParameters({&row1, &column1, &row2, &column2}, v, &n);
+        if (err != kSuccess)
+            return err;
+        std::vector<double> result(static_cast<size_t>(n));
+        for (Hlong i = 0; i < n; ++i)
+            result[size_t(i)] = std::hypot(at(v[2], i) - at(v[0], i), at(v[3], i) - at(v[1], i));
+        if (distance)
+            *distance = HTuple(result);
+        return kSuccess;
+    });
+}
+
+Herror angle_ll(const HTuple &rowA1, const HTuple &columnA1, const HTuple &rowA2, const HTuple &columnA2,
+                const HTuple &rowB1, const HTuple &columnB1, const HTuple &rowB2, const HTuple &columnB2,
+                HTuple *angle)
+{
+    return guarded([&]() -> Herror {
+        std::vector<std::vector<double>> v;
+        Hlong n = 0;
+        const Herror err = pointParameters({&rowA1, &columnA1, &rowA2, &columnA2, &rowB1, &columnB1, &rowB2, &columnB2},
+                                           v, &n);
+        if (err != kSuccess)
+            return err;
+        std::vector<double> result(static_cast<size_t>(n));
+        for (Hlong i = 0; i < n; ++i) {
+            const double a = direction(at(v[2], i) - at(v[0], i), at(v[3], i) - at(v[1], i));
+            const double b = direction(at(v[6], i) - at(v[4], i), at(v[7], i) - at(v[5], i));
+            result[size_t(i)] = normalizeAngle(b - a);
+        }
+        if (angle)
+            *angle = HTuple(result);
+        return kSuccess;
+    });
+}
+
+Herror angle_lx(const HTuple &row1, const HTuple &column1, const HTuple &row2, const HTuple &column2, HTuple *angle)
+{
+    return guarded([&]() -> Herror {
+        std::vector<std::vector<double>> v;
+        Hlong n = 0;
+        const Herror err = pointParameters({&row1, &column1, &row2, &column2}, v, &n);
+        if (err != kSuccess)
+            return err;
+        std::vector<double> result(static_cast<size_t>(n));
+        for (Hlong i = 0; i < n; ++i)
+            result[size_t(i)] = normalizeAngle(direction(at(v[2], i) - at(v[0], i), at(v[3], i) - at(v[1], i)));
+        if (angle)
+            *angle = HTuple(result);
+        return kSuccess;
+    });
+}
+
+Herror intersection_ll(const HTuple &rowA1, const HTuple &columnA1, const HTuple &rowA2, const HTuple &columnA2,
+                       const HTuple &rowB1, const HTuple &columnB1, const HTuple &rowB2, const HTuple &columnB2,
+                       HTuple *row, HTuple *column, HTuple *isOverlapping)
+{
+    return guarded([&]() -> Herror {
+        std::vector<std::vector<double>> v;
+        Hlong n = 0;
+        const Herror err = pointParameters({&rowA1, &columnA1, &rowA2, &columnA2, &rowB1, &columnB1, &rowB2, &columnB2},
+                                           v, &n);
+        if (err != kSuccess)
+            return err;
+        std::vector<double> rows(static_cast<size_t>(n)), cols(static_cast<size_t>(n));
+        for (Hlong i = 0; i < n; ++i) {
+            const double ar = at(v[0], i), ac = at(v[1], i);
+            const double dar = at(v[2], i) - ar, dac = at(v[3], i) - ac;
+            const double br = at(v[4], i), bc = at(v[5], i);
+            const double dbr = at(v[6], i) - br, dbc = at(v[7], i) - bc;
+            const double cross = dar * dbc - dac * dbr;
+            const double lengths = std::hypot(dar, dac) * std::hypot(dbr, dbc);
+            // Also a line of zero length: it has no direction and no single intersection.
+            if (lengths == 0.0 || std::abs(cross) <= 1e-12 * lengths)
+                return kErrWrongValue1;
+            const double t = ((br - ar) * dbc - (bc - ac) * dbr) / cross;
+            rows[size_t(i)] = ar + t * dar;
+            cols[size_t(i)] = ac + t * dac;
+        }
+        if (row)
+            *row = HTuple(rows);
+        if (column)
+            *column = HTuple(cols);
+        if (isOverlapping)
+            *isOverlapping = HTuple(std::vector<Hlong>(size_t(n), 0));
+        return kSuccess;
+    });
+}
+
+} // namespace Halcon

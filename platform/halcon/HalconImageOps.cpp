@@ -1,0 +1,666 @@
+#include "HalconImageOps.h"
+
+#include "HalconGuard_p.h"
+#include "HobjectElements_p.h"
+
+#include <opencv2/core/utility.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace Halcon {
+
+namespace {
+
+constexpr double kTwoPi = 6.283185307179586;
+
+// Rows per band for the interleave-convert-split passes: about 96 KB of interleaved
+// pixels, so a band stays in the cache between the three steps.
+int bandRows(int width, int channels)
+{
+    return std::max(1, 96 * 1024 / std::max(1, width * channels));
+}
+
+// Calls body(firstRow, endRow) for bands of rows, in parallel.
+template<class Body>
+void forRowBands(int height, int rowsPerBand, const Body &body)
+{
+    const int bands = (height + rowsPerBand - 1) / rowsPerBand;
+    cv::parallel_for_(cv::Range(0, bands), [&](const cv::Range &range) {
+        for (int b = range.start; b < range.end; ++b)
+            body(b * rowsPerBand, std::min(height, (b + 1) * rowsPerBand));
+    }, bands);
+}
+
+// Byte images: interleaves three planes band by band, converts each band with OpenCV
+// and writes `outChannels` result planes, without a whole-picture intermediate.
+void convertPlanar8u(const cv::Mat *in, cv::Mat *out, int outChannels, int code)
+{
+    const int width = in[0].cols;
+    const int height = in[0].rows;
+    forRowBands(height, bandRows(width, 3), [&](int r0, int r1) {
+        cv::Mat inBand[3] = {in[0].rowRange(r0, r1), in[1].rowRange(r0, r1), in[2].rowRange(r0, r1)};
+        cv::Mat interleaved;
+        cv::merge(inBand, 3, interleaved);
+        if (outChannels == 1) {
+            cv::Mat outBand = out[0].rowRange(r0, r1);
+            cv::cvtColor(interleaved, outBand, code);
+        } else {
+            cv::Mat converted;
+            cv::cvtColor(interleaved, converted, code);
+            cv::Mat outBand[3] = {out[0].rowRange(r0, r1), out[1].rowRange(r0, r1), out[2].rowRange(r0, r1)};
+            cv::split(converted, outBand);
+        }
+    });
+}
+
+ImagePtr withPlanes(const ImageElement &like, std::vector<cv::Mat> planes)
+{
+    return makeImage(std::move(planes), like.domain);
+}
+
+ImagePtr withDomain(const ImageElement &image, RegionPtr domain)
+{
+    return makeImage(image.planes, std::move(domain));
+}
+
+Herror setHValueOut(HTuple *out, HTuple value)
+{
+    if (out)
+        *out = std::move(value);
+    return kSuccess;
+}
+
+// Region clipped to [0, width) x [0, height); runs stay sorted and merged.
+RegionPtr clipRegion(const RegionPtr &region, int width, int height)
+{
+    if (region->isEmpty() || (region->row1 >= 0 && region->col1 >= 0 && region->row2 < height && region->col2 < width))
+        return region;
+    std::vector<Run> runs;
+    runs.reserve(region->runs.size());
+    for (const Run &r : region->runs) {
+        if (r.row < 0 || r.row >= height || r.colEnd < 0 || r.colBegin >= width)
+            continue;
+        runs.push_back(Run{r.row, std::max(r.colBegin, 0), std::min(r.colEnd, width - 1)});
+    }
+    return makeRegionSorted(std::move(runs));
+}
+
+// Three inputs paired element by element, each image one channel, all of one size and type.
+Herror threeSingleChannelInputs(const Hobject &a, const Hobject &b, const Hobject &c,
+                                std::vector<ImagePtr> (&images)[3])
+{
+    const Hobject *objects[3] = {&a, &b, &c};
+    for (int i = 0; i < 3; ++i) {
+        if (Herror e = imagesOf(*objects[i], i + 1, images[i]); e != kSuccess)
+            return e;
+    }
+    if (images[1].size() != images[0].size() || images[2].size() != images[0].size())
+        return kErrObjectCountMismatch;
+    for (size_t k = 0; k < images[0].size(); ++k) {
+        const ImageElement &first = *images[0][k];
+        for (int i = 0; i < 3; ++i) {
+            const ImageElement &img = *images[i][k];
+            if (img.channels() != 1)
+                return kErrWrongChannelCount;
+            if (img.width != first.width || img.height != first.height)
+                return kErrImageSizeMismatch;
+            if (img.type != first.type)
+                return kErrWrongPixelType;
+        }
+    }
+    return kSuccess;
+}
+
+Herror colorSpaceParameter(const HTuple &colorSpace, int parameter)
+{
+    std::string name;
+    if (Herror e = singleString(colorSpace, parameter, &name); e != kSuccess)
+        return e;
+    return name == "hsv" ? kSuccess : wrongValue(parameter);
+}
+
+// Rgb (byte or real planes) to hsv planes.
+void rgbToHsv(const ImageElement &r, const ImageElement &g, const ImageElement &b, std::vector<cv::Mat> &hsv)
+{
+    const cv::Mat in[3] = {r.planes[0], g.planes[0], b.planes[0]};
+    hsv.assign(3, cv::Mat());
+    if (r.type == PixelType::Byte) {
+        for (cv::Mat &p : hsv)
+            p.create(r.height, r.width, CV_8UC1);
+        convertPlanar8u(in, hsv.data(), 3, cv::COLOR_RGB2HSV_FULL);
+        return;
+    }
+    cv::Mat interleaved, converted;
+    cv::merge(in, 3, interleaved);
+    cv::cvtColor(interleaved, converted, cv::COLOR_RGB2HSV);
+    cv::split(converted, hsv);
+    hsv[0].convertTo(hsv[0], CV_32F, kTwoPi / 360.0);
+    // A hue of exactly 2 pi after scaling belongs at 0.
+    cv::Mat full = hsv[0] >= float(kTwoPi);
+    hsv[0].setTo(0.0f, full);
+}
+
+void hsvToRgb(const ImageElement &h, const ImageElement &s, const ImageElement &v, std::vector<cv::Mat> &rgb)
+{
+    rgb.assign(3, cv::Mat());
+    if (h.type == PixelType::Byte) {
+        const cv::Mat in[3] = {h.planes[0], s.planes[0], v.planes[0]};
+        for (cv::Mat &p : rgb)
+            p.create(h.height, h.width, CV_8UC1);
+        convertPlanar8u(in, rgb.data(), 3, cv::COLOR_HSV2RGB_FULL);
+        return;
+    }
+    cv::Mat hueDegrees;
+    h.planes[0].convertTo(hueDegrees, CV_32F, 360.0 / kTwoPi);
+    const cv::Mat in[3] = {hueDegrees, s.planes[0], v.planes[0]};
+    cv::Mat interleaved, converted;
+    cv::merge(in, 3, interleaved);
+    cv::cvtColor(interleaved, converted, cv::COLOR_HSV2RGB);
+    cv::split(converted, rgb);
+}
+
+// Checks a pixel pointer parameter and the size parameters of gen_image1/3.
+Herror imageSizeParameters(const HTuple &type, const HTuple &width, const HTuple &height, PixelType *pixelType,
+                           int *w, int *h)
+{
+    std::string typeName;
+    if (Herror e = singleString(type, 1, &typeName); e != kSuccess)
+        return e;
+    if (!pixelTypeFromName(typeName, pixelType))
+        return wrongValue(1);
+    Hlong wl = 0, hl = 0;
+    if (Herror e = singleInteger(width, 2, &wl); e != kSuccess)
+        return e;
+    if (Herror e = singleInteger(height, 3, &hl); e != kSuccess)
+        return e;
+    // Keeps width * height * pixel size well inside what one allocation can hold.
+    constexpr Hlong kMaxSide = 1 << 20;
+    if (wl < 1 || wl > kMaxSide)
+        return wrongValue(2);
+    if (hl < 1 || hl > kMaxSide || wl * hl > (Hlong(1) << 31))
+        return wrongValue(3);
+    *w = int(wl);
+    *h = int(hl);
+    return kSuccess;
+}
+
+Herror pointerParameter(const HTuple &pointer, int parameter, const void **address)
+{
+    Hlong value = 0;
+    if (Herror e = singleInteger(pointer, parameter, &value); e != kSuccess)
+        return e;
+    if (value == 0)
+        return wrongValue(parameter);
+    *address = reinterpret_cast<const void *>(static_cast<std::intptr_t>(value));
+    return kSuccess;
+}
+
+cv::Mat planeFromPixels(PixelType type, int width, int height, const void *pixels)
+{
+    const int cvType = CV_MAKETYPE(cvDepthOf(type), 1);
+    // Wraps the caller's pixels, then copies them: the image must own its pixels.
+    return cv::Mat(height, width, cvType, const_cast<void *>(pixels)).clone();
+}
+
+void copyTypeName(PixelType type, char *out)
+{
+    if (!out)
+        return;
+    const char *name = pixelTypeName(type);
+    std::strncpy(out, name, 15);
+    out[15] = '\0';
+}
+
+Hlong addressOf(const cv::Mat &plane)
+{
+    return Hlong(reinterpret_cast<std::intptr_t>(plane.data));
+}
+
+} // namespace
+
+Herror get_image_size(const Hobject &image, HTuple *width, HTuple *height)
+{
+    return guarded([&]() -> Herror {
+        std::vector<ImagePtr> images;
+        if (Herror e = imagesOf(image, 1, images); e != kSuccess)
+            return e;
+        HTuple w, h;
+        for (const ImagePtr &img : images) {
+            w.Append(HValue(img->width));
+            h.Append(HValue(img->height));
+        }
+        setHValueOut(width, std::move(w));
+        return setHValueOut(height, std::move(h));
+    });
+}
+
+Herror get_image_size(const Hobject &image, Hlong *width, Hlong *height)
+{
+    std::vector<ImagePtr> images;
+    if (Herror e = imagesOf(image, 1, images); e != kSuccess)
+        return e;
+    if (width)
+        *width = images.front()->width;
+    if (height)
+        *height = images.front()->height;
+    return kSuccess;
+}
+
+Herror count_channels(const Hobject &multiChannelImage, HTuple *channels)
+{
+    return guarded([&]() -> Herror {
+        std::vector<ImagePtr> images;
+        if (Herror e = imagesOf(multiChannelImage, 1, images); e != kSuccess)
+            return e;
+        HTuple result;
+        for (const ImagePtr &img : images)
+            result.Append(HValue(img->channels()));
+        return setHValueOut(channels, std::move(result));
+    });
+}
+
+Herror count_channels(const Hobject &multiChannelImage, Hlong *channels)
+{
+    std::vector<ImagePtr> images;
+    if (Herror e = imagesOf(multiChannelImage, 1, images); e != kSuccess)
+        return e;
+    if (channels)
+        *channels = images.front()->channels();
+    return kSuccess;
+}
+
+Herror get_image_pointer1(const Hobject &image, HTuple *pointer, HTuple *type, HTuple *width, HTuple *height)
+{
+    return guarded([&]() -> Herror {
+        std::vector<ImagePtr> images;
+        if (Herror e = imagesOf(image, 1, images); e != kSuccess)
+            return e;
+        HTuple p, t, w, h;
+        for (const ImagePtr &img : images) {
+            p.Append(HValue(static_cast<long long>(addressOf(img->planes[0]))));
+            t.Append(HValue(pixelTypeName(img->type)));
+            w.Append(HValue(img->width));
+            h.Append(HValue(img->height));
+        }
+        setHValueOut(pointer, std::move(p));
+        setHValueOut(type, std::move(t));
+        setHValueOut(width, std::move(w));
+        return setHValueOut(height, std::move(h));
+    });
+}
+
+Herror get_image_pointer1(const Hobject &image, Hlong *pointer, char *type, Hlong *width, Hlong *height)
+{
+    std::vector<ImagePtr> images;
+    if (Herror e = imagesOf(image, 1, images); e != kSuccess)
+        return e;
+    const ImageElement &img = *images.front();
+    if (pointer)
+        *pointer = addressOf(img.planes[0]);
+    copyTypeName(img.type, type);
+    if (width)
+        *width = img.width;
+    if (height)
+        *height = img.height;
+    return kSuccess;
+}
+
+Herror get_image_pointer3(const Hobject &imageRGB, HTuple *pointerRed, HTuple *pointerGreen, HTuple *pointerBlue,
+                          HTuple *type, HTuple *width, HTuple *height)
+{
+    return guarded([&]() -> Herror {
+        std::vector<ImagePtr> images;
+        if (Herror e = imagesOf(imageRGB, 1, images); e != kSuccess)
+            return e;
+        HTuple r, g, b, t, w, h;
+        for (const ImagePtr &img : images) {
+            if (img->channels() != 3)
+                return kErrWrongChannelCount;
+            r.Append(HValue(static_cast<long long>(addressOf(img->planes[0]))));
+            g.Append(HValue(static_cast<long long>(addressOf(img->planes[1]))));
+            b.Append(HValue(static_cast<long long>(addressOf(img->planes[2]))));
+            t.Append(HValue(pixelTypeName(img->type)));
+            w.Append(HValue(img->width));
+            h.Append(HValue(img->height));
+        }
+        setHValueOut(pointerRed, std::move(r));
+        setHValueOut(pointerGreen, std::move(g));
+        setHValueOut(pointerBlue, std::move(b));
+        setHValueOut(type, std::move(t));
+        setHValueOut(width, std::move(w));
+        return setHValueOut(height, std::move(h));
+    });
+}
+
+Herror get_image_pointer3(const Hobject &imageRGB, Hlong *pointerRed, Hlong *pointerGreen, Hlong *pointerBlue,
+                          char *type, Hlong *width, Hlong *height)
+{
+    std::vector<ImagePtr> images;
+    if (Herror e = imagesOf(imageRGB, 1, images); e != kSuccess)
+        return e;
+    const ImageElement &img = *images.front();
+    if (img.channels() != 3)
+        return kErrWrongChannelCount;
+    if (pointerRed)
+        *pointerRed = addressOf(img.planes[0]);
+    if (pointerGreen)
+        *pointerGreen = addressOf(img.planes[1]);
+    if (pointerBlue)
+        *pointerBlue = addressOf(img.planes[2]);
+    copyTypeName(img.type, type);
+    if (width)
+        *width = img.width;
+    if (height)
+        *height = img.height;
+    return kSuccess;
+}
+
+Herror full_domain(const Hobject &image, Hobject *imageFull)
+{
+    return guarded([&]() -> Herror {
+        std::vector<ImagePtr> images;
+        if (Herror e = imagesOf(image, 1, images); e != kSuccess)
+            return e;
+        std::vector<ElementPtr> out;
+        out.reserve(images.size());
+        for (const ImagePtr &img : images)
+            out.push_back(img->hasFullDomain() ? img : withDomain(*img, nullptr));
+        if (imageFull)
+            *imageFull = makeObject(std::move(out));
+        return kSuccess;
+    });
+}
+
+Herror reduce_domain(const Hobject &image, const Hobject &region, Hobject *imageReduced)
+{
+    return guarded([&]() -> Herror {
+        std::vector<ImagePtr> images;
+        std::vector<RegionPtr> regions;
+        if (Herror e = imagesOf(image, 1, images); e != kSuccess)
+            return e;
+        if (Herror e = regionsOf(region, 2, regions); e != kSuccess)
+            return e;
+        if (regions.size() != 1 && regions.size() != images.size())
+            return kErrObjectCountMismatch;
+        std::vector<ElementPtr> out;
+        out.reserve(images.size());
+        for (size_t i = 0; i < images.size(); ++i) {
+            const ImageElement &img = *images[i];
+            const RegionPtr &r = regions.size() == 1 ? regions[0] : regions[i];
+            out.push_back(withDomain(img, clipRegion(r, img.width, img.height)));
+        }
+        if (imageReduced)
+            *imageReduced = makeObject(std::move(out));
+        return kSuccess;
+    });
+}
+
+Herror crop_domain(const Hobject &image, Hobject *imagePart)
+{
+    return guarded([&]() -> Herror {
+        std::vector<ImagePtr> images;
+        if (Herror e = imagesOf(image, 1, images); e != kSuccess)
+            return e;
+        std::vector<ElementPtr> out;
+        out.reserve(images.size());
+        for (const ImagePtr &img : images) {
+            if (img->hasFullDomain()) {
+                out.push_back(img);
+                continue;
+            }
+            const RegionElement &d = *img->domain;
+            if (d.isEmpty())
+                return kErrEmptyDomain;
+            const cv::Rect box(d.col1, d.row1, d.col2 - d.col1 + 1, d.row2 - d.row1 + 1);
+            std::vector<cv::Mat> planes;
+            planes.reserve(img->planes.size());
+            for (const cv::Mat &p : img->planes)
+                planes.push_back(p(box).clone());
+            ImagePtr part = makeImage(std::move(planes));
+            if (!part)
+                return kErrInternal;
+            out.push_back(std::move(part));
+        }
+        if (imagePart)
+            *imagePart = makeObject(std::move(out));
+        return kSuccess;
+    });
+}
+
+Herror get_domain(const Hobject &image, Hobject *domain)
+{
+    return guarded([&]() -> Herror {
+        std::vector<ImagePtr> images;
+        if (Herror e = imagesOf(image, 1, images); e != kSuccess)
+            return e;
+        std::vector<ElementPtr> out;
+        out.reserve(images.size());
+        for (const ImagePtr &img : images)
+            out.push_back(domainOf(*img));
+        if (domain)
+            *domain = makeObject(std::move(out));
+        return kSuccess;
+    });
+}
+
+Herror rgb1_to_gray(const Hobject &rgbImage, Hobject *grayImage)
+{
+    return guarded([&]() -> Herror {
+        std::vector<ImagePtr> images;
+        if (Herror e = imagesOf(rgbImage, 1, images); e != kSuccess)
+            return e;
+        std::vector<ElementPtr> out;
+        out.reserve(images.size());
+        for (const ImagePtr &img : images) {
+            if (img->channels() == 1) {
+                out.push_back(img);
+                continue;
+            }
+            // A fourth channel (alpha) does not take part in the grey value.
+            if (img->channels() != 3 && img->channels() != 4)
+                return kErrWrongChannelCount;
+            cv::Mat gray;
+            if (img->type == PixelType::Byte) {
+                gray.create(img->height, img->width, CV_8UC1);
+                convertPlanar8u(img->planes.data(), &gray, 1, cv::COLOR_RGB2GRAY);
+            } else {
+                cv::Mat sum;
+                cv::Mat r, g, b;
+                img->planes[0].convertTo(r, CV_32F);
+                img->planes[1].convertTo(g, CV_32F);
+                img->planes[2].convertTo(b, CV_32F);
+                sum = 0.299 * r + 0.587 * g + 0.114 * b;
+                sum.convertTo(gray, cvDepthOf(img->type));
+            }
+            out.push_back(withPlanes(*img, {gray}));
+        }
+        if (grayImage)
+            *grayImage = makeObject(std::move(out));
+        return kSuccess;
+    });
+}
+
+Herror decompose3(const Hobject &multiChannelImage, Hobject *image1, Hobject *image2, Hobject *image3)
+{
+    return guarded([&]() -> Herror {
+        std::vector<ImagePtr> images;
+        if (Herror e = imagesOf(multiChannelImage, 1, images); e != kSuccess)
+            return e;
+        std::vector<ElementPtr> out[3];
+        for (const ImagePtr &img : images) {
+            if (img->channels() != 3)
+                return kErrWrongChannelCount;
+            // The planes are shared: a channel image refers to the same pixels.
+            for (int c = 0; c < 3; ++c)
+                out[c].push_back(withPlanes(*img, {img->planes[size_t(c)]}));
+        }
+        Hobject *targets[3] = {image1, image2, image3};
+        for (int c = 0; c < 3; ++c) {
+            if (targets[c])
+                *targets[c] = makeObject(std::move(out[c]));
+        }
+        return kSuccess;
+    });
+}
+
+Herror compose3(const Hobject &image1, const Hobject &image2, const Hobject &image3, Hobject *multiChannelImage)
+{
+    return guarded([&]() -> Herror {
+        std::vector<ImagePtr> images[3];
+        if (Herror e = threeSingleChannelInputs(image1, image2, image3, images); e != kSuccess)
+            return e;
+        std::vector<ElementPtr> out;
+        out.reserve(images[0].size());
+        for (size_t k = 0; k < images[0].size(); ++k) {
+            const ImageElement &first = *images[0][k];
+            out.push_back(withPlanes(first, {first.planes[0], images[1][k]->planes[0], images[2][k]->planes[0]}));
+        }
+        if (multiChannelImage)
+            *multiChannelImage = makeObject(std::move(out));
+        return kSuccess;
+    });
+}
+
+Herror trans_from_rgb(const Hobject &imageRed, const Hobject &imageGreen, const Hobject &imageBlue,
+                      Hobject *imageResult1, Hobject *imageResult2, Hobject *imageResult3,
+                      const HTuple &colorSpace)
+{
+    return guarded([&]() -> Herror {
+        std::vector<ImagePtr> images[3];
+        if (Herror e = threeSingleChannelInputs(imageRed, imageGreen, imageBlue, images); e != kSuccess)
+            return e;
+        if (Herror e = colorSpaceParameter(colorSpace, 1); e != kSuccess)
+            return e;
+        std::vector<ElementPtr> out[3];
+        for (size_t k = 0; k < images[0].size(); ++k) {
+            if (images[0][k]->type == PixelType::UInt2)
+                return kErrWrongPixelType;
+            std::vector<cv::Mat> hsv;
+            rgbToHsv(*images[0][k], *images[1][k], *images[2][k], hsv);
+            for (int c = 0; c < 3; ++c)
+                out[c].push_back(withPlanes(*images[0][k], {hsv[size_t(c)]}));
+        }
+        Hobject *targets[3] = {imageResult1, imageResult2, imageResult3};
+        for (int c = 0; c < 3; ++c) {
+            if (targets[c])
+                *targets[c] = makeObject(std::move(out[c]));
+        }
+        return kSuccess;
+    });
+}
+
+Herror trans_to_rgb(const Hobject &imageInput1, const Hobject &imageInput2, const Hobject &imageInput3,
+                    Hobject *imageRed, Hobject *imageGreen, Hobject *imageBlue, const HTuple &colorSpace)
+{
+    return guarded([&]() -> Herror {
+        std::vector<ImagePtr> images[3];
+        if (Herror e = threeSingleChannelInputs(imageInput1, imageInput2, imageInput3, images); e != kSuccess)
+            return e;
+        if (Herror e = colorSpaceParameter(colorSpace, 1); e != kSuccess)
+            return e;
+        std::vector<ElementPtr> out[3];
+        for (size_t k = 0; k < images[0].size(); ++k) {
+            if (images[0][k]->type == PixelType::UInt2)
+                return kErrWrongPixelType;
+            std::vector<cv::Mat> rgb;
+            hsvToRgb(*images[0][k], *images[1][k], *images[2][k], rgb);
+            for (int c = 0; c < 3; ++c)
+                out[c].push_back(withPlanes(*images[0][k], {rgb[size_t(c)]}));
+        }
+        Hobject *targets[3] = {imageRed, imageGreen, imageBlue};
+        for (int c = 0; c < 3; ++c) {
+            if (targets[c])
+                *targets[c] = makeObject(std::move(out[c]));
+        }
+        return kSuccess;
+    });
+}
+
+Herror gen_image_proto(const Hobject &image, Hobject *imageCleared, const HTuple &grayval)
+{
+    return guarded([&]() -> Herror {
+        std::vector<ImagePtr> images;
+        if (Herror e = imagesOf(image, 1, images); e != kSuccess)
+            return e;
+        double value = 0.0;
+        if (Herror e = singleNumber(grayval, 1, &value); e != kSuccess)
+            return e;
+        std::vector<ElementPtr> out;
+        out.reserve(images.size());
+        for (const ImagePtr &img : images) {
+            std::vector<cv::Mat> planes;
+            for (int c = 0; c < img->channels(); ++c)
+                planes.emplace_back(img->height, img->width, CV_MAKETYPE(cvDepthOf(img->type), 1), cv::Scalar(value));
+            out.push_back(withPlanes(*img, std::move(planes)));
+        }
+        if (imageCleared)
+            *imageCleared = makeObject(std::move(out));
+        return kSuccess;
+    });
+}
+
+Herror gen_image_const(Hobject *image, const HTuple &type, const HTuple &width, const HTuple &height)
+{
+    return guarded([&]() -> Herror {
+        PixelType pixelType;
+        int w = 0, h = 0;
+        if (Herror e = imageSizeParameters(type, width, height, &pixelType, &w, &h); e != kSuccess)
+            return e;
+        ImagePtr img = makeImage({cv::Mat::zeros(h, w, CV_MAKETYPE(cvDepthOf(pixelType), 1))});
+        if (!img)
+            return kErrInternal;
+        if (image)
+            *image = makeObject(img);
+        return kSuccess;
+    });
+}
+
+Herror gen_image1(Hobject *image, const HTuple &type, const HTuple &width, const HTuple &height,
+                  const HTuple &pixelPointer)
+{
+    return guarded([&]() -> Herror {
+        PixelType pixelType;
+        int w = 0, h = 0;
+        if (Herror e = imageSizeParameters(type, width, height, &pixelType, &w, &h); e != kSuccess)
+            return e;
+        const void *pixels = nullptr;
+        if (Herror e = pointerParameter(pixelPointer, 4, &pixels); e != kSuccess)
+            return e;
+        ImagePtr img = makeImage({planeFromPixels(pixelType, w, h, pixels)});
+        if (!img)
+            return kErrInternal;
+        if (image)
+            *image = makeObject(img);
+        return kSuccess;
+    });
+}
+
+Herror gen_image3(Hobject *imageRGB, const HTuple &type, const HTuple &width, const HTuple &height,
+                  const HTuple &pointerRed, const HTuple &pointerGreen, const HTuple &pointerBlue)
+{
+    return guarded([&]() -> Herror {
+        PixelType pixelType;
+        int w = 0, h = 0;
+        if (Herror e = imageSizeParameters(type, width, height, &pixelType, &w, &h); e != kSuccess)
+            return e;
+        const HTuple *pointers[3] = {&pointerRed, &pointerGreen, &pointerBlue};
+        std::vector<cv::Mat> planes;
+        for (int c = 0; c < 3; ++c) {
+            const void *pixels = nullptr;
+            if (Herror e = pointerParameter(*pointers[c], 4 + c, &pixels); e != kSuccess)
+                return e;
+            planes.push_back(planeFromPixels(pixelType, w, h, pixels));
+        }
+        ImagePtr img = makeImage(std::move(planes));
+        if (!img)
+            return kErrInternal;
+        if (imageRGB)
+            *imageRGB = makeObject(img);
+        return kSuccess;
+    });
+}
+
+} // namespace Halcon

@@ -1,0 +1,26 @@
+#pragma once
+
+// Layer-private: rank filters behind median_image. May include OpenCV.
+
+#include <opencv2/core.hpp>
+
+#include <vector>
+
+namespace Halcon::Detail {
+
+// Half widths of a filter mask, one per row offset -r..r (index 0 is row offset -r).
+std::vector<int> circleMaskHalfWidths(int radius);
+std::vector<int> squareMaskHalfWidths(int radius);
+
+// Median over the mask for every pixel of dst. src is the source already padded by
+// r = halfWidths.size() / 2 rows and max(halfWidths) columns on each side, so that
+// dst(y, x) is the median around src(y + r, x + padColumns). Byte planes only; row
+// bands run in parallel.
+void medianFilter8u(const cv::Mat& paddedSource, cv::Mat& destination,
+                    const std::vector<int>& halfWidths, int padColumns);
+
+// Same contract for real planes; a plain selection per pixel, slower but exact.
+void medianFilter32f(const cv::Mat& paddedSource, cv::Mat& destination,
+                     const std::vector<int>& halfWidths, int padColumns);
+
+} // namespace Halcon::Detail

@@ -1,0 +1,189 @@
+#include "RegionShapes_p.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace Halcon::Detail {
+
+namespace {
+
+// Tolerance so that a pixel centre lying exactly on a border computed in floating point
+// (an axis-parallel rectangle of whole half lengths, a circle through whole pixels) is in.
+constexpr double kEdgeTolerance = 1e-7;
+
+int ceilInt(double v)
+{
+    return int(std::ceil(v - kEdgeTolerance));
+}
+
+int floorInt(double v)
+{
+    return int(std::floor(v + kEdgeTolerance));
+}
+
+void pushRun(Runs& runs, int row, double left, double right)
+{
+    const int cb = ceilInt(left);
+    const int ce = floorInt(right);
+    if (cb <= ce)
+        runs.push_back({row, cb, ce});
+}
+
+int roundInt(double v)
+{
+    return int(std::floor(v + 0.5));
+}
+
+} // namespace
+
+Runs circleRuns(double row, double column, double radius)
+{
+    return ellipseRuns(row, column, 0.0, radius, radius);
+}
+
+Runs ellipseRuns(double row, double column, double phi, double radius1, double radius2)
+{
+    Runs runs;
+    const double s = std::sin(phi);
+    const double c = std::cos(phi);
+    const double a2 = radius1 * radius1;
+    const double b2 = radius2 * radius2;
+    // u = dc*cos - dr*sin (along the main axis), v = dc*sin + dr*cos; inside when
+    // u^2/a^2 + v^2/b^2 <= 1, a quadratic in dc for each row offset dr.
+    const double qa = c * c / a2 + s * s / b2;
+    const double extent = std::sqrt(a2 * s * s + b2 * c * c);
+    const int rowBegin = ceilInt(row - extent);
+    const int rowEnd = floorInt(row + extent);
+    runs.reserve(size_t(std::max(0, rowEnd - rowBegin + 1)));
+    for (int r = rowBegin; r <= rowEnd; ++r) {
+        const double dr = r - row;
+        const double qb = 2.0 * dr * s * c * (1.0 / b2 - 1.0 / a2);
+        const double qc = dr * dr * (s * s / a2 + c * c / b2) - 1.0;
+        double disc = qb * qb - 4.0 * qa * qc;
+        if (disc < 0.0) {
+            if (disc < -kEdgeTolerance)
+                continue;
+            disc = 0.0;
+        }
+        const double root = std::sqrt(disc);
+        pushRun(runs, r, column + (-qb - root) / (2.0 * qa), column + (-qb + root) / (2.0 * qa));
+    }
+    return runs;
+}
+
+Runs rotatedRectangleRuns(double row, double column, double phi, double length1, double length2)
+{
+    Runs runs;
+    const double s = std::sin(phi);
+    const double c = std::cos(phi);
+    const double extent = length1 * std::abs(s) + length2 * std::abs(c);
+    const int rowBegin = ceilInt(row - extent);
+    const int rowEnd = floorInt(row + extent);
+    for (int r = rowBegin; r <= rowEnd; ++r) {
+        const double dr = r - row;
+        double lo = -std::numeric_limits<double>::infinity();
+        double hi = std::numeric_limits<double>::infinity();
+        // |dc*c - dr*s| <= length1 and |dc*s + dr*c| <= length2, each an interval of dc
+        // (or all / nothing when the coefficient vanishes).
+        auto clamp = [&](double coefficient, double offset, double half) {
+            if (std::abs(coefficient) < 1e-12) {
+                if (std::abs(offset) > half + kEdgeTolerance)
+                    lo = 1.0, hi = 0.0;
+                return;
+            }
+            double a = (-half - offset) / coefficient;
+            double b = (half - offset) / coefficient;
+            if (a > b)
+                std::swap(a, b);
+            lo = std::max(lo, a);
+            hi = std::min(hi, b);
+        };
+        clamp(c, -dr * s, length1);
+        clamp(s, dr * c, length2);
+        if (lo <= hi + 2 * kEdgeTolerance)
+            pushRun(runs, r, column + lo, column + hi);
+    }
+    return runs;
+}
+
+Runs polygonMarginRuns(const std::vector<XldPoint>& points, bool close)
+{
+    Runs runs;
+    if (points.empty())
+        return runs;
+    auto addLine = [&runs](const XldPoint& p, const XldPoint& q) {
+        const int r0 = roundInt(p.row);
+        const int c0 = roundInt(p.col);
+        const int r1 = roundInt(q.row);
+        const int c1 = roundInt(q.col);
+        const int steps = std::max(std::abs(r1 - r0), std::abs(c1 - c0));
+        for (int k = 0; k <= steps; ++k) {
+            const double t = steps == 0 ? 0.0 : double(k) / steps;
+            runs.push_back({roundInt(r0 + t * (r1 - r0)), roundInt(c0 + t * (c1 - c0)),
+                            roundInt(c0 + t * (c1 - c0))});
+        }
+    };
+    if (points.size() == 1)
+        addLine(points[0], points[0]);
+    for (size_t i = 1; i < points.size(); ++i)
+        addLine(points[i - 1], points[i]);
+    if (close && points.size() > 2)
+        addLine(points.back(), points.front());
+    normalizeRuns(runs);
+    return runs;
+}
+
+Runs polygonFilledRuns(const std::vector<XldPoint>& points)
+{
+    Runs runs = polygonMarginRuns(points, true);
+    if (points.size() < 3)
+        return runs;
+    double minRow = points[0].row;
+    double maxRow = points[0].row;
+    for (const XldPoint& p : points) {
+        minRow = std::min(minRow, p.row);
+        maxRow = std::max(maxRow, p.row);
+    }
+    std::vector<double> crossings;
+    const size_t n = points.size();
+    for (int r = int(std::ceil(minRow)); r <= int(std::floor(maxRow)); ++r) {
+        crossings.clear();
+        for (size_t i = 0; i < n; ++i) {
+            const XldPoint& p = points[i];
+            const XldPoint& q = points[(i + 1) % n];
+            // Half-open rule: a vertex on the scan line counts for one edge only.
+            if ((p.row <= r) != (q.row <= r))
+                crossings.push_back(p.col + (r - p.row) * (q.col - p.col) / (q.row - p.row));
+        }
+        std::sort(crossings.begin(), crossings.end());
+        for (size_t k = 0; k + 1 < crossings.size(); k += 2)
+            pushRun(runs, r, crossings[k], crossings[k + 1]);
+    }
+    normalizeRuns(runs);
+    return runs;
+}
+
+std::vector<ElementRow> circleElement(double radius)
+{
+    std::vector<ElementRow> element;
+    const int extent = int(std::floor(radius + kEdgeTolerance));
+    for (int dy = -extent; dy <= extent; ++dy) {
+        const int w = int(std::floor(std::sqrt(std::max(0.0, radius * radius - double(dy) * dy))
+                                     + kEdgeTolerance));
+        element.push_back({dy, -w, w});
+    }
+    return element;
+}
+
+std::vector<ElementRow> rectangleElement(int width, int height)
+{
+    std::vector<ElementRow> element;
+    const int top = (height - 1) / 2;
+    const int left = (width - 1) / 2;
+    for (int dy = -top; dy < height - top; ++dy)
+        element.push_back({dy, -left, width - 1 - left});
+    return element;
+}
+
+} // namespace Halcon::Detail
