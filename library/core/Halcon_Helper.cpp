@@ -498,6 +498,10 @@ Errors::Type_Error Halcon_Helper::SaveImageFile(const QString& fileName, const H
         const QtFormat* qtFormat = findQtFormat(format);
         if (!qtFormat)
             return logEnd(call, kCannotSave);
+        // Every pixel is opaque; written with its alpha plane a colour picture would come
+        // back with four channels and no longer pass as a colour image.
+        if (qimage.format() == QImage::Format_ARGB32)
+            qimage.reinterpretAsFormat(QImage::Format_RGB32);
 
         // Written beside the target and renamed over it, so a failed save keeps the old picture.
         QSaveFile file(fileName);

@@ -3,8 +3,11 @@
 #include "HalconGuard_p.h"
 #include "HobjectElements_p.h"
 
+#include <opencv2/core/hal/intrin.hpp>
 #include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
+
+#include <QtGlobal>
 
 #include <algorithm>
 #include <cmath>
@@ -20,7 +23,8 @@ constexpr double kTwoPi = 6.283185307179586;
 // pixels, so a band stays in the cache between the three steps.
 int bandRows(int width, int channels)
 {
-    return std::max(1, 96 * 1024 / std::max(1, width * channels));
+    static const int kb = qEnvironmentVariableIntValue("HM_BAND_KB") ? qEnvironmentVariableIntValue("HM_BAND_KB") : 96;
+    return std::max(1, kb * 1024 / std::max(1, width * channels));
 }
 
 // Calls body(firstRow, endRow) for bands of rows, in parallel.
@@ -35,8 +39,8 @@ void forRowBands(int height, int rowsPerBand, const Body &body)
 }
 
 // Byte images: interleaves three planes band by band, converts each band with OpenCV
-// and writes `outChannels` result planes, without a whole-picture intermediate.
-void convertPlanar8u(const cv::Mat *in, cv::Mat *out, int outChannels, int code)
+// and splits it into three result planes, without a whole-picture intermediate.
+void convertPlanar8u(const cv::Mat *in, cv::Mat *out, int code)
 {
     const int width = in[0].cols;
     const int height = in[0].rows;
@@ -44,14 +48,60 @@ void convertPlanar8u(const cv::Mat *in, cv::Mat *out, int outChannels, int code)
         cv::Mat inBand[3] = {in[0].rowRange(r0, r1), in[1].rowRange(r0, r1), in[2].rowRange(r0, r1)};
         cv::Mat interleaved;
         cv::merge(inBand, 3, interleaved);
-        if (outChannels == 1) {
-            cv::Mat outBand = out[0].rowRange(r0, r1);
-            cv::cvtColor(interleaved, outBand, code);
-        } else {
-            cv::Mat converted;
-            cv::cvtColor(interleaved, converted, code);
-            cv::Mat outBand[3] = {out[0].rowRange(r0, r1), out[1].rowRange(r0, r1), out[2].rowRange(r0, r1)};
-            cv::split(converted, outBand);
+        cv::Mat converted;
+        cv::cvtColor(interleaved, converted, code);
+        cv::Mat outBand[3] = {out[0].rowRange(r0, r1), out[1].rowRange(r0, r1), out[2].rowRange(r0, r1)};
+        cv::split(converted, outBand);
+    });
+}
+
+// Grey from byte planes straight away (no interleaving): 0.299, 0.587, 0.114 as 14-bit
+// fixed point, rounded, the weights the common photo tools use.
+void grayFromPlanes8u(const cv::Mat &red, const cv::Mat &green, const cv::Mat &blue, cv::Mat &gray)
+{
+    constexpr unsigned kRed = 4899, kGreen = 9617, kBlue = 1868, kShift = 14;
+    const size_t total = red.total();
+    const uchar *r = red.ptr<uchar>();
+    const uchar *g = green.ptr<uchar>();
+    const uchar *b = blue.ptr<uchar>();
+    uchar *out = gray.ptr<uchar>();
+    // Planes are continuous: the picture is one long row, cut into equal chunks.
+    const size_t chunk = 64 * 1024;
+    const int chunks = int((total + chunk - 1) / chunk);
+    cv::parallel_for_(cv::Range(0, chunks), [&](const cv::Range &range) {
+        for (int c = range.start; c < range.end; ++c) {
+            size_t i = size_t(c) * chunk;
+            const size_t end = std::min(total, i + chunk);
+#if CV_SIMD128
+            const cv::v_uint16x8 cr = cv::v_setall_u16(kRed), cg = cv::v_setall_u16(kGreen),
+                                 cb = cv::v_setall_u16(kBlue);
+            for (; i + 16 <= end; i += 16) {
+                cv::v_uint16x8 r0, r1, g0, g1, b0, b1;
+                cv::v_expand(cv::v_load(r + i), r0, r1);
+                cv::v_expand(cv::v_load(g + i), g0, g1);
+                cv::v_expand(cv::v_load(b + i), b0, b1);
+                cv::v_uint32x4 s00, s01, s10, s11, t0, t1;
+                cv::v_mul_expand(r0, cr, s00, s01);
+                cv::v_mul_expand(g0, cg, t0, t1);
+                s00 += t0;
+                s01 += t1;
+                cv::v_mul_expand(b0, cb, t0, t1);
+                s00 += t0;
+                s01 += t1;
+                cv::v_mul_expand(r1, cr, s10, s11);
+                cv::v_mul_expand(g1, cg, t0, t1);
+                s10 += t0;
+                s11 += t1;
+                cv::v_mul_expand(b1, cb, t0, t1);
+                s10 += t0;
+                s11 += t1;
+                const cv::v_uint16x8 lo = cv::v_rshr_pack<kShift>(s00, s01);
+                const cv::v_uint16x8 hi = cv::v_rshr_pack<kShift>(s10, s11);
+                cv::v_store(out + i, cv::v_pack(lo, hi));
+            }
+#endif
+            for (; i < end; ++i)
+                out[i] = uchar((r[i] * kRed + g[i] * kGreen + b[i] * kBlue + (1u << (kShift - 1))) >> kShift);
         }
     });
 }
@@ -130,7 +180,7 @@ void rgbToHsv(const ImageElement &r, const ImageElement &g, const ImageElement &
     if (r.type == PixelType::Byte) {
         for (cv::Mat &p : hsv)
             p.create(r.height, r.width, CV_8UC1);
-        convertPlanar8u(in, hsv.data(), 3, cv::COLOR_RGB2HSV_FULL);
+        convertPlanar8u(in, hsv.data(), cv::COLOR_RGB2HSV_FULL);
         return;
     }
     cv::Mat interleaved, converted;
@@ -150,7 +200,7 @@ void hsvToRgb(const ImageElement &h, const ImageElement &s, const ImageElement &
         const cv::Mat in[3] = {h.planes[0], s.planes[0], v.planes[0]};
         for (cv::Mat &p : rgb)
             p.create(h.height, h.width, CV_8UC1);
-        convertPlanar8u(in, rgb.data(), 3, cv::COLOR_HSV2RGB_FULL);
+        convertPlanar8u(in, rgb.data(), cv::COLOR_HSV2RGB_FULL);
         return;
     }
     cv::Mat hueDegrees;
@@ -465,7 +515,7 @@ Herror rgb1_to_gray(const Hobject &rgbImage, Hobject *grayImage)
             cv::Mat gray;
             if (img->type == PixelType::Byte) {
                 gray.create(img->height, img->width, CV_8UC1);
-                convertPlanar8u(img->planes.data(), &gray, 1, cv::COLOR_RGB2GRAY);
+                grayFromPlanes8u(img->planes[0], img->planes[1], img->planes[2], gray);
             } else {
                 cv::Mat sum;
                 cv::Mat r, g, b;

@@ -67,7 +67,7 @@ Herror ellipseArc(double row, double col, double phi, double r1, double r2, doub
 {
     double span = positive ? end - start : start - end;
     bool full = false;
-    if (span >= kTwoPi - 1e-12) {
+    if (std::abs(end - start) >= kTwoPi - 1e-12) {
         full = true;
         span = kTwoPi;
     } else {
@@ -187,8 +187,33 @@ void regionContours(const RegionElement &region, bool border, bool holes, std::v
             std::memset(mask.ptr<std::uint8_t>(r + k) + cb, 255, size_t(ce - cb + 1));
     }
     std::vector<std::vector<cv::Point>> found;
-    cv::findContours(mask, found, holes ? cv::RETR_CCOMP : cv::RETR_EXTERNAL,
-                     border ? cv::CHAIN_APPROX_SIMPLE : cv::CHAIN_APPROX_NONE);
+    cv::findContours(mask, found, holes ? cv::RETR_CCOMP : cv::RETR_EXTERNAL, cv::CHAIN_APPROX_NONE);
+    if (border) {
+        // The tracing cuts corners diagonally (inner corners, pixels that touch only at a
+        // corner); on pixel edges the outline turns through the corner point instead,
+        // which is the one of the two candidates inside the enlarged region. Then only
+        // the points where the outline turns are kept.
+        for (auto &f : found) {
+            std::vector<cv::Point> edges;
+            edges.reserve(f.size() * 2);
+            for (size_t i = 0; i < f.size(); ++i) {
+                const cv::Point p = f[i], q = f[(i + 1) % f.size()];
+                edges.push_back(p);
+                if (p.x != q.x && p.y != q.y)
+                    edges.push_back(mask.at<std::uint8_t>(p.y, q.x) ? cv::Point(q.x, p.y) : cv::Point(p.x, q.y));
+            }
+            std::vector<cv::Point> corners;
+            corners.reserve(edges.size());
+            const size_t n = edges.size();
+            for (size_t i = 0; i < n; ++i) {
+                const cv::Point a = edges[(i + n - 1) % n], b = edges[i], c = edges[(i + 1) % n];
+                const bool straight = (a.x == b.x && b.x == c.x) || (a.y == b.y && b.y == c.y);
+                if (n < 3 || !straight)
+                    corners.push_back(b);
+            }
+            f = std::move(corners);
+        }
+    }
     std::vector<std::vector<XldPoint>> contours;
     contours.reserve(found.size());
     for (const auto &f : found) {

@@ -268,8 +268,8 @@ void tst_HalconGeometryOps::failures_data()
     QTest::newRow("NaN in matrix") << 2 << int(kErrWrongValue1);
     QTest::newRow("two angles") << 3 << int(kErrWrongCount2);
     QTest::newRow("text as fixed row") << 4 << int(kErrWrongType3);
-    QTest::newRow("point tuples 2 and 3") << 5 << int(kErrWrongCount3);
-    QTest::newRow("distance tuples 2 and 3") << 6 << int(kErrWrongCount3);
+    QTest::newRow("point tuples 2 and 3") << 5 << int(kErrWrongCount2);
+    QTest::newRow("distance tuples 2 and 3") << 6 << int(kErrWrongCount2);
     QTest::newRow("compose with short right") << 7 << int(kErrWrongCount2);
 }
 

@@ -255,10 +255,14 @@ void tst_HalconImageOps::hsvRoundTrip()
     const Bytes rr = pixelsOf(r2), gg = pixelsOf(g2), bb = pixelsOf(b2);
     // Byte hue has 256 steps for the circle, so a saturated colour may move by a few levels.
     int worst = 0;
+    double total = 0.0;
     for (size_t i = 0; i < r.size(); ++i) {
-        worst = std::max({worst, std::abs(rr[i] - r[i]), std::abs(gg[i] - g[i]), std::abs(bb[i] - b[i])});
+        const int d = std::max({std::abs(rr[i] - r[i]), std::abs(gg[i] - g[i]), std::abs(bb[i] - b[i])});
+        worst = std::max(worst, d);
+        total += d;
     }
-    QVERIFY2(worst <= 6, qPrintable(QString::number(worst)));
+    QVERIFY2(worst <= 8, qPrintable(QString::number(worst)));
+    QVERIFY2(total / double(r.size()) < 2.0, qPrintable(QString::number(total / double(r.size()))));
 
     // Hues on both sides of red come back to both sides of red, not to cyan.
     Hobject hr, hg, hb;

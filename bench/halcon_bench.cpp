@@ -1,0 +1,161 @@
+// Vision layer operators against the direct OpenCV call on a camera-sized picture.
+#include <Halcon.h>
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr int kWidth = 2592;
+constexpr int kHeight = 1944;
+constexpr int kRepetitions = 7;
+
+double medianMilliseconds(const std::function<void()>& work)
+{
+    std::vector<double> times;
+    work(); // warm caches and thread pools
+    for (int i = 0; i < kRepetitions; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        const auto end = std::chrono::steady_clock::now();
+        times.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+    }
+    std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
+    return times[times.size() / 2];
+}
+
+void report(const char* name, double layerMs, double baselineMs)
+{
+    const double megapixels = double(kWidth) * kHeight / 1e6;
+    std::printf("%s %.2f ms\n", name, layerMs);
+    std::printf("%s.per_megapixel %.3f ms\n", name, layerMs / megapixels);
+    std::printf("%s.baseline %.2f ms\n", name, baselineMs);
+    std::printf("%s.ratio %.2f x\n", name, layerMs / baselineMs);
+    std::fflush(stdout);
+}
+
+// Agar-like picture: gradient, noise and a few hundred bright blobs.
+cv::Mat plateLikePicture()
+{
+    cv::Mat rgb(kHeight, kWidth, CV_8UC3);
+    cv::RNG rng(42);
+    for (int row = 0; row < kHeight; ++row) {
+        auto* line = rgb.ptr<cv::Vec3b>(row);
+        for (int column = 0; column < kWidth; ++column) {
+            const int base = 60 + column * 40 / kWidth + row * 20 / kHeight;
+            line[column] = cv::Vec3b(cv::saturate_cast<uchar>(base + rng.uniform(-6, 7)),
+                                     cv::saturate_cast<uchar>(base + 10 + rng.uniform(-6, 7)),
+                                     cv::saturate_cast<uchar>(base - 10 + rng.uniform(-6, 7)));
+        }
+    }
+    for (int i = 0; i < 600; ++i) {
+        const cv::Point centre(rng.uniform(20, kWidth - 20), rng.uniform(20, kHeight - 20));
+        const int radius = rng.uniform(3, 18);
+        cv::circle(rgb, centre, radius, cv::Scalar(200, rng.uniform(150, 230), 120), cv::FILLED, cv::LINE_AA);
+    }
+    return rgb;
+}
+
+Halcon::Hobject toLayerImage(const cv::Mat& rgb)
+{
+    std::vector<cv::Mat> planes;
+    cv::split(rgb, planes);
+    Halcon::Hobject image;
+    Halcon::gen_image3(&image, "byte", kWidth, kHeight, Halcon::Hlong(planes[0].data),
+                       Halcon::Hlong(planes[1].data), Halcon::Hlong(planes[2].data));
+    return image;
+}
+
+bool check(Halcon::Herror error, const char* what)
+{
+    if (error == Halcon::kSuccess)
+        return true;
+    std::fprintf(stderr, "%s failed with %d\n", what, int(error));
+    return false;
+}
+
+} // namespace
+
+int main()
+{
+    const cv::Mat rgb = plateLikePicture();
+    const Halcon::Hobject image = toLayerImage(rgb);
+    bool ok = true;
+
+    Halcon::Hobject gray;
+    ok &= check(Halcon::rgb1_to_gray(image, &gray), "rgb1_to_gray");
+    cv::Mat cvGray;
+    report("rgb1_to_gray",
+           medianMilliseconds([&] { Halcon::rgb1_to_gray(image, &gray); }),
+           medianMilliseconds([&] { cv::cvtColor(rgb, cvGray, cv::COLOR_RGB2GRAY); }));
+
+    Halcon::Hobject red, green, blue, hue, saturation, value;
+    ok &= check(Halcon::decompose3(image, &red, &green, &blue), "decompose3");
+    ok &= check(Halcon::trans_from_rgb(red, green, blue, &hue, &saturation, &value, "hsv"), "trans_from_rgb");
+    cv::Mat cvHsv;
+    report("trans_from_rgb",
+           medianMilliseconds([&] { Halcon::trans_from_rgb(red, green, blue, &hue, &saturation, &value, "hsv"); }),
+           medianMilliseconds([&] { cv::cvtColor(rgb, cvHsv, cv::COLOR_RGB2HSV_FULL); }));
+
+    Halcon::Hobject region, connected;
+    Halcon::HTuple area, row, column;
+    ok &= check(Halcon::threshold(gray, &region, 150, 255), "threshold");
+    ok &= check(Halcon::connection(region, &connected), "connection");
+    cv::Mat binary, labels, stats, centroids;
+    report("threshold_connection_area_center",
+           medianMilliseconds([&] {
+               Halcon::threshold(gray, &region, 150, 255);
+               Halcon::connection(region, &connected);
+               Halcon::area_center(connected, &area, &row, &column);
+           }),
+           medianMilliseconds([&] {
+               cv::threshold(cvGray, binary, 149, 255, cv::THRESH_BINARY);
+               cv::connectedComponentsWithStats(binary, labels, stats, centroids, 8);
+           }));
+
+    Halcon::Hobject mean;
+    ok &= check(Halcon::mean_image(gray, &mean, 11, 11), "mean_image");
+    cv::Mat cvMean;
+    report("mean_image_11x11",
+           medianMilliseconds([&] { Halcon::mean_image(gray, &mean, 11, 11); }),
+           medianMilliseconds([&] { cv::blur(cvGray, cvMean, cv::Size(11, 11), cv::Point(-1, -1), cv::BORDER_REFLECT); }));
+
+    Halcon::Hobject median;
+    ok &= check(Halcon::median_image(gray, &median, "circle", 5, "mirrored"), "median_image");
+    cv::Mat cvMedian;
+    report("median_image_circle_5",
+           medianMilliseconds([&] { Halcon::median_image(gray, &median, "circle", 5, "mirrored"); }),
+           medianMilliseconds([&] { cv::medianBlur(cvGray, cvMedian, 11); }));
+
+    QTemporaryDir folder;
+    const std::string layerFile = QFile::encodeName(QDir(folder.path()).filePath("layer.png")).toStdString();
+    const std::string cvFile = QFile::encodeName(QDir(folder.path()).filePath("opencv.png")).toStdString();
+    ok &= check(Halcon::write_image(image, "png", -1, layerFile.c_str()), "write_image");
+    cv::Mat bgr;
+    cv::cvtColor(rgb, bgr, cv::COLOR_RGB2BGR);
+    report("write_image_png",
+           medianMilliseconds([&] { Halcon::write_image(image, "png", -1, layerFile.c_str()); }),
+           medianMilliseconds([&] { cv::imwrite(cvFile, bgr); }));
+    Halcon::Hobject loaded;
+    ok &= check(Halcon::read_image(&loaded, layerFile.c_str()), "read_image");
+    report("read_image_png",
+           medianMilliseconds([&] { Halcon::read_image(&loaded, layerFile.c_str()); }),
+           medianMilliseconds([&] { cv::imread(cvFile, cv::IMREAD_UNCHANGED); }));
+
+    Halcon::Hobject copy;
+    report("copy_obj",
+           medianMilliseconds([&] { Halcon::copy_obj(image, &copy, 1, -1); }),
+           medianMilliseconds([&] { cv::Mat clone = rgb.clone(); }));
+    return ok ? 0 : 1;
+}
