@@ -15,23 +15,33 @@
 
 namespace {
 
-double medianMs(const std::function<void()>& run, int repetitions = 9)
+double elapsedMs(const std::function<void()>& run)
 {
-    std::vector<double> times;
-    run(); // warm-up
-    for (int i = 0; i < repetitions; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        run();
-        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-    }
+    const auto start = std::chrono::steady_clock::now();
+    run();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+double median(std::vector<double> times)
+{
     std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
     return times[times.size() / 2];
 }
 
-void report(const char* name, double layer, double baseline)
+// Medians of both, measured alternately so that a busy machine slows both alike.
+void compare(const char* name, const std::function<void()>& layer, const std::function<void()>& baseline,
+             int repetitions = 15)
 {
-    std::printf("%s %.2f ms\n%s.baseline %.2f ms\n%s.ratio %.2f x\n", name, layer, name, baseline, name,
-                layer / baseline);
+    std::vector<double> layerTimes, baselineTimes;
+    layer();
+    baseline();
+    for (int i = 0; i < repetitions; ++i) {
+        layerTimes.push_back(elapsedMs(layer));
+        baselineTimes.push_back(elapsedMs(baseline));
+    }
+    const double l = median(layerTimes);
+    const double b = median(baselineTimes);
+    std::printf("%s %.2f ms\n%s.baseline %.2f ms\n%s.ratio %.2f x\n", name, l, name, b, name, l / b);
 }
 
 // A plate: darker background with a gradient and noise, a few hundred bright colonies.
@@ -62,45 +72,43 @@ int main()
     gen_image1(&image, "byte", width, height, HTuple(Hlong(reinterpret_cast<std::intptr_t>(picture.data))));
     std::printf("picture.megapixels %.2f MP\n", width * height / 1e6);
 
-    {
-        HTuple area, row, column;
-        const double layer = medianMs([&] {
+    HTuple area, row, column;
+    compare(
+        "threshold_connection_area_center",
+        [&] {
             Hobject region, parts;
             threshold(image, &region, 128, 255);
             connection(region, &parts);
             area_center(parts, &area, &row, &column);
-        });
-        cv::Mat mask, labels, stats, centroids;
-        const double baseline = medianMs([&] {
+        },
+        [&] {
+            cv::Mat mask, labels, stats, centroids;
             cv::threshold(picture, mask, 127, 255, cv::THRESH_BINARY);
             cv::connectedComponentsWithStats(mask, labels, stats, centroids, 8, CV_32S);
         });
-        report("threshold_connection_area_center", layer, baseline);
-        std::printf("threshold_connection_area_center.components %lld count\n",
-                    static_cast<long long>(area.Length()));
-    }
-    {
-        const double layer = medianMs([&] {
+    std::printf("threshold_connection_area_center.components %lld count\n",
+                static_cast<long long>(area.Length()));
+
+    // The layer returns a new picture each time, so the baselines allocate one too.
+    compare(
+        "mean_image_11x11",
+        [&] {
             Hobject mean;
             mean_image(image, &mean, 11, 11);
-        });
-        // The layer returns a new picture each time, so the baseline allocates one too.
-        const double baseline = medianMs([&] {
+        },
+        [&] {
             cv::Mat out;
             cv::blur(picture, out, cv::Size(11, 11));
         });
-        report("mean_image_11x11", layer, baseline);
-    }
-    {
-        const double layer = medianMs([&] {
+    compare(
+        "median_image_circle_5",
+        [&] {
             Hobject median;
             median_image(image, &median, "circle", 5, "mirrored");
-        });
-        const double baseline = medianMs([&] {
+        },
+        [&] {
             cv::Mat out;
             cv::medianBlur(picture, out, 11);
         });
-        report("median_image_circle_5", layer, baseline);
-    }
     return 0;
 }

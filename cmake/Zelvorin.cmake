@@ -6,7 +6,10 @@ function(zelvorin_library name)
         "${CMAKE_CURRENT_SOURCE_DIR}/*.h"
         "${CMAKE_CURRENT_SOURCE_DIR}/*.ui"
         "${CMAKE_CURRENT_SOURCE_DIR}/*.qrc")
-    add_library(zelvorin_${name} STATIC ${sources})
+    # A folder whose classes are all header-only still makes a linkable library.
+    set(anchor "${CMAKE_CURRENT_BINARY_DIR}/zelvorin_${name}_anchor.cpp")
+    file(CONFIGURE OUTPUT "${anchor}" CONTENT "// zelvorin_${name}\n")
+    add_library(zelvorin_${name} STATIC ${sources} "${anchor}")
     target_include_directories(zelvorin_${name} PUBLIC "${CMAKE_CURRENT_SOURCE_DIR}")
     target_link_libraries(zelvorin_${name} PUBLIC ${ARG_PUBLIC_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
 endfunction()
