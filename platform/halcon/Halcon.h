@@ -8,6 +8,7 @@
 #include "Hobject.h"
 
 #include "HalconAop.h"
+#include "HalconDisplay.h"
 #include "HalconFileOps.h"
 #include "HalconFilterOps.h"
 #include "HalconGeometryOps.h"

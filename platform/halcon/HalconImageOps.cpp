@@ -7,8 +7,6 @@
 #include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
 
-#include <QtGlobal>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -23,8 +21,7 @@ constexpr double kTwoPi = 6.283185307179586;
 // pixels, so a band stays in the cache between the three steps.
 int bandRows(int width, int channels)
 {
-    static const int kb = qEnvironmentVariableIntValue("HM_BAND_KB") ? qEnvironmentVariableIntValue("HM_BAND_KB") : 96;
-    return std::max(1, kb * 1024 / std::max(1, width * channels));
+    return std::max(1, 96 * 1024 / std::max(1, width * channels));
 }
 
 // Calls body(firstRow, endRow) for bands of rows, in parallel.
@@ -106,6 +103,85 @@ void grayFromPlanes8u(const cv::Mat &red, const cv::Mat &green, const cv::Mat &b
     });
 }
 
+// Byte HSV straight from the planes (full circle in 256 hue steps), in float per lane:
+// hue = 256/6 * (sector offset) / (max - min), saturation = 255 * (max - min) / max.
+void hsvFromPlanes8u(const cv::Mat &red, const cv::Mat &green, const cv::Mat &blue, cv::Mat &hue, cv::Mat &sat,
+                     cv::Mat &val)
+{
+    constexpr float kHueScale = 256.0f / 6.0f;
+    const size_t total = red.total();
+    const uchar *r = red.ptr<uchar>();
+    const uchar *g = green.ptr<uchar>();
+    const uchar *b = blue.ptr<uchar>();
+    uchar *ho = hue.ptr<uchar>();
+    uchar *so = sat.ptr<uchar>();
+    uchar *vo = val.ptr<uchar>();
+    const size_t chunk = 64 * 1024;
+    const int chunks = int((total + chunk - 1) / chunk);
+    cv::parallel_for_(cv::Range(0, chunks), [&](const cv::Range &range) {
+        for (int c = range.start; c < range.end; ++c) {
+            size_t i = size_t(c) * chunk;
+            const size_t end = std::min(total, i + chunk);
+#if CV_SIMD128
+            const cv::v_float32x4 one = cv::v_setall_f32(1.0f), scaleS = cv::v_setall_f32(255.0f),
+                                  scaleH = cv::v_setall_f32(kHueScale);
+            const cv::v_int32x4 full = cv::v_setall_s32(256), byteMask = cv::v_setall_s32(255),
+                                zero = cv::v_setall_s32(0);
+            for (; i + 16 <= end; i += 16) {
+                const cv::v_uint8x16 R = cv::v_load(r + i), G = cv::v_load(g + i), B = cv::v_load(b + i);
+                const cv::v_uint8x16 V = cv::v_max(R, cv::v_max(G, B));
+                const cv::v_uint8x16 D = V - cv::v_min(R, cv::v_min(G, B));
+                cv::v_store(vo + i, V);
+                cv::v_uint16x8 r16[2], g16[2], b16[2], v16[2], d16[2];
+                cv::v_expand(R, r16[0], r16[1]);
+                cv::v_expand(G, g16[0], g16[1]);
+                cv::v_expand(B, b16[0], b16[1]);
+                cv::v_expand(V, v16[0], v16[1]);
+                cv::v_expand(D, d16[0], d16[1]);
+                cv::v_int16x8 hPacked[2], sPacked[2];
+                for (int half = 0; half < 2; ++half) {
+                    const cv::v_int16x8 rr = cv::v_reinterpret_as_s16(r16[half]);
+                    const cv::v_int16x8 gg = cv::v_reinterpret_as_s16(g16[half]);
+                    const cv::v_int16x8 bb = cv::v_reinterpret_as_s16(b16[half]);
+                    const cv::v_int16x8 vv = cv::v_reinterpret_as_s16(v16[half]);
+                    const cv::v_int16x8 dd = cv::v_reinterpret_as_s16(d16[half]);
+                    const cv::v_int16x8 offset =
+                        cv::v_select(vv == rr, gg - bb,
+                                     cv::v_select(vv == gg, bb - rr + dd + dd, rr - gg + (dd << 2)));
+                    cv::v_int32x4 o32[2], d32[2], v32[2];
+                    cv::v_expand(offset, o32[0], o32[1]);
+                    cv::v_expand(dd, d32[0], d32[1]);
+                    cv::v_expand(vv, v32[0], v32[1]);
+                    cv::v_int32x4 h32[2], s32[2];
+                    for (int q = 0; q < 2; ++q) {
+                        const cv::v_float32x4 df = cv::v_cvt_f32(d32[q]);
+                        cv::v_int32x4 h = cv::v_round(cv::v_cvt_f32(o32[q]) * scaleH / cv::v_max(df, one));
+                        h = (h + (full & (h < zero))) & byteMask;
+                        h32[q] = h;
+                        s32[q] = cv::v_round(df * scaleS / cv::v_max(cv::v_cvt_f32(v32[q]), one));
+                    }
+                    hPacked[half] = cv::v_pack(h32[0], h32[1]);
+                    sPacked[half] = cv::v_pack(s32[0], s32[1]);
+                }
+                cv::v_store(ho + i, cv::v_pack_u(hPacked[0], hPacked[1]));
+                cv::v_store(so + i, cv::v_pack_u(sPacked[0], sPacked[1]));
+            }
+#endif
+            for (; i < end; ++i) {
+                const int R = r[i], G = g[i], B = b[i];
+                const int V = std::max(R, std::max(G, B));
+                const int D = V - std::min(R, std::min(G, B));
+                const int offset = V == R ? G - B : V == G ? B - R + 2 * D : R - G + 4 * D;
+                int h = int(std::nearbyint(float(offset) * kHueScale / float(std::max(D, 1))));
+                h = (h < 0 ? h + 256 : h) & 255;
+                ho[i] = uchar(h);
+                so[i] = uchar(std::nearbyint(float(D) * 255.0f / float(std::max(V, 1))));
+                vo[i] = uchar(V);
+            }
+        }
+    });
+}
+
 ImagePtr withPlanes(const ImageElement &like, std::vector<cv::Mat> planes)
 {
     return makeImage(std::move(planes), like.domain);
@@ -180,7 +256,7 @@ void rgbToHsv(const ImageElement &r, const ImageElement &g, const ImageElement &
     if (r.type == PixelType::Byte) {
         for (cv::Mat &p : hsv)
             p.create(r.height, r.width, CV_8UC1);
-        convertPlanar8u(in, hsv.data(), cv::COLOR_RGB2HSV_FULL);
+        hsvFromPlanes8u(in[0], in[1], in[2], hsv[0], hsv[1], hsv[2]);
         return;
     }
     cv::Mat interleaved, converted;

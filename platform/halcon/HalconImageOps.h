@@ -15,8 +15,9 @@ Herror get_image_size(const Hobject &image, Hlong *width, Hlong *height); // fir
 Herror count_channels(const Hobject &multiChannelImage, HTuple *channels);
 Herror count_channels(const Hobject &multiChannelImage, Hlong *channels); // first image
 
-// Address of the first pixel of each plane (rows follow each other without gaps, width
-// pixels per row). The pixels are shared with every copy of the object: read only.
+// Address of the first pixel of a plane (rows follow each other without gaps, width
+// pixels per row); get_image_pointer1 gives the first channel. The pixels are shared
+// with every copy of the object and with images made from it: read only.
 Herror get_image_pointer1(const Hobject &image, HTuple *pointer, HTuple *type, HTuple *width, HTuple *height);
 // type receives at most 15 characters and a terminating zero.
 Herror get_image_pointer1(const Hobject &image, Hlong *pointer, char *type, Hlong *width, Hlong *height);

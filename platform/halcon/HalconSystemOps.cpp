@@ -35,8 +35,8 @@ const std::map<std::string, ParameterSpec> &parameterSpecs()
     static const std::map<std::string, ParameterSpec> specs = {
         {"thread_num", {Kind::Integer, 1, 1024, {}}},
         {"parallelize_operators", {Kind::Flag, 0, 0, {}}},
-        {"width", {Kind::Integer, 1, 1000000, {}}},
-        {"height", {Kind::Integer, 1, 1000000, {}}},
+        {"width", {Kind::Integer, 0, 1000000, {}}},
+        {"height", {Kind::Integer, 0, 1000000, {}}},
         {"temporary_mem_cache", {Kind::Choice, 0, 0, {"true", "false", "exclusive", "shared", "idle"}}},
         {"current_runlength_number", {Kind::Integer, 0, Hlong(1) << 40, {}}},
         {"store_empty_region", {Kind::Flag, 0, 0, {}}},

@@ -24,7 +24,7 @@ Herror get_check(HTuple *check);
 // Parameters (name, value):
 //   "thread_num"               integer 1 .. 1024, default the processor count
 //   "parallelize_operators"    "true" / "false", default "true"
-//   "width", "height"          default picture size, integer 1 .. 1000000; 0 = not set (default)
+//   "width", "height"          default picture size, integer 0 .. 1000000; 0 = not set (default)
 //   "temporary_mem_cache"      "true", "false", "exclusive", "shared", "idle"; default "true"
 //   "current_runlength_number" integer >= 0, default 50000
 //   "store_empty_region", "clip_region", "backing_store", "database", "border_shape_models",

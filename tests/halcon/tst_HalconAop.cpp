@@ -89,6 +89,7 @@ private slots:
     void measuresEveryThreadCount();
     void callAsTheLibraryMakesIt();
     void namesWithoutProbeArePassedOver();
+    void layerOperators();
     void knowledgeRoundTrip();
     void damagedFilesChangeNothing_data();
     void damagedFilesChangeNothing();
@@ -162,10 +163,24 @@ void tst_HalconAop::namesWithoutProbeArePassedOver()
     QCOMPARE(info("gen_cross_contour_xld").known, Hlong(0));
 }
 
+void tst_HalconAop::layerOperators()
+{
+    // The layer's own parallelised operators are timed for real on both types.
+    const HTuple ops = strings({"median_image", "mean_image", "threshold", "rgb1_to_gray", "trans_from_rgb"});
+    QCOMPARE(optimize_aop(ops, "", "", smallPicture(), HTuple(std::vector<HValue>{48, 32})), kSuccess);
+    for (const HValue &op : ops.Values()) {
+        for (const char *type : {"byte", "real"}) {
+            const Info i = info(op.Str().c_str(), type);
+            QVERIFY2(i.known == 1 && i.threads >= 1 && i.threads <= 3, (op.Str() + " " + type).c_str());
+        }
+    }
+}
+
 void tst_HalconAop::knowledgeRoundTrip()
 {
     const QString file = path("roundtrip.aop");
-    QCOMPARE(optimize_aop(kProbe, "byte", file.toStdString(), smallPicture(), HTuple(std::vector<HValue>{32, 32})),
+    QCOMPARE(optimize_aop(kProbe, "byte", file.toStdString(), strings({"system_mode", "image_width", "image_height"}),
+                          HTuple(std::vector<HValue>{"truncate", 32, 32})),
              kSuccess);
     const QByteArray written = readAll(file);
     QVERIFY(written.contains(kProbe));
@@ -211,10 +226,11 @@ void tst_HalconAop::damagedFilesChangeNothing()
     QFETCH(QByteArray, from);
     QFETCH(QByteArray, to);
     QFETCH(int, expected);
-    // The table holds the test operator with a known count; the damaged file says 1 thread
-    // for another type and drops the first.
+    // A good file of one entry, edited; read with "truncate" it would empty the table
+    // first, so any partial take-over shows.
     const QString good = path("good.aop");
-    QCOMPARE(optimize_aop(kProbe, "byte", good.toStdString(), smallPicture(), HTuple(std::vector<HValue>{32, 32})),
+    QCOMPARE(optimize_aop(kProbe, "byte", good.toStdString(), strings({"system_mode", "image_width", "image_height"}),
+                          HTuple(std::vector<HValue>{"truncate", 32, 32})),
              kSuccess);
     QByteArray text = readAll(good);
     QVERIFY(text.contains("end 1\n"));

@@ -1,0 +1,7 @@
+#include "ImageColony.h"
+
+void ImageColony::registerMetaType()
+{
+    Halcon::registerHalconMetaTypes();
+    qRegisterMetaType<ImageColony>("ImageColony");
+}

@@ -1,0 +1,6 @@
+#include "ImageRefPoint.h"
+
+void ImageRefPoint::registerMetaType()
+{
+    qRegisterMetaType<ImageRefPoint>("ImageRefPoint");
+}

@@ -1,0 +1,160 @@
+#include "DatabaseTableSupport.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <cmath>
+
+namespace {
+
+constexpr Errors::Type_Error ErrorStatement = 85;
+constexpr Errors::Type_Error ErrorAutoincrement = 86;
+constexpr Errors::Type_Error ErrorUpdate = 89;
+
+QString trSupport(const char* text)
+{
+    return QCoreApplication::translate("DatabaseTableSupport", text);
+}
+
+} // namespace
+
+namespace DatabaseTableSupport {
+
+QString checkText(const QString& column, const QString& value, int maxLength)
+{
+    // The literal of a text cannot carry a zero character; dropping it would store another text.
+    if (value.contains(QChar(u'\0')))
+        return trSupport("Column %1: the text contains a zero character").arg(column);
+    if (value.size() > maxLength)
+        return trSupport("Column %1: the text has %2 characters, at most %3 can be stored")
+            .arg(column).arg(value.size()).arg(maxLength);
+    return QString();
+}
+
+QString checkDouble(const QString& column, double value)
+{
+    if (!std::isfinite(value))
+        return trSupport("Column %1: the number is not finite").arg(column);
+    return QString();
+}
+
+QString checkDateTime(const QString& column, const QDateTime& value)
+{
+    // Every database kind takes the years 1 to 9999; outside them the literal would be empty.
+    if (!value.isValid() || value.date().year() < 1 || value.date().year() > 9999)
+        return trSupport("Column %1: the date and time is not valid").arg(column);
+    return QString();
+}
+
+QString dateTimeLiteral(const Database& database, const QDateTime& value)
+{
+    return database.sqlDateTimeLiteral(value.toLocalTime());
+}
+
+QString likeClause(const Database& database, const QString& text, bool contains)
+{
+    QString escaped;
+    escaped.reserve(text.size() + 8);
+    bool usesEscape = false;
+    const int kind = database.databaseType();
+    for (const QChar c : text) {
+        if (kind == Database::KindMSAccess) {
+            // The Jet engine knows no ESCAPE clause; a bracketed character matches itself.
+            if (c == u'%' || c == u'_' || c == u'[') {
+                escaped += QLatin1Char('[');
+                escaped += c;
+                escaped += QLatin1Char(']');
+                continue;
+            }
+        } else {
+            // SQL Server also reads "[" as the start of a character class.
+            const bool special = c == u'%' || c == u'_' || c == u'\\'
+                || (kind == Database::KindMSSQLServer && c == u'[');
+            if (special) {
+                escaped += QLatin1Char('\\');
+                usesEscape = true;
+            }
+        }
+        escaped += c;
+    }
+    if (contains)
+        escaped = QLatin1Char('%') + escaped + QLatin1Char('%');
+    QString clause = QStringLiteral(" LIKE ") + database.sqlQuoteString(escaped);
+    if (usesEscape)
+        clause += QStringLiteral(" ESCAPE '\\'");
+    return clause;
+}
+
+bool isUsable(const Database* database, int databaseType)
+{
+    return databaseType != Database::KindNone && database && database->isOpen();
+}
+
+Errors::Type_Error refuse(Database& database, const QString& message, const QString& reason)
+{
+    // A query that never ran: the report carries the reason instead of a driver error.
+    QSqlQuery query(*database.getDatabase());
+    database.showQueryError(query, message + QLatin1Char('\n') + reason);
+    return ErrorStatement;
+}
+
+Errors::Type_Error exec(Database& database, QSqlQuery& query, const QString& text, const QString& message)
+{
+    if (query.exec(text))
+        return 0;
+    database.showQueryError(query, message);
+    return ErrorStatement;
+}
+
+Errors::Type_Error execBound(Database& database, QSqlQuery& query, const QString& text,
+                             const QStringList& boundTexts, const QString& message)
+{
+    if (!query.prepare(text)) {
+        database.showQueryError(query, message);
+        return ErrorStatement;
+    }
+    for (int i = 0; i < boundTexts.size(); ++i)
+        query.bindValue(i, QVariant(boundTexts.at(i).toUtf8()), QSql::In);
+    if (!query.exec()) {
+        database.showQueryError(query, message);
+        return ErrorStatement;
+    }
+    return 0;
+}
+
+Errors::Type_Error readNewKey(Database& database, QSqlQuery& query, Database::ID& key, const QString& message)
+{
+    if (!query.exec(database.getLastInsertID(QString())) || !query.next()) {
+        database.showQueryError(query, message);
+        return ErrorAutoincrement;
+    }
+    key = Database::ID(query.value(0).toInt());
+    return 0;
+}
+
+Errors::Type_Error checkOneRowChanged(Database& database, QSqlQuery& query, const QString& message)
+{
+    if (query.numRowsAffected() != 1) {
+        database.showQueryError(query, message);
+        return ErrorUpdate;
+    }
+    return 0;
+}
+
+void readIdList(QSqlQuery& query, QList<Database::ID>& ids)
+{
+    while (query.next())
+        ids.append(Database::ID(query.value(0).toInt()));
+}
+
+QString utf8Text(const QVariant& value)
+{
+    const QByteArray bytes = value.toByteArray();
+    const qsizetype end = bytes.indexOf('\0');
+    return QString::fromUtf8(bytes.constData(), end < 0 ? bytes.size() : end);
+}
+
+} // namespace DatabaseTableSupport

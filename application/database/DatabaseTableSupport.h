@@ -1,0 +1,58 @@
+#pragma once
+
+#include "Database.h"
+#include "Errors.h"
+
+#include <QList>
+#include <QString>
+
+class QDateTime;
+class QSqlQuery;
+class QVariant;
+
+// What the six table objects share: the checks that keep a value out of a statement it
+// cannot be written into exactly, the LIKE literal that matches a text as it is, and the
+// run-and-report steps of every statement. Messages are translated by the calling table.
+namespace DatabaseTableSupport {
+
+// Texts that are indexed (barcodes, container names) are kept short enough for an index key
+// on every database kind; other texts are bounded only to keep statements within the
+// drivers' limits.
+constexpr int MaxIndexedTextLength = 255;
+constexpr int MaxTextLength = 1000000;
+
+// Empty when the value can be written and read back unchanged, else the reason it cannot.
+QString checkText(const QString& column, const QString& value, int maxLength = MaxTextLength);
+QString checkDouble(const QString& column, double value);
+QString checkDateTime(const QString& column, const QDateTime& value);
+
+// The date-time literal of the connection for the instant, always written in local time so
+// that stored texts of one database compare and sort alike.
+QString dateTimeLiteral(const Database& database, const QDateTime& value);
+
+// " LIKE " and a literal that matches text exactly (contains: anywhere inside a value), with
+// the dialect's escape of the LIKE wildcards and, where escaping needed it, its ESCAPE clause.
+QString likeClause(const Database& database, const QString& text, bool contains);
+
+// The connection can run statements for a table of that type.
+bool isUsable(const Database* database, int databaseType);
+
+// Reports a value that was refused before any statement ran; always returns 85.
+Errors::Type_Error refuse(Database& database, const QString& message, const QString& reason);
+
+// Runs text on query; on failure reports message and returns 85.
+Errors::Type_Error exec(Database& database, QSqlQuery& query, const QString& text, const QString& message);
+// Prepares text, binds the UTF-8 bytes of the texts in order and runs it; 85 as exec.
+Errors::Type_Error execBound(Database& database, QSqlQuery& query, const QString& text,
+                             const QStringList& boundTexts, const QString& message);
+// After an insert on query: reads the new key; 86 with a report when it cannot.
+Errors::Type_Error readNewKey(Database& database, QSqlQuery& query, Database::ID& key, const QString& message);
+// After an update: 89 with a report unless exactly one row changed.
+Errors::Type_Error checkOneRowChanged(Database& database, QSqlQuery& query, const QString& message);
+// Appends value 0 of every row.
+void readIdList(QSqlQuery& query, QList<Database::ID>& ids);
+
+// A bound long text as stored: UTF-8 bytes up to the first zero byte.
+QString utf8Text(const QVariant& value);
+
+} // namespace DatabaseTableSupport
