@@ -1,6 +1,7 @@
 #include "Halcon_Helper.h"
 
 #include "LibraryFunctions.h"
+#include "QuendralLibrary.h"
 
 #include <HTuple.h>
 #include <HalconErrors.h>
@@ -42,10 +43,11 @@ constexpr Errors::Type_Error kNotGray = 57;
 
 std::atomic<Halcon_Helper::DiskSpaceFunction> g_diskSpaceFunction{&getDiskSpaceMB};
 
-// Name the log lines carry until the library start-up offers its own accessor.
+// The name the library was started with; Qt's application name before the start.
 QString applicationNameForLog()
 {
-    return QCoreApplication::applicationName();
+    const QString name = QuendralLibrary::GetApplicationName();
+    return name.isEmpty() ? QCoreApplication::applicationName() : name;
 }
 
 // File names go to the layer as the file system spells them, so any character survives.

@@ -1,5 +1,7 @@
 #include "LibraryFunctions.h"
 
+#include "QuendralLibrary.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -96,6 +98,9 @@ QString libraryApplicationPath()
 {
     // The program makes its own folder the current one before the library starts, so the
     // program folder is the folder the library records.
+    const QString startedIn = QuendralLibrary::GetApplicationPath();
+    if (!startedIn.isEmpty())
+        return startedIn;
     if (QCoreApplication::instance())
         return QDir::cleanPath(QCoreApplication::applicationDirPath());
     return QDir::currentPath();

@@ -15,5 +15,6 @@
 #include "HalconImageOps.h"
 #include "HalconObjectOps.h"
 #include "HalconRegionOps.h"
+#include "HalconShapeModel.h"
 #include "HalconSystemOps.h"
 #include "HalconXldOps.h"

@@ -56,6 +56,8 @@ const char *fixedText(Hlong number)
         return "Too few points in the model";
     case kErrTimeout:
         return "Time-out";
+    case kErrInvalidHandle:
+        return "Invalid handle";
     default:
         return nullptr;
     }
@@ -74,6 +76,12 @@ std::string errorText(Hlong number)
         std::snprintf(buffer, sizeof buffer, "Wrong number of values of control parameter %d", int(number - kErrWrongCount1 + 1));
     else if (number >= kErrWrongType1 && number <= kErrWrongType9)
         std::snprintf(buffer, sizeof buffer, "Wrong type of control parameter %d", int(number - kErrWrongType1 + 1));
+    else if (number >= kErrWrongValue10 && number <= kErrWrongValue12)
+        std::snprintf(buffer, sizeof buffer, "Wrong value of control parameter %d", int(number - kErrWrongValue10 + 10));
+    else if (number >= kErrWrongCount10 && number <= kErrWrongCount12)
+        std::snprintf(buffer, sizeof buffer, "Wrong number of values of control parameter %d", int(number - kErrWrongCount10 + 10));
+    else if (number >= kErrWrongType10 && number <= kErrWrongType12)
+        std::snprintf(buffer, sizeof buffer, "Wrong type of control parameter %d", int(number - kErrWrongType10 + 10));
     else
         std::snprintf(buffer, sizeof buffer, "Unknown error number %lld", static_cast<long long>(number));
     return buffer;

@@ -59,6 +59,17 @@ enum : Herror {
     kErrInternal = 1090,            // unexpected failure inside the layer (caught exception)
     kErrTooFewModelPoints = 8510,
     kErrTimeout = 9400,
+    // Control parameters 10 .. 12 of the shape-model operators, which take more than nine.
+    kErrWrongValue10 = 1100,
+    kErrWrongValue11 = 1101,
+    kErrWrongValue12 = 1102,
+    kErrWrongCount10 = 1110,
+    kErrWrongCount11 = 1111,
+    kErrWrongCount12 = 1112,
+    kErrWrongType10 = 1120,
+    kErrWrongType11 = 1121,
+    kErrWrongType12 = 1122,
+    kErrInvalidHandle = 1130,       // a handle that names no live model (never made or cleared)
 };
 
 // Failure numbers for the n-th input / parameter (n from 1); n out of range gives the first.

@@ -1,0 +1,507 @@
+#include "HalconWindow_p.h"
+
+#include <QCoreApplication>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPen>
+#include <QStringList>
+
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <cmath>
+
+namespace Halcon::Display {
+
+namespace {
+
+// Window pixel index from a window coordinate, kept far from int overflow for parts far
+// away from the picture.
+int toPixel(double value)
+{
+    return int(std::clamp(value, -1.0e9, 1.0e9));
+}
+
+// The first window pixel whose centre lies at or after the window coordinate.
+int firstPixelFrom(double edge)
+{
+    return toPixel(std::ceil(edge - 0.5));
+}
+
+// Picture rows (or columns) whose pixels reach into the window: pixel p covers
+// p - 0.5 .. p + 0.5, the window first - 0.5 .. first - 0.5 + size / scale.
+void visibleRange(double first, double scale, int windowSize, int *begin, int *end)
+{
+    *begin = toPixel(std::floor(first - 1.0) + 1.0);
+    *end = toPixel(std::ceil(first + windowSize / scale) - 1.0);
+}
+
+std::vector<Run>::const_iterator firstRunOfRow(const std::vector<Run> &runs, int row)
+{
+    return std::lower_bound(runs.begin(), runs.end(), row, [](const Run &run, int r) { return run.row < r; });
+}
+
+// Byte plane of a region of interest: bytes as they are, wider types spread from the
+// whole plane's minimum to its maximum so that the view does not change with the part.
+cv::Mat bytePlane(const cv::Mat &plane, const cv::Rect &roi)
+{
+    if (plane.depth() == CV_8U)
+        return plane(roi);
+    double minimum = 0.0;
+    double maximum = 0.0;
+    cv::minMaxLoc(plane, &minimum, &maximum);
+    cv::Mat out;
+    if (maximum > minimum) {
+        const double scale = 255.0 / (maximum - minimum);
+        plane(roi).convertTo(out, CV_8U, scale, -minimum * scale);
+    } else {
+        plane(roi).convertTo(out, CV_8U);
+    }
+    return out;
+}
+
+void releaseMat(void *info)
+{
+    delete static_cast<cv::Mat *>(info);
+}
+
+} // namespace
+
+HalconWindow::HalconWindow(int width, int height, const QColor &backgroundColor)
+    : background(backgroundColor)
+    , canvas(width, height, QImage::Format_ARGB32_Premultiplied)
+{
+    if (!canvas.isNull())
+        canvas.fill(background);
+    resetPart();
+}
+
+PartTransform HalconWindow::transform() const
+{
+    // set_part keeps row1 <= row2 and column1 <= column2, so the divisors are at least 1.
+    return PartTransform{part.row1, part.column1, width() / (part.column2 - part.column1 + 1.0),
+                         height() / (part.row2 - part.row1 + 1.0)};
+}
+
+void HalconWindow::resetPart()
+{
+    part = Part{0.0, 0.0, double(height() - 1), double(width() - 1)};
+}
+
+void HalconWindow::clear()
+{
+    // A canvas shared with a copy or a widget is replaced instead of detached: copying
+    // the pixels first would be wasted.
+    if (!canvas.isDetached())
+        canvas = QImage(canvas.size(), QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(background);
+    touch();
+}
+
+void HalconWindow::resize(int newWidth, int newHeight)
+{
+    canvas = QImage(newWidth, newHeight, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(background);
+    touch();
+}
+
+void HalconWindow::shareCanvas(const QImage &other)
+{
+    canvas = other;
+    touch();
+}
+
+// ---- Images ------------------------------------------------------------------------------
+
+HalconWindow::ScaledPicture HalconWindow::scalePicture(const ImageElement &image, const PartTransform &t,
+                                                       int windowWidth, int windowHeight, int style)
+{
+    ScaledPicture out;
+    int column0, column1, row0, row1;
+    visibleRange(t.column1, t.scaleX, windowWidth, &column0, &column1);
+    visibleRange(t.row1, t.scaleY, windowHeight, &row0, &row1);
+    column0 = std::max(column0, 0);
+    row0 = std::max(row0, 0);
+    column1 = std::min(column1, image.width - 1);
+    row1 = std::min(row1, image.height - 1);
+    if (column0 > column1 || row0 > row1)
+        return out;
+
+    // Window pixels whose centres fall on those picture pixels.
+    const int x0 = std::max(0, firstPixelFrom((column0 - t.column1) * t.scaleX));
+    const int x1 = std::min(windowWidth, firstPixelFrom((column1 + 1 - t.column1) * t.scaleX));
+    const int y0 = std::max(0, firstPixelFrom((row0 - t.row1) * t.scaleY));
+    const int y1 = std::min(windowHeight, firstPixelFrom((row1 + 1 - t.row1) * t.scaleY));
+    if (x0 >= x1 || y0 >= y1)
+        return out;
+
+    const cv::Rect roi(column0, row0, column1 - column0 + 1, row1 - row0 + 1);
+    cv::Mat red = bytePlane(image.planes[0], roi);
+    cv::Mat green = image.channels() == 3 ? bytePlane(image.planes[1], roi) : red;
+    cv::Mat blue = image.channels() == 3 ? bytePlane(image.planes[2], roi) : red;
+    cv::Mat alpha;
+    if (image.hasFullDomain()) {
+        alpha = cv::Mat(roi.size(), CV_8U, cv::Scalar(255));
+    } else {
+        alpha = cv::Mat::zeros(roi.size(), CV_8U);
+        const std::vector<Run> &runs = image.domain->runs;
+        for (auto it = firstRunOfRow(runs, row0); it != runs.end() && it->row <= row1; ++it) {
+            const int begin = std::max(it->colBegin, column0);
+            const int end = std::min(it->colEnd, column1);
+            if (begin <= end) {
+                uchar *line = alpha.ptr<uchar>(it->row - row0);
+                std::fill(line + (begin - column0), line + (end - column0 + 1), uchar(255));
+            }
+        }
+    }
+    cv::Mat bgra;
+    cv::merge(std::vector<cv::Mat>{blue, green, red, alpha}, bgra);
+    if (!image.hasFullDomain())
+        bgra.setTo(cv::Scalar::all(0), alpha == 0); // premultiplied: no colour where transparent
+
+    // Window pixel centre x + 0.5 shows picture column (x + 0.5) / scale + column1 - 0.5.
+    const double shiftX = (x0 + 0.5) / t.scaleX + t.column1 - 0.5 - column0;
+    const double shiftY = (y0 + 0.5) / t.scaleY + t.row1 - 0.5 - row0;
+    cv::Mat scaled;
+    if (t.scaleX == 1.0 && t.scaleY == 1.0 && shiftX == 0.0 && shiftY == 0.0 && x1 - x0 == roi.width
+        && y1 - y0 == roi.height) {
+        scaled = bgra;
+    } else {
+        const cv::Matx23d inverse(1.0 / t.scaleX, 0.0, shiftX, 0.0, 1.0 / t.scaleY, shiftY);
+        const int interpolation = style == 0 ? cv::INTER_NEAREST : style == 1 ? cv::INTER_LINEAR : cv::INTER_CUBIC;
+        cv::warpAffine(bgra, scaled, inverse, cv::Size(x1 - x0, y1 - y0), interpolation | cv::WARP_INVERSE_MAP,
+                       cv::BORDER_REPLICATE);
+    }
+    auto *keeper = new cv::Mat(scaled);
+    out.picture = QImage(keeper->data, keeper->cols, keeper->rows, qsizetype(keeper->step),
+                         image.hasFullDomain() ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied,
+                         releaseMat, keeper);
+    out.offset = QPoint(x0, y0);
+    return out;
+}
+
+const HalconWindow::ScaledPicture *HalconWindow::scaledPicture(const ImagePtr &image)
+{
+    for (ScaledPicture &entry : m_cache) {
+        if (entry.identity == image.get() && !entry.element.expired() && entry.part == part
+            && entry.width == width() && entry.height == height() && entry.style == partStyle) {
+            entry.lastUse = ++m_useCounter;
+            return &entry;
+        }
+    }
+    ScaledPicture made = scalePicture(*image, transform(), width(), height(), partStyle);
+    made.element = image;
+    made.identity = image.get();
+    made.part = part;
+    made.width = width();
+    made.height = height();
+    made.style = partStyle;
+    made.lastUse = ++m_useCounter;
+    m_cache.erase(std::remove_if(m_cache.begin(), m_cache.end(),
+                                 [this](const ScaledPicture &e) {
+                                     return e.element.expired() || e.part != part || e.width != width()
+                                         || e.height != height();
+                                 }),
+                  m_cache.end());
+    if (m_cache.size() >= kCacheSize) {
+        m_cache.erase(std::min_element(m_cache.begin(), m_cache.end(), [](const ScaledPicture &a, const ScaledPicture &b) {
+            return a.lastUse < b.lastUse;
+        }));
+    }
+    m_cache.push_back(std::move(made));
+    return &m_cache.back();
+}
+
+void HalconWindow::drawImage(const ImagePtr &image)
+{
+    const ScaledPicture *scaled = scaledPicture(image);
+    if (scaled->picture.isNull())
+        return;
+    QPainter painter(&canvas);
+    painter.drawImage(scaled->offset, scaled->picture);
+    touch();
+}
+
+// ---- Regions -----------------------------------------------------------------------------
+
+void HalconWindow::drawRegion(const RegionElement &region)
+{
+    if (region.isEmpty())
+        return;
+    const PartTransform t = transform();
+    if (fill)
+        fillRegion(region, t);
+    else
+        outlineRegion(region, t);
+    touch();
+}
+
+void HalconWindow::fillRegion(const RegionElement &region, const PartTransform &t)
+{
+    int rowFirst, rowLast, columnFirst, columnLast;
+    visibleRange(t.row1, t.scaleY, height(), &rowFirst, &rowLast);
+    visibleRange(t.column1, t.scaleX, width(), &columnFirst, &columnLast);
+    if (region.row2 < rowFirst || region.row1 > rowLast || region.col2 < columnFirst || region.col1 > columnLast)
+        return;
+
+    const int w = width();
+    const int h = height();
+    const bool direct = opaqueColor();
+    std::unique_ptr<QPainter> painter;
+    uchar *bits = nullptr;
+    qsizetype bytesPerLine = 0;
+    if (direct) {
+        bits = canvas.bits(); // detaches a shared canvas once
+        bytesPerLine = canvas.bytesPerLine();
+    } else {
+        painter = std::make_unique<QPainter>(&canvas);
+    }
+    const QRgb pixel = color.rgba();
+
+    int currentRow = rowFirst - 1;
+    int y0 = 0;
+    int y1 = 0;
+    for (auto it = firstRunOfRow(region.runs, rowFirst); it != region.runs.end() && it->row <= rowLast; ++it) {
+        if (it->row != currentRow) {
+            currentRow = it->row;
+            y0 = std::max(0, firstPixelFrom((currentRow - t.row1) * t.scaleY));
+            y1 = std::min(h, firstPixelFrom((currentRow + 1 - t.row1) * t.scaleY));
+            // A row thinner than a window pixel still shows, as in a zoomed-out view.
+            if (y1 <= y0 && y0 < h)
+                y1 = y0 + 1;
+        }
+        if (y1 <= y0 || it->colEnd < columnFirst || it->colBegin > columnLast)
+            continue;
+        const int begin = std::max(it->colBegin, columnFirst);
+        const int end = std::min(it->colEnd, columnLast);
+        const int x0 = std::max(0, firstPixelFrom((begin - t.column1) * t.scaleX));
+        int x1 = std::min(w, firstPixelFrom((end + 1 - t.column1) * t.scaleX));
+        if (x1 <= x0) {
+            if (x0 >= w)
+                continue;
+            x1 = x0 + 1;
+        }
+        if (direct) {
+            for (int y = y0; y < y1; ++y) {
+                auto *line = reinterpret_cast<QRgb *>(bits + y * bytesPerLine);
+                std::fill(line + x0, line + x1, pixel);
+            }
+        } else {
+            painter->fillRect(QRect(x0, y0, x1 - x0, y1 - y0), color);
+        }
+    }
+}
+
+namespace {
+
+// The part of [begin, end] that the runs of a neighbouring row do not cover, interval by
+// interval. `from` walks forward over the neighbour's runs as the runs of a row ascend.
+template<class Emit>
+void uncovered(const Run *neighbour, const Run *neighbourEnd, const Run *&from, int begin, int end, Emit emit)
+{
+    while (from != neighbourEnd && from->colEnd < begin)
+        ++from;
+    int next = begin;
+    for (const Run *run = from; run != neighbourEnd && run->colBegin <= end; ++run) {
+        if (run->colBegin > next)
+            emit(next, run->colBegin - 1);
+        next = std::max(next, run->colEnd + 1);
+        if (next > end)
+            return;
+    }
+    (void)neighbour;
+    if (next <= end)
+        emit(next, end);
+}
+
+bool covers(const Run *runs, const Run *runsEnd, int column)
+{
+    const Run *it = std::lower_bound(runs, runsEnd, column, [](const Run &run, int c) { return run.colEnd < c; });
+    return it != runsEnd && it->colBegin <= column;
+}
+
+} // namespace
+
+void HalconWindow::outlineRegion(const RegionElement &region, const PartTransform &t)
+{
+    int rowFirst, rowLast, columnFirst, columnLast;
+    visibleRange(t.row1, t.scaleY, height(), &rowFirst, &rowLast);
+    visibleRange(t.column1, t.scaleX, width(), &columnFirst, &columnLast);
+    // Lines of a wide pen reach beyond their pixels.
+    const int reachX = int(std::ceil(lineWidth / t.scaleX)) + 1;
+    const int reachY = int(std::ceil(lineWidth / t.scaleY)) + 1;
+    rowFirst -= reachY;
+    rowLast += reachY;
+    columnFirst -= reachX;
+    columnLast += reachX;
+    if (region.row2 < rowFirst || region.row1 > rowLast || region.col2 < columnFirst || region.col1 > columnLast)
+        return;
+
+    // The outline runs through the centres of the border pixels: along a row where the
+    // row above or below does not continue the run, and down the ends of every run.
+    m_lines.clear();
+    const Run *all = region.runs.data();
+    const Run *allEnd = all + region.runs.size();
+    auto rowEnd = [allEnd](const Run *start) {
+        const Run *e = start;
+        while (e != allEnd && e->row == start->row)
+            ++e;
+        return e;
+    };
+    const Run *previous = nullptr;
+    const Run *previousEnd = nullptr;
+    const Run *current = &*firstRunOfRow(region.runs, rowFirst);
+    while (current != allEnd && current->row <= rowLast) {
+        const Run *currentEnd = rowEnd(current);
+        const int row = current->row;
+        const bool hasAbove = previous && previous->row == row - 1;
+        const Run *above = hasAbove ? previous : nullptr;
+        const Run *aboveEnd = hasAbove ? previousEnd : nullptr;
+        const bool hasBelow = currentEnd != allEnd && currentEnd->row == row + 1;
+        const Run *below = hasBelow ? currentEnd : nullptr;
+        const Run *belowEnd = hasBelow ? rowEnd(currentEnd) : nullptr;
+        const double y = t.y(row);
+        const Run *aboveWalk = above;
+        const Run *belowWalk = below;
+        auto horizontal = [&](int begin, int end) { m_lines.emplace_back(t.x(begin), y, t.x(end), y); };
+        for (const Run *run = current; run != currentEnd; ++run) {
+            if (run->colEnd < columnFirst || run->colBegin > columnLast)
+                continue;
+            uncovered(above, aboveEnd, aboveWalk, run->colBegin, run->colEnd, horizontal);
+            uncovered(below, belowEnd, belowWalk, run->colBegin, run->colEnd, horizontal);
+            const int ends[2] = {run->colBegin, run->colEnd};
+            for (int i = 0; i < (run->colBegin == run->colEnd ? 1 : 2); ++i) {
+                const int column = ends[i];
+                const double top = covers(above, aboveEnd, column) ? row - 0.5 : row;
+                const double bottom = covers(below, belowEnd, column) ? row + 0.5 : row;
+                if (top < bottom)
+                    m_lines.emplace_back(t.x(column), t.y(top), t.x(column), t.y(bottom));
+            }
+        }
+        previous = current;
+        previousEnd = currentEnd;
+        current = currentEnd;
+    }
+    strokeLines();
+}
+
+void HalconWindow::strokeLines()
+{
+    if (m_lines.empty())
+        return;
+    QPainter painter(&canvas);
+    QPen pen(color, lineWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    painter.setPen(pen);
+    painter.drawLines(m_lines.data(), int(m_lines.size()));
+}
+
+// ---- Contours and lines ------------------------------------------------------------------
+
+void HalconWindow::drawXld(const XldElement &xld)
+{
+    const size_t n = xld.points.size();
+    if (n == 0)
+        return;
+    const PartTransform t = transform();
+    // Skip contours that cannot reach the window, before mapping a single point.
+    double rowMin = xld.points[0].row, rowMax = rowMin;
+    double columnMin = xld.points[0].col, columnMax = columnMin;
+    for (const XldPoint &p : xld.points) {
+        rowMin = std::min(rowMin, p.row);
+        rowMax = std::max(rowMax, p.row);
+        columnMin = std::min(columnMin, p.col);
+        columnMax = std::max(columnMax, p.col);
+    }
+    const double reach = lineWidth;
+    if (t.x(columnMax) < -reach || t.x(columnMin) > width() + reach || t.y(rowMax) < -reach
+        || t.y(rowMin) > height() + reach)
+        return;
+
+    m_points.resize(n);
+    for (size_t i = 0; i < n; ++i)
+        m_points[i] = QPointF(t.x(xld.points[i].col), t.y(xld.points[i].row));
+    QPainter painter(&canvas);
+    painter.setPen(QPen(color, lineWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    if (n == 1)
+        painter.drawPoint(m_points[0]);
+    else
+        painter.drawPolyline(m_points.data(), int(n));
+    touch();
+}
+
+void HalconWindow::drawLine(double row1, double column1, double row2, double column2)
+{
+    const PartTransform t = transform();
+    m_lines.clear();
+    m_lines.emplace_back(t.x(column1), t.y(row1), t.x(column2), t.y(row2));
+    strokeLines();
+    touch();
+}
+
+// ---- Text --------------------------------------------------------------------------------
+
+namespace {
+
+bool haveGuiApplication()
+{
+    return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
+}
+
+QFont makeFont(const FontSpec &spec)
+{
+    QFont font = spec.family.isEmpty() ? QGuiApplication::font() : QFont(spec.family);
+    font.setPixelSize(spec.pixelSize);
+    font.setBold(spec.bold);
+    font.setItalic(spec.italic);
+    font.setUnderline(spec.underline);
+    font.setStrikeOut(spec.strikeOut);
+    return font;
+}
+
+} // namespace
+
+bool HalconWindow::writeText(const QString &text)
+{
+    if (!haveGuiApplication())
+        return false;
+    const QFont qfont = makeFont(font);
+    const QFontMetricsF metrics(qfont);
+    const PartTransform t = transform();
+    const double x = t.x(textColumn);
+    const double y = t.y(textRow);
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    {
+        QPainter painter(&canvas);
+        painter.setFont(qfont);
+        painter.setPen(color);
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            painter.drawText(QPointF(x, y + i * metrics.lineSpacing() + metrics.ascent()), lines[i]);
+    }
+    const double advance = metrics.horizontalAdvance(lines.back());
+    if (lines.size() > 1)
+        textRow += (lines.size() - 1) * metrics.lineSpacing() / t.scaleY;
+    else
+        textColumn += advance / t.scaleX;
+    touch();
+    return true;
+}
+
+bool HalconWindow::textExtents(const QString &text, int *ascent, int *descent, int *textWidth, int *textHeight) const
+{
+    if (!haveGuiApplication())
+        return false;
+    const QFontMetricsF metrics(makeFont(font));
+    double widest = 0.0;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (const QString &line : lines)
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    *ascent = int(std::ceil(metrics.ascent()));
+    *descent = int(std::ceil(metrics.descent()));
+    *textWidth = int(std::ceil(widest));
+    *textHeight = int(std::ceil((lines.size() - 1) * metrics.lineSpacing() + metrics.height()));
+    return true;
+}
+
+} // namespace Halcon::Display
