@@ -3,6 +3,7 @@
 #include "QuendralLibrary.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMutex>
 #include <QMutexLocker>
 
@@ -10,6 +11,12 @@ namespace {
 
 QMutex g_mutex;
 MessageBox_Helper::AnswerFunction g_answerFunction;
+MessageBox_Helper::FileAnswerFunction g_fileAnswerFunction;
+
+bool mayShowWindows()
+{
+    return !QuendralLibrary::IsAutomationServer() && qobject_cast<QApplication*>(QCoreApplication::instance());
+}
 
 MessageBox_Helper::Request makeRequest(QMessageBox::Icon icon, QWidget* parent, const QString& title,
                                        const QString& text, QMessageBox::StandardButtons buttons,
@@ -55,6 +62,42 @@ QMessageBox::StandardButton MessageBox_Helper::critical(QWidget* parent, const Q
     return ask(makeRequest(QMessageBox::Critical, parent, title, text, buttons, defaultButton));
 }
 
+void MessageBox_Helper::about(QWidget* parent, const QString& title, const QString& text)
+{
+    Request request = makeRequest(QMessageBox::NoIcon, parent, title, text, QMessageBox::Ok, QMessageBox::Ok);
+    AnswerFunction function;
+    {
+        QMutexLocker locker(&g_mutex);
+        function = g_answerFunction;
+    }
+    if (function) {
+        function(request);
+        return;
+    }
+    if (mayShowWindows())
+        QMessageBox::about(parent, title, text);
+}
+
+QString MessageBox_Helper::getSaveFileName(QWidget* parent, const QString& caption, const QString& directory,
+                                           const QString& filter)
+{
+    FileRequest request;
+    request.parent = parent;
+    request.caption = caption;
+    request.directory = directory;
+    request.filter = filter;
+    FileAnswerFunction function;
+    {
+        QMutexLocker locker(&g_mutex);
+        function = g_fileAnswerFunction;
+    }
+    if (function)
+        return function(request);
+    if (!mayShowWindows())
+        return QString();
+    return QFileDialog::getSaveFileName(parent, caption, directory, filter);
+}
+
 QMessageBox::StandardButton MessageBox_Helper::defaultAnswer(const Request& request)
 {
     if (request.defaultButton != QMessageBox::NoButton)
@@ -72,6 +115,12 @@ void MessageBox_Helper::setAnswerFunction(AnswerFunction function)
     g_answerFunction = std::move(function);
 }
 
+void MessageBox_Helper::setFileAnswerFunction(FileAnswerFunction function)
+{
+    QMutexLocker locker(&g_mutex);
+    g_fileAnswerFunction = std::move(function);
+}
+
 QMessageBox::StandardButton MessageBox_Helper::ask(const Request& request)
 {
     AnswerFunction function;
@@ -82,7 +131,7 @@ QMessageBox::StandardButton MessageBox_Helper::ask(const Request& request)
     if (function)
         return function(request);
     // No window without a widget application, and none in an automation server.
-    if (QuendralLibrary::IsAutomationServer() || !qobject_cast<QApplication*>(QCoreApplication::instance()))
+    if (!mayShowWindows())
         return defaultAnswer(request);
     QMessageBox box(request.icon, request.title, request.text, request.buttons, request.parent);
     if (request.defaultButton != QMessageBox::NoButton)

@@ -7,9 +7,10 @@
 
 class QWidget;
 
-// The one way the library asks the user something or tells him something in a message box.
-// Tests install an answer function and see every box instead of a window; an automation
-// server never shows a box and takes the default answer, since nobody sits in front of it.
+// The one way the library asks the user something or tells him something in a message box,
+// and asks him for a file name. Tests install answer functions and see every box and file
+// dialog instead of a window; an automation server never shows one and takes the default
+// answer (a box's default button, no file name), since nobody sits in front of it.
 class MessageBox_Helper {
 public:
     struct Request {
@@ -21,6 +22,15 @@ public:
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     };
     using AnswerFunction = std::function<QMessageBox::StandardButton(const Request& request)>;
+
+    struct FileRequest {
+        QWidget* parent = nullptr;
+        QString caption;
+        QString directory;
+        QString filter;
+    };
+    // The chosen file name; empty means the user cancelled.
+    using FileAnswerFunction = std::function<QString(const FileRequest& request)>;
 
     static QMessageBox::StandardButton question(QWidget* parent, const QString& title, const QString& text,
                                                 QMessageBox::StandardButtons buttons,
@@ -35,11 +45,19 @@ public:
                                                 QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                                 QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
+    // A box with the application's icon and an OK button only.
+    static void about(QWidget* parent, const QString& title, const QString& text);
+
+    static QString getSaveFileName(QWidget* parent, const QString& caption, const QString& directory = QString(),
+                                   const QString& filter = QString());
+
     // The answer without a window: the default button, else the first of the buttons.
     static QMessageBox::StandardButton defaultAnswer(const Request& request);
 
     // Replaces the boxes by function (tests); an empty function restores the real boxes.
     static void setAnswerFunction(AnswerFunction function);
+    // Replaces the file dialogs by function (tests); an empty function restores the real ones.
+    static void setFileAnswerFunction(FileAnswerFunction function);
 
 private:
     static QMessageBox::StandardButton ask(const Request& request);

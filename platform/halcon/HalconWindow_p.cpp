@@ -298,22 +298,21 @@ namespace {
 
 // The part of [begin, end] that the runs of a neighbouring row do not cover, interval by
 // interval. `from` walks forward over the neighbour's runs as the runs of a row ascend.
-template<class Emit>
-void uncovered(const Run *neighbour, const Run *neighbourEnd, const Run *&from, int begin, int end, Emit emit)
+template<class Report>
+void uncovered(const Run *neighbourEnd, const Run *&from, int begin, int end, Report report)
 {
     while (from != neighbourEnd && from->colEnd < begin)
         ++from;
     int next = begin;
     for (const Run *run = from; run != neighbourEnd && run->colBegin <= end; ++run) {
         if (run->colBegin > next)
-            emit(next, run->colBegin - 1);
+            report(next, run->colBegin - 1);
         next = std::max(next, run->colEnd + 1);
         if (next > end)
             return;
     }
-    (void)neighbour;
     if (next <= end)
-        emit(next, end);
+        report(next, end);
 }
 
 bool covers(const Run *runs, const Run *runsEnd, int column)
@@ -369,8 +368,8 @@ void HalconWindow::outlineRegion(const RegionElement &region, const PartTransfor
         for (const Run *run = current; run != currentEnd; ++run) {
             if (run->colEnd < columnFirst || run->colBegin > columnLast)
                 continue;
-            uncovered(above, aboveEnd, aboveWalk, run->colBegin, run->colEnd, horizontal);
-            uncovered(below, belowEnd, belowWalk, run->colBegin, run->colEnd, horizontal);
+            uncovered(aboveEnd, aboveWalk, run->colBegin, run->colEnd, horizontal);
+            uncovered(belowEnd, belowWalk, run->colBegin, run->colEnd, horizontal);
             const int ends[2] = {run->colBegin, run->colEnd};
             for (int i = 0; i < (run->colBegin == run->colEnd ? 1 : 2); ++i) {
                 const int column = ends[i];
@@ -480,10 +479,8 @@ bool HalconWindow::writeText(const QString &text)
             painter.drawText(QPointF(x, y + i * metrics.lineSpacing() + metrics.ascent()), lines[i]);
     }
     const double advance = metrics.horizontalAdvance(lines.back());
-    if (lines.size() > 1)
-        textRow += (lines.size() - 1) * metrics.lineSpacing() / t.scaleY;
-    else
-        textColumn += advance / t.scaleX;
+    textRow += (lines.size() - 1) * metrics.lineSpacing() / t.scaleY;
+    textColumn += advance / t.scaleX;
     touch();
     return true;
 }

@@ -110,7 +110,8 @@ QString uniqueName(const char* what)
 class tst_QuendralLibrary : public QObject {
     Q_OBJECT
 private slots:
-    // Must stay the first slot: it sees the library before any start.
+    void initTestCase();
+    // Must stay the first test: it sees the library before any start.
     void beforeStart();
     void startAndStop();
     void stopTwiceAndAfterParentDeleted();
@@ -125,7 +126,18 @@ private slots:
     void secondInstanceSeesFirst();
     void crashedInstanceLeavesNoMarker();
     void markerFollowsThisProcess();
+
+private:
+    QTemporaryDir m_markerFolder;
 };
+
+void tst_QuendralLibrary::initTestCase()
+{
+    // The markers of this test, and of the instances it starts, go to a folder of its own.
+    QVERIFY(m_markerFolder.isValid());
+    qputenv("TMPDIR", QFile::encodeName(m_markerFolder.path()));
+    QCOMPARE(QDir::tempPath(), QDir(m_markerFolder.path()).canonicalPath());
+}
 
 void tst_QuendralLibrary::beforeStart()
 {

@@ -1,0 +1,258 @@
+#include "DatabaseTableAll.h"
+
+#include "ApplicationDatabase.h"
+#include "DatabaseTableSupport.h"
+#include "DatabaseTableZelvorinImageStitcher.h"
+#include "DatabaseTableZelvorinImageStitcherPicture.h"
+#include "DatabaseTableZelvorinRack.h"
+#include "DatabaseTransaction.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <atomic>
+
+using namespace DatabaseTableSupport;
+
+namespace {
+
+constexpr Errors::Type_Error NoError = 0;
+constexpr Errors::Type_Error ErrorNotOpen = 84;
+constexpr Errors::Type_Error ErrorStatement = 85;
+constexpr Errors::Type_Error ErrorNotFound = 87;
+constexpr Errors::Type_Error ErrorUpdate = 89;
+constexpr Errors::Type_Error ErrorWrongVersion = 91;
+
+bool removeFile(const QString& filePath)
+{
+    return QFile::remove(filePath);
+}
+
+std::atomic<DatabaseTableAll::FileRemover> fileRemover{&removeFile};
+
+} // namespace
+
+DatabaseTableAll::DatabaseTableAll(ApplicationDatabase* owner, QObject* parent)
+    : QObject(parent)
+    , applicationDatabase(owner)
+    , database(owner ? owner->database() : nullptr)
+    , databaseType(0)
+{
+}
+
+DatabaseTableAll::~DatabaseTableAll() = default;
+
+void DatabaseTableAll::SetDatabase(int type)
+{
+    databaseType = type;
+    quoteBegin = database ? database->sqlQuoteBegin() : QString();
+    quoteEnd = database ? database->sqlQuoteEnd() : QString();
+}
+
+void DatabaseTableAll::setFileRemover(FileRemover remover)
+{
+    fileRemover.store(remover ? remover : &removeFile);
+}
+
+QString DatabaseTableAll::q(const char* name) const
+{
+    return quoteBegin + QLatin1String(name) + quoteEnd;
+}
+
+QString DatabaseTableAll::sqlSelectVersion() const
+{
+    return QStringLiteral("SELECT ") + q("Version") + QStringLiteral(" FROM ") + q("ZelvorinDatabaseVersion");
+}
+
+QString DatabaseTableAll::sqlUpdateVersion(int version) const
+{
+    return QStringLiteral("UPDATE ") + q("ZelvorinDatabaseVersion") + QStringLiteral(" SET ") + q("Version")
+        + QStringLiteral(" = ") + QString::number(version);
+}
+
+QString DatabaseTableAll::sqlSelectRacksNewestFirst() const
+{
+    return QStringLiteral("SELECT ") + q("RackID") + QStringLiteral(" FROM  ") + q("ZelvorinRack") + QStringLiteral(" ORDER BY ")
+        + q("CreatedDate") + QStringLiteral(" DESC");
+}
+
+QString DatabaseTableAll::sqlSelectImageStitchersNewestFirst() const
+{
+    return QStringLiteral("SELECT ") + q("ImageStitcherID") + QStringLiteral(" FROM  ") + q("ZelvorinImageStitcher")
+        + QStringLiteral(" ORDER BY ") + q("CreatedDate") + QStringLiteral(" DESC");
+}
+
+Errors::Type_Error DatabaseTableAll::SelectVersion(int& version)
+{
+    version = 0;
+    if (!isUsable(database, databaseType))
+        return ErrorNotOpen;
+    QSqlQuery query(*database->getDatabase());
+    query.setForwardOnly(true);
+    const Errors::Type_Error result = exec(*database, query, sqlSelectVersion(),
+                                           tr("SQL Statement error in table %1").arg(q("ZelvorinDatabaseVersion")));
+    if (result != NoError)
+        return result;
+    if (!query.next()) {
+        database->showQueryError(query, tr("Dataset %1 not found").arg(q("ZelvorinDatabaseVersion")));
+        return ErrorNotFound;
+    }
+    version = query.value(0).toInt();
+    return NoError;
+}
+
+Errors::Type_Error DatabaseTableAll::CheckVersion()
+{
+    int version = 0;
+    const Errors::Type_Error result = SelectVersion(version);
+    if (result != NoError)
+        return result;
+    return version == DatabaseVersion ? NoError : ErrorWrongVersion;
+}
+
+Errors::Type_Error DatabaseTableAll::UpdateVersion(int version)
+{
+    if (!isUsable(database, databaseType))
+        return ErrorNotOpen;
+    QSqlQuery query(*database->getDatabase());
+    const Errors::Type_Error result = exec(*database, query, sqlUpdateVersion(version),
+                                           tr("SQL Statement error in table %1").arg(q("ZelvorinDatabaseVersion")));
+    if (result != NoError)
+        return result;
+    if (query.numRowsAffected() != 1) {
+        database->showQueryError(query, tr("SQL Update error in table %1").arg(q("ZelvorinDatabaseVersion")));
+        return ErrorUpdate;
+    }
+    return NoError;
+}
+
+// The ids of the rows beyond the keepCount newest, newest first; complete before anything
+// is deleted, so the deletions cannot disturb the walk.
+Errors::Type_Error DatabaseTableAll::collectOld(const QString& text, const char* table, qint32 keepCount,
+                                                bool reportError, QList<Database::ID>& ids)
+{
+    ids.clear();
+    QSqlQuery query(*database->getDatabase());
+    query.setForwardOnly(true);
+    if (!query.exec(text)) {
+        if (reportError)
+            database->showQueryError(query, tr("SQL Statement error in table %1").arg(q(table)));
+        return ErrorStatement;
+    }
+    qint64 counter = 0;
+    while (query.next()) {
+        ++counter;
+        if (counter > keepCount)
+            ids.append(Database::ID(query.value(0).toInt()));
+    }
+    return NoError;
+}
+
+void DatabaseTableAll::removeFiles(const QStringList& files)
+{
+    const FileRemover remover = fileRemover.load();
+    for (const QString& file : files) {
+        // A file that is already gone, or cannot be removed, does not keep the row.
+        if (!file.isEmpty())
+            remover(file);
+    }
+}
+
+Errors::Type_Error DatabaseTableAll::DeleteOldRacks(qint32 keepCount, bool reportError)
+{
+    if (!database || !database->getDatabase())
+        return NoError;
+    if (!isUsable(database, databaseType))
+        return ErrorNotOpen;
+    QList<Database::ID> ids;
+    Errors::Type_Error result = collectOld(sqlSelectRacksNewestFirst(), "ZelvorinRack", keepCount, reportError, ids);
+    if (result != NoError || ids.isEmpty())
+        return result;
+
+    DatabaseTableZelvorinRack* rackTable = applicationDatabase->tableRack();
+    QStringList pictures;
+    {
+        // One transaction for the rows: fast, and the files go only once the rows are surely gone.
+        DatabaseTransaction transaction(applicationDatabase);
+        if (transaction.beginResult() != NoError)
+            return transaction.beginResult();
+        for (const Database::ID rackId : ids) {
+            DatabaseTableZelvorinRack::ShortDataset rack;
+            if (rackTable->SelectShort(rackId, rack) != NoError)
+                continue;
+            if (rackTable->Delete(rackId) != NoError)
+                continue;
+            pictures.append(rack.PictureFilePath);
+        }
+        result = transaction.commit();
+        if (result != NoError)
+            return result;
+    }
+    // Inside a caller's transaction the rows are not final yet; their files stay.
+    if (!applicationDatabase->inTransaction())
+        removeFiles(pictures);
+    return NoError;
+}
+
+Errors::Type_Error DatabaseTableAll::DeleteOldRacksBySettings(const AppSettings::DatabaseSettings& settings, bool reportError)
+{
+    // A maximum below 1 would empty the database after every saved result.
+    if (!settings.AutoDelete || settings.AutoDeleteMaximum < 1)
+        return NoError;
+    return DeleteOldRacks(settings.AutoDeleteMaximum, reportError);
+}
+
+Errors::Type_Error DatabaseTableAll::DeleteOldImageStitchers(qint32 keepCount, bool reportError)
+{
+    if (!database || !database->getDatabase())
+        return NoError;
+    if (!isUsable(database, databaseType))
+        return ErrorNotOpen;
+    QList<Database::ID> ids;
+    Errors::Type_Error result =
+        collectOld(sqlSelectImageStitchersNewestFirst(), "ZelvorinImageStitcher", keepCount, reportError, ids);
+    if (result != NoError || ids.isEmpty())
+        return result;
+
+    DatabaseTableZelvorinImageStitcher* stitcherTable = applicationDatabase->tableImageStitcher();
+    DatabaseTableZelvorinImageStitcherPicture* pictureTable = applicationDatabase->tableImageStitcherPicture();
+    QStringList files;
+    {
+        DatabaseTransaction transaction(applicationDatabase);
+        if (transaction.beginResult() != NoError)
+            return transaction.beginResult();
+        for (const Database::ID stitcherId : ids) {
+            DatabaseTableZelvorinImageStitcher::Dataset stitcher;
+            if (stitcherTable->Select(stitcherId, stitcher) != NoError)
+                continue;
+            QList<Database::ID> pictureIds;
+            if (pictureTable->SelectIdsByImageStitcher(stitcherId, pictureIds) != NoError)
+                continue;
+            QStringList stitcherFiles{stitcher.PictureFilePath};
+            bool picturesDeleted = true;
+            for (const Database::ID pictureId : pictureIds) {
+                DatabaseTableZelvorinImageStitcherPicture::Dataset picture;
+                if (pictureTable->Select(pictureId, picture) != NoError || pictureTable->Delete(pictureId) != NoError) {
+                    picturesDeleted = false;
+                    break;
+                }
+                stitcherFiles.append(picture.PictureFilePath);
+            }
+            // A stitching result goes whole or not at all: a failure part-way through its
+            // pictures rolls every deletion of this call back, and no file is touched.
+            if (!picturesDeleted || stitcherTable->Delete(stitcherId) != NoError) {
+                transaction.rollback();
+                return ErrorStatement;
+            }
+            files += stitcherFiles;
+        }
+        result = transaction.commit();
+        if (result != NoError)
+            return result;
+    }
+    if (!applicationDatabase->inTransaction())
+        removeFiles(files);
+    return NoError;
+}

@@ -1,0 +1,942 @@
+#include "ShapeModelSearch_p.h"
+
+#include "ShapeGradients_p.h"
+
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+
+namespace Halcon::ShapeMatching {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How a point's similarity (dot product of unit directions) enters the score.
+enum class Polarity { Signed, GlobalAbs, LocalAbs };
+
+Polarity polarityOf(Metric metric)
+{
+    switch (metric) {
+    case Metric::UsePolarity:
+        return Polarity::Signed;
+    case Metric::IgnoreGlobalPolarity:
+        return Polarity::GlobalAbs;
+    default:
+        return Polarity::LocalAbs;
+    }
+}
+
+// Scores on coarse levels and at unrefined poses lie below the final one: candidates
+// are kept with these fractions of the minimum score.
+constexpr double kTopLevelFactor = 0.8;
+constexpr double kTrackFactor = 0.85;
+constexpr double kLowestFactor = 0.9;
+
+// ---- Row kernel: one row of positions at once, all points of one pose -----------------
+//
+// acc[i] = sum over points of the similarity at position x0 + i. Vectorised over the
+// positions (contiguous in memory); returns false when no position of the row can still
+// reach the minimum score (greediness bound checked every 8 points).
+
+typedef float v8f __attribute__((vector_size(32)));
+typedef int v8i __attribute__((vector_size(32)));
+
+inline v8f load8(const float *p)
+{
+    v8f v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline void store8(float *p, v8f v)
+{
+    std::memcpy(p, &v, sizeof v);
+}
+inline v8f abs8(v8f v)
+{
+    return (v8f)((v8i)v & 0x7fffffff);
+}
+
+struct RowJob
+{
+    float *acc;
+    const float *ux; // at the row's first position
+    const float *uy;
+    const int *offsets;
+    const float *mx;
+    const float *my;
+    int points;
+    int count;
+    float minScore;   // for the early stop
+    float greedyF;    // (1 - g s) / (1 - g), large for g = 1
+};
+
+template<Polarity P>
+inline __attribute__((always_inline)) bool rowKernelImpl(const RowJob &job)
+{
+    float *__restrict acc = job.acc;
+    const int count = job.count;
+    std::memset(acc, 0, sizeof(float) * size_t(count));
+    const float n = float(job.points);
+    for (int i = 0; i < job.points; ++i) {
+        const float *__restrict a = job.ux + job.offsets[i];
+        const float *__restrict b = job.uy + job.offsets[i];
+        const float mx = job.mx[i], my = job.my[i];
+        const v8f vx = {mx, mx, mx, mx, mx, mx, mx, mx};
+        const v8f vy = {my, my, my, my, my, my, my, my};
+        int x = 0;
+        for (; x + 8 <= count; x += 8) {
+            v8f s = load8(a + x) * vx + load8(b + x) * vy;
+            if constexpr (P == Polarity::LocalAbs)
+                s = abs8(s);
+            store8(acc + x, load8(acc + x) + s);
+        }
+        for (; x < count; ++x) {
+            float s = a[x] * mx + b[x] * my;
+            if constexpr (P == Polarity::LocalAbs)
+                s = std::fabs(s);
+            acc[x] += s;
+        }
+        const int done = i + 1;
+        if ((done & 7) == 0 && done < job.points) {
+            const float bound = std::min(n * (job.minScore - 1.0f) + job.greedyF * done, job.minScore * done);
+            float best = -1e30f;
+            for (int k = 0; k < count; ++k)
+                best = std::max(best, P == Polarity::GlobalAbs ? std::fabs(acc[k]) : acc[k]);
+            if (best < bound)
+                return false;
+        }
+    }
+    return true;
+}
+
+__attribute__((target_clones("arch=haswell", "default"))) bool rowKernelSigned(const RowJob &job)
+{
+    return rowKernelImpl<Polarity::Signed>(job);
+}
+__attribute__((target_clones("arch=haswell", "default"))) bool rowKernelGlobal(const RowJob &job)
+{
+    return rowKernelImpl<Polarity::GlobalAbs>(job);
+}
+__attribute__((target_clones("arch=haswell", "default"))) bool rowKernelLocal(const RowJob &job)
+{
+    return rowKernelImpl<Polarity::LocalAbs>(job);
+}
+
+bool rowKernel(Polarity polarity, const RowJob &job)
+{
+    switch (polarity) {
+    case Polarity::Signed:
+        return rowKernelSigned(job);
+    case Polarity::GlobalAbs:
+        return rowKernelGlobal(job);
+    default:
+        return rowKernelLocal(job);
+    }
+}
+
+// ---- Model points placed with one angle and scale on one level -----------------------
+
+struct Posed
+{
+    double angle = 0.0;
+    double scale = 1.0;
+    std::vector<int> offsets; // row * stride + column
+    std::vector<float> mx, my;
+    int minX = 0, maxX = 0, minY = 0, maxY = 0;
+};
+
+void placePoints(const std::vector<ModelPoint> &points, double angle, double scale, int stride, Posed &out)
+{
+    const double c = std::cos(angle), s = std::sin(angle);
+    const size_t n = points.size();
+    out.angle = angle;
+    out.scale = scale;
+    out.offsets.resize(n);
+    out.mx.resize(n);
+    out.my.resize(n);
+    out.minX = out.minY = 1 << 30;
+    out.maxX = out.maxY = -(1 << 30);
+    for (size_t i = 0; i < n; ++i) {
+        const ModelPoint &p = points[i];
+        const int ox = int(std::lround(scale * (c * p.x + s * p.y)));
+        const int oy = int(std::lround(scale * (-s * p.x + c * p.y)));
+        out.offsets[i] = oy * stride + ox;
+        out.mx[i] = float(c * p.dx + s * p.dy);
+        out.my[i] = float(-s * p.dx + c * p.dy);
+        out.minX = std::min(out.minX, ox);
+        out.maxX = std::max(out.maxX, ox);
+        out.minY = std::min(out.minY, oy);
+        out.maxY = std::max(out.maxY, oy);
+    }
+}
+
+// ---- One level of the searched picture ------------------------------------------------
+
+struct Level
+{
+    GradientImage gradient;
+    cv::Mat positions; // CV_8U, non-zero where the reference point may lie; empty = anywhere
+    int x1 = 0, y1 = 0, x2 = -1, y2 = -1; // box of allowed positions
+    std::vector<double> angles;
+    std::vector<double> scales;
+    double angleStep = 0.0;
+    double scaleStep = 0.0;
+
+    int width() const { return gradient.ux.cols; }
+    int height() const { return gradient.ux.rows; }
+    int stride() const { return int(gradient.ux.step1()); }
+    bool allowed(int x, int y) const
+    {
+        if (x < x1 || x > x2 || y < y1 || y > y2)
+            return false;
+        return positions.empty() || positions.at<uchar>(y, x) != 0;
+    }
+    // The whole placed model inside the picture at (x, y).
+    bool fits(const Posed &p, int x, int y) const
+    {
+        return x + p.minX >= 0 && x + p.maxX < width() && y + p.minY >= 0 && y + p.maxY < height();
+    }
+};
+
+// Evenly spaced values over [start, start + extent] with at most `step` between them.
+std::vector<double> steps(double start, double extent, double step)
+{
+    if (extent <= 0.0 || step <= 0.0)
+        return {start};
+    const int count = int(std::ceil(extent / step - 1e-9)) + 1;
+    std::vector<double> values(size_t(count));
+    for (int i = 0; i < count; ++i)
+        values[size_t(i)] = start + extent * i / (count - 1);
+    return values;
+}
+
+struct Candidate
+{
+    double x; // level coordinates of the reference point
+    double y;
+    double angle;
+    double scale;
+    double score;
+};
+
+// Score of a placed model at an integer position, with the greediness stop: -1 once the
+// minimum cannot be reached any more.
+float poseScore(const Level &level, const Posed &p, int x, int y, Polarity polarity, float minScore, float greedyF)
+{
+    const float *ux = level.gradient.ux.ptr<float>(0) + ptrdiff_t(y) * level.stride() + x;
+    const float *uy = level.gradient.uy.ptr<float>(0) + ptrdiff_t(y) * level.stride() + x;
+    const int n = int(p.offsets.size());
+    const float fn = float(n);
+    float sum = 0.0f;
+    for (int i = 0; i < n; ++i) {
+        float v = ux[p.offsets[i]] * p.mx[i] + uy[p.offsets[i]] * p.my[i];
+        if (polarity == Polarity::LocalAbs)
+            v = std::fabs(v);
+        sum += v;
+        const int done = i + 1;
+        const float reached = polarity == Polarity::GlobalAbs ? std::fabs(sum) : sum;
+        if (reached < std::min(fn * (minScore - 1.0f) + greedyF * done, minScore * done))
+            return -1.0f;
+    }
+    return (polarity == Polarity::GlobalAbs ? std::fabs(sum) : sum) / fn;
+}
+
+// ---- Sub-pixel evaluation ---------------------------------------------------------------
+
+struct Pose
+{
+    double x;
+    double y;
+    double angle;
+    double scale;
+};
+
+// Bilinear samples of the unit direction and magnitude; false outside the picture.
+bool sampleGradient(const GradientImage &g, double x, double y, double *gx, double *gy, double *magnitude)
+{
+    if (!(x >= 0.0 && y >= 0.0 && x <= g.ux.cols - 1.001 && y <= g.ux.rows - 1.001))
+        return false;
+    const int x0 = int(x), y0 = int(y);
+    const double fx = x - x0, fy = y - y0;
+    const double w[4] = {(1 - fx) * (1 - fy), fx * (1 - fy), (1 - fx) * fy, fx * fy};
+    const int xs[4] = {x0, x0 + 1, x0, x0 + 1}, ys[4] = {y0, y0, y0 + 1, y0 + 1};
+    double sx = 0.0, sy = 0.0, sm = 0.0;
+    for (int k = 0; k < 4; ++k) {
+        const double ux = g.ux.at<float>(ys[k], xs[k]), uy = g.uy.at<float>(ys[k], xs[k]);
+        const double m = g.magnitude.empty() ? 1.0 : g.magnitude.at<float>(ys[k], xs[k]);
+        sx += w[k] * ux * (magnitude ? m : 1.0);
+        sy += w[k] * uy * (magnitude ? m : 1.0);
+        sm += w[k] * m;
+    }
+    *gx = sx;
+    *gy = sy;
+    if (magnitude)
+        *magnitude = sm;
+    return true;
+}
+
+// Similarity at a sub-pixel pose (interpolated directions), 0 .. 1.
+double subPixelScore(const std::vector<ModelPoint> &points, const GradientImage &g, const Pose &pose,
+                     Polarity polarity)
+{
+    const double c = std::cos(pose.angle), s = std::sin(pose.angle);
+    double sum = 0.0;
+    for (const ModelPoint &p : points) {
+        const double qx = pose.x + pose.scale * (c * p.x + s * p.y);
+        const double qy = pose.y + pose.scale * (-s * p.x + c * p.y);
+        double gx = 0.0, gy = 0.0;
+        if (!sampleGradient(g, qx, qy, &gx, &gy, nullptr))
+            continue;
+        const double length = std::hypot(gx, gy);
+        if (length < 0.5)
+            continue; // mostly below the minimum contrast
+        const double v = ((c * p.dx + s * p.dy) * gx + (-s * p.dx + c * p.dy) * gy) / length;
+        sum += polarity == Polarity::LocalAbs ? std::fabs(v) : v;
+    }
+    if (polarity == Polarity::GlobalAbs)
+        sum = std::fabs(sum);
+    return points.empty() ? 0.0 : std::clamp(sum / double(points.size()), 0.0, 1.0);
+}
+
+// Solves the n x n system (n <= 4) in place by Gaussian elimination; false if singular.
+bool solve(int n, double a[4][4], double b[4])
+{
+    for (int col = 0; col < n; ++col) {
+        int pivot = col;
+        for (int r = col + 1; r < n; ++r)
+            if (std::fabs(a[r][col]) > std::fabs(a[pivot][col]))
+                pivot = r;
+        if (std::fabs(a[pivot][col]) < 1e-12)
+            return false;
+        std::swap(a[col], a[pivot]);
+        std::swap(b[col], b[pivot]);
+        for (int r = col + 1; r < n; ++r) {
+            const double f = a[r][col] / a[col][col];
+            for (int k = col; k < n; ++k)
+                a[r][k] -= f * a[col][k];
+            b[r] -= f * b[col];
+        }
+    }
+    for (int col = n - 1; col >= 0; --col) {
+        for (int k = col + 1; k < n; ++k)
+            b[col] -= a[col][k] * b[k];
+        b[col] /= a[col][col];
+    }
+    return true;
+}
+
+struct LeastSquaresSetup
+{
+    int iterations;
+    double sampleStep;
+    bool fixAngle;
+    bool fixScale;
+    double angleLow, angleHigh, scaleLow, scaleHigh;
+    double minContrast;
+    double sign; // expected sign of the projection for Signed / GlobalAbs polarity
+};
+
+// Moves the pose so that the model points lie on the picture's edges: each point looks
+// for the strongest edge across it (parabola through the gradient samples along its
+// normal) and the pose minimises the distances along the normals, robustly weighted.
+bool refineLeastSquares(const std::vector<ModelPoint> &points, const GradientImage &g, Polarity polarity,
+                        const LeastSquaresSetup &setup, Pose &pose)
+{
+    constexpr int kMaxSamples = 33;
+    double values[kMaxSamples];
+    bool moved = false;
+    for (int iteration = 0; iteration < setup.iterations; ++iteration) {
+        const double reach = iteration == 0 ? 2.0 : 1.0;
+        const int half = std::min(int(std::lround(reach / setup.sampleStep)), kMaxSamples / 2);
+        const double c = std::cos(pose.angle), s = std::sin(pose.angle);
+        double ata[4][4] = {}, atb[4] = {};
+        int inliers = 0;
+        for (const ModelPoint &p : points) {
+            const double mx = pose.scale * (c * p.x + s * p.y), my = pose.scale * (-s * p.x + c * p.y);
+            const double qx = pose.x + mx, qy = pose.y + my;
+            const double nx = c * p.dx + s * p.dy, ny = -s * p.dx + c * p.dy;
+            int best = -1;
+            bool usable = true;
+            for (int k = -half; k <= half; ++k) {
+                const double t = k * setup.sampleStep;
+                double gx = 0.0, gy = 0.0, m = 0.0;
+                if (!sampleGradient(g, qx + t * nx, qy + t * ny, &gx, &gy, &m)) {
+                    usable = false;
+                    break;
+                }
+                const double projection = gx * nx + gy * ny;
+                double v = polarity == Polarity::LocalAbs ? std::fabs(projection) : setup.sign * projection;
+                // Only edges running along the model edge count.
+                if (v < 0.8 * std::hypot(gx, gy))
+                    v = 0.0;
+                values[k + half] = v;
+                if (best < 0 || v > values[best])
+                    best = k + half;
+            }
+            if (!usable || best <= 0 || best >= 2 * half || values[best] < setup.minContrast)
+                continue;
+            const double a = values[best - 1], b = values[best], d = values[best + 1];
+            const double denominator = a - 2.0 * b + d;
+            const double vertex = denominator < 0.0 ? 0.5 * (a - d) / denominator : 0.0;
+            const double distance = ((best - half) + std::clamp(vertex, -0.5, 0.5)) * setup.sampleStep;
+            // Tukey weights: far points are likely clutter.
+            const double limit = reach;
+            if (std::fabs(distance) >= limit)
+                continue;
+            const double u = distance / limit;
+            const double w = (1.0 - u * u) * (1.0 - u * u);
+            const double j[4] = {nx, ny, nx * (pose.scale * (-s * p.x + c * p.y)) + ny * (pose.scale * (-c * p.x - s * p.y)),
+                                 nx * (mx / pose.scale) + ny * (my / pose.scale)};
+            for (int r = 0; r < 4; ++r) {
+                for (int k = 0; k < 4; ++k)
+                    ata[r][k] += w * j[r] * j[k];
+                atb[r] += w * j[r] * distance;
+            }
+            ++inliers;
+        }
+        if (inliers < 6)
+            return moved;
+        // Unknowns: x, y, then angle and scale unless fixed.
+        int index[4] = {0, 1, 0, 0};
+        int n = 2;
+        if (!setup.fixAngle)
+            index[n++] = 2;
+        if (!setup.fixScale)
+            index[n++] = 3;
+        double a[4][4] = {}, b[4] = {};
+        for (int r = 0; r < n; ++r) {
+            for (int k = 0; k < n; ++k)
+                a[r][k] = ata[index[r]][index[k]];
+            b[r] = atb[index[r]];
+            a[r][r] *= 1.0 + 1e-9;
+            a[r][r] += 1e-9;
+        }
+        if (!solve(n, a, b))
+            return moved;
+        double delta[4] = {b[0], b[1], 0.0, 0.0};
+        for (int r = 2; r < n; ++r)
+            delta[index[r]] = b[r];
+        pose.x += delta[0];
+        pose.y += delta[1];
+        pose.angle = std::clamp(pose.angle + delta[2], setup.angleLow, setup.angleHigh);
+        pose.scale = std::clamp(pose.scale + delta[3], setup.scaleLow, setup.scaleHigh);
+        moved = true;
+        if (std::fabs(delta[0]) + std::fabs(delta[1]) < 1e-4 && std::fabs(delta[2]) < 1e-6 && std::fabs(delta[3]) < 1e-6)
+            break;
+    }
+    return moved;
+}
+
+// Vertex of the parabola through (-1, a), (0, b), (1, c), within [-0.5, 0.5].
+double parabolaVertex(double a, double b, double c)
+{
+    const double denominator = a - 2.0 * b + c;
+    if (denominator >= 0.0)
+        return 0.0;
+    return std::clamp(0.5 * (a - c) / denominator, -0.5, 0.5);
+}
+
+// ---- Overlap of matches -------------------------------------------------------------------
+
+struct Quad
+{
+    std::array<cv::Point2d, 4> corners;
+};
+
+double polygonArea(const std::vector<cv::Point2d> &polygon)
+{
+    double area = 0.0;
+    for (size_t i = 0; i < polygon.size(); ++i) {
+        const cv::Point2d &a = polygon[i], &b = polygon[(i + 1) % polygon.size()];
+        area += a.x * b.y - b.x * a.y;
+    }
+    return std::fabs(area) * 0.5;
+}
+
+// Intersection area of two convex quadrilaterals (Sutherland-Hodgman).
+double intersectionArea(const Quad &a, const Quad &b)
+{
+    std::vector<cv::Point2d> polygon(a.corners.begin(), a.corners.end());
+    // Clip against each edge of b, keeping the side of b's interior.
+    const double orientation = (b.corners[1] - b.corners[0]).cross(b.corners[2] - b.corners[1]) >= 0.0 ? 1.0 : -1.0;
+    for (int e = 0; e < 4 && !polygon.empty(); ++e) {
+        const cv::Point2d p = b.corners[size_t(e)], q = b.corners[size_t((e + 1) % 4)];
+        auto inside = [&](const cv::Point2d &r) { return orientation * (q - p).cross(r - p) >= 0.0; };
+        std::vector<cv::Point2d> clipped;
+        for (size_t i = 0; i < polygon.size(); ++i) {
+            const cv::Point2d &cur = polygon[i], &next = polygon[(i + 1) % polygon.size()];
+            const bool ci = inside(cur), ni = inside(next);
+            if (ci)
+                clipped.push_back(cur);
+            if (ci != ni) {
+                const double d1 = (q - p).cross(cur - p), d2 = (q - p).cross(next - p);
+                const double t = d1 / (d1 - d2);
+                clipped.push_back(cur + t * (next - cur));
+            }
+        }
+        polygon = std::move(clipped);
+    }
+    return polygon.size() < 3 ? 0.0 : polygonArea(polygon);
+}
+
+Quad boxOf(const ShapeModelData &model, const Match &m, double originX, double originY)
+{
+    // The match holds the origin's position; the box is about the reference point.
+    const double c = std::cos(m.angle), s = std::sin(m.angle);
+    const double refX = m.column - m.scale * (c * originX + s * originY);
+    const double refY = m.row - m.scale * (-s * originX + c * originY);
+    const double xs[4] = {model.boxX1 - 0.5, model.boxX2 + 0.5, model.boxX2 + 0.5, model.boxX1 - 0.5};
+    const double ys[4] = {model.boxY1 - 0.5, model.boxY1 - 0.5, model.boxY2 + 0.5, model.boxY2 + 0.5};
+    Quad q;
+    for (int i = 0; i < 4; ++i)
+        q.corners[size_t(i)] = {refX + m.scale * (c * xs[i] + s * ys[i]), refY + m.scale * (-s * xs[i] + c * ys[i])};
+    return q;
+}
+
+// ---- The search ---------------------------------------------------------------------------
+
+class Search
+{
+public:
+    Search(const ImageElement &image, const ModelSnapshot &model, const SearchParameters &parameters)
+        : m_image(image), m_model(*model.data), m_settings(model.settings), m_p(parameters),
+          m_polarity(polarityOf(model.data->metric))
+    {
+        if (model.settings.timeoutMs > 0) {
+            m_deadline = Clock::now() + std::chrono::milliseconds(model.settings.timeoutMs);
+            m_hasDeadline = true;
+        }
+        const double g = std::clamp(m_p.greediness, 0.0, 1.0);
+        const double s = std::clamp(m_p.minScore, 0.0, 1.0);
+        m_greedyF = g >= 0.999 ? 1e30f : float((1.0 - g * s) / (1.0 - g));
+    }
+
+    Herror run(std::vector<Match> *matches);
+
+private:
+    bool expired() const { return m_hasDeadline && Clock::now() > m_deadline; }
+    Herror prepareLevels();
+    Herror searchTop(std::vector<Candidate> &candidates);
+    bool track(Candidate &candidate);
+    void refine(Candidate &candidate, Match &match);
+    float bestInWindow(int level, const Candidate &from, Candidate &best, float threshold);
+
+    const ImageElement &m_image;
+    const ShapeModelData &m_model;
+    ModelSettings m_settings;
+    SearchParameters m_p;
+    Polarity m_polarity;
+    float m_greedyF = 1.0f;
+    Clock::time_point m_deadline;
+    bool m_hasDeadline = false;
+
+    cv::Rect m_crop;
+    int m_top = 1;    // 1-based levels
+    int m_lowest = 1;
+    std::vector<Level> m_levels; // [0] = level 1
+    double m_angleLow = 0.0, m_angleHigh = 0.0, m_scaleLow = 1.0, m_scaleHigh = 1.0;
+    std::vector<Posed> m_posed; // scratch for tracking
+};
+
+Herror Search::prepareLevels()
+{
+    RegionPtr domain = m_image.hasFullDomain() ? RegionPtr() : m_image.domain;
+    int dx1 = 0, dy1 = 0, dx2 = m_image.width - 1, dy2 = m_image.height - 1;
+    if (domain) {
+        dx1 = std::max(domain->col1, 0);
+        dy1 = std::max(domain->row1, 0);
+        dx2 = std::min(domain->col2, m_image.width - 1);
+        dy2 = std::min(domain->row2, m_image.height - 1);
+    }
+    if (dx2 < dx1 || dy2 < dy1)
+        return kSuccess; // nothing to search
+    const int modelLevels = m_model.numLevels();
+    m_top = m_p.topLevel <= 0 ? modelLevels : std::min(m_p.topLevel, modelLevels);
+    m_lowest = std::clamp(m_p.lowestLevel, 1, m_top);
+    const int margin = int(std::ceil(m_model.radius * m_scaleHigh)) + (1 << m_top) + 3;
+    m_crop = cv::Rect(dx1 - margin, dy1 - margin, dx2 - dx1 + 1 + 2 * margin, dy2 - dy1 + 1 + 2 * margin)
+        & cv::Rect(0, 0, m_image.width, m_image.height);
+
+    std::vector<cv::Mat> planes(m_image.planes.size());
+    const bool anyChannel = m_model.metric == Metric::IgnoreColorPolarity;
+    const size_t channels = anyChannel ? m_image.planes.size() : 1;
+    planes.resize(channels);
+    for (size_t c = 0; c < channels; ++c)
+        m_image.planes[c](m_crop).convertTo(planes[c], CV_32F);
+    const auto pyramid = buildPyramid(planes, m_top);
+    m_top = std::min(m_top, int(pyramid.size()));
+    m_lowest = std::min(m_lowest, m_top);
+
+    cv::Mat mask;
+    if (domain) {
+        mask = cv::Mat(m_crop.size(), CV_8U, cv::Scalar(0));
+        for (const Run &run : domain->runs) {
+            const int y = run.row - m_crop.y;
+            const int x1 = std::max(run.colBegin - m_crop.x, 0);
+            const int x2 = std::min(run.colEnd - m_crop.x, m_crop.width - 1);
+            if (y >= 0 && y < m_crop.height && x1 <= x2)
+                mask.row(y).colRange(x1, x2 + 1).setTo(255);
+        }
+    }
+    m_levels.assign(size_t(m_top), Level());
+    const float minContrast = float(std::max(m_model.minContrast, 0.01));
+    for (int k = 1; k <= m_top; ++k) {
+        Level &level = m_levels[size_t(k - 1)];
+        if (k >= m_lowest)
+            computeGradient(pyramid[size_t(k - 1)], minContrast, k == m_lowest, level.gradient);
+        if (k > 1 && !mask.empty()) {
+            // A coarse position stands for the finer ones tracking may reach from it.
+            cv::Mat grown, half;
+            cv::dilate(mask, grown, cv::Mat::ones(3, 3, CV_8U));
+            const int w = grown.cols / 2, h = grown.rows / 2;
+            cv::resize(grown(cv::Rect(0, 0, 2 * w, 2 * h)), half, cv::Size(w, h), 0, 0, cv::INTER_AREA);
+            cv::threshold(half, mask, 0, 255, cv::THRESH_BINARY);
+        }
+        if (k < m_lowest)
+            continue;
+        const double f = levelFactor(k);
+        level.positions = mask;
+        level.x1 = std::max(0, int(std::floor(toLevel(dx1 - m_crop.x, k))) - 1);
+        level.y1 = std::max(0, int(std::floor(toLevel(dy1 - m_crop.y, k))) - 1);
+        level.x2 = std::min(level.width() - 1, int(std::ceil(toLevel(dx2 - m_crop.x, k))) + 1);
+        level.y2 = std::min(level.height() - 1, int(std::ceil(toLevel(dy2 - m_crop.y, k))) + 1);
+        if (k == 1 || !domain) {
+            level.x1 = std::max(level.x1, 0);
+        }
+        // Steps: a step moves the outermost point by about one pixel of the level (half a
+        // pixel on the lowest level), never finer than the model's steps.
+        const double radius = std::max(1.0, m_model.radius * m_scaleHigh / f);
+        const double reach = k == m_lowest ? 0.5 : 1.0;
+        level.angleStep = std::max(m_model.angleStep, std::atan(reach / radius));
+        level.scaleStep = std::max(m_model.scaleStep, reach / radius);
+        level.angles = steps(m_angleLow, m_angleHigh - m_angleLow, level.angleStep);
+        level.scales = steps(m_scaleLow, m_scaleHigh - m_scaleLow, level.scaleStep);
+    }
+    return expired() ? kErrTimeout : kSuccess;
+}
+
+Herror Search::searchTop(std::vector<Candidate> &candidates)
+{
+    const Level &level = m_levels[size_t(m_top - 1)];
+    const std::vector<ModelPoint> &points = m_model.levels[size_t(m_top - 1)].points;
+    const int bw = level.x2 - level.x1 + 1, bh = level.y2 - level.y1 + 1;
+    if (bw <= 0 || bh <= 0 || points.empty())
+        return kSuccess;
+    const float threshold = float(m_p.minScore * (m_top == m_lowest ? kLowestFactor : kTopLevelFactor));
+    cv::Mat best(bh, bw, CV_32F, cv::Scalar(-1.0f));
+    cv::Mat bestPose(bh, bw, CV_32S, cv::Scalar(-1));
+    std::vector<float> acc(size_t(bw) + 8);
+    std::vector<Posed> posed(level.angles.size() * level.scales.size());
+    const float n = float(points.size());
+    const float *uxBase = level.gradient.ux.ptr<float>(0);
+    const float *uyBase = level.gradient.uy.ptr<float>(0);
+    int poseIndex = 0;
+    for (double angle : level.angles) {
+        for (double scale : level.scales) {
+            Posed &p = posed[size_t(poseIndex)];
+            placePoints(points, angle, scale, level.stride(), p);
+            const int x1 = std::max(level.x1, -p.minX), x2 = std::min(level.x2, level.width() - 1 - p.maxX);
+            const int y1 = std::max(level.y1, -p.minY), y2 = std::min(level.y2, level.height() - 1 - p.maxY);
+            for (int y = y1; y <= y2 && x1 <= x2; ++y) {
+                if (expired())
+                    return kErrTimeout;
+                const RowJob job{acc.data(),
+                                 uxBase + ptrdiff_t(y) * level.stride() + x1,
+                                 uyBase + ptrdiff_t(y) * level.stride() + x1,
+                                 p.offsets.data(),
+                                 p.mx.data(),
+                                 p.my.data(),
+                                 int(p.offsets.size()),
+                                 x2 - x1 + 1,
+                                 threshold,
+                                 m_greedyF};
+                if (!rowKernel(m_polarity, job))
+                    continue;
+                float *bestRow = best.ptr<float>(y - level.y1);
+                int *poseRow = bestPose.ptr<int>(y - level.y1);
+                for (int x = x1; x <= x2; ++x) {
+                    const float raw = acc[size_t(x - x1)];
+                    const float score = (m_polarity == Polarity::GlobalAbs ? std::fabs(raw) : raw) / n;
+                    if (score > bestRow[x - level.x1]) {
+                        bestRow[x - level.x1] = score;
+                        poseRow[x - level.x1] = poseIndex;
+                    }
+                }
+            }
+            ++poseIndex;
+        }
+    }
+    // Local maxima over position (the best pose per position) above the threshold.
+    for (int y = 0; y < bh; ++y) {
+        const float *row = best.ptr<float>(y);
+        for (int x = 0; x < bw; ++x) {
+            const float v = row[x];
+            if (v < threshold || !level.allowed(x + level.x1, y + level.y1))
+                continue;
+            bool peak = true;
+            for (int dy = -1; dy <= 1 && peak; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    if ((!dx && !dy) || x + dx < 0 || y + dy < 0 || x + dx >= bw || y + dy >= bh)
+                        continue;
+                    const float o = best.at<float>(y + dy, x + dx);
+                    // Ties: the first in scan order wins.
+                    if (o > v || (o == v && (dy < 0 || (dy == 0 && dx < 0)))) {
+                        peak = false;
+                        break;
+                    }
+                }
+            if (!peak)
+                continue;
+            const Posed &p = posed[size_t(bestPose.at<int>(y, x))];
+            candidates.push_back({double(x + level.x1), double(y + level.y1), p.angle, p.scale, double(v)});
+        }
+    }
+    std::sort(candidates.begin(), candidates.end(), [](const Candidate &a, const Candidate &b) {
+        return a.score > b.score;
+    });
+    const size_t cap = m_p.numMatches <= 0 ? size_t(5000) : size_t(16 + 4 * m_p.numMatches);
+    if (candidates.size() > cap)
+        candidates.resize(cap);
+    return kSuccess;
+}
+
+// The best pose on `level` (1-based) around a candidate of the level above (or, with
+// level == its own, around itself); -1 when none reaches the threshold.
+float Search::bestInWindow(int levelNumber, const Candidate &from, Candidate &best, float threshold)
+{
+    const Level &level = m_levels[size_t(levelNumber - 1)];
+    const std::vector<ModelPoint> &points = m_model.levels[size_t(levelNumber - 1)].points;
+    // Angles and scales: the parent's value and one step of this level to either side.
+    auto around = [](double value, double step, double low, double high, bool single) {
+        std::vector<double> values{value};
+        if (!single) {
+            if (value - step >= low - 1e-12)
+                values.push_back(value - step);
+            else if (value > low + 1e-12)
+                values.push_back(low);
+            if (value + step <= high + 1e-12)
+                values.push_back(value + step);
+            else if (value < high - 1e-12)
+                values.push_back(high);
+        }
+        return values;
+    };
+    const std::vector<double> angles = around(from.angle, level.angleStep, m_angleLow, m_angleHigh,
+                                              level.angles.size() == 1);
+    const std::vector<double> scales = around(from.scale, level.scaleStep, m_scaleLow, m_scaleHigh,
+                                              level.scales.size() == 1);
+    const int cx = int(std::floor(from.x)), cy = int(std::floor(from.y));
+    float bestScore = -1.0f;
+    m_posed.resize(std::max(m_posed.size(), angles.size() * scales.size()));
+    size_t index = 0;
+    for (double angle : angles) {
+        for (double scale : scales) {
+            Posed &p = m_posed[index++];
+            placePoints(points, angle, scale, level.stride(), p);
+            for (int y = cy - 1; y <= cy + 2; ++y) {
+                for (int x = cx - 1; x <= cx + 2; ++x) {
+                    if (!level.allowed(x, y) || !level.fits(p, x, y))
+                        continue;
+                    const float score = poseScore(level, p, x, y, m_polarity, std::max(threshold, bestScore), m_greedyF);
+                    if (score > bestScore) {
+                        bestScore = score;
+                        best = {double(x), double(y), angle, scale, double(score)};
+                    }
+                }
+            }
+        }
+    }
+    return bestScore >= threshold ? bestScore : -1.0f;
+}
+
+bool Search::track(Candidate &candidate)
+{
+    for (int k = m_top - 1; k >= m_lowest; --k) {
+        // Level k + 1 position x maps to 2x + 0.5 on level k; the window starts one left.
+        Candidate from = candidate;
+        from.x = 2.0 * candidate.x;
+        from.y = 2.0 * candidate.y;
+        const float threshold = float(m_p.minScore * (k == m_lowest ? kLowestFactor : kTrackFactor));
+        Candidate best{};
+        if (bestInWindow(k, from, best, threshold) < 0.0f)
+            return false;
+        candidate = best;
+    }
+    return true;
+}
+
+void Search::refine(Candidate &c, Match &match)
+{
+    const Level &level = m_levels[size_t(m_lowest - 1)];
+    const std::vector<ModelPoint> &points = m_model.levels[size_t(m_lowest - 1)].points;
+    Pose pose{c.x, c.y, c.angle, c.scale};
+    double score = c.score;
+    const bool fixAngle = level.angles.size() == 1 && m_angleHigh - m_angleLow <= 0.0;
+    const bool fixScale = level.scales.size() == 1 && m_scaleHigh - m_scaleLow <= 0.0;
+    switch (m_p.subPixel) {
+    case SubPixel::None:
+        break;
+    case SubPixel::Interpolation: {
+        Posed p;
+        placePoints(points, c.angle, c.scale, level.stride(), p);
+        const int x = int(c.x), y = int(c.y);
+        auto at = [&](const Posed &q, int px, int py) {
+            if (!level.fits(q, px, py))
+                return double(c.score);
+            return double(poseScore(level, q, px, py, m_polarity, -1.0f, 1e30f));
+        };
+        pose.x += parabolaVertex(at(p, x - 1, y), c.score, at(p, x + 1, y));
+        pose.y += parabolaVertex(at(p, x, y - 1), c.score, at(p, x, y + 1));
+        if (!fixAngle) {
+            Posed a, b;
+            placePoints(points, c.angle - level.angleStep, c.scale, level.stride(), a);
+            placePoints(points, c.angle + level.angleStep, c.scale, level.stride(), b);
+            pose.angle += level.angleStep * parabolaVertex(at(a, x, y), c.score, at(b, x, y));
+        }
+        if (!fixScale) {
+            Posed a, b;
+            placePoints(points, c.angle, c.scale - level.scaleStep, level.stride(), a);
+            placePoints(points, c.angle, c.scale + level.scaleStep, level.stride(), b);
+            pose.scale += level.scaleStep * parabolaVertex(at(a, x, y), c.score, at(b, x, y));
+        }
+        pose.angle = std::clamp(pose.angle, m_angleLow, m_angleHigh);
+        pose.scale = std::clamp(pose.scale, m_scaleLow, m_scaleHigh);
+        score = subPixelScore(points, level.gradient, pose, m_polarity);
+        break;
+    }
+    default: {
+        LeastSquaresSetup setup{};
+        setup.iterations = m_p.subPixel == SubPixel::LeastSquares ? 4 : m_p.subPixel == SubPixel::LeastSquaresHigh ? 6 : 10;
+        setup.sampleStep = m_p.subPixel == SubPixel::LeastSquaresVeryHigh ? 0.25 : 0.5;
+        setup.fixAngle = fixAngle;
+        setup.fixScale = fixScale;
+        setup.angleLow = m_angleLow;
+        setup.angleHigh = m_angleHigh;
+        setup.scaleLow = m_scaleLow;
+        setup.scaleHigh = m_scaleHigh;
+        setup.minContrast = m_model.minContrast;
+        setup.sign = 1.0;
+        if (m_polarity == Polarity::GlobalAbs) {
+            // The sign of the summed similarity tells which way the contrast runs.
+            Posed p;
+            placePoints(points, c.angle, c.scale, level.stride(), p);
+            const float *ux = level.gradient.ux.ptr<float>(0) + ptrdiff_t(int(c.y)) * level.stride() + int(c.x);
+            const float *uy = level.gradient.uy.ptr<float>(0) + ptrdiff_t(int(c.y)) * level.stride() + int(c.x);
+            double sum = 0.0;
+            for (size_t i = 0; i < p.offsets.size(); ++i)
+                sum += ux[p.offsets[i]] * p.mx[i] + uy[p.offsets[i]] * p.my[i];
+            setup.sign = sum < 0.0 ? -1.0 : 1.0;
+        }
+        Pose refined = pose;
+        refineLeastSquares(points, level.gradient, m_polarity, setup, refined);
+        // A refinement that ran away (clutter) keeps the discrete pose.
+        if (std::hypot(refined.x - pose.x, refined.y - pose.y) <= 2.0)
+            pose = refined;
+        score = subPixelScore(points, level.gradient, pose, m_polarity);
+        break;
+    }
+    }
+    c.score = score;
+    // Level coordinates of the crop -> picture; then the origin placed with the pose.
+    const double x1 = fromLevel(pose.x, m_lowest) + m_crop.x;
+    const double y1 = fromLevel(pose.y, m_lowest) + m_crop.y;
+    const double ca = std::cos(pose.angle), sa = std::sin(pose.angle);
+    const double ox = m_settings.originColumn, oy = m_settings.originRow;
+    match.column = x1 + pose.scale * (ca * ox + sa * oy);
+    match.row = y1 + pose.scale * (-sa * ox + ca * oy);
+    match.angle = pose.angle;
+    match.scale = pose.scale;
+    match.score = score;
+}
+
+Herror Search::run(std::vector<Match> *matches)
+{
+    matches->clear();
+    // Searched ranges, clipped to the model's.
+    m_angleLow = std::max(m_p.angleStart, m_model.angleStart);
+    m_angleHigh = std::min(m_p.angleStart + std::max(m_p.angleExtent, 0.0), m_model.angleStart + m_model.angleExtent);
+    m_scaleLow = std::max(m_p.scaleMin, m_model.scaleMin);
+    m_scaleHigh = std::min(m_p.scaleMax, m_model.scaleMax);
+    if (m_angleHigh < m_angleLow - 1e-12 || m_scaleHigh < m_scaleLow - 1e-12)
+        return kSuccess;
+    m_angleHigh = std::max(m_angleHigh, m_angleLow);
+    m_scaleHigh = std::max(m_scaleHigh, m_scaleLow);
+    if (const Herror err = prepareLevels(); err != kSuccess)
+        return err;
+    if (m_levels.empty())
+        return kSuccess;
+    std::vector<Candidate> candidates;
+    if (const Herror err = searchTop(candidates); err != kSuccess)
+        return err;
+    std::vector<Match> found;
+    for (Candidate &candidate : candidates) {
+        if (expired())
+            return kErrTimeout;
+        if (m_top == m_lowest) {
+            // The top level is the lowest: settle angle and scale on its finer steps.
+            Candidate best{};
+            if (bestInWindow(m_lowest, Candidate{candidate.x - 0.5, candidate.y - 0.5, candidate.angle,
+                                                 candidate.scale, candidate.score},
+                             best, float(m_p.minScore * kLowestFactor)) < 0.0f)
+                continue;
+            candidate = best;
+        } else if (!track(candidate)) {
+            continue;
+        }
+        Match match{};
+        refine(candidate, match);
+        if (match.score >= m_p.minScore)
+            found.push_back(match);
+    }
+    if (expired())
+        return kErrTimeout;
+    std::sort(found.begin(), found.end(), [](const Match &a, const Match &b) { return a.score > b.score; });
+    std::vector<Quad> boxes;
+    for (const Match &m : found) {
+        const Quad box = boxOf(m_model, m, m_settings.originColumn, m_settings.originRow);
+        const double area = polygonArea(std::vector<cv::Point2d>(box.corners.begin(), box.corners.end()));
+        bool keep = true;
+        for (size_t i = 0; i < matches->size() && keep; ++i) {
+            const Match &o = (*matches)[i];
+            // The same object reached from two candidates.
+            if (std::hypot(o.row - m.row, o.column - m.column) < 2.0) {
+                keep = false;
+                break;
+            }
+            const double other = polygonArea(std::vector<cv::Point2d>(boxes[i].corners.begin(), boxes[i].corners.end()));
+            const double smaller = std::min(area, other);
+            if (smaller > 0.0 && intersectionArea(box, boxes[i]) / smaller > m_p.maxOverlap)
+                keep = false;
+        }
+        if (!keep)
+            continue;
+        matches->push_back(m);
+        boxes.push_back(box);
+        if (m_p.numMatches > 0 && int(matches->size()) >= m_p.numMatches)
+            break;
+    }
+    return kSuccess;
+}
+
+} // namespace
+
+Herror ShapeModelSearch::find(const ImageElement &image, const ModelSnapshot &model, const SearchParameters &parameters,
+                              std::vector<Match> *matches)
+{
+    if (model.data->metric != Metric::IgnoreColorPolarity && image.channels() != 1)
+        return kErrWrongChannelCount;
+    Search search(image, model, parameters);
+    std::vector<Match> found;
+    const Herror err = search.run(&found);
+    if (err != kSuccess)
+        return err;
+    *matches = std::move(found);
+    return kSuccess;
+}
+
+} // namespace Halcon::ShapeMatching
