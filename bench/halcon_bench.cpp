@@ -13,30 +13,52 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace {
 
 constexpr int kWidth = 2592;
 constexpr int kHeight = 1944;
-constexpr int kRepetitions = 7;
+constexpr int kRepetitions = 15;
 
-double medianMilliseconds(const std::function<void()>& work)
+// Only the figures whose name contains this text (first argument); all when empty.
+std::string g_filter;
+
+bool wanted(const char* name)
 {
-    std::vector<double> times;
-    work(); // warm caches and thread pools
-    for (int i = 0; i < kRepetitions; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        const auto end = std::chrono::steady_clock::now();
-        times.push_back(std::chrono::duration<double, std::milli>(end - start).count());
-    }
+    return g_filter.empty() || std::string(name).find(g_filter) != std::string::npos;
+}
+
+double milliseconds(const std::function<void()>& work)
+{
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    const auto end = std::chrono::steady_clock::now();
+    return std::chrono::duration<double, std::milli>(end - start).count();
+}
+
+double median(std::vector<double> times)
+{
     std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
     return times[times.size() / 2];
 }
 
-void report(const char* name, double layerMs, double baselineMs)
+// Medians of the layer's and the baseline's times. The two alternate run by run, so a
+// machine loaded by other work slows both alike instead of whichever ran second.
+void report(const char* name, const std::function<void()>& layer, const std::function<void()>& baseline)
 {
+    if (!wanted(name))
+        return;
+    layer(); // warm caches and thread pools
+    baseline();
+    std::vector<double> layerTimes, baselineTimes;
+    for (int i = 0; i < kRepetitions; ++i) {
+        layerTimes.push_back(milliseconds(layer));
+        baselineTimes.push_back(milliseconds(baseline));
+    }
+    const double layerMs = median(layerTimes);
+    const double baselineMs = median(baselineTimes);
     const double megapixels = double(kWidth) * kHeight / 1e6;
     std::printf("%s %.2f ms\n", name, layerMs);
     std::printf("%s.per_megapixel %.3f ms\n", name, layerMs / megapixels);
@@ -87,8 +109,10 @@ bool check(Halcon::Herror error, const char* what)
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    if (argc > 1)
+        g_filter = argv[1];
     const cv::Mat rgb = plateLikePicture();
     const Halcon::Hobject image = toLayerImage(rgb);
     bool ok = true;
@@ -97,16 +121,16 @@ int main()
     ok &= check(Halcon::rgb1_to_gray(image, &gray), "rgb1_to_gray");
     cv::Mat cvGray;
     report("rgb1_to_gray",
-           medianMilliseconds([&] { Halcon::rgb1_to_gray(image, &gray); }),
-           medianMilliseconds([&] { cv::cvtColor(rgb, cvGray, cv::COLOR_RGB2GRAY); }));
+           [&] { Halcon::rgb1_to_gray(image, &gray); },
+           [&] { cv::cvtColor(rgb, cvGray, cv::COLOR_RGB2GRAY); });
 
     Halcon::Hobject red, green, blue, hue, saturation, value;
     ok &= check(Halcon::decompose3(image, &red, &green, &blue), "decompose3");
     ok &= check(Halcon::trans_from_rgb(red, green, blue, &hue, &saturation, &value, "hsv"), "trans_from_rgb");
     cv::Mat cvHsv;
     report("trans_from_rgb",
-           medianMilliseconds([&] { Halcon::trans_from_rgb(red, green, blue, &hue, &saturation, &value, "hsv"); }),
-           medianMilliseconds([&] { cv::cvtColor(rgb, cvHsv, cv::COLOR_RGB2HSV_FULL); }));
+           [&] { Halcon::trans_from_rgb(red, green, blue, &hue, &saturation, &value, "hsv"); },
+           [&] { cv::cvtColor(rgb, cvHsv, cv::COLOR_RGB2HSV_FULL); });
 
     Halcon::Hobject region, connected;
     Halcon::HTuple area, row, column;
@@ -114,29 +138,29 @@ int main()
     ok &= check(Halcon::connection(region, &connected), "connection");
     cv::Mat binary, labels, stats, centroids;
     report("threshold_connection_area_center",
-           medianMilliseconds([&] {
+           [&] {
                Halcon::threshold(gray, &region, 150, 255);
                Halcon::connection(region, &connected);
                Halcon::area_center(connected, &area, &row, &column);
-           }),
-           medianMilliseconds([&] {
+           },
+           [&] {
                cv::threshold(cvGray, binary, 149, 255, cv::THRESH_BINARY);
                cv::connectedComponentsWithStats(binary, labels, stats, centroids, 8);
-           }));
+           });
 
     Halcon::Hobject mean;
     ok &= check(Halcon::mean_image(gray, &mean, 11, 11), "mean_image");
     cv::Mat cvMean;
     report("mean_image_11x11",
-           medianMilliseconds([&] { Halcon::mean_image(gray, &mean, 11, 11); }),
-           medianMilliseconds([&] { cv::blur(cvGray, cvMean, cv::Size(11, 11), cv::Point(-1, -1), cv::BORDER_REFLECT); }));
+           [&] { Halcon::mean_image(gray, &mean, 11, 11); },
+           [&] { cv::blur(cvGray, cvMean, cv::Size(11, 11), cv::Point(-1, -1), cv::BORDER_REFLECT); });
 
     Halcon::Hobject median;
     ok &= check(Halcon::median_image(gray, &median, "circle", 5, "mirrored"), "median_image");
     cv::Mat cvMedian;
     report("median_image_circle_5",
-           medianMilliseconds([&] { Halcon::median_image(gray, &median, "circle", 5, "mirrored"); }),
-           medianMilliseconds([&] { cv::medianBlur(cvGray, cvMedian, 11); }));
+           [&] { Halcon::median_image(gray, &median, "circle", 5, "mirrored"); },
+           [&] { cv::medianBlur(cvGray, cvMedian, 11); });
 
     QTemporaryDir folder;
     const std::string layerFile = QFile::encodeName(QDir(folder.path()).filePath("layer.png")).toStdString();
@@ -145,17 +169,17 @@ int main()
     cv::Mat bgr;
     cv::cvtColor(rgb, bgr, cv::COLOR_RGB2BGR);
     report("write_image_png",
-           medianMilliseconds([&] { Halcon::write_image(image, "png", -1, layerFile.c_str()); }),
-           medianMilliseconds([&] { cv::imwrite(cvFile, bgr); }));
+           [&] { Halcon::write_image(image, "png", -1, layerFile.c_str()); },
+           [&] { cv::imwrite(cvFile, bgr); });
     Halcon::Hobject loaded;
     ok &= check(Halcon::read_image(&loaded, layerFile.c_str()), "read_image");
     report("read_image_png",
-           medianMilliseconds([&] { Halcon::read_image(&loaded, layerFile.c_str()); }),
-           medianMilliseconds([&] { cv::imread(cvFile, cv::IMREAD_UNCHANGED); }));
+           [&] { Halcon::read_image(&loaded, layerFile.c_str()); },
+           [&] { cv::imread(cvFile, cv::IMREAD_UNCHANGED); });
 
     Halcon::Hobject copy;
     report("copy_obj",
-           medianMilliseconds([&] { Halcon::copy_obj(image, &copy, 1, -1); }),
-           medianMilliseconds([&] { cv::Mat clone = rgb.clone(); }));
+           [&] { Halcon::copy_obj(image, &copy, 1, -1); },
+           [&] { cv::Mat clone = rgb.clone(); });
     return ok ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 #include "HalconAutomaticOperatorParallelization.h"
 
+#include "Gui_Helper.h"
 #include "HalconAutomaticOperatorParallelizationSettings.h"
 #include "Halcon_Helper.h"
 #include "MessageBox_Helper.h"
@@ -11,7 +12,6 @@
 
 #include <QApplication>
 #include <QDebug>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QHostInfo>
 #include <QMessageBox>
@@ -61,19 +61,6 @@ QString title()
         .arg(QuendralLibrary::GetApplicationName());
 }
 
-// Keeps the user interface alive for a while so the wait box is drawn before the
-// measurement blocks the thread.
-void processEventsFor(int milliseconds)
-{
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    const QDeadlineTimer deadline(milliseconds);
-    while (!deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        QThread::yieldCurrentThread();
-        QThread::msleep(10);
-    }
-}
-
 // The modeless "please wait" box; only where widgets exist.
 std::unique_ptr<QMessageBox> showWaitBox(QWidget* parent)
 {
@@ -85,7 +72,8 @@ std::unique_ptr<QMessageBox> showWaitBox(QWidget* parent)
         parent);
     box->setWindowModality(Qt::NonModal);
     box->show();
-    processEventsFor(g_waitBoxMilliseconds.load());
+    // Drawn before the measurement blocks the thread.
+    Gui_Helper::waitProcessingEvents(unsigned(g_waitBoxMilliseconds.load()));
     return box;
 }
 

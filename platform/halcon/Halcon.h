@@ -18,3 +18,4 @@
 #include "HalconShapeModel.h"
 #include "HalconSystemOps.h"
 #include "HalconXldOps.h"
+#include "HalconXldAnalysis.h"

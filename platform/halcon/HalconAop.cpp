@@ -5,6 +5,7 @@
 #include "HalconSystemOps.h"
 #include "HalconSystem_p.h"
 #include "HobjectElements_p.h"
+#include "RegionBounds_p.h"
 
 #include <opencv2/core.hpp>
 
@@ -13,6 +14,7 @@
 #include <QSysInfo>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <map>
@@ -60,6 +62,8 @@ AopState &state()
 
 // Set while optimize_aop times an operator on this thread.
 thread_local int t_forcedThreads = 0;
+
+std::atomic<Aop::BandHook> g_bandHook{nullptr};
 
 const std::vector<std::string> &attributeNames()
 {
@@ -267,18 +271,25 @@ void parallelRows(std::string_view op, std::string_view type, int rows, const st
     if (rows <= 0)
         return;
     const int threads = std::min(threadCount(op, type), rows);
-    if (threads <= 1) {
-        body(0, rows);
-        return;
-    }
-    // As many stripes as threads: OpenCV's pool then runs at most that many at once.
+    const BandHook hook = g_bandHook.load(std::memory_order_acquire);
+    // As many stripes as threads: OpenCV's pool then runs at most that many at once. A
+    // single stripe runs on the calling thread, and OpenCV runs parallel loops nested in
+    // one of its own loops serially, so one band also keeps cvtColor & co. on this thread.
     cv::parallel_for_(
         cv::Range(0, threads),
         [&](const cv::Range &bands) {
-            for (int b = bands.start; b < bands.end; ++b)
+            for (int b = bands.start; b < bands.end; ++b) {
+                if (hook)
+                    hook(op, b, threads);
                 body(int(std::int64_t(rows) * b / threads), int(std::int64_t(rows) * (b + 1) / threads));
+            }
         },
         threads);
+}
+
+void setBandHook(BandHook hook)
+{
+    g_bandHook.store(hook, std::memory_order_release);
 }
 
 void registerProbe(const std::string &op, Probe probe)
@@ -414,6 +425,7 @@ Herror optimize_aop(const HTuple &operatorName, const HTuple &iconicType, const 
                 candidates.push_back(k);
         }
         std::vector<std::pair<Key, Entry>> measured;
+        const Detail::PictureSizeNotesPaused generatedPictures;
         for (const std::string &type : types) {
             const Aop::Sample sample = makeSample(type, width, height);
             for (const auto &[name, probe] : work) {
@@ -567,7 +579,7 @@ Herror read_aop_knowledge(const HTuple &fileName, const HTuple &genParamName, co
             if (std::find(ignored.begin(), ignored.end(), name) != ignored.end())
                 continue;
             if (fileAttributes.at(name) != current.at(name))
-                return kErrFileFormatContent;
+                return kErrAopForeignKnowledge;
         }
 
         HTuple attributeTuple, nameTuple;

@@ -38,7 +38,7 @@ Herror write_aop_knowledge(const HTuple &fileName, const HTuple &genParamName, c
 // operators' entries; default) or "truncate" (the table becomes the file's content);
 // "ignore_attrib" with "version", "revision", "architecture", "cpu_info" or "variant"
 // (repeatable): by default a file made by another layer version, format revision,
-// architecture, processor count or variant is refused with kErrFileFormatContent.
+// architecture, processor count or variant is refused with kErrAopForeignKnowledge.
 // A missing file gives kErrFileOpen; a damaged file or one of an unknown format version
 // kErrFileFormatContent. attributes: pairs of attribute name and value from the file;
 // operatorNames: the operators whose entries were read.

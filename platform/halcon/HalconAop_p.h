@@ -18,9 +18,16 @@ namespace Halcon::Aop {
 int threadCount(std::string_view op, std::string_view type);
 
 // Runs body(firstRow, endRow) over [0, rows) in as many bands as threadCount allows, each
-// band on its own thread; returns when all are done. One call of body per band.
+// band on its own thread; returns when all are done. One call of body per band. With one
+// band the body runs on the calling thread, and OpenCV calls inside it stay on that thread
+// too (as they do inside every band), so a table entry of 1 means one thread.
 void parallelRows(std::string_view op, std::string_view type, int rows,
                   const std::function<void(int firstRow, int endRow)> &body);
+
+// Seam for tests: called on the thread that runs each band, before the band's body, with
+// the operator, the band's index and the band count of that call. nullptr turns it off.
+using BandHook = void (*)(std::string_view op, int band, int bands);
+void setBandHook(BandHook hook);
 
 // The generated picture a probe runs on: one RGB image and its channels, of one type.
 struct Sample

@@ -58,6 +58,10 @@ const char *fixedText(Hlong number)
         return "Time-out";
     case kErrInvalidHandle:
         return "Invalid handle";
+    case kErrParallelLines:
+        return "Lines are parallel";
+    case kErrAopForeignKnowledge:
+        return "Operator knowledge is for another machine or layer version";
     default:
         return nullptr;
     }

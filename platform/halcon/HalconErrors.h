@@ -70,6 +70,8 @@ enum : Herror {
     kErrWrongType11 = 1121,
     kErrWrongType12 = 1122,
     kErrInvalidHandle = 1130,       // a handle that names no live model (never made or cleared)
+    kErrParallelLines = 1140,       // two lines meet nowhere (or everywhere): no single intersection
+    kErrAopForeignKnowledge = 1150, // operator knowledge measured on another machine or layer version
 };
 
 // Failure numbers for the n-th input / parameter (n from 1); n out of range gives the first.

@@ -1,19 +1,21 @@
 #include "HalconFilterOps.h"
 
+#include "HalconAop_p.h"
 #include "HalconGuard_p.h"
 #include "HobjectElements_p.h"
 #include "MedianFilter_p.h"
-#include "RegionBounds_p.h"
 #include "RegionRuns_p.h"
 
-#include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace Halcon {
 
@@ -115,61 +117,40 @@ void scanRowByte(const uchar* p, int row, int cb, int ce, uchar low, uchar span,
     }
 }
 
+// Scans the work items [begin, end): rows (full domain) or the domain's runs.
 template<class T>
-class ThresholdBody : public cv::ParallelLoopBody
+void scanItems(const ImageElement& image, const ChannelLimits& limits, const Runs* segments, int begin, int end,
+               Runs& out)
 {
-public:
-    ThresholdBody(const ImageElement& image, const ChannelLimits& limits, const Runs* segments,
-                  std::vector<Runs>& parts, int items)
-        : m_image(image), m_limits(limits), m_segments(segments), m_parts(parts), m_items(items)
-    {
+    std::vector<const T*> rows(image.planes.size());
+    const bool byteFast = std::is_same_v<T, uchar> && rows.size() == 1;
+    int low = 0;
+    int high = -1;
+    if (byteFast) {
+        low = int(std::ceil(std::max(limits.low[0], 0.0)));
+        high = int(std::floor(std::min(limits.high[0], 255.0)));
     }
-
-    void operator()(const cv::Range& range) const override
-    {
-        const int parts = int(m_parts.size());
-        std::vector<const T*> rows(m_image.planes.size());
-        const bool byteFast = std::is_same_v<T, uchar> && rows.size() == 1;
-        int low = 0;
-        int high = -1;
+    for (int i = begin; i < end; ++i) {
+        const int row = segments ? (*segments)[size_t(i)].row : i;
+        const int cb = segments ? (*segments)[size_t(i)].colBegin : 0;
+        const int ce = segments ? (*segments)[size_t(i)].colEnd : image.width - 1;
         if (byteFast) {
-            low = int(std::ceil(std::max(m_limits.low[0], 0.0)));
-            high = int(std::floor(std::min(m_limits.high[0], 255.0)));
+            if (low <= high)
+                scanRowByte(image.planes[0].ptr<uchar>(row), row, cb, ce, uchar(low), uchar(high - low), out);
+            continue;
         }
-        for (int part = range.start; part < range.end; ++part) {
-            Runs& out = m_parts[size_t(part)];
-            const int begin = int(std::int64_t(m_items) * part / parts);
-            const int end = int(std::int64_t(m_items) * (part + 1) / parts);
-            for (int i = begin; i < end; ++i) {
-                const int row = m_segments ? (*m_segments)[size_t(i)].row : i;
-                const int cb = m_segments ? (*m_segments)[size_t(i)].colBegin : 0;
-                const int ce = m_segments ? (*m_segments)[size_t(i)].colEnd : m_image.width - 1;
-                if (byteFast) {
-                    if (low <= high)
-                        scanRowByte(m_image.planes[0].ptr<uchar>(row), row, cb, ce, uchar(low),
-                                    uchar(high - low), out);
-                    continue;
-                }
-                for (size_t k = 0; k < rows.size(); ++k)
-                    rows[k] = m_image.planes[k].ptr<T>(row);
-                scanRow(rows, row, cb, ce, m_limits, out);
-            }
-        }
+        for (size_t k = 0; k < rows.size(); ++k)
+            rows[k] = image.planes[k].ptr<T>(row);
+        scanRow(rows, row, cb, ce, limits, out);
     }
-
-private:
-    const ImageElement& m_image;
-    const ChannelLimits& m_limits;
-    const Runs* m_segments;
-    std::vector<Runs>& m_parts;
-    int m_items;
-};
+}
 
 template<class T>
 Runs thresholdRuns(const ImageElement& image, const ChannelLimits& limits)
 {
-    // Work items are rows (full domain) or the domain's runs; each part of them fills its
-    // own list, and the parts are joined in order, which keeps the runs sorted and merged.
+    // Work items are rows (full domain) or the domain's runs; each band of them fills its
+    // own list, and the lists are joined in item order, which keeps the runs sorted and
+    // merged.
     Runs clipped;
     const Runs* segments = nullptr;
     int items = image.height;
@@ -178,18 +159,26 @@ Runs thresholdRuns(const ImageElement& image, const ChannelLimits& limits)
         segments = &clipped;
         items = int(clipped.size());
     }
-    const int parts = std::clamp(items / 64, 1, 256);
-    std::vector<Runs> results(static_cast<size_t>(parts));
-    cv::parallel_for_(cv::Range(0, parts), ThresholdBody<T>(image, limits, segments, results, items));
+    std::mutex mutex;
+    std::vector<std::pair<int, Runs>> bands;
+    Aop::parallelRows("threshold", pixelTypeName(image.type), items, [&](int begin, int end) {
+        Runs out;
+        scanItems<T>(image, limits, segments, begin, end, out);
+        std::lock_guard lock(mutex);
+        bands.emplace_back(begin, std::move(out));
+    });
+    if (bands.empty())
+        return {};
+    if (bands.size() == 1)
+        return std::move(bands.front().second);
+    std::sort(bands.begin(), bands.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     size_t total = 0;
-    for (const Runs& r : results)
-        total += r.size();
-    if (parts == 1)
-        return std::move(results.front());
+    for (const auto& band : bands)
+        total += band.second.size();
     Runs runs;
     runs.reserve(total);
-    for (const Runs& r : results)
-        runs.insert(runs.end(), r.begin(), r.end());
+    for (const auto& band : bands)
+        runs.insert(runs.end(), band.second.begin(), band.second.end());
     return runs;
 }
 
@@ -262,7 +251,7 @@ Herror marginOf(const HTuple& margin, int parameter, MarginMode& mode)
 }
 
 void medianPlane(const cv::Mat& source, cv::Mat& destination, const std::vector<int>& widths,
-                 const MarginMode& margin)
+                 const MarginMode& margin, PixelType type)
 {
     const int radius = int(widths.size() / 2);
     const int pad = *std::max_element(widths.begin(), widths.end());
@@ -274,10 +263,13 @@ void medianPlane(const cv::Mat& source, cv::Mat& destination, const std::vector<
     cv::copyMakeBorder(work, padded, radius, radius, pad, pad, margin.borderType,
                        cv::Scalar::all(margin.value));
     cv::Mat result(source.size(), work.type());
-    if (work.depth() == CV_8U)
-        medianFilter8u(padded, result, widths, pad);
-    else
-        medianFilter32f(padded, result, widths, pad);
+    const bool bytes = work.depth() == CV_8U;
+    Aop::parallelRows("median_image", pixelTypeName(type), result.rows, [&](int firstRow, int endRow) {
+        if (bytes)
+            medianFilter8u(padded, result, widths, pad, firstRow, endRow);
+        else
+            medianFilter32f(padded, result, widths, pad, firstRow, endRow);
+    });
     if (depth == CV_16U)
         result.convertTo(destination, CV_16U);
     else
@@ -386,7 +378,6 @@ Herror threshold(const Hobject& image, Hobject* region, const HTuple& minGray, c
                 limits.low.push_back(low.size() == 1 ? low[0] : low[k]);
                 limits.high.push_back(high.size() == 1 ? high[0] : high[k]);
             }
-            notePictureSize(img->width, img->height);
             Runs runs;
             switch (img->type) {
             case PixelType::Byte:
@@ -431,9 +422,8 @@ Herror median_image(const Hobject& image, Hobject* imageMedian, const HTuple& ma
             type == "circle" ? circleMaskHalfWidths(int(r)) : squareMaskHalfWidths(int(r));
         std::vector<ImagePtr> results;
         for (const ImagePtr& img : images) {
-            notePictureSize(img->width, img->height);
             ImagePtr out = filterImage(*img, [&](const cv::Mat& src, cv::Mat& dst) {
-                medianPlane(src, dst, widths, mode);
+                medianPlane(src, dst, widths, mode, img->type);
             });
             if (!out)
                 return kErrInternal;
@@ -464,9 +454,15 @@ Herror mean_image(const Hobject& image, Hobject* imageMean, const HTuple& maskWi
             return wrongValue(2);
         std::vector<ImagePtr> results;
         for (const ImagePtr& img : images) {
-            notePictureSize(img->width, img->height);
             ImagePtr out = filterImage(*img, [&](const cv::Mat& src, cv::Mat& dst) {
-                cv::blur(src, dst, cv::Size(int(w), int(h)), cv::Point(-1, -1), cv::BORDER_REFLECT);
+                // Bands of a submatrix: OpenCV takes the rows around a band from the
+                // picture and makes up a border only at the picture's own edges.
+                dst.create(src.size(), src.type());
+                Aop::parallelRows("mean_image", pixelTypeName(img->type), src.rows, [&](int firstRow, int endRow) {
+                    cv::Mat band = dst.rowRange(firstRow, endRow);
+                    cv::blur(src.rowRange(firstRow, endRow), band, cv::Size(int(w), int(h)), cv::Point(-1, -1),
+                             cv::BORDER_REFLECT);
+                });
             });
             if (!out)
                 return kErrInternal;
@@ -505,7 +501,6 @@ Herror sub_image(const Hobject& imageMinuend, const Hobject& imageSubtrahend, Ho
                 return kErrWrongPixelType;
             if (a.channels() != b.channels())
                 return kErrWrongChannelCount;
-            notePictureSize(a.width, a.height);
             std::vector<cv::Mat> planes(a.planes.size());
             for (size_t k = 0; k < planes.size(); ++k)
                 cv::addWeighted(a.planes[k], factor, b.planes[k], -factor, offset, planes[k]);
@@ -540,7 +535,6 @@ Herror min_max_gray(const Hobject& regions, const Hobject& image, const HTuple& 
             return err;
         if (p < 0.0 || p > 50.0)
             return wrongValue(1);
-        notePictureSize(img->width, img->height);
         HTuple mins, maxs, ranges;
         for (const RegionPtr& reg : list) {
             const RankedValues values(*img, pixelsInDomain(*reg, *img));
@@ -579,7 +573,6 @@ Herror intensity(const Hobject& regions, const Hobject& image, HTuple* mean, HTu
         ImagePtr img;
         if (const Herror err = singleImage(image, 2, img); err != kSuccess)
             return err;
-        notePictureSize(img->width, img->height);
         HTuple means, deviations;
         for (const RegionPtr& reg : list) {
             const Runs pixels = pixelsInDomain(*reg, *img);

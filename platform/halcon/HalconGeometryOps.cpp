@@ -298,9 +298,13 @@ Herror intersection_ll(const HTuple &rowA1, const HTuple &columnA1, const HTuple
             const double dbr = at(v[6], i) - br, dbc = at(v[7], i) - bc;
             const double cross = dar * dbc - dac * dbr;
             const double lengths = std::hypot(dar, dac) * std::hypot(dbr, dbc);
-            // Also a line of zero length: it has no direction and no single intersection.
-            if (lengths == 0.0 || std::abs(cross) <= 1e-12 * lengths)
+            // A line of zero length has no direction: a bad point of that line, not parallelism.
+            if (std::hypot(dar, dac) == 0.0)
                 return kErrWrongValue1;
+            if (std::hypot(dbr, dbc) == 0.0)
+                return kErrWrongValue5;
+            if (std::abs(cross) <= 1e-12 * lengths)
+                return kErrParallelLines;
             const double t = ((br - ar) * dbc - (bc - ac) * dbr) / cross;
             rows[size_t(i)] = ar + t * dar;
             cols[size_t(i)] = ac + t * dac;

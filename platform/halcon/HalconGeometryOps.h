@@ -50,8 +50,9 @@ Herror angle_ll(const HTuple &rowA1, const HTuple &columnA1, const HTuple &rowA2
 Herror angle_lx(const HTuple &row1, const HTuple &column1, const HTuple &row2, const HTuple &column2,
                 HTuple *angle);
 // Intersection of the infinite lines through A and B. Parallel lines have no single
-// intersection: the call fails with kErrWrongValue1 and writes nothing, so callers need
-// only the return code to tell. isOverlapping is 0 for every pair that does intersect.
+// intersection: the call fails with kErrParallelLines and writes nothing, so callers need
+// only the return code to tell. A line whose two points coincide fails with kErrWrongValue1
+// (line A) or kErrWrongValue5 (line B). isOverlapping is 0 for every pair that does intersect.
 Herror intersection_ll(const HTuple &rowA1, const HTuple &columnA1, const HTuple &rowA2,
                        const HTuple &columnA2, const HTuple &rowB1, const HTuple &columnB1,
                        const HTuple &rowB2, const HTuple &columnB2, HTuple *row, HTuple *column,

@@ -33,8 +33,8 @@ Herror threshold_sub_pix(const Hobject &image, Hobject *border, const HTuple &th
 
 // Splits every contour into straight lines and arcs. mode "lines" gives lines only,
 // "lines_circles" lines and circular arcs, "lines_ellipses" lines and elliptic arcs.
-// smoothCont (odd count >= 3, or 0/1 for none) is the number of points averaged before
-// the split points are chosen. The contour is first approximated by a polygon whose
+// smoothCont (0 .. 1001; 0 or 1 for none, an even count takes the next odd one) is the
+// number of points averaged before the split points are chosen. The contour is first approximated by a polygon whose
 // points lie at most maxLineDist1 (> 0) from it; neighbouring polygon sides are then
 // taken together into one arc as long as a circle or ellipse stays within maxLineDist2
 // (> 0) of all their points. A closed contour that fits one circle or ellipse as a whole
@@ -53,8 +53,9 @@ Herror regress_contours_xld(const Hobject &contours, Hobject *regressContours, c
 // Unites open contours that continue one another: the end of one and the start of the
 // other (either may be reversed) lie at most maxDist (>= 0) apart, and the directions of
 // the two ends differ by at most maxDiff (radians, >= 0). The second may start behind the
-// end of the first by at most percent (0 .. 100) of the shorter one's length; mode
-// "noparallel" refuses pieces that run side by side beyond that. iterations is a count
+// end of the first by at most percent (0 .. 100) of the shorter one's length, so pieces
+// that run side by side are not united: mode "noparallel", the only filter there is.
+// iterations is a count
 // (>= 1) of passes or "maximum" (until nothing changes). Closed contours are passed on as
 // they are. A chain whose ends meet again is closed.
 Herror union_straight_contours_xld(const Hobject &contours, Hobject *unionContours, const HTuple &maxDist,
@@ -96,7 +97,8 @@ Herror distance_cc_min(const Hobject &contour1, const Hobject &contour2, const H
 // anyway).
 Herror test_self_intersection_xld(const Hobject &contours, const HTuple &closeXld, HTuple *doesIntersect);
 
-// The points of exactly one contour (an object of several fails with wrongCount(1)).
+// The points of exactly one contour (an object of several fails with
+// kErrObjectCountMismatch, one without elements with kErrEmptyObject).
 Herror get_contour_xld(const Hobject &contour, HTuple *row, HTuple *col);
 
 } // namespace Halcon

@@ -1,5 +1,7 @@
 #include "HobjectElements_p.h"
 
+#include "RegionBounds_p.h"
+
 #include <algorithm>
 #include <cassert>
 
@@ -220,6 +222,8 @@ ImagePtr makeImage(std::vector<cv::Mat> planes, RegionPtr domain)
         && domain->col1 == 0 && domain->row2 == size.height - 1 && domain->col2 == size.width - 1)
         domain = nullptr;
     image->domain = std::move(domain);
+    // complement is bounded by the pictures of the program, whichever operator made them.
+    Detail::notePictureSize(size.width, size.height);
     return image;
 }
 

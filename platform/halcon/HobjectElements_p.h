@@ -141,7 +141,8 @@ void normalizeRuns(std::vector<Run> &runs);
 
 // Planes must be single-channel CV_8U, CV_16U or CV_32F of one size; a plane that is not
 // continuous is copied. The domain is kept as given (nullptr = full); a domain equal to
-// the full rectangle is stored as nullptr. Returns nullptr for invalid planes.
+// the full rectangle is stored as nullptr. Returns nullptr for invalid planes. The
+// picture size is noted for the bounds of complement (RegionBounds_p.h).
 ImagePtr makeImage(std::vector<cv::Mat> planes, RegionPtr domain = {});
 
 XldPtr makeContour(std::vector<XldPoint> points);

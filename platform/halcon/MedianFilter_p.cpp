@@ -133,20 +133,15 @@ private:
 } // namespace
 
 void medianFilter8u(const cv::Mat& paddedSource, cv::Mat& destination,
-                    const std::vector<int>& halfWidths, int padColumns)
+                    const std::vector<int>& halfWidths, int padColumns, int firstRow, int endRow)
 {
-    // Bands of a few dozen rows keep the start-up histogram of each row cheap relative
-    // to the band while still giving every thread work.
-    const double stripes = std::max(1.0, destination.rows / 32.0);
-    cv::parallel_for_(cv::Range(0, destination.rows),
-                      MedianBand(paddedSource, destination, halfWidths, padColumns), stripes);
+    MedianBand(paddedSource, destination, halfWidths, padColumns)(cv::Range(firstRow, endRow));
 }
 
 void medianFilter32f(const cv::Mat& paddedSource, cv::Mat& destination,
-                     const std::vector<int>& halfWidths, int padColumns)
+                     const std::vector<int>& halfWidths, int padColumns, int firstRow, int endRow)
 {
-    cv::parallel_for_(cv::Range(0, destination.rows),
-                      MedianBandReal(paddedSource, destination, halfWidths, padColumns));
+    MedianBandReal(paddedSource, destination, halfWidths, padColumns)(cv::Range(firstRow, endRow));
 }
 
 } // namespace Halcon::Detail

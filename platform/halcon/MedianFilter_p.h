@@ -12,15 +12,15 @@ namespace Halcon::Detail {
 std::vector<int> circleMaskHalfWidths(int radius);
 std::vector<int> squareMaskHalfWidths(int radius);
 
-// Median over the mask for every pixel of dst. src is the source already padded by
-// r = halfWidths.size() / 2 rows and max(halfWidths) columns on each side, so that
-// dst(y, x) is the median around src(y + r, x + padColumns). Byte planes only; row
-// bands run in parallel.
+// Median over the mask for the rows [firstRow, endRow) of dst. src is the source already
+// padded by r = halfWidths.size() / 2 rows and max(halfWidths) columns on each side, so
+// that dst(y, x) is the median around src(y + r, x + padColumns). Byte planes only. Runs
+// on the calling thread: the caller splits the rows (bands write disjoint rows).
 void medianFilter8u(const cv::Mat& paddedSource, cv::Mat& destination,
-                    const std::vector<int>& halfWidths, int padColumns);
+                    const std::vector<int>& halfWidths, int padColumns, int firstRow, int endRow);
 
 // Same contract for real planes; a plain selection per pixel, slower but exact.
 void medianFilter32f(const cv::Mat& paddedSource, cv::Mat& destination,
-                     const std::vector<int>& halfWidths, int padColumns);
+                     const std::vector<int>& halfWidths, int padColumns, int firstRow, int endRow);
 
 } // namespace Halcon::Detail

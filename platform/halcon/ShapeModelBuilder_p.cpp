@@ -255,6 +255,23 @@ std::vector<ModelPoint> thinned(const std::vector<ModelPoint> &points, PointRedu
     return kept;
 }
 
+// The search may stop a pose once the points seen so far score too low (greediness);
+// in contour order an occluded stretch would come all at once, so the points are spread
+// along the contours by stepping with a stride near the golden section.
+std::vector<ModelPoint> scattered(const std::vector<ModelPoint> &points)
+{
+    const size_t n = points.size();
+    if (n < 3)
+        return points;
+    size_t stride = std::max<size_t>(1, size_t(double(n) * 0.618));
+    while (std::gcd(stride, n) != 1)
+        --stride;
+    std::vector<ModelPoint> result(n);
+    for (size_t i = 0, j = 0; i < n; ++i, j = (j + stride) % n)
+        result[i] = points[j];
+    return result;
+}
+
 double levelRadius(const std::vector<ModelPoint> &points)
 {
     double r2 = 0.0;
@@ -394,7 +411,7 @@ Herror ShapeModelBuilder::fromImage(const ImageElement &image, const BuildParame
             }
             result.contours.push_back(std::move(contour));
         }
-        result.points = thinned(all, p.reduction);
+        result.points = scattered(thinned(all, p.reduction));
         if (!keepLevel(level, result, automaticLevels))
             break;
         data->levels.push_back(std::move(result));
@@ -477,7 +494,7 @@ Herror ShapeModelBuilder::fromContours(const std::vector<XldPtr> &contours, cons
                                float(-tr / length), float(tc / length)});
             }
         }
-        result.points = thinned(all, p.reduction);
+        result.points = scattered(thinned(all, p.reduction));
         if (!keepLevel(size_t(level), result, automaticLevels))
             break;
         data->levels.push_back(std::move(result));

@@ -9,6 +9,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <cstdio>
+#include <cstdlib>
 
 namespace Halcon::ShapeMatching {
 
@@ -46,20 +48,6 @@ constexpr double kLowestFactor = 0.9;
 typedef float v8f __attribute__((vector_size(32)));
 typedef int v8i __attribute__((vector_size(32)));
 
-inline v8f load8(const float *p)
-{
-    v8f v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-inline void store8(float *p, v8f v)
-{
-    std::memcpy(p, &v, sizeof v);
-}
-inline v8f abs8(v8f v)
-{
-    return (v8f)((v8i)v & 0x7fffffff);
-}
 
 struct RowJob
 {
@@ -89,11 +77,18 @@ inline __attribute__((always_inline)) bool rowKernelImpl(const RowJob &job)
         const v8f vx = {mx, mx, mx, mx, mx, mx, mx, mx};
         const v8f vy = {my, my, my, my, my, my, my, my};
         int x = 0;
+        // Vectors stay inside this function: passing them by value would tie the
+        // helper's ABI to the instruction set.
         for (; x + 8 <= count; x += 8) {
-            v8f s = load8(a + x) * vx + load8(b + x) * vy;
+            v8f va, vb, vs;
+            std::memcpy(&va, a + x, sizeof va);
+            std::memcpy(&vb, b + x, sizeof vb);
+            std::memcpy(&vs, acc + x, sizeof vs);
+            v8f s = va * vx + vb * vy;
             if constexpr (P == Polarity::LocalAbs)
-                s = abs8(s);
-            store8(acc + x, load8(acc + x) + s);
+                s = (v8f)((v8i)s & 0x7fffffff);
+            vs += s;
+            std::memcpy(acc + x, &vs, sizeof vs);
         }
         for (; x < count; ++x) {
             float s = a[x] * mx + b[x] * my;
@@ -209,7 +204,7 @@ std::vector<double> steps(double start, double extent, double step)
     if (extent <= 0.0 || step <= 0.0)
         return {start};
     const int count = int(std::ceil(extent / step - 1e-9)) + 1;
-    std::vector<double> values(size_t(count));
+    std::vector<double> values(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i)
         values[size_t(i)] = start + extent * i / (count - 1);
     return values;
@@ -256,8 +251,13 @@ struct Pose
     double scale;
 };
 
-// Bilinear samples of the unit direction and magnitude; false outside the picture.
-bool sampleGradient(const GradientImage &g, double x, double y, double *gx, double *gy, double *magnitude)
+// The gradient projected onto the normal (nx, ny) at a sub-pixel point, interpolated
+// bilinearly from the four pixels around it. Each pixel's projection is taken before
+// interpolating, in absolute value when the polarity may change locally, so that
+// neighbours of opposite contrast do not cancel. With `magnitude` the projection of the
+// gradient itself and its interpolated length; without, of the unit direction.
+bool sampleProjection(const GradientImage &g, double x, double y, double nx, double ny, bool absolute,
+                      bool magnitude, double *projection, double *length)
 {
     if (!(x >= 0.0 && y >= 0.0 && x <= g.ux.cols - 1.001 && y <= g.ux.rows - 1.001))
         return false;
@@ -265,22 +265,21 @@ bool sampleGradient(const GradientImage &g, double x, double y, double *gx, doub
     const double fx = x - x0, fy = y - y0;
     const double w[4] = {(1 - fx) * (1 - fy), fx * (1 - fy), (1 - fx) * fy, fx * fy};
     const int xs[4] = {x0, x0 + 1, x0, x0 + 1}, ys[4] = {y0, y0, y0 + 1, y0 + 1};
-    double sx = 0.0, sy = 0.0, sm = 0.0;
+    double sum = 0.0, size = 0.0;
     for (int k = 0; k < 4; ++k) {
+        const double m = magnitude ? g.magnitude.at<float>(ys[k], xs[k]) : 1.0;
         const double ux = g.ux.at<float>(ys[k], xs[k]), uy = g.uy.at<float>(ys[k], xs[k]);
-        const double m = g.magnitude.empty() ? 1.0 : g.magnitude.at<float>(ys[k], xs[k]);
-        sx += w[k] * ux * (magnitude ? m : 1.0);
-        sy += w[k] * uy * (magnitude ? m : 1.0);
-        sm += w[k] * m;
+        const double p = (ux * nx + uy * ny) * m;
+        sum += w[k] * (absolute ? std::fabs(p) : p);
+        size += w[k] * ((ux != 0.0 || uy != 0.0) ? m : 0.0);
     }
-    *gx = sx;
-    *gy = sy;
-    if (magnitude)
-        *magnitude = sm;
+    *projection = sum;
+    if (length)
+        *length = size;
     return true;
 }
 
-// Similarity at a sub-pixel pose (interpolated directions), 0 .. 1.
+// Similarity at a sub-pixel pose, 0 .. 1.
 double subPixelScore(const std::vector<ModelPoint> &points, const GradientImage &g, const Pose &pose,
                      Polarity polarity)
 {
@@ -289,14 +288,10 @@ double subPixelScore(const std::vector<ModelPoint> &points, const GradientImage 
     for (const ModelPoint &p : points) {
         const double qx = pose.x + pose.scale * (c * p.x + s * p.y);
         const double qy = pose.y + pose.scale * (-s * p.x + c * p.y);
-        double gx = 0.0, gy = 0.0;
-        if (!sampleGradient(g, qx, qy, &gx, &gy, nullptr))
-            continue;
-        const double length = std::hypot(gx, gy);
-        if (length < 0.5)
-            continue; // mostly below the minimum contrast
-        const double v = ((c * p.dx + s * p.dy) * gx + (-s * p.dx + c * p.dy) * gy) / length;
-        sum += polarity == Polarity::LocalAbs ? std::fabs(v) : v;
+        double v = 0.0;
+        if (sampleProjection(g, qx, qy, c * p.dx + s * p.dy, -s * p.dx + c * p.dy, polarity == Polarity::LocalAbs,
+                             false, &v, nullptr))
+            sum += v;
     }
     if (polarity == Polarity::GlobalAbs)
         sum = std::fabs(sum);
@@ -351,7 +346,7 @@ bool refineLeastSquares(const std::vector<ModelPoint> &points, const GradientIma
     double values[kMaxSamples];
     bool moved = false;
     for (int iteration = 0; iteration < setup.iterations; ++iteration) {
-        const double reach = iteration == 0 ? 2.0 : 1.0;
+        const double reach = iteration == 0 ? 2.0 : iteration == 1 ? 1.5 : 1.0;
         const int half = std::min(int(std::lround(reach / setup.sampleStep)), kMaxSamples / 2);
         const double c = std::cos(pose.angle), s = std::sin(pose.angle);
         double ata[4][4] = {}, atb[4] = {};
@@ -364,15 +359,15 @@ bool refineLeastSquares(const std::vector<ModelPoint> &points, const GradientIma
             bool usable = true;
             for (int k = -half; k <= half; ++k) {
                 const double t = k * setup.sampleStep;
-                double gx = 0.0, gy = 0.0, m = 0.0;
-                if (!sampleGradient(g, qx + t * nx, qy + t * ny, &gx, &gy, &m)) {
+                double projection = 0.0, length = 0.0;
+                if (!sampleProjection(g, qx + t * nx, qy + t * ny, nx, ny, polarity == Polarity::LocalAbs, true,
+                                      &projection, &length)) {
                     usable = false;
                     break;
                 }
-                const double projection = gx * nx + gy * ny;
-                double v = polarity == Polarity::LocalAbs ? std::fabs(projection) : setup.sign * projection;
+                double v = polarity == Polarity::LocalAbs ? projection : setup.sign * projection;
                 // Only edges running along the model edge count.
-                if (v < 0.8 * std::hypot(gx, gy))
+                if (v < 0.8 * length)
                     v = 0.0;
                 values[k + half] = v;
                 if (best < 0 || v > values[best])
@@ -430,15 +425,6 @@ bool refineLeastSquares(const std::vector<ModelPoint> &points, const GradientIma
             break;
     }
     return moved;
-}
-
-// Vertex of the parabola through (-1, a), (0, b), (1, c), within [-0.5, 0.5].
-double parabolaVertex(double a, double b, double c)
-{
-    const double denominator = a - 2.0 * b + c;
-    if (denominator >= 0.0)
-        return 0.0;
-    return std::clamp(0.5 * (a - c) / denominator, -0.5, 0.5);
 }
 
 // ---- Overlap of matches -------------------------------------------------------------------
@@ -605,15 +591,14 @@ Herror Search::prepareLevels()
         level.y1 = std::max(0, int(std::floor(toLevel(dy1 - m_crop.y, k))) - 1);
         level.x2 = std::min(level.width() - 1, int(std::ceil(toLevel(dx2 - m_crop.x, k))) + 1);
         level.y2 = std::min(level.height() - 1, int(std::ceil(toLevel(dy2 - m_crop.y, k))) + 1);
-        if (k == 1 || !domain) {
-            level.x1 = std::max(level.x1, 0);
-        }
         // Steps: a step moves the outermost point by about one pixel of the level (half a
         // pixel on the lowest level), never finer than the model's steps.
         const double radius = std::max(1.0, m_model.radius * m_scaleHigh / f);
         const double reach = k == m_lowest ? 0.5 : 1.0;
         level.angleStep = std::max(m_model.angleStep, std::atan(reach / radius));
-        level.scaleStep = std::max(m_model.scaleStep, reach / radius);
+        // Scale and position trade off against each other where part of the object is
+        // hidden; a finer scale grid keeps the coarse pose on the right side of that.
+        level.scaleStep = std::max(m_model.scaleStep, 0.5 * reach / radius);
         level.angles = steps(m_angleLow, m_angleHigh - m_angleLow, level.angleStep);
         level.scales = steps(m_scaleLow, m_scaleHigh - m_scaleLow, level.scaleStep);
     }
@@ -767,6 +752,16 @@ bool Search::track(Candidate &candidate)
             return false;
         candidate = best;
     }
+    // Climb on the lowest level while a neighbouring pose scores higher: the window of
+    // the level above may end at a pose from which refinement would not converge
+    // (partly hidden objects skew the coarse scores).
+    for (int step = 0; step < 8; ++step) {
+        Candidate best{};
+        const Candidate from{candidate.x - 0.5, candidate.y - 0.5, candidate.angle, candidate.scale, candidate.score};
+        if (bestInWindow(m_lowest, from, best, float(candidate.score)) < 0.0f || best.score <= candidate.score)
+            break;
+        candidate = best;
+    }
     return true;
 }
 
@@ -776,37 +771,39 @@ void Search::refine(Candidate &c, Match &match)
     const std::vector<ModelPoint> &points = m_model.levels[size_t(m_lowest - 1)].points;
     Pose pose{c.x, c.y, c.angle, c.scale};
     double score = c.score;
-    const bool fixAngle = level.angles.size() == 1 && m_angleHigh - m_angleLow <= 0.0;
-    const bool fixScale = level.scales.size() == 1 && m_scaleHigh - m_scaleLow <= 0.0;
+    const bool fixAngle = m_angleHigh - m_angleLow <= 0.0;
+    const bool fixScale = m_scaleHigh - m_scaleLow <= 0.0;
     switch (m_p.subPixel) {
     case SubPixel::None:
         break;
     case SubPixel::Interpolation: {
-        Posed p;
-        placePoints(points, c.angle, c.scale, level.stride(), p);
-        const int x = int(c.x), y = int(c.y);
-        auto at = [&](const Posed &q, int px, int py) {
-            if (!level.fits(q, px, py))
-                return double(c.score);
-            return double(poseScore(level, q, px, py, m_polarity, -1.0f, 1e30f));
+        // Parabolas through the interpolated score half a step to either side, one
+        // parameter after the other.
+        auto scoreAt = [&](const Pose &q) { return subPixelScore(points, level.gradient, q, m_polarity); };
+        double centre = scoreAt(pose);
+        auto settle = [&](double Pose::*member, double step, double low, double high) {
+            Pose a = pose, b = pose;
+            a.*member -= step;
+            b.*member += step;
+            const double sa = scoreAt(a), sb = scoreAt(b), curvature = sa - 2.0 * centre + sb;
+            const double shift = curvature < 0.0 ? step * std::clamp(0.5 * (sa - sb) / curvature, -1.0, 1.0) : 0.0;
+            Pose moved = pose;
+            moved.*member = std::clamp(pose.*member + shift, low, high);
+            const double score = scoreAt(moved);
+            if (score >= centre) {
+                pose = moved;
+                centre = score;
+            }
         };
-        pose.x += parabolaVertex(at(p, x - 1, y), c.score, at(p, x + 1, y));
-        pose.y += parabolaVertex(at(p, x, y - 1), c.score, at(p, x, y + 1));
-        if (!fixAngle) {
-            Posed a, b;
-            placePoints(points, c.angle - level.angleStep, c.scale, level.stride(), a);
-            placePoints(points, c.angle + level.angleStep, c.scale, level.stride(), b);
-            pose.angle += level.angleStep * parabolaVertex(at(a, x, y), c.score, at(b, x, y));
+        for (int round = 0; round < 2; ++round) {
+            settle(&Pose::x, 0.5, -1e9, 1e9);
+            settle(&Pose::y, 0.5, -1e9, 1e9);
+            if (!fixAngle)
+                settle(&Pose::angle, level.angleStep * 0.5, m_angleLow, m_angleHigh);
+            if (!fixScale)
+                settle(&Pose::scale, level.scaleStep * 0.5, m_scaleLow, m_scaleHigh);
         }
-        if (!fixScale) {
-            Posed a, b;
-            placePoints(points, c.angle, c.scale - level.scaleStep, level.stride(), a);
-            placePoints(points, c.angle, c.scale + level.scaleStep, level.stride(), b);
-            pose.scale += level.scaleStep * parabolaVertex(at(a, x, y), c.score, at(b, x, y));
-        }
-        pose.angle = std::clamp(pose.angle, m_angleLow, m_angleHigh);
-        pose.scale = std::clamp(pose.scale, m_scaleLow, m_scaleHigh);
-        score = subPixelScore(points, level.gradient, pose, m_polarity);
+        score = centre;
         break;
     }
     default: {
@@ -835,7 +832,7 @@ void Search::refine(Candidate &c, Match &match)
         Pose refined = pose;
         refineLeastSquares(points, level.gradient, m_polarity, setup, refined);
         // A refinement that ran away (clutter) keeps the discrete pose.
-        if (std::hypot(refined.x - pose.x, refined.y - pose.y) <= 2.0)
+        if (std::hypot(refined.x - pose.x, refined.y - pose.y) <= 3.0)
             pose = refined;
         score = subPixelScore(points, level.gradient, pose, m_polarity);
         break;
@@ -873,6 +870,8 @@ Herror Search::run(std::vector<Match> *matches)
     std::vector<Candidate> candidates;
     if (const Herror err = searchTop(candidates); err != kSuccess)
         return err;
+    if (std::getenv("SHAPE_DEBUG"))
+        std::fprintf(stderr, "top %d lowest %d candidates %zu angles %zu scales %zu\n", m_top, m_lowest, candidates.size(), m_levels[size_t(m_top-1)].angles.size(), m_levels[size_t(m_top-1)].scales.size());
     std::vector<Match> found;
     for (Candidate &candidate : candidates) {
         if (expired())
@@ -880,16 +879,19 @@ Herror Search::run(std::vector<Match> *matches)
         if (m_top == m_lowest) {
             // The top level is the lowest: settle angle and scale on its finer steps.
             Candidate best{};
-            if (bestInWindow(m_lowest, Candidate{candidate.x - 0.5, candidate.y - 0.5, candidate.angle,
-                                                 candidate.scale, candidate.score},
-                             best, float(m_p.minScore * kLowestFactor)) < 0.0f)
+            if (bestInWindow(m_lowest, candidate, best, float(m_p.minScore * kLowestFactor)) < 0.0f)
                 continue;
             candidate = best;
         } else if (!track(candidate)) {
             continue;
         }
         Match match{};
+        const Candidate discrete = candidate;
         refine(candidate, match);
+        if (std::getenv("SHAPE_DEBUG"))
+            std::fprintf(stderr, "cand top(%g) -> disc %g %g a %g s %g sc %g -> %g %g a %g s %g sc %g\n", 0.0,
+                         fromLevel(discrete.x, m_lowest) + m_crop.x, fromLevel(discrete.y, m_lowest) + m_crop.y,
+                         discrete.angle, discrete.scale, discrete.score, match.column, match.row, match.angle, match.scale, match.score);
         if (match.score >= m_p.minScore)
             found.push_back(match);
     }

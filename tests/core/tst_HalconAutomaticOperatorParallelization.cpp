@@ -114,6 +114,8 @@ void tst_HalconAutomaticOperatorParallelization::startLibrary(bool automationSer
 void tst_HalconAutomaticOperatorParallelization::initTestCase()
 {
     QVERIFY(m_root.isValid());
+    // The library's single-instance marker goes there too.
+    qputenv("TMPDIR", QFile::encodeName(m_root.path()));
     startLibrary(false);
     // Quick measurements: a small picture and at most two threads per operator.
     HalconAutomaticOperatorParallelization::setMeasurementPictureSize(64, 48);
@@ -129,7 +131,7 @@ void tst_HalconAutomaticOperatorParallelization::cleanupTestCase()
 void tst_HalconAutomaticOperatorParallelization::init()
 {
     // Every case gets a fresh folder and a library that is no automation server.
-    m_folder = m_root.filePath(QString::number(++m_folderCount));
+    m_folder = m_root.filePath(QStringLiteral("case%1").arg(++m_folderCount));
     QVERIFY(QDir().mkpath(m_folder));
     if (QuendralLibrary::IsAutomationServer())
         startLibrary(false);

@@ -1,0 +1,356 @@
+#include "HalconXldAnalysis.h"
+
+#include "ContourGeometry_p.h"
+#include "ContourSegmentation_p.h"
+#include "ControlValues_p.h"
+#include "HalconGuard_p.h"
+#include "HobjectElements_p.h"
+#include "SubPixelThreshold_p.h"
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace Halcon {
+
+using namespace Detail;
+
+namespace {
+
+Herror positiveNumber(const HTuple &tuple, int parameter, double *value, bool allowZero)
+{
+    const Herror err = ControlValues::number(tuple, parameter, value);
+    if (err != kSuccess)
+        return err;
+    if (*value < 0.0 || (!allowZero && *value == 0.0))
+        return wrongValue(parameter);
+    return kSuccess;
+}
+
+Herror makeContours(const std::vector<std::vector<XldPoint>> &lists, Hobject *out)
+{
+    std::vector<XldPtr> elements;
+    elements.reserve(lists.size());
+    for (const std::vector<XldPoint> &points : lists)
+        elements.push_back(makeContour(points));
+    if (out)
+        *out = makeObject(elements);
+    return kSuccess;
+}
+
+// The one contour of an object, or all of them when several, for pairwise measures.
+Herror pointLists(const Hobject &object, int input, std::vector<XldPtr> &out)
+{
+    const Herror err = xldsOf(object, input, out);
+    if (err != kSuccess)
+        return err;
+    for (const XldPtr &xld : out) {
+        if (xld->points.empty())
+            return kErrEmptyObject;
+    }
+    return kSuccess;
+}
+
+} // namespace
+
+Herror threshold_sub_pix(const Hobject &image, Hobject *border, const HTuple &threshold)
+{
+    return guarded([&]() -> Herror {
+        std::vector<ImagePtr> images;
+        if (const Herror err = imagesOf(image, 1, images); err != kSuccess)
+            return err;
+        double level = 0.0;
+        if (const Herror err = ControlValues::number(threshold, 1, &level); err != kSuccess)
+            return err;
+        for (const ImagePtr &img : images) {
+            if (img->channels() != 1)
+                return kErrWrongChannelCount;
+        }
+        std::vector<XldPtr> contours;
+        for (const ImagePtr &img : images)
+            subPixelContours(*img, level, contours);
+        if (border)
+            *border = makeObject(contours);
+        return kSuccess;
+    });
+}
+
+Herror segment_contours_xld(const Hobject &contours, Hobject *contoursSplit, const HTuple &mode,
+                            const HTuple &smoothCont, const HTuple &maxLineDist1, const HTuple &maxLineDist2)
+{
+    return guarded([&]() -> Herror {
+        std::vector<XldPtr> input;
+        if (const Herror err = xldsOf(contours, 1, input, true); err != kSuccess)
+            return err;
+        SegmentParameters p;
+        std::string m;
+        if (const Herror err = singleString(mode, 1, &m); err != kSuccess)
+            return err;
+        if (m == "lines")
+            p.arcs = ArcKind::None;
+        else if (m == "lines_circles")
+            p.arcs = ArcKind::Circles;
+        else if (m == "lines_ellipses")
+            p.arcs = ArcKind::Ellipses;
+        else
+            return kErrWrongValue1;
+        Hlong smooth = 0;
+        if (const Herror err = singleInteger(smoothCont, 2, &smooth); err != kSuccess)
+            return err;
+        if (smooth < 0 || smooth > 1001)
+            return kErrWrongValue2;
+        p.smooth = int(smooth);
+        if (const Herror err = positiveNumber(maxLineDist1, 3, &p.maxLineDist1, false); err != kSuccess)
+            return err;
+        if (const Herror err = positiveNumber(maxLineDist2, 4, &p.maxLineDist2, false); err != kSuccess)
+            return err;
+        std::vector<std::vector<XldPoint>> pieces;
+        pieces.reserve(input.size() * 4);
+        for (const XldPtr &xld : input)
+            segmentContour(xld->points, p, pieces);
+        return makeContours(pieces, contoursSplit);
+    });
+}
+
+Herror regress_contours_xld(const Hobject &contours, Hobject *regressContours, const HTuple &mode,
+                            const HTuple &iterations)
+{
+    return guarded([&]() -> Herror {
+        std::vector<XldPtr> input;
+        if (const Herror err = xldsOf(contours, 1, input, true); err != kSuccess)
+            return err;
+        std::string m;
+        if (const Herror err = singleString(mode, 1, &m); err != kSuccess)
+            return err;
+        if (m != "no" && m != "drop" && m != "gauss" && m != "median")
+            return kErrWrongValue1;
+        Hlong passes = 0;
+        if (const Herror err = singleInteger(iterations, 2, &passes); err != kSuccess)
+            return err;
+        if (passes < 0)
+            return kErrWrongValue2;
+        // The points stay; the line is derived again where a feature needs it.
+        if (regressContours)
+            *regressContours = makeObject(input);
+        return kSuccess;
+    });
+}
+
+Herror union_straight_contours_xld(const Hobject &contours, Hobject *unionContours, const HTuple &maxDist,
+                                   const HTuple &maxDiff, const HTuple &percent, const HTuple &mode,
+                                   const HTuple &iterations)
+{
+    return guarded([&]() -> Herror {
+        std::vector<XldPtr> input;
+        if (const Herror err = xldsOf(contours, 1, input, true); err != kSuccess)
+            return err;
+        UnionParameters p;
+        if (const Herror err = positiveNumber(maxDist, 1, &p.maxDist, true); err != kSuccess)
+            return err;
+        if (const Herror err = positiveNumber(maxDiff, 2, &p.maxDiff, true); err != kSuccess)
+            return err;
+        if (const Herror err = positiveNumber(percent, 3, &p.percent, true); err != kSuccess)
+            return err;
+        if (p.percent > 100.0)
+            return kErrWrongValue3;
+        std::string m;
+        if (const Herror err = singleString(mode, 4, &m); err != kSuccess)
+            return err;
+        if (m != "noparallel")
+            return kErrWrongValue4;
+        if (iterations.Length() == 1 && iterations[0].IsString()) {
+            if (iterations[0].Str() != "maximum")
+                return kErrWrongValue5;
+            p.passes = -1;
+        } else {
+            Hlong passes = 0;
+            if (const Herror err = singleInteger(iterations, 5, &passes); err != kSuccess)
+                return err;
+            if (passes < 1 || passes > 1'000'000)
+                return kErrWrongValue5;
+            p.passes = int(passes);
+        }
+        std::vector<std::vector<XldPoint>> lists;
+        lists.reserve(input.size());
+        for (const XldPtr &xld : input)
+            lists.push_back(xld->points);
+        uniteContours(lists, p);
+        return makeContours(lists, unionContours);
+    });
+}
+
+Herror select_contours_xld(const Hobject &contours, Hobject *selectedContours, const HTuple &feature,
+                           const HTuple &min1, const HTuple &max1, const HTuple &min2, const HTuple &max2)
+{
+    return guarded([&]() -> Herror {
+        std::vector<XldPtr> input;
+        if (const Herror err = xldsOf(contours, 1, input, true); err != kSuccess)
+            return err;
+        std::string f;
+        if (const Herror err = singleString(feature, 1, &f); err != kSuccess)
+            return err;
+        if (f != "contour_length" && f != "maximum_extent" && f != "direction" && f != "closed" && f != "open")
+            return kErrWrongValue1;
+        double lo = 0.0, hi = 0.0, unused = 0.0;
+        if (const Herror err = ControlValues::number(min1, 2, &lo); err != kSuccess)
+            return err;
+        if (const Herror err = ControlValues::number(max1, 3, &hi); err != kSuccess)
+            return err;
+        if (const Herror err = ControlValues::number(min2, 4, &unused); err != kSuccess)
+            return err;
+        if (const Herror err = ControlValues::number(max2, 5, &unused); err != kSuccess)
+            return err;
+        std::vector<XldPtr> selected;
+        selected.reserve(input.size());
+        for (const XldPtr &xld : input) {
+            const std::vector<XldPoint> &p = xld->points;
+            bool take = false;
+            if (f == "closed" || f == "open") {
+                bool closed = false;
+                if (p.size() >= 3) {
+                    const double gap = std::hypot(p.back().row - p.front().row, p.back().col - p.front().col);
+                    closed = gap >= lo && gap <= hi;
+                }
+                take = f == "closed" ? closed : !closed;
+            } else {
+                double value = 0.0;
+                if (f == "contour_length") {
+                    value = contourLength(p);
+                } else if (f == "direction") {
+                    value = contourDirection(p);
+                } else if (!p.empty()) {
+                    double r1 = p[0].row, r2 = r1, c1 = p[0].col, c2 = c1;
+                    for (const XldPoint &q : p) {
+                        r1 = std::min(r1, q.row);
+                        r2 = std::max(r2, q.row);
+                        c1 = std::min(c1, q.col);
+                        c2 = std::max(c2, q.col);
+                    }
+                    value = std::max(r2 - r1, c2 - c1);
+                }
+                take = value >= lo && value <= hi;
+            }
+            if (take)
+                selected.push_back(xld);
+        }
+        if (selectedContours)
+            *selectedContours = makeObject(selected);
+        return kSuccess;
+    });
+}
+
+Herror close_contours_xld(const Hobject &contours, Hobject *closedContours)
+{
+    return guarded([&]() -> Herror {
+        std::vector<XldPtr> input;
+        if (const Herror err = xldsOf(contours, 1, input, true); err != kSuccess)
+            return err;
+        std::vector<XldPtr> out;
+        out.reserve(input.size());
+        for (const XldPtr &xld : input) {
+            const std::vector<XldPoint> &p = xld->points;
+            if (p.size() < 2 || (p.front().row == p.back().row && p.front().col == p.back().col)) {
+                out.push_back(xld);
+                continue;
+            }
+            std::vector<XldPoint> points;
+            points.reserve(p.size() + 1);
+            points.assign(p.begin(), p.end());
+            points.push_back(p.front());
+            out.push_back(xld->kind == ElementKind::XldPoly ? makePolygon(std::move(points))
+                                                            : makeContour(std::move(points)));
+        }
+        if (closedContours)
+            *closedContours = makeObject(out);
+        return kSuccess;
+    });
+}
+
+Herror circularity_xld(const Hobject &contours, HTuple *circularity)
+{
+    return guarded([&]() -> Herror {
+        std::vector<XldPtr> input;
+        if (const Herror err = xldsOf(contours, 1, input, true); err != kSuccess)
+            return err;
+        std::vector<double> values;
+        values.reserve(input.size());
+        for (const XldPtr &xld : input)
+            values.push_back(contourCircularity(xld->points));
+        if (circularity)
+            *circularity = HTuple(values);
+        return kSuccess;
+    });
+}
+
+Herror distance_cc_min(const Hobject &contour1, const Hobject &contour2, const HTuple &mode, HTuple *distanceMin)
+{
+    return guarded([&]() -> Herror {
+        std::vector<XldPtr> a, b;
+        if (const Herror err = pointLists(contour1, 1, a); err != kSuccess)
+            return err;
+        if (const Herror err = pointLists(contour2, 2, b); err != kSuccess)
+            return err;
+        std::string m;
+        if (const Herror err = singleString(mode, 1, &m); err != kSuccess)
+            return err;
+        if (m != "point_to_point" && m != "point_to_segment" && m != "fast_point_to_segment")
+            return kErrWrongValue1;
+        if (a.size() != 1 && b.size() != 1 && a.size() != b.size())
+            return kErrObjectCountMismatch;
+        const size_t n = std::max(a.size(), b.size());
+        std::vector<double> result(n);
+        for (size_t i = 0; i < n; ++i) {
+            result[i] = contourDistance(a[a.size() == 1 ? 0 : i]->points, b[b.size() == 1 ? 0 : i]->points,
+                                        m == "point_to_point");
+        }
+        if (distanceMin)
+            *distanceMin = HTuple(result);
+        return kSuccess;
+    });
+}
+
+Herror test_self_intersection_xld(const Hobject &contours, const HTuple &closeXld, HTuple *doesIntersect)
+{
+    return guarded([&]() -> Herror {
+        std::vector<XldPtr> input;
+        if (const Herror err = xldsOf(contours, 1, input, true); err != kSuccess)
+            return err;
+        std::string m;
+        if (const Herror err = singleString(closeXld, 1, &m); err != kSuccess)
+            return err;
+        if (m != "true" && m != "false")
+            return kErrWrongValue1;
+        std::vector<Hlong> result;
+        result.reserve(input.size());
+        for (const XldPtr &xld : input)
+            result.push_back(contourSelfIntersects(xld->points, m == "true") ? 1 : 0);
+        if (doesIntersect)
+            *doesIntersect = HTuple(result);
+        return kSuccess;
+    });
+}
+
+Herror get_contour_xld(const Hobject &contour, HTuple *row, HTuple *col)
+{
+    return guarded([&]() -> Herror {
+        std::vector<XldPtr> input;
+        if (const Herror err = xldsOf(contour, 1, input); err != kSuccess)
+            return err;
+        if (input.size() != 1)
+            return kErrObjectCountMismatch;
+        std::vector<double> rows, cols;
+        rows.reserve(input[0]->points.size());
+        cols.reserve(input[0]->points.size());
+        for (const XldPoint &p : input[0]->points) {
+            rows.push_back(p.row);
+            cols.push_back(p.col);
+        }
+        if (row)
+            *row = HTuple(rows);
+        if (col)
+            *col = HTuple(cols);
+        return kSuccess;
+    });
+}
+
+} // namespace Halcon
