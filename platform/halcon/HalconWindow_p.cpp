@@ -67,6 +67,90 @@ void releaseMat(void *info)
     delete static_cast<cv::Mat *>(info);
 }
 
+// Cuts the segment to the canvas [0, width) x [0, height) (Liang-Barsky); false when
+// nothing of it is inside.
+bool clipToCanvas(QPointF &a, QPointF &b, int width, int height)
+{
+    const double xMax = width - 1e-6;
+    const double yMax = height - 1e-6;
+    const double dx = b.x() - a.x();
+    const double dy = b.y() - a.y();
+    double t0 = 0.0;
+    double t1 = 1.0;
+    auto edge = [&](double p, double q) {
+        if (p == 0.0)
+            return q >= 0.0;
+        const double r = q / p;
+        if (p < 0.0) {
+            if (r > t1)
+                return false;
+            t0 = std::max(t0, r);
+        } else {
+            if (r < t0)
+                return false;
+            t1 = std::min(t1, r);
+        }
+        return true;
+    };
+    if (!edge(-dx, a.x()) || !edge(dx, xMax - a.x()) || !edge(-dy, a.y()) || !edge(dy, yMax - a.y()))
+        return false;
+    const QPointF start = a;
+    a = QPointF(start.x() + t0 * dx, start.y() + t0 * dy);
+    b = QPointF(start.x() + t1 * dx, start.y() + t1 * dy);
+    return true;
+}
+
+// One-pixel line of an opaque colour straight into the canvas: what the views draw most
+// (thousands of colony contours), and several times faster than a painter's stroker.
+class ThinLines
+{
+public:
+    explicit ThinLines(QImage &canvas, QRgb pixel)
+        : m_bits(reinterpret_cast<QRgb *>(canvas.bits()))
+        , m_stride(canvas.bytesPerLine() / qsizetype(sizeof(QRgb)))
+        , m_width(canvas.width())
+        , m_height(canvas.height())
+        , m_pixel(pixel)
+    {
+    }
+
+    void line(QPointF a, QPointF b)
+    {
+        if (!clipToCanvas(a, b, m_width, m_height))
+            return;
+        int x0 = std::clamp(int(std::floor(a.x())), 0, m_width - 1);
+        int y0 = std::clamp(int(std::floor(a.y())), 0, m_height - 1);
+        const int x1 = std::clamp(int(std::floor(b.x())), 0, m_width - 1);
+        const int y1 = std::clamp(int(std::floor(b.y())), 0, m_height - 1);
+        const int dx = std::abs(x1 - x0);
+        const int dy = -std::abs(y1 - y0);
+        const int stepX = x0 < x1 ? 1 : -1;
+        const int stepY = y0 < y1 ? 1 : -1;
+        int error = dx + dy;
+        while (true) {
+            m_bits[y0 * m_stride + x0] = m_pixel;
+            if (x0 == x1 && y0 == y1)
+                return;
+            const int twice = 2 * error;
+            if (twice >= dy) {
+                error += dy;
+                x0 += stepX;
+            }
+            if (twice <= dx) {
+                error += dx;
+                y0 += stepY;
+            }
+        }
+    }
+
+private:
+    QRgb *m_bits;
+    qsizetype m_stride;
+    int m_width;
+    int m_height;
+    QRgb m_pixel;
+};
+
 } // namespace
 
 HalconWindow::HalconWindow(int width, int height, const QColor &backgroundColor)
@@ -390,6 +474,12 @@ void HalconWindow::strokeLines()
 {
     if (m_lines.empty())
         return;
+    if (thinOpaque()) {
+        ThinLines lines(canvas, color.rgba());
+        for (const QLineF &l : m_lines)
+            lines.line(l.p1(), l.p2());
+        return;
+    }
     QPainter painter(&canvas);
     QPen pen(color, lineWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
     painter.setPen(pen);
@@ -421,6 +511,15 @@ void HalconWindow::drawXld(const XldElement &xld)
     m_points.resize(n);
     for (size_t i = 0; i < n; ++i)
         m_points[i] = QPointF(t.x(xld.points[i].col), t.y(xld.points[i].row));
+    if (thinOpaque()) {
+        ThinLines lines(canvas, color.rgba());
+        if (n == 1)
+            lines.line(m_points[0], m_points[0]);
+        for (size_t i = 1; i < n; ++i)
+            lines.line(m_points[i - 1], m_points[i]);
+        touch();
+        return;
+    }
     QPainter painter(&canvas);
     painter.setPen(QPen(color, lineWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     if (n == 1)

@@ -126,6 +126,7 @@ private:
     void outlineRegion(const RegionElement &region, const PartTransform &t);
     void strokeLines();
     bool opaqueColor() const { return color.alpha() == 255; }
+    bool thinOpaque() const { return lineWidth <= 1.0 && opaqueColor(); }
 
     // A few pictures per window: the viewer draws one or two per paint, and a change of
     // the part makes all entries stale at once.

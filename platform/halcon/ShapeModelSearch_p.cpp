@@ -613,18 +613,24 @@ Herror Search::searchTop(std::vector<Candidate> &candidates)
     if (bw <= 0 || bh <= 0 || points.empty())
         return kSuccess;
     const float threshold = float(m_p.minScore * (m_top == m_lowest ? kLowestFactor : kTopLevelFactor));
-    cv::Mat best(bh, bw, CV_32F, cv::Scalar(-1.0f));
-    cv::Mat bestPose(bh, bw, CV_32S, cv::Scalar(-1));
+    // One map of the best angle per position for every scale: where part of an object is
+    // hidden a wrong scale can win on the coarse level, so each scale seeds candidates.
+    const size_t scaleCount = level.scales.size();
+    std::vector<cv::Mat> best(scaleCount), bestPose(scaleCount);
+    for (size_t i = 0; i < scaleCount; ++i) {
+        best[i] = cv::Mat(bh, bw, CV_32F, cv::Scalar(-1.0f));
+        bestPose[i] = cv::Mat(bh, bw, CV_32S, cv::Scalar(-1));
+    }
     std::vector<float> acc(size_t(bw) + 8);
-    std::vector<Posed> posed(level.angles.size() * level.scales.size());
+    std::vector<Posed> posed(level.angles.size() * scaleCount);
     const float n = float(points.size());
     const float *uxBase = level.gradient.ux.ptr<float>(0);
     const float *uyBase = level.gradient.uy.ptr<float>(0);
     int poseIndex = 0;
     for (double angle : level.angles) {
-        for (double scale : level.scales) {
+        for (size_t scaleIndex = 0; scaleIndex < scaleCount; ++scaleIndex) {
             Posed &p = posed[size_t(poseIndex)];
-            placePoints(points, angle, scale, level.stride(), p);
+            placePoints(points, angle, level.scales[scaleIndex], level.stride(), p);
             const int x1 = std::max(level.x1, -p.minX), x2 = std::min(level.x2, level.width() - 1 - p.maxX);
             const int y1 = std::max(level.y1, -p.minY), y2 = std::min(level.y2, level.height() - 1 - p.maxY);
             for (int y = y1; y <= y2 && x1 <= x2; ++y) {
@@ -642,8 +648,8 @@ Herror Search::searchTop(std::vector<Candidate> &candidates)
                                  m_greedyF};
                 if (!rowKernel(m_polarity, job))
                     continue;
-                float *bestRow = best.ptr<float>(y - level.y1);
-                int *poseRow = bestPose.ptr<int>(y - level.y1);
+                float *bestRow = best[scaleIndex].ptr<float>(y - level.y1);
+                int *poseRow = bestPose[scaleIndex].ptr<int>(y - level.y1);
                 for (int x = x1; x <= x2; ++x) {
                     const float raw = acc[size_t(x - x1)];
                     const float score = (m_polarity == Polarity::GlobalAbs ? std::fabs(raw) : raw) / n;
@@ -656,35 +662,38 @@ Herror Search::searchTop(std::vector<Candidate> &candidates)
             ++poseIndex;
         }
     }
-    // Local maxima over position (the best pose per position) above the threshold.
-    for (int y = 0; y < bh; ++y) {
-        const float *row = best.ptr<float>(y);
-        for (int x = 0; x < bw; ++x) {
-            const float v = row[x];
-            if (v < threshold || !level.allowed(x + level.x1, y + level.y1))
-                continue;
-            bool peak = true;
-            for (int dy = -1; dy <= 1 && peak; ++dy)
-                for (int dx = -1; dx <= 1; ++dx) {
-                    if ((!dx && !dy) || x + dx < 0 || y + dy < 0 || x + dx >= bw || y + dy >= bh)
-                        continue;
-                    const float o = best.at<float>(y + dy, x + dx);
-                    // Ties: the first in scan order wins.
-                    if (o > v || (o == v && (dy < 0 || (dy == 0 && dx < 0)))) {
-                        peak = false;
-                        break;
+    // Local maxima over position above the threshold, per scale.
+    for (size_t scaleIndex = 0; scaleIndex < scaleCount; ++scaleIndex) {
+        const cv::Mat &map = best[scaleIndex];
+        for (int y = 0; y < bh; ++y) {
+            const float *row = map.ptr<float>(y);
+            for (int x = 0; x < bw; ++x) {
+                const float v = row[x];
+                if (v < threshold || !level.allowed(x + level.x1, y + level.y1))
+                    continue;
+                bool peak = true;
+                for (int dy = -1; dy <= 1 && peak; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        if ((!dx && !dy) || x + dx < 0 || y + dy < 0 || x + dx >= bw || y + dy >= bh)
+                            continue;
+                        const float o = map.at<float>(y + dy, x + dx);
+                        // Ties: the first in scan order wins.
+                        if (o > v || (o == v && (dy < 0 || (dy == 0 && dx < 0)))) {
+                            peak = false;
+                            break;
+                        }
                     }
-                }
-            if (!peak)
-                continue;
-            const Posed &p = posed[size_t(bestPose.at<int>(y, x))];
-            candidates.push_back({double(x + level.x1), double(y + level.y1), p.angle, p.scale, double(v)});
+                if (!peak)
+                    continue;
+                const Posed &p = posed[size_t(bestPose[scaleIndex].at<int>(y, x))];
+                candidates.push_back({double(x + level.x1), double(y + level.y1), p.angle, p.scale, double(v)});
+            }
         }
     }
     std::sort(candidates.begin(), candidates.end(), [](const Candidate &a, const Candidate &b) {
         return a.score > b.score;
     });
-    const size_t cap = m_p.numMatches <= 0 ? size_t(5000) : size_t(16 + 4 * m_p.numMatches);
+    const size_t cap = m_p.numMatches <= 0 ? size_t(5000) : (16 + 4 * size_t(m_p.numMatches)) * scaleCount;
     if (candidates.size() > cap)
         candidates.resize(cap);
     return kSuccess;
@@ -751,6 +760,8 @@ bool Search::track(Candidate &candidate)
         if (bestInWindow(k, from, best, threshold) < 0.0f)
             return false;
         candidate = best;
+        if (std::getenv("SHAPE_DEBUG"))
+            std::fprintf(stderr, "  level %d: %g %g a %g s %g score %g\n", k, fromLevel(best.x, k) + m_crop.x, fromLevel(best.y, k) + m_crop.y, best.angle, best.scale, best.score);
     }
     // Climb on the lowest level while a neighbouring pose scores higher: the window of
     // the level above may end at a pose from which refinement would not converge

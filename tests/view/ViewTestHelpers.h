@@ -19,8 +19,11 @@ inline Hobject_View_Gui_Picture* pictureWidget(Hobject_View_Gui& view)
 }
 
 // Shows the viewer and resizes it until its picture area is width x height screen pixels.
-inline bool showWithPictureSize(Hobject_View_Gui& view, int width, int height)
+// Small areas need the control panel out of the way (its buttons set a minimum width).
+inline bool showWithPictureSize(Hobject_View_Gui& view, int width, int height, bool hideControlPanel = false)
 {
+    if (hideControlPanel)
+        view.setControlPanelVisible(false);
     view.show();
     if (!QTest::qWaitForWindowExposed(&view))
         return false;

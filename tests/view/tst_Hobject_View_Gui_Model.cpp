@@ -260,7 +260,7 @@ void tst_Hobject_View_Gui_Model::pictureVisibilityRule()
     view.addPictureSelector("Pre", "Pic.Pre.", "Pre", true, false);
     view.addPictureGroup("Group", "Pic.Group.", true);
     view.addPictureGroup("Pre group", "Pic.Pre.", true);
-    QVERIFY(showWithPictureSize(view, 100, 100));
+    QVERIFY(showWithPictureSize(view, 100, 100, true));
     view.setPicture(grayPicture(100, 100, 0), QStringLiteral("Background"), false);   // hidden, keeps the size
     view.setPicture(grayPicture(100, 100, 180), name, true);
     view.resetZoom(false);
@@ -272,7 +272,7 @@ void tst_Hobject_View_Gui_Model::updateRequestRule()
     Hobject_View_Gui view;
     view.addObjectGroup("shown", "Shown.", true);
     view.setPicture(grayPicture(100, 100, 0), QString(), false);
-    QVERIFY(showWithPictureSize(view, 100, 100));
+    QVERIFY(showWithPictureSize(view, 100, 100, true));
     shownImage(view);   // a paint clears the modified flag
     QSignalSpy update(&view, &Hobject_View_Gui::signal_update);
 
@@ -298,7 +298,7 @@ void tst_Hobject_View_Gui_Model::updateRequestRule()
 void tst_Hobject_View_Gui_Model::clearResetsSizeAndPart()
 {
     Hobject_View_Gui view;
-    QVERIFY(showWithPictureSize(view, 100, 100));
+    QVERIFY(showWithPictureSize(view, 100, 100, true));
     view.setPicture(grayPicture(300, 200, 0), QStringLiteral("P"), false);
     view.addCross(1, 1, 3, 0, "red", 1, QStringLiteral("C"), false, false);
     view.clear(true);
@@ -338,6 +338,7 @@ void tst_Hobject_View_Gui_Model::statisticsAndCounts()
 void tst_Hobject_View_Gui_Model::unselectableLayersAreUnselected()
 {
     Hobject_View_Gui view;
+    view.addObjectGroup("all", QString(), true);
     view.addObject(HalconTestPictures::rectangleRegion(1, 1, 5, 5), "red", "fill", 1, "A.1", true, false);
     view.addLine(0, 0, 5, 5, "red", 1, "A.2", true, false);
     view.addObject(HalconTestPictures::rectangleRegion(1, 1, 5, 5), "red", "fill", 1, "B.1", true, false);
@@ -355,7 +356,7 @@ void tst_Hobject_View_Gui_Model::styleChangesOfHiddenLayersRequestNoRepaint()
     Hobject_View_Gui view;
     view.addObjectGroup("shown", "Shown.", true);
     view.setPicture(grayPicture(50, 50, 0), QString(), false);
-    QVERIFY(showWithPictureSize(view, 50, 50));
+    QVERIFY(showWithPictureSize(view, 100, 100, true));
     view.addLine(0, 0, 5, 5, "red", 1, "Hidden.1", false, false);
     view.addLine(0, 0, 5, 5, "red", 1, "Shown.1", false, false);
     shownImage(view);
