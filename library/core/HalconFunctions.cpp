@@ -3,6 +3,7 @@
 #include <HTuple.h>
 #include <HalconErrors.h>
 #include <HalconGeometryOps.h>
+#include <HalconShapeModel.h>
 #include <HalconTypes.h>
 #include <HalconXldOps.h>
 
@@ -80,4 +81,12 @@ Halcon::Hobject HalconPlaceContours(const Halcon::Hobject& contours, double row,
     Halcon::Hobject placed;
     Halcon::affine_trans_contour_xld(contours, &placed, matrix);
     return placed;
+}
+
+Halcon::Hobject HalconShapeModelContours(const Halcon::HTuple& modelID, double row, double column, double scale,
+                                         double angleRadians)
+{
+    Halcon::Hobject contours;
+    Halcon::get_shape_model_contours(&contours, modelID, 1);
+    return HalconPlaceContours(contours, row, column, scale, angleRadians);
 }

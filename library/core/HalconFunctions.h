@@ -1,5 +1,6 @@
 #pragma once
 
+#include <HTuple.h>
 #include <Hobject.h>
 
 #include <QString>
@@ -28,3 +29,7 @@ Halcon::Hobject HalconGenArc(double row, double column, double radius, double st
 // later ones.
 Halcon::Hobject HalconPlaceContours(const Halcon::Hobject& contours, double row, double column,
                                     double scale, double angleRadians);
+// A shape model's contours (pyramid level 1) placed at a match, as HalconPlaceContours
+// places them; empty when the model has no contours or the handle is not valid.
+Halcon::Hobject HalconShapeModelContours(const Halcon::HTuple& modelID, double row, double column, double scale,
+                                         double angleRadians);

@@ -509,7 +509,6 @@ void Hobject_View_Gui::setPicture(const Hobject& image, const QString& name, boo
         QMutexLocker locker(&m_mutex);
         if (removeEntries(m_pictures, [&name](const PictureEntry& picture) { return picture.name == name; }))
             m_modified = true;
-        locker.unlock(); { Hobject c; Halcon::copy_image(image, &c); } locker.relock();
         entry->visible = pictureVisibleLocked(name);
         if (entry->visible)
             m_modified = true;

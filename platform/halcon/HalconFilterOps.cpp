@@ -4,6 +4,7 @@
 #include "HalconGuard_p.h"
 #include "HobjectElements_p.h"
 #include "MedianFilter_p.h"
+#include "PlaneCache_p.h"
 #include "RegionRuns_p.h"
 
 #include <opencv2/imgproc.hpp>
@@ -260,9 +261,10 @@ void medianPlane(const cv::Mat& source, cv::Mat& destination, const std::vector<
     if (depth == CV_16U)
         source.convertTo(work, CV_32F);
     cv::Mat padded;
+    useCache(padded);
     cv::copyMakeBorder(work, padded, radius, radius, pad, pad, margin.borderType,
                        cv::Scalar::all(margin.value));
-    cv::Mat result(source.size(), work.type());
+    cv::Mat result = cachedPlane(source.rows, source.cols, work.type());
     const bool bytes = work.depth() == CV_8U;
     Aop::parallelRows("median_image", pixelTypeName(type), result.rows, [&](int firstRow, int endRow) {
         if (bytes)
@@ -457,7 +459,7 @@ Herror mean_image(const Hobject& image, Hobject* imageMean, const HTuple& maskWi
             ImagePtr out = filterImage(*img, [&](const cv::Mat& src, cv::Mat& dst) {
                 // Bands of a submatrix: OpenCV takes the rows around a band from the
                 // picture and makes up a border only at the picture's own edges.
-                dst.create(src.size(), src.type());
+                dst = cachedPlane(src.rows, src.cols, src.type());
                 Aop::parallelRows("mean_image", pixelTypeName(img->type), src.rows, [&](int firstRow, int endRow) {
                     cv::Mat band = dst.rowRange(firstRow, endRow);
                     cv::blur(src.rowRange(firstRow, endRow), band, cv::Size(int(w), int(h)), cv::Point(-1, -1),

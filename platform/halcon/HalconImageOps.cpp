@@ -3,6 +3,7 @@
 #include "HalconAop_p.h"
 #include "HalconGuard_p.h"
 #include "HobjectElements_p.h"
+#include "PlaneCache_p.h"
 
 #include <opencv2/core/hal/intrin.hpp>
 #include <opencv2/imgproc.hpp>
@@ -248,7 +249,7 @@ void rgbToHsv(const ImageElement &r, const ImageElement &g, const ImageElement &
     hsv.assign(3, cv::Mat());
     const int depth = r.type == PixelType::Byte ? CV_8U : CV_32F;
     for (cv::Mat &p : hsv)
-        p.create(r.height, r.width, depth);
+        p = Detail::cachedPlane(r.height, r.width, depth);
     if (r.type == PixelType::Byte) {
         // Plane-wise, without interleaving: quicker than OpenCV's conversion of an
         // interleaved picture, and within one level of it.
@@ -279,7 +280,7 @@ void hsvToRgb(const ImageElement &h, const ImageElement &s, const ImageElement &
     rgb.assign(3, cv::Mat());
     const int depth = h.type == PixelType::Byte ? CV_8U : CV_32F;
     for (cv::Mat &p : rgb)
-        p.create(h.height, h.width, depth);
+        p = Detail::cachedPlane(h.height, h.width, depth);
     if (h.type == PixelType::Byte) {
         const cv::Mat in[3] = {h.planes[0], s.planes[0], v.planes[0]};
         convertPlanes("trans_to_rgb", h.type, in, rgb.data(), cv::COLOR_HSV2RGB_FULL, nothingAfter);
@@ -592,7 +593,7 @@ Herror rgb1_to_gray(const Hobject &rgbImage, Hobject *grayImage)
             if (img->channels() != 3 && img->channels() != 4)
                 return kErrWrongChannelCount;
             const cv::Mat &r = img->planes[0], &g = img->planes[1], &b = img->planes[2];
-            cv::Mat gray(img->height, img->width, CV_MAKETYPE(cvDepthOf(img->type), 1));
+            cv::Mat gray = Detail::cachedPlane(img->height, img->width, CV_MAKETYPE(cvDepthOf(img->type), 1));
             const size_t width = size_t(img->width);
             Aop::parallelRows("rgb1_to_gray", pixelTypeName(img->type), img->height, [&](int firstRow, int endRow) {
                 switch (img->type) {

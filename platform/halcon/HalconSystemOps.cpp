@@ -4,6 +4,7 @@
 #include "HalconGuard_p.h"
 #include "HalconSystem_p.h"
 #include "HobjectElements_p.h"
+#include "PlaneCache_p.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -187,6 +188,13 @@ bool storeEmptyRegion()
     return flagValue("store_empty_region");
 }
 
+bool temporaryMemCache()
+{
+    SystemStore &s = store();
+    std::lock_guard lock(s.mutex);
+    return s.values["temporary_mem_cache"].Str() != "false";
+}
+
 } // namespace SystemState
 
 Herror set_check(const HTuple &check)
@@ -263,10 +271,19 @@ Herror set_system(const HTuple &systemParameter, const HTuple &value)
                 return err;
             pairs.emplace_back(spec->first, stored);
         }
-        SystemStore &s = store();
-        std::lock_guard lock(s.mutex);
-        for (auto &[name, v] : pairs)
-            s.values[name] = v;
+        bool releaseCache = false;
+        {
+            SystemStore &s = store();
+            std::lock_guard lock(s.mutex);
+            for (auto &[name, v] : pairs) {
+                s.values[name] = v;
+                if (name == "temporary_mem_cache")
+                    releaseCache = v.Str() == "false";
+            }
+        }
+        // Off means the memory goes back now, not when the next plane is freed.
+        if (releaseCache)
+            Detail::releasePlaneCache();
         return kSuccess;
     });
 }

@@ -13,6 +13,8 @@ bool parallelizeOperators();
 int defaultWidth();
 int defaultHeight();
 bool clipRegion();
+// "temporary_mem_cache": false keeps freed result planes out of the plane cache.
+bool temporaryMemCache();
 bool storeEmptyRegion();
 
 } // namespace Halcon::SystemState

@@ -422,8 +422,10 @@ void HalconWindow::outlineRegion(const RegionElement &region, const PartTransfor
     if (region.row2 < rowFirst || region.row1 > rowLast || region.col2 < columnFirst || region.col1 > columnLast)
         return;
 
-    // The outline runs through the centres of the border pixels: along a row where the
-    // row above or below does not continue the run, and down the ends of every run.
+    // The outline runs through the centres of the border pixels, as a closed chain: each
+    // crack between a region pixel and an outside pixel, moved half a pixel inwards, and
+    // its ends moved in at outer corners and out at inner corners so that neighbouring
+    // pieces meet. Coordinates below are pixel edges: pixel c spans c .. c + 1.
     m_lines.clear();
     const Run *all = region.runs.data();
     const Run *allEnd = all + region.runs.size();
@@ -433,9 +435,19 @@ void HalconWindow::outlineRegion(const RegionElement &region, const PartTransfor
             ++e;
         return e;
     };
+    auto addLine = [this, &t](double x1, double y1, double x2, double y2) {
+        m_lines.emplace_back(t.x(x1 - 0.5), t.y(y1 - 0.5), t.x(x2 - 0.5), t.y(y2 - 0.5));
+    };
     const Run *previous = nullptr;
     const Run *previousEnd = nullptr;
-    const Run *current = &*firstRunOfRow(region.runs, rowFirst);
+    const Run *current = all + (firstRunOfRow(region.runs, rowFirst) - region.runs.begin());
+    // The row above the first visible one is needed for its corners.
+    if (current != all && (current - 1)->row == current->row - 1) {
+        previousEnd = current;
+        previous = current - 1;
+        while (previous != all && (previous - 1)->row == previousEnd[-1].row)
+            --previous;
+    }
     while (current != allEnd && current->row <= rowLast) {
         const Run *currentEnd = rowEnd(current);
         const int row = current->row;
@@ -445,22 +457,35 @@ void HalconWindow::outlineRegion(const RegionElement &region, const PartTransfor
         const bool hasBelow = currentEnd != allEnd && currentEnd->row == row + 1;
         const Run *below = hasBelow ? currentEnd : nullptr;
         const Run *belowEnd = hasBelow ? rowEnd(currentEnd) : nullptr;
-        const double y = t.y(row);
+        const double middle = row + 0.5;
         const Run *aboveWalk = above;
         const Run *belowWalk = below;
-        auto horizontal = [&](int begin, int end) { m_lines.emplace_back(t.x(begin), y, t.x(end), y); };
         for (const Run *run = current; run != currentEnd; ++run) {
             if (run->colEnd < columnFirst || run->colBegin > columnLast)
                 continue;
+            // Along the row: an end at the run's end is an outer corner, else an inner one.
+            auto horizontal = [&](int begin, int end) {
+                const double left = begin == run->colBegin ? begin + 0.5 : begin - 0.5;
+                const double right = end == run->colEnd ? end + 0.5 : end + 1.5;
+                addLine(left, middle, right, middle);
+            };
             uncovered(aboveEnd, aboveWalk, run->colBegin, run->colEnd, horizontal);
             uncovered(belowEnd, belowWalk, run->colBegin, run->colEnd, horizontal);
-            const int ends[2] = {run->colBegin, run->colEnd};
-            for (int i = 0; i < (run->colBegin == run->colEnd ? 1 : 2); ++i) {
-                const int column = ends[i];
-                const double top = covers(above, aboveEnd, column) ? row - 0.5 : row;
-                const double bottom = covers(below, belowEnd, column) ? row + 0.5 : row;
-                if (top < bottom)
-                    m_lines.emplace_back(t.x(column), t.y(top), t.x(column), t.y(bottom));
+            // Down the run's ends. `inner` is the neighbour pixel on the region's side of
+            // the end, `outer` the one beyond it.
+            for (int side = 0; side < 2; ++side) {
+                const int column = side == 0 ? run->colBegin : run->colEnd;
+                const int beyond = side == 0 ? column - 1 : column + 1;
+                const double x = column + 0.5;
+                double top = middle;
+                if (covers(above, aboveEnd, column))
+                    top = covers(above, aboveEnd, beyond) ? row - 0.5 : row;
+                double bottom = middle;
+                if (covers(below, belowEnd, column))
+                    bottom = covers(below, belowEnd, beyond) ? row + 1.5 : row + 1;
+                addLine(x, top, x, bottom);
+                if (run->colBegin == run->colEnd)
+                    break;
             }
         }
         previous = current;

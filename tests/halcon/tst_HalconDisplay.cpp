@@ -94,6 +94,27 @@ int countColor(const QImage &image, const QRect &area, const QColor &color)
     return count;
 }
 
+// Whether a 4-connected walk over pixels not of `wall` leads from `from` to `to`.
+bool reachable(const QImage &image, const QPoint &from, const QPoint &to, const QColor &wall)
+{
+    std::vector<char> seen(size_t(image.width()) * image.height(), 0);
+    std::vector<QPoint> stack{from};
+    while (!stack.empty()) {
+        const QPoint p = stack.back();
+        stack.pop_back();
+        if (!image.rect().contains(p))
+            continue;
+        char &mark = seen[size_t(p.y()) * image.width() + p.x()];
+        if (mark || sameColor(QColor::fromRgba(image.pixel(p)), wall))
+            continue;
+        if (p == to)
+            return true;
+        mark = 1;
+        stack.insert(stack.end(), {p + QPoint(1, 0), p - QPoint(1, 0), p + QPoint(0, 1), p - QPoint(0, 1)});
+    }
+    return false;
+}
+
 // Window pixel showing the centre of picture pixel (row, column) through a part.
 QPoint windowPixel(double row, double column, const QRectF &part, const QSize &window)
 {
@@ -129,6 +150,8 @@ private slots:
     void regionThroughPart();
     void fillAndMargin_data();
     void fillAndMargin();
+    void marginIsClosed_data();
+    void marginIsClosed();
     void imageCacheFollowsPartAndPicture();
     void colourImageAndDomain();
     void realImageIsSpread();
@@ -234,6 +257,42 @@ void tst_HalconDisplay::fillAndMargin()
         // The outline is one pixel wide at line width 1.
         QCOMPARE(countColor(canvas, QRect(0, 30, 60, 1), kRed), 4);
     }
+}
+
+// The outline of a staircase shape must stay one closed line at every zoom: seen from
+// outside, the inside cannot be reached.
+void tst_HalconDisplay::marginIsClosed_data()
+{
+    QTest::addColumn<QSize>("window");
+    QTest::addColumn<QRectF>("part");
+    QTest::addColumn<int>("lineWidth");
+    QTest::newRow("1:1") << QSize(60, 60) << QRectF(0, 0, 59, 59) << 1;
+    QTest::newRow("8x") << QSize(400, 400) << QRectF(5, 5, 49, 49) << 1;
+    QTest::newRow("8x wide line") << QSize(400, 400) << QRectF(5, 5, 49, 49) << 3;
+    QTest::newRow("3.3x uneven") << QSize(333, 250) << QRectF(3, 10, 99, 39) << 1;
+}
+
+void tst_HalconDisplay::marginIsClosed()
+{
+    QFETCH(QSize, window);
+    QFETCH(QRectF, part);
+    QFETCH(int, lineWidth);
+    Hobject ellipse;
+    QCOMPARE(gen_ellipse(&ellipse, 25, 30, 0.5, 12, 5), kSuccess);
+    Window w(window.width(), window.height());
+    QCOMPARE(setPart(w, part), kSuccess);
+    QCOMPARE(set_color(w.handle(), "red"), kSuccess);
+    QCOMPARE(set_draw(w.handle(), "margin"), kSuccess);
+    QCOMPARE(set_line_width(w.handle(), lineWidth), kSuccess);
+    QCOMPARE(disp_obj(ellipse, w.handle()), kSuccess);
+    const QImage canvas = w.canvas();
+    const QPoint centre = windowPixel(25, 30, part, window);
+    QVERIFY(sameColor(QColor::fromRgba(canvas.pixel(centre)), kBlack));
+    QVERIFY(!reachable(canvas, QPoint(0, 0), centre, kRed));
+    // The same drawn as a fill covers the centre.
+    QCOMPARE(set_draw(w.handle(), "fill"), kSuccess);
+    QCOMPARE(disp_obj(ellipse, w.handle()), kSuccess);
+    QVERIFY(sameColor(w.pixel(centre.x(), centre.y()), kRed));
 }
 
 void tst_HalconDisplay::imageCacheFollowsPartAndPicture()

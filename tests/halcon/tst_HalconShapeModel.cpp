@@ -182,7 +182,7 @@ void tst_HalconShapeModel::accuracy_data()
     QTest::newRow("cross, local polarity split") << true << "ignore_local_polarity" << "split" << "least_squares_very_high" << 0.1 << 0.1 << 0.005 << 0.9;
     // The cheaper modes: interpolation of the score and the plain grid of the search.
     QTest::newRow("cross, interpolation") << true << "use_polarity" << "dark" << "interpolation" << 0.35 << 0.4 << 0.01 << 0.8;
-    QTest::newRow("cross, none") << true << "use_polarity" << "dark" << "none" << 0.75 << 0.8 << 0.02 << 0.7;
+    QTest::newRow("cross, none") << true << "use_polarity" << "dark" << "none" << 1.0 << 0.8 << 0.02 << 0.7;
 }
 
 void tst_HalconShapeModel::accuracy()

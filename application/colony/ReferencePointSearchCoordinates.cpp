@@ -1,0 +1,60 @@
+#include "ReferencePointSearchCoordinates.h"
+
+#include "ReferencePointSearch.h"
+
+double ReferencePointSearchCoordinates::horizontalResolution()
+{
+    return m_search ? m_search->HorizontalResolution : 0.0;
+}
+
+double ReferencePointSearchCoordinates::verticalResolution()
+{
+    return m_search ? m_search->VerticalResolution : 0.0;
+}
+
+double ReferencePointSearchCoordinates::meanResolution()
+{
+    return m_search ? m_search->MeanResolution : 0.0;
+}
+
+double ReferencePointSearchCoordinates::axisRotation()
+{
+    return m_search ? m_search->AxisRotation : 0.0;
+}
+
+void ReferencePointSearchCoordinates::referencePointPosition(int index, double& row, double& column)
+{
+    row = 0.0;
+    column = 0.0;
+    if (!m_search || index < 0 || index >= ReferencePointSearch::PointCount)
+        return;
+    const ImageRefPoint point = m_search->point(index);
+    row = point.PosY_px;
+    column = point.PosX_px;
+}
+
+void ReferencePointSearchCoordinates::transformHeightScale(double row, double column, double* rowCorrected,
+                                                           double* columnCorrected)
+{
+    if (m_search) {
+        m_search->transformHeightScale(row, column, rowCorrected, columnCorrected);
+        return;
+    }
+    if (rowCorrected)
+        *rowCorrected = row;
+    if (columnCorrected)
+        *columnCorrected = column;
+}
+
+void ReferencePointSearchCoordinates::transformPlateCoordinates(double row, double column, double* yMillimetres,
+                                                                double* xMillimetres)
+{
+    if (m_search) {
+        m_search->transformPlateCoordinates(row, column, yMillimetres, xMillimetres);
+        return;
+    }
+    if (yMillimetres)
+        *yMillimetres = row;
+    if (xMillimetres)
+        *xMillimetres = column;
+}
