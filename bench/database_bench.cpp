@@ -173,6 +173,8 @@ void saveRackBaseline(ApplicationDatabase& db, int number)
 
 int readRack(ApplicationDatabase& db, Database::ID rackId)
 {
+    // One read transaction: a consistent rack, and one lock instead of one per statement.
+    DatabaseTransaction transaction(&db);
     DatabaseTableZelvorinRack::Dataset rack;
     if (db.tableRack()->Select(rackId, rack) != 0)
         return -1;
@@ -208,13 +210,25 @@ int readRackBaseline(ApplicationDatabase& db, Database::ID rackId)
     return colonies;
 }
 
+// A failed statement is printed, so a figure never hides an error.
+class PrintingErrorHandler : public ApplicationDatabase::ErrorHandler {
+public:
+    void showDatabaseError(QString databaseName, QString text) override
+    {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(databaseName), qPrintable(text));
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // Only the figures whose name contains this text (first argument); all when empty.
+    const QString filter = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     QTemporaryDir dir;
-    ApplicationDatabase db(nullptr, QStringLiteral("bench"));
+    PrintingErrorHandler errors;
+    ApplicationDatabase db(&errors, QStringLiteral("bench"));
     if (db.createSQLite3Database(dir.filePath(QStringLiteral("bench.db3")), templatePath()) != 0) {
         std::fprintf(stderr, "cannot create the database from %s\n", qPrintable(templatePath()));
         return 1;
@@ -246,6 +260,8 @@ int main(int argc, char** argv)
         }
     }
     print("database.read_rack_96x2000", median(read), median(readBase));
+    if (!QStringLiteral("database.delete_oldest_100_of_1000").contains(filter))
+        return 0;
 
     // Prune: fill up to 1,000 stored full-size racks, delete the oldest 100, three times over.
     QSqlQuery(*db.database()->getDatabase()).exec(QStringLiteral("DELETE FROM ZelvorinRack WHERE RackBarcode LIKE 'B%'"));

@@ -138,6 +138,9 @@ Errors::Type_Error ColonyMarginAnalysis::runStandard()
     m_grayHigh = high;
     const double level = high - (high - low) * colony.GrayCenter;
 
+    // Without an outline there is nothing to search, which is not the same as no colonies.
+    if (m_containerOutline.IsEmpty())
+        return Errors::Type_Error(Halcon::kErrEmptyObject);
     Halcon::Hobject containerRegion;
     result = code(Halcon::gen_region_contour_xld(m_containerOutline, &containerRegion, "filled"));
     if (result != kNoError)
@@ -166,6 +169,8 @@ Errors::Type_Error ColonyMarginAnalysis::runDynamicThreshold()
     const ColonySettingsData::ColonyData& colony = m_settings->Colony;
     sendProgress(QStringLiteral("Colony margins..."));
 
+    if (m_containerOutline.IsEmpty())
+        return Errors::Type_Error(Halcon::kErrEmptyObject);
     Halcon::Hobject containerRegion;
     Errors::Type_Error result = code(Halcon::gen_region_contour_xld(m_containerOutline, &containerRegion, "filled"));
     if (result != kNoError)

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -127,6 +128,14 @@ Errors::Type_Error execBound(Database& database, QSqlQuery& query, const QString
 
 Errors::Type_Error readNewKey(Database& database, QSqlQuery& query, Database::ID& key, const QString& message)
 {
+    // The driver knows the key without another statement where the database tells it.
+    if (query.driver() && query.driver()->hasFeature(QSqlDriver::LastInsertId)) {
+        const QVariant id = query.lastInsertId();
+        if (id.isValid()) {
+            key = Database::ID(id.toInt());
+            return 0;
+        }
+    }
     if (!query.exec(database.getLastInsertID(QString())) || !query.next()) {
         database.showQueryError(query, message);
         return ErrorAutoincrement;
@@ -148,6 +157,21 @@ void readIdList(QSqlQuery& query, QList<Database::ID>& ids)
 {
     while (query.next())
         ids.append(Database::ID(query.value(0).toInt()));
+}
+
+QString dateTimeValue(const Database& database, const QDateTime& value)
+{
+    QString literal = dateTimeLiteral(database, value);
+    // The quoted literal of the connection, without its quotes (it holds none inside).
+    if (literal.size() >= 2 && literal.startsWith(QLatin1Char('\'')) && literal.endsWith(QLatin1Char('\'')))
+        literal = literal.mid(1, literal.size() - 2);
+    return literal;
+}
+
+double storedDouble(double value)
+{
+    // The value the literal of six significant digits would store.
+    return QString::number(value, 'g', 6).toDouble();
 }
 
 QString utf8Text(const QVariant& value)

@@ -52,6 +52,11 @@ Errors::Type_Error checkOneRowChanged(Database& database, QSqlQuery& query, cons
 // Appends value 0 of every row.
 void readIdList(QSqlQuery& query, QList<Database::ID>& ids);
 
+// Bound values that store what the literal operations would write: the date-time text of
+// the connection without its quotes, and the double rounded to six significant digits.
+QString dateTimeValue(const Database& database, const QDateTime& value);
+double storedDouble(double value);
+
 // A bound long text as stored: UTF-8 bytes up to the first zero byte.
 QString utf8Text(const QVariant& value);
 

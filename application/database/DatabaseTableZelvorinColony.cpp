@@ -7,11 +7,14 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <memory>
+
 using namespace DatabaseTableSupport;
 
 namespace {
 
 constexpr Errors::Type_Error ErrorNotOpen = 84;
+constexpr Errors::Type_Error ErrorStatement = 85;
 constexpr Errors::Type_Error ErrorNotFound = 87;
 
 const char* const Columns[] = {"ColonyID",
@@ -93,6 +96,9 @@ DatabaseTableZelvorinColony::~DatabaseTableZelvorinColony() = default;
 
 void DatabaseTableZelvorinColony::SetDatabase(int type)
 {
+    insertQuery.reset();
+    selectQuery.reset();
+    idsByContainerQuery.reset();
     databaseType = type;
     quoteBegin = database ? database->sqlQuoteBegin() : QString();
     quoteEnd = database ? database->sqlQuoteEnd() : QString();
@@ -147,6 +153,37 @@ QString DatabaseTableZelvorinColony::sqlInsert(const Dataset& row) const
     }
     text += QLatin1Char(')');
     return text;
+}
+
+QString DatabaseTableZelvorinColony::sqlInsertPrepared() const
+{
+    QString text = QStringLiteral("INSERT INTO ") + tableName() + QStringLiteral(" (");
+    for (int i = 1; i < ColumnCount; ++i) {
+        if (i > 1)
+            text += QLatin1Char(',');
+        text += q(Columns[i]);
+    }
+    text += QStringLiteral(") VALUES (");
+    for (int i = 1; i < ColumnCount; ++i)
+        text += i > 1 ? QStringLiteral(",?") : QStringLiteral("?");
+    return text + QLatin1Char(')');
+}
+
+QString DatabaseTableZelvorinColony::sqlSelectPrepared() const
+{
+    QString text = QStringLiteral("SELECT ");
+    for (int i = 0; i < ColumnCount; ++i) {
+        if (i > 0)
+            text += QLatin1Char(',');
+        text += q(Columns[i]);
+    }
+    return text + QStringLiteral(" FROM ") + tableName() + QStringLiteral(" WHERE ") + q("ColonyID") + QStringLiteral("=?");
+}
+
+QString DatabaseTableZelvorinColony::sqlSelectIdsByContainerPrepared() const
+{
+    return QStringLiteral("SELECT ") + q("ColonyID") + QStringLiteral(" FROM  ") + tableName() + QStringLiteral(" WHERE ")
+        + q("ContainerID") + QStringLiteral(" = ? ORDER BY ") + q("PickingOrder") + QStringLiteral(" DESC");
 }
 
 QString DatabaseTableZelvorinColony::sqlUpdate(const Dataset& row) const
@@ -220,6 +257,20 @@ Errors::Type_Error DatabaseTableZelvorinColony::checkRow(const Dataset& row)
     return 0;
 }
 
+QSqlQuery* DatabaseTableZelvorinColony::preparedQuery(std::unique_ptr<QSqlQuery>& cache, const QString& text)
+{
+    if (cache)
+        return cache.get();
+    auto query = std::make_unique<QSqlQuery>(*database->getDatabase());
+    query->setForwardOnly(true);
+    if (!query->prepare(text)) {
+        database->showQueryError(*query, tr("SQL Statement error in table %1").arg(tableName()));
+        return nullptr;
+    }
+    cache = std::move(query);
+    return cache.get();
+}
+
 Errors::Type_Error DatabaseTableZelvorinColony::Insert(Dataset& row)
 {
     row.ColonyID = -1;
@@ -228,12 +279,30 @@ Errors::Type_Error DatabaseTableZelvorinColony::Insert(Dataset& row)
     Errors::Type_Error result = checkRow(row);
     if (result != 0)
         return result;
-    QSqlQuery query(*database->getDatabase());
-    result = exec(*database, query, sqlInsert(row), tr("SQL Statement error in table %1").arg(tableName()));
-    if (result != 0)
-        return result;
+    QSqlQuery* query = preparedQuery(insertQuery, sqlInsertPrepared());
+    if (!query)
+        return ErrorStatement;
+    query->bindValue(0, row.ContainerID);
+    for (int i = 0; i < DoubleCount; ++i)
+        query->bindValue(1 + i, storedDouble(*doubleField(row, i)));
+    query->bindValue(21, dateTimeValue(*database, row.PickingDate));
+    query->bindValue(22, int(row.PickingState));
+    query->bindValue(23, int(row.IsExcluded));
+    query->bindValue(24, int(row.IsGoodColony));
+    query->bindValue(25, row.PickingOrder);
+    query->bindValue(26, int(row.IsUserEdited));
+    query->bindValue(27, int(row.ErrorCode));
+    // A null text would be bound as NULL, not as the empty text the literal writes.
+    query->bindValue(28, row.Description.isNull() ? QString(QLatin1String("")) : row.Description);
+    if (!query->exec()) {
+        database->showQueryError(*query, tr("SQL Statement error in table %1").arg(tableName()));
+        return ErrorStatement;
+    }
     Database::ID key = -1;
-    result = readNewKey(*database, query, key, tr("SQL Autoincrement error in table %1").arg(tableName()));
+    result = readNewKey(*database, *query, key, tr("SQL Autoincrement error in table %1").arg(tableName()));
+    // A fallback key statement replaced the prepared one on this query.
+    if (!query->lastQuery().startsWith(QLatin1String("INSERT")))
+        insertQuery.reset();
     if (result == 0)
         row.ColonyID = key;
     return result;
@@ -266,14 +335,18 @@ Errors::Type_Error DatabaseTableZelvorinColony::Select(Database::ID colonyId, Da
     row.clear();
     if (!isUsable(database, databaseType))
         return ErrorNotOpen;
-    QSqlQuery query(*database->getDatabase());
-    query.setForwardOnly(true);
-    const Errors::Type_Error result =
-        exec(*database, query, sqlSelect(colonyId), tr("SQL Statement error in table %1").arg(tableName()));
-    if (result != 0)
-        return result;
+    QSqlQuery* prepared = preparedQuery(selectQuery, sqlSelectPrepared());
+    if (!prepared)
+        return ErrorStatement;
+    QSqlQuery& query = *prepared;
+    query.bindValue(0, colonyId);
+    if (!query.exec()) {
+        database->showQueryError(query, tr("SQL Statement error in table %1").arg(tableName()));
+        return ErrorStatement;
+    }
     if (!query.next()) {
         database->showQueryError(query, tr("Dataset %1=%2 not found").arg(q("ColonyID"), QString::number(colonyId)));
+        query.finish();
         return ErrorNotFound;
     }
     row.ColonyID = Database::ID(query.value(0).toInt());
@@ -293,6 +366,8 @@ Errors::Type_Error DatabaseTableZelvorinColony::Select(Database::ID colonyId, Da
     row.IsUserEdited = query.value(27).toBool();
     row.ErrorCode = Errors::Type_Error(query.value(28).toInt());
     row.Description = query.value(29).toString();
+    // Releases the statement's read lock; the prepared text stays for the next call.
+    query.finish();
     return 0;
 }
 
@@ -315,7 +390,17 @@ Errors::Type_Error DatabaseTableZelvorinColony::SelectIdsByContainer(Database::I
     ids.clear();
     if (!isUsable(database, databaseType))
         return ErrorNotOpen;
-    return runIdList(sqlSelectIdsByContainer(containerId), ids);
+    QSqlQuery* query = preparedQuery(idsByContainerQuery, sqlSelectIdsByContainerPrepared());
+    if (!query)
+        return ErrorStatement;
+    query->bindValue(0, containerId);
+    if (!query->exec()) {
+        database->showQueryError(*query, tr("SQL Statement error in table %1").arg(tableName()));
+        return ErrorStatement;
+    }
+    readIdList(*query, ids);
+    query->finish();
+    return 0;
 }
 
 Errors::Type_Error DatabaseTableZelvorinColony::SelectPickIds(Database::ID containerId, QList<Database::ID>& ids)

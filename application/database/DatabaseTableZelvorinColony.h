@@ -8,7 +8,10 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
 class ApplicationDatabase;
+class QSqlQuery;
 
 // Statements on the table ZelvorinColony: one row per colony of a stored container.
 class DatabaseTableZelvorinColony : public QObject {
@@ -75,6 +78,11 @@ public:
     QString sqlSelectIdsByContainer(Database::ID containerId) const;
     QString sqlSelectPickIds(Database::ID containerId) const;
     QString sqlSelectNotGoodIds(Database::ID containerId) const;
+    // A result has thousands of colonies: Insert and Select run these texts, prepared once
+    // per connection, with the values of the literal texts above bound to the markers.
+    QString sqlInsertPrepared() const;
+    QString sqlSelectPrepared() const;
+    QString sqlSelectIdsByContainerPrepared() const;
 
 private:
     QString q(const char* name) const;
@@ -82,10 +90,15 @@ private:
     void valueTexts(const Dataset& row, QString* values) const;
     Errors::Type_Error checkRow(const Dataset& row);
     Errors::Type_Error runIdList(const QString& text, QList<Database::ID>& ids);
+    QSqlQuery* preparedQuery(std::unique_ptr<QSqlQuery>& cache, const QString& text);
 
     ApplicationDatabase* applicationDatabase;
     Database* database;
     int databaseType;
     QString quoteBegin;
     QString quoteEnd;
+    // Dropped on every change of the connection, before it closes.
+    std::unique_ptr<QSqlQuery> insertQuery;
+    std::unique_ptr<QSqlQuery> selectQuery;
+    std::unique_ptr<QSqlQuery> idsByContainerQuery;
 };

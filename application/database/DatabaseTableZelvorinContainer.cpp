@@ -7,11 +7,14 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <memory>
+
 using namespace DatabaseTableSupport;
 
 namespace {
 
 constexpr Errors::Type_Error ErrorNotOpen = 84;
+constexpr Errors::Type_Error ErrorStatement = 85;
 constexpr Errors::Type_Error ErrorNotFound = 87;
 
 } // namespace
@@ -39,6 +42,7 @@ DatabaseTableZelvorinContainer::~DatabaseTableZelvorinContainer() = default;
 
 void DatabaseTableZelvorinContainer::SetDatabase(int type)
 {
+    selectQuery.reset();
     databaseType = type;
     quoteBegin = database ? database->sqlQuoteBegin() : QString();
     quoteEnd = database ? database->sqlQuoteEnd() : QString();
@@ -94,6 +98,14 @@ QString DatabaseTableZelvorinContainer::sqlSelect(Database::ID containerId) cons
         + q("PickingOrder") + QLatin1Char(',') + q("ErrorCode") + QLatin1Char(',') + q("Description")
         + QStringLiteral(" FROM ") + tableName() + QStringLiteral(" WHERE ") + q("ContainerID") + QLatin1Char('=')
         + database->sqlID(containerId);
+}
+
+QString DatabaseTableZelvorinContainer::sqlSelectPrepared() const
+{
+    return QStringLiteral("SELECT ") + QStringLiteral(" ") + q("ContainerID") + QLatin1Char(',') + q("RackID")
+        + QLatin1Char(',') + q("ContainerNumber") + QLatin1Char(',') + q("ContainerName") + QLatin1Char(',')
+        + q("PickingOrder") + QLatin1Char(',') + q("ErrorCode") + QLatin1Char(',') + q("Description")
+        + QStringLiteral(" FROM ") + tableName() + QStringLiteral(" WHERE ") + q("ContainerID") + QStringLiteral("=?");
 }
 
 QString DatabaseTableZelvorinContainer::idListHead(Database::ID rackId) const
@@ -184,14 +196,24 @@ Errors::Type_Error DatabaseTableZelvorinContainer::Select(Database::ID container
     row.clear();
     if (!isUsable(database, databaseType))
         return ErrorNotOpen;
-    QSqlQuery query(*database->getDatabase());
-    query.setForwardOnly(true);
-    const Errors::Type_Error result =
-        exec(*database, query, sqlSelect(containerId), tr("SQL Statement error in table %1").arg(tableName()));
-    if (result != 0)
-        return result;
+    if (!selectQuery) {
+        auto prepared = std::make_unique<QSqlQuery>(*database->getDatabase());
+        prepared->setForwardOnly(true);
+        if (!prepared->prepare(sqlSelectPrepared())) {
+            database->showQueryError(*prepared, tr("SQL Statement error in table %1").arg(tableName()));
+            return ErrorStatement;
+        }
+        selectQuery = std::move(prepared);
+    }
+    QSqlQuery& query = *selectQuery;
+    query.bindValue(0, containerId);
+    if (!query.exec()) {
+        database->showQueryError(query, tr("SQL Statement error in table %1").arg(tableName()));
+        return ErrorStatement;
+    }
     if (!query.next()) {
         database->showQueryError(query, tr("Dataset %1=%2 not found").arg(q("ContainerID"), QString::number(containerId)));
+        query.finish();
         return ErrorNotFound;
     }
     row.ContainerID = Database::ID(query.value(0).toInt());
@@ -201,6 +223,7 @@ Errors::Type_Error DatabaseTableZelvorinContainer::Select(Database::ID container
     row.PickingOrder = qint16(query.value(4).toInt());
     row.ErrorCode = Errors::Type_Error(query.value(5).toInt());
     row.Description = query.value(6).toString();
+    query.finish();
     return 0;
 }
 

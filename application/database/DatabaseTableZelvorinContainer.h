@@ -7,7 +7,10 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
 class ApplicationDatabase;
+class QSqlQuery;
 
 // Statements on the table ZelvorinContainer: the containers of a stored rack.
 class DatabaseTableZelvorinContainer : public QObject {
@@ -51,6 +54,8 @@ public:
     QString sqlSelectIdByNumber(Database::ID rackId, qint16 number) const;
     QString sqlSelectIdByName(Database::ID rackId, const QString& name) const;
     QString sqlSelectIdByPickingOrder(Database::ID rackId, qint16 pickingOrder) const;
+    // Select runs this text, prepared once per connection, with the key bound.
+    QString sqlSelectPrepared() const;
 
 private:
     QString q(const char* name) const;
@@ -64,4 +69,6 @@ private:
     int databaseType;
     QString quoteBegin;
     QString quoteEnd;
+    // Dropped on every change of the connection, before it closes.
+    std::unique_ptr<QSqlQuery> selectQuery;
 };

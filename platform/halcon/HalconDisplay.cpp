@@ -846,15 +846,16 @@ Herror dump_window_image(Hobject *image, const HTuple &windowHandle)
         const Herror err = windowOf(windowHandle, 1, &window);
         if (err != kSuccess)
             return err;
-        QImage canvas;
+        // The planes are made under the lock: no reference to the canvas leaves this
+        // thread, so a drawing thread never has to copy the canvas away from us.
+        std::vector<cv::Mat> channels;
         {
             std::lock_guard<std::mutex> lock(window->mutex);
-            canvas = window->canvas; // shared; the planes are made outside the lock
+            const QImage &canvas = window->canvas;
+            const cv::Mat bgra(canvas.height(), canvas.width(), CV_8UC4, const_cast<uchar *>(canvas.constBits()),
+                               size_t(canvas.bytesPerLine()));
+            cv::split(bgra, channels);
         }
-        const cv::Mat bgra(canvas.height(), canvas.width(), CV_8UC4, const_cast<uchar *>(canvas.constBits()),
-                           size_t(canvas.bytesPerLine()));
-        std::vector<cv::Mat> channels;
-        cv::split(bgra, channels);
         ImagePtr dumped = makeImage({channels[2], channels[1], channels[0]});
         if (!dumped)
             return kErrInternal;

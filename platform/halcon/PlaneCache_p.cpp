@@ -2,6 +2,8 @@
 
 #include "HalconSystem_p.h"
 
+#include <opencv2/core.hpp>
+
 #include <algorithm>
 #include <mutex>
 #include <vector>

@@ -8,9 +8,11 @@
 // last image goes, and the next plane of that size takes them again. "temporary_mem_cache"
 // "false" (set_system) empties the cache and keeps it empty until it is "true" again.
 
-#include <opencv2/core.hpp>
-
 #include <cstddef>
+
+namespace cv {
+class Mat;
+}
 
 namespace Halcon::Detail {
 

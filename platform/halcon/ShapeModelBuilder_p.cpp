@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <cstdio>
+#include <cstdlib>
 
 namespace Halcon::ShapeMatching {
 
@@ -18,7 +20,7 @@ constexpr size_t kMinModelPoints = 8;
 // and, when automatic, while the model is still this many pixels across from its centre.
 constexpr size_t kMinLevelPoints = 12;
 constexpr size_t kMinAutoLevelPoints = 30;
-constexpr double kMinAutoLevelRadius = 8.0;
+constexpr double kMinAutoLevelRadius = 6.0;
 // "auto" reduction keeps about this many points per level.
 constexpr size_t kAutoPointTarget = 300;
 constexpr size_t kMinThinnedPoints = 24;
@@ -412,6 +414,7 @@ Herror ShapeModelBuilder::fromImage(const ImageElement &image, const BuildParame
             result.contours.push_back(std::move(contour));
         }
         result.points = scattered(thinned(all, p.reduction));
+        if (std::getenv("SHAPE_DEBUG")) std::fprintf(stderr, "level %zu points %zu all %zu radius %g\n", level, result.points.size(), all.size(), levelRadius(result.points));
         if (!keepLevel(level, result, automaticLevels))
             break;
         data->levels.push_back(std::move(result));

@@ -554,7 +554,10 @@ Herror Search::prepareLevels()
     planes.resize(channels);
     for (size_t c = 0; c < channels; ++c)
         m_image.planes[c](m_crop).convertTo(planes[c], CV_32F);
+    const auto tp0 = Clock::now();
     const auto pyramid = buildPyramid(planes, m_top);
+    const auto tp1 = Clock::now();
+    if (std::getenv("SHAPE_DEBUG")) std::fprintf(stderr, "pyramid %.2f\n", std::chrono::duration<double, std::milli>(tp1 - tp0).count());
     m_top = std::min(m_top, int(pyramid.size()));
     m_lowest = std::min(m_lowest, m_top);
 
@@ -574,7 +577,11 @@ Herror Search::prepareLevels()
     for (int k = 1; k <= m_top; ++k) {
         Level &level = m_levels[size_t(k - 1)];
         if (k >= m_lowest)
+        {
+            const auto tg0 = Clock::now();
             computeGradient(pyramid[size_t(k - 1)], minContrast, k == m_lowest, level.gradient);
+            if (std::getenv("SHAPE_DEBUG")) std::fprintf(stderr, "gradient %d %.2f\n", k, std::chrono::duration<double, std::milli>(Clock::now() - tg0).count());
+        }
         if (k > 1 && !mask.empty()) {
             // A coarse position stands for the finer ones tracking may reach from it.
             cv::Mat grown, half;
@@ -874,13 +881,18 @@ Herror Search::run(std::vector<Match> *matches)
         return kSuccess;
     m_angleHigh = std::max(m_angleHigh, m_angleLow);
     m_scaleHigh = std::max(m_scaleHigh, m_scaleLow);
+    const auto t0 = Clock::now();
     if (const Herror err = prepareLevels(); err != kSuccess)
         return err;
+    const auto t1 = Clock::now();
     if (m_levels.empty())
         return kSuccess;
     std::vector<Candidate> candidates;
     if (const Herror err = searchTop(candidates); err != kSuccess)
         return err;
+    const auto t2 = Clock::now();
+    if (std::getenv("SHAPE_DEBUG"))
+        std::fprintf(stderr, "prepare %.2f top %.2f\n", std::chrono::duration<double, std::milli>(t1 - t0).count(), std::chrono::duration<double, std::milli>(t2 - t1).count());
     if (std::getenv("SHAPE_DEBUG"))
         std::fprintf(stderr, "top %d lowest %d candidates %zu angles %zu scales %zu\n", m_top, m_lowest, candidates.size(), m_levels[size_t(m_top-1)].angles.size(), m_levels[size_t(m_top-1)].scales.size());
     std::vector<Match> found;

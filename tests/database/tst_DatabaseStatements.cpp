@@ -146,6 +146,10 @@ QString statement(ApplicationDatabase& holder, const QString& which)
     if (which == QLatin1String("container.byPickingOrder")) return container->sqlSelectIdByPickingOrder(12, 3);
     if (which == QLatin1String("colony.insert")) return colony->sqlInsert(sampleColony());
     if (which == QLatin1String("colony.update")) return colony->sqlUpdate(sampleColony());
+    if (which == QLatin1String("colony.insert.prepared")) return colony->sqlInsertPrepared();
+    if (which == QLatin1String("colony.select.prepared")) return colony->sqlSelectPrepared();
+    if (which == QLatin1String("colony.byContainer.prepared")) return colony->sqlSelectIdsByContainerPrepared();
+    if (which == QLatin1String("container.select.prepared")) return container->sqlSelectPrepared();
     if (which == QLatin1String("colony.delete")) return colony->sqlDelete(17);
     if (which == QLatin1String("colony.select")) return colony->sqlSelect(17);
     if (which == QLatin1String("colony.byContainer")) return colony->sqlSelectIdsByContainer(5);
@@ -273,6 +277,15 @@ void tst_DatabaseStatements::text_data()
         << "INSERT INTO [ZelvorinColony] (" + ColonyColumns + ") VALUES (" + colonyValues(accessDate) + ")";
     QTest::newRow("colony update") << server << "colony.update"
         << "UPDATE [ZelvorinColony] SET " + colonyAssignments(isoDate) + " WHERE [ColonyID]=17";
+    QTest::newRow("colony insert prepared") << server << "colony.insert.prepared"
+        << "INSERT INTO [ZelvorinColony] (" + ColonyColumns + ") VALUES (" + QStringList(29, QStringLiteral("?")).join(QLatin1Char(',')) + ")";
+    QTest::newRow("colony select prepared") << sqlite << "colony.select.prepared"
+        << "SELECT [ColonyID]," + ColonyColumns + " FROM [ZelvorinColony] WHERE [ColonyID]=?";
+    QTest::newRow("colony by container prepared") << access << "colony.byContainer.prepared"
+        << "SELECT [ColonyID] FROM  [ZelvorinColony] WHERE [ContainerID] = ? ORDER BY [PickingOrder] DESC";
+    QTest::newRow("container select prepared") << sqlite << "container.select.prepared"
+        << "SELECT  [ContainerID],[RackID],[ContainerNumber],[ContainerName],[PickingOrder],[ErrorCode],[Description] "
+           "FROM [ZelvorinContainer] WHERE [ContainerID]=?";
     QTest::newRow("colony delete") << access << "colony.delete" << "DELETE FROM [ZelvorinColony] WHERE [ColonyID]=17";
     QTest::newRow("colony select") << sqlite << "colony.select"
         << "SELECT [ColonyID]," + ColonyColumns + " FROM [ZelvorinColony] WHERE [ColonyID]=17";

@@ -1,6 +1,10 @@
 #include "HalconAop.h"
 #include "HalconAop_p.h"
 #include "HalconErrors.h"
+#include "HalconFilterOps.h"
+#include "HalconImageOps.h"
+#include "HalconObjectOps.h"
+#include "HalconRegionOps.h"
 #include "HalconSystemOps.h"
 
 #include <QtTest>
@@ -9,8 +13,13 @@
 #include <QTemporaryDir>
 
 #include <atomic>
+#include <cstdint>
+#include <functional>
 #include <mutex>
 #include <set>
+#include <string>
+#include <thread>
+#include <vector>
 
 using namespace Halcon;
 
@@ -79,6 +88,76 @@ HTuple smallPicture()
     return strings({"image_width", "image_height"});
 }
 
+// Bands the layer's operators split their rows into, as the band hook reports them.
+struct Band
+{
+    std::string op;
+    int index;
+    int count;
+    std::thread::id thread;
+};
+std::mutex g_bandsMutex;
+std::vector<Band> g_bands;
+
+void recordBand(std::string_view op, int band, int bands)
+{
+    std::lock_guard lock(g_bandsMutex);
+    g_bands.push_back(Band{std::string(op), band, bands, std::this_thread::get_id()});
+}
+
+std::vector<Band> takeBands(const std::string &op)
+{
+    std::lock_guard lock(g_bandsMutex);
+    std::vector<Band> mine;
+    for (const Band &b : g_bands)
+        if (b.op == op)
+            mine.push_back(b);
+    g_bands.clear();
+    return mine;
+}
+
+// A table of exactly these entries, through a knowledge file as the program loads one.
+bool loadTable(const QString &file, const std::vector<std::pair<std::string, int>> &entries)
+{
+    if (optimize_aop("no_operator", "byte", "", "system_mode", "truncate") != kSuccess
+        || write_aop_knowledge(file.toStdString(), HTuple(), HTuple()) != kSuccess)
+        return false;
+    QByteArray text = readAll(file);
+    QByteArray lines;
+    for (const auto &[op, threads] : entries)
+        lines += QByteArray("operator ") + op.c_str() + " byte " + QByteArray::number(threads) + " 64 48 linear 10\n";
+    if (!text.contains("end 0\n"))
+        return false;
+    text.replace("end 0\n", lines + "end " + QByteArray::number(int(entries.size())) + "\n");
+    HTuple attributes, operators;
+    return writeFile(file, text)
+        && read_aop_knowledge(file.toStdString(), "mode", "truncate", &attributes, &operators) == kSuccess;
+}
+
+// The bytes of every result plane and the runs' extent of every result region, so that
+// results with different band counts can be compared.
+std::vector<Hlong> contentOf(const Hobject &object)
+{
+    std::vector<Hlong> content;
+    HTuple cls;
+    if (count_obj(object, &cls) != kSuccess)
+        return content;
+    for (Hlong i = 1; i <= cls.L(); ++i) {
+        Hobject element;
+        select_obj(object, &element, i);
+        HTuple pointer, type, width, height, area, row, column;
+        if (get_image_pointer1(element, &pointer, &type, &width, &height) == kSuccess) {
+            const auto *p = reinterpret_cast<const std::uint8_t *>(static_cast<std::intptr_t>(pointer.L()));
+            content.insert(content.end(), p, p + width.L() * height.L());
+        } else if (area_center(element, &area, &row, &column) == kSuccess) {
+            content.push_back(area.L());
+            content.push_back(Hlong(row.D() * 1000.0));
+            content.push_back(Hlong(column.D() * 1000.0));
+        }
+    }
+    return content;
+}
+
 } // namespace
 
 class tst_HalconAop : public QObject
@@ -96,6 +175,8 @@ private slots:
     void foreignAttributes();
     void missingAndUnwritableFiles();
     void parallelisationOff();
+    void knowledgeSteersOperators_data();
+    void knowledgeSteersOperators();
     void badParameters_data();
     void badParameters();
 
@@ -264,7 +345,11 @@ void tst_HalconAop::foreignAttributes()
     text.replace(versionLine, "attribute version 0.0.1-other\n");
     QVERIFY(writeFile(file, text));
     HTuple attributes, operators;
-    QCOMPARE(read_aop_knowledge(file.toStdString(), HTuple(), HTuple(), &attributes, &operators), kErrFileFormatContent);
+    QCOMPARE(read_aop_knowledge(file.toStdString(), HTuple(), HTuple(), &attributes, &operators),
+             kErrAopForeignKnowledge);
+    HTuple message;
+    QCOMPARE(get_error_text(kErrAopForeignKnowledge, &message), kSuccess);
+    QCOMPARE(message.S(), std::string("Operator knowledge is for another machine or layer version"));
     QCOMPARE(read_aop_knowledge(file.toStdString(), "ignore_attrib", "version", &attributes, &operators), kSuccess);
     QCOMPARE(attributes[1].S(), std::string("0.0.1-other"));
 }
@@ -294,6 +379,100 @@ void tst_HalconAop::parallelisationOff()
     QCOMPARE(set_system("parallelize_operators", "true"), kSuccess);
     // Without knowledge an operator may use "thread_num" threads.
     QCOMPARE(info("operator_without_knowledge").threads, Hlong(3));
+}
+
+void tst_HalconAop::knowledgeSteersOperators_data()
+{
+    QTest::addColumn<QString>("op");
+    for (const char *op : {"median_image", "mean_image", "threshold", "rgb1_to_gray", "trans_from_rgb", "trans_to_rgb"})
+        QTest::newRow(op) << QString::fromLatin1(op);
+}
+
+void tst_HalconAop::knowledgeSteersOperators()
+{
+    QFETCH(QString, op);
+    const std::string name = op.toStdString();
+    // A byte picture with structure, rows enough for several bands.
+    const int width = 67, height = 45;
+    std::vector<std::uint8_t> planes[3];
+    for (int c = 0; c < 3; ++c)
+        for (int i = 0; i < width * height; ++i)
+            planes[c].push_back(std::uint8_t((i * (7 + 13 * c) + (i / width) * 29) % 256));
+    Hobject rgb, red, green, blue;
+    QCOMPARE(gen_image3(&rgb, "byte", width, height, Hlong(reinterpret_cast<std::intptr_t>(planes[0].data())),
+                        Hlong(reinterpret_cast<std::intptr_t>(planes[1].data())),
+                        Hlong(reinterpret_cast<std::intptr_t>(planes[2].data()))),
+             kSuccess);
+    QCOMPARE(decompose3(rgb, &red, &green, &blue), kSuccess);
+    const std::function<Herror(Hobject *)> run = [&](Hobject *out) -> Herror {
+        Hobject a, b, c;
+        Herror err = kErrInternal;
+        if (name == "median_image")
+            err = median_image(green, &a, "circle", 3, "mirrored");
+        else if (name == "mean_image")
+            err = mean_image(green, &a, 5, 7);
+        else if (name == "threshold")
+            err = threshold(green, &a, 60, 190);
+        else if (name == "rgb1_to_gray")
+            err = rgb1_to_gray(rgb, &a);
+        else if (name == "trans_from_rgb")
+            err = trans_from_rgb(red, green, blue, &a, &b, &c, "hsv");
+        else if (name == "trans_to_rgb")
+            err = trans_to_rgb(red, green, blue, &a, &b, &c, "hsv");
+        Hobject ab;
+        concat_obj(a, b, &ab);
+        concat_obj(ab, c, out);
+        return err;
+    };
+
+    Aop::setBandHook(recordBand);
+    takeBands(name);
+    const QString file = path("steer.aop");
+
+    // Knowledge of one thread: one band, on the calling thread.
+    QVERIFY(loadTable(file, {{name, 1}}));
+    Hobject single;
+    QCOMPARE(run(&single), kSuccess);
+    std::vector<Band> bands = takeBands(name);
+    QCOMPARE(int(bands.size()), 1);
+    QCOMPARE(bands[0].count, 1);
+    QCOMPARE(bands[0].thread, std::this_thread::get_id());
+
+    // Knowledge of three threads (within "thread_num" 3): three bands, the same result.
+    QVERIFY(loadTable(file, {{name, 3}}));
+    Hobject banded;
+    QCOMPARE(run(&banded), kSuccess);
+    bands = takeBands(name);
+    QCOMPARE(int(bands.size()), 3);
+    std::set<int> indices;
+    for (const Band &b : bands) {
+        QCOMPARE(b.count, 3);
+        indices.insert(b.index);
+    }
+    QCOMPARE(indices, (std::set<int>{0, 1, 2}));
+    QCOMPARE(contentOf(banded), contentOf(single));
+    QVERIFY(!contentOf(single).empty());
+
+    // "thread_num" caps what the knowledge allows.
+    QCOMPARE(set_system("thread_num", 2), kSuccess);
+    QCOMPARE(run(&banded), kSuccess);
+    QCOMPARE(int(takeBands(name).size()), 2);
+    QCOMPARE(set_system("thread_num", 3), kSuccess);
+
+    // Parallelisation off: one band on the calling thread, whatever the knowledge says.
+    QCOMPARE(set_system("parallelize_operators", "false"), kSuccess);
+    QCOMPARE(run(&banded), kSuccess);
+    bands = takeBands(name);
+    QCOMPARE(set_system("parallelize_operators", "true"), kSuccess);
+    QCOMPARE(int(bands.size()), 1);
+    QCOMPARE(bands[0].thread, std::this_thread::get_id());
+    QCOMPARE(contentOf(banded), contentOf(single));
+
+    // Without knowledge: "thread_num" bands.
+    QVERIFY(loadTable(file, {}));
+    QCOMPARE(run(&banded), kSuccess);
+    QCOMPARE(int(takeBands(name).size()), 3);
+    Aop::setBandHook(nullptr);
 }
 
 void tst_HalconAop::badParameters_data()

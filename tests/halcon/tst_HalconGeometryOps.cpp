@@ -50,6 +50,7 @@ private slots:
     void angleBetweenLines();
     void distance();
     void intersection();
+    void parallelLinesFail_data();
     void parallelLinesFail();
     void pointTuples();
     void failures_data();
@@ -232,14 +233,32 @@ void tst_HalconGeometryOps::intersection()
     QVERIFY(near(row.D(), 10.0) && near(col.D(), 10.0));
 }
 
+void tst_HalconGeometryOps::parallelLinesFail_data()
+{
+    QTest::addColumn<QList<double>>("points"); // rowA1, colA1, rowA2, colA2, rowB1, colB1, rowB2, colB2
+    QTest::addColumn<int>("expected");
+    QTest::newRow("parallel") << QList<double>{0, 0, 0, 10, 5, 0, 5, 10} << int(kErrParallelLines);
+    QTest::newRow("the same line") << QList<double>{0, 0, 0, 10, 0, 3, 0, 20} << int(kErrParallelLines);
+    QTest::newRow("opposite directions") << QList<double>{0, 0, 4, 4, 10, 0, 6, -4} << int(kErrParallelLines);
+    QTest::newRow("line A is a point") << QList<double>{1, 1, 1, 1, 0, 3, 4, 20} << int(kErrWrongValue1);
+    QTest::newRow("line B is a point") << QList<double>{0, 3, 4, 20, 1, 1, 1, 1} << int(kErrWrongValue5);
+}
+
 void tst_HalconGeometryOps::parallelLinesFail()
 {
+    QFETCH(QList<double>, points);
+    QFETCH(int, expected);
     HTuple row(7.0), col(7.0), overlapping(7);
-    QCOMPARE(intersection_ll(0.0, 0.0, 0.0, 10.0, 5.0, 0.0, 5.0, 10.0, &row, &col, &overlapping), kErrWrongValue1);
-    QCOMPARE(intersection_ll(0.0, 0.0, 0.0, 10.0, 0.0, 3.0, 0.0, 20.0, &row, &col, &overlapping), kErrWrongValue1);
-    QCOMPARE(intersection_ll(1.0, 1.0, 1.0, 1.0, 0.0, 3.0, 4.0, 20.0, &row, &col, &overlapping), kErrWrongValue1);
+    QCOMPARE(intersection_ll(points[0], points[1], points[2], points[3], points[4], points[5], points[6], points[7],
+                             &row, &col, &overlapping),
+             Herror(expected));
+    // Nothing written on failure.
     QCOMPARE(row, HTuple(7.0));
     QCOMPARE(col, HTuple(7.0));
+    QCOMPARE(overlapping, HTuple(7));
+    HTuple text;
+    QCOMPARE(get_error_text(kErrParallelLines, &text), kSuccess);
+    QCOMPARE(text.S(), std::string("Lines are parallel"));
 }
 
 void tst_HalconGeometryOps::pointTuples()

@@ -2,6 +2,7 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -73,12 +74,15 @@ private slots:
     void rgbToGrayWeights_data();
     void rgbToGrayWeights();
     void rgbToGrayKeepsDomainAndPassesGray();
+    void rgbToGrayOtherPixelTypes_data();
+    void rgbToGrayOtherPixelTypes();
     void channelCountErrors();
     void decomposeAndCompose();
     void composeRejectsMismatches();
     void hsvKnownColours_data();
     void hsvKnownColours();
     void hsvRoundTrip();
+    void hsvMatchesDefinitionOnEveryBand();
     void hsvRealImages();
     void hsvParameterErrors();
     void domains();
@@ -168,6 +172,55 @@ void tst_HalconImageOps::rgbToGrayKeepsDomainAndPassesGray()
     const Hobject single = byteImage(4, 4, Bytes(16, 3));
     QCOMPARE(rgb1_to_gray(single, &gray), kSuccess);
     QCOMPARE(gray.ElementId(1), single.ElementId(1));
+}
+
+void tst_HalconImageOps::rgbToGrayOtherPixelTypes_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<double>("red");
+    QTest::addColumn<double>("green");
+    QTest::addColumn<double>("blue");
+    QTest::addColumn<double>("gray");
+    QTest::newRow("uint2") << "uint2" << 1000.0 << 2000.0 << 3000.0 << 1815.0; // 299 + 1174 + 342
+    QTest::newRow("uint2 rounds") << "uint2" << 1.0 << 1.0 << 0.0 << 1.0;       // 0.886
+    QTest::newRow("real") << "real" << 1.0 << -2.0 << 0.5 << -0.818;
+}
+
+void tst_HalconImageOps::rgbToGrayOtherPixelTypes()
+{
+    QFETCH(QString, type);
+    QFETCH(double, red);
+    QFETCH(double, green);
+    QFETCH(double, blue);
+    QFETCH(double, gray);
+    // Rows enough for several bands.
+    const int w = 13, h = 41;
+    const size_t n = size_t(w) * h;
+    Hobject rgb, out;
+    if (type == "uint2") {
+        const std::vector<quint16> r(n, quint16(red)), g(n, quint16(green)), b(n, quint16(blue));
+        QCOMPARE(gen_image3(&rgb, "uint2", w, h, addressOf(r.data()), addressOf(g.data()), addressOf(b.data())),
+                 kSuccess);
+        QCOMPARE(rgb1_to_gray(rgb, &out), kSuccess);
+        Hlong pointer = 0, width = 0, height = 0;
+        char name[16] = {};
+        QCOMPARE(get_image_pointer1(out, &pointer, name, &width, &height), kSuccess);
+        QCOMPARE(QByteArray(name), QByteArray("uint2"));
+        const auto *p = reinterpret_cast<const quint16 *>(static_cast<std::intptr_t>(pointer));
+        QCOMPARE(std::vector<quint16>(p, p + n), std::vector<quint16>(n, quint16(gray)));
+    } else {
+        const std::vector<float> r(n, float(red)), g(n, float(green)), b(n, float(blue));
+        QCOMPARE(gen_image3(&rgb, "real", w, h, addressOf(r.data()), addressOf(g.data()), addressOf(b.data())),
+                 kSuccess);
+        QCOMPARE(rgb1_to_gray(rgb, &out), kSuccess);
+        Hlong pointer = 0, width = 0, height = 0;
+        char name[16] = {};
+        QCOMPARE(get_image_pointer1(out, &pointer, name, &width, &height), kSuccess);
+        QCOMPARE(QByteArray(name), QByteArray("real"));
+        const auto *p = reinterpret_cast<const float *>(static_cast<std::intptr_t>(pointer));
+        for (size_t i = 0; i < n; ++i)
+            QVERIFY2(std::abs(p[i] - gray) < 1e-5, qPrintable(QString::number(p[i])));
+    }
 }
 
 void tst_HalconImageOps::channelCountErrors()
@@ -278,6 +331,39 @@ void tst_HalconImageOps::hsvRoundTrip()
     QCOMPARE(pixelsOf(hr), (Bytes{255, 255}));
     QVERIFY(pixelsOf(hb)[0] > 0 && pixelsOf(hb)[0] < 20); // a little blue: just below 360 degrees
     QVERIFY(pixelsOf(hg)[1] > 0 && pixelsOf(hg)[1] < 20); // a little green: just above 0 degrees
+}
+
+void tst_HalconImageOps::hsvMatchesDefinitionOnEveryBand()
+{
+    // Every colour of a fine cube, laid out over many rows of an odd width so that every
+    // row band and the scalar tails see all kinds of colour.
+    Bytes r, g, b;
+    colourCube(5, r, g, b);
+    const int w = 331;
+    const int hgt = int(r.size()) / w;
+    const size_t n = size_t(w) * size_t(hgt);
+    r.resize(n);
+    g.resize(n);
+    b.resize(n);
+    Hobject h, s, v;
+    QCOMPARE(trans_from_rgb(byteImage(w, hgt, r), byteImage(w, hgt, g), byteImage(w, hgt, b), &h, &s, &v, "hsv"),
+             kSuccess);
+    const Bytes hues = pixelsOf(h), sats = pixelsOf(s), vals = pixelsOf(v);
+    QCOMPARE(hues.size(), n);
+    for (size_t i = 0; i < n; ++i) {
+        const int R = r[i], G = g[i], B = b[i];
+        const int V = std::max({R, G, B});
+        const int D = V - std::min({R, G, B});
+        // The full circle in 256 steps, and saturation 255 * D / V.
+        double hue = 0.0;
+        if (D > 0)
+            hue = (V == R ? double(G - B) / D : V == G ? 2.0 + double(B - R) / D : 4.0 + double(R - G) / D) * 256.0 / 6.0;
+        const double sat = V > 0 ? 255.0 * D / V : 0.0;
+        const int dh = std::abs(int(hues[i]) - int(std::lround(hue < 0 ? hue + 256.0 : hue)) % 256);
+        if (std::min(dh, 256 - dh) > 1 || std::abs(int(sats[i]) - int(std::lround(sat))) > 1 || vals[i] != V)
+            QFAIL(qPrintable(QStringLiteral("rgb %1 %2 %3 gives hsv %4 %5 %6")
+                                 .arg(R).arg(G).arg(B).arg(hues[i]).arg(sats[i]).arg(vals[i])));
+    }
 }
 
 void tst_HalconImageOps::hsvRealImages()

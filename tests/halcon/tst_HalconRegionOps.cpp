@@ -103,8 +103,7 @@ class tst_HalconRegionOps : public QObject
     Q_OBJECT
 
 private:
-    // The system picture size cannot be unset again, so the test of the largest-picture
-    // bound runs before the first test that sets it.
+    // 0, 0 unsets the system picture size again.
     static void setPictureSize(Hlong width, Hlong height)
     {
         QCOMPARE(set_system(HTuple(std::vector<HValue>{HValue("width"), HValue("height")}),
@@ -409,13 +408,13 @@ void tst_HalconRegionOps::complementBounds()
     Hobject square;
     QCOMPARE(gen_rectangle1(&square, 2, 2, 4, 4), kSuccess);
 
-    // Without a system picture size: the largest picture seen (300 x 200 is the largest
-    // of this test).
-    Hobject large, all, outside;
-    QCOMPARE(gen_image_const(&large, "byte", 300, 200), kSuccess);
-    QCOMPARE(threshold(large, &all, 0, 255), kSuccess);
+    // Without a system picture size: the largest picture made so far, by any operator
+    // (no grey-value operator has seen this one). 1000 x 700 is the largest of this test.
+    setPictureSize(0, 0);
+    Hobject large, outside;
+    QCOMPARE(gen_image_const(&large, "byte", 1000, 700), kSuccess);
     QCOMPARE(complement(square, &outside), kSuccess);
-    QCOMPARE(areaOf(outside), Hlong(300 * 200 - 9));
+    QCOMPARE(areaOf(outside), Hlong(1000 * 700 - 9));
 
     // An explicit picture size.
     setPictureSize(10, 8);
@@ -430,6 +429,14 @@ void tst_HalconRegionOps::complementBounds()
     QCOMPARE(gen_rectangle1(&wide, 0, 0, 0, 14), kSuccess);
     QCOMPARE(complement(wide, &outside), kSuccess);
     QCOMPARE(areaOf(outside), Hlong(15 * 8 - 15));
+
+    // A size of 0 is "not set" again; half a size counts as none.
+    setPictureSize(0, 8);
+    QCOMPARE(complement(square, &outside), kSuccess);
+    QCOMPARE(areaOf(outside), Hlong(1000 * 700 - 9));
+    setPictureSize(0, 0);
+    QCOMPARE(complement(square, &outside), kSuccess);
+    QCOMPARE(areaOf(outside), Hlong(1000 * 700 - 9));
 }
 
 void tst_HalconRegionOps::complementOfWrappedHueRange()

@@ -45,6 +45,9 @@ void tst_HalconSystemOps::roundTrip_data()
     QTest::newRow("parallelize_operators") << "parallelize_operators" << HTuple("false");
     QTest::newRow("width") << "width" << HTuple(640);
     QTest::newRow("height") << "height" << HTuple(480);
+    // 0 is "not set": the picture size then comes from the pictures (see complement).
+    QTest::newRow("width not set") << "width" << HTuple(0);
+    QTest::newRow("height not set") << "height" << HTuple(0);
     QTest::newRow("temporary_mem_cache") << "temporary_mem_cache" << HTuple("false");
     QTest::newRow("current_runlength_number") << "current_runlength_number" << HTuple(1000);
     QTest::newRow("store_empty_region") << "store_empty_region" << HTuple("false");

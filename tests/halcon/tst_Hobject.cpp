@@ -291,7 +291,8 @@ void tst_Hobject::errorTexts()
                             kErrWrongCount1, kErrWrongCount9, kErrWrongType1, kErrWrongType9, kErrFileOpen,
                             kErrNotAPicture, kErrWrongFileFormat, kErrFileWrite, kErrFileFormatContent,
                             kErrUnknownParameter, kErrNotAvailable, kErrOutOfMemory, kErrInternal,
-                            kErrTooFewModelPoints, kErrTimeout};
+                            kErrTooFewModelPoints, kErrTimeout, kErrInvalidHandle, kErrParallelLines,
+                            kErrAopForeignKnowledge};
     HTuple generic;
     QCOMPARE(get_error_text(123456, &generic), kSuccess);
     QVERIFY(generic.S().find("123456") != std::string::npos);
