@@ -430,7 +430,7 @@ Errors::Type_Error ColonyPropertiesAnalysis::evaluateColony(ImageColony& colony,
     double blueScore = 0.0;
     if (optional() && (m_rgbModel || m_hsiModel)) {
         if (m_rgbModel) {
-            result = evaluateRgbColorFilled(filled, colorPassed, colony.ColorRed, colony.ColorGreen, colony.ColorBlue,
+            result = evaluateRgbColorRegion(filled, colorPassed, colony.ColorRed, colony.ColorGreen, colony.ColorBlue,
                                             redScore, greenScore, blueScore);
             if (result != kNoError)
                 return result;
@@ -444,7 +444,7 @@ Errors::Type_Error ColonyPropertiesAnalysis::evaluateColony(ImageColony& colony,
             colony.ColorSaturation = saturation;
             colony.ColorIntensity = value;
         } else {
-            result = thresholdColonyFilled(filled, colorPassed, colony.ColorHue, colony.ColorSaturation,
+            result = thresholdColonyRegion(filled, colorPassed, colony.ColorHue, colony.ColorSaturation,
                                            colony.ColorIntensity, colony.ColorRed, colony.ColorGreen,
                                            colony.ColorBlue, colony.ColorArea_pct, colony.ErrorCode);
             if (result != kNoError)
@@ -638,10 +638,10 @@ Errors::Type_Error ColonyPropertiesAnalysis::evaluateRgbColor(const Halcon::Hobj
     const Errors::Type_Error result = code(Halcon::gen_region_contour_xld(contour, &filled, "filled"));
     if (result != kNoError)
         return result;
-    return evaluateRgbColorFilled(filled, passed, red, green, blue, redScore, greenScore, blueScore);
+    return evaluateRgbColorRegion(filled, passed, red, green, blue, redScore, greenScore, blueScore);
 }
 
-Errors::Type_Error ColonyPropertiesAnalysis::evaluateRgbColorFilled(const Halcon::Hobject& filled, bool& passed,
+Errors::Type_Error ColonyPropertiesAnalysis::evaluateRgbColorRegion(const Halcon::Hobject& filled, bool& passed,
                                                                     double& red, double& green, double& blue,
                                                                     double& redScore, double& greenScore,
                                                                     double& blueScore)
@@ -700,11 +700,11 @@ Errors::Type_Error ColonyPropertiesAnalysis::thresholdColony(const Halcon::Hobje
     const Errors::Type_Error result = code(Halcon::gen_region_contour_xld(contour, &filled, "filled"));
     if (result != kNoError)
         return result;
-    return thresholdColonyFilled(filled, passed, hue, saturation, intensity, red, green, blue, areaPercent,
+    return thresholdColonyRegion(filled, passed, hue, saturation, intensity, red, green, blue, areaPercent,
                                  errorCode);
 }
 
-Errors::Type_Error ColonyPropertiesAnalysis::thresholdColonyFilled(const Halcon::Hobject& filled, bool& passed,
+Errors::Type_Error ColonyPropertiesAnalysis::thresholdColonyRegion(const Halcon::Hobject& filled, bool& passed,
                                                                    double& hue, double& saturation, double& intensity,
                                                                    double& red, double& green, double& blue,
                                                                    double& areaPercent, Errors::Type_Error& errorCode)
@@ -759,7 +759,7 @@ Errors::Type_Error ColonyPropertiesAnalysis::thresholdColonyFilled(const Halcon:
                           false);
 
     bool hueWraps = false;
-    result = measureHsiColorFilled(filled, hue, saturation, intensity, red, green, blue, hueWraps);
+    result = measureHsiColorRegion(filled, hue, saturation, intensity, red, green, blue, hueWraps);
     if (result != kNoError) {
         errorCode = result;
         return result;
@@ -800,10 +800,10 @@ Errors::Type_Error ColonyPropertiesAnalysis::measureHsiColor(const Halcon::Hobje
     const Errors::Type_Error result = code(Halcon::gen_region_contour_xld(contour, &filled, "filled"));
     if (result != kNoError)
         return result;
-    return measureHsiColorFilled(filled, hue, saturation, intensity, red, green, blue, hueWraps);
+    return measureHsiColorRegion(filled, hue, saturation, intensity, red, green, blue, hueWraps);
 }
 
-Errors::Type_Error ColonyPropertiesAnalysis::measureHsiColorFilled(const Halcon::Hobject& filled, double& hue,
+Errors::Type_Error ColonyPropertiesAnalysis::measureHsiColorRegion(const Halcon::Hobject& filled, double& hue,
                                                                    double& saturation, double& intensity,
                                                                    double& red, double& green, double& blue,
                                                                    bool& hueWraps)

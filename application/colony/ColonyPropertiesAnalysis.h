@@ -82,6 +82,18 @@ public:
     Errors::Type_Error measureHsiColor(const Halcon::Hobject& contour, double& hue, double& saturation,
                                        double& intensity, double& red, double& green, double& blue, bool& hueWraps);
 
+    // The three colour tests on the colony's filled region instead of its contour, for callers
+    // that hold the region already (the evaluation fills each colony once).
+    Errors::Type_Error evaluateRgbColorRegion(const Halcon::Hobject& filled, bool& passed, double& red,
+                                              double& green, double& blue, double& redScore, double& greenScore,
+                                              double& blueScore);
+    Errors::Type_Error thresholdColonyRegion(const Halcon::Hobject& filled, bool& passed, double& hue,
+                                             double& saturation, double& intensity, double& red, double& green,
+                                             double& blue, double& areaPercent, Errors::Type_Error& errorCode);
+    Errors::Type_Error measureHsiColorRegion(const Halcon::Hobject& filled, double& hue, double& saturation,
+                                             double& intensity, double& red, double& green, double& blue,
+                                             bool& hueWraps);
+
     // Nearest neighbour of every colony of a list sorted by ascending column, comparing each
     // colony only with the earlier ones within window pixels of columns (plus the one just
     // outside). A pair whose distance cannot be measured is no neighbour. 0 or 100.
@@ -99,15 +111,6 @@ private:
     Errors::Type_Error measureNeighbors();
     Errors::Type_Error evaluateColony(ImageColony& colony, const Halcon::Hobject& filled, bool fastCalculation);
     Errors::Type_Error marginDistance(const Halcon::Hobject& contour, double& distance);
-    Errors::Type_Error evaluateRgbColorFilled(const Halcon::Hobject& filled, bool& passed, double& red,
-                                              double& green, double& blue, double& redScore, double& greenScore,
-                                              double& blueScore);
-    Errors::Type_Error thresholdColonyFilled(const Halcon::Hobject& filled, bool& passed, double& hue,
-                                             double& saturation, double& intensity, double& red, double& green,
-                                             double& blue, double& areaPercent, Errors::Type_Error& errorCode);
-    Errors::Type_Error measureHsiColorFilled(const Halcon::Hobject& filled, double& hue, double& saturation,
-                                             double& intensity, double& red, double& green, double& blue,
-                                             bool& hueWraps);
     void show();
     void showTestCrosses();
     void sendProgress(const QString& text);

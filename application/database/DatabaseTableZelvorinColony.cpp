@@ -4,6 +4,7 @@
 #include "DatabaseTableSupport.h"
 
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -257,13 +258,14 @@ Errors::Type_Error DatabaseTableZelvorinColony::checkRow(const Dataset& row)
     return 0;
 }
 
-QSqlQuery* DatabaseTableZelvorinColony::preparedQuery(std::unique_ptr<QSqlQuery>& cache, const QString& text)
+QSqlQuery* DatabaseTableZelvorinColony::preparedQuery(std::unique_ptr<QSqlQuery>& cache,
+                                                      QString (DatabaseTableZelvorinColony::*text)() const)
 {
     if (cache)
         return cache.get();
     auto query = std::make_unique<QSqlQuery>(*database->getDatabase());
     query->setForwardOnly(true);
-    if (!query->prepare(text)) {
+    if (!query->prepare((this->*text)())) {
         database->showQueryError(*query, tr("SQL Statement error in table %1").arg(tableName()));
         return nullptr;
     }
@@ -279,7 +281,7 @@ Errors::Type_Error DatabaseTableZelvorinColony::Insert(Dataset& row)
     Errors::Type_Error result = checkRow(row);
     if (result != 0)
         return result;
-    QSqlQuery* query = preparedQuery(insertQuery, sqlInsertPrepared());
+    QSqlQuery* query = preparedQuery(insertQuery, &DatabaseTableZelvorinColony::sqlInsertPrepared);
     if (!query)
         return ErrorStatement;
     query->bindValue(0, row.ContainerID);
@@ -297,6 +299,14 @@ Errors::Type_Error DatabaseTableZelvorinColony::Insert(Dataset& row)
     if (!query->exec()) {
         database->showQueryError(*query, tr("SQL Statement error in table %1").arg(tableName()));
         return ErrorStatement;
+    }
+    // The driver's key first: no message is built on the path every colony takes.
+    if (query->driver()->hasFeature(QSqlDriver::LastInsertId)) {
+        const QVariant id = query->lastInsertId();
+        if (id.isValid()) {
+            row.ColonyID = Database::ID(id.toInt());
+            return 0;
+        }
     }
     Database::ID key = -1;
     result = readNewKey(*database, *query, key, tr("SQL Autoincrement error in table %1").arg(tableName()));
@@ -335,7 +345,7 @@ Errors::Type_Error DatabaseTableZelvorinColony::Select(Database::ID colonyId, Da
     row.clear();
     if (!isUsable(database, databaseType))
         return ErrorNotOpen;
-    QSqlQuery* prepared = preparedQuery(selectQuery, sqlSelectPrepared());
+    QSqlQuery* prepared = preparedQuery(selectQuery, &DatabaseTableZelvorinColony::sqlSelectPrepared);
     if (!prepared)
         return ErrorStatement;
     QSqlQuery& query = *prepared;
@@ -390,7 +400,7 @@ Errors::Type_Error DatabaseTableZelvorinColony::SelectIdsByContainer(Database::I
     ids.clear();
     if (!isUsable(database, databaseType))
         return ErrorNotOpen;
-    QSqlQuery* query = preparedQuery(idsByContainerQuery, sqlSelectIdsByContainerPrepared());
+    QSqlQuery* query = preparedQuery(idsByContainerQuery, &DatabaseTableZelvorinColony::sqlSelectIdsByContainerPrepared);
     if (!query)
         return ErrorStatement;
     query->bindValue(0, containerId);

@@ -90,7 +90,7 @@ private:
     void valueTexts(const Dataset& row, QString* values) const;
     Errors::Type_Error checkRow(const Dataset& row);
     Errors::Type_Error runIdList(const QString& text, QList<Database::ID>& ids);
-    QSqlQuery* preparedQuery(std::unique_ptr<QSqlQuery>& cache, const QString& text);
+    QSqlQuery* preparedQuery(std::unique_ptr<QSqlQuery>& cache, QString (DatabaseTableZelvorinColony::*text)() const);
 
     ApplicationDatabase* applicationDatabase;
     Database* database;

@@ -174,7 +174,11 @@ void placePoints(const std::vector<ModelPoint> &points, double angle, double sca
 
 struct Level
 {
-    GradientImage gradient;
+    GradientImage gradient; // the whole level, or a window of it at (ox, oy)
+    int ox = 0;
+    int oy = 0;
+    int levelWidth = 0;
+    int levelHeight = 0;
     cv::Mat positions; // CV_8U, non-zero where the reference point may lie; empty = anywhere
     int x1 = 0, y1 = 0, x2 = -1, y2 = -1; // box of allowed positions
     std::vector<double> angles;
@@ -182,8 +186,6 @@ struct Level
     double angleStep = 0.0;
     double scaleStep = 0.0;
 
-    int width() const { return gradient.ux.cols; }
-    int height() const { return gradient.ux.rows; }
     int stride() const { return int(gradient.ux.step1()); }
     bool allowed(int x, int y) const
     {
@@ -194,7 +196,8 @@ struct Level
     // The whole placed model inside the picture at (x, y).
     bool fits(const Posed &p, int x, int y) const
     {
-        return x + p.minX >= 0 && x + p.maxX < width() && y + p.minY >= 0 && y + p.maxY < height();
+        return x + p.minX >= ox && x + p.maxX < ox + gradient.ux.cols && y + p.minY >= oy
+            && y + p.maxY < oy + gradient.ux.rows;
     }
 };
 
@@ -223,8 +226,8 @@ struct Candidate
 // minimum cannot be reached any more.
 float poseScore(const Level &level, const Posed &p, int x, int y, Polarity polarity, float minScore, float greedyF)
 {
-    const float *ux = level.gradient.ux.ptr<float>(0) + ptrdiff_t(y) * level.stride() + x;
-    const float *uy = level.gradient.uy.ptr<float>(0) + ptrdiff_t(y) * level.stride() + x;
+    const float *ux = level.gradient.ux.ptr<float>(0) + ptrdiff_t(y - level.oy) * level.stride() + (x - level.ox);
+    const float *uy = level.gradient.uy.ptr<float>(0) + ptrdiff_t(y - level.oy) * level.stride() + (x - level.ox);
     const int n = int(p.offsets.size());
     const float fn = float(n);
     float sum = 0.0f;
@@ -511,6 +514,11 @@ private:
     bool track(Candidate &candidate);
     void refine(Candidate &candidate, Match &match);
     float bestInWindow(int level, const Candidate &from, Candidate &best, float threshold);
+    void windowAround(double x, double y);
+    const Level &levelAt(int level) const
+    {
+        return level == m_lowest && m_lazyLowest ? m_window : m_levels[size_t(level - 1)];
+    }
 
     const ImageElement &m_image;
     const ShapeModelData &m_model;
@@ -525,6 +533,10 @@ private:
     int m_top = 1;    // 1-based levels
     int m_lowest = 1;
     std::vector<Level> m_levels; // [0] = level 1
+    std::vector<std::vector<cv::Mat>> m_pyramid;
+    float m_minContrast = 1.0f;
+    bool m_lazyLowest = false;
+    Level m_window; // the lowest level around the current candidate, when lazy
     double m_angleLow = 0.0, m_angleHigh = 0.0, m_scaleLow = 1.0, m_scaleHigh = 1.0;
     std::vector<Posed> m_posed; // scratch for tracking
 };
@@ -548,16 +560,14 @@ Herror Search::prepareLevels()
     m_crop = cv::Rect(dx1 - margin, dy1 - margin, dx2 - dx1 + 1 + 2 * margin, dy2 - dy1 + 1 + 2 * margin)
         & cv::Rect(0, 0, m_image.width, m_image.height);
 
-    std::vector<cv::Mat> planes(m_image.planes.size());
+    // Views of the picture, in its own pixel type: the filters read it directly.
     const bool anyChannel = m_model.metric == Metric::IgnoreColorPolarity;
     const size_t channels = anyChannel ? m_image.planes.size() : 1;
-    planes.resize(channels);
+    std::vector<cv::Mat> planes(channels);
     for (size_t c = 0; c < channels; ++c)
-        m_image.planes[c](m_crop).convertTo(planes[c], CV_32F);
-    const auto tp0 = Clock::now();
-    const auto pyramid = buildPyramid(planes, m_top);
-    const auto tp1 = Clock::now();
-    if (std::getenv("SHAPE_DEBUG")) std::fprintf(stderr, "pyramid %.2f\n", std::chrono::duration<double, std::milli>(tp1 - tp0).count());
+        planes[c] = m_image.planes[c](m_crop);
+    m_pyramid = buildPyramid(planes, m_top);
+    const auto &pyramid = m_pyramid;
     m_top = std::min(m_top, int(pyramid.size()));
     m_lowest = std::min(m_lowest, m_top);
 
@@ -573,15 +583,16 @@ Herror Search::prepareLevels()
         }
     }
     m_levels.assign(size_t(m_top), Level());
-    const float minContrast = float(std::max(m_model.minContrast, 0.01));
+    m_minContrast = float(std::max(m_model.minContrast, 0.01));
+    m_lazyLowest = m_lowest < m_top;
     for (int k = 1; k <= m_top; ++k) {
         Level &level = m_levels[size_t(k - 1)];
-        if (k >= m_lowest)
-        {
-            const auto tg0 = Clock::now();
-            computeGradient(pyramid[size_t(k - 1)], minContrast, k == m_lowest, level.gradient);
-            if (std::getenv("SHAPE_DEBUG")) std::fprintf(stderr, "gradient %d %.2f\n", k, std::chrono::duration<double, std::milli>(Clock::now() - tg0).count());
-        }
+        level.levelWidth = pyramid[size_t(k - 1)][0].cols;
+        level.levelHeight = pyramid[size_t(k - 1)][0].rows;
+        // Below the top the lowest level is needed only around the candidates followed
+        // down to it (see windowAround), not over the whole picture.
+        if (k > m_lowest || (k == m_lowest && !m_lazyLowest))
+            computeGradient(pyramid[size_t(k - 1)], m_minContrast, k == m_lowest, level.gradient);
         if (k > 1 && !mask.empty()) {
             // A coarse position stands for the finer ones tracking may reach from it.
             cv::Mat grown, half;
@@ -596,8 +607,8 @@ Herror Search::prepareLevels()
         level.positions = mask;
         level.x1 = std::max(0, int(std::floor(toLevel(dx1 - m_crop.x, k))) - 1);
         level.y1 = std::max(0, int(std::floor(toLevel(dy1 - m_crop.y, k))) - 1);
-        level.x2 = std::min(level.width() - 1, int(std::ceil(toLevel(dx2 - m_crop.x, k))) + 1);
-        level.y2 = std::min(level.height() - 1, int(std::ceil(toLevel(dy2 - m_crop.y, k))) + 1);
+        level.x2 = std::min(level.levelWidth - 1, int(std::ceil(toLevel(dx2 - m_crop.x, k))) + 1);
+        level.y2 = std::min(level.levelHeight - 1, int(std::ceil(toLevel(dy2 - m_crop.y, k))) + 1);
         // Steps: a step moves the outermost point by about one pixel of the level (half a
         // pixel on the lowest level), never finer than the model's steps.
         const double radius = std::max(1.0, m_model.radius * m_scaleHigh / f);
@@ -638,8 +649,8 @@ Herror Search::searchTop(std::vector<Candidate> &candidates)
         for (size_t scaleIndex = 0; scaleIndex < scaleCount; ++scaleIndex) {
             Posed &p = posed[size_t(poseIndex)];
             placePoints(points, angle, level.scales[scaleIndex], level.stride(), p);
-            const int x1 = std::max(level.x1, -p.minX), x2 = std::min(level.x2, level.width() - 1 - p.maxX);
-            const int y1 = std::max(level.y1, -p.minY), y2 = std::min(level.y2, level.height() - 1 - p.maxY);
+            const int x1 = std::max(level.x1, -p.minX), x2 = std::min(level.x2, level.levelWidth - 1 - p.maxX);
+            const int y1 = std::max(level.y1, -p.minY), y2 = std::min(level.y2, level.levelHeight - 1 - p.maxY);
             for (int y = y1; y <= y2 && x1 <= x2; ++y) {
                 if (expired())
                     return kErrTimeout;
@@ -708,9 +719,35 @@ Herror Search::searchTop(std::vector<Candidate> &candidates)
 
 // The best pose on `level` (1-based) around a candidate of the level above (or, with
 // level == its own, around itself); -1 when none reaches the threshold.
+void Search::windowAround(double x, double y)
+{
+    const Level &full = m_levels[size_t(m_lowest - 1)];
+    // Room for the model, the search window, the climb and the refinement's reach.
+    const int half = int(std::ceil(m_model.radius * m_scaleHigh / levelFactor(m_lowest))) + 16;
+    const cv::Rect rect = cv::Rect(int(std::floor(x)) - half, int(std::floor(y)) - half, 2 * half + 2, 2 * half + 2)
+        & cv::Rect(0, 0, full.levelWidth, full.levelHeight);
+    m_window.positions = full.positions;
+    m_window.x1 = full.x1;
+    m_window.y1 = full.y1;
+    m_window.x2 = full.x2;
+    m_window.y2 = full.y2;
+    m_window.angles = full.angles;
+    m_window.scales = full.scales;
+    m_window.angleStep = full.angleStep;
+    m_window.scaleStep = full.scaleStep;
+    m_window.levelWidth = full.levelWidth;
+    m_window.levelHeight = full.levelHeight;
+    m_window.ox = rect.x;
+    m_window.oy = rect.y;
+    std::vector<cv::Mat> planes;
+    for (const cv::Mat &plane : m_pyramid[size_t(m_lowest - 1)])
+        planes.push_back(plane(rect));
+    computeGradient(planes, m_minContrast, true, m_window.gradient);
+}
+
 float Search::bestInWindow(int levelNumber, const Candidate &from, Candidate &best, float threshold)
 {
-    const Level &level = m_levels[size_t(levelNumber - 1)];
+    const Level &level = levelAt(levelNumber);
     const std::vector<ModelPoint> &points = m_model.levels[size_t(levelNumber - 1)].points;
     // Angles and scales: the parent's value and one step of this level to either side.
     auto around = [](double value, double step, double low, double high, bool single) {
@@ -763,6 +800,8 @@ bool Search::track(Candidate &candidate)
         from.x = 2.0 * candidate.x;
         from.y = 2.0 * candidate.y;
         const float threshold = float(m_p.minScore * (k == m_lowest ? kLowestFactor : kTrackFactor));
+        if (k == m_lowest && m_lazyLowest)
+            windowAround(from.x, from.y);
         Candidate best{};
         if (bestInWindow(k, from, best, threshold) < 0.0f)
             return false;
@@ -785,7 +824,7 @@ bool Search::track(Candidate &candidate)
 
 void Search::refine(Candidate &c, Match &match)
 {
-    const Level &level = m_levels[size_t(m_lowest - 1)];
+    const Level &level = levelAt(m_lowest);
     const std::vector<ModelPoint> &points = m_model.levels[size_t(m_lowest - 1)].points;
     Pose pose{c.x, c.y, c.angle, c.scale};
     double score = c.score;
@@ -797,7 +836,10 @@ void Search::refine(Candidate &c, Match &match)
     case SubPixel::Interpolation: {
         // Parabolas through the interpolated score half a step to either side, one
         // parameter after the other.
-        auto scoreAt = [&](const Pose &q) { return subPixelScore(points, level.gradient, q, m_polarity); };
+        auto scoreAt = [&](const Pose &q) {
+            return subPixelScore(points, level.gradient, Pose{q.x - level.ox, q.y - level.oy, q.angle, q.scale},
+                                 m_polarity);
+        };
         double centre = scoreAt(pose);
         auto settle = [&](double Pose::*member, double step, double low, double high) {
             Pose a = pose, b = pose;
@@ -840,19 +882,23 @@ void Search::refine(Candidate &c, Match &match)
             // The sign of the summed similarity tells which way the contrast runs.
             Posed p;
             placePoints(points, c.angle, c.scale, level.stride(), p);
-            const float *ux = level.gradient.ux.ptr<float>(0) + ptrdiff_t(int(c.y)) * level.stride() + int(c.x);
-            const float *uy = level.gradient.uy.ptr<float>(0) + ptrdiff_t(int(c.y)) * level.stride() + int(c.x);
+            const ptrdiff_t base = ptrdiff_t(int(c.y) - level.oy) * level.stride() + (int(c.x) - level.ox);
+            const float *ux = level.gradient.ux.ptr<float>(0) + base;
+            const float *uy = level.gradient.uy.ptr<float>(0) + base;
             double sum = 0.0;
             for (size_t i = 0; i < p.offsets.size(); ++i)
                 sum += ux[p.offsets[i]] * p.mx[i] + uy[p.offsets[i]] * p.my[i];
             setup.sign = sum < 0.0 ? -1.0 : 1.0;
         }
-        Pose refined = pose;
-        refineLeastSquares(points, level.gradient, m_polarity, setup, refined);
+        // In the coordinates of the gradient (a window of the level when lazy).
+        Pose local{pose.x - level.ox, pose.y - level.oy, pose.angle, pose.scale};
+        const Pose start = local;
+        refineLeastSquares(points, level.gradient, m_polarity, setup, local);
         // A refinement that ran away (clutter) keeps the discrete pose.
-        if (std::hypot(refined.x - pose.x, refined.y - pose.y) <= 3.0)
-            pose = refined;
-        score = subPixelScore(points, level.gradient, pose, m_polarity);
+        if (std::hypot(local.x - start.x, local.y - start.y) > 3.0)
+            local = start;
+        score = subPixelScore(points, level.gradient, local, m_polarity);
+        pose = Pose{local.x + level.ox, local.y + level.oy, local.angle, local.scale};
         break;
     }
     }

@@ -388,14 +388,19 @@ void tst_ColorThresholds::emptyColonyHasNoColourShare()
     const Halcon::Hobject everything = rectangle(0, 0, kHeight - 1, kWidth - 1);
     m_analysis.setThresholdImages(plain(11), plain(22), plain(33), plain(44), plain(55), plain(66), everything,
                                   everything, everything);
+    // A colony region without pixels (the layer fills every contour with at least one pixel,
+    // so it is handed in as a region).
+    Halcon::Hobject empty;
+    QCOMPARE(Halcon::intersection(rectangle(0, 0, 5, 5), rectangle(10, 10, 15, 15), &empty), Halcon::kSuccess);
+    QCOMPARE(empty.CountObj(), Halcon::Hlong(1));
     for (bool rangeGoods : {true, false}) {
         data.ColonyColor.RangeGoods = rangeGoods;
         m_data = data;
         bool passed = rangeGoods;
         double v[7] = {-1, -1, -1, -1, -1, -1, -1};
         Errors::Type_Error errorCode = -1;
-        QCOMPARE(m_analysis.thresholdColony(Halcon::Hobject(), passed, v[0], v[1], v[2], v[3], v[4], v[5], v[6],
-                                            errorCode),
+        QCOMPARE(m_analysis.thresholdColonyRegion(empty, passed, v[0], v[1], v[2], v[3], v[4], v[5], v[6],
+                                                  errorCode),
                  Errors::Type_Error(0));
         QCOMPARE(v[6], 0.0);
         for (double value : v)
@@ -403,6 +408,17 @@ void tst_ColorThresholds::emptyColonyHasNoColourShare()
         // Not in range: only a bad range lets it pass.
         QCOMPARE(passed, !rangeGoods);
     }
+
+    // Without a contour there is no colony to judge: an error, with every output preset.
+    bool passed = true;
+    double v[7] = {-1, -1, -1, -1, -1, -1, -1};
+    Errors::Type_Error errorCode = -1;
+    QCOMPARE(m_analysis.thresholdColony(Halcon::Hobject(), passed, v[0], v[1], v[2], v[3], v[4], v[5], v[6],
+                                        errorCode),
+             Errors::Type_Error(Halcon::kErrEmptyObject));
+    QVERIFY(!passed);
+    for (double value : v)
+        QCOMPARE(value, 0.0);
 }
 
 void tst_ColorThresholds::colourModelsInAnalysis_data()
@@ -418,7 +434,7 @@ void tst_ColorThresholds::colourModelsInAnalysis_data()
     // RGB (200, 100, 50): Qt's HSV 20, 191, 200. Red weight 0.1 with the default property
     // weights: factor 100 / 1.1, red score (200 - 130) / 125.
     QTest::newRow("rgb, passes") << 1 << 200 << true << 20.0 << 191.0 << 200.0 << 0.1 * (70.0 / 125.0) * 100.0 / 1.1;
-    QTest::newRow("rgb, red too low") << 1 << 100 << false << 0.0 << 128.0 << 100.0 << 0.0;
+    QTest::newRow("rgb, red too low") << 1 << 100 << false << 60.0 << 128.0 << 100.0 << 0.0;
     QTest::newRow("hsi, passes") << 2 << 200 << true << 44.0 << 55.0 << 66.0 << 0.0;
     QTest::newRow("hsi, outside the range") << 2 << 100 << false << 44.0 << 55.0 << 66.0 << 0.0;
 }
