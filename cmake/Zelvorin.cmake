@@ -16,13 +16,16 @@ endfunction()
 
 # Every tst_*.cpp in the folder is one Qt Test executable, labelled by folder.
 function(zelvorin_tests label)
-    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "LIBS;SYSTEM_INCLUDES" ${ARGN})
     file(GLOB tests CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp")
     foreach(test_source ${tests})
         get_filename_component(test_name "${test_source}" NAME_WE)
         set(target "${label}_${test_name}")
         add_executable(${target} "${test_source}")
         target_link_libraries(${target} PRIVATE ${ARG_LIBS} Qt6::Test)
+        if(ARG_SYSTEM_INCLUDES)
+            target_include_directories(${target} SYSTEM PRIVATE ${ARG_SYSTEM_INCLUDES})
+        endif()
         add_test(NAME ${target} COMMAND ${target})
         set_tests_properties(${target} PROPERTIES
             LABELS "${label}"

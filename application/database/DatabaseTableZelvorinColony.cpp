@@ -342,22 +342,27 @@ Errors::Type_Error DatabaseTableZelvorinColony::Delete(Database::ID colonyId)
 
 Errors::Type_Error DatabaseTableZelvorinColony::Select(Database::ID colonyId, Dataset& row)
 {
-    row.clear();
+    // Every field is written on success, so the clearing (with its clock reading) is done
+    // on the failure paths only; no caller sees the record in between.
+    const auto failed = [&row](Errors::Type_Error code) {
+        row.clear();
+        return code;
+    };
     if (!isUsable(database, databaseType))
-        return ErrorNotOpen;
+        return failed(ErrorNotOpen);
     QSqlQuery* prepared = preparedQuery(selectQuery, &DatabaseTableZelvorinColony::sqlSelectPrepared);
     if (!prepared)
-        return ErrorStatement;
+        return failed(ErrorStatement);
     QSqlQuery& query = *prepared;
     query.bindValue(0, colonyId);
     if (!query.exec()) {
         database->showQueryError(query, tr("SQL Statement error in table %1").arg(tableName()));
-        return ErrorStatement;
+        return failed(ErrorStatement);
     }
     if (!query.next()) {
         database->showQueryError(query, tr("Dataset %1=%2 not found").arg(q("ColonyID"), QString::number(colonyId)));
         query.finish();
-        return ErrorNotFound;
+        return failed(ErrorNotFound);
     }
     row.ColonyID = Database::ID(query.value(0).toInt());
     row.ContainerID = Database::ID(query.value(1).toInt());

@@ -3,6 +3,8 @@
 #include "ColonyMarginAnalysis.h"
 #include "ColonyPropertiesAnalysis.h"
 #include "ColonySettingsData.h"
+#include "ReferencePointSearch.h"
+#include "ReferencePointSearchCoordinates.h"
 
 #include <Halcon.h>
 
@@ -67,6 +69,7 @@ private slots:
     void unusableInputIsAnError();
     void cancelled_data();
     void cancelled();
+    void referencePointSearchBeforeItsRun();
 
 private:
     void setUp(const ColonySettingsData& data);
@@ -705,6 +708,33 @@ void tst_ColonyPropertiesAnalysis::cancelled()
     QCOMPARE(m_cancellation.polls, cancelAfter);
     QVERIFY(m_colonies.items.empty());
     QVERIFY(m_view.added.empty());
+}
+
+void tst_ColonyPropertiesAnalysis::referencePointSearchBeforeItsRun()
+{
+    // The engines as the worker builds them, on a search that has not run: no resolution, so
+    // both stop before they divide by it, and the transforms hand positions back unchanged.
+    ReferencePointSearch search;
+    search.init(nullptr, nullptr);
+    ReferencePointSearchCoordinates coordinates(&search);
+    QCOMPARE(coordinates.meanResolution(), 0.0);
+    double row = 0.0;
+    double column = 0.0;
+    coordinates.transformHeightScale(12.5, 40.0, &row, &column);
+    QCOMPARE(row, 12.5);
+    QCOMPARE(column, 40.0);
+
+    ColonyMarginAnalysis margins;
+    margins.init(&m_view, &m_plate, &search, &m_cancellation, &m_progress);
+    ColonyPropertiesAnalysis analysis;
+    analysis.init(&m_view, &m_colonies, &m_cancellation, &search, &margins, &m_progress);
+    analysis.setSettings(&m_data);
+    const Halcon::Hobject picture = discPicture(kWidth, kHeight, 200, {{200.0, 300.0, 10.0, 100}});
+    analysis.setInputObjects(picture, picture);
+    QCOMPARE(margins.run(picture, &m_data, false, 0, m_plate.outline()), Errors::Type_Error(163));
+    QCOMPARE(analysis.analyse(circleContour(200.0, 300.0, 10.0), m_plate.outline(), 0.0, false, 1, false),
+             Errors::Type_Error(163));
+    QVERIFY(m_colonies.items.empty());
 }
 
 QTEST_GUILESS_MAIN(tst_ColonyPropertiesAnalysis)
