@@ -175,10 +175,6 @@ Errors::Type_Error ColonyMarginAnalysis::runDynamicThreshold()
     Errors::Type_Error result = code(Halcon::gen_region_contour_xld(m_containerOutline, &containerRegion, "filled"));
     if (result != kNoError)
         return result;
-    Halcon::Hobject reduced;
-    result = code(Halcon::reduce_domain(m_picture, containerRegion, &reduced));
-    if (result != kNoError)
-        return result;
 
     // The mean mask comes from millimetres; without a plate coordinate system it would be
     // meaningless (and a non-finite size cannot be turned into a mask at all).
@@ -192,6 +188,59 @@ Errors::Type_Error ColonyMarginAnalysis::runDynamicThreshold()
     // the filter reports the bad size.
     halfSize = qBound(-1.0e6, halfSize, 1.0e6);
     const Halcon::Hlong maskSize = 2 * Halcon::Hlong(halfSize) + 1;
+
+    // The filters run on the container and the band of half a mask around it only, cut out of
+    // the picture: every mean inside the container sees the same pixels as on the whole
+    // picture, at a fraction of the cost per container. The edges are moved back afterwards.
+    Halcon::HTuple row1;
+    Halcon::HTuple column1;
+    Halcon::HTuple row2;
+    Halcon::HTuple column2;
+    result = code(Halcon::smallest_rectangle1(containerRegion, &row1, &column1, &row2, &column2));
+    if (result != kNoError)
+        return result;
+    if (row1.IsEmpty() || row2.L() < row1.L())
+        return Errors::Type_Error(Halcon::kErrEmptyObject);
+    const Halcon::Hlong band = qMax<Halcon::Hlong>(0, Halcon::Hlong(halfSize));
+    const Halcon::Hlong cutRow = qBound<Halcon::Hlong>(0, row1.L() - band, m_height - 1);
+    const Halcon::Hlong cutColumn = qBound<Halcon::Hlong>(0, column1.L() - band, m_width - 1);
+    const Halcon::Hlong cutRow2 = qBound<Halcon::Hlong>(cutRow, row2.L() + band, m_height - 1);
+    const Halcon::Hlong cutColumn2 = qBound<Halcon::Hlong>(cutColumn, column2.L() + band, m_width - 1);
+    Halcon::Hobject cutRegion;
+    result = code(Halcon::gen_rectangle1(&cutRegion, cutRow, cutColumn, cutRow2, cutColumn2));
+    if (result != kNoError)
+        return result;
+    Halcon::Hobject cutDomain;
+    result = code(Halcon::reduce_domain(m_picture, cutRegion, &cutDomain));
+    if (result != kNoError)
+        return result;
+    Halcon::Hobject cut;
+    result = code(Halcon::crop_domain(cutDomain, &cut));
+    if (result != kNoError)
+        return result;
+    Halcon::HTuple identity;
+    Halcon::HTuple toCut;
+    Halcon::HTuple toPicture;
+    result = code(Halcon::hom_mat2d_identity(&identity));
+    if (result == kNoError)
+        result = code(Halcon::hom_mat2d_translate(identity, double(-cutRow), double(-cutColumn), &toCut));
+    if (result == kNoError)
+        result = code(Halcon::hom_mat2d_translate(identity, double(cutRow), double(cutColumn), &toPicture));
+    if (result != kNoError)
+        return result;
+    Halcon::Hobject outlineInCut;
+    result = code(Halcon::affine_trans_contour_xld(m_containerOutline, &outlineInCut, toCut));
+    if (result != kNoError)
+        return result;
+    Halcon::Hobject regionInCut;
+    result = code(Halcon::gen_region_contour_xld(outlineInCut, &regionInCut, "filled"));
+    if (result != kNoError)
+        return result;
+    Halcon::Hobject reduced;
+    result = code(Halcon::reduce_domain(cut, regionInCut, &reduced));
+    if (result != kNoError)
+        return result;
+
     Halcon::Hobject mean;
     result = code(Halcon::mean_image(reduced, &mean, maskSize, maskSize));
     if (result != kNoError)
@@ -203,8 +252,12 @@ Errors::Type_Error ColonyMarginAnalysis::runDynamicThreshold()
     result = code(Halcon::sub_image(reduced, mean, &difference, factor, colony.Offset + 128.0));
     if (result != kNoError)
         return result;
+    Halcon::Hobject edgesInCut;
+    result = code(Halcon::threshold_sub_pix(difference, &edgesInCut, 129));
+    if (result != kNoError)
+        return result;
     Halcon::Hobject edges;
-    result = code(Halcon::threshold_sub_pix(difference, &edges, 129));
+    result = code(Halcon::affine_trans_contour_xld(edgesInCut, &edges, toPicture));
     if (result != kNoError)
         return result;
     if (cancelled())

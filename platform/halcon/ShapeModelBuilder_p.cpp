@@ -7,8 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
-#include <cstdio>
-#include <cstdlib>
 
 namespace Halcon::ShapeMatching {
 
@@ -414,7 +412,6 @@ Herror ShapeModelBuilder::fromImage(const ImageElement &image, const BuildParame
             result.contours.push_back(std::move(contour));
         }
         result.points = scattered(thinned(all, p.reduction));
-        if (std::getenv("SHAPE_DEBUG")) std::fprintf(stderr, "level %zu points %zu all %zu radius %g\n", level, result.points.size(), all.size(), levelRadius(result.points));
         if (!keepLevel(level, result, automaticLevels))
             break;
         data->levels.push_back(std::move(result));

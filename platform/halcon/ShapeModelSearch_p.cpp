@@ -9,8 +9,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
-#include <cstdio>
-#include <cstdlib>
 
 namespace Halcon::ShapeMatching {
 
@@ -806,8 +804,6 @@ bool Search::track(Candidate &candidate)
         if (bestInWindow(k, from, best, threshold) < 0.0f)
             return false;
         candidate = best;
-        if (std::getenv("SHAPE_DEBUG"))
-            std::fprintf(stderr, "  level %d: %g %g a %g s %g score %g\n", k, fromLevel(best.x, k) + m_crop.x, fromLevel(best.y, k) + m_crop.y, best.angle, best.scale, best.score);
     }
     // Climb on the lowest level while a neighbouring pose scores higher: the window of
     // the level above may end at a pose from which refinement would not converge
@@ -927,20 +923,13 @@ Herror Search::run(std::vector<Match> *matches)
         return kSuccess;
     m_angleHigh = std::max(m_angleHigh, m_angleLow);
     m_scaleHigh = std::max(m_scaleHigh, m_scaleLow);
-    const auto t0 = Clock::now();
     if (const Herror err = prepareLevels(); err != kSuccess)
         return err;
-    const auto t1 = Clock::now();
     if (m_levels.empty())
         return kSuccess;
     std::vector<Candidate> candidates;
     if (const Herror err = searchTop(candidates); err != kSuccess)
         return err;
-    const auto t2 = Clock::now();
-    if (std::getenv("SHAPE_DEBUG"))
-        std::fprintf(stderr, "prepare %.2f top %.2f\n", std::chrono::duration<double, std::milli>(t1 - t0).count(), std::chrono::duration<double, std::milli>(t2 - t1).count());
-    if (std::getenv("SHAPE_DEBUG"))
-        std::fprintf(stderr, "top %d lowest %d candidates %zu angles %zu scales %zu\n", m_top, m_lowest, candidates.size(), m_levels[size_t(m_top-1)].angles.size(), m_levels[size_t(m_top-1)].scales.size());
     std::vector<Match> found;
     for (Candidate &candidate : candidates) {
         if (expired())
@@ -955,12 +944,7 @@ Herror Search::run(std::vector<Match> *matches)
             continue;
         }
         Match match{};
-        const Candidate discrete = candidate;
         refine(candidate, match);
-        if (std::getenv("SHAPE_DEBUG"))
-            std::fprintf(stderr, "cand top(%g) -> disc %g %g a %g s %g sc %g -> %g %g a %g s %g sc %g\n", 0.0,
-                         fromLevel(discrete.x, m_lowest) + m_crop.x, fromLevel(discrete.y, m_lowest) + m_crop.y,
-                         discrete.angle, discrete.scale, discrete.score, match.column, match.row, match.angle, match.scale, match.score);
         if (match.score >= m_p.minScore)
             found.push_back(match);
     }
