@@ -13,6 +13,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -201,11 +202,13 @@ Errors::Type_Error ColonyMarginAnalysis::runDynamicThreshold()
         return result;
     if (row1.IsEmpty() || row2.L() < row1.L())
         return Errors::Type_Error(Halcon::kErrEmptyObject);
-    const Halcon::Hlong band = qMax<Halcon::Hlong>(0, Halcon::Hlong(halfSize));
-    const Halcon::Hlong cutRow = qBound<Halcon::Hlong>(0, row1.L() - band, m_height - 1);
-    const Halcon::Hlong cutColumn = qBound<Halcon::Hlong>(0, column1.L() - band, m_width - 1);
-    const Halcon::Hlong cutRow2 = qBound<Halcon::Hlong>(cutRow, row2.L() + band, m_height - 1);
-    const Halcon::Hlong cutColumn2 = qBound<Halcon::Hlong>(cutColumn, column2.L() + band, m_width - 1);
+    const Halcon::Hlong band = std::max<Halcon::Hlong>(0, Halcon::Hlong(halfSize));
+    const Halcon::Hlong lastRow = std::max<Halcon::Hlong>(0, m_height - 1);
+    const Halcon::Hlong lastColumn = std::max<Halcon::Hlong>(0, m_width - 1);
+    const Halcon::Hlong cutRow = std::clamp<Halcon::Hlong>(row1.L() - band, 0, lastRow);
+    const Halcon::Hlong cutColumn = std::clamp<Halcon::Hlong>(column1.L() - band, 0, lastColumn);
+    const Halcon::Hlong cutRow2 = std::clamp<Halcon::Hlong>(row2.L() + band, cutRow, lastRow);
+    const Halcon::Hlong cutColumn2 = std::clamp<Halcon::Hlong>(column2.L() + band, cutColumn, lastColumn);
     Halcon::Hobject cutRegion;
     result = code(Halcon::gen_rectangle1(&cutRegion, cutRow, cutColumn, cutRow2, cutColumn2));
     if (result != kNoError)

@@ -67,6 +67,8 @@ private slots:
     void discCrossingOutlineIsNotFound_data();
     void discCrossingOutlineIsNotFound();
     void touchingDiscsGiveNoClosedContour();
+    void dynamicModeMatchesWholePicture_data();
+    void dynamicModeMatchesWholePicture();
 
     void greyRangeAndLevel_data();
     void greyRangeAndLevel();
@@ -201,6 +203,67 @@ void tst_ColonyMarginAnalysis::touchingDiscsGiveNoClosedContour()
                      qPrintable(QStringLiteral("mode %1: closed contour at the pair, circularity %2")
                                     .arg(mode)
                                     .arg(m.circularity)));
+    }
+}
+
+void tst_ColonyMarginAnalysis::dynamicModeMatchesWholePicture_data()
+{
+    QTest::addColumn<double>("row1");
+    QTest::addColumn<double>("column1");
+    QTest::addColumn<double>("row2");
+    QTest::addColumn<double>("column2");
+
+    QTest::newRow("inside the picture") << 120.0 << 150.0 << 300.0 << 420.0;
+    QTest::newRow("at the picture's corner") << 0.0 << 0.0 << 200.0 << 250.0;
+    QTest::newRow("beyond the picture's edge") << 250.0 << 400.0 << 450.0 << 650.0;
+}
+
+void tst_ColonyMarginAnalysis::dynamicModeMatchesWholePicture()
+{
+    QFETCH(double, row1);
+    QFETCH(double, column1);
+    QFETCH(double, row2);
+    QFETCH(double, column2);
+
+    // The mean filter runs on a cut-out around the container; the edges must be those of the
+    // filter chain on the whole picture, also where the mask reaches over the picture's edge.
+    std::vector<Disc> discs;
+    for (int i = 0; i < 6; ++i)
+        discs.push_back({18.0 + 60.0 * i + 0.3 * i, 25.0 + 95.0 * i + 0.7, 7.0 + i, 100});
+    discs.push_back({385.0, 590.0, 8.0, 120});
+    const Halcon::Hobject picture = discPicture(kWidth, kHeight, 200, discs);
+    m_plate.row1 = row1;
+    m_plate.column1 = column1;
+    m_plate.row2 = row2;
+    m_plate.column2 = column2;
+    const Halcon::Hobject outline = m_plate.outline();
+    const ColonySettingsData data = settings(1);
+    QCOMPARE(m_analysis.run(picture, &data, false, 0, outline), Errors::Type_Error(0));
+    const std::vector<Measured> found = closedContours(m_analysis.getContours(), kHeight);
+
+    Halcon::Hobject region, reduced, mean, difference, edges, segments, regressed, united;
+    const int size = 2 * int(10.0 * data.Colony.MaxColonyDiameter) + 1;
+    QCOMPARE(Halcon::gen_region_contour_xld(outline, &region, "filled"), Halcon::kSuccess);
+    QCOMPARE(Halcon::reduce_domain(picture, region, &reduced), Halcon::kSuccess);
+    QCOMPARE(Halcon::mean_image(reduced, &mean, size, size), Halcon::kSuccess);
+    QCOMPARE(Halcon::sub_image(reduced, mean, &difference, 1.0, data.Colony.Offset + 128.0), Halcon::kSuccess);
+    QCOMPARE(Halcon::threshold_sub_pix(difference, &edges, 129), Halcon::kSuccess);
+    QCOMPARE(Halcon::segment_contours_xld(edges, &segments, "lines_ellipses", 9, kHeight * 0.39 / 100.0,
+                                          kHeight * 0.293 / 100.0),
+             Halcon::kSuccess);
+    QCOMPARE(Halcon::regress_contours_xld(segments, &regressed, "drop", 10), Halcon::kSuccess);
+    QCOMPARE(Halcon::union_straight_contours_xld(regressed, &united, kHeight * 0.195 / 100.0, 0.5, 100.0,
+                                                 "noparallel", "maximum"),
+             Halcon::kSuccess);
+    const std::vector<Measured> whole = closedContours(united, kHeight);
+
+    QVERIFY(!whole.empty());
+    QCOMPARE(found.size(), whole.size());
+    QCOMPARE(m_analysis.getContours().CountObj(), united.CountObj());
+    for (size_t i = 0; i < whole.size(); ++i) {
+        QVERIFY(std::abs(found[i].row - whole[i].row) < 1e-6);
+        QVERIFY(std::abs(found[i].column - whole[i].column) < 1e-6);
+        QVERIFY(std::abs(found[i].area - whole[i].area) < 1e-6);
     }
 }
 
