@@ -1,0 +1,668 @@
+#include "ColonyAnalyserThread.h"
+
+#include "CalculateColorThresholdLimits.h"
+#include "ColonySettings.h"
+#include "CorrectionInfo.h"
+#include "Gui_Helper.h"
+#include "HalconFunctions.h"
+#include "Halcon_Helper.h"
+#include "IColonyAnalyserHost.h"
+#include "LabwareGrid.h"
+#include "PictureUnitConverter.h"
+
+#include <Halcon.h>
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QMutexLocker>
+
+namespace {
+
+constexpr double kDegreesPerRadian = 57.295779513082;
+
+// Application error codes of the worker.
+constexpr Errors::Type_Error kGeneralError = 3;
+constexpr Errors::Type_Error kAborted = 100;
+constexpr Errors::Type_Error kInProgress = 101;
+constexpr Errors::Type_Error kNoPicture = 102;
+constexpr Errors::Type_Error kUnusableColorImage = 103;
+constexpr Errors::Type_Error kIncorrectSettings = 152;
+constexpr Errors::Type_Error kExpectColorPicture = 131;
+
+const QString kPictureNormal = QStringLiteral("HalconPicture_Colonies_Normal.Background.");
+const QString kPicturePreprocessed = QStringLiteral("HalconPicture_Colonies_Preprocessed.Background.");
+const QString kPictureColorPreprocessed = QStringLiteral("HalconPicture_Colonies_Color_Preprocessed.Background.");
+const QString kPictureRed = QStringLiteral("HalconPicture_Colonies_Color_Red.Background.");
+const QString kPictureGreen = QStringLiteral("HalconPicture_Colonies_Color_Green.Background.");
+const QString kPictureBlue = QStringLiteral("HalconPicture_Colonies_Color_Blue.Background.");
+const QString kPictureHue = QStringLiteral("HalconPicture_Colonies_Color_Hue.Background.");
+const QString kPictureSaturation = QStringLiteral("HalconPicture_Colonies_Color_Saturation.Background.");
+const QString kPictureIntensity = QStringLiteral("HalconPicture_Colonies_Color_Intensity.Background.");
+const QString kSearchAreaName = QStringLiteral("HalconObject_Colonies_SearchArea.Area.");
+const QString kContainerAreaName = QStringLiteral("HalconObject_Colonies_SearchArea.Area.%1.");
+const QString kContainerTextPrefix = QStringLiteral("HalconObject_Colonies_SearchArea.Text");
+
+double elapsedMs(const QElapsedTimer& timer)
+{
+    return double(timer.nsecsElapsed()) / 1.0e6;
+}
+
+} // namespace
+
+ColonyAnalyserThread::ColonyAnalyserThread(IColonyAnalyserHost* host, const AppSettingsData* appSettings,
+                                           const ColonySettingsData* settings, QObject* parent)
+    : QThread(parent)
+    , m_host(host)
+{
+    if (appSettings)
+        m_appSettings = *appSettings;
+    if (settings)
+        m_settings = *settings;
+
+    IHalconView* view = m_host->halconView();
+    m_referencePointSearch.init(view, m_host->imageRefPointsTable());
+    m_marginAnalysis.init(view, this, &m_referencePointSearch, this, this);
+    m_propertiesAnalysis.init(view, m_host->imageColoniesTable(), this, &m_referencePointSearch, &m_marginAnalysis,
+                              this);
+    m_propertiesAnalysis.setSettings(&m_settings);
+
+    start(QThread::NormalPriority);
+}
+
+ColonyAnalyserThread::~ColonyAnalyserThread()
+{
+    m_quit.store(true);
+    m_wake.release(1);
+    // No processEvents here: the page owning this worker is being destroyed, and turning its
+    // event loop would hand it the queued reports of the step still running. The worker never
+    // waits for the GUI thread, so it ends after that step on its own.
+    while (!wait(100)) {
+    }
+}
+
+// ---- Operations of the page (GUI thread) -----------------------------------------------------
+
+Errors::Type_Error ColonyAnalyserThread::validateSettings(const ColonySettingsData& settings) const
+{
+    QString message;
+    if (!ColonySettings::validate(settings, message))
+        return kIncorrectSettings;
+    return 0;
+}
+
+Errors::Type_Error ColonyAnalyserThread::Analyse(const AppSettingsData& appSettings,
+                                                 const ColonySettingsData& settings, const Halcon::Hobject& picture)
+{
+    if (m_state.load() != StateIdle)
+        return kInProgress;
+    if (const Errors::Type_Error code = validateSettings(settings); code != 0)
+        return code;
+
+    int width = 0;
+    int height = 0;
+    if (const Errors::Type_Error code = Halcon_Helper::GetImageSize(picture, width, height); code != 0)
+        return code;
+
+    // Inputs first, then the state, then the wake-up: the worker reads them only after that.
+    m_picture = picture;
+    m_width.store(width);
+    m_height.store(height);
+    m_appSettings = appSettings;
+    m_settings = settings;
+    m_propertiesAnalysis.setSettings(&m_settings);
+    m_error.store(0);
+    m_cancel.store(false);
+    m_state.store(StateStart);
+    m_wake.release(1);
+    return 0;
+}
+
+Errors::Type_Error ColonyAnalyserThread::Reanalyse(const AppSettingsData& appSettings,
+                                                   const ColonySettingsData& settings)
+{
+    if (m_width.load() == 0 || m_height.load() == 0)
+        return kNoPicture;
+    if (const Errors::Type_Error code = validateSettings(settings); code != 0)
+        return code;
+    if (const Errors::Type_Error code = Stop(); code != 0)
+        return code;
+
+    m_appSettings = appSettings;
+    m_settings = settings;
+    m_propertiesAnalysis.setSettings(&m_settings);
+    m_error.store(0);
+    m_cancel.store(false);
+    m_state.store(StateRestart);
+    m_wake.release(1);
+    return 0;
+}
+
+bool ColonyAnalyserThread::waitForIdle()
+{
+    QDeadlineTimer deadline(m_stopTimeoutMs.load());
+    while (m_state.load() != StateIdle) {
+        if (deadline.hasExpired())
+            return false;
+        Gui_Helper::waitProcessingEvents(20);
+    }
+    return true;
+}
+
+Errors::Type_Error ColonyAnalyserThread::Stop()
+{
+    if (m_state.load() == StateIdle)
+        return 0;
+    // Test and set in one: of two stops only the first waits.
+    if (m_cancel.exchange(true))
+        return kAborted;
+    if (!waitForIdle())
+        return kInProgress; // the request stays: the run still ends after its current step
+    m_cancel.store(false);
+    return 0;
+}
+
+Errors::Type_Error ColonyAnalyserThread::CheckRunning(bool& running)
+{
+    running = false;
+    if (m_width.load() == 0 || m_height.load() == 0)
+        return kNoPicture;
+    running = m_state.load() != StateIdle;
+    return m_error.load();
+}
+
+Errors::Type_Error ColonyAnalyserThread::Reset()
+{
+    if (m_state.load() != StateIdle) {
+        if (const Errors::Type_Error code = Stop(); code != 0)
+            return code;
+    }
+    m_width.store(0);
+    m_height.store(0);
+    m_picture = Halcon::Hobject();
+    m_error.store(0);
+    m_host->viewClear(true);
+    m_host->emitRackReset(Halcon::Hobject());
+    setState(QString());
+    return 0;
+}
+
+Errors::Type_Error ColonyAnalyserThread::SetAgarHeight(double heightMillimetres)
+{
+    // The run reads this record and the transform it rebuilds.
+    if (m_state.load() != StateIdle)
+        return kInProgress;
+    m_settings.ReferencePoints.DistanceRefPointPlaneToAgarPlane = heightMillimetres;
+    return m_referencePointSearch.computeScaleTransform();
+}
+
+double ColonyAnalyserThread::crossSize() const
+{
+    const ImageRefPointsMetrics metrics = m_referencePointSearch.metrics();
+    return (metrics.HorizontalResolution + metrics.VerticalResolution) * 0.5;
+}
+
+ColonyAnalyserThread::StepTimes ColonyAnalyserThread::stepTimes() const
+{
+    QMutexLocker lock(&m_timesMutex);
+    return m_times;
+}
+
+bool ColonyAnalyserThread::filterMaskSize(int mode, int& maskSize)
+{
+    static constexpr int sizes[] = {3, 5, 7, 11, 15, 20};
+    maskSize = 0;
+    if (mode < 1 || mode > 6)
+        return false;
+    maskSize = sizes[mode - 1];
+    return true;
+}
+
+Errors::Type_Error ColonyAnalyserThread::cutSearchArea(Halcon::Hobject& picture, const ColonySettingsData& settings)
+{
+    const ColonySettingsData::LabwareData& labware = settings.Labware;
+    PictureUnitConverter converter(picture);
+    const Halcon::Hobject rectangle = GenerateRotatedRectangleContour(
+        &converter, labware.PositionX, labware.PositionY, labware.SizeX, labware.SizeY, labware.Angle);
+    Halcon::Hobject region;
+    Halcon::gen_region_contour_xld(rectangle, &region, "filled");
+    Halcon::Hobject reduced;
+    Halcon::reduce_domain(picture, region, &reduced);
+    Halcon::Hobject cropped;
+    const Halcon::Herror result = Halcon::crop_domain(reduced, &cropped);
+    if (result != Halcon::kSuccess) {
+        HalconRecordError(result);
+        return Errors::Type_Error(result);
+    }
+    picture = cropped;
+    return 0;
+}
+
+// ---- Engine interfaces (worker thread) --------------------------------------------------------
+
+Errors::Type_Error ColonyAnalyserThread::containerContour(Halcon::Hobject& contour, qint32 containerIndex,
+                                                          double offset)
+{
+    const ColonySettingsData::LabwareData& labware = m_settings.Labware;
+    return GenerateContainerContour(m_host->view(), contour, containerIndex, labware.RoundArea, labware.SectionsX,
+                                    labware.SectionsY, labware.PositionX, labware.PositionY, labware.SizeX,
+                                    labware.SizeY, labware.GapX, labware.GapY, labware.Angle, offset);
+}
+
+bool ColonyAnalyserThread::isCancelled()
+{
+    return m_cancel.load();
+}
+
+void ColonyAnalyserThread::setProgressText(const QString& text)
+{
+    m_host->emitStateSetText(text);
+}
+
+// ---- Step machine ------------------------------------------------------------------------------
+
+void ColonyAnalyserThread::setState(const QString& text)
+{
+    m_host->emitStateSetText(text);
+}
+
+qint32 ColonyAnalyserThread::SetError(Errors::Type_Error code)
+{
+    m_error.store(code);
+    setState(Errors::getErrorText(code));
+    return StateFinish;
+}
+
+qint32 ColonyAnalyserThread::failWith(Errors::Type_Error code)
+{
+    m_error.store(code);
+    setState(tr("%1!").arg(Errors::getErrorText(code)));
+    return StateFinish;
+}
+
+void ColonyAnalyserThread::run()
+{
+    for (;;) {
+        const qint32 state = m_state.load();
+        qint32 next = state;
+        switch (state) {
+        case StateIdle:
+            m_wake.acquire(1);
+            // The releasing operation set the state.
+            next = m_state.load();
+            break;
+        case StateStart:
+            next = StepStart();
+            break;
+        case StateRestart:
+            next = StepRestart();
+            break;
+        case StatePreparePicture:
+            next = StepPreparePicture();
+            break;
+        case StateColorFilter:
+            next = StepColorFilter();
+            break;
+        case StateThreshold:
+            next = StepThreshold();
+            break;
+        case StateSearchArea:
+            next = StepSearchArea();
+            break;
+        case StateSearchColonies:
+            next = StepSearchColonies();
+            break;
+        case StateNextContainer:
+            next = StepNextContainer();
+            break;
+        case StateFinish:
+            next = StepFinish();
+            break;
+        default:
+            next = failWith(kGeneralError);
+            break;
+        }
+        if (state != StateIdle)
+            m_state.store(next);
+
+        if (m_cancel.load() && m_state.load() != StateIdle) {
+            failWith(kAborted);
+            m_state.store(StateFinish);
+        }
+        if (m_quit.load())
+            return;
+    }
+}
+
+qint32 ColonyAnalyserThread::StepStart()
+{
+    {
+        QMutexLocker lock(&m_timesMutex);
+        m_times = StepTimes();
+    }
+    QElapsedTimer timer;
+    timer.start();
+    m_host->emitAnalyserStarted();
+    setState(tr("Search colonies ..."));
+    m_host->viewClear(false);
+    m_host->viewUpdate(true);
+    QMutexLocker lock(&m_timesMutex);
+    m_times.start = elapsedMs(timer);
+    return StatePreparePicture;
+}
+
+qint32 ColonyAnalyserThread::StepRestart()
+{
+    {
+        QMutexLocker lock(&m_timesMutex);
+        m_times = StepTimes();
+    }
+    QElapsedTimer timer;
+    timer.start();
+    m_host->emitAnalyserStarted();
+    setState(tr("Search colonies ..."));
+    QMutexLocker lock(&m_timesMutex);
+    m_times.start = elapsedMs(timer);
+    return StatePreparePicture;
+}
+
+qint32 ColonyAnalyserThread::StepPreparePicture()
+{
+    QElapsedTimer timer;
+    timer.start();
+    const int colorModel = m_settings.ColorModel;
+    const bool anyColor = colorModel == ColonySettingsData::ColorModelRgb || colorModel == ColonySettingsData::ColorModelHsi;
+    const bool hsi = colorModel == ColonySettingsData::ColorModelHsi;
+
+    m_host->viewSetPictureSelectorsVisible(QStringLiteral("HalconPicture_Colonies_Color_Preprocessed."), hsi, false);
+    m_host->viewSetPictureSelectorsVisible(QStringLiteral("HalconPicture_Colonies_Color_Hue."), hsi, false);
+    m_host->viewSetPictureSelectorsVisible(QStringLiteral("HalconPicture_Colonies_Color_Saturation."), hsi, false);
+    m_host->viewSetPictureSelectorsVisible(QStringLiteral("HalconPicture_Colonies_Color_Intensity."), hsi, false);
+    m_host->viewSetPictureSelectorsVisible(QStringLiteral("HalconPicture_Colonies_Color_Red."), anyColor, false);
+    m_host->viewSetPictureSelectorsVisible(QStringLiteral("HalconPicture_Colonies_Color_Green."), anyColor, false);
+    m_host->viewSetPictureSelectorsVisible(QStringLiteral("HalconPicture_Colonies_Color_Blue."), anyColor, false);
+    m_host->viewSetObjectSelectorsVisible(QStringLiteral("HalconObject_Colonies_Threshold_Combined."), hsi, false);
+    m_host->viewSetObjectSelectorsVisible(QStringLiteral("HalconObject_Colonies_Threshold_Hue."), hsi, false);
+    m_host->viewSetObjectSelectorsVisible(QStringLiteral("HalconObject_Colonies_Threshold_Saturation."), hsi, false);
+    m_host->viewSetObjectSelectorsVisible(QStringLiteral("HalconObject_Colonies_Threshold_Intensity."), hsi, false);
+
+    m_containerIndex = 0;
+
+    m_host->viewRemoveObjects(QString(), false);
+    m_host->viewRemovePictures(QStringLiteral("HalconPicture_Colonies_Preprocessed."), false);
+    m_host->viewRemovePictures(QStringLiteral("HalconPicture_Colonies_Color_Preprocessed."), false);
+    m_host->viewRemovePictures(QStringLiteral("HalconPicture_Colonies_Color_Hue."), false);
+    m_host->viewRemovePictures(QStringLiteral("HalconPicture_Colonies_Color_Saturation."), false);
+    m_host->viewRemovePictures(QStringLiteral("HalconPicture_Colonies_Color_Intensity."), false);
+    m_host->viewRemovePictures(QStringLiteral("HalconPicture_Colonies_Color_Red."), false);
+    m_host->viewRemovePictures(QStringLiteral("HalconPicture_Colonies_Color_Green."), false);
+    m_host->viewRemovePictures(QStringLiteral("HalconPicture_Colonies_Color_Blue."), false);
+
+    m_host->emitRackReset(m_picture);
+    m_host->viewSetPicture(m_picture, kPictureNormal, false);
+
+    Halcon::Hlong channels = 0;
+    if (Halcon::count_channels(m_picture, &channels) != Halcon::kSuccess)
+        return failWith(kNoPicture);
+
+    if (channels >= 3) {
+        if (Halcon::rgb1_to_gray(m_picture, &m_grayPicture) != Halcon::kSuccess)
+            return failWith(kUnusableColorImage);
+    } else {
+        m_grayPicture = m_picture;
+        if (anyColor)
+            return failWith(kExpectColorPicture);
+    }
+
+    const ColonySettingsData::ColonyData& colony = m_settings.Colony;
+    Halcon::Hobject filtered = m_picture;
+    if (colony.PreprocessingMedianEnabled) {
+        int mask = 0;
+        if (!filterMaskSize(colony.PreprocessingMedianMode, mask))
+            return failWith(kGeneralError);
+        Halcon::median_image(filtered, &filtered, "circle", mask, "continued");
+    }
+    if (colony.PreprocessingMeanEnabled) {
+        int mask = 0;
+        if (!filterMaskSize(colony.PreprocessingMeanMode, mask))
+            return failWith(kGeneralError);
+        Halcon::mean_image(filtered, &filtered, mask, mask);
+    }
+
+    if (!colony.PreprocessingMedianEnabled && !colony.PreprocessingMeanEnabled) {
+        // Unfiltered: the prepared picture is the grey picture made above.
+        m_preparedPicture = m_grayPicture;
+    } else if (channels >= 3) {
+        if (Halcon::rgb1_to_gray(filtered, &m_preparedPicture) != Halcon::kSuccess)
+            return failWith(kUnusableColorImage);
+    } else {
+        m_preparedPicture = filtered;
+    }
+
+    m_red = Halcon::Hobject();
+    m_green = Halcon::Hobject();
+    m_blue = Halcon::Hobject();
+    m_hue = Halcon::Hobject();
+    m_saturation = Halcon::Hobject();
+    m_intensity = Halcon::Hobject();
+
+    m_propertiesAnalysis.setInputObjects(m_preparedPicture, m_picture);
+
+    m_host->viewSetPicture(m_preparedPicture, kPicturePreprocessed, false);
+    m_host->emitRackAdd(m_picture, QDateTime::currentDateTime(), QString());
+
+    const ColonySettingsData::LabwareData& labware = m_settings.Labware;
+    double x0 = 0.0;
+    double y0 = 0.0;
+    double width = 0.0;
+    double height = 0.0;
+    m_host->viewPercentToPixel(labware.PositionX, labware.PositionY, x0, y0);
+    m_host->viewPercentToPixel(labware.SizeX, labware.SizeY, width, height);
+    Halcon::Hobject rectangle;
+    Halcon::gen_rectangle2_contour_xld(&rectangle, y0 + 0.5 * height, x0 + 0.5 * width,
+                                       labware.Angle / kDegreesPerRadian, 0.5 * width, 0.5 * height);
+    m_host->viewAddObject(rectangle, "magenta", "margin", 1, kSearchAreaName, false, false);
+
+    CorrectionInfo correction;
+    if (!m_settings.ReferencePoints.FixedPosition)
+        correction = CorrectionInfo::current();
+
+    QElapsedTimer searchTimer;
+    searchTimer.start();
+    const Errors::Type_Error result =
+        m_referencePointSearch.run(m_grayPicture, &m_settings.ReferencePoints, &correction);
+    const double searchMs = elapsedMs(searchTimer);
+    if (result != 0) {
+        m_error.store(result);
+        setState(tr("%1").arg(Errors::getErrorText(result)));
+        return StateFinish;
+    }
+
+    m_host->viewUpdate(true);
+    QMutexLocker lock(&m_timesMutex);
+    m_times.referencePoints = searchMs;
+    m_times.prepare = elapsedMs(timer);
+    return StateColorFilter;
+}
+
+qint32 ColonyAnalyserThread::StepColorFilter()
+{
+    QElapsedTimer timer;
+    timer.start();
+    setState(tr("Filter ..."));
+    m_colorPicture = m_picture;
+
+    if (m_settings.ColorModel == ColonySettingsData::ColorModelRgb) {
+        if (const Halcon::Herror e = Halcon::decompose3(m_picture, &m_red, &m_green, &m_blue); e != Halcon::kSuccess)
+            return SetError(Errors::Type_Error(e));
+        m_host->viewSetPicture(m_red, kPictureRed, false);
+        m_host->viewSetPicture(m_green, kPictureGreen, false);
+        m_host->viewSetPicture(m_blue, kPictureBlue, false);
+        m_host->viewUpdate(true);
+    } else if (m_settings.ColorModel == ColonySettingsData::ColorModelHsi) {
+        const ColonySettingsData::ColonyColorData& color = m_settings.ColonyColor;
+        if (color.MedianUsed) {
+            int mask = 0;
+            if (!filterMaskSize(color.MedianMode, mask))
+                return failWith(kGeneralError);
+            Halcon::median_image(m_colorPicture, &m_colorPicture, "circle", mask, "continued");
+        }
+        if (color.MeanUsed) {
+            int mask = 0;
+            if (!filterMaskSize(color.MeanMode, mask))
+                return failWith(kGeneralError);
+            Halcon::mean_image(m_colorPicture, &m_colorPicture, mask, mask);
+        }
+        m_host->viewSetPicture(m_colorPicture, kPictureColorPreprocessed, false);
+
+        if (const Halcon::Herror e = Halcon::decompose3(m_colorPicture, &m_red, &m_green, &m_blue);
+            e != Halcon::kSuccess)
+            return SetError(Errors::Type_Error(e));
+        if (const Halcon::Herror e =
+                Halcon::trans_from_rgb(m_red, m_green, m_blue, &m_hue, &m_saturation, &m_intensity, "hsv");
+            e != Halcon::kSuccess)
+            return SetError(Errors::Type_Error(e));
+
+        // Hue shown as a fully saturated, full-value colour picture.
+        Halcon::Hobject constant;
+        Halcon::gen_image_proto(m_hue, &constant, 255.0);
+        Halcon::Hobject hueRed;
+        Halcon::Hobject hueGreen;
+        Halcon::Hobject hueBlue;
+        Halcon::trans_to_rgb(m_hue, constant, constant, &hueRed, &hueGreen, &hueBlue, "hsv");
+        Halcon::Hobject hueDisplay;
+        Halcon::compose3(hueRed, hueGreen, hueBlue, &hueDisplay);
+
+        m_host->viewSetPicture(hueDisplay, kPictureHue, false);
+        m_host->viewSetPicture(m_saturation, kPictureSaturation, false);
+        m_host->viewSetPicture(m_intensity, kPictureIntensity, false);
+        m_host->viewSetPicture(m_red, kPictureRed, false);
+        m_host->viewSetPicture(m_green, kPictureGreen, false);
+        m_host->viewSetPicture(m_blue, kPictureBlue, false);
+        m_host->viewUpdate(true);
+    }
+    QMutexLocker lock(&m_timesMutex);
+    m_times.colorFilter = elapsedMs(timer);
+    return StateThreshold;
+}
+
+qint32 ColonyAnalyserThread::StepThreshold()
+{
+    QElapsedTimer timer;
+    timer.start();
+    setState(tr("Threshold ..."));
+
+    if (m_settings.ColorModel == ColonySettingsData::ColorModelRgb) {
+        m_propertiesAnalysis.setThresholdRegions(m_red, m_green, m_blue);
+    } else if (m_settings.ColorModel == ColonySettingsData::ColorModelHsi) {
+        const ColonySettingsData::ColonyColorData& c = m_settings.ColonyColor;
+        int hueMin = 0;
+        int hueMax = 0;
+        int saturationMin = 0;
+        int saturationMax = 0;
+        int intensityMin = 0;
+        int intensityMax = 0;
+        CalculateColorThresholdLimits(c.StartHue, c.EndHue, c.StartHuePercent, c.EndHuePercent, 255.0,
+                                      c.StartSaturation, c.EndSaturation, c.StartSaturationPercent,
+                                      c.EndSaturationPercent, 255.0, c.StartIntensity, c.EndIntensity,
+                                      c.StartIntensityPercent, c.EndIntensityPercent, 255.0, hueMin, hueMax,
+                                      saturationMin, saturationMax, intensityMin, intensityMax);
+        if (hueMin <= hueMax) {
+            if (const Halcon::Herror e = Halcon::threshold(m_hue, &m_hueRegion, hueMin, hueMax);
+                e != Halcon::kSuccess)
+                return SetError(Errors::Type_Error(e));
+        } else {
+            // The range wraps around: everything but the values between the two limits.
+            Halcon::Hobject between;
+            if (const Halcon::Herror e = Halcon::threshold(m_hue, &between, hueMax, hueMin); e != Halcon::kSuccess)
+                return SetError(Errors::Type_Error(e));
+            if (const Halcon::Herror e = Halcon::complement(between, &m_hueRegion); e != Halcon::kSuccess)
+                return SetError(Errors::Type_Error(e));
+        }
+        Halcon::threshold(m_saturation, &m_saturationRegion, saturationMin, saturationMax);
+        Halcon::threshold(m_intensity, &m_intensityRegion, intensityMin, intensityMax);
+        m_propertiesAnalysis.setThresholdImages(m_red, m_green, m_blue, m_hue, m_saturation, m_intensity,
+                                                m_hueRegion, m_saturationRegion, m_intensityRegion);
+    }
+    QMutexLocker lock(&m_timesMutex);
+    m_times.threshold = elapsedMs(timer);
+    return StateSearchArea;
+}
+
+qint32 ColonyAnalyserThread::StepSearchArea()
+{
+    QElapsedTimer timer;
+    timer.start();
+    const ColonySettingsData::LabwareData& labware = m_settings.Labware;
+    const int i = m_containerIndex;
+    m_containerNumber = ContainerNumberFromIndex(i, labware.SectionsX, labware.SectionsY, labware.PositionDirection);
+    const QString label = GenerateGridLabelText(i, labware.SectionsX, labware.SectionsY, labware.PositionDirection);
+
+    m_searchArea = Halcon::Hobject();
+    GenerateContainerContour(m_host->view(), m_searchArea, i, labware.RoundArea, labware.SectionsX, labware.SectionsY,
+                             labware.PositionX, labware.PositionY, labware.SizeX, labware.SizeY, labware.GapX,
+                             labware.GapY, labware.Angle, 0.0);
+    DrawContainerLabel(m_host->view(), i, labware.SectionsX, labware.SectionsY, labware.PositionX, labware.PositionY,
+                       labware.SizeX, labware.SizeY, labware.GapX, labware.GapY, labware.Angle,
+                       labware.PositionDirection, kContainerTextPrefix, nullptr, nullptr, 6);
+
+    const QString name = kContainerAreaName.arg(i);
+    m_host->emitContainerListAdd(name, m_containerNumber, label, QString(), i, m_searchArea);
+    m_host->viewAddObject(m_searchArea, "magenta", "margin", 1, name, false, false);
+
+    QMutexLocker lock(&m_timesMutex);
+    m_times.searchArea += elapsedMs(timer);
+    return StateSearchColonies;
+}
+
+qint32 ColonyAnalyserThread::StepSearchColonies()
+{
+    QElapsedTimer timer;
+    timer.start();
+    Errors::Type_Error result =
+        m_marginAnalysis.run(m_preparedPicture, &m_settings, false, m_containerIndex, m_searchArea);
+    const double marginsMs = elapsedMs(timer);
+    double propertiesMs = 0.0;
+    if (result == 0) {
+        timer.restart();
+        result = m_propertiesAnalysis.run(false, m_containerNumber, m_settings.Colony.FastCalculation);
+        propertiesMs = elapsedMs(timer);
+    }
+    {
+        QMutexLocker lock(&m_timesMutex);
+        m_times.margins += marginsMs;
+        m_times.properties += propertiesMs;
+        ++m_times.containers;
+    }
+    if (result != 0) {
+        m_error.store(result);
+        setState(tr("%1").arg(Errors::getErrorText(result)));
+        return StateFinish;
+    }
+    m_host->viewUpdate(true);
+    return StateNextContainer;
+}
+
+qint32 ColonyAnalyserThread::StepNextContainer()
+{
+    ++m_containerIndex;
+    const ColonySettingsData::LabwareData& labware = m_settings.Labware;
+    if (m_containerIndex < labware.SectionsX * labware.SectionsY)
+        return StateSearchArea;
+    return StateFinish;
+}
+
+qint32 ColonyAnalyserThread::StepFinish()
+{
+    QElapsedTimer timer;
+    timer.start();
+    if (m_error.load() == 0)
+        setState(tr("Done!"));
+    m_host->emitAnalyserStopped();
+    m_host->viewUpdate(false);
+    QCoreApplication::processEvents();
+    QMutexLocker lock(&m_timesMutex);
+    m_times.finish = elapsedMs(timer);
+    return StateIdle;
+}

@@ -1,0 +1,184 @@
+#pragma once
+
+#include "AppSettings.h"
+#include "ColonyMarginAnalysis.h"
+#include "ColonyPropertiesAnalysis.h"
+#include "ColonySettingsData.h"
+#include "Errors.h"
+#include "IPlate.h"
+#include "IProgress.h"
+#include "ITaskCancellation.h"
+#include "ReferencePointSearch.h"
+
+#include <Hobject.h>
+
+#include <QMutex>
+#include <QSemaphore>
+#include <QString>
+#include <QThread>
+
+#include <atomic>
+
+class IColonyAnalyserHost;
+
+// Analyses one plate (rack) picture for colonies on a thread of its own. The Colony Analyser
+// page owns one worker for its whole life and is the only caller of its operations and the
+// only receiver of its reports.
+//
+// A run is a fixed sequence of steps (a state machine in run): start, picture preparation
+// with the reference-point search, colour filter, threshold, then search area and colony
+// search once per container of the labware grid, and finish. The page's operations run on
+// the GUI thread and hand their inputs over while the worker is idle: inputs first, then the
+// state, then the wake semaphore; the worker reads the inputs only between leaving the idle
+// state and returning to it. State, cancel, quit and error flags are atomics.
+class ColonyAnalyserThread : public QThread, public IPlate, public ITaskCancellation, public IProgress {
+    Q_OBJECT
+public:
+    // The application settings as the worker keeps them (copied, never read by the steps).
+    struct AppSettingsData {
+        QString name;
+        AppSettings::DatabaseSettings database;
+    };
+
+    enum Enum_State {
+        StateIdle = 0,
+        StateStart = 1,
+        StateRestart = 2,
+        StatePreparePicture = 3,
+        StateSearchArea = 4,
+        StateSearchColonies = 5,
+        StateNextContainer = 6,
+        StateFinish = 7,
+        StateColorFilter = 8,
+        StateThreshold = 9
+    };
+
+    // Generous bound of Stop and Reset for a worker that does not come back to idle.
+    static constexpr int DefaultStopTimeoutMs = 60000;
+
+    // host must outlive the worker. Null settings pointers take the defaults. The thread
+    // starts at once and waits idle.
+    ColonyAnalyserThread(IColonyAnalyserHost* host, const AppSettingsData* appSettings,
+                         const ColonySettingsData* settings, QObject* parent = nullptr);
+    // Ends the thread after the step that is running (no "Done!"); the page's event loop is
+    // not turned meanwhile, so no queued report reaches a page that is being destroyed.
+    ~ColonyAnalyserThread() override;
+
+    ColonyAnalyserThread(const ColonyAnalyserThread&) = delete;
+    ColonyAnalyserThread& operator=(const ColonyAnalyserThread&) = delete;
+
+    // GUI thread only. 0; 101 while a run is busy; 152 for settings that fail validation
+    // (nothing changes); the code of the picture check.
+    Errors::Type_Error Analyse(const AppSettingsData& appSettings, const ColonySettingsData& settings,
+                               const Halcon::Hobject& picture);
+    // Stops a running analysis and analyses the held picture again with new settings. 0; 102
+    // without a picture; 152 for invalid settings; the code of Stop.
+    Errors::Type_Error Reanalyse(const AppSettingsData& appSettings, const ColonySettingsData& settings);
+    // Waits, keeping the GUI responsive, until the worker is idle. 0; 100 when another stop
+    // is waiting; 101 when the worker did not stop within the stop time-out (the stop request
+    // stays, so the run still ends at its next step).
+    Errors::Type_Error Stop();
+    // running := busy; result: 102 without a picture, else the error of the current or last run.
+    Errors::Type_Error CheckRunning(bool& running);
+    // Stops a run, forgets the picture and the error, clears the page's display.
+    Errors::Type_Error Reset();
+    // Distance reference-point plane -> agar plane (mm); rebuilds the height-scale transform.
+    // 101 while a run is busy (the run reads that record).
+    Errors::Type_Error SetAgarHeight(double heightMillimetres);
+
+    // Crops picture to the labware rectangle of settings; on failure the picture stays.
+    static Errors::Type_Error cutSearchArea(Halcon::Hobject& picture, const ColonySettingsData& settings);
+
+    // Mask size of a filter mode 1..6; false (and 0) for any other mode.
+    static bool filterMaskSize(int mode, int& maskSize);
+
+    // What the page reads. Width and height of the held picture (0 without one).
+    int pictureWidth() const { return m_width.load(); }
+    int pictureHeight() const { return m_height.load(); }
+    // Size of the crosses drawn at colony centres: the mean resolution of the last
+    // reference-point search in px/mm (0 before a successful search).
+    double crossSize() const;
+    // The settings of the last run; read on the GUI thread (the worker only reads them).
+    const ColonySettingsData& settings() const { return m_settings; }
+    const AppSettingsData& appSettings() const { return m_appSettings; }
+    // Its transforms and metrics are published under the search's own lock.
+    const ReferencePointSearch& referencePointSearch() const { return m_referencePointSearch; }
+    qint32 state() const { return m_state.load(); }
+
+    // Time spent in each step during the last run, summed over the containers (milliseconds).
+    // The reference-point search is part of prepare and also given alone; margins and
+    // properties together are the colony search step.
+    struct StepTimes {
+        double start = 0.0;
+        double prepare = 0.0;
+        double referencePoints = 0.0;
+        double colorFilter = 0.0;
+        double threshold = 0.0;
+        double searchArea = 0.0;
+        double margins = 0.0;
+        double properties = 0.0;
+        double finish = 0.0;
+        int containers = 0;
+    };
+    StepTimes stepTimes() const;
+
+    void setStopTimeout(int milliseconds) { m_stopTimeoutMs = milliseconds; }
+
+    // IPlate, ITaskCancellation, IProgress: worker thread.
+    Errors::Type_Error containerContour(Halcon::Hobject& contour, qint32 containerIndex, double offset) override;
+    bool isCancelled() override;
+    void setProgressText(const QString& text) override;
+
+protected:
+    void run() override;
+
+private:
+    qint32 StepStart();
+    qint32 StepRestart();
+    qint32 StepPreparePicture();
+    qint32 StepColorFilter();
+    qint32 StepThreshold();
+    qint32 StepSearchArea();
+    qint32 StepSearchColonies();
+    qint32 StepNextContainer();
+    qint32 StepFinish();
+    qint32 SetError(Errors::Type_Error code);
+    // error := code, status "%1!", next state 7.
+    qint32 failWith(Errors::Type_Error code);
+    void setState(const QString& text);
+    bool waitForIdle();
+    Errors::Type_Error validateSettings(const ColonySettingsData& settings) const;
+
+    QSemaphore m_wake;
+    std::atomic<qint32> m_state{StateIdle};
+    std::atomic<bool> m_quit{false};
+    IColonyAnalyserHost* m_host = nullptr;
+    AppSettingsData m_appSettings;
+    ColonySettingsData m_settings;
+    Halcon::Hobject m_picture;
+    Halcon::Hobject m_grayPicture;
+    Halcon::Hobject m_preparedPicture;
+    Halcon::Hobject m_colorPicture;
+    Halcon::Hobject m_red;
+    Halcon::Hobject m_green;
+    Halcon::Hobject m_blue;
+    Halcon::Hobject m_hue;
+    Halcon::Hobject m_saturation;
+    Halcon::Hobject m_intensity;
+    Halcon::Hobject m_hueRegion;
+    Halcon::Hobject m_saturationRegion;
+    Halcon::Hobject m_intensityRegion;
+    std::atomic<qint32> m_width{0};
+    std::atomic<qint32> m_height{0};
+    std::atomic<bool> m_cancel{false};
+    std::atomic<Errors::Type_Error> m_error{0};
+    qint32 m_containerIndex = 0;
+    qint32 m_containerNumber = 0;
+    Halcon::Hobject m_searchArea;
+    ReferencePointSearch m_referencePointSearch;
+    ColonyMarginAnalysis m_marginAnalysis;
+    ColonyPropertiesAnalysis m_propertiesAnalysis;
+    std::atomic<int> m_stopTimeoutMs{DefaultStopTimeoutMs};
+    mutable QMutex m_timesMutex;
+    StepTimes m_times;
+};
