@@ -50,7 +50,7 @@ double medianOf(const std::function<void()> &run, int repetitions)
 
 void report(const char *name, double layer, double baseline)
 {
-    std::printf("%s %.2f ms\n%s.baseline %.2f ms\n%s.ratio %.4f x\n", name, layer, name, baseline, name,
+    std::printf("%s %.2f ms\n%s.baseline %.2f ms\n%s.ratio %.6f x\n", name, layer, name, baseline, name,
                 layer / baseline);
 }
 
