@@ -10,6 +10,7 @@
 #include "Hobject_View_Gui.h"
 #include "LabwareGrid.h"
 #include "MessageBox_Helper.h"
+#include "NumericSortTreeWidgetItem.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -30,37 +31,6 @@ QString pickOrderName(int container)
 {
     return QStringLiteral("PickOrder.%1.").arg(container);
 }
-
-// Rows sort by the number a cell begins with, so that pick order 10 follows 9.
-class NumericItem : public QTreeWidgetItem {
-public:
-    using QTreeWidgetItem::QTreeWidgetItem;
-
-    bool operator<(const QTreeWidgetItem& other) const override
-    {
-        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        bool leftOk = false;
-        bool rightOk = false;
-        const double left = leadingNumber(text(column), leftOk);
-        const double right = leadingNumber(other.text(column), rightOk);
-        if (leftOk && rightOk)
-            return left < right;
-        return text(column).localeAwareCompare(other.text(column)) < 0;
-    }
-
-private:
-    static double leadingNumber(const QString& text, bool& ok)
-    {
-        QString digits;
-        for (const QChar c : text.trimmed()) {
-            if (c.isDigit() || c == u'.' || ((c == u'-' || c == u'+') && digits.isEmpty()))
-                digits += c;
-            else
-                break;
-        }
-        return digits.toDouble(&ok);
-    }
-};
 
 QString number(double value, const char* format)
 {
@@ -258,7 +228,7 @@ void ColonyEditorGui::fillFromRack()
     for (int i = 0; i < rack.containers.size(); ++i) {
         EditContainer& container = rack.containers[i];
         ColonyEditorModel::sortColonies(container.colonies);
-        auto* item = new NumericItem(table);
+        auto* item = new NumericSortTreeWidgetItem(table);
         container.rowItem = item;
         item->setText(0, QStringLiteral("%1").arg(container.containerRow.ContainerNumber));
         item->setText(2, container.containerRow.ContainerName);
@@ -295,7 +265,7 @@ void ColonyEditorGui::addColonyRow(int container, int colony)
     m_halconView->addObject(entry.contour, style, entry.objectName, true);
     m_halconView->addObject(HalconGenCross(row.PosY_px, row.PosX_px, 10.0, 0.0), style, entry.objectName, false);
 
-    auto* item = new NumericItem(owner.rowItem);
+    auto* item = new NumericSortTreeWidgetItem(owner.rowItem);
     item->setExpanded(true);
     item->setData(0, Qt::UserRole, colony);
     entry.rowItem = item;
@@ -554,10 +524,10 @@ void ColonyEditorGui::slot_Action_ResizeColumns()
     auto* tree = qobject_cast<QTreeWidget*>(focusWidget());
     if (!tree)
         return;
-    for (int i = 0; i < tree->columnCount(); ++i) {
-        if (!tree->isColumnHidden(i))
-            tree->resizeColumnToContents(i);
-    }
+    ResizeTreeWidgetColumnsToContents(tree);
+    // The pick order is the only order of this table; the header must not re-sort it.
+    if (tree == ui->m_ColoniesTable)
+        tree->setSortingEnabled(false);
 }
 
 void ColonyEditorGui::closeEvent(QCloseEvent* event)

@@ -1,0 +1,365 @@
+#pragma once
+
+#include "ColonyAnalyserThread.h"
+#include "ColonySettings.h"
+#include "CorrectionInfo.h"
+#include "DatabaseTableZelvorinColony.h"
+#include "DatabaseTableZelvorinContainer.h"
+#include "DatabaseTableZelvorinRack.h"
+#include "Errors.h"
+#include "IHalconView.h"
+#include "IColoniesCollection.h"
+#include "IColonyAnalyserHost.h"
+#include "IImageRefPointsView.h"
+#include "ImageColony.h"
+#include "ImageRefPoint.h"
+#include "ImageRefPointsMetrics.h"
+
+#include <Hobject.h>
+
+#include <QDateTime>
+#include <QList>
+#include <QSemaphore>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class AppSettings;
+class ApplicationDatabase;
+class Halcon_AsynchronImageSave;
+class Hobject_View_Gui;
+class NumericSortTreeWidgetItem;
+class QAction;
+class QMovie;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace Ui {
+class ColonyAnalyserGui;
+}
+
+// The Colony Analyser page: owns the analysis worker and its picture view, shows what the
+// worker reports while it runs (reference points, metrics, containers, good and rejected
+// colonies), saves a finished result with its rack picture into the database and exports
+// colony results as delimited text.
+//
+// The worker reports from its own thread through the emitters, which emit queued signals of
+// the page; table and rack reports release one unit of the pending-update semaphore before
+// they emit and the slot acquires it when it has applied the report, so the page counts as
+// busy until the last report of a run is on screen. Everything else runs in the GUI thread.
+class ColonyAnalyserGui : public QWidget, public IColonyAnalyserHost {
+    Q_OBJECT
+public:
+    // Application error codes of the page.
+    static constexpr Errors::Type_Error ErrorGeneral = 3;
+    static constexpr Errors::Type_Error ErrorBusy = 101;
+    static constexpr Errors::Type_Error ErrorNoPicture = 102;
+    static constexpr Errors::Type_Error ErrorColonyNotFound = 104;
+    static constexpr Errors::Type_Error ErrorRackNotShown = 110;
+    static constexpr Errors::Type_Error ErrorRackNotFound = 121;
+    static constexpr Errors::Type_Error ErrorFileOperation = 130;
+
+    // How long SaveResult waits for a running analysis and its queued reports.
+    static constexpr int DefaultSaveWaitTimeoutMs = 300000;
+
+    struct ColonyEntry {
+        QString objectName;
+        QTreeWidgetItem* item = nullptr; // in the good or the rejected table, owned by it
+        int containerNumber = 0;
+        Halcon::Hobject contour;
+        DatabaseTableZelvorinColony::Dataset row;
+        bool colorPassed = false;
+        bool propertiesPassed = false;
+        double weightedRed = 0.0;
+        double weightedGreen = 0.0;
+        double weightedBlue = 0.0;
+
+        void clear();
+    };
+
+    struct ContainerEntry {
+        QString objectName;
+        NumericSortTreeWidgetItem* goodItem = nullptr; // owned by the tables
+        NumericSortTreeWidgetItem* rejectedItem = nullptr;
+        DatabaseTableZelvorinContainer::Dataset row;
+        std::vector<std::unique_ptr<ColonyEntry>> colonies; // arrival order
+        Halcon::Hobject searchArea;
+        int containerIndex = 0;
+        int colonyCount = 0;
+    };
+
+    struct RackEntry {
+        Halcon::Hobject picture;
+        QString objectName;
+        QTreeWidgetItem* item = nullptr;
+        DatabaseTableZelvorinRack::Dataset row;
+        std::vector<std::unique_ptr<ContainerEntry>> containers; // report order
+        CorrectionInfo correction;
+        QList<int> pickRank; // 1-based pick rank per container index
+
+        void clear();
+    };
+
+    struct ColumnInfo {
+        int index = -1;
+        QString header;
+        // Shown with colour model 0, 2, 1, shown in the rejected table.
+        bool colorModel0 = false;
+        bool colorModel2 = false;
+        bool colorModel1 = false;
+        bool rejected = true;
+        int widthGood = 0;
+        int widthRejected = 0;
+    };
+
+    // The page's drawing interface for the worker and the page: forwards to the page's view
+    // (which takes its own lock); the operations IHalconView defines itself are shared.
+    class HalconViewImpl : public IHalconView {
+    public:
+        explicit HalconViewImpl(ColonyAnalyserGui* page) : m_page(page) {}
+        void percentToPixels(double x, double y, double& xPixels, double& yPixels) override;
+        void pixelsToPercent(double x, double y, double& xPercent, double& yPercent) override;
+        using IHalconView::addObject;
+        void addObject(const Halcon::Hobject& object, const char* color, const char* drawMode, int lineWidth,
+                       const QString& name, bool selectable) override;
+        void update() override;
+        double percentToPixelsX(double value) override;
+        double percentToPixelsY(double value) override;
+        double pixelsToPercentX(double value) override;
+        double pixelsToPercentY(double value) override;
+        Hobject_View_Gui* getView() override;
+
+    private:
+        ColonyAnalyserGui* m_page;
+    };
+
+    class ImageRefPointsTable : public IImageRefPointsView {
+    public:
+        explicit ImageRefPointsTable(ColonyAnalyserGui* page) : m_page(page) {}
+        void add(const QString& text, const ImageRefPoint& item) override;
+        void clear() override;
+        void addMetrics(const ImageRefPointsMetrics& item) override;
+
+    private:
+        ColonyAnalyserGui* m_page;
+    };
+
+    class ImageColoniesTable : public IColoniesCollection {
+    public:
+        explicit ImageColoniesTable(ColonyAnalyserGui* page) : m_page(page) {}
+        void add(const ImageColony& item) override;
+
+    private:
+        ColonyAnalyserGui* m_page;
+    };
+
+    // XML text of the camera settings stored with each rack (empty without a camera).
+    using CameraSettingsText = std::function<QString()>;
+    // The pruning of old racks after a stored result; tests replace it.
+    using PruneFunction = std::function<Errors::Type_Error(const AppSettings::DatabaseSettings& settings)>;
+
+    // None of the pointers is owned; all must outlive the page.
+    ColonyAnalyserGui(ApplicationDatabase* database, AppSettings* appSettings, CameraSettingsText cameraSettingsText,
+                      ColonySettings* colonySettings, QWidget* parent = nullptr);
+    ~ColonyAnalyserGui() override;
+
+    // ---- Entry points of the main window (GUI thread) -------------------------------------
+    Errors::Type_Error Reset();
+    Errors::Type_Error Analyse(const Halcon::Hobject& picture);
+    // Analyses the held picture again with the current settings; 102 without one.
+    Errors::Type_Error Reanalyse();
+    Errors::Type_Error Stop();
+    // running: the worker is busy, the page still shows a running analysis, or reports are
+    // queued. A worker error is returned unchanged (running false).
+    Errors::Type_Error CheckRunning(bool& running);
+    Errors::Type_Error GetLLDPosition(int unused, double& x, double& y);
+    // New agar height: every colony, good and rejected, is placed again.
+    Errors::Type_Error SetAgarHeight(double agarHeight);
+    Errors::Type_Error PictureView_Clear();
+    Errors::Type_Error PictureView_DisplayColony(int colonyId);
+
+    // Stores rack, containers and colonies in one transaction with the rack picture;
+    // nothing stays behind on failure and rackID stays -1. A failed pruning of old racks
+    // after the rack was stored does not fail the save: it goes to pruneError (and
+    // lastPruneError). 101 while another save runs or when the analysis does not end in time.
+    Errors::Type_Error SaveResult(bool asynchronPictureSave, const QString& rackBarcode, const QString& description,
+                                  int imageStitcherID, int& rackID, Errors::Type_Error* pruneError = nullptr);
+    Errors::Type_Error SaveResult_CheckAsynchronSaveFinish(bool& finish);
+    Errors::Type_Error ExportRackPicture(int rackID, bool asynchronPictureSave, const QString& picturePath,
+                                         const QString& pictureFormat, bool pictureCropped, int pictureSizePercent,
+                                         bool analyserDrawings);
+
+    // Delimited colony results of a rack: the held result when rackId is its RackID, else
+    // the stored rows. 101 while an analysis runs or a save is in progress.
+    Errors::Type_Error ExportColonyResults(Database::ID rackId, const QString& fileName, const QString& options);
+    Errors::Type_Error ExportColonyResultsCurrentRack(const QString& fileName, const QString& options);
+
+    // The busy rule of the entry points; a worker error is returned unchanged.
+    Errors::Type_Error busyState(bool& busy);
+    bool isSaving() const { return m_saving; }
+    Errors::Type_Error lastPruneError() const { return m_lastPruneError; }
+    void setSaveWaitTimeout(int milliseconds) { m_saveWaitTimeoutMs = milliseconds; }
+    void setPruneFunction(PruneFunction function) { m_pruneFunction = std::move(function); }
+
+    // The colony row a reported colony becomes (keys and picking state left cleared).
+    static DatabaseTableZelvorinColony::Dataset colonyRowFromImageColony(const ImageColony& colony);
+    // Picture file of a stored rack: "<application>_<rack id, 8 digits>_Rack.png".
+    static QString rackPictureFileName(Database::ID rackId);
+    static QString rackPicturePath(const QString& pictureFolder, Database::ID rackId);
+
+    // ---- What other parts of the page's subsystem read -------------------------------------
+    const RackEntry& rack() const { return m_rack; }
+    RackEntry& rack() { return m_rack; }
+    const QList<ColumnInfo>& columns() const { return m_columns; }
+    ColonyAnalyserThread* worker() const { return m_worker; }
+    QTreeWidget* goodColoniesTable() const;
+    QTreeWidget* rejectedColoniesTable() const;
+    QTreeWidget* referencePointsTable() const;
+    QTreeWidget* metricsTable() const;
+    QSemaphore& pendingUpdates() { return m_pendingUpdates; }
+    bool isRunningDisplayed() const { return m_runningDisplayed; }
+    // Writes every cell of one colony row.
+    void UpdateTreeItemText(int iContainer, int iColony);
+    void findColonyAt(double x, double y, int& iContainer, int& iColony) const;
+    bool findColonyByItem(const QTreeWidgetItem* item, int& iContainer, int& iColony) const;
+    void applyColourSelection();
+    // Test of a vision-layer result for the engine: false for success, else recorded.
+    static bool checkHalconError(int halconResult);
+
+    // ---- IColonyAnalyserHost (worker thread unless noted) ----------------------------------
+    void emitStateSetText(const QString& text) override;
+    void emitAnalyserStarted() override;
+    void emitAnalyserStopped() override;
+    void emitRackReset(const Halcon::Hobject& picture) override;
+    void emitRackAdd(const Halcon::Hobject& picture, const QDateTime& created, const QString& description) override;
+    void emitContainerListAdd(const QString& layerName, int containerNumber, const QString& positionText,
+                              const QString& description, int containerIndex,
+                              const Halcon::Hobject& searchArea) override;
+    void emitContainerListReset();
+    void emitImageRefPointsAdd(const QString& text, const ImageRefPoint& point);
+    void emitImageRefPointsClear();
+    void emitImageRefPointsAddMetrics(const ImageRefPointsMetrics& metrics);
+    void emitColonyAdd(const ImageColony& colony);
+
+    IImageRefPointsView* imageRefPointsTable() override { return &m_imageRefPointsTable; }
+    IColoniesCollection* imageColoniesTable() override { return &m_imageColoniesTable; }
+    IHalconView* halconView() override { return &m_halconView; }
+    Hobject_View_Gui* view() override { return m_view; }
+
+    void viewClear(bool update) override;
+    void viewUpdate(bool onlyIfModified) override;
+    void viewSetPicture(const Halcon::Hobject& picture, const QString& name, bool update) override;
+    void viewRemovePictures(const QString& prefix, bool update) override;
+    void viewRemoveObjects(const QString& prefix, bool update) override;
+    void viewAddObject(const Halcon::Hobject& object, const char* color, const char* drawMode, int lineWidth,
+                       const QString& name, bool selectable, bool update) override;
+    void viewPercentToPixel(double xPercent, double yPercent, double& xPixels, double& yPixels) override;
+    void viewSetPictureSelectorsVisible(const QString& prefix, bool visible, bool update) override;
+    void viewSetObjectSelectorsVisible(const QString& prefix, bool visible, bool update) override;
+    void viewPixelToPercent(double xPixels, double yPixels, double& xPercent, double& yPercent);
+    void viewAddText(const QString& text, int x, int y, const char* color, const char* font, int size,
+                     const QString& name, bool selectable, bool update);
+    void viewClearSelection(const QString& prefix, bool update);
+    void viewSelectObjects(const QString& prefix, bool update);
+    bool viewIsObjectSelected(const QString& prefix);
+    void viewCheckPictureSelector(const QString& prefix, bool checked, bool update);
+    void viewSetPicturesVisible(const QString& prefix, bool visible, bool update);
+    void viewSetObjectsVisible(const QString& prefix, bool visible, bool update);
+
+signals:
+    void signal_AnalyserStarted();
+    void signal_AnalyserStopped();
+    void signal_StateSetText(QString stateText);
+    void signal_rack_reset(Halcon::Hobject hobjectPicture);
+    void signal_containerlist_reset();
+    void signal_rack_add(Halcon::Hobject hobjPicture, QDateTime createdDate, QString description);
+    void signal_containerlist_add(QString halconObjectName, int positionNumber, QString positionText,
+                                  QString description, int containerIndex, Halcon::Hobject hobjXldSearchArea);
+    void signal_ColonyAdd(ImageColony item);
+    void signal_ImageRefPointsAdd(QString text, ImageRefPoint item);
+    void signal_ImageRefPointsClear();
+    void signal_ImageRefPointsAddMetrics(ImageRefPointsMetrics item);
+
+public slots:
+    void slot_QPushButton_StartStop_clicked();
+    void slot_ColoniesTable_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+    void slot_ColoniesTable_itemDoubleClicked(QTreeWidgetItem* item, int column);
+    void slot_AppSettings_changed();
+    void slot_ColonySettings_changed();
+    void slot_ColonySettings_custom(ColonySettings::Enum_CustomSignal number, const QVariant& data);
+    void slot_HalconMousePressEvent(double x, double y);
+    void slot_HalconMouseMoveEvent(double x, double y);
+    void slot_HalconMouseReleaseEvent(double x, double y);
+    void slot_HalconObjectSelected(const QString& objectName);
+    void slot_Action_ResizeColumns();
+    void slot_Action_ShowInHalconView();
+    void slot_GetRefPointOffset(double& x1Pct, double& y1Pct, double& x2Pct, double& y2Pct, double& x3Pct,
+                                double& y3Pct);
+
+    void slot_AnalyserStarted();
+    void slot_AnalyserStopped();
+    void slot_StateSetText(QString stateText);
+    void slot_rack_reset(Halcon::Hobject hobjectPicture);
+    void slot_containerlist_reset();
+    void slot_rack_add(Halcon::Hobject hobjPicture, QDateTime createdDate, QString description);
+    void slot_containerlist_add(QString halconObjectName, int positionNumber, QString positionText,
+                                QString description, int containerIndex, Halcon::Hobject hobjXldSearchArea);
+    void slot_ColonyAdd(ImageColony item);
+    void slot_ImageRefPointsAdd(QString text, ImageRefPoint item);
+    void slot_ImageRefPointsClear();
+    void slot_ImageRefPointsAddMetrics(ImageRefPointsMetrics item);
+
+private:
+    ColonyAnalyserThread::AppSettingsData appSettingsData() const;
+    void endColourSelection();
+    void cancelMouseTools();
+    void buildColumns();
+    void restoreColumnWidths();
+    void saveColumnWidths();
+    void applyColumnVisibility();
+    void clearColonyTables();
+    void centerViewOnColony(QTreeWidgetItem* item);
+    void setColonyItemsSelected(int iContainer, int iColony);
+    Errors::Type_Error waitUntilIdle(Errors::Type_Error& workerError);
+    Errors::Type_Error storeResult(bool asynchronPictureSave, const QString& path);
+    Errors::Type_Error exportHeldResult(const QString& fileName, const QString& options);
+    Errors::Type_Error exportStoredRack(Database::ID rackId, const QString& fileName, const QString& options);
+
+    HalconViewImpl m_halconView;
+    ImageRefPointsTable m_imageRefPointsTable;
+    ImageColoniesTable m_imageColoniesTable;
+
+    bool m_highlightActive = false;
+    QString m_highlightPrefix;
+    bool m_highlightCheckedBefore = false;
+    int m_lastEditorPage = 0;
+
+    std::unique_ptr<Ui::ColonyAnalyserGui> m_ui;
+
+    ApplicationDatabase* m_database;
+    AppSettings* m_appSettings;
+    CameraSettingsText m_cameraSettingsText;
+    ColonySettings* m_colonySettings;
+    Halcon_AsynchronImageSave* m_imageSaver = nullptr;
+    ColonyAnalyserThread* m_worker = nullptr;
+    Hobject_View_Gui* m_view = nullptr;
+    QMovie* m_movie = nullptr;
+    QAction* m_actionResize = nullptr;
+    QAction* m_actionShowInImage = nullptr;
+
+    bool m_runningDisplayed = false;
+    QDateTime m_startTime;
+    RackEntry m_rack;
+    QSemaphore m_pendingUpdates{0};
+    bool m_colourSelection = false;
+    std::vector<std::unique_ptr<ColonyEntry>> m_colourSelectionList;
+    QList<ColumnInfo> m_columns;
+
+    bool m_saving = false;
+    int m_saveWaitTimeoutMs = DefaultSaveWaitTimeoutMs;
+    Errors::Type_Error m_lastPruneError = 0;
+    PruneFunction m_pruneFunction;
+};

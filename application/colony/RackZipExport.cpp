@@ -1,0 +1,180 @@
+#include "RackZipExport.h"
+
+#include "AppSettings.h"
+#include "ApplicationDatabase.h"
+#include "ColonySettings.h"
+#include "DatabaseTableZelvorinRack.h"
+#include "MessageBox_Helper.h"
+#include "XML_Settings.h"
+#include "Zip_Helper.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+namespace {
+
+QString trExport(const char* text)
+{
+    return QCoreApplication::translate("ColonyDatabaseGui", text);
+}
+
+} // namespace
+
+RackZipExport::RackZipExport(ApplicationDatabase* database, QWidget* messageParent)
+    : m_database(database)
+    , m_messageParent(messageParent)
+    , m_cameraReader(&RackZipExport::readNamedSettingsText)
+{
+}
+
+QString RackZipExport::safeFileName(const QString& name, const QString& fallback)
+{
+    QString result = name;
+    const qsizetype slash = std::max(result.lastIndexOf(QLatin1Char('/')), result.lastIndexOf(QLatin1Char('\\')));
+    if (slash >= 0)
+        result = result.mid(slash + 1);
+    for (QChar& c : result) {
+        if (c.unicode() < 0x20 || c == u':' || c == u'*' || c == u'?' || c == u'"' || c == u'<' || c == u'>'
+            || c == u'|' || c.unicode() == 0x7f)
+            c = QLatin1Char('_');
+    }
+    result = result.trimmed();
+    if (result.isEmpty() || result == QLatin1String(".") || result == QLatin1String(".."))
+        return fallback;
+    return result;
+}
+
+QString RackZipExport::rackFolderName(Database::ID rackId)
+{
+    return safeFileName(AppSettings::applicationName(), QStringLiteral("zelvorin")) + QStringLiteral("_Rack_")
+        + QString::asprintf("%08ld", long(rackId));
+}
+
+QString RackZipExport::appSettingsEntryName(const QString& folder, const QString& name)
+{
+    return folder + QStringLiteral("/Settings/") + safeFileName(name, QStringLiteral("default"))
+        + QStringLiteral(".AppSettings");
+}
+
+QString RackZipExport::cameraSettingsEntryName(const QString& folder, const QString& name)
+{
+    return folder + QStringLiteral("/settings/camera/") + safeFileName(name, QStringLiteral("default"))
+        + QStringLiteral(".camerasettings.xml");
+}
+
+QString RackZipExport::colonySettingsEntryName(const QString& folder, const QString& name)
+{
+    return folder + QStringLiteral("/Settings/Colony/") + safeFileName(name, QStringLiteral("default"))
+        + QStringLiteral(".ColonySettings");
+}
+
+bool RackZipExport::readNamedSettingsText(const QString& text, QString& name)
+{
+    name.clear();
+    QString recordName;
+    XML_Settings settings(QString(), QString(), QString(), QStringLiteral("1.0"), QString(), &recordName);
+    QString version;
+    if (settings.parse(text, version).isNull())
+        return false;
+    name = recordName;
+    return true;
+}
+
+RackZipExport::ArchiveMode RackZipExport::askArchiveMode(QWidget* parent, const QString& archivePath)
+{
+    // Closing the box, Escape and Cancel all leave the archive alone.
+    const QMessageBox::StandardButton answer = MessageBox_Helper::question(
+        parent, trExport("Export"),
+        trExport("The archive \"%1\" already exists.").arg(archivePath) + QStringLiteral("\n\n")
+            + trExport("Append to or overwrite archive?") + QStringLiteral("\n")
+            + trExport("Yes: append, No: overwrite"),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel);
+    if (answer == QMessageBox::Yes)
+        return ArchiveMode::Append;
+    if (answer == QMessageBox::No)
+        return ArchiveMode::Overwrite;
+    return ArchiveMode::Cancel;
+}
+
+Errors::Type_Error RackZipExport::exportToZipArchive(const QList<int>& rackIds, const QString& archivePath, bool append,
+                                                     bool interactive)
+{
+    if (append && !QFileInfo::exists(archivePath))
+        append = false;
+
+    Zip_Helper zip;
+    Errors::Type_Error result = zip.Open(archivePath, append);
+    if (result != 0) {
+        if (interactive)
+            MessageBox_Helper::critical(m_messageParent, trExport("Export"),
+                                        trExport("Cannot generate export archive \"%1\"!").arg(archivePath));
+        return result;
+    }
+    if (interactive)
+        QCoreApplication::processEvents();
+
+    bool readFailed = false;
+    bool addFailed = false;
+    auto readFailure = [&](const char* text) {
+        readFailed = true;
+        if (interactive)
+            MessageBox_Helper::warning(m_messageParent, trExport("Export"), trExport(text));
+    };
+    auto add = [&](const QString& entryName, Errors::Type_Error code) {
+        if (code == 0)
+            return;
+        addFailed = true;
+        if (interactive)
+            MessageBox_Helper::critical(m_messageParent, trExport("Export"),
+                                        trExport("Cannot add file \"%1\" to export archive \"%2\"!")
+                                            .arg(entryName, archivePath));
+    };
+
+    DatabaseTableZelvorinRack* table = m_database ? m_database->tableRack() : nullptr;
+    for (int rackId : rackIds) {
+        DatabaseTableZelvorinRack::Dataset row;
+        if (!table || table->Select(rackId, row) != 0) {
+            readFailure(QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read from the database!"));
+            continue;
+        }
+        AppSettings appSettings;
+        if (!appSettings.fromXmlString(row.XMLSettings)) {
+            readFailure(QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read the settings from the database!"));
+            continue;
+        }
+        QString cameraName;
+        if (!m_cameraReader || !m_cameraReader(row.XMLCameraSettings, cameraName)) {
+            readFailure(QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read the camera settings from the database!"));
+            continue;
+        }
+        ColonySettings colonySettings;
+        if (!colonySettings.fromXmlString(row.XMLColonySettings)) {
+            readFailure(QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read the colony settings from the database!"));
+            continue;
+        }
+
+        const QString folder = rackFolderName(row.RackID);
+        const QString pictureEntry =
+            folder + QLatin1Char('/') + safeFileName(row.PictureFilePath, QStringLiteral("Rack.png"));
+        add(pictureEntry, row.PictureFilePath.isEmpty() ? ErrorAddFile : zip.AddFile(pictureEntry, row.PictureFilePath));
+        const QString appEntry = appSettingsEntryName(folder, appSettings.name);
+        add(appEntry, zip.AddData(appEntry, row.XMLSettings.toUtf8()));
+        const QString cameraEntry = cameraSettingsEntryName(folder, cameraName);
+        add(cameraEntry, zip.AddData(cameraEntry, row.XMLCameraSettings.toUtf8()));
+        const QString colonyEntry = colonySettingsEntryName(folder, colonySettings.name);
+        add(colonyEntry, zip.AddData(colonyEntry, row.XMLColonySettings.toUtf8()));
+    }
+
+    result = zip.Close();
+    if (result != 0) {
+        if (interactive)
+            MessageBox_Helper::critical(m_messageParent, trExport("Export"),
+                                        trExport("Cannot generate export archive \"%1\"!").arg(archivePath));
+        return result;
+    }
+    if (readFailed)
+        return ErrorPrepareData;
+    if (addFailed)
+        return ErrorAddFile;
+    return 0;
+}
