@@ -424,13 +424,20 @@ ColonyAnalyserGui::ColonyAnalyserGui(ApplicationDatabase* database, AppSettings*
 
 ColonyAnalyserGui::~ColonyAnalyserGui()
 {
+    // Nothing from outside may start work on a page that is going.
+    if (m_appSettings)
+        disconnect(m_appSettings, nullptr, this, nullptr);
+    if (m_colonySettings)
+        disconnect(m_colonySettings, nullptr, this, nullptr);
     Gui_Helper::saveWindowLayout(this, QString());
     saveColumnWidths();
-    // The worker reports into the tables and the view: it goes before them.
-    delete m_worker;
-    m_worker = nullptr;
+    // The saver turns the event loop while it writes what is queued, so it goes while the
+    // worker can still take the reports that arrive; the worker reports into the tables and
+    // the view, so it goes before them.
     delete m_imageSaver;
     m_imageSaver = nullptr;
+    delete m_worker;
+    m_worker = nullptr;
     m_colourSelectionList.clear();
     m_rack.clear();
 }
@@ -749,12 +756,10 @@ Errors::Type_Error ColonyAnalyserGui::waitUntilIdle(Errors::Type_Error& workerEr
     workerError = 0;
     QDeadlineTimer deadline(m_saveWaitTimeoutMs);
     for (;;) {
+        // A run that failed still reports busy until it is idle, and its reports may still be
+        // queued: the error is kept, the waiting goes on until the record is complete.
         bool workerBusy = false;
-        const Errors::Type_Error code = m_worker->CheckRunning(workerBusy);
-        if (code != 0) {
-            workerError = code;
-            return 0;
-        }
+        workerError = m_worker->CheckRunning(workerBusy);
         if (!workerBusy && !m_runningDisplayed && m_pendingUpdates.available() == 0)
             return 0;
         if (deadline.hasExpired())
