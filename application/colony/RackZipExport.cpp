@@ -82,13 +82,20 @@ bool RackZipExport::readNamedSettingsText(const QString& text, QString& name)
 
 RackZipExport::ArchiveMode RackZipExport::askArchiveMode(QWidget* parent, const QString& archivePath)
 {
-    // Closing the box, Escape and Cancel all leave the archive alone.
-    const QMessageBox::StandardButton answer = MessageBox_Helper::question(
-        parent, trExport("Export"),
-        trExport("The archive \"%1\" already exists.").arg(archivePath) + QStringLiteral("\n\n")
-            + trExport("Append to or overwrite archive?") + QStringLiteral("\n")
-            + trExport("Yes: append, No: overwrite"),
-        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel);
+    // Closing the box, Escape and Cancel all leave the archive alone. Yes and No carry the
+    // words "Append" and "Overwrite".
+    MessageBox_Helper::Request request;
+    request.icon = QMessageBox::Question;
+    request.parent = parent;
+    request.title = trExport("Export");
+    request.text = trExport("The archive \"%1\" already exists.").arg(archivePath);
+    request.informativeText = trExport("Append to or overwrite archive?");
+    request.buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    request.defaultButton = QMessageBox::Cancel;
+    request.buttonTexts.insert(QMessageBox::Yes, trExport("Append"));
+    request.buttonTexts.insert(QMessageBox::No, trExport("Overwrite"));
+    request.buttonTexts.insert(QMessageBox::Cancel, trExport("Cancel"));
+    const QMessageBox::StandardButton answer = MessageBox_Helper::ask(request);
     if (answer == QMessageBox::Yes)
         return ArchiveMode::Append;
     if (answer == QMessageBox::No)

@@ -55,11 +55,17 @@ QString dateTimeLiteral(const Database& database, const QDateTime& value)
     return database.sqlDateTimeLiteral(value.toLocalTime());
 }
 
-QString likeClause(const Database& database, const QString& text, bool contains)
+QString likeClause(const Database& database)
+{
+    if (database.databaseType() == Database::KindMSAccess)
+        return QStringLiteral(" LIKE ?");
+    return QStringLiteral(" LIKE ? ESCAPE '\\'");
+}
+
+QString likePattern(const Database& database, const QString& text, bool contains)
 {
     QString escaped;
     escaped.reserve(text.size() + 8);
-    bool usesEscape = false;
     const int kind = database.databaseType();
     for (const QChar c : text) {
         if (kind == Database::KindMSAccess) {
@@ -72,21 +78,14 @@ QString likeClause(const Database& database, const QString& text, bool contains)
             }
         } else {
             // SQL Server also reads "[" as the start of a character class.
-            const bool special = c == u'%' || c == u'_' || c == u'\\'
-                || (kind == Database::KindMSSQLServer && c == u'[');
-            if (special) {
+            if (c == u'%' || c == u'_' || c == u'\\' || (kind == Database::KindMSSQLServer && c == u'['))
                 escaped += QLatin1Char('\\');
-                usesEscape = true;
-            }
         }
         escaped += c;
     }
     if (contains)
         escaped = QLatin1Char('%') + escaped + QLatin1Char('%');
-    QString clause = QStringLiteral(" LIKE ") + database.sqlQuoteString(escaped);
-    if (usesEscape)
-        clause += QStringLiteral(" ESCAPE '\\'");
-    return clause;
+    return escaped;
 }
 
 bool isUsable(const Database* database, int databaseType)
@@ -108,6 +107,22 @@ Errors::Type_Error exec(Database& database, QSqlQuery& query, const QString& tex
         return 0;
     database.showQueryError(query, message);
     return ErrorStatement;
+}
+
+Errors::Type_Error execWithValues(Database& database, QSqlQuery& query, const QString& text,
+                                  const QStringList& values, const QString& message)
+{
+    if (!query.prepare(text)) {
+        database.showQueryError(query, message);
+        return ErrorStatement;
+    }
+    for (const QString& value : values)
+        query.addBindValue(value);
+    if (!query.exec()) {
+        database.showQueryError(query, message);
+        return ErrorStatement;
+    }
+    return 0;
 }
 
 Errors::Type_Error execBound(Database& database, QSqlQuery& query, const QString& text,

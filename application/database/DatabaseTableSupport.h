@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class QDateTime;
 class QSqlQuery;
@@ -30,9 +31,12 @@ QString checkDateTime(const QString& column, const QDateTime& value);
 // that stored texts of one database compare and sort alike.
 QString dateTimeLiteral(const Database& database, const QDateTime& value);
 
-// " LIKE " and a literal that matches text exactly (contains: anywhere inside a value), with
-// the dialect's escape of the LIKE wildcards and, where escaping needed it, its ESCAPE clause.
-QString likeClause(const Database& database, const QString& text, bool contains);
+// " LIKE ?" and, except on MS Access (which knows no ESCAPE clause), " ESCAPE '\'"; the
+// marker takes likePattern of the searched text as a bound value.
+QString likeClause(const Database& database);
+// The LIKE pattern that matches text exactly (contains: anywhere inside a value): every
+// wildcard of the text escaped by the dialect's rule, bracketed on MS Access.
+QString likePattern(const Database& database, const QString& text, bool contains);
 
 // The connection can run statements for a table of that type.
 bool isUsable(const Database* database, int databaseType);
@@ -42,6 +46,9 @@ Errors::Type_Error refuse(Database& database, const QString& message, const QStr
 
 // Runs text on query; on failure reports message and returns 85.
 Errors::Type_Error exec(Database& database, QSqlQuery& query, const QString& text, const QString& message);
+// Prepares text, binds the values in order and runs it; 85 as exec.
+Errors::Type_Error execWithValues(Database& database, QSqlQuery& query, const QString& text,
+                                  const QStringList& values, const QString& message);
 // Prepares text, binds the UTF-8 bytes of the texts in order and runs it; 85 as exec.
 Errors::Type_Error execBound(Database& database, QSqlQuery& query, const QString& text,
                              const QStringList& boundTexts, const QString& message);

@@ -5,6 +5,7 @@
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStringList>
 #include <QVariant>
 
 using namespace DatabaseTableSupport;
@@ -102,7 +103,7 @@ QString DatabaseTableZelvorinImageStitcher::sqlSelectIdsByBarcode(const QString&
     QString text = QStringLiteral("SELECT ") + database->limitRowsTop(maxRows) + q("ImageStitcherID")
         + QStringLiteral(" FROM  ") + tableName();
     if (!barcode.isEmpty())
-        text += QStringLiteral(" WHERE ") + q("RackBarcode") + likeClause(*database, barcode, false);
+        text += QStringLiteral(" WHERE ") + q("RackBarcode") + likeClause(*database);
     return text + QStringLiteral(" ORDER BY ") + q("CreatedDate") + QStringLiteral(" DESC") + database->limitRowsLimit(maxRows);
 }
 
@@ -202,13 +203,16 @@ Errors::Type_Error DatabaseTableZelvorinImageStitcher::SelectIdsByBarcode(const 
     more = false;
     if (!isUsable(database, databaseType))
         return ErrorNotOpen;
-    // A zero character cannot be written into the literal; no barcode holds one.
+    // No stored barcode holds a zero character (an insert refuses it).
     if (barcode.contains(QChar(u'\0')))
         return 0;
     QSqlQuery query(*database->getDatabase());
     query.setForwardOnly(true);
-    const Errors::Type_Error result = exec(*database, query, sqlSelectIdsByBarcode(barcode, maxRows),
-                                           tr("SQL Statement error in table %1").arg(tableName()));
+    QStringList values;
+    if (!barcode.isEmpty())
+        values.append(likePattern(*database, barcode, false));
+    const Errors::Type_Error result = execWithValues(*database, query, sqlSelectIdsByBarcode(barcode, maxRows), values,
+                                                     tr("SQL Statement error in table %1").arg(tableName()));
     if (result != 0)
         return result;
     int count = 0;

@@ -5,6 +5,7 @@
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStringList>
 #include <QVariant>
 
 using namespace DatabaseTableSupport;
@@ -179,7 +180,7 @@ QString DatabaseTableZelvorinRack::sqlSelectIdsByBarcode(const QString& barcode,
     QString text = QStringLiteral("SELECT ") + database->limitRowsTop(maximumCount) + q("RackID") + QStringLiteral(" FROM  ")
         + tableName();
     if (!barcode.isEmpty())
-        text += QStringLiteral(" WHERE ") + q("RackBarcode") + likeClause(*database, barcode, false);
+        text += QStringLiteral(" WHERE ") + q("RackBarcode") + likeClause(*database);
     return text + QStringLiteral(" ORDER BY ") + q("CreatedDate") + QStringLiteral(" DESC")
         + database->limitRowsLimit(maximumCount);
 }
@@ -187,7 +188,7 @@ QString DatabaseTableZelvorinRack::sqlSelectIdsByBarcode(const QString& barcode,
 QString DatabaseTableZelvorinRack::sqlSelectIdsByBarcodeQualified(const QString& text) const
 {
     return QStringLiteral("SELECT ") + tableName() + QLatin1Char('.') + q("RackID") + QStringLiteral(" FROM  ") + tableName()
-        + QStringLiteral(" WHERE ") + tableName() + QLatin1Char('.') + q("RackBarcode") + likeClause(*database, text, true);
+        + QStringLiteral(" WHERE ") + tableName() + QLatin1Char('.') + q("RackBarcode") + likeClause(*database);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -336,13 +337,16 @@ Errors::Type_Error DatabaseTableZelvorinRack::SelectIdsByBarcode(const QString& 
     more = false;
     if (!isUsable(database, databaseType))
         return ErrorNotOpen;
-    // A zero character cannot be written into the literal; no barcode holds one.
+    // No stored barcode holds a zero character (an insert refuses it).
     if (barcode.contains(QChar(u'\0')))
         return 0;
     QSqlQuery query(*database->getDatabase());
     query.setForwardOnly(true);
-    const Errors::Type_Error result = exec(*database, query, sqlSelectIdsByBarcode(barcode, maximumCount),
-                                           tr("SQL Statement error in table %1").arg(tableName()));
+    QStringList values;
+    if (!barcode.isEmpty())
+        values.append(likePattern(*database, barcode, false));
+    const Errors::Type_Error result = execWithValues(*database, query, sqlSelectIdsByBarcode(barcode, maximumCount),
+                                                     values, tr("SQL Statement error in table %1").arg(tableName()));
     if (result != 0)
         return result;
     int count = 0;
@@ -364,8 +368,10 @@ Errors::Type_Error DatabaseTableZelvorinRack::SelectIdsByBarcodeQualified(const 
         return 0;
     QSqlQuery query(*database->getDatabase());
     query.setForwardOnly(true);
-    const Errors::Type_Error result = exec(*database, query, sqlSelectIdsByBarcodeQualified(text),
-                                           tr("SQL Statement error in table %1").arg(tableName()));
+    // The browser's filter text travels as a bound value, never inside the statement.
+    const Errors::Type_Error result =
+        execWithValues(*database, query, sqlSelectIdsByBarcodeQualified(text), {likePattern(*database, text, true)},
+                       tr("SQL Statement error in table %1").arg(tableName()));
     if (result != 0)
         return result;
     readIdList(query, ids);

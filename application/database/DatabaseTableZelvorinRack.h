@@ -77,7 +77,8 @@ public:
     // Racks whose barcode contains the text, with every wildcard of the text taken literally.
     Errors::Type_Error SelectIdsByBarcodeQualified(const QString& text, QList<Database::ID>& ids);
 
-    // Statement texts for the connection's dialect; the bound texts are the "?" markers.
+    // Statement texts for the connection's dialect; the bound texts are the "?" markers (the
+    // barcode searches bind DatabaseTableSupport::likePattern of their text).
     QString sqlDelete(Database::ID rackId) const;
     QString sqlSelect(Database::ID rackId) const;
     QString sqlSelectShort(Database::ID rackId) const;

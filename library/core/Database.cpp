@@ -432,7 +432,9 @@ QString Database::sqlQuoteEnd() const
     return m_kind == KindSequenceDialect ? QString() : QStringLiteral("]");
 }
 
-QString Database::sqlQuoteString(const QString& text) const
+namespace {
+
+QString plainQuotedString(const QString& text)
 {
     QString escaped = text;
     // A NUL ends the statement text for the drivers and would leave the literal open.
@@ -441,15 +443,27 @@ QString Database::sqlQuoteString(const QString& text) const
     return QLatin1Char('\'') + escaped + QLatin1Char('\'');
 }
 
+} // namespace
+
+QString Database::sqlQuoteString(const QString& text) const
+{
+    // SQL Server reads a plain literal in the database's code page, which loses every
+    // character outside it before it reaches a unicode column; N'...' keeps them.
+    if (m_kind == KindMSSQLServer)
+        return QLatin1Char('N') + plainQuotedString(text);
+    return plainQuotedString(text);
+}
+
 QString Database::sqlDateTimeLiteral(const QDateTime& dateTime) const
 {
+    // Date texts are plain ASCII; they stay ordinary literals on every kind.
     const QString stamp = dateTime.isValid() ? dateTime.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) : QString();
     switch (m_kind) {
     case KindMSAccess:
-        return sqlQuoteString(stamp);
+        return plainQuotedString(stamp);
     case KindMSSQLServer:
     case KindSQLite3:
-        return sqlQuoteString(dateTime.isValid() ? dateTime.toString(Qt::ISODate) : QString());
+        return plainQuotedString(dateTime.isValid() ? dateTime.toString(Qt::ISODate) : QString());
     case KindSequenceDialect:
         return QStringLiteral("TO_DATE('") + stamp + QStringLiteral("','YYYY-MM-DD HH24:MI:SS')");
     default:

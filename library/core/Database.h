@@ -63,7 +63,8 @@ public:
     QString limitRowsTop(int maxRows) const;
     QString limitRowsLimit(int maxRows) const;
 
-    // Literals of values in statement text, by the connection's kind.
+    // Literals of values in statement text, by the connection's kind. Texts are N'...' on
+    // MS SQL Server (unicode), '...' elsewhere; date-times are plain '...' on every kind.
     QString sqlQuoteBegin() const;
     QString sqlQuoteEnd() const;
     QString sqlQuoteString(const QString& text) const;

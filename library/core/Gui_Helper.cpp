@@ -359,7 +359,18 @@ bool restoreSplitterState(QSplitter* splitter, const QString& name)
     return true;
 }
 
-bool saveWindowLayout(QWidget* widget, const QString& name)
+} // namespace Gui_Helper
+
+namespace {
+
+// The one walk over a window's layout parts, shared by saving and restoring.
+struct LayoutSteps {
+    bool (*geometry)(QWidget*, const QString&);
+    bool (*state)(QMainWindow*, const QString&);
+    bool (*splitter)(QSplitter*, const QString&);
+};
+
+bool applyLayoutSteps(QWidget* widget, const QString& name, const LayoutSteps& steps)
 {
     if (!widget)
         return false;
@@ -367,34 +378,29 @@ bool saveWindowLayout(QWidget* widget, const QString& name)
     if (windowName.isEmpty())
         return false;
     bool result = true;
-    if (widget->isWindow() && !saveWindowGeometry(widget, windowName))
+    if (widget->isWindow() && !steps.geometry(widget, windowName))
         result = false;
-    if (isClass(widget, "QMainWindow") && !saveWindowState(static_cast<QMainWindow*>(widget), windowName))
+    if (isClass(widget, "QMainWindow") && !steps.state(static_cast<QMainWindow*>(widget), windowName))
         result = false;
     for (QSplitter* splitter : windowSplitters(widget)) {
-        if (!saveSplitterState(splitter, windowName))
+        if (!steps.splitter(splitter, windowName))
             result = false;
     }
     return result;
 }
 
+} // namespace
+
+namespace Gui_Helper {
+
+bool saveWindowLayout(QWidget* widget, const QString& name)
+{
+    return applyLayoutSteps(widget, name, {&saveWindowGeometry, &saveWindowState, &saveSplitterState});
+}
+
 bool restoreWindowLayout(QWidget* widget, const QString& name)
 {
-    if (!widget)
-        return false;
-    const QString windowName = nameOf(widget, name);
-    if (windowName.isEmpty())
-        return false;
-    bool result = true;
-    if (widget->isWindow() && !restoreWindowGeometry(widget, windowName))
-        result = false;
-    if (isClass(widget, "QMainWindow") && !restoreWindowState(static_cast<QMainWindow*>(widget), windowName))
-        result = false;
-    for (QSplitter* splitter : windowSplitters(widget)) {
-        if (!restoreSplitterState(splitter, windowName))
-            result = false;
-    }
-    return result;
+    return applyLayoutSteps(widget, name, {&restoreWindowGeometry, &restoreWindowState, &restoreSplitterState});
 }
 
 } // namespace Gui_Helper

@@ -2,6 +2,7 @@
 
 #include "QuendralLibrary.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QMutex>
@@ -134,6 +135,12 @@ QMessageBox::StandardButton MessageBox_Helper::ask(const Request& request)
     if (!mayShowWindows())
         return defaultAnswer(request);
     QMessageBox box(request.icon, request.title, request.text, request.buttons, request.parent);
+    if (!request.informativeText.isEmpty())
+        box.setInformativeText(request.informativeText);
+    for (auto it = request.buttonTexts.cbegin(); it != request.buttonTexts.cend(); ++it) {
+        if (QAbstractButton* button = box.button(it.key()))
+            button->setText(it.value());
+    }
     if (request.defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(request.defaultButton);
     const int answer = box.exec();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QMessageBox>
 #include <QString>
 
@@ -20,6 +21,11 @@ public:
         QString text;
         QMessageBox::StandardButtons buttons;
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+        // Shown below the text, smaller; empty: none.
+        QString informativeText;
+        // Own words for some of the buttons ("Append" on Yes); the answer is still the
+        // standard button, so scripted answers stay plain button values.
+        QMap<QMessageBox::StandardButton, QString> buttonTexts;
     };
     using AnswerFunction = std::function<QMessageBox::StandardButton(const Request& request)>;
 
@@ -45,6 +51,9 @@ public:
                                                 QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                                 QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
+    // A box built by the caller (informative text, own button texts), with the icon it names.
+    static QMessageBox::StandardButton ask(const Request& request);
+
     // A box with the application's icon and an OK button only.
     static void about(QWidget* parent, const QString& title, const QString& text);
 
@@ -58,7 +67,4 @@ public:
     static void setAnswerFunction(AnswerFunction function);
     // Replaces the file dialogs by function (tests); an empty function restores the real ones.
     static void setFileAnswerFunction(FileAnswerFunction function);
-
-private:
-    static QMessageBox::StandardButton ask(const Request& request);
 };

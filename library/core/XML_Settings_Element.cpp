@@ -37,6 +37,17 @@ bool parseBool(const QString& text, bool& value)
     return false;
 }
 
+// Writes value only when the whole text converts, so a bad text leaves the default.
+template <typename Target, typename Parse>
+bool convertText(const QString& text, Target& value, Parse parse)
+{
+    bool ok = false;
+    const auto parsed = parse(text, &ok);
+    if (ok)
+        value = static_cast<Target>(parsed);
+    return ok;
+}
+
 } // namespace
 
 XML_Settings_Element::XML_Settings_Element(const QDomElement& element)
@@ -192,76 +203,47 @@ bool XML_Settings_Element::getValue(const QString& tag, bool& value)
 
 bool XML_Settings_Element::getValue(const QString& tag, char& value)
 {
+    // Only the low byte is kept, as the format has always stored chars.
     QString text;
-    if (!nextValueText(tag, text))
-        return false;
-    bool ok = false;
-    const short parsed = text.toShort(&ok, 10);
-    if (!ok)
-        return false;
-    value = char(static_cast<unsigned char>(parsed & 0xFF));
-    return true;
+    return nextValueText(tag, text) && convertText(text, value, [](const QString& t, bool* ok) {
+               return char(static_cast<unsigned char>(t.toShort(ok, 10) & 0xFF));
+           });
 }
 
 bool XML_Settings_Element::getValue(const QString& tag, unsigned char& value)
 {
     QString text;
-    if (!nextValueText(tag, text))
-        return false;
-    bool ok = false;
-    const ushort parsed = text.toUShort(&ok, 10);
-    if (!ok)
-        return false;
-    value = static_cast<unsigned char>(parsed & 0xFF);
-    return true;
+    return nextValueText(tag, text) && convertText(text, value, [](const QString& t, bool* ok) {
+               return static_cast<unsigned char>(t.toUShort(ok, 10) & 0xFF);
+           });
 }
 
 bool XML_Settings_Element::getValue(const QString& tag, short& value)
 {
     QString text;
-    if (!nextValueText(tag, text))
-        return false;
-    bool ok = false;
-    const short parsed = text.toShort(&ok, 10);
-    if (ok)
-        value = parsed;
-    return ok;
+    return nextValueText(tag, text)
+        && convertText(text, value, [](const QString& t, bool* ok) { return t.toShort(ok, 10); });
 }
 
 bool XML_Settings_Element::getValue(const QString& tag, unsigned short& value)
 {
     QString text;
-    if (!nextValueText(tag, text))
-        return false;
-    bool ok = false;
-    const ushort parsed = text.toUShort(&ok, 10);
-    if (ok)
-        value = parsed;
-    return ok;
+    return nextValueText(tag, text)
+        && convertText(text, value, [](const QString& t, bool* ok) { return t.toUShort(ok, 10); });
 }
 
 bool XML_Settings_Element::getValue(const QString& tag, int& value)
 {
     QString text;
-    if (!nextValueText(tag, text))
-        return false;
-    bool ok = false;
-    const int parsed = text.toInt(&ok, 10);
-    if (ok)
-        value = parsed;
-    return ok;
+    return nextValueText(tag, text)
+        && convertText(text, value, [](const QString& t, bool* ok) { return t.toInt(ok, 10); });
 }
 
 bool XML_Settings_Element::getValue(const QString& tag, unsigned int& value)
 {
     QString text;
-    if (!nextValueText(tag, text))
-        return false;
-    bool ok = false;
-    const uint parsed = text.toUInt(&ok, 10);
-    if (ok)
-        value = parsed;
-    return ok;
+    return nextValueText(tag, text)
+        && convertText(text, value, [](const QString& t, bool* ok) { return t.toUInt(ok, 10); });
 }
 
 // long is read in the 32-bit range the file format was defined with, so files stay
@@ -269,37 +251,22 @@ bool XML_Settings_Element::getValue(const QString& tag, unsigned int& value)
 bool XML_Settings_Element::getValue(const QString& tag, long& value)
 {
     QString text;
-    if (!nextValueText(tag, text))
-        return false;
-    bool ok = false;
-    const int parsed = text.toInt(&ok, 10);
-    if (ok)
-        value = parsed;
-    return ok;
+    return nextValueText(tag, text)
+        && convertText(text, value, [](const QString& t, bool* ok) { return t.toInt(ok, 10); });
 }
 
 bool XML_Settings_Element::getValue(const QString& tag, unsigned long& value)
 {
     QString text;
-    if (!nextValueText(tag, text))
-        return false;
-    bool ok = false;
-    const uint parsed = text.toUInt(&ok, 10);
-    if (ok)
-        value = parsed;
-    return ok;
+    return nextValueText(tag, text)
+        && convertText(text, value, [](const QString& t, bool* ok) { return t.toUInt(ok, 10); });
 }
 
 bool XML_Settings_Element::getValue(const QString& tag, double& value)
 {
     QString text;
-    if (!nextValueText(tag, text))
-        return false;
-    bool ok = false;
-    const double parsed = text.toDouble(&ok);
-    if (ok)
-        value = parsed;
-    return ok;
+    return nextValueText(tag, text)
+        && convertText(text, value, [](const QString& t, bool* ok) { return t.toDouble(ok); });
 }
 
 bool XML_Settings_Element::getValue(const QString& tag, QString& value)

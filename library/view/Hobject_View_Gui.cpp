@@ -599,6 +599,20 @@ void Hobject_View_Gui::setPicturesVisible(const QString& prefix, bool visible, b
 
 // ---- Overlays ------------------------------------------------------------------------------
 
+template <typename Entry>
+void Hobject_View_Gui::appendLayer(std::vector<std::unique_ptr<Entry>>& list, std::unique_ptr<Entry> entry,
+                                   bool update)
+{
+    {
+        QMutexLocker locker(&m_mutex);
+        entry->visible = objectVisibleLocked(entry->name);
+        if (entry->visible)
+            m_modified = true;
+        list.push_back(std::move(entry));
+    }
+    requestUpdate(update);
+}
+
 void Hobject_View_Gui::addObject(const Hobject& object, const QString& color, const QString& drawMode, int lineWidth,
                                  const QString& name, bool selectable, bool update)
 {
@@ -638,14 +652,7 @@ void Hobject_View_Gui::addObject(const Hobject& object, const QString& color, co
     entry->lineWidth = lineWidth;
     entry->name = name;
     entry->selectable = selectable;
-    {
-        QMutexLocker locker(&m_mutex);
-        entry->visible = objectVisibleLocked(name);
-        if (entry->visible)
-            m_modified = true;
-        m_objects.push_back(std::move(entry));
-    }
-    requestUpdate(update);
+    appendLayer(m_objects, std::move(entry), update);
 }
 
 void Hobject_View_Gui::addText(const QString& text, double x, double y, const QString& color, const char* font,
@@ -660,14 +667,7 @@ void Hobject_View_Gui::addText(const QString& text, double x, double y, const QS
     entry->color = color;
     entry->name = name;
     entry->selectable = selectable;
-    {
-        QMutexLocker locker(&m_mutex);
-        entry->visible = objectVisibleLocked(name);
-        if (entry->visible)
-            m_modified = true;
-        m_texts.push_back(std::move(entry));
-    }
-    requestUpdate(update);
+    appendLayer(m_texts, std::move(entry), update);
 }
 
 void Hobject_View_Gui::addLine(double x1, double y1, double x2, double y2, const QString& color, int lineWidth,
@@ -682,14 +682,7 @@ void Hobject_View_Gui::addLine(double x1, double y1, double x2, double y2, const
     entry->lineWidth = lineWidth;
     entry->name = name;
     entry->selectable = selectable;
-    {
-        QMutexLocker locker(&m_mutex);
-        entry->visible = objectVisibleLocked(name);
-        if (entry->visible)
-            m_modified = true;
-        m_lines.push_back(std::move(entry));
-    }
-    requestUpdate(update);
+    appendLayer(m_lines, std::move(entry), update);
 }
 
 void Hobject_View_Gui::addCross(double x, double y, double size, double angle, const QString& color, int lineWidth,
@@ -705,14 +698,7 @@ void Hobject_View_Gui::addCross(double x, double y, double size, double angle, c
     entry->name = name;
     entry->selectable = selectable;
     Halcon::gen_cross_contour_xld(&entry->contour, y, x, size, angle * std::numbers::pi / 180.0);
-    {
-        QMutexLocker locker(&m_mutex);
-        entry->visible = objectVisibleLocked(name);
-        if (entry->visible)
-            m_modified = true;
-        m_crosses.push_back(std::move(entry));
-    }
-    requestUpdate(update);
+    appendLayer(m_crosses, std::move(entry), update);
 }
 
 void Hobject_View_Gui::removeObjects(const QString& prefix, bool update)

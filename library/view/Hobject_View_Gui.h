@@ -305,6 +305,9 @@ private:
     void syncSelectorMirrorsLocked();
 
     void requestUpdate(bool update);
+    // Stores a new overlay, shown when its name passes the selectors, then the update rule.
+    template <typename Entry>
+    void appendLayer(std::vector<std::unique_ptr<Entry>>& list, std::unique_ptr<Entry> entry, bool update);
     void recomputePictureSize();
     void applyPart();
     void setPartAndApply(const Part& part);

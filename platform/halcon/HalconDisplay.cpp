@@ -17,6 +17,7 @@
 #include <cmath>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Halcon {
@@ -41,6 +42,27 @@ Herror windowOf(const HTuple &handle, int parameter, WindowPtr *window)
         return err;
     *window = Display::findWindow(id);
     return *window ? kSuccess : wrongValue(parameter);
+}
+
+// Reads a window's settings under its lock; the read cannot fail once the handle is valid.
+template <typename Read>
+Herror readWindow(const HTuple &windowHandle, Read read)
+{
+    return guarded([&]() -> Herror {
+        WindowPtr window;
+        const Herror err = windowOf(windowHandle, 1, &window);
+        if (err != kSuccess)
+            return err;
+        std::lock_guard<std::mutex> lock(window->mutex);
+        read(std::as_const(*window));
+        return kSuccess;
+    });
+}
+
+// Whole numbers come back as integers, as callers mostly set them.
+HTuple numberTuple(double value)
+{
+    return value == std::floor(value) ? HTuple(Hlong(value)) : HTuple(value);
 }
 
 std::string lowered(std::string text)
@@ -376,21 +398,15 @@ Herror set_window_extents(const HTuple &windowHandle, const HTuple &row, const H
 
 Herror get_window_extents(const HTuple &windowHandle, HTuple *row, HTuple *column, HTuple *width, HTuple *height)
 {
-    return guarded([&]() -> Herror {
-        WindowPtr window;
-        const Herror err = windowOf(windowHandle, 1, &window);
-        if (err != kSuccess)
-            return err;
-        std::lock_guard<std::mutex> lock(window->mutex);
+    return readWindow(windowHandle, [&](const HalconWindow &window) {
         if (row)
-            *row = HTuple(window->row);
+            *row = HTuple(window.row);
         if (column)
-            *column = HTuple(window->column);
+            *column = HTuple(window.column);
         if (width)
-            *width = HTuple(window->width());
+            *width = HTuple(window.width());
         if (height)
-            *height = HTuple(window->height());
-        return kSuccess;
+            *height = HTuple(window.height());
     });
 }
 
@@ -429,23 +445,15 @@ Herror set_part(const HTuple &windowHandle, const HTuple &row1, const HTuple &co
 
 Herror get_part(const HTuple &windowHandle, HTuple *row1, HTuple *column1, HTuple *row2, HTuple *column2)
 {
-    return guarded([&]() -> Herror {
-        WindowPtr window;
-        const Herror err = windowOf(windowHandle, 1, &window);
-        if (err != kSuccess)
-            return err;
-        std::lock_guard<std::mutex> lock(window->mutex);
-        // Whole numbers come back as integers, as callers mostly set them.
-        auto value = [](double v) { return v == std::floor(v) ? HTuple(Hlong(v)) : HTuple(v); };
+    return readWindow(windowHandle, [&](const HalconWindow &window) {
         if (row1)
-            *row1 = value(window->part.row1);
+            *row1 = numberTuple(window.part.row1);
         if (column1)
-            *column1 = value(window->part.column1);
+            *column1 = numberTuple(window.part.column1);
         if (row2)
-            *row2 = value(window->part.row2);
+            *row2 = numberTuple(window.part.row2);
         if (column2)
-            *column2 = value(window->part.column2);
-        return kSuccess;
+            *column2 = numberTuple(window.part.column2);
     });
 }
 
@@ -470,15 +478,9 @@ Herror set_part_style(const HTuple &windowHandle, const HTuple &style)
 
 Herror get_part_style(const HTuple &windowHandle, HTuple *style)
 {
-    return guarded([&]() -> Herror {
-        WindowPtr window;
-        const Herror err = windowOf(windowHandle, 1, &window);
-        if (err != kSuccess)
-            return err;
-        std::lock_guard<std::mutex> lock(window->mutex);
+    return readWindow(windowHandle, [&](const HalconWindow &window) {
         if (style)
-            *style = HTuple(window->partStyle);
-        return kSuccess;
+            *style = HTuple(window.partStyle);
     });
 }
 
@@ -581,15 +583,9 @@ Herror set_rgb(const HTuple &windowHandle, const HTuple &red, const HTuple &gree
 
 Herror get_rgb_text(const HTuple &windowHandle, HTuple *color)
 {
-    return guarded([&]() -> Herror {
-        WindowPtr window;
-        const Herror err = windowOf(windowHandle, 1, &window);
-        if (err != kSuccess)
-            return err;
-        std::lock_guard<std::mutex> lock(window->mutex);
+    return readWindow(windowHandle, [&](const HalconWindow &window) {
         if (color)
-            *color = HTuple(Display::colorText(window->color));
-        return kSuccess;
+            *color = HTuple(Display::colorText(window.color));
     });
 }
 
@@ -616,15 +612,9 @@ Herror set_draw(const HTuple &windowHandle, const HTuple &mode)
 
 Herror get_draw(const HTuple &windowHandle, HTuple *mode)
 {
-    return guarded([&]() -> Herror {
-        WindowPtr window;
-        const Herror err = windowOf(windowHandle, 1, &window);
-        if (err != kSuccess)
-            return err;
-        std::lock_guard<std::mutex> lock(window->mutex);
+    return readWindow(windowHandle, [&](const HalconWindow &window) {
         if (mode)
-            *mode = HTuple(window->fill ? "fill" : "margin");
-        return kSuccess;
+            *mode = HTuple(window.fill ? "fill" : "margin");
     });
 }
 
@@ -649,16 +639,9 @@ Herror set_line_width(const HTuple &windowHandle, const HTuple &width)
 
 Herror get_line_width(const HTuple &windowHandle, HTuple *width)
 {
-    return guarded([&]() -> Herror {
-        WindowPtr window;
-        const Herror err = windowOf(windowHandle, 1, &window);
-        if (err != kSuccess)
-            return err;
-        std::lock_guard<std::mutex> lock(window->mutex);
+    return readWindow(windowHandle, [&](const HalconWindow &window) {
         if (width)
-            *width = window->lineWidth == std::floor(window->lineWidth) ? HTuple(Hlong(window->lineWidth))
-                                                                         : HTuple(window->lineWidth);
-        return kSuccess;
+            *width = numberTuple(window.lineWidth);
     });
 }
 
@@ -686,15 +669,9 @@ Herror set_font(const HTuple &windowHandle, const HTuple &font)
 
 Herror get_font(const HTuple &windowHandle, HTuple *font)
 {
-    return guarded([&]() -> Herror {
-        WindowPtr window;
-        const Herror err = windowOf(windowHandle, 1, &window);
-        if (err != kSuccess)
-            return err;
-        std::lock_guard<std::mutex> lock(window->mutex);
+    return readWindow(windowHandle, [&](const HalconWindow &window) {
         if (font)
-            *font = HTuple(window->font.text);
-        return kSuccess;
+            *font = HTuple(window.font.text);
     });
 }
 
@@ -724,17 +701,11 @@ Herror set_tposition(const HTuple &windowHandle, const HTuple &row, const HTuple
 
 Herror get_tposition(const HTuple &windowHandle, HTuple *row, HTuple *column)
 {
-    return guarded([&]() -> Herror {
-        WindowPtr window;
-        const Herror err = windowOf(windowHandle, 1, &window);
-        if (err != kSuccess)
-            return err;
-        std::lock_guard<std::mutex> lock(window->mutex);
+    return readWindow(windowHandle, [&](const HalconWindow &window) {
         if (row)
-            *row = HTuple(window->textRow);
+            *row = HTuple(window.textRow);
         if (column)
-            *column = HTuple(window->textColumn);
-        return kSuccess;
+            *column = HTuple(window.textColumn);
     });
 }
 

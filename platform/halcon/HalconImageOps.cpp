@@ -349,6 +349,38 @@ Hlong addressOf(const cv::Mat &plane)
     return Hlong(reinterpret_cast<std::intptr_t>(plane.data));
 }
 
+// Both directions of the colour-space change: three one-channel inputs of equal size,
+// one plane per output, the first input's domain kept.
+using ColorConversion = void (*)(const ImageElement &, const ImageElement &, const ImageElement &,
+                                 std::vector<cv::Mat> &);
+
+Herror transColorSpace(const Hobject &input1, const Hobject &input2, const Hobject &input3, Hobject *result1,
+                       Hobject *result2, Hobject *result3, const HTuple &colorSpace, ColorConversion convert)
+{
+    return guarded([&]() -> Herror {
+        std::vector<ImagePtr> images[3];
+        if (Herror e = threeSingleChannelInputs(input1, input2, input3, images); e != kSuccess)
+            return e;
+        if (Herror e = colorSpaceParameter(colorSpace, 1); e != kSuccess)
+            return e;
+        std::vector<ElementPtr> out[3];
+        for (size_t k = 0; k < images[0].size(); ++k) {
+            if (images[0][k]->type == PixelType::UInt2)
+                return kErrWrongPixelType;
+            std::vector<cv::Mat> planes;
+            convert(*images[0][k], *images[1][k], *images[2][k], planes);
+            for (int c = 0; c < 3; ++c)
+                out[c].push_back(withPlanes(*images[0][k], {planes[size_t(c)]}));
+        }
+        Hobject *targets[3] = {result1, result2, result3};
+        for (int c = 0; c < 3; ++c) {
+            if (targets[c])
+                *targets[c] = makeObject(std::move(out[c]));
+        }
+        return kSuccess;
+    });
+}
+
 } // namespace
 
 Herror get_image_size(const Hobject &image, HTuple *width, HTuple *height)
@@ -663,55 +695,15 @@ Herror trans_from_rgb(const Hobject &imageRed, const Hobject &imageGreen, const 
                       Hobject *imageResult1, Hobject *imageResult2, Hobject *imageResult3,
                       const HTuple &colorSpace)
 {
-    return guarded([&]() -> Herror {
-        std::vector<ImagePtr> images[3];
-        if (Herror e = threeSingleChannelInputs(imageRed, imageGreen, imageBlue, images); e != kSuccess)
-            return e;
-        if (Herror e = colorSpaceParameter(colorSpace, 1); e != kSuccess)
-            return e;
-        std::vector<ElementPtr> out[3];
-        for (size_t k = 0; k < images[0].size(); ++k) {
-            if (images[0][k]->type == PixelType::UInt2)
-                return kErrWrongPixelType;
-            std::vector<cv::Mat> hsv;
-            rgbToHsv(*images[0][k], *images[1][k], *images[2][k], hsv);
-            for (int c = 0; c < 3; ++c)
-                out[c].push_back(withPlanes(*images[0][k], {hsv[size_t(c)]}));
-        }
-        Hobject *targets[3] = {imageResult1, imageResult2, imageResult3};
-        for (int c = 0; c < 3; ++c) {
-            if (targets[c])
-                *targets[c] = makeObject(std::move(out[c]));
-        }
-        return kSuccess;
-    });
+    return transColorSpace(imageRed, imageGreen, imageBlue, imageResult1, imageResult2, imageResult3, colorSpace,
+                           rgbToHsv);
 }
 
 Herror trans_to_rgb(const Hobject &imageInput1, const Hobject &imageInput2, const Hobject &imageInput3,
                     Hobject *imageRed, Hobject *imageGreen, Hobject *imageBlue, const HTuple &colorSpace)
 {
-    return guarded([&]() -> Herror {
-        std::vector<ImagePtr> images[3];
-        if (Herror e = threeSingleChannelInputs(imageInput1, imageInput2, imageInput3, images); e != kSuccess)
-            return e;
-        if (Herror e = colorSpaceParameter(colorSpace, 1); e != kSuccess)
-            return e;
-        std::vector<ElementPtr> out[3];
-        for (size_t k = 0; k < images[0].size(); ++k) {
-            if (images[0][k]->type == PixelType::UInt2)
-                return kErrWrongPixelType;
-            std::vector<cv::Mat> rgb;
-            hsvToRgb(*images[0][k], *images[1][k], *images[2][k], rgb);
-            for (int c = 0; c < 3; ++c)
-                out[c].push_back(withPlanes(*images[0][k], {rgb[size_t(c)]}));
-        }
-        Hobject *targets[3] = {imageRed, imageGreen, imageBlue};
-        for (int c = 0; c < 3; ++c) {
-            if (targets[c])
-                *targets[c] = makeObject(std::move(out[c]));
-        }
-        return kSuccess;
-    });
+    return transColorSpace(imageInput1, imageInput2, imageInput3, imageRed, imageGreen, imageBlue, colorSpace,
+                           hsvToRgb);
 }
 
 Herror gen_image_proto(const Hobject &image, Hobject *imageCleared, const HTuple &grayval)

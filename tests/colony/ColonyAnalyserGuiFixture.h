@@ -58,6 +58,9 @@ struct Page {
         appSettings->database.AutoDelete = false;
         colonySettings = std::make_unique<ColonySettings>();
         colonySettings->data() = settings;
+        // No debounced change notice may start a re-analysis behind a test's back.
+        appSettings->setChangedBlocked(true);
+        colonySettings->setChangedBlocked(true);
         page = std::make_unique<ColonyAnalyserGui>(
             database.get(), appSettings.get(), [] { return QStringLiteral("<camera/>"); }, colonySettings.get());
     }

@@ -143,13 +143,19 @@ void tst_ColonyAnalysisEndToEnd::analyse()
     PlateScenes::Options options;
     options.labware = PlateScenes::Labware(labware);
     options.seed = seed;
+    QElapsedTimer timer;
+    timer.start();
     const PlateScenes::Scene scene = PlateScenes::generate(options);
+    const qint64 generateMs = timer.restart();
     const ColonySettingsData settings = PlateSceneSettings::settingsFor(scene);
 
     FakeColonyAnalyserHost host;
     ColonyAnalyserThread worker(&host, nullptr, nullptr);
     QCOMPARE(worker.Analyse({}, settings, scene.image), Errors::Type_Error(0));
     QVERIFY2(host.stopped.tryAcquire(1, kRunTimeoutMs), "the run did not finish");
+    // The stop report comes right before the worker turns idle.
+    QTRY_VERIFY_WITH_TIMEOUT(worker.state() == ColonyAnalyserThread::StateIdle, 10000);
+    qInfo("generated in %lld ms, analysed in %lld ms", generateMs, timer.elapsed());
     bool running = true;
     QCOMPARE(worker.CheckRunning(running), Errors::Type_Error(0));
     QVERIFY(!running);

@@ -1,4 +1,5 @@
 #include "Errors.h"
+#include "FakeDiskSpace.h"
 #include "Halcon_AsynchronImageSave.h"
 #include "Halcon_Helper.h"
 #include "HalconTestPictures.h"
@@ -18,20 +19,6 @@ using Halcon::Hobject;
 using namespace HalconTestPictures;
 
 namespace {
-
-std::atomic<double> g_freeMB{1.0e6};
-
-Errors::Type_Error fakeDiskSpace(const QString&, double& totalMB, double& freeMB)
-{
-    totalMB = 0.0;
-    freeMB = 0.0;
-    const double free = g_freeMB.load();
-    if (free < 0.0)
-        return 50;
-    totalMB = 2.0e6;
-    freeMB = free;
-    return 0;
-}
 
 // Who gets its own shape, so later ones cannot be mistaken for it.
 Hobject numberedPicture(int number)
@@ -92,8 +79,8 @@ void tst_Halcon_AsynchronImageSave::initTestCase()
 
 void tst_Halcon_AsynchronImageSave::init()
 {
-    g_freeMB = 1.0e6;
-    Halcon_Helper::setDiskSpaceFunction(&fakeDiskSpace);
+    FakeDiskSpace::freeMB = 1.0e6;
+    Halcon_Helper::setDiskSpaceFunction(&FakeDiskSpace::query);
 }
 
 void tst_Halcon_AsynchronImageSave::cleanup()
@@ -155,7 +142,7 @@ void tst_Halcon_AsynchronImageSave::refusedPictures()
 
     Halcon_AsynchronImageSave saver(QThread::NormalPriority);
     auto relay = connectRelay(saver);
-    g_freeMB = freeMB;
+    FakeDiskSpace::freeMB = freeMB;
     const QString fileName = folder.isEmpty() ? m_folder.filePath(QStringLiteral("refused.png"))
                                               : m_folder.filePath(folder + QStringLiteral("/refused.png"));
     QCOMPARE(int(saver.saveImage(fileName, picture, QStringLiteral("png"), 0, false)), expected);
@@ -175,7 +162,7 @@ void tst_Halcon_AsynchronImageSave::exactlyEnoughDiskSpace()
 {
     Halcon_AsynchronImageSave saver(QThread::NormalPriority);
     auto relay = connectRelay(saver);
-    g_freeMB = 100.0;
+    FakeDiskSpace::freeMB = 100.0;
     const QString fileName = m_folder.filePath(QStringLiteral("enough.png"));
     QCOMPARE(saver.saveImage(fileName, numberedPicture(2), QStringLiteral("png"), 0, false), Errors::Type_Error(0));
     QVERIFY(waitForSaves(*relay, 1));

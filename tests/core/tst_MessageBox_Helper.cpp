@@ -11,6 +11,7 @@ private slots:
     void saveFileNameFromScript();
     void withoutWindowsNoFileIsChosen();
     void aboutBoxGoesThroughTheScript();
+    void ownButtonTextsReachTheScript();
     void defaultAnswer_data();
     void defaultAnswer();
 };
@@ -56,6 +57,41 @@ void tst_MessageBox_Helper::aboutBoxGoesThroughTheScript()
     QCOMPARE(requests.first().title, QStringLiteral("About"));
     QCOMPARE(requests.first().icon, QMessageBox::NoIcon);
     QCOMPARE(requests.first().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+}
+
+void tst_MessageBox_Helper::ownButtonTextsReachTheScript()
+{
+    MessageBox_Helper::Request request;
+    request.icon = QMessageBox::Question;
+    request.title = QStringLiteral("Export");
+    request.text = QStringLiteral("The archive exists.");
+    request.informativeText = QStringLiteral("Append to or overwrite archive?");
+    request.buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    request.defaultButton = QMessageBox::Cancel;
+    request.buttonTexts.insert(QMessageBox::Yes, QStringLiteral("Append"));
+    request.buttonTexts.insert(QMessageBox::No, QStringLiteral("Overwrite"));
+
+    // Nobody to ask: the default button, whatever the buttons are called.
+    QCOMPARE(MessageBox_Helper::ask(request), QMessageBox::Cancel);
+
+    QList<MessageBox_Helper::Request> requests;
+    MessageBox_Helper::setAnswerFunction([&requests](const MessageBox_Helper::Request& seen) {
+        requests.append(seen);
+        // A script answers by the wording the user would see.
+        return seen.buttonTexts.key(QStringLiteral("Overwrite"), QMessageBox::NoButton);
+    });
+    QCOMPARE(MessageBox_Helper::ask(request), QMessageBox::No);
+    QCOMPARE(requests.count(), 1);
+    QCOMPARE(requests.first().icon, QMessageBox::Question);
+    QCOMPARE(requests.first().informativeText, QStringLiteral("Append to or overwrite archive?"));
+    QCOMPARE(requests.first().buttonTexts.value(QMessageBox::Yes), QStringLiteral("Append"));
+    QVERIFY(!requests.first().buttonTexts.contains(QMessageBox::Cancel));
+
+    // The plain operations carry no own words.
+    MessageBox_Helper::question(nullptr, "Q", "?", QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(requests.count(), 2);
+    QVERIFY(requests.last().buttonTexts.isEmpty());
+    QVERIFY(requests.last().informativeText.isEmpty());
 }
 
 void tst_MessageBox_Helper::defaultAnswer_data()

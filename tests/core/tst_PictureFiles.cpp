@@ -1,4 +1,5 @@
 #include "Errors.h"
+#include "FakeDiskSpace.h"
 #include "Halcon_Helper.h"
 #include "HalconTestPictures.h"
 
@@ -26,21 +27,6 @@ using Halcon::HTuple;
 using namespace HalconTestPictures;
 
 namespace {
-
-// Free space the disk seam reports, in MB; below zero makes the query itself fail.
-std::atomic<double> g_freeMB{1.0e6};
-
-Errors::Type_Error fakeDiskSpace(const QString&, double& totalMB, double& freeMB)
-{
-    totalMB = 0.0;
-    freeMB = 0.0;
-    const double free = g_freeMB.load();
-    if (free < 0.0)
-        return 50;
-    totalMB = 2.0e6;
-    freeMB = free;
-    return 0;
-}
 
 QMutex g_linesLock;
 QStringList g_lines;
@@ -113,8 +99,8 @@ void tst_PictureFiles::initTestCase()
 
 void tst_PictureFiles::init()
 {
-    g_freeMB = 1.0e6;
-    Halcon_Helper::setDiskSpaceFunction(&fakeDiskSpace);
+    FakeDiskSpace::freeMB = 1.0e6;
+    Halcon_Helper::setDiskSpaceFunction(&FakeDiskSpace::query);
 }
 
 void tst_PictureFiles::cleanup()
@@ -372,7 +358,7 @@ void tst_PictureFiles::diskSpace()
              Errors::Type_Error(0));
     const QByteArray before = fileBytes(fileName);
 
-    g_freeMB = freeMB;
+    FakeDiskSpace::freeMB = freeMB;
     for (bool qt : {false, true}) {
         QCOMPARE(int(Halcon_Helper::SaveImageFile(fileName, gradientRgb(30, 30), QStringLiteral("png"), false, qt)),
                  expected);

@@ -4,9 +4,12 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QTemporaryDir>
 #include <QVariant>
 #include <QtTest>
+
+#include <type_traits>
 
 namespace {
 
@@ -79,6 +82,21 @@ const char* const c_goodSample =
     " </Group>\n"
     "</Sample>\n";
 
+// Reads one value into a variable preset to 99, so an untouched value shows as 99.
+template <typename T>
+bool readNumber(XML_Settings_Element& handle, const QString& tag, QString& result)
+{
+    T v = T(99);
+    const bool ok = handle.getValue(tag, v);
+    if constexpr (std::is_same_v<T, double>)
+        result = QString::number(v, 'g', 17);
+    else if constexpr (std::is_signed_v<T>)
+        result = QString::number(qlonglong(v));
+    else
+        result = QString::number(qulonglong(v));
+    return ok;
+}
+
 // Reads a value of the named type from <V>text</V>; returns the outcome and the value as text.
 bool readAs(const QString& type, const QString& text, QString& result)
 {
@@ -90,53 +108,32 @@ bool readAs(const QString& type, const QString& text, QString& result)
     root.appendChild(value);
     XML_Settings_Element handle(root);
     const QString tag = QStringLiteral("V");
-    bool ok = false;
     if (type == QLatin1String("bool")) {
         bool v = false;
-        ok = handle.getValue(tag, v);
+        const bool ok = handle.getValue(tag, v);
         result = v ? QStringLiteral("true") : QStringLiteral("false");
-    } else if (type == QLatin1String("char")) {
-        char v = 99;
-        ok = handle.getValue(tag, v);
-        result = QString::number(int(v));
-    } else if (type == QLatin1String("uchar")) {
-        unsigned char v = 99;
-        ok = handle.getValue(tag, v);
-        result = QString::number(uint(v));
-    } else if (type == QLatin1String("short")) {
-        short v = 99;
-        ok = handle.getValue(tag, v);
-        result = QString::number(v);
-    } else if (type == QLatin1String("ushort")) {
-        unsigned short v = 99;
-        ok = handle.getValue(tag, v);
-        result = QString::number(v);
-    } else if (type == QLatin1String("int")) {
-        int v = 99;
-        ok = handle.getValue(tag, v);
-        result = QString::number(v);
-    } else if (type == QLatin1String("uint")) {
-        unsigned int v = 99;
-        ok = handle.getValue(tag, v);
-        result = QString::number(v);
-    } else if (type == QLatin1String("long")) {
-        long v = 99;
-        ok = handle.getValue(tag, v);
-        result = QString::number(v);
-    } else if (type == QLatin1String("ulong")) {
-        unsigned long v = 99;
-        ok = handle.getValue(tag, v);
-        result = QString::number(v);
-    } else if (type == QLatin1String("double")) {
-        double v = 99;
-        ok = handle.getValue(tag, v);
-        result = QString::number(v, 'g', 17);
-    } else if (type == QLatin1String("QString")) {
-        QString v = QStringLiteral("99");
-        ok = handle.getValue(tag, v);
-        result = v;
+        return ok;
     }
-    return ok;
+    if (type == QLatin1String("QString")) {
+        QString v = QStringLiteral("99");
+        const bool ok = handle.getValue(tag, v);
+        result = v;
+        return ok;
+    }
+    using Reader = bool (*)(XML_Settings_Element&, const QString&, QString&);
+    static const QHash<QString, Reader> readers = {
+        {QStringLiteral("char"), &readNumber<char>},
+        {QStringLiteral("uchar"), &readNumber<unsigned char>},
+        {QStringLiteral("short"), &readNumber<short>},
+        {QStringLiteral("ushort"), &readNumber<unsigned short>},
+        {QStringLiteral("int"), &readNumber<int>},
+        {QStringLiteral("uint"), &readNumber<unsigned int>},
+        {QStringLiteral("long"), &readNumber<long>},
+        {QStringLiteral("ulong"), &readNumber<unsigned long>},
+        {QStringLiteral("double"), &readNumber<double>},
+    };
+    const Reader reader = readers.value(type);
+    return reader && reader(handle, tag, result);
 }
 
 } // namespace

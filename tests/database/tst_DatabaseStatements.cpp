@@ -3,6 +3,7 @@
 #include "DatabaseTestSupport.h"
 
 #include "DatabaseTableAll.h"
+#include "DatabaseTableSupport.h"
 #include "DatabaseTableZelvorinColony.h"
 #include "DatabaseTableZelvorinContainer.h"
 #include "DatabaseTableZelvorinImageStitcher.h"
@@ -81,16 +82,17 @@ DatabaseTableZelvorinColony::Dataset sampleColony()
     return row;
 }
 
-QString colonyValues(const QString& date)
+// textPrefix: "N" where text literals are unicode literals (MS SQL Server).
+QString colonyValues(const QString& date, const QString& textPrefix = QString())
 {
     return QStringLiteral("5,1.23457e+06,1.5,2.5,3.5,4.5,5.5,6.5,7.5,8.5,9.5,10.5,11.5,12.5,13.5,14.5,15.5,16.5,17.5,18.5,19.5,")
-        + date + QStringLiteral(",1,0,1,3,1,-2,'it''s'");
+        + date + QStringLiteral(",1,0,1,3,1,-2,") + textPrefix + QStringLiteral("'it''s'");
 }
 
-QString colonyAssignments(const QString& date)
+QString colonyAssignments(const QString& date, const QString& textPrefix = QString())
 {
     const QStringList columns = ColonyColumns.split(QLatin1Char(','));
-    const QStringList values = colonyValues(date).split(QLatin1Char(','));
+    const QStringList values = colonyValues(date, textPrefix).split(QLatin1Char(','));
     QStringList pairs;
     for (int i = 0; i < columns.size(); ++i)
         pairs.append(columns.at(i) + QLatin1Char('=') + values.at(i));
@@ -181,6 +183,8 @@ class tst_DatabaseStatements : public QObject {
 private slots:
     void text_data();
     void text();
+    void likePattern_data();
+    void likePattern();
     void quotesFollowTheConnection();
 };
 
@@ -211,9 +215,9 @@ void tst_DatabaseStatements::text_data()
         << "INSERT INTO [ZelvorinRack] (" + RackColumns + ") VALUES (" + isoDate + "," + rackValues + ")";
     QTest::newRow("rack update server") << server << "rack.update"
         << "UPDATE [ZelvorinRack] SET [CreatedDate]=" + isoDate
-               + ",[RackBarcode]='O''Neil',[XMLSettings]=?,[XMLCameraSettings]=?,[XMLColonySettings]=?,"
-                 "[ReferencePointsCorrection]=?,[PictureFilePath]='pictures/17.png',[ColorModel]=2,[ErrorCode]=-1,"
-                 "[Description]='',[ImageStitcherID]=-1,[ReferenzPos1X]=1.23457,[ReferenzPos1Y]=0,"
+               + ",[RackBarcode]=N'O''Neil',[XMLSettings]=?,[XMLCameraSettings]=?,[XMLColonySettings]=?,"
+                 "[ReferencePointsCorrection]=?,[PictureFilePath]=N'pictures/17.png',[ColorModel]=2,[ErrorCode]=-1,"
+                 "[Description]=N'',[ImageStitcherID]=-1,[ReferenzPos1X]=1.23457,[ReferenzPos1Y]=0,"
                  "[ReferenzPos2X]=1e+06,[ReferenzPos2Y]=1.23457e+07,[ReferenzPos3X]=-0.5,[ReferenzPos3Y]=3,"
                  "[ReferenzPos4X]=4,[ReferenzPos4Y]=5 WHERE [RackID]=17";
     QTest::newRow("rack insert sequence dialect") << oracle << "rack.insert"
@@ -228,23 +232,21 @@ void tst_DatabaseStatements::text_data()
     QTest::newRow("rack all sqlite") << sqlite << "rack.ids.all"
         << "SELECT  [RackID] FROM  [ZelvorinRack] ORDER BY [CreatedDate] DESC ";
     QTest::newRow("rack barcode access") << access << "rack.ids.barcode"
-        << "SELECT  [RackID] FROM  [ZelvorinRack] WHERE [RackBarcode] LIKE 'R0''815' ORDER BY [CreatedDate] DESC ";
+        << "SELECT  [RackID] FROM  [ZelvorinRack] WHERE [RackBarcode] LIKE ? ORDER BY [CreatedDate] DESC ";
     QTest::newRow("rack barcode wildcards access") << access << "rack.ids.wildcards"
-        << "SELECT  [RackID] FROM  [ZelvorinRack] WHERE [RackBarcode] LIKE 'A[_]1[%]' ORDER BY [CreatedDate] DESC ";
+        << "SELECT  [RackID] FROM  [ZelvorinRack] WHERE [RackBarcode] LIKE ? ORDER BY [CreatedDate] DESC ";
     QTest::newRow("rack barcode wildcards sqlite") << sqlite << "rack.ids.wildcards"
-        << "SELECT  [RackID] FROM  [ZelvorinRack] WHERE [RackBarcode] LIKE 'A\\_1\\%' ESCAPE '\\' ORDER BY [CreatedDate] DESC ";
+        << "SELECT  [RackID] FROM  [ZelvorinRack] WHERE [RackBarcode] LIKE ? ESCAPE '\\' ORDER BY [CreatedDate] DESC ";
     QTest::newRow("rack qualified access") << access << "rack.qualified"
-        << "SELECT [ZelvorinRack].[RackID] FROM  [ZelvorinRack] WHERE [ZelvorinRack].[RackBarcode] LIKE '%abc%'";
+        << "SELECT [ZelvorinRack].[RackID] FROM  [ZelvorinRack] WHERE [ZelvorinRack].[RackBarcode] LIKE ?";
     QTest::newRow("rack qualified wildcards access") << access << "rack.qualified.wildcards"
-        << "SELECT [ZelvorinRack].[RackID] FROM  [ZelvorinRack] WHERE [ZelvorinRack].[RackBarcode] LIKE '%5[%][_][[]x\\%'";
+        << "SELECT [ZelvorinRack].[RackID] FROM  [ZelvorinRack] WHERE [ZelvorinRack].[RackBarcode] LIKE ?";
     QTest::newRow("rack qualified wildcards server") << server << "rack.qualified.wildcards"
-        << "SELECT [ZelvorinRack].[RackID] FROM  [ZelvorinRack] WHERE [ZelvorinRack].[RackBarcode] LIKE "
-           "'%5\\%\\_\\[x\\\\%' ESCAPE '\\'";
+        << "SELECT [ZelvorinRack].[RackID] FROM  [ZelvorinRack] WHERE [ZelvorinRack].[RackBarcode] LIKE ? ESCAPE '\\'";
     QTest::newRow("rack qualified wildcards sqlite") << sqlite << "rack.qualified.wildcards"
-        << "SELECT [ZelvorinRack].[RackID] FROM  [ZelvorinRack] WHERE [ZelvorinRack].[RackBarcode] LIKE "
-           "'%5\\%\\_[x\\\\%' ESCAPE '\\'";
+        << "SELECT [ZelvorinRack].[RackID] FROM  [ZelvorinRack] WHERE [ZelvorinRack].[RackBarcode] LIKE ? ESCAPE '\\'";
     QTest::newRow("rack qualified sequence dialect") << oracle << "rack.qualified"
-        << "SELECT ZelvorinRack.RackID FROM  ZelvorinRack WHERE ZelvorinRack.RackBarcode LIKE '%abc%'";
+        << "SELECT ZelvorinRack.RackID FROM  ZelvorinRack WHERE ZelvorinRack.RackBarcode LIKE ? ESCAPE '\\'";
 
     // Container table
     QTest::newRow("container insert") << access << "container.insert"
@@ -263,7 +265,7 @@ void tst_DatabaseStatements::text_data()
         << "SELECT [ContainerID] FROM  [ZelvorinContainer] WHERE [RackID] = 12 AND [ContainerNumber] = 5 ORDER BY "
            "[PickingOrder] ASC";
     QTest::newRow("container by name") << server << "container.byName"
-        << "SELECT [ContainerID] FROM  [ZelvorinContainer] WHERE [RackID] = 12 AND [ContainerName] = 'B''2' ORDER BY "
+        << "SELECT [ContainerID] FROM  [ZelvorinContainer] WHERE [RackID] = 12 AND [ContainerName] = N'B''2' ORDER BY "
            "[PickingOrder] ASC";
     QTest::newRow("container by picking order") << access << "container.byPickingOrder"
         << "SELECT [ContainerID] FROM  [ZelvorinContainer] WHERE [RackID] = 12 AND [PickingOrder] = 3";
@@ -276,7 +278,7 @@ void tst_DatabaseStatements::text_data()
     QTest::newRow("colony insert access") << access << "colony.insert"
         << "INSERT INTO [ZelvorinColony] (" + ColonyColumns + ") VALUES (" + colonyValues(accessDate) + ")";
     QTest::newRow("colony update") << server << "colony.update"
-        << "UPDATE [ZelvorinColony] SET " + colonyAssignments(isoDate) + " WHERE [ColonyID]=17";
+        << "UPDATE [ZelvorinColony] SET " + colonyAssignments(isoDate, QStringLiteral("N")) + " WHERE [ColonyID]=17";
     QTest::newRow("colony insert prepared") << server << "colony.insert.prepared"
         << "INSERT INTO [ZelvorinColony] (" + ColonyColumns + ") VALUES (" + QStringList(29, QStringLiteral("?")).join(QLatin1Char(',')) + ")";
     QTest::newRow("colony select prepared") << sqlite << "colony.select.prepared"
@@ -317,7 +319,7 @@ void tst_DatabaseStatements::text_data()
     QTest::newRow("stitcher browser sqlite") << sqlite << "stitcher.ids.browser"
         << "SELECT  [ImageStitcherID] FROM  [ZelvorinImageStitcher] ORDER BY [CreatedDate] DESC LIMIT 501 ";
     QTest::newRow("stitcher barcode server") << server << "stitcher.ids.barcode"
-        << "SELECT  [ImageStitcherID] FROM  [ZelvorinImageStitcher] WHERE [RackBarcode] LIKE 'R\\_1' ESCAPE '\\' "
+        << "SELECT  [ImageStitcherID] FROM  [ZelvorinImageStitcher] WHERE [RackBarcode] LIKE ? ESCAPE '\\' "
            "ORDER BY [CreatedDate] DESC ";
     QTest::newRow("picture insert") << access << "picture.insert"
         << "INSERT INTO [ZelvorinImageStitcherPicture] ([ImageStitcherID],[PositionIndex],[PictureFilePath]) VALUES (17,0,'')";
@@ -354,6 +356,42 @@ void tst_DatabaseStatements::text()
     ApplicationDatabase holder(&handler, QStringLiteral("statements"), nullptr, seamFactory());
     setDialect(holder, kind);
     QCOMPARE(statement(holder, which), expected);
+}
+
+// The value bound to a barcode search's marker: the text with its wildcards taken literally.
+void tst_DatabaseStatements::likePattern_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("contains");
+    QTest::addColumn<QString>("expected");
+
+    const int access = Database::KindMSAccess;
+    const int server = Database::KindMSSQLServer;
+    const int oracle = Database::KindSequenceDialect;
+    const int sqlite = Database::KindSQLite3;
+    QTest::newRow("plain filter") << access << "abc" << true << "%abc%";
+    QTest::newRow("apostrophe is no special") << sqlite << "R0'815" << false << "R0'815";
+    QTest::newRow("wildcards access") << access << "A_1%" << false << "A[_]1[%]";
+    QTest::newRow("wildcards sqlite") << sqlite << "A_1%" << false << "A\\_1\\%";
+    QTest::newRow("filter access") << access << "5%_[x\\" << true << "%5[%][_][[]x\\%";
+    QTest::newRow("filter server") << server << "5%_[x\\" << true << "%5\\%\\_\\[x\\\\%";
+    QTest::newRow("filter sqlite") << sqlite << "5%_[x\\" << true << "%5\\%\\_[x\\\\%";
+    QTest::newRow("filter sequence dialect") << oracle << "a_b" << true << "%a\\_b%";
+    QTest::newRow("empty filter matches all") << sqlite << "" << true << "%%";
+    QTest::newRow("unicode unchanged") << server << QStringLiteral("菌_ü") << false << QStringLiteral("菌\\_ü");
+}
+
+void tst_DatabaseStatements::likePattern()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, text);
+    QFETCH(bool, contains);
+    QFETCH(QString, expected);
+    RecordingErrorHandler handler;
+    ApplicationDatabase holder(&handler, QStringLiteral("patterns"), nullptr, seamFactory());
+    setDialect(holder, kind);
+    QCOMPARE(DatabaseTableSupport::likePattern(*holder.database(), text, contains), expected);
 }
 
 void tst_DatabaseStatements::quotesFollowTheConnection()

@@ -161,6 +161,7 @@ private slots:
     void failures_data();
     void failures();
     void failureChangesNothing();
+    void settingsReadBack();
     void windowsAndHandles();
     void copyRectangle();
     void dumpWindowImage();
@@ -544,6 +545,50 @@ void tst_HalconDisplay::failureChangesNothing()
     const std::uint64_t before = windowRevision(w.handle());
     QCOMPARE(disp_region(mixed, w.handle()), kErrWrongObjectClass1);
     QCOMPARE(windowRevision(w.handle()), before);
+}
+
+// Every getter answers what its setter stored; whole numbers come back as integers, and a
+// read through a closed window fails without touching the output.
+void tst_HalconDisplay::settingsReadBack()
+{
+    Window w(20, 20);
+    HTuple value;
+    QCOMPARE(set_line_width(w.handle(), 3), kSuccess);
+    QCOMPARE(get_line_width(w.handle(), &value), kSuccess);
+    QVERIFY(value[0].IsInteger());
+    QCOMPARE(value.L(), Hlong(3));
+    QCOMPARE(set_line_width(w.handle(), 2.5), kSuccess);
+    QCOMPARE(get_line_width(w.handle(), &value), kSuccess);
+    QVERIFY(value[0].IsReal());
+    QCOMPARE(value.D(), 2.5);
+
+    QCOMPARE(set_part(w.handle(), 0.5, 1, 10.5, 12), kSuccess);
+    HTuple r1, c1, r2, c2;
+    QCOMPARE(get_part(w.handle(), &r1, &c1, &r2, &c2), kSuccess);
+    QVERIFY(r1[0].IsReal());
+    QCOMPARE(r1.D(), 0.5);
+    QVERIFY(c1[0].IsInteger());
+    QCOMPARE(c1.L(), Hlong(1));
+    QCOMPARE(r2.D(), 10.5);
+    QCOMPARE(c2.L(), Hlong(12));
+
+    QCOMPARE(set_part_style(w.handle(), 2), kSuccess);
+    QCOMPARE(get_part_style(w.handle(), &value), kSuccess);
+    QCOMPARE(value.L(), Hlong(2));
+    QCOMPARE(set_tposition(w.handle(), 4, 7), kSuccess);
+    QCOMPARE(get_tposition(w.handle(), &r1, &c1), kSuccess);
+    QCOMPARE(r1.D(), 4.0);
+    QCOMPARE(c1.D(), 7.0);
+
+    const Hlong closed = [] {
+        Window gone(5, 5);
+        return gone.handle();
+    }();
+    HTuple untouched("kept");
+    QCOMPARE(get_line_width(closed, &untouched), kErrWrongValue1);
+    QCOMPARE(get_part_style(closed, &untouched), kErrWrongValue1);
+    QCOMPARE(get_draw(closed, &untouched), kErrWrongValue1);
+    QCOMPARE(QString::fromStdString(untouched.S()), QStringLiteral("kept"));
 }
 
 void tst_HalconDisplay::windowsAndHandles()

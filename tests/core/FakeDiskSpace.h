@@ -1,0 +1,27 @@
+#pragma once
+
+#include <Errors.h>
+
+#include <QString>
+
+#include <atomic>
+
+// A disk-space query the picture savers can be handed instead of the real disk.
+namespace FakeDiskSpace {
+
+// Free space the seam reports, in MB; below zero makes the query itself fail.
+inline std::atomic<double> freeMB{1.0e6};
+
+inline Errors::Type_Error query(const QString&, double& totalMB, double& freeSpaceMB)
+{
+    totalMB = 0.0;
+    freeSpaceMB = 0.0;
+    const double free = freeMB.load();
+    if (free < 0.0)
+        return 50;
+    totalMB = 2.0e6;
+    freeSpaceMB = free;
+    return 0;
+}
+
+} // namespace FakeDiskSpace
