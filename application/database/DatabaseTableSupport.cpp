@@ -196,4 +196,23 @@ QString utf8Text(const QVariant& value)
     return QString::fromUtf8(bytes.constData(), end < 0 ? bytes.size() : end);
 }
 
+QDateTime DateTimeReader::read(const QVariant& value)
+{
+    // Drivers that deliver a date-time (ODBC) need no text conversion.
+    if (value.metaType().id() != QMetaType::QString)
+        return value.toDateTime();
+    const QString text = value.toString();
+    if (!lastText.isNull() && text == lastText)
+        return lastValue;
+    lastValue = value.toDateTime();
+    lastText = text;
+    return lastValue;
+}
+
+void DateTimeReader::clear()
+{
+    lastText = QString();
+    lastValue = QDateTime();
+}
+
 } // namespace DatabaseTableSupport

@@ -3,11 +3,11 @@
 #include "Database.h"
 #include "Errors.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-class QDateTime;
 class QSqlQuery;
 class QVariant;
 
@@ -66,5 +66,15 @@ double storedDouble(double value);
 
 // A bound long text as stored: UTF-8 bytes up to the first zero byte.
 QString utf8Text(const QVariant& value);
+
+// Reads date-time columns, converting each distinct stored text once: the colonies of a rack
+// share few dates, and every conversion of a local time asks the system's time zone.
+struct DateTimeReader {
+    QDateTime read(const QVariant& value);
+    void clear();
+
+    QString lastText;
+    QDateTime lastValue;
+};
 
 } // namespace DatabaseTableSupport

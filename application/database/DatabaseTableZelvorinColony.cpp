@@ -5,6 +5,7 @@
 
 #include <QSqlDatabase>
 #include <QSqlDriver>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -100,6 +101,9 @@ void DatabaseTableZelvorinColony::SetDatabase(int type)
     insertQuery.reset();
     selectQuery.reset();
     idsByContainerQuery.reset();
+    byContainerQuery.reset();
+    byRackQuery.reset();
+    pickingDates.clear();
     databaseType = type;
     quoteBegin = database ? database->sqlQuoteBegin() : QString();
     quoteEnd = database ? database->sqlQuoteEnd() : QString();
@@ -170,15 +174,41 @@ QString DatabaseTableZelvorinColony::sqlInsertPrepared() const
     return text + QLatin1Char(')');
 }
 
-QString DatabaseTableZelvorinColony::sqlSelectPrepared() const
+QString DatabaseTableZelvorinColony::columnList(bool qualified) const
 {
-    QString text = QStringLiteral("SELECT ");
+    QString text;
     for (int i = 0; i < ColumnCount; ++i) {
         if (i > 0)
             text += QLatin1Char(',');
+        if (qualified)
+            text += tableName() + QLatin1Char('.');
         text += q(Columns[i]);
     }
-    return text + QStringLiteral(" FROM ") + tableName() + QStringLiteral(" WHERE ") + q("ColonyID") + QStringLiteral("=?");
+    return text;
+}
+
+QString DatabaseTableZelvorinColony::sqlSelectPrepared() const
+{
+    return QStringLiteral("SELECT ") + columnList(false) + QStringLiteral(" FROM ") + tableName() + QStringLiteral(" WHERE ")
+        + q("ColonyID") + QStringLiteral("=?");
+}
+
+QString DatabaseTableZelvorinColony::sqlSelectByContainerPrepared() const
+{
+    return QStringLiteral("SELECT ") + columnList(false) + QStringLiteral(" FROM ") + tableName() + QStringLiteral(" WHERE ")
+        + q("ContainerID") + QStringLiteral("=? ORDER BY ") + q("PickingOrder") + QStringLiteral(" DESC,") + q("ColonyID")
+        + QStringLiteral(" ASC");
+}
+
+QString DatabaseTableZelvorinColony::sqlSelectByRackPrepared() const
+{
+    const QString container = q("ZelvorinContainer");
+    return QStringLiteral("SELECT ") + columnList(true) + QStringLiteral(" FROM ") + tableName() + QStringLiteral(" INNER JOIN ")
+        + container + QStringLiteral(" ON ") + tableName() + QLatin1Char('.') + q("ContainerID") + QLatin1Char('=') + container
+        + QLatin1Char('.') + q("ContainerID") + QStringLiteral(" WHERE ") + container + QLatin1Char('.') + q("RackID")
+        + QStringLiteral("=? ORDER BY ") + container + QLatin1Char('.') + q("PickingOrder") + QStringLiteral(" ASC,")
+        + container + QLatin1Char('.') + q("ContainerID") + QStringLiteral(" ASC,") + tableName() + QLatin1Char('.')
+        + q("PickingOrder") + QStringLiteral(" DESC,") + tableName() + QLatin1Char('.') + q("ColonyID") + QStringLiteral(" ASC");
 }
 
 QString DatabaseTableZelvorinColony::sqlSelectIdsByContainerPrepared() const
@@ -364,6 +394,15 @@ Errors::Type_Error DatabaseTableZelvorinColony::Select(Database::ID colonyId, Da
         query.finish();
         return failed(ErrorNotFound);
     }
+    readRow(query, row);
+    // Releases the statement's read lock; the prepared text stays for the next call.
+    query.finish();
+    return 0;
+}
+
+// Every field of the record from the current row of a statement with columnList's columns.
+void DatabaseTableZelvorinColony::readRow(const QSqlQuery& query, Dataset& row)
+{
     row.ColonyID = Database::ID(query.value(0).toInt());
     row.ContainerID = Database::ID(query.value(1).toInt());
     double* const fields[DoubleCount] = {
@@ -373,7 +412,7 @@ Errors::Type_Error DatabaseTableZelvorinColony::Select(Database::ID colonyId, Da
         &row.ColorSaturation, &row.ColorIntensity, &row.ColorArea_pct, &row.ColorRed, &row.ColorGreen, &row.ColorBlue};
     for (int i = 0; i < DoubleCount; ++i)
         *fields[i] = query.value(FirstDouble + i).toDouble();
-    row.PickingDate = query.value(22).toDateTime();
+    row.PickingDate = pickingDates.read(query.value(22));
     row.PickingState = qint16(query.value(23).toInt());
     row.IsExcluded = query.value(24).toBool();
     row.IsGoodColony = query.value(25).toBool();
@@ -381,9 +420,49 @@ Errors::Type_Error DatabaseTableZelvorinColony::Select(Database::ID colonyId, Da
     row.IsUserEdited = query.value(27).toBool();
     row.ErrorCode = Errors::Type_Error(query.value(28).toInt());
     row.Description = query.value(29).toString();
-    // Releases the statement's read lock; the prepared text stays for the next call.
+}
+
+Errors::Type_Error DatabaseTableZelvorinColony::readRows(std::unique_ptr<QSqlQuery>& cache,
+                                                         QString (DatabaseTableZelvorinColony::*text)() const,
+                                                         Database::ID key, QList<Dataset>& rows)
+{
+    rows.clear();
+    if (!isUsable(database, databaseType))
+        return ErrorNotOpen;
+    QSqlQuery* prepared = preparedQuery(cache, text);
+    if (!prepared)
+        return ErrorStatement;
+    QSqlQuery& query = *prepared;
+    query.bindValue(0, key);
+    if (!query.exec()) {
+        database->showQueryError(query, tr("SQL Statement error in table %1").arg(tableName()));
+        return ErrorStatement;
+    }
+    // Every field is overwritten, so one cleared record (one clock reading) serves all rows.
+    const Dataset cleared;
+    while (query.next()) {
+        rows.append(cleared);
+        readRow(query, rows.last());
+    }
+    const bool failed = query.lastError().isValid();
     query.finish();
+    if (failed) {
+        // A row that could not be read (a lock, a damaged file) must not pass as the end.
+        rows.clear();
+        database->showQueryError(query, tr("SQL Statement error in table %1").arg(tableName()));
+        return ErrorStatement;
+    }
     return 0;
+}
+
+Errors::Type_Error DatabaseTableZelvorinColony::SelectByContainer(Database::ID containerId, QList<Dataset>& rows)
+{
+    return readRows(byContainerQuery, &DatabaseTableZelvorinColony::sqlSelectByContainerPrepared, containerId, rows);
+}
+
+Errors::Type_Error DatabaseTableZelvorinColony::SelectByRack(Database::ID rackId, QList<Dataset>& rows)
+{
+    return readRows(byRackQuery, &DatabaseTableZelvorinColony::sqlSelectByRackPrepared, rackId, rows);
 }
 
 Errors::Type_Error DatabaseTableZelvorinColony::runIdList(const QString& text, QList<Database::ID>& ids)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Database.h"
+#include "DatabaseTableSupport.h"
 #include "Errors.h"
 
 #include <QDateTime>
@@ -71,6 +72,14 @@ public:
     // The colonies that failed the good-colony test, excluded or not.
     Errors::Type_Error SelectNotGoodIds(Database::ID containerId, QList<Database::ID>& ids);
 
+    // Whole rows in one statement instead of an id list and one Select per id; the rows are
+    // those Select would read. By container: in the order of SelectIdsByContainer (ties by
+    // ColonyID). By rack: the containers in the order of the container table's
+    // SelectIdsByRack (ties by ContainerID), each container's colonies as by container.
+    // On failure rows stays empty.
+    Errors::Type_Error SelectByContainer(Database::ID containerId, QList<Dataset>& rows);
+    Errors::Type_Error SelectByRack(Database::ID rackId, QList<Dataset>& rows);
+
     QString sqlInsert(const Dataset& row) const;
     QString sqlUpdate(const Dataset& row) const;
     QString sqlDelete(Database::ID colonyId) const;
@@ -83,6 +92,8 @@ public:
     QString sqlInsertPrepared() const;
     QString sqlSelectPrepared() const;
     QString sqlSelectIdsByContainerPrepared() const;
+    QString sqlSelectByContainerPrepared() const;
+    QString sqlSelectByRackPrepared() const;
 
 private:
     QString q(const char* name) const;
@@ -91,6 +102,10 @@ private:
     Errors::Type_Error checkRow(const Dataset& row);
     Errors::Type_Error runIdList(const QString& text, QList<Database::ID>& ids);
     QSqlQuery* preparedQuery(std::unique_ptr<QSqlQuery>& cache, QString (DatabaseTableZelvorinColony::*text)() const);
+    QString columnList(bool qualified) const;
+    void readRow(const QSqlQuery& query, Dataset& row);
+    Errors::Type_Error readRows(std::unique_ptr<QSqlQuery>& cache, QString (DatabaseTableZelvorinColony::*text)() const,
+                                Database::ID key, QList<Dataset>& rows);
 
     ApplicationDatabase* applicationDatabase;
     Database* database;
@@ -101,4 +116,7 @@ private:
     std::unique_ptr<QSqlQuery> insertQuery;
     std::unique_ptr<QSqlQuery> selectQuery;
     std::unique_ptr<QSqlQuery> idsByContainerQuery;
+    std::unique_ptr<QSqlQuery> byContainerQuery;
+    std::unique_ptr<QSqlQuery> byRackQuery;
+    DatabaseTableSupport::DateTimeReader pickingDates;
 };

@@ -1,0 +1,211 @@
+// The whole colony analysis of one generated 96-well plate picture (2592 x 1944, about 800
+// colonies): all steps, all containers, no drawing. First on one core (operators kept on
+// their calling thread, the process pinned to one processor), then on all cores; time per
+// step and the process's peak memory.
+//
+// Arguments: [seed] [repetitions] [labware: wells|dish]
+#include "ColonyAnalyserThread.h"
+#include "Errors.h"
+
+#include <FakeColonyAnalyserHost.h>
+#include <PlateSceneSettings.h>
+#include <PlateScenes.h>
+
+#include <Halcon.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+
+#include <sched.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+namespace {
+
+double median(std::vector<double> values)
+{
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
+}
+
+// kB from a "Name:   value kB" line of /proc/self/status.
+long statusKb(const char* name)
+{
+    QFile file(QStringLiteral("/proc/self/status"));
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray prefix = QByteArray(name) + ':';
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+// Resets VmHWM to the current resident size, so the next peak is the analysis's own.
+void resetPeak()
+{
+    QFile file(QStringLiteral("/proc/self/clear_refs"));
+    if (file.open(QIODevice::WriteOnly))
+        file.write("5");
+}
+
+struct Run {
+    double totalMs = 0.0;
+    ColonyAnalyserThread::StepTimes steps;
+    int colonies = 0;
+    int good = 0;
+    Errors::Type_Error error = 0;
+};
+
+Run analyseOnce(FakeColonyAnalyserHost& host, ColonyAnalyserThread& worker, const ColonySettingsData& settings,
+                const Halcon::Hobject& picture)
+{
+    Run run;
+    host.clearRecords();
+    QElapsedTimer timer;
+    timer.start();
+    run.error = worker.Analyse({}, settings, picture);
+    if (run.error != 0)
+        return run;
+    host.stopped.acquire(1);
+    while (worker.state() != ColonyAnalyserThread::StateIdle)
+        QThread::yieldCurrentThread();
+    run.totalMs = double(timer.nsecsElapsed()) / 1.0e6;
+    bool running = false;
+    run.error = worker.CheckRunning(running);
+    run.steps = worker.stepTimes();
+    for (const ImageColony& colony : host.colonyList()) {
+        ++run.colonies;
+        if (colony.IsGoodColony)
+            ++run.good;
+    }
+    return run;
+}
+
+struct Series {
+    double totalMs = 0.0;
+    ColonyAnalyserThread::StepTimes steps;
+    int colonies = 0;
+    int good = 0;
+};
+
+Series series(FakeColonyAnalyserHost& host, ColonyAnalyserThread& worker, const ColonySettingsData& settings,
+              const Halcon::Hobject& picture, int repetitions)
+{
+    analyseOnce(host, worker, settings, picture); // warm caches and thread pools
+    std::vector<Run> runs;
+    for (int i = 0; i < repetitions; ++i) {
+        runs.push_back(analyseOnce(host, worker, settings, picture));
+        if (runs.back().error != 0) {
+            std::printf("colony_analysis.error %d code\n", int(runs.back().error));
+            std::exit(1);
+        }
+    }
+    const auto med = [&](const std::function<double(const Run&)>& field) {
+        std::vector<double> values;
+        for (const Run& r : runs)
+            values.push_back(field(r));
+        return median(values);
+    };
+    Series s;
+    s.totalMs = med([](const Run& r) { return r.totalMs; });
+    s.steps.start = med([](const Run& r) { return r.steps.start; });
+    s.steps.prepare = med([](const Run& r) { return r.steps.prepare; });
+    s.steps.referencePoints = med([](const Run& r) { return r.steps.referencePoints; });
+    s.steps.colorFilter = med([](const Run& r) { return r.steps.colorFilter; });
+    s.steps.threshold = med([](const Run& r) { return r.steps.threshold; });
+    s.steps.searchArea = med([](const Run& r) { return r.steps.searchArea; });
+    s.steps.margins = med([](const Run& r) { return r.steps.margins; });
+    s.steps.properties = med([](const Run& r) { return r.steps.properties; });
+    s.steps.finish = med([](const Run& r) { return r.steps.finish; });
+    s.steps.containers = runs.front().steps.containers;
+    s.colonies = runs.front().colonies;
+    s.good = runs.front().good;
+    return s;
+}
+
+void print(const char* prefix, const Series& s)
+{
+    std::printf("%s.total %.1f ms\n", prefix, s.totalMs);
+    std::printf("%s.step.start %.2f ms\n", prefix, s.steps.start);
+    std::printf("%s.step.prepare_picture %.2f ms\n", prefix, s.steps.prepare);
+    std::printf("%s.step.prepare_picture.reference_points %.2f ms\n", prefix, s.steps.referencePoints);
+    std::printf("%s.step.color_filter %.2f ms\n", prefix, s.steps.colorFilter);
+    std::printf("%s.step.threshold %.2f ms\n", prefix, s.steps.threshold);
+    std::printf("%s.step.search_area %.2f ms\n", prefix, s.steps.searchArea);
+    std::printf("%s.step.search_colonies.margins %.2f ms\n", prefix, s.steps.margins);
+    std::printf("%s.step.search_colonies.properties %.2f ms\n", prefix, s.steps.properties);
+    std::printf("%s.step.finish %.2f ms\n", prefix, s.steps.finish);
+    std::printf("%s.containers %d count\n", prefix, s.steps.containers);
+    std::printf("%s.colonies %d count\n", prefix, s.colonies);
+    std::printf("%s.good_colonies %d count\n", prefix, s.good);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Errors errors(nullptr);
+
+    const unsigned seed = argc > 1 ? unsigned(std::atoi(argv[1])) : 1u;
+    const int repetitions = std::max(1, argc > 2 ? std::atoi(argv[2]) : 7);
+    PlateScenes::Options options;
+    options.seed = seed;
+    options.labware = argc > 3 && std::strcmp(argv[3], "dish") == 0 ? PlateScenes::Labware::PetriDish
+                                                                     : PlateScenes::Labware::Wells96;
+    const PlateScenes::Scene scene = PlateScenes::generate(options);
+    const ColonySettingsData settings = PlateSceneSettings::settingsFor(scene);
+    std::printf("colony_analysis.picture %dx%d px\n", scene.width, scene.height);
+    std::printf("colony_analysis.drawn_colonies %d count\n", int(scene.colonies.size()));
+    std::printf("colony_analysis.memory_after_generation.VmRSS %ld kB\n", statusKb("VmRSS"));
+
+    // A fresh worker per phase: its thread takes the affinity of the thread that starts it.
+    const auto phase = [&]() {
+        FakeColonyAnalyserHost host(FakeColonyAnalyserHost::Drawing::None);
+        host.recordColonyCalls = false;
+        ColonyAnalyserThread worker(&host, nullptr, nullptr);
+        return series(host, worker, settings, scene.image, repetitions);
+    };
+
+    // One core: operators on their calling thread, the process's threads on one processor.
+    cpu_set_t all;
+    sched_getaffinity(0, sizeof(all), &all);
+    const int cores = CPU_COUNT(&all);
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+        if (CPU_ISSET(cpu, &all)) {
+            CPU_SET(cpu, &one);
+            break;
+        }
+    }
+    Halcon::set_system("parallelize_operators", "false");
+    sched_setaffinity(0, sizeof(one), &one);
+    resetPeak();
+    const Series single = phase();
+    const long peakKb = statusKb("VmHWM");
+    print("colony_analysis.one_core", single);
+    std::printf("colony_analysis.one_core.peak_memory.VmHWM %.1f MB\n", peakKb / 1024.0);
+
+    // All cores.
+    sched_setaffinity(0, sizeof(all), &all);
+    Halcon::set_system("parallelize_operators", "true");
+    Halcon::set_system("thread_num", cores);
+    const Series multi = phase();
+    print("colony_analysis.all_cores", multi);
+    std::printf("colony_analysis.all_cores.cores %d count\n", cores);
+    std::printf("colony_analysis.all_cores.baseline %.1f ms\n", single.totalMs);
+    std::printf("colony_analysis.all_cores.ratio %.2f x\n", single.totalMs / std::max(1e-9, multi.totalMs));
+    std::printf("colony_analysis.peak_memory.VmHWM %.1f MB\n", statusKb("VmHWM") / 1024.0);
+    return 0;
+}
