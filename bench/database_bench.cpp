@@ -171,9 +171,30 @@ void saveRackBaseline(ApplicationDatabase& db, int number)
     sql.commit();
 }
 
+// The rack row, its containers one by one and all its colonies in one statement.
 int readRack(ApplicationDatabase& db, Database::ID rackId)
 {
     // One read transaction: a consistent rack, and one lock instead of one per statement.
+    DatabaseTransaction transaction(&db);
+    DatabaseTableZelvorinRack::Dataset rack;
+    if (db.tableRack()->Select(rackId, rack) != 0)
+        return -1;
+    QList<Database::ID> containers;
+    db.tableContainer()->SelectIdsByRack(rackId, containers);
+    for (const Database::ID containerId : containers) {
+        DatabaseTableZelvorinContainer::Dataset container;
+        if (db.tableContainer()->Select(containerId, container) != 0)
+            return -1;
+    }
+    QList<DatabaseTableZelvorinColony::Dataset> colonies;
+    if (db.tableColony()->SelectByRack(rackId, colonies) != 0)
+        return -1;
+    return int(colonies.size());
+}
+
+// The same with an id list per container and one Select per colony.
+int readRackById(ApplicationDatabase& db, Database::ID rackId)
+{
     DatabaseTransaction transaction(&db);
     DatabaseTableZelvorinRack::Dataset rack;
     if (db.tableRack()->Select(rackId, rack) != 0)
@@ -260,6 +281,19 @@ int main(int argc, char** argv)
         }
     }
     print("database.read_rack_96x2000", median(read), median(readBase));
+
+    std::vector<double> readById;
+    readBase.clear();
+    for (int i = 0; i < kRepetitions; ++i) {
+        int colonies = 0;
+        readById.push_back(milliseconds([&] { colonies = readRackById(db, racks.at(i)); }));
+        readBase.push_back(milliseconds([&] { readRackBaseline(db, racks.at(i)); }));
+        if (colonies != kColonies) {
+            std::fprintf(stderr, "read %d colonies by id instead of %d\n", colonies, kColonies);
+            return 1;
+        }
+    }
+    print("database.read_rack_96x2000_by_id", median(readById), median(readBase));
     if (!QStringLiteral("database.delete_oldest_100_of_1000").contains(filter))
         return 0;
 

@@ -444,14 +444,14 @@ Errors::Type_Error DatabaseTableZelvorinColony::readRows(std::unique_ptr<QSqlQue
         rows.append(cleared);
         readRow(query, rows.last());
     }
-    const bool failed = query.lastError().isValid();
-    query.finish();
-    if (failed) {
-        // A row that could not be read (a lock, a damaged file) must not pass as the end.
-        rows.clear();
+    // A row that could not be read (a lock, a damaged file) must not pass as the end.
+    if (query.lastError().isValid()) {
         database->showQueryError(query, tr("SQL Statement error in table %1").arg(tableName()));
+        query.finish();
+        rows.clear();
         return ErrorStatement;
     }
+    query.finish();
     return 0;
 }
 

@@ -185,7 +185,8 @@ QString DatabaseTableZelvorinRack::sqlSelectIdsByBarcode(const QString& barcode,
         + database->limitRowsLimit(maximumCount);
 }
 
-QString DatabaseTableZelvorinRack::sqlSelectIdsByBarcodeQualified(const QString& text) const
+// The text itself is bound; the statement is the same for every filter.
+QString DatabaseTableZelvorinRack::sqlSelectIdsByBarcodeQualified(const QString& /*text*/) const
 {
     return QStringLiteral("SELECT ") + tableName() + QLatin1Char('.') + q("RackID") + QStringLiteral(" FROM  ") + tableName()
         + QStringLiteral(" WHERE ") + tableName() + QLatin1Char('.') + q("RackBarcode") + likeClause(*database);

@@ -342,6 +342,11 @@ void tst_RackZipExport::askArchiveMode()
     QCOMPARE(m_boxes.size(), 1);
     QCOMPARE(m_boxes.first().title, QStringLiteral("Export"));
     QVERIFY(m_boxes.first().text.startsWith(QStringLiteral("The archive \"a.zip\" already exists.")));
+    QCOMPARE(m_boxes.first().informativeText, QStringLiteral("Append to or overwrite archive?"));
+    // The user sees the choices by name: Yes appends, No overwrites.
+    QCOMPARE(m_boxes.first().buttonTexts.value(QMessageBox::Yes), QStringLiteral("Append"));
+    QCOMPARE(m_boxes.first().buttonTexts.value(QMessageBox::No), QStringLiteral("Overwrite"));
+    QCOMPARE(m_boxes.first().buttonTexts.value(QMessageBox::Cancel), QStringLiteral("Cancel"));
     // Without anybody to ask, nothing is overwritten.
     QCOMPARE(MessageBox_Helper::defaultAnswer(m_boxes.first()), QMessageBox::Cancel);
     m_answer = QMessageBox::NoButton;

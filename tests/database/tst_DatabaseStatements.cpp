@@ -151,6 +151,8 @@ QString statement(ApplicationDatabase& holder, const QString& which)
     if (which == QLatin1String("colony.insert.prepared")) return colony->sqlInsertPrepared();
     if (which == QLatin1String("colony.select.prepared")) return colony->sqlSelectPrepared();
     if (which == QLatin1String("colony.byContainer.prepared")) return colony->sqlSelectIdsByContainerPrepared();
+    if (which == QLatin1String("colony.rowsByContainer")) return colony->sqlSelectByContainerPrepared();
+    if (which == QLatin1String("colony.rowsByRack")) return colony->sqlSelectByRackPrepared();
     if (which == QLatin1String("container.select.prepared")) return container->sqlSelectPrepared();
     if (which == QLatin1String("colony.delete")) return colony->sqlDelete(17);
     if (which == QLatin1String("colony.select")) return colony->sqlSelect(17);
@@ -285,6 +287,24 @@ void tst_DatabaseStatements::text_data()
         << "SELECT [ColonyID]," + ColonyColumns + " FROM [ZelvorinColony] WHERE [ColonyID]=?";
     QTest::newRow("colony by container prepared") << access << "colony.byContainer.prepared"
         << "SELECT [ColonyID] FROM  [ZelvorinColony] WHERE [ContainerID] = ? ORDER BY [PickingOrder] DESC";
+    QTest::newRow("colony rows by container") << sqlite << "colony.rowsByContainer"
+        << "SELECT [ColonyID]," + ColonyColumns + " FROM [ZelvorinColony] WHERE [ContainerID]=? ORDER BY [PickingOrder] DESC,"
+           "[ColonyID] ASC";
+    QTest::newRow("colony rows by rack") << access << "colony.rowsByRack"
+        << "SELECT [ZelvorinColony].[ColonyID],[ZelvorinColony]."
+               + QString(ColonyColumns).replace(QStringLiteral(",["), QStringLiteral(",[ZelvorinColony].["))
+               + " FROM [ZelvorinColony] INNER JOIN [ZelvorinContainer] ON [ZelvorinColony].[ContainerID]="
+                 "[ZelvorinContainer].[ContainerID] WHERE [ZelvorinContainer].[RackID]=? ORDER BY "
+                 "[ZelvorinContainer].[PickingOrder] ASC,[ZelvorinContainer].[ContainerID] ASC,"
+                 "[ZelvorinColony].[PickingOrder] DESC,[ZelvorinColony].[ColonyID] ASC";
+    QTest::newRow("colony rows by rack sequence dialect") << oracle << "colony.rowsByRack"
+        << "SELECT ZelvorinColony.ColonyID,ZelvorinColony."
+               + QString(ColonyColumns).remove(QLatin1Char('[')).remove(QLatin1Char(']'))
+                     .replace(QStringLiteral(","), QStringLiteral(",ZelvorinColony."))
+               + " FROM ZelvorinColony INNER JOIN ZelvorinContainer ON ZelvorinColony.ContainerID="
+                 "ZelvorinContainer.ContainerID WHERE ZelvorinContainer.RackID=? ORDER BY "
+                 "ZelvorinContainer.PickingOrder ASC,ZelvorinContainer.ContainerID ASC,"
+                 "ZelvorinColony.PickingOrder DESC,ZelvorinColony.ColonyID ASC";
     QTest::newRow("container select prepared") << sqlite << "container.select.prepared"
         << "SELECT  [ContainerID],[RackID],[ContainerNumber],[ContainerName],[PickingOrder],[ErrorCode],[Description] "
            "FROM [ZelvorinContainer] WHERE [ContainerID]=?";

@@ -76,6 +76,41 @@ Database::ID insertColony(ApplicationDatabase& holder, Database::ID containerId,
     return row.ColonyID;
 }
 
+// Every field of a colony record, to compare records as a whole.
+QVariantList fields(const DatabaseTableZelvorinColony::Dataset& row)
+{
+    return {row.ColonyID, row.ContainerID, row.PosX_px, row.PosY_px, row.PosX_mm, row.PosY_mm, row.Area_mm2,
+            row.Circularity, row.ClearanceNeighbor_mm, row.ClearanceMargin_mm, row.LoadingArea_pct,
+            row.LoadingCircularity_pct, row.LoadingClearanceNeighbor_pct, row.LoadingClearanceMargin_pct,
+            row.LoadingTotal_pct, row.ColorHue, row.ColorSaturation, row.ColorIntensity, row.ColorArea_pct, row.ColorRed,
+            row.ColorGreen, row.ColorBlue, row.PickingDate, int(row.PickingState), row.IsExcluded, row.IsGoodColony,
+            row.PickingOrder, row.IsUserEdited, int(row.ErrorCode), row.Description};
+}
+
+// The colonies of a container as the id list and one Select per id read them.
+QList<QVariantList> colonyRowsById(ApplicationDatabase& holder, Database::ID containerId)
+{
+    QList<QVariantList> rows;
+    QList<Database::ID> ids;
+    if (holder.tableColony()->SelectIdsByContainer(containerId, ids) != 0)
+        return {{QStringLiteral("id list failed")}};
+    for (const Database::ID id : ids) {
+        DatabaseTableZelvorinColony::Dataset row;
+        if (holder.tableColony()->Select(id, row) != 0)
+            return {{QStringLiteral("select failed")}};
+        rows.append(fields(row));
+    }
+    return rows;
+}
+
+QList<QVariantList> fieldLists(const QList<DatabaseTableZelvorinColony::Dataset>& rows)
+{
+    QList<QVariantList> lists;
+    for (const DatabaseTableZelvorinColony::Dataset& row : rows)
+        lists.append(fields(row));
+    return lists;
+}
+
 } // namespace
 
 class tst_DatabaseTables : public QObject {
@@ -106,6 +141,7 @@ private slots:
     void colonyBadInputIsRefused_data();
     void colonyBadInputIsRefused();
     void colonyIdLists();
+    void colonyRowsInOneStatement();
 
     void stitcherAndPictures();
     void deletingARackTakesItsContainersAndColonies();
@@ -454,6 +490,8 @@ void tst_DatabaseTables::barcodeSearchTakesTextLiterally_data()
     QTest::newRow("contains underscore") << true << "_" << QStringList{"A_C"};
     QTest::newRow("contains bracket") << true << "[" << QStringList{"[x]"};
     QTest::newRow("contains apostrophe") << true << "'" << QStringList{"O'Neil"};
+    QTest::newRow("filter shaped as a statement") << true << "x'); DELETE FROM [ZelvorinRack]; --" << QStringList{};
+    QTest::newRow("filter shaped as a condition") << true << "' OR '1'='1" << QStringList{};
     QTest::newRow("contains everything") << true << "" << QStringList{"ABC", "A%C", "A_C", "AXC", "A\\C", "50%", "O'Neil", "Ωmega", "[x]"};
 }
 
@@ -480,6 +518,7 @@ void tst_DatabaseTables::barcodeSearchTakesTextLiterally()
     found.sort();
     expected.sort();
     QCOMPARE(found, expected);
+    QCOMPARE(rowCount(holder(), QStringLiteral("ZelvorinRack")), int(barcodes.size()));
 
     // The stitcher table searches its barcodes by the same rule.
     if (!contains) {
@@ -733,6 +772,77 @@ void tst_DatabaseTables::colonyIdLists()
     QVERIFY(ids.isEmpty());
     QCOMPARE(holder().tableColony()->SelectPickIds(container + 100, ids), Errors::Type_Error(0));
     QVERIFY(ids.isEmpty());
+}
+
+void tst_DatabaseTables::colonyRowsInOneStatement()
+{
+    const Database::ID rack = insertRack(holder(), QStringLiteral("R"), baseTime());
+    const Database::ID other = insertRack(holder(), QStringLiteral("O"), baseTime());
+    const Database::ID second = insertContainer(holder(), rack, 1, 2);
+    const Database::ID first = insertContainer(holder(), rack, 2, 1);
+    const Database::ID empty = insertContainer(holder(), rack, 3, 3);
+    const Database::ID foreign = insertContainer(holder(), other, 1, 1);
+    // Dates that alternate between rows, so a reused conversion would show on the wrong row.
+    const QDateTime dates[] = {QDateTime(QDate(2020, 3, 29), QTime(1, 30, 0)), QDateTime(QDate(2021, 7, 4), QTime(23, 59, 59)),
+                               QDateTime(QDate(1999, 12, 31), QTime(0, 0, 1))};
+    QHash<Database::ID, QVariantList> stored;
+    int n = 0;
+    for (const Database::ID container : {second, first, second, first, second, foreign}) {
+        DatabaseTableZelvorinColony::Dataset row;
+        row.ContainerID = container;
+        row.PickingOrder = (n * 7) % 5;
+        row.PosX_px = n + 0.25;
+        row.LoadingTotal_pct = 100.0 - n;
+        row.PickingDate = dates[n % 3];
+        row.PickingState = qint16(n % 3);
+        row.IsGoodColony = n % 2 == 0;
+        row.IsUserEdited = n == 1;
+        row.ErrorCode = Errors::Type_Error(-n);
+        row.Description = QStringLiteral("Kolonie %1 'ü' 菌").arg(n);
+        QCOMPARE(holder().tableColony()->Insert(row), Errors::Type_Error(0));
+        stored.insert(row.ColonyID, fields(row));
+        ++n;
+    }
+
+    QList<DatabaseTableZelvorinColony::Dataset> rows(2);
+    QCOMPARE(holder().tableColony()->SelectByContainer(second, rows), Errors::Type_Error(0));
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(fieldLists(rows), colonyRowsById(holder(), second));
+    for (const DatabaseTableZelvorinColony::Dataset& row : std::as_const(rows))
+        QCOMPARE(fields(row), stored.value(row.ColonyID));
+
+    // By rack: the containers in picking order, each with its colonies; no other rack's rows.
+    QCOMPARE(holder().tableColony()->SelectByRack(rack, rows), Errors::Type_Error(0));
+    QList<Database::ID> containers;
+    QCOMPARE(holder().tableContainer()->SelectIdsByRack(rack, containers), Errors::Type_Error(0));
+    QCOMPARE(containers, (QList<Database::ID>{first, second, empty}));
+    QList<QVariantList> expected;
+    for (const Database::ID container : containers)
+        expected += colonyRowsById(holder(), container);
+    QCOMPARE(fieldLists(rows), expected);
+    QCOMPARE(rows.size(), 5);
+    for (const DatabaseTableZelvorinColony::Dataset& row : std::as_const(rows))
+        QCOMPARE(fields(row), stored.value(row.ColonyID));
+
+    QCOMPARE(holder().tableColony()->SelectByContainer(empty, rows), Errors::Type_Error(0));
+    QVERIFY(rows.isEmpty());
+    rows.resize(1);
+    QCOMPARE(holder().tableColony()->SelectByRack(other + 100, rows), Errors::Type_Error(0));
+    QVERIFY(rows.isEmpty());
+    QVERIFY(m_db->handler.reports.isEmpty());
+
+    // A change is seen by the next read: nothing of an earlier read is kept.
+    QCOMPARE(holder().tableRack()->Delete(other), Errors::Type_Error(0));
+    QCOMPARE(holder().tableColony()->SelectByContainer(foreign, rows), Errors::Type_Error(0));
+    QVERIFY(rows.isEmpty());
+
+    holder().database()->close();
+    rows.resize(1);
+    QCOMPARE(holder().tableColony()->SelectByRack(rack, rows), Errors::Type_Error(84));
+    QVERIFY(rows.isEmpty());
+    rows.resize(1);
+    QCOMPARE(holder().tableColony()->SelectByContainer(second, rows), Errors::Type_Error(84));
+    QVERIFY(rows.isEmpty());
 }
 
 // ---------------------------------------------------------------------------------------------
