@@ -1028,17 +1028,10 @@ Errors::Type_Error ColonyAnalyserGui::exportStoredRack(Database::ID rackId, cons
         DatabaseTableZelvorinContainer::Dataset container;
         if (const Errors::Type_Error code = m_database->tableContainer()->Select(containerId, container); code != 0)
             return code;
-        QList<Database::ID> colonyIds;
-        if (const Errors::Type_Error code = m_database->tableColony()->SelectIdsByContainer(containerId, colonyIds);
+        QList<DatabaseTableZelvorinColony::Dataset> colonies;
+        if (const Errors::Type_Error code = m_database->tableColony()->SelectByContainer(containerId, colonies);
             code != 0)
             return code;
-        QList<DatabaseTableZelvorinColony::Dataset> colonies;
-        for (const Database::ID colonyId : std::as_const(colonyIds)) {
-            DatabaseTableZelvorinColony::Dataset colony;
-            if (const Errors::Type_Error code = m_database->tableColony()->Select(colonyId, colony); code != 0)
-                return code;
-            colonies.append(colony);
-        }
         if (const Errors::Type_Error code = writer.writeRows(container, colonies); code != 0)
             return code;
     }
