@@ -659,6 +659,9 @@ Errors::Type_Error ColonyAnalyserGui::GetLLDPosition(int, double& x, double& y)
 {
     x = 0.0;
     y = 0.0;
+    // A save in progress answers busy even when the finished run left an error behind.
+    if (m_saving)
+        return ErrorBusy;
     bool busy = false;
     if (const Errors::Type_Error code = busyState(busy); code != 0)
         return code;
