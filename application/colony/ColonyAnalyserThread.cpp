@@ -74,12 +74,15 @@ ColonyAnalyserThread::ColonyAnalyserThread(IColonyAnalyserHost* host, const AppS
 ColonyAnalyserThread::~ColonyAnalyserThread()
 {
     m_quit.store(true);
+    requestInterruption();
     m_wake.release(1);
     // No processEvents here: the page owning this worker is being destroyed, and turning its
     // event loop would hand it the queued reports of the step still running. The worker never
     // waits for the GUI thread, so it ends after that step on its own.
     while (!wait(100)) {
     }
+    while (!m_ended.load(std::memory_order_acquire))
+        QThread::yieldCurrentThread();
 }
 
 // ---- Operations of the page (GUI thread) -----------------------------------------------------
@@ -209,6 +212,18 @@ ColonyAnalyserThread::StepTimes ColonyAnalyserThread::stepTimes() const
     return m_times;
 }
 
+int ColonyAnalyserThread::thresholdHue(const Halcon::Hobject& hue, int minimum, int maximum, Halcon::Hobject& region)
+{
+    region = Halcon::Hobject();
+    if (minimum <= maximum)
+        return Halcon::threshold(hue, &region, minimum, maximum);
+    // The range wraps around: everything but the values between the two limits.
+    Halcon::Hobject between;
+    if (const Halcon::Herror e = Halcon::threshold(hue, &between, maximum, minimum); e != Halcon::kSuccess)
+        return e;
+    return Halcon::complement(between, &region);
+}
+
 bool ColonyAnalyserThread::filterMaskSize(int mode, int& maskSize)
 {
     static constexpr int sizes[] = {3, 5, 7, 11, 15, 20};
@@ -330,8 +345,10 @@ void ColonyAnalyserThread::run()
             failWith(kAborted);
             m_state.store(StateFinish);
         }
-        if (m_quit.load())
+        if (m_quit.load()) {
+            m_ended.store(true, std::memory_order_release);
             return;
+        }
     }
 }
 
@@ -568,18 +585,8 @@ qint32 ColonyAnalyserThread::StepThreshold()
                                       c.EndSaturationPercent, 255.0, c.StartIntensity, c.EndIntensity,
                                       c.StartIntensityPercent, c.EndIntensityPercent, 255.0, hueMin, hueMax,
                                       saturationMin, saturationMax, intensityMin, intensityMax);
-        if (hueMin <= hueMax) {
-            if (const Halcon::Herror e = Halcon::threshold(m_hue, &m_hueRegion, hueMin, hueMax);
-                e != Halcon::kSuccess)
-                return SetError(Errors::Type_Error(e));
-        } else {
-            // The range wraps around: everything but the values between the two limits.
-            Halcon::Hobject between;
-            if (const Halcon::Herror e = Halcon::threshold(m_hue, &between, hueMax, hueMin); e != Halcon::kSuccess)
-                return SetError(Errors::Type_Error(e));
-            if (const Halcon::Herror e = Halcon::complement(between, &m_hueRegion); e != Halcon::kSuccess)
-                return SetError(Errors::Type_Error(e));
-        }
+        if (const int e = thresholdHue(m_hue, hueMin, hueMax, m_hueRegion); e != Halcon::kSuccess)
+            return SetError(Errors::Type_Error(e));
         Halcon::threshold(m_saturation, &m_saturationRegion, saturationMin, saturationMax);
         Halcon::threshold(m_intensity, &m_intensityRegion, intensityMin, intensityMax);
         m_propertiesAnalysis.setThresholdImages(m_red, m_green, m_blue, m_hue, m_saturation, m_intensity,

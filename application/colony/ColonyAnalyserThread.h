@@ -89,6 +89,10 @@ public:
     // Crops picture to the labware rectangle of settings; on failure the picture stays.
     static Errors::Type_Error cutSearchArea(Halcon::Hobject& picture, const ColonySettingsData& settings);
 
+    // Hue threshold region of the limits; when minimum > maximum the range wraps around the
+    // hue circle: values below maximum or above minimum. The vision layer's code.
+    static int thresholdHue(const Halcon::Hobject& hue, int minimum, int maximum, Halcon::Hobject& region);
+
     // Mask size of a filter mode 1..6; false (and 0) for any other mode.
     static bool filterMaskSize(int mode, int& maskSize);
 
@@ -152,6 +156,9 @@ private:
     QSemaphore m_wake;
     std::atomic<qint32> m_state{StateIdle};
     std::atomic<bool> m_quit{false};
+    // Set by run as its last act: the destructor's acquire of it orders everything the thread
+    // did before the members go (also for checkers that cannot see inside QThread::wait).
+    std::atomic<bool> m_ended{false};
     IColonyAnalyserHost* m_host = nullptr;
     AppSettingsData m_appSettings;
     ColonySettingsData m_settings;

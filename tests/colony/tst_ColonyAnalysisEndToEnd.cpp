@@ -11,16 +11,40 @@
 
 #include <HalconXldOps.h>
 
+#include <QtConcurrent>
 #include <QtTest>
 
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <memory>
+#include <numeric>
 
 namespace {
 
 constexpr int kSeeds = 20;
 constexpr int kRunTimeoutMs = 300000;
+// Scenes analysed at the same time, each by its own worker.
+constexpr int kConcurrent = 4;
+
+struct Outcome {
+    PlateScenes::Scene scene; // without its picture
+    ColonySettingsData settings;
+    Errors::Type_Error analyseResult = -1;
+    bool finished = false;
+    Errors::Type_Error error = -1;
+    bool running = true;
+    QString lastState;
+    double crossSize = 0.0;
+    std::vector<ImageRefPoint> points;
+    std::vector<FakeColonyAnalyserHost::ContainerReport> containers;
+    std::vector<ImageColony> colonies;
+};
+
+QString sceneKey(int labware, unsigned seed)
+{
+    return QStringLiteral("%1/%2").arg(labware).arg(seed);
+}
 
 struct Tally {
     int isolated = 0;
@@ -116,13 +140,61 @@ private slots:
 
 private:
     Errors* m_errors = nullptr;
+    std::map<QString, Outcome> m_outcomes;
     Tally m_wells;
     Tally m_dishes;
 };
 
+// Every scene of the table is generated and analysed here, a few at a time; the data rows
+// then judge one scene each.
 void tst_ColonyAnalysisEndToEnd::initTestCase()
 {
     m_errors = new Errors(nullptr, this);
+    std::vector<std::pair<int, unsigned>> table;
+    for (unsigned seed = 1; seed <= unsigned(kSeeds); ++seed)
+        for (int labware : {int(PlateScenes::Labware::Wells96), int(PlateScenes::Labware::PetriDish)})
+            table.emplace_back(labware, seed);
+
+    QElapsedTimer timer;
+    timer.start();
+    for (size_t first = 0; first < table.size(); first += kConcurrent) {
+        const size_t count = std::min(table.size() - first, size_t(kConcurrent));
+        std::vector<size_t> batch(count);
+        std::iota(batch.begin(), batch.end(), first);
+        const std::vector<PlateScenes::Scene> scenes = QtConcurrent::blockingMapped<std::vector<PlateScenes::Scene>>(batch, [&](size_t i) {
+            PlateScenes::Options options;
+            options.labware = PlateScenes::Labware(table[i].first);
+            options.seed = table[i].second;
+            return PlateScenes::generate(options);
+        });
+        std::vector<std::unique_ptr<FakeColonyAnalyserHost>> hosts;
+        std::vector<std::unique_ptr<ColonyAnalyserThread>> workers;
+        std::vector<Outcome> outcomes(count);
+        for (size_t k = 0; k < count; ++k) {
+            hosts.push_back(std::make_unique<FakeColonyAnalyserHost>());
+            workers.push_back(std::make_unique<ColonyAnalyserThread>(hosts[k].get(), nullptr, nullptr));
+            outcomes[k].scene = scenes[k];
+            outcomes[k].settings = PlateSceneSettings::settingsFor(outcomes[k].scene);
+            outcomes[k].analyseResult = workers[k]->Analyse({}, outcomes[k].settings, outcomes[k].scene.image);
+        }
+        for (size_t k = 0; k < count; ++k) {
+            Outcome& outcome = outcomes[k];
+            if (outcome.analyseResult == 0) {
+                outcome.finished = hosts[k]->stopped.tryAcquire(1, kRunTimeoutMs);
+                // The stop report comes right before the worker turns idle.
+                QTRY_VERIFY_WITH_TIMEOUT(workers[k]->state() == ColonyAnalyserThread::StateIdle, kRunTimeoutMs);
+            }
+            outcome.error = workers[k]->CheckRunning(outcome.running);
+            outcome.lastState = hosts[k]->stateTexts().value(hosts[k]->stateTexts().size() - 1);
+            outcome.crossSize = workers[k]->crossSize();
+            outcome.points = hosts[k]->refPointList();
+            outcome.containers = hosts[k]->containerList();
+            outcome.colonies = hosts[k]->colonyList();
+            outcome.scene.image = Halcon::Hobject();
+            m_outcomes[sceneKey(table[first + k].first, table[first + k].second)] = std::move(outcome);
+        }
+    }
+    qInfo("%d scenes generated and analysed in %lld ms", int(table.size()), timer.elapsed());
 }
 
 void tst_ColonyAnalysisEndToEnd::analyse_data()
@@ -139,30 +211,18 @@ void tst_ColonyAnalysisEndToEnd::analyse()
 {
     QFETCH(int, labware);
     QFETCH(unsigned, seed);
+    QVERIFY(m_outcomes.count(sceneKey(labware, seed)) == 1);
+    const Outcome& outcome = m_outcomes.at(sceneKey(labware, seed));
+    const PlateScenes::Scene& scene = outcome.scene;
 
-    PlateScenes::Options options;
-    options.labware = PlateScenes::Labware(labware);
-    options.seed = seed;
-    QElapsedTimer timer;
-    timer.start();
-    const PlateScenes::Scene scene = PlateScenes::generate(options);
-    const qint64 generateMs = timer.restart();
-    const ColonySettingsData settings = PlateSceneSettings::settingsFor(scene);
-
-    FakeColonyAnalyserHost host;
-    ColonyAnalyserThread worker(&host, nullptr, nullptr);
-    QCOMPARE(worker.Analyse({}, settings, scene.image), Errors::Type_Error(0));
-    QVERIFY2(host.stopped.tryAcquire(1, kRunTimeoutMs), "the run did not finish");
-    // The stop report comes right before the worker turns idle.
-    QTRY_VERIFY_WITH_TIMEOUT(worker.state() == ColonyAnalyserThread::StateIdle, 10000);
-    qInfo("generated in %lld ms, analysed in %lld ms", generateMs, timer.elapsed());
-    bool running = true;
-    QCOMPARE(worker.CheckRunning(running), Errors::Type_Error(0));
-    QVERIFY(!running);
-    QCOMPARE(host.stateTexts().constLast(), QStringLiteral("Done!"));
+    QCOMPARE(outcome.analyseResult, Errors::Type_Error(0));
+    QVERIFY2(outcome.finished, "the run did not finish");
+    QCOMPARE(outcome.error, Errors::Type_Error(0));
+    QVERIFY(!outcome.running);
+    QCOMPARE(outcome.lastState, QStringLiteral("Done!"));
 
     // Reference points: the four marks, found where they were drawn.
-    const std::vector<ImageRefPoint> points = host.refPointList();
+    const std::vector<ImageRefPoint>& points = outcome.points;
     QCOMPARE(int(points.size()), 4);
     for (const ImageRefPoint& point : points) {
         QVERIFY(point.Found);
@@ -171,10 +231,10 @@ void tst_ColonyAnalysisEndToEnd::analyse()
                      < 0.5,
                  qPrintable(QStringLiteral("point %1 at (%2, %3)").arg(point.Index).arg(point.PosY_px).arg(point.PosX_px)));
     }
-    QVERIFY(std::fabs(worker.crossSize() - scene.resolution) < 0.01 * scene.resolution);
+    QVERIFY(std::fabs(outcome.crossSize - scene.resolution) < 0.01 * scene.resolution);
 
     // Containers: each once, in index order, its outline centred on the drawn container.
-    const std::vector<FakeColonyAnalyserHost::ContainerReport> containers = host.containerList();
+    const std::vector<FakeColonyAnalyserHost::ContainerReport>& containers = outcome.containers;
     QCOMPARE(int(containers.size()), int(scene.containers.size()));
     for (size_t i = 0; i < containers.size(); ++i) {
         QCOMPARE(containers[i].index, int(i));
@@ -186,7 +246,7 @@ void tst_ColonyAnalysisEndToEnd::analyse()
     }
 
     // Colonies against the truth.
-    const std::vector<ImageColony> colonies = host.colonyList();
+    const std::vector<ImageColony>& colonies = outcome.colonies;
     const Match match = matchColonies(scene, colonies);
     for (const QString& missed : match.missed)
         qInfo("missed %s", qPrintable(missed));
@@ -215,7 +275,7 @@ void tst_ColonyAnalysisEndToEnd::analyse()
         }
     }
 
-    Tally& tally = options.labware == PlateScenes::Labware::Wells96 ? m_wells : m_dishes;
+    Tally& tally = scene.labware == PlateScenes::Labware::Wells96 ? m_wells : m_dishes;
     ++tally.scenes;
     tally.isolated += match.isolated;
     tally.recalled += match.recalled;
