@@ -629,7 +629,7 @@ Errors::Type_Error ColonyAnalyserGui::Analyse(const Halcon::Hobject& picture)
     endColourSelection();
     cancelMouseTools();
     const ColonySettingsData settings = m_colonySettings ? m_colonySettings->data() : ColonySettingsData();
-    return m_worker->Analyse(appSettingsData(), settings, picture);
+    return markRunningWhenAccepted(m_worker->Analyse(appSettingsData(), settings, picture));
 }
 
 Errors::Type_Error ColonyAnalyserGui::Reanalyse()
@@ -639,7 +639,16 @@ Errors::Type_Error ColonyAnalyserGui::Reanalyse()
     endColourSelection();
     cancelMouseTools();
     const ColonySettingsData settings = m_colonySettings ? m_colonySettings->data() : ColonySettingsData();
-    return m_worker->Reanalyse(appSettingsData(), settings);
+    return markRunningWhenAccepted(m_worker->Reanalyse(appSettingsData(), settings));
+}
+
+Errors::Type_Error ColonyAnalyserGui::markRunningWhenAccepted(Errors::Type_Error code)
+{
+    // Every accepted run ends with the queued stop report, which clears the mark. Marking here
+    // keeps the page busy even when the worker finishes before its start report is handled.
+    if (code == 0)
+        m_runningDisplayed = true;
+    return code;
 }
 
 Errors::Type_Error ColonyAnalyserGui::Stop()

@@ -350,6 +350,7 @@ private:
     QAction* m_actionResize = nullptr;
     QAction* m_actionShowInImage = nullptr;
 
+    Errors::Type_Error markRunningWhenAccepted(Errors::Type_Error code);
     bool m_runningDisplayed = false;
     QDateTime m_startTime;
     RackEntry m_rack;

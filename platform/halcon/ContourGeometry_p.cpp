@@ -175,8 +175,21 @@ double contourDistance(const std::vector<XldPoint> &a, const std::vector<XldPoin
     const Box ba = boxOf(a), bb = boxOf(b);
     if (a.size() > 1 && b.size() > 1 && ba.row1 <= bb.row2 && bb.row1 <= ba.row2 && ba.col1 <= bb.col2
         && bb.col1 <= ba.col2) {
-        for (size_t i = 0; i + 1 < a.size(); ++i) {
-            for (size_t k = 0; k + 1 < b.size(); ++k) {
+        // Only sides that reach into the other contour's box can meet it; a small colony
+        // against a long container outline then compares a handful of sides, not all pairs.
+        const auto sidesInBox = [](const std::vector<XldPoint> &points, const Box &box) {
+            std::vector<size_t> sides;
+            for (size_t i = 0; i + 1 < points.size(); ++i) {
+                const XldPoint &p = points[i], &q = points[i + 1];
+                if (std::max(p.row, q.row) >= box.row1 && std::min(p.row, q.row) <= box.row2
+                    && std::max(p.col, q.col) >= box.col1 && std::min(p.col, q.col) <= box.col2)
+                    sides.push_back(i);
+            }
+            return sides;
+        };
+        const std::vector<size_t> sidesA = sidesInBox(a, bb), sidesB = sidesInBox(b, ba);
+        for (const size_t i : sidesA) {
+            for (const size_t k : sidesB) {
                 if (segmentsMeet(a[i], a[i + 1], b[k], b[k + 1]))
                     return 0.0;
             }
