@@ -162,74 +162,6 @@ void ColonyAnalyserGui::RackEntry::clear()
 
 // ---- Drawing and report interfaces -------------------------------------------------------------
 
-void ColonyAnalyserGui::HalconViewImpl::percentToPixels(double x, double y, double& xPixels, double& yPixels)
-{
-    xPixels = 0.0;
-    yPixels = 0.0;
-    if (Hobject_View_Gui* view = getView())
-        view->convertPercentToPixel(x, y, xPixels, yPixels);
-}
-
-void ColonyAnalyserGui::HalconViewImpl::pixelsToPercent(double x, double y, double& xPercent, double& yPercent)
-{
-    xPercent = 0.0;
-    yPercent = 0.0;
-    if (Hobject_View_Gui* view = getView())
-        view->convertPixelToPercent(x, y, xPercent, yPercent);
-}
-
-void ColonyAnalyserGui::HalconViewImpl::addObject(const Halcon::Hobject& object, const char* color,
-                                                  const char* drawMode, int lineWidth, const QString& name,
-                                                  bool selectable)
-{
-    if (Hobject_View_Gui* view = getView())
-        view->addObject(object, QString::fromLatin1(color ? color : ""), QString::fromLatin1(drawMode ? drawMode : ""),
-                        lineWidth, name, selectable, true);
-}
-
-void ColonyAnalyserGui::HalconViewImpl::update()
-{
-    if (Hobject_View_Gui* view = getView())
-        view->updateView(true);
-}
-
-double ColonyAnalyserGui::HalconViewImpl::percentToPixelsX(double value)
-{
-    double x = 0.0;
-    double y = 0.0;
-    percentToPixels(value, 0.0, x, y);
-    return x;
-}
-
-double ColonyAnalyserGui::HalconViewImpl::percentToPixelsY(double value)
-{
-    double x = 0.0;
-    double y = 0.0;
-    percentToPixels(0.0, value, x, y);
-    return y;
-}
-
-double ColonyAnalyserGui::HalconViewImpl::pixelsToPercentX(double value)
-{
-    double x = 0.0;
-    double y = 0.0;
-    pixelsToPercent(value, 0.0, x, y);
-    return x;
-}
-
-double ColonyAnalyserGui::HalconViewImpl::pixelsToPercentY(double value)
-{
-    double x = 0.0;
-    double y = 0.0;
-    pixelsToPercent(0.0, value, x, y);
-    return y;
-}
-
-Hobject_View_Gui* ColonyAnalyserGui::HalconViewImpl::getView()
-{
-    return m_page->m_view;
-}
-
 void ColonyAnalyserGui::ImageRefPointsTable::add(const QString& text, const ImageRefPoint& item)
 {
     m_page->emitImageRefPointsAdd(text, item);
@@ -256,7 +188,6 @@ ColonyAnalyserGui::ColonyAnalyserGui(ApplicationDatabase* database, AppSettings*
                                      CameraSettingsText cameraSettingsText, ColonySettings* colonySettings,
                                      QWidget* parent)
     : QWidget(parent)
-    , m_halconView(this)
     , m_imageRefPointsTable(this)
     , m_imageColoniesTable(this)
     , m_ui(std::make_unique<Ui::ColonyAnalyserGui>())
@@ -292,6 +223,7 @@ ColonyAnalyserGui::ColonyAnalyserGui(ApplicationDatabase* database, AppSettings*
     m_imageSaver = new Halcon_AsynchronImageSave(QThread::NormalPriority, this);
 
     m_view = new Hobject_View_Gui(m_ui->m_QFrame_Picture, QStringLiteral("Colony Analyser"));
+    m_halconView = std::make_unique<HalconViewImpl>(m_view);
     Gui_Helper::fillParentWidget(m_view, false, true);
     m_view->setSelectionStyle(QStringLiteral("yellow"), 4, true);
 
@@ -721,7 +653,7 @@ Errors::Type_Error ColonyAnalyserGui::SetAgarHeight(double agarHeight)
             if (row.IsGoodColony && !colony->objectName.isEmpty()) {
                 const QString name = colony->objectName + QStringLiteral("Center.LightTable");
                 m_view->removeObjects(name, false);
-                m_halconView.addObject(HalconGenCross(rowCorrected, columnCorrected, crossSize, 0.0), style, name,
+                m_halconView->addObject(HalconGenCross(rowCorrected, columnCorrected, crossSize, 0.0), style, name,
                                        true);
             }
         }
@@ -1521,13 +1453,13 @@ void ColonyAnalyserGui::slot_ImageRefPointsAdd(QString text, ImageRefPoint item)
     }
     double xPercent = 0.0;
     double yPercent = 0.0;
-    m_halconView.pixelsToPercent(item.PosX_px, item.PosY_px, xPercent, yPercent);
+    m_halconView->pixelsToPercent(item.PosX_px, item.PosY_px, xPercent, yPercent);
     row->setText(2, format("%.1f", item.PosX_px));
     row->setText(3, format("%.1f", item.PosY_px));
     row->setText(4, format("%.4f", item.Scale));
     row->setText(5, format("%.2f", item.Score));
-    row->setText(6, format("%.4f", m_halconView.pixelsToPercentX(item.PosX_px)));
-    row->setText(7, format("%.4f", m_halconView.pixelsToPercentY(item.PosY_px)));
+    row->setText(6, format("%.4f", m_halconView->pixelsToPercentX(item.PosX_px)));
+    row->setText(7, format("%.4f", m_halconView->pixelsToPercentY(item.PosY_px)));
     for (int c = 2; c < m_ui->m_ReferencePointsPositions->columnCount(); ++c)
         row->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <HalconViewImpl.h>
+
 #include "ColonyAnalyserThread.h"
 #include "ColonySettings.h"
 #include "CorrectionInfo.h"
@@ -115,27 +117,6 @@ public:
         int widthRejected = 0;
     };
 
-    // The page's drawing interface for the worker and the page: forwards to the page's view
-    // (which takes its own lock); the operations IHalconView defines itself are shared.
-    class HalconViewImpl : public IHalconView {
-    public:
-        explicit HalconViewImpl(ColonyAnalyserGui* page) : m_page(page) {}
-        void percentToPixels(double x, double y, double& xPixels, double& yPixels) override;
-        void pixelsToPercent(double x, double y, double& xPercent, double& yPercent) override;
-        using IHalconView::addObject;
-        void addObject(const Halcon::Hobject& object, const char* color, const char* drawMode, int lineWidth,
-                       const QString& name, bool selectable) override;
-        void update() override;
-        double percentToPixelsX(double value) override;
-        double percentToPixelsY(double value) override;
-        double pixelsToPercentX(double value) override;
-        double pixelsToPercentY(double value) override;
-        Hobject_View_Gui* getView() override;
-
-    private:
-        ColonyAnalyserGui* m_page;
-    };
-
     class ImageRefPointsTable : public IImageRefPointsView {
     public:
         explicit ImageRefPointsTable(ColonyAnalyserGui* page) : m_page(page) {}
@@ -246,7 +227,7 @@ public:
 
     IImageRefPointsView* imageRefPointsTable() override { return &m_imageRefPointsTable; }
     IColoniesCollection* imageColoniesTable() override { return &m_imageColoniesTable; }
-    IHalconView* halconView() override { return &m_halconView; }
+    IHalconView* halconView() override { return m_halconView.get(); }
     Hobject_View_Gui* view() override { return m_view; }
 
     void viewClear(bool update) override;
@@ -328,7 +309,8 @@ private:
     Errors::Type_Error exportHeldResult(const QString& fileName, const QString& options);
     Errors::Type_Error exportStoredRack(Database::ID rackId, const QString& fileName, const QString& options);
 
-    HalconViewImpl m_halconView;
+    // The standard forwarder to the page's view, made with the view.
+    std::unique_ptr<HalconViewImpl> m_halconView;
     ImageRefPointsTable m_imageRefPointsTable;
     ImageColoniesTable m_imageColoniesTable;
 

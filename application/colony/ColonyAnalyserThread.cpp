@@ -254,6 +254,32 @@ Errors::Type_Error ColonyAnalyserThread::cutSearchArea(Halcon::Hobject& picture,
     return 0;
 }
 
+// Median, then mean, as the settings ask; a failing filter is the run's error, not a silent
+// pass with the unfiltered picture.
+Errors::Type_Error ColonyAnalyserThread::smoothPicture(Halcon::Hobject& picture, bool median, int medianMode,
+                                                       bool mean, int meanMode)
+{
+    int mask = 0;
+    if (median) {
+        if (!filterMaskSize(medianMode, mask))
+            return kGeneralError;
+        if (const Halcon::Herror e = Halcon::median_image(picture, &picture, "circle", mask, "continued");
+            e != Halcon::kSuccess) {
+            HalconRecordError(e);
+            return Errors::Type_Error(e);
+        }
+    }
+    if (mean) {
+        if (!filterMaskSize(meanMode, mask))
+            return kGeneralError;
+        if (const Halcon::Herror e = Halcon::mean_image(picture, &picture, mask, mask); e != Halcon::kSuccess) {
+            HalconRecordError(e);
+            return Errors::Type_Error(e);
+        }
+    }
+    return 0;
+}
+
 // ---- Engine interfaces (worker thread) --------------------------------------------------------
 
 Errors::Type_Error ColonyAnalyserThread::containerContour(Halcon::Hobject& contour, qint32 containerIndex,
@@ -434,18 +460,11 @@ qint32 ColonyAnalyserThread::StepPreparePicture()
 
     const ColonySettingsData::ColonyData& colony = m_settings.Colony;
     Halcon::Hobject filtered = m_picture;
-    if (colony.PreprocessingMedianEnabled) {
-        int mask = 0;
-        if (!filterMaskSize(colony.PreprocessingMedianMode, mask))
-            return failWith(kGeneralError);
-        Halcon::median_image(filtered, &filtered, "circle", mask, "continued");
-    }
-    if (colony.PreprocessingMeanEnabled) {
-        int mask = 0;
-        if (!filterMaskSize(colony.PreprocessingMeanMode, mask))
-            return failWith(kGeneralError);
-        Halcon::mean_image(filtered, &filtered, mask, mask);
-    }
+    if (const Errors::Type_Error code =
+            smoothPicture(filtered, colony.PreprocessingMedianEnabled, colony.PreprocessingMedianMode,
+                          colony.PreprocessingMeanEnabled, colony.PreprocessingMeanMode);
+        code != 0)
+        return failWith(code);
 
     if (!colony.PreprocessingMedianEnabled && !colony.PreprocessingMeanEnabled) {
         // Unfiltered: the prepared picture is the grey picture made above.
@@ -519,18 +538,10 @@ qint32 ColonyAnalyserThread::StepColorFilter()
         m_host->viewUpdate(true);
     } else if (m_settings.ColorModel == ColonySettingsData::ColorModelHsi) {
         const ColonySettingsData::ColonyColorData& color = m_settings.ColonyColor;
-        if (color.MedianUsed) {
-            int mask = 0;
-            if (!filterMaskSize(color.MedianMode, mask))
-                return failWith(kGeneralError);
-            Halcon::median_image(m_colorPicture, &m_colorPicture, "circle", mask, "continued");
-        }
-        if (color.MeanUsed) {
-            int mask = 0;
-            if (!filterMaskSize(color.MeanMode, mask))
-                return failWith(kGeneralError);
-            Halcon::mean_image(m_colorPicture, &m_colorPicture, mask, mask);
-        }
+        if (const Errors::Type_Error code =
+                smoothPicture(m_colorPicture, color.MedianUsed, color.MedianMode, color.MeanUsed, color.MeanMode);
+            code != 0)
+            return failWith(code);
         m_host->viewSetPicture(m_colorPicture, kPictureColorPreprocessed, false);
 
         if (const Halcon::Herror e = Halcon::decompose3(m_colorPicture, &m_red, &m_green, &m_blue);

@@ -95,6 +95,8 @@ public:
 
     // Mask size of a filter mode 1..6; false (and 0) for any other mode.
     static bool filterMaskSize(int mode, int& maskSize);
+    static Errors::Type_Error smoothPicture(Halcon::Hobject& picture, bool median, int medianMode, bool mean,
+                                           int meanMode);
 
     // What the page reads. Width and height of the held picture (0 without one).
     int pictureWidth() const { return m_width.load(); }

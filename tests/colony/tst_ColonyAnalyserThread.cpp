@@ -117,6 +117,7 @@ private slots:
     void greyPictureAndColourModel();
     void filterModes_data();
     void filterModes();
+    void failingFilterIsAnError();
     void colourModelsRun_data();
     void colourModelsRun();
     void hueRangeWrapsAround();
@@ -541,6 +542,19 @@ void tst_ColonyAnalyserThread::filterModes()
 
     int mask = -1;
     QCOMPARE(ColonyAnalyserThread::filterMaskSize(mode, mask), mode >= 1 && mode <= 6);
+}
+
+void tst_ColonyAnalyserThread::failingFilterIsAnError()
+{
+    // A region is no picture: the filter's failure must come back, not the unfiltered input.
+    Halcon::Hobject region = HalconTestPictures::rectangleRegion(0, 0, 9, 9);
+    const Errors::Type_Error code = ColonyAnalyserThread::smoothPicture(region, true, 1, false, 0);
+    QVERIFY(code >= 1000);
+    QCOMPARE(ColonyAnalyserThread::smoothPicture(region, false, 0, true, 1) >= 1000, true);
+    Halcon::Hobject picture = HalconTestPictures::gradientGray(32, 24);
+    QCOMPARE(ColonyAnalyserThread::smoothPicture(picture, true, 7, false, 0), Errors::Type_Error(3));
+    QCOMPARE(ColonyAnalyserThread::smoothPicture(picture, true, 1, true, 1), Errors::Type_Error(0));
+    QVERIFY(!picture.IsEmpty());
 }
 
 void tst_ColonyAnalyserThread::colourModelsRun_data()
