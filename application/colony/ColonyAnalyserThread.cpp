@@ -241,11 +241,13 @@ Errors::Type_Error ColonyAnalyserThread::cutSearchArea(Halcon::Hobject& picture,
     const Halcon::Hobject rectangle = GenerateRotatedRectangleContour(
         &converter, labware.PositionX, labware.PositionY, labware.SizeX, labware.SizeY, labware.Angle);
     Halcon::Hobject region;
-    Halcon::gen_region_contour_xld(rectangle, &region, "filled");
     Halcon::Hobject reduced;
-    Halcon::reduce_domain(picture, region, &reduced);
     Halcon::Hobject cropped;
-    const Halcon::Herror result = Halcon::crop_domain(reduced, &cropped);
+    Halcon::Herror result = Halcon::gen_region_contour_xld(rectangle, &region, "filled");
+    if (result == Halcon::kSuccess)
+        result = Halcon::reduce_domain(picture, region, &reduced);
+    if (result == Halcon::kSuccess)
+        result = Halcon::crop_domain(reduced, &cropped);
     if (result != Halcon::kSuccess) {
         HalconRecordError(result);
         return Errors::Type_Error(result);
