@@ -13,6 +13,7 @@ namespace {
 
 constexpr Errors::Type_Error ErrorStatement = 85;
 constexpr Errors::Type_Error ErrorAutoincrement = 86;
+constexpr Errors::Type_Error ErrorNotFound = 87;
 constexpr Errors::Type_Error ErrorUpdate = 89;
 
 QString trSupport(const char* text)
@@ -172,6 +173,70 @@ void readIdList(QSqlQuery& query, QList<Database::ID>& ids)
 {
     while (query.next())
         ids.append(Database::ID(query.value(0).toInt()));
+}
+
+namespace {
+
+Errors::Type_Error execMaybeBound(Database& database, QSqlQuery& query, const QString& text,
+                                  const QStringList& boundTexts, const QString& message)
+{
+    // Without bound texts the statement runs directly, as it always has.
+    if (boundTexts.isEmpty())
+        return exec(database, query, text, message);
+    return execBound(database, query, text, boundTexts, message);
+}
+
+} // namespace
+
+Errors::Type_Error insertRow(Database& database, const QString& text, const QStringList& boundTexts,
+                             const QString& message, const QString& keyMessage, Database::ID& key)
+{
+    QSqlQuery query(*database.getDatabase());
+    const Errors::Type_Error result = execMaybeBound(database, query, text, boundTexts, message);
+    if (result != 0)
+        return result;
+    return readNewKey(database, query, key, keyMessage);
+}
+
+Errors::Type_Error updateRow(Database& database, const QString& text, const QStringList& boundTexts,
+                             const QString& message, const QString& updateMessage)
+{
+    QSqlQuery query(*database.getDatabase());
+    const Errors::Type_Error result = execMaybeBound(database, query, text, boundTexts, message);
+    if (result != 0)
+        return result;
+    return checkOneRowChanged(database, query, updateMessage);
+}
+
+Errors::Type_Error runStatement(Database& database, const QString& text, const QString& message)
+{
+    QSqlQuery query(*database.getDatabase());
+    return exec(database, query, text, message);
+}
+
+Errors::Type_Error selectRow(Database& database, QSqlQuery& query, const QString& text, const QString& message,
+                             const QString& notFoundMessage)
+{
+    query.setForwardOnly(true);
+    const Errors::Type_Error result = exec(database, query, text, message);
+    if (result != 0)
+        return result;
+    if (!query.next()) {
+        database.showQueryError(query, notFoundMessage);
+        return ErrorNotFound;
+    }
+    return 0;
+}
+
+Errors::Type_Error selectIds(Database& database, const QString& text, const QString& message, QList<Database::ID>& ids)
+{
+    QSqlQuery query(*database.getDatabase());
+    query.setForwardOnly(true);
+    const Errors::Type_Error result = exec(database, query, text, message);
+    if (result != 0)
+        return result;
+    readIdList(query, ids);
+    return 0;
 }
 
 QString dateTimeValue(const Database& database, const QDateTime& value)

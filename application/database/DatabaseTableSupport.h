@@ -59,6 +59,23 @@ Errors::Type_Error checkOneRowChanged(Database& database, QSqlQuery& query, cons
 // Appends value 0 of every row.
 void readIdList(QSqlQuery& query, QList<Database::ID>& ids);
 
+// The whole run of one statement on a fresh query of the connection, as every table does it.
+// Inserts text (binding the UTF-8 bytes of boundTexts when there are any) and reads the new
+// key: 85 or 86 with a report when either fails.
+Errors::Type_Error insertRow(Database& database, const QString& text, const QStringList& boundTexts,
+                             const QString& message, const QString& keyMessage, Database::ID& key);
+// Updates by text (bound as insertRow); 85, or 89 unless exactly one row changed.
+Errors::Type_Error updateRow(Database& database, const QString& text, const QStringList& boundTexts,
+                             const QString& message, const QString& updateMessage);
+// Runs text on a fresh query; 85 with a report on failure.
+Errors::Type_Error runStatement(Database& database, const QString& text, const QString& message);
+// Runs text forward only on query and moves to its first row: 85 as exec, 87 with
+// notFoundMessage when there is none.
+Errors::Type_Error selectRow(Database& database, QSqlQuery& query, const QString& text, const QString& message,
+                             const QString& notFoundMessage);
+// Runs text forward only and appends value 0 of every row to ids; 85 as exec.
+Errors::Type_Error selectIds(Database& database, const QString& text, const QString& message, QList<Database::ID>& ids);
+
 // Bound values that store what the literal operations would write: the date-time text of
 // the connection without its quotes, and the double rounded to six significant digits.
 QString dateTimeValue(const Database& database, const QDateTime& value);

@@ -355,19 +355,15 @@ Errors::Type_Error DatabaseTableZelvorinColony::Update(const Dataset& row)
     Errors::Type_Error result = checkRow(row);
     if (result != 0)
         return result;
-    QSqlQuery query(*database->getDatabase());
-    result = exec(*database, query, sqlUpdate(row), tr("SQL Statement error in table %1").arg(tableName()));
-    if (result != 0)
-        return result;
-    return checkOneRowChanged(*database, query, tr("SQL Update error in table %1").arg(tableName()));
+    return updateRow(*database, sqlUpdate(row), {}, tr("SQL Statement error in table %1").arg(tableName()),
+                     tr("SQL Update error in table %1").arg(tableName()));
 }
 
 Errors::Type_Error DatabaseTableZelvorinColony::Delete(Database::ID colonyId)
 {
     if (!isUsable(database, databaseType))
         return ErrorNotOpen;
-    QSqlQuery query(*database->getDatabase());
-    return exec(*database, query, sqlDelete(colonyId), tr("SQL Statement error in table %1").arg(tableName()));
+    return runStatement(*database, sqlDelete(colonyId), tr("SQL Statement error in table %1").arg(tableName()));
 }
 
 Errors::Type_Error DatabaseTableZelvorinColony::Select(Database::ID colonyId, Dataset& row)
@@ -470,13 +466,7 @@ Errors::Type_Error DatabaseTableZelvorinColony::runIdList(const QString& text, Q
     ids.clear();
     if (!isUsable(database, databaseType))
         return ErrorNotOpen;
-    QSqlQuery query(*database->getDatabase());
-    query.setForwardOnly(true);
-    const Errors::Type_Error result = exec(*database, query, text, tr("SQL Statement error in table %1").arg(tableName()));
-    if (result != 0)
-        return result;
-    readIdList(query, ids);
-    return 0;
+    return selectIds(*database, text, tr("SQL Statement error in table %1").arg(tableName()), ids);
 }
 
 Errors::Type_Error DatabaseTableZelvorinColony::SelectIdsByContainer(Database::ID containerId, QList<Database::ID>& ids)

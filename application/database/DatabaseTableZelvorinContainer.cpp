@@ -158,12 +158,9 @@ Errors::Type_Error DatabaseTableZelvorinContainer::Insert(Dataset& row)
     Errors::Type_Error result = checkRow(row);
     if (result != 0)
         return result;
-    QSqlQuery query(*database->getDatabase());
-    result = exec(*database, query, sqlInsert(row), tr("SQL Statement error in table %1").arg(tableName()));
-    if (result != 0)
-        return result;
     Database::ID key = -1;
-    result = readNewKey(*database, query, key, tr("SQL Autoincrement error in table %1").arg(tableName()));
+    result = insertRow(*database, sqlInsert(row), {}, tr("SQL Statement error in table %1").arg(tableName()),
+                       tr("SQL Autoincrement error in table %1").arg(tableName()), key);
     if (result == 0)
         row.ContainerID = key;
     return result;
@@ -176,19 +173,15 @@ Errors::Type_Error DatabaseTableZelvorinContainer::Update(const Dataset& row)
     Errors::Type_Error result = checkRow(row);
     if (result != 0)
         return result;
-    QSqlQuery query(*database->getDatabase());
-    result = exec(*database, query, sqlUpdate(row), tr("SQL Statement error in table %1").arg(tableName()));
-    if (result != 0)
-        return result;
-    return checkOneRowChanged(*database, query, tr("SQL Update error in table %1").arg(tableName()));
+    return updateRow(*database, sqlUpdate(row), {}, tr("SQL Statement error in table %1").arg(tableName()),
+                     tr("SQL Update error in table %1").arg(tableName()));
 }
 
 Errors::Type_Error DatabaseTableZelvorinContainer::Delete(Database::ID containerId)
 {
     if (!isUsable(database, databaseType))
         return ErrorNotOpen;
-    QSqlQuery query(*database->getDatabase());
-    return exec(*database, query, sqlDelete(containerId), tr("SQL Statement error in table %1").arg(tableName()));
+    return runStatement(*database, sqlDelete(containerId), tr("SQL Statement error in table %1").arg(tableName()));
 }
 
 Errors::Type_Error DatabaseTableZelvorinContainer::Select(Database::ID containerId, Dataset& row)
@@ -232,13 +225,7 @@ Errors::Type_Error DatabaseTableZelvorinContainer::runIdList(const QString& text
     ids.clear();
     if (!isUsable(database, databaseType))
         return ErrorNotOpen;
-    QSqlQuery query(*database->getDatabase());
-    query.setForwardOnly(true);
-    const Errors::Type_Error result = exec(*database, query, text, tr("SQL Statement error in table %1").arg(tableName()));
-    if (result != 0)
-        return result;
-    readIdList(query, ids);
-    return 0;
+    return selectIds(*database, text, tr("SQL Statement error in table %1").arg(tableName()), ids);
 }
 
 Errors::Type_Error DatabaseTableZelvorinContainer::SelectIdsByRack(Database::ID rackId, QList<Database::ID>& ids)

@@ -13,7 +13,6 @@ using namespace DatabaseTableSupport;
 namespace {
 
 constexpr Errors::Type_Error ErrorNotOpen = 84;
-constexpr Errors::Type_Error ErrorNotFound = 87;
 
 } // namespace
 
@@ -135,13 +134,10 @@ Errors::Type_Error DatabaseTableZelvorinImageStitcher::Insert(Dataset& row)
     Errors::Type_Error result = checkRow(row);
     if (result != 0)
         return result;
-    QSqlQuery query(*database->getDatabase());
-    result = execBound(*database, query, sqlInsert(row), {row.ImageStitcherSettings, row.ReferencePointsCorrection},
-                       tr("SQL Statement error in table %1").arg(tableName()));
-    if (result != 0)
-        return result;
     Database::ID key = -1;
-    result = readNewKey(*database, query, key, tr("SQL Autoincrement error in table %1").arg(tableName()));
+    result = insertRow(*database, sqlInsert(row), {row.ImageStitcherSettings, row.ReferencePointsCorrection},
+                       tr("SQL Statement error in table %1").arg(tableName()),
+                       tr("SQL Autoincrement error in table %1").arg(tableName()), key);
     if (result == 0)
         row.ImageStitcherID = key;
     return result;
@@ -154,20 +150,16 @@ Errors::Type_Error DatabaseTableZelvorinImageStitcher::Update(const Dataset& row
     Errors::Type_Error result = checkRow(row);
     if (result != 0)
         return result;
-    QSqlQuery query(*database->getDatabase());
-    result = execBound(*database, query, sqlUpdate(row), {row.ImageStitcherSettings, row.ReferencePointsCorrection},
-                       tr("SQL Statement error in table %1").arg(tableName()));
-    if (result != 0)
-        return result;
-    return checkOneRowChanged(*database, query, tr("SQL Update error in table %1").arg(tableName()));
+    return updateRow(*database, sqlUpdate(row), {row.ImageStitcherSettings, row.ReferencePointsCorrection},
+                     tr("SQL Statement error in table %1").arg(tableName()),
+                     tr("SQL Update error in table %1").arg(tableName()));
 }
 
 Errors::Type_Error DatabaseTableZelvorinImageStitcher::Delete(Database::ID key)
 {
     if (!isUsable(database, databaseType))
         return ErrorNotOpen;
-    QSqlQuery query(*database->getDatabase());
-    return exec(*database, query, sqlDelete(key), tr("SQL Statement error in table %1").arg(tableName()));
+    return runStatement(*database, sqlDelete(key), tr("SQL Statement error in table %1").arg(tableName()));
 }
 
 Errors::Type_Error DatabaseTableZelvorinImageStitcher::Select(Database::ID key, Dataset& row)
@@ -176,15 +168,11 @@ Errors::Type_Error DatabaseTableZelvorinImageStitcher::Select(Database::ID key, 
     if (!isUsable(database, databaseType))
         return ErrorNotOpen;
     QSqlQuery query(*database->getDatabase());
-    query.setForwardOnly(true);
     const Errors::Type_Error result =
-        exec(*database, query, sqlSelect(key), tr("SQL Statement error in table %1").arg(tableName()));
+        selectRow(*database, query, sqlSelect(key), tr("SQL Statement error in table %1").arg(tableName()),
+                  tr("Dataset %1=%2 not found").arg(q("ImageStitcherID"), QString::number(key)));
     if (result != 0)
         return result;
-    if (!query.next()) {
-        database->showQueryError(query, tr("Dataset %1=%2 not found").arg(q("ImageStitcherID"), QString::number(key)));
-        return ErrorNotFound;
-    }
     row.ImageStitcherID = Database::ID(query.value(0).toInt());
     row.CreatedDate = query.value(1).toDateTime();
     row.RackBarcode = query.value(2).toString();

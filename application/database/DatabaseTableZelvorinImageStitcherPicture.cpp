@@ -12,7 +12,6 @@ using namespace DatabaseTableSupport;
 namespace {
 
 constexpr Errors::Type_Error ErrorNotOpen = 84;
-constexpr Errors::Type_Error ErrorNotFound = 87;
 
 } // namespace
 
@@ -120,12 +119,9 @@ Errors::Type_Error DatabaseTableZelvorinImageStitcherPicture::Insert(Dataset& ro
     Errors::Type_Error result = checkRow(row);
     if (result != 0)
         return result;
-    QSqlQuery query(*database->getDatabase());
-    result = exec(*database, query, sqlInsert(row), tr("SQL Statement error in table %1").arg(tableName()));
-    if (result != 0)
-        return result;
     Database::ID key = -1;
-    result = readNewKey(*database, query, key, tr("SQL Autoincrement error in table %1").arg(tableName()));
+    result = insertRow(*database, sqlInsert(row), {}, tr("SQL Statement error in table %1").arg(tableName()),
+                       tr("SQL Autoincrement error in table %1").arg(tableName()), key);
     if (result == 0)
         row.ImageStitcherPictureID = key;
     return result;
@@ -138,19 +134,15 @@ Errors::Type_Error DatabaseTableZelvorinImageStitcherPicture::Update(const Datas
     Errors::Type_Error result = checkRow(row);
     if (result != 0)
         return result;
-    QSqlQuery query(*database->getDatabase());
-    result = exec(*database, query, sqlUpdate(row), tr("SQL Statement error in table %1").arg(tableName()));
-    if (result != 0)
-        return result;
-    return checkOneRowChanged(*database, query, tr("SQL Update error in table %1").arg(tableName()));
+    return updateRow(*database, sqlUpdate(row), {}, tr("SQL Statement error in table %1").arg(tableName()),
+                     tr("SQL Update error in table %1").arg(tableName()));
 }
 
 Errors::Type_Error DatabaseTableZelvorinImageStitcherPicture::Delete(Database::ID key)
 {
     if (!isUsable(database, databaseType))
         return ErrorNotOpen;
-    QSqlQuery query(*database->getDatabase());
-    return exec(*database, query, sqlDelete(key), tr("SQL Statement error in table %1").arg(tableName()));
+    return runStatement(*database, sqlDelete(key), tr("SQL Statement error in table %1").arg(tableName()));
 }
 
 Errors::Type_Error DatabaseTableZelvorinImageStitcherPicture::Select(Database::ID key, Dataset& row)
@@ -159,16 +151,11 @@ Errors::Type_Error DatabaseTableZelvorinImageStitcherPicture::Select(Database::I
     if (!isUsable(database, databaseType))
         return ErrorNotOpen;
     QSqlQuery query(*database->getDatabase());
-    query.setForwardOnly(true);
     const Errors::Type_Error result =
-        exec(*database, query, sqlSelect(key), tr("SQL Statement error in table %1").arg(tableName()));
+        selectRow(*database, query, sqlSelect(key), tr("SQL Statement error in table %1").arg(tableName()),
+                  tr("Dataset %1=%2 not found").arg(q("ImageStitcherPictureID"), QString::number(key)));
     if (result != 0)
         return result;
-    if (!query.next()) {
-        database->showQueryError(query,
-                                 tr("Dataset %1=%2 not found").arg(q("ImageStitcherPictureID"), QString::number(key)));
-        return ErrorNotFound;
-    }
     row.ImageStitcherPictureID = Database::ID(query.value(0).toInt());
     row.ImageStitcherID = Database::ID(query.value(1).toInt());
     row.PositionIndex = qint16(query.value(2).toInt());
@@ -178,13 +165,7 @@ Errors::Type_Error DatabaseTableZelvorinImageStitcherPicture::Select(Database::I
 
 Errors::Type_Error DatabaseTableZelvorinImageStitcherPicture::runIdList(const QString& text, QList<Database::ID>& ids)
 {
-    QSqlQuery query(*database->getDatabase());
-    query.setForwardOnly(true);
-    const Errors::Type_Error result = exec(*database, query, text, tr("SQL Statement error in table %1").arg(tableName()));
-    if (result != 0)
-        return result;
-    readIdList(query, ids);
-    return 0;
+    return selectIds(*database, text, tr("SQL Statement error in table %1").arg(tableName()), ids);
 }
 
 Errors::Type_Error DatabaseTableZelvorinImageStitcherPicture::SelectIdsByImageStitcher(Database::ID imageStitcherId,

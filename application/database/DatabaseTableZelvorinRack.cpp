@@ -13,7 +13,6 @@ using namespace DatabaseTableSupport;
 namespace {
 
 constexpr Errors::Type_Error ErrorNotOpen = 84;
-constexpr Errors::Type_Error ErrorNotFound = 87;
 
 const char* const Table = "ZelvorinRack";
 // Column order of every statement; the long texts are bound, never written as literals.
@@ -226,8 +225,7 @@ Errors::Type_Error DatabaseTableZelvorinRack::Delete(Database::ID rackId)
 {
     if (!isUsable(database, databaseType))
         return ErrorNotOpen;
-    QSqlQuery query(*database->getDatabase());
-    return exec(*database, query, sqlDelete(rackId), tr("SQL Statement error in table %1").arg(tableName()));
+    return runStatement(*database, sqlDelete(rackId), tr("SQL Statement error in table %1").arg(tableName()));
 }
 
 Errors::Type_Error DatabaseTableZelvorinRack::Select(Database::ID rackId, Dataset& row)
@@ -236,14 +234,11 @@ Errors::Type_Error DatabaseTableZelvorinRack::Select(Database::ID rackId, Datase
     if (!isUsable(database, databaseType))
         return ErrorNotOpen;
     QSqlQuery query(*database->getDatabase());
-    query.setForwardOnly(true);
-    Errors::Type_Error result = exec(*database, query, sqlSelect(rackId), tr("SQL Statement error in table %1").arg(tableName()));
+    const Errors::Type_Error result =
+        selectRow(*database, query, sqlSelect(rackId), tr("SQL Statement error in table %1").arg(tableName()),
+                  tr("Dataset %1=%2 not found").arg(q("RackID"), QString::number(rackId)));
     if (result != 0)
         return result;
-    if (!query.next()) {
-        database->showQueryError(query, tr("Dataset %1=%2 not found").arg(q("RackID"), QString::number(rackId)));
-        return ErrorNotFound;
-    }
     row.RackID = Database::ID(query.value(0).toInt());
     row.CreatedDate = query.value(1).toDateTime();
     row.RackBarcode = query.value(2).toString();
@@ -273,15 +268,11 @@ Errors::Type_Error DatabaseTableZelvorinRack::SelectShort(Database::ID rackId, S
     if (!isUsable(database, databaseType))
         return ErrorNotOpen;
     QSqlQuery query(*database->getDatabase());
-    query.setForwardOnly(true);
-    Errors::Type_Error result =
-        exec(*database, query, sqlSelectShort(rackId), tr("SQL Statement error in table %1").arg(tableName()));
+    const Errors::Type_Error result =
+        selectRow(*database, query, sqlSelectShort(rackId), tr("SQL Statement error in table %1").arg(tableName()),
+                  tr("Dataset %1=%2 not found").arg(q("RackID"), QString::number(rackId)));
     if (result != 0)
         return result;
-    if (!query.next()) {
-        database->showQueryError(query, tr("Dataset %1=%2 not found").arg(q("RackID"), QString::number(rackId)));
-        return ErrorNotFound;
-    }
     row.RackID = Database::ID(query.value(0).toInt());
     row.CreatedDate = query.value(1).toDateTime();
     row.RackBarcode = query.value(2).toString();
@@ -302,14 +293,11 @@ Errors::Type_Error DatabaseTableZelvorinRack::Insert(Dataset& row)
     if (result != 0)
         return result;
     const QString message = tr("SQL Statement error in table %1").arg(tableName());
-    QSqlQuery query(*database->getDatabase());
-    result = execBound(*database, query, sqlInsert(row),
-                       {row.XMLSettings, row.XMLCameraSettings, row.XMLColonySettings, row.ReferencePointsCorrection},
-                       message);
-    if (result != 0)
-        return result;
     Database::ID key = -1;
-    result = readNewKey(*database, query, key, tr("SQL Autoincrement error in table %1").arg(tableName()));
+    result = insertRow(*database, sqlInsert(row),
+                       {row.XMLSettings, row.XMLCameraSettings, row.XMLColonySettings, row.ReferencePointsCorrection},
+                       message,
+                       tr("SQL Autoincrement error in table %1").arg(tableName()), key);
     if (result == 0)
         row.RackID = key;
     return result;
@@ -322,13 +310,10 @@ Errors::Type_Error DatabaseTableZelvorinRack::Update(const Dataset& row)
     Errors::Type_Error result = checkRow(row);
     if (result != 0)
         return result;
-    QSqlQuery query(*database->getDatabase());
-    result = execBound(*database, query, sqlUpdate(row),
-                       {row.XMLSettings, row.XMLCameraSettings, row.XMLColonySettings, row.ReferencePointsCorrection},
-                       tr("SQL Statement error in table %1").arg(tableName()));
-    if (result != 0)
-        return result;
-    return checkOneRowChanged(*database, query, tr("SQL Update error in table %1").arg(tableName()));
+    return updateRow(*database, sqlUpdate(row),
+                     {row.XMLSettings, row.XMLCameraSettings, row.XMLColonySettings, row.ReferencePointsCorrection},
+                     tr("SQL Statement error in table %1").arg(tableName()),
+                     tr("SQL Update error in table %1").arg(tableName()));
 }
 
 Errors::Type_Error DatabaseTableZelvorinRack::SelectIdsByBarcode(const QString& barcode, int maximumCount,
