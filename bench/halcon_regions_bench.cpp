@@ -1,6 +1,7 @@
 // Region and grey-value operators of the vision layer against the direct OpenCV calls,
 // on a generated 2592 x 1944 plate-like picture. Prints "<name> <value> <unit>" lines.
 
+#include "BenchSupport.h"
 #include "Halcon.h"
 
 #include <opencv2/core.hpp>
@@ -15,34 +16,9 @@
 
 namespace {
 
-double elapsedMs(const std::function<void()>& run)
-{
-    const auto start = std::chrono::steady_clock::now();
-    run();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> times)
-{
-    std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
-    return times[times.size() / 2];
-}
-
-// Medians of both, measured alternately so that a busy machine slows both alike.
-void compare(const char* name, const std::function<void()>& layer, const std::function<void()>& baseline,
-             int repetitions = 15)
-{
-    std::vector<double> layerTimes, baselineTimes;
-    layer();
-    baseline();
-    for (int i = 0; i < repetitions; ++i) {
-        layerTimes.push_back(elapsedMs(layer));
-        baselineTimes.push_back(elapsedMs(baseline));
-    }
-    const double l = median(layerTimes);
-    const double b = median(baselineTimes);
-    std::printf("%s %.2f ms\n%s.baseline %.2f ms\n%s.ratio %.2f x\n", name, l, name, b, name, l / b);
-}
+using BenchSupport::compare;
+using BenchSupport::elapsedMs;
+using BenchSupport::median;
 
 // A plate: darker background with a gradient and noise, a few hundred bright colonies.
 cv::Mat platePicture(int width, int height)

@@ -2,6 +2,7 @@
 // plate of 96 wells with about 800 colonies, as the colony margin steps run them: one
 // container after the other. Prints "<name> <value> <unit>" lines.
 
+#include "BenchSupport.h"
 #include "Halcon.h"
 
 #include <opencv2/core.hpp>
@@ -16,32 +17,9 @@
 
 namespace {
 
-double elapsedMs(const std::function<void()> &run)
-{
-    const auto start = std::chrono::steady_clock::now();
-    run();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> times)
-{
-    std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
-    return times[times.size() / 2];
-}
-
-void compare(const char *name, const std::function<void()> &layer, const std::function<void()> &baseline,
-             int repetitions = 9)
-{
-    std::vector<double> layerTimes, baselineTimes;
-    layer();
-    baseline();
-    for (int i = 0; i < repetitions; ++i) {
-        layerTimes.push_back(elapsedMs(layer));
-        baselineTimes.push_back(elapsedMs(baseline));
-    }
-    const double l = median(layerTimes), b = median(baselineTimes);
-    std::printf("%s %.2f ms\n%s.baseline %.2f ms\n%s.ratio %.2f x\n", name, l, name, b, name, l / b);
-}
+using BenchSupport::compare;
+using BenchSupport::elapsedMs;
+using BenchSupport::median;
 
 constexpr int kWidth = 2592, kHeight = 1944, kColumns = 12, kRows = 8;
 constexpr double kPitch = 200.0, kWellRadius = 85.0;
@@ -110,7 +88,7 @@ int main()
             cv::findContours(mask, found, cv::RETR_LIST, cv::CHAIN_APPROX_NONE);
         }
     };
-    compare("threshold_sub_pix.plate_96_wells", threshold, openCv);
+    compare("threshold_sub_pix.plate_96_wells", threshold, openCv, 9);
 
     auto margins = [&] {
         colonies = 0;
@@ -125,7 +103,7 @@ int main()
             colonies += closed.CountObj();
         }
     };
-    compare("margin_contours.plate_96_wells", margins, threshold);
+    compare("margin_contours.plate_96_wells", margins, threshold, 9);
     std::printf("margin_contours.closed_contours %lld count\n", static_cast<long long>(colonies));
     return 0;
 }

@@ -129,6 +129,22 @@ bool anyNonZero(const HTuple& values)
     return false;
 }
 
+// Applies change to every entry of the lists whose name starts with prefix; true when a
+// change asked for a repaint.
+template <typename Change, typename... Lists>
+bool changeMatching(const QString& prefix, Change change, Lists&... lists)
+{
+    bool repaint = false;
+    auto applyTo = [&](auto& list) {
+        for (const auto& entry : list) {
+            if (entry->name.startsWith(prefix) && change(*entry))
+                repaint = true;
+        }
+    };
+    (applyTo(lists), ...);
+    return repaint;
+}
+
 } // namespace
 
 // Forwards the picture widget's events to the viewer's picture handlers.
@@ -733,18 +749,14 @@ void Hobject_View_Gui::setObjectsVisible(const QString& prefix, bool visible, bo
 {
     {
         QMutexLocker locker(&m_mutex);
-        auto apply = [&](auto& list) {
-            for (const auto& entry : list) {
-                if (entry->name.startsWith(prefix) && entry->visible != visible) {
-                    entry->visible = visible;
-                    m_modified = true;
-                }
-            }
+        auto show = [visible](auto& entry) {
+            if (entry.visible == visible)
+                return false;
+            entry.visible = visible;
+            return true;
         };
-        apply(m_objects);
-        apply(m_texts);
-        apply(m_lines);
-        apply(m_crosses);
+        if (changeMatching(prefix, show, m_objects, m_texts, m_lines, m_crosses))
+            m_modified = true;
     }
     requestUpdate(update);
 }
@@ -753,19 +765,14 @@ void Hobject_View_Gui::setObjectColor(const QString& prefix, const QString& colo
 {
     {
         QMutexLocker locker(&m_mutex);
-        auto apply = [&](auto& list) {
-            for (const auto& entry : list) {
-                if (entry->name.startsWith(prefix) && entry->color != color) {
-                    entry->color = color;
-                    if (entry->visible)
-                        m_modified = true;
-                }
-            }
+        auto recolor = [&color](auto& entry) {
+            if (entry.color == color)
+                return false;
+            entry.color = color;
+            return entry.visible;
         };
-        apply(m_objects);
-        apply(m_texts);
-        apply(m_lines);
-        apply(m_crosses);
+        if (changeMatching(prefix, recolor, m_objects, m_texts, m_lines, m_crosses))
+            m_modified = true;
     }
     requestUpdate(update);
 }
@@ -774,18 +781,15 @@ void Hobject_View_Gui::setObjectLineWidth(const QString& prefix, int width, bool
 {
     {
         QMutexLocker locker(&m_mutex);
-        auto apply = [&](auto& list) {
-            for (const auto& entry : list) {
-                if (entry->name.startsWith(prefix) && entry->lineWidth != width) {
-                    entry->lineWidth = width;
-                    if (entry->visible)
-                        m_modified = true;
-                }
-            }
+        auto restroke = [width](auto& entry) {
+            if (entry.lineWidth == width)
+                return false;
+            entry.lineWidth = width;
+            return entry.visible;
         };
-        apply(m_objects);
-        apply(m_lines);
-        apply(m_crosses);
+        // Texts have no line width.
+        if (changeMatching(prefix, restroke, m_objects, m_lines, m_crosses))
+            m_modified = true;
     }
     requestUpdate(update);
 }
@@ -794,21 +798,16 @@ void Hobject_View_Gui::setObjectsSelectable(const QString& prefix, bool selectab
 {
     {
         QMutexLocker locker(&m_mutex);
-        auto apply = [&](auto& list) {
-            for (const auto& entry : list) {
-                if (!entry->name.startsWith(prefix) || entry->selectable == selectable)
-                    continue;
-                entry->selectable = selectable;
-                if (!selectable)
-                    entry->selected = false;
-                if (entry->visible)
-                    m_modified = true;
-            }
+        auto makeSelectable = [selectable](auto& entry) {
+            if (entry.selectable == selectable)
+                return false;
+            entry.selectable = selectable;
+            if (!selectable)
+                entry.selected = false;
+            return entry.visible;
         };
-        apply(m_objects);
-        apply(m_texts);
-        apply(m_lines);
-        apply(m_crosses);
+        if (changeMatching(prefix, makeSelectable, m_objects, m_texts, m_lines, m_crosses))
+            m_modified = true;
     }
     requestUpdate(update);
 }

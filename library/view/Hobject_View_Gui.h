@@ -51,15 +51,19 @@ public:
         int height = 0;
     };
 
-    struct ObjectEntry {
-        Halcon::Hobject object;
+    // What every overlay kind carries: its colour, its name and its display state.
+    struct OverlayEntry {
         QString color;
-        QString drawMode;
-        int lineWidth = 1;
         QString name;
         bool visible = false;
         bool selectable = false;
         bool selected = false;
+    };
+
+    struct ObjectEntry : OverlayEntry {
+        Halcon::Hobject object;
+        QString drawMode;
+        int lineWidth = 1;
         // Object class (Halcon_Helper::ObjectClass) and the bounding box of what it draws,
         // fixed when added; without a box the object is always drawn.
         int objectClass = 0;
@@ -70,44 +74,29 @@ public:
         double extentColumn2 = 0.0;
     };
 
-    struct TextEntry {
+    struct TextEntry : OverlayEntry {
         QString text;
         double x = 0.0;
         double y = 0.0;
         // Own copy of the font family: callers may hand in the text of a temporary.
         QByteArray font;
         int size = 0;
-        QString color;
-        QString name;
-        bool visible = false;
-        bool selectable = false;
-        bool selected = false;
     };
 
-    struct LineEntry {
+    struct LineEntry : OverlayEntry {
         double x1 = 0.0;
         double y1 = 0.0;
         double x2 = 0.0;
         double y2 = 0.0;
-        QString color;
         int lineWidth = 1;
-        QString name;
-        bool visible = false;
-        bool selectable = false;
-        bool selected = false;
     };
 
-    struct CrossEntry {
+    struct CrossEntry : OverlayEntry {
         double x = 0.0;
         double y = 0.0;
         double size = 0.0;
         double angle = 0.0;
-        QString color;
         int lineWidth = 1;
-        QString name;
-        bool visible = false;
-        bool selectable = false;
-        bool selected = false;
         // The cross as contour, made once: its geometry never changes.
         Halcon::Hobject contour;
     };

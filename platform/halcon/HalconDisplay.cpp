@@ -59,6 +59,25 @@ Herror readWindow(const HTuple &windowHandle, Read read)
     });
 }
 
+// Checks the new settings, then stores them under the window's lock; a failed check
+// changes nothing.
+template <typename Parse, typename Store>
+Herror writeWindow(const HTuple &windowHandle, Parse parse, Store store)
+{
+    return guarded([&]() -> Herror {
+        WindowPtr window;
+        Herror err = windowOf(windowHandle, 1, &window);
+        if (err != kSuccess)
+            return err;
+        err = parse();
+        if (err != kSuccess)
+            return err;
+        std::lock_guard<std::mutex> lock(window->mutex);
+        store(*window);
+        return kSuccess;
+    });
+}
+
 // Whole numbers come back as integers, as callers mostly set them.
 HTuple numberTuple(double value)
 {
@@ -459,21 +478,18 @@ Herror get_part(const HTuple &windowHandle, HTuple *row1, HTuple *column1, HTupl
 
 Herror set_part_style(const HTuple &windowHandle, const HTuple &style)
 {
-    return guarded([&]() -> Herror {
-        WindowPtr window;
-        Herror err = windowOf(windowHandle, 1, &window);
-        if (err != kSuccess)
-            return err;
-        Hlong value = 0;
-        err = singleInteger(style, 2, &value);
-        if (err != kSuccess)
-            return err;
-        if (value < 0 || value > 2)
-            return kErrWrongValue2;
-        std::lock_guard<std::mutex> lock(window->mutex);
-        window->partStyle = int(value);
-        return kSuccess;
-    });
+    Hlong value = 0;
+    return writeWindow(
+        windowHandle,
+        [&]() -> Herror {
+            Herror err = singleInteger(style, 2, &value);
+            if (err != kSuccess)
+                return err;
+            return value < 0 || value > 2 ? kErrWrongValue2 : kSuccess;
+        },
+        [&](HalconWindow &window) {
+            window.partStyle = int(value);
+        });
 }
 
 Herror get_part_style(const HTuple &windowHandle, HTuple *style)
@@ -541,44 +557,40 @@ Herror disp_line(const HTuple &windowHandle, const HTuple &row1, const HTuple &c
 
 Herror set_color(const HTuple &windowHandle, const HTuple &color)
 {
-    return guarded([&]() -> Herror {
-        WindowPtr window;
-        Herror err = windowOf(windowHandle, 1, &window);
-        if (err != kSuccess)
-            return err;
-        std::string name;
-        err = singleString(color, 2, &name);
-        if (err != kSuccess)
-            return err;
-        QColor value;
-        if (!Display::colorFromName(name, &value))
-            return kErrWrongValue2;
-        std::lock_guard<std::mutex> lock(window->mutex);
-        window->color = value;
-        return kSuccess;
-    });
+    QColor value;
+    return writeWindow(
+        windowHandle,
+        [&]() -> Herror {
+            std::string name;
+            const Herror err = singleString(color, 2, &name);
+            if (err != kSuccess)
+                return err;
+            return Display::colorFromName(name, &value) ? kSuccess : kErrWrongValue2;
+        },
+        [&](HalconWindow &window) {
+            window.color = value;
+        });
 }
 
 Herror set_rgb(const HTuple &windowHandle, const HTuple &red, const HTuple &green, const HTuple &blue)
 {
-    return guarded([&]() -> Herror {
-        WindowPtr window;
-        Herror err = windowOf(windowHandle, 1, &window);
-        if (err != kSuccess)
-            return err;
-        Hlong v[3];
-        const HTuple *tuples[3] = {&red, &green, &blue};
-        for (int i = 0; i < 3; ++i) {
-            err = singleInteger(*tuples[i], i + 2, &v[i]);
-            if (err != kSuccess)
-                return err;
-            if (v[i] < 0 || v[i] > 255)
-                return wrongValue(i + 2);
-        }
-        std::lock_guard<std::mutex> lock(window->mutex);
-        window->color = QColor(int(v[0]), int(v[1]), int(v[2]));
-        return kSuccess;
-    });
+    Hlong v[3] = {};
+    return writeWindow(
+        windowHandle,
+        [&]() -> Herror {
+            const HTuple *tuples[3] = {&red, &green, &blue};
+            for (int i = 0; i < 3; ++i) {
+                const Herror err = singleInteger(*tuples[i], i + 2, &v[i]);
+                if (err != kSuccess)
+                    return err;
+                if (v[i] < 0 || v[i] > 255)
+                    return wrongValue(i + 2);
+            }
+            return kSuccess;
+        },
+        [&](HalconWindow &window) {
+            window.color = QColor(int(v[0]), int(v[1]), int(v[2]));
+        });
 }
 
 Herror get_rgb_text(const HTuple &windowHandle, HTuple *color)
@@ -591,23 +603,20 @@ Herror get_rgb_text(const HTuple &windowHandle, HTuple *color)
 
 Herror set_draw(const HTuple &windowHandle, const HTuple &mode)
 {
-    return guarded([&]() -> Herror {
-        WindowPtr window;
-        Herror err = windowOf(windowHandle, 1, &window);
-        if (err != kSuccess)
-            return err;
-        std::string text;
-        err = singleString(mode, 2, &text);
-        if (err != kSuccess)
-            return err;
-        // Callers spell the modes with either case ("Margin" appears), so both are taken.
-        text = lowered(text);
-        if (text != "margin" && text != "fill")
-            return kErrWrongValue2;
-        std::lock_guard<std::mutex> lock(window->mutex);
-        window->fill = text == "fill";
-        return kSuccess;
-    });
+    std::string text;
+    return writeWindow(
+        windowHandle,
+        [&]() -> Herror {
+            const Herror err = singleString(mode, 2, &text);
+            if (err != kSuccess)
+                return err;
+            // Callers spell the modes with either case ("Margin" appears), so both are taken.
+            text = lowered(text);
+            return text != "margin" && text != "fill" ? kErrWrongValue2 : kSuccess;
+        },
+        [&](HalconWindow &window) {
+            window.fill = text == "fill";
+        });
 }
 
 Herror get_draw(const HTuple &windowHandle, HTuple *mode)
@@ -620,21 +629,18 @@ Herror get_draw(const HTuple &windowHandle, HTuple *mode)
 
 Herror set_line_width(const HTuple &windowHandle, const HTuple &width)
 {
-    return guarded([&]() -> Herror {
-        WindowPtr window;
-        Herror err = windowOf(windowHandle, 1, &window);
-        if (err != kSuccess)
-            return err;
-        double value = 0.0;
-        err = ControlValues::number(width, 2, &value);
-        if (err != kSuccess)
-            return err;
-        if (value < 1.0 || value > 2000.0)
-            return kErrWrongValue2;
-        std::lock_guard<std::mutex> lock(window->mutex);
-        window->lineWidth = value;
-        return kSuccess;
-    });
+    double value = 0.0;
+    return writeWindow(
+        windowHandle,
+        [&]() -> Herror {
+            const Herror err = ControlValues::number(width, 2, &value);
+            if (err != kSuccess)
+                return err;
+            return value < 1.0 || value > 2000.0 ? kErrWrongValue2 : kSuccess;
+        },
+        [&](HalconWindow &window) {
+            window.lineWidth = value;
+        });
 }
 
 Herror get_line_width(const HTuple &windowHandle, HTuple *width)
@@ -649,22 +655,19 @@ Herror get_line_width(const HTuple &windowHandle, HTuple *width)
 
 Herror set_font(const HTuple &windowHandle, const HTuple &font)
 {
-    return guarded([&]() -> Herror {
-        WindowPtr window;
-        Herror err = windowOf(windowHandle, 1, &window);
-        if (err != kSuccess)
-            return err;
-        std::string text;
-        err = singleString(font, 2, &text);
-        if (err != kSuccess)
-            return err;
-        Display::FontSpec spec;
-        if (!parseFont(text, &spec))
-            return kErrWrongValue2;
-        std::lock_guard<std::mutex> lock(window->mutex);
-        window->font = spec;
-        return kSuccess;
-    });
+    Display::FontSpec spec;
+    return writeWindow(
+        windowHandle,
+        [&]() -> Herror {
+            std::string text;
+            const Herror err = singleString(font, 2, &text);
+            if (err != kSuccess)
+                return err;
+            return parseFont(text, &spec) ? kSuccess : kErrWrongValue2;
+        },
+        [&](HalconWindow &window) {
+            window.font = spec;
+        });
 }
 
 Herror get_font(const HTuple &windowHandle, HTuple *font)
@@ -677,26 +680,23 @@ Herror get_font(const HTuple &windowHandle, HTuple *font)
 
 Herror set_tposition(const HTuple &windowHandle, const HTuple &row, const HTuple &column)
 {
-    return guarded([&]() -> Herror {
-        WindowPtr window;
-        Herror err = windowOf(windowHandle, 1, &window);
-        if (err != kSuccess)
-            return err;
-        double r = 0.0, c = 0.0;
-        err = ControlValues::number(row, 2, &r);
-        if (err == kSuccess)
-            err = ControlValues::number(column, 3, &c);
-        if (err != kSuccess)
-            return err;
-        if (std::abs(r) > kMaxPartCoordinate)
-            return kErrWrongValue2;
-        if (std::abs(c) > kMaxPartCoordinate)
-            return kErrWrongValue3;
-        std::lock_guard<std::mutex> lock(window->mutex);
-        window->textRow = r;
-        window->textColumn = c;
-        return kSuccess;
-    });
+    double r = 0.0, c = 0.0;
+    return writeWindow(
+        windowHandle,
+        [&]() -> Herror {
+            Herror err = ControlValues::number(row, 2, &r);
+            if (err == kSuccess)
+                err = ControlValues::number(column, 3, &c);
+            if (err != kSuccess)
+                return err;
+            if (std::abs(r) > kMaxPartCoordinate)
+                return kErrWrongValue2;
+            return std::abs(c) > kMaxPartCoordinate ? kErrWrongValue3 : kSuccess;
+        },
+        [&](HalconWindow &window) {
+            window.textRow = r;
+            window.textColumn = c;
+        });
 }
 
 Herror get_tposition(const HTuple &windowHandle, HTuple *row, HTuple *column)

@@ -381,6 +381,29 @@ Herror transColorSpace(const Hobject &input1, const Hobject &input2, const Hobje
     });
 }
 
+// One output element per input image, in order; the first failing image ends the call
+// with its error and leaves the output untouched.
+template <typename Map>
+Herror mapImages(const Hobject &input, Hobject *output, Map map)
+{
+    return guarded([&]() -> Herror {
+        std::vector<ImagePtr> images;
+        if (Herror e = imagesOf(input, 1, images); e != kSuccess)
+            return e;
+        std::vector<ElementPtr> out;
+        out.reserve(images.size());
+        for (const ImagePtr &img : images) {
+            ElementPtr element;
+            if (Herror e = map(img, &element); e != kSuccess)
+                return e;
+            out.push_back(std::move(element));
+        }
+        if (output)
+            *output = makeObject(std::move(out));
+        return kSuccess;
+    });
+}
+
 } // namespace
 
 Herror get_image_size(const Hobject &image, HTuple *width, HTuple *height)
@@ -562,90 +585,64 @@ Herror reduce_domain(const Hobject &image, const Hobject &region, Hobject *image
 
 Herror crop_domain(const Hobject &image, Hobject *imagePart)
 {
-    return guarded([&]() -> Herror {
-        std::vector<ImagePtr> images;
-        if (Herror e = imagesOf(image, 1, images); e != kSuccess)
-            return e;
-        std::vector<ElementPtr> out;
-        out.reserve(images.size());
-        for (const ImagePtr &img : images) {
-            if (img->hasFullDomain()) {
-                out.push_back(img);
-                continue;
-            }
-            const RegionElement &d = *img->domain;
-            if (d.isEmpty())
-                return kErrEmptyDomain;
-            const cv::Rect box(d.col1, d.row1, d.col2 - d.col1 + 1, d.row2 - d.row1 + 1);
-            std::vector<cv::Mat> planes;
-            planes.reserve(img->planes.size());
-            for (const cv::Mat &p : img->planes)
-                planes.push_back(p(box).clone());
-            ImagePtr part = makeImage(std::move(planes));
-            if (!part)
-                return kErrInternal;
-            out.push_back(std::move(part));
+    return mapImages(image, imagePart, [](const ImagePtr &img, ElementPtr *part) -> Herror {
+        if (img->hasFullDomain()) {
+            *part = img;
+            return kSuccess;
         }
-        if (imagePart)
-            *imagePart = makeObject(std::move(out));
+        const RegionElement &d = *img->domain;
+        if (d.isEmpty())
+            return kErrEmptyDomain;
+        const cv::Rect box(d.col1, d.row1, d.col2 - d.col1 + 1, d.row2 - d.row1 + 1);
+        std::vector<cv::Mat> planes;
+        planes.reserve(img->planes.size());
+        for (const cv::Mat &p : img->planes)
+            planes.push_back(p(box).clone());
+        ImagePtr cropped = makeImage(std::move(planes));
+        if (!cropped)
+            return kErrInternal;
+        *part = std::move(cropped);
         return kSuccess;
     });
 }
 
 Herror get_domain(const Hobject &image, Hobject *domain)
 {
-    return guarded([&]() -> Herror {
-        std::vector<ImagePtr> images;
-        if (Herror e = imagesOf(image, 1, images); e != kSuccess)
-            return e;
-        std::vector<ElementPtr> out;
-        out.reserve(images.size());
-        for (const ImagePtr &img : images)
-            out.push_back(domainOf(*img));
-        if (domain)
-            *domain = makeObject(std::move(out));
+    return mapImages(image, domain, [](const ImagePtr &img, ElementPtr *element) -> Herror {
+        *element = domainOf(*img);
         return kSuccess;
     });
 }
 
 Herror rgb1_to_gray(const Hobject &rgbImage, Hobject *grayImage)
 {
-    return guarded([&]() -> Herror {
-        std::vector<ImagePtr> images;
-        if (Herror e = imagesOf(rgbImage, 1, images); e != kSuccess)
-            return e;
-        std::vector<ElementPtr> out;
-        out.reserve(images.size());
-        for (const ImagePtr &img : images) {
-            if (img->channels() == 1) {
-                out.push_back(img);
-                continue;
-            }
-            // A fourth channel (alpha) does not take part in the grey value.
-            if (img->channels() != 3 && img->channels() != 4)
-                return kErrWrongChannelCount;
-            const cv::Mat &r = img->planes[0], &g = img->planes[1], &b = img->planes[2];
-            cv::Mat gray = Detail::cachedPlane(img->height, img->width, CV_MAKETYPE(cvDepthOf(img->type), 1));
-            const size_t width = size_t(img->width);
-            Aop::parallelRows("rgb1_to_gray", pixelTypeName(img->type), img->height, [&](int firstRow, int endRow) {
-                switch (img->type) {
-                case PixelType::Byte:
-                    // Continuous planes: the band's rows are one run of pixels.
-                    grayPixels8u(r.ptr<uchar>(), g.ptr<uchar>(), b.ptr<uchar>(), gray.ptr<uchar>(),
-                                 size_t(firstRow) * width, size_t(endRow) * width);
-                    break;
-                case PixelType::UInt2:
-                    grayRows<std::uint16_t>(r, g, b, gray, firstRow, endRow);
-                    break;
-                case PixelType::Real:
-                    grayRows<float>(r, g, b, gray, firstRow, endRow);
-                    break;
-                }
-            });
-            out.push_back(withPlanes(*img, {gray}));
+    return mapImages(rgbImage, grayImage, [](const ImagePtr &img, ElementPtr *element) -> Herror {
+        if (img->channels() == 1) {
+            *element = img;
+            return kSuccess;
         }
-        if (grayImage)
-            *grayImage = makeObject(std::move(out));
+        // A fourth channel (alpha) does not take part in the grey value.
+        if (img->channels() != 3 && img->channels() != 4)
+            return kErrWrongChannelCount;
+        const cv::Mat &r = img->planes[0], &g = img->planes[1], &b = img->planes[2];
+        cv::Mat gray = Detail::cachedPlane(img->height, img->width, CV_MAKETYPE(cvDepthOf(img->type), 1));
+        const size_t width = size_t(img->width);
+        Aop::parallelRows("rgb1_to_gray", pixelTypeName(img->type), img->height, [&](int firstRow, int endRow) {
+            switch (img->type) {
+            case PixelType::Byte:
+                // Continuous planes: the band's rows are one run of pixels.
+                grayPixels8u(r.ptr<uchar>(), g.ptr<uchar>(), b.ptr<uchar>(), gray.ptr<uchar>(),
+                             size_t(firstRow) * width, size_t(endRow) * width);
+                break;
+            case PixelType::UInt2:
+                grayRows<std::uint16_t>(r, g, b, gray, firstRow, endRow);
+                break;
+            case PixelType::Real:
+                grayRows<float>(r, g, b, gray, firstRow, endRow);
+                break;
+            }
+        });
+        *element = withPlanes(*img, {gray});
         return kSuccess;
     });
 }
