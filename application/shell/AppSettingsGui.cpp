@@ -380,28 +380,29 @@ void AppSettingsGui::deleteServerDatabase(const AppSettings::DatabaseSettings& e
 
 void AppSettingsGui::slot_QPushButton_Database_MSAccess_Filename_clicked()
 {
-    const QString file = MessageBox_Helper::getOpenFileName(this, tr("Select Database filename ..."),
-                                                            ui->m_QLineEdit_Database_MSAccess_Filename->text(),
-                                                            tr("MS Access database (*.mdb)"));
-    if (!file.isEmpty())
-        ui->m_QLineEdit_Database_MSAccess_Filename->setText(toApplicationRelativePath(file));
+    QLineEdit* field = ui->m_QLineEdit_Database_MSAccess_Filename;
+    showChosenPath(field, MessageBox_Helper::getOpenFileName(this, tr("Select Database filename ..."), field->text(),
+                                                             tr("MS Access database (*.mdb)")));
 }
 
 void AppSettingsGui::slot_QPushButton_Database_SQLite3_Filename_clicked()
 {
-    const QString file = MessageBox_Helper::getOpenFileName(this, tr("Select Dtabase filename ..."),
-                                                            ui->m_QLineEdit_Database_SQLite3_Filename->text(),
-                                                            tr("SQLite 3 database (*.db3)"));
-    if (!file.isEmpty())
-        ui->m_QLineEdit_Database_SQLite3_Filename->setText(toApplicationRelativePath(file));
+    QLineEdit* field = ui->m_QLineEdit_Database_SQLite3_Filename;
+    showChosenPath(field, MessageBox_Helper::getOpenFileName(this, tr("Select Dtabase filename ..."), field->text(),
+                                                             tr("SQLite 3 database (*.db3)")));
 }
 
 void AppSettingsGui::slot_QPushButton_Database_PicturePath_clicked()
 {
-    const QString folder = MessageBox_Helper::getExistingDirectory(this, tr("Select Picture directory ..."),
-                                                                   ui->m_QLineEdit_Database_PicturePath->text());
-    if (!folder.isEmpty())
-        ui->m_QLineEdit_Database_PicturePath->setText(toApplicationRelativePath(folder));
+    QLineEdit* field = ui->m_QLineEdit_Database_PicturePath;
+    showChosenPath(field, MessageBox_Helper::getExistingDirectory(this, tr("Select Picture directory ..."), field->text()));
+}
+
+void AppSettingsGui::showChosenPath(QLineEdit* field, const QString& chosen)
+{
+    // Empty: the chooser was cancelled.
+    if (!chosen.isEmpty())
+        field->setText(toApplicationRelativePath(chosen));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <memory>
 
 class ApplicationDatabase;
+class QLineEdit;
 class Ui_AppSettingsGui;
 
 // The modal dialog "Settings" for the database part of the application settings: the
@@ -57,6 +58,7 @@ private:
     // Removes the racks and their pictures from the named database, not the open one.
     void deleteRacksOf(const AppSettings::DatabaseSettings& entered);
 
+    void showChosenPath(QLineEdit* field, const QString& chosen);
     QString openErrorText(const AppSettings::DatabaseSettings& entered, Errors::Type_Error code) const;
     void beginWait();
     void endWait();
