@@ -186,15 +186,7 @@ Errors::Type_Error ApplicationDatabase::createMSSQLServerDatabase(const AppSetti
         return ErrorScriptFile;
     if (server.Databasename.isEmpty())
         return ErrorStatement;
-    Errors::Type_Error result = m_database->openMSSQLServer(server.Servername, QStringLiteral("master"), server.Username,
-                                                            server.Password, server.SQLServerAuthentication);
-    if (result == NoError) {
-        QString name = server.Databasename;
-        // A closing bracket inside the name is doubled, so the name stays one identifier.
-        name.replace(QLatin1Char(']'), QLatin1String("]]"));
-        result = m_database->execCommand(QStringLiteral("CREATE DATABASE [") + name + QLatin1Char(']'), false);
-    }
-    m_database->close();
+    Errors::Type_Error result = onMaster(server, QStringLiteral("CREATE DATABASE "));
     if (result != NoError)
         return result;
     result = m_database->openMSSQLServer(server.Servername, server.Databasename, server.Username, server.Password,
@@ -205,6 +197,31 @@ Errors::Type_Error ApplicationDatabase::createMSSQLServerDatabase(const AppSetti
         result = m_tableAll->CheckVersion();
     if (result != NoError)
         m_database->close();
+    return result;
+}
+
+Errors::Type_Error ApplicationDatabase::deleteMSSQLServerDatabase(const AppSettings::MSSqlServerSettings& server)
+{
+    if (server.Databasename.isEmpty())
+        return ErrorStatement;
+    return onMaster(server, QStringLiteral("DROP DATABASE "));
+}
+
+QString ApplicationDatabase::sqlServerDatabaseIdentifier(const QString& name)
+{
+    QString escaped = name;
+    // A closing bracket inside the name is doubled, so the name stays one identifier.
+    escaped.replace(QLatin1Char(']'), QLatin1String("]]"));
+    return QLatin1Char('[') + escaped + QLatin1Char(']');
+}
+
+Errors::Type_Error ApplicationDatabase::onMaster(const AppSettings::MSSqlServerSettings& server, const QString& command)
+{
+    Errors::Type_Error result = m_database->openMSSQLServer(server.Servername, QStringLiteral("master"), server.Username,
+                                                            server.Password, server.SQLServerAuthentication);
+    if (result == NoError)
+        result = m_database->execCommand(command + sqlServerDatabaseIdentifier(server.Databasename), false);
+    m_database->close();
     return result;
 }
 

@@ -71,6 +71,11 @@ public:
     Errors::Type_Error createMSAccessDatabase(const QString& filePath, const QString& templatePath = DatabaseTemplateMSAccess);
     Errors::Type_Error createMSSQLServerDatabase(const AppSettings::MSSqlServerSettings& server,
                                                  const QString& scriptPath = DatabaseTemplateMSSQLServer);
+    // Drops the named database from the server's "master" database; the connection is closed
+    // afterwards, also on failure.
+    Errors::Type_Error deleteMSSQLServerDatabase(const AppSettings::MSSqlServerSettings& server);
+    // A database name as one bracketed SQL Server identifier, whatever it holds.
+    static QString sqlServerDatabaseIdentifier(const QString& name);
 
     // Transactions around multi-row writes. They nest: only the outermost begin and commit
     // reach the database, and a rollback at any depth makes the outermost commit roll back.
@@ -81,6 +86,10 @@ public:
     bool inTransaction() const { return m_transactionDepth > 0; }
 
 private:
+    // Runs command followed by the database's identifier on the server's "master" database,
+    // then closes the connection.
+    Errors::Type_Error onMaster(const AppSettings::MSSqlServerSettings& server, const QString& command);
+
     bool m_reportErrors;
     ErrorHandler* m_errorHandler;
     Database* m_database;

@@ -33,6 +33,29 @@ MessageBox_Helper::Request makeRequest(QMessageBox::Icon icon, QWidget* parent, 
     return request;
 }
 
+QString askFileName(const MessageBox_Helper::FileRequest& request)
+{
+    MessageBox_Helper::FileAnswerFunction function;
+    {
+        QMutexLocker locker(&g_mutex);
+        function = g_fileAnswerFunction;
+    }
+    if (function)
+        return function(request);
+    if (!mayShowWindows())
+        return QString();
+    switch (request.kind) {
+    case MessageBox_Helper::FileRequest::OpenFile:
+        return QFileDialog::getOpenFileName(request.parent, request.caption, request.directory, request.filter);
+    case MessageBox_Helper::FileRequest::Directory:
+        return QFileDialog::getExistingDirectory(request.parent, request.caption, request.directory,
+                                                 QFileDialog::ShowDirsOnly);
+    case MessageBox_Helper::FileRequest::SaveFile:
+        break;
+    }
+    return QFileDialog::getSaveFileName(request.parent, request.caption, request.directory, request.filter);
+}
+
 } // namespace
 
 QMessageBox::StandardButton MessageBox_Helper::question(QWidget* parent, const QString& title, const QString& text,
@@ -82,21 +105,18 @@ void MessageBox_Helper::about(QWidget* parent, const QString& title, const QStri
 QString MessageBox_Helper::getSaveFileName(QWidget* parent, const QString& caption, const QString& directory,
                                            const QString& filter)
 {
-    FileRequest request;
-    request.parent = parent;
-    request.caption = caption;
-    request.directory = directory;
-    request.filter = filter;
-    FileAnswerFunction function;
-    {
-        QMutexLocker locker(&g_mutex);
-        function = g_fileAnswerFunction;
-    }
-    if (function)
-        return function(request);
-    if (!mayShowWindows())
-        return QString();
-    return QFileDialog::getSaveFileName(parent, caption, directory, filter);
+    return askFileName({FileRequest::SaveFile, parent, caption, directory, filter});
+}
+
+QString MessageBox_Helper::getOpenFileName(QWidget* parent, const QString& caption, const QString& directory,
+                                           const QString& filter)
+{
+    return askFileName({FileRequest::OpenFile, parent, caption, directory, filter});
+}
+
+QString MessageBox_Helper::getExistingDirectory(QWidget* parent, const QString& caption, const QString& directory)
+{
+    return askFileName({FileRequest::Directory, parent, caption, directory, QString()});
 }
 
 QMessageBox::StandardButton MessageBox_Helper::defaultAnswer(const Request& request)

@@ -30,6 +30,9 @@ public:
     using AnswerFunction = std::function<QMessageBox::StandardButton(const Request& request)>;
 
     struct FileRequest {
+        // What the dialog asks for: a file to write, an existing file, an existing folder.
+        enum Kind { SaveFile, OpenFile, Directory };
+        Kind kind = SaveFile;
         QWidget* parent = nullptr;
         QString caption;
         QString directory;
@@ -59,6 +62,10 @@ public:
 
     static QString getSaveFileName(QWidget* parent, const QString& caption, const QString& directory = QString(),
                                    const QString& filter = QString());
+    static QString getOpenFileName(QWidget* parent, const QString& caption, const QString& directory = QString(),
+                                   const QString& filter = QString());
+    // A folder; the request's filter is empty.
+    static QString getExistingDirectory(QWidget* parent, const QString& caption, const QString& directory = QString());
 
     // The answer without a window: the default button, else the first of the buttons.
     static QMessageBox::StandardButton defaultAnswer(const Request& request);

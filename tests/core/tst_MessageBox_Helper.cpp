@@ -8,7 +8,9 @@ class tst_MessageBox_Helper : public QObject {
     Q_OBJECT
 private slots:
     void cleanup();
-    void saveFileNameFromScript();
+    void fileNameFromScript_data();
+    void fileNameFromScript();
+    void withoutWindowsNoFileIsChosen_data();
     void withoutWindowsNoFileIsChosen();
     void aboutBoxGoesThroughTheScript();
     void ownButtonTextsReachTheScript();
@@ -22,25 +24,67 @@ void tst_MessageBox_Helper::cleanup()
     MessageBox_Helper::setFileAnswerFunction({});
 }
 
-void tst_MessageBox_Helper::saveFileNameFromScript()
+namespace {
+
+QString askFile(MessageBox_Helper::FileRequest::Kind kind, const QString& caption, const QString& directory,
+                const QString& filter)
 {
+    switch (kind) {
+    case MessageBox_Helper::FileRequest::OpenFile:
+        return MessageBox_Helper::getOpenFileName(nullptr, caption, directory, filter);
+    case MessageBox_Helper::FileRequest::Directory:
+        return MessageBox_Helper::getExistingDirectory(nullptr, caption, directory);
+    case MessageBox_Helper::FileRequest::SaveFile:
+        break;
+    }
+    return MessageBox_Helper::getSaveFileName(nullptr, caption, directory, filter);
+}
+
+void addKindRows()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("filter");
+    QTest::newRow("save") << int(MessageBox_Helper::FileRequest::SaveFile) << QStringLiteral("Pictures (*.png)");
+    QTest::newRow("open") << int(MessageBox_Helper::FileRequest::OpenFile) << QStringLiteral("Databases (*.db3)");
+    QTest::newRow("directory") << int(MessageBox_Helper::FileRequest::Directory) << QString();
+}
+
+} // namespace
+
+void tst_MessageBox_Helper::fileNameFromScript_data()
+{
+    addKindRows();
+}
+
+void tst_MessageBox_Helper::fileNameFromScript()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, filter);
     QList<MessageBox_Helper::FileRequest> requests;
     MessageBox_Helper::setFileAnswerFunction([&requests](const MessageBox_Helper::FileRequest& request) {
         requests.append(request);
-        return QStringLiteral("/tmp/chosen.png");
+        return QStringLiteral("/tmp/chosen");
     });
-    QCOMPARE(MessageBox_Helper::getSaveFileName(nullptr, "Save the picture to ...", "/tmp", "*.png"),
-             QStringLiteral("/tmp/chosen.png"));
+    QCOMPARE(askFile(MessageBox_Helper::FileRequest::Kind(kind), "Choose ...", "/tmp", filter),
+             QStringLiteral("/tmp/chosen"));
     QCOMPARE(requests.count(), 1);
-    QCOMPARE(requests.first().caption, QStringLiteral("Save the picture to ..."));
+    QCOMPARE(int(requests.first().kind), kind);
+    QCOMPARE(requests.first().caption, QStringLiteral("Choose ..."));
     QCOMPARE(requests.first().directory, QStringLiteral("/tmp"));
-    QCOMPARE(requests.first().filter, QStringLiteral("*.png"));
+    QCOMPARE(requests.first().filter, filter);
+}
+
+void tst_MessageBox_Helper::withoutWindowsNoFileIsChosen_data()
+{
+    addKindRows();
 }
 
 void tst_MessageBox_Helper::withoutWindowsNoFileIsChosen()
 {
+    QFETCH(int, kind);
+    QFETCH(QString, filter);
     // A guiless process (and an automation server) never opens a dialog: the user "cancels".
-    QVERIFY(MessageBox_Helper::getSaveFileName(nullptr, "Save", QString(), "*.png").isEmpty());
+    QVERIFY(askFile(MessageBox_Helper::FileRequest::Kind(kind), "Choose", QString(), filter).isEmpty());
     QCOMPARE(MessageBox_Helper::question(nullptr, "Q", "?", QMessageBox::Yes | QMessageBox::No, QMessageBox::No),
              QMessageBox::No);
 }

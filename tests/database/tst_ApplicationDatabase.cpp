@@ -70,6 +70,8 @@ private slots:
     void createSQLite3Database();
     void createRefusesAnExistingFileAndCleansUp();
     void createMSAccessDatabaseFailsOnLinux();
+    void sqlServerDatabaseIdentifier_data();
+    void sqlServerDatabaseIdentifier();
     void transactionNeedsAConnection();
 };
 
@@ -263,6 +265,23 @@ void tst_ApplicationDatabase::createMSAccessDatabaseFailsOnLinux()
     QCOMPARE(DatabaseTemplateMSAccess, QStringLiteral("database_templates/ZelvorinTemplate.mdb"));
     QCOMPARE(DatabaseTemplateMSSQLServer, QStringLiteral("database_templates/ZelvorinDatabase_MSSQL.sql"));
     QCOMPARE(DatabaseTemplateSQLite3, QStringLiteral("database_templates/ZelvorinDatabase_SQLite3.sql"));
+}
+
+void tst_ApplicationDatabase::sqlServerDatabaseIdentifier_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("identifier");
+    QTest::newRow("plain") << "zelvorin" << "[zelvorin]";
+    QTest::newRow("blank") << "Picker Lab" << "[Picker Lab]";
+    QTest::newRow("closing bracket") << "a]b" << "[a]]b]";
+    QTest::newRow("statement in the name") << "x]; DROP DATABASE y; --" << "[x]]; DROP DATABASE y; --]";
+}
+
+void tst_ApplicationDatabase::sqlServerDatabaseIdentifier()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, identifier);
+    QCOMPARE(ApplicationDatabase::sqlServerDatabaseIdentifier(name), identifier);
 }
 
 void tst_ApplicationDatabase::transactionNeedsAConnection()

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "ColonyPickList.h"
+#include "Errors.h"
+
+#include <QString>
+#include <QVariantList>
+
+class ApplicationDatabase;
+class InstrumentSettings;
+
+// The database operations behind the automation methods "Database_*": find a stored rack,
+// read its containers and colonies, write back descriptions, the stitcher reference and
+// picking states, and hand colonies out to the pipetting channels. Each runs a few table
+// operations on the application's one database; no text of a client reaches SQL as SQL.
+// GUI thread only; no message boxes.
+class DatabaseQueries {
+public:
+    DatabaseQueries(ApplicationDatabase* database, const InstrumentSettings* instrumentSettings);
+
+    // The hand-out cache; the owner resets it whenever the stored colonies may have changed.
+    ColonyPickList& colonyPickList() { return m_pickList; }
+
+    Errors::Type_Error Database_GetZelvorinRack(int iRackID, QString& oRackBarcode, QString& oPictureFilePath,
+                                                int& oContainerGridColumnsCount, int& oContainerGridRowsCount,
+                                                int& oErrorCode, QString& oDescription);
+    Errors::Type_Error Database_SetZelvorinRack_Field_Description(int iRackID, const QString& iDescription);
+    // The barcode is matched as it is: "_" and "%" are no wildcards. Empty: every rack. Newest first.
+    Errors::Type_Error Database_GetZelvorinRackID_By_RackBarcode(const QString& iRackBarcode,
+                                                                 QVariantList& o_arrintRackID);
+    Errors::Type_Error Database_SetZelvorinRack_Field_ImageStitcherID(int iRackID, int iImageStitcherID);
+
+    // -1 and 0 when the rack has no such container; 124 when it has several.
+    Errors::Type_Error Database_GetZelvorinContainerID_By_ContainerNumber(int iRackID, int iContainerNumber,
+                                                                          int& oContainerID);
+    Errors::Type_Error Database_GetZelvorinContainerID_By_ContainerName(int iRackID, const QString& iContainerName,
+                                                                        int& oContainerID);
+    Errors::Type_Error Database_GetZelvorinContainer(int iContainerID, int& oContainerNumber, QString& oContainerName,
+                                                     int& oErrorCode, QString& oDescription);
+    Errors::Type_Error Database_GetZelvorinContainer2(int iContainerID, int& oContainerNumber, QString& oContainerName,
+                                                      int& oPickOrder, int& oErrorCode, QString& oDescription);
+    Errors::Type_Error Database_SetZelvorinContainer_Field_Description(int iContainerID, const QString& iDescription);
+    Errors::Type_Error Database_GetZelvorinContainerIDs(int i_intRackID, QVariantList& o_arrintContainerIDs);
+
+    // 122 unless the rack has exactly one container of that number.
+    Errors::Type_Error Database_GetZelvorinColonyCount(int i_intRackID, int i_intContainerNumber,
+                                                       int& o_intColonyCount);
+    // The colony at 1-based place iColonyNumber among the container's good colonies, its
+    // position corrected by the offsets of channel iChannelNumber (1 to 16).
+    Errors::Type_Error Database_GetZelvorinColonyPosition_By_ColonyNumber(int iRackID, int iChannelNumber,
+                                                                          int iContainerNumber, int iColonyNumber,
+                                                                          int& oColonyID, double& oPositionX_mm,
+                                                                          double& oPositionY_mm,
+                                                                          double& oLoadingTotal_pct);
+    Errors::Type_Error Database_GetZelvorinColonyIDs_IsGoodColony(int i_intContainerID, QVariantList& o_arrintColonyIDs);
+    Errors::Type_Error Database_GetZelvorinColonyIDs_IsExcludedColony(int i_intContainerID,
+                                                                      QVariantList& o_arrintColonyIDs);
+    // Out-parameters untouched on failure.
+    Errors::Type_Error Database_GetZelvorinColonyProperties(
+        int i_intColonyID, double& o_fltPositionX_mm, double& o_fltpositionY_mm, double& o_fltArea_mm2,
+        double& o_fltCircularity, double& o_fltClearanceNeightbor_mm, double& o_fltClearanceMargin_mm,
+        double& o_fltLoadingArea_pct, double& o_fltLoadingCircularity_pct, double& o_fltLoadingClearanceNeighbor_pct,
+        double& o_fltLoadingClearanceBorder_pct, double& o_fltLoadingTotal_pct, double& o_fltColorHue,
+        double& o_fltColorSaturation, double& o_fltColorIntensity, int& o_intPickingState, bool& o_blnIsExcluded,
+        bool& o_blnIsGoodColony, int& o_intPickOrder, bool& o_blnIsUserEdited, QString& o_strPickingDate,
+        double& o_fltColorRed, double& o_fltColorGreen, double& o_fltColorBlue);
+    // 104 for a state other than 0 (not picked), 1 (picked), 2 (picked with error). Also
+    // stamps the picking date with the current local time.
+    Errors::Type_Error Database_SetZelvorinColonyPickingState(int i_intColonyID, int i_intPickingState);
+    Errors::Type_Error Database_SetZelvorinColony_Field_Description(int i_intColonyID, const QString& i_strDescription);
+
+    Errors::Type_Error Database_RetrieveColonyPositions(int i_intRackID,
+                                                        const QVariantList& i_arrintContainerToMaximumColoniesToPipette,
+                                                        const QString& i_strChannelPattern,
+                                                        QString& o_strUsedChannelPattern,
+                                                        int& o_intUsedNumberOfColonies, int& o_intTotalNumberOfColonies,
+                                                        QVariantList& o_arrintColonyID,
+                                                        QVariantList& o_arrintChannelToContainer,
+                                                        QVariantList& o_arrfltPositionX_mm,
+                                                        QVariantList& o_arrfltPositionY_mm);
+    Errors::Type_Error Database_RetrieveColonyPositions2(
+        int i_intRackID, const QVariantList& i_arrintContainerToMaximumColoniesToPipette, int i_intSortMode,
+        const QString& i_strChannelPattern, QString& o_strUsedChannelPattern, int& o_intUsedNumberOfColonies,
+        int& o_intTotalNumberOfColonies, QVariantList& o_arrintColonyID, QVariantList& o_arrintChannelToContainer,
+        QVariantList& o_arrfltPositionX_mm, QVariantList& o_arrfltPositionY_mm);
+
+private:
+    Errors::Type_Error containerIdByNumber(int rackId, int number, QList<int>& ids);
+    Errors::Type_Error singleContainerId(const QList<int>& ids, int& containerId) const;
+    Errors::Type_Error pickIds(int rackId, int containerNumber, QList<int>& colonyIds);
+
+    ApplicationDatabase* m_database;
+    const InstrumentSettings* m_instrumentSettings;
+    ColonyPickList m_pickList;
+};
