@@ -1,0 +1,68 @@
+#pragma once
+
+#include "ModelMatchingCreateParameters.h"
+#include "ModelMatchingSettings.h"
+#include "ModelMatchingShapeModel.h"
+
+#include <Errors.h>
+#include <Hobject.h>
+
+#include <QMutex>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class Hobject_View_Gui;
+class IPictureUnitConverter;
+class ModelMatching;
+
+// Makes the shape model from the template picture, its regions of interest and the model
+// settings, hands it to the search worker and writes the model file. Runs in its caller's
+// thread (the image stitcher's worker); it reads a copy of the settings and the template
+// taken when a creation starts. The model is shared with the search worker and freed when
+// neither holds it any more.
+class ModelMatching_Analyse_CreateModel : public QObject {
+    Q_OBJECT
+public:
+    // viewer: its picture (the template) gives the pixel size of the percent values.
+    // Registers with the facade when one is given.
+    ModelMatching_Analyse_CreateModel(ModelMatching* facade, const QString& name, Hobject_View_Gui* viewer,
+                                      QObject* parent = nullptr);
+    ~ModelMatching_Analyse_CreateModel() override;
+
+    QString GetName() const { return m_name; }
+    // baseName + "." + name + ".modeldata" (no name part when the name is empty).
+    QString ModelDataFileName(const QString& baseName) const;
+
+    Errors::Type_Error ClearModel();
+    // Takes a model the search worker has read, so that it can be written back.
+    Errors::Type_Error SetModel(const ModelMatchingShapeModelPtr& model);
+    ModelMatchingShapeModelPtr GetModel() const;
+
+    // The model regions as contours in template pixels, in list order; 10000 without
+    // facade, settings or viewer.
+    Errors::Type_Error GetModelRoiContours(Halcon::Hobject& contours) const;
+    // Rectangles and ellipses of the list as contours; other types are passed over. 0, or
+    // 10000 when a region cannot be made (status then holds the layer's code).
+    static Errors::Type_Error BuildRoiContours(const ModelMatchingRoiList& rois, IPictureUnitConverter& converter,
+                                               Halcon::Hobject& contours, int& status);
+
+    // Clears this worker's and the search worker's model, then makes a new one. Without
+    // regions of interest it returns 0 and leaves no model. The model reaches both
+    // workers only when it is complete (origin set, contours taken): after any failure
+    // neither holds a model.
+    Errors::Type_Error CreateModel(const ModelMatchingCreateParameters& parameters, ModelMatchingCreateResult& result);
+
+    // The model file beside the settings: removed when there are no regions, empty when
+    // there are regions but no model, else the model. Saves are atomic. 0 or 10011.
+    Errors::Type_Error WriteModel(const QString& folder, const QString& baseName) const;
+    // Nothing to do: the search worker reads the model file.
+    Errors::Type_Error LoadFiles(const QString& folder, const QString& baseName);
+
+private:
+    QPointer<ModelMatching> m_facade;
+    const QString m_name;
+    Hobject_View_Gui* m_viewer;
+    mutable QMutex m_modelMutex;
+    ModelMatchingShapeModelPtr m_model;
+};
