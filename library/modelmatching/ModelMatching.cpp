@@ -81,11 +81,12 @@ bool ModelMatching::TakeSnapshot(ModelMatchingSettings& settings, Hobject& model
     modelPicture = Hobject();
     pictureError = ModelMatchingErrors::GeneralError;
     ModelMatching_ModelPicture* source = GetModelPictureSource();
-    if (!m_settings || !source)
+    if (!m_settings)
         return false;
     const std::unique_lock<QMutex> lock = LockSettings();
     settings = *m_settings;
-    pictureError = source->GetModelPicture(modelPicture);
+    if (source)
+        pictureError = source->GetModelPicture(modelPicture);
     return true;
 }
 

@@ -56,9 +56,9 @@ public:
     std::unique_lock<QMutex> LockSettings() const { return std::unique_lock<QMutex>(m_settingsMutex); }
     // A copy of the settings record taken under the lock; false without a record.
     bool GetSettingsSnapshot(ModelMatchingSettings& snapshot) const;
-    // The settings record and the template picture, copied together under the lock.
-    // false (10000) without a record or template picture source; pictureError is the
-    // template's own result (10002 when there is none).
+    // The settings record and the template picture, copied together under the lock; false
+    // without a record. pictureError is the template's own result (10002 when there is
+    // none, 10000 without a template picture source).
     bool TakeSnapshot(ModelMatchingSettings& settings, Halcon::Hobject& modelPicture,
                       Errors::Type_Error& pictureError) const;
 

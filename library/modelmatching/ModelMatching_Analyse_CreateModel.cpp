@@ -116,13 +116,21 @@ Errors::Type_Error ModelMatching_Analyse_CreateModel::BuildRoiContours(const Mod
     return ModelMatchingErrors::NoError;
 }
 
+PictureUnitConverter ModelMatching_Analyse_CreateModel::TemplateUnits(Errors::Type_Error pictureError,
+                                                                     const Hobject& picture, Hobject_View_Gui* viewer)
+{
+    return pictureError == 0 ? PictureUnitConverter(picture) : PictureUnitConverter(viewer);
+}
+
 Errors::Type_Error ModelMatching_Analyse_CreateModel::GetModelRoiContours(Hobject& contours) const
 {
     contours = Hobject();
     ModelMatchingSettings settings;
-    if (!m_facade || !m_viewer || !m_facade->GetSettingsSnapshot(settings))
+    Hobject picture;
+    Errors::Type_Error pictureError = ModelMatchingErrors::GeneralError;
+    if (!m_facade || !m_viewer || !m_facade->TakeSnapshot(settings, picture, pictureError))
         return ModelMatchingErrors::GeneralError;
-    PictureUnitConverter converter(m_viewer);
+    PictureUnitConverter converter = TemplateUnits(pictureError, picture, m_viewer);
     int status = kSuccess;
     return BuildRoiContours(settings.Model.ROI, converter, contours, status);
 }
@@ -134,14 +142,15 @@ Errors::Type_Error ModelMatching_Analyse_CreateModel::CreateModel(const ModelMat
     ModelMatchingSettings settings;
     Hobject picture;
     Errors::Type_Error pictureError = ModelMatchingErrors::GeneralError;
-    if (!m_facade || !m_viewer || !m_facade->TakeSnapshot(settings, picture, pictureError))
+    if (!m_facade || !m_viewer || !m_facade->GetModelPictureSource()
+        || !m_facade->TakeSnapshot(settings, picture, pictureError))
         return ModelMatchingErrors::GeneralError;
 
     ClearModel();
     if (ModelMatching_Analyse_SearchModel* searcher = m_facade->GetSearchWorker())
         searcher->ClearModel();
 
-    PictureUnitConverter converter(m_viewer);
+    PictureUnitConverter converter = TemplateUnits(pictureError, picture, m_viewer);
     const ModelMatchingSettings::SearchPositionData& area = settings.SearchPosition;
     ModelMatchingContours::RoiToContour(converter, area.PositionX, area.PositionY, area.SizeX, area.SizeY,
                                         area.Angle, r.SearchContour);
@@ -184,6 +193,8 @@ Errors::Type_Error ModelMatching_Analyse_CreateModel::CreateModel(const ModelMat
                                                 : ModelMatchingErrors::CannotCreateModel;
     // Freed on every early return below: no half-made model reaches either worker.
     const auto model = std::make_shared<const ModelMatchingShapeModel>(handle.L());
+    if (m_createdHook)
+        m_createdHook(model->Id());
 
     // Taken before the origin moves, so they are relative to the reference point.
     Hobject edges, domain;

@@ -12,9 +12,12 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
+
 class Hobject_View_Gui;
 class IPictureUnitConverter;
 class ModelMatching;
+class PictureUnitConverter;
 
 // Makes the shape model from the template picture, its regions of interest and the model
 // settings, hands it to the search worker and writes the model file. Runs in its caller's
@@ -24,8 +27,8 @@ class ModelMatching;
 class ModelMatching_Analyse_CreateModel : public QObject {
     Q_OBJECT
 public:
-    // viewer: its picture (the template) gives the pixel size of the percent values.
-    // Registers with the facade when one is given.
+    // viewer: its picture stands in for the template picture's size where there is no
+    // template. Registers with the facade when one is given.
     ModelMatching_Analyse_CreateModel(ModelMatching* facade, const QString& name, Hobject_View_Gui* viewer,
                                       QObject* parent = nullptr);
     ~ModelMatching_Analyse_CreateModel() override;
@@ -38,6 +41,11 @@ public:
     // Takes a model the search worker has read, so that it can be written back.
     Errors::Type_Error SetModel(const ModelMatchingShapeModelPtr& model);
     ModelMatchingShapeModelPtr GetModel() const;
+
+    // The percent values of the settings refer to the template picture: its size converts
+    // them, or the viewer's picture when there is no template.
+    static PictureUnitConverter TemplateUnits(Errors::Type_Error pictureError, const Halcon::Hobject& picture,
+                                              Hobject_View_Gui* viewer);
 
     // The model regions as contours in template pixels, in list order; 10000 without
     // facade, settings or viewer.
@@ -59,10 +67,14 @@ public:
     // Nothing to do: the search worker reads the model file.
     Errors::Type_Error LoadFiles(const QString& folder, const QString& baseName);
 
+    // Test seam: called with the new model's handle right after the layer made it.
+    void setCreatedHook(std::function<void(Halcon::Hlong handle)> hook) { m_createdHook = std::move(hook); }
+
 private:
     QPointer<ModelMatching> m_facade;
     const QString m_name;
     Hobject_View_Gui* m_viewer;
     mutable QMutex m_modelMutex;
     ModelMatchingShapeModelPtr m_model;
+    std::function<void(Halcon::Hlong handle)> m_createdHook;
 };

@@ -114,12 +114,15 @@ Errors::Type_Error ModelMatching_Analyse_SearchModel::SearchModel(const ModelMat
 {
     r.Reset();
     ModelMatchingSettings settings;
-    if (!m_facade || !m_viewer || !m_facade->GetSettingsSnapshot(settings))
+    Hobject modelPicture;
+    Errors::Type_Error pictureError = ModelMatchingErrors::GeneralError;
+    if (!m_facade || !m_viewer || !m_facade->TakeSnapshot(settings, modelPicture, pictureError))
         return ModelMatchingErrors::GeneralError;
     const ModelMatchingShapeModelPtr model = GetModel();
     if (!model)
         return ModelMatchingErrors::NoModel;
-    PictureUnitConverter converter(m_viewer);
+    PictureUnitConverter converter =
+        ModelMatching_Analyse_CreateModel::TemplateUnits(pictureError, modelPicture, m_viewer);
     if (m_snapshotHook)
         m_snapshotHook();
 

@@ -18,13 +18,14 @@ class Hobject_View_Gui;
 class ModelMatching;
 
 // Reads the shape model from the model file and finds it in pictures. Runs in its caller's
-// thread (the image stitcher's worker); a search works on a copy of the settings and the
-// model taken when it starts, so editors and a new creation never change a running search.
+// thread (the image stitcher's worker); a search works on a copy of the settings, the
+// template and the model taken when it starts, so editors and a new creation never change
+// a running search.
 class ModelMatching_Analyse_SearchModel : public QObject {
     Q_OBJECT
 public:
-    // viewer: its picture gives the pixel size of the settings' percent values.
-    // Registers with the facade when one is given.
+    // viewer: its picture stands in for the template picture's size where there is no
+    // template. Registers with the facade when one is given.
     ModelMatching_Analyse_SearchModel(ModelMatching* facade, const QString& name, Hobject_View_Gui* viewer,
                                       QObject* parent = nullptr);
     ~ModelMatching_Analyse_SearchModel() override;
