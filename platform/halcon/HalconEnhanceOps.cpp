@@ -5,6 +5,7 @@
 #include "HobjectElements_p.h"
 #include "PlaneCache_p.h"
 
+#include <opencv2/core/hal/intrin.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
@@ -126,54 +127,90 @@ int gaussianRadius(double sigma)
     return sigma > 0.0 ? std::max(1, int(std::ceil(3.0 * sigma))) : 0;
 }
 
-// Curvature of the smoothed picture at (r, c); neighbours beyond the area repeat the edge.
-float curvature(const cv::Mat &s, int r, int c, bool canny)
+// One row of rows [firstRow, endRow) of one upwind step. The rows of u and smooth are
+// padded by one repeated pixel on every side, so neighbours are read without bounds checks.
+struct ShockRow
 {
-    const int rm = std::max(r - 1, 0), rp = std::min(r + 1, s.rows - 1);
-    const int cm = std::max(c - 1, 0), cp = std::min(c + 1, s.cols - 1);
-    const float *up = s.ptr<float>(rm), *row = s.ptr<float>(r), *down = s.ptr<float>(rp);
-    const float centre = row[c];
-    const float ixx = row[cp] - 2.0f * centre + row[cm];
-    const float iyy = down[c] - 2.0f * centre + up[c];
-    if (!canny)
+    const float *su, *sc, *sd; // smoothed: row above, the row, row below
+    const float *uu, *uc, *ud; // the picture likewise
+    float *out;
+};
+
+// Curvature of the smoothed picture at c: along the gradient (canny) or the Laplacian.
+// Flat places have no direction and count as straight.
+template<bool Canny>
+float shockCurvature(const ShockRow &w, int c)
+{
+    const float centre = w.sc[c];
+    const float ixx = w.sc[c + 1] - 2.0f * centre + w.sc[c - 1];
+    const float iyy = w.sd[c] - 2.0f * centre + w.su[c];
+    if constexpr (!Canny)
         return ixx + iyy;
-    const float ix = 0.5f * (row[cp] - row[cm]), iy = 0.5f * (down[c] - up[c]);
+    const float ix = 0.5f * (w.sc[c + 1] - w.sc[c - 1]), iy = 0.5f * (w.sd[c] - w.su[c]);
+    const float ixy = 0.25f * (w.sd[c + 1] - w.sd[c - 1] - w.su[c + 1] + w.su[c - 1]);
     const float g2 = ix * ix + iy * iy;
-    if (g2 < 1e-6f)
-        return 0.0f;
-    const float ixy = 0.25f * (down[cp] - down[cm] - up[cp] + up[cm]);
-    return (ix * ix * ixx + 2.0f * ix * iy * ixy + iy * iy * iyy) / g2;
+    return g2 < 1e-6f ? 0.0f : (ix * ix * ixx + 2.0f * ix * iy * ixy + iy * iy * iyy) / g2;
 }
 
-// One upwind step: erosion where the curvature is positive, dilation where negative.
+// Erosion where convex, dilation where concave, each by theta times the upwind gradient.
+template<bool Canny>
+void shockRow(const ShockRow &w, int cols, float theta)
+{
+    int c = 0;
+#if CV_SIMD
+    using namespace cv;
+    const v_float32 zero = vx_setzero_f32(), two = vx_setall_f32(2.0f), half = vx_setall_f32(0.5f);
+    const v_float32 quarter = vx_setall_f32(0.25f), eps = vx_setall_f32(1e-6f), step = vx_setall_f32(theta);
+    for (; c + v_float32::nlanes <= cols; c += v_float32::nlanes) {
+        const v_float32 centre = vx_load(w.sc + c), left = vx_load(w.sc + c - 1), right = vx_load(w.sc + c + 1);
+        const v_float32 up = vx_load(w.su + c), down = vx_load(w.sd + c);
+        const v_float32 ixx = right - two * centre + left, iyy = down - two * centre + up;
+        v_float32 l = ixx + iyy;
+        if constexpr (Canny) {
+            const v_float32 ix = half * (right - left), iy = half * (down - up);
+            const v_float32 ixy =
+                quarter * (vx_load(w.sd + c + 1) - vx_load(w.sd + c - 1) - vx_load(w.su + c + 1) + vx_load(w.su + c - 1));
+            const v_float32 g2 = ix * ix + iy * iy;
+            l = v_select(g2 < eps, zero, (ix * ix * ixx + two * ix * iy * ixy + iy * iy * iyy) / v_max(g2, eps));
+        }
+        const v_float32 v = vx_load(w.uc + c);
+        const v_float32 dxm = v - vx_load(w.uc + c - 1), dxp = vx_load(w.uc + c + 1) - v;
+        const v_float32 dym = v - vx_load(w.uu + c), dyp = vx_load(w.ud + c) - v;
+        const v_float32 a = v_max(dxm, zero), b = v_min(dxp, zero), e = v_max(dym, zero), f = v_min(dyp, zero);
+        const v_float32 g = v_min(dxm, zero), h = v_max(dxp, zero), k = v_min(dym, zero), m = v_max(dyp, zero);
+        const v_float32 erode = v_sqrt(a * a + b * b + e * e + f * f);
+        const v_float32 dilate = v_sqrt(g * g + h * h + k * k + m * m);
+        const v_float32 move = v_select(l > zero, erode, zero) - v_select(l < zero, dilate, zero);
+        v_store(w.out + c, v - step * move);
+    }
+#endif
+    auto sq = [](float x) { return x * x; };
+    for (; c < cols; ++c) {
+        const float l = shockCurvature<Canny>(w, c);
+        const float v = w.uc[c];
+        const float dxm = v - w.uc[c - 1], dxp = w.uc[c + 1] - v, dym = v - w.uu[c], dyp = w.ud[c] - v;
+        float move = 0.0f;
+        if (l > 0.0f)
+            move = std::sqrt(sq(std::max(dxm, 0.0f)) + sq(std::min(dxp, 0.0f)) + sq(std::max(dym, 0.0f))
+                             + sq(std::min(dyp, 0.0f)));
+        else if (l < 0.0f)
+            move = -std::sqrt(sq(std::min(dxm, 0.0f)) + sq(std::max(dxp, 0.0f)) + sq(std::min(dym, 0.0f))
+                              + sq(std::max(dyp, 0.0f)));
+        w.out[c] = v - theta * move;
+    }
+}
+
 void shockRows(const cv::Mat &u, const cv::Mat &smooth, cv::Mat &next, const ShockParameters &p, int firstRow,
                int endRow)
 {
-    const float theta = float(p.theta);
     for (int r = firstRow; r < endRow; ++r) {
-        const float *up = u.ptr<float>(std::max(r - 1, 0)), *row = u.ptr<float>(r);
-        const float *down = u.ptr<float>(std::min(r + 1, u.rows - 1));
-        float *out = next.ptr<float>(r);
-        for (int c = 0; c < u.cols; ++c) {
-            const float l = curvature(smooth, r, c, p.canny);
-            const float v = row[c];
-            if (l == 0.0f) {
-                out[c] = v;
-                continue;
-            }
-            const float dxm = v - row[std::max(c - 1, 0)], dxp = row[std::min(c + 1, u.cols - 1)] - v;
-            const float dym = v - up[c], dyp = down[c] - v;
-            float g2 = 0.0f;
-            if (l > 0.0f) {
-                g2 = std::max(dxm, 0.0f) * std::max(dxm, 0.0f) + std::min(dxp, 0.0f) * std::min(dxp, 0.0f)
-                    + std::max(dym, 0.0f) * std::max(dym, 0.0f) + std::min(dyp, 0.0f) * std::min(dyp, 0.0f);
-                out[c] = v - theta * std::sqrt(g2);
-            } else {
-                g2 = std::min(dxm, 0.0f) * std::min(dxm, 0.0f) + std::max(dxp, 0.0f) * std::max(dxp, 0.0f)
-                    + std::min(dym, 0.0f) * std::min(dym, 0.0f) + std::max(dyp, 0.0f) * std::max(dyp, 0.0f);
-                out[c] = v + theta * std::sqrt(g2);
-            }
-        }
+        const ShockRow w{smooth.ptr<float>(r) + 1, smooth.ptr<float>(r + 1) + 1, smooth.ptr<float>(r + 2) + 1,
+                         u.ptr<float>(r) + 1,      u.ptr<float>(r + 1) + 1,      u.ptr<float>(r + 2) + 1,
+                         next.ptr<float>(r)};
+        if (p.canny)
+            shockRow<true>(w, next.cols, float(p.theta));
+        else
+            shockRow<false>(w, next.cols, float(p.theta));
     }
 }
 
@@ -181,7 +218,7 @@ void shockPlane(const cv::Mat &source, cv::Mat &result, const ShockParameters &p
 {
     cv::Mat u = source.clone();
     cv::Mat next(u.size(), CV_32F);
-    cv::Mat smooth;
+    cv::Mat smooth, paddedU, paddedSmooth;
     const int radius = gaussianRadius(p.sigma);
     for (int i = 0; i < p.iterations; ++i) {
         if (radius > 0) {
@@ -194,8 +231,11 @@ void shockPlane(const cv::Mat &source, cv::Mat &result, const ShockParameters &p
         } else {
             smooth = u;
         }
-        Aop::parallelRows("shock_filter", p.type, u.rows,
-                          [&](int firstRow, int endRow) { shockRows(u, smooth, next, p, firstRow, endRow); });
+        cv::copyMakeBorder(u, paddedU, 1, 1, 1, 1, cv::BORDER_REPLICATE);
+        cv::copyMakeBorder(smooth, paddedSmooth, 1, 1, 1, 1, cv::BORDER_REPLICATE);
+        Aop::parallelRows("shock_filter", p.type, u.rows, [&](int firstRow, int endRow) {
+            shockRows(paddedU, paddedSmooth, next, p, firstRow, endRow);
+        });
         std::swap(u, next);
     }
     result = u;
