@@ -7,14 +7,9 @@
 
 #include "BenchSupport.h"
 
-#include <CrossScenes.h>
 #include <Halcon.h>
-#include <Hobject_View_Gui.h>
-#include <ModelMatching.h>
 #include <ModelMatchingPrefilter.h>
-#include <ModelMatching_Analyse_CreateModel.h>
-#include <ModelMatching_Analyse_SearchModel.h>
-#include <ModelMatching_ModelPicture.h>
+#include <ModelMatchingSetup.h>
 
 #include <QApplication>
 
@@ -24,57 +19,19 @@
 using namespace Halcon;
 
 namespace {
-
 constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
-
-ModelMatchingSearchParameters stitcherSearch(const Hobject& picture, const Hobject& area)
-{
-    ModelMatchingSearchParameters p;
-    p.Picture = picture;
-    p.SearchContour = area;
-    p.Angle = 45.0;
-    p.AngleTolerance = 49.0;
-    p.ScaleTolerance = 0.05;
-    p.ScoreDivisor = 1.6;
-    p.SubPixel = ModelMatchingSearchParameters::SubPixel_LeastSquaresHigh;
-    p.Timeout = 5000;
-    return p;
 }
-
-ModelMatchingCreateParameters stitcherCreate()
-{
-    ModelMatchingCreateParameters p;
-    p.PyramidLevels = 10;
-    p.Angle = 45.0;
-    p.AngleTolerance = 49.0;
-    p.AngleStep = 0.1;
-    p.ScaleTolerance = 0.05;
-    p.ScaleStep = 0.0025;
-    return p;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
 
-    ModelMatchingSettings settings;
-    ModelMatchingRoi roi;
-    roi.PositionX = CrossScenes::kRoiLeft;
-    roi.PositionY = CrossScenes::kRoiTop;
-    roi.SizeX = roi.SizeY = CrossScenes::kRoiSize;
-    settings.Model.ROI.append(roi);
-    Hobject_View_Gui viewer;
-    ModelMatching facade(QStringLiteral("CrossModel"), &settings);
-    ModelMatching_ModelPicture picture(&facade, QStringLiteral("modelmatching"), true);
-    ModelMatching_Analyse_CreateModel creator(&facade, QStringLiteral("modelmatching.referenceposition"), &viewer);
-    ModelMatching_Analyse_SearchModel searcher(&facade, QStringLiteral("modelmatching.referenceposition"), &viewer);
-    const Hobject crossTemplate = CrossScenes::crossTemplate();
-    picture.SetModelPicture(crossTemplate);
-    ModelMatchingCreateResult created;
-    if (facade.CreateModel(stitcherCreate(), created) != 0) {
+    ModelMatchingSetup setup;
+    setup.addCrossRoi();
+    ModelMatching& facade = *setup.facade;
+    const Hobject crossTemplate = facade.GetModelPictureCopy();
+    if (setup.createCrossModel() != 0) {
         std::fprintf(stderr, "cross model not made\n");
         return 1;
     }
@@ -86,8 +43,8 @@ int main(int argc, char** argv)
     options.height = 1944;
     const Hobject view = CrossScenes::view({{500.3, 700.6, 45.7, 1.01}, {1400.2, 1900.8, 44.1, 0.99}}, options);
     const Hobject area = CrossScenes::searchArea(500.3 - 388, 700.6 - 388, 500.3 + 388, 700.6 + 388);
-    const ModelMatchingSearchParameters search = stitcherSearch(view, area);
-    const HTuple model = searcher.GetModel()->Handle();
+    const ModelMatchingSearchParameters search = ModelMatchingSetup::stitcherSearch(view, area);
+    const HTuple model = setup.searcher->GetModel()->Handle();
     Hobject region, filled, reduced;
     gen_region_contour_xld(area, &filled, "filled");
     union1(filled, &region);
@@ -134,7 +91,7 @@ int main(int argc, char** argv)
         "modelmatching.create_cross",
         [&] {
             ModelMatchingCreateResult r;
-            facade.CreateModel(stitcherCreate(), r);
+            facade.CreateModel(ModelMatchingSetup::stitcherCreate(), r);
         },
         [&] {
             HTuple handle;

@@ -1,6 +1,5 @@
 #include "ModelMatching.h"
 
-#include "ModelMatchingContours.h"
 #include "ModelMatchingErrors.h"
 #include "ModelMatching_Analyse_CreateModel.h"
 #include "ModelMatching_Analyse_SearchModel.h"
@@ -210,40 +209,6 @@ QString ModelMatching::ComponentFilePath(const QString& folder, const QString& b
 {
     const QString file = name.isEmpty() ? baseName + suffix : baseName + QLatin1Char('.') + name + suffix;
     return folder.isEmpty() ? file : QDir(folder).filePath(file);
-}
-
-bool ModelMatching::RoiToContour(Hobject_View_Gui* viewer, double left, double top, double width, double height,
-                                 double angle, Hobject& contour)
-{
-    return ModelMatchingContours::RoiToContour(viewer, left, top, width, height, angle, contour);
-}
-
-bool ModelMatching::TransformContour(const Hobject& contours, const ModelMatchingTransform& transform,
-                                     Hobject& transformed)
-{
-    return ModelMatchingContours::TransformContour(contours, transform, transformed);
-}
-
-bool ModelMatching::TransformPoint(double x, double y, const ModelMatchingTransform& transform, double& transformedX,
-                                   double& transformedY)
-{
-    return ModelMatchingContours::TransformPoint(x, y, transform, transformedX, transformedY);
-}
-
-bool ModelMatching::MergeContours(const Hobject& contours, double maxDistance, double maxShift, double maxAngle,
-                                  Hobject& merged)
-{
-    return ModelMatchingContours::MergeContours(contours, maxDistance, maxShift, maxAngle, merged);
-}
-
-bool ModelMatching::LongestContour(const Hobject& contours, Hobject& longest)
-{
-    return ModelMatchingContours::LongestContour(contours, longest);
-}
-
-bool ModelMatching::ContourCenter(const Hobject& contour, double& x, double& y)
-{
-    return ModelMatchingContours::ContourCenter(contour, x, y);
 }
 
 void ModelMatching::slot_ModelMatching_ModelPicture_SettingChanged()

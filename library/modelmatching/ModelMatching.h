@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ModelMatchingContours.h"
 #include "ModelMatchingCreateParameters.h"
 #include "ModelMatchingSearchParameters.h"
 #include "ModelMatchingSearchResult.h"
@@ -16,7 +17,6 @@
 
 #include <mutex>
 
-class Hobject_View_Gui;
 class ModelMatching_Analyse_CreateModel;
 class ModelMatching_Analyse_SearchModel;
 class ModelMatching_ModelPicture;
@@ -24,14 +24,15 @@ class ModelMatching_ModelPicture;
 // Ties one model-matching setup together: the settings record (owned by the caller), the
 // template picture, the create worker and the search worker. The parts register
 // themselves when they are made and reach each other only through this object; callers
-// outside use only this object and connect to its signals once.
+// outside use only this object and connect to its signals once. The contour operations of
+// ModelMatchingContours are its static operations too.
 //
 // Threads: registration and the signals belong to the GUI thread; creation and search
 // run in the thread that calls them (the image stitcher's worker). The settings record is
 // shared with the editors: whoever changes it holds LockSettings(), and the workers copy
 // it (with the template picture) under that lock when they start, so an edit never
 // changes what a running creation or search reads.
-class ModelMatching : public QObject {
+class ModelMatching : public QObject, public ModelMatchingContours {
     Q_OBJECT
 public:
     enum Enum_Mode { Mode_Analyse = 1, Mode_DefineModel = 2 };
@@ -86,19 +87,6 @@ public:
     // is empty, the folder part when folder is empty.
     static QString ComponentFilePath(const QString& folder, const QString& baseName, const QString& name,
                                      const QString& suffix);
-
-    // ---- Contour operations (ModelMatchingContours) ------------------------------------
-
-    static bool RoiToContour(Hobject_View_Gui* viewer, double left, double top, double width, double height,
-                             double angle, Halcon::Hobject& contour);
-    static bool TransformContour(const Halcon::Hobject& contours, const ModelMatchingTransform& transform,
-                                 Halcon::Hobject& transformed);
-    static bool TransformPoint(double x, double y, const ModelMatchingTransform& transform, double& transformedX,
-                               double& transformedY);
-    static bool MergeContours(const Halcon::Hobject& contours, double maxDistance, double maxShift, double maxAngle,
-                              Halcon::Hobject& merged);
-    static bool LongestContour(const Halcon::Hobject& contours, Halcon::Hobject& longest);
-    static bool ContourCenter(const Halcon::Hobject& contour, double& x, double& y);
 
 signals:
     void signal_SettingChanged();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <Errors.h>
+#include <HalconFunctions.h>
+#include <HalconTypes.h>
 
 // Result codes of model matching; their texts live in the library's error table.
 namespace ModelMatchingErrors {
@@ -16,5 +18,16 @@ constexpr Errors::Type_Error TooFewModelPoints = 10013;
 constexpr Errors::Type_Error CannotFindModel = 10014;
 constexpr Errors::Type_Error FindTimeout = 10015;
 constexpr Errors::Type_Error NoModel = 10016;
+
+// True when a layer call failed: its code is kept in status and recorded as the process's
+// last layer error.
+inline bool LayerFailed(Halcon::Herror error, int& status)
+{
+    if (error == Halcon::kSuccess)
+        return false;
+    status = error;
+    HalconRecordError(error);
+    return true;
+}
 
 } // namespace ModelMatchingErrors

@@ -1,6 +1,5 @@
 #include "ModelMatchingPrefilter.h"
 
-#include "HalconFunctions.h"
 #include "ModelMatchingErrors.h"
 
 #include <Halcon.h>
@@ -64,13 +63,7 @@ Errors::Type_Error ModelMatchingPrefilter::Apply(const Hobject& picture, const H
         filtered = picture;
         return ModelMatchingErrors::NoError;
     }
-    auto failed = [&status](Herror err) {
-        if (err == kSuccess)
-            return false;
-        status = err;
-        HalconRecordError(err);
-        return true;
-    };
+    auto failed = [&status](Herror err) { return ModelMatchingErrors::LayerFailed(err, status); };
     Hobject grown, current;
     if (failed(dilation_rectangle1(region, &grown, kRegionGrowth, kRegionGrowth))
         || failed(reduce_domain(picture, grown, &current)))

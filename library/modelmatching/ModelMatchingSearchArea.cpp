@@ -1,6 +1,5 @@
 #include "ModelMatchingSearchArea.h"
 
-#include "HalconFunctions.h"
 #include "ModelMatchingContours.h"
 #include "ModelMatchingErrors.h"
 
@@ -15,15 +14,6 @@ namespace {
 constexpr double kSweepStep = 10.0;
 constexpr double kMarginPerLevel = 14.0;
 constexpr int kAutomaticLevels = 6;
-
-bool failed(Herror err, int& status)
-{
-    if (err == kSuccess)
-        return false;
-    status = err;
-    HalconRecordError(err);
-    return true;
-}
 
 } // namespace
 
@@ -63,8 +53,8 @@ Errors::Type_Error ModelMatchingSearchArea::ContourExtent(const Hobject& contour
 {
     Hobject filled, joined;
     HTuple row1, column1, row2, column2;
-    if (failed(gen_region_contour_xld(contours, &filled, "filled"), status) || failed(union1(filled, &joined), status)
-        || failed(smallest_rectangle1(joined, &row1, &column1, &row2, &column2), status))
+    if (ModelMatchingErrors::LayerFailed(gen_region_contour_xld(contours, &filled, "filled"), status) || ModelMatchingErrors::LayerFailed(union1(filled, &joined), status)
+        || ModelMatchingErrors::LayerFailed(smallest_rectangle1(joined, &row1, &column1, &row2, &column2), status))
         return ModelMatchingErrors::GeneralError;
     box.Row1 = row1.L();
     box.Column1 = column1.L();
@@ -79,8 +69,8 @@ Errors::Type_Error ModelMatchingSearchArea::RoiExtent(const Hobject& roiContours
     box = Box();
     Hobject first;
     HTuple area, row, column, order;
-    if (failed(select_obj(roiContours, &first, 1), status)
-        || failed(area_center_xld(first, &area, &row, &column, &order), status))
+    if (ModelMatchingErrors::LayerFailed(select_obj(roiContours, &first, 1), status)
+        || ModelMatchingErrors::LayerFailed(area_center_xld(first, &area, &row, &column, &order), status))
         return ModelMatchingErrors::GeneralError;
     const QList<double> angles = sweep ? SweepAngles(angle, tolerance) : QList<double>{QuadrantTurn(angle)};
     for (double a : angles) {
@@ -109,15 +99,15 @@ Errors::Type_Error ModelMatchingSearchArea::ReferenceRectangle(const Hobject& se
 {
     rectangle = Hobject();
     HTuple area, searchRow, searchColumn, row1, column1, row2, column2;
-    if (failed(area_center(searchRegion, &area, &searchRow, &searchColumn), status)
-        || failed(smallest_rectangle1(searchRegion, &row1, &column1, &row2, &column2), status))
+    if (ModelMatchingErrors::LayerFailed(area_center(searchRegion, &area, &searchRow, &searchColumn), status)
+        || ModelMatchingErrors::LayerFailed(smallest_rectangle1(searchRegion, &row1, &column1, &row2, &column2), status))
         return ModelMatchingErrors::GeneralError;
     const double offsetRow = originRow - double(model.Row1 + model.Row2) / 2.0;
     const double offsetColumn = originColumn - double(model.Column1 + model.Column2) / 2.0;
     const double freeWidth = std::max(double(column2.L() - column1.L() - model.Width()), 0.0) + margin;
     const double freeHeight = std::max(double(row2.L() - row1.L() - model.Height()), 0.0) + margin;
     const double centreRow = searchRow.D() + offsetRow, centreColumn = searchColumn.D() + offsetColumn;
-    if (failed(gen_rectangle1(&rectangle, centreRow - freeHeight / 2.0, centreColumn - freeWidth / 2.0,
+    if (ModelMatchingErrors::LayerFailed(gen_rectangle1(&rectangle, centreRow - freeHeight / 2.0, centreColumn - freeWidth / 2.0,
                               centreRow + freeHeight / 2.0, centreColumn + freeWidth / 2.0),
                status))
         return ModelMatchingErrors::GeneralError;

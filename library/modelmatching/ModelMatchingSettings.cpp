@@ -28,15 +28,32 @@ void readFilterStep(XML_Settings_Element& filter, const QString& tag, ModelMatch
     element.getValue(kMode, step.Mode);
 }
 
+// The search rectangle and the regions share their five leaves.
+template<class Rectangle>
+void writeRectangle(XML_Settings_Element& element, const Rectangle& r)
+{
+    element.addValue(kPositionX, r.PositionX);
+    element.addValue(kPositionY, r.PositionY);
+    element.addValue(kSizeX, r.SizeX);
+    element.addValue(kSizeY, r.SizeY);
+    element.addValue(kAngle, r.Angle);
+}
+
+template<class Rectangle>
+void readRectangle(XML_Settings_Element& element, Rectangle& r)
+{
+    element.getValue(kPositionX, r.PositionX);
+    element.getValue(kPositionY, r.PositionY);
+    element.getValue(kSizeX, r.SizeX);
+    element.getValue(kSizeY, r.SizeY);
+    element.getValue(kAngle, r.Angle);
+}
+
 ModelMatchingRoi readRoi(XML_Settings_Element& element)
 {
     ModelMatchingRoi roi;
     element.getValue(QStringLiteral("Type"), roi.Type);
-    element.getValue(kPositionX, roi.PositionX);
-    element.getValue(kPositionY, roi.PositionY);
-    element.getValue(kSizeX, roi.SizeX);
-    element.getValue(kSizeY, roi.SizeY);
-    element.getValue(kAngle, roi.Angle);
+    readRectangle(element, roi);
     return roi;
 }
 
@@ -57,11 +74,7 @@ XML_Settings_Element ModelMatchingSettings::WriteXml(XML_Settings_Element& paren
     XML_Settings_Element root = parent.addElement(kRoot);
 
     XML_Settings_Element position = root.addElement(QStringLiteral("SearchPosition"));
-    position.addValue(kPositionX, SearchPosition.PositionX);
-    position.addValue(kPositionY, SearchPosition.PositionY);
-    position.addValue(kSizeX, SearchPosition.SizeX);
-    position.addValue(kSizeY, SearchPosition.SizeY);
-    position.addValue(kAngle, SearchPosition.Angle);
+    writeRectangle(position, SearchPosition);
 
     XML_Settings_Element tolerance = root.addElement(QStringLiteral("SearchTolerance"));
     tolerance.addValue(kUsed, SearchTolerance.Used);
@@ -89,11 +102,7 @@ XML_Settings_Element ModelMatchingSettings::WriteXml(XML_Settings_Element& paren
     for (const ModelMatchingRoi& roi : Model.ROI) {
         XML_Settings_Element element = model.addElement(QStringLiteral("ROI"));
         element.addValue(QStringLiteral("Type"), roi.Type);
-        element.addValue(kPositionX, roi.PositionX);
-        element.addValue(kPositionY, roi.PositionY);
-        element.addValue(kSizeX, roi.SizeX);
-        element.addValue(kSizeY, roi.SizeY);
-        element.addValue(kAngle, roi.Angle);
+        writeRectangle(element, roi);
     }
     return root;
 }
@@ -105,13 +114,8 @@ XML_Settings_Element ModelMatchingSettings::ReadXml(XML_Settings_Element& parent
         return root;
 
     XML_Settings_Element position = root.getElement(QStringLiteral("SearchPosition"));
-    if (!position.isNull()) {
-        position.getValue(kPositionX, SearchPosition.PositionX);
-        position.getValue(kPositionY, SearchPosition.PositionY);
-        position.getValue(kSizeX, SearchPosition.SizeX);
-        position.getValue(kSizeY, SearchPosition.SizeY);
-        position.getValue(kAngle, SearchPosition.Angle);
-    }
+    if (!position.isNull())
+        readRectangle(position, SearchPosition);
 
     XML_Settings_Element tolerance = root.getElement(QStringLiteral("SearchTolerance"));
     if (!tolerance.isNull()) {

@@ -1,6 +1,5 @@
 #include "ModelMatching_Analyse_CreateModel.h"
 
-#include "HalconFunctions.h"
 #include "Halcon_Helper.h"
 #include "ModelMatching.h"
 #include "ModelMatchingContours.h"
@@ -12,7 +11,6 @@
 #include <Halcon.h>
 
 #include <QFile>
-#include <QMutexLocker>
 #include <QSaveFile>
 
 #include <numbers>
@@ -22,16 +20,6 @@ using namespace Halcon;
 namespace {
 
 constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
-const QString kSuffix = QStringLiteral(".modeldata");
-
-bool failed(Herror err, int& status)
-{
-    if (err == kSuccess)
-        return false;
-    status = err;
-    HalconRecordError(err);
-    return true;
-}
 
 HTuple automaticOr(int value, const char* automatic)
 {
@@ -58,36 +46,13 @@ const char* metricName(int metric)
 
 ModelMatching_Analyse_CreateModel::ModelMatching_Analyse_CreateModel(ModelMatching* facade, const QString& name,
                                                                      Hobject_View_Gui* viewer, QObject* parent)
-    : QObject(parent), m_facade(facade), m_name(name), m_viewer(viewer)
+    : ModelMatching_Analyse_Worker(facade, name, viewer, parent)
 {
     if (facade)
         facade->SetCreateWorker(this);
 }
 
 ModelMatching_Analyse_CreateModel::~ModelMatching_Analyse_CreateModel() = default;
-
-QString ModelMatching_Analyse_CreateModel::ModelDataFileName(const QString& baseName) const
-{
-    return ModelMatching::ComponentFilePath(QString(), baseName, m_name, kSuffix);
-}
-
-Errors::Type_Error ModelMatching_Analyse_CreateModel::ClearModel()
-{
-    return SetModel(nullptr);
-}
-
-Errors::Type_Error ModelMatching_Analyse_CreateModel::SetModel(const ModelMatchingShapeModelPtr& model)
-{
-    QMutexLocker lock(&m_modelMutex);
-    m_model = model;
-    return ModelMatchingErrors::NoError;
-}
-
-ModelMatchingShapeModelPtr ModelMatching_Analyse_CreateModel::GetModel() const
-{
-    QMutexLocker lock(&m_modelMutex);
-    return m_model;
-}
 
 Errors::Type_Error ModelMatching_Analyse_CreateModel::BuildRoiContours(const ModelMatchingRoiList& rois,
                                                                        IPictureUnitConverter& converter,
@@ -109,7 +74,7 @@ Errors::Type_Error ModelMatching_Analyse_CreateModel::BuildRoiContours(const Mod
                                           2.0 * std::numbers::pi, "positive", 2.0);
         else
             continue;
-        if (failed(err, status) || failed(concat_obj(all, contour, &all), status))
+        if (ModelMatchingErrors::LayerFailed(err, status) || ModelMatchingErrors::LayerFailed(concat_obj(all, contour, &all), status))
             return ModelMatchingErrors::GeneralError;
     }
     contours = all;
@@ -163,7 +128,7 @@ Errors::Type_Error ModelMatching_Analyse_CreateModel::CreateModel(const ModelMat
         return error;
 
     Hobject region, filtered, joined;
-    if (failed(gen_region_contour_xld(r.RoiContours, &region, "filled"), r.Status))
+    if (ModelMatchingErrors::LayerFailed(gen_region_contour_xld(r.RoiContours, &region, "filled"), r.Status))
         return ModelMatchingErrors::GeneralError;
     if (const Errors::Type_Error error =
             ModelMatchingPrefilter::Apply(picture, region, settings.Filter, filtered, r.Status);
@@ -176,7 +141,7 @@ Errors::Type_Error ModelMatching_Analyse_CreateModel::CreateModel(const ModelMat
         if (const Errors::Type_Error error = Halcon_Helper::ToGray(filtered, filtered); error != 0)
             return error;
     }
-    if (failed(union1(region, &joined), r.Status) || failed(reduce_domain(filtered, joined, &r.ModelPicture), r.Status))
+    if (ModelMatchingErrors::LayerFailed(union1(region, &joined), r.Status) || ModelMatchingErrors::LayerFailed(reduce_domain(filtered, joined, &r.ModelPicture), r.Status))
         return ModelMatchingErrors::GeneralError;
 
     HTuple contrast = automaticOr(settings.Model.ContrastLow, "auto_contrast");
@@ -188,7 +153,7 @@ Errors::Type_Error ModelMatching_Analyse_CreateModel::CreateModel(const ModelMat
         2.0 * p.AngleTolerance * kRadiansPerDegree, p.AngleStep * kRadiansPerDegree, 1.0 - p.ScaleTolerance,
         1.0 + p.ScaleTolerance, p.ScaleStep, "auto", metric, contrast,
         automaticOr(settings.Picture.MinContrast, "auto"), &handle);
-    if (failed(created, r.Status))
+    if (ModelMatchingErrors::LayerFailed(created, r.Status))
         return created == kErrTooFewModelPoints ? ModelMatchingErrors::TooFewModelPoints
                                                 : ModelMatchingErrors::CannotCreateModel;
     // Freed on every early return below: no half-made model reaches either worker.
@@ -199,10 +164,10 @@ Errors::Type_Error ModelMatching_Analyse_CreateModel::CreateModel(const ModelMat
     // Taken before the origin moves, so they are relative to the reference point.
     Hobject edges, domain;
     HTuple pixels, row, column;
-    if (failed(get_shape_model_contours(&edges, model->Handle(), 1), r.Status)
-        || failed(get_domain(r.ModelPicture, &domain), r.Status)
-        || failed(area_center(domain, &pixels, &row, &column), r.Status)
-        || failed(set_shape_model_origin(model->Handle(), row, column), r.Status))
+    if (ModelMatchingErrors::LayerFailed(get_shape_model_contours(&edges, model->Handle(), 1), r.Status)
+        || ModelMatchingErrors::LayerFailed(get_domain(r.ModelPicture, &domain), r.Status)
+        || ModelMatchingErrors::LayerFailed(area_center(domain, &pixels, &row, &column), r.Status)
+        || ModelMatchingErrors::LayerFailed(set_shape_model_origin(model->Handle(), row, column), r.Status))
         return ModelMatchingErrors::GeneralError;
     // The reference point lies at the template domain's centre.
     ModelMatchingContours::TransformContour(edges, {0.0, 0.0, column.D(), row.D(), 1.0, 0.0, false}, r.ModelContour);
@@ -215,7 +180,7 @@ Errors::Type_Error ModelMatching_Analyse_CreateModel::CreateModel(const ModelMat
 
 Errors::Type_Error ModelMatching_Analyse_CreateModel::WriteModel(const QString& folder, const QString& baseName) const
 {
-    const QString path = ModelMatching::ComponentFilePath(folder, baseName, m_name, kSuffix);
+    const QString path = ModelDataFilePath(folder, baseName);
     const ModelMatchingShapeModelPtr model = GetModel();
     ModelMatchingSettings settings;
     if (m_facade && m_facade->GetSettingsSnapshot(settings)) {
@@ -233,7 +198,7 @@ Errors::Type_Error ModelMatching_Analyse_CreateModel::WriteModel(const QString& 
         }
     }
     int status = kSuccess;
-    if (!model || failed(write_shape_model(model->Handle(), QFile::encodeName(path).toStdString()), status))
+    if (!model || ModelMatchingErrors::LayerFailed(write_shape_model(model->Handle(), QFile::encodeName(path).toStdString()), status))
         return ModelMatchingErrors::CannotSaveModel;
     return ModelMatchingErrors::NoError;
 }

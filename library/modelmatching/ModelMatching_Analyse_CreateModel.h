@@ -2,14 +2,11 @@
 
 #include "ModelMatchingCreateParameters.h"
 #include "ModelMatchingSettings.h"
-#include "ModelMatchingShapeModel.h"
+#include "ModelMatching_Analyse_Worker.h"
 
 #include <Errors.h>
 #include <Hobject.h>
 
-#include <QMutex>
-#include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -24,7 +21,7 @@ class PictureUnitConverter;
 // thread (the image stitcher's worker); it reads a copy of the settings and the template
 // taken when a creation starts. The model is shared with the search worker and freed when
 // neither holds it any more.
-class ModelMatching_Analyse_CreateModel : public QObject {
+class ModelMatching_Analyse_CreateModel : public ModelMatching_Analyse_Worker {
     Q_OBJECT
 public:
     // viewer: its picture stands in for the template picture's size where there is no
@@ -33,14 +30,7 @@ public:
                                       QObject* parent = nullptr);
     ~ModelMatching_Analyse_CreateModel() override;
 
-    QString GetName() const { return m_name; }
-    // baseName + "." + name + ".modeldata" (no name part when the name is empty).
-    QString ModelDataFileName(const QString& baseName) const;
-
-    Errors::Type_Error ClearModel();
-    // Takes a model the search worker has read, so that it can be written back.
-    Errors::Type_Error SetModel(const ModelMatchingShapeModelPtr& model);
-    ModelMatchingShapeModelPtr GetModel() const;
+    // SetModel takes a model the search worker has read, so that it can be written back.
 
     // The percent values of the settings refer to the template picture: its size converts
     // them, or the viewer's picture when there is no template.
@@ -71,10 +61,5 @@ public:
     void setCreatedHook(std::function<void(Halcon::Hlong handle)> hook) { m_createdHook = std::move(hook); }
 
 private:
-    QPointer<ModelMatching> m_facade;
-    const QString m_name;
-    Hobject_View_Gui* m_viewer;
-    mutable QMutex m_modelMutex;
-    ModelMatchingShapeModelPtr m_model;
     std::function<void(Halcon::Hlong handle)> m_createdHook;
 };

@@ -1,6 +1,5 @@
 #include "ModelMatching_Analyse_SearchModel.h"
 
-#include "HalconFunctions.h"
 #include "Halcon_Helper.h"
 #include "ModelMatching.h"
 #include "ModelMatchingContours.h"
@@ -14,7 +13,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QMutexLocker>
 
 #include <cmath>
 #include <numbers>
@@ -24,16 +22,6 @@ using namespace Halcon;
 namespace {
 
 constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
-const QString kSuffix = QStringLiteral(".modeldata");
-
-bool failed(Herror err, int& status)
-{
-    if (err == kSuccess)
-        return false;
-    status = err;
-    HalconRecordError(err);
-    return true;
-}
 
 // The find's sub-pixel mode; null for a value outside the list.
 const char* subPixelName(int mode)
@@ -47,7 +35,7 @@ const char* subPixelName(int mode)
 
 ModelMatching_Analyse_SearchModel::ModelMatching_Analyse_SearchModel(ModelMatching* facade, const QString& name,
                                                                      Hobject_View_Gui* viewer, QObject* parent)
-    : QObject(parent), m_facade(facade), m_name(name), m_viewer(viewer)
+    : ModelMatching_Analyse_Worker(facade, name, viewer, parent)
 {
     if (facade)
         facade->SetSearchWorker(this);
@@ -55,36 +43,13 @@ ModelMatching_Analyse_SearchModel::ModelMatching_Analyse_SearchModel(ModelMatchi
 
 ModelMatching_Analyse_SearchModel::~ModelMatching_Analyse_SearchModel() = default;
 
-QString ModelMatching_Analyse_SearchModel::ModelDataFileName(const QString& baseName) const
-{
-    return ModelMatching::ComponentFilePath(QString(), baseName, m_name, kSuffix);
-}
-
-Errors::Type_Error ModelMatching_Analyse_SearchModel::ClearModel()
-{
-    return SetModel(nullptr);
-}
-
-Errors::Type_Error ModelMatching_Analyse_SearchModel::SetModel(const ModelMatchingShapeModelPtr& model)
-{
-    QMutexLocker lock(&m_modelMutex);
-    m_model = model;
-    return ModelMatchingErrors::NoError;
-}
-
-ModelMatchingShapeModelPtr ModelMatching_Analyse_SearchModel::GetModel() const
-{
-    QMutexLocker lock(&m_modelMutex);
-    return m_model;
-}
-
 Errors::Type_Error ModelMatching_Analyse_SearchModel::ReadModel(const QString& folder, const QString& baseName)
 {
     ModelMatching_Analyse_CreateModel* creator = m_facade ? m_facade->GetCreateWorker() : nullptr;
     ClearModel();
     if (creator)
         creator->ClearModel();
-    const QString path = ModelMatching::ComponentFilePath(folder, baseName, m_name, kSuffix);
+    const QString path = ModelDataFilePath(folder, baseName);
     ModelMatchingSettings settings;
     if (m_facade && m_facade->GetSettingsSnapshot(settings)) {
         if (settings.Model.ROI.isEmpty())
@@ -95,7 +60,7 @@ Errors::Type_Error ModelMatching_Analyse_SearchModel::ReadModel(const QString& f
     }
     HTuple handle;
     int status = kSuccess;
-    if (failed(read_shape_model(QFile::encodeName(path).toStdString(), &handle), status))
+    if (ModelMatchingErrors::LayerFailed(read_shape_model(QFile::encodeName(path).toStdString(), &handle), status))
         return ModelMatchingErrors::CannotLoadModel;
     const auto model = std::make_shared<const ModelMatchingShapeModel>(handle.L());
     SetModel(model);
@@ -146,8 +111,8 @@ Errors::Type_Error ModelMatching_Analyse_SearchModel::SearchModel(const ModelMat
             ModelMatchingContours::TransformContour(r.SearchContour, *transform, r.SearchContour);
     }
     Hobject filled, region;
-    if (failed(gen_region_contour_xld(r.SearchContour, &filled, "filled"), r.Status)
-        || failed(union1(filled, &region), r.Status))
+    if (ModelMatchingErrors::LayerFailed(gen_region_contour_xld(r.SearchContour, &filled, "filled"), r.Status)
+        || ModelMatchingErrors::LayerFailed(union1(filled, &region), r.Status))
         return ModelMatchingErrors::GeneralError;
 
     // The picture, filtered near the region.
@@ -165,12 +130,12 @@ Errors::Type_Error ModelMatching_Analyse_SearchModel::SearchModel(const ModelMat
         if (const Errors::Type_Error error = Halcon_Helper::ToGray(picture, picture); error != 0)
             return error;
     }
-    if (failed(reduce_domain(picture, region, &r.SearchPicture), r.Status))
+    if (ModelMatchingErrors::LayerFailed(reduce_domain(picture, region, &r.SearchPicture), r.Status))
         return ModelMatchingErrors::GeneralError;
 
     // Where the model's reference point may lie.
     HTuple originRow, originColumn;
-    if (failed(get_shape_model_origin(model->Handle(), &originRow, &originColumn), r.Status))
+    if (ModelMatchingErrors::LayerFailed(get_shape_model_origin(model->Handle(), &originRow, &originColumn), r.Status))
         return ModelMatchingErrors::GeneralError;
     ModelMatchingSearchArea::Box box;
     Hobject roiContours;
@@ -185,7 +150,7 @@ Errors::Type_Error ModelMatching_Analyse_SearchModel::SearchModel(const ModelMat
             return error;
     } else {
         Hobject edges, placed;
-        if (failed(get_shape_model_contours(&edges, model->Handle(), 1), r.Status))
+        if (ModelMatchingErrors::LayerFailed(get_shape_model_contours(&edges, model->Handle(), 1), r.Status))
             return ModelMatchingErrors::GeneralError;
         ModelMatchingContours::TransformContour(
             edges, {0.0, 0.0, 2.0 * originColumn.D(), 2.0 * originRow.D(), 1.0, 0.0, false}, placed);
@@ -208,7 +173,7 @@ Errors::Type_Error ModelMatching_Analyse_SearchModel::SearchModel(const ModelMat
     const char* subPixel = subPixelName(p.SubPixel);
     if (!subPixel || !(p.ScoreDivisor > 0.0) || !std::isfinite(p.ScoreDivisor))
         return ModelMatchingErrors::GeneralError;
-    if (failed(set_shape_model_param(model->Handle(), "timeout",
+    if (ModelMatchingErrors::LayerFailed(set_shape_model_param(model->Handle(), "timeout",
                                      p.Timeout >= 1 ? HTuple(p.Timeout) : HTuple("false")),
                r.Status))
         return ModelMatchingErrors::GeneralError;
@@ -218,7 +183,7 @@ Errors::Type_Error ModelMatching_Analyse_SearchModel::SearchModel(const ModelMat
         2.0 * angleTolerance * kRadiansPerDegree, 1.0 - scaleTolerance, 1.0 + scaleTolerance,
         minimumScore / p.ScoreDivisor, 1, p.MaxOverlap, subPixel, levels, p.Greediness, &row, &column, &angle, &scale,
         &score);
-    if (failed(found, r.Status))
+    if (ModelMatchingErrors::LayerFailed(found, r.Status))
         return found == kErrTimeout ? ModelMatchingErrors::FindTimeout : ModelMatchingErrors::CannotFindModel;
     if (score.Length() != 1)
         return ModelMatchingErrors::NoError;
@@ -228,7 +193,7 @@ Errors::Type_Error ModelMatching_Analyse_SearchModel::SearchModel(const ModelMat
         return ModelMatchingErrors::NoError;
 
     Hobject edges;
-    if (failed(get_shape_model_contours(&edges, model->Handle(), 1), r.Status))
+    if (ModelMatchingErrors::LayerFailed(get_shape_model_contours(&edges, model->Handle(), 1), r.Status))
         return ModelMatchingErrors::GeneralError;
     ModelMatchingContours::TransformContour(edges, {0.0, 0.0, column.D(), row.D(), scale.D(), matchAngle, false},
                                             r.ModelContour);

@@ -3,13 +3,10 @@
 #include "ModelMatchingSearchParameters.h"
 #include "ModelMatchingSearchResult.h"
 #include "ModelMatchingSettings.h"
-#include "ModelMatchingShapeModel.h"
+#include "ModelMatching_Analyse_Worker.h"
 
 #include <Errors.h>
 
-#include <QMutex>
-#include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -21,7 +18,7 @@ class ModelMatching;
 // thread (the image stitcher's worker); a search works on a copy of the settings, the
 // template and the model taken when it starts, so editors and a new creation never change
 // a running search.
-class ModelMatching_Analyse_SearchModel : public QObject {
+class ModelMatching_Analyse_SearchModel : public ModelMatching_Analyse_Worker {
     Q_OBJECT
 public:
     // viewer: its picture stands in for the template picture's size where there is no
@@ -30,14 +27,7 @@ public:
                                       QObject* parent = nullptr);
     ~ModelMatching_Analyse_SearchModel() override;
 
-    QString GetName() const { return m_name; }
-    // baseName + "." + name + ".modeldata" (no name part when the name is empty).
-    QString ModelDataFileName(const QString& baseName) const;
-
-    Errors::Type_Error ClearModel();
-    // Uses a model the create worker made.
-    Errors::Type_Error SetModel(const ModelMatchingShapeModelPtr& model);
-    ModelMatchingShapeModelPtr GetModel() const;
+    // SetModel takes a model the create worker made.
 
     // Clears this worker's and the create worker's model, then reads the model file beside
     // the settings and shares the model with the create worker. Without regions of interest
@@ -62,10 +52,5 @@ public:
     void setSnapshotHook(std::function<void()> hook) { m_snapshotHook = std::move(hook); }
 
 private:
-    QPointer<ModelMatching> m_facade;
-    const QString m_name;
-    Hobject_View_Gui* m_viewer;
-    mutable QMutex m_modelMutex;
-    ModelMatchingShapeModelPtr m_model;
     std::function<void()> m_snapshotHook;
 };
