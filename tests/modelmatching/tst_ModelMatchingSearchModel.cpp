@@ -73,6 +73,7 @@ private slots:
     void margin_data();
     void margin();
     void extentOfTurnedRegions();
+    void defaultsKeepTheCheckFlags();
 
 private:
     std::unique_ptr<ModelMatchingSetup> m_setup;
@@ -431,6 +432,21 @@ void tst_ModelMatchingSearchModel::extentOfTurnedRegions()
     // height (near 0) it met: both about 100 sin 4 + 40 cos 4 = 47 px.
     QCOMPARE(ModelMatchingSearchArea::RoiExtent(region, 45.0, 49.0, true, box, status), ModelMatchingErrors::NoError);
     QVERIFY2(box.Width() <= 48 && box.Height() <= 48, qPrintable(QStringLiteral("%1 x %2").arg(box.Width()).arg(box.Height())));
+}
+
+void tst_ModelMatchingSearchModel::defaultsKeepTheCheckFlags()
+{
+    ModelMatchingSearchParameters p = ModelMatchingSetup::stitcherSearch(m_view, m_view);
+    p.CheckAngle = false;
+    p.SearchTransform1 = ModelMatchingTransform(1, 2, 3, 4, 1.0, 5.0, true);
+    p.SetDefaults();
+    QVERIFY(!p.CheckAngle);
+    QVERIFY(p.CheckScore && p.CheckScale);
+    QVERIFY(p.Picture.IsEmpty() && p.SearchContour.IsEmpty());
+    QVERIFY(!p.SearchTransform1.IsSet());
+    QCOMPARE(p.ScoreDivisor, 1.5);
+    QCOMPARE(p.Timeout, 0);
+    QCOMPARE(p.SubPixel, 0);
 }
 
 QTEST_MAIN(tst_ModelMatchingSearchModel)
