@@ -19,7 +19,8 @@ class PictureUnitConverter;
 // Makes the shape model from the template picture, its regions of interest and the model
 // settings, hands it to the search worker and writes the model file. Runs in its caller's
 // thread (the image stitcher's worker); it reads a copy of the settings and the template
-// taken when a creation starts. The model is shared with the search worker and freed when
+// taken when a creation starts. The model is shared with the search worker (which hands
+// back, through SetModel, a model it read so that it can be written again) and freed when
 // neither holds it any more.
 class ModelMatching_Analyse_CreateModel : public ModelMatching_Analyse_Worker {
     Q_OBJECT
@@ -29,8 +30,6 @@ public:
     ModelMatching_Analyse_CreateModel(ModelMatching* facade, const QString& name, Hobject_View_Gui* viewer,
                                       QObject* parent = nullptr);
     ~ModelMatching_Analyse_CreateModel() override;
-
-    // SetModel takes a model the search worker has read, so that it can be written back.
 
     // The percent values of the settings refer to the template picture: its size converts
     // them, or the viewer's picture when there is no template.

@@ -27,8 +27,6 @@ public:
                                       QObject* parent = nullptr);
     ~ModelMatching_Analyse_SearchModel() override;
 
-    // SetModel takes a model the create worker made.
-
     // Clears this worker's and the create worker's model, then reads the model file beside
     // the settings and shares the model with the create worker. Without regions of interest
     // nothing is read; an empty file means "no model": both 0 and no model. A missing file
