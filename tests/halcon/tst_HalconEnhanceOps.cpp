@@ -3,6 +3,7 @@
 #include <HalconTestPictures.h>
 
 #include <QtTest>
+#include <ThreadChecker.h>
 
 #include <algorithm>
 #include <cmath>
@@ -114,6 +115,7 @@ class tst_HalconEnhanceOps : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void shockSharpensBlurredStep_data();
     void shockSharpensBlurredStep();
     void emphasizeFollowsItsDefinition_data();
@@ -328,6 +330,11 @@ void tst_HalconEnhanceOps::badInput()
     Hobject output = before;
     QCOMPARE(op(input, &output), expected);
     QVERIFY(output.SharesElementsWith(before));
+}
+
+void tst_HalconEnhanceOps::initTestCase()
+{
+    runOperatorsSeriallyUnderThreadChecker();
 }
 
 QTEST_GUILESS_MAIN(tst_HalconEnhanceOps)

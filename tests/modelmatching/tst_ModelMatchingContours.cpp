@@ -5,6 +5,7 @@
 #include <ModelMatchingContours.h>
 
 #include <QtTest>
+#include <ThreadChecker.h>
 
 #include <cmath>
 
@@ -68,6 +69,7 @@ Hobject brokenSquare(double gap)
 class tst_ModelMatchingContours : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void roiToContour();
     void transformPoint_data();
     void transformPoint();
@@ -279,6 +281,11 @@ void tst_ModelMatchingContours::contourCenter()
     double cx = -1.0, cy = -1.0;
     QCOMPARE(ModelMatching::ContourCenter(contour, cx, cy), ok);
     QVERIFY2(std::abs(cx - x) < 1e-9 && std::abs(cy - y) < 1e-9, qPrintable(QStringLiteral("(%1, %2)").arg(cx).arg(cy)));
+}
+
+void tst_ModelMatchingContours::initTestCase()
+{
+    runOperatorsSeriallyUnderThreadChecker();
 }
 
 QTEST_MAIN(tst_ModelMatchingContours)

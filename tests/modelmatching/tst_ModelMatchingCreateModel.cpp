@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <ThreadChecker.h>
 
 #include <cmath>
 #include <functional>
@@ -60,6 +61,7 @@ Q_DECLARE_METATYPE(Mutation)
 class tst_ModelMatchingCreateModel : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void createsTheCrossModel();
     void modelContoursLieOnTheTemplate();
     void withoutRegionsNoModel();
@@ -283,6 +285,11 @@ void tst_ModelMatchingCreateModel::regionContours()
     setup.creator.reset();
     QCOMPARE(setup.facade->GetModelRoiContours(contours), ModelMatchingErrors::GeneralError);
     QVERIFY(contours.IsEmpty());
+}
+
+void tst_ModelMatchingCreateModel::initTestCase()
+{
+    runOperatorsSeriallyUnderThreadChecker();
 }
 
 QTEST_MAIN(tst_ModelMatchingCreateModel)

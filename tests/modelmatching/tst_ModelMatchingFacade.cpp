@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <ThreadChecker.h>
 
 #include <functional>
 
@@ -23,6 +24,7 @@ Q_DECLARE_METATYPE(Operation)
 class tst_ModelMatchingFacade : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void missingParts_data();
     void missingParts();
     void withoutSettings();
@@ -181,6 +183,11 @@ void tst_ModelMatchingFacade::clearModels()
     QCOMPARE(model.use_count(), 1L);
     model.reset();
     QCOMPARE(get_shape_model_origin(HTuple(handle), &row, &column), kErrInvalidHandle);
+}
+
+void tst_ModelMatchingFacade::initTestCase()
+{
+    runOperatorsSeriallyUnderThreadChecker();
 }
 
 QTEST_MAIN(tst_ModelMatchingFacade)

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <ThreadChecker.h>
 
 #include <cmath>
 
@@ -55,6 +56,7 @@ bool findsCross(ModelMatchingSetup& setup, ModelMatchingSearchResult& r)
 class tst_ModelMatchingFiles : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void roundTrip();
     void fileNames_data();
     void fileNames();
@@ -276,6 +278,11 @@ void tst_ModelMatchingFiles::templateSavedOnlyWhenNeeded()
     QVERIFY(writeAll(other.filePath(kPictureFile), saved));
     QCOMPARE(int(empty.SaveFiles(other.path(), kBase)), 54);
     QVERIFY(!QFile::exists(other.filePath(kPictureFile)));
+}
+
+void tst_ModelMatchingFiles::initTestCase()
+{
+    runOperatorsSeriallyUnderThreadChecker();
 }
 
 QTEST_MAIN(tst_ModelMatchingFiles)

@@ -4,6 +4,7 @@
 #include <ModelMatchingPrefilter.h>
 
 #include <QtTest>
+#include <ThreadChecker.h>
 
 #include <cmath>
 
@@ -54,6 +55,7 @@ int edgeWidth(const Hobject& image, int row)
 class tst_ModelMatchingPrefilter : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void withoutFilterThePictureStays();
     void modeOutOfRange_data();
     void modeOutOfRange();
@@ -160,6 +162,11 @@ void tst_ModelMatchingPrefilter::emphasizeRaisesFaintDetail()
     // A bump of 4 grey levels over its 5 x 5 surroundings, amplified thirtyfold, saturates.
     QCOMPARE(HalconTestPictures::pixel(filtered, 80, 100), 255);
     QCOMPARE(HalconTestPictures::pixel(filtered, 60, 90), 200); // flat stays flat
+}
+
+void tst_ModelMatchingPrefilter::initTestCase()
+{
+    runOperatorsSeriallyUnderThreadChecker();
 }
 
 QTEST_GUILESS_MAIN(tst_ModelMatchingPrefilter)

@@ -6,6 +6,7 @@
 #include <ModelMatchingSearchArea.h>
 
 #include <QtTest>
+#include <ThreadChecker.h>
 
 #include <cmath>
 #include <functional>
@@ -82,6 +83,7 @@ private:
 
 void tst_ModelMatchingSearchModel::initTestCase()
 {
+    runOperatorsSeriallyUnderThreadChecker();
     m_setup = std::make_unique<ModelMatchingSetup>();
     m_setup->addCrossRoi();
     QCOMPARE(m_setup->createCrossModel(), ModelMatchingErrors::NoError);

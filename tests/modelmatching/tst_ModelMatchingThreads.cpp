@@ -6,6 +6,7 @@
 
 #include <QSemaphore>
 #include <QtTest>
+#include <ThreadChecker.h>
 
 #include <atomic>
 #include <cmath>
@@ -44,6 +45,7 @@ void spoilEverything(ModelMatchingSetup& setup)
 class tst_ModelMatchingThreads : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void searchReadsTheRecordAsItWasAtItsStart();
     void creationReadsTheRecordAsItWasAtItsStart();
     void searchesBesideEditsAndNewModels();
@@ -153,6 +155,11 @@ void tst_ModelMatchingThreads::searchesBesideEditsAndNewModels()
     second.join();
     QCOMPARE(failed.load(), 0);
     QVERIFY(found.load() >= 2);
+}
+
+void tst_ModelMatchingThreads::initTestCase()
+{
+    runOperatorsSeriallyUnderThreadChecker();
 }
 
 QTEST_MAIN(tst_ModelMatchingThreads)
