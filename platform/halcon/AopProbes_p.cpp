@@ -2,6 +2,7 @@
 // the parameters the analysis uses most.
 
 #include "HalconAop_p.h"
+#include "HalconEnhanceOps.h"
 #include "HalconFilterOps.h"
 #include "HalconImageOps.h"
 
@@ -32,6 +33,18 @@ void registerBuiltinProbes()
     registerProbe("mean_image", [](const Sample &s) {
         Hobject mean;
         return mean_image(s.green, &mean, 11, 11);
+    });
+    registerProbe("shock_filter", [](const Sample &s) {
+        Hobject sharpened;
+        return shock_filter(s.green, &sharpened, 0.5, 5, "canny", 0.4);
+    });
+    registerProbe("emphasize", [](const Sample &s) {
+        Hobject emphasized;
+        return emphasize(s.green, &emphasized, 20, 20, 50.0);
+    });
+    registerProbe("sobel_amp", [](const Sample &s) {
+        Hobject amplitude;
+        return sobel_amp(s.green, &amplitude, "sum_abs", 3);
     });
 }
 

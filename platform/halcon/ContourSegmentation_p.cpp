@@ -337,14 +337,6 @@ EndInfo endInfo(const std::vector<XldPoint> &p, bool atEnd, double length)
     return e;
 }
 
-struct Candidate
-{
-    double gap;
-    double angle;
-    size_t end1; // 2 * contour + (1 at its last point)
-    size_t end2;
-};
-
 // One pass; false when nothing was united.
 bool unitePass(std::vector<std::vector<XldPoint>> &contours, const UnionParameters &u)
 {
@@ -367,7 +359,7 @@ bool unitePass(std::vector<std::vector<XldPoint>> &contours, const UnionParamete
     }
     // Sweep over rows: only ends within maxDist rows of each other can pair.
     std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return ends[a].at.row < ends[b].at.row; });
-    std::vector<Candidate> candidates;
+    std::vector<EndJoin> candidates;
     for (size_t x = 0; x < order.size(); ++x) {
         const EndInfo &e1 = ends[order[x]];
         for (size_t y = x + 1; y < order.size() && ends[order[y]].at.row - e1.at.row <= u.maxDist; ++y) {
@@ -391,15 +383,31 @@ bool unitePass(std::vector<std::vector<XldPoint>> &contours, const UnionParamete
             candidates.push_back({gap, angle, std::min(a, b), std::max(a, b)});
         }
     }
+    return joinContourEnds(contours, std::move(candidates));
+}
+
+} // namespace
+
+void uniteContours(std::vector<std::vector<XldPoint>> &contours, const UnionParameters &parameters)
+{
+    for (int pass = 0; parameters.passes < 0 || pass < parameters.passes; ++pass) {
+        if (!unitePass(contours, parameters))
+            break;
+    }
+}
+
+bool joinContourEnds(std::vector<std::vector<XldPoint>> &contours, std::vector<EndJoin> candidates)
+{
     if (candidates.empty())
         return false;
-    std::sort(candidates.begin(), candidates.end(), [](const Candidate &a, const Candidate &b) {
-        return std::tie(a.gap, a.angle, a.end1, a.end2) < std::tie(b.gap, b.angle, b.end1, b.end2);
+    const size_t count = contours.size();
+    std::sort(candidates.begin(), candidates.end(), [](const EndJoin &a, const EndJoin &b) {
+        return std::tie(a.gap, a.rank, a.end1, a.end2) < std::tie(b.gap, b.rank, b.end1, b.end2);
     });
     constexpr size_t kNone = std::numeric_limits<size_t>::max();
     std::vector<size_t> link(2 * count, kNone);
     bool joined = false;
-    for (const Candidate &c : candidates) {
+    for (const EndJoin &c : candidates) {
         if (link[c.end1] != kNone || link[c.end2] != kNone)
             continue;
         link[c.end1] = c.end2;
@@ -466,16 +474,6 @@ bool unitePass(std::vector<std::vector<XldPoint>> &contours, const UnionParamete
     }
     contours = std::move(result);
     return true;
-}
-
-} // namespace
-
-void uniteContours(std::vector<std::vector<XldPoint>> &contours, const UnionParameters &parameters)
-{
-    for (int pass = 0; parameters.passes < 0 || pass < parameters.passes; ++pass) {
-        if (!unitePass(contours, parameters))
-            break;
-    }
 }
 
 } // namespace Halcon::Detail

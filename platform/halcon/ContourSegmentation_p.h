@@ -1,7 +1,7 @@
 #pragma once
 
 // Layer-private: splitting contours into lines and arcs and uniting pieces that continue
-// one another, for segment_contours_xld and union_straight_contours_xld.
+// one another, for segment_contours_xld and the union_*_contours_xld operators.
 
 #include "HobjectElements_p.h"
 
@@ -34,5 +34,19 @@ struct UnionParameters
 
 // Unites open contours in place; closed ones are left as they are.
 void uniteContours(std::vector<std::vector<XldPoint>> &contours, const UnionParameters &parameters);
+
+// A possible join of two contour ends; an end is 2 * contour index + (1 at its last point).
+struct EndJoin
+{
+    double gap;  // distance of the two ends: smaller gaps are joined first
+    double rank; // breaks ties of equal gaps: smaller first
+    size_t end1;
+    size_t end2;
+};
+
+// Joins the candidates greedily, each end at most once, and rebuilds the contours as the
+// chains they form (a chain that comes back to its start is closed); contours without a
+// join keep their place. False when nothing was joined.
+bool joinContourEnds(std::vector<std::vector<XldPoint>> &contours, std::vector<EndJoin> candidates);
 
 } // namespace Halcon::Detail

@@ -9,6 +9,7 @@
 
 #include "HalconAop.h"
 #include "HalconDisplay.h"
+#include "HalconEnhanceOps.h"
 #include "HalconFileOps.h"
 #include "HalconFilterOps.h"
 #include "HalconGeometryOps.h"
@@ -19,3 +20,4 @@
 #include "HalconSystemOps.h"
 #include "HalconXldOps.h"
 #include "HalconXldAnalysis.h"
+#include "HalconXldUnion.h"

@@ -1,0 +1,222 @@
+#include "ModelMatching.h"
+
+#include "ModelMatchingErrors.h"
+#include "ModelMatching_Analyse_CreateModel.h"
+#include "ModelMatching_Analyse_SearchModel.h"
+#include "ModelMatching_ModelPicture.h"
+
+#include <QDir>
+#include <QMutexLocker>
+
+using Halcon::Hobject;
+
+ModelMatching::ModelMatching(const QString& name, ModelMatchingSettings* settings, QObject* parent)
+    : QObject(parent), m_name(name), m_settings(settings)
+{
+    qRegisterMetaType<ModelMatching::Enum_Mode>("ModelMatching::Enum_Mode");
+}
+
+ModelMatching::~ModelMatching() = default;
+
+void ModelMatching::SetCreateWorker(ModelMatching_Analyse_CreateModel* worker)
+{
+    QMutexLocker lock(&m_partsMutex);
+    m_createWorker = worker;
+}
+
+void ModelMatching::SetSearchWorker(ModelMatching_Analyse_SearchModel* worker)
+{
+    QMutexLocker lock(&m_partsMutex);
+    m_searchWorker = worker;
+}
+
+void ModelMatching::SetModelPictureSource(ModelMatching_ModelPicture* source)
+{
+    ModelMatching_ModelPicture* previous = GetModelPictureSource();
+    if (previous)
+        disconnect(previous, nullptr, this, nullptr);
+    {
+        QMutexLocker lock(&m_partsMutex);
+        m_modelPicture = source;
+    }
+    if (!source)
+        return;
+    connect(source, &ModelMatching_ModelPicture::signal_SettingChanged, this,
+            &ModelMatching::slot_ModelMatching_ModelPicture_SettingChanged);
+    connect(source, &ModelMatching_ModelPicture::signal_ModeChanged, this,
+            &ModelMatching::slot_ModelMatching_ModelPicture_ModeChanged);
+}
+
+ModelMatching_Analyse_CreateModel* ModelMatching::GetCreateWorker() const
+{
+    QMutexLocker lock(&m_partsMutex);
+    return m_createWorker.data();
+}
+
+ModelMatching_Analyse_SearchModel* ModelMatching::GetSearchWorker() const
+{
+    QMutexLocker lock(&m_partsMutex);
+    return m_searchWorker.data();
+}
+
+ModelMatching_ModelPicture* ModelMatching::GetModelPictureSource() const
+{
+    QMutexLocker lock(&m_partsMutex);
+    return m_modelPicture.data();
+}
+
+bool ModelMatching::GetSettingsSnapshot(ModelMatchingSettings& snapshot) const
+{
+    if (!m_settings)
+        return false;
+    const std::unique_lock<QMutex> lock = LockSettings();
+    snapshot = *m_settings;
+    return true;
+}
+
+bool ModelMatching::TakeSnapshot(ModelMatchingSettings& settings, Hobject& modelPicture,
+                                 Errors::Type_Error& pictureError) const
+{
+    modelPicture = Hobject();
+    pictureError = ModelMatchingErrors::GeneralError;
+    ModelMatching_ModelPicture* source = GetModelPictureSource();
+    if (!m_settings)
+        return false;
+    const std::unique_lock<QMutex> lock = LockSettings();
+    settings = *m_settings;
+    if (source)
+        pictureError = source->GetModelPicture(modelPicture);
+    return true;
+}
+
+Errors::Type_Error ModelMatching::GetModelPicture(Hobject& picture) const
+{
+    picture = Hobject();
+    ModelMatching_ModelPicture* source = GetModelPictureSource();
+    return source ? source->GetModelPicture(picture) : ModelMatchingErrors::GeneralError;
+}
+
+Hobject ModelMatching::GetModelPictureCopy() const
+{
+    Hobject picture;
+    GetModelPicture(picture);
+    return picture;
+}
+
+Errors::Type_Error ModelMatching::SetModelPicture(const Hobject& picture)
+{
+    ModelMatching_ModelPicture* source = GetModelPictureSource();
+    return source ? source->SetModelPicture(picture) : ModelMatchingErrors::GeneralError;
+}
+
+Errors::Type_Error ModelMatching::SetModelPictureMode(int mode)
+{
+    ModelMatching_ModelPicture* source = GetModelPictureSource();
+    return source ? source->SetMode(mode) : ModelMatchingErrors::GeneralError;
+}
+
+int ModelMatching::GetMode() const
+{
+    ModelMatching_ModelPicture* source = GetModelPictureSource();
+    return source ? source->GetMode() : 0;
+}
+
+Errors::Type_Error ModelMatching::GetModelRoiContours(Hobject& contours) const
+{
+    contours = Hobject();
+    ModelMatching_Analyse_CreateModel* worker = GetCreateWorker();
+    return worker ? worker->GetModelRoiContours(contours) : ModelMatchingErrors::GeneralError;
+}
+
+Errors::Type_Error ModelMatching::CreateModel(const ModelMatchingCreateParameters& parameters,
+                                              ModelMatchingCreateResult& result)
+{
+    ModelMatching_Analyse_CreateModel* worker = GetCreateWorker();
+    if (!worker) {
+        result.Reset();
+        return ModelMatchingErrors::GeneralError;
+    }
+    return worker->CreateModel(parameters, result);
+}
+
+Errors::Type_Error ModelMatching::SearchModel(const ModelMatchingSearchParameters& parameters,
+                                              ModelMatchingSearchResult& result)
+{
+    ModelMatching_Analyse_SearchModel* worker = GetSearchWorker();
+    if (!worker) {
+        result.Reset();
+        return ModelMatchingErrors::GeneralError;
+    }
+    return worker->SearchModel(parameters, result);
+}
+
+Errors::Type_Error ModelMatching::ClearModels()
+{
+    ModelMatching_Analyse_CreateModel* creator = GetCreateWorker();
+    ModelMatching_Analyse_SearchModel* searcher = GetSearchWorker();
+    if (creator)
+        creator->ClearModel();
+    if (searcher)
+        searcher->ClearModel();
+    return creator && searcher ? ModelMatchingErrors::NoError : ModelMatchingErrors::GeneralError;
+}
+
+Errors::Type_Error ModelMatching::LoadFiles(const QString& folder, const QString& baseName)
+{
+    ModelMatching_ModelPicture* source = GetModelPictureSource();
+    ModelMatching_Analyse_CreateModel* creator = GetCreateWorker();
+    ModelMatching_Analyse_SearchModel* searcher = GetSearchWorker();
+    if (!source || !creator || !searcher)
+        return ModelMatchingErrors::GeneralError;
+    if (const Errors::Type_Error error = source->LoadFiles(folder, baseName); error != 0)
+        return error;
+    if (const Errors::Type_Error error = creator->LoadFiles(folder, baseName); error != 0)
+        return error;
+    return searcher->ReadModel(folder, baseName);
+}
+
+Errors::Type_Error ModelMatching::SaveFiles(const QString& folder, const QString& baseName)
+{
+    ModelMatching_ModelPicture* source = GetModelPictureSource();
+    ModelMatching_Analyse_CreateModel* creator = GetCreateWorker();
+    ModelMatching_Analyse_SearchModel* searcher = GetSearchWorker();
+    if (!source || !creator || !searcher)
+        return ModelMatchingErrors::GeneralError;
+    if (const Errors::Type_Error error = source->SaveFiles(folder, baseName); error != 0)
+        return error;
+    if (const Errors::Type_Error error = creator->WriteModel(folder, baseName); error != 0)
+        return error;
+    return searcher->SaveFiles(folder, baseName);
+}
+
+QString ModelMatching::GetModelPictureFileName(const QString& baseName) const
+{
+    ModelMatching_ModelPicture* source = GetModelPictureSource();
+    return source ? source->ModelPictureFileName(baseName) : QString();
+}
+
+QString ModelMatching::GetModelDataFileName(const QString& baseName) const
+{
+    if (ModelMatching_Analyse_CreateModel* creator = GetCreateWorker())
+        return creator->ModelDataFileName(baseName);
+    if (ModelMatching_Analyse_SearchModel* searcher = GetSearchWorker())
+        return searcher->ModelDataFileName(baseName);
+    return QString();
+}
+
+QString ModelMatching::ComponentFilePath(const QString& folder, const QString& baseName, const QString& name,
+                                         const QString& suffix)
+{
+    const QString file = name.isEmpty() ? baseName + suffix : baseName + QLatin1Char('.') + name + suffix;
+    return folder.isEmpty() ? file : QDir(folder).filePath(file);
+}
+
+void ModelMatching::slot_ModelMatching_ModelPicture_SettingChanged()
+{
+    emit signal_SettingChanged();
+}
+
+void ModelMatching::slot_ModelMatching_ModelPicture_ModeChanged(ModelMatching::Enum_Mode mode)
+{
+    emit signal_ModeChanged(mode);
+}

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "ModelMatchingContours.h"
+#include "ModelMatchingCreateParameters.h"
+#include "ModelMatchingSearchParameters.h"
+#include "ModelMatchingSearchResult.h"
+#include "ModelMatchingSettings.h"
+#include "ModelMatchingTransform.h"
+
+#include <Errors.h>
+#include <Hobject.h>
+
+#include <QMutex>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <mutex>
+
+class ModelMatching_Analyse_CreateModel;
+class ModelMatching_Analyse_SearchModel;
+class ModelMatching_ModelPicture;
+
+// Ties one model-matching setup together: the settings record (owned by the caller), the
+// template picture, the create worker and the search worker. The parts register
+// themselves when they are made and reach each other only through this object; callers
+// outside use only this object and connect to its signals once. The contour operations of
+// ModelMatchingContours are its static operations too.
+//
+// Threads: registration and the signals belong to the GUI thread; creation and search
+// run in the thread that calls them (the image stitcher's worker). The settings record is
+// shared with the editors: whoever changes it holds LockSettings(), and the workers copy
+// it (with the template picture) under that lock when they start, so an edit never
+// changes what a running creation or search reads.
+class ModelMatching : public QObject, public ModelMatchingContours {
+    Q_OBJECT
+public:
+    enum Enum_Mode { Mode_Analyse = 1, Mode_DefineModel = 2 };
+
+    // Registers the meta type "ModelMatching::Enum_Mode" for queued connections.
+    ModelMatching(const QString& name, ModelMatchingSettings* settings, QObject* parent = nullptr);
+    ~ModelMatching() override;
+
+    // Called by the parts' constructors; null unregisters. A part that goes away is
+    // forgotten.
+    void SetCreateWorker(ModelMatching_Analyse_CreateModel* worker);
+    void SetSearchWorker(ModelMatching_Analyse_SearchModel* worker);
+    void SetModelPictureSource(ModelMatching_ModelPicture* source);
+
+    QString GetName() const { return m_name; }
+    ModelMatchingSettings* GetSettings() const { return m_settings; }
+    ModelMatching_Analyse_CreateModel* GetCreateWorker() const;
+    ModelMatching_Analyse_SearchModel* GetSearchWorker() const;
+    ModelMatching_ModelPicture* GetModelPictureSource() const;
+
+    // Held by every writer of the settings record (editors, file loading) while it writes.
+    std::unique_lock<QMutex> LockSettings() const { return std::unique_lock<QMutex>(m_settingsMutex); }
+    // A copy of the settings record taken under the lock; false without a record.
+    bool GetSettingsSnapshot(ModelMatchingSettings& snapshot) const;
+    // The settings record and the template picture, copied together under the lock; false
+    // without a record. pictureError is the template's own result (10002 when there is
+    // none, 10000 without a template picture source).
+    bool TakeSnapshot(ModelMatchingSettings& settings, Halcon::Hobject& modelPicture,
+                      Errors::Type_Error& pictureError) const;
+
+    // ---- Operations: each returns 0 or an error code; a missing part gives 10000 ------
+
+    Errors::Type_Error GetModelPicture(Halcon::Hobject& picture) const;
+    // Empty when there is no template picture.
+    Halcon::Hobject GetModelPictureCopy() const;
+    Errors::Type_Error SetModelPicture(const Halcon::Hobject& picture);
+    Errors::Type_Error SetModelPictureMode(int mode);
+    // The template picture's mode; 0 without a template picture source.
+    int GetMode() const;
+    Errors::Type_Error GetModelRoiContours(Halcon::Hobject& contours) const;
+    Errors::Type_Error CreateModel(const ModelMatchingCreateParameters& parameters, ModelMatchingCreateResult& result);
+    Errors::Type_Error SearchModel(const ModelMatchingSearchParameters& parameters, ModelMatchingSearchResult& result);
+    Errors::Type_Error ClearModels();
+    // Template picture, then the shape model; the first failure ends the sequence.
+    Errors::Type_Error LoadFiles(const QString& folder, const QString& baseName);
+    Errors::Type_Error SaveFiles(const QString& folder, const QString& baseName);
+    // baseName + "." + part name + the file ending; empty without the part.
+    QString GetModelPictureFileName(const QString& baseName) const;
+    QString GetModelDataFileName(const QString& baseName) const;
+
+    // folder + "/" + baseName + "." + name + suffix; the name part is left out when name
+    // is empty, the folder part when folder is empty.
+    static QString ComponentFilePath(const QString& folder, const QString& baseName, const QString& name,
+                                     const QString& suffix);
+
+signals:
+    void signal_SettingChanged();
+    void signal_AnalysingAbort();
+    void signal_NewDialogSettings();
+    void signal_UseCurrentPicture();
+    void signal_LoadFromFile();
+    void signal_ModeChanged(ModelMatching::Enum_Mode mode);
+
+private slots:
+    void slot_ModelMatching_ModelPicture_SettingChanged();
+    void slot_ModelMatching_ModelPicture_ModeChanged(ModelMatching::Enum_Mode mode);
+
+private:
+    QString m_name;
+    ModelMatchingSettings* m_settings = nullptr;
+    mutable QMutex m_settingsMutex;
+    // The parts live in the GUI thread and are read by the worker thread.
+    mutable QMutex m_partsMutex;
+    QPointer<ModelMatching_Analyse_CreateModel> m_createWorker;
+    QPointer<ModelMatching_Analyse_SearchModel> m_searchWorker;
+    QPointer<ModelMatching_ModelPicture> m_modelPicture;
+};
+
+Q_DECLARE_METATYPE(ModelMatching::Enum_Mode)

@@ -1,0 +1,162 @@
+#include "ModelMatchingSettings.h"
+
+namespace {
+
+const QString kRoot = QStringLiteral("ModelMatching");
+const QString kPositionX = QStringLiteral("PositionX");
+const QString kPositionY = QStringLiteral("PositionY");
+const QString kSizeX = QStringLiteral("SizeX");
+const QString kSizeY = QStringLiteral("SizeY");
+const QString kAngle = QStringLiteral("Angle");
+const QString kUsed = QStringLiteral("Used");
+const QString kMode = QStringLiteral("Mode");
+
+void writeFilterStep(XML_Settings_Element& filter, const QString& tag,
+                     const ModelMatchingSettings::FilterStepData& step)
+{
+    XML_Settings_Element element = filter.addElement(tag);
+    element.addValue(kUsed, step.Used);
+    element.addValue(kMode, step.Mode);
+}
+
+void readFilterStep(XML_Settings_Element& filter, const QString& tag, ModelMatchingSettings::FilterStepData& step)
+{
+    XML_Settings_Element element = filter.getElement(tag);
+    if (element.isNull())
+        return;
+    element.getValue(kUsed, step.Used);
+    element.getValue(kMode, step.Mode);
+}
+
+// The search rectangle and the regions share their five leaves.
+template<class Rectangle>
+void writeRectangle(XML_Settings_Element& element, const Rectangle& r)
+{
+    element.addValue(kPositionX, r.PositionX);
+    element.addValue(kPositionY, r.PositionY);
+    element.addValue(kSizeX, r.SizeX);
+    element.addValue(kSizeY, r.SizeY);
+    element.addValue(kAngle, r.Angle);
+}
+
+template<class Rectangle>
+void readRectangle(XML_Settings_Element& element, Rectangle& r)
+{
+    element.getValue(kPositionX, r.PositionX);
+    element.getValue(kPositionY, r.PositionY);
+    element.getValue(kSizeX, r.SizeX);
+    element.getValue(kSizeY, r.SizeY);
+    element.getValue(kAngle, r.Angle);
+}
+
+ModelMatchingRoi readRoi(XML_Settings_Element& element)
+{
+    ModelMatchingRoi roi;
+    element.getValue(QStringLiteral("Type"), roi.Type);
+    readRectangle(element, roi);
+    return roi;
+}
+
+} // namespace
+
+void ModelMatchingSettings::SetDefaults()
+{
+    *this = ModelMatchingSettings();
+}
+
+void ModelMatchingSettings::Reset()
+{
+    SetDefaults();
+}
+
+XML_Settings_Element ModelMatchingSettings::WriteXml(XML_Settings_Element& parent) const
+{
+    XML_Settings_Element root = parent.addElement(kRoot);
+
+    XML_Settings_Element position = root.addElement(QStringLiteral("SearchPosition"));
+    writeRectangle(position, SearchPosition);
+
+    XML_Settings_Element tolerance = root.addElement(QStringLiteral("SearchTolerance"));
+    tolerance.addValue(kUsed, SearchTolerance.Used);
+    tolerance.addValue(QStringLiteral("AngleTolerance"), SearchTolerance.AngleTolerance);
+    tolerance.addValue(QStringLiteral("ScaleTolerance"), SearchTolerance.ScaleTolerance);
+    tolerance.addValue(QStringLiteral("CheckTolerance"), SearchTolerance.CheckTolerance, QStringLiteral("%"));
+
+    XML_Settings_Element filter = root.addElement(QStringLiteral("Filter"));
+    writeFilterStep(filter, QStringLiteral("Median"), Filter.Median);
+    writeFilterStep(filter, QStringLiteral("Shock"), Filter.Shock);
+    writeFilterStep(filter, QStringLiteral("Emphasize"), Filter.Emphasize);
+
+    XML_Settings_Element analyse = root.addElement(QStringLiteral("Analyse"));
+    analyse.addValue(QStringLiteral("PyramidLevels"), Analyse.PyramidLevels);
+    analyse.addValue(QStringLiteral("MinimumScore"), Analyse.MinimumScore);
+
+    XML_Settings_Element picture = root.addElement(QStringLiteral("Picture"));
+    picture.addValue(QStringLiteral("MinContrast"), Picture.MinContrast);
+
+    XML_Settings_Element model = root.addElement(QStringLiteral("Model"));
+    model.addValue(QStringLiteral("ContrastLow"), Model.ContrastLow);
+    model.addValue(QStringLiteral("ContrastHigh"), Model.ContrastHigh);
+    model.addValue(QStringLiteral("MinElementSize"), Model.MinElementSize);
+    model.addValue(QStringLiteral("MatchMetric"), Model.MatchMetric);
+    for (const ModelMatchingRoi& roi : Model.ROI) {
+        XML_Settings_Element element = model.addElement(QStringLiteral("ROI"));
+        element.addValue(QStringLiteral("Type"), roi.Type);
+        writeRectangle(element, roi);
+    }
+    return root;
+}
+
+XML_Settings_Element ModelMatchingSettings::ReadXml(XML_Settings_Element& parent)
+{
+    XML_Settings_Element root = parent.getElement(kRoot);
+    if (root.isNull())
+        return root;
+
+    XML_Settings_Element position = root.getElement(QStringLiteral("SearchPosition"));
+    if (!position.isNull())
+        readRectangle(position, SearchPosition);
+
+    XML_Settings_Element tolerance = root.getElement(QStringLiteral("SearchTolerance"));
+    if (!tolerance.isNull()) {
+        tolerance.getValue(kUsed, SearchTolerance.Used);
+        tolerance.getValue(QStringLiteral("AngleTolerance"), SearchTolerance.AngleTolerance);
+        tolerance.getValue(QStringLiteral("ScaleTolerance"), SearchTolerance.ScaleTolerance);
+        tolerance.getValue(QStringLiteral("CheckTolerance"), SearchTolerance.CheckTolerance);
+    }
+
+    XML_Settings_Element filter = root.getElement(QStringLiteral("Filter"));
+    if (!filter.isNull()) {
+        readFilterStep(filter, QStringLiteral("Median"), Filter.Median);
+        readFilterStep(filter, QStringLiteral("Shock"), Filter.Shock);
+        readFilterStep(filter, QStringLiteral("Emphasize"), Filter.Emphasize);
+    }
+
+    XML_Settings_Element analyse = root.getElement(QStringLiteral("Analyse"));
+    if (!analyse.isNull()) {
+        analyse.getValue(QStringLiteral("PyramidLevels"), Analyse.PyramidLevels);
+        analyse.getValue(QStringLiteral("MinimumScore"), Analyse.MinimumScore);
+    }
+
+    XML_Settings_Element picture = root.getElement(QStringLiteral("Picture"));
+    if (!picture.isNull())
+        picture.getValue(QStringLiteral("MinContrast"), Picture.MinContrast);
+
+    XML_Settings_Element model = root.getElement(QStringLiteral("Model"));
+    if (!model.isNull()) {
+        model.getValue(QStringLiteral("ContrastLow"), Model.ContrastLow);
+        model.getValue(QStringLiteral("ContrastHigh"), Model.ContrastHigh);
+        model.getValue(QStringLiteral("MinElementSize"), Model.MinElementSize);
+        model.getValue(QStringLiteral("MatchMetric"), Model.MatchMetric);
+        bool first = true;
+        for (XML_Settings_Element element = model.getElement(QStringLiteral("ROI")); !element.isNull();
+             element = model.getElement(QStringLiteral("ROI"))) {
+            // A file without regions keeps the ones the record has.
+            if (first)
+                Model.ROI.clear();
+            first = false;
+            Model.ROI.append(readRoi(element));
+        }
+    }
+    return root;
+}

@@ -1,0 +1,226 @@
+#include <ModelMatchingSettings.h>
+
+#include <QDomDocument>
+#include <QtTest>
+
+namespace {
+
+// The record written under a "Settings" root, as text.
+QString written(const ModelMatchingSettings& settings)
+{
+    QDomDocument document;
+    document.appendChild(document.createElement(QStringLiteral("Settings")));
+    XML_Settings_Element root(document.documentElement());
+    settings.WriteXml(root);
+    return document.toString();
+}
+
+// Reads the "ModelMatching" element of a document text into the record.
+bool readInto(const QString& text, ModelMatchingSettings& settings)
+{
+    QDomDocument document;
+    if (!document.setContent(text))
+        return false;
+    XML_Settings_Element root(document.documentElement());
+    return !settings.ReadXml(root).isNull();
+}
+
+// A record unlike the defaults in every group, with two regions.
+ModelMatchingSettings changed()
+{
+    ModelMatchingSettings s;
+    s.SearchPosition = {12.5, 7.25, 40.0, 33.0, -15.0};
+    s.SearchTolerance = {false, 4.5, 0.08, 45};
+    s.Filter.Median = {true, 5};
+    s.Filter.Shock = {true, 9};
+    s.Filter.Emphasize = {true, 1};
+    s.Analyse = {4, 0.55};
+    s.Picture.MinContrast = 12;
+    s.Model.ContrastLow = 10;
+    s.Model.ContrastHigh = 30;
+    s.Model.MinElementSize = 5;
+    s.Model.MatchMetric = 2;
+    s.Model.ROI = {{1, 30.0, 17.5, 40.0, 40.0, 0.0}, {2, 5.0, 6.0, 7.0, 8.0, 12.0}};
+    return s;
+}
+
+int unitCount(const QDomElement& element)
+{
+    int count = element.hasAttribute(QStringLiteral("Unit")) ? 1 : 0;
+    for (QDomElement e = element.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
+        count += unitCount(e);
+    return count;
+}
+
+QString withModel(const QString& inner)
+{
+    return QStringLiteral("<Settings><ModelMatching>%1</ModelMatching></Settings>").arg(inner);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(ModelMatchingSettings)
+
+class tst_ModelMatchingSettings : public QObject {
+    Q_OBJECT
+private slots:
+    void roundTrip_data();
+    void roundTrip();
+    void sixSignificantDigits();
+    void elementTree();
+    void partialFiles_data();
+    void partialFiles();
+    void missingElementChangesNothing();
+    void defaultsClearRegions();
+};
+
+void tst_ModelMatchingSettings::roundTrip_data()
+{
+    QTest::addColumn<ModelMatchingSettings>("settings");
+    QTest::newRow("defaults") << ModelMatchingSettings();
+    QTest::newRow("every group changed, two regions") << changed();
+}
+
+void tst_ModelMatchingSettings::roundTrip()
+{
+    QFETCH(ModelMatchingSettings, settings);
+    // Read over a record that differs everywhere, so every field must come from the file.
+    ModelMatchingSettings read = settings == ModelMatchingSettings() ? changed() : ModelMatchingSettings();
+    read.Model.ROI = {{2, 1.0, 1.0, 1.0, 1.0, 1.0}};
+    QVERIFY(readInto(written(settings), read));
+    if (settings.Model.ROI.isEmpty())
+        read.Model.ROI.clear(); // a file without regions keeps the record's own
+    QCOMPARE(read, settings);
+}
+
+void tst_ModelMatchingSettings::sixSignificantDigits()
+{
+    ModelMatchingSettings s;
+    s.SearchTolerance.ScaleTolerance = 0.05;
+    s.SearchPosition.PositionX = 12.345678;
+    ModelMatchingSettings read;
+    QVERIFY(readInto(written(s), read));
+    QCOMPARE(read.SearchTolerance.ScaleTolerance, 0.05);
+    QCOMPARE(read.SearchPosition.PositionX, 12.3457);
+}
+
+void tst_ModelMatchingSettings::elementTree()
+{
+    QDomDocument document;
+    QVERIFY(document.setContent(written(changed())));
+    const QDomElement root = document.documentElement().firstChildElement(QStringLiteral("ModelMatching"));
+    QStringList groups;
+    for (QDomElement e = root.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
+        groups << e.tagName();
+    QCOMPARE(groups, QStringList({"SearchPosition", "SearchTolerance", "Filter", "Analyse", "Picture", "Model"}));
+    const QDomElement check =
+        root.firstChildElement(QStringLiteral("SearchTolerance")).firstChildElement(QStringLiteral("CheckTolerance"));
+    QCOMPARE(check.text(), QStringLiteral("45"));
+    QCOMPARE(check.attribute(QStringLiteral("Unit")), QStringLiteral("%"));
+    QCOMPARE(document.elementsByTagName(QStringLiteral("ModelMatching")).size(), 1);
+    QCOMPARE(unitCount(root), 1);
+    const QDomElement model = root.firstChildElement(QStringLiteral("Model"));
+    QStringList leaves;
+    for (QDomElement e = model.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
+        leaves << e.tagName();
+    QCOMPARE(leaves, QStringList({"ContrastLow", "ContrastHigh", "MinElementSize", "MatchMetric", "ROI", "ROI"}));
+    QStringList filters;
+    for (QDomElement e = root.firstChildElement(QStringLiteral("Filter")).firstChildElement(); !e.isNull();
+         e = e.nextSiblingElement())
+        filters << e.tagName() + QLatin1Char('=') + e.firstChildElement(QStringLiteral("Used")).text();
+    QCOMPARE(filters, QStringList({"Median=true", "Shock=true", "Emphasize=true"}));
+}
+
+void tst_ModelMatchingSettings::partialFiles_data()
+{
+    QTest::addColumn<QString>("inner");
+    QTest::addColumn<ModelMatchingSettings>("expected");
+
+    const ModelMatchingSettings start = changed();
+    QTest::newRow("Model without regions keeps the list")
+        << "<Model><ContrastLow>3</ContrastLow></Model>" << [&] {
+               ModelMatchingSettings s = start;
+               s.Model.ContrastLow = 3;
+               return s;
+           }();
+    QTest::newRow("one region replaces the list")
+        << "<Model><ROI><Type>2</Type><PositionX>1</PositionX><PositionY>2</PositionY><SizeX>3</SizeX>"
+           "<SizeY>4</SizeY><Angle>5</Angle></ROI></Model>"
+        << [&] {
+               ModelMatchingSettings s = start;
+               s.Model.ROI = {{2, 1.0, 2.0, 3.0, 4.0, 5.0}};
+               return s;
+           }();
+    QTest::newRow("region with two values is a rectangle")
+        << "<Model><ROI><PositionX>4.5</PositionX><SizeX>9</SizeX></ROI></Model>" << [&] {
+               ModelMatchingSettings s = start;
+               s.Model.ROI = {{1, 4.5, 0.0, 9.0, 0.0, 0.0}};
+               return s;
+           }();
+    QTest::newRow("unknown region type is kept")
+        << "<Model><ROI><Type>7</Type></ROI><ROI><Type>1</Type></ROI></Model>" << [&] {
+               ModelMatchingSettings s = start;
+               s.Model.ROI = {{7, 0.0, 0.0, 0.0, 0.0, 0.0}, {1, 0.0, 0.0, 0.0, 0.0, 0.0}};
+               return s;
+           }();
+    QTest::newRow("Filter without Shock keeps the shock filter")
+        << "<Filter><Median><Used>false</Used><Mode>2</Mode></Median><Emphasize><Used>false</Used></Emphasize></Filter>"
+        << [&] {
+               ModelMatchingSettings s = start;
+               s.Filter.Median = {false, 2};
+               s.Filter.Emphasize.Used = false;
+               return s;
+           }();
+    QTest::newRow("TRUE and False are read")
+        << "<SearchTolerance><Used>TRUE</Used></SearchTolerance><Filter><Median><Used>False</Used></Median></Filter>"
+        << [&] {
+               ModelMatchingSettings s = start;
+               s.SearchTolerance.Used = true;
+               s.Filter.Median.Used = false;
+               return s;
+           }();
+    QTest::newRow("yes is no bool") << "<Filter><Shock><Used>yes</Used><Mode>4</Mode></Shock></Filter>" << [&] {
+        ModelMatchingSettings s = start;
+        s.Filter.Shock.Mode = 4;
+        return s;
+    }();
+    QTest::newRow("unconvertible numbers keep their values")
+        << "<Analyse><PyramidLevels>many</PyramidLevels><MinimumScore>0.9x</MinimumScore></Analyse>" << start;
+    QTest::newRow("out-of-range choices are stored as read")
+        << "<Filter><Median><Mode>12</Mode></Median></Filter><Model><MatchMetric>9</MatchMetric></Model>" << [&] {
+               ModelMatchingSettings s = start;
+               s.Filter.Median.Mode = 12;
+               s.Model.MatchMetric = 9;
+               return s;
+           }();
+}
+
+void tst_ModelMatchingSettings::partialFiles()
+{
+    QFETCH(QString, inner);
+    QFETCH(ModelMatchingSettings, expected);
+    ModelMatchingSettings settings = changed();
+    QVERIFY(readInto(withModel(inner), settings));
+    QCOMPARE(settings, expected);
+}
+
+void tst_ModelMatchingSettings::missingElementChangesNothing()
+{
+    ModelMatchingSettings settings = changed();
+    QVERIFY(!readInto(QStringLiteral("<Settings><Other/></Settings>"), settings));
+    QCOMPARE(settings, changed());
+}
+
+void tst_ModelMatchingSettings::defaultsClearRegions()
+{
+    ModelMatchingSettings settings = changed();
+    settings.Reset();
+    QCOMPARE(settings, ModelMatchingSettings());
+    QVERIFY(settings.Model.ROI.isEmpty());
+    settings = changed();
+    settings.SetDefaults();
+    QCOMPARE(settings, ModelMatchingSettings());
+}
+
+QTEST_GUILESS_MAIN(tst_ModelMatchingSettings)
+#include "tst_ModelMatchingSettings.moc"
