@@ -79,15 +79,21 @@ void MessageBox_Helper::about(QWidget* parent, const QString& title, const QStri
         QMessageBox::about(parent, title, text);
 }
 
-QString MessageBox_Helper::getSaveFileName(QWidget* parent, const QString& caption, const QString& directory,
-                                           const QString& filter)
+namespace {
+
+using FileDialogFunction = QString (*)(QWidget*, const QString&, const QString&, const QString&, QString*,
+                                       QFileDialog::Options);
+
+QString askFileName(FileDialogFunction dialog, bool forSaving, QWidget* parent, const QString& caption,
+                    const QString& directory, const QString& filter)
 {
-    FileRequest request;
+    MessageBox_Helper::FileRequest request;
+    request.forSaving = forSaving;
     request.parent = parent;
     request.caption = caption;
     request.directory = directory;
     request.filter = filter;
-    FileAnswerFunction function;
+    MessageBox_Helper::FileAnswerFunction function;
     {
         QMutexLocker locker(&g_mutex);
         function = g_fileAnswerFunction;
@@ -96,7 +102,21 @@ QString MessageBox_Helper::getSaveFileName(QWidget* parent, const QString& capti
         return function(request);
     if (!mayShowWindows())
         return QString();
-    return QFileDialog::getSaveFileName(parent, caption, directory, filter);
+    return dialog(parent, caption, directory, filter, nullptr, QFileDialog::Options());
+}
+
+} // namespace
+
+QString MessageBox_Helper::getSaveFileName(QWidget* parent, const QString& caption, const QString& directory,
+                                           const QString& filter)
+{
+    return askFileName(&QFileDialog::getSaveFileName, true, parent, caption, directory, filter);
+}
+
+QString MessageBox_Helper::getOpenFileName(QWidget* parent, const QString& caption, const QString& directory,
+                                           const QString& filter)
+{
+    return askFileName(&QFileDialog::getOpenFileName, false, parent, caption, directory, filter);
 }
 
 QMessageBox::StandardButton MessageBox_Helper::defaultAnswer(const Request& request)

@@ -34,6 +34,8 @@ public:
         QString caption;
         QString directory;
         QString filter;
+        // false: a file to open, which must exist.
+        bool forSaving = true;
     };
     // The chosen file name; empty means the user cancelled.
     using FileAnswerFunction = std::function<QString(const FileRequest& request)>;
@@ -58,6 +60,8 @@ public:
     static void about(QWidget* parent, const QString& title, const QString& text);
 
     static QString getSaveFileName(QWidget* parent, const QString& caption, const QString& directory = QString(),
+                                   const QString& filter = QString());
+    static QString getOpenFileName(QWidget* parent, const QString& caption, const QString& directory = QString(),
                                    const QString& filter = QString());
 
     // The answer without a window: the default button, else the first of the buttons.

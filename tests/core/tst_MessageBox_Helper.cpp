@@ -35,12 +35,20 @@ void tst_MessageBox_Helper::saveFileNameFromScript()
     QCOMPARE(requests.first().caption, QStringLiteral("Save the picture to ..."));
     QCOMPARE(requests.first().directory, QStringLiteral("/tmp"));
     QCOMPARE(requests.first().filter, QStringLiteral("*.png"));
+    QVERIFY(requests.first().forSaving);
+    // The open dialog goes through the same script and says so.
+    QCOMPARE(MessageBox_Helper::getOpenFileName(nullptr, "Load ...", "settings", "*.xml"),
+             QStringLiteral("/tmp/chosen.png"));
+    QCOMPARE(requests.count(), 2);
+    QCOMPARE(requests.last().caption, QStringLiteral("Load ..."));
+    QVERIFY(!requests.last().forSaving);
 }
 
 void tst_MessageBox_Helper::withoutWindowsNoFileIsChosen()
 {
     // A guiless process (and an automation server) never opens a dialog: the user "cancels".
     QVERIFY(MessageBox_Helper::getSaveFileName(nullptr, "Save", QString(), "*.png").isEmpty());
+    QVERIFY(MessageBox_Helper::getOpenFileName(nullptr, "Load", QString(), "*.png").isEmpty());
     QCOMPARE(MessageBox_Helper::question(nullptr, "Q", "?", QMessageBox::Yes | QMessageBox::No, QMessageBox::No),
              QMessageBox::No);
 }
