@@ -187,6 +187,9 @@ struct Editor {
                     IHalconView* view = nullptr)
     {
         settings.data() = data;
+        // A new record asks for a change notice of its own; only the editor's count here.
+        settings.setChangedBlocked(true);
+        settings.setChangedBlocked(false);
         editor = std::make_unique<ColonySettingsGui>(&host, view, &settings, &dock);
         QObject::connect(&settings, &ColonySettings::signal_custom,
                          [this](ColonySettings::Enum_CustomSignal number, const QVariant& value) {
