@@ -57,13 +57,15 @@ struct Crossing {
     double b = 0.0;
 };
 
+// An edge less than a pixel high has no slope worth following: it gives the colour of the
+// end vertex named flat. For a short edge that is the middle vertex, the one the long edge
+// does not reach, so that a level edge still spans the whole row.
 template <typename Vertex>
-Crossing crossEdge(const Vertex& from, const Vertex& to, double y)
+Crossing crossEdge(const Vertex& from, const Vertex& to, double y, const Vertex& flat)
 {
     const double height = to.point.y - from.point.y;
-    // An edge less than a pixel high has no slope worth following.
     if (std::floor(height) == 0.0)
-        return Crossing{from.point.x, from.color.r, from.color.g, from.color.b};
+        return Crossing{flat.point.x, flat.color.r, flat.color.g, flat.color.b};
     const double t = (y - from.point.y) / height;
     return Crossing{from.point.x + (to.point.x - from.point.x) * t, from.color.r + (to.color.r - from.color.r) * t,
                     from.color.g + (to.color.g - from.color.g) * t, from.color.b + (to.color.b - from.color.b) * t};
@@ -210,8 +212,9 @@ QColor QtColorTriangle::colorAtPoint(const QPointF& p) const
     const ShadedVertex& middle = vertices[1];
     const ShadedVertex& bottom = vertices[2];
 
-    const Crossing longEdge = crossEdge(top, bottom, p.y());
-    const Crossing shortEdge = p.y() < middle.point.y ? crossEdge(top, middle, p.y()) : crossEdge(middle, bottom, p.y());
+    const Crossing longEdge = crossEdge(top, bottom, p.y(), top);
+    const Crossing shortEdge =
+        p.y() < middle.point.y ? crossEdge(top, middle, p.y(), middle) : crossEdge(middle, bottom, p.y(), middle);
     double r = 0.0;
     double g = 0.0;
     double b = 0.0;
@@ -334,8 +337,8 @@ void QtColorTriangle::fillTriangle(QImage& image, const QPointF& a, const QPoint
     const int endRow = std::min(image.height(), int(std::floor(bottom.point.y)));
     for (int row = firstRow; row < endRow; ++row) {
         const double y = row;
-        Crossing left = crossEdge(top, bottom, y);
-        Crossing right = y < middle.point.y ? crossEdge(top, middle, y) : crossEdge(middle, bottom, y);
+        Crossing left = crossEdge(top, bottom, y, top);
+        Crossing right = y < middle.point.y ? crossEdge(top, middle, y, middle) : crossEdge(middle, bottom, y, middle);
         if (left.x > right.x)
             std::swap(left, right);
         if (left.x == right.x)
