@@ -190,11 +190,13 @@ struct Editor {
         // A new record asks for a change notice of its own; only the editor's count here.
         settings.setChangedBlocked(true);
         settings.setChangedBlocked(false);
-        editor = std::make_unique<ColonySettingsGui>(&host, view, &settings, &dock);
+        // Connected before the editor, so signals the editor sends while handling one come after it.
         QObject::connect(&settings, &ColonySettings::signal_custom,
                          [this](ColonySettings::Enum_CustomSignal number, const QVariant& value) {
                              custom.append({int(number), value});
                          });
+        editor = std::make_unique<ColonySettingsGui>(&host, view, &settings, &dock);
+        custom.clear();
     }
 
     ~Editor()
