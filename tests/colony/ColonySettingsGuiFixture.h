@@ -10,6 +10,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QList>
@@ -178,7 +179,7 @@ struct Editor {
     Script script;
     ColonySettings settings;
     FakeHost host{&settings};
-    QWidget dock;
+    QDockWidget dock;
     std::unique_ptr<ColonySettingsGui> editor;
     // Custom signals of the record from the end of construction on.
     QList<QPair<int, QVariant>> custom;
@@ -196,6 +197,7 @@ struct Editor {
                              custom.append({int(number), value});
                          });
         editor = std::make_unique<ColonySettingsGui>(&host, view, &settings, &dock);
+        dock.setWidget(editor.get());
         custom.clear();
     }
 
