@@ -1,4 +1,5 @@
 #include "ColonySettingsGuiFixture.h"
+#include "QuendralLibrary.h"
 #include "ui_ColonySettingsGui.h"
 
 #include <QLineEdit>
@@ -13,6 +14,8 @@ using ColonySettingsGuiFixture::Editor;
 class tst_ColonySettingsGuiForm : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
+    void cleanupTestCase();
     void namedWidgets();
     void ranges_data();
     void ranges();
@@ -23,6 +26,18 @@ private slots:
     void typedNumberCountsWhenConfirmed();
     void retranslateKeepsThreeColourModels();
 };
+
+void tst_ColonySettingsGuiForm::initTestCase()
+{
+    // The library start makes the pictures of the pick orders and buttons reachable.
+    QuendralLibrary::Start(QStringLiteral("ColonySettingsFormTest%1").arg(QCoreApplication::applicationPid()),
+                           QStringLiteral("1.0"), QStringLiteral("2016"), nullptr, false, this);
+}
+
+void tst_ColonySettingsGuiForm::cleanupTestCase()
+{
+    QuendralLibrary::Stop();
+}
 
 void tst_ColonySettingsGuiForm::namedWidgets()
 {
@@ -180,8 +195,10 @@ void tst_ColonySettingsGuiForm::pagesButtonsAndEntries()
     auto* pickOrder = fixture.widget<QComboBox>("m_QComboBox_Labware_PickOrder");
     QCOMPARE(pickOrder->count(), 8);
     QCOMPARE(pickOrder->itemText(3), QStringLiteral("Vertical from right to bottom"));
+    QCOMPARE(pickOrder->iconSize(), QSize(32, 32));
     for (int k = 0; k < 8; ++k)
-        QVERIFY2(!pickOrder->itemIcon(k).isNull(), qPrintable(QString::number(k)));
+        QVERIFY2(!pickOrder->itemIcon(k).pixmap(32).isNull(), qPrintable(QString::number(k)));
+    QVERIFY(!fixture.widget<QToolButton>("m_QToolButton_Color_MouseSelect_ColorRange")->icon().pixmap(16).isNull());
     auto* strength = fixture.widget<QComboBox>("m_QComboBox_Filter_Mean_Mode");
     QCOMPARE(strength->count(), 6);
     QCOMPARE(strength->itemText(5), QStringLiteral("Very Strong"));
