@@ -77,20 +77,9 @@ void ColonySettingsRectangleEditor::drawFinished(const QString&, const QString&,
 {
     if (!clampToPicture(x, y, width, height) || !std::isfinite(angle))
         return;
-    double oldX = 0.0;
-    double oldY = 0.0;
-    double oldWidth = 0.0;
-    double oldHeight = 0.0;
-    double oldAngle = 0.0;
-    readRectangle(oldX, oldY, oldWidth, oldHeight, oldAngle);
+    const Rectangle before = stored();
     storeRectangle(x, y, width, height, angle);
-    double newX = 0.0;
-    double newY = 0.0;
-    double newWidth = 0.0;
-    double newHeight = 0.0;
-    double newAngle = 0.0;
-    readRectangle(newX, newY, newWidth, newHeight, newAngle);
-    if (newX != oldX || newY != oldY || newWidth != oldWidth || newHeight != oldHeight || newAngle != oldAngle)
+    if (!(stored() == before))
         m_changed = true;
     if (m_settings)
         m_settings->emitCustom(ColonySettings::CustomSignal_ValuesChanged, QVariant(false));
@@ -103,6 +92,13 @@ void ColonySettingsRectangleEditor::drawEnded(const QString&, const QString&)
         return;
     m_changed = false;
     m_settings->emitCustom(ColonySettings::CustomSignal_ValuesChanged, QVariant(true));
+}
+
+ColonySettingsRectangleEditor::Rectangle ColonySettingsRectangleEditor::stored() const
+{
+    Rectangle rectangle;
+    readRectangle(rectangle.x, rectangle.y, rectangle.width, rectangle.height, rectangle.angle);
+    return rectangle;
 }
 
 bool ColonySettingsRectangleEditor::clampToPicture(double& x, double& y, double& width, double& height) const

@@ -58,6 +58,15 @@ private:
                       double height, double angle) override;
     void drawEnded(const QString& name, const QString& objectName) override;
 
+    struct Rectangle {
+        double x = 0.0;
+        double y = 0.0;
+        double width = 0.0;
+        double height = 0.0;
+        double angle = 0.0;
+        bool operator==(const Rectangle&) const = default;
+    };
+    Rectangle stored() const;
     // The rectangle cut to the picture; false when nothing of it is left or there is no picture.
     bool clampToPicture(double& x, double& y, double& width, double& height) const;
 

@@ -6,6 +6,7 @@
 #include <Hobject_View_Gui.h>
 #include <Hobject_View_Gui_Picture.h>
 #include <Hobject_View_MouseDraw_Rectangle_Move.h>
+#include <PlateSceneSettings.h>
 #include <PlateScenes.h>
 
 #include <QGuiApplication>
@@ -49,16 +50,8 @@ void tst_ColonySettingsGuiWindow::editorBesidePlatePicture()
 
     ColonySettingsGuiFixture::Script script;
     ColonySettings settings;
-    ColonySettingsData::LabwareData& labware = settings.Labware;
-    labware.SectionsX = scene.sectionsX;
-    labware.SectionsY = scene.sectionsY;
-    labware.PositionX = scene.positionX;
-    labware.PositionY = scene.positionY;
-    labware.SizeX = scene.sizeX;
-    labware.SizeY = scene.sizeY;
-    labware.GapX = scene.gapX;
-    labware.GapY = scene.gapY;
-    labware.Angle = scene.angleDegrees;
+    settings.data() = PlateSceneSettings::settingsFor(scene);
+    const ColonySettingsData::LabwareData& labware = settings.Labware;
     FakeHost host(&settings);
     host.fileName = QStringLiteral("settings/Colony/96 well plate.ColonySettings");
 
