@@ -1,11 +1,15 @@
-# One static library per folder, named zelvorin_<name>, built from every source in it.
+# One static library per folder, named zelvorin_<name>, built from every source in it but the
+# files named by EXCLUDE (a program's main beside its classes).
 function(zelvorin_library name)
-    cmake_parse_arguments(ARG "" "" "PUBLIC_LIBS;PRIVATE_LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "PUBLIC_LIBS;PRIVATE_LIBS;EXCLUDE" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS
         "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp"
         "${CMAKE_CURRENT_SOURCE_DIR}/*.h"
         "${CMAKE_CURRENT_SOURCE_DIR}/*.ui"
         "${CMAKE_CURRENT_SOURCE_DIR}/*.qrc")
+    foreach(excluded ${ARG_EXCLUDE})
+        list(REMOVE_ITEM sources "${CMAKE_CURRENT_SOURCE_DIR}/${excluded}")
+    endforeach()
     # A folder whose classes are all header-only still makes a linkable library.
     set(anchor "${CMAKE_CURRENT_BINARY_DIR}/zelvorin_${name}_anchor.cpp")
     file(CONFIGURE OUTPUT "${anchor}" CONTENT "// zelvorin_${name}\n")
