@@ -14,14 +14,14 @@
 
 namespace {
 
-const char* const kUsage =
-    "Usage: zelvorin-client [--service NAME] [--class NAME] --list\n"
-    "       zelvorin-client [--service NAME] [--class NAME] METHOD [ARGUMENT...]\n"
-    "       zelvorin-client [--service NAME] [--class NAME] --stdin\n"
-    "Creates one automation object, calls METHOD with the arguments (lists as \"1,2,3\") and prints\n"
-    "\"<name>: <value>\" for every out argument, then releases the object. --list prints the\n"
-    "methods; --stdin reads one call a line and keeps the object between them.\n"
-    "Defaults: --service zelvorin.COM_Class --class COM_Class.\n";
+const char* const kUsage
+    = "Usage: zelvorin-client [--service NAME] [--class NAME] --list\n"
+      "       zelvorin-client [--service NAME] [--class NAME] METHOD [ARGUMENT...]\n"
+      "       zelvorin-client [--service NAME] [--class NAME] --stdin\n"
+      "Creates one automation object, calls METHOD with the arguments (lists as \"1,2,3\") and prints\n"
+      "\"<name>: <value>\" for every out argument, then releases the object. --list prints the\n"
+      "methods; --stdin reads one call a line and keeps the object between them.\n"
+      "Defaults: --service zelvorin.COM_Class --class COM_Class.\n";
 
 QTextStream& out()
 {

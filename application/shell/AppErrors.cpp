@@ -32,8 +32,9 @@ constexpr std::array<ApplicationError, 28> c_applicationErrors{{
     {AppErrors::MoreThanOneContainerId, QT_TRANSLATE_NOOP("QObject", "More than one containerID found")},
     {AppErrors::FileOperationFailed, QT_TRANSLATE_NOOP("QObject", "An error occured on a file operation")},
     {AppErrors::ColorPictureExpected,
-     QT_TRANSLATE_NOOP("QObject", "Expect a color picture according to the colony settings with activated color "
-                                  "settings")},
+     QT_TRANSLATE_NOOP("QObject",
+                       "Expect a color picture according to the colony settings with activated color "
+                       "settings")},
     {AppErrors::CannotLoadColonySettings, QT_TRANSLATE_NOOP("QObject", "Cannot load the colony settings")},
     {AppErrors::IncorrectColonySettingsCriteria,
      QT_TRANSLATE_NOOP("QObject", "Incorrect criteria in colony settings encountered")},
@@ -43,11 +44,14 @@ constexpr std::array<ApplicationError, 28> c_applicationErrors{{
      QT_TRANSLATE_NOOP("QObject", "Angle of reference points rectangle is outside tolerance")},
     {AppErrors::ReferencePointsNotEvaluated, QT_TRANSLATE_NOOP("QObject", "Reference points not evaluated")},
     {AppErrors::ReferencePointCoordinatesInvalid,
-     QT_TRANSLATE_NOOP("QObject", "Reference point coordinates are not valid. Failed to calculate coordinate "
-                                  "system.")},
-    {AppErrors::PicturePositionOutOfRange, QT_TRANSLATE_NOOP("QObject", "Picture position is out of range (Range is 0..5)")},
+     QT_TRANSLATE_NOOP("QObject",
+                       "Reference point coordinates are not valid. Failed to calculate coordinate "
+                       "system.")},
+    {AppErrors::PicturePositionOutOfRange,
+     QT_TRANSLATE_NOOP("QObject", "Picture position is out of range (Range is 0..5)")},
     {AppErrors::StitcherCrossNotFound, QT_TRANSLATE_NOOP("QObject", "Stitcher cross not found")},
-    {AppErrors::CannotLoadImageStitcherSettings, QT_TRANSLATE_NOOP("QObject", "Cannot load the Image Stitcher settings")},
+    {AppErrors::CannotLoadImageStitcherSettings,
+     QT_TRANSLATE_NOOP("QObject", "Cannot load the Image Stitcher settings")},
     {AppErrors::ImageStitcherAborted, QT_TRANSLATE_NOOP("QObject", "Image Stitcher aborted")},
     {AppErrors::ImageStitcherInUse, QT_TRANSLATE_NOOP("QObject", "Image Stitcher is in use")},
     {AppErrors::InvalidImageStitcherPictureCount,
@@ -66,8 +70,9 @@ AppErrors::~AppErrors() = default;
 
 QString AppErrors::errorText(Errors::Type_Error code)
 {
-    const auto it = std::lower_bound(c_applicationErrors.begin(), c_applicationErrors.end(), code,
-                                     [](const ApplicationError& entry, Errors::Type_Error value) { return entry.code < value; });
+    const auto it
+        = std::lower_bound(c_applicationErrors.begin(), c_applicationErrors.end(), code,
+                           [](const ApplicationError& entry, Errors::Type_Error value) { return entry.code < value; });
     if (it != c_applicationErrors.end() && it->code == code)
         return QObject::tr(it->text);
     if (code >= HalconErrorBase)

@@ -36,8 +36,8 @@ int applicationMain(int argc, char* argv[])
     QuendralLibrary::Start(name, version, ApplicationConstants::copyrightYears(), appErrors, isAutomationServer(),
                            nullptr);
 
-    MainWindowGui* window =
-        new MainWindowGui(nullptr, isAutomationServer() ? Qt::WindowStaysOnTopHint : Qt::WindowFlags());
+    MainWindowGui* window
+        = new MainWindowGui(nullptr, isAutomationServer() ? Qt::WindowStaysOnTopHint : Qt::WindowFlags());
     HalconRecordError(Halcon::set_system("current_runlength_number", 200000));
     window->startShow();
     setAutomationMainWindow(window);

@@ -18,8 +18,7 @@ namespace {
 // "General application error": the answer of every forwarded method while there is no window.
 constexpr int c_generalApplicationError = 3;
 
-template <typename Operation>
-int forward(Operation operation)
+template <typename Operation> int forward(Operation operation)
 {
     IAutomationOperations* window = automationMainWindow();
     return window ? int(operation(*window)) : c_generalApplicationError;
@@ -89,14 +88,15 @@ int COM_Class::Application_GetStartError(int& oErrorNumber)
 
 int COM_Class::Settings_GetCameraSettingsNamesList(QVariantList& o_arrstrCameraSettingsNames)
 {
-    o_arrstrCameraSettingsNames = settingsNames(QStringLiteral("settings/Camera"), QStringLiteral(".camerasettings.xml"));
+    o_arrstrCameraSettingsNames
+        = settingsNames(QStringLiteral("settings/Camera"), QStringLiteral(".camerasettings.xml"));
     return 0;
 }
 
 int COM_Class::Settings_GetImageStitcherSettingsNamesList(QVariantList& o_arrstrStitcherSettingsNames)
 {
-    o_arrstrStitcherSettingsNames =
-        settingsNames(QStringLiteral("settings/ImageStitcher"), QStringLiteral(".ImageStitcherSettings"));
+    o_arrstrStitcherSettingsNames
+        = settingsNames(QStringLiteral("settings/ImageStitcher"), QStringLiteral(".ImageStitcherSettings"));
     return 0;
 }
 
@@ -152,64 +152,85 @@ int COM_Class::GUI_LiveView_IsVisible(bool& oIsVisible)
     return forward([&](IAutomationOperations& window) { return window.GUI_LiveView_IsVisible(oIsVisible); });
 }
 
-int COM_Class::GUI_LiveView_SavePicture(const QString& ipicturePath, const QString& iPictureFormat, int iPictureSizePercent)
+int COM_Class::GUI_LiveView_SavePicture(const QString& ipicturePath, const QString& iPictureFormat,
+                                        int iPictureSizePercent)
 {
     return forward([&](IAutomationOperations& window) {
         return window.GUI_LiveView_SavePicture(ipicturePath, iPictureFormat, iPictureSizePercent);
     });
 }
 
-int COM_Class::GUI_LiveView_CameraFocus_Show(double iPositionX, double iPositionY, double iSizeX, double iSizeY, double iAngle, double iGradientValueThreshold, double iGradientValueSensibility)
+int COM_Class::GUI_LiveView_CameraFocus_Show(double iPositionX, double iPositionY, double iSizeX, double iSizeY,
+                                             double iAngle, double iGradientValueThreshold,
+                                             double iGradientValueSensibility)
 {
     return forward([&](IAutomationOperations& window) {
-        return window.GUI_LiveView_CameraFocus_Show(iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iGradientValueThreshold, iGradientValueSensibility);
+        return window.GUI_LiveView_CameraFocus_Show(iPositionX, iPositionY, iSizeX, iSizeY, iAngle,
+                                                    iGradientValueThreshold, iGradientValueSensibility);
     });
 }
 
-int COM_Class::GUI_LiveView_CameraFocus_GetCurrentValue(double& oCurrentGradientValueThreshold, double& oMaximumGradientValueThreshold, double& oLowerLimitGradientValueThreshold, bool& oValueInTollerance)
+int COM_Class::GUI_LiveView_CameraFocus_GetCurrentValue(double& oCurrentGradientValueThreshold,
+                                                        double& oMaximumGradientValueThreshold,
+                                                        double& oLowerLimitGradientValueThreshold,
+                                                        bool& oValueInTollerance)
 {
     oCurrentGradientValueThreshold = 0.0;
     oMaximumGradientValueThreshold = 0.0;
     oLowerLimitGradientValueThreshold = 0.0;
     oValueInTollerance = false;
     return forward([&](IAutomationOperations& window) {
-        return window.GUI_LiveView_CameraFocus_GetCurrentValue(oCurrentGradientValueThreshold, oMaximumGradientValueThreshold, oLowerLimitGradientValueThreshold, oValueInTollerance);
+        return window.GUI_LiveView_CameraFocus_GetCurrentValue(oCurrentGradientValueThreshold,
+                                                               oMaximumGradientValueThreshold,
+                                                               oLowerLimitGradientValueThreshold, oValueInTollerance);
     });
 }
 
-int COM_Class::GUI_LiveView_CameraAperture_Show(double iPositionX, double iPositionY, double iSizeX, double iSizeY, double iAngle, double iGrayValueCenter, double iGrayValueSensibility)
+int COM_Class::GUI_LiveView_CameraAperture_Show(double iPositionX, double iPositionY, double iSizeX, double iSizeY,
+                                                double iAngle, double iGrayValueCenter, double iGrayValueSensibility)
 {
     return forward([&](IAutomationOperations& window) {
-        return window.GUI_LiveView_CameraAperture_Show(iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iGrayValueCenter, iGrayValueSensibility);
+        return window.GUI_LiveView_CameraAperture_Show(iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iGrayValueCenter,
+                                                       iGrayValueSensibility);
     });
 }
 
-int COM_Class::GUI_LiveView_CameraAperture_GetCurrentValue(double& oCurrentGrayValueCenter, double& oLowerLimitGrayValueCenter, double& oUpperLimitGrayValueCenter, bool& oValueInTollerance)
+int COM_Class::GUI_LiveView_CameraAperture_GetCurrentValue(double& oCurrentGrayValueCenter,
+                                                           double& oLowerLimitGrayValueCenter,
+                                                           double& oUpperLimitGrayValueCenter, bool& oValueInTollerance)
 {
     oCurrentGrayValueCenter = 0.0;
     oLowerLimitGrayValueCenter = 0.0;
     oUpperLimitGrayValueCenter = 0.0;
     oValueInTollerance = false;
     return forward([&](IAutomationOperations& window) {
-        return window.GUI_LiveView_CameraAperture_GetCurrentValue(oCurrentGrayValueCenter, oLowerLimitGrayValueCenter, oUpperLimitGrayValueCenter, oValueInTollerance);
+        return window.GUI_LiveView_CameraAperture_GetCurrentValue(oCurrentGrayValueCenter, oLowerLimitGrayValueCenter,
+                                                                  oUpperLimitGrayValueCenter, oValueInTollerance);
     });
 }
 
-int COM_Class::GUI_LiveView_CameraHomogeneous_Show(double iPositionX, double iPositionY, double iSizeX, double iSizeY, double iAngle, int iFilterMode, double iHomogeneousValueThreshold, double iHomogeneousValueSensibility)
+int COM_Class::GUI_LiveView_CameraHomogeneous_Show(double iPositionX, double iPositionY, double iSizeX, double iSizeY,
+                                                   double iAngle, int iFilterMode, double iHomogeneousValueThreshold,
+                                                   double iHomogeneousValueSensibility)
 {
     return forward([&](IAutomationOperations& window) {
-        return window.GUI_LiveView_CameraHomogeneous_Show(iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iFilterMode, iHomogeneousValueThreshold, iHomogeneousValueSensibility);
+        return window.GUI_LiveView_CameraHomogeneous_Show(iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iFilterMode,
+                                                          iHomogeneousValueThreshold, iHomogeneousValueSensibility);
     });
 }
 
-int COM_Class::GUI_LiveView_CameraHomogeneous_GetCurrentValue(double& oCurrentHomogeneousValue, double& oMaximumHomogeneousValue, double& oLowerLimitHomogeneousValue, bool& oValueInTollerance)
+int COM_Class::GUI_LiveView_CameraHomogeneous_GetCurrentValue(double& oCurrentHomogeneousValue,
+                                                              double& oMaximumHomogeneousValue,
+                                                              double& oLowerLimitHomogeneousValue,
+                                                              bool& oValueInTollerance)
 {
     oCurrentHomogeneousValue = 0.0;
     oMaximumHomogeneousValue = 0.0;
     oLowerLimitHomogeneousValue = 0.0;
     oValueInTollerance = false;
     return forward([&](IAutomationOperations& window) {
-        return window.GUI_LiveView_CameraHomogeneous_GetCurrentValue(oCurrentHomogeneousValue, oMaximumHomogeneousValue, oLowerLimitHomogeneousValue, oValueInTollerance);
+        return window.GUI_LiveView_CameraHomogeneous_GetCurrentValue(oCurrentHomogeneousValue, oMaximumHomogeneousValue,
+                                                                     oLowerLimitHomogeneousValue, oValueInTollerance);
     });
 }
 
@@ -223,35 +244,46 @@ int COM_Class::GUI_LiveView_Draw_Clear(const QString& iObjectName)
     return forward([&](IAutomationOperations& window) { return window.GUI_LiveView_Draw_Clear(iObjectName); });
 }
 
-int COM_Class::GUI_LiveView_Draw_Cross(const QString& iObjectName, double iPositionX, double iPositionY, double iSize, double iAngle, const QString& iColor, int iLineSize)
+int COM_Class::GUI_LiveView_Draw_Cross(const QString& iObjectName, double iPositionX, double iPositionY, double iSize,
+                                       double iAngle, const QString& iColor, int iLineSize)
 {
     return forward([&](IAutomationOperations& window) {
         return window.GUI_LiveView_Draw_Cross(iObjectName, iPositionX, iPositionY, iSize, iAngle, iColor, iLineSize);
     });
 }
 
-int COM_Class::GUI_LiveView_Draw_Ellipse(const QString& iObjectName, double iPositionX, double iPositionY, double iSizeX, double iSizeY, double iAngle, const QString& iColor, int iLineSize, const QString& iDrawMode)
+int COM_Class::GUI_LiveView_Draw_Ellipse(const QString& iObjectName, double iPositionX, double iPositionY,
+                                         double iSizeX, double iSizeY, double iAngle, const QString& iColor,
+                                         int iLineSize, const QString& iDrawMode)
 {
     return forward([&](IAutomationOperations& window) {
-        return window.GUI_LiveView_Draw_Ellipse(iObjectName, iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iColor, iLineSize, iDrawMode);
+        return window.GUI_LiveView_Draw_Ellipse(iObjectName, iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iColor,
+                                                iLineSize, iDrawMode);
     });
 }
 
-int COM_Class::GUI_LiveView_Draw_Rectangle(const QString& iObjectName, double iPositionX, double iPositionY, double iSizeX, double iSizeY, double iAngle, const QString& iColor, int iLineSize, const QString& iDrawMode)
+int COM_Class::GUI_LiveView_Draw_Rectangle(const QString& iObjectName, double iPositionX, double iPositionY,
+                                           double iSizeX, double iSizeY, double iAngle, const QString& iColor,
+                                           int iLineSize, const QString& iDrawMode)
 {
     return forward([&](IAutomationOperations& window) {
-        return window.GUI_LiveView_Draw_Rectangle(iObjectName, iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iColor, iLineSize, iDrawMode);
+        return window.GUI_LiveView_Draw_Rectangle(iObjectName, iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iColor,
+                                                  iLineSize, iDrawMode);
     });
 }
 
-int COM_Class::GUI_LiveView_Draw_Line(const QString& iObjectName, double iPosition1X, double iPosition1Y, double iPosition2X, double iPosition2Y, const QString& iColor, int iLineSize)
+int COM_Class::GUI_LiveView_Draw_Line(const QString& iObjectName, double iPosition1X, double iPosition1Y,
+                                      double iPosition2X, double iPosition2Y, const QString& iColor, int iLineSize)
 {
     return forward([&](IAutomationOperations& window) {
-        return window.GUI_LiveView_Draw_Line(iObjectName, iPosition1X, iPosition1Y, iPosition2X, iPosition2Y, iColor, iLineSize);
+        return window.GUI_LiveView_Draw_Line(iObjectName, iPosition1X, iPosition1Y, iPosition2X, iPosition2Y, iColor,
+                                             iLineSize);
     });
 }
 
-int COM_Class::GUI_LiveView_Draw_Text(const QString& iObjectName, double iPositionX, double iPositionY, const QString& iText, const QString& iColor, const QString& iFontName, int iTextSize)
+int COM_Class::GUI_LiveView_Draw_Text(const QString& iObjectName, double iPositionX, double iPositionY,
+                                      const QString& iText, const QString& iColor, const QString& iFontName,
+                                      int iTextSize)
 {
     return forward([&](IAutomationOperations& window) {
         return window.GUI_LiveView_Draw_Text(iObjectName, iPositionX, iPositionY, iText, iColor, iFontName, iTextSize);
@@ -346,10 +378,12 @@ int COM_Class::AnalyseColonies_CheckRunning(bool& oRunning)
     return forward([&](IAutomationOperations& window) { return window.AnalyseColonies_CheckRunning(oRunning); });
 }
 
-int COM_Class::AnalyseColonies_GetLLDPosition(bool i_blnSelectByOperator, int i_intChannelNumber, double& o_fltPositionX_mm, double& o_fltPositionY_mm)
+int COM_Class::AnalyseColonies_GetLLDPosition(bool i_blnSelectByOperator, int i_intChannelNumber,
+                                              double& o_fltPositionX_mm, double& o_fltPositionY_mm)
 {
     return forward([&](IAutomationOperations& window) {
-        return window.AnalyseColonies_GetLLDPosition(i_blnSelectByOperator, i_intChannelNumber, o_fltPositionX_mm, o_fltPositionY_mm);
+        return window.AnalyseColonies_GetLLDPosition(i_blnSelectByOperator, i_intChannelNumber, o_fltPositionX_mm,
+                                                     o_fltPositionY_mm);
     });
 }
 
@@ -365,7 +399,8 @@ int COM_Class::AnalyseColonies_UserEditColonies()
     return forward([&](IAutomationOperations& window) { return window.AnalyseColonies_UserEditColonies(); });
 }
 
-int COM_Class::AnalyseColonies_SaveResult(bool iAsynchronPictureSave, const QString& iRackBarcode, const QString& iDescription, int& oRackID)
+int COM_Class::AnalyseColonies_SaveResult(bool iAsynchronPictureSave, const QString& iRackBarcode,
+                                          const QString& iDescription, int& oRackID)
 {
     oRackID = -1;
     return forward([&](IAutomationOperations& window) {
@@ -373,11 +408,14 @@ int COM_Class::AnalyseColonies_SaveResult(bool iAsynchronPictureSave, const QStr
     });
 }
 
-int COM_Class::AnalyseColonies_SaveResultWithImageStitcher(bool iAsynchronPictureSave, const QString& iRackBarcode, const QString& iDescription, int iImageStitcherID, int& oRackID)
+int COM_Class::AnalyseColonies_SaveResultWithImageStitcher(bool iAsynchronPictureSave, const QString& iRackBarcode,
+                                                           const QString& iDescription, int iImageStitcherID,
+                                                           int& oRackID)
 {
     oRackID = -1;
     return forward([&](IAutomationOperations& window) {
-        return window.AnalyseColonies_SaveResultWithImageStitcher(iAsynchronPictureSave, iRackBarcode, iDescription, iImageStitcherID, oRackID);
+        return window.AnalyseColonies_SaveResultWithImageStitcher(iAsynchronPictureSave, iRackBarcode, iDescription,
+                                                                  iImageStitcherID, oRackID);
     });
 }
 
@@ -389,21 +427,26 @@ int COM_Class::AnalyseColonies_SaveResult_CheckAsynchronSaveFinish(bool& oFinish
     });
 }
 
-int COM_Class::AnalyseColonies_ExportRackPicture(int iRackID, bool iAsynchronPictureSave, const QString& ipicturePath, const QString& iPictureFormat, bool iPictureCropped, int iPictureSizePercent, bool iAnalyserDrawings)
+int COM_Class::AnalyseColonies_ExportRackPicture(int iRackID, bool iAsynchronPictureSave, const QString& ipicturePath,
+                                                 const QString& iPictureFormat, bool iPictureCropped,
+                                                 int iPictureSizePercent, bool iAnalyserDrawings)
 {
     return forward([&](IAutomationOperations& window) {
-        return window.AnalyseColonies_ExportRackPicture(iRackID, iAsynchronPictureSave, ipicturePath, iPictureFormat, iPictureCropped, iPictureSizePercent, iAnalyserDrawings);
+        return window.AnalyseColonies_ExportRackPicture(iRackID, iAsynchronPictureSave, ipicturePath, iPictureFormat,
+                                                        iPictureCropped, iPictureSizePercent, iAnalyserDrawings);
     });
 }
 
-int COM_Class::AnalyseColonies_ExportColonyResults(int i_intRackID, const QString& i_strReportPathName, const QString& i_strReportFormat)
+int COM_Class::AnalyseColonies_ExportColonyResults(int i_intRackID, const QString& i_strReportPathName,
+                                                   const QString& i_strReportFormat)
 {
     return forward([&](IAutomationOperations& window) {
         return window.AnalyseColonies_ExportColonyResults(i_intRackID, i_strReportPathName, i_strReportFormat);
     });
 }
 
-int COM_Class::AnalyseColonies_ExportToZipArchive(const QVariantList& i_arrintRackIDs, const QString& i_strFilename, bool i_blnAppend)
+int COM_Class::AnalyseColonies_ExportToZipArchive(const QVariantList& i_arrintRackIDs, const QString& i_strFilename,
+                                                  bool i_blnAppend)
 {
     return forward([&](IAutomationOperations& window) {
         return window.AnalyseColonies_ExportToZipArchive(i_arrintRackIDs, i_strFilename, i_blnAppend);
@@ -412,9 +455,8 @@ int COM_Class::AnalyseColonies_ExportToZipArchive(const QVariantList& i_arrintRa
 
 int COM_Class::ImageStitcher_AssignPicturePosition(int pictureIndex)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.ImageStitcher_AssignPicturePosition(pictureIndex);
-    });
+    return forward(
+        [&](IAutomationOperations& window) { return window.ImageStitcher_AssignPicturePosition(pictureIndex); });
 }
 
 int COM_Class::ImageStitcher_Start(const QString& iImageStitcherSettings)
@@ -422,7 +464,8 @@ int COM_Class::ImageStitcher_Start(const QString& iImageStitcherSettings)
     return forward([&](IAutomationOperations& window) { return window.ImageStitcher_Start(iImageStitcherSettings); });
 }
 
-int COM_Class::ImageStitcher_Start2(const QString& iImageStitcherSettings, double i_fltAgarHeightBasedOnReferecePoints_mm)
+int COM_Class::ImageStitcher_Start2(const QString& iImageStitcherSettings,
+                                    double i_fltAgarHeightBasedOnReferecePoints_mm)
 {
     return forward([&](IAutomationOperations& window) {
         return window.ImageStitcher_Start2(iImageStitcherSettings, i_fltAgarHeightBasedOnReferecePoints_mm);
@@ -445,11 +488,14 @@ int COM_Class::ImageStitcher_CheckRunning(bool& oRunning)
     return forward([&](IAutomationOperations& window) { return window.ImageStitcher_CheckRunning(oRunning); });
 }
 
-int COM_Class::ImageStitcher_SaveResult(bool iAsynchronPictureSave, const QString& iRackBarcode, const QString& iDescription, bool iSaveInputPictures, bool iSaveOutputPicture, int& oImageStitcherID)
+int COM_Class::ImageStitcher_SaveResult(bool iAsynchronPictureSave, const QString& iRackBarcode,
+                                        const QString& iDescription, bool iSaveInputPictures, bool iSaveOutputPicture,
+                                        int& oImageStitcherID)
 {
     oImageStitcherID = -1;
     return forward([&](IAutomationOperations& window) {
-        return window.ImageStitcher_SaveResult(iAsynchronPictureSave, iRackBarcode, iDescription, iSaveInputPictures, iSaveOutputPicture, oImageStitcherID);
+        return window.ImageStitcher_SaveResult(iAsynchronPictureSave, iRackBarcode, iDescription, iSaveInputPictures,
+                                               iSaveOutputPicture, oImageStitcherID);
     });
 }
 
@@ -461,14 +507,19 @@ int COM_Class::ImageStitcher_SaveResult_CheckAsynchronSaveFinish(bool& oFinish)
     });
 }
 
-int COM_Class::ImageStitcher_ExportRackPicture(int iRackID, bool iAsynchronPictureSave, const QString& ipicturePath, const QString& iPictureFormat, bool iPictureCropped, int iPictureSizePercent)
+int COM_Class::ImageStitcher_ExportRackPicture(int iRackID, bool iAsynchronPictureSave, const QString& ipicturePath,
+                                               const QString& iPictureFormat, bool iPictureCropped,
+                                               int iPictureSizePercent)
 {
     return forward([&](IAutomationOperations& window) {
-        return window.ImageStitcher_ExportRackPicture(iRackID, iAsynchronPictureSave, ipicturePath, iPictureFormat, iPictureCropped, iPictureSizePercent);
+        return window.ImageStitcher_ExportRackPicture(iRackID, iAsynchronPictureSave, ipicturePath, iPictureFormat,
+                                                      iPictureCropped, iPictureSizePercent);
     });
 }
 
-int COM_Class::Database_GetZelvorinRack(int iRackID, QString& oRackBarcode, QString& oPictureFilePath, int& oContainerGridColumnsCount, int& oContainerGridRowsCount, int& oErrorCode, QString& oDescription)
+int COM_Class::Database_GetZelvorinRack(int iRackID, QString& oRackBarcode, QString& oPictureFilePath,
+                                        int& oContainerGridColumnsCount, int& oContainerGridRowsCount, int& oErrorCode,
+                                        QString& oDescription)
 {
     oRackBarcode.clear();
     oPictureFilePath.clear();
@@ -477,7 +528,8 @@ int COM_Class::Database_GetZelvorinRack(int iRackID, QString& oRackBarcode, QStr
     oErrorCode = 0;
     oDescription.clear();
     return forward([&](IAutomationOperations& window) {
-        return window.Database_GetZelvorinRack(iRackID, oRackBarcode, oPictureFilePath, oContainerGridColumnsCount, oContainerGridRowsCount, oErrorCode, oDescription);
+        return window.Database_GetZelvorinRack(iRackID, oRackBarcode, oPictureFilePath, oContainerGridColumnsCount,
+                                               oContainerGridRowsCount, oErrorCode, oDescription);
     });
 }
 
@@ -516,18 +568,21 @@ int COM_Class::Database_GetZelvorinContainerID_By_ContainerNumber(int iRackID, i
     });
 }
 
-int COM_Class::Database_GetZelvorinContainer(int iContainerID, int& oContainerNumber, QString& oContainerName, int& oErrorCode, QString& oDescription)
+int COM_Class::Database_GetZelvorinContainer(int iContainerID, int& oContainerNumber, QString& oContainerName,
+                                             int& oErrorCode, QString& oDescription)
 {
     oContainerNumber = 0;
     oContainerName.clear();
     oErrorCode = 0;
     oDescription.clear();
     return forward([&](IAutomationOperations& window) {
-        return window.Database_GetZelvorinContainer(iContainerID, oContainerNumber, oContainerName, oErrorCode, oDescription);
+        return window.Database_GetZelvorinContainer(iContainerID, oContainerNumber, oContainerName, oErrorCode,
+                                                    oDescription);
     });
 }
 
-int COM_Class::Database_GetZelvorinContainer2(int iContainerID, int& oContainerNumber, QString& oContainerName, int& oPickOrder, int& oErrorCode, QString& oDescription)
+int COM_Class::Database_GetZelvorinContainer2(int iContainerID, int& oContainerNumber, QString& oContainerName,
+                                              int& oPickOrder, int& oErrorCode, QString& oDescription)
 {
     oContainerNumber = 0;
     oContainerName.clear();
@@ -535,7 +590,8 @@ int COM_Class::Database_GetZelvorinContainer2(int iContainerID, int& oContainerN
     oErrorCode = 0;
     oDescription.clear();
     return forward([&](IAutomationOperations& window) {
-        return window.Database_GetZelvorinContainer2(iContainerID, oContainerNumber, oContainerName, oPickOrder, oErrorCode, oDescription);
+        return window.Database_GetZelvorinContainer2(iContainerID, oContainerNumber, oContainerName, oPickOrder,
+                                                     oErrorCode, oDescription);
     });
 }
 
@@ -546,7 +602,8 @@ int COM_Class::Database_SetZelvorinContainer_Field_Description(int iContainerID,
     });
 }
 
-int COM_Class::Database_GetZelvorinContainerID_By_ContainerName(int iRackID, const QString& iContainerName, int& oContainerID)
+int COM_Class::Database_GetZelvorinContainerID_By_ContainerName(int iRackID, const QString& iContainerName,
+                                                                int& oContainerID)
 {
     oContainerID = -1;
     return forward([&](IAutomationOperations& window) {
@@ -562,7 +619,10 @@ int COM_Class::Database_GetZelvorinColonyCount(int i_intRackID, int i_intContain
     });
 }
 
-int COM_Class::Database_GetZelvorinColonyPosition_By_ColonyNumber(int iRackID, int iChannelNumber, int iContainerNumber, int iColonyNumber, int& oColonyID, double& oPositionX_mm, double& oPositionY_mm, double& oLoadingTotal_pct)
+int COM_Class::Database_GetZelvorinColonyPosition_By_ColonyNumber(int iRackID, int iChannelNumber, int iContainerNumber,
+                                                                  int iColonyNumber, int& oColonyID,
+                                                                  double& oPositionX_mm, double& oPositionY_mm,
+                                                                  double& oLoadingTotal_pct)
 {
     // Presets only with a window: without one the outputs stay as they came.
     IAutomationOperations* window = automationMainWindow();
@@ -572,7 +632,9 @@ int COM_Class::Database_GetZelvorinColonyPosition_By_ColonyNumber(int iRackID, i
     oPositionX_mm = 0.0;
     oPositionY_mm = 0.0;
     oLoadingTotal_pct = 0.0;
-    return window->Database_GetZelvorinColonyPosition_By_ColonyNumber(iRackID, iChannelNumber, iContainerNumber, iColonyNumber, oColonyID, oPositionX_mm, oPositionY_mm, oLoadingTotal_pct);
+    return window->Database_GetZelvorinColonyPosition_By_ColonyNumber(iRackID, iChannelNumber, iContainerNumber,
+                                                                      iColonyNumber, oColonyID, oPositionX_mm,
+                                                                      oPositionY_mm, oLoadingTotal_pct);
 }
 
 int COM_Class::Database_GetZelvorinContainerIDs(int i_intRackID, QVariantList& o_arrintContainerIDs)
@@ -596,21 +658,45 @@ int COM_Class::Database_GetZelvorinColonyIDs_IsExcludedColony(int i_intContainer
     });
 }
 
-int COM_Class::Database_RetrieveColonyPositions(int i_intRackID, const QVariantList& i_arrintContainerToMaximumColoniesToPipette, const QString& i_strChannelPattern, QString& o_strUsedChannelPattern, int& o_intUsedNumberOfColonies, int& o_intTotalNumberOfColonies, QVariantList& o_arrintColonyID, QVariantList& o_arrintChannelToContainer, QVariantList& o_arrfltPositionX_mm, QVariantList& o_arrfltPositionY_mm)
+int COM_Class::Database_RetrieveColonyPositions(int i_intRackID,
+                                                const QVariantList& i_arrintContainerToMaximumColoniesToPipette,
+                                                const QString& i_strChannelPattern, QString& o_strUsedChannelPattern,
+                                                int& o_intUsedNumberOfColonies, int& o_intTotalNumberOfColonies,
+                                                QVariantList& o_arrintColonyID,
+                                                QVariantList& o_arrintChannelToContainer,
+                                                QVariantList& o_arrfltPositionX_mm, QVariantList& o_arrfltPositionY_mm)
 {
     return forward([&](IAutomationOperations& window) {
-        return window.Database_RetrieveColonyPositions(i_intRackID, i_arrintContainerToMaximumColoniesToPipette, i_strChannelPattern, o_strUsedChannelPattern, o_intUsedNumberOfColonies, o_intTotalNumberOfColonies, o_arrintColonyID, o_arrintChannelToContainer, o_arrfltPositionX_mm, o_arrfltPositionY_mm);
+        return window.Database_RetrieveColonyPositions(
+            i_intRackID, i_arrintContainerToMaximumColoniesToPipette, i_strChannelPattern, o_strUsedChannelPattern,
+            o_intUsedNumberOfColonies, o_intTotalNumberOfColonies, o_arrintColonyID, o_arrintChannelToContainer,
+            o_arrfltPositionX_mm, o_arrfltPositionY_mm);
     });
 }
 
-int COM_Class::Database_RetrieveColonyPositions2(int i_intRackID, const QVariantList& i_arrintContainerToMaximumColoniesToPipette, int i_intSortMode, const QString& i_strChannelPattern, QString& o_strUsedChannelPattern, int& o_intUsedNumberOfColonies, int& o_intTotalNumberOfColonies, QVariantList& o_arrintColonyID, QVariantList& o_arrintChannelToContainer, QVariantList& o_arrfltPositionX_mm, QVariantList& o_arrfltPositionY_mm)
+int COM_Class::Database_RetrieveColonyPositions2(int i_intRackID,
+                                                 const QVariantList& i_arrintContainerToMaximumColoniesToPipette,
+                                                 int i_intSortMode, const QString& i_strChannelPattern,
+                                                 QString& o_strUsedChannelPattern, int& o_intUsedNumberOfColonies,
+                                                 int& o_intTotalNumberOfColonies, QVariantList& o_arrintColonyID,
+                                                 QVariantList& o_arrintChannelToContainer,
+                                                 QVariantList& o_arrfltPositionX_mm, QVariantList& o_arrfltPositionY_mm)
 {
     return forward([&](IAutomationOperations& window) {
-        return window.Database_RetrieveColonyPositions2(i_intRackID, i_arrintContainerToMaximumColoniesToPipette, i_intSortMode, i_strChannelPattern, o_strUsedChannelPattern, o_intUsedNumberOfColonies, o_intTotalNumberOfColonies, o_arrintColonyID, o_arrintChannelToContainer, o_arrfltPositionX_mm, o_arrfltPositionY_mm);
+        return window.Database_RetrieveColonyPositions2(
+            i_intRackID, i_arrintContainerToMaximumColoniesToPipette, i_intSortMode, i_strChannelPattern,
+            o_strUsedChannelPattern, o_intUsedNumberOfColonies, o_intTotalNumberOfColonies, o_arrintColonyID,
+            o_arrintChannelToContainer, o_arrfltPositionX_mm, o_arrfltPositionY_mm);
     });
 }
 
-int COM_Class::Database_GetZelvorinColonyProperties(int i_intColonyID, double& o_fltPositionX_mm, double& o_fltpositionY_mm, double& o_fltArea_mm2, double& o_fltCircularity, double& o_fltClearanceNeightbor_mm, double& o_fltClearanceMargin_mm, double& o_fltLoadingArea_pct, double& o_fltLoadingCircularity_pct, double& o_fltLoadingClearanceNeighbor_pct, double& o_fltLoadingClearanceBorder_pct, double& o_fltLoadingTotal_pct, double& o_fltColorHue, double& o_fltColorSaturation, double& o_fltColorIntensity, int& o_intPickingState, bool& o_blnIsExcluded, bool& o_blnIsGoodColony, int& o_intPickOrder, bool& o_blnIsUserEdited)
+int COM_Class::Database_GetZelvorinColonyProperties(
+    int i_intColonyID, double& o_fltPositionX_mm, double& o_fltpositionY_mm, double& o_fltArea_mm2,
+    double& o_fltCircularity, double& o_fltClearanceNeightbor_mm, double& o_fltClearanceMargin_mm,
+    double& o_fltLoadingArea_pct, double& o_fltLoadingCircularity_pct, double& o_fltLoadingClearanceNeighbor_pct,
+    double& o_fltLoadingClearanceBorder_pct, double& o_fltLoadingTotal_pct, double& o_fltColorHue,
+    double& o_fltColorSaturation, double& o_fltColorIntensity, int& o_intPickingState, bool& o_blnIsExcluded,
+    bool& o_blnIsGoodColony, int& o_intPickOrder, bool& o_blnIsUserEdited)
 {
     // Only the second variant hands these out.
     QString pickingDate;
@@ -618,14 +704,31 @@ int COM_Class::Database_GetZelvorinColonyProperties(int i_intColonyID, double& o
     double green = 0.0;
     double blue = 0.0;
     return forward([&](IAutomationOperations& window) {
-        return window.Database_GetZelvorinColonyProperties(i_intColonyID, o_fltPositionX_mm, o_fltpositionY_mm, o_fltArea_mm2, o_fltCircularity, o_fltClearanceNeightbor_mm, o_fltClearanceMargin_mm, o_fltLoadingArea_pct, o_fltLoadingCircularity_pct, o_fltLoadingClearanceNeighbor_pct, o_fltLoadingClearanceBorder_pct, o_fltLoadingTotal_pct, o_fltColorHue, o_fltColorSaturation, o_fltColorIntensity, o_intPickingState, o_blnIsExcluded, o_blnIsGoodColony, o_intPickOrder, o_blnIsUserEdited, pickingDate, red, green, blue);
+        return window.Database_GetZelvorinColonyProperties(
+            i_intColonyID, o_fltPositionX_mm, o_fltpositionY_mm, o_fltArea_mm2, o_fltCircularity,
+            o_fltClearanceNeightbor_mm, o_fltClearanceMargin_mm, o_fltLoadingArea_pct, o_fltLoadingCircularity_pct,
+            o_fltLoadingClearanceNeighbor_pct, o_fltLoadingClearanceBorder_pct, o_fltLoadingTotal_pct, o_fltColorHue,
+            o_fltColorSaturation, o_fltColorIntensity, o_intPickingState, o_blnIsExcluded, o_blnIsGoodColony,
+            o_intPickOrder, o_blnIsUserEdited, pickingDate, red, green, blue);
     });
 }
 
-int COM_Class::Database_GetZelvorinColonyProperties2(int i_intColonyID, double& o_fltPositionX_mm, double& o_fltpositionY_mm, double& o_fltArea_mm2, double& o_fltCircularity, double& o_fltClearanceNeightbor_mm, double& o_fltClearanceMargin_mm, double& o_fltLoadingArea_pct, double& o_fltLoadingCircularity_pct, double& o_fltLoadingClearanceNeighbor_pct, double& o_fltLoadingClearanceBorder_pct, double& o_fltLoadingTotal_pct, double& o_fltColorHue, double& o_fltColorSaturation, double& o_fltColorIntensity, int& o_intPickingState, bool& o_blnIsExcluded, bool& o_blnIsGoodColony, int& o_intPickOrder, bool& o_blnIsUserEdited, QString& o_strPickingDate, double& o_fltColorRed, double& o_fltColorGreen, double& o_fltColorBlue)
+int COM_Class::Database_GetZelvorinColonyProperties2(
+    int i_intColonyID, double& o_fltPositionX_mm, double& o_fltpositionY_mm, double& o_fltArea_mm2,
+    double& o_fltCircularity, double& o_fltClearanceNeightbor_mm, double& o_fltClearanceMargin_mm,
+    double& o_fltLoadingArea_pct, double& o_fltLoadingCircularity_pct, double& o_fltLoadingClearanceNeighbor_pct,
+    double& o_fltLoadingClearanceBorder_pct, double& o_fltLoadingTotal_pct, double& o_fltColorHue,
+    double& o_fltColorSaturation, double& o_fltColorIntensity, int& o_intPickingState, bool& o_blnIsExcluded,
+    bool& o_blnIsGoodColony, int& o_intPickOrder, bool& o_blnIsUserEdited, QString& o_strPickingDate,
+    double& o_fltColorRed, double& o_fltColorGreen, double& o_fltColorBlue)
 {
     return forward([&](IAutomationOperations& window) {
-        return window.Database_GetZelvorinColonyProperties(i_intColonyID, o_fltPositionX_mm, o_fltpositionY_mm, o_fltArea_mm2, o_fltCircularity, o_fltClearanceNeightbor_mm, o_fltClearanceMargin_mm, o_fltLoadingArea_pct, o_fltLoadingCircularity_pct, o_fltLoadingClearanceNeighbor_pct, o_fltLoadingClearanceBorder_pct, o_fltLoadingTotal_pct, o_fltColorHue, o_fltColorSaturation, o_fltColorIntensity, o_intPickingState, o_blnIsExcluded, o_blnIsGoodColony, o_intPickOrder, o_blnIsUserEdited, o_strPickingDate, o_fltColorRed, o_fltColorGreen, o_fltColorBlue);
+        return window.Database_GetZelvorinColonyProperties(
+            i_intColonyID, o_fltPositionX_mm, o_fltpositionY_mm, o_fltArea_mm2, o_fltCircularity,
+            o_fltClearanceNeightbor_mm, o_fltClearanceMargin_mm, o_fltLoadingArea_pct, o_fltLoadingCircularity_pct,
+            o_fltLoadingClearanceNeighbor_pct, o_fltLoadingClearanceBorder_pct, o_fltLoadingTotal_pct, o_fltColorHue,
+            o_fltColorSaturation, o_fltColorIntensity, o_intPickingState, o_blnIsExcluded, o_blnIsGoodColony,
+            o_intPickOrder, o_blnIsUserEdited, o_strPickingDate, o_fltColorRed, o_fltColorGreen, o_fltColorBlue);
     });
 }
 

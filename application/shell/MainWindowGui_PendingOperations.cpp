@@ -47,7 +47,8 @@ Errors::Type_Error MainWindowGui::GUI_LiveView_CameraFocus_GetCurrentValue(doubl
     return c_notAvailable;
 }
 
-Errors::Type_Error MainWindowGui::GUI_LiveView_CameraAperture_Show(double, double, double, double, double, double, double)
+Errors::Type_Error MainWindowGui::GUI_LiveView_CameraAperture_Show(double, double, double, double, double, double,
+                                                                   double)
 {
     return c_notAvailable;
 }
@@ -57,7 +58,8 @@ Errors::Type_Error MainWindowGui::GUI_LiveView_CameraAperture_GetCurrentValue(do
     return c_notAvailable;
 }
 
-Errors::Type_Error MainWindowGui::GUI_LiveView_CameraHomogeneous_Show(double, double, double, double, double, int, double, double)
+Errors::Type_Error MainWindowGui::GUI_LiveView_CameraHomogeneous_Show(double, double, double, double, double, int,
+                                                                      double, double)
 {
     return c_notAvailable;
 }
@@ -82,12 +84,14 @@ Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Cross(QString, double, doubl
     return c_notAvailable;
 }
 
-Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Ellipse(QString, double, double, double, double, double, QString, int, QString)
+Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Ellipse(QString, double, double, double, double, double, QString,
+                                                            int, QString)
 {
     return c_notAvailable;
 }
 
-Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Rectangle(QString, double, double, double, double, double, QString, int, QString)
+Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Rectangle(QString, double, double, double, double, double, QString,
+                                                              int, QString)
 {
     return c_notAvailable;
 }
@@ -322,7 +326,8 @@ Errors::Type_Error MainWindowGui::Database_GetZelvorinColonyCount(int, int, int&
     return c_notAvailable;
 }
 
-Errors::Type_Error MainWindowGui::Database_GetZelvorinColonyPosition_By_ColonyNumber(int, int, int, int, int&, double&, double&, double&)
+Errors::Type_Error MainWindowGui::Database_GetZelvorinColonyPosition_By_ColonyNumber(int, int, int, int, int&, double&,
+                                                                                     double&, double&)
 {
     return c_notAvailable;
 }
@@ -342,17 +347,25 @@ Errors::Type_Error MainWindowGui::Database_GetZelvorinColonyIDs_IsExcludedColony
     return c_notAvailable;
 }
 
-Errors::Type_Error MainWindowGui::Database_RetrieveColonyPositions(int, QVariantList, QString, QString&, int&, int&, QVariantList&, QVariantList&, QVariantList&, QVariantList&)
+Errors::Type_Error MainWindowGui::Database_RetrieveColonyPositions(int, QVariantList, QString, QString&, int&, int&,
+                                                                   QVariantList&, QVariantList&, QVariantList&,
+                                                                   QVariantList&)
 {
     return c_notAvailable;
 }
 
-Errors::Type_Error MainWindowGui::Database_RetrieveColonyPositions2(int, QVariantList, int, QString, QString&, int&, int&, QVariantList&, QVariantList&, QVariantList&, QVariantList&)
+Errors::Type_Error MainWindowGui::Database_RetrieveColonyPositions2(int, QVariantList, int, QString, QString&, int&,
+                                                                    int&, QVariantList&, QVariantList&, QVariantList&,
+                                                                    QVariantList&)
 {
     return c_notAvailable;
 }
 
-Errors::Type_Error MainWindowGui::Database_GetZelvorinColonyProperties(int, double&, double&, double&, double&, double&, double&, double&, double&, double&, double&, double&, double&, double&, double&, int&, bool&, bool&, int&, bool&, QString&, double&, double&, double&)
+Errors::Type_Error MainWindowGui::Database_GetZelvorinColonyProperties(int, double&, double&, double&, double&, double&,
+                                                                       double&, double&, double&, double&, double&,
+                                                                       double&, double&, double&, double&, int&, bool&,
+                                                                       bool&, int&, bool&, QString&, double&, double&,
+                                                                       double&)
 {
     return c_notAvailable;
 }

@@ -20,7 +20,6 @@ public:
     QUuid eventsID(const QString& key) const override;
     bool isService() const override;
 
-
 private:
     QString m_className;
 };

@@ -52,9 +52,9 @@ Automation_Client::~Automation_Client() = default;
 bool Automation_Client::attach(const QString& serviceName, const QString& className, QString& error)
 {
     error.clear();
-    QDBusMessage message = QDBusMessage::createMethodCall(serviceName, Automation_BusNames::factoryPath(),
-                                                          Automation_BusNames::factoryInterface(),
-                                                          QStringLiteral("CreateObject"));
+    QDBusMessage message
+        = QDBusMessage::createMethodCall(serviceName, Automation_BusNames::factoryPath(),
+                                         Automation_BusNames::factoryInterface(), QStringLiteral("CreateObject"));
     message << className;
     const QDBusMessage reply = m_connection.call(message, QDBus::Block, m_timeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1) {
@@ -73,9 +73,9 @@ bool Automation_Client::release(QString& error)
     error.clear();
     if (!isAttached())
         return true;
-    QDBusMessage message = QDBusMessage::createMethodCall(m_serverName, Automation_BusNames::factoryPath(),
-                                                          Automation_BusNames::factoryInterface(),
-                                                          QStringLiteral("Release"));
+    QDBusMessage message
+        = QDBusMessage::createMethodCall(m_serverName, Automation_BusNames::factoryPath(),
+                                         Automation_BusNames::factoryInterface(), QStringLiteral("Release"));
     message << QVariant::fromValue(QDBusObjectPath(m_objectPath));
     const QDBusMessage reply = m_connection.call(message, QDBus::Block, m_timeoutMs);
     detach();
@@ -118,8 +118,8 @@ bool Automation_Client::methods(QList<Automation_Introspection::Method>& methods
     return true;
 }
 
-bool Automation_Client::callWithText(const QString& method, const QStringList& textArguments,
-                                     QStringList& outputLines, QString& error)
+bool Automation_Client::callWithText(const QString& method, const QStringList& textArguments, QStringList& outputLines,
+                                     QString& error)
 {
     outputLines.clear();
     QList<Automation_Introspection::Method> known;
@@ -146,8 +146,7 @@ bool Automation_Client::callWithText(const QString& method, const QStringList& t
             return false;
         }
         QVariant value;
-        if (!Automation_ArgumentText::fromText(textArguments.at(arguments.size()), argument.signature, value,
-                                               error))
+        if (!Automation_ArgumentText::fromText(textArguments.at(arguments.size()), argument.signature, value, error))
             return false;
         arguments.append(value);
     }
@@ -162,8 +161,8 @@ bool Automation_Client::callWithText(const QString& method, const QStringList& t
     }
     const QVariantList values = reply.arguments();
     for (qsizetype i = 0; i < values.size(); ++i) {
-        const QString name = i < outputs.size() && !outputs.at(i).name.isEmpty() ? outputs.at(i).name
-                                                                                 : QStringLiteral("result");
+        const QString name
+            = i < outputs.size() && !outputs.at(i).name.isEmpty() ? outputs.at(i).name : QStringLiteral("result");
         outputLines << name + QStringLiteral(": ") + Automation_ArgumentText::toText(values.at(i));
     }
     return true;

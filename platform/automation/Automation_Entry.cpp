@@ -71,10 +71,9 @@ int changeRegistration(const QAxFactory& factory, bool registering)
     for (const QString& key : keys) {
         const QString name = Automation_BusNames::serviceName(factory.applicationName(), key);
         QString error;
-        const bool done = registering
-            ? Automation_Registration::write(name, Automation_Entry::programFilePath(), {QStringLiteral("-activex")},
-                                             error)
-            : Automation_Registration::remove(name, error);
+        const bool done = registering ? Automation_Registration::write(name, Automation_Entry::programFilePath(),
+                                                                       {QStringLiteral("-activex")}, error)
+                                      : Automation_Registration::remove(name, error);
         if (!done) {
             printError(QStringLiteral("%1: %2").arg(Automation_Registration::activationFilePath(name), error));
             result = 1;

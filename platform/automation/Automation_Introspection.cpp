@@ -72,8 +72,8 @@ void writeInterface(QXmlStreamWriter& xml, const QMetaObject& metaObject, const 
             if (!argument.name.isEmpty())
                 xml.writeAttribute(QStringLiteral("name"), argument.name);
             xml.writeAttribute(QStringLiteral("type"), argument.signature);
-            xml.writeAttribute(QStringLiteral("direction"), argument.output ? QStringLiteral("out")
-                                                                            : QStringLiteral("in"));
+            xml.writeAttribute(QStringLiteral("direction"),
+                               argument.output ? QStringLiteral("out") : QStringLiteral("in"));
         }
         xml.writeEndElement();
     }

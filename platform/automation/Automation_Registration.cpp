@@ -127,8 +127,7 @@ bool Automation_Registration::remove(const QString& serviceName, QString& error)
     return false;
 }
 
-Automation_Registration::State Automation_Registration::state(const QString& serviceName,
-                                                              const QString& programPath)
+Automation_Registration::State Automation_Registration::state(const QString& serviceName, const QString& programPath)
 {
     QFile file(activationFilePath(serviceName));
     if (!file.exists())

@@ -52,9 +52,9 @@ bool Automation_Server::start(QAxFactory::ServerType type)
     if (!m_factoryRegistered) {
         // The factory object stays for the life of the server: clients release through it
         // also after the classes were revoked.
-        m_factoryRegistered = m_connection.registerObject(Automation_BusNames::factoryPath(),
-                                                          Automation_BusNames::factoryInterface(), m_adaptor,
-                                                          QDBusConnection::ExportAllSlots);
+        m_factoryRegistered
+            = m_connection.registerObject(Automation_BusNames::factoryPath(), Automation_BusNames::factoryInterface(),
+                                          m_adaptor, QDBusConnection::ExportAllSlots);
         if (!m_factoryRegistered)
             return false;
     }

@@ -22,7 +22,6 @@ public:
                QObject* parent = nullptr);
     ~QAxFactory() override;
 
-
     // The keys (class names) of the exported classes.
     virtual QStringList featureList() const = 0;
     // A new object of the class, owned by the caller; null for an unknown key.

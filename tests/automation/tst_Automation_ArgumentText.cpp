@@ -20,20 +20,32 @@ void tst_Automation_ArgumentText::fromText_data()
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QVariant>("value");
 
-    QTest::newRow("int") << " -42 " << "i" << true << QVariant(-42);
-    QTest::newRow("int too big") << "2147483648" << "i" << false << QVariant();
-    QTest::newRow("int from words") << "four" << "i" << false << QVariant();
-    QTest::newRow("int from a number with a point") << "1.5" << "i" << false << QVariant();
-    QTest::newRow("double") << "2.5e-3" << "d" << true << QVariant(0.0025);
-    QTest::newRow("double from words") << "x" << "d" << false << QVariant();
-    QTest::newRow("bool true") << "TRUE" << "b" << true << QVariant(true);
-    QTest::newRow("bool 0") << "0" << "b" << true << QVariant(false);
-    QTest::newRow("bool yes is no bool") << "yes" << "b" << false << QVariant();
-    QTest::newRow("text keeps blanks") << " a b " << "s" << true << QVariant(QStringLiteral(" a b "));
-    QTest::newRow("empty list") << "" << "av" << true << QVariant(QVariantList{});
-    QTest::newRow("list of mixed elements") << "3, 1.5,abc" << "av" << true
-                                            << QVariant(QVariantList{3, 1.5, QStringLiteral("abc")});
-    QTest::newRow("unsupported type") << "1" << "a{sv}" << false << QVariant();
+    QTest::newRow("int") << " -42 "
+                         << "i" << true << QVariant(-42);
+    QTest::newRow("int too big") << "2147483648"
+                                 << "i" << false << QVariant();
+    QTest::newRow("int from words") << "four"
+                                    << "i" << false << QVariant();
+    QTest::newRow("int from a number with a point") << "1.5"
+                                                    << "i" << false << QVariant();
+    QTest::newRow("double") << "2.5e-3"
+                            << "d" << true << QVariant(0.0025);
+    QTest::newRow("double from words") << "x"
+                                       << "d" << false << QVariant();
+    QTest::newRow("bool true") << "TRUE"
+                               << "b" << true << QVariant(true);
+    QTest::newRow("bool 0") << "0"
+                            << "b" << true << QVariant(false);
+    QTest::newRow("bool yes is no bool") << "yes"
+                                         << "b" << false << QVariant();
+    QTest::newRow("text keeps blanks") << " a b "
+                                       << "s" << true << QVariant(QStringLiteral(" a b "));
+    QTest::newRow("empty list") << ""
+                                << "av" << true << QVariant(QVariantList{});
+    QTest::newRow("list of mixed elements") << "3, 1.5,abc"
+                                            << "av" << true << QVariant(QVariantList{3, 1.5, QStringLiteral("abc")});
+    QTest::newRow("unsupported type") << "1"
+                                      << "a{sv}" << false << QVariant();
 }
 
 void tst_Automation_ArgumentText::fromText()

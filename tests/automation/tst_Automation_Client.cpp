@@ -35,7 +35,8 @@ private:
 void tst_Automation_Client::initTestCase()
 {
     QVERIFY2(m_bus.start(), qPrintable(m_bus.error()));
-    m_server = std::make_unique<Automation_Server>(new AutomationTestFactory(), m_bus.connect(QStringLiteral("server")));
+    m_server
+        = std::make_unique<Automation_Server>(new AutomationTestFactory(), m_bus.connect(QStringLiteral("server")));
     QVERIFY(m_server->start(QAxFactory::SingleInstance));
 }
 
@@ -60,8 +61,7 @@ void tst_Automation_Client::callsWithText_data()
     QTest::addColumn<QString>("method");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QStringList>("lines");
-    QTest::newRow("return value and output") << "Add" << QStringList{"40", "2"}
-                                             << QStringList{"result: 7", "sum: 42"};
+    QTest::newRow("return value and output") << "Add" << QStringList{"40", "2"} << QStringList{"result: 7", "sum: 42"};
     QTest::newRow("list output") << "Split" << QStringList{"a bb"}
                                  << QStringList{"result: 0", "parts: [a, bb]", "count: 2"};
     QTest::newRow("text with blanks") << "Echo" << QStringList{" x y "} << QStringList{"result:  x y "};

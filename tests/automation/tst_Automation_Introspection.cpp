@@ -74,13 +74,14 @@ void tst_Automation_Introspection::agreesWithWhatTheBusExports()
     QDBusConnection client = bus.connect(QStringLiteral("client"));
     AutomationTestClass object;
     const QString interfaceName = QStringLiteral("zelvorintest.ITestClass");
-    QVERIFY(server.registerObject(QStringLiteral("/TestClass/1"), interfaceName, &object,
-                                  QDBusConnection::ExportAllSlots));
+    QVERIFY(
+        server.registerObject(QStringLiteral("/TestClass/1"), interfaceName, &object, QDBusConnection::ExportAllSlots));
 
     const QDBusMessage reply = PrivateSessionBus::callAndWait(
-        client, QDBusMessage::createMethodCall(server.baseService(), QStringLiteral("/TestClass/1"),
-                                               QStringLiteral("org.freedesktop.DBus.Introspectable"),
-                                               QStringLiteral("Introspect")));
+        client,
+        QDBusMessage::createMethodCall(server.baseService(), QStringLiteral("/TestClass/1"),
+                                       QStringLiteral("org.freedesktop.DBus.Introspectable"),
+                                       QStringLiteral("Introspect")));
     QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
     QDomDocument live;
     QVERIFY(live.setContent(reply.arguments().constFirst().toString()));

@@ -94,9 +94,11 @@ void tst_Automation_Registration::state_data()
     // %1 stands for this program's path.
     QTest::newRow("current") << QByteArray("[D-BUS Service]\nName=zelvorin.COM_Class\nExec=%1 -activex\n")
                              << int(Automation_Registration::Current);
-    QTest::newRow("comments and blanks") << QByteArray("# x\n\n  [D-BUS Service]  \n Name=zelvorin.COM_Class\nExec=%1\n")
+    QTest::newRow("comments and blanks") << QByteArray(
+        "# x\n\n  [D-BUS Service]  \n Name=zelvorin.COM_Class\nExec=%1\n")
                                          << int(Automation_Registration::Current);
-    QTest::newRow("other program") << QByteArray("[D-BUS Service]\nName=zelvorin.COM_Class\nExec=/usr/bin/true -activex\n")
+    QTest::newRow("other program") << QByteArray(
+        "[D-BUS Service]\nName=zelvorin.COM_Class\nExec=/usr/bin/true -activex\n")
                                    << int(Automation_Registration::Stale);
     QTest::newRow("program gone") << QByteArray("[D-BUS Service]\nName=zelvorin.COM_Class\nExec=/nowhere/zelvorin\n")
                                   << int(Automation_Registration::Stale);
@@ -110,7 +112,7 @@ void tst_Automation_Registration::state_data()
                                 << int(Automation_Registration::Stale);
     QTest::newRow("binary junk") << QByteArray("\x00\xff\xfe[D-BUS\x00", 9) << int(Automation_Registration::Stale);
     QTest::newRow("huge") << QByteArray("[D-BUS Service]\nName=zelvorin.COM_Class\nExec=%1\n")
-                                 + QByteArray(200 * 1024, '#')
+            + QByteArray(200 * 1024, '#')
                           << int(Automation_Registration::Stale);
 }
 

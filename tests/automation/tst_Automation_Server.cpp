@@ -91,9 +91,9 @@ QString tst_Automation_Server::serviceName() const
 QDBusMessage tst_Automation_Server::createObject(const QDBusConnection& client, const QString& destination,
                                                  const QString& key)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(destination, Automation_BusNames::factoryPath(),
-                                                          Automation_BusNames::factoryInterface(),
-                                                          QStringLiteral("CreateObject"));
+    QDBusMessage message
+        = QDBusMessage::createMethodCall(destination, Automation_BusNames::factoryPath(),
+                                         Automation_BusNames::factoryInterface(), QStringLiteral("CreateObject"));
     message << key;
     return PrivateSessionBus::callAndWait(client, message);
 }
@@ -101,15 +101,15 @@ QDBusMessage tst_Automation_Server::createObject(const QDBusConnection& client, 
 QDBusMessage tst_Automation_Server::release(const QDBusConnection& client, const QString& destination,
                                             const QString& path)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(destination, Automation_BusNames::factoryPath(),
-                                                          Automation_BusNames::factoryInterface(),
-                                                          QStringLiteral("Release"));
+    QDBusMessage message
+        = QDBusMessage::createMethodCall(destination, Automation_BusNames::factoryPath(),
+                                         Automation_BusNames::factoryInterface(), QStringLiteral("Release"));
     message << QVariant::fromValue(QDBusObjectPath(path));
     return PrivateSessionBus::callAndWait(client, message);
 }
 
-QDBusMessage tst_Automation_Server::call(const QDBusConnection& client, const QString& destination,
-                                         const QString& path, const QString& method, const QVariantList& arguments)
+QDBusMessage tst_Automation_Server::call(const QDBusConnection& client, const QString& destination, const QString& path,
+                                         const QString& method, const QVariantList& arguments)
 {
     QDBusMessage message = QDBusMessage::createMethodCall(destination, path, QString(), method);
     message.setArguments(arguments);

@@ -57,10 +57,7 @@ public:
     bool isServiceRegistered() { return m_connection.interface()->isServiceRegistered(serviceName()).value(); }
 
     // The program owns the bus name.
-    bool waitForService()
-    {
-        return isServiceRegistered() || (m_registered.wait(TimeoutMs) && isServiceRegistered());
-    }
+    bool waitForService() { return isServiceRegistered() || (m_registered.wait(TimeoutMs) && isServiceRegistered()); }
 
     // Nobody owns the bus name any more.
     bool waitForServiceGone()

@@ -23,10 +23,10 @@ void tst_AppErrors::errorText_data()
     QTest::newRow("first row") << 100 << "Analysing picture aborted";
     QTest::newRow("letter for letter: homogen") << 107 << "Color not homogen";
     QTest::newRow("letter for letter: occured") << 130 << "An error occured on a file operation";
-    QTest::newRow("long text") << 131
-                               << "Expect a color picture according to the colony settings with activated color settings";
-    QTest::newRow("sentence with a point") << 164
-                                           << "Reference point coordinates are not valid. Failed to calculate coordinate system.";
+    QTest::newRow("long text")
+        << 131 << "Expect a color picture according to the colony settings with activated color settings";
+    QTest::newRow("sentence with a point")
+        << 164 << "Reference point coordinates are not valid. Failed to calculate coordinate system.";
     QTest::newRow("last row") << 212 << "Invalid number of pictures available for Image Stitcher";
     QTest::newRow("gap in the range") << 105 << "Unknow error 105";
     QTest::newRow("after the range") << 213 << "Unknow error 213";

@@ -65,8 +65,8 @@ void tst_AutomationClientTool::oneCall_data()
                                 << "result: 0\noErrorText: Cannot load the colony settings\n";
     QTest::newRow("list output") << QStringList{"Settings_GetColonySettingsNamesList"}
                                  << "result: 0\no_arrstrColonySettingsNames: [default]\n";
-    QTest::newRow("presets of a failing call") << QStringList{"AnalyseColonies_SaveResult", "true", "R1", ""}
-                                               << "result: 3\noRackID: -1\n";
+    QTest::newRow("presets of a failing call")
+        << QStringList{"AnalyseColonies_SaveResult", "true", "R1", ""} << "result: 3\noRackID: -1\n";
 }
 
 void tst_AutomationClientTool::oneCall()
@@ -115,10 +115,11 @@ void tst_AutomationClientTool::severalCallsOnOneObject()
     const QByteArray script = "Application_GetErrorText 212\n\nGUI_IsVisible\n"
                               "Database_GetZelvorinRack 5\n";
     QCOMPARE(runClient({QStringLiteral("--stdin")}, out, errors, script), 0);
-    QCOMPARE(out, QStringLiteral("result: 0\noErrorText: Invalid number of pictures available for Image Stitcher\n"
-                                 "result: 0\noIsVisible: true\n"
-                                 "result: 3\noRackBarcode: \noPictureFilePath: \noContainerGridColumnsCount: 0\n"
-                                 "oContainerGridRowsCount: 0\noErrorCode: 0\noDescription: \n"));
+    QCOMPARE(out,
+             QStringLiteral("result: 0\noErrorText: Invalid number of pictures available for Image Stitcher\n"
+                            "result: 0\noIsVisible: true\n"
+                            "result: 3\noRackBarcode: \noPictureFilePath: \noContainerGridColumnsCount: 0\n"
+                            "oContainerGridRowsCount: 0\noErrorCode: 0\noDescription: \n"));
 }
 
 void tst_AutomationClientTool::listsTheMethods()

@@ -71,7 +71,8 @@ void tst_AutomationLoad::eightClientsThousandCallsEach()
             const QString name = QStringLiteral("client%1").arg(i);
             {
                 Automation_Client client(bus.connect(name));
-                const bool ok = client.attach(ProgramUnderTest::serviceName(), QStringLiteral("COM_Class"), result.error);
+                const bool ok
+                    = client.attach(ProgramUnderTest::serviceName(), QStringLiteral("COM_Class"), result.error);
                 attached.count_down();
                 // All clients hold their objects before the first call, so the calls overlap.
                 go.wait();

@@ -97,9 +97,9 @@ void tst_AutomationNonsense::nonsenseValues_data()
     QTest::newRow("error text of the smallest int") << "Application_GetErrorText" << QVariantList{intMin}
                                                     << QVariantList{0, QStringLiteral("Unknow error -2147483648")};
     QTest::newRow("window mode out of range") << "GUI_Show" << QVariantList{intMin} << QVariantList{104};
-    QTest::newRow("not a number everywhere") << "GUI_LiveView_CameraFocus_Show"
-                                             << QVariantList{nan, nan, infinity, -infinity, nan, nan, nan}
-                                             << QVariantList{3};
+    QTest::newRow("not a number everywhere")
+        << "GUI_LiveView_CameraFocus_Show" << QVariantList{nan, nan, infinity, -infinity, nan, nan, nan}
+        << QVariantList{3};
     QTest::newRow("a megabyte of text") << "Camera_Open" << QVariantList{QString(1 << 20, QLatin1Char('x'))}
                                         << QVariantList{3};
     QTest::newRow("list of anything") << "AnalyseColonies_ExportToZipArchive"

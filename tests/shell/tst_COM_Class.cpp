@@ -59,9 +59,13 @@ static const QMap<QString, QMap<int, QVariant>>& presets()
 // Answered by the class itself, with or without a window.
 static const QStringList& ownMethods()
 {
-    static const QStringList names{"Application_GetVersion", "Application_GetErrorText", "Application_IsRunning",
-                                   "Application_GetStartError", "Settings_GetCameraSettingsNamesList",
-                                   "Settings_GetImageStitcherSettingsNamesList", "Settings_GetColonySettingsNamesList"};
+    static const QStringList names{"Application_GetVersion",
+                                   "Application_GetErrorText",
+                                   "Application_IsRunning",
+                                   "Application_GetStartError",
+                                   "Settings_GetCameraSettingsNamesList",
+                                   "Settings_GetImageStitcherSettingsNamesList",
+                                   "Settings_GetColonySettingsNamesList"};
     return names;
 }
 
@@ -215,7 +219,8 @@ void tst_COM_Class::forwardingPresetsOutputsFirst()
         const QVariantList outputs = call.outputs();
         const QList<QByteArray> types = call.outputTypes();
         // Only this method looks for the window before its presets.
-        const bool presetsApply = withWindow || name != QLatin1String("Database_GetZelvorinColonyPosition_By_ColonyNumber");
+        const bool presetsApply
+            = withWindow || name != QLatin1String("Database_GetZelvorinColonyPosition_By_ColonyNumber");
         const QMap<int, QVariant> expected = presets().value(name);
         for (qsizetype o = 0; o < outputs.size(); ++o) {
             const QVariant want = presetsApply && expected.contains(int(o))
@@ -364,21 +369,25 @@ void tst_COM_Class::settingsNames_data()
     QTest::addColumn<QStringList>("names");
     // Upper case before lower case; the pattern ignores case, the cut of the extension does
     // not; folders and other extensions are not settings.
-    QTest::newRow("colony") << "Settings_GetColonySettingsNamesList" << "settings/Colony"
+    QTest::newRow("colony") << "Settings_GetColonySettingsNamesList"
+                            << "settings/Colony"
                             << QStringList{"a.ColonySettings", "B.ColonySettings", "c.txt", "x.COLONYSETTINGS",
                                            "folder.ColonySettings/"}
                             << QStringList{"B", "a", "x.COLONYSETTINGS"};
-    QTest::newRow("stitcher") << "Settings_GetImageStitcherSettingsNamesList" << "settings/ImageStitcher"
+    QTest::newRow("stitcher") << "Settings_GetImageStitcherSettingsNamesList"
+                              << "settings/ImageStitcher"
                               << QStringList{"zz.ImageStitcherSettings", "Tray.ImageStitcherSettings",
                                              "Tray.ImageStitcherSettings.bak"}
                               << QStringList{"Tray", "zz"};
-    QTest::newRow("camera") << "Settings_GetCameraSettingsNamesList" << "settings/Camera"
+    QTest::newRow("camera") << "Settings_GetCameraSettingsNamesList"
+                            << "settings/Camera"
                             << QStringList{"default.camerasettings.xml", "uEye.camerasettings.xml", "x.xml"}
                             << QStringList{"default", "uEye"};
-    QTest::newRow("missing folder") << "Settings_GetColonySettingsNamesList" << "settings/Elsewhere"
-                                    << QStringList{"a.ColonySettings"} << QStringList{};
-    QTest::newRow("demo folder is not listed") << "Settings_GetColonySettingsNamesList" << "settings/ColonyDemo"
-                                               << QStringList{"Demo_Plate.ColonySettings"} << QStringList{};
+    QTest::newRow("missing folder") << "Settings_GetColonySettingsNamesList"
+                                    << "settings/Elsewhere" << QStringList{"a.ColonySettings"} << QStringList{};
+    QTest::newRow("demo folder is not listed")
+        << "Settings_GetColonySettingsNamesList"
+        << "settings/ColonyDemo" << QStringList{"Demo_Plate.ColonySettings"} << QStringList{};
 }
 
 void tst_COM_Class::settingsNames()

@@ -177,7 +177,8 @@ void tst_MainWindowGui::closingWithAClientAttachedOnlyHides()
     };
     QString error;
     bool attached = false;
-    QVERIFY(inClientThread([&] { attached = client.attach(ProgramUnderTest::serviceName(), QStringLiteral("COM_Class"), error); }));
+    QVERIFY(inClientThread(
+        [&] { attached = client.attach(ProgramUnderTest::serviceName(), QStringLiteral("COM_Class"), error); }));
     QVERIFY2(attached, qPrintable(error));
     QCOMPARE(automationObjectCount(), 1);
 

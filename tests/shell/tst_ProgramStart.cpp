@@ -96,8 +96,10 @@ void tst_ProgramStart::registerAndUnregister_data()
 {
     QTest::addColumn<QString>("registerSwitch");
     QTest::addColumn<QString>("unregisterSwitch");
-    QTest::newRow("dash") << "-regserver" << "-unregserver";
-    QTest::newRow("slash, upper case") << "/REGSERVER" << "/UnRegServer";
+    QTest::newRow("dash") << "-regserver"
+                          << "-unregserver";
+    QTest::newRow("slash, upper case") << "/REGSERVER"
+                                       << "/UnRegServer";
 }
 
 void tst_ProgramStart::registerAndUnregister()
@@ -160,7 +162,8 @@ void tst_ProgramStart::dumpInterface()
          m = m.nextSiblingElement(QStringLiteral("method")))
         written << m.attribute(QStringLiteral("name"));
     QStringList exported;
-    for (const Automation_Introspection::Method& method : Automation_Introspection::methods(COM_Class::staticMetaObject))
+    for (const Automation_Introspection::Method& method :
+         Automation_Introspection::methods(COM_Class::staticMetaObject))
         exported << method.name;
     QCOMPARE(written.size(), 85);
     QCOMPARE(written, exported);
@@ -174,7 +177,8 @@ void tst_ProgramStart::dumpInterfaceFailures_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("no file") << QStringList{"-dumpidl"}
                              << "Wrong commandline syntax: zelvorin -dumpidl <idl file> [-version <x.y.z>]";
-    QTest::newRow("folder missing") << QStringList{"-dumpidl", "/nonexistent/folder/z.xml"} << "/nonexistent/folder/z.xml";
+    QTest::newRow("folder missing") << QStringList{"-dumpidl", "/nonexistent/folder/z.xml"}
+                                    << "/nonexistent/folder/z.xml";
 }
 
 void tst_ProgramStart::dumpInterfaceFailures()
