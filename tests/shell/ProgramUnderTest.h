@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Automation_BusNames.h"
+#include "Automation_Client.h"
 #include "PrivateSessionBus.h"
 
 #include <QDBusConnectionInterface>
@@ -21,7 +22,8 @@ public:
     static constexpr int TimeoutMs = 60000;
 
     ProgramUnderTest(PrivateSessionBus& bus, const QString& connectionName)
-        : m_connectionName(connectionName)
+        : m_bus(bus)
+        , m_connectionName(connectionName)
         , m_connection(bus.connect(connectionName))
         , m_watcher(serviceName(), m_connection,
                     QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration)
@@ -39,6 +41,8 @@ public:
         }
         for (qint64 pid : m_startedByBus)
             killIfOurs(pid);
+        for (const QString& name : std::as_const(m_clientConnections))
+            QDBusConnection::disconnectFromBus(name);
         QDBusConnection::disconnectFromBus(m_connectionName);
     }
 
@@ -66,6 +70,20 @@ public:
     }
 
     bool waitForExit() { return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(TimeoutMs); }
+
+    // A client on a connection of its own with an object of the program's class; null, with
+    // a warning, when it got none.
+    std::unique_ptr<Automation_Client> attach(const QString& connectionName)
+    {
+        m_clientConnections << connectionName;
+        auto client = std::make_unique<Automation_Client>(m_bus.connect(connectionName));
+        QString error;
+        if (!client->attach(serviceName(), QStringLiteral("COM_Class"), error)) {
+            qWarning("%s: %s", qPrintable(connectionName), qPrintable(error));
+            return nullptr;
+        }
+        return client;
+    }
 
     QProcess& process() { return m_process; }
     QDBusConnection connection() const { return m_connection; }
@@ -95,7 +113,9 @@ private:
             ::kill(pid_t(pid), SIGKILL);
     }
 
+    PrivateSessionBus& m_bus;
     QString m_connectionName;
+    QStringList m_clientConnections;
     QDBusConnection m_connection;
     QDBusServiceWatcher m_watcher;
     QSignalSpy m_registered;

@@ -38,9 +38,8 @@ void tst_AutomationNonsense::initTestCase()
     m_program = std::make_unique<ProgramUnderTest>(*m_bus, QStringLiteral("watcher"));
     m_program->start({QStringLiteral("-activex")});
     QVERIFY(m_program->waitForService());
-    m_client = std::make_unique<Automation_Client>(m_bus->connect(QStringLiteral("client")));
-    QString error;
-    QVERIFY2(m_client->attach(ProgramUnderTest::serviceName(), QStringLiteral("COM_Class"), error), qPrintable(error));
+    m_client = m_program->attach(QStringLiteral("client"));
+    QVERIFY(m_client);
 }
 
 void tst_AutomationNonsense::cleanupTestCase()
@@ -49,7 +48,6 @@ void tst_AutomationNonsense::cleanupTestCase()
     if (m_client)
         QVERIFY(m_client->release(error));
     m_client.reset();
-    QDBusConnection::disconnectFromBus(QStringLiteral("client"));
     QVERIFY(m_program->waitForExit());
     QCOMPARE(m_program->process().exitStatus(), QProcess::NormalExit);
     m_program.reset();

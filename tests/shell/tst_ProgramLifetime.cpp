@@ -18,11 +18,9 @@ private slots:
 
 private:
     QVariantList call(Automation_Client& client, const QString& method, const QVariantList& arguments = {});
-    std::unique_ptr<Automation_Client> attach(const QString& name);
 
     std::unique_ptr<PrivateSessionBus> m_bus;
     std::unique_ptr<ProgramUnderTest> m_program;
-    QStringList m_connections;
 };
 
 void tst_ProgramLifetime::init()
@@ -34,23 +32,8 @@ void tst_ProgramLifetime::init()
 
 void tst_ProgramLifetime::cleanup()
 {
-    for (const QString& name : std::as_const(m_connections))
-        QDBusConnection::disconnectFromBus(name);
-    m_connections.clear();
     m_program.reset();
     m_bus.reset();
-}
-
-std::unique_ptr<Automation_Client> tst_ProgramLifetime::attach(const QString& name)
-{
-    m_connections << name;
-    auto client = std::make_unique<Automation_Client>(m_bus->connect(name));
-    QString error;
-    if (!client->attach(ProgramUnderTest::serviceName(), QStringLiteral("COM_Class"), error)) {
-        qWarning("%s: %s", qPrintable(name), qPrintable(error));
-        return nullptr;
-    }
-    return client;
 }
 
 QVariantList tst_ProgramLifetime::call(Automation_Client& client, const QString& method, const QVariantList& arguments)
@@ -65,7 +48,7 @@ void tst_ProgramLifetime::startedServerStaysHiddenAndEndsWithItsLastObject()
 {
     m_program->start({QStringLiteral("-activex")});
     QVERIFY(m_program->waitForService());
-    std::unique_ptr<Automation_Client> client = attach(QStringLiteral("client"));
+    std::unique_ptr<Automation_Client> client = m_program->attach(QStringLiteral("client"));
     QVERIFY(client);
 
     QCOMPARE(call(*client, QStringLiteral("Application_IsRunning")), (QVariantList{0, true}));
@@ -89,7 +72,7 @@ void tst_ProgramLifetime::startedServerEndsWhenItsClientLeavesTheBus()
 {
     m_program->start({QStringLiteral("/Embedding")});
     QVERIFY(m_program->waitForService());
-    std::unique_ptr<Automation_Client> client = attach(QStringLiteral("client"));
+    std::unique_ptr<Automation_Client> client = m_program->attach(QStringLiteral("client"));
     QVERIFY(client);
     QCOMPARE(call(*client, QStringLiteral("Application_IsRunning")), (QVariantList{0, true}));
 
@@ -105,8 +88,8 @@ void tst_ProgramLifetime::startedServerServesSeveralClients()
 {
     m_program->start({QStringLiteral("-activex")});
     QVERIFY(m_program->waitForService());
-    std::unique_ptr<Automation_Client> first = attach(QStringLiteral("first"));
-    std::unique_ptr<Automation_Client> second = attach(QStringLiteral("second"));
+    std::unique_ptr<Automation_Client> first = m_program->attach(QStringLiteral("first"));
+    std::unique_ptr<Automation_Client> second = m_program->attach(QStringLiteral("second"));
     QVERIFY(first && second);
     QCOMPARE(first->serverName(), second->serverName());
 
@@ -123,7 +106,7 @@ void tst_ProgramLifetime::standAloneServesOneClientAtATimeAndGoesOn()
 {
     m_program->start({});
     QVERIFY(m_program->waitForService());
-    std::unique_ptr<Automation_Client> first = attach(QStringLiteral("first"));
+    std::unique_ptr<Automation_Client> first = m_program->attach(QStringLiteral("first"));
     QVERIFY(first);
     QCOMPARE(call(*first, QStringLiteral("GUI_IsVisible")), (QVariantList{0, true}));
     // Stand-alone the operator owns the window.
@@ -133,7 +116,7 @@ void tst_ProgramLifetime::standAloneServesOneClientAtATimeAndGoesOn()
 
     // Single use: the next client gets a server of its own, which the bus starts from the
     // registration the stand-alone start has written.
-    std::unique_ptr<Automation_Client> second = attach(QStringLiteral("second"));
+    std::unique_ptr<Automation_Client> second = m_program->attach(QStringLiteral("second"));
     QVERIFY(second);
     QVERIFY(second->serverName() != first->serverName());
     const qint64 startedByBus = m_program->rememberStartedByBus(second->serverName());
@@ -146,7 +129,7 @@ void tst_ProgramLifetime::standAloneServesOneClientAtATimeAndGoesOn()
     QVERIFY(first->release(error));
     QCOMPARE(m_program->process().state(), QProcess::Running);
     QVERIFY(m_program->isServiceRegistered());
-    std::unique_ptr<Automation_Client> third = attach(QStringLiteral("third"));
+    std::unique_ptr<Automation_Client> third = m_program->attach(QStringLiteral("third"));
     QVERIFY(third);
     QCOMPARE(call(*third, QStringLiteral("Application_IsRunning")), (QVariantList{0, true}));
     const QDBusReply<uint> standAlonePid = m_program->connection().interface()->servicePid(third->serverName());

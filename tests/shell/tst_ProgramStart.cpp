@@ -31,11 +31,9 @@ private slots:
 
 private:
     int runToEnd(const QStringList& arguments, QByteArray* errorOutput = nullptr);
-    std::unique_ptr<Automation_Client> attach(const QString& name);
 
     std::unique_ptr<PrivateSessionBus> m_bus;
     std::unique_ptr<ProgramUnderTest> m_program;
-    QStringList m_connections;
     const QString m_serviceName = ProgramUnderTest::serviceName();
 };
 
@@ -50,9 +48,6 @@ void tst_ProgramStart::init()
 
 void tst_ProgramStart::cleanup()
 {
-    for (const QString& name : std::as_const(m_connections))
-        QDBusConnection::disconnectFromBus(name);
-    m_connections.clear();
     m_program.reset();
     m_bus.reset();
 }
@@ -67,23 +62,11 @@ int tst_ProgramStart::runToEnd(const QStringList& arguments, QByteArray* errorOu
     return m_program->process().exitStatus() == QProcess::NormalExit ? m_program->process().exitCode() : -2000;
 }
 
-std::unique_ptr<Automation_Client> tst_ProgramStart::attach(const QString& name)
-{
-    m_connections << name;
-    auto client = std::make_unique<Automation_Client>(m_bus->connect(name));
-    QString error;
-    if (!client->attach(m_serviceName, QStringLiteral("COM_Class"), error)) {
-        qWarning("%s", qPrintable(error));
-        return nullptr;
-    }
-    return client;
-}
-
 void tst_ProgramStart::bannerIsTheFirstLine()
 {
     m_program->start({QStringLiteral("-activex")});
     QVERIFY(m_program->waitForService());
-    std::unique_ptr<Automation_Client> client = attach(QStringLiteral("client"));
+    std::unique_ptr<Automation_Client> client = m_program->attach(QStringLiteral("client"));
     QVERIFY(client);
     QString error;
     QVERIFY(client->release(error));
@@ -196,7 +179,7 @@ void tst_ProgramStart::busStartsTheRegisteredProgram()
     QCOMPARE(runToEnd({QStringLiteral("-regserver")}), 0);
     QVERIFY(!m_program->isServiceRegistered());
 
-    std::unique_ptr<Automation_Client> client = attach(QStringLiteral("client"));
+    std::unique_ptr<Automation_Client> client = m_program->attach(QStringLiteral("client"));
     QVERIFY(client);
     const qint64 pid = m_program->rememberStartedByBus(client->serverName());
     QCOMPARE(ProgramUnderTest::commandLineOf(pid),
@@ -219,7 +202,7 @@ void tst_ProgramStart::programFolderIsTheExecutablesFolder()
     m_program->process().setWorkingDirectory(elsewhere.path());
     m_program->start({QStringLiteral("-activex")}, link);
     QVERIFY(m_program->waitForService());
-    std::unique_ptr<Automation_Client> client = attach(QStringLiteral("client"));
+    std::unique_ptr<Automation_Client> client = m_program->attach(QStringLiteral("client"));
     QVERIFY(client);
     const QVariantList reply = client->call(QStringLiteral("Settings_GetColonySettingsNamesList")).arguments();
     QCOMPARE(reply.size(), 2);
