@@ -60,8 +60,13 @@ void makeServerWithApplication()
     g_server = new Automation_Server(g_pending.createFactory(), QDBusConnection::sessionBus());
     g_server->setStartedAsServer(g_pending.startedAsServer);
     qAddPostRoutine(deleteServer);
-    if (g_pending.startedAsServer && !g_server->start(QAxFactory::MultipleInstances))
+    if (g_pending.startedAsServer && !g_server->start(QAxFactory::MultipleInstances)) {
+        // No client could ever reach this process, nor release the object that would end
+        // it: it ends as soon as its event loop runs.
         printError(QStringLiteral("The automation server cannot offer its classes on the session bus"));
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
+    }
 }
 
 int changeRegistration(const QAxFactory& factory, bool registering)

@@ -15,6 +15,8 @@ private slots:
     void startedServerEndsWhenItsClientLeavesTheBus();
     void startedServerServesSeveralClients();
     void standAloneServesOneClientAtATimeAndGoesOn();
+    void startedServerThatCannotServeEnds_data();
+    void startedServerThatCannotServeEnds();
 
 private:
     QVariantList call(Automation_Client& client, const QString& method, const QVariantList& arguments = {});
@@ -136,6 +138,37 @@ void tst_ProgramLifetime::standAloneServesOneClientAtATimeAndGoesOn()
     QCOMPARE(qint64(standAlonePid.value()), m_program->process().processId());
     QVERIFY(third->release(error));
     QCOMPARE(m_program->process().state(), QProcess::Running);
+}
+
+void tst_ProgramLifetime::startedServerThatCannotServeEnds_data()
+{
+    QTest::addColumn<bool>("busThere");
+    QTest::newRow("name held by another server") << true;
+    QTest::newRow("no bus") << false;
+}
+
+// Unreachable, such a server would wait hidden forever for a release that never comes.
+void tst_ProgramLifetime::startedServerThatCannotServeEnds()
+{
+    QFETCH(bool, busThere);
+    m_program->start({QStringLiteral("-activex")});
+    QVERIFY(m_program->waitForService());
+
+    QProcess second;
+    QProcessEnvironment environment = m_bus->environment();
+    if (!busThere)
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/bus"));
+    second.setProcessEnvironment(environment);
+    second.start(ProgramUnderTest::programPath(), {QStringLiteral("-activex")});
+    QVERIFY(second.waitForFinished(ProgramUnderTest::TimeoutMs));
+    QCOMPARE(second.exitCode(), 1);
+    QVERIFY(second.readAllStandardError().contains("cannot offer its classes"));
+
+    // The first server is untouched.
+    std::unique_ptr<Automation_Client> client = m_program->attach(QStringLiteral("client"));
+    QVERIFY(client);
+    QCOMPARE(qint64(m_program->connection().interface()->servicePid(client->serverName()).value()),
+             m_program->process().processId());
 }
 
 QTEST_GUILESS_MAIN(tst_ProgramLifetime)
