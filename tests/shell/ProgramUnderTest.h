@@ -31,6 +31,8 @@ public:
         , m_unregistered(&m_watcher, &QDBusServiceWatcher::serviceUnregistered)
     {
         m_process.setProcessEnvironment(bus.environment());
+        // What the program reports (sanitizers among it) shows in the test's log.
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     }
 
     ~ProgramUnderTest()

@@ -54,6 +54,8 @@ void tst_ProgramStart::cleanup()
 
 int tst_ProgramStart::runToEnd(const QStringList& arguments, QByteArray* errorOutput)
 {
+    if (errorOutput)
+        m_program->process().setProcessChannelMode(QProcess::SeparateChannels);
     m_program->start(arguments);
     if (!m_program->waitForExit())
         return -1000;
