@@ -1,5 +1,5 @@
-# One static library per folder, named zelvorin_<name>, built from every source in it but
-# the files named after EXCLUDE (a program's main.cpp).
+# One static library per folder, named zelvorin_<name>, built from every source in it but the
+# files named by EXCLUDE (a program's main beside its classes).
 function(zelvorin_library name)
     cmake_parse_arguments(ARG "" "" "PUBLIC_LIBS;PRIVATE_LIBS;EXCLUDE" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS

@@ -19,6 +19,8 @@ export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$(pwd)/scripts/lsan.supp}
-export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:suppressions=$(pwd)/scripts/tsan.supp}
+# Qt starts programs with a clone that shares the parent's memory until exec; ThreadSanitizer
+# takes that for a fork of the parent and would refuse its next thread (die_after_fork).
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:die_after_fork=0:suppressions=$(pwd)/scripts/tsan.supp}
 cd "$build_dir"
 dbus-run-session -- ctest --output-on-failure --parallel "$(nproc)" "${ctest_args[@]}"

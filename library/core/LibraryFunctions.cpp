@@ -1,5 +1,7 @@
 #include "LibraryFunctions.h"
 
+#include "Automation_BusNames.h"
+#include "Automation_Registration.h"
 #include "QuendralLibrary.h"
 
 #include <QCoreApplication>
@@ -221,10 +223,9 @@ QString getFileNameWithoutSuffix(const QString& path, const QString& suffix)
 
 bool isAutomationServerRegistrationCurrent(const QString& appName, const QString& className)
 {
-    // Until the automation server writes its activation file, there is nothing to compare.
-    Q_UNUSED(appName);
-    Q_UNUSED(className);
-    return true;
+    const QString serviceName = Automation_BusNames::serviceName(appName, className);
+    return Automation_Registration::state(serviceName, QCoreApplication::applicationFilePath())
+        == Automation_Registration::Current;
 }
 
 Errors::Type_Error checkComServerRegistration(const QString& appName, const QString& className)

@@ -1,3 +1,5 @@
+#include "Automation_BusNames.h"
+#include "Automation_Registration.h"
 #include "LibraryFunctions.h"
 
 #include <QCoreApplication>
@@ -28,6 +30,7 @@ private slots:
     void positionNamePadded();
     void fileNameWithoutSuffix_data();
     void fileNameWithoutSuffix();
+    void automationRegistration_data();
     void automationRegistration();
 };
 
@@ -256,11 +259,38 @@ void tst_LibraryFunctions::fileNameWithoutSuffix()
     QCOMPARE(getFileNameWithoutSuffix(path, suffix), expected);
 }
 
+void tst_LibraryFunctions::automationRegistration_data()
+{
+    QTest::addColumn<QString>("registeredProgram"); // empty: no registration
+    QTest::addColumn<bool>("current");
+    QTest::newRow("missing") << QString() << false;
+    QTest::newRow("this program") << QCoreApplication::applicationFilePath() << true;
+    QTest::newRow("another program") << QStringLiteral("/usr/bin/true") << false;
+}
+
 void tst_LibraryFunctions::automationRegistration()
 {
-    QVERIFY(isAutomationServerRegistrationCurrent("zelvorin", "Application"));
-    QCOMPARE(checkComServerRegistration("zelvorin", "Application"), Errors::Type_Error(0));
-    QCOMPARE(registerComServerIfNeeded("zelvorin", "Application", nullptr), Errors::Type_Error(0));
+    QFETCH(QString, registeredProgram);
+    QFETCH(bool, current);
+    // The registration lives in the user's data folder; each case gets its own.
+    QTemporaryDir dataHome;
+    QVERIFY(dataHome.isValid());
+    const QByteArray previous = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
+    const QString serviceName = Automation_BusNames::serviceName("zelvorin", "COM_Class");
+    QString error;
+    if (!registeredProgram.isEmpty())
+        QVERIFY2(Automation_Registration::write(serviceName, registeredProgram, {"-activex"}, error), qPrintable(error));
+
+    QCOMPARE(isAutomationServerRegistrationCurrent("zelvorin", "COM_Class"), current);
+    // Another class has a registration of its own.
+    QVERIFY(!isAutomationServerRegistrationCurrent("zelvorin", "Other_Class"));
+    if (current)
+        QCOMPARE(checkComServerRegistration("zelvorin", "COM_Class"), Errors::Type_Error(0));
+    if (previous.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", previous);
 }
 
 QTEST_GUILESS_MAIN(tst_LibraryFunctions)

@@ -1,0 +1,763 @@
+#include "COM_Class.h"
+
+#include "ApplicationConstants.h"
+#include "AutomationState.h"
+#include "ColonySettings.h"
+#include "Errors.h"
+#include "IAutomationOperations.h"
+#include "LibraryFunctions.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// "General application error": the answer of every forwarded method while there is no window.
+constexpr int c_generalApplicationError = 3;
+
+template <typename Operation> int forward(Operation operation)
+{
+    IAutomationOperations* window = automationMainWindow();
+    return window ? int(operation(*window)) : c_generalApplicationError;
+}
+
+// The names of the settings files of one kind: files whose names end with the extension
+// (in any case), ordered by name character by character, each without the extension when
+// it ends with it exactly.
+QVariantList settingsNames(const QString& folder, const QString& extension)
+{
+    const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files);
+    QStringList fileNames;
+    for (const QFileInfo& file : files) {
+        if (file.fileName().endsWith(extension, Qt::CaseInsensitive))
+            fileNames << file.fileName();
+    }
+    std::sort(fileNames.begin(), fileNames.end());
+    QVariantList names;
+    names.reserve(fileNames.size());
+    for (const QString& fileName : std::as_const(fileNames))
+        names << getFileNameWithoutSuffix(fileName, extension);
+    return names;
+}
+
+} // namespace
+
+COM_Class::COM_Class(QObject* parent)
+    : QObject(parent)
+{
+    automationObjectCreated();
+}
+
+COM_Class::~COM_Class()
+{
+    automationObjectReleased();
+}
+
+int COM_Class::Application_GetVersion(QString& oVersionString)
+{
+    oVersionString = ApplicationConstants::version();
+    return 0;
+}
+
+int COM_Class::Application_GetErrorText(int iErrorNumber, QString& oErrorText)
+{
+    // A code that does not fit the 16 bits of a result code is nobody's code; narrowing it
+    // would give the text of another one.
+    if (iErrorNumber < std::numeric_limits<Errors::Type_Error>::min()
+        || iErrorNumber > std::numeric_limits<Errors::Type_Error>::max())
+        oErrorText = Errors::tr("Unknow error %1").arg(iErrorNumber);
+    else
+        oErrorText = Errors::getErrorText(Errors::Type_Error(iErrorNumber));
+    return 0;
+}
+
+int COM_Class::Application_IsRunning(bool& oIsRunning)
+{
+    oIsRunning = isApplicationRunning();
+    return 0;
+}
+
+int COM_Class::Application_GetStartError(int& oErrorNumber)
+{
+    oErrorNumber = startError();
+    return 0;
+}
+
+int COM_Class::Settings_GetCameraSettingsNamesList(QVariantList& o_arrstrCameraSettingsNames)
+{
+    o_arrstrCameraSettingsNames
+        = settingsNames(QStringLiteral("settings/Camera"), QStringLiteral(".camerasettings.xml"));
+    return 0;
+}
+
+int COM_Class::Settings_GetImageStitcherSettingsNamesList(QVariantList& o_arrstrStitcherSettingsNames)
+{
+    o_arrstrStitcherSettingsNames
+        = settingsNames(QStringLiteral("settings/ImageStitcher"), QStringLiteral(".ImageStitcherSettings"));
+    return 0;
+}
+
+int COM_Class::Settings_GetColonySettingsNamesList(QVariantList& o_arrstrColonySettingsNames)
+{
+    o_arrstrColonySettingsNames = settingsNames(ColonySettings::settingsFolder(), ColonySettings::fileExtension());
+    return 0;
+}
+
+int COM_Class::Application_Get_ProgrammPath(QString& oProgrammPath)
+{
+    oProgrammPath.clear();
+    return forward([&](IAutomationOperations& window) { return window.Application_Get_ProgrammPath(oProgrammPath); });
+}
+
+int COM_Class::ApplicationSettings_Get_DatabasePicturePath(QString& oDatabasePicturePath)
+{
+    oDatabasePicturePath.clear();
+    return forward([&](IAutomationOperations& window) {
+        return window.ApplicationSettings_Get_DatabasePicturePath(oDatabasePicturePath);
+    });
+}
+
+int COM_Class::GUI_Show(int iMode)
+{
+    return forward([&](IAutomationOperations& window) { return window.GUI_Show(iMode); });
+}
+
+int COM_Class::GUI_Hide()
+{
+    return forward([&](IAutomationOperations& window) { return window.GUI_Hide(); });
+}
+
+int COM_Class::GUI_IsVisible(bool& oIsVisible)
+{
+    oIsVisible = false;
+    return forward([&](IAutomationOperations& window) { return window.GUI_IsVisible(oIsVisible); });
+}
+
+int COM_Class::GUI_LiveView_Show(int iMode)
+{
+    return forward([&](IAutomationOperations& window) { return window.GUI_LiveView_Show(iMode); });
+}
+
+int COM_Class::GUI_LiveView_Hide()
+{
+    return forward([&](IAutomationOperations& window) { return window.GUI_LiveView_Hide(); });
+}
+
+int COM_Class::GUI_LiveView_IsVisible(bool& oIsVisible)
+{
+    oIsVisible = false;
+    return forward([&](IAutomationOperations& window) { return window.GUI_LiveView_IsVisible(oIsVisible); });
+}
+
+int COM_Class::GUI_LiveView_SavePicture(const QString& ipicturePath, const QString& iPictureFormat,
+                                        int iPictureSizePercent)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.GUI_LiveView_SavePicture(ipicturePath, iPictureFormat, iPictureSizePercent);
+    });
+}
+
+int COM_Class::GUI_LiveView_CameraFocus_Show(double iPositionX, double iPositionY, double iSizeX, double iSizeY,
+                                             double iAngle, double iGradientValueThreshold,
+                                             double iGradientValueSensibility)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.GUI_LiveView_CameraFocus_Show(iPositionX, iPositionY, iSizeX, iSizeY, iAngle,
+                                                    iGradientValueThreshold, iGradientValueSensibility);
+    });
+}
+
+int COM_Class::GUI_LiveView_CameraFocus_GetCurrentValue(double& oCurrentGradientValueThreshold,
+                                                        double& oMaximumGradientValueThreshold,
+                                                        double& oLowerLimitGradientValueThreshold,
+                                                        bool& oValueInTollerance)
+{
+    oCurrentGradientValueThreshold = 0.0;
+    oMaximumGradientValueThreshold = 0.0;
+    oLowerLimitGradientValueThreshold = 0.0;
+    oValueInTollerance = false;
+    return forward([&](IAutomationOperations& window) {
+        return window.GUI_LiveView_CameraFocus_GetCurrentValue(oCurrentGradientValueThreshold,
+                                                               oMaximumGradientValueThreshold,
+                                                               oLowerLimitGradientValueThreshold, oValueInTollerance);
+    });
+}
+
+int COM_Class::GUI_LiveView_CameraAperture_Show(double iPositionX, double iPositionY, double iSizeX, double iSizeY,
+                                                double iAngle, double iGrayValueCenter, double iGrayValueSensibility)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.GUI_LiveView_CameraAperture_Show(iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iGrayValueCenter,
+                                                       iGrayValueSensibility);
+    });
+}
+
+int COM_Class::GUI_LiveView_CameraAperture_GetCurrentValue(double& oCurrentGrayValueCenter,
+                                                           double& oLowerLimitGrayValueCenter,
+                                                           double& oUpperLimitGrayValueCenter, bool& oValueInTollerance)
+{
+    oCurrentGrayValueCenter = 0.0;
+    oLowerLimitGrayValueCenter = 0.0;
+    oUpperLimitGrayValueCenter = 0.0;
+    oValueInTollerance = false;
+    return forward([&](IAutomationOperations& window) {
+        return window.GUI_LiveView_CameraAperture_GetCurrentValue(oCurrentGrayValueCenter, oLowerLimitGrayValueCenter,
+                                                                  oUpperLimitGrayValueCenter, oValueInTollerance);
+    });
+}
+
+int COM_Class::GUI_LiveView_CameraHomogeneous_Show(double iPositionX, double iPositionY, double iSizeX, double iSizeY,
+                                                   double iAngle, int iFilterMode, double iHomogeneousValueThreshold,
+                                                   double iHomogeneousValueSensibility)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.GUI_LiveView_CameraHomogeneous_Show(iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iFilterMode,
+                                                          iHomogeneousValueThreshold, iHomogeneousValueSensibility);
+    });
+}
+
+int COM_Class::GUI_LiveView_CameraHomogeneous_GetCurrentValue(double& oCurrentHomogeneousValue,
+                                                              double& oMaximumHomogeneousValue,
+                                                              double& oLowerLimitHomogeneousValue,
+                                                              bool& oValueInTollerance)
+{
+    oCurrentHomogeneousValue = 0.0;
+    oMaximumHomogeneousValue = 0.0;
+    oLowerLimitHomogeneousValue = 0.0;
+    oValueInTollerance = false;
+    return forward([&](IAutomationOperations& window) {
+        return window.GUI_LiveView_CameraHomogeneous_GetCurrentValue(oCurrentHomogeneousValue, oMaximumHomogeneousValue,
+                                                                     oLowerLimitHomogeneousValue, oValueInTollerance);
+    });
+}
+
+int COM_Class::GUI_LiveView_Draw_ClearAll()
+{
+    return forward([&](IAutomationOperations& window) { return window.GUI_LiveView_Draw_ClearAll(); });
+}
+
+int COM_Class::GUI_LiveView_Draw_Clear(const QString& iObjectName)
+{
+    return forward([&](IAutomationOperations& window) { return window.GUI_LiveView_Draw_Clear(iObjectName); });
+}
+
+int COM_Class::GUI_LiveView_Draw_Cross(const QString& iObjectName, double iPositionX, double iPositionY, double iSize,
+                                       double iAngle, const QString& iColor, int iLineSize)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.GUI_LiveView_Draw_Cross(iObjectName, iPositionX, iPositionY, iSize, iAngle, iColor, iLineSize);
+    });
+}
+
+int COM_Class::GUI_LiveView_Draw_Ellipse(const QString& iObjectName, double iPositionX, double iPositionY,
+                                         double iSizeX, double iSizeY, double iAngle, const QString& iColor,
+                                         int iLineSize, const QString& iDrawMode)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.GUI_LiveView_Draw_Ellipse(iObjectName, iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iColor,
+                                                iLineSize, iDrawMode);
+    });
+}
+
+int COM_Class::GUI_LiveView_Draw_Rectangle(const QString& iObjectName, double iPositionX, double iPositionY,
+                                           double iSizeX, double iSizeY, double iAngle, const QString& iColor,
+                                           int iLineSize, const QString& iDrawMode)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.GUI_LiveView_Draw_Rectangle(iObjectName, iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iColor,
+                                                  iLineSize, iDrawMode);
+    });
+}
+
+int COM_Class::GUI_LiveView_Draw_Line(const QString& iObjectName, double iPosition1X, double iPosition1Y,
+                                      double iPosition2X, double iPosition2Y, const QString& iColor, int iLineSize)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.GUI_LiveView_Draw_Line(iObjectName, iPosition1X, iPosition1Y, iPosition2X, iPosition2Y, iColor,
+                                             iLineSize);
+    });
+}
+
+int COM_Class::GUI_LiveView_Draw_Text(const QString& iObjectName, double iPositionX, double iPositionY,
+                                      const QString& iText, const QString& iColor, const QString& iFontName,
+                                      int iTextSize)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.GUI_LiveView_Draw_Text(iObjectName, iPositionX, iPositionY, iText, iColor, iFontName, iTextSize);
+    });
+}
+
+int COM_Class::GUI_PictureView_Clear()
+{
+    return forward([&](IAutomationOperations& window) { return window.GUI_PictureView_Clear(); });
+}
+
+int COM_Class::GUI_PictureView_DisplayColony(int iColonyID)
+{
+    return forward([&](IAutomationOperations& window) { return window.GUI_PictureView_DisplayColony(iColonyID); });
+}
+
+int COM_Class::Camera_Open(const QString& iCameraSettings)
+{
+    return forward([&](IAutomationOperations& window) { return window.Camera_Open(iCameraSettings); });
+}
+
+int COM_Class::Camera_Close()
+{
+    return forward([&](IAutomationOperations& window) { return window.Camera_Close(); });
+}
+
+int COM_Class::Camera_IsOpen(bool& oIsOpen)
+{
+    oIsOpen = false;
+    return forward([&](IAutomationOperations& window) { return window.Camera_IsOpen(oIsOpen); });
+}
+
+int COM_Class::Camera_TakePicture()
+{
+    return forward([&](IAutomationOperations& window) { return window.Camera_TakePicture(); });
+}
+
+int COM_Class::Camera_SavePicture(const QString& iPicturePath, const QString& iPictureFormat, int iPictureSizePercent)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.Camera_SavePicture(iPicturePath, iPictureFormat, iPictureSizePercent);
+    });
+}
+
+int COM_Class::Camera_LoadPicture(const QString& iPicturePath)
+{
+    return forward([&](IAutomationOperations& window) { return window.Camera_LoadPicture(iPicturePath); });
+}
+
+int COM_Class::Settings_SelectCameraSettings(const QString& iDefaultCameraSettings, QString& oCameraSettings)
+{
+    oCameraSettings.clear();
+    return forward([&](IAutomationOperations& window) {
+        return window.Settings_SelectCameraSettings(iDefaultCameraSettings, oCameraSettings);
+    });
+}
+
+int COM_Class::Settings_SelectColonySettings(const QString& iDefaultColonySettings, QString& oColonySettings)
+{
+    oColonySettings.clear();
+    return forward([&](IAutomationOperations& window) {
+        return window.Settings_SelectColonySettings(iDefaultColonySettings, oColonySettings);
+    });
+}
+
+int COM_Class::Settings_SelectImageStitcherSettings(const QString& iDefaultColonySettings, QString& oColonySettings)
+{
+    oColonySettings.clear();
+    return forward([&](IAutomationOperations& window) {
+        return window.Settings_SelectImageStitcherSettings(iDefaultColonySettings, oColonySettings);
+    });
+}
+
+int COM_Class::AnalyseColonies_Start(const QString& iColonySettings)
+{
+    return forward([&](IAutomationOperations& window) { return window.AnalyseColonies_Start(iColonySettings); });
+}
+
+int COM_Class::AnalyseColonies_Stop()
+{
+    return forward([&](IAutomationOperations& window) { return window.AnalyseColonies_Stop(); });
+}
+
+int COM_Class::AnalyseColonies_Reset()
+{
+    return forward([&](IAutomationOperations& window) { return window.AnalyseColonies_Reset(); });
+}
+
+int COM_Class::AnalyseColonies_CheckRunning(bool& oRunning)
+{
+    oRunning = false;
+    return forward([&](IAutomationOperations& window) { return window.AnalyseColonies_CheckRunning(oRunning); });
+}
+
+int COM_Class::AnalyseColonies_GetLLDPosition(bool i_blnSelectByOperator, int i_intChannelNumber,
+                                              double& o_fltPositionX_mm, double& o_fltPositionY_mm)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.AnalyseColonies_GetLLDPosition(i_blnSelectByOperator, i_intChannelNumber, o_fltPositionX_mm,
+                                                     o_fltPositionY_mm);
+    });
+}
+
+int COM_Class::AnalyseColonies_SetAgarHeight(double i_fltAgarHeightRelativeToReferencePlane_mm)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.AnalyseColonies_SetAgarHeight(i_fltAgarHeightRelativeToReferencePlane_mm);
+    });
+}
+
+int COM_Class::AnalyseColonies_UserEditColonies()
+{
+    return forward([&](IAutomationOperations& window) { return window.AnalyseColonies_UserEditColonies(); });
+}
+
+int COM_Class::AnalyseColonies_SaveResult(bool iAsynchronPictureSave, const QString& iRackBarcode,
+                                          const QString& iDescription, int& oRackID)
+{
+    oRackID = -1;
+    return forward([&](IAutomationOperations& window) {
+        return window.AnalyseColonies_SaveResult(iAsynchronPictureSave, iRackBarcode, iDescription, oRackID);
+    });
+}
+
+int COM_Class::AnalyseColonies_SaveResultWithImageStitcher(bool iAsynchronPictureSave, const QString& iRackBarcode,
+                                                           const QString& iDescription, int iImageStitcherID,
+                                                           int& oRackID)
+{
+    oRackID = -1;
+    return forward([&](IAutomationOperations& window) {
+        return window.AnalyseColonies_SaveResultWithImageStitcher(iAsynchronPictureSave, iRackBarcode, iDescription,
+                                                                  iImageStitcherID, oRackID);
+    });
+}
+
+int COM_Class::AnalyseColonies_SaveResult_CheckAsynchronSaveFinish(bool& oFinish)
+{
+    oFinish = true;
+    return forward([&](IAutomationOperations& window) {
+        return window.AnalyseColonies_SaveResult_CheckAsynchronSaveFinish(oFinish);
+    });
+}
+
+int COM_Class::AnalyseColonies_ExportRackPicture(int iRackID, bool iAsynchronPictureSave, const QString& ipicturePath,
+                                                 const QString& iPictureFormat, bool iPictureCropped,
+                                                 int iPictureSizePercent, bool iAnalyserDrawings)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.AnalyseColonies_ExportRackPicture(iRackID, iAsynchronPictureSave, ipicturePath, iPictureFormat,
+                                                        iPictureCropped, iPictureSizePercent, iAnalyserDrawings);
+    });
+}
+
+int COM_Class::AnalyseColonies_ExportColonyResults(int i_intRackID, const QString& i_strReportPathName,
+                                                   const QString& i_strReportFormat)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.AnalyseColonies_ExportColonyResults(i_intRackID, i_strReportPathName, i_strReportFormat);
+    });
+}
+
+int COM_Class::AnalyseColonies_ExportToZipArchive(const QVariantList& i_arrintRackIDs, const QString& i_strFilename,
+                                                  bool i_blnAppend)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.AnalyseColonies_ExportToZipArchive(i_arrintRackIDs, i_strFilename, i_blnAppend);
+    });
+}
+
+int COM_Class::ImageStitcher_AssignPicturePosition(int pictureIndex)
+{
+    return forward(
+        [&](IAutomationOperations& window) { return window.ImageStitcher_AssignPicturePosition(pictureIndex); });
+}
+
+int COM_Class::ImageStitcher_Start(const QString& iImageStitcherSettings)
+{
+    return forward([&](IAutomationOperations& window) { return window.ImageStitcher_Start(iImageStitcherSettings); });
+}
+
+int COM_Class::ImageStitcher_Start2(const QString& iImageStitcherSettings,
+                                    double i_fltAgarHeightBasedOnReferecePoints_mm)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.ImageStitcher_Start2(iImageStitcherSettings, i_fltAgarHeightBasedOnReferecePoints_mm);
+    });
+}
+
+int COM_Class::ImageStitcher_Stop()
+{
+    return forward([&](IAutomationOperations& window) { return window.ImageStitcher_Stop(); });
+}
+
+int COM_Class::ImageStitcher_Reset()
+{
+    return forward([&](IAutomationOperations& window) { return window.ImageStitcher_Reset(); });
+}
+
+int COM_Class::ImageStitcher_CheckRunning(bool& oRunning)
+{
+    oRunning = false;
+    return forward([&](IAutomationOperations& window) { return window.ImageStitcher_CheckRunning(oRunning); });
+}
+
+int COM_Class::ImageStitcher_SaveResult(bool iAsynchronPictureSave, const QString& iRackBarcode,
+                                        const QString& iDescription, bool iSaveInputPictures, bool iSaveOutputPicture,
+                                        int& oImageStitcherID)
+{
+    oImageStitcherID = -1;
+    return forward([&](IAutomationOperations& window) {
+        return window.ImageStitcher_SaveResult(iAsynchronPictureSave, iRackBarcode, iDescription, iSaveInputPictures,
+                                               iSaveOutputPicture, oImageStitcherID);
+    });
+}
+
+int COM_Class::ImageStitcher_SaveResult_CheckAsynchronSaveFinish(bool& oFinish)
+{
+    oFinish = true;
+    return forward([&](IAutomationOperations& window) {
+        return window.ImageStitcher_SaveResult_CheckAsynchronSaveFinish(oFinish);
+    });
+}
+
+int COM_Class::ImageStitcher_ExportRackPicture(int iRackID, bool iAsynchronPictureSave, const QString& ipicturePath,
+                                               const QString& iPictureFormat, bool iPictureCropped,
+                                               int iPictureSizePercent)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.ImageStitcher_ExportRackPicture(iRackID, iAsynchronPictureSave, ipicturePath, iPictureFormat,
+                                                      iPictureCropped, iPictureSizePercent);
+    });
+}
+
+int COM_Class::Database_GetZelvorinRack(int iRackID, QString& oRackBarcode, QString& oPictureFilePath,
+                                        int& oContainerGridColumnsCount, int& oContainerGridRowsCount, int& oErrorCode,
+                                        QString& oDescription)
+{
+    oRackBarcode.clear();
+    oPictureFilePath.clear();
+    oContainerGridColumnsCount = 0;
+    oContainerGridRowsCount = 0;
+    oErrorCode = 0;
+    oDescription.clear();
+    return forward([&](IAutomationOperations& window) {
+        return window.Database_GetZelvorinRack(iRackID, oRackBarcode, oPictureFilePath, oContainerGridColumnsCount,
+                                               oContainerGridRowsCount, oErrorCode, oDescription);
+    });
+}
+
+int COM_Class::Database_SetZelvorinRack_Field_Description(int iRackID, const QString& iDescription)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.Database_SetZelvorinRack_Field_Description(iRackID, iDescription);
+    });
+}
+
+int COM_Class::Database_GetZelvorinRackID_By_RackBarcode(const QString& iRackBarcode, QVariantList& o_arrintRackID)
+{
+    o_arrintRackID.clear();
+    return forward([&](IAutomationOperations& window) {
+        return window.Database_GetZelvorinRackID_By_RackBarcode(iRackBarcode, o_arrintRackID);
+    });
+}
+
+int COM_Class::Database_SetZelvorinRack_Field_ImageStitcherID(int iRackID, int iImageStitcherID)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.Database_SetZelvorinRack_Field_ImageStitcherID(iRackID, iImageStitcherID);
+    });
+}
+
+int COM_Class::Database_SelectZelvorinRack(int& o_intRackID)
+{
+    return forward([&](IAutomationOperations& window) { return window.Database_SelectZelvorinRack(o_intRackID); });
+}
+
+int COM_Class::Database_GetZelvorinContainerID_By_ContainerNumber(int iRackID, int iContainerNumber, int& oContainerID)
+{
+    oContainerID = -1;
+    return forward([&](IAutomationOperations& window) {
+        return window.Database_GetZelvorinContainerID_By_ContainerNumber(iRackID, iContainerNumber, oContainerID);
+    });
+}
+
+int COM_Class::Database_GetZelvorinContainer(int iContainerID, int& oContainerNumber, QString& oContainerName,
+                                             int& oErrorCode, QString& oDescription)
+{
+    oContainerNumber = 0;
+    oContainerName.clear();
+    oErrorCode = 0;
+    oDescription.clear();
+    return forward([&](IAutomationOperations& window) {
+        return window.Database_GetZelvorinContainer(iContainerID, oContainerNumber, oContainerName, oErrorCode,
+                                                    oDescription);
+    });
+}
+
+int COM_Class::Database_GetZelvorinContainer2(int iContainerID, int& oContainerNumber, QString& oContainerName,
+                                              int& oPickOrder, int& oErrorCode, QString& oDescription)
+{
+    oContainerNumber = 0;
+    oContainerName.clear();
+    oPickOrder = 0;
+    oErrorCode = 0;
+    oDescription.clear();
+    return forward([&](IAutomationOperations& window) {
+        return window.Database_GetZelvorinContainer2(iContainerID, oContainerNumber, oContainerName, oPickOrder,
+                                                     oErrorCode, oDescription);
+    });
+}
+
+int COM_Class::Database_SetZelvorinContainer_Field_Description(int iContainerID, const QString& iDescription)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.Database_SetZelvorinContainer_Field_Description(iContainerID, iDescription);
+    });
+}
+
+int COM_Class::Database_GetZelvorinContainerID_By_ContainerName(int iRackID, const QString& iContainerName,
+                                                                int& oContainerID)
+{
+    oContainerID = -1;
+    return forward([&](IAutomationOperations& window) {
+        return window.Database_GetZelvorinContainerID_By_ContainerName(iRackID, iContainerName, oContainerID);
+    });
+}
+
+int COM_Class::Database_GetZelvorinColonyCount(int i_intRackID, int i_intContainerNumber, int& o_intColonyCount)
+{
+    o_intColonyCount = 0;
+    return forward([&](IAutomationOperations& window) {
+        return window.Database_GetZelvorinColonyCount(i_intRackID, i_intContainerNumber, o_intColonyCount);
+    });
+}
+
+int COM_Class::Database_GetZelvorinColonyPosition_By_ColonyNumber(int iRackID, int iChannelNumber, int iContainerNumber,
+                                                                  int iColonyNumber, int& oColonyID,
+                                                                  double& oPositionX_mm, double& oPositionY_mm,
+                                                                  double& oLoadingTotal_pct)
+{
+    // Presets only with a window: without one the outputs stay as they came.
+    IAutomationOperations* window = automationMainWindow();
+    if (!window)
+        return c_generalApplicationError;
+    oColonyID = -1;
+    oPositionX_mm = 0.0;
+    oPositionY_mm = 0.0;
+    oLoadingTotal_pct = 0.0;
+    return window->Database_GetZelvorinColonyPosition_By_ColonyNumber(iRackID, iChannelNumber, iContainerNumber,
+                                                                      iColonyNumber, oColonyID, oPositionX_mm,
+                                                                      oPositionY_mm, oLoadingTotal_pct);
+}
+
+int COM_Class::Database_GetZelvorinContainerIDs(int i_intRackID, QVariantList& o_arrintContainerIDs)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.Database_GetZelvorinContainerIDs(i_intRackID, o_arrintContainerIDs);
+    });
+}
+
+int COM_Class::Database_GetZelvorinColonyIDs_IsGoodColony(int i_intContainerID, QVariantList& o_arrintColonyIDs)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.Database_GetZelvorinColonyIDs_IsGoodColony(i_intContainerID, o_arrintColonyIDs);
+    });
+}
+
+int COM_Class::Database_GetZelvorinColonyIDs_IsExcludedColony(int i_intContainerID, QVariantList& o_arrintColonyIDs)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.Database_GetZelvorinColonyIDs_IsExcludedColony(i_intContainerID, o_arrintColonyIDs);
+    });
+}
+
+int COM_Class::Database_RetrieveColonyPositions(int i_intRackID,
+                                                const QVariantList& i_arrintContainerToMaximumColoniesToPipette,
+                                                const QString& i_strChannelPattern, QString& o_strUsedChannelPattern,
+                                                int& o_intUsedNumberOfColonies, int& o_intTotalNumberOfColonies,
+                                                QVariantList& o_arrintColonyID,
+                                                QVariantList& o_arrintChannelToContainer,
+                                                QVariantList& o_arrfltPositionX_mm, QVariantList& o_arrfltPositionY_mm)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.Database_RetrieveColonyPositions(
+            i_intRackID, i_arrintContainerToMaximumColoniesToPipette, i_strChannelPattern, o_strUsedChannelPattern,
+            o_intUsedNumberOfColonies, o_intTotalNumberOfColonies, o_arrintColonyID, o_arrintChannelToContainer,
+            o_arrfltPositionX_mm, o_arrfltPositionY_mm);
+    });
+}
+
+int COM_Class::Database_RetrieveColonyPositions2(int i_intRackID,
+                                                 const QVariantList& i_arrintContainerToMaximumColoniesToPipette,
+                                                 int i_intSortMode, const QString& i_strChannelPattern,
+                                                 QString& o_strUsedChannelPattern, int& o_intUsedNumberOfColonies,
+                                                 int& o_intTotalNumberOfColonies, QVariantList& o_arrintColonyID,
+                                                 QVariantList& o_arrintChannelToContainer,
+                                                 QVariantList& o_arrfltPositionX_mm, QVariantList& o_arrfltPositionY_mm)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.Database_RetrieveColonyPositions2(
+            i_intRackID, i_arrintContainerToMaximumColoniesToPipette, i_intSortMode, i_strChannelPattern,
+            o_strUsedChannelPattern, o_intUsedNumberOfColonies, o_intTotalNumberOfColonies, o_arrintColonyID,
+            o_arrintChannelToContainer, o_arrfltPositionX_mm, o_arrfltPositionY_mm);
+    });
+}
+
+int COM_Class::Database_GetZelvorinColonyProperties(
+    int i_intColonyID, double& o_fltPositionX_mm, double& o_fltpositionY_mm, double& o_fltArea_mm2,
+    double& o_fltCircularity, double& o_fltClearanceNeightbor_mm, double& o_fltClearanceMargin_mm,
+    double& o_fltLoadingArea_pct, double& o_fltLoadingCircularity_pct, double& o_fltLoadingClearanceNeighbor_pct,
+    double& o_fltLoadingClearanceBorder_pct, double& o_fltLoadingTotal_pct, double& o_fltColorHue,
+    double& o_fltColorSaturation, double& o_fltColorIntensity, int& o_intPickingState, bool& o_blnIsExcluded,
+    bool& o_blnIsGoodColony, int& o_intPickOrder, bool& o_blnIsUserEdited)
+{
+    // Only the second variant hands these out.
+    QString pickingDate;
+    double red = 0.0;
+    double green = 0.0;
+    double blue = 0.0;
+    return forward([&](IAutomationOperations& window) {
+        return window.Database_GetZelvorinColonyProperties(
+            i_intColonyID, o_fltPositionX_mm, o_fltpositionY_mm, o_fltArea_mm2, o_fltCircularity,
+            o_fltClearanceNeightbor_mm, o_fltClearanceMargin_mm, o_fltLoadingArea_pct, o_fltLoadingCircularity_pct,
+            o_fltLoadingClearanceNeighbor_pct, o_fltLoadingClearanceBorder_pct, o_fltLoadingTotal_pct, o_fltColorHue,
+            o_fltColorSaturation, o_fltColorIntensity, o_intPickingState, o_blnIsExcluded, o_blnIsGoodColony,
+            o_intPickOrder, o_blnIsUserEdited, pickingDate, red, green, blue);
+    });
+}
+
+int COM_Class::Database_GetZelvorinColonyProperties2(
+    int i_intColonyID, double& o_fltPositionX_mm, double& o_fltpositionY_mm, double& o_fltArea_mm2,
+    double& o_fltCircularity, double& o_fltClearanceNeightbor_mm, double& o_fltClearanceMargin_mm,
+    double& o_fltLoadingArea_pct, double& o_fltLoadingCircularity_pct, double& o_fltLoadingClearanceNeighbor_pct,
+    double& o_fltLoadingClearanceBorder_pct, double& o_fltLoadingTotal_pct, double& o_fltColorHue,
+    double& o_fltColorSaturation, double& o_fltColorIntensity, int& o_intPickingState, bool& o_blnIsExcluded,
+    bool& o_blnIsGoodColony, int& o_intPickOrder, bool& o_blnIsUserEdited, QString& o_strPickingDate,
+    double& o_fltColorRed, double& o_fltColorGreen, double& o_fltColorBlue)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.Database_GetZelvorinColonyProperties(
+            i_intColonyID, o_fltPositionX_mm, o_fltpositionY_mm, o_fltArea_mm2, o_fltCircularity,
+            o_fltClearanceNeightbor_mm, o_fltClearanceMargin_mm, o_fltLoadingArea_pct, o_fltLoadingCircularity_pct,
+            o_fltLoadingClearanceNeighbor_pct, o_fltLoadingClearanceBorder_pct, o_fltLoadingTotal_pct, o_fltColorHue,
+            o_fltColorSaturation, o_fltColorIntensity, o_intPickingState, o_blnIsExcluded, o_blnIsGoodColony,
+            o_intPickOrder, o_blnIsUserEdited, o_strPickingDate, o_fltColorRed, o_fltColorGreen, o_fltColorBlue);
+    });
+}
+
+int COM_Class::Database_SetZelvorinColonyPickingState(int i_intColonyID, int i_intPickingState)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.Database_SetZelvorinColonyPickingState(i_intColonyID, i_intPickingState);
+    });
+}
+
+int COM_Class::Database_SetZelvorinColony_Field_Description(int i_intColonyID, const QString& i_strDescription)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.Database_SetZelvorinColony_Field_Description(i_intColonyID, i_strDescription);
+    });
+}
+
+int COM_Class::Instrument_GetChannelOffset(int i_intChannelNumber, double& o_fltOffsetX_mm, double& o_fltOffsetY_mm)
+{
+    o_fltOffsetX_mm = 0.0;
+    o_fltOffsetY_mm = 0.0;
+    return forward([&](IAutomationOperations& window) {
+        return window.Instrument_GetChannelOffset(i_intChannelNumber, o_fltOffsetX_mm, o_fltOffsetY_mm);
+    });
+}
+
+int COM_Class::Instrument_SetChannelOffset(int i_intChannelNumber, double i_fltOffsetX_mm, double i_fltOffsetY_mm)
+{
+    return forward([&](IAutomationOperations& window) {
+        return window.Instrument_SetChannelOffset(i_intChannelNumber, i_fltOffsetX_mm, i_fltOffsetY_mm);
+    });
+}

@@ -1,0 +1,193 @@
+#pragma once
+
+#include "IAutomationOperations.h"
+
+#include <QMainWindow>
+
+class QCloseEvent;
+
+// The application's main window and the home of the operations behind the automation
+// methods. For now it knows only what the program's start and end need: shown stand-alone,
+// hidden as automation server until GUI_Show, and a close that only hides it while
+// automation clients are attached. The other operations answer 3 "General application
+// error" until the window builds the parts they drive (MainWindowGui_PendingOperations.cpp).
+class MainWindowGui : public QMainWindow, public IAutomationOperations {
+    Q_OBJECT
+public:
+    MainWindowGui(QWidget* parent, Qt::WindowFlags flags);
+    ~MainWindowGui() override;
+
+    // Once after construction: shows the window stand-alone; as automation server it stays
+    // hidden until GUI_Show.
+    void startShow();
+    // At the end of the program, after the event loop.
+    void closeDatabase();
+
+    bool isWindowHidden() const override;
+
+    // Program, window, live view, picture view and camera.
+    Errors::Type_Error Application_Get_ProgrammPath(QString& oProgrammPath) override;
+    Errors::Type_Error ApplicationSettings_Get_DatabasePicturePath(QString& oDatabasePicturePath) override;
+    Errors::Type_Error GUI_Show(int iMode) override;
+    Errors::Type_Error GUI_Hide() override;
+    Errors::Type_Error GUI_IsVisible(bool& oIsVisible) override;
+    Errors::Type_Error GUI_LiveView_Show(int iMode) override;
+    Errors::Type_Error GUI_LiveView_Hide() override;
+    Errors::Type_Error GUI_LiveView_IsVisible(bool& oIsVisible) override;
+    Errors::Type_Error GUI_LiveView_SavePicture(QString ipicturePath, QString iPictureFormat,
+                                                int iPictureSizePercent) override;
+    Errors::Type_Error GUI_LiveView_CameraFocus_Show(double iPositionX, double iPositionY, double iSizeX, double iSizeY,
+                                                     double iAngle, double iGradientValueThreshold,
+                                                     double iGradientValueSensibility) override;
+    Errors::Type_Error GUI_LiveView_CameraFocus_GetCurrentValue(double& oCurrentGradientValueThreshold,
+                                                                double& oMaximumGradientValueThreshold,
+                                                                double& oLowerLimitGradientValueThreshold,
+                                                                bool& oValueInTollerance) override;
+    Errors::Type_Error GUI_LiveView_CameraAperture_Show(double iPositionX, double iPositionY, double iSizeX,
+                                                        double iSizeY, double iAngle, double iGrayValueCenter,
+                                                        double iGrayValueSensibility) override;
+    Errors::Type_Error GUI_LiveView_CameraAperture_GetCurrentValue(double& oCurrentGrayValueCenter,
+                                                                   double& oLowerLimitGrayValueCenter,
+                                                                   double& oUpperLimitGrayValueCenter,
+                                                                   bool& oValueInTollerance) override;
+    Errors::Type_Error GUI_LiveView_CameraHomogeneous_Show(double iPositionX, double iPositionY, double iSizeX,
+                                                           double iSizeY, double iAngle, int iFilterMode,
+                                                           double iHomogeneousValueThreshold,
+                                                           double iHomogeneousValueSensibility) override;
+    Errors::Type_Error GUI_LiveView_CameraHomogeneous_GetCurrentValue(double& oCurrentHomogeneousValue,
+                                                                      double& oMaximumHomogeneousValue,
+                                                                      double& oLowerLimitHomogeneousValue,
+                                                                      bool& oValueInTollerance) override;
+    Errors::Type_Error GUI_LiveView_Draw_ClearAll() override;
+    Errors::Type_Error GUI_LiveView_Draw_Clear(QString iObjectName) override;
+    Errors::Type_Error GUI_LiveView_Draw_Cross(QString iObjectName, double iPositionX, double iPositionY, double iSize,
+                                               double iAngle, QString iColor, int iLineSize) override;
+    Errors::Type_Error GUI_LiveView_Draw_Ellipse(QString iObjectName, double iPositionX, double iPositionY,
+                                                 double iSizeX, double iSizeY, double iAngle, QString iColor,
+                                                 int iLineSize, QString iDrawMode) override;
+    Errors::Type_Error GUI_LiveView_Draw_Rectangle(QString iObjectName, double iPositionX, double iPositionY,
+                                                   double iSizeX, double iSizeY, double iAngle, QString iColor,
+                                                   int iLineSize, QString iDrawMode) override;
+    Errors::Type_Error GUI_LiveView_Draw_Line(QString iObjectName, double iPosition1X, double iPosition1Y,
+                                              double iPosition2X, double iPosition2Y, QString iColor,
+                                              int iLineSize) override;
+    Errors::Type_Error GUI_LiveView_Draw_Text(QString iObjectName, double iPositionX, double iPositionY, QString iText,
+                                              QString iColor, QString iFontName, int iTextSize) override;
+    Errors::Type_Error GUI_PictureView_Clear() override;
+    Errors::Type_Error GUI_PictureView_DisplayColony(int iColonyID) override;
+    Errors::Type_Error Camera_Open(QString iCameraSettings) override;
+    Errors::Type_Error Camera_Close() override;
+    Errors::Type_Error Camera_IsOpen(bool& oIsOpen) override;
+    Errors::Type_Error Camera_TakePicture() override;
+    Errors::Type_Error Camera_SavePicture(QString iPicturePath, QString iPictureFormat,
+                                          int iPictureSizePercent) override;
+    Errors::Type_Error Camera_LoadPicture(QString iPicturePath) override;
+
+    // Settings selection dialogs.
+    Errors::Type_Error Settings_SelectCameraSettings(QString iDefaultCameraSettings, QString& oCameraSettings) override;
+    Errors::Type_Error Settings_SelectColonySettings(QString iDefaultColonySettings, QString& oColonySettings) override;
+    Errors::Type_Error Settings_SelectImageStitcherSettings(QString iDefaultColonySettings,
+                                                            QString& oColonySettings) override;
+
+    // Colony analysis.
+    Errors::Type_Error AnalyseColonies_Start(QString iColonySettings) override;
+    Errors::Type_Error AnalyseColonies_Stop() override;
+    Errors::Type_Error AnalyseColonies_Reset() override;
+    Errors::Type_Error AnalyseColonies_CheckRunning(bool& oRunning) override;
+    Errors::Type_Error AnalyseColonies_GetLLDPosition(bool i_blnSelectByOperator, int i_intChannelNumber,
+                                                      double& o_fltPositionX_mm, double& o_fltPositionY_mm) override;
+    Errors::Type_Error AnalyseColonies_SetAgarHeight(double i_fltAgarHeightRelativeToReferencePlane_mm) override;
+    Errors::Type_Error AnalyseColonies_UserEditColonies() override;
+    Errors::Type_Error AnalyseColonies_SaveResult(bool iAsynchronPictureSave, QString iRackBarcode,
+                                                  QString iDescription, int& oRackID) override;
+    Errors::Type_Error AnalyseColonies_SaveResultWithImageStitcher(bool iAsynchronPictureSave, QString iRackBarcode,
+                                                                   QString iDescription, int iImageStitcherID,
+                                                                   int& oRackID) override;
+    Errors::Type_Error AnalyseColonies_SaveResult_CheckAsynchronSaveFinish(bool& oFinish) override;
+    Errors::Type_Error AnalyseColonies_ExportRackPicture(int iRackID, bool iAsynchronPictureSave, QString ipicturePath,
+                                                         QString iPictureFormat, bool iPictureCropped,
+                                                         int iPictureSizePercent, bool iAnalyserDrawings) override;
+    Errors::Type_Error AnalyseColonies_ExportColonyResults(int i_intRackID, QString i_strReportPathName,
+                                                           QString i_strReportFormat) override;
+    Errors::Type_Error AnalyseColonies_ExportToZipArchive(QVariantList i_arrintRackIDs, QString i_strFilename,
+                                                          bool i_blnAppend) override;
+
+    // Image stitcher.
+    Errors::Type_Error ImageStitcher_AssignPicturePosition(int pictureIndex) override;
+    Errors::Type_Error ImageStitcher_Start(QString iImageStitcherSettings) override;
+    Errors::Type_Error ImageStitcher_Start2(QString iImageStitcherSettings,
+                                            double i_fltAgarHeightBasedOnReferecePoints_mm) override;
+    Errors::Type_Error ImageStitcher_Stop() override;
+    Errors::Type_Error ImageStitcher_Reset() override;
+    Errors::Type_Error ImageStitcher_CheckRunning(bool& oRunning) override;
+    Errors::Type_Error ImageStitcher_SaveResult(bool iAsynchronPictureSave, QString iRackBarcode, QString iDescription,
+                                                bool iSaveInputPictures, bool iSaveOutputPicture,
+                                                int& oImageStitcherID) override;
+    Errors::Type_Error ImageStitcher_SaveResult_CheckAsynchronSaveFinish(bool& oFinish) override;
+    Errors::Type_Error ImageStitcher_ExportRackPicture(int iRackID, bool iAsynchronPictureSave, QString ipicturePath,
+                                                       QString iPictureFormat, bool iPictureCropped,
+                                                       int iPictureSizePercent) override;
+
+    // Database queries.
+    Errors::Type_Error Database_GetZelvorinRack(int iRackID, QString& oRackBarcode, QString& oPictureFilePath,
+                                                int& oContainerGridColumnsCount, int& oContainerGridRowsCount,
+                                                int& oErrorCode, QString& oDescription) override;
+    Errors::Type_Error Database_SetZelvorinRack_Field_Description(int iRackID, QString iDescription) override;
+    Errors::Type_Error Database_GetZelvorinRackID_By_RackBarcode(QString iRackBarcode,
+                                                                 QVariantList& o_arrintRackID) override;
+    Errors::Type_Error Database_SetZelvorinRack_Field_ImageStitcherID(int iRackID, int iImageStitcherID) override;
+    Errors::Type_Error Database_SelectZelvorinRack(int& o_intRackID) override;
+    Errors::Type_Error Database_GetZelvorinContainerID_By_ContainerNumber(int iRackID, int iContainerNumber,
+                                                                          int& oContainerID) override;
+    Errors::Type_Error Database_GetZelvorinContainer(int iContainerID, int& oContainerNumber, QString& oContainerName,
+                                                     int& oErrorCode, QString& oDescription) override;
+    Errors::Type_Error Database_GetZelvorinContainer2(int iContainerID, int& oContainerNumber, QString& oContainerName,
+                                                      int& oPickOrder, int& oErrorCode, QString& oDescription) override;
+    Errors::Type_Error Database_SetZelvorinContainer_Field_Description(int iContainerID, QString iDescription) override;
+    Errors::Type_Error Database_GetZelvorinContainerID_By_ContainerName(int iRackID, QString iContainerName,
+                                                                        int& oContainerID) override;
+    Errors::Type_Error Database_GetZelvorinColonyCount(int i_intRackID, int i_intContainerNumber,
+                                                       int& o_intColonyCount) override;
+    Errors::Type_Error Database_GetZelvorinColonyPosition_By_ColonyNumber(int iRackID, int iChannelNumber,
+                                                                          int iContainerNumber, int iColonyNumber,
+                                                                          int& oColonyID, double& oPositionX_mm,
+                                                                          double& oPositionY_mm,
+                                                                          double& oLoadingTotal_pct) override;
+    Errors::Type_Error Database_GetZelvorinContainerIDs(int i_intRackID, QVariantList& o_arrintContainerIDs) override;
+    Errors::Type_Error Database_GetZelvorinColonyIDs_IsGoodColony(int i_intContainerID,
+                                                                  QVariantList& o_arrintColonyIDs) override;
+    Errors::Type_Error Database_GetZelvorinColonyIDs_IsExcludedColony(int i_intContainerID,
+                                                                      QVariantList& o_arrintColonyIDs) override;
+    Errors::Type_Error
+    Database_RetrieveColonyPositions(int i_intRackID, QVariantList i_arrintContainerToMaximumColoniesToPipette,
+                                     QString i_strChannelPattern, QString& o_strUsedChannelPattern,
+                                     int& o_intUsedNumberOfColonies, int& o_intTotalNumberOfColonies,
+                                     QVariantList& o_arrintColonyID, QVariantList& o_arrintChannelToContainer,
+                                     QVariantList& o_arrfltPositionX_mm, QVariantList& o_arrfltPositionY_mm) override;
+    Errors::Type_Error
+    Database_RetrieveColonyPositions2(int i_intRackID, QVariantList i_arrintContainerToMaximumColoniesToPipette,
+                                      int i_intSortMode, QString i_strChannelPattern, QString& o_strUsedChannelPattern,
+                                      int& o_intUsedNumberOfColonies, int& o_intTotalNumberOfColonies,
+                                      QVariantList& o_arrintColonyID, QVariantList& o_arrintChannelToContainer,
+                                      QVariantList& o_arrfltPositionX_mm, QVariantList& o_arrfltPositionY_mm) override;
+    Errors::Type_Error Database_GetZelvorinColonyProperties(
+        int i_intColonyID, double& o_fltPositionX_mm, double& o_fltpositionY_mm, double& o_fltArea_mm2,
+        double& o_fltCircularity, double& o_fltClearanceNeightbor_mm, double& o_fltClearanceMargin_mm,
+        double& o_fltLoadingArea_pct, double& o_fltLoadingCircularity_pct, double& o_fltLoadingClearanceNeighbor_pct,
+        double& o_fltLoadingClearanceBorder_pct, double& o_fltLoadingTotal_pct, double& o_fltColorHue,
+        double& o_fltColorSaturation, double& o_fltColorIntensity, int& o_intPickingState, bool& o_blnIsExcluded,
+        bool& o_blnIsGoodColony, int& o_intPickOrder, bool& o_blnIsUserEdited, QString& o_strPickingDate,
+        double& o_fltColorRed, double& o_fltColorGreen, double& o_fltColorBlue) override;
+    Errors::Type_Error Database_SetZelvorinColonyPickingState(int i_intColonyID, int i_intPickingState) override;
+    Errors::Type_Error Database_SetZelvorinColony_Field_Description(int i_intColonyID,
+                                                                    QString i_strDescription) override;
+
+    // Instrument channel offsets.
+    Errors::Type_Error Instrument_GetChannelOffset(int i_intChannelNumber, double& o_fltOffsetX_mm,
+                                                   double& o_fltOffsetY_mm) override;
+    Errors::Type_Error Instrument_SetChannelOffset(int i_intChannelNumber, double i_fltOffsetX_mm,
+                                                   double i_fltOffsetY_mm) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+};

@@ -1,0 +1,429 @@
+#include "AppErrors.h"
+#include "AutomationState.h"
+#include "Automation_BusNames.h"
+#include "Automation_Introspection.h"
+#include "Automation_Server.h"
+#include "COM_Class.h"
+#include "FakeAutomationOperations.h"
+#include "PrivateSessionBus.h"
+#include "QAxDefaultFactory.h"
+
+#include <QDBusArgument>
+#include <QDBusObjectPath>
+#include <QDir>
+#include <QFile>
+#include <QMetaMethod>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using Method = Automation_Introspection::Method;
+
+// The outputs a method gives before any work, by output position (the return value not
+// counted); outputs without a preset keep what they held.
+static const QMap<QString, QMap<int, QVariant>>& presets()
+{
+    static const QMap<QString, QMap<int, QVariant>> table{
+        {"Application_Get_ProgrammPath", {{0, QString()}}},
+        {"ApplicationSettings_Get_DatabasePicturePath", {{0, QString()}}},
+        {"GUI_IsVisible", {{0, false}}},
+        {"GUI_LiveView_IsVisible", {{0, false}}},
+        {"GUI_LiveView_CameraFocus_GetCurrentValue", {{0, 0.0}, {1, 0.0}, {2, 0.0}, {3, false}}},
+        {"GUI_LiveView_CameraAperture_GetCurrentValue", {{0, 0.0}, {1, 0.0}, {2, 0.0}, {3, false}}},
+        {"GUI_LiveView_CameraHomogeneous_GetCurrentValue", {{0, 0.0}, {1, 0.0}, {2, 0.0}, {3, false}}},
+        {"Camera_IsOpen", {{0, false}}},
+        {"Settings_SelectCameraSettings", {{0, QString()}}},
+        {"Settings_SelectColonySettings", {{0, QString()}}},
+        {"Settings_SelectImageStitcherSettings", {{0, QString()}}},
+        {"AnalyseColonies_CheckRunning", {{0, false}}},
+        {"AnalyseColonies_SaveResult", {{0, -1}}},
+        {"AnalyseColonies_SaveResultWithImageStitcher", {{0, -1}}},
+        {"AnalyseColonies_SaveResult_CheckAsynchronSaveFinish", {{0, true}}},
+        {"ImageStitcher_CheckRunning", {{0, false}}},
+        {"ImageStitcher_SaveResult", {{0, -1}}},
+        {"ImageStitcher_SaveResult_CheckAsynchronSaveFinish", {{0, true}}},
+        {"Database_GetZelvorinRack", {{0, QString()}, {1, QString()}, {2, 0}, {3, 0}, {4, 0}, {5, QString()}}},
+        {"Database_GetZelvorinRackID_By_RackBarcode", {{0, QVariantList()}}},
+        {"Database_GetZelvorinContainerID_By_ContainerNumber", {{0, -1}}},
+        {"Database_GetZelvorinContainer", {{0, 0}, {1, QString()}, {2, 0}, {3, QString()}}},
+        {"Database_GetZelvorinContainer2", {{0, 0}, {1, QString()}, {2, 0}, {3, 0}, {4, QString()}}},
+        {"Database_GetZelvorinContainerID_By_ContainerName", {{0, -1}}},
+        {"Database_GetZelvorinColonyCount", {{0, 0}}},
+        {"Database_GetZelvorinColonyPosition_By_ColonyNumber", {{0, -1}, {1, 0.0}, {2, 0.0}, {3, 0.0}}},
+        {"Instrument_GetChannelOffset", {{0, 0.0}, {1, 0.0}}},
+    };
+    return table;
+}
+
+// Answered by the class itself, with or without a window.
+static const QStringList& ownMethods()
+{
+    static const QStringList names{"Application_GetVersion",
+                                   "Application_GetErrorText",
+                                   "Application_IsRunning",
+                                   "Application_GetStartError",
+                                   "Settings_GetCameraSettingsNamesList",
+                                   "Settings_GetImageStitcherSettingsNamesList",
+                                   "Settings_GetColonySettingsNamesList"};
+    return names;
+}
+
+// Arguments of one direct call through the meta-object: every parameter held in a variant of
+// its own type, outputs prefilled with a value no preset has.
+class DirectCall {
+public:
+    DirectCall(const QMetaMethod& method, bool garbageBool)
+        : m_method(method)
+    {
+        for (QByteArray type : method.parameterTypes()) {
+            const bool output = type.endsWith('&');
+            type.chop(output ? 1 : 0);
+            QVariant value(QMetaType::fromName(type));
+            if (output)
+                value = garbage(type, garbageBool);
+            m_outputs << output;
+            m_values << value;
+        }
+    }
+
+    static QVariant garbage(const QByteArray& type, bool garbageBool)
+    {
+        if (type == "int")
+            return 12345;
+        if (type == "double")
+            return 1.5e300;
+        if (type == "bool")
+            return garbageBool;
+        if (type == "QString")
+            return QStringLiteral("garbage");
+        return QVariantList{QStringLiteral("garbage")};
+    }
+
+    int invoke(QObject* object)
+    {
+        int result = -99999;
+        std::vector<void*> argv{&result};
+        for (QVariant& value : m_values)
+            argv.push_back(value.data());
+        QMetaObject::metacall(object, QMetaObject::InvokeMetaMethod, m_method.methodIndex(), argv.data());
+        return result;
+    }
+
+    // The outputs, in order.
+    QVariantList outputs() const
+    {
+        QVariantList values;
+        for (qsizetype i = 0; i < m_values.size(); ++i) {
+            if (m_outputs.at(i))
+                values << m_values.at(i);
+        }
+        return values;
+    }
+
+    QList<QByteArray> outputTypes() const
+    {
+        QList<QByteArray> types;
+        const QList<QByteArray> all = m_method.parameterTypes();
+        for (qsizetype i = 0; i < all.size(); ++i) {
+            if (m_outputs.at(i))
+                types << all.at(i).chopped(1);
+        }
+        return types;
+    }
+
+private:
+    QMetaMethod m_method;
+    QVariantList m_values;
+    QList<bool> m_outputs;
+};
+
+class tst_COM_Class : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void interfaceHasAllMethodsInOrder();
+    void forwardingPresetsOutputsFirst_data();
+    void forwardingPresetsOutputsFirst();
+    void forwardingReachesTheClientInOrder();
+    void ownMethodsNeedNoWindow();
+    void errorText_data();
+    void errorText();
+    void startErrorKeepsItsSign();
+    void settingsNames_data();
+    void settingsNames();
+
+private:
+    FakeAutomationOperations m_window;
+    AppErrors m_appErrors;
+    std::unique_ptr<Errors> m_errors;
+};
+
+void tst_COM_Class::initTestCase()
+{
+    m_errors = std::make_unique<Errors>(&m_appErrors);
+}
+
+void tst_COM_Class::cleanup()
+{
+    setAutomationMainWindow(nullptr);
+    m_window = FakeAutomationOperations();
+}
+
+void tst_COM_Class::interfaceHasAllMethodsInOrder()
+{
+    const QList<Method> methods = Automation_Introspection::methods(COM_Class::staticMetaObject);
+    QCOMPARE(methods.size(), 85);
+    QCOMPARE(methods.at(0).name, QStringLiteral("Application_GetVersion"));
+    QCOMPARE(methods.at(37).name, QStringLiteral("Settings_GetCameraSettingsNamesList"));
+    QCOMPARE(methods.at(62).name, QStringLiteral("Database_GetZelvorinRack"));
+    QCOMPARE(methods.at(84).name, QStringLiteral("Instrument_SetChannelOffset"));
+    for (const Method& method : methods) {
+        QVERIFY2(!method.arguments.isEmpty() && method.arguments.constFirst().output
+                     && method.arguments.constFirst().signature == QLatin1String("i"),
+                 qPrintable(method.name));
+    }
+}
+
+void tst_COM_Class::forwardingPresetsOutputsFirst_data()
+{
+    QTest::addColumn<bool>("withWindow");
+    QTest::addColumn<bool>("garbageBool");
+    QTest::newRow("window, garbage true") << true << true;
+    QTest::newRow("window, garbage false") << true << false;
+    QTest::newRow("no window, garbage true") << false << true;
+    QTest::newRow("no window, garbage false") << false << false;
+}
+
+void tst_COM_Class::forwardingPresetsOutputsFirst()
+{
+    QFETCH(bool, withWindow);
+    QFETCH(bool, garbageBool);
+    m_window.mode = FakeAutomationOperations::Mode::LeaveOutputs;
+    m_window.result = -9;
+    setAutomationMainWindow(withWindow ? &m_window : nullptr);
+    COM_Class com;
+    const QMetaObject& meta = COM_Class::staticMetaObject;
+    int forwarded = 0;
+    for (int i = meta.methodOffset(); i < meta.methodCount(); ++i) {
+        const QMetaMethod method = meta.method(i);
+        const QString name = QString::fromLatin1(method.name());
+        if (ownMethods().contains(name))
+            continue;
+        ++forwarded;
+        DirectCall call(method, garbageBool);
+        // A failing operation's code comes back widened with its sign; no window gives 3.
+        QCOMPARE(call.invoke(&com), withWindow ? -9 : 3);
+        const QVariantList outputs = call.outputs();
+        const QList<QByteArray> types = call.outputTypes();
+        // Only this method looks for the window before its presets.
+        const bool presetsApply
+            = withWindow || name != QLatin1String("Database_GetZelvorinColonyPosition_By_ColonyNumber");
+        const QMap<int, QVariant> expected = presets().value(name);
+        for (qsizetype o = 0; o < outputs.size(); ++o) {
+            const QVariant want = presetsApply && expected.contains(int(o))
+                ? expected.value(int(o))
+                : DirectCall::garbage(types.at(o), garbageBool);
+            QVERIFY2(outputs.at(o) == want, qPrintable(QStringLiteral("%1 output %2").arg(name).arg(o)));
+        }
+    }
+    QCOMPARE(forwarded, 78);
+}
+
+// Through the bus, as a client sees it: inputs reach the operation in their order, every
+// output comes back at its place after the result.
+void tst_COM_Class::forwardingReachesTheClientInOrder()
+{
+    PrivateSessionBus bus;
+    QVERIFY2(bus.start(), qPrintable(bus.error()));
+    QDBusConnection client = bus.connect(QStringLiteral("client"));
+    Automation_Server server(createAxFactory(), bus.connect(QStringLiteral("server")));
+    QVERIFY(server.start(QAxFactory::MultipleInstances));
+    setAutomationMainWindow(&m_window);
+
+    QDBusMessage create = QDBusMessage::createMethodCall(
+        Automation_BusNames::serviceName(QStringLiteral("zelvorin"), QStringLiteral("COM_Class")),
+        Automation_BusNames::factoryPath(), Automation_BusNames::factoryInterface(), QStringLiteral("CreateObject"));
+    create << QStringLiteral("COM_Class");
+    const QDBusMessage created = PrivateSessionBus::callAndWait(client, create);
+    QCOMPARE(created.type(), QDBusMessage::ReplyMessage);
+    const QString path = created.arguments().constFirst().value<QDBusObjectPath>().path();
+
+    int checked = 0;
+    const QList<Method> methods = Automation_Introspection::methods(COM_Class::staticMetaObject);
+    for (const Method& method : methods) {
+        if (ownMethods().contains(method.name))
+            continue;
+        QVariantList inputs;
+        QVariantList expected{int(m_window.result)};
+        int outputPosition = 0;
+        for (const Automation_Introspection::Argument& argument : method.arguments.mid(1)) {
+            const int position = int(inputs.size()) + 1;
+            if (argument.output) {
+                expected << FakeAutomationOperations::filled(argument.signature, ++outputPosition);
+            } else if (argument.signature == QLatin1String("i")) {
+                inputs << 100 + position;
+            } else if (argument.signature == QLatin1String("d")) {
+                inputs << position + 0.5;
+            } else if (argument.signature == QLatin1String("b")) {
+                inputs << (position % 2 == 0);
+            } else if (argument.signature == QLatin1String("s")) {
+                inputs << QStringLiteral("in%1").arg(position);
+            } else {
+                inputs << QVariant(QVariantList{position, QStringLiteral("in")});
+            }
+        }
+        QDBusMessage message = QDBusMessage::createMethodCall(created.service(), path, QString(), method.name);
+        message.setArguments(inputs);
+        const QDBusMessage reply = PrivateSessionBus::callAndWait(client, message);
+        QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(method.name + reply.errorMessage()));
+
+        QVariantList received = reply.arguments();
+        for (QVariant& value : received) {
+            if (value.userType() == qMetaTypeId<QDBusArgument>())
+                value = qdbus_cast<QVariantList>(value.value<QDBusArgument>());
+        }
+        QVERIFY2(received == expected, qPrintable(method.name));
+        const QString operation = method.name == QLatin1String("Database_GetZelvorinColonyProperties2")
+            ? QStringLiteral("Database_GetZelvorinColonyProperties")
+            : method.name;
+        QCOMPARE(m_window.lastOperation, operation);
+        QVERIFY2(m_window.lastInputs == inputs, qPrintable(method.name));
+        ++checked;
+    }
+    QCOMPARE(checked, 78);
+}
+
+void tst_COM_Class::ownMethodsNeedNoWindow()
+{
+    setAutomationMainWindow(nullptr);
+    setApplicationRunning(true);
+    COM_Class com;
+    QString version;
+    QCOMPARE(com.Application_GetVersion(version), 0);
+    QCOMPARE(version, QStringLiteral("1.1.0"));
+    bool running = false;
+    QCOMPARE(com.Application_IsRunning(running), 0);
+    QVERIFY(running);
+    setApplicationRunning(false);
+    QCOMPARE(com.Application_IsRunning(running), 0);
+    QVERIFY(!running);
+    QVariantList names{QStringLiteral("stale")};
+    QCOMPARE(com.Settings_GetColonySettingsNamesList(names), 0);
+    QString text;
+    QCOMPARE(com.Application_GetErrorText(150, text), 0);
+    QCOMPARE(text, QStringLiteral("Cannot load the colony settings"));
+}
+
+void tst_COM_Class::errorText_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("library") << 3 << "General application error";
+    QTest::newRow("application") << 212 << "Invalid number of pictures available for Image Stitcher";
+    QTest::newRow("nobody's") << 99 << "Unknow error 99";
+    QTest::newRow("negative") << -7 << "Unknow error -7";
+    QTest::newRow("16-bit maximum") << 32767 << QString("Halcon function fails with error 32767: ");
+    // Narrowed to 16 bits, 65636 would read as 100 and 70000 as a vision-layer error.
+    QTest::newRow("beyond 16 bits") << 65636 << "Unknow error 65636";
+    QTest::newRow("far beyond") << 70000 << "Unknow error 70000";
+    QTest::newRow("below 16 bits") << -40000 << "Unknow error -40000";
+    QTest::newRow("int minimum") << std::numeric_limits<int>::min() << "Unknow error -2147483648";
+}
+
+void tst_COM_Class::errorText()
+{
+    QFETCH(int, code);
+    QFETCH(QString, text);
+    COM_Class com;
+    QString result;
+    QCOMPARE(com.Application_GetErrorText(code, result), 0);
+    QVERIFY2(result.startsWith(text), qPrintable(result));
+    if (!text.endsWith(QLatin1String(": ")))
+        QCOMPARE(result, text);
+}
+
+void tst_COM_Class::startErrorKeepsItsSign()
+{
+    COM_Class com;
+    int error = 5;
+    setStartError(0);
+    QCOMPARE(com.Application_GetStartError(error), 0);
+    QCOMPARE(error, 0);
+    setStartError(-2);
+    QCOMPARE(com.Application_GetStartError(error), 0);
+    QCOMPARE(error, -2);
+    setStartError(91);
+    QCOMPARE(com.Application_GetStartError(error), 0);
+    QCOMPARE(error, 91);
+    setStartError(0);
+}
+
+void tst_COM_Class::settingsNames_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("names");
+    // Upper case before lower case; the pattern ignores case, the cut of the extension does
+    // not; folders and other extensions are not settings.
+    QTest::newRow("colony") << "Settings_GetColonySettingsNamesList"
+                            << "settings/Colony"
+                            << QStringList{"a.ColonySettings", "B.ColonySettings", "c.txt", "x.COLONYSETTINGS",
+                                           "folder.ColonySettings/"}
+                            << QStringList{"B", "a", "x.COLONYSETTINGS"};
+    QTest::newRow("stitcher") << "Settings_GetImageStitcherSettingsNamesList"
+                              << "settings/ImageStitcher"
+                              << QStringList{"zz.ImageStitcherSettings", "Tray.ImageStitcherSettings",
+                                             "Tray.ImageStitcherSettings.bak"}
+                              << QStringList{"Tray", "zz"};
+    QTest::newRow("camera") << "Settings_GetCameraSettingsNamesList"
+                            << "settings/Camera"
+                            << QStringList{"default.camerasettings.xml", "uEye.camerasettings.xml", "x.xml"}
+                            << QStringList{"default", "uEye"};
+    QTest::newRow("missing folder") << "Settings_GetColonySettingsNamesList"
+                                    << "settings/Elsewhere" << QStringList{"a.ColonySettings"} << QStringList{};
+    QTest::newRow("demo folder is not listed")
+        << "Settings_GetColonySettingsNamesList"
+        << "settings/ColonyDemo" << QStringList{"Demo_Plate.ColonySettings"} << QStringList{};
+}
+
+void tst_COM_Class::settingsNames()
+{
+    QFETCH(QString, method);
+    QFETCH(QString, folder);
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, names);
+    QTemporaryDir programFolder;
+    QVERIFY(programFolder.isValid());
+    for (const QString& file : files) {
+        const QString path = programFolder.filePath(folder + QLatin1Char('/') + file);
+        if (file.endsWith(QLatin1Char('/'))) {
+            QVERIFY(QDir().mkpath(path));
+            continue;
+        }
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        QFile settings(path);
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+    }
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(programFolder.path()));
+    COM_Class com;
+    QVariantList result{QStringLiteral("stale")};
+    int code = -1;
+    QVERIFY(QMetaObject::invokeMethod(&com, method.toLatin1().constData(), Qt::DirectConnection,
+                                      Q_RETURN_ARG(int, code), Q_ARG(QVariantList&, result)));
+    QDir::setCurrent(previous);
+    QCOMPARE(code, 0);
+    QStringList texts;
+    for (const QVariant& name : std::as_const(result)) {
+        QCOMPARE(name.userType(), int(QMetaType::QString));
+        texts << name.toString();
+    }
+    QCOMPARE(texts, names);
+}
+
+QTEST_MAIN(tst_COM_Class)
+#include "tst_COM_Class.moc"
