@@ -4,6 +4,7 @@
 #include "HobjectElements_p.h"
 #include "SimulatedInterface_p.h"
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 
@@ -43,6 +44,13 @@ std::shared_ptr<AcquisitionDevice> deviceOf(const HTuple &acqHandle)
     return it == r.handles.end() ? nullptr : it->second;
 }
 
+// open_framegrabber has 16 control values; the numbered failures go up to 12, so the last
+// four share the twelfth.
+Herror valueError(int parameter)
+{
+    return parameter <= 9 ? wrongValue(parameter) : Herror(kErrWrongValue10 + std::min(parameter, 12) - 10);
+}
+
 // A text parameter that may also be "default".
 Herror choice(const HTuple &tuple, int parameter, std::initializer_list<const char *> allowed, std::string *value)
 {
@@ -52,7 +60,7 @@ Herror choice(const HTuple &tuple, int parameter, std::initializer_list<const ch
         if (*value == name)
             return kSuccess;
     }
-    return wrongValue(parameter);
+    return valueError(parameter);
 }
 
 Herror wholeSensor(const HTuple &tuple, int parameter, std::initializer_list<Hlong> allowed)
@@ -76,11 +84,15 @@ Herror openDevice(const HTuple &name, const HTuple &horizontalResolution, const 
     std::string interfaceName;
     if (Herror e = singleString(name, 1, &interfaceName); e != kSuccess)
         return e;
-    const std::pair<const HTuple *, std::initializer_list<Hlong>> sizes[] = {
-        {&horizontalResolution, {0, 1}}, {&verticalResolution, {0, 1}}, {&imageWidth, {0}},
-        {&imageHeight, {0}}, {&startRow, {0}}, {&startColumn, {0}}};
-    for (int i = 0; i < 6; ++i) {
-        if (Herror e = wholeSensor(*sizes[i].first, i + 2, sizes[i].second); e != kSuccess)
+    // Only the whole sensor at full resolution is offered.
+    const HTuple *resolutions[] = {&horizontalResolution, &verticalResolution};
+    for (int i = 0; i < 2; ++i) {
+        if (Herror e = wholeSensor(*resolutions[i], i + 2, {0, 1}); e != kSuccess)
+            return e;
+    }
+    const HTuple *window[] = {&imageWidth, &imageHeight, &startRow, &startColumn};
+    for (int i = 0; i < 4; ++i) {
+        if (Herror e = wholeSensor(*window[i], i + 4, {0}); e != kSuccess)
             return e;
     }
     if (Herror e = wholeSensor(bitsPerChannel, 9, {8, -1}); e != kSuccess)
