@@ -142,4 +142,16 @@ public:
     QStringList events;
 };
 
+// A record and its camera, the record outliving the camera, with the signals relayed.
+struct CameraFixture {
+    CameraFixture()
+        : camera(&settings, QThread::NormalPriority)
+        , relay(camera)
+    {
+    }
+    Camera_Settings settings;
+    Camera camera;
+    CameraRelay relay;
+};
+
 } // namespace CameraTestSupport
