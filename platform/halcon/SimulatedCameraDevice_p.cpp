@@ -1,6 +1,7 @@
 #include "SimulatedCameraDevice_p.h"
 
 #include "HalconErrors.h"
+#include "HalconTransformOps.h"
 
 #include <algorithm>
 
@@ -82,10 +83,16 @@ Herror SimulatedCameraDevice::grab(Hobject *image)
         if (m_closed)
             return kErrInvalidHandle;
     }
+    const bool flipColumns = slot.parameters->isOn("flip_horizontal");
+    const bool flipRows = slot.parameters->isOn("flip_vertical");
     // Reading a picture file may take a while; parameters stay settable meanwhile.
     lock.unlock();
     Hobject picture;
-    const Herror e = m_pictures->next(&picture);
+    Herror e = m_pictures->next(&picture);
+    if (e == kSuccess && flipColumns)
+        e = mirror_image(picture, &picture, "column");
+    if (e == kSuccess && flipRows)
+        e = mirror_image(picture, &picture, "row");
     lock.lock();
     if (e != kSuccess)
         return e;

@@ -319,4 +319,10 @@ int SimulatedParameters::integer(const std::string &name) const
     return it == m_values.end() ? 0 : it->second.I();
 }
 
+bool SimulatedParameters::isOn(const std::string &name) const
+{
+    const auto it = m_values.find(name);
+    return it != m_values.end() && (it->second.S() == "true" || it->second.S() == "enable");
+}
+
 } // namespace Halcon::Detail

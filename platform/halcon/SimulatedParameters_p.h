@@ -38,6 +38,8 @@ public:
     bool waitsForEdge() const;
     const std::string &eeprom() const { return m_eeprom; }
     int integer(const std::string &name) const;
+    // A "true" or "enable" parameter; false for one the kind does not have.
+    bool isOn(const std::string &name) const;
 
 private:
     struct Range

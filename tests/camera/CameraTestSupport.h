@@ -88,18 +88,24 @@ inline QStringList parameterNames()
     return names;
 }
 
-// Grey pictures of one value each, "00.png", "01.png", ... in the folder.
-inline bool writeGrayPictures(const QString& folder, const QList<int>& values, int width = 8, int height = 6)
+// The pictures as "00.png", "01.png", ... in the folder, served in that order.
+inline bool writePictures(const QString& folder, const QList<Halcon::Hobject>& pictures)
 {
-    for (int i = 0; i < values.size(); ++i) {
-        const int value = values[i];
-        const Halcon::Hobject picture
-            = HalconTestPictures::grayImage(width, height, [value](int, int) { return value; });
+    for (int i = 0; i < pictures.size(); ++i) {
         const QString file = QDir(folder).filePath(QStringLiteral("%1.png").arg(i, 2, 10, QLatin1Char('0')));
-        if (Halcon::write_image(picture, "png", -1, file.toStdString()) != Halcon::H_MSG_TRUE)
+        if (Halcon::write_image(pictures[i], "png", -1, file.toStdString()) != Halcon::H_MSG_TRUE)
             return false;
     }
     return true;
+}
+
+// Grey pictures of one value each.
+inline bool writeGrayPictures(const QString& folder, const QList<int>& values, int width = 8, int height = 6)
+{
+    QList<Halcon::Hobject> pictures;
+    for (int value : values)
+        pictures.append(HalconTestPictures::grayImage(width, height, [value](int, int) { return value; }));
+    return writePictures(folder, pictures);
 }
 
 // The camera's signals, received in the test's thread as the GUI would receive them.
