@@ -150,6 +150,8 @@ void tst_CameraThread::liveMode()
     QTRY_VERIFY_WITH_TIMEOUT(f.relay.pictures.size() >= 3, 10000);
     QVERIFY(!f.relay.pictureErrors.contains(1) && f.relay.pictureErrors.count(0) == f.relay.pictureErrors.size());
     QVERIFY(!f.relay.pictures.last().IsEmpty());
+    // Without picture steps no pixel is copied on the way: every frame is the camera's own.
+    QVERIFY(f.relay.pictures[0].SharesElementsWith(f.relay.pictures[2]));
     // Live pictures are not the last picture.
     Hobject last;
     QCOMPARE(int(f.camera.GetPicture(last)), 15);
