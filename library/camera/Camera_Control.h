@@ -19,9 +19,9 @@ class HTuple;
 // The camera itself behind the acquisition handle: opening it with the settings, one setter
 // per camera parameter by camera kind, the ranges and identity texts, the camera list, the
 // EEPROM user text and the digital outputs. Every operation returns 0 or an error code of
-// the library table and may be called from any thread: the vision layer serialises each
-// camera's parameters, and the state kept here is atomic or under its own lock, so a setter
-// never waits for a grab in progress.
+// the library table and may be called from any thread (SetDigitalOutput excepted): the
+// vision layer serialises each camera's parameters, and the state kept here is atomic or
+// under its own lock, so a setter never waits for a grab in progress.
 class Camera_Control {
 public:
     // Camera kinds; a setter that the kind does not have does nothing and returns 0.
@@ -69,7 +69,8 @@ public:
     Errors::Type_Error SetStrobeDuration(int duration);
     Errors::Type_Error SetDigitalIoPort(bool on);
     Errors::Type_Error SetDigitalIoPort2(bool on);
-    // 29 while the record's external flash owns the output.
+    // 29 while the record's external flash owns the output; reads the record, so it belongs
+    // to the GUI thread.
     Errors::Type_Error SetDigitalOutput(bool on);
 
     // The cameras the interface (1 uEye, 2 LuCam) reports now; a uEye driver that is not
