@@ -8,11 +8,14 @@
 #include "Camera_Settings.h"
 #include "Camera_Timing.h"
 
-#include <HalconFileOps.h>
+#include "Halcon_Helper.h"
+
+#include <HalconSystemOps.h>
 #include <HalconTestPictures.h>
 #include <SimulatedCameras.h>
 
 #include <QDir>
+#include <QImage>
 #include <QList>
 #include <QObject>
 #include <QStringList>
@@ -88,15 +91,27 @@ inline QStringList parameterNames()
     return names;
 }
 
-// The pictures as "00.png", "01.png", ... in the folder, served in that order.
+// The pictures as "00.png", "01.png", ... in the folder, served in that order. Qt writes
+// them: the layer's writer takes locks inside an image library that ThreadSanitizer
+// reports, and writing is not under test here.
 inline bool writePictures(const QString& folder, const QList<Halcon::Hobject>& pictures)
 {
     for (int i = 0; i < pictures.size(); ++i) {
         const QString file = QDir(folder).filePath(QStringLiteral("%1.png").arg(i, 2, 10, QLatin1Char('0')));
-        if (Halcon::write_image(pictures[i], "png", -1, file.toStdString()) != Halcon::H_MSG_TRUE)
+        QImage image;
+        if (Halcon_Helper::ToQImage(pictures[i], image) || !image.save(file, "PNG"))
             return false;
     }
     return true;
+}
+
+// The camera tests watch the camera's own threads. The layer's operators may run on
+// OpenCV's thread pool, whose synchronisation ThreadSanitizer cannot see; they stay on the
+// calling thread here (the layer's tests cover them).
+inline void prepareCameraTests()
+{
+    Camera_Timing::set(fastTiming());
+    Halcon::set_system("parallelize_operators", "false");
 }
 
 // Grey pictures of one value each.

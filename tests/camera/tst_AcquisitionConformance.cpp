@@ -137,6 +137,7 @@ private slots:
 
 void tst_AcquisitionConformance::initTestCase()
 {
+    CameraTestSupport::prepareCameraTests();
     CameraTestSupport::resetSimulation(320, 240);
 }
 

@@ -77,7 +77,7 @@ private:
 
 void tst_CameraGrab::initTestCase()
 {
-    Camera_Timing::set(fastTiming());
+    prepareCameraTests();
 }
 
 void tst_CameraGrab::init()

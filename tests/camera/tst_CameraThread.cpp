@@ -60,7 +60,7 @@ private slots:
 
 void tst_CameraThread::initTestCase()
 {
-    Camera_Timing::set(fastTiming());
+    prepareCameraTests();
 }
 
 void tst_CameraThread::init()

@@ -97,7 +97,7 @@ private slots:
 
 void tst_Camera_Control::initTestCase()
 {
-    Camera_Timing::set(fastTiming());
+    prepareCameraTests();
 }
 
 void tst_Camera_Control::init()

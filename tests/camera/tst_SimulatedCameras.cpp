@@ -62,6 +62,7 @@ bool waitingForTrigger(const char* interfaceName)
 class tst_SimulatedCameras : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { CameraTestSupport::prepareCameraTests(); }
     void init();
     void cleanup();
 
