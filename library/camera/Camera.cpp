@@ -302,7 +302,7 @@ Errors::Type_Error Camera::AbortGrab()
         && Halcon::set_framegrabber_param(HTuple(handle()), "do_force_trigger", "") != Halcon::H_MSG_TRUE)
         return 17;
     const int step = Camera_Timing::current().waitStep;
-    while (!m_grabberMutex.try_lock_for(std::chrono::milliseconds(100)))
+    while (!tryLockGrabber(100))
         pause(step);
     m_abort = false;
     m_grabberMutex.unlock();

@@ -392,6 +392,17 @@ void Camera_Control::resetDeviceState()
     m_digitalOutput = false;
 }
 
+bool Camera_Control::tryLockGrabber(int milliseconds)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!m_grabberMutex.try_lock()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
 // ---- Camera list and EEPROM --------------------------------------------------------------------
 
 Errors::Type_Error Camera_Control::ScanDevices(int cameraInterface, QList<CameraDeviceInfo>& devices)
@@ -407,13 +418,15 @@ Errors::Type_Error Camera_Control::ScanDevices(int cameraInterface, QList<Camera
         return 3;
     }
     const Camera_Timing timing = Camera_Timing::current();
-    std::unique_lock lock(m_grabberMutex, std::defer_lock);
-    for (int attempt = 0; attempt < kScanTries && !lock.owns_lock(); ++attempt) {
-        if (!lock.try_lock_for(std::chrono::milliseconds(timing.pushRetryPause)))
+    bool locked = false;
+    for (int attempt = 0; attempt < kScanTries && !locked; ++attempt) {
+        locked = tryLockGrabber(timing.pushRetryPause);
+        if (!locked)
             std::this_thread::sleep_for(std::chrono::milliseconds(timing.waitStep));
     }
-    if (!lock.owns_lock())
+    if (!locked)
         return 20;
+    std::unique_lock lock(m_grabberMutex, std::adopt_lock);
     HTuple information, boards;
     if (Halcon::info_framegrabber(cameraInterface == 1 ? "uEye" : "LuCam", "info_boards", &information, &boards)
         != Halcon::H_MSG_TRUE)

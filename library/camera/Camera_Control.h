@@ -104,7 +104,10 @@ protected:
 
     Camera_Settings* m_settings;
     // Held while a grab runs, during the warm-up, the settings push and an open.
-    std::timed_mutex m_grabberMutex;
+    std::mutex m_grabberMutex;
+    // Tries the grabber lock for up to the time; true when it is held now. Polls instead of
+    // a timed lock, whose wait ThreadSanitizer does not see.
+    bool tryLockGrabber(int milliseconds);
 
 private:
     // 13 without a camera, 0 when the setter passes over the camera's kind, -1 when it acts.
