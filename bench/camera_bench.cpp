@@ -87,6 +87,12 @@ double liveRate(Camera_Settings& settings, int frames)
     return rate;
 }
 
+void report(const char* name, double value, double baseline)
+{
+    std::printf("%s %.1f pictures/s\n%s.baseline %.1f pictures/s\n%s.ratio %.2f x\n", name, value, name, baseline,
+                name, value / baseline);
+}
+
 double median(const std::function<double()>& run)
 {
     std::vector<double> values;
@@ -111,16 +117,12 @@ int main(int argc, char** argv)
     Sim::setFramePacing(false);
     const double live = median([&] { return liveRate(settings, kFrames); });
     const double baseline = median([] { return minimalLoopRate(kFrames, false); });
-    std::printf("camera.live_rgb_2592x1944 %.0f pictures/s\n", live);
-    std::printf("camera.live_rgb_2592x1944.baseline %.0f pictures/s\n", baseline);
-    std::printf("camera.live_rgb_2592x1944.ratio %.2f x\n", live / baseline);
+    report("camera.live_rgb_2592x1944", live, baseline);
 
     settings.Picture.Rotate = 2;
     const double turned = median([&] { return liveRate(settings, kTurnedFrames); });
     const double turnedBaseline = median([] { return minimalLoopRate(kTurnedFrames, true); });
-    std::printf("camera.live_rgb_2592x1944_turned90 %.1f pictures/s\n", turned);
-    std::printf("camera.live_rgb_2592x1944_turned90.baseline %.1f pictures/s\n", turnedBaseline);
-    std::printf("camera.live_rgb_2592x1944_turned90.ratio %.2f x\n", turned / turnedBaseline);
+    report("camera.live_rgb_2592x1944_turned90", turned, turnedBaseline);
 
     settings.Picture.Rotate = 1;
     Sim::setFramePacing(true);
@@ -131,8 +133,6 @@ int main(int argc, char** argv)
         camera.GetFrameRateRange(unused, cameraRate);
     }
     const double paced = median([&] { return liveRate(settings, 60); });
-    std::printf("camera.live_rgb_2592x1944_paced %.1f pictures/s\n", paced);
-    std::printf("camera.live_rgb_2592x1944_paced.baseline %.1f pictures/s\n", cameraRate);
-    std::printf("camera.live_rgb_2592x1944_paced.ratio %.2f x\n", paced / cameraRate);
+    report("camera.live_rgb_2592x1944_paced", paced, cameraRate);
     return 0;
 }

@@ -95,14 +95,19 @@ int Camera_Control::passOver(unsigned kinds) const
     return (kinds & (1u << m_kind)) ? -1 : 0;
 }
 
+Errors::Type_Error Camera_Control::getRange(const char* name, HTuple& range, Errors::Type_Error error)
+{
+    if (const Errors::Type_Error e = getParameter(name, range, error))
+        return e;
+    return range.Length() < 2 ? error : 0;
+}
+
 Errors::Type_Error Camera_Control::GetExposureRange(double& minimum, double& maximum)
 {
     minimum = maximum = 0.0;
     HTuple range;
-    if (const Errors::Type_Error error = getParameter("exposure_range", range, 25))
+    if (const Errors::Type_Error error = getRange("exposure_range", range, 25))
         return error;
-    if (range.Length() < 2)
-        return 25;
     minimum = range[0].D();
     maximum = range[1].D();
     return 0;
@@ -112,10 +117,8 @@ Errors::Type_Error Camera_Control::GetFrameRateRange(double& minimum, double& ma
 {
     minimum = maximum = 0.0;
     HTuple range;
-    if (const Errors::Type_Error error = getParameter("frame_rate_range", range, 25))
+    if (const Errors::Type_Error error = getRange("frame_rate_range", range, 25))
         return error;
-    if (range.Length() < 2)
-        return 25;
     minimum = range[0].D();
     maximum = range[1].D();
     return 0;
@@ -125,10 +128,8 @@ Errors::Type_Error Camera_Control::GetPixelClockRange(long& minimum, long& maxim
 {
     minimum = maximum = 0;
     HTuple range;
-    if (const Errors::Type_Error error = getParameter("pixel_clock_range", range, 21))
+    if (const Errors::Type_Error error = getRange("pixel_clock_range", range, 21))
         return error;
-    if (range.Length() < 2)
-        return 21;
     minimum = long(range[0].L());
     maximum = long(range[1].L());
     return 0;
@@ -180,12 +181,9 @@ Errors::Type_Error Camera_Control::SetFrameRate(double frameRate, bool maximum)
     if (m_kind == Kind_LuCam)
         return setParameter("frame_rate", HTuple(maximum ? 100.0 : frameRate), 25);
     if (maximum) {
-        HTuple range;
-        if (const Errors::Type_Error error = getParameter("frame_rate_range", range, 25))
+        double minimum = 0.0;
+        if (const Errors::Type_Error error = GetFrameRateRange(minimum, frameRate))
             return error;
-        if (range.Length() < 2)
-            return 25;
-        frameRate = range[1].D();
     }
     return setParameter("frame_rate", HTuple(frameRate), 25);
 }

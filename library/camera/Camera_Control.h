@@ -114,6 +114,8 @@ private:
     int passOver(unsigned kinds) const;
     Errors::Type_Error setParameter(const char* name, const Halcon::HTuple& value, Errors::Type_Error error);
     Errors::Type_Error getParameter(const char* name, Halcon::HTuple& value, Errors::Type_Error error);
+    // A (minimum, maximum) parameter; error also when it holds fewer than two values.
+    Errors::Type_Error getRange(const char* name, Halcon::HTuple& range, Errors::Type_Error error);
     Errors::Type_Error configure(const Camera_Settings_Data& settings);
     Errors::Type_Error writeIoPort(int line, bool on);
 

@@ -44,6 +44,15 @@ std::shared_ptr<AcquisitionDevice> deviceOf(const HTuple &acqHandle)
     return it == r.handles.end() ? nullptr : it->second;
 }
 
+Herror deviceAndParameter(const HTuple &acqHandle, const HTuple &param, std::shared_ptr<AcquisitionDevice> *device,
+                          std::string *name)
+{
+    *device = deviceOf(acqHandle);
+    if (!*device)
+        return kErrInvalidHandle;
+    return singleString(param, 2, name);
+}
+
 // open_framegrabber has 16 control values; the numbered failures go up to 12, so the last
 // four share the twelfth.
 Herror valueError(int parameter)
@@ -203,11 +212,9 @@ Herror grab_image(Hobject *image, const HTuple &acqHandle)
 Herror set_framegrabber_param(const HTuple &acqHandle, const HTuple &param, const HTuple &value)
 {
     return guarded([&]() -> Herror {
-        const std::shared_ptr<AcquisitionDevice> device = deviceOf(acqHandle);
-        if (!device)
-            return kErrInvalidHandle;
+        std::shared_ptr<AcquisitionDevice> device;
         std::string name;
-        if (Herror e = singleString(param, 2, &name); e != kSuccess)
+        if (Herror e = deviceAndParameter(acqHandle, param, &device, &name); e != kSuccess)
             return e;
         return device->setParameter(name, value);
     });
@@ -216,11 +223,9 @@ Herror set_framegrabber_param(const HTuple &acqHandle, const HTuple &param, cons
 Herror get_framegrabber_param(const HTuple &acqHandle, const HTuple &param, HTuple *value)
 {
     return guarded([&]() -> Herror {
-        const std::shared_ptr<AcquisitionDevice> device = deviceOf(acqHandle);
-        if (!device)
-            return kErrInvalidHandle;
+        std::shared_ptr<AcquisitionDevice> device;
         std::string name;
-        if (Herror e = singleString(param, 2, &name); e != kSuccess)
+        if (Herror e = deviceAndParameter(acqHandle, param, &device, &name); e != kSuccess)
             return e;
         HTuple read;
         const Herror e = device->getParameter(name, &read);

@@ -19,6 +19,7 @@
 #include <QList>
 #include <QObject>
 #include <QStringList>
+#include <QTest>
 
 #include <cmath>
 
@@ -174,5 +175,13 @@ struct CameraFixture {
     Camera camera;
     CameraRelay relay;
 };
+
+// Opens the camera and waits until the warm-up is over.
+inline bool openAndRun(CameraFixture& f)
+{
+    if (f.camera.Open())
+        return false;
+    return QTest::qWaitFor([&] { return f.camera.GetState() == Camera::State_Running; }, 10000);
+}
 
 } // namespace CameraTestSupport

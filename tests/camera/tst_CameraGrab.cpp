@@ -119,8 +119,7 @@ void tst_CameraGrab::retriesAndAveraging()
     QFETCH(int, attempts);
     CameraFixture f;
     f.settings.Picture.Multiples = quint16(multiples);
-    QCOMPARE(int(f.camera.Open()), 0);
-    QTRY_COMPARE(f.camera.GetState(), int(Camera::State_Running));
+    QVERIFY(openAndRun(f));
     Sim::injectFault("uEye", Sim::Fault::GrabFails, failures);
     Sim::injectFault("uEye", Sim::Fault::GrabTimesOut, timeouts);
     const qint64 before = Sim::state("uEye", 0).grabAttempts;
@@ -151,8 +150,7 @@ void tst_CameraGrab::averageOfPictures()
     CameraFixture f;
     f.settings.Device = {1, QStringLiteral("default"), m_folder->path(), QString(), 2, false, QString()};
     f.settings.Settings.ColorSpace = colorSpace;
-    QCOMPARE(int(f.camera.Open()), 0);
-    QTRY_COMPARE(f.camera.GetState(), int(Camera::State_Running));
+    QVERIFY(openAndRun(f));
     // Any three grabs in a row are the three files.
     Hobject picture;
     f.settings.Picture.Multiples = 3;
@@ -265,8 +263,7 @@ void tst_CameraGrab::triggerCodes()
     CameraFixture f;
     f.settings.ExternalTrigger = {used, 1, quint32(timeoutSeconds), 0.0};
     if (open) {
-        QCOMPARE(int(f.camera.Open()), 0);
-        QTRY_COMPARE(f.camera.GetState(), int(Camera::State_Running));
+        QVERIFY(openAndRun(f));
     }
     const qint64 before = Sim::state("uEye", 0).grabAttempts;
     {
@@ -293,8 +290,7 @@ void tst_CameraGrab::waitWithoutLimitGoesOn()
     Sim::setClock(clock);
     CameraFixture f;
     f.settings.ExternalTrigger = {true, 1, 0, 0.0};
-    QCOMPARE(int(f.camera.Open()), 0);
-    QTRY_COMPARE(f.camera.GetState(), int(Camera::State_Running));
+    QVERIFY(openAndRun(f));
     const qint64 before = Sim::state("uEye", 0).grabAttempts;
     {
         BackgroundGrabPicture grab(f.camera, true);
@@ -314,8 +310,7 @@ void tst_CameraGrab::triggeredGrabRestoresTheSoftwareTrigger()
     CameraFixture f;
     f.settings.ExternalTrigger = {true, 2, 5, 0.25};
     f.settings.Picture.Multiples = 2;
-    QCOMPARE(int(f.camera.Open()), 0);
-    QTRY_COMPARE(f.camera.GetState(), int(Camera::State_Running));
+    QVERIFY(openAndRun(f));
     Sim::clearLogs();
     {
         BackgroundGrabPicture grab(f.camera, true);
@@ -333,8 +328,7 @@ void tst_CameraGrab::abortEndsATriggerWait()
 {
     CameraFixture f;
     f.settings.ExternalTrigger = {true, 1, 0, 0.0};
-    QCOMPARE(int(f.camera.Open()), 0);
-    QTRY_COMPARE(f.camera.GetState(), int(Camera::State_Running));
+    QVERIFY(openAndRun(f));
     {
         BackgroundGrabPicture grab(f.camera, true);
         QTRY_VERIFY_WITH_TIMEOUT(waitingForTrigger(), 10000);
@@ -349,8 +343,7 @@ void tst_CameraGrab::tooManyMultiplesRefused()
 {
     CameraFixture f;
     f.settings.Picture.Multiples = Camera::MaximumMultiples + 1;
-    QCOMPARE(int(f.camera.Open()), 0);
-    QTRY_COMPARE(f.camera.GetState(), int(Camera::State_Running));
+    QVERIFY(openAndRun(f));
     const qint64 before = Sim::state("uEye", 0).grabAttempts;
     Hobject picture;
     QCOMPARE(int(f.camera.GrabImage(false, picture)), 3);
@@ -366,8 +359,7 @@ void tst_CameraGrab::hardFailureReopens()
     timing.reopenPause = 200;
     Camera_Timing::set(timing);
     CameraFixture f;
-    QCOMPARE(int(f.camera.Open()), 0);
-    QTRY_COMPARE(f.camera.GetState(), int(Camera::State_Running));
+    QVERIFY(openAndRun(f));
     // Events of the GUI thread run during the pause, while the camera is closed.
     QList<bool> openWhenServed;
     QObject context; // goes before the list does, and takes pending calls with it
@@ -387,8 +379,7 @@ void tst_CameraGrab::hardFailureReopens()
 void tst_CameraGrab::reopenFails()
 {
     CameraFixture f;
-    QCOMPARE(int(f.camera.Open()), 0);
-    QTRY_COMPARE(f.camera.GetState(), int(Camera::State_Running));
+    QVERIFY(openAndRun(f));
     Sim::injectFault("uEye", Sim::Fault::GrabFails, -1);
     Sim::injectFault("uEye", Sim::Fault::OpenFails, 1);
     QCOMPARE(int(f.camera.GrabPicture(false)), 16);

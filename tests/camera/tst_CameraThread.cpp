@@ -24,13 +24,6 @@ void edit(Camera_Settings& settings, const std::function<void(Camera_Settings&)>
     settings.setChanged(0);
 }
 
-bool openAndRun(CameraFixture& f)
-{
-    if (f.camera.Open())
-        return false;
-    return QTest::qWaitFor([&] { return f.camera.GetState() == Camera::State_Running; }, 10000);
-}
-
 const Sim::Camera kSecond{"SIM-U5M-C", "2", "4200", 160, 120, true, "", ""};
 
 } // namespace
