@@ -95,44 +95,37 @@ int Camera_Control::passOver(unsigned kinds) const
     return (kinds & (1u << m_kind)) ? -1 : 0;
 }
 
-Errors::Type_Error Camera_Control::getRange(const char* name, HTuple& range, Errors::Type_Error error)
+Errors::Type_Error Camera_Control::getRange(const char* name, double& minimum, double& maximum,
+                                            Errors::Type_Error error)
 {
+    minimum = maximum = 0.0;
+    HTuple range;
     if (const Errors::Type_Error e = getParameter(name, range, error))
         return e;
-    return range.Length() < 2 ? error : 0;
+    if (range.Length() < 2)
+        return error;
+    minimum = range[0].D();
+    maximum = range[1].D();
+    return 0;
 }
 
 Errors::Type_Error Camera_Control::GetExposureRange(double& minimum, double& maximum)
 {
-    minimum = maximum = 0.0;
-    HTuple range;
-    if (const Errors::Type_Error error = getRange("exposure_range", range, 25))
-        return error;
-    minimum = range[0].D();
-    maximum = range[1].D();
-    return 0;
+    return getRange("exposure_range", minimum, maximum, 25);
 }
 
 Errors::Type_Error Camera_Control::GetFrameRateRange(double& minimum, double& maximum)
 {
-    minimum = maximum = 0.0;
-    HTuple range;
-    if (const Errors::Type_Error error = getRange("frame_rate_range", range, 25))
-        return error;
-    minimum = range[0].D();
-    maximum = range[1].D();
-    return 0;
+    return getRange("frame_rate_range", minimum, maximum, 25);
 }
 
 Errors::Type_Error Camera_Control::GetPixelClockRange(long& minimum, long& maximum)
 {
-    minimum = maximum = 0;
-    HTuple range;
-    if (const Errors::Type_Error error = getRange("pixel_clock_range", range, 21))
-        return error;
-    minimum = long(range[0].L());
-    maximum = long(range[1].L());
-    return 0;
+    double low = 0.0, high = 0.0;
+    const Errors::Type_Error error = getRange("pixel_clock_range", low, high, 21);
+    minimum = long(low);
+    maximum = long(high);
+    return error;
 }
 
 Errors::Type_Error Camera_Control::GetRevision(QString& revision)

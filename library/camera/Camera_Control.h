@@ -114,8 +114,9 @@ private:
     int passOver(unsigned kinds) const;
     Errors::Type_Error setParameter(const char* name, const Halcon::HTuple& value, Errors::Type_Error error);
     Errors::Type_Error getParameter(const char* name, Halcon::HTuple& value, Errors::Type_Error error);
-    // A (minimum, maximum) parameter; error also when it holds fewer than two values.
-    Errors::Type_Error getRange(const char* name, Halcon::HTuple& range, Errors::Type_Error error);
+    // A (minimum, maximum) parameter, both 0 on failure; error also when it holds fewer
+    // than two values.
+    Errors::Type_Error getRange(const char* name, double& minimum, double& maximum, Errors::Type_Error error);
     Errors::Type_Error configure(const Camera_Settings_Data& settings);
     Errors::Type_Error writeIoPort(int line, bool on);
 
