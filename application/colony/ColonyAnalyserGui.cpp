@@ -3,6 +3,7 @@
 
 #include "AppSettings.h"
 #include "ApplicationDatabase.h"
+#include "Camera_Settings.h"
 #include "ColonyResultExport.h"
 #include "DatabaseTableAll.h"
 #include "DatabaseTransaction.h"
@@ -352,6 +353,14 @@ ColonyAnalyserGui::ColonyAnalyserGui(ApplicationDatabase* database, AppSettings*
         table->addAction(m_actionResize);
         table->setContextMenuPolicy(Qt::ActionsContextMenu);
     }
+}
+
+ColonyAnalyserGui::ColonyAnalyserGui(ApplicationDatabase* database, AppSettings* appSettings,
+                                     Camera_Settings* cameraSettings, ColonySettings* colonySettings, QWidget* parent)
+    : ColonyAnalyserGui(
+          database, appSettings, [cameraSettings] { return cameraSettings ? cameraSettings->ToXmlString() : QString(); },
+          colonySettings, parent)
+{
 }
 
 ColonyAnalyserGui::~ColonyAnalyserGui()

@@ -31,6 +31,7 @@
 
 class AppSettings;
 class ApplicationDatabase;
+class Camera_Settings;
 class Halcon_AsynchronImageSave;
 class Hobject_View_Gui;
 class NumericSortTreeWidgetItem;
@@ -144,6 +145,9 @@ public:
 
     // None of the pointers is owned; all must outlive the page.
     ColonyAnalyserGui(ApplicationDatabase* database, AppSettings* appSettings, CameraSettingsText cameraSettingsText,
+                      ColonySettings* colonySettings, QWidget* parent = nullptr);
+    // Each rack stores the camera record's own file text.
+    ColonyAnalyserGui(ApplicationDatabase* database, AppSettings* appSettings, Camera_Settings* cameraSettings,
                       ColonySettings* colonySettings, QWidget* parent = nullptr);
     ~ColonyAnalyserGui() override;
 

@@ -3,6 +3,7 @@
 #include "ui_ColonyDatabaseGui.h"
 
 #include "ApplicationDatabase.h"
+#include "Camera_Settings.h"
 #include "DatabaseTableZelvorinColony.h"
 #include "DatabaseTableZelvorinContainer.h"
 #include "DatabaseTableZelvorinRack.h"
@@ -30,7 +31,7 @@ ColonyDatabaseGui::ColonyDatabaseGui(ApplicationDatabase* database, QWidget* par
     : QDialog(parent)
     , ui(std::make_unique<Ui_ColonyDatabaseGui>())
     , m_database(database)
-    , m_cameraReader(&RackZipExport::readNamedSettingsText)
+    , m_cameraReader(&Camera_Settings::ReadName)
 {
     ui->setupUi(this);
     if (selectionOnly) {

@@ -40,7 +40,7 @@ public:
 
     Errors::Type_Error exportToZipArchive(const QList<int>& rackIds, const QString& archivePath, bool append,
                                           bool interactive);
-    // The camera settings record's text reader for the export (default: a named settings text).
+    // The camera settings record's text reader for the export (default: Camera_Settings::ReadName).
     void setCameraSettingsReader(RackZipExport::SettingsReader reader) { m_cameraReader = std::move(reader); }
 
 protected:

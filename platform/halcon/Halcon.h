@@ -7,7 +7,9 @@
 #include "HalconTypes.h"
 #include "Hobject.h"
 
+#include "HalconAcquisition.h"
 #include "HalconAop.h"
+#include "HalconChannelOps.h"
 #include "HalconDisplay.h"
 #include "HalconEnhanceOps.h"
 #include "HalconFileOps.h"
@@ -18,6 +20,7 @@
 #include "HalconRegionOps.h"
 #include "HalconShapeModel.h"
 #include "HalconSystemOps.h"
+#include "HalconTransformOps.h"
 #include "HalconXldOps.h"
 #include "HalconXldAnalysis.h"
 #include "HalconXldUnion.h"

@@ -62,6 +62,16 @@ const char *fixedText(Hlong number)
         return "Lines are parallel";
     case kErrAopForeignKnowledge:
         return "Operator knowledge is for another machine or layer version";
+    case kErrAcqInterface:
+        return "Image acquisition interface not available";
+    case kErrAcqDeviceNotFound:
+        return "Image acquisition device not found";
+    case kErrAcqDeviceBusy:
+        return "Image acquisition device is in use";
+    case kErrAcqGrabFailed:
+        return "Image acquisition device delivered no image";
+    case kErrAcqTimeout:
+        return "Timeout while grabbing an image";
     default:
         return nullptr;
     }

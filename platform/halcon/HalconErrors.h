@@ -72,6 +72,12 @@ enum : Herror {
     kErrInvalidHandle = 1130,       // a handle that names no live model (never made or cleared)
     kErrParallelLines = 1140,       // two lines meet nowhere (or everywhere): no single intersection
     kErrAopForeignKnowledge = 1150, // operator knowledge measured on another machine or layer version
+    // Image acquisition.
+    kErrAcqInterface = 5300,        // unknown acquisition interface, or its driver is not installed
+    kErrAcqDeviceNotFound = 5301,   // no connected camera answers to the camera type and device
+    kErrAcqDeviceBusy = 5302,       // the camera is open through another handle
+    kErrAcqGrabFailed = 5303,       // the camera delivered no picture
+    kErrAcqTimeout = 5322,          // no picture within the grab time-out (also: no trigger)
 };
 
 // Failure numbers for the n-th input / parameter (n from 1); n out of range gives the first.

@@ -292,7 +292,8 @@ void tst_Hobject::errorTexts()
                             kErrNotAPicture, kErrWrongFileFormat, kErrFileWrite, kErrFileFormatContent,
                             kErrUnknownParameter, kErrNotAvailable, kErrOutOfMemory, kErrInternal,
                             kErrTooFewModelPoints, kErrTimeout, kErrInvalidHandle, kErrParallelLines,
-                            kErrAopForeignKnowledge};
+                            kErrAopForeignKnowledge, kErrAcqInterface, kErrAcqDeviceNotFound, kErrAcqDeviceBusy,
+                            kErrAcqGrabFailed, kErrAcqTimeout};
     HTuple generic;
     QCOMPARE(get_error_text(123456, &generic), kSuccess);
     QVERIFY(generic.S().find("123456") != std::string::npos);
