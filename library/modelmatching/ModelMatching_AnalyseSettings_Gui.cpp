@@ -11,15 +11,12 @@
 ModelMatching_AnalyseSettings_Gui::ModelMatching_AnalyseSettings_Gui(ModelMatching* facade,
                                                                      const SearchPositionDrawSettings& drawSettings,
                                                                      Hobject_View_Gui* view, QWidget* parent)
-    : QWidget(parent)
+    : ModelMatching_Editor_Gui(facade, parent)
     , m_ui(std::make_unique<Ui::ModelMatching_AnalyseSettings_Gui>())
-    , m_facade(facade)
     , m_drawSettings(drawSettings)
 {
     m_ui->setupUi(this);
-    Gui_Helper::setObjectName(this, QString());
-    Gui_Helper::applyWidgetStyles(this, true, true, true);
-    Gui_Helper::fillParentWidget(this, true, true);
+    styleForm();
 
     m_mouseDraw = std::make_unique<ModelMatching_AnalyseSettings_Gui_MouseDraw_SearchPosition>(
         m_ui->m_QToolButton_MouseSelect_SearchPosition_Area, m_ui->m_QToolButton_MouseSelect_SearchPosition_Move, view,
@@ -33,12 +30,7 @@ ModelMatching_AnalyseSettings_Gui::ModelMatching_AnalyseSettings_Gui(ModelMatchi
         m_ui->m_QGroupBox_SearchTolerance_Used->setVisible(false);
     }
 
-    connect(m_mouseDraw.get(), &ModelMatching_AnalyseSettings_Gui_MouseDraw_SearchPosition::signal_SettingChanged,
-            this, &ModelMatching_AnalyseSettings_Gui::signal_SettingChanged);
-    connect(m_mouseDraw.get(), &ModelMatching_AnalyseSettings_Gui_MouseDraw_SearchPosition::signal_AnalysingAbort,
-            this, &ModelMatching_AnalyseSettings_Gui::signal_AnalysingAbort);
-    connect(m_mouseDraw.get(), &ModelMatching_AnalyseSettings_Gui_MouseDraw_SearchPosition::signal_NewDialogSettings,
-            this, &ModelMatching_AnalyseSettings_Gui::signal_NewDialogSettings);
+    relayMouseDraw(m_mouseDraw.get());
     connect(m_ui->m_QDoubleSpinBox_SearchPosition_PositionX, &QDoubleSpinBox::valueChanged, this,
             &ModelMatching_AnalyseSettings_Gui::slot_QDoubleSpinBox_SearchPosition_PositionX_valueChanged);
     connect(m_ui->m_QDoubleSpinBox_SearchPosition_PositionY, &QDoubleSpinBox::valueChanged, this,
@@ -72,19 +64,6 @@ ModelMatching_AnalyseSettings_Gui::~ModelMatching_AnalyseSettings_Gui()
         m_facade->SetAnalyseSettingsGui(nullptr);
     // The tools go while their buttons still exist.
     m_mouseDraw.reset();
-}
-
-ModelMatchingSettings* ModelMatching_AnalyseSettings_Gui::settings() const
-{
-    return m_facade ? m_facade->GetSettings() : nullptr;
-}
-
-bool ModelMatching_AnalyseSettings_Gui::edit(const std::function<void(ModelMatchingSettings& settings)>& change)
-{
-    if (!m_facade || !m_facade->EditSettings(change))
-        return false;
-    emit signal_SettingChanged();
-    return true;
 }
 
 Errors::Type_Error ModelMatching_AnalyseSettings_Gui::SetMode(int mode)

@@ -1,13 +1,10 @@
 #pragma once
 
+#include "ModelMatching_Editor_Gui.h"
 #include "SearchPositionDrawSettings.h"
 
 #include <Errors.h>
 
-#include <QPointer>
-#include <QWidget>
-
-#include <functional>
 #include <memory>
 
 class Hobject_View_Gui;
@@ -24,7 +21,7 @@ class ModelMatching_AnalyseSettings_Gui;
 // pyramid levels and the minimum score. Each entered value goes straight into the
 // facade's settings record (under its lock) and is announced by signal_SettingChanged.
 // GUI thread only.
-class ModelMatching_AnalyseSettings_Gui : public QWidget {
+class ModelMatching_AnalyseSettings_Gui : public ModelMatching_Editor_Gui {
     Q_OBJECT
 public:
     // Registers with the facade when one is given, which brings it to the current mode.
@@ -40,11 +37,6 @@ public:
 
     ModelMatching_AnalyseSettings_Gui_MouseDraw_SearchPosition* GetMouseDraw() const { return m_mouseDraw.get(); }
 
-signals:
-    void signal_SettingChanged();
-    void signal_AnalysingAbort();
-    void signal_NewDialogSettings();
-
 private slots:
     void slot_QDoubleSpinBox_SearchPosition_PositionX_valueChanged(double d);
     void slot_QDoubleSpinBox_SearchPosition_PositionY_valueChanged(double d);
@@ -59,13 +51,9 @@ private slots:
     void slot_QSlider_Analyse_MinimumScore_valueChanged(int i);
 
 private:
-    ModelMatchingSettings* settings() const;
-    // Writes into the record under its lock and announces it; false without a record.
-    bool edit(const std::function<void(ModelMatchingSettings& settings)>& change);
     void showMinimumScore();
 
     std::unique_ptr<Ui::ModelMatching_AnalyseSettings_Gui> m_ui;
-    const QPointer<ModelMatching> m_facade;
     const SearchPositionDrawSettings m_drawSettings;
     std::unique_ptr<ModelMatching_AnalyseSettings_Gui_MouseDraw_SearchPosition> m_mouseDraw;
 };

@@ -8,25 +8,14 @@
 ModelMatching_AnalyseSettings_Gui_MouseDraw_SearchPosition::ModelMatching_AnalyseSettings_Gui_MouseDraw_SearchPosition(
     QToolButton* areaButton, QToolButton* moveButton, Hobject_View_Gui* view,
     const SearchPositionDrawSettings& drawSettings, ModelMatching* facade, QObject* parent)
-    : QObject(parent), m_view(view), m_drawSettings(drawSettings), m_facade(facade)
+    : ModelMatching_MouseDraw(view, facade, parent), m_drawSettings(drawSettings)
 {
-    m_areaTool = new Hobject_View_MouseDraw_Rectangle_Area(
-        static_cast<Hobject_View_MouseDraw_Rectangle_Area::CallbackFunctions*>(this), areaButton, view,
-        toolName(facade, QStringLiteral("SearchPosition_Area")), this);
+    m_areaTool = makeAreaTool(areaButton, toolName(facade, QStringLiteral("SearchPosition_Area")));
     Hobject_View_MouseDraw_Settings moveStyle;
     moveStyle.ToolName = toolName(facade, QStringLiteral("SearchPosition_Move"));
     moveStyle.EdgeColor = m_drawSettings.moveColour;
     moveStyle.AngleHelpLineColor = m_drawSettings.moveColour;
-    m_moveTool = new Hobject_View_MouseDraw_Rectangle_Move(
-        static_cast<Hobject_View_MouseDraw_Rectangle_Move::CallbackFunctions*>(this), moveButton, view, moveStyle,
-        this);
-}
-
-ModelMatching_AnalyseSettings_Gui_MouseDraw_SearchPosition::~ModelMatching_AnalyseSettings_Gui_MouseDraw_SearchPosition()
-{
-    // Deleted here, while this object still answers as their callbacks.
-    delete m_areaTool;
-    delete m_moveTool;
+    m_moveTool = makeMoveTool(moveButton, moveStyle);
 }
 
 QString ModelMatching_AnalyseSettings_Gui_MouseDraw_SearchPosition::toolName(const ModelMatching* facade,
@@ -40,14 +29,14 @@ void ModelMatching_AnalyseSettings_Gui_MouseDraw_SearchPosition::getRectangle(co
                                                                               double& x, double& y, double& width,
                                                                               double& height, double& angle)
 {
-    const ModelMatchingSettings* settings = m_facade ? m_facade->GetSettings() : nullptr;
-    if (!settings)
+    const ModelMatchingSettings* record = settings();
+    if (!record)
         return;
-    x = settings->SearchPosition.PositionX;
-    y = settings->SearchPosition.PositionY;
-    width = settings->SearchPosition.SizeX;
-    height = settings->SearchPosition.SizeY;
-    angle = settings->SearchPosition.Angle;
+    x = record->SearchPosition.PositionX;
+    y = record->SearchPosition.PositionY;
+    width = record->SearchPosition.SizeX;
+    height = record->SearchPosition.SizeY;
+    angle = record->SearchPosition.Angle;
     emit signal_AnalysingAbort();
 }
 
@@ -57,7 +46,7 @@ void ModelMatching_AnalyseSettings_Gui_MouseDraw_SearchPosition::drawStarted(con
         return;
     for (const QString& prefix : m_drawSettings.prefixes)
         m_view->removeObjects(prefix, false);
-    m_view->updateView(true);
+    repaint();
 }
 
 void ModelMatching_AnalyseSettings_Gui_MouseDraw_SearchPosition::drawChanged(const QString&, const QString& objectName,
@@ -72,25 +61,18 @@ void ModelMatching_AnalyseSettings_Gui_MouseDraw_SearchPosition::drawChanged(con
     if (ModelMatchingContours::RoiToContour(m_view.data(), x, y, width, height, angle, contour))
         m_view->addObject(contour, m_drawSettings.colour, QStringLiteral("margin"), 1,
                           objectName + QStringLiteral("FullArea."), false, false);
-    m_view->updateView(true);
+    repaint();
 }
 
 void ModelMatching_AnalyseSettings_Gui_MouseDraw_SearchPosition::drawFinished(const QString&, const QString&,
                                                                               double x, double y, double width,
                                                                               double height, double angle)
 {
-    ModelMatchingSettings* settings = m_facade ? m_facade->GetSettings() : nullptr;
-    if (!settings)
+    if (!settings())
         return;
     // A click is no search rectangle: the one there stays.
-    if (width > 0.0 && height > 0.0) {
-        const auto lock = m_facade->LockSettings();
-        settings->SearchPosition.PositionX = x;
-        settings->SearchPosition.PositionY = y;
-        settings->SearchPosition.SizeX = width;
-        settings->SearchPosition.SizeY = height;
-        settings->SearchPosition.Angle = angle;
-    }
+    if (width > 0.0 && height > 0.0)
+        m_facade->EditSettings([=](ModelMatchingSettings& s) { s.SearchPosition = {x, y, width, height, angle}; });
     emit signal_NewDialogSettings();
 }
 

@@ -1,12 +1,8 @@
 #pragma once
 
+#include "ModelMatching_MouseDraw.h"
 #include "SearchPositionDrawSettings.h"
 
-#include <Hobject_View_MouseDraw_Rectangle_Area.h>
-#include <Hobject_View_MouseDraw_Rectangle_Move.h>
-
-#include <QObject>
-#include <QPointer>
 #include <QString>
 
 class Hobject_View_Gui;
@@ -17,10 +13,7 @@ class QToolButton;
 // The rectangle is previewed while the mouse goes and stored in the settings record only
 // when the mouse is released; a release without an area (a click) stores nothing. GUI
 // thread only.
-class ModelMatching_AnalyseSettings_Gui_MouseDraw_SearchPosition
-    : public QObject,
-      private Hobject_View_MouseDraw_Rectangle_Area::CallbackFunctions,
-      private Hobject_View_MouseDraw_Rectangle_Move::CallbackFunctions {
+class ModelMatching_AnalyseSettings_Gui_MouseDraw_SearchPosition : public ModelMatching_MouseDraw {
     Q_OBJECT
 public:
     // Neither buttons, viewer nor facade is owned. The tools are named after the facade
@@ -30,18 +23,12 @@ public:
                                                                Hobject_View_Gui* view,
                                                                const SearchPositionDrawSettings& drawSettings,
                                                                ModelMatching* facade, QObject* parent = nullptr);
-    ~ModelMatching_AnalyseSettings_Gui_MouseDraw_SearchPosition() override;
 
     // "SearchPosition_Area" or "SearchPosition_Move" behind the facade's name and "_".
     static QString toolName(const ModelMatching* facade, const QString& kind);
 
     Hobject_View_MouseDraw_Rectangle_Area* areaTool() const { return m_areaTool; }
     Hobject_View_MouseDraw_Rectangle_Move* moveTool() const { return m_moveTool; }
-
-signals:
-    void signal_SettingChanged();
-    void signal_AnalysingAbort();
-    void signal_NewDialogSettings();
 
 private:
     void getRectangle(const QString& name, const QString& objectName, double& x, double& y, double& width,
@@ -53,9 +40,7 @@ private:
                       double height, double angle) override;
     void drawEnded(const QString& name, const QString& objectName) override;
 
-    QPointer<Hobject_View_Gui> m_view;
     const SearchPositionDrawSettings m_drawSettings;
-    QPointer<ModelMatching> m_facade;
     Hobject_View_MouseDraw_Rectangle_Area* m_areaTool = nullptr;
     Hobject_View_MouseDraw_Rectangle_Move* m_moveTool = nullptr;
 };

@@ -13,15 +13,12 @@
 ModelMatching_ModelSettings_Gui::ModelMatching_ModelSettings_Gui(ModelMatching* facade,
                                                                  const ModelRoiDrawSettings& drawSettings,
                                                                  Hobject_View_Gui* view, QWidget* parent)
-    : QWidget(parent)
+    : ModelMatching_Editor_Gui(facade, parent)
     , m_ui(std::make_unique<Ui::ModelMatching_ModelSettings_Gui>())
-    , m_facade(facade)
     , m_drawSettings(drawSettings)
 {
     m_ui->setupUi(this);
-    Gui_Helper::setObjectName(this, QString());
-    Gui_Helper::applyWidgetStyles(this, true, true, true);
-    Gui_Helper::fillParentWidget(this, true, true);
+    styleForm();
 
     m_mouseDraw = std::make_unique<ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi>(
         m_ui->m_QToolButton_MouseSelect_Model_Rectangle_Add, m_ui->m_QToolButton_MouseSelect_Model_Ellipse_Add,
@@ -60,12 +57,7 @@ ModelMatching_ModelSettings_Gui::ModelMatching_ModelSettings_Gui(ModelMatching* 
             &ModelMatching_ModelSettings_Gui::slot_QPushButton_Model_Remove_clicked);
     connect(m_ui->m_QPushButton_Model_RemoveAll, &QPushButton::clicked, this,
             &ModelMatching_ModelSettings_Gui::slot_QPushButton_Model_RemoveAll_clicked);
-    connect(m_mouseDraw.get(), &ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi::signal_SettingChanged, this,
-            &ModelMatching_ModelSettings_Gui::signal_SettingChanged);
-    connect(m_mouseDraw.get(), &ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi::signal_AnalysingAbort, this,
-            &ModelMatching_ModelSettings_Gui::signal_AnalysingAbort);
-    connect(m_mouseDraw.get(), &ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi::signal_NewDialogSettings, this,
-            &ModelMatching_ModelSettings_Gui::signal_NewDialogSettings);
+    relayMouseDraw(m_mouseDraw.get());
 
     if (facade)
         facade->SetModelSettingsGui(this);
@@ -77,19 +69,6 @@ ModelMatching_ModelSettings_Gui::~ModelMatching_ModelSettings_Gui()
         m_facade->SetModelSettingsGui(nullptr);
     // The tools go while the buttons and this editor's selection index still exist.
     m_mouseDraw.reset();
-}
-
-ModelMatchingSettings* ModelMatching_ModelSettings_Gui::settings() const
-{
-    return m_facade ? m_facade->GetSettings() : nullptr;
-}
-
-bool ModelMatching_ModelSettings_Gui::edit(const std::function<void(ModelMatchingSettings& settings)>& change)
-{
-    if (!m_facade || !m_facade->EditSettings(change))
-        return false;
-    emit signal_SettingChanged();
-    return true;
 }
 
 Errors::Type_Error ModelMatching_ModelSettings_Gui::SetMode(int mode)

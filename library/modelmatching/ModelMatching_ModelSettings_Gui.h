@@ -1,13 +1,10 @@
 #pragma once
 
+#include "ModelMatching_Editor_Gui.h"
 #include "ModelRoiDrawSettings.h"
 
 #include <Errors.h>
 
-#include <QPointer>
-#include <QWidget>
-
-#include <functional>
 #include <memory>
 
 class Hobject_View_Gui;
@@ -25,7 +22,7 @@ class ModelMatching_ModelSettings_Gui;
 // the operator draws and moves on the viewer with the editor's three tool buttons. Each
 // entered value goes straight into the facade's settings record (under its lock) and is
 // announced by signal_SettingChanged. Editable only in define-model mode. GUI thread only.
-class ModelMatching_ModelSettings_Gui : public QWidget {
+class ModelMatching_ModelSettings_Gui : public ModelMatching_Editor_Gui {
     Q_OBJECT
 public:
     // Registers with the facade when one is given, which brings it to the current mode.
@@ -42,11 +39,6 @@ public:
     // Index of the selected region in the record's list; -1: none.
     int GetSelectedRoi() const { return m_selectedRoi; }
     ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi* GetMouseDraw() const { return m_mouseDraw.get(); }
-
-signals:
-    void signal_SettingChanged();
-    void signal_AnalysingAbort();
-    void signal_NewDialogSettings();
 
 private slots:
     void slot_QGroupBox_Filter_Median_Used_toggled(bool on);
@@ -65,9 +57,6 @@ private slots:
     void slot_QPushButton_Model_RemoveAll_clicked();
 
 private:
-    ModelMatchingSettings* settings() const;
-    // Writes into the record under its lock and announces it; false without a record.
-    bool edit(const std::function<void(ModelMatchingSettings& settings)>& change);
     void refreshGroupHeights();
     // Rebuilds the region list from the record, keeping the selection, emitting nothing.
     void FillRoiTree();
@@ -76,7 +65,6 @@ private:
     void removeRois(bool all);
 
     std::unique_ptr<Ui::ModelMatching_ModelSettings_Gui> m_ui;
-    const QPointer<ModelMatching> m_facade;
     const ModelRoiDrawSettings m_drawSettings;
     int m_selectedRoi = -1;
     std::unique_ptr<ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi> m_mouseDraw;

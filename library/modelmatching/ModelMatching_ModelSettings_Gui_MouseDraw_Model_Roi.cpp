@@ -24,16 +24,13 @@ bool isDrawable(const ModelMatchingRoi& roi)
 ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi::ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi(
     QToolButton* rectangleButton, QToolButton* ellipseButton, QToolButton* moveButton, Hobject_View_Gui* view,
     const ModelRoiDrawSettings& drawSettings, ModelMatching* facade, int* selectedRoi, QObject* parent)
-    : QObject(parent)
+    : ModelMatching_MouseDraw(view, facade, parent)
     , m_moveButton(moveButton)
-    , m_view(view)
     , m_drawSettings(drawSettings)
-    , m_facade(facade)
     , m_selectedRoi(selectedRoi ? selectedRoi : &m_ownSelection)
 {
-    auto* area = static_cast<Hobject_View_MouseDraw_Rectangle_Area::CallbackFunctions*>(this);
-    m_rectangleTool = new Hobject_View_MouseDraw_Rectangle_Area(area, rectangleButton, view, rectangleToolName(), this);
-    m_ellipseTool = new Hobject_View_MouseDraw_Rectangle_Area(area, ellipseButton, view, ellipseToolName(), this);
+    m_rectangleTool = makeAreaTool(rectangleButton, rectangleToolName());
+    m_ellipseTool = makeAreaTool(ellipseButton, ellipseToolName());
 
     Hobject_View_MouseDraw_Settings moveStyle;
     moveStyle.ToolName = moveToolName();
@@ -42,9 +39,7 @@ ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi::ModelMatching_ModelSettings
     moveStyle.EdgeSize = 0.8;
     moveStyle.EdgeLineWidth = 2;
     moveStyle.AngleEdgeDistance = 1.5;
-    m_moveTool = new Hobject_View_MouseDraw_Rectangle_Move(
-        static_cast<Hobject_View_MouseDraw_Rectangle_Move::CallbackFunctions*>(this), moveButton, view, moveStyle,
-        this);
+    m_moveTool = makeMoveTool(moveButton, moveStyle);
 
     // After the tools, which give the buttons their own pictures.
     if (rectangleButton)
@@ -54,14 +49,6 @@ ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi::ModelMatching_ModelSettings
         ellipseButton->setIcon(QIcon(QStringLiteral("pictures:/ModelMatching/ModelMatching_MouseDraw_Ellipse_Area.png")));
     if (moveButton)
         moveButton->setIcon(QIcon(QStringLiteral("pictures:/ModelMatching/ModelMatching_MouseDraw_Move.png")));
-}
-
-ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi::~ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi()
-{
-    // Deleted here, while this object still answers as their callbacks.
-    delete m_rectangleTool;
-    delete m_ellipseTool;
-    delete m_moveTool;
 }
 
 void ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi::cancelTools()
@@ -83,36 +70,30 @@ bool ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi::isOwnTool(const QStrin
 
 bool ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi::hasValidSelection() const
 {
-    const ModelMatchingSettings* settings = m_facade ? m_facade->GetSettings() : nullptr;
-    return settings && *m_selectedRoi >= 0 && *m_selectedRoi < settings->Model.ROI.size();
-}
-
-void ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi::repaint()
-{
-    if (m_view)
-        m_view->updateView(true);
+    const ModelMatchingSettings* record = settings();
+    return record && *m_selectedRoi >= 0 && *m_selectedRoi < record->Model.ROI.size();
 }
 
 void ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi::drawModelRoi(const QString& name)
 {
     if (!m_facade || m_facade->GetMode() != ModelMatching::Mode_DefineModel || !m_view)
         return;
-    const ModelMatchingSettings* settings = m_facade->GetSettings();
+    const ModelMatchingSettings* record = settings();
     for (const QString& prefix : m_drawSettings.prefixes)
         m_view->removeObjects(prefix, false);
     // A tool redraws under its own prefix many times before it clears it.
     m_view->removeObjects(name + QStringLiteral("Area."), false);
 
     Halcon::Hobject contours;
-    if (settings && m_facade->GetModelRoiContours(contours) == 0 && !contours.IsEmpty()) {
+    if (record && m_facade->GetModelRoiContours(contours) == 0 && !contours.IsEmpty()) {
         m_view->addObject(contours, m_drawSettings.colour, kMarginMode, 1, name + QStringLiteral("Area."), false,
                           false);
-        if (*m_selectedRoi >= 0 && *m_selectedRoi < settings->Model.ROI.size() && !m_busy
-            && isDrawable(settings->Model.ROI.at(*m_selectedRoi))) {
+        if (*m_selectedRoi >= 0 && *m_selectedRoi < record->Model.ROI.size() && !m_busy
+            && isDrawable(record->Model.ROI.at(*m_selectedRoi))) {
             // Regions of an unknown type make no contour: count only those before that do.
             Halcon::Hlong contourIndex = 1;
             for (int i = 0; i < *m_selectedRoi; ++i)
-                contourIndex += isDrawable(settings->Model.ROI.at(i)) ? 1 : 0;
+                contourIndex += isDrawable(record->Model.ROI.at(i)) ? 1 : 0;
             Halcon::Hobject selected;
             if (Halcon::select_obj(contours, &selected, Halcon::HTuple(contourIndex)) == Halcon::kSuccess)
                 m_view->addObject(selected, m_drawSettings.selectedColour, kMarginMode,
@@ -126,29 +107,29 @@ void ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi::drawModelRoi(const QSt
 void ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi::storeSelected(double x, double y, double width,
                                                                         double height, double angle)
 {
-    ModelMatchingSettings* settings = m_facade->GetSettings();
-    const auto lock = m_facade->LockSettings();
-    ModelMatchingRoi& roi = settings->Model.ROI[*m_selectedRoi];
-    roi.PositionX = x;
-    roi.PositionY = y;
-    roi.SizeX = width;
-    roi.SizeY = height;
-    roi.Angle = angle;
+    const int index = *m_selectedRoi;
+    m_facade->EditSettings([=](ModelMatchingSettings& record) {
+        ModelMatchingRoi& roi = record.Model.ROI[index];
+        roi.PositionX = x;
+        roi.PositionY = y;
+        roi.SizeX = width;
+        roi.SizeY = height;
+        roi.Angle = angle;
+    });
 }
 
 void ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi::dropPendingRoi()
 {
     const int pending = m_pendingRoi;
     m_pendingRoi = -1;
-    ModelMatchingSettings* settings = m_facade ? m_facade->GetSettings() : nullptr;
-    if (!settings || pending < 0)
+    const ModelMatchingSettings* record = settings();
+    if (!record || pending < 0)
         return;
-    {
-        const auto lock = m_facade->LockSettings();
-        if (pending < settings->Model.ROI.size())
-            settings->Model.ROI.removeAt(pending);
-    }
-    const bool restorable = m_selectionBeforePending >= 0 && m_selectionBeforePending < settings->Model.ROI.size();
+    m_facade->EditSettings([pending](ModelMatchingSettings& s) {
+        if (pending < s.Model.ROI.size())
+            s.Model.ROI.removeAt(pending);
+    });
+    const bool restorable = m_selectionBeforePending >= 0 && m_selectionBeforePending < record->Model.ROI.size();
     *m_selectedRoi = restorable ? m_selectionBeforePending : -1;
     if (m_moveButton)
         m_moveButton->setEnabled(restorable);
@@ -158,7 +139,7 @@ void ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi::getRectangle(const QSt
                                                                        double& x, double& y, double& width,
                                                                        double& height, double& angle)
 {
-    if (!m_facade || !m_facade->GetSettings() || !isOwnTool(name))
+    if (!settings() || !isOwnTool(name))
         return;
     if (name == moveToolName()) {
         if (!hasValidSelection()) {
@@ -166,7 +147,7 @@ void ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi::getRectangle(const QSt
             m_moveTool->cancel();
             return;
         }
-        const ModelMatchingRoi& roi = m_facade->GetSettings()->Model.ROI.at(*m_selectedRoi);
+        const ModelMatchingRoi& roi = settings()->Model.ROI.at(*m_selectedRoi);
         x = roi.PositionX;
         y = roi.PositionY;
         width = roi.SizeX;
@@ -181,17 +162,15 @@ void ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi::getRectangle(const QSt
 
 void ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi::drawStarted(const QString& name, const QString& objectName)
 {
-    ModelMatchingSettings* settings = m_facade ? m_facade->GetSettings() : nullptr;
-    if (!settings || !isOwnTool(name))
+    if (!settings() || !isOwnTool(name))
         return;
     if (isAreaTool(name)) {
         ModelMatchingRoi roi;
         roi.Type = name == rectangleToolName() ? ModelMatchingRoi::Type_Rectangle : ModelMatchingRoi::Type_Ellipse;
-        {
-            const auto lock = m_facade->LockSettings();
-            settings->Model.ROI.append(roi);
-            m_pendingRoi = int(settings->Model.ROI.size()) - 1;
-        }
+        m_facade->EditSettings([this, &roi](ModelMatchingSettings& s) {
+            s.Model.ROI.append(roi);
+            m_pendingRoi = int(s.Model.ROI.size()) - 1;
+        });
         m_selectionBeforePending = *m_selectedRoi;
         *m_selectedRoi = m_pendingRoi;
         if (m_moveButton)
@@ -231,7 +210,7 @@ void ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi::drawFinished(const QSt
 
 void ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi::drawEnded(const QString& name, const QString&)
 {
-    if (!m_facade || !m_facade->GetSettings() || !isOwnTool(name))
+    if (!settings() || !isOwnTool(name))
         return;
     m_busy = false;
     if (isAreaTool(name) && m_pendingRoi >= 0) {

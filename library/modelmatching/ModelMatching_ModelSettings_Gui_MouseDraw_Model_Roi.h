@@ -1,11 +1,8 @@
 #pragma once
 
+#include "ModelMatching_MouseDraw.h"
 #include "ModelRoiDrawSettings.h"
 
-#include <Hobject_View_MouseDraw_Rectangle_Area.h>
-#include <Hobject_View_MouseDraw_Rectangle_Move.h>
-
-#include <QObject>
 #include <QPointer>
 #include <QString>
 
@@ -20,10 +17,7 @@ class QToolButton;
 //
 // A drawing that is cancelled before the mouse is released, or that is only a click,
 // leaves no region behind and restores the selection it found.
-class ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi
-    : public QObject,
-      private Hobject_View_MouseDraw_Rectangle_Area::CallbackFunctions,
-      private Hobject_View_MouseDraw_Rectangle_Move::CallbackFunctions {
+class ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi : public ModelMatching_MouseDraw {
     Q_OBJECT
 public:
     static QString rectangleToolName() { return QStringLiteral("Model_Roi_Rectangle_Area"); }
@@ -37,7 +31,6 @@ public:
                                                         const ModelRoiDrawSettings& drawSettings,
                                                         ModelMatching* facade, int* selectedRoi,
                                                         QObject* parent = nullptr);
-    ~ModelMatching_ModelSettings_Gui_MouseDraw_Model_Roi() override;
 
     // Redraws all regions as name + "Area." and the selected one as name + "Area.Selected."
     // after clearing the drawing prefixes; only in define-model mode.
@@ -48,11 +41,6 @@ public:
     Hobject_View_MouseDraw_Rectangle_Area* rectangleTool() const { return m_rectangleTool; }
     Hobject_View_MouseDraw_Rectangle_Area* ellipseTool() const { return m_ellipseTool; }
     Hobject_View_MouseDraw_Rectangle_Move* moveTool() const { return m_moveTool; }
-
-signals:
-    void signal_SettingChanged();
-    void signal_AnalysingAbort();
-    void signal_NewDialogSettings();
 
 private:
     void getRectangle(const QString& name, const QString& objectName, double& x, double& y, double& width,
@@ -71,12 +59,9 @@ private:
     void storeSelected(double x, double y, double width, double height, double angle);
     // Takes back the region a drawing began and the selection it replaced.
     void dropPendingRoi();
-    void repaint();
 
     QPointer<QToolButton> m_moveButton;
-    QPointer<Hobject_View_Gui> m_view;
     const ModelRoiDrawSettings m_drawSettings;
-    QPointer<ModelMatching> m_facade;
     int m_ownSelection = -1; // stands in when no selection index is given
     int* const m_selectedRoi;
     Hobject_View_MouseDraw_Rectangle_Area* m_rectangleTool = nullptr;

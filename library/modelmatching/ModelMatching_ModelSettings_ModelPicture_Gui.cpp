@@ -4,7 +4,6 @@
 #include "ModelMatching_ModelPicture.h"
 #include "ui_ModelMatching_ModelSettings_ModelPicture_Gui.h"
 
-#include <Gui_Helper.h>
 #include <Halcon_Helper.h>
 #include <LibraryFunctions.h>
 #include <MessageBox_Helper.h>
@@ -19,9 +18,8 @@ const QColor kNoHighlight(0, 0, 0, 0);
 
 ModelMatching_ModelSettings_ModelPicture_Gui::ModelMatching_ModelSettings_ModelPicture_Gui(
     ModelMatching* facade, const RectangleDrawStyle& style, QWidget* parent)
-    : QWidget(parent)
+    : ModelMatching_Editor_Gui(facade, parent)
     , m_ui(std::make_unique<Ui::ModelMatching_ModelSettings_ModelPicture_Gui>())
-    , m_facade(facade)
     , m_style(style)
 {
     qRegisterMetaType<ModelMatching::Enum_Mode>("ModelMatching_ModelSettings_ModelPicture_Gui::Enum_Mode");
@@ -36,9 +34,7 @@ ModelMatching_ModelSettings_ModelPicture_Gui::ModelMatching_ModelSettings_ModelP
             &ModelMatching_ModelSettings_ModelPicture_Gui::showMode);
 
     m_ui->setupUi(this);
-    Gui_Helper::setObjectName(this, QString());
-    Gui_Helper::applyWidgetStyles(this, true, true, true);
-    Gui_Helper::fillParentWidget(this, true, true);
+    styleForm();
     SetMode(ModelMatching::Mode_Analyse);
 
     connect(m_ui->m_QPushButton_DefineModel, &QPushButton::clicked, this,

@@ -1,14 +1,13 @@
 #pragma once
 
 #include "ModelMatching.h"
+#include "ModelMatching_Editor_Gui.h"
 #include "RectangleDrawStyle.h"
 
 #include <Errors.h>
 #include <Hobject.h>
 
-#include <QPointer>
 #include <QString>
-#include <QWidget>
 
 #include <memory>
 
@@ -23,7 +22,7 @@ class ModelMatching_ModelSettings_ModelPicture_Gui;
 // template, its file and the mode live in the template picture it owns (registered with
 // the facade as the setup's template picture); this widget shows and drives it. It shows
 // no picture itself. GUI thread only.
-class ModelMatching_ModelSettings_ModelPicture_Gui : public QWidget {
+class ModelMatching_ModelSettings_ModelPicture_Gui : public ModelMatching_Editor_Gui {
     Q_OBJECT
 public:
     using Enum_Mode = ModelMatching::Enum_Mode;
@@ -55,10 +54,8 @@ public:
     ModelMatching_ModelPicture* GetModelPictureSource() const { return m_modelPicture; }
 
 signals:
-    void signal_SettingChanged();
-    // Never emitted here; declared like the other editors' for the same relay.
-    void signal_AnalysingAbort();
-    void signal_NewDialogSettings();
+    // signal_SettingChanged announces a new template; signal_AnalysingAbort and
+    // signal_NewDialogSettings are never emitted here.
     void signal_UseCurrentPicture();
     void signal_LoadFromFile();
     void signal_ModeChanged(ModelMatching::Enum_Mode mode);
@@ -73,7 +70,6 @@ private:
     void showMode(int mode);
 
     std::unique_ptr<Ui::ModelMatching_ModelSettings_ModelPicture_Gui> m_ui;
-    const QPointer<ModelMatching> m_facade;
     const RectangleDrawStyle m_style;
     // A child of this widget.
     ModelMatching_ModelPicture* m_modelPicture = nullptr;
