@@ -9,7 +9,21 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
+
+// A change of the settings record, as a test expects it.
+using RecordChange = std::function<void(ModelMatchingSettings& settings)>;
+
+// A named child of an editor's form; a missing one ends the test run, as the form is wrong.
+template <typename Child>
+Child* child(QWidget& editor, const char* name)
+{
+    Child* found = editor.findChild<Child*>(QLatin1String(name));
+    if (!found)
+        qFatal("no %s in %s", name, qPrintable(editor.objectName()));
+    return found;
+}
 
 // Names the three editor signals of an object in the order they come, "<tag>:<signal>".
 struct EditorSignalLog {
@@ -84,12 +98,6 @@ struct ModelMatchingEditors {
 
     ModelMatchingSettings& settings() { return setup.settings; }
     Hobject_View_Gui& viewer() { return *setup.viewer; }
-
-    template <typename Child>
-    Child* child(QWidget* editor, const char* name)
-    {
-        return editor->findChild<Child*>(QLatin1String(name));
-    }
 
     // A drag on the viewer in picture pixels, as the mouse would make it.
     void drag(double fromX, double fromY, double toX, double toY)

@@ -16,16 +16,6 @@
 namespace {
 
 using Edit = std::function<void(QWidget&)>;
-using Expect = std::function<void(ModelMatchingSettings&)>;
-
-template <typename Child>
-Child* child(QWidget& editor, const char* name)
-{
-    Child* found = editor.findChild<Child*>(QLatin1String(name));
-    if (!found)
-        qFatal("no %s", name);
-    return found;
-}
 
 // Every group shown, the tolerances bounded at 49 degrees and 0.1.
 SearchPositionDrawSettings everythingShown()
@@ -51,7 +41,7 @@ Edit setInt(const char* name, int value)
 } // namespace
 
 Q_DECLARE_METATYPE(Edit)
-Q_DECLARE_METATYPE(Expect)
+Q_DECLARE_METATYPE(RecordChange)
 
 class tst_ModelMatchingAnalyseSettingsGui : public QObject {
     Q_OBJECT
@@ -75,9 +65,9 @@ void tst_ModelMatchingAnalyseSettingsGui::initTestCase()
 void tst_ModelMatchingAnalyseSettingsGui::everyFieldReachesTheRecord_data()
 {
     QTest::addColumn<Edit>("edit");
-    QTest::addColumn<Expect>("expect");
+    QTest::addColumn<RecordChange>("expect");
     QTest::addColumn<QString>("scoreText");
-    auto row = [](const char* name, Edit edit, Expect expect, const char* score = "0.70") {
+    auto row = [](const char* name, Edit edit, RecordChange expect, const char* score = "0.70") {
         QTest::newRow(name) << edit << expect << QString::fromLatin1(score);
     };
     row("position x", setDouble("m_QDoubleSpinBox_SearchPosition_PositionX", 12.34),
@@ -111,7 +101,7 @@ void tst_ModelMatchingAnalyseSettingsGui::everyFieldReachesTheRecord_data()
 void tst_ModelMatchingAnalyseSettingsGui::everyFieldReachesTheRecord()
 {
     QFETCH(Edit, edit);
-    QFETCH(Expect, expect);
+    QFETCH(RecordChange, expect);
     QFETCH(QString, scoreText);
     ModelMatchingEditors editors(ModelMatchingEditors::stitcherRoiDrawing(), everythingShown());
     editors.analyseGui->UpdateWidget();

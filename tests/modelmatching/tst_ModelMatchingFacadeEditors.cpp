@@ -18,15 +18,6 @@ namespace {
 
 using Emit = std::function<void(ModelMatchingEditors&)>;
 
-template <typename Child>
-Child* child(QWidget& editor, const char* name)
-{
-    Child* found = editor.findChild<Child*>(QLatin1String(name));
-    if (!found)
-        qFatal("no %s", name);
-    return found;
-}
-
 bool modelPanelEnabled(ModelMatchingEditors& editors)
 {
     return child<QWidget>(*editors.modelGui, "m_QWidget_ModelSettings")->isEnabled();

@@ -13,18 +13,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
-
-template <typename Child>
-Child* child(QWidget& editor, const char* name)
-{
-    Child* found = editor.findChild<Child*>(QLatin1String(name));
-    if (!found)
-        qFatal("no %s", name);
-    return found;
-}
-
-} // namespace
 
 class tst_ModelMatchingModelPictureGui : public QObject {
     Q_OBJECT

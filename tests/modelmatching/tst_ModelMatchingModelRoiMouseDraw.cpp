@@ -48,7 +48,7 @@ struct RoiEditing : ModelMatchingEditors {
         log.watch(modelGui.get(), "model");
     }
 
-    QToolButton* button(const char* name) { return child<QToolButton>(modelGui.get(), name); }
+    QToolButton* button(const char* name) { return child<QToolButton>(*modelGui, name); }
     QToolButton* rectangleButton() { return button("m_QToolButton_MouseSelect_Model_Rectangle_Add"); }
     QToolButton* ellipseButton() { return button("m_QToolButton_MouseSelect_Model_Ellipse_Add"); }
     QToolButton* moveButton() { return button("m_QToolButton_MouseSelect_Model_Move"); }
@@ -56,7 +56,7 @@ struct RoiEditing : ModelMatchingEditors {
 
     void select(int index)
     {
-        QTreeWidget* tree = child<QTreeWidget>(modelGui.get(), "m_QTreeWidget_Model_ROI");
+        QTreeWidget* tree = child<QTreeWidget>(*modelGui, "m_QTreeWidget_Model_ROI");
         tree->setCurrentItem(tree->topLevelItem(index));
     }
 

@@ -19,16 +19,6 @@
 namespace {
 
 using Edit = std::function<void(ModelMatching_ModelSettings_Gui&)>;
-using Expect = std::function<void(ModelMatchingSettings&)>;
-
-template <typename Child>
-Child* child(QWidget& editor, const char* name)
-{
-    Child* found = editor.findChild<Child*>(QLatin1String(name));
-    if (!found)
-        qFatal("no %s", name);
-    return found;
-}
 
 ModelMatchingRoi roi(int type, double x, double y, double width, double height, double angle = 0.0)
 {
@@ -62,7 +52,7 @@ int overlayContours(Hobject_View_Gui& viewer, const QString& name)
 } // namespace
 
 Q_DECLARE_METATYPE(Edit)
-Q_DECLARE_METATYPE(Expect)
+Q_DECLARE_METATYPE(RecordChange)
 
 class tst_ModelMatchingModelSettingsGui : public QObject {
     Q_OBJECT
@@ -91,8 +81,8 @@ void tst_ModelMatchingModelSettingsGui::initTestCase()
 void tst_ModelMatchingModelSettingsGui::everyFieldReachesTheRecord_data()
 {
     QTest::addColumn<Edit>("edit");
-    QTest::addColumn<Expect>("expect");
-    auto row = [](const char* name, Edit edit, Expect expect) { QTest::newRow(name) << edit << expect; };
+    QTest::addColumn<RecordChange>("expect");
+    auto row = [](const char* name, Edit edit, RecordChange expect) { QTest::newRow(name) << edit << expect; };
     row("median used", [](auto& g) { child<QGroupBox>(g, "m_QGroupBox_Filter_Median_Used")->setChecked(true); },
         [](auto& s) { s.Filter.Median.Used = true; });
     row("median first strength", [](auto& g) {
@@ -129,7 +119,7 @@ void tst_ModelMatchingModelSettingsGui::everyFieldReachesTheRecord_data()
 void tst_ModelMatchingModelSettingsGui::everyFieldReachesTheRecord()
 {
     QFETCH(Edit, edit);
-    QFETCH(Expect, expect);
+    QFETCH(RecordChange, expect);
     ModelMatchingEditors editors;
     editors.setup.facade->SetModelPictureMode(ModelMatching::Mode_DefineModel);
     editors.modelGui->UpdateWidget();

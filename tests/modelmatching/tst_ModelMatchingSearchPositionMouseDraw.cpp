@@ -48,11 +48,11 @@ struct SearchEditing : ModelMatchingEditors {
 
     QToolButton* areaButton()
     {
-        return child<QToolButton>(analyseGui.get(), "m_QToolButton_MouseSelect_SearchPosition_Area");
+        return child<QToolButton>(*analyseGui, "m_QToolButton_MouseSelect_SearchPosition_Area");
     }
     QToolButton* moveButton()
     {
-        return child<QToolButton>(analyseGui.get(), "m_QToolButton_MouseSelect_SearchPosition_Move");
+        return child<QToolButton>(*analyseGui, "m_QToolButton_MouseSelect_SearchPosition_Move");
     }
     ModelMatching_AnalyseSettings_Gui_MouseDraw_SearchPosition* mouseDraw() { return analyseGui->GetMouseDraw(); }
 
