@@ -2,14 +2,20 @@
 // - a cross search through the facade (search region, reference-point rectangle, checks,
 //   contours) against one find over the whole search region;
 // - the pre-filters near the search region against the same filters over the whole picture;
-// - the creation of the cross model against the bare model creation.
+// - the creation of the cross model against the bare model creation;
+// - the mouse moves of a region drawing in the model settings editor (the record changed
+//   and all regions redrawn at each move) against building and showing the same contours.
 // Prints "<name> <value> <unit>" lines; medians of several repetitions, measured alternately.
 
 #include "BenchSupport.h"
 
 #include <Halcon.h>
+#include <ModelMatchingEditors.h>
 #include <ModelMatchingPrefilter.h>
 #include <ModelMatchingSetup.h>
+#include <PictureUnitConverter.h>
+
+#include <QToolButton>
 
 #include <QApplication>
 
@@ -102,5 +108,45 @@ int main(int argc, char** argv)
             clear_shape_model(handle);
         },
         9);
+
+    // 20 regions on the template, a 21st being drawn: 50 mouse moves per run.
+    ModelMatchingEditors editors;
+    editors.setup.facade->SetModelPictureMode(ModelMatching::Mode_DefineModel);
+    editors.setup.facade->EditSettings([](ModelMatchingSettings& s) {
+        for (int i = 0; i < 20; ++i) {
+            ModelMatchingRoi roi;
+            roi.Type = 1 + i % 2;
+            roi.PositionX = 2.0 + 4.0 * (i % 10);
+            roi.PositionY = 5.0 + 30.0 * (i / 10);
+            roi.SizeX = 3.0;
+            roi.SizeY = 20.0;
+            s.Model.ROI.append(roi);
+        }
+    });
+    Hobject_View_Gui& viewer = editors.viewer();
+    editors.modelGui->findChild<QToolButton*>("m_QToolButton_MouseSelect_Model_Rectangle_Add")->setChecked(true);
+    emit viewer.signal_HalconMousePressEvent(20, 20);
+    constexpr int kMoves = 50;
+    const QString overlay = QStringLiteral("Bench.Area.");
+    BenchSupport::compare(
+        "modelmatching.roi_drawing_50_moves",
+        [&] {
+            for (int i = 0; i < kMoves; ++i)
+                emit viewer.signal_HalconMouseMoveEvent(100 + i, 80 + i);
+        },
+        [&] {
+            for (int i = 0; i < kMoves; ++i) {
+                ModelMatchingSettings snapshot;
+                editors.setup.facade->GetSettingsSnapshot(snapshot);
+                PictureUnitConverter units(crossTemplate);
+                Hobject contours;
+                int status = 2;
+                ModelMatching_Analyse_CreateModel::BuildRoiContours(snapshot.Model.ROI, units, contours, status);
+                viewer.removeObjects(overlay, false);
+                viewer.addObject(contours, "yellow", "margin", 1, overlay, false, false);
+                viewer.updateView(true);
+            }
+        });
+    emit viewer.signal_HalconMouseReleaseEvent(150, 130);
     return 0;
 }

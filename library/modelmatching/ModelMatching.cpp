@@ -3,12 +3,27 @@
 #include "ModelMatchingErrors.h"
 #include "ModelMatching_Analyse_CreateModel.h"
 #include "ModelMatching_Analyse_SearchModel.h"
+#include "ModelMatching_AnalyseSettings_Gui.h"
 #include "ModelMatching_ModelPicture.h"
+#include "ModelMatching_ModelSettings_Gui.h"
+#include "ModelMatching_ModelSettings_ModelPicture_Gui.h"
 
 #include <QDir>
 #include <QMutexLocker>
 
 using Halcon::Hobject;
+
+namespace {
+
+// The editors' signals leave the facade as its own signals of the same names.
+template <typename Editor>
+void relayEditorSignals(Editor* editor, ModelMatching* facade)
+{
+    QObject::connect(editor, &Editor::signal_AnalysingAbort, facade, &ModelMatching::signal_AnalysingAbort);
+    QObject::connect(editor, &Editor::signal_NewDialogSettings, facade, &ModelMatching::signal_NewDialogSettings);
+}
+
+} // namespace
 
 ModelMatching::ModelMatching(const QString& name, ModelMatchingSettings* settings, QObject* parent)
     : QObject(parent), m_name(name), m_settings(settings)
@@ -47,6 +62,64 @@ void ModelMatching::SetModelPictureSource(ModelMatching_ModelPicture* source)
             &ModelMatching::slot_ModelMatching_ModelPicture_ModeChanged);
 }
 
+void ModelMatching::SetModelSettingsGui(ModelMatching_ModelSettings_Gui* widget)
+{
+    if (m_modelSettingsGui)
+        disconnect(m_modelSettingsGui, nullptr, this, nullptr);
+    m_modelSettingsGui = widget;
+    if (!widget)
+        return;
+    connect(widget, &ModelMatching_ModelSettings_Gui::signal_SettingChanged, this,
+            &ModelMatching::signal_SettingChanged);
+    relayEditorSignals(widget, this);
+    // Without a template picture the mode is 0, which the editor refuses and stays as it is.
+    widget->SetMode(GetMode());
+}
+
+void ModelMatching::SetAnalyseSettingsGui(ModelMatching_AnalyseSettings_Gui* widget)
+{
+    if (m_analyseSettingsGui)
+        disconnect(m_analyseSettingsGui, nullptr, this, nullptr);
+    m_analyseSettingsGui = widget;
+    if (!widget)
+        return;
+    connect(widget, &ModelMatching_AnalyseSettings_Gui::signal_SettingChanged, this,
+            &ModelMatching::signal_SettingChanged);
+    relayEditorSignals(widget, this);
+    widget->SetMode(GetMode());
+}
+
+void ModelMatching::SetModelPictureGui(ModelMatching_ModelSettings_ModelPicture_Gui* widget)
+{
+    if (m_modelPictureGui)
+        disconnect(m_modelPictureGui, nullptr, this, nullptr);
+    m_modelPictureGui = widget;
+    if (!widget)
+        return;
+    widget->SetMode(widget->GetMode());
+    // Its new templates and mode changes arrive through its template picture source.
+    relayEditorSignals(widget, this);
+    connect(widget, &ModelMatching_ModelSettings_ModelPicture_Gui::signal_UseCurrentPicture, this,
+            &ModelMatching::signal_UseCurrentPicture);
+    connect(widget, &ModelMatching_ModelSettings_ModelPicture_Gui::signal_LoadFromFile, this,
+            &ModelMatching::signal_LoadFromFile);
+}
+
+ModelMatching_ModelSettings_Gui* ModelMatching::GetModelSettingsGui() const
+{
+    return m_modelSettingsGui.data();
+}
+
+ModelMatching_AnalyseSettings_Gui* ModelMatching::GetAnalyseSettingsGui() const
+{
+    return m_analyseSettingsGui.data();
+}
+
+ModelMatching_ModelSettings_ModelPicture_Gui* ModelMatching::GetModelPictureGui() const
+{
+    return m_modelPictureGui.data();
+}
+
 ModelMatching_Analyse_CreateModel* ModelMatching::GetCreateWorker() const
 {
     QMutexLocker lock(&m_partsMutex);
@@ -71,6 +144,15 @@ bool ModelMatching::GetSettingsSnapshot(ModelMatchingSettings& snapshot) const
         return false;
     const std::unique_lock<QMutex> lock = LockSettings();
     snapshot = *m_settings;
+    return true;
+}
+
+bool ModelMatching::EditSettings(const std::function<void(ModelMatchingSettings& settings)>& edit)
+{
+    if (!m_settings)
+        return false;
+    const std::unique_lock<QMutex> lock = LockSettings();
+    edit(*m_settings);
     return true;
 }
 
@@ -204,6 +286,24 @@ QString ModelMatching::GetModelDataFileName(const QString& baseName) const
     return QString();
 }
 
+Errors::Type_Error ModelMatching::UpdateWidgets()
+{
+    if (m_modelSettingsGui)
+        if (const Errors::Type_Error error = m_modelSettingsGui->UpdateWidget(); error != 0)
+            return error;
+    if (m_analyseSettingsGui)
+        if (const Errors::Type_Error error = m_analyseSettingsGui->UpdateWidget(); error != 0)
+            return error;
+    if (m_modelPictureGui)
+        return m_modelPictureGui->UpdateWidget();
+    return ModelMatchingErrors::NoError;
+}
+
+Errors::Type_Error ModelMatching::SetModelPictureEnabled(bool enabled)
+{
+    return m_modelPictureGui ? m_modelPictureGui->SetEnabled(enabled) : ModelMatchingErrors::NoError;
+}
+
 QString ModelMatching::ComponentFilePath(const QString& folder, const QString& baseName, const QString& name,
                                          const QString& suffix)
 {
@@ -218,5 +318,11 @@ void ModelMatching::slot_ModelMatching_ModelPicture_SettingChanged()
 
 void ModelMatching::slot_ModelMatching_ModelPicture_ModeChanged(ModelMatching::Enum_Mode mode)
 {
+    if (m_modelSettingsGui)
+        m_modelSettingsGui->SetMode(mode);
+    if (m_analyseSettingsGui)
+        m_analyseSettingsGui->SetMode(mode);
+    if (m_modelPictureGui)
+        m_modelPictureGui->SetMode(mode);
     emit signal_ModeChanged(mode);
 }

@@ -15,19 +15,24 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <mutex>
 
 class ModelMatching_Analyse_CreateModel;
 class ModelMatching_Analyse_SearchModel;
+class ModelMatching_AnalyseSettings_Gui;
 class ModelMatching_ModelPicture;
+class ModelMatching_ModelSettings_Gui;
+class ModelMatching_ModelSettings_ModelPicture_Gui;
 
 // Ties one model-matching setup together: the settings record (owned by the caller), the
-// template picture, the create worker and the search worker. The parts register
-// themselves when they are made and reach each other only through this object; callers
-// outside use only this object and connect to its signals once. The contour operations of
-// ModelMatchingContours are its static operations too.
+// template picture, the create worker, the search worker and the three editors (model
+// settings, search settings, template picture). The parts register themselves when they
+// are made and reach each other only through this object; callers outside use only this
+// object and connect to its signals once. The contour operations of ModelMatchingContours
+// are its static operations too.
 //
-// Threads: registration and the signals belong to the GUI thread; creation and search
+// Threads: registration, the editors and the signals belong to the GUI thread; creation and search
 // run in the thread that calls them (the image stitcher's worker). The settings record is
 // shared with the editors: whoever changes it holds LockSettings(), and the workers copy
 // it (with the template picture) under that lock when they start, so an edit never
@@ -46,15 +51,26 @@ public:
     void SetCreateWorker(ModelMatching_Analyse_CreateModel* worker);
     void SetSearchWorker(ModelMatching_Analyse_SearchModel* worker);
     void SetModelPictureSource(ModelMatching_ModelPicture* source);
+    // The editors register themselves (GUI thread); null unregisters and removes every
+    // connection of the one registered before. A registered model or search settings
+    // editor takes the current mode at once; mode changes reach all three editors.
+    void SetModelSettingsGui(ModelMatching_ModelSettings_Gui* widget);
+    void SetAnalyseSettingsGui(ModelMatching_AnalyseSettings_Gui* widget);
+    void SetModelPictureGui(ModelMatching_ModelSettings_ModelPicture_Gui* widget);
 
     QString GetName() const { return m_name; }
     ModelMatchingSettings* GetSettings() const { return m_settings; }
     ModelMatching_Analyse_CreateModel* GetCreateWorker() const;
     ModelMatching_Analyse_SearchModel* GetSearchWorker() const;
     ModelMatching_ModelPicture* GetModelPictureSource() const;
+    ModelMatching_ModelSettings_Gui* GetModelSettingsGui() const;
+    ModelMatching_AnalyseSettings_Gui* GetAnalyseSettingsGui() const;
+    ModelMatching_ModelSettings_ModelPicture_Gui* GetModelPictureGui() const;
 
     // Held by every writer of the settings record (editors, file loading) while it writes.
     std::unique_lock<QMutex> LockSettings() const { return std::unique_lock<QMutex>(m_settingsMutex); }
+    // Runs edit on the settings record under the lock; false (nothing run) without a record.
+    bool EditSettings(const std::function<void(ModelMatchingSettings& settings)>& edit);
     // A copy of the settings record taken under the lock; false without a record.
     bool GetSettingsSnapshot(ModelMatchingSettings& snapshot) const;
     // The settings record and the template picture, copied together under the lock; false
@@ -82,6 +98,11 @@ public:
     // baseName + "." + part name + the file ending; empty without the part.
     QString GetModelPictureFileName(const QString& baseName) const;
     QString GetModelDataFileName(const QString& baseName) const;
+    // The model and search settings editors show the record again, then the template
+    // picture editor; missing editors are passed over; the first failure ends it.
+    Errors::Type_Error UpdateWidgets();
+    // Enables or disables the template picture editor's controls; 0 without it.
+    Errors::Type_Error SetModelPictureEnabled(bool enabled);
 
     // folder + "/" + baseName + "." + name + suffix; the name part is left out when name
     // is empty, the folder part when folder is empty.
@@ -98,6 +119,7 @@ signals:
 
 private slots:
     void slot_ModelMatching_ModelPicture_SettingChanged();
+    // Brings the editors to the new mode before it is announced.
     void slot_ModelMatching_ModelPicture_ModeChanged(ModelMatching::Enum_Mode mode);
 
 private:
@@ -109,6 +131,10 @@ private:
     QPointer<ModelMatching_Analyse_CreateModel> m_createWorker;
     QPointer<ModelMatching_Analyse_SearchModel> m_searchWorker;
     QPointer<ModelMatching_ModelPicture> m_modelPicture;
+    // GUI thread only.
+    QPointer<ModelMatching_ModelSettings_Gui> m_modelSettingsGui;
+    QPointer<ModelMatching_AnalyseSettings_Gui> m_analyseSettingsGui;
+    QPointer<ModelMatching_ModelSettings_ModelPicture_Gui> m_modelPictureGui;
 };
 
 Q_DECLARE_METATYPE(ModelMatching::Enum_Mode)

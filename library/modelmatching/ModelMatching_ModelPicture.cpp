@@ -121,8 +121,10 @@ Errors::Type_Error ModelMatching_ModelPicture::SaveFiles(const QString& folder, 
     const QString path = ModelMatching::ComponentFilePath(folder, baseName, m_name, kSuffix);
     QMutexLocker lock(&m_mutex);
     if (const Errors::Type_Error error = loadDueLocked(); error != 0) {
-        // No stale template may stay behind where this one belongs.
-        QFile::remove(path);
+        // No stale template may stay behind where this one belongs; but the template's own
+        // file is its only copy, which a failed read must not cost.
+        if (path != m_pictureFile)
+            QFile::remove(path);
         return error;
     }
     if (Halcon_Helper::CheckImage(m_picture) != 0) {

@@ -49,7 +49,8 @@ public:
     Errors::Type_Error LoadFiles(const QString& folder, const QString& baseName);
     // Writes the template beside the settings as "png" unless that file already holds
     // it. Without a template, a file at that place is removed. A template that cannot be
-    // read removes the file too and returns the read error.
+    // read returns the read error and removes the file there, unless that file is the
+    // template's own.
     Errors::Type_Error SaveFiles(const QString& folder, const QString& baseName);
 
 signals:

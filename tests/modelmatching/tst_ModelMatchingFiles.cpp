@@ -66,6 +66,7 @@ private slots:
     void missingTemplateFileStopsTheLoad();
     void templateLoadedOnDemand();
     void templateSavedOnlyWhenNeeded();
+    void unreadableTemplateKeepsItsOwnFile();
 };
 
 void tst_ModelMatchingFiles::roundTrip()
@@ -278,6 +279,22 @@ void tst_ModelMatchingFiles::templateSavedOnlyWhenNeeded()
     QVERIFY(writeAll(other.filePath(kPictureFile), saved));
     QCOMPARE(int(empty.SaveFiles(other.path(), kBase)), 54);
     QVERIFY(!QFile::exists(other.filePath(kPictureFile)));
+}
+
+void tst_ModelMatchingFiles::unreadableTemplateKeepsItsOwnFile()
+{
+    // The template's file cannot be read now (cut short, say): saving the settings under
+    // their own name must not cost the only copy of it.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(kPictureFile);
+    QVERIFY(writeAll(path, QByteArray("\x89PNG cut short")));
+    ModelMatching_ModelPicture picture(nullptr, QStringLiteral("modelmatching"), true);
+    QCOMPARE(picture.LoadFiles(dir.path(), kBase), ModelMatchingErrors::NoError);
+
+    QCOMPARE(int(picture.SaveFiles(dir.path(), kBase)), 54);
+
+    QCOMPARE(readAll(path), QByteArray("\x89PNG cut short"));
+    QCOMPARE(picture.GetModelPictureFile(), path);
 }
 
 void tst_ModelMatchingFiles::initTestCase()
