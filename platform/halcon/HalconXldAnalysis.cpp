@@ -1,5 +1,6 @@
 #include "HalconXldAnalysis.h"
 
+#include "ContourDistance_p.h"
 #include "ContourGeometry_p.h"
 #include "ContourSegmentation_p.h"
 #include "ControlValues_p.h"
