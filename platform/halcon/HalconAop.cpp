@@ -260,6 +260,8 @@ int threadCount(std::string_view op, std::string_view type)
     if (!SystemState::parallelizeOperators())
         return 1;
     const int limit = SystemState::threadNum();
+    if (limit <= 1)
+        return 1;
     AopState &s = state();
     std::lock_guard lock(s.mutex);
     const auto it = s.table.find(Key{std::string(op), std::string(type)});
@@ -272,19 +274,27 @@ void parallelRows(std::string_view op, std::string_view type, int rows, const st
         return;
     const int threads = std::min(threadCount(op, type), rows);
     const BandHook hook = g_bandHook.load(std::memory_order_acquire);
+    // The pool hands the work over inside OpenCV and TBB, where a thread checker cannot see
+    // it; this release/acquire pair says the same in code it sees: the caller's inputs
+    // before every band, every band's output before the caller goes on.
+    std::atomic<int> handover{0};
+    handover.store(1, std::memory_order_release);
     // As many stripes as threads: OpenCV's pool then runs at most that many at once. A
     // single stripe runs on the calling thread, and OpenCV runs parallel loops nested in
     // one of its own loops serially, so one band also keeps cvtColor & co. on this thread.
     cv::parallel_for_(
         cv::Range(0, threads),
         [&](const cv::Range &bands) {
+            handover.load(std::memory_order_acquire);
             for (int b = bands.start; b < bands.end; ++b) {
                 if (hook)
                     hook(op, b, threads);
                 body(int(std::int64_t(rows) * b / threads), int(std::int64_t(rows) * (b + 1) / threads));
             }
+            handover.fetch_add(1, std::memory_order_release);
         },
         threads);
+    handover.load(std::memory_order_acquire);
 }
 
 void setBandHook(BandHook hook)
