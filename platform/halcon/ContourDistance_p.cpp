@@ -3,6 +3,7 @@
 #include "ContourGeometry_p.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <limits>
@@ -139,13 +140,60 @@ private:
     std::vector<std::size_t> m_level;
 };
 
+// Contours of at least this many points keep their trees between calls: a container
+// outline is measured against every colony inside it, and building its tree each time
+// would cost as much as the measuring.
+constexpr std::size_t kKeptTreePoints = 64;
+
+// The trees of the last few long contours measured on this thread. Holding the element
+// keeps its identity (and the points the tree reads) valid.
+class TreeCache
+{
+public:
+    // The tree of element; `inUse` (a tree handed out before) is never the one replaced.
+    const ItemTree &treeOf(const XldPtr &element, bool sides, const ItemTree *inUse)
+    {
+        for (Slot &slot : m_slots) {
+            if (slot.element == element && slot.sides == sides)
+                return slot.tree;
+        }
+        if (&m_slots[m_next].tree == inUse)
+            m_next = (m_next + 1) % m_slots.size();
+        Slot &slot = m_slots[m_next];
+        m_next = (m_next + 1) % m_slots.size();
+        slot.element = element;
+        slot.sides = sides;
+        slot.tree.build(element->points, sides);
+        return slot.tree;
+    }
+
+private:
+    struct Slot
+    {
+        XldPtr element;
+        bool sides = false;
+        ItemTree tree;
+    };
+    std::array<Slot, 4> m_slots;
+    std::size_t m_next = 0;
+};
+
 // Kept per thread: the neighbour search measures thousands of pairs, and allocating the
 // trees for each would cost more than the measuring.
 struct Scratch
 {
     ItemTree a;
     ItemTree b;
+    TreeCache kept;
     std::vector<std::pair<std::size_t, std::size_t>> stack;
+
+    const ItemTree &treeOf(const XldPtr &element, bool sides, ItemTree &own, const ItemTree *inUse)
+    {
+        if (element->points.size() >= kKeptTreePoints)
+            return kept.treeOf(element, sides, inUse);
+        own.build(element->points, sides);
+        return own;
+    }
 };
 
 class Search
@@ -268,13 +316,13 @@ private:
 
 } // namespace
 
-double contourDistance(const std::vector<XldPoint> &a, const std::vector<XldPoint> &b, bool pointToPoint)
+double contourDistance(const XldPtr &a, const XldPtr &b, bool pointToPoint)
 {
     thread_local Scratch scratch;
     const bool sides = !pointToPoint;
-    scratch.a.build(a, sides);
-    scratch.b.build(b, sides);
-    Search search(scratch.a, scratch.b, sides, sides && a.size() > 1 && b.size() > 1);
+    const ItemTree &treeA = scratch.treeOf(a, sides, scratch.a, nullptr);
+    const ItemTree &treeB = scratch.treeOf(b, sides, scratch.b, &treeA);
+    Search search(treeA, treeB, sides, sides && a->points.size() > 1 && b->points.size() > 1);
     return std::sqrt(search.run(scratch.stack));
 }
 
