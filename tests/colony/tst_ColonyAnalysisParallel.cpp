@@ -7,6 +7,7 @@
 #include "ColonyAnalyserThread.h"
 #include "Errors.h"
 
+#include <ColonyFields.h>
 #include <FakeColonyAnalyserHost.h>
 #include <PlateSceneSettings.h>
 #include <PlateScenes.h>
@@ -126,22 +127,11 @@ bool sameObject(const Halcon::Hobject& a, const Halcon::Hobject& b)
     return true;
 }
 
-// Field by field; the first field that differs, or an empty text.
+// Field by field, the contours point for point; the first field that differs, or an empty text.
 QString colonyDifference(const ImageColony& a, const ImageColony& b)
 {
-#define FIELD(name)                                                                                                    \
-    if (!(a.name == b.name))                                                                                           \
-        return QStringLiteral(#name);
-    FIELD(ContainerNumber) FIELD(ColonyIndex) FIELD(IsGoodColony) FIELD(PropertiesPassed) FIELD(ColorPassed)
-    FIELD(ErrorCode) FIELD(Label) FIELD(PosX_px) FIELD(PosY_px) FIELD(Area_px) FIELD(Radius_px)
-    FIELD(PosXCorrected_px) FIELD(PosYCorrected_px) FIELD(PosX_mm) FIELD(PosY_mm) FIELD(Area_mm2)
-    FIELD(Circularity) FIELD(ClearanceNeighbor_mm) FIELD(ClearanceMargin_mm) FIELD(CenterInside)
-    FIELD(SelfIntersecting) FIELD(LoadingArea_pct) FIELD(LoadingCircularity_pct) FIELD(LoadingClearanceNeighbor_pct)
-    FIELD(LoadingClearanceMargin_pct) FIELD(ColorRed) FIELD(ColorGreen) FIELD(ColorBlue) FIELD(LoadingColorRed_pct)
-    FIELD(LoadingColorGreen_pct) FIELD(LoadingColorBlue_pct) FIELD(LoadingTotal_pct) FIELD(ColorHue)
-    FIELD(ColorSaturation) FIELD(ColorIntensity) FIELD(ColorArea_pct) FIELD(PickingOrder) FIELD(IsExcluded)
-    FIELD(IsUserEdited) FIELD(NeighborIndex) FIELD(NeighborDistance_px)
-#undef FIELD
+    if (const QString field = ColonyFields::firstDifference(a, b); !field.isEmpty())
+        return field;
     if (!sameObject(a.Contour, b.Contour))
         return QStringLiteral("Contour");
     if (!sameObject(a.OutlineContour, b.OutlineContour))
