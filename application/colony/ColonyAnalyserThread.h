@@ -138,7 +138,8 @@ public:
 
     void setStopTimeout(int milliseconds) { m_stopTimeoutMs = milliseconds; }
 
-    // IPlate, ITaskCancellation, IProgress: worker thread.
+    // IPlate, ITaskCancellation, IProgress: worker thread; containerContour and isCancelled
+    // also from the threads that measure containers in parallel (they only read).
     Errors::Type_Error containerContour(Halcon::Hobject& contour, qint32 containerIndex, double offset) override;
     bool isCancelled() override;
     void setProgressText(const QString& text) override;
