@@ -36,7 +36,7 @@ inline void compare(const char* name, const std::function<void()>& layer, const 
     }
     const double l = median(layerTimes);
     const double b = median(baselineTimes);
-    std::printf("%s %.2f ms\n%s.baseline %.2f ms\n%s.ratio %.2f x\n", name, l, name, b, name, l / b);
+    std::printf("%s %.3f ms\n%s.baseline %.3f ms\n%s.ratio %.3f x\n", name, l, name, b, name, l / b);
 }
 
 } // namespace BenchSupport

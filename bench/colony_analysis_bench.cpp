@@ -1,9 +1,14 @@
-// The whole colony analysis of one generated 96-well plate picture (2592 x 1944, about 800
-// colonies): all steps, all containers, no drawing. First on one core (operators kept on
-// their calling thread, the process pinned to one processor), then on all cores; time per
-// step and the process's peak memory.
+// The whole colony analysis of one generated plate picture (2592 x 1944): all steps, all
+// containers, no drawing. First on one core (operators kept on their calling thread, the
+// process pinned to one processor), then on all cores; time per step and the process's peak
+// memory.
 //
-// Arguments: [seed] [repetitions] [labware: wells|dish]
+// Labware "wells" (default): a 96-well plate with about 800 colonies. "dish": a Petri dish
+// with 200. "dense": a dense Petri dish of 2,500 objects (500 colonies, 2,000 specks of
+// dust), and beside it the same kind of dish with a tenth of them (50 and 200) on one core:
+// the properties step must grow with the number of objects, not with its square.
+//
+// Arguments: [seed] [repetitions] [labware: wells|dish|dense]
 #include "ColonyAnalyserThread.h"
 #include "Errors.h"
 
@@ -23,7 +28,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <functional>
+#include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -56,8 +64,18 @@ void resetPeak()
         file.write("5");
 }
 
+// CPU time of the whole process: on a loaded machine the wall time also counts the time the
+// threads waited for a processor.
+double processCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1.0e3 + double(now.tv_nsec) / 1.0e6;
+}
+
 struct Run {
     double totalMs = 0.0;
+    double cpuMs = 0.0;
     ColonyAnalyserThread::StepTimes steps;
     int colonies = 0;
     int good = 0;
@@ -71,6 +89,7 @@ Run analyseOnce(FakeColonyAnalyserHost& host, ColonyAnalyserThread& worker, cons
     host.clearRecords();
     QElapsedTimer timer;
     timer.start();
+    const double cpuStart = processCpuMs();
     run.error = worker.Analyse({}, settings, picture);
     if (run.error != 0)
         return run;
@@ -78,6 +97,7 @@ Run analyseOnce(FakeColonyAnalyserHost& host, ColonyAnalyserThread& worker, cons
     while (worker.state() != ColonyAnalyserThread::StateIdle)
         QThread::yieldCurrentThread();
     run.totalMs = double(timer.nsecsElapsed()) / 1.0e6;
+    run.cpuMs = processCpuMs() - cpuStart;
     bool running = false;
     run.error = worker.CheckRunning(running);
     run.steps = worker.stepTimes();
@@ -91,6 +111,7 @@ Run analyseOnce(FakeColonyAnalyserHost& host, ColonyAnalyserThread& worker, cons
 
 struct Series {
     double totalMs = 0.0;
+    double cpuMs = 0.0;
     ColonyAnalyserThread::StepTimes steps;
     int colonies = 0;
     int good = 0;
@@ -116,6 +137,7 @@ Series series(FakeColonyAnalyserHost& host, ColonyAnalyserThread& worker, const 
     };
     Series s;
     s.totalMs = med([](const Run& r) { return r.totalMs; });
+    s.cpuMs = med([](const Run& r) { return r.cpuMs; });
     s.steps.start = med([](const Run& r) { return r.steps.start; });
     s.steps.prepare = med([](const Run& r) { return r.steps.prepare; });
     s.steps.referencePoints = med([](const Run& r) { return r.steps.referencePoints; });
@@ -126,6 +148,7 @@ Series series(FakeColonyAnalyserHost& host, ColonyAnalyserThread& worker, const 
     s.steps.properties = med([](const Run& r) { return r.steps.properties; });
     s.steps.finish = med([](const Run& r) { return r.steps.finish; });
     s.steps.containers = runs.front().steps.containers;
+    s.steps.containerThreads = runs.front().steps.containerThreads;
     s.colonies = runs.front().colonies;
     s.good = runs.front().good;
     return s;
@@ -134,6 +157,7 @@ Series series(FakeColonyAnalyserHost& host, ColonyAnalyserThread& worker, const 
 void print(const char* prefix, const Series& s)
 {
     std::printf("%s.total %.1f ms\n", prefix, s.totalMs);
+    std::printf("%s.total.cpu_time %.1f ms\n", prefix, s.cpuMs);
     std::printf("%s.step.start %.2f ms\n", prefix, s.steps.start);
     std::printf("%s.step.prepare_picture %.2f ms\n", prefix, s.steps.prepare);
     std::printf("%s.step.prepare_picture.reference_points %.2f ms\n", prefix, s.steps.referencePoints);
@@ -148,6 +172,33 @@ void print(const char* prefix, const Series& s)
     std::printf("%s.good_colonies %d count\n", prefix, s.good);
 }
 
+// Throughput of `threads` threads of plain arithmetic against one thread, each doing the
+// same amount: what this process can gain from its threads on the machine as it is loaded.
+double parallelThroughput(int threads)
+{
+    const auto spin = [] {
+        volatile double x = 0.0;
+        for (long i = 0; i < 10000000; ++i)
+            x = x + double(i) * 1e-9;
+    };
+    const auto timed = [&](int count) {
+        std::vector<double> times;
+        for (int repetition = 0; repetition < 3; ++repetition) {
+            QElapsedTimer timer;
+            timer.start();
+            std::vector<std::thread> pool;
+            for (int i = 0; i < count; ++i)
+                pool.emplace_back(spin);
+            for (std::thread& t : pool)
+                t.join();
+            times.push_back(double(timer.nsecsElapsed()));
+        }
+        return median(times);
+    };
+    const double alone = timed(1);
+    return double(threads) * alone / std::max(1.0, timed(threads));
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -159,22 +210,23 @@ int main(int argc, char* argv[])
 
     const unsigned seed = argc > 1 ? unsigned(std::atoi(argv[1])) : 1u;
     const int repetitions = std::max(1, argc > 2 ? std::atoi(argv[2]) : 7);
+    const std::string labware = argc > 3 ? argv[3] : "wells";
     PlateScenes::Options options;
     options.seed = seed;
-    options.labware = argc > 3 && std::strcmp(argv[3], "dish") == 0 ? PlateScenes::Labware::PetriDish
-                                                                     : PlateScenes::Labware::Wells96;
+    options.labware = labware == "wells" ? PlateScenes::Labware::Wells96 : PlateScenes::Labware::PetriDish;
+    options.dense = labware == "dense";
     const PlateScenes::Scene scene = PlateScenes::generate(options);
-    const ColonySettingsData settings = PlateSceneSettings::settingsFor(scene);
     std::printf("colony_analysis.picture %dx%d px\n", scene.width, scene.height);
     std::printf("colony_analysis.drawn_colonies %d count\n", int(scene.colonies.size()));
+    std::printf("colony_analysis.drawn_dust %d count\n", int(scene.dust.size()));
     std::printf("colony_analysis.memory_after_generation.VmRSS %ld kB\n", statusKb("VmRSS"));
 
     // A fresh worker per phase: its thread takes the affinity of the thread that starts it.
-    const auto phase = [&]() {
+    const auto phase = [&](const PlateScenes::Scene& picture) {
         FakeColonyAnalyserHost host(FakeColonyAnalyserHost::Drawing::None);
         host.recordColonyCalls = false;
         ColonyAnalyserThread worker(&host, nullptr, nullptr);
-        return series(host, worker, settings, scene.image, repetitions);
+        return series(host, worker, PlateSceneSettings::settingsFor(picture), picture.image, repetitions);
     };
 
     // One core: operators on their calling thread, the process's threads on one processor.
@@ -192,20 +244,38 @@ int main(int argc, char* argv[])
     Halcon::set_system("parallelize_operators", "false");
     sched_setaffinity(0, sizeof(one), &one);
     resetPeak();
-    const Series single = phase();
+    const Series single = phase(scene);
     const long peakKb = statusKb("VmHWM");
     print("colony_analysis.one_core", single);
     std::printf("colony_analysis.one_core.peak_memory.VmHWM %.1f MB\n", peakKb / 1024.0);
+
+    if (options.dense) {
+        // The same kind of dish with a tenth of the objects.
+        PlateScenes::Options fewer = options;
+        fewer.denseColonies /= 10;
+        fewer.dustSpecks /= 10;
+        const PlateScenes::Scene sparse = PlateScenes::generate(fewer);
+        const Series tenth = phase(sparse);
+        print("colony_analysis.one_core.tenth_of_the_objects", tenth);
+        std::printf("colony_analysis.one_core.properties_growth %.2f x\n",
+                    single.steps.properties / std::max(1e-9, tenth.steps.properties));
+        std::printf("colony_analysis.one_core.properties_growth.objects %.2f x\n",
+                    double(single.colonies) / std::max(1, tenth.colonies));
+    }
 
     // All cores.
     sched_setaffinity(0, sizeof(all), &all);
     Halcon::set_system("parallelize_operators", "true");
     Halcon::set_system("thread_num", cores);
-    const Series multi = phase();
+    const Series multi = phase(scene);
     print("colony_analysis.all_cores", multi);
     std::printf("colony_analysis.all_cores.cores %d count\n", cores);
+    std::printf("colony_analysis.all_cores.container_threads %d count\n", multi.steps.containerThreads);
     std::printf("colony_analysis.all_cores.baseline %.1f ms\n", single.totalMs);
     std::printf("colony_analysis.all_cores.ratio %.2f x\n", single.totalMs / std::max(1e-9, multi.totalMs));
+    // The most any work can gain on this machine now: on one shared with other work it is
+    // far below the number of cores.
+    std::printf("colony_analysis.all_cores.machine_throughput %.2f x\n", parallelThroughput(cores));
     std::printf("colony_analysis.peak_memory.VmHWM %.1f MB\n", statusKb("VmHWM") / 1024.0);
     return 0;
 }

@@ -1,9 +1,12 @@
 // Sub-pixel edges and contour analysis of the vision layer on a generated 2592 x 1944
 // plate of 96 wells with about 800 colonies, as the colony margin steps run them: one
-// container after the other. Prints "<name> <value> <unit>" lines.
+// container after the other; contour distances against their definition. Prints
+// "<name> <value> <unit>" lines.
 
 #include "BenchSupport.h"
 #include "Halcon.h"
+
+#include <ContourPairs.h>
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
@@ -105,5 +108,36 @@ int main()
     };
     compare("margin_contours.plate_96_wells", margins, threshold, 9);
     std::printf("margin_contours.closed_contours %lld count\n", static_cast<long long>(colonies));
+
+    // Contour distances against every point with every side: two long rough contours side by
+    // side, the same two far apart, and a colony inside a long container outline. The same
+    // contours each time, so long ones measure with their kept boxes, as a container outline
+    // does against its colonies.
+    const ContourPairs::Points left = ContourPairs::blob(1, 500.0, 500.0, 150.0, 0.05, 2000);
+    const ContourPairs::Points right = ContourPairs::blob(2, 500.0, 820.0, 150.0, 0.05, 2000);
+    const ContourPairs::Points far = ContourPairs::blob(2, 500.0, 1500.0, 150.0, 0.05, 2000);
+    const ContourPairs::Points outline = ContourPairs::blob(3, 500.0, 500.0, 700.0, 0.0, 2200);
+    const ContourPairs::Points colony = ContourPairs::blob(4, 620.0, 430.0, 12.0, 0.1, 80);
+    const struct {
+        const char *name;
+        const ContourPairs::Points &a;
+        const ContourPairs::Points &b;
+    } pairs[] = {{"distance_cc_min.long_contours_side_by_side", left, right},
+                 {"distance_cc_min.long_contours_far_apart", left, far},
+                 {"distance_cc_min.colony_in_container_outline", outline, colony}};
+    for (const auto &pair : pairs) {
+        const Hobject a = ContourPairs::contour(pair.a), b = ContourPairs::contour(pair.b);
+        double sink = 0.0;
+        compare(
+            pair.name,
+            [&] {
+                HTuple d;
+                distance_cc_min(a, b, "point_to_segment", &d);
+                sink += d.D();
+            },
+            [&] { sink += ContourPairs::distanceByDefinition(pair.a, pair.b, false); }, 9);
+        if (sink < 0.0)
+            std::printf("unreachable\n");
+    }
     return 0;
 }

@@ -282,6 +282,59 @@ Errors::Type_Error ColonyAnalyserThread::smoothPicture(Halcon::Hobject& picture,
     return 0;
 }
 
+// ---- Containers on a pool of threads (worker thread) ------------------------------------------
+
+qint32 ColonyAnalyserThread::containerNumber(qint32 index) const
+{
+    const ColonySettingsData::LabwareData& labware = m_settings.Labware;
+    return ContainerNumberFromIndex(index, labware.SectionsX, labware.SectionsY, labware.PositionDirection);
+}
+
+void ColonyAnalyserThread::setPropertiesInputs(ColonyPropertiesAnalysis& properties)
+{
+    properties.setSettings(&m_settings);
+    properties.setInputObjects(m_preparedPicture, m_picture);
+    if (m_settings.ColorModel == ColonySettingsData::ColorModelRgb)
+        properties.setThresholdRegions(m_red, m_green, m_blue);
+    else if (m_settings.ColorModel == ColonySettingsData::ColorModelHsi)
+        properties.setThresholdImages(m_red, m_green, m_blue, m_hue, m_saturation, m_intensity, m_hueRegion,
+                                      m_saturationRegion, m_intensityRegion);
+}
+
+void ColonyAnalyserThread::startParallelContainers()
+{
+    Halcon::HTuple parallel;
+    Halcon::HTuple threads;
+    if (Halcon::get_system("parallelize_operators", &parallel) != Halcon::kSuccess || parallel.S() != "true"
+        || Halcon::get_system("thread_num", &threads) != Halcon::kSuccess || threads.Length() != 1)
+        return;
+    const ColonySettingsData::LabwareData& labware = m_settings.Labware;
+    const int count = labware.SectionsX * labware.SectionsY;
+    if (threads.L() < 2 || count < 2)
+        return;
+    IHalconView* view = m_host->halconView();
+    const auto setup = [this, view](ParallelContainerAnalysis::Engines& engines) {
+        // Drawings only when the page draws at all, as for the worker's own engines.
+        IHalconView* recorded = view ? &engines.recorder : nullptr;
+        engines.margins.init(recorded, this, &m_referencePointSearch, &m_parallel, &engines.recorder);
+        engines.properties.init(recorded, &engines.recorder, &m_parallel, &m_referencePointSearch, &engines.margins,
+                                &engines.recorder);
+        setPropertiesInputs(engines.properties);
+    };
+    const int poolThreads = int(std::min<Halcon::Hlong>(threads.L(), count));
+    {
+        QMutexLocker lock(&m_timesMutex);
+        m_times.containerThreads = poolThreads;
+    }
+    m_parallel.start(count, poolThreads, view, setup,
+                     [this](int index, ParallelContainerAnalysis::Engines& engines) {
+                         Halcon::Hobject searchArea;
+                         containerContour(searchArea, index, 0.0);
+                         return analyseContainer(engines.margins, engines.properties, index, containerNumber(index),
+                                                 searchArea);
+                     });
+}
+
 // ---- Engine interfaces (worker thread) --------------------------------------------------------
 
 Errors::Type_Error ColonyAnalyserThread::containerContour(Halcon::Hobject& contour, qint32 containerIndex,
@@ -374,6 +427,7 @@ void ColonyAnalyserThread::run()
             m_state.store(StateFinish);
         }
         if (m_quit.load()) {
+            m_parallel.stop();
             m_ended.store(true, std::memory_order_release);
             return;
         }
@@ -616,13 +670,13 @@ qint32 ColonyAnalyserThread::StepSearchArea()
     timer.start();
     const ColonySettingsData::LabwareData& labware = m_settings.Labware;
     const int i = m_containerIndex;
-    m_containerNumber = ContainerNumberFromIndex(i, labware.SectionsX, labware.SectionsY, labware.PositionDirection);
+    if (i == 0)
+        startParallelContainers();
+    m_containerNumber = containerNumber(i);
     const QString label = GenerateGridLabelText(i, labware.SectionsX, labware.SectionsY, labware.PositionDirection);
 
     m_searchArea = Halcon::Hobject();
-    GenerateContainerContour(m_host->view(), m_searchArea, i, labware.RoundArea, labware.SectionsX, labware.SectionsY,
-                             labware.PositionX, labware.PositionY, labware.SizeX, labware.SizeY, labware.GapX,
-                             labware.GapY, labware.Angle, 0.0);
+    containerContour(m_searchArea, i, 0.0);
     DrawContainerLabel(m_host->view(), i, labware.SectionsX, labware.SectionsY, labware.PositionX, labware.PositionY,
                        labware.SizeX, labware.SizeY, labware.GapX, labware.GapY, labware.Angle,
                        labware.PositionDirection, kContainerTextPrefix, nullptr, nullptr, 6);
@@ -636,23 +690,36 @@ qint32 ColonyAnalyserThread::StepSearchArea()
     return StateSearchColonies;
 }
 
-qint32 ColonyAnalyserThread::StepSearchColonies()
+ParallelContainerAnalysis::Outcome ColonyAnalyserThread::analyseContainer(ColonyMarginAnalysis& margins,
+                                                                         ColonyPropertiesAnalysis& properties,
+                                                                         qint32 index, qint32 number,
+                                                                         const Halcon::Hobject& searchArea)
 {
+    ParallelContainerAnalysis::Outcome outcome;
     QElapsedTimer timer;
     timer.start();
-    Errors::Type_Error result =
-        m_marginAnalysis.run(m_preparedPicture, &m_settings, false, m_containerIndex, m_searchArea);
-    const double marginsMs = elapsedMs(timer);
-    double propertiesMs = 0.0;
-    if (result == 0) {
+    outcome.result = margins.run(m_preparedPicture, &m_settings, false, index, searchArea);
+    outcome.marginsMs = elapsedMs(timer);
+    if (outcome.result == 0) {
         timer.restart();
-        result = m_propertiesAnalysis.run(false, m_containerNumber, m_settings.Colony.FastCalculation);
-        propertiesMs = elapsedMs(timer);
+        outcome.result = properties.run(false, number, m_settings.Colony.FastCalculation);
+        outcome.propertiesMs = elapsedMs(timer);
     }
+    return outcome;
+}
+
+qint32 ColonyAnalyserThread::StepSearchColonies()
+{
+    // A container the pool measured hands over its reports here, in container order.
+    const ParallelContainerAnalysis::Outcome outcome = m_parallel.holds(m_containerIndex)
+        ? m_parallel.finish(m_containerIndex, m_host->halconView(), m_host->imageColoniesTable(), this)
+        : analyseContainer(m_marginAnalysis, m_propertiesAnalysis, m_containerIndex, m_containerNumber,
+                           m_searchArea);
+    const Errors::Type_Error result = outcome.result;
     {
         QMutexLocker lock(&m_timesMutex);
-        m_times.margins += marginsMs;
-        m_times.properties += propertiesMs;
+        m_times.margins += outcome.marginsMs;
+        m_times.properties += outcome.propertiesMs;
         ++m_times.containers;
     }
     if (result != 0) {
@@ -677,6 +744,7 @@ qint32 ColonyAnalyserThread::StepFinish()
 {
     QElapsedTimer timer;
     timer.start();
+    m_parallel.stop();
     if (m_error.load() == 0)
         setState(tr("Done!"));
     m_host->emitAnalyserStopped();

@@ -8,6 +8,7 @@
 #include "IPlate.h"
 #include "IProgress.h"
 #include "ITaskCancellation.h"
+#include "ParallelContainerAnalysis.h"
 #include "ReferencePointSearch.h"
 
 #include <Hobject.h>
@@ -31,6 +32,11 @@ class IColonyAnalyserHost;
 // the GUI thread and hand their inputs over while the worker is idle: inputs first, then the
 // state, then the wake semaphore; the worker reads the inputs only between leaving the idle
 // state and returning to it. State, cancel, quit and error flags are atomics.
+//
+// With the vision layer's operator parallelisation on ("parallelize_operators", up to
+// "thread_num" threads), the containers are measured on a pool of threads ahead of the
+// step machine, which still takes them one by one and hands the page exactly the reports,
+// drawings and pick order of a run on one thread.
 class ColonyAnalyserThread : public QThread, public IPlate, public ITaskCancellation, public IProgress {
     Q_OBJECT
 public:
@@ -125,12 +131,15 @@ public:
         double properties = 0.0;
         double finish = 0.0;
         int containers = 0;
+        // Threads the containers were measured on (1: one after the other by the worker).
+        int containerThreads = 1;
     };
     StepTimes stepTimes() const;
 
     void setStopTimeout(int milliseconds) { m_stopTimeoutMs = milliseconds; }
 
-    // IPlate, ITaskCancellation, IProgress: worker thread.
+    // IPlate, ITaskCancellation, IProgress: worker thread; containerContour and isCancelled
+    // also from the threads that measure containers in parallel (they only read).
     Errors::Type_Error containerContour(Halcon::Hobject& contour, qint32 containerIndex, double offset) override;
     bool isCancelled() override;
     void setProgressText(const QString& text) override;
@@ -149,6 +158,17 @@ private:
     qint32 StepNextContainer();
     qint32 StepFinish();
     qint32 SetError(Errors::Type_Error code);
+    // Margins, then colonies, of one container with the given engines.
+    ParallelContainerAnalysis::Outcome analyseContainer(ColonyMarginAnalysis& margins,
+                                                        ColonyPropertiesAnalysis& properties, qint32 index,
+                                                        qint32 number, const Halcon::Hobject& searchArea);
+    // Starts the pool on all containers when the operator parallelisation allows more than
+    // one thread and there is more than one container.
+    void startParallelContainers();
+    // The colony properties inputs of the running analysis, as the steps hand them to the
+    // worker's own engine.
+    void setPropertiesInputs(ColonyPropertiesAnalysis& properties);
+    qint32 containerNumber(qint32 index) const;
     // error := code, status "%1!", next state 7.
     qint32 failWith(Errors::Type_Error code);
     void setState(const QString& text);
@@ -190,4 +210,6 @@ private:
     std::atomic<int> m_stopTimeoutMs{DefaultStopTimeoutMs};
     mutable QMutex m_timesMutex;
     StepTimes m_times;
+    // Last: its threads read the members above, and it ends them first.
+    ParallelContainerAnalysis m_parallel{this};
 };

@@ -66,6 +66,41 @@ bool channelPasses(const ChannelThresholds& t, double value, double& score)
     return true;
 }
 
+// Bounding box of a contour; not valid when it cannot be read.
+struct ContourBox {
+    double row1 = 0.0;
+    double column1 = 0.0;
+    double row2 = -1.0;
+    double column2 = -1.0;
+    bool valid = false;
+};
+
+ContourBox contourBox(const Halcon::Hobject& contour)
+{
+    ContourBox box;
+    Halcon::HTuple row1, column1, row2, column2;
+    if (Halcon::smallest_rectangle1_xld(contour, &row1, &column1, &row2, &column2) != Halcon::kSuccess
+        || row1.Length() != 1)
+        return box;
+    box.row1 = row1.D();
+    box.column1 = column1.D();
+    box.row2 = row2.D();
+    box.column2 = column2.D();
+    box.valid = box.row1 <= box.row2 && box.column1 <= box.column2;
+    return box;
+}
+
+// Whether the boxes lie clearly farther apart than distance (a measured distance may come
+// out a hair below the exact gap, so the margin keeps every pair that could still tie).
+bool boxesApart(const ContourBox& a, const ContourBox& b, double distance)
+{
+    if (!a.valid || !b.valid)
+        return false;
+    const double rows = std::max({0.0, a.row1 - b.row2, b.row1 - a.row2});
+    const double columns = std::max({0.0, a.column1 - b.column2, b.column1 - a.column2});
+    return std::sqrt(rows * rows + columns * columns) > distance + 1e-9 * (1.0 + distance);
+}
+
 } // namespace
 
 double NormalizeToRange(double value, double minimum, double maximum)
@@ -320,12 +355,20 @@ Errors::Type_Error ColonyPropertiesAnalysis::measureNeighborPairs(std::vector<Im
                                                                   ITaskCancellation* cancellation)
 {
     const size_t n = colonies.size();
+    std::vector<ContourBox> boxes;
+    boxes.reserve(n);
+    for (const ImageColony& colony : colonies)
+        boxes.push_back(contourBox(colony.Contour));
     size_t lo = 0;
     Halcon::HTuple distance;
     for (size_t i = 1; i < n; ++i) {
         ImageColony& current = colonies[i];
         for (size_t j = lo; j < i; ++j) {
             ImageColony& earlier = colonies[j];
+            // Contours are never closer than their boxes: a pair whose boxes lie farther
+            // apart than both colonies' nearest neighbours so far changes neither.
+            if (boxesApart(boxes[i], boxes[j], std::max(current.NeighborDistance_px, earlier.NeighborDistance_px)))
+                continue;
             // A pair that cannot be measured is no neighbour rather than a made-up distance.
             if (Halcon::distance_cc_min(current.Contour, earlier.Contour, "point_to_segment", &distance)
                     != Halcon::kSuccess

@@ -14,16 +14,6 @@ double cross(const XldPoint &o, const XldPoint &a, const XldPoint &b)
     return (a.row - o.row) * (b.col - o.col) - (a.col - o.col) * (b.row - o.row);
 }
 
-double pointSegmentDistance2(const XldPoint &p, const XldPoint &a, const XldPoint &b)
-{
-    const double dr = b.row - a.row, dc = b.col - a.col;
-    const double len2 = dr * dr + dc * dc;
-    double t = len2 > 0.0 ? ((p.row - a.row) * dr + (p.col - a.col) * dc) / len2 : 0.0;
-    t = std::clamp(t, 0.0, 1.0);
-    const double er = a.row + t * dr - p.row, ec = a.col + t * dc - p.col;
-    return er * er + ec * ec;
-}
-
 bool withinBox(const XldPoint &p, const XldPoint &a, const XldPoint &b)
 {
     return p.row >= std::min(a.row, b.row) && p.row <= std::max(a.row, b.row) && p.col >= std::min(a.col, b.col)
@@ -35,7 +25,18 @@ int sign(double v)
     return v > 0.0 ? 1 : (v < 0.0 ? -1 : 0);
 }
 
-// Whether segments ab and cd share a point (crossing, touching or overlapping).
+} // namespace
+
+double pointSegmentDistance2(const XldPoint &p, const XldPoint &a, const XldPoint &b)
+{
+    const double dr = b.row - a.row, dc = b.col - a.col;
+    const double len2 = dr * dr + dc * dc;
+    double t = len2 > 0.0 ? ((p.row - a.row) * dr + (p.col - a.col) * dc) / len2 : 0.0;
+    t = std::clamp(t, 0.0, 1.0);
+    const double er = a.row + t * dr - p.row, ec = a.col + t * dc - p.col;
+    return er * er + ec * ec;
+}
+
 bool segmentsMeet(const XldPoint &a, const XldPoint &b, const XldPoint &c, const XldPoint &d)
 {
     const int d1 = sign(cross(c, d, a)), d2 = sign(cross(c, d, b));
@@ -45,44 +46,6 @@ bool segmentsMeet(const XldPoint &a, const XldPoint &b, const XldPoint &c, const
     return (d1 == 0 && withinBox(a, c, d)) || (d2 == 0 && withinBox(b, c, d)) || (d3 == 0 && withinBox(c, a, b))
         || (d4 == 0 && withinBox(d, a, b));
 }
-
-struct Box
-{
-    double row1, col1, row2, col2;
-};
-
-Box boxOf(const std::vector<XldPoint> &points)
-{
-    Box b{points[0].row, points[0].col, points[0].row, points[0].col};
-    for (const XldPoint &p : points) {
-        b.row1 = std::min(b.row1, p.row);
-        b.row2 = std::max(b.row2, p.row);
-        b.col1 = std::min(b.col1, p.col);
-        b.col2 = std::max(b.col2, p.col);
-    }
-    return b;
-}
-
-// Smallest squared distance from the points of `from` to the polyline through `to`.
-double pointsToPolyline2(const std::vector<XldPoint> &from, const std::vector<XldPoint> &to, double best)
-{
-    const size_t sides = to.size() > 1 ? to.size() - 1 : 1;
-    for (const XldPoint &p : from) {
-        for (size_t k = 0; k < sides; ++k) {
-            const XldPoint &a = to[k];
-            const XldPoint &b = to.size() > 1 ? to[k + 1] : to[k];
-            // The side's box alone already tells when it cannot come closer.
-            const double gr = std::max({0.0, std::min(a.row, b.row) - p.row, p.row - std::max(a.row, b.row)});
-            const double gc = std::max({0.0, std::min(a.col, b.col) - p.col, p.col - std::max(a.col, b.col)});
-            if (gr * gr + gc * gc >= best)
-                continue;
-            best = std::min(best, pointSegmentDistance2(p, a, b));
-        }
-    }
-    return best;
-}
-
-} // namespace
 
 double contourLength(const std::vector<XldPoint> &points)
 {
@@ -161,43 +124,6 @@ double contourDirection(const std::vector<XldPoint> &points)
     if (phi >= std::numbers::pi)
         phi -= std::numbers::pi;
     return phi;
-}
-
-double contourDistance(const std::vector<XldPoint> &a, const std::vector<XldPoint> &b, bool pointToPoint)
-{
-    double best = std::numeric_limits<double>::infinity();
-    if (pointToPoint) {
-        for (const XldPoint &p : a)
-            for (const XldPoint &q : b)
-                best = std::min(best, (p.row - q.row) * (p.row - q.row) + (p.col - q.col) * (p.col - q.col));
-        return std::sqrt(best);
-    }
-    const Box ba = boxOf(a), bb = boxOf(b);
-    if (a.size() > 1 && b.size() > 1 && ba.row1 <= bb.row2 && bb.row1 <= ba.row2 && ba.col1 <= bb.col2
-        && bb.col1 <= ba.col2) {
-        // Only sides that reach into the other contour's box can meet it; a small colony
-        // against a long container outline then compares a handful of sides, not all pairs.
-        const auto sidesInBox = [](const std::vector<XldPoint> &points, const Box &box) {
-            std::vector<size_t> sides;
-            for (size_t i = 0; i + 1 < points.size(); ++i) {
-                const XldPoint &p = points[i], &q = points[i + 1];
-                if (std::max(p.row, q.row) >= box.row1 && std::min(p.row, q.row) <= box.row2
-                    && std::max(p.col, q.col) >= box.col1 && std::min(p.col, q.col) <= box.col2)
-                    sides.push_back(i);
-            }
-            return sides;
-        };
-        const std::vector<size_t> sidesA = sidesInBox(a, bb), sidesB = sidesInBox(b, ba);
-        for (const size_t i : sidesA) {
-            for (const size_t k : sidesB) {
-                if (segmentsMeet(a[i], a[i + 1], b[k], b[k + 1]))
-                    return 0.0;
-            }
-        }
-    }
-    best = pointsToPolyline2(a, b, best);
-    best = pointsToPolyline2(b, a, best);
-    return std::sqrt(best);
 }
 
 bool contourSelfIntersects(const std::vector<XldPoint> &input, bool closeOpen)

@@ -26,9 +26,11 @@ double contourCircularity(const std::vector<XldPoint> &points);
 // Direction of the principal axis of the points, 0 .. pi, counter-clockwise on screen.
 double contourDirection(const std::vector<XldPoint> &points);
 
-// Smallest distance between two point lists (at least one point each): between their
-// points, or between the polylines through them (0 where they touch or cross).
-double contourDistance(const std::vector<XldPoint> &a, const std::vector<XldPoint> &b, bool pointToPoint);
+// Squared distance from p to the side ab (a point when a equals b).
+double pointSegmentDistance2(const XldPoint &p, const XldPoint &a, const XldPoint &b);
+
+// Whether sides ab and cd share a point (crossing, touching or overlapping).
+bool segmentsMeet(const XldPoint &a, const XldPoint &b, const XldPoint &c, const XldPoint &d);
 
 // Whether two sides that are not neighbours touch or cross (neighbours that fold back
 // onto each other count too). closeOpen adds the side from the last point to the first.

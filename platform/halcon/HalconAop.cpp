@@ -251,6 +251,43 @@ struct ForcedThreads
 
 } // namespace
 
+// The bands of one parallelRows call. The pool hands the loop to its threads inside OpenCV
+// and TBB, where a thread checker cannot see it; each band's first and last act here say
+// the same in code it sees: the caller's work before every band, every band's work before
+// the caller goes on. Nothing of the loop is read before that first act, not even a wrapper
+// around the body.
+class BandLoop : public cv::ParallelLoopBody
+{
+public:
+    BandLoop(std::string_view op, int rows, int bands, const std::function<void(int, int)> &body, Aop::BandHook hook)
+        : m_op(op), m_rows(rows), m_bands(bands), m_body(body), m_hook(hook)
+    {
+        m_handover.store(0, std::memory_order_release);
+    }
+
+    void operator()(const cv::Range &range) const override
+    {
+        m_handover.load(std::memory_order_acquire);
+        for (int b = range.start; b < range.end; ++b) {
+            if (m_hook)
+                m_hook(m_op, b, m_bands);
+            m_body(int(std::int64_t(m_rows) * b / m_bands), int(std::int64_t(m_rows) * (b + 1) / m_bands));
+        }
+        m_handover.fetch_add(1, std::memory_order_release);
+    }
+
+    // Called by the caller once the pool has run every band.
+    void joined() const { m_handover.load(std::memory_order_acquire); }
+
+private:
+    std::string_view m_op;
+    int m_rows;
+    int m_bands;
+    const std::function<void(int, int)> &m_body;
+    Aop::BandHook m_hook;
+    mutable std::atomic<int> m_handover{0};
+};
+
 namespace Aop {
 
 int threadCount(std::string_view op, std::string_view type)
@@ -260,6 +297,8 @@ int threadCount(std::string_view op, std::string_view type)
     if (!SystemState::parallelizeOperators())
         return 1;
     const int limit = SystemState::threadNum();
+    if (limit <= 1)
+        return 1;
     AopState &s = state();
     std::lock_guard lock(s.mutex);
     const auto it = s.table.find(Key{std::string(op), std::string(type)});
@@ -271,20 +310,12 @@ void parallelRows(std::string_view op, std::string_view type, int rows, const st
     if (rows <= 0)
         return;
     const int threads = std::min(threadCount(op, type), rows);
-    const BandHook hook = g_bandHook.load(std::memory_order_acquire);
     // As many stripes as threads: OpenCV's pool then runs at most that many at once. A
     // single stripe runs on the calling thread, and OpenCV runs parallel loops nested in
     // one of its own loops serially, so one band also keeps cvtColor & co. on this thread.
-    cv::parallel_for_(
-        cv::Range(0, threads),
-        [&](const cv::Range &bands) {
-            for (int b = bands.start; b < bands.end; ++b) {
-                if (hook)
-                    hook(op, b, threads);
-                body(int(std::int64_t(rows) * b / threads), int(std::int64_t(rows) * (b + 1) / threads));
-            }
-        },
-        threads);
+    const BandLoop loop(op, rows, threads, body, g_bandHook.load(std::memory_order_acquire));
+    cv::parallel_for_(cv::Range(0, threads), loop, threads);
+    loop.joined();
 }
 
 void setBandHook(BandHook hook)

@@ -7,6 +7,7 @@
 #include "PlaneCache_p.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -35,6 +36,7 @@ const std::map<std::string, ParameterSpec> &parameterSpecs()
 {
     static const std::map<std::string, ParameterSpec> specs = {
         {"thread_num", {Kind::Integer, 1, 1024, {}}},
+        {"tsp_thread_num", {Kind::Integer, 0, 1024, {}}},
         {"parallelize_operators", {Kind::Flag, 0, 0, {}}},
         {"width", {Kind::Integer, 0, 1000000, {}}},
         {"height", {Kind::Integer, 0, 1000000, {}}},
@@ -57,12 +59,19 @@ int processorCount()
     return int(std::clamp(std::thread::hardware_concurrency(), 1u, 1024u));
 }
 
+// The calling thread's own "tsp_thread_num"; 0 follows "thread_num".
+thread_local int t_threadNum = 0;
+
 // The store itself; every access holds the mutex.
 struct SystemStore
 {
     std::mutex mutex;
     std::map<std::string, HValue> values;
     std::set<std::string> checks;
+    // Copies of the two values every parallelised operator reads, so that operators on many
+    // threads at once do not queue for the mutex; written with the map, under the mutex.
+    std::atomic<int> threadNum{1};
+    std::atomic<bool> parallelize{true};
 
     SystemStore()
     {
@@ -83,6 +92,7 @@ struct SystemStore
             {"empty_region_result", HValue("true")},
         };
         checks = defaultChecks();
+        threadNum.store(processorCount());
     }
 
     static std::set<std::string> defaultChecks() { return {"give_error", "ref_give_error", "parameter"}; }
@@ -160,12 +170,14 @@ namespace SystemState {
 
 int threadNum()
 {
-    return int(std::max<Hlong>(1, integerValue("thread_num")));
+    if (t_threadNum > 0)
+        return t_threadNum;
+    return std::max(1, store().threadNum.load(std::memory_order_relaxed));
 }
 
 bool parallelizeOperators()
 {
-    return flagValue("parallelize_operators");
+    return store().parallelize.load(std::memory_order_relaxed);
 }
 
 int defaultWidth()
@@ -276,9 +288,17 @@ Herror set_system(const HTuple &systemParameter, const HTuple &value)
             SystemStore &s = store();
             std::lock_guard lock(s.mutex);
             for (auto &[name, v] : pairs) {
+                if (name == "tsp_thread_num") {
+                    t_threadNum = int(v.L());
+                    continue;
+                }
                 s.values[name] = v;
                 if (name == "temporary_mem_cache")
                     releaseCache = v.Str() == "false";
+                else if (name == "thread_num")
+                    s.threadNum.store(int(v.L()));
+                else if (name == "parallelize_operators")
+                    s.parallelize.store(v.Str() == "true");
             }
         }
         // Off means the memory goes back now, not when the next plane is freed.
@@ -304,6 +324,8 @@ Herror get_system(const HTuple &query, HTuple *information)
                 result.Append(HValue(kLayerVersion));
             } else if (name == "processor_num") {
                 result.Append(HValue(processorCount()));
+            } else if (name == "tsp_thread_num") {
+                result.Append(HValue(t_threadNum));
             } else if (name == "parameters") {
                 for (const auto &entry : parameterSpecs())
                     result.Append(HValue(entry.first));

@@ -23,6 +23,8 @@ Herror get_check(HTuple *check);
 
 // Parameters (name, value):
 //   "thread_num"               integer 1 .. 1024, default the processor count
+//   "tsp_thread_num"           integer 0 .. 1024, default 0: the most threads an operator
+//                              called on this thread may use; 0 follows "thread_num"
 //   "parallelize_operators"    "true" / "false", default "true"
 //   "width", "height"          default picture size, integer 0 .. 1000000; 0 = not set (default)
 //   "temporary_mem_cache"      "true", "false", "exclusive", "shared", "idle"; default "true"

@@ -5,7 +5,8 @@
 
 namespace Halcon::SystemState {
 
-// "thread_num": the most threads an operator may use (>= 1).
+// "thread_num", or "tsp_thread_num" of the calling thread when set: the most threads an
+// operator may use (>= 1).
 int threadNum();
 // "parallelize_operators": false keeps every operator on its calling thread.
 bool parallelizeOperators();

@@ -1,5 +1,6 @@
 #include "HalconXldAnalysis.h"
 
+#include "ContourDistance_p.h"
 #include "ContourGeometry_p.h"
 #include "ContourSegmentation_p.h"
 #include "ControlValues_p.h"
@@ -300,8 +301,7 @@ Herror distance_cc_min(const Hobject &contour1, const Hobject &contour2, const H
         const size_t n = std::max(a.size(), b.size());
         std::vector<double> result(n);
         for (size_t i = 0; i < n; ++i) {
-            result[i] = contourDistance(a[a.size() == 1 ? 0 : i]->points, b[b.size() == 1 ? 0 : i]->points,
-                                        m == "point_to_point");
+            result[i] = contourDistance(a[a.size() == 1 ? 0 : i], b[b.size() == 1 ? 0 : i], m == "point_to_point");
         }
         if (distanceMin)
             *distanceMin = HTuple(result);

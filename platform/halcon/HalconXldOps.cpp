@@ -1,5 +1,6 @@
 #include "HalconXldOps.h"
 
+#include "ContourGeometry_p.h"
 #include "ControlValues_p.h"
 #include "HalconGuard_p.h"
 #include "HobjectElements_p.h"
@@ -140,11 +141,7 @@ PolygonMoments polygonMoments(const std::vector<XldPoint> &p)
 bool onSegment(const XldPoint &p, const XldPoint &a, const XldPoint &b)
 {
     const double dr = b.row - a.row, dc = b.col - a.col;
-    const double len2 = dr * dr + dc * dc;
-    double t = len2 > 0.0 ? ((p.row - a.row) * dr + (p.col - a.col) * dc) / len2 : 0.0;
-    t = std::clamp(t, 0.0, 1.0);
-    const double er = a.row + t * dr - p.row, ec = a.col + t * dc - p.col;
-    return er * er + ec * ec <= 1e-18 * std::max(1.0, len2);
+    return Detail::pointSegmentDistance2(p, a, b) <= 1e-18 * std::max(1.0, dr * dr + dc * dc);
 }
 
 bool pointInside(const std::vector<XldPoint> &poly, double row, double col)

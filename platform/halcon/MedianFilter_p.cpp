@@ -28,6 +28,9 @@ namespace {
 // Huang's running histogram: moving one column right removes the left edge of every
 // mask row and adds the right edge, so the cost per pixel is two updates per mask row
 // instead of a sort of the whole mask. The median is tracked incrementally.
+//
+// Even and odd mask rows count into two histograms: on a smooth picture most updates hit
+// the same few bins, and one histogram would make each update wait for the one before.
 class MedianBand : public cv::ParallelLoopBody
 {
 public:
@@ -42,44 +45,60 @@ public:
     void operator()(const cv::Range& rows) const override
     {
         const int maskRows = int(m_widths.size());
+        const int pairs = maskRows / 2;
         const int rank = (m_maskSize - 1) / 2;
-        std::vector<const uchar*> rowPtr(size_t(maskRows), nullptr);
-        std::array<int, 256> hist{};
+        // Per mask row, the pixel that leaves (left of the mask) and the one that comes
+        // (its right edge) when the mask moves to column x are left[k][x] and right[k][x].
+        std::vector<const uchar*> left(size_t(maskRows), nullptr);
+        std::vector<const uchar*> right(size_t(maskRows), nullptr);
+        std::array<int, 256> even{};
+        std::array<int, 256> odd{};
+        const auto count = [&](int v) { return even[size_t(v)] + odd[size_t(v)]; };
         for (int y = rows.start; y < rows.end; ++y) {
-            for (int k = 0; k < maskRows; ++k)
-                rowPtr[size_t(k)] = m_src.ptr<uchar>(y + k) + m_padColumns;
-            hist.fill(0);
+            even.fill(0);
+            odd.fill(0);
             for (int k = 0; k < maskRows; ++k) {
                 const int w = m_widths[size_t(k)];
-                const uchar* p = rowPtr[size_t(k)];
+                const uchar* p = m_src.ptr<uchar>(y + k) + m_padColumns;
+                left[size_t(k)] = p - w - 1;
+                right[size_t(k)] = p + w;
+                std::array<int, 256>& hist = (k & 1) ? odd : even;
                 for (int dx = -w; dx <= w; ++dx)
                     ++hist[p[dx]];
             }
             int median = 0;
             int below = 0;
-            while (below + hist[size_t(median)] <= rank) {
-                below += hist[size_t(median)];
+            while (below + count(median) <= rank) {
+                below += count(median);
                 ++median;
             }
             uchar* out = m_dst.ptr<uchar>(y);
             out[0] = uchar(median);
             const int width = m_dst.cols;
             for (int x = 1; x < width; ++x) {
-                for (int k = 0; k < maskRows; ++k) {
-                    const int w = m_widths[size_t(k)];
-                    const uchar* p = rowPtr[size_t(k)] + x;
-                    const int gone = p[-w - 1];
-                    const int come = p[w];
-                    --hist[size_t(gone)];
-                    ++hist[size_t(come)];
-                    below += int(come < median) - int(gone < median);
+                int change = 0;
+                for (int k = 0; k < 2 * pairs; k += 2) {
+                    const int gone0 = left[size_t(k)][x], come0 = right[size_t(k)][x];
+                    const int gone1 = left[size_t(k) + 1][x], come1 = right[size_t(k) + 1][x];
+                    --even[size_t(gone0)];
+                    ++even[size_t(come0)];
+                    --odd[size_t(gone1)];
+                    ++odd[size_t(come1)];
+                    change += int(come0 < median) - int(gone0 < median) + int(come1 < median) - int(gone1 < median);
                 }
+                if (maskRows & 1) {
+                    const int gone = left[size_t(maskRows) - 1][x], come = right[size_t(maskRows) - 1][x];
+                    --even[size_t(gone)];
+                    ++even[size_t(come)];
+                    change += int(come < median) - int(gone < median);
+                }
+                below += change;
                 while (below > rank) {
                     --median;
-                    below -= hist[size_t(median)];
+                    below -= count(median);
                 }
-                while (below + hist[size_t(median)] <= rank) {
-                    below += hist[size_t(median)];
+                while (below + count(median) <= rank) {
+                    below += count(median);
                     ++median;
                 }
                 out[x] = uchar(median);

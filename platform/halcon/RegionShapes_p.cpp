@@ -145,16 +145,41 @@ Runs polygonFilledRuns(const std::vector<XldPoint>& points)
         minRow = std::min(minRow, p.row);
         maxRow = std::max(maxRow, p.row);
     }
-    std::vector<double> crossings;
+    // Half-open rule: a vertex on the scan line counts for one edge only, so an edge crosses
+    // the rows r with min(row) <= r < max(row). Edges sorted by their first row join the
+    // active list when the scan reaches it and leave after their last, so each row looks at
+    // the edges that cross it, not at all of them.
+    struct Edge
+    {
+        int first;
+        int last;
+        size_t index; // side from points[index] to the next point
+    };
     const size_t n = points.size();
+    std::vector<Edge> edges;
+    edges.reserve(n);
+    for (size_t i = 0; i < n; ++i) {
+        const XldPoint& p = points[i];
+        const XldPoint& q = points[(i + 1) % n];
+        const int first = int(std::ceil(std::min(p.row, q.row)));
+        const int last = int(std::ceil(std::max(p.row, q.row))) - 1;
+        if (first <= last)
+            edges.push_back({first, last, i});
+    }
+    std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.first < b.first; });
+    std::vector<Edge> active;
+    std::vector<double> crossings;
+    size_t next = 0;
     for (int r = int(std::ceil(minRow)); r <= int(std::floor(maxRow)); ++r) {
+        while (next < edges.size() && edges[next].first <= r)
+            active.push_back(edges[next++]);
+        active.erase(std::remove_if(active.begin(), active.end(), [r](const Edge& e) { return e.last < r; }),
+                     active.end());
         crossings.clear();
-        for (size_t i = 0; i < n; ++i) {
-            const XldPoint& p = points[i];
-            const XldPoint& q = points[(i + 1) % n];
-            // Half-open rule: a vertex on the scan line counts for one edge only.
-            if ((p.row <= r) != (q.row <= r))
-                crossings.push_back(p.col + (r - p.row) * (q.col - p.col) / (q.row - p.row));
+        for (const Edge& e : active) {
+            const XldPoint& p = points[e.index];
+            const XldPoint& q = points[(e.index + 1) % n];
+            crossings.push_back(p.col + (r - p.row) * (q.col - p.col) / (q.row - p.row));
         }
         std::sort(crossings.begin(), crossings.end());
         for (size_t k = 0; k + 1 < crossings.size(); k += 2)

@@ -7,6 +7,8 @@
 #include "ImageRefPoint.h"
 #include "ImageRefPointsMetrics.h"
 
+#include <ColonyFields.h>
+
 #include <Halcon.h>
 
 #include <QSignalSpy>
@@ -23,19 +25,8 @@ namespace {
 // Field-by-field comparison; the two contours compare by identity of their shared elements.
 QString firstDifference(const ImageColony& a, const ImageColony& b)
 {
-#define CHECK(field) \
-    if (!(a.field == b.field)) \
-        return QStringLiteral(#field);
-    CHECK(ContainerNumber) CHECK(ColonyIndex) CHECK(IsGoodColony) CHECK(PropertiesPassed) CHECK(ColorPassed)
-    CHECK(ErrorCode) CHECK(Label) CHECK(PosX_px) CHECK(PosY_px) CHECK(Area_px) CHECK(Radius_px)
-    CHECK(PosXCorrected_px) CHECK(PosYCorrected_px) CHECK(PosX_mm) CHECK(PosY_mm) CHECK(Area_mm2)
-    CHECK(Circularity) CHECK(ClearanceNeighbor_mm) CHECK(ClearanceMargin_mm) CHECK(CenterInside)
-    CHECK(SelfIntersecting) CHECK(LoadingArea_pct) CHECK(LoadingCircularity_pct)
-    CHECK(LoadingClearanceNeighbor_pct) CHECK(LoadingClearanceMargin_pct) CHECK(ColorRed) CHECK(ColorGreen)
-    CHECK(ColorBlue) CHECK(LoadingColorRed_pct) CHECK(LoadingColorGreen_pct) CHECK(LoadingColorBlue_pct)
-    CHECK(LoadingTotal_pct) CHECK(ColorHue) CHECK(ColorSaturation) CHECK(ColorIntensity) CHECK(ColorArea_pct)
-    CHECK(PickingOrder) CHECK(IsExcluded) CHECK(IsUserEdited) CHECK(NeighborIndex) CHECK(NeighborDistance_px)
-#undef CHECK
+    if (const QString field = ColonyFields::firstDifference(a, b); !field.isEmpty())
+        return field;
     if (!a.Contour.SharesElementsWith(b.Contour))
         return QStringLiteral("Contour");
     if (!a.OutlineContour.SharesElementsWith(b.OutlineContour))

@@ -117,6 +117,8 @@ private slots:
 
     void meanImage();
     void meanFailures();
+    void filtersOnColourPictures_data();
+    void filtersOnColourPictures();
 
     void subImage();
     void subImageFailures();
@@ -223,7 +225,13 @@ void tst_HalconFilterOps::medianMatchesDefinition_data()
     QTest::newRow("circle 3 cyclic") << "circle" << 3 << "cyclic";
     QTest::newRow("circle 4 constant") << "circle" << 4 << "77";
     QTest::newRow("square 2 mirrored") << "square" << 2 << "mirrored";
+    QTest::newRow("square 5 continued") << "square" << 5 << "continued";
+    QTest::newRow("square 7 cyclic") << "square" << 7 << "cyclic";
+    QTest::newRow("square 3 constant") << "square" << 3 << "200";
+    QTest::newRow("circle 15 continued") << "circle" << 15 << "continued";
+    QTest::newRow("square 15 mirrored") << "square" << 15 << "mirrored";
     QTest::newRow("circle larger than the picture") << "circle" << 20 << "mirrored";
+    QTest::newRow("square larger than the picture") << "square" << 20 << "continued";
 }
 
 void tst_HalconFilterOps::medianMatchesDefinition()
@@ -318,6 +326,69 @@ void tst_HalconFilterOps::meanImage()
     Hobject flat;
     QCOMPARE(mean_image(byteImage(6, 4, Bytes(24, 77)), &flat, 15, 15), kSuccess);
     QCOMPARE(bytesOf(flat), Bytes(24, 77));
+}
+
+void tst_HalconFilterOps::filtersOnColourPictures_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<int>("size");
+    QTest::newRow("median circle 5") << "circle" << 5;
+    QTest::newRow("median circle 15") << "circle" << 15;
+    QTest::newRow("median square 15") << "square" << 15;
+    QTest::newRow("mean 31 x 31") << "mean" << 31;
+    QTest::newRow("mean 11 x 11") << "mean" << 11;
+}
+
+// Each channel of a colour picture is filtered as a grey picture of its own: by the
+// definition, inside a reduced domain too, with masks up to 31 pixels across.
+void tst_HalconFilterOps::filtersOnColourPictures()
+{
+    QFETCH(QString, filter);
+    QFETCH(int, size);
+    const int w = 47, h = 36;
+    const Bytes red = randomBytes(w * h, 11), green = randomBytes(w * h, 12), blue = randomBytes(w * h, 13);
+    Hobject colour;
+    QCOMPARE(gen_image3(&colour, "byte", w, h, Hlong(reinterpret_cast<std::intptr_t>(red.data())),
+                        Hlong(reinterpret_cast<std::intptr_t>(green.data())),
+                        Hlong(reinterpret_cast<std::intptr_t>(blue.data()))),
+             kSuccess);
+    const auto reference = [&](const Bytes& channel) {
+        if (filter != "mean")
+            return referenceMedian(channel, w, h, size, filter == "circle", "continued", 0);
+        Bytes out(channel.size());
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                double sum = 0.0;
+                for (int dy = -(size / 2); dy <= size / 2; ++dy)
+                    for (int dx = -(size / 2); dx <= size / 2; ++dx)
+                        sum += channel[size_t(borderIndex(y + dy, h, "mirrored") * w + borderIndex(x + dx, w, "mirrored"))];
+                out[size_t(y * w + x)] = std::uint8_t(std::lround(sum / (size * size)));
+            }
+        return out;
+    };
+    const auto run = [&](const Hobject& image, Hobject* result) {
+        return filter == "mean" ? mean_image(image, result, size, size)
+                                : median_image(image, result, filter.toStdString(), size, "continued");
+    };
+
+    Hobject filtered, r, g, b;
+    QCOMPARE(run(colour, &filtered), kSuccess);
+    QCOMPARE(decompose3(filtered, &r, &g, &b), kSuccess);
+    const Bytes expected[3] = {reference(red), reference(green), reference(blue)};
+    QCOMPARE(bytesOf(r), expected[0]);
+    QCOMPARE(bytesOf(g), expected[1]);
+    QCOMPARE(bytesOf(b), expected[2]);
+
+    // In a reduced domain the pixels inside it are those of the whole picture.
+    Hobject reduced;
+    QCOMPARE(reduce_domain(colour, rectangle(4, 9, 30, 40), &reduced), kSuccess);
+    QCOMPARE(run(reduced, &filtered), kSuccess);
+    QCOMPARE(decompose3(filtered, &r, &g, &b), kSuccess);
+    const Bytes inside[3] = {bytesOf(r), bytesOf(g), bytesOf(b)};
+    for (int c = 0; c < 3; ++c)
+        for (int y = 4; y <= 30; ++y)
+            for (int x = 9; x <= 40; ++x)
+                QCOMPARE(inside[c][size_t(y * w + x)], expected[c][size_t(y * w + x)]);
 }
 
 void tst_HalconFilterOps::meanFailures()

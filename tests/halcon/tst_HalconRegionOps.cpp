@@ -3,6 +3,8 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -136,6 +138,8 @@ private slots:
     void regionPointTest();
     void subsetTest();
     void regionFromContour();
+    void filledPolygonsByDefinition_data();
+    void filledPolygonsByDefinition();
 };
 
 void tst_HalconRegionOps::shapes_data()
@@ -622,6 +626,77 @@ void tst_HalconRegionOps::regionFromContour()
     Hobject before = filled;
     QCOMPARE(gen_region_contour_xld(square, &filled, "hollow"), kErrWrongValue1);
     QVERIFY(filled.SharesElementsWith(before));
+}
+
+using Polygon = std::vector<std::pair<double, double>>; // (row, column)
+
+void tst_HalconRegionOps::filledPolygonsByDefinition_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::newRow("stars") << 0;
+    QTest::newRow("self-crossing zigzags") << 1;
+    QTest::newRow("whole-pixel corners and level sides") << 2;
+}
+
+// A filled polygon holds its outline's pixels and every pixel whose centre the even-odd rule
+// puts inside: on the pixel's row, an odd number of sides cross at or left of it, counting a
+// corner on the row for the side that leaves it downwards, or a crossing lies on it.
+void tst_HalconRegionOps::filledPolygonsByDefinition()
+{
+    QFETCH(int, kind);
+    QRandomGenerator random(quint32(kind) + 77);
+    const auto uniform = [&random](double low, double high) { return low + (high - low) * random.generateDouble(); };
+    const int size = 64;
+    for (int n = 0; n < 40; ++n) {
+        Polygon polygon;
+        const int corners = 3 + int(random.bounded(40));
+        for (int i = 0; i < corners; ++i) {
+            if (kind == 0) {
+                const double phi = 6.283185307179586 * i / corners;
+                const double radius = uniform(5.0, 25.0);
+                polygon.emplace_back(32.0 + radius * std::sin(phi), 32.0 + radius * std::cos(phi));
+            } else if (kind == 1) {
+                polygon.emplace_back(uniform(6.0, 58.0), uniform(6.0, 58.0));
+            } else {
+                // Corners on whole pixels, and every other side level.
+                const double row = i % 2 == 1 ? polygon.back().first : double(6 + random.bounded(52));
+                polygon.emplace_back(row, double(6 + random.bounded(52)));
+            }
+        }
+        // Closed, so that its outline has the side back to the start too.
+        std::vector<double> rows, columns;
+        for (const auto& [row, column] : polygon) {
+            rows.push_back(row);
+            columns.push_back(column);
+        }
+        rows.push_back(rows.front());
+        columns.push_back(columns.front());
+        Hobject contour, filled, margin;
+        QCOMPARE(gen_contour_polygon_xld(&contour, HTuple(rows), HTuple(columns)), kSuccess);
+        QCOMPARE(gen_region_contour_xld(contour, &filled, "filled"), kSuccess);
+        QCOMPARE(gen_region_contour_xld(contour, &margin, "margin"), kSuccess);
+        const std::vector<std::uint8_t> outline = pixelsOf(margin, size, size);
+        const std::vector<std::uint8_t> result = pixelsOf(filled, size, size);
+        for (int r = 0; r < size; ++r) {
+            std::vector<double> crossings;
+            for (size_t i = 0; i < polygon.size(); ++i) {
+                const auto& [r0, c0] = polygon[i];
+                const auto& [r1, c1] = polygon[(i + 1) % polygon.size()];
+                if (std::min(r0, r1) <= r && r < std::max(r0, r1))
+                    crossings.push_back(c0 + (r - r0) * (c1 - c0) / (r1 - r0));
+            }
+            for (int c = 0; c < size; ++c) {
+                const auto atOrLeft = std::count_if(crossings.begin(), crossings.end(),
+                                                    [c](double x) { return x <= c + 1e-7; });
+                const auto clearlyLeft = std::count_if(crossings.begin(), crossings.end(),
+                                                       [c](double x) { return x < c - 1e-7; });
+                const bool inside = atOrLeft % 2 == 1 || clearlyLeft < atOrLeft;
+                const size_t at = size_t(r * size + c);
+                QVERIFY2(bool(result[at]) == (inside || outline[at]),
+                         qPrintable(QStringLiteral("polygon %1, pixel (%2, %3)").arg(n).arg(r).arg(c)));
+            }
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_HalconRegionOps)
