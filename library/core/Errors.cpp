@@ -2,15 +2,20 @@
 
 #include <QCoreApplication>
 #include <QMetaType>
+#include <QReadLocker>
+#include <QReadWriteLock>
+#include <QWriteLocker>
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 
 namespace {
 
-// Read from worker threads while the GUI thread may register or unregister a source.
-std::atomic<Errors::CallbackFunctions*> g_callback{nullptr};
+// Read from worker threads while the GUI thread may register or unregister a source. A text
+// is asked for under the read lock, so an unregistering waits for every call in progress and
+// no call starts after it. Recursive: a source may ask for another code's text.
+QReadWriteLock g_callbackLock(QReadWriteLock::Recursive);
+Errors::CallbackFunctions* g_callback = nullptr;
 
 struct LibraryError {
     Errors::Type_Error code;
@@ -137,26 +142,22 @@ Errors::Errors(CallbackFunctions* callback, QObject* parent)
     , m_callback(callback)
 {
     qRegisterMetaType<Errors::Type_Error>("Errors::Type_Error");
-    g_callback.store(callback);
+    QWriteLocker lock(&g_callbackLock);
+    g_callback = callback;
 }
 
 Errors::~Errors()
 {
     // Only our own source: a later Errors object may have registered another one.
-    if (m_callback) {
-        CallbackFunctions* expected = m_callback;
-        g_callback.compare_exchange_strong(expected, nullptr);
-    }
+    if (m_callback)
+        unregisterCallback(m_callback);
 }
 
 void Errors::unregisterCallback(CallbackFunctions* callback)
 {
-    if (!callback) {
-        g_callback.store(nullptr);
-        return;
-    }
-    CallbackFunctions* expected = callback;
-    g_callback.compare_exchange_strong(expected, nullptr);
+    QWriteLocker lock(&g_callbackLock);
+    if (!callback || g_callback == callback)
+        g_callback = nullptr;
 }
 
 QString Errors::getErrorText(Errors::Type_Error code)
@@ -164,8 +165,11 @@ QString Errors::getErrorText(Errors::Type_Error code)
     if (const char* text = libraryErrorText(code))
         return tr(text);
 
-    if (CallbackFunctions* callback = g_callback.load())
-        return callback->errorText(code);
+    {
+        QReadLocker lock(&g_callbackLock);
+        if (g_callback)
+            return g_callback->errorText(code);
+    }
 
     return tr("Unknow error %1").arg(code);
 }
