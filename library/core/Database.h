@@ -114,6 +114,8 @@ private:
     Errors::Type_Error beginOpen(int kind, const QString& name);
     Errors::Type_Error checkFile(const QString& filePath, qint64 maxSize);
     Errors::Type_Error finishOpen(const QString& description);
+    // 81 (reported) for a file that fails SQLite's quick check; reads only.
+    Errors::Type_Error checkSQLite3File();
     void setKind(int kind);
 
     CallbackFunctions* m_callback;
