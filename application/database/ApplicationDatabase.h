@@ -4,6 +4,7 @@
 #include "Database.h"
 #include "Errors.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -79,6 +80,10 @@ public:
     Errors::Type_Error commitTransaction();
     void rollbackTransaction();
     bool inTransaction() const { return m_transactionDepth > 0; }
+    // Runs action once the outermost transaction has committed, at once outside a transaction;
+    // a rollback or a close drops it. For work that must wait until rows are surely gone, such
+    // as removing their picture files.
+    void runAfterCommit(std::function<void()> action);
 
 private:
     bool m_reportErrors;
@@ -92,4 +97,5 @@ private:
     DatabaseTableZelvorinImageStitcherPicture* m_tableImageStitcherPicture;
     int m_transactionDepth;
     bool m_rollbackOnly;
+    QList<std::function<void()>> m_afterCommit;
 };
