@@ -3,6 +3,8 @@
 
 #include "AppSettings.h"
 #include "ApplicationDatabase.h"
+#include "ColonyEditApply.h"
+#include "ColonyEditorGui.h"
 #include "ColonyResultExport.h"
 #include "DatabaseTableAll.h"
 #include "DatabaseTransaction.h"
@@ -532,21 +534,51 @@ void ColonyAnalyserGui::cancelMouseTools()
 
 Errors::Type_Error ColonyAnalyserGui::busyState(bool& busy)
 {
-    busy = false;
     bool workerBusy = false;
     const Errors::Type_Error code = m_worker->CheckRunning(workerBusy);
-    if (code != 0)
-        return code;
+    // Busy before the error: a failed run still has reports on their way, and its error is
+    // the answer only once every one of them is shown. The worker is read first; it goes
+    // idle only after its last report was queued.
     busy = workerBusy || m_runningDisplayed || m_pendingUpdates.available() > 0;
-    return 0;
+    return busy ? Errors::Type_Error(0) : code;
+}
+
+bool ColonyAnalyserGui::isBusy()
+{
+    bool busy = false;
+    busyState(busy);
+    return busy;
+}
+
+Errors::Type_Error ColonyAnalyserGui::waitUntilIdle(Errors::Type_Error& workerError)
+{
+    workerError = 0;
+    QDeadlineTimer deadline(m_saveWaitTimeoutMs);
+    for (;;) {
+        bool busy = false;
+        workerError = busyState(busy);
+        if (!busy)
+            return 0;
+        if (deadline.hasExpired())
+            return ErrorBusy;
+        Gui_Helper::waitProcessingEvents(20);
+    }
 }
 
 Errors::Type_Error ColonyAnalyserGui::Reset()
 {
-    if (m_saving)
+    if (m_exclusiveWork != WorkNone)
         return ErrorBusy;
+    const ExclusiveWorkScope scope(m_exclusiveWork, WorkResetting);
     endColourSelection();
     cancelMouseTools();
+    // The reports of a run still on their way would fill the cleared rack again: the run
+    // stops and every report it sent is shown before the worker forgets it.
+    if (const Errors::Type_Error code = m_worker->Stop(); code != 0)
+        return code;
+    Errors::Type_Error ignored = 0;
+    if (const Errors::Type_Error code = waitUntilIdle(ignored); code != 0)
+        return code;
     const Errors::Type_Error code = m_worker->Reset();
     if (code != 0)
         return code;
@@ -556,7 +588,7 @@ Errors::Type_Error ColonyAnalyserGui::Reset()
 
 Errors::Type_Error ColonyAnalyserGui::Analyse(const Halcon::Hobject& picture)
 {
-    if (m_saving)
+    if (m_exclusiveWork != WorkNone)
         return ErrorBusy;
     endColourSelection();
     cancelMouseTools();
@@ -566,7 +598,7 @@ Errors::Type_Error ColonyAnalyserGui::Analyse(const Halcon::Hobject& picture)
 
 Errors::Type_Error ColonyAnalyserGui::Reanalyse()
 {
-    if (m_saving)
+    if (m_exclusiveWork != WorkNone)
         return ErrorBusy;
     endColourSelection();
     cancelMouseTools();
@@ -586,7 +618,7 @@ Errors::Type_Error ColonyAnalyserGui::markRunningWhenAccepted(Errors::Type_Error
 Errors::Type_Error ColonyAnalyserGui::Stop()
 {
     // A stop in the middle of a save's wait would store an aborted result.
-    if (m_saving)
+    if (m_exclusiveWork != WorkNone)
         return ErrorBusy;
     return m_worker->Stop();
 }
@@ -601,7 +633,7 @@ Errors::Type_Error ColonyAnalyserGui::GetLLDPosition(int, double& x, double& y)
     x = 0.0;
     y = 0.0;
     // A save in progress answers busy even when the finished run left an error behind.
-    if (m_saving)
+    if (m_exclusiveWork != WorkNone)
         return ErrorBusy;
     bool busy = false;
     if (const Errors::Type_Error code = busyState(busy); code != 0)
@@ -620,7 +652,7 @@ Errors::Type_Error ColonyAnalyserGui::GetLLDPosition(int, double& x, double& y)
 
 Errors::Type_Error ColonyAnalyserGui::SetAgarHeight(double agarHeight)
 {
-    if (m_saving)
+    if (m_exclusiveWork != WorkNone)
         return ErrorBusy;
     bool busy = false;
     if (const Errors::Type_Error code = busyState(busy); code != 0)
@@ -630,36 +662,38 @@ Errors::Type_Error ColonyAnalyserGui::SetAgarHeight(double agarHeight)
     if (const Errors::Type_Error code = m_worker->SetAgarHeight(agarHeight); code != 0)
         return code;
 
-    // Every colony, good and rejected, so that the stored rows never mix two heights. Only
-    // good colonies carry a light-table cross.
-    const ReferencePointSearch& search = m_worker->referencePointSearch();
-    const DrawStyle& style = DrawSettings::instance().at(DrawSettings::Center_LightTable);
-    const double crossSize = m_worker->crossSize();
+    // Every colony, good and rejected, so that the stored rows never mix two heights.
     for (const auto& container : m_rack.containers) {
-        for (const auto& colony : container->colonies) {
-            DatabaseTableZelvorinColony::Dataset& row = colony->row;
-            double rowCorrected = row.PosY_px;
-            double columnCorrected = row.PosX_px;
-            search.transformHeightScale(row.PosY_px, row.PosX_px, &rowCorrected, &columnCorrected);
-            double yMillimetres = 0.0;
-            double xMillimetres = 0.0;
-            search.transformPlateCoordinates(rowCorrected, columnCorrected, &yMillimetres, &xMillimetres);
-            row.PosX_mm = xMillimetres;
-            row.PosY_mm = yMillimetres;
-            if (colony->item) {
-                colony->item->setText(6, format("%.3f", row.PosX_mm));
-                colony->item->setText(7, format("%.3f", row.PosY_mm));
-            }
-            if (row.IsGoodColony && !colony->objectName.isEmpty()) {
-                const QString name = colony->objectName + QStringLiteral("Center.LightTable");
-                m_view->removeObjects(name, false);
-                m_halconView->addObject(HalconGenCross(rowCorrected, columnCorrected, crossSize, 0.0), style, name,
-                                       true);
-            }
-        }
+        for (const auto& colony : container->colonies)
+            placeColony(*colony);
     }
     m_view->updateView(true);
     return 0;
+}
+
+void ColonyAnalyserGui::placeColony(ColonyEntry& colony)
+{
+    const ReferencePointSearch& search = m_worker->referencePointSearch();
+    DatabaseTableZelvorinColony::Dataset& row = colony.row;
+    double rowCorrected = row.PosY_px;
+    double columnCorrected = row.PosX_px;
+    search.transformHeightScale(row.PosY_px, row.PosX_px, &rowCorrected, &columnCorrected);
+    double yMillimetres = 0.0;
+    double xMillimetres = 0.0;
+    search.transformPlateCoordinates(rowCorrected, columnCorrected, &yMillimetres, &xMillimetres);
+    row.PosX_mm = xMillimetres;
+    row.PosY_mm = yMillimetres;
+    if (colony.item) {
+        colony.item->setText(6, format("%.3f", row.PosX_mm));
+        colony.item->setText(7, format("%.3f", row.PosY_mm));
+    }
+    // Only good colonies carry a light-table cross.
+    if (row.IsGoodColony && !colony.objectName.isEmpty()) {
+        const QString name = colony.objectName + QStringLiteral("Center.LightTable");
+        m_view->removeObjects(name, false);
+        m_halconView->addObject(HalconGenCross(rowCorrected, columnCorrected, m_worker->crossSize(), 0.0),
+                               DrawSettings::instance().at(DrawSettings::Center_LightTable), name, true);
+    }
 }
 
 Errors::Type_Error ColonyAnalyserGui::PictureView_Clear()
@@ -683,6 +717,26 @@ Errors::Type_Error ColonyAnalyserGui::PictureView_DisplayColony(int colonyId)
     return ErrorColonyNotFound;
 }
 
+// ---- Colony editor ---------------------------------------------------------------------------------
+
+Errors::Type_Error ColonyAnalyserGui::UserEditColonies()
+{
+    if (m_exclusiveWork != WorkNone)
+        return ErrorBusy;
+    bool busy = false;
+    if (const Errors::Type_Error code = busyState(busy); code != 0)
+        return code;
+    if (busy)
+        return ErrorBusy;
+    // The dialog turns the event loop: nothing may change the rack until its edit is applied.
+    const ExclusiveWorkScope scope(m_exclusiveWork, WorkEditing);
+    ColonyEditorGui dialog(m_colonySettings, ColonyEditApply::editRack(m_rack), this, true);
+    const int result = m_editorRunner ? m_editorRunner(dialog) : dialog.exec();
+    if (result != QDialog::Accepted)
+        return 0;
+    return ColonyEditApply::apply(*this, dialog.editRack());
+}
+
 // ---- Saving --------------------------------------------------------------------------------------------
 
 QString ColonyAnalyserGui::rackPictureFileName(Database::ID rackId)
@@ -695,23 +749,6 @@ QString ColonyAnalyserGui::rackPicturePath(const QString& pictureFolder, Databas
     return QDir(pictureFolder).filePath(rackPictureFileName(rackId));
 }
 
-Errors::Type_Error ColonyAnalyserGui::waitUntilIdle(Errors::Type_Error& workerError)
-{
-    workerError = 0;
-    QDeadlineTimer deadline(m_saveWaitTimeoutMs);
-    for (;;) {
-        // A run that failed still reports busy until it is idle, and its reports may still be
-        // queued: the error is kept, the waiting goes on until the record is complete.
-        bool workerBusy = false;
-        workerError = m_worker->CheckRunning(workerBusy);
-        if (!workerBusy && !m_runningDisplayed && m_pendingUpdates.available() == 0)
-            return 0;
-        if (deadline.hasExpired())
-            return ErrorBusy;
-        Gui_Helper::waitProcessingEvents(20);
-    }
-}
-
 Errors::Type_Error ColonyAnalyserGui::SaveResult(bool asynchronPictureSave, const QString& rackBarcode,
                                                  const QString& description, int imageStitcherID, int& rackID,
                                                  Errors::Type_Error* pruneError)
@@ -719,13 +756,9 @@ Errors::Type_Error ColonyAnalyserGui::SaveResult(bool asynchronPictureSave, cons
     rackID = -1;
     if (pruneError)
         *pruneError = 0;
-    if (m_saving)
+    if (m_exclusiveWork != WorkNone)
         return ErrorBusy;
-    m_saving = true;
-    struct SavingFlag {
-        bool& flag;
-        ~SavingFlag() { flag = false; }
-    } savingFlag{m_saving};
+    const ExclusiveWorkScope scope(m_exclusiveWork, WorkSaving);
 
     Errors::Type_Error workerError = 0;
     if (const Errors::Type_Error code = waitUntilIdle(workerError); code != 0)
@@ -922,13 +955,7 @@ Errors::Type_Error ColonyAnalyserGui::ExportColonyResults(Database::ID rackId, c
                                                           const QString& options)
 {
     // The held result is incomplete while a run reports into it.
-    if (m_saving)
-        return ErrorBusy;
-    bool busy = false;
-    bool workerBusy = false;
-    m_worker->CheckRunning(workerBusy);
-    busy = workerBusy || m_runningDisplayed || m_pendingUpdates.available() > 0;
-    if (busy)
+    if (m_exclusiveWork != WorkNone || isBusy())
         return ErrorBusy;
     if (rackId == m_rack.row.RackID)
         return exportHeldResult(fileName, options);
@@ -1177,6 +1204,15 @@ void ColonyAnalyserGui::slot_AnalyserStopped()
     m_movie->stop();
 
     applyColumnVisibility();
+    showColonyCounts();
+
+    m_runningDisplayed = false;
+    m_ui->m_ColoniesTable->setSortingEnabled(true);
+    m_ui->m_RejectedColoniesTable->setSortingEnabled(true);
+}
+
+void ColonyAnalyserGui::showColonyCounts()
+{
     int sums[2] = {0, 0};
     QTreeWidget* tables[2] = {m_ui->m_ColoniesTable, m_ui->m_RejectedColoniesTable};
     for (int t = 0; t < 2; ++t) {
@@ -1188,10 +1224,6 @@ void ColonyAnalyserGui::slot_AnalyserStopped()
     }
     m_ui->m_QLabel_RejectedColoniesCount->setText(QStringLiteral("%1").arg(sums[1]));
     m_ui->m_QLabel_GoodColoniesCount->setText(QStringLiteral("%1").arg(sums[0]));
-
-    m_runningDisplayed = false;
-    m_ui->m_ColoniesTable->setSortingEnabled(true);
-    m_ui->m_RejectedColoniesTable->setSortingEnabled(true);
 }
 
 void ColonyAnalyserGui::applyColumnVisibility()

@@ -12,13 +12,35 @@
 #include "Halcon_AsynchronImageSave.h"
 #include "Halcon_Helper.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QThread>
 #include <QTimer>
 #include <QtTest>
 
 using namespace ColonyAnalyserGuiFixture;
+
+namespace {
+
+// Waits, without taking a single event, until the worker has sent everything and gone idle:
+// the reports of its run are all still queued.
+bool waitForIdleWorker(ColonyAnalyserGui& page)
+{
+    QDeadlineTimer deadline(60000);
+    while (page.worker()->state() != ColonyAnalyserThread::StateIdle && !deadline.hasExpired())
+        QThread::yieldCurrentThread();
+    return page.worker()->state() == ColonyAnalyserThread::StateIdle;
+}
+
+// Every report of the run is on screen.
+bool allShown(ColonyAnalyserGui& page)
+{
+    return page.pendingUpdates().available() == 0 && !page.isRunningDisplayed();
+}
+
+} // namespace
 
 class tst_ColonyAnalyserGuiSave : public QObject {
     Q_OBJECT
@@ -36,6 +58,8 @@ private slots:
     void pruningKeepsNewest();
     void entryPointsBusyWhileSaving();
     void saveWaitIsBounded();
+    void failedRunIsRunningUntilItsReportsAreShown();
+    void resetTakesTheLastReportsFirst();
     void exportRackPictureScales();
 };
 
@@ -312,10 +336,16 @@ void tst_ColonyAnalyserGuiSave::entryPointsBusyWhileSaving()
     QVERIFY(!QFileInfo::exists(p.dir.filePath(QStringLiteral("x.csv"))));
     QVERIFY(rackId > 0);
     QCOMPARE(p.count(QStringLiteral("ZelvorinRack")), 1);
-    // The save waited for the whole run: the stored rows are the rows on screen.
+    // The save waited for the whole run: the stored rows are the rows on screen, and the
+    // run's error (the plain picture has no reference marks) is the rack's.
+    QVERIFY(allShown(page));
     bool running = true;
-    page.CheckRunning(running);
+    const Errors::Type_Error runError = page.CheckRunning(running);
     QVERIFY(!running);
+    QVERIFY(runError != 0);
+    DatabaseTableZelvorinRack::ShortDataset stored;
+    QCOMPARE(p.database->tableRack()->SelectShort(rackId, stored), Errors::Type_Error(0));
+    QCOMPARE(stored.ErrorCode, runError);
     int colonies = 0;
     for (const auto& container : page.rack().containers)
         colonies += int(container->colonies.size());
@@ -338,6 +368,58 @@ void tst_ColonyAnalyserGuiSave::saveWaitIsBounded()
     QVERIFY(stopped.count() > 0 || stopped.wait(60000));
     bool running = true;
     QTRY_VERIFY_WITH_TIMEOUT((page.CheckRunning(running), !running), 60000);
+    QVERIFY(allShown(page));
+}
+
+void tst_ColonyAnalyserGuiSave::failedRunIsRunningUntilItsReportsAreShown()
+{
+    Page p;
+    ColonyAnalyserGui& page = *p.page;
+    // The plain picture has no reference marks: the run fails, and the GUI thread takes no
+    // event until the worker is idle with every report of the run queued.
+    QCOMPARE(page.Analyse(picture(400, 300)), Errors::Type_Error(0));
+    QVERIFY(waitForIdleWorker(page));
+    QVERIFY(page.pendingUpdates().available() > 0);
+    bool running = false;
+    QCOMPARE(page.CheckRunning(running), Errors::Type_Error(0));
+    QVERIFY(running);
+    double x = 1.0;
+    double y = 1.0;
+    QCOMPARE(page.GetLLDPosition(0, x, y), ColonyAnalyserGui::ErrorBusy);
+    QCOMPARE(page.SetAgarHeight(2.0), ColonyAnalyserGui::ErrorBusy);
+
+    QTRY_VERIFY_WITH_TIMEOUT((page.CheckRunning(running), !running), 60000);
+    QVERIFY(allShown(page));
+    // Only now the run's error, and the page shows what the run reported.
+    const Errors::Type_Error runError = page.CheckRunning(running);
+    QVERIFY(runError != 0);
+    QCOMPARE(page.GetLLDPosition(0, x, y), runError);
+    QCOMPARE(page.SetAgarHeight(2.0), runError);
+    int width = 0;
+    int height = 0;
+    QCOMPARE(Halcon_Helper::GetImageSize(page.rack().picture, width, height), Errors::Type_Error(0));
+    QCOMPARE(width, 400);
+}
+
+void tst_ColonyAnalyserGuiSave::resetTakesTheLastReportsFirst()
+{
+    Page p;
+    ColonyAnalyserGui& page = *p.page;
+    QCOMPARE(page.Analyse(picture(400, 300)), Errors::Type_Error(0));
+    QVERIFY(waitForIdleWorker(page));
+    QVERIFY(page.pendingUpdates().available() > 0);
+
+    QCOMPARE(page.Reset(), Errors::Type_Error(0));
+    QVERIFY(allShown(page));
+    // No report of the old run comes after the reset to fill the rack again.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    QVERIFY(allShown(page));
+    QVERIFY(Halcon_Helper::CheckImage(page.rack().picture) != 0);
+    QVERIFY(page.rack().containers.empty());
+    bool running = true;
+    QCOMPARE(page.CheckRunning(running), ColonyAnalyserGui::ErrorNoPicture);
+    QVERIFY(!running);
 }
 
 void tst_ColonyAnalyserGuiSave::exportRackPictureScales()
