@@ -31,11 +31,14 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QMovie>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSplitter>
 #include <QTreeWidget>
+#include <QUuid>
 
 #include <algorithm>
+#include <filesystem>
 #include <vector>
 
 // Q_INIT_RESOURCE declares its function in the enclosing namespace, so this stays global.
@@ -54,6 +57,8 @@ const QString kIconStop = QStringLiteral("pictures:/ColonyAnalyser/Stop.png");
 const QString kBusyAnimation = QStringLiteral("pictures:/ColonyAnalyser/Calculating.gif");
 
 const QString kColoniesPrefix = QStringLiteral("HalconObject_Colonies.");
+// "Cannot save the picture".
+constexpr Errors::Type_Error kCannotSavePicture = 55;
 const QString kPictureFormat = QStringLiteral("png fastest");
 
 QString format(const char* pattern, double value)
@@ -828,6 +833,33 @@ Errors::Type_Error ColonyAnalyserGui::storeResult(bool asynchronPictureSave, con
     if (!m_database)
         return 84;
     DatabaseTableZelvorinRack::Dataset& row = m_rack.row;
+
+    // The picture is checked, and for a direct save encoded into a file of its own, before the
+    // write transaction: the database is held only for the rows, and the rack's name (its key)
+    // goes to the finished file by a rename.
+    QString encoded;
+    const auto removeEncoded = qScopeGuard([&] {
+        if (!encoded.isEmpty())
+            QFile::remove(encoded);
+    });
+    if (asynchronPictureSave) {
+        // The saver's own checks, made before anything is queued: the picture of a rack that is
+        // rolled back must never be written.
+        Errors::Type_Error code = Halcon_Helper::CheckImage(m_rack.picture);
+        if (code == 0)
+            code = Halcon_Helper::CheckPictureFolder(rackPicturePath(folder, 0));
+        if (code != 0)
+            return code;
+    } else {
+        const QString name = QStringLiteral(".%1_Rack_%2.png")
+                                 .arg(AppSettings::applicationName(), QUuid::createUuid().toString(QUuid::Id128));
+        if (const Errors::Type_Error code =
+                Halcon_Helper::SaveImageFile(QDir(folder).filePath(name), m_rack.picture, kPictureFormat, false, false);
+            code != 0)
+            return code;
+        encoded = QDir(folder).filePath(name);
+    }
+
     QString writtenFile;
     {
         DatabaseTransaction transaction(m_database);
@@ -837,19 +869,14 @@ Errors::Type_Error ColonyAnalyserGui::storeResult(bool asynchronPictureSave, con
         if (const Errors::Type_Error code = m_database->tableRack()->Insert(row); code != 0)
             return code;
         const QString path = rackPicturePath(folder, row.RackID);
-
-        if (asynchronPictureSave) {
-            // The saver's own checks, made before anything is queued: the picture of a rack
-            // that is rolled back must never be written.
-            Errors::Type_Error code = Halcon_Helper::CheckImage(m_rack.picture);
-            if (code == 0)
-                code = Halcon_Helper::CheckPictureFolder(path);
-            if (code != 0)
-                return code;
-        } else {
-            if (const Errors::Type_Error code = Halcon_Helper::SaveImageFile(path, m_rack.picture, kPictureFormat, false, false);
-                code != 0)
-                return code;
+        if (!asynchronPictureSave) {
+            // Replaces a stray file of that name (left by a rolled-back background save).
+            std::error_code error;
+            std::filesystem::rename(QFile::encodeName(encoded).toStdString(), QFile::encodeName(path).toStdString(),
+                                    error);
+            if (error)
+                return kCannotSavePicture;
+            encoded.clear();
             writtenFile = path;
         }
         row.PictureFilePath = path;

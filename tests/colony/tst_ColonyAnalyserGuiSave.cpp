@@ -54,6 +54,7 @@ private slots:
     void failedColonyInsertLeavesNothing_data();
     void failedColonyInsertLeavesNothing();
     void unwritableFolderLeavesNoRack();
+    void pictureEncodedBeforeTheTransaction();
     void pruningFailureIsReportedApart();
     void pruningKeepsNewest();
     void entryPointsBusyWhileSaving();
@@ -233,7 +234,7 @@ void tst_ColonyAnalyserGuiSave::failedColonyInsertLeavesNothing()
     QCOMPARE(p.count(QStringLiteral("ZelvorinColony")), 0);
     bool finished = false;
     QTRY_VERIFY_WITH_TIMEOUT((page.SaveResult_CheckAsynchronSaveFinish(finished), finished), 30000);
-    QCOMPARE(QDir(p.pictureFolder()).entryList(QDir::Files), QStringList());
+    QCOMPARE(QDir(p.pictureFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
     // The record is as it was before the save.
     QCOMPARE(page.rack().row.RackID, Database::ID(-1));
     QVERIFY(page.rack().row.PictureFilePath.isEmpty());
@@ -262,6 +263,45 @@ void tst_ColonyAnalyserGuiSave::unwritableFolderLeavesNoRack()
         QCOMPARE(rackId, -1);
         QCOMPARE(p.count(QStringLiteral("ZelvorinRack")), 0);
     }
+}
+
+namespace {
+
+// Whether the database was inside a transaction at each picture write the library logged.
+QList<bool> g_transactionAtPictureWrite;
+ApplicationDatabase* g_watchedDatabase = nullptr;
+
+void recordPictureWrites(QtMsgType, const QMessageLogContext&, const QString& message)
+{
+    if (g_watchedDatabase && message.contains(QStringLiteral("Halcon_Helper::SaveImageFile(")))
+        g_transactionAtPictureWrite.append(g_watchedDatabase->inTransaction());
+}
+
+} // namespace
+
+void tst_ColonyAnalyserGuiSave::pictureEncodedBeforeTheTransaction()
+{
+    Page p;
+    ColonyAnalyserGui& page = *p.page;
+    reportRack(page, picture(640, 480));
+    g_transactionAtPictureWrite.clear();
+    g_watchedDatabase = p.database.get();
+    const QtMessageHandler previous = qInstallMessageHandler(recordPictureWrites);
+    int rackId = -1;
+    const Errors::Type_Error result = page.SaveResult(false, QStringLiteral("BC"), QString(), -1, rackId);
+    qInstallMessageHandler(previous);
+    g_watchedDatabase = nullptr;
+    QCOMPARE(result, Errors::Type_Error(0));
+    // The picture was written (start and end of the write logged) with no transaction open.
+    QVERIFY(!g_transactionAtPictureWrite.isEmpty());
+    QVERIFY(!g_transactionAtPictureWrite.contains(true));
+    // Under the rack's own name, and nothing else left in the folder.
+    QCOMPARE(QDir(p.pictureFolder()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{ColonyAnalyserGui::rackPictureFileName(rackId)});
+    Halcon::Hobject loaded;
+    QCOMPARE(Halcon_Helper::LoadImageFile(ColonyAnalyserGui::rackPicturePath(p.pictureFolder(), rackId), loaded),
+             Errors::Type_Error(0));
+    QCOMPARE(HalconTestPictures::maxPixelDifference(loaded, page.rack().picture), 0);
 }
 
 void tst_ColonyAnalyserGuiSave::pruningFailureIsReportedApart()
