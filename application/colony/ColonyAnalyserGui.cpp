@@ -548,6 +548,16 @@ Errors::Type_Error ColonyAnalyserGui::busyState(bool& busy)
     return busy ? Errors::Type_Error(0) : code;
 }
 
+Errors::Type_Error ColonyAnalyserGui::refusal()
+{
+    // Work in progress answers busy even when the finished run left an error behind.
+    if (m_exclusiveWork != WorkNone)
+        return ErrorBusy;
+    bool busy = false;
+    const Errors::Type_Error code = busyState(busy);
+    return busy ? ErrorBusy : code;
+}
+
 bool ColonyAnalyserGui::isBusy()
 {
     bool busy = false;
@@ -637,14 +647,8 @@ Errors::Type_Error ColonyAnalyserGui::GetLLDPosition(int, double& x, double& y)
 {
     x = 0.0;
     y = 0.0;
-    // A save in progress answers busy even when the finished run left an error behind.
-    if (m_exclusiveWork != WorkNone)
-        return ErrorBusy;
-    bool busy = false;
-    if (const Errors::Type_Error code = busyState(busy); code != 0)
+    if (const Errors::Type_Error code = refusal(); code != 0)
         return code;
-    if (busy)
-        return ErrorBusy;
     const double row = double(m_worker->pictureHeight() / 2);
     const double column = double(m_worker->pictureWidth() / 2);
     double yMillimetres = 0.0;
@@ -657,13 +661,8 @@ Errors::Type_Error ColonyAnalyserGui::GetLLDPosition(int, double& x, double& y)
 
 Errors::Type_Error ColonyAnalyserGui::SetAgarHeight(double agarHeight)
 {
-    if (m_exclusiveWork != WorkNone)
-        return ErrorBusy;
-    bool busy = false;
-    if (const Errors::Type_Error code = busyState(busy); code != 0)
+    if (const Errors::Type_Error code = refusal(); code != 0)
         return code;
-    if (busy)
-        return ErrorBusy;
     if (const Errors::Type_Error code = m_worker->SetAgarHeight(agarHeight); code != 0)
         return code;
 
@@ -726,13 +725,8 @@ Errors::Type_Error ColonyAnalyserGui::PictureView_DisplayColony(int colonyId)
 
 Errors::Type_Error ColonyAnalyserGui::UserEditColonies()
 {
-    if (m_exclusiveWork != WorkNone)
-        return ErrorBusy;
-    bool busy = false;
-    if (const Errors::Type_Error code = busyState(busy); code != 0)
+    if (const Errors::Type_Error code = refusal(); code != 0)
         return code;
-    if (busy)
-        return ErrorBusy;
     // The dialog turns the event loop: nothing may change the rack until its edit is applied.
     const ExclusiveWorkScope scope(m_exclusiveWork, WorkEditing);
     ColonyEditorGui dialog(m_colonySettings, ColonyEditApply::editRack(m_rack), this, true);

@@ -326,6 +326,9 @@ private:
     void centerViewOnColony(QTreeWidgetItem* item);
     void setColonyItemsSelected(int iContainer, int iColony);
     bool isBusy();
+    // What an entry point that must not run during an analysis answers: 101 while exclusive
+    // work or the busy rule holds, else the worker's error (0 when there is none).
+    Errors::Type_Error refusal();
     // Keeps the GUI alive until the busy rule no longer holds (bounded by the save wait);
     // workerError: the worker's error at the end.
     Errors::Type_Error waitUntilIdle(Errors::Type_Error& workerError);
