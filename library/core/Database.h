@@ -88,8 +88,10 @@ public:
     static QString odbcValue(const QString& value);
 
     // The statements of a script as they are run for the database kind: split at the
-    // kind's terminator lines, block comments and dropped statements removed, trimmed,
-    // empty ones left out. A last statement without its terminator line is included.
+    // kind's terminator lines, comments and dropped statements removed, trimmed, empty ones
+    // left out. String literals and quoted names are kept as written, line breaks included;
+    // comment markers and terminator lines inside them are text. A "/*" that no "*/" follows
+    // is text too. A last statement without its terminator line is included.
     static QStringList scriptStatements(int kind, const QString& scriptText);
 
     // Composes the report text of a failed statement or open.
