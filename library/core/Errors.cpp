@@ -2,19 +2,18 @@
 
 #include <QCoreApplication>
 #include <QMetaType>
-#include <QReadLocker>
-#include <QReadWriteLock>
-#include <QWriteLocker>
 
 #include <algorithm>
 #include <array>
+#include <mutex>
+#include <shared_mutex>
 
 namespace {
 
 // Read from worker threads while the GUI thread may register or unregister a source. A text
-// is asked for under the read lock, so an unregistering waits for every call in progress and
-// no call starts after it. Recursive: a source may ask for another code's text.
-QReadWriteLock g_callbackLock(QReadWriteLock::Recursive);
+// is asked for under the shared lock, so an unregistering waits for every call in progress
+// and no call starts after it.
+std::shared_mutex g_callbackLock;
 Errors::CallbackFunctions* g_callback = nullptr;
 
 struct LibraryError {
@@ -142,7 +141,7 @@ Errors::Errors(CallbackFunctions* callback, QObject* parent)
     , m_callback(callback)
 {
     qRegisterMetaType<Errors::Type_Error>("Errors::Type_Error");
-    QWriteLocker lock(&g_callbackLock);
+    const std::unique_lock lock(g_callbackLock);
     g_callback = callback;
 }
 
@@ -155,7 +154,7 @@ Errors::~Errors()
 
 void Errors::unregisterCallback(CallbackFunctions* callback)
 {
-    QWriteLocker lock(&g_callbackLock);
+    const std::unique_lock lock(g_callbackLock);
     if (!callback || g_callback == callback)
         g_callback = nullptr;
 }
@@ -166,7 +165,7 @@ QString Errors::getErrorText(Errors::Type_Error code)
         return tr(text);
 
     {
-        QReadLocker lock(&g_callbackLock);
+        const std::shared_lock lock(g_callbackLock);
         if (g_callback)
             return g_callback->errorText(code);
     }

@@ -32,7 +32,7 @@ public:
 
     // Removes callback as the source of application texts if it is the registered one; any
     // other registered source stays. Null removes whatever is registered. Returns once no
-    // text is being asked of it. Not from inside errorText.
+    // text is being asked of it; so errorText itself must neither unregister nor register.
     static void unregisterCallback(CallbackFunctions* callback = nullptr);
 
 private:
