@@ -17,10 +17,8 @@
 #include <PlateSceneSettings.h>
 #include <PlateScenes.h>
 
-#include <QDeadlineTimer>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QThread>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -54,15 +52,6 @@ Errors::Type_Error analyse(ColonyAnalyserGui& page, const Halcon::Hobject& image
         },
         kRunTimeoutMs);
     return done ? result : Errors::Type_Error(-1);
-}
-
-// Waits, without taking a single event, until the worker has sent everything and gone idle.
-bool waitForIdleWorker(ColonyAnalyserGui& page)
-{
-    QDeadlineTimer deadline(kRunTimeoutMs);
-    while (page.worker()->state() != ColonyAnalyserThread::StateIdle && !deadline.hasExpired())
-        QThread::yieldCurrentThread();
-    return page.worker()->state() == ColonyAnalyserThread::StateIdle;
 }
 
 int goodCount(const ColonyAnalyserGui::ContainerEntry& container)

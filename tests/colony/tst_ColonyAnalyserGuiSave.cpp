@@ -12,27 +12,15 @@
 #include "Halcon_AsynchronImageSave.h"
 #include "Halcon_Helper.h"
 
-#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QThread>
 #include <QTimer>
 #include <QtTest>
 
 using namespace ColonyAnalyserGuiFixture;
 
 namespace {
-
-// Waits, without taking a single event, until the worker has sent everything and gone idle:
-// the reports of its run are all still queued.
-bool waitForIdleWorker(ColonyAnalyserGui& page)
-{
-    QDeadlineTimer deadline(60000);
-    while (page.worker()->state() != ColonyAnalyserThread::StateIdle && !deadline.hasExpired())
-        QThread::yieldCurrentThread();
-    return page.worker()->state() == ColonyAnalyserThread::StateIdle;
-}
 
 // Every report of the run is on screen.
 bool allShown(ColonyAnalyserGui& page)
