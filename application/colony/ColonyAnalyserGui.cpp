@@ -4,6 +4,8 @@
 #include "AppSettings.h"
 #include "ApplicationDatabase.h"
 #include "Camera_Settings.h"
+#include "ColonyEditApply.h"
+#include "ColonyEditorGui.h"
 #include "ColonyResultExport.h"
 #include "DatabaseTableAll.h"
 #include "DatabaseTransaction.h"
@@ -30,11 +32,14 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QMovie>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSplitter>
 #include <QTreeWidget>
+#include <QUuid>
 
 #include <algorithm>
+#include <filesystem>
 #include <vector>
 
 // Q_INIT_RESOURCE declares its function in the enclosing namespace, so this stays global.
@@ -53,6 +58,8 @@ const QString kIconStop = QStringLiteral("pictures:/ColonyAnalyser/Stop.png");
 const QString kBusyAnimation = QStringLiteral("pictures:/ColonyAnalyser/Calculating.gif");
 
 const QString kColoniesPrefix = QStringLiteral("HalconObject_Colonies.");
+// "Cannot save the picture".
+constexpr Errors::Type_Error kCannotSavePicture = 55;
 const QString kPictureFormat = QStringLiteral("png fastest");
 
 QString format(const char* pattern, double value)
@@ -541,21 +548,61 @@ void ColonyAnalyserGui::cancelMouseTools()
 
 Errors::Type_Error ColonyAnalyserGui::busyState(bool& busy)
 {
-    busy = false;
     bool workerBusy = false;
     const Errors::Type_Error code = m_worker->CheckRunning(workerBusy);
-    if (code != 0)
-        return code;
+    // Busy before the error: a failed run still has reports on their way, and its error is
+    // the answer only once every one of them is shown. The worker is read first; it goes
+    // idle only after its last report was queued.
     busy = workerBusy || m_runningDisplayed || m_pendingUpdates.available() > 0;
-    return 0;
+    return busy ? Errors::Type_Error(0) : code;
+}
+
+Errors::Type_Error ColonyAnalyserGui::refusal()
+{
+    // Work in progress answers busy even when the finished run left an error behind.
+    if (m_exclusiveWork != WorkNone)
+        return ErrorBusy;
+    bool busy = false;
+    const Errors::Type_Error code = busyState(busy);
+    return busy ? ErrorBusy : code;
+}
+
+bool ColonyAnalyserGui::isBusy()
+{
+    bool busy = false;
+    busyState(busy);
+    return busy;
+}
+
+Errors::Type_Error ColonyAnalyserGui::waitUntilIdle(Errors::Type_Error& workerError)
+{
+    workerError = 0;
+    QDeadlineTimer deadline(m_saveWaitTimeoutMs);
+    for (;;) {
+        bool busy = false;
+        workerError = busyState(busy);
+        if (!busy)
+            return 0;
+        if (deadline.hasExpired())
+            return ErrorBusy;
+        Gui_Helper::waitProcessingEvents(20);
+    }
 }
 
 Errors::Type_Error ColonyAnalyserGui::Reset()
 {
-    if (m_saving)
+    if (m_exclusiveWork != WorkNone)
         return ErrorBusy;
+    const ExclusiveWorkScope scope(m_exclusiveWork, WorkResetting);
     endColourSelection();
     cancelMouseTools();
+    // The reports of a run still on their way would fill the cleared rack again: the run
+    // stops and every report it sent is shown before the worker forgets it.
+    if (const Errors::Type_Error code = m_worker->Stop(); code != 0)
+        return code;
+    Errors::Type_Error ignored = 0;
+    if (const Errors::Type_Error code = waitUntilIdle(ignored); code != 0)
+        return code;
     const Errors::Type_Error code = m_worker->Reset();
     if (code != 0)
         return code;
@@ -565,7 +612,7 @@ Errors::Type_Error ColonyAnalyserGui::Reset()
 
 Errors::Type_Error ColonyAnalyserGui::Analyse(const Halcon::Hobject& picture)
 {
-    if (m_saving)
+    if (m_exclusiveWork != WorkNone)
         return ErrorBusy;
     endColourSelection();
     cancelMouseTools();
@@ -575,7 +622,7 @@ Errors::Type_Error ColonyAnalyserGui::Analyse(const Halcon::Hobject& picture)
 
 Errors::Type_Error ColonyAnalyserGui::Reanalyse()
 {
-    if (m_saving)
+    if (m_exclusiveWork != WorkNone)
         return ErrorBusy;
     endColourSelection();
     cancelMouseTools();
@@ -595,7 +642,7 @@ Errors::Type_Error ColonyAnalyserGui::markRunningWhenAccepted(Errors::Type_Error
 Errors::Type_Error ColonyAnalyserGui::Stop()
 {
     // A stop in the middle of a save's wait would store an aborted result.
-    if (m_saving)
+    if (m_exclusiveWork != WorkNone)
         return ErrorBusy;
     return m_worker->Stop();
 }
@@ -609,14 +656,8 @@ Errors::Type_Error ColonyAnalyserGui::GetLLDPosition(int, double& x, double& y)
 {
     x = 0.0;
     y = 0.0;
-    // A save in progress answers busy even when the finished run left an error behind.
-    if (m_saving)
-        return ErrorBusy;
-    bool busy = false;
-    if (const Errors::Type_Error code = busyState(busy); code != 0)
+    if (const Errors::Type_Error code = refusal(); code != 0)
         return code;
-    if (busy)
-        return ErrorBusy;
     const double row = double(m_worker->pictureHeight() / 2);
     const double column = double(m_worker->pictureWidth() / 2);
     double yMillimetres = 0.0;
@@ -629,46 +670,43 @@ Errors::Type_Error ColonyAnalyserGui::GetLLDPosition(int, double& x, double& y)
 
 Errors::Type_Error ColonyAnalyserGui::SetAgarHeight(double agarHeight)
 {
-    if (m_saving)
-        return ErrorBusy;
-    bool busy = false;
-    if (const Errors::Type_Error code = busyState(busy); code != 0)
+    if (const Errors::Type_Error code = refusal(); code != 0)
         return code;
-    if (busy)
-        return ErrorBusy;
     if (const Errors::Type_Error code = m_worker->SetAgarHeight(agarHeight); code != 0)
         return code;
 
-    // Every colony, good and rejected, so that the stored rows never mix two heights. Only
-    // good colonies carry a light-table cross.
-    const ReferencePointSearch& search = m_worker->referencePointSearch();
-    const DrawStyle& style = DrawSettings::instance().at(DrawSettings::Center_LightTable);
-    const double crossSize = m_worker->crossSize();
+    // Every colony, good and rejected, so that the stored rows never mix two heights.
     for (const auto& container : m_rack.containers) {
-        for (const auto& colony : container->colonies) {
-            DatabaseTableZelvorinColony::Dataset& row = colony->row;
-            double rowCorrected = row.PosY_px;
-            double columnCorrected = row.PosX_px;
-            search.transformHeightScale(row.PosY_px, row.PosX_px, &rowCorrected, &columnCorrected);
-            double yMillimetres = 0.0;
-            double xMillimetres = 0.0;
-            search.transformPlateCoordinates(rowCorrected, columnCorrected, &yMillimetres, &xMillimetres);
-            row.PosX_mm = xMillimetres;
-            row.PosY_mm = yMillimetres;
-            if (colony->item) {
-                colony->item->setText(6, format("%.3f", row.PosX_mm));
-                colony->item->setText(7, format("%.3f", row.PosY_mm));
-            }
-            if (row.IsGoodColony && !colony->objectName.isEmpty()) {
-                const QString name = colony->objectName + QStringLiteral("Center.LightTable");
-                m_view->removeObjects(name, false);
-                m_halconView->addObject(HalconGenCross(rowCorrected, columnCorrected, crossSize, 0.0), style, name,
-                                       true);
-            }
-        }
+        for (const auto& colony : container->colonies)
+            placeColony(*colony);
     }
     m_view->updateView(true);
     return 0;
+}
+
+void ColonyAnalyserGui::placeColony(ColonyEntry& colony)
+{
+    const ReferencePointSearch& search = m_worker->referencePointSearch();
+    DatabaseTableZelvorinColony::Dataset& row = colony.row;
+    double rowCorrected = row.PosY_px;
+    double columnCorrected = row.PosX_px;
+    search.transformHeightScale(row.PosY_px, row.PosX_px, &rowCorrected, &columnCorrected);
+    double yMillimetres = 0.0;
+    double xMillimetres = 0.0;
+    search.transformPlateCoordinates(rowCorrected, columnCorrected, &yMillimetres, &xMillimetres);
+    row.PosX_mm = xMillimetres;
+    row.PosY_mm = yMillimetres;
+    if (colony.item) {
+        colony.item->setText(6, format("%.3f", row.PosX_mm));
+        colony.item->setText(7, format("%.3f", row.PosY_mm));
+    }
+    // Only good colonies carry a light-table cross.
+    if (row.IsGoodColony && !colony.objectName.isEmpty()) {
+        const QString name = colony.objectName + QStringLiteral("Center.LightTable");
+        m_view->removeObjects(name, false);
+        m_halconView->addObject(HalconGenCross(rowCorrected, columnCorrected, m_worker->crossSize(), 0.0),
+                               DrawSettings::instance().at(DrawSettings::Center_LightTable), name, true);
+    }
 }
 
 Errors::Type_Error ColonyAnalyserGui::PictureView_Clear()
@@ -692,6 +730,21 @@ Errors::Type_Error ColonyAnalyserGui::PictureView_DisplayColony(int colonyId)
     return ErrorColonyNotFound;
 }
 
+// ---- Colony editor ---------------------------------------------------------------------------------
+
+Errors::Type_Error ColonyAnalyserGui::UserEditColonies()
+{
+    if (const Errors::Type_Error code = refusal(); code != 0)
+        return code;
+    // The dialog turns the event loop: nothing may change the rack until its edit is applied.
+    const ExclusiveWorkScope scope(m_exclusiveWork, WorkEditing);
+    ColonyEditorGui dialog(m_colonySettings, ColonyEditApply::editRack(m_rack), this, true);
+    const int result = m_editorRunner ? m_editorRunner(dialog) : dialog.exec();
+    if (result != QDialog::Accepted)
+        return 0;
+    return ColonyEditApply::apply(*this, dialog.editRack());
+}
+
 // ---- Saving --------------------------------------------------------------------------------------------
 
 QString ColonyAnalyserGui::rackPictureFileName(Database::ID rackId)
@@ -704,23 +757,6 @@ QString ColonyAnalyserGui::rackPicturePath(const QString& pictureFolder, Databas
     return QDir(pictureFolder).filePath(rackPictureFileName(rackId));
 }
 
-Errors::Type_Error ColonyAnalyserGui::waitUntilIdle(Errors::Type_Error& workerError)
-{
-    workerError = 0;
-    QDeadlineTimer deadline(m_saveWaitTimeoutMs);
-    for (;;) {
-        // A run that failed still reports busy until it is idle, and its reports may still be
-        // queued: the error is kept, the waiting goes on until the record is complete.
-        bool workerBusy = false;
-        workerError = m_worker->CheckRunning(workerBusy);
-        if (!workerBusy && !m_runningDisplayed && m_pendingUpdates.available() == 0)
-            return 0;
-        if (deadline.hasExpired())
-            return ErrorBusy;
-        Gui_Helper::waitProcessingEvents(20);
-    }
-}
-
 Errors::Type_Error ColonyAnalyserGui::SaveResult(bool asynchronPictureSave, const QString& rackBarcode,
                                                  const QString& description, int imageStitcherID, int& rackID,
                                                  Errors::Type_Error* pruneError)
@@ -728,13 +764,9 @@ Errors::Type_Error ColonyAnalyserGui::SaveResult(bool asynchronPictureSave, cons
     rackID = -1;
     if (pruneError)
         *pruneError = 0;
-    if (m_saving)
+    if (m_exclusiveWork != WorkNone)
         return ErrorBusy;
-    m_saving = true;
-    struct SavingFlag {
-        bool& flag;
-        ~SavingFlag() { flag = false; }
-    } savingFlag{m_saving};
+    const ExclusiveWorkScope scope(m_exclusiveWork, WorkSaving);
 
     Errors::Type_Error workerError = 0;
     if (const Errors::Type_Error code = waitUntilIdle(workerError); code != 0)
@@ -804,6 +836,33 @@ Errors::Type_Error ColonyAnalyserGui::storeResult(bool asynchronPictureSave, con
     if (!m_database)
         return 84;
     DatabaseTableZelvorinRack::Dataset& row = m_rack.row;
+
+    // The picture is checked, and for a direct save encoded into a file of its own, before the
+    // write transaction: the database is held only for the rows, and the rack's name (its key)
+    // goes to the finished file by a rename.
+    QString encoded;
+    const auto removeEncoded = qScopeGuard([&] {
+        if (!encoded.isEmpty())
+            QFile::remove(encoded);
+    });
+    if (asynchronPictureSave) {
+        // The saver's own checks, made before anything is queued: the picture of a rack that is
+        // rolled back must never be written.
+        Errors::Type_Error code = Halcon_Helper::CheckImage(m_rack.picture);
+        if (code == 0)
+            code = Halcon_Helper::CheckPictureFolder(rackPicturePath(folder, 0));
+        if (code != 0)
+            return code;
+    } else {
+        const QString name = QStringLiteral(".%1_Rack_%2.png")
+                                 .arg(AppSettings::applicationName(), QUuid::createUuid().toString(QUuid::Id128));
+        if (const Errors::Type_Error code =
+                Halcon_Helper::SaveImageFile(QDir(folder).filePath(name), m_rack.picture, kPictureFormat, false, false);
+            code != 0)
+            return code;
+        encoded = QDir(folder).filePath(name);
+    }
+
     QString writtenFile;
     {
         DatabaseTransaction transaction(m_database);
@@ -813,19 +872,14 @@ Errors::Type_Error ColonyAnalyserGui::storeResult(bool asynchronPictureSave, con
         if (const Errors::Type_Error code = m_database->tableRack()->Insert(row); code != 0)
             return code;
         const QString path = rackPicturePath(folder, row.RackID);
-
-        if (asynchronPictureSave) {
-            // The saver's own checks, made before anything is queued: the picture of a rack
-            // that is rolled back must never be written.
-            Errors::Type_Error code = Halcon_Helper::CheckImage(m_rack.picture);
-            if (code == 0)
-                code = Halcon_Helper::CheckPictureFolder(path);
-            if (code != 0)
-                return code;
-        } else {
-            if (const Errors::Type_Error code = Halcon_Helper::SaveImageFile(path, m_rack.picture, kPictureFormat, false, false);
-                code != 0)
-                return code;
+        if (!asynchronPictureSave) {
+            // Replaces a stray file of that name (left by a rolled-back background save).
+            std::error_code error;
+            std::filesystem::rename(QFile::encodeName(encoded).toStdString(), QFile::encodeName(path).toStdString(),
+                                    error);
+            if (error)
+                return kCannotSavePicture;
+            encoded.clear();
             writtenFile = path;
         }
         row.PictureFilePath = path;
@@ -931,13 +985,7 @@ Errors::Type_Error ColonyAnalyserGui::ExportColonyResults(Database::ID rackId, c
                                                           const QString& options)
 {
     // The held result is incomplete while a run reports into it.
-    if (m_saving)
-        return ErrorBusy;
-    bool busy = false;
-    bool workerBusy = false;
-    m_worker->CheckRunning(workerBusy);
-    busy = workerBusy || m_runningDisplayed || m_pendingUpdates.available() > 0;
-    if (busy)
+    if (m_exclusiveWork != WorkNone || isBusy())
         return ErrorBusy;
     if (rackId == m_rack.row.RackID)
         return exportHeldResult(fileName, options);
@@ -1186,6 +1234,15 @@ void ColonyAnalyserGui::slot_AnalyserStopped()
     m_movie->stop();
 
     applyColumnVisibility();
+    showColonyCounts();
+
+    m_runningDisplayed = false;
+    m_ui->m_ColoniesTable->setSortingEnabled(true);
+    m_ui->m_RejectedColoniesTable->setSortingEnabled(true);
+}
+
+void ColonyAnalyserGui::showColonyCounts()
+{
     int sums[2] = {0, 0};
     QTreeWidget* tables[2] = {m_ui->m_ColoniesTable, m_ui->m_RejectedColoniesTable};
     for (int t = 0; t < 2; ++t) {
@@ -1197,10 +1254,6 @@ void ColonyAnalyserGui::slot_AnalyserStopped()
     }
     m_ui->m_QLabel_RejectedColoniesCount->setText(QStringLiteral("%1").arg(sums[1]));
     m_ui->m_QLabel_GoodColoniesCount->setText(QStringLiteral("%1").arg(sums[0]));
-
-    m_runningDisplayed = false;
-    m_ui->m_ColoniesTable->setSortingEnabled(true);
-    m_ui->m_RejectedColoniesTable->setSortingEnabled(true);
 }
 
 void ColonyAnalyserGui::applyColumnVisibility()

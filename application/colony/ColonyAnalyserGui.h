@@ -32,6 +32,7 @@
 class AppSettings;
 class ApplicationDatabase;
 class Camera_Settings;
+class ColonyEditorGui;
 class Halcon_AsynchronImageSave;
 class Hobject_View_Gui;
 class NumericSortTreeWidgetItem;
@@ -138,6 +139,10 @@ public:
         ColonyAnalyserGui* m_page;
     };
 
+    // Runs the colony editor and gives its dialog result; tests edit through its widgets
+    // instead of a modal loop.
+    using EditorRunner = std::function<int(ColonyEditorGui& dialog)>;
+
     // XML text of the camera settings stored with each rack (empty without a camera).
     using CameraSettingsText = std::function<QString()>;
     // The pruning of old racks after a stored result; tests replace it.
@@ -158,7 +163,8 @@ public:
     Errors::Type_Error Reanalyse();
     Errors::Type_Error Stop();
     // running: the worker is busy, the page still shows a running analysis, or reports are
-    // queued. A worker error is returned unchanged (running false).
+    // queued. The worker's error (unchanged) comes only with running false, once every report
+    // of the run is shown.
     Errors::Type_Error CheckRunning(bool& running);
     Errors::Type_Error GetLLDPosition(int unused, double& x, double& y);
     // New agar height: every colony, good and rejected, is placed again.
@@ -182,9 +188,18 @@ public:
     Errors::Type_Error ExportColonyResults(Database::ID rackId, const QString& fileName, const QString& options);
     Errors::Type_Error ExportColonyResultsCurrentRack(const QString& fileName, const QString& options);
 
-    // The busy rule of the entry points; a worker error is returned unchanged.
+    // The colony editor on the good colonies of the rack on screen; an accepted edit reaches
+    // the page's rows (and a later SaveResult). 0 also when the operator cancels; the busy
+    // rule first (101, or the worker's error). Every other entry point answers 101 while the
+    // editor is open.
+    Errors::Type_Error UserEditColonies();
+    void setEditorRunner(EditorRunner runner) { m_editorRunner = std::move(runner); }
+
+    // The busy rule of the entry points: the worker busy, the page still showing a running
+    // analysis, or reports queued. Only when none of these holds is a worker error returned
+    // (unchanged).
     Errors::Type_Error busyState(bool& busy);
-    bool isSaving() const { return m_saving; }
+    bool isSaving() const { return m_exclusiveWork == WorkSaving; }
     Errors::Type_Error lastPruneError() const { return m_lastPruneError; }
     void setSaveWaitTimeout(int milliseconds) { m_saveWaitTimeoutMs = milliseconds; }
     void setPruneFunction(PruneFunction function) { m_pruneFunction = std::move(function); }
@@ -208,6 +223,12 @@ public:
     bool isRunningDisplayed() const { return m_runningDisplayed; }
     // Writes every cell of one colony row.
     void UpdateTreeItemText(int iContainer, int iColony);
+    // Places a colony from its pixel position with the worker's current transforms: the
+    // millimetre position in its row and table cells and, for a good colony, its light-table
+    // cross. No repaint.
+    void placeColony(ColonyEntry& colony);
+    // Colonies per container in column 1 of both tables and the two count labels.
+    void showColonyCounts();
     void findColonyAt(double x, double y, int& iContainer, int& iColony) const;
     bool findColonyByItem(const QTreeWidgetItem* item, int& iContainer, int& iColony) const;
     void applyColourSelection();
@@ -308,6 +329,12 @@ private:
     void clearColonyTables();
     void centerViewOnColony(QTreeWidgetItem* item);
     void setColonyItemsSelected(int iContainer, int iColony);
+    bool isBusy();
+    // What an entry point that must not run during an analysis answers: 101 while exclusive
+    // work or the busy rule holds, else the worker's error (0 when there is none).
+    Errors::Type_Error refusal();
+    // Keeps the GUI alive until the busy rule no longer holds (bounded by the save wait);
+    // workerError: the worker's error at the end.
     Errors::Type_Error waitUntilIdle(Errors::Type_Error& workerError);
     Errors::Type_Error storeResult(bool asynchronPictureSave, const QString& path);
     Errors::Type_Error exportHeldResult(const QString& fileName, const QString& options);
@@ -345,8 +372,17 @@ private:
     std::vector<std::unique_ptr<ColonyEntry>> m_colourSelectionList;
     QList<ColumnInfo> m_columns;
 
-    bool m_saving = false;
+    // Work that turns the event loop and must not be overtaken by another entry point: every
+    // entry point answers 101 meanwhile.
+    enum ExclusiveWork { WorkNone, WorkSaving, WorkResetting, WorkEditing };
+    struct ExclusiveWorkScope {
+        ExclusiveWorkScope(ExclusiveWork& work, ExclusiveWork kind) : m_work(work) { m_work = kind; }
+        ~ExclusiveWorkScope() { m_work = WorkNone; }
+        ExclusiveWork& m_work;
+    };
+    ExclusiveWork m_exclusiveWork = WorkNone;
     int m_saveWaitTimeoutMs = DefaultSaveWaitTimeoutMs;
     Errors::Type_Error m_lastPruneError = 0;
     PruneFunction m_pruneFunction;
+    EditorRunner m_editorRunner;
 };

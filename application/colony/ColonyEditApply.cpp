@@ -1,118 +1,123 @@
 #include "ColonyEditApply.h"
 
-#include <QHash>
+#include "DrawSettings.h"
+#include "Hobject_View_Gui.h"
+#include "IHalconView.h"
+#include "NumericSortTreeWidgetItem.h"
+
+#include <QSet>
 
 #include <algorithm>
 
-Errors::Type_Error ColonyEditApply::changes(const ColonyEditorModel::EditRack& before,
-                                            const ColonyEditorModel::EditRack& after, QList<ContainerChange>& result)
+ColonyEditorModel::EditRack ColonyEditApply::editRack(const ColonyAnalyserGui::RackEntry& rack)
 {
-    result.clear();
-    if (before.containers.size() != after.containers.size())
-        return ErrorMismatch;
-    QList<ContainerChange> collected;
-    for (int i = 0; i < after.containers.size(); ++i) {
-        const ColonyEditorModel::EditContainer& original = before.containers.at(i);
-        const ColonyEditorModel::EditContainer& edited = after.containers.at(i);
-        QHash<int, qint32> handedIn;
-        for (const ColonyEditorModel::EditColony& colony : original.colonies)
-            handedIn.insert(colony.pageIndex, colony.colonyRow.PickingOrder);
+    ColonyEditorModel::EditRack result;
+    result.picture = rack.picture;
+    result.objectName = rack.objectName;
+    result.rackRow = rack.row;
+    result.containers.reserve(qsizetype(rack.containers.size()));
+    for (const auto& container : rack.containers) {
+        ColonyEditorModel::EditContainer edit;
+        edit.objectName = container->objectName;
+        edit.containerRow = container->row;
+        edit.searchArea = container->searchArea;
+        edit.containerIndex = container->containerIndex;
+        edit.nextColonyNumber = container->colonyCount;
+        for (size_t i = 0; i < container->colonies.size(); ++i) {
+            const ColonyAnalyserGui::ColonyEntry& colony = *container->colonies[i];
+            // Rejected colonies are not the operator's to edit.
+            if (!colony.row.IsGoodColony)
+                continue;
+            ColonyEditorModel::EditColony editColony;
+            editColony.objectName = colony.objectName;
+            editColony.containerNumber = colony.containerNumber;
+            editColony.pageIndex = qint32(i);
+            editColony.colonyRow = colony.row;
+            editColony.contour = colony.contour;
+            edit.colonies.append(editColony);
+        }
+        result.containers.append(edit);
+    }
+    return result;
+}
 
-        ContainerChange change;
-        change.nextColonyNumber = edited.nextColonyNumber;
-        for (const ColonyEditorModel::EditColony& colony : edited.colonies) {
+bool ColonyEditApply::fits(const ColonyAnalyserGui::RackEntry& rack, const ColonyEditorModel::EditRack& edited)
+{
+    if (size_t(edited.containers.size()) != rack.containers.size())
+        return false;
+    for (size_t c = 0; c < rack.containers.size(); ++c) {
+        const auto& colonies = rack.containers[c]->colonies;
+        const auto isGoodPageColony = [&](int index) {
+            return index >= 0 && size_t(index) < colonies.size() && colonies[size_t(index)]->row.IsGoodColony;
+        };
+        const ColonyEditorModel::EditContainer& container = edited.containers.at(qsizetype(c));
+        for (const ColonyEditorModel::EditColony& colony : container.colonies) {
+            if (colony.pageIndex != -1 && !isGoodPageColony(colony.pageIndex))
+                return false;
+        }
+        for (const int index : container.removedPageIndexes) {
+            if (!isGoodPageColony(index))
+                return false;
+        }
+    }
+    return true;
+}
+
+Errors::Type_Error ColonyEditApply::apply(ColonyAnalyserGui& page, const ColonyEditorModel::EditRack& edited)
+{
+    ColonyAnalyserGui::RackEntry& rack = page.rack();
+    if (!fits(rack, edited))
+        return ErrorMismatch;
+
+    IHalconView* view = page.halconView();
+    for (size_t c = 0; c < rack.containers.size(); ++c) {
+        ColonyAnalyserGui::ContainerEntry& container = *rack.containers[c];
+        const ColonyEditorModel::EditContainer& edit = edited.containers.at(qsizetype(c));
+        container.colonyCount = edit.nextColonyNumber;
+        for (const ColonyEditorModel::EditColony& colony : edit.colonies) {
             if (colony.pageIndex == -1) {
-                change.added.append(colony);
+                addColony(page, int(c), colony);
                 continue;
             }
-            const auto found = handedIn.constFind(colony.pageIndex);
-            if (found == handedIn.constEnd())
-                return ErrorMismatch;
-            if (found.value() != colony.colonyRow.PickingOrder)
-                change.pickOrders.append({colony.pageIndex, colony.colonyRow.PickingOrder});
+            ColonyAnalyserGui::ColonyEntry& entry = *container.colonies[size_t(colony.pageIndex)];
+            entry.row.PickingOrder = colony.colonyRow.PickingOrder;
+            entry.row.IsUserEdited = true;
+            if (entry.item)
+                entry.item->setText(3, QString::asprintf("%d", int(entry.row.PickingOrder)));
         }
-        for (int pageIndex : edited.removedPageIndexes) {
-            if (!handedIn.contains(pageIndex))
-                return ErrorMismatch;
-            change.removedPageIndexes.append(pageIndex);
+
+        // From the last to the first, so the indexes still to come stay valid; added colonies
+        // sit behind every page index.
+        QList<int> removed = QSet<int>(edit.removedPageIndexes.cbegin(), edit.removedPageIndexes.cend()).values();
+        std::sort(removed.begin(), removed.end());
+        for (auto it = removed.crbegin(); it != removed.crend(); ++it) {
+            const auto position = container.colonies.begin() + *it;
+            view->removeObjects((*position)->objectName);
+            delete (*position)->item;
+            container.colonies.erase(position);
         }
-        std::sort(change.removedPageIndexes.begin(), change.removedPageIndexes.end());
-        change.removedPageIndexes.erase(
-            std::unique(change.removedPageIndexes.begin(), change.removedPageIndexes.end()),
-            change.removedPageIndexes.end());
-        collected.append(change);
     }
-    result = collected;
+    page.showColonyCounts();
+    page.view()->updateView(true);
     return 0;
 }
 
-Errors::Type_Error ColonyEditApply::apply(const QList<ContainerChange>& changes, QList<QList<ImageColony>>& colonies,
-                                          QList<qint32>& colonyCounts)
+void ColonyEditApply::addColony(ColonyAnalyserGui& page, int container, const ColonyEditorModel::EditColony& colony)
 {
-    if (changes.size() != colonies.size() || changes.size() != colonyCounts.size())
-        return ErrorMismatch;
-    for (int i = 0; i < changes.size(); ++i) {
-        const qsizetype count = colonies.at(i).size();
-        for (const PickOrderChange& change : changes.at(i).pickOrders) {
-            if (change.pageIndex < 0 || change.pageIndex >= count)
-                return ErrorMismatch;
-        }
-        for (int pageIndex : changes.at(i).removedPageIndexes) {
-            if (pageIndex < 0 || pageIndex >= count)
-                return ErrorMismatch;
-        }
-    }
+    ColonyAnalyserGui::ContainerEntry& entry = *page.rack().containers[size_t(container)];
+    auto* item = new NumericSortTreeWidgetItem(entry.goodItem);
+    item->setExpanded(true);
+    auto added = std::make_unique<ColonyAnalyserGui::ColonyEntry>();
+    added->objectName = colony.objectName;
+    added->item = item;
+    added->containerNumber = colony.containerNumber;
+    added->contour = colony.contour;
+    added->row = colony.colonyRow;
+    ColonyAnalyserGui::ColonyEntry& placed = *added;
+    entry.colonies.push_back(std::move(added));
 
-    for (int i = 0; i < changes.size(); ++i) {
-        const ContainerChange& change = changes.at(i);
-        QList<ImageColony>& list = colonies[i];
-        colonyCounts[i] = change.nextColonyNumber;
-        for (const PickOrderChange& pickOrder : change.pickOrders) {
-            list[pickOrder.pageIndex].PickingOrder = pickOrder.pickingOrder;
-            list[pickOrder.pageIndex].IsUserEdited = true;
-        }
-        for (const ColonyEditorModel::EditColony& added : change.added) {
-            ImageColony colony = toImageColony(added);
-            colony.ColonyIndex = qint32(list.size());
-            list.append(colony);
-        }
-        for (auto it = change.removedPageIndexes.crbegin(); it != change.removedPageIndexes.crend(); ++it)
-            list.removeAt(*it);
-    }
-    return 0;
-}
-
-ImageColony ColonyEditApply::toImageColony(const ColonyEditorModel::EditColony& colony)
-{
-    const DatabaseTableZelvorinColony::Dataset& row = colony.colonyRow;
-    ImageColony result;
-    result.ContainerNumber = colony.containerNumber;
-    result.Label = colony.objectName;
-    result.Contour = colony.contour;
-    result.PosX_px = row.PosX_px;
-    result.PosY_px = row.PosY_px;
-    result.PosX_mm = row.PosX_mm;
-    result.PosY_mm = row.PosY_mm;
-    result.Area_mm2 = row.Area_mm2;
-    result.Circularity = row.Circularity;
-    result.ClearanceNeighbor_mm = row.ClearanceNeighbor_mm;
-    result.ClearanceMargin_mm = row.ClearanceMargin_mm;
-    result.LoadingArea_pct = row.LoadingArea_pct;
-    result.LoadingCircularity_pct = row.LoadingCircularity_pct;
-    result.LoadingClearanceNeighbor_pct = row.LoadingClearanceNeighbor_pct;
-    result.LoadingClearanceMargin_pct = row.LoadingClearanceMargin_pct;
-    result.LoadingTotal_pct = row.LoadingTotal_pct;
-    result.ColorHue = row.ColorHue;
-    result.ColorSaturation = row.ColorSaturation;
-    result.ColorIntensity = row.ColorIntensity;
-    result.ColorArea_pct = row.ColorArea_pct;
-    result.ColorRed = row.ColorRed;
-    result.ColorGreen = row.ColorGreen;
-    result.ColorBlue = row.ColorBlue;
-    result.IsGoodColony = row.IsGoodColony;
-    result.IsExcluded = row.IsExcluded;
-    result.PickingOrder = row.PickingOrder;
-    result.IsUserEdited = row.IsUserEdited;
-    result.ErrorCode = row.ErrorCode;
-    return result;
+    page.halconView()->addObject(colony.contour, DrawSettings::instance().at(DrawSettings::Colonies_Properties2),
+                                 colony.objectName, true);
+    page.UpdateTreeItemText(container, int(entry.colonies.size()) - 1);
+    page.placeColony(placed);
 }

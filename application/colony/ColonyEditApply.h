@@ -1,47 +1,27 @@
 #pragma once
 
+#include "ColonyAnalyserGui.h"
 #include "ColonyEditorModel.h"
 #include "Errors.h"
-#include "ImageColony.h"
 
-#include <QList>
-
-// The page's side of an accepted colony edit: what changed between the rack handed to the
-// editor and the rack it gave back, and that change applied to plain per-container colony
-// lists. Only colonies whose pick order changed are marked as edited by the user; an OK
-// without an edit changes nothing.
+// The page's side of the colony editor: the copy of the page's rack the editor works on (good
+// colonies only, each with its index in the page's colony list of its container), and an
+// accepted edit applied back to the page's own rows, tables and view.
 class ColonyEditApply {
 public:
-    struct PickOrderChange {
-        int pageIndex = -1;
-        qint32 pickingOrder = 0;
-    };
-
-    struct ContainerChange {
-        qint32 nextColonyNumber = 0;
-        // Colonies from the page whose pick order differs from the one they were handed in with.
-        QList<PickOrderChange> pickOrders;
-        // Colonies added in the editor, in their edited pick order.
-        QList<ColonyEditorModel::EditColony> added;
-        // Page indexes of removed colonies, ascending and without repeats; the page removes
-        // them from the last to the first so the earlier indexes stay valid.
-        QList<int> removedPageIndexes;
-    };
-
-    // Application code for an edited rack that does not belong to the rack handed in.
+    // Application code for an edited record that does not belong to the page's rack.
     static constexpr Errors::Type_Error ErrorMismatch = 3;
 
-    // before: the record the page built for the editor; after: the editor's record after OK.
-    // 3 (and an empty list) when the container counts differ or a page index of the edited
-    // rack was not handed in.
-    static Errors::Type_Error changes(const ColonyEditorModel::EditRack& before,
-                                      const ColonyEditorModel::EditRack& after, QList<ContainerChange>& result);
+    static ColonyEditorModel::EditRack editRack(const ColonyAnalyserGui::RackEntry& rack);
 
-    // Applies the changes to the page's colony lists (one per container) and colony counts.
-    // Every index is checked before anything is written: on 3 nothing has changed.
-    static Errors::Type_Error apply(const QList<ContainerChange>& changes, QList<QList<ImageColony>>& colonies,
-                                    QList<qint32>& colonyCounts);
+    // Per container (editor container i is page container i): the colony count becomes the
+    // editor's next colony number; a colony from the page takes its edited pick order and
+    // counts as edited by the user; an added colony joins the good table and the view, placed
+    // in millimetres; removed colonies leave rows, table and view, the last first. Every index
+    // is checked before anything is written: on 3 nothing has changed.
+    static Errors::Type_Error apply(ColonyAnalyserGui& page, const ColonyEditorModel::EditRack& edited);
 
-    // The page's colony record of a colony added in the editor.
-    static ImageColony toImageColony(const ColonyEditorModel::EditColony& colony);
+private:
+    static bool fits(const ColonyAnalyserGui::RackEntry& rack, const ColonyEditorModel::EditRack& edited);
+    static void addColony(ColonyAnalyserGui& page, int container, const ColonyEditorModel::EditColony& colony);
 };

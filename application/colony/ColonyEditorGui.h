@@ -18,8 +18,8 @@ class Ui_ColonyEditorGui;
 
 // The modal dialog "Edit Colonies": the operator adds and removes colonies of a finished
 // analysis and changes their pick order within a container, on a copy of the page's rack.
-// The page reads the edited copy back after an accepted exec() (ColonyEditApply turns it
-// into the page's changes). No database work happens here.
+// The page reads the edited copy back after an accepted exec() (ColonyEditApply applies it
+// to the page's rack). No database work happens here.
 class ColonyEditorGui : public QDialog {
     Q_OBJECT
 public:

@@ -12,6 +12,8 @@
 #include <QFileInfo>
 #include <QSqlDatabase>
 
+#include <utility>
+
 const QString DatabaseTemplateMSAccess = QStringLiteral("database_templates/ZelvorinTemplate.mdb");
 const QString DatabaseTemplateMSSQLServer = QStringLiteral("database_templates/ZelvorinDatabase_MSSQL.sql");
 const QString DatabaseTemplateSQLite3 = QStringLiteral("database_templates/ZelvorinDatabase_SQLite3.sql");
@@ -75,6 +77,7 @@ void ApplicationDatabase::databaseTypeChanged(int type)
     if (type == Database::KindNone) {
         m_transactionDepth = 0;
         m_rollbackOnly = false;
+        m_afterCommit.clear();
     }
     // The connection reports its type while it is being made, before the tables exist.
     if (m_tableAll)
@@ -249,6 +252,8 @@ Errors::Type_Error ApplicationDatabase::commitTransaction()
         return m_rollbackOnly ? ErrorStatement : NoError;
     if (!m_database->isOpen())
         return ErrorNotOpen;
+    // Taken first: an action may start a transaction of its own.
+    const QList<std::function<void()>> afterCommit = std::exchange(m_afterCommit, {});
     if (m_rollbackOnly) {
         m_database->getDatabase()->rollback();
         m_rollbackOnly = false;
@@ -258,6 +263,8 @@ Errors::Type_Error ApplicationDatabase::commitTransaction()
         m_database->getDatabase()->rollback();
         return ErrorStatement;
     }
+    for (const std::function<void()>& action : afterCommit)
+        action();
     return NoError;
 }
 
@@ -270,6 +277,17 @@ void ApplicationDatabase::rollbackTransaction()
         return;
     }
     m_rollbackOnly = false;
+    m_afterCommit.clear();
     if (m_database->isOpen())
         m_database->getDatabase()->rollback();
+}
+
+void ApplicationDatabase::runAfterCommit(std::function<void()> action)
+{
+    if (!action)
+        return;
+    if (m_transactionDepth > 0)
+        m_afterCommit.append(std::move(action));
+    else
+        action();
 }

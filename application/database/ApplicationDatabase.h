@@ -4,6 +4,7 @@
 #include "Database.h"
 #include "Errors.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -84,6 +85,10 @@ public:
     Errors::Type_Error commitTransaction();
     void rollbackTransaction();
     bool inTransaction() const { return m_transactionDepth > 0; }
+    // Runs action once the outermost transaction has committed, at once outside a transaction;
+    // a rollback or a close drops it. For work that must wait until rows are surely gone, such
+    // as removing their picture files.
+    void runAfterCommit(std::function<void()> action);
 
 private:
     // Runs command followed by the database's identifier on the server's "master" database,
@@ -101,4 +106,5 @@ private:
     DatabaseTableZelvorinImageStitcherPicture* m_tableImageStitcherPicture;
     int m_transactionDepth;
     bool m_rollbackOnly;
+    QList<std::function<void()>> m_afterCommit;
 };

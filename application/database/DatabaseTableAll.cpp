@@ -190,9 +190,9 @@ Errors::Type_Error DatabaseTableAll::DeleteOldRacks(qint32 keepCount, bool repor
         if (result != NoError)
             return result;
     }
-    // Inside a caller's transaction the rows are not final yet; their files stay.
-    if (!applicationDatabase->inTransaction())
-        removeFiles(pictures);
+    // Inside a caller's transaction the rows are final only with its commit, and a rollback
+    // brings them back: their files go then, or never.
+    applicationDatabase->runAfterCommit([pictures] { removeFiles(pictures); });
     return NoError;
 }
 
@@ -252,7 +252,6 @@ Errors::Type_Error DatabaseTableAll::DeleteOldImageStitchers(qint32 keepCount, b
         if (result != NoError)
             return result;
     }
-    if (!applicationDatabase->inTransaction())
-        removeFiles(files);
+    applicationDatabase->runAfterCommit([files] { removeFiles(files); });
     return NoError;
 }

@@ -25,11 +25,44 @@ QString trSupport(const char* text)
 
 namespace DatabaseTableSupport {
 
+namespace {
+
+// Index of the first character a database would not give back unchanged; -1 for none.
+qsizetype firstUnstorable(const QString& text)
+{
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate()) {
+            if (i + 1 < size && text.at(i + 1).isLowSurrogate()) {
+                ++i;
+                continue;
+            }
+            return i;
+        }
+        if (c.isLowSurrogate() || c.isNull() || c.unicode() == 0xFFFE || c.unicode() == 0xFFFF)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+bool isStorableText(const QString& text)
+{
+    return firstUnstorable(text) < 0;
+}
+
 QString checkText(const QString& column, const QString& value, int maxLength)
 {
-    // The literal of a text cannot carry a zero character; dropping it would store another text.
-    if (value.contains(QChar(u'\0')))
+    // Dropping or replacing such a character would store another text behind a success.
+    const qsizetype unstorable = firstUnstorable(value);
+    if (unstorable >= 0 && value.at(unstorable).isNull())
         return trSupport("Column %1: the text contains a zero character").arg(column);
+    if (unstorable >= 0)
+        return trSupport("Column %1: the text contains the character U+%2, which cannot be stored")
+            .arg(column)
+            .arg(value.at(unstorable).unicode(), 4, 16, QLatin1Char('0'));
     if (value.size() > maxLength)
         return trSupport("Column %1: the text has %2 characters, at most %3 can be stored")
             .arg(column).arg(value.size()).arg(maxLength);

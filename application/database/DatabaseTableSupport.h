@@ -22,6 +22,10 @@ namespace DatabaseTableSupport {
 constexpr int MaxIndexedTextLength = 255;
 constexpr int MaxTextLength = 1000000;
 
+// No zero character (it ends the statement text), no lone surrogate and neither U+FFFE nor
+// U+FFFF (SQLite hands those back as U+FFFD): a text the database gives back unchanged.
+bool isStorableText(const QString& text);
+
 // Empty when the value can be written and read back unchanged, else the reason it cannot.
 QString checkText(const QString& column, const QString& value, int maxLength = MaxTextLength);
 QString checkDouble(const QString& column, double value);

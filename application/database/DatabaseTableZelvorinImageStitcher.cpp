@@ -191,8 +191,8 @@ Errors::Type_Error DatabaseTableZelvorinImageStitcher::SelectIdsByBarcode(const 
     more = false;
     if (!isUsable(database, databaseType))
         return ErrorNotOpen;
-    // No stored barcode holds a zero character (an insert refuses it).
-    if (barcode.contains(QChar(u'\0')))
+    // No stored barcode holds such a character (an insert refuses it).
+    if (!isStorableText(barcode))
         return 0;
     QSqlQuery query(*database->getDatabase());
     query.setForwardOnly(true);

@@ -323,8 +323,8 @@ Errors::Type_Error DatabaseTableZelvorinRack::SelectIdsByBarcode(const QString& 
     more = false;
     if (!isUsable(database, databaseType))
         return ErrorNotOpen;
-    // No stored barcode holds a zero character (an insert refuses it).
-    if (barcode.contains(QChar(u'\0')))
+    // No stored barcode holds such a character (an insert refuses it).
+    if (!isStorableText(barcode))
         return 0;
     QSqlQuery query(*database->getDatabase());
     query.setForwardOnly(true);
@@ -350,7 +350,7 @@ Errors::Type_Error DatabaseTableZelvorinRack::SelectIdsByBarcodeQualified(const 
     ids.clear();
     if (!isUsable(database, databaseType))
         return ErrorNotOpen;
-    if (text.contains(QChar(u'\0')))
+    if (!isStorableText(text))
         return 0;
     QSqlQuery query(*database->getDatabase());
     query.setForwardOnly(true);

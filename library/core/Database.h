@@ -88,8 +88,10 @@ public:
     static QString odbcValue(const QString& value);
 
     // The statements of a script as they are run for the database kind: split at the
-    // kind's terminator lines, block comments and dropped statements removed, trimmed,
-    // empty ones left out. A last statement without its terminator line is included.
+    // kind's terminator lines, comments and dropped statements removed, trimmed, empty ones
+    // left out. String literals and quoted names are kept as written, line breaks included;
+    // comment markers and terminator lines inside them are text. A "/*" that no "*/" follows
+    // is text too. A last statement without its terminator line is included.
     static QStringList scriptStatements(int kind, const QString& scriptText);
 
     // Composes the report text of a failed statement or open.
@@ -114,6 +116,8 @@ private:
     Errors::Type_Error beginOpen(int kind, const QString& name);
     Errors::Type_Error checkFile(const QString& filePath, qint64 maxSize);
     Errors::Type_Error finishOpen(const QString& description);
+    // 81 (reported) for a file that fails SQLite's quick check; reads only.
+    Errors::Type_Error checkSQLite3File();
     void setKind(int kind);
 
     CallbackFunctions* m_callback;

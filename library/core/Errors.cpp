@@ -5,12 +5,16 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
+#include <mutex>
+#include <shared_mutex>
 
 namespace {
 
-// Read from worker threads while the GUI thread may register or unregister a source.
-std::atomic<Errors::CallbackFunctions*> g_callback{nullptr};
+// Read from worker threads while the GUI thread may register or unregister a source. A text
+// is asked for under the shared lock, so an unregistering waits for every call in progress
+// and no call starts after it.
+std::shared_mutex g_callbackLock;
+Errors::CallbackFunctions* g_callback = nullptr;
 
 struct LibraryError {
     Errors::Type_Error code;
@@ -137,26 +141,22 @@ Errors::Errors(CallbackFunctions* callback, QObject* parent)
     , m_callback(callback)
 {
     qRegisterMetaType<Errors::Type_Error>("Errors::Type_Error");
-    g_callback.store(callback);
+    const std::unique_lock lock(g_callbackLock);
+    g_callback = callback;
 }
 
 Errors::~Errors()
 {
     // Only our own source: a later Errors object may have registered another one.
-    if (m_callback) {
-        CallbackFunctions* expected = m_callback;
-        g_callback.compare_exchange_strong(expected, nullptr);
-    }
+    if (m_callback)
+        unregisterCallback(m_callback);
 }
 
 void Errors::unregisterCallback(CallbackFunctions* callback)
 {
-    if (!callback) {
-        g_callback.store(nullptr);
-        return;
-    }
-    CallbackFunctions* expected = callback;
-    g_callback.compare_exchange_strong(expected, nullptr);
+    const std::unique_lock lock(g_callbackLock);
+    if (!callback || g_callback == callback)
+        g_callback = nullptr;
 }
 
 QString Errors::getErrorText(Errors::Type_Error code)
@@ -164,8 +164,11 @@ QString Errors::getErrorText(Errors::Type_Error code)
     if (const char* text = libraryErrorText(code))
         return tr(text);
 
-    if (CallbackFunctions* callback = g_callback.load())
-        return callback->errorText(code);
+    {
+        const std::shared_lock lock(g_callbackLock);
+        if (g_callback)
+            return g_callback->errorText(code);
+    }
 
     return tr("Unknow error %1").arg(code);
 }

@@ -11,8 +11,10 @@ public:
     typedef qint16 Type_Error;
 
     // Source of the application's own error texts. errorText() is called from worker threads
-    // as well as the GUI thread. A source unregisters itself when it is destroyed, so the
-    // library never calls into a deleted object.
+    // as well as the GUI thread. A source calls Errors::unregisterCallback(this) first thing in
+    // its destructor, while all of it is still there: that waits for a text being made and no
+    // call reaches it afterwards. The base destructor unregisters too, but it runs only after
+    // the derived part is gone.
     class CallbackFunctions {
     public:
         virtual ~CallbackFunctions();
@@ -29,7 +31,8 @@ public:
     static QString getErrorText(Errors::Type_Error code);
 
     // Removes callback as the source of application texts if it is the registered one; any
-    // other registered source stays. Null removes whatever is registered.
+    // other registered source stays. Null removes whatever is registered. Returns once no
+    // text is being asked of it; so errorText itself must neither unregister nor register.
     static void unregisterCallback(CallbackFunctions* callback = nullptr);
 
 private:

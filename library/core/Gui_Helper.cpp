@@ -278,6 +278,8 @@ void waitProcessingEvents(unsigned int milliseconds)
         if (left > 0)
             QThread::msleep(unsigned(std::min<qint64>(left, 10)));
     }
+    // What fell due during the last sleep (on a loaded machine the whole wait may pass in it).
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 QString windowGeometryPath(const QString& name)

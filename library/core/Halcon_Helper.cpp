@@ -41,7 +41,12 @@ constexpr Errors::Type_Error kCannotSave = 55;
 constexpr Errors::Type_Error kNotColor = 56;
 constexpr Errors::Type_Error kNotGray = 57;
 
-std::atomic<Halcon_Helper::DiskSpaceFunction> g_diskSpaceFunction{&getDiskSpaceMB};
+Errors::Type_Error diskSpace(const QString& path, double& totalMB, double& freeMB, double& availableMB)
+{
+    return getDiskSpaceMB(path, totalMB, freeMB, availableMB);
+}
+
+std::atomic<Halcon_Helper::DiskSpaceFunction> g_diskSpaceFunction{&diskSpace};
 
 // The name the library was started with; Qt's application name before the start.
 QString applicationNameForLog()
@@ -439,7 +444,7 @@ int Halcon_Helper::GetTupleCount() { return 0; }
 
 Halcon_Helper::DiskSpaceFunction Halcon_Helper::setDiskSpaceFunction(DiskSpaceFunction function)
 {
-    return g_diskSpaceFunction.exchange(function ? function : &getDiskSpaceMB);
+    return g_diskSpaceFunction.exchange(function ? function : &diskSpace);
 }
 
 Errors::Type_Error Halcon_Helper::CheckPictureFolder(const QString& fileName)
@@ -452,10 +457,13 @@ Errors::Type_Error Halcon_Helper::CheckPictureFolder(const QString& fileName)
 
     double totalMB = 0.0;
     double freeMB = 0.0;
-    const Errors::Type_Error error = g_diskSpaceFunction.load()(folder, totalMB, freeMB);
+    double availableMB = 0.0;
+    const Errors::Type_Error error = g_diskSpaceFunction.load()(folder, totalMB, freeMB, availableMB);
     if (error != kNoError)
         return error;
-    if (freeMB < kMinimumFreeDiskSpaceMB)
+    // The blocks kept for root are free but never ours: a write would fail on a disk that
+    // still shows free space.
+    if (availableMB < kMinimumFreeDiskSpaceMB)
         return kDiskFull;
     return kNoError;
 }

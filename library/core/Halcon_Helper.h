@@ -43,10 +43,12 @@ public:
         std::shared_ptr<Stream> m_stream;
     };
 
-    // Total and free size in MB of the disk that holds a folder; 0 or an error code.
-    using DiskSpaceFunction = Errors::Type_Error (*)(const QString& path, double& totalMB, double& freeMB);
+    // Total, free and available size in MB of the disk that holds a folder (available: what
+    // this process may fill, free less the blocks kept for root); 0 or an error code.
+    using DiskSpaceFunction = Errors::Type_Error (*)(const QString& path, double& totalMB, double& freeMB,
+                                                     double& availableMB);
 
-    // Below this much free space a picture is not written.
+    // Below this much available space a picture is not written.
     static constexpr double kMinimumFreeDiskSpaceMB = 100.0;
 
     explicit Halcon_Helper(QObject* parent = nullptr);

@@ -175,8 +175,15 @@ Errors::Type_Error getProcessMemoryMB(double& pagefileMB, double& peakPagefileMB
 
 Errors::Type_Error getDiskSpaceMB(const QString& path, double& totalMB, double& freeMB)
 {
+    double availableMB = 0;
+    return getDiskSpaceMB(path, totalMB, freeMB, availableMB);
+}
+
+Errors::Type_Error getDiskSpaceMB(const QString& path, double& totalMB, double& freeMB, double& availableMB)
+{
     totalMB = 0;
     freeMB = 0;
+    availableMB = 0;
     // QStorageInfo falls back to the root volume for some unknown paths; a missing path is
     // unreadable, not the root disk.
     if (path.isEmpty() || !QFileInfo::exists(path))
@@ -186,6 +193,7 @@ Errors::Type_Error getDiskSpaceMB(const QString& path, double& totalMB, double& 
         return 50;
     totalMB = double(storage.bytesTotal()) / 1048576.0;
     freeMB = double(storage.bytesFree()) / 1048576.0;
+    availableMB = double(storage.bytesAvailable()) / 1048576.0;
     return 0;
 }
 

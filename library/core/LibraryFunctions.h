@@ -50,6 +50,9 @@ Errors::Type_Error runAsAdministrator(const QString& program, const QString& par
 Errors::Type_Error getProcessMemoryMB(double& pagefileMB, double& peakPagefileMB);
 // Total and free size of the disk that holds the path, in MB; 50 when the path is unreadable.
 Errors::Type_Error getDiskSpaceMB(const QString& path, double& totalMB, double& freeMB);
+// Also the space this process may fill: the free space less the blocks the file system keeps
+// for root, which an ordinary user's write never gets.
+Errors::Type_Error getDiskSpaceMB(const QString& path, double& totalMB, double& freeMB, double& availableMB);
 
 // "B1" for position 9 of a grid with 8 rows per column. Empty when rows is 0, the position is
 // 0 or it lies beyond the 26 letters.

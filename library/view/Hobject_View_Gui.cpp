@@ -5,6 +5,8 @@
 #include "Errors.h"
 #include "Gui_Helper.h"
 #include "Halcon_Helper.h"
+#include "Hobject_View_MouseDraw_Rectangle_Area.h"
+#include "Hobject_View_MouseDraw_Rectangle_Move.h"
 #include "LibraryFunctions.h"
 #include "MessageBox_Helper.h"
 
@@ -360,6 +362,11 @@ Hobject_View_Gui::Hobject_View_Gui(QWidget* parent, const QString& viewName)
 
 Hobject_View_Gui::~Hobject_View_Gui()
 {
+    // Mouse tools often are children of the viewer and go only after all of it is gone: they
+    // let go of it now, while it is whole, and the viewer takes its mouse back.
+    Hobject_View_MouseDraw_Rectangle_Area::releaseView(this);
+    Hobject_View_MouseDraw_Rectangle_Move::releaseView(this);
+    endMouseMode();
     {
         QMutexLocker locker(&g_instancesMutex);
         g_instances.removeAll(this);

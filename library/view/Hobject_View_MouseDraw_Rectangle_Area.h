@@ -53,6 +53,9 @@ public:
 
     // Cancels every live drawing tool in construction order; true when any was on.
     static bool cancelAllTools();
+    // Lets go of view, which is being destroyed: the mode ends without callbacks (the owner
+    // may be going too) and nothing touches the viewer again.
+    static void releaseView(const Hobject_View_Gui* view);
 
 public slots:
     void slot_QToolButton_MouseDraw_toggled(bool checked);

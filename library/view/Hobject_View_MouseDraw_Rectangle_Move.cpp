@@ -138,6 +138,23 @@ bool Hobject_View_MouseDraw_Rectangle_Move::cancel()
     return true;
 }
 
+void Hobject_View_MouseDraw_Rectangle_Move::releaseView(const Hobject_View_Gui* view)
+{
+    for (Hobject_View_MouseDraw_Rectangle_Move* tool : registry()) {
+        if (tool->m_view != view)
+            continue;
+        if (tool->m_active && tool->m_button) {
+            const bool wasBlocked = tool->m_button->blockSignals(true);
+            tool->m_button->setChecked(false);
+            tool->m_button->blockSignals(wasBlocked);
+        }
+        tool->m_active = false;
+        tool->m_dragging = false;
+        tool->m_grabbed = Handle_None;
+        tool->m_view = nullptr;
+    }
+}
+
 bool Hobject_View_MouseDraw_Rectangle_Move::cancelAllTools()
 {
     bool anyActive = false;

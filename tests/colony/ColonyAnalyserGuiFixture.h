@@ -14,12 +14,14 @@
 
 #include <Halcon.h>
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QList>
 #include <QPair>
 #include <QSqlQuery>
 #include <QString>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QVariant>
 
 #include <memory>
@@ -122,6 +124,16 @@ inline ImageColony colony(int containerNumber, int index, bool good, double tota
     c.PickingOrder = good ? index + 1 : 0;
     c.ErrorCode = good ? 0 : 7;
     return c;
+}
+
+// Waits, without taking a single event, until the worker has sent everything and gone idle:
+// the reports of its run are all still queued.
+inline bool waitForIdleWorker(ColonyAnalyserGui& page, int timeoutMs = 300000)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (page.worker()->state() != ColonyAnalyserThread::StateIdle && !deadline.hasExpired())
+        QThread::yieldCurrentThread();
+    return page.worker()->state() == ColonyAnalyserThread::StateIdle;
 }
 
 inline Halcon::Hobject picture(int width = 200, int height = 150)

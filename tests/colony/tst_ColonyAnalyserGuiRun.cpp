@@ -12,13 +12,11 @@
 
 #include "NumericSortTreeWidgetItem.h"
 
-#include <QDeadlineTimer>
 #include <QLabel>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QSemaphore>
 #include <QStandardPaths>
-#include <QThread>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -86,10 +84,7 @@ void tst_ColonyAnalyserGuiRun::wholeRun()
 
     // The GUI thread takes no event meanwhile: every report of the run stays queued.
     QVERIFY2(reports.stopped.tryAcquire(1, kRunTimeoutMs), "the run did not finish");
-    QDeadlineTimer idle(kRunTimeoutMs);
-    while (page.worker()->state() != ColonyAnalyserThread::StateIdle && !idle.hasExpired())
-        QThread::yieldCurrentThread();
-    QCOMPARE(page.worker()->state(), ColonyAnalyserThread::StateIdle);
+    QVERIFY(waitForIdleWorker(page, kRunTimeoutMs));
     QCOMPARE(page.CheckRunning(running), Errors::Type_Error(0));
     QVERIFY2(running, "idle worker with queued reports must count as running");
     QVERIFY(page.pendingUpdates().available() > 0);

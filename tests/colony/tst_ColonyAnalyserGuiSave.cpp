@@ -20,6 +20,16 @@
 
 using namespace ColonyAnalyserGuiFixture;
 
+namespace {
+
+// Every report of the run is on screen.
+bool allShown(ColonyAnalyserGui& page)
+{
+    return page.pendingUpdates().available() == 0 && !page.isRunningDisplayed();
+}
+
+} // namespace
+
 class tst_ColonyAnalyserGuiSave : public QObject {
     Q_OBJECT
 private slots:
@@ -32,10 +42,13 @@ private slots:
     void failedColonyInsertLeavesNothing_data();
     void failedColonyInsertLeavesNothing();
     void unwritableFolderLeavesNoRack();
+    void pictureEncodedBeforeTheTransaction();
     void pruningFailureIsReportedApart();
     void pruningKeepsNewest();
     void entryPointsBusyWhileSaving();
     void saveWaitIsBounded();
+    void failedRunIsRunningUntilItsReportsAreShown();
+    void resetTakesTheLastReportsFirst();
     void exportRackPictureScales();
 };
 
@@ -209,7 +222,7 @@ void tst_ColonyAnalyserGuiSave::failedColonyInsertLeavesNothing()
     QCOMPARE(p.count(QStringLiteral("ZelvorinColony")), 0);
     bool finished = false;
     QTRY_VERIFY_WITH_TIMEOUT((page.SaveResult_CheckAsynchronSaveFinish(finished), finished), 30000);
-    QCOMPARE(QDir(p.pictureFolder()).entryList(QDir::Files), QStringList());
+    QCOMPARE(QDir(p.pictureFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
     // The record is as it was before the save.
     QCOMPARE(page.rack().row.RackID, Database::ID(-1));
     QVERIFY(page.rack().row.PictureFilePath.isEmpty());
@@ -238,6 +251,45 @@ void tst_ColonyAnalyserGuiSave::unwritableFolderLeavesNoRack()
         QCOMPARE(rackId, -1);
         QCOMPARE(p.count(QStringLiteral("ZelvorinRack")), 0);
     }
+}
+
+namespace {
+
+// Whether the database was inside a transaction at each picture write the library logged.
+QList<bool> g_transactionAtPictureWrite;
+ApplicationDatabase* g_watchedDatabase = nullptr;
+
+void recordPictureWrites(QtMsgType, const QMessageLogContext&, const QString& message)
+{
+    if (g_watchedDatabase && message.contains(QStringLiteral("Halcon_Helper::SaveImageFile(")))
+        g_transactionAtPictureWrite.append(g_watchedDatabase->inTransaction());
+}
+
+} // namespace
+
+void tst_ColonyAnalyserGuiSave::pictureEncodedBeforeTheTransaction()
+{
+    Page p;
+    ColonyAnalyserGui& page = *p.page;
+    reportRack(page, picture(640, 480));
+    g_transactionAtPictureWrite.clear();
+    g_watchedDatabase = p.database.get();
+    const QtMessageHandler previous = qInstallMessageHandler(recordPictureWrites);
+    int rackId = -1;
+    const Errors::Type_Error result = page.SaveResult(false, QStringLiteral("BC"), QString(), -1, rackId);
+    qInstallMessageHandler(previous);
+    g_watchedDatabase = nullptr;
+    QCOMPARE(result, Errors::Type_Error(0));
+    // The picture was written (start and end of the write logged) with no transaction open.
+    QVERIFY(!g_transactionAtPictureWrite.isEmpty());
+    QVERIFY(!g_transactionAtPictureWrite.contains(true));
+    // Under the rack's own name, and nothing else left in the folder.
+    QCOMPARE(QDir(p.pictureFolder()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{ColonyAnalyserGui::rackPictureFileName(rackId)});
+    Halcon::Hobject loaded;
+    QCOMPARE(Halcon_Helper::LoadImageFile(ColonyAnalyserGui::rackPicturePath(p.pictureFolder(), rackId), loaded),
+             Errors::Type_Error(0));
+    QCOMPARE(HalconTestPictures::maxPixelDifference(loaded, page.rack().picture), 0);
 }
 
 void tst_ColonyAnalyserGuiSave::pruningFailureIsReportedApart()
@@ -312,10 +364,16 @@ void tst_ColonyAnalyserGuiSave::entryPointsBusyWhileSaving()
     QVERIFY(!QFileInfo::exists(p.dir.filePath(QStringLiteral("x.csv"))));
     QVERIFY(rackId > 0);
     QCOMPARE(p.count(QStringLiteral("ZelvorinRack")), 1);
-    // The save waited for the whole run: the stored rows are the rows on screen.
+    // The save waited for the whole run: the stored rows are the rows on screen, and the
+    // run's error (the plain picture has no reference marks) is the rack's.
+    QVERIFY(allShown(page));
     bool running = true;
-    page.CheckRunning(running);
+    const Errors::Type_Error runError = page.CheckRunning(running);
     QVERIFY(!running);
+    QVERIFY(runError != 0);
+    DatabaseTableZelvorinRack::ShortDataset stored;
+    QCOMPARE(p.database->tableRack()->SelectShort(rackId, stored), Errors::Type_Error(0));
+    QCOMPARE(stored.ErrorCode, runError);
     int colonies = 0;
     for (const auto& container : page.rack().containers)
         colonies += int(container->colonies.size());
@@ -338,6 +396,58 @@ void tst_ColonyAnalyserGuiSave::saveWaitIsBounded()
     QVERIFY(stopped.count() > 0 || stopped.wait(60000));
     bool running = true;
     QTRY_VERIFY_WITH_TIMEOUT((page.CheckRunning(running), !running), 60000);
+    QVERIFY(allShown(page));
+}
+
+void tst_ColonyAnalyserGuiSave::failedRunIsRunningUntilItsReportsAreShown()
+{
+    Page p;
+    ColonyAnalyserGui& page = *p.page;
+    // The plain picture has no reference marks: the run fails, and the GUI thread takes no
+    // event until the worker is idle with every report of the run queued.
+    QCOMPARE(page.Analyse(picture(400, 300)), Errors::Type_Error(0));
+    QVERIFY(waitForIdleWorker(page));
+    QVERIFY(page.pendingUpdates().available() > 0);
+    bool running = false;
+    QCOMPARE(page.CheckRunning(running), Errors::Type_Error(0));
+    QVERIFY(running);
+    double x = 1.0;
+    double y = 1.0;
+    QCOMPARE(page.GetLLDPosition(0, x, y), ColonyAnalyserGui::ErrorBusy);
+    QCOMPARE(page.SetAgarHeight(2.0), ColonyAnalyserGui::ErrorBusy);
+
+    QTRY_VERIFY_WITH_TIMEOUT((page.CheckRunning(running), !running), 60000);
+    QVERIFY(allShown(page));
+    // Only now the run's error, and the page shows what the run reported.
+    const Errors::Type_Error runError = page.CheckRunning(running);
+    QVERIFY(runError != 0);
+    QCOMPARE(page.GetLLDPosition(0, x, y), runError);
+    QCOMPARE(page.SetAgarHeight(2.0), runError);
+    int width = 0;
+    int height = 0;
+    QCOMPARE(Halcon_Helper::GetImageSize(page.rack().picture, width, height), Errors::Type_Error(0));
+    QCOMPARE(width, 400);
+}
+
+void tst_ColonyAnalyserGuiSave::resetTakesTheLastReportsFirst()
+{
+    Page p;
+    ColonyAnalyserGui& page = *p.page;
+    QCOMPARE(page.Analyse(picture(400, 300)), Errors::Type_Error(0));
+    QVERIFY(waitForIdleWorker(page));
+    QVERIFY(page.pendingUpdates().available() > 0);
+
+    QCOMPARE(page.Reset(), Errors::Type_Error(0));
+    QVERIFY(allShown(page));
+    // No report of the old run comes after the reset to fill the rack again.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    QVERIFY(allShown(page));
+    QVERIFY(Halcon_Helper::CheckImage(page.rack().picture) != 0);
+    QVERIFY(page.rack().containers.empty());
+    bool running = true;
+    QCOMPARE(page.CheckRunning(running), ColonyAnalyserGui::ErrorNoPicture);
+    QVERIFY(!running);
 }
 
 void tst_ColonyAnalyserGuiSave::exportRackPictureScales()

@@ -8,6 +8,7 @@
 #include "NumericSortTreeWidgetItem.h"
 
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QStandardPaths>
 #include <QTreeWidget>
 #include <QtTest>
@@ -29,14 +30,20 @@ private slots:
     void columnVisibility();
     void columnWidthsKept();
     void colourSelectionAsksThroughSeam();
+
+private:
+    QTemporaryDir m_store;
 };
 
 void tst_ColonyAnalyserGuiTables::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
+    // A store of this program alone: every page test writes its widths when a page goes, and
+    // the test programs run side by side.
+    QVERIFY(m_store.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_store.path());
     QSettings store(QStringLiteral("Varnholt Selvanz AG"), QStringLiteral("Zelvorin"));
-    QVERIFY2(store.fileName().contains(QStringLiteral(".qttest")), qPrintable(store.fileName()));
-    store.clear();
+    QVERIFY2(store.fileName().startsWith(m_store.path()), qPrintable(store.fileName()));
 }
 
 void tst_ColonyAnalyserGuiTables::cleanup()

@@ -1,5 +1,6 @@
 #include "CorrectionInfo.h"
 
+#include <QDeadlineTimer>
 #include <QtTest>
 
 #include <atomic>
@@ -215,8 +216,19 @@ void tst_CorrectionInfo::currentCorrectionAcrossThreads()
             }
         });
     }
+    std::atomic<int> unread{0};
     threads.emplace_back([&] {
         for (int i = 0; i < 20000; ++i) {
+            // Every 2,000 changes the writer waits for the readers to copy a few states: reads
+            // overlap the writes however the threads are scheduled.
+            if (i % 2000 == 0) {
+                const int seen = reads.load();
+                QDeadlineTimer deadline(60000);
+                while (reads.load() < seen + 3 && !deadline.hasExpired())
+                    std::this_thread::yield();
+                if (reads.load() < seen + 3)
+                    ++unread;
+            }
             CorrectionInfo::setCurrent(marked(1 + i % 5));
             if (i % 7 == 0)
                 CorrectionInfo::clearCurrentPoints();
@@ -226,11 +238,10 @@ void tst_CorrectionInfo::currentCorrectionAcrossThreads()
     });
     threads.back().join();
     threads.pop_back();
-    while (reads.load() < 1000)
-        std::this_thread::yield();
     stop = true;
     for (std::thread& thread : threads)
         thread.join();
+    QCOMPARE(unread.load(), 0);
     QCOMPARE(torn.load(), 0);
     QVERIFY(consistent(CorrectionInfo::current()));
 }

@@ -11,10 +11,12 @@
 
 #include <Halcon.h>
 
+#include <QSemaphore>
 #include <QtTest>
 
 #include <atomic>
 #include <cmath>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -59,6 +61,8 @@ public:
 
     double longerSide = 0.0;
     std::vector<Call> calls;
+    // Runs at every object drawn, on the searching thread: a test acts in the middle of a run.
+    std::function<void()> onObject;
 
     void setPictureSize(int width, int height) { longerSide = std::max(width, height); }
 
@@ -84,6 +88,8 @@ public:
         Call call{QStringLiteral("object"), name, DrawStyle(color, drawMode, lineWidth), {}, 0.0, 0.0, selectable,
                   true, object};
         calls.push_back(call);
+        if (onObject)
+            onObject();
     }
     using IHalconView::addObject;
     void removeObjects(const QString& namePrefix) override
@@ -117,18 +123,24 @@ public:
     QList<QString> texts;
     QList<ImageRefPoint> points;
     QList<ImageRefPointsMetrics> metrics;
+    // Runs at every report, on the searching thread.
+    std::function<void()> onReport;
 
     void add(const QString& text, const ImageRefPoint& item) override
     {
         log << QStringLiteral("add");
         texts << text;
         points << item;
+        if (onReport)
+            onReport();
     }
     void clear() override
     {
         log << QStringLiteral("clear");
         points.clear();
         texts.clear();
+        if (onReport)
+            onReport();
     }
     void addMetrics(const ImageRefPointsMetrics& item) override
     {
@@ -919,26 +931,51 @@ void tst_ReferencePointSearch::transformsReadWhileRunsRebuildThem()
     // rebuild or the finished plate, never a half-written matrix.
     std::atomic<bool> stop{false};
     std::atomic<int> torn{0};
-    std::atomic<int> reads{0};
+    std::atomic<int> forcedReads{0};
+    QSemaphore readNow;
+    QSemaphore readDone;
+    const auto read = [&] {
+        double y = 0.0, x = 0.0;
+        engine.search.transformPlateCoordinates(picture.rows[0], picture.columns[0], &y, &x);
+        const bool unchanged = y == picture.rows[0] && x == picture.columns[0];
+        const bool plateValue = std::fabs(y) < 0.05 && std::fabs(x - 20.0) < 0.05;
+        if (!unchanged && !plateValue)
+            ++torn;
+        const ImageRefPointsMetrics metrics = engine.search.metrics();
+        if (!std::isfinite(metrics.HorizontalResolution))
+            ++torn;
+    };
     std::thread reader([&] {
         while (!stop.load()) {
-            double y = 0.0, x = 0.0;
-            engine.search.transformPlateCoordinates(picture.rows[0], picture.columns[0], &y, &x);
-            const bool unchanged = y == picture.rows[0] && x == picture.columns[0];
-            const bool plateValue = std::fabs(y) < 0.05 && std::fabs(x - 20.0) < 0.05;
-            if (!unchanged && !plateValue)
-                ++torn;
-            const ImageRefPointsMetrics metrics = engine.search.metrics();
-            if (!std::isfinite(metrics.HorizontalResolution))
-                ++torn;
-            ++reads;
+            read();
+            if (readNow.tryAcquire()) {
+                read();
+                ++forcedReads;
+                readDone.release();
+            }
         }
     });
+    // The run waits at every report and every drawn mark until the reader has read once: the
+    // reads overlap the runs at those points, however the threads are scheduled.
+    int handovers = 0;
+    int missed = 0;
+    const auto handOver = [&] {
+        ++handovers;
+        readNow.release();
+        if (!readDone.tryAcquire(1, 60000))
+            ++missed;
+    };
+    engine.points.onReport = handOver;
+    engine.view.onObject = handOver;
     for (int run = 0; run < 3; ++run)
         QCOMPARE(engine.search.run(image, &settings, nullptr), Errors::Type_Error(0));
     stop = true;
     reader.join();
-    QVERIFY(reads.load() > 0);
+    engine.points.onReport = nullptr;
+    engine.view.onObject = nullptr;
+    QCOMPARE(missed, 0);
+    QVERIFY(handovers >= 3 * 5);
+    QCOMPARE(forcedReads.load(), handovers);
     QCOMPARE(torn.load(), 0);
 }
 

@@ -1,10 +1,12 @@
 #include "Database.h"
+#include "TestFixtures.h"
 
 #include <QtTest>
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMetaType>
 #include <QProcess>
 #include <QSqlDatabase>
@@ -71,6 +73,12 @@ bool writeFile(const QString& path, const QByteArray& content)
     return file.write(content) == content.size();
 }
 
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QString sqliteOdbcDriver()
 {
     const QString standard = QStringLiteral("/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so");
@@ -116,6 +124,8 @@ private slots:
     void openSQLite3MissingFile();
     void openSQLite3Unopenable();
     void openSQLite3NotADatabaseClosesConnection();
+    void openSQLite3DamagedFileRefusedUntouched_data();
+    void openSQLite3DamagedFileRefusedUntouched();
     void openTwiceClosesFirst();
     void closeWhenClosedCallsNothing();
     void destructorCloses();
@@ -136,6 +146,8 @@ private slots:
 
     void scriptStatements_data();
     void scriptStatements();
+    void shippedTemplatesSplitWhole_data();
+    void shippedTemplatesSplitWhole();
     void execScriptFileSQLite3_data();
     void execScriptFileSQLite3();
     void execScriptFileErrors();
@@ -208,8 +220,9 @@ void tst_Database::openSQLite3()
     QCOMPARE(db.getDatabase()->connectOptions(), QStringLiteral("QSQLITE_BUSY_TIMEOUT=10;QSQLITE_ENABLE_SHARED_CACHE"));
     // The connection settings that the schema relies on.
     QCOMPARE(columnValues(db, QStringLiteral("PRAGMA foreign_keys")), QStringList{QStringLiteral("1")});
-    QCOMPARE(columnValues(db, QStringLiteral("PRAGMA journal_mode")), QStringList{QStringLiteral("memory")});
-    QCOMPARE(columnValues(db, QStringLiteral("PRAGMA synchronous")), QStringList{QStringLiteral("0")});
+    // A killed process leaves the last commit whole: the rollback journal, synced at commits.
+    QCOMPARE(columnValues(db, QStringLiteral("PRAGMA journal_mode")), QStringList{QStringLiteral("delete")});
+    QCOMPARE(columnValues(db, QStringLiteral("PRAGMA synchronous")), QStringList{QStringLiteral("2")});
 
     db.close();
     QVERIFY(!db.isOpen());
@@ -264,10 +277,62 @@ void tst_Database::openSQLite3NotADatabaseClosesConnection()
     QCOMPARE(m_callback.kinds, (QList<int>{4, 0}));
     QCOMPARE(m_callback.errorTexts.size(), 1);
     const QString text = m_callback.errorTexts.first();
-    QVERIFY2(text.startsWith(QStringLiteral("Error description:\nExecute SQL command\n\nSQL query:\nPRAGMA ")), qPrintable(text));
+    QVERIFY2(text.startsWith(QStringLiteral("Error description:\nThe 'SQLite3' database file is damaged\n\n")),
+             qPrintable(text));
     QVERIFY2(text.contains(QStringLiteral("not a database")), qPrintable(text));
     QCOMPARE(m_callback.errorNames, QStringList{QStringLiteral("garbage.sqlite")});
     QVERIFY(!QSqlDatabase::contains(QStringLiteral("tst_Database")));
+}
+
+void tst_Database::openSQLite3DamagedFileRefusedUntouched_data()
+{
+    QTest::addColumn<qint64>("offset");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<qint64>("truncateTo");
+    QTest::newRow("table page overwritten") << qint64(3 * 4096) << QByteArray(4096, '\xff') << qint64(-1);
+    QTest::newRow("cell pointers zeroed") << qint64(5 * 4096 + 100) << QByteArray(200, '\0') << qint64(-1);
+    QTest::newRow("cut short") << qint64(0) << QByteArray() << qint64(40000);
+}
+
+void tst_Database::openSQLite3DamagedFileRefusedUntouched()
+{
+    QFETCH(qint64, offset);
+    QFETCH(QByteArray, bytes);
+    QFETCH(qint64, truncateTo);
+    const QString path = makeDatabaseFile();
+    {
+        Database db(nullptr, QStringLiteral("tst_Database_fill"));
+        QCOMPARE(db.openSQLite3(path), Errors::Type_Error(0));
+        QCOMPARE(db.execCommand(QStringLiteral("CREATE TABLE t(id INTEGER PRIMARY KEY, v TEXT)")), Errors::Type_Error(0));
+        QCOMPARE(db.execCommand(QStringLiteral("CREATE INDEX iv ON t(v)")), Errors::Type_Error(0));
+        QCOMPARE(db.execCommand(QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 3000) "
+                                               "INSERT INTO t SELECT x, printf('value %d', x) FROM c")),
+                 Errors::Type_Error(0));
+    }
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.size() > 40000);
+        if (truncateTo >= 0) {
+            QVERIFY(file.resize(truncateTo));
+        } else {
+            QVERIFY(file.seek(offset));
+            QCOMPARE(file.write(bytes), qint64(bytes.size()));
+        }
+    }
+    const QByteArray damaged = fileBytes(path);
+    const QDateTime modified = QFileInfo(path).lastModified();
+
+    Database db(&m_callback, QStringLiteral("tst_Database"));
+    QCOMPARE(db.openSQLite3(path), Errors::Type_Error(81));
+    QVERIFY(!db.isOpen());
+    QCOMPARE(m_callback.errorTexts.size(), 1);
+    QVERIFY2(m_callback.errorTexts.first().contains(QStringLiteral("database file is damaged")),
+             qPrintable(m_callback.errorTexts.first()));
+    // Not a byte written, and no journal or log left beside it.
+    QCOMPARE(fileBytes(path), damaged);
+    QCOMPARE(QFileInfo(path).lastModified(), modified);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("results.sqlite")});
 }
 
 void tst_Database::openTwiceClosesFirst()
@@ -601,6 +666,23 @@ void tst_Database::scriptStatements_data()
     QTest::newRow("sequence dialect last statement without semicolon")
         << 3 << "SELECT 1 FROM DUAL;\nSELECT 2 FROM DUAL\n" << QStringList{"SELECT 1 FROM DUAL", "SELECT 2 FROM DUAL"};
 
+    QTest::newRow("literal over lines keeps its lines")
+        << 4 << "INSERT INTO t VALUES('first\n-- second\n  third ')\n;\n"
+        << QStringList{"INSERT INTO t VALUES('first\n-- second\n  third ')"};
+    QTest::newRow("line comment ends at its line")
+        << 4 << "CREATE TABLE c (\n  id INT, -- key\n  v TEXT\n)\n;" << QStringList{"CREATE TABLE c ( id INT, v TEXT )"};
+    QTest::newRow("comment markers inside literal and quoted name are text")
+        << 4 << "SELECT 'a -- b /* c */', [x--y] FROM t -- why\n;"
+        << QStringList{"SELECT 'a -- b /* c */', [x--y] FROM t"};
+    QTest::newRow("terminator line inside literal is text")
+        << 4 << "INSERT INTO t VALUES('x\n;\ny')\n;\n" << QStringList{"INSERT INTO t VALUES('x\n;\ny')"};
+    QTest::newRow("terminator line inside block comment ends nothing")
+        << 4 << "SELECT 1 /*\n;\n*/\n;\n" << QStringList{"SELECT 1"};
+    QTest::newRow("doubled quote stays inside the literal")
+        << 4 << "SELECT 'it''s -- text'\n;" << QStringList{"SELECT 'it''s -- text'"};
+    QTest::newRow("sequence dialect comment after semicolon")
+        << 3 << "SELECT 1 FROM DUAL; -- one\nSELECT 2 FROM DUAL;\n" << QStringList{"SELECT 1 FROM DUAL", "SELECT 2 FROM DUAL"};
+
     QTest::newRow("empty script") << 4 << "" << QStringList{};
     QTest::newRow("only separators") << 4 << "\n;\n  ;  \n\n" << QStringList{};
 }
@@ -611,6 +693,38 @@ void tst_Database::scriptStatements()
     QFETCH(QString, script);
     QFETCH(QStringList, expected);
     QCOMPARE(Database::scriptStatements(kind, script), expected);
+}
+
+void tst_Database::shippedTemplatesSplitWhole_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("terminator");
+    QTest::newRow("SQLite3") << 4 << QStringLiteral("ZelvorinDatabase_SQLite3.sql") << QStringLiteral(";");
+    QTest::newRow("MS SQL Server") << 2 << QStringLiteral("ZelvorinDatabase_MSSQL.sql") << QStringLiteral("GO");
+}
+
+void tst_Database::shippedTemplatesSplitWhole()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, file);
+    QFETCH(QString, terminator);
+    QFile script(TestFixtures::sourceDir() + QStringLiteral("/database_templates/") + file);
+    QVERIFY(script.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QString text = QString::fromUtf8(script.readAll());
+    int terminators = 0;
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        terminators += line.trimmed() == terminator ? 1 : 0;
+
+    // One statement per terminator line, each free of the comments around it.
+    const QStringList statements = Database::scriptStatements(kind, text);
+    QCOMPARE(statements.size(), terminators);
+    for (const QString& statement : statements) {
+        QVERIFY2(!statement.contains(QLatin1String("--")) && !statement.contains(QLatin1String("/*")),
+                 qPrintable(statement));
+        QVERIFY2(statement.startsWith(QLatin1String("CREATE ")) || statement.startsWith(QLatin1String("INSERT ")),
+                 qPrintable(statement));
+    }
 }
 
 void tst_Database::execScriptFileSQLite3_data()
@@ -637,6 +751,11 @@ void tst_Database::execScriptFileSQLite3_data()
     QTest::newRow("utf-8 text")
         << QStringLiteral("INSERT INTO t VALUES('Grüße 菌落 ✓')\n;\n").toUtf8() << false << 0 << 0
         << QStringList{QStringLiteral("Grüße 菌落 ✓")};
+    QTest::newRow("literal over lines stored exactly")
+        << QByteArray("INSERT INTO t VALUES('one\n-- two\r\n  three')\n;\n") << false << 0 << 0
+        << QStringList{"one\n-- two\n  three"};
+    QTest::newRow("inline comment keeps the rest of the statement")
+        << QByteArray("INSERT INTO t -- the target\n  VALUES('a') /* b */\n;\n") << false << 0 << 0 << QStringList{"a"};
     QTest::newRow("empty file") << QByteArray() << false << 0 << 0 << QStringList{};
 }
 

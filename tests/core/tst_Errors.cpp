@@ -1,6 +1,7 @@
 #include "Errors.h"
 
 #include <QMetaType>
+#include <QSemaphore>
 #include <QtTest>
 
 #include <atomic>
@@ -24,6 +25,29 @@ public:
 
 private:
     QString m_prefix;
+};
+
+// A source that holds a worker inside errorText until the test lets it go, and that follows
+// the rule of unregistering before its own part goes.
+class HeldCallback : public Errors::CallbackFunctions {
+public:
+    HeldCallback(QSemaphore& entered, QSemaphore& proceed) : m_entered(entered), m_proceed(proceed) {}
+    ~HeldCallback() override
+    {
+        Errors::unregisterCallback(this);
+        m_text = QStringLiteral("destroyed");
+    }
+    QString errorText(Errors::Type_Error) override
+    {
+        m_entered.release();
+        m_proceed.tryAcquire(1, 60000);
+        return m_text;
+    }
+
+private:
+    QSemaphore& m_entered;
+    QSemaphore& m_proceed;
+    QString m_text = QStringLiteral("whole");
 };
 
 } // namespace
@@ -63,6 +87,7 @@ private slots:
     void destroyingOlderErrorsKeepsNewerCallback();
     void destroyingCallbackResetsIt();
     void unregisterCallback();
+    void sourceGoesOnlyAfterATextInProgress();
 
     void concurrentReaders();
 };
@@ -338,6 +363,39 @@ void tst_Errors::unregisterCallback()
     Errors again(&registered);
     Errors::unregisterCallback();
     QCOMPARE(Errors::getErrorText(32767), QStringLiteral("Unknow error 32767"));
+}
+
+void tst_Errors::sourceGoesOnlyAfterATextInProgress()
+{
+    QSemaphore entered;
+    QSemaphore proceed;
+    QSemaphore destroyed;
+    auto* source = new HeldCallback(entered, proceed);
+    Errors errors(source);
+    QString text;
+    std::thread worker([&] { text = Errors::getErrorText(4711); });
+    std::thread destroyer;
+    const auto finish = qScopeGuard([&] {
+        proceed.release();
+        if (worker.joinable())
+            worker.join();
+        if (destroyer.joinable())
+            destroyer.join();
+    });
+    QVERIFY(entered.tryAcquire(1, 60000));
+
+    destroyer = std::thread([&] {
+        delete source;
+        destroyed.release();
+    });
+    // The destruction waits for the text being made; the worker sees the source whole. A
+    // wait that must run out: it cannot end early when the source waits as it should.
+    QVERIFY(!destroyed.tryAcquire(1, 200));
+    proceed.release();
+    QVERIFY(destroyed.tryAcquire(1, 60000));
+    worker.join();
+    QCOMPARE(text, QStringLiteral("whole"));
+    QCOMPARE(Errors::getErrorText(4711), QStringLiteral("Unknow error 4711"));
 }
 
 void tst_Errors::concurrentReaders()

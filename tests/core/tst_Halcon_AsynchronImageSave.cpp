@@ -80,6 +80,7 @@ void tst_Halcon_AsynchronImageSave::initTestCase()
 void tst_Halcon_AsynchronImageSave::init()
 {
     FakeDiskSpace::freeMB = 1.0e6;
+    FakeDiskSpace::availableMB = -1.0;
     Halcon_Helper::setDiskSpaceFunction(&FakeDiskSpace::query);
 }
 

@@ -157,6 +157,10 @@ void tst_LibraryFunctions::diskSpace()
     QVERIFY(total > 0);
     QVERIFY(free > 0);
     QVERIFY(free <= total);
+    double available = -1;
+    QCOMPARE(getDiskSpaceMB(dir.path(), total, free, available), Errors::Type_Error(0));
+    QVERIFY(available >= 0);
+    QVERIFY(available <= free);
     // In MB: no disk of a test machine holds a petabyte, nor less than one MB.
     QVERIFY(total < 1e9);
     QVERIFY(total >= 1);

@@ -100,6 +100,7 @@ void tst_PictureFiles::initTestCase()
 void tst_PictureFiles::init()
 {
     FakeDiskSpace::freeMB = 1.0e6;
+    FakeDiskSpace::availableMB = -1.0;
     Halcon_Helper::setDiskSpaceFunction(&FakeDiskSpace::query);
 }
 
@@ -340,16 +341,20 @@ void tst_PictureFiles::notWritableFolder()
 void tst_PictureFiles::diskSpace_data()
 {
     QTest::addColumn<double>("freeMB");
+    QTest::addColumn<double>("availableMB");
     QTest::addColumn<int>("expected");
-    QTest::newRow("exactly 100 MB") << 100.0 << 0;
-    QTest::newRow("99.9 MB") << 99.9 << 53;
-    QTest::newRow("full disk") << 0.0 << 53;
-    QTest::newRow("query fails") << -1.0 << 50;
+    QTest::newRow("exactly 100 MB") << 100.0 << 100.0 << 0;
+    QTest::newRow("99.9 MB") << 99.9 << 99.9 << 53;
+    QTest::newRow("full disk") << 0.0 << 0.0 << 53;
+    QTest::newRow("query fails") << -1.0 << -1.0 << 50;
+    QTest::newRow("free space kept for root") << 1.0e6 << 50.0 << 53;
+    QTest::newRow("enough left to us") << 1.0e6 << 100.0 << 0;
 }
 
 void tst_PictureFiles::diskSpace()
 {
     QFETCH(double, freeMB);
+    QFETCH(double, availableMB);
     QFETCH(int, expected);
 
     // An earlier picture under the same name must survive a refused save.
@@ -359,6 +364,7 @@ void tst_PictureFiles::diskSpace()
     const QByteArray before = fileBytes(fileName);
 
     FakeDiskSpace::freeMB = freeMB;
+    FakeDiskSpace::availableMB = availableMB;
     for (bool qt : {false, true}) {
         QCOMPARE(int(Halcon_Helper::SaveImageFile(fileName, gradientRgb(30, 30), QStringLiteral("png"), false, qt)),
                  expected);

@@ -63,6 +63,8 @@ private slots:
     void deleteOldRacks_data();
     void deleteOldRacks();
     void deleteOldRacksWithoutConnection();
+    void picturesGoWithTheOutermostCommit_data();
+    void picturesGoWithTheOutermostCommit();
     void pruningBySettingsNeverEmptiesTheDatabase_data();
     void pruningBySettingsNeverEmptiesTheDatabase();
     void deleteOldImageStitchers();
@@ -219,6 +221,65 @@ void tst_DatabaseTableAll::deleteOldRacksWithoutConnection()
     holder().database()->close();
     QCOMPARE(holder().tableAll()->DeleteOldRacks(0, true), Errors::Type_Error(0));
     QVERIFY(removedFiles.isEmpty());
+}
+
+void tst_DatabaseTableAll::picturesGoWithTheOutermostCommit_data()
+{
+    QTest::addColumn<bool>("commit");
+    QTest::addColumn<bool>("stitchers");
+    QTest::newRow("racks, committed") << true << false;
+    QTest::newRow("racks, rolled back") << false << false;
+    QTest::newRow("stitching results, committed") << true << true;
+    QTest::newRow("stitching results, rolled back") << false << true;
+}
+
+void tst_DatabaseTableAll::picturesGoWithTheOutermostCommit()
+{
+    QFETCH(bool, commit);
+    QFETCH(bool, stitchers);
+    QStringList pictures;
+    if (stitchers) {
+        DatabaseTableZelvorinImageStitcher::Dataset stitcher;
+        stitcher.CreatedDate = baseTime();
+        QCOMPARE(holder().tableImageStitcher()->Insert(stitcher), Errors::Type_Error(0));
+        stitcher.PictureFilePath = m_dir->filePath(QStringLiteral("stitched.png"));
+        touch(stitcher.PictureFilePath);
+        QCOMPARE(holder().tableImageStitcher()->Update(stitcher), Errors::Type_Error(0));
+        pictures.append(stitcher.PictureFilePath);
+    } else {
+        QCOMPARE(fiveRacks().size(), 5);
+        // The three oldest go; the second oldest has no picture.
+        for (const int age : {0, 2})
+            pictures.append(m_dir->filePath(QStringLiteral("rack%1.png").arg(age)));
+    }
+    const char* table = stitchers ? "ZelvorinImageStitcher" : "ZelvorinRack";
+    const int before = rowCount(holder(), QLatin1String(table));
+
+    // A caller's transaction around the deletion: its rows are gone only with its commit.
+    QCOMPARE(holder().beginTransaction(), Errors::Type_Error(0));
+    if (stitchers)
+        QCOMPARE(holder().tableAll()->DeleteOldImageStitchers(0, true), Errors::Type_Error(0));
+    else
+        QCOMPARE(holder().tableAll()->DeleteOldRacks(2, true), Errors::Type_Error(0));
+    for (const QString& picture : std::as_const(pictures))
+        QVERIFY2(QFile::exists(picture), qPrintable(picture));
+    QVERIFY(removedFiles.isEmpty());
+
+    if (commit) {
+        QCOMPARE(holder().commitTransaction(), Errors::Type_Error(0));
+        for (const QString& picture : std::as_const(pictures))
+            QVERIFY2(!QFile::exists(picture), qPrintable(picture));
+        QVERIFY(rowCount(holder(), QLatin1String(table)) < before);
+    } else {
+        holder().rollbackTransaction();
+        for (const QString& picture : std::as_const(pictures))
+            QVERIFY2(QFile::exists(picture), qPrintable(picture));
+        QCOMPARE(rowCount(holder(), QLatin1String(table)), before);
+        // A later commit does not remove what the rollback brought back.
+        QCOMPARE(holder().beginTransaction(), Errors::Type_Error(0));
+        QCOMPARE(holder().commitTransaction(), Errors::Type_Error(0));
+        QVERIFY(removedFiles.isEmpty());
+    }
 }
 
 void tst_DatabaseTableAll::pruningBySettingsNeverEmptiesTheDatabase_data()

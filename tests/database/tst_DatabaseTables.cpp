@@ -305,6 +305,11 @@ void tst_DatabaseTables::rackBadInputIsRefused_data()
     QTest::newRow("zero character in settings text") << 5;
     QTest::newRow("barcode over 255 characters") << 6;
     QTest::newRow("description over the text limit") << 7;
+    // SQLite gives these back as U+FFFD: stored, they would be another text.
+    QTest::newRow("U+FFFF in barcode") << 8;
+    QTest::newRow("U+FFFE in settings text") << 9;
+    QTest::newRow("lone high surrogate in description") << 10;
+    QTest::newRow("lone low surrogate in barcode") << 11;
 }
 
 void tst_DatabaseTables::rackBadInputIsRefused()
@@ -325,6 +330,10 @@ void tst_DatabaseTables::rackBadInputIsRefused()
     case 5: bad.XMLColonySettings = QStringLiteral("<a>") + QChar(u'\0') + QStringLiteral("</a>"); break;
     case 6: bad.RackBarcode = QString(256, QLatin1Char('B')); break;
     case 7: bad.Description = QString(1000001, QLatin1Char('d')); break;
+    case 8: bad.RackBarcode = QStringLiteral("BC") + QChar(0xFFFF); break;
+    case 9: bad.XMLSettings = QStringLiteral("<a>") + QChar(0xFFFE) + QStringLiteral("</a>"); break;
+    case 10: bad.Description = QStringLiteral("x") + QChar(0xD83D); break;
+    case 11: bad.RackBarcode = QChar(0xDE00) + QStringLiteral("BC"); break;
     }
 
     // Insert: refused before anything is written.
@@ -485,6 +494,8 @@ void tst_DatabaseTables::barcodeSearchTakesTextLiterally_data()
     QTest::newRow("no such barcode") << false << "ZZZ" << QStringList{};
     QTest::newRow("zero character") << false << QString(QStringLiteral("AB") + QChar(u'\0') + QStringLiteral("C"))
                                     << QStringList{};
+    QTest::newRow("U+FFFF") << false << QString(QStringLiteral("AB") + QChar(0xFFFF)) << QStringList{};
+    QTest::newRow("character beyond the BMP") << false << QStringLiteral("\U0001F9EB") << QStringList{QStringLiteral("\U0001F9EB")};
     QTest::newRow("contains") << true << "B" << QStringList{"ABC"};
     QTest::newRow("contains percent") << true << "%" << QStringList{"A%C", "50%"};
     QTest::newRow("contains underscore") << true << "_" << QStringList{"A_C"};
@@ -492,7 +503,7 @@ void tst_DatabaseTables::barcodeSearchTakesTextLiterally_data()
     QTest::newRow("contains apostrophe") << true << "'" << QStringList{"O'Neil"};
     QTest::newRow("filter shaped as a statement") << true << "x'); DELETE FROM [ZelvorinRack]; --" << QStringList{};
     QTest::newRow("filter shaped as a condition") << true << "' OR '1'='1" << QStringList{};
-    QTest::newRow("contains everything") << true << "" << QStringList{"ABC", "A%C", "A_C", "AXC", "A\\C", "50%", "O'Neil", "Ωmega", "[x]"};
+    QTest::newRow("contains everything") << true << "" << QStringList{"ABC", "A%C", "A_C", "AXC", "A\\C", "50%", "O'Neil", "Ωmega", "[x]", "\U0001F9EB"};
 }
 
 void tst_DatabaseTables::barcodeSearchTakesTextLiterally()
@@ -500,7 +511,7 @@ void tst_DatabaseTables::barcodeSearchTakesTextLiterally()
     QFETCH(bool, contains);
     QFETCH(QString, text);
     QFETCH(QStringList, expected);
-    const QStringList barcodes{"ABC", "A%C", "A_C", "AXC", "A\\C", "50%", "O'Neil", "Ωmega", "[x]"};
+    const QStringList barcodes{"ABC", "A%C", "A_C", "AXC", "A\\C", "50%", "O'Neil", "Ωmega", "[x]", "\U0001F9EB"};
     QHash<Database::ID, QString> byId;
     for (int i = 0; i < barcodes.size(); ++i)
         byId.insert(insertRack(holder(), barcodes.at(i), baseTime().addSecs(i)), barcodes.at(i));

@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <functional>
 #include <thread>
@@ -743,10 +744,21 @@ void tst_HalconDisplay::concurrentDrawing()
     const Hobject region = HalconTestPictures::rectangleRegion(10, 10, 40, 40);
     std::atomic<int> failures{0};
     std::atomic<bool> done{false};
+    std::atomic<int> dumps{0};
     std::vector<std::thread> workers;
     for (int t = 0; t < 4; ++t) {
         workers.emplace_back([&, t] {
             for (int i = 0; i < 40; ++i) {
+                // Half-way each worker waits for two more dumps of the shared window: the
+                // reader overlaps the drawing however the threads are scheduled.
+                if (i == 20) {
+                    const int seen = dumps.load();
+                    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+                    while (dumps.load() < seen + 2 && std::chrono::steady_clock::now() < deadline)
+                        std::this_thread::yield();
+                    if (dumps.load() < seen + 2)
+                        ++failures;
+                }
                 Hlong own = -1;
                 Herror err = open_window(0, 0, 32 + t, 32, 0, "buffer", "", &own);
                 if (err == kSuccess) err = set_part(own, 0, 0, 63, 63);
@@ -772,6 +784,7 @@ void tst_HalconDisplay::concurrentDrawing()
             HTuple r1, c1, r2, c2;
             if (get_part(shared.handle(), &r1, &c1, &r2, &c2) != kSuccess || windowRevision(shared.handle()) == 0)
                 ++failures;
+            ++dumps;
         }
     });
     for (std::thread &worker : workers)

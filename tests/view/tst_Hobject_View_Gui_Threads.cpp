@@ -7,6 +7,7 @@
 #include <HalconXldOps.h>
 
 #include <QCheckBox>
+#include <QDeadlineTimer>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -44,12 +45,24 @@ void tst_Hobject_View_Gui_Threads::workersChangeLayersWhilePainting()
     constexpr int workers = 4;
     constexpr int iterations = 150;
     std::atomic<int> finished{0};
+    std::atomic<int> paintCount{0};
+    std::atomic<int> unseen{0};
     std::vector<std::thread> threads;
     for (int w = 0; w < workers; ++w) {
         threads.emplace_back([&, w] {
             HalconViewImpl impl(&view);
             const QString own = QStringLiteral("Obj.Colonies.%1.").arg(w);
             for (int i = 0; i < iterations; ++i) {
+                // Half-way, each worker waits for two more paints: painting overlaps the
+                // workers' changes however the threads are scheduled.
+                if (i == iterations / 2) {
+                    const int seen = paintCount.load();
+                    QDeadlineTimer deadline(60000);
+                    while (paintCount.load() < seen + 2 && !deadline.hasExpired())
+                        std::this_thread::yield();
+                    if (paintCount.load() < seen + 2)
+                        ++unseen;
+                }
                 const double row = 20 + (i * 7 + w * 31) % 400;
                 const double column = 20 + (i * 13 + w * 17) % 600;
                 view.addObject(HalconTestPictures::rectangleRegion(int(row), int(column), int(row) + 9, int(column) + 9),
@@ -92,6 +105,7 @@ void tst_Hobject_View_Gui_Threads::workersChangeLayersWhilePainting()
     while (finished.load() < workers) {
         shownImage(view);
         ++paints;
+        ++paintCount;
         if (paints % 3 == 0)
             (paints % 2 ? first : second)->setChecked(true);
         if (paints % 4 == 0)
@@ -102,7 +116,8 @@ void tst_Hobject_View_Gui_Threads::workersChangeLayersWhilePainting()
         thread.join();
     QApplication::processEvents();
 
-    QVERIFY(paints > 0);
+    QCOMPARE(unseen.load(), 0);
+    QVERIFY(paints >= 2);
     int images = 0, contours = 0, polygons = 0, regions = 0, texts = 0, lines = 0, crosses = 0;
     view.getObjectStatistics(images, contours, polygons, regions, texts, lines, crosses);
     QCOMPARE(regions, 0);

@@ -141,6 +141,8 @@ private slots:
     void uncheckingAndCancelRemoveHandles();
     void ownerCancellingInGetRectangleDrawsNoHandles();
     void destroyedToolLeavesRegistry();
+    void viewerDestroyedWhileItsToolIsActive_data();
+    void viewerDestroyedWhileItsToolIsActive();
 };
 
 void tst_Hobject_View_MouseDraw_Rectangle_Move::settingsDefaults()
@@ -545,6 +547,44 @@ void tst_Hobject_View_MouseDraw_Rectangle_Move::destroyedToolLeavesRegistry()
     areaButton.setChecked(true);
     QVERIFY(area.isActive());
     QVERIFY(scene.owner.calls.isEmpty());
+}
+
+void tst_Hobject_View_MouseDraw_Rectangle_Move::viewerDestroyedWhileItsToolIsActive_data()
+{
+    QTest::addColumn<bool>("moveActive");
+    QTest::newRow("drawing tool on") << false;
+    QTest::newRow("move tool on") << true;
+}
+
+void tst_Hobject_View_MouseDraw_Rectangle_Move::viewerDestroyedWhileItsToolIsActive()
+{
+    QFETCH(bool, moveActive);
+    MouseDrawRecorder drawOwner;
+    MouseDrawRecorder moveOwner;
+    QToolButton drawButton;
+    QToolButton moveButton;
+    drawButton.setCheckable(true);
+    moveButton.setCheckable(true);
+    auto* view = new Hobject_View_Gui;
+    prepare(*view);
+    // Both tools are children of the viewer, as the editors make them: they go after it.
+    auto* draw = new Hobject_View_MouseDraw_Rectangle_Area(&drawOwner, &drawButton, view, "Draw", view);
+    auto* move = new Hobject_View_MouseDraw_Rectangle_Move(&moveOwner, &moveButton, view, Scene::named(), view);
+    Hobject_View_MouseDraw_Rectangle_Area outsider(&drawOwner, nullptr, view, "Outside");
+    (moveActive ? moveButton : drawButton).setChecked(true);
+    QVERIFY(moveActive ? move->isActive() : draw->isActive());
+    drawOwner.calls.clear();
+    moveOwner.calls.clear();
+
+    delete view;
+    // No owner hears of it (an owner may be going too); the buttons show the mode is over.
+    QVERIFY(drawOwner.calls.isEmpty());
+    QVERIFY(moveOwner.calls.isEmpty());
+    QVERIFY(!drawButton.isChecked());
+    QVERIFY(!moveButton.isChecked());
+    // A tool that outlived its viewer touches nothing of it.
+    QVERIFY(!outsider.cancel());
+    QVERIFY(!Hobject_View_MouseDraw_Rectangle_cancelAll());
 }
 
 QTEST_MAIN(tst_Hobject_View_MouseDraw_Rectangle_Move)
