@@ -18,6 +18,7 @@
 #include "HalconRegionOps.h"
 #include "HalconShapeModel.h"
 #include "HalconSystemOps.h"
+#include "HalconTileOps.h"
 #include "HalconXldOps.h"
 #include "HalconXldAnalysis.h"
 #include "HalconXldUnion.h"
