@@ -106,6 +106,8 @@ Errors::Type_Error ImageStitcherThread::Start(const AppSettingsData& appSettings
     takeInputs(appSettings, settings);
     m_pictures = pictures;
     m_error.store(0);
+    // A stop that timed out may have left its request: it belongs to the run that has ended.
+    m_abort.store(false);
     m_state.store(StateStart);
     m_wake.release(1);
     return 0;
