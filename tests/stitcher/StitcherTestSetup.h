@@ -50,13 +50,14 @@ inline QList<Halcon::Hobject> viewsOf(const PlateScenes::TrayScene& scene)
 // fake page and the worker over them. The model is made on request, as define-model mode or
 // the model file would give it.
 struct Stitcher {
-    Stitcher()
+    // The template picture fits the crosses of trays made with these options.
+    explicit Stitcher(const PlateScenes::TrayOptions& options = trayOptions())
     {
         crossModel = std::make_unique<ModelMatching>(QStringLiteral("CrossModel"), &settings.data().CrossModel);
         settings.setCrossModel(crossModel.get());
         modelPicture = std::make_unique<ModelMatching_ModelPicture>(crossModel.get(), QStringLiteral("modelmatching"),
                                                                     true);
-        modelPicture->SetModelPicture(PlateScenes::trayCrossTemplate(trayOptions()));
+        modelPicture->SetModelPicture(PlateScenes::trayCrossTemplate(options));
         ModelMatchingRoi roi;
         roi.PositionX = 30.0;
         roi.PositionY = 17.5;
