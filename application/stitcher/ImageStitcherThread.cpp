@@ -234,8 +234,6 @@ void ImageStitcherThread::run()
             failWith(ErrorAborted);
             m_state.store(StateFinish);
         }
-        if (state != StateIdle && m_stepHook)
-            m_stepHook(m_state.load());
         if (m_terminate.load()) {
             m_ended.store(true, std::memory_order_release);
             return;

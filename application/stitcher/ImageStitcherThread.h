@@ -15,7 +15,6 @@
 #include <QThread>
 
 #include <atomic>
-#include <functional>
 #include <memory>
 
 class Hobject_View_Gui;
@@ -103,9 +102,6 @@ public:
     bool abortRequested() const { return m_abort.load(); }
     void setStopTimeout(int milliseconds) { m_stopTimeoutMs.store(milliseconds); }
 
-    // Test seam: called on the worker thread after every step with the state it leads to.
-    void setStepHook(std::function<void(qint32 nextState)> hook) { m_stepHook = std::move(hook); }
-
 protected:
     void run() override;
 
@@ -163,5 +159,4 @@ private:
     QList<Halcon::Hobject> m_pictures;
     QList<PictureCross> m_crosses;
     QList<ImageStitcherTile> m_tiles;
-    std::function<void(qint32)> m_stepHook;
 };
