@@ -1,20 +1,41 @@
 #include "StitcherTestSetup.h"
 
 #include <CorrectionInfo.h>
-#include <HalconTestPictures.h>
 #include <Halcon_Helper.h>
 #include <PictureStitching.h>
 
 #include <Halcon.h>
 
 #include <QtTest>
+#include <ThreadChecker.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 using Report = FakeImageStitcherPage::Report;
 using StitcherTestSetup::Stitcher;
 
 namespace {
+
+// The green plane of a three-channel byte picture, read in place.
+struct GreenPlane {
+    explicit GreenPlane(const Halcon::Hobject& image)
+    {
+        Halcon::Hlong red = 0, green = 0, blue = 0, w = 0, h = 0;
+        char type[16] = {};
+        if (Halcon::get_image_pointer3(image, &red, &green, &blue, type, &w, &h) != Halcon::kSuccess)
+            return;
+        pixels = reinterpret_cast<const unsigned char*>(static_cast<std::intptr_t>(green));
+        width = int(w);
+        height = int(h);
+    }
+    int at(int row, int column) const { return pixels[size_t(row) * size_t(width) + size_t(column)]; }
+
+    const unsigned char* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+};
 
 // Mean absolute difference of the green channel inside the frame rectangle, leaving out what
 // does not lie on the agar plane (crosses, reference marks) and so shows at a different place
@@ -22,22 +43,24 @@ namespace {
 double meanDifference(const Halcon::Hobject& stitched, const Halcon::Hobject& original, const PlateScenes::TrayScene& tray,
                       int row1, int column1, int row2, int column2)
 {
+    const GreenPlane a(stitched), b(original);
+    if (!a.pixels || !b.pixels)
+        return -1.0;
     const double crossReach = tray.crossHalfLength * 1.6;
     const double markReach = tray.markRadius * 2.5;
     double sum = 0.0;
     int count = 0;
-    for (int row = std::max(0, row1); row < row2 && row < tray.height; row += 2) {
-        for (int column = std::max(0, column1); column < column2 && column < tray.width; column += 2) {
+    for (int row = std::max(0, row1); row < std::min({row2, a.height, b.height}); row += 2) {
+        for (int column = std::max(0, column1); column < std::min({column2, a.width, b.width}); column += 2) {
             bool elsewhere = false;
             for (const PlateScenes::TrayCross& cross : tray.crosses)
                 elsewhere = elsewhere || std::hypot(row - cross.row, column - cross.column) < crossReach;
             for (size_t k = 0; k < 4; ++k)
                 elsewhere = elsewhere
                     || std::hypot(row - tray.markRows[k], column - tray.markColumns[k]) < markReach;
-            const int a = HalconTestPictures::pixel(stitched, row, column, 1);
-            if (elsewhere || a < 0)
+            if (elsewhere)
                 continue;
-            sum += std::abs(a - HalconTestPictures::pixel(original, row, column, 1));
+            sum += std::abs(a.at(row, column) - b.at(row, column));
             ++count;
         }
     }
@@ -71,6 +94,7 @@ private slots:
 
 void tst_ImageStitcherRun::initTestCase()
 {
+    runOperatorsSeriallyUnderThreadChecker();
     PictureCross::registerMetaType();
     StitcherTestSetup::tray();
 }

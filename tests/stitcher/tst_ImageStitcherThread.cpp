@@ -1,6 +1,7 @@
 #include "StitcherTestSetup.h"
 
 #include <QtTest>
+#include <ThreadChecker.h>
 
 #include <algorithm>
 #include <limits>
@@ -75,6 +76,7 @@ private slots:
 
 void tst_ImageStitcherThread::initTestCase()
 {
+    runOperatorsSeriallyUnderThreadChecker();
     PictureCross::registerMetaType();
     StitcherTestSetup::tray();
 }

@@ -3,6 +3,7 @@
 #include <Halcon.h>
 
 #include <QtTest>
+#include <ThreadChecker.h>
 
 #include <cmath>
 
@@ -43,6 +44,7 @@ const double kDefaultFactor = 1.0 + 8.3 / 246.1;
 class tst_PictureCrossSearch : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void matchWithOneContourIsFound();
     void noMatchIsNotFound();
     void contourWithoutSingleCentreIsNotFound();
@@ -128,6 +130,11 @@ void tst_PictureCrossSearch::cutLine()
         QCOMPARE(row1.D(), 0.0);
         QCOMPARE(row2.D(), 1500.0);
     }
+}
+
+void tst_PictureCrossSearch::initTestCase()
+{
+    runOperatorsSeriallyUnderThreadChecker();
 }
 
 QTEST_GUILESS_MAIN(tst_PictureCrossSearch)

@@ -5,6 +5,7 @@
 #include <Halcon.h>
 
 #include <QtTest>
+#include <ThreadChecker.h>
 
 using Halcon::Hobject;
 
@@ -55,6 +56,7 @@ QList<Hobject> cameraPictures()
 class tst_PictureStitching : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void canStitch_data();
     void canStitch();
     void offsetsChainThroughSharedCrosses();
@@ -193,6 +195,11 @@ void tst_PictureStitching::tilesPlaceEachPart()
     QCOMPARE(at(10, 35), 40);  // the seam column: the right picture is laid last
     QCOMPARE(at(50, 0), 0);    // picture 3 starts one column right: nothing there
     QCOMPARE(at(69, 69), 60);
+}
+
+void tst_PictureStitching::initTestCase()
+{
+    runOperatorsSeriallyUnderThreadChecker();
 }
 
 QTEST_GUILESS_MAIN(tst_PictureStitching)
