@@ -21,6 +21,7 @@
 #include "HalconShapeModel.h"
 #include "HalconSystemOps.h"
 #include "HalconTransformOps.h"
+#include "HalconTileOps.h"
 #include "HalconXldOps.h"
 #include "HalconXldAnalysis.h"
 #include "HalconXldUnion.h"

@@ -1,0 +1,177 @@
+// The image stitcher on six generated views of 2592 x 1944 pixels: the whole stitch of the
+// worker (twelve cross searches, the stitch and its tiling, the reports to the page) on one
+// core against the bare vision-layer work it cannot do without (twelve finds over the search
+// areas and one tiling), then on all cores; the tiling alone against copying its pixels.
+// Prints "<name> <value> <unit>" lines; medians of several repetitions.
+//
+// Arguments: [repetitions]
+#include "StitcherTestSetup.h"
+
+#include "BenchSupport.h"
+
+#include <LabwareGrid.h>
+#include <ModelMatching_Analyse_SearchModel.h>
+#include <PictureStitching.h>
+#include <PictureUnitConverter.h>
+
+#include <Halcon.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include <sched.h>
+
+#include <cstdio>
+#include <cstring>
+#include <numbers>
+#include <vector>
+
+namespace {
+
+constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
+
+double runOnce(StitcherTestSetup::Stitcher& stitcher, const QList<Halcon::Hobject>& views)
+{
+    stitcher.page.clearRecords();
+    QElapsedTimer timer;
+    timer.start();
+    if (stitcher.run(views) != 0) {
+        std::fprintf(stderr, "stitch failed: %s\n", qPrintable(stitcher.page.states().join(QLatin1Char(' '))));
+        std::exit(1);
+    }
+    return double(timer.nsecsElapsed()) / 1.0e6;
+}
+
+// What the stitch needs of the vision layer alone: each cross found in its search area, the
+// pictures tiled.
+struct BareStitch {
+    std::vector<Halcon::Hobject> searchPictures; // the view reduced to one search area
+    Halcon::HTuple model;
+    QList<ImageStitcherTile> tiles;
+
+    void run() const
+    {
+        for (const Halcon::Hobject& picture : searchPictures) {
+            Halcon::HTuple row, column, angle, scale, score;
+            Halcon::find_scaled_shape_model(picture, model, -4.0 * kRadiansPerDegree, 98.0 * kRadiansPerDegree, 0.95,
+                                            1.05, 0.7 / 1.6, 1, 0.0, "least_squares_high", 5, 0.0, &row, &column,
+                                            &angle, &scale, &score);
+        }
+        Halcon::Hobject stitched;
+        PictureStitching::tilePictures(tiles, stitched);
+    }
+};
+
+BareStitch bareStitch(StitcherTestSetup::Stitcher& stitcher, const QList<Halcon::Hobject>& views)
+{
+    BareStitch bare;
+    bare.model = stitcher.crossModel->GetSearchWorker()->GetModel()->Handle();
+    const ImageStitcherSettingsData& settings = stitcher.settings.data();
+    for (int n = 0; n < views.size(); ++n) {
+        PictureUnitConverter units(views[n]);
+        for (const SearchAreaSettings* area : {&settings.ReferencePoints[size_t(n)].Area1,
+                                               &settings.ReferencePoints[size_t(n)].Area2}) {
+            const Halcon::Hobject contour = GenerateRotatedRectangleContour(&units, area->PosX, area->PosY,
+                                                                            area->SizeX, area->SizeY, area->Angle);
+            Halcon::Hobject region, gray, reduced;
+            Halcon::gen_region_contour_xld(contour, &region, "filled");
+            Halcon::rgb1_to_gray(views[n], &gray);
+            Halcon::reduce_domain(gray, region, &reduced);
+            bare.searchPictures.push_back(reduced);
+        }
+    }
+    QList<PictureCross> crosses;
+    for (const auto& report : stitcher.page.reports(FakeImageStitcherPage::Report::Crosses))
+        crosses << report.cross1 << report.cross2;
+    PictureStitching::layoutTiles(views, crosses, bare.tiles);
+    return bare;
+}
+
+std::vector<double> series(int repetitions, const std::function<double()>& once)
+{
+    std::vector<double> times;
+    for (int i = 0; i < repetitions; ++i)
+        times.push_back(once());
+    return times;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    Errors errors(nullptr);
+    PictureCross::registerMetaType();
+    const int repetitions = std::max(1, argc > 1 ? std::atoi(argv[1]) : 9);
+
+    PlateScenes::TrayOptions options;
+    options.seed = 3;
+    const PlateScenes::TrayScene tray = PlateScenes::generateTray(options);
+    const QList<Halcon::Hobject> views = StitcherTestSetup::viewsOf(tray);
+    std::printf("stitcher.views %dx%d px\n", tray.viewWidth, tray.viewHeight);
+
+    // One core: operators on their calling thread, the process's threads on one processor. A
+    // fresh worker, so that its thread starts with that affinity.
+    cpu_set_t all;
+    sched_getaffinity(0, sizeof(all), &all);
+    const int cores = CPU_COUNT(&all);
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+        if (CPU_ISSET(cpu, &all)) {
+            CPU_SET(cpu, &one);
+            break;
+        }
+    }
+    Halcon::set_system("parallelize_operators", "false");
+    sched_setaffinity(0, sizeof(one), &one);
+    double singleMs = 0.0;
+    {
+        StitcherTestSetup::Stitcher stitcher(options);
+        if (stitcher.createModel() != 0) {
+            std::fprintf(stderr, "cross model not made\n");
+            return 1;
+        }
+        runOnce(stitcher, views); // warm caches
+        const BareStitch bare = bareStitch(stitcher, views);
+        std::vector<double> whole, baseline;
+        for (int i = 0; i < repetitions; ++i) {
+            whole.push_back(runOnce(stitcher, views));
+            baseline.push_back(BenchSupport::elapsedMs([&] { bare.run(); }));
+        }
+        singleMs = BenchSupport::median(whole);
+        const double bareMs = BenchSupport::median(baseline);
+        std::printf("stitcher.whole_stitch.one_core %.1f ms\n", singleMs);
+        std::printf("stitcher.whole_stitch.one_core.baseline %.1f ms\n", bareMs);
+        std::printf("stitcher.whole_stitch.one_core.ratio %.2f x\n", singleMs / bareMs);
+
+        // The tiling alone against copying the same pixels once.
+        Halcon::Hobject stitched;
+        int width = 0, height = 0;
+        PictureStitching::stitchedSize(bare.tiles, width, height);
+        std::vector<unsigned char> target(size_t(width) * size_t(height) * 3);
+        std::vector<unsigned char> source(target.size());
+        BenchSupport::compare(
+            "stitcher.tiling.one_core", [&] { PictureStitching::tilePictures(bare.tiles, stitched); },
+            [&] { std::memcpy(target.data(), source.data(), target.size()); }, repetitions);
+    }
+
+    // All cores.
+    sched_setaffinity(0, sizeof(all), &all);
+    Halcon::set_system("parallelize_operators", "true");
+    Halcon::set_system("thread_num", cores);
+    {
+        StitcherTestSetup::Stitcher stitcher(options);
+        stitcher.createModel();
+        runOnce(stitcher, views);
+        const double multiMs =
+            BenchSupport::median(series(repetitions, [&] { return runOnce(stitcher, views); }));
+        std::printf("stitcher.whole_stitch.all_cores %.1f ms\n", multiMs);
+        std::printf("stitcher.whole_stitch.all_cores.cores %d count\n", cores);
+        std::printf("stitcher.whole_stitch.all_cores.baseline %.1f ms\n", singleMs);
+        std::printf("stitcher.whole_stitch.all_cores.ratio %.2f x\n", singleMs / multiMs);
+    }
+    return 0;
+}

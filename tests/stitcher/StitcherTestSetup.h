@@ -1,0 +1,105 @@
+#pragma once
+
+// What every stitcher test works with: a generated tray in six views (made once per test
+// program; half the camera's size, so the ASan build stays quick), the stitcher settings
+// record with its "CrossModel" facade and template picture, as the main window sets them up,
+// and a fake page.
+
+#include "FakeImageStitcherPage.h"
+
+#include <ImageStitcherSettings.h>
+#include <ImageStitcherThread.h>
+#include <ModelMatching.h>
+#include <ModelMatching_ModelPicture.h>
+#include <PictureCrossSearch.h>
+#include <PlateScenes.h>
+
+#include <QList>
+
+#include <memory>
+
+namespace StitcherTestSetup {
+
+inline PlateScenes::TrayOptions trayOptions(int missingCrossView = -1, int missingCrossPoint = 0)
+{
+    PlateScenes::TrayOptions options;
+    options.seed = 7;
+    options.viewWidth = 1296;
+    options.viewHeight = 972;
+    options.colonies = 300;
+    options.missingCrossView = missingCrossView;
+    options.missingCrossPoint = missingCrossPoint;
+    return options;
+}
+
+inline const PlateScenes::TrayScene& tray()
+{
+    static const PlateScenes::TrayScene scene = PlateScenes::generateTray(trayOptions());
+    return scene;
+}
+
+inline QList<Halcon::Hobject> viewsOf(const PlateScenes::TrayScene& scene)
+{
+    QList<Halcon::Hobject> pictures;
+    for (const PlateScenes::TrayView& view : scene.views)
+        pictures << view.image;
+    return pictures;
+}
+
+// The record, its cross model (template picture with one model region around the cross), a
+// fake page and the worker over them. The model is made on request, as define-model mode or
+// the model file would give it.
+struct Stitcher {
+    // The template picture fits the crosses of trays made with these options.
+    explicit Stitcher(const PlateScenes::TrayOptions& options = trayOptions())
+    {
+        crossModel = std::make_unique<ModelMatching>(QStringLiteral("CrossModel"), &settings.data().CrossModel);
+        settings.setCrossModel(crossModel.get());
+        modelPicture = std::make_unique<ModelMatching_ModelPicture>(crossModel.get(), QStringLiteral("modelmatching"),
+                                                                    true);
+        modelPicture->SetModelPicture(PlateScenes::trayCrossTemplate(options));
+        ModelMatchingRoi roi;
+        roi.PositionX = 30.0;
+        roi.PositionY = 17.5;
+        roi.SizeX = 40.0;
+        roi.SizeY = 40.0;
+        {
+            const auto lock = crossModel->LockSettings();
+            settings.data().CrossModel.Model.ROI = {roi};
+        }
+        worker = std::make_unique<ImageStitcherThread>(&page, ImageStitcherThread::AppSettingsData(), settings.data(),
+                                                       crossModel.get());
+    }
+
+    ~Stitcher()
+    {
+        worker.reset(); // before the page and the facade it reports to and registered with
+    }
+
+    Errors::Type_Error createModel()
+    {
+        ModelMatchingCreateResult result;
+        return crossModel->CreateModel(PictureCrossSearch::createParameters(), result);
+    }
+
+    // Starts on the pictures and waits until the run has stopped.
+    Errors::Type_Error run(const QList<Halcon::Hobject>& pictures, int timeoutMs = 120000)
+    {
+        if (const Errors::Type_Error code = worker->Start({}, settings.data(), pictures); code != 0)
+            return code;
+        if (!page.stopped.tryAcquire(1, timeoutMs))
+            return -1;
+        while (worker->state() != ImageStitcherThread::StateIdle)
+            QThread::yieldCurrentThread();
+        bool running = true;
+        return worker->CheckRunning(running);
+    }
+
+    ImageStitcherSettings settings;
+    std::unique_ptr<ModelMatching> crossModel;
+    std::unique_ptr<ModelMatching_ModelPicture> modelPicture;
+    FakeImageStitcherPage page;
+    std::unique_ptr<ImageStitcherThread> worker;
+};
+
+} // namespace StitcherTestSetup
