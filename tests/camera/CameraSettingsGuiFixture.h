@@ -15,6 +15,7 @@
 #include <QPair>
 #include <QSignalSpy>
 #include <QStringList>
+#include <QTabWidget>
 #include <QTimer>
 #include <QVariant>
 
@@ -108,6 +109,15 @@ struct Editor {
         script.files.clear();
         forgetChangeNotice();
         changeNotices->clear();
+    }
+
+    // Shows the editor on one of its pages, laid out, so that the operator can click there.
+    bool showPage(const char* page)
+    {
+        auto* tabs = editor->findChild<QTabWidget*>(QStringLiteral("m_QTabWidget_Settings"));
+        tabs->setCurrentWidget(widget<QWidget>(page));
+        dock.show();
+        return QTest::qWaitForWindowExposed(&dock);
     }
 
     // Opens the camera and waits until it runs; the editor has seen it open.
