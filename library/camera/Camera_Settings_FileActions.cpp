@@ -111,14 +111,16 @@ bool Camera_Settings_FileActions::setSettings(const Camera_Settings_Data& source
     return true;
 }
 
+void Camera_Settings_FileActions::showFileError(const QString& title, const QString& text, const QString& fileName)
+{
+    MessageBox_Helper::critical(m_editor, title, text.arg(baseName(fileName)), QMessageBox::Ok);
+}
+
 void Camera_Settings_FileActions::saveWithMessage(const QString& fileName)
 {
-    if (saveSettingsFile(fileName))
-        return;
-    MessageBox_Helper::critical(m_editor, Camera_Settings_Gui::tr("Save error!"),
-                                Camera_Settings_Gui::tr("Cannot save the camera settings to \"%1\"!")
-                                    .arg(baseName(fileName)),
-                                QMessageBox::Ok);
+    if (!saveSettingsFile(fileName))
+        showFileError(Camera_Settings_Gui::tr("Save error!"),
+                      Camera_Settings_Gui::tr("Cannot save the camera settings to \"%1\"!"), fileName);
 }
 
 void Camera_Settings_FileActions::save()
@@ -144,12 +146,9 @@ void Camera_Settings_FileActions::load()
     const QString file = MessageBox_Helper::getOpenFileName(m_editor, Camera_Settings_Gui::tr("Load camera settings ..."),
                                                             Camera_Settings::settingsFolder(), fileFilter());
     setCurrentDirToApplicationDir();
-    if (file.isEmpty() || loadSettingsFile(file, true))
-        return;
-    MessageBox_Helper::critical(m_editor, Camera_Settings_Gui::tr("Load error!"),
-                                Camera_Settings_Gui::tr("Cannot load the camera settings from \"%1\"!")
-                                    .arg(baseName(file)),
-                                QMessageBox::Ok);
+    if (!file.isEmpty() && !loadSettingsFile(file, true))
+        showFileError(Camera_Settings_Gui::tr("Load error!"),
+                      Camera_Settings_Gui::tr("Cannot load the camera settings from \"%1\"!"), file);
 }
 
 void Camera_Settings_FileActions::setDefaults()

@@ -42,6 +42,8 @@ public:
 private:
     void replace(const Camera_Settings_Data& values, const QString& fileName, bool notify, int settleMs);
     void saveWithMessage(const QString& fileName);
+    // text holds %1 for the settings name of the file.
+    void showFileError(const QString& title, const QString& text, const QString& fileName);
     void setModified(bool modified);
 
     Camera_Settings_Gui* m_editor;

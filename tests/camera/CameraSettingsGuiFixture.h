@@ -7,16 +7,17 @@
 #include "CameraTestSupport.h"
 
 #include "Camera_Settings_Gui.h"
+#include "ChangeNotice.h"
 #include "DialogScript.h"
 #include "WidgetInput.h"
 
+#include <QComboBox>
 #include <QDockWidget>
 #include <QList>
 #include <QPair>
 #include <QSignalSpy>
 #include <QStringList>
 #include <QTabWidget>
-#include <QTimer>
 #include <QVariant>
 
 #include <functional>
@@ -37,6 +38,14 @@ public:
     QStringList titles;
 };
 
+inline QStringList entries(const QComboBox* combo)
+{
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i)
+        texts.append(combo->itemText(i));
+    return texts;
+}
+
 struct Editor {
     Script script;
     CameraTestSupport::CameraFixture camera;
@@ -53,7 +62,7 @@ struct Editor {
         if (prepare)
             prepare(camera.settings);
         // The record's own notice of its construction is not the editor's.
-        forgetChangeNotice();
+        ChangeNotice::forget(camera.settings);
         QObject::connect(&camera.settings, &Camera_Settings::signal_custom,
                          [this](int number, const QVariant& value) { custom.append({number, value}); });
         editor = std::make_unique<Camera_Settings_Gui>(withMainWindow ? &mainWindow : nullptr, &camera.camera, &dock);
@@ -87,27 +96,14 @@ struct Editor {
     }
 
     // The record's debounced change notice is on its way.
-    bool changePending() const
-    {
-        const QList<QTimer*> timers = camera.settings.findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly);
-        for (const QTimer* timer : timers)
-            if (timer->isActive())
-                return true;
-        return false;
-    }
-
-    void forgetChangeNotice()
-    {
-        camera.settings.setChangedBlocked(true);
-        camera.settings.setChangedBlocked(false);
-    }
+    bool changePending() const { return ChangeNotice::pending(camera.settings); }
 
     void forgetNotices()
     {
         custom.clear();
         script.boxes.clear();
         script.files.clear();
-        forgetChangeNotice();
+        ChangeNotice::forget(camera.settings);
         changeNotices->clear();
     }
 

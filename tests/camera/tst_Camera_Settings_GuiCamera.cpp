@@ -17,16 +17,9 @@
 using namespace CameraTestSupport;
 using CameraSettingsGuiFixture::Editor;
 using CameraSettingsGuiFixture::drive;
+using CameraSettingsGuiFixture::entries;
 
 namespace {
-
-QStringList entries(const QComboBox* combo)
-{
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i)
-        texts.append(combo->itemText(i));
-    return texts;
-}
 
 const Sim::Camera kSecondCamera{"SIM-U2M", "2", "4200", 160, 120, true, "", ""};
 const QString kFirstText = QStringLiteral("SIM-U5M-C | Cam.ID: 1 | SN: 4102012345 | Connected");

@@ -44,6 +44,16 @@ void editMirror(Editor& fixture)
     fixture.forgetNotices();
 }
 
+// The editor's settings belong to the file "Current" of the folder now.
+QString saveCurrent(Editor& fixture, const QTemporaryDir& dir)
+{
+    const QString current = dir.filePath(QStringLiteral("Current"));
+    if (!fixture.editor->saveSettingsFile(current))
+        return QString();
+    fixture.forgetNotices();
+    return current;
+}
+
 void click(Editor& fixture, const char* button)
 {
     QTest::mouseClick(fixture.widget<QPushButton>(button), Qt::LeftButton);
@@ -123,12 +133,11 @@ void tst_Camera_Settings_GuiFiles::saveAsCancelledWritesNothing()
 {
     QTemporaryDir dir;
     Editor fixture;
-    editMirror(fixture);
-    QVERIFY(fixture.editor->saveSettingsFile(dir.filePath(QStringLiteral("Current"))));
+    const QString current = saveCurrent(fixture, dir);
     editMirror(fixture);
     click(fixture, "m_QPushButton_SaveAs");
     QCOMPARE(fixture.script.files.size(), 1);
-    QCOMPARE(fixture.editor->settingsFileName(), dir.filePath(QStringLiteral("Current")));
+    QCOMPARE(fixture.editor->settingsFileName(), current);
     QVERIFY(fixture.editor->isModified());
     QVERIFY(fixture.script.boxes.isEmpty());
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"Current.camerasettings.xml"});
@@ -138,14 +147,13 @@ void tst_Camera_Settings_GuiFiles::saveWritesTheCurrentFile()
 {
     QTemporaryDir dir;
     Editor fixture;
-    const QString file = dir.filePath(QStringLiteral("Current") + kExtension);
-    QVERIFY(fixture.editor->saveSettingsFile(file));
+    const QString current = saveCurrent(fixture, dir);
     editMirror(fixture);
     click(fixture, "m_QPushButton_Save");
     QVERIFY(fixture.script.files.isEmpty());
     QVERIFY(!fixture.editor->isModified());
     Camera_Settings written;
-    QVERIFY(written.LoadFromFile(file));
+    QVERIFY(written.LoadFromFile(current));
     QVERIFY(written.Picture.MirrorUpDown);
 }
 
@@ -153,8 +161,7 @@ void tst_Camera_Settings_GuiFiles::saveFailureChangesNothing()
 {
     QTemporaryDir dir;
     Editor fixture;
-    const QString current = dir.filePath(QStringLiteral("Current") + kExtension);
-    QVERIFY(fixture.editor->saveSettingsFile(current));
+    const QString current = saveCurrent(fixture, dir);
     editMirror(fixture);
     fixture.script.fileAnswers = {dir.filePath(QStringLiteral("no such folder/Elsewhere"))};
     click(fixture, "m_QPushButton_SaveAs");
@@ -283,9 +290,7 @@ void tst_Camera_Settings_GuiFiles::refusedLoadChangesNothing()
         out.write(content);
     }
     Editor fixture;
-    const QString current = dir.filePath(QStringLiteral("Current"));
-    QVERIFY(fixture.editor->saveSettingsFile(current));
-    fixture.forgetNotices();
+    const QString current = saveCurrent(fixture, dir);
     // An edit whose notice is still on its way when the load is refused.
     drive(fixture.widget<QSlider>("m_QSlider_ExposureTime"), 1500);
     QVERIFY(fixture.changePending());
@@ -366,9 +371,7 @@ void tst_Camera_Settings_GuiFiles::defaultButton()
     const bool yes = answer == QMessageBox::Yes;
     QTemporaryDir dir;
     Editor fixture([](Camera_Settings& s) { s.Settings.GainMaster = 60; });
-    const QString current = dir.filePath(QStringLiteral("Current"));
-    QVERIFY(fixture.editor->saveSettingsFile(current));
-    fixture.forgetNotices();
+    const QString current = saveCurrent(fixture, dir);
     fixture.script.answers = {QMessageBox::StandardButton(answer)};
 
     click(fixture, "m_QPushButton_Default");
@@ -398,7 +401,7 @@ void tst_Camera_Settings_GuiFiles::automationServerIsNeverAsked()
 {
     QTemporaryDir dir;
     Editor fixture;
-    QVERIFY(fixture.editor->saveSettingsFile(dir.filePath(QStringLiteral("Current"))));
+    QVERIFY(!saveCurrent(fixture, dir).isEmpty());
     editMirror(fixture);
     QuendralLibrary::Start(QStringLiteral("tst_Camera_Settings_GuiFiles%1").arg(QCoreApplication::applicationPid()),
                            QStringLiteral("1.0"), QStringLiteral("2024"), nullptr, true);

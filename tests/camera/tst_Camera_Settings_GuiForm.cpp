@@ -20,18 +20,7 @@
 using namespace CameraTestSupport;
 using CameraSettingsGuiFixture::Editor;
 using CameraSettingsGuiFixture::drive;
-
-namespace {
-
-QStringList entries(const QComboBox* combo)
-{
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i)
-        texts.append(combo->itemText(i));
-    return texts;
-}
-
-} // namespace
+using CameraSettingsGuiFixture::entries;
 
 class tst_Camera_Settings_GuiForm : public QObject {
     Q_OBJECT

@@ -3,6 +3,7 @@
 // A colony settings editor on its own record, with a recording host that loads, saves and
 // resets the record as the main window does, and scripted message boxes and file dialogs.
 
+#include "ChangeNotice.h"
 #include "ColonySettings.h"
 #include "DialogScript.h"
 #include "ColonySettingsGui.h"
@@ -160,21 +161,13 @@ struct Editor {
     }
 
     // The record's debounced change notice is on its way.
-    bool changePending() const
-    {
-        const QList<QTimer*> timers = settings.findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly);
-        for (const QTimer* timer : timers)
-            if (timer->isActive())
-                return true;
-        return false;
-    }
+    bool changePending() const { return ChangeNotice::pending(settings); }
 
     void forgetNotices()
     {
         custom.clear();
         script.boxes.clear();
-        settings.setChangedBlocked(true);
-        settings.setChangedBlocked(false);
+        ChangeNotice::forget(settings);
     }
 };
 
