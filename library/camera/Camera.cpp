@@ -170,6 +170,7 @@ void Camera::warmUp()
 
 void Camera::runLive()
 {
+    giveWayToGrabberWaiters();
     Hobject picture;
     const Errors::Type_Error error = GrabImage(false, picture);
     if (error)

@@ -386,12 +386,24 @@ void Camera_Control::resetDeviceState()
 bool Camera_Control::tryLockGrabber(int milliseconds)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    ++m_grabberWaiters;
+    bool locked = true;
     while (!m_grabberMutex.try_lock()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            locked = false;
+            break;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    return true;
+    --m_grabberWaiters;
+    return locked;
+}
+
+void Camera_Control::giveWayToGrabberWaiters()
+{
+    // Bounded, so that live pictures keep coming whatever a waiter does.
+    for (int step = 0; step < 50 && m_grabberWaiters > 0; ++step)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 // ---- Camera list and EEPROM --------------------------------------------------------------------

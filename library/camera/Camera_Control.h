@@ -108,6 +108,9 @@ protected:
     // Tries the grabber lock for up to the time; true when it is held now. Polls instead of
     // a timed lock, whose wait ThreadSanitizer does not see.
     bool tryLockGrabber(int milliseconds);
+    // The camera thread calls this before it takes the lock for the next live grab: a caller
+    // trying the lock gets it in between, which a poll would hardly ever hit.
+    void giveWayToGrabberWaiters();
 
 private:
     // 13 without a camera, 0 when the setter passes over the camera's kind, -1 when it acts.
@@ -120,6 +123,7 @@ private:
     Errors::Type_Error configure(const Camera_Settings_Data& settings);
     Errors::Type_Error writeIoPort(int line, bool on);
 
+    std::atomic<int> m_grabberWaiters{0};
     std::atomic<int> m_handle{-1};
     std::atomic<int> m_kind{Kind_Closed};
     std::atomic<bool> m_mirrorLeftRight{false};

@@ -3,10 +3,13 @@
 // A colony settings editor on its own record, with a recording host that loads, saves and
 // resets the record as the main window does, and scripted message boxes and file dialogs.
 
+#include "ChangeNotice.h"
 #include "ColonySettings.h"
+#include "DialogScript.h"
 #include "ColonySettingsGui.h"
 #include "IColonySettingsHost.h"
 #include "MessageBox_Helper.h"
+#include "WidgetInput.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -28,49 +31,9 @@
 
 namespace ColonySettingsGuiFixture {
 
-// Changes a widget as the operator does: a spin box or slider gets the value, a button or
-// checkable group box the check state, a combo box the entry, chosen with the arrow keys
-// (so that "activated" is sent as well). false when the widget is of another kind.
-inline bool drive(QWidget* widget, const QVariant& input)
-{
-    if (auto* box = qobject_cast<QDoubleSpinBox*>(widget)) {
-        box->setValue(input.toDouble());
-    } else if (auto* intBox = qobject_cast<QSpinBox*>(widget)) {
-        intBox->setValue(input.toInt());
-    } else if (auto* slider = qobject_cast<QSlider*>(widget)) {
-        slider->setValue(input.toInt());
-    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        button->setChecked(input.toBool());
-    } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
-        group->setChecked(input.toBool());
-    } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
-        // Counted once: a refused choice puts the old entry back.
-        const int steps = input.toInt() - combo->currentIndex();
-        for (int i = 0; i < std::abs(steps); ++i)
-            QTest::keyClick(combo, steps > 0 ? Qt::Key_Down : Qt::Key_Up);
-    } else {
-        return false;
-    }
-    return true;
-}
-
-// The value a widget shows, in the kind drive takes.
-inline QVariant shown(QWidget* widget)
-{
-    if (auto* box = qobject_cast<QDoubleSpinBox*>(widget))
-        return box->value();
-    if (auto* intBox = qobject_cast<QSpinBox*>(widget))
-        return intBox->value();
-    if (auto* slider = qobject_cast<QSlider*>(widget))
-        return slider->value();
-    if (auto* button = qobject_cast<QAbstractButton*>(widget))
-        return button->isChecked();
-    if (auto* group = qobject_cast<QGroupBox*>(widget))
-        return group->isChecked();
-    if (auto* combo = qobject_cast<QComboBox*>(widget))
-        return combo->currentIndex();
-    return QVariant();
-}
+using WidgetInput::drive;
+using WidgetInput::shown;
+using DialogScript::Script;
 
 // Behaves like the main window's settings-file operations and records every call.
 class FakeHost : public IColonySettingsHost {
@@ -142,39 +105,6 @@ private:
     ColonySettings* m_settings;
 };
 
-// Every message box and file dialog goes to the lists; answers are taken in order, then the
-// box's default answer and a cancelled dialog.
-struct Script {
-    QList<MessageBox_Helper::Request> boxes;
-    QList<MessageBox_Helper::FileRequest> files;
-    QList<QMessageBox::StandardButton> answers;
-    QStringList fileAnswers;
-
-    Script()
-    {
-        MessageBox_Helper::setAnswerFunction([this](const MessageBox_Helper::Request& request) {
-            boxes.append(request);
-            return answers.isEmpty() ? MessageBox_Helper::defaultAnswer(request) : answers.takeFirst();
-        });
-        MessageBox_Helper::setFileAnswerFunction([this](const MessageBox_Helper::FileRequest& request) {
-            files.append(request);
-            return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
-        });
-    }
-    ~Script()
-    {
-        MessageBox_Helper::setAnswerFunction({});
-        MessageBox_Helper::setFileAnswerFunction({});
-    }
-    QStringList titles() const
-    {
-        QStringList result;
-        for (const MessageBox_Helper::Request& box : boxes)
-            result.append(box.title);
-        return result;
-    }
-};
-
 struct Editor {
     Script script;
     ColonySettings settings;
@@ -231,21 +161,13 @@ struct Editor {
     }
 
     // The record's debounced change notice is on its way.
-    bool changePending() const
-    {
-        const QList<QTimer*> timers = settings.findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly);
-        for (const QTimer* timer : timers)
-            if (timer->isActive())
-                return true;
-        return false;
-    }
+    bool changePending() const { return ChangeNotice::pending(settings); }
 
     void forgetNotices()
     {
         custom.clear();
         script.boxes.clear();
-        settings.setChangedBlocked(true);
-        settings.setChangedBlocked(false);
+        ChangeNotice::forget(settings);
     }
 };
 
