@@ -17,6 +17,7 @@
 #include "QuendralLibrary.h"
 
 #include "BenchSupport.h"
+#include "CameraPictureRate.h"
 
 #include <Hobject_View_Gui.h>
 #include <Hobject_View_Gui_Picture.h>
@@ -86,24 +87,6 @@ protected:
         return QObject::eventFilter(watched, event);
     }
 };
-
-// Pictures per second reaching the view through the camera's picture signal while it streams.
-double liveRate(Camera& camera, int frames)
-{
-    int received = 0;
-    QObject receiver;
-    // Connected after the view: each picture is counted once the view has shown and measured it.
-    QObject::connect(&camera, &Camera::signal_picture, &receiver,
-                     [&received](Errors::Type_Error error, const Halcon::Hobject&) { received += error == 0; });
-    while (received == 0)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    received = 0;
-    QElapsedTimer timer;
-    timer.start();
-    while (received < frames)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    return received * 1e9 / double(timer.nsecsElapsed());
-}
 
 // Pictures per second the view shows, measures and paints when handed one after the other
 // (the camera closed, so that only these reach it). Two pictures take turns, so that every
@@ -201,7 +184,8 @@ int main(int argc, char** argv)
     double frameRate = 0.0, unused = 0.0;
     camera.GetFrameRateRange(unused, frameRate);
     live.CameraFocus_Show(10, 10, 60, 40, 0, 13, 30);
-    const double liveFocus = median([&] { return liveRate(camera, kLiveFrames); });
+    // Counted after the view has shown and measured each picture.
+    const double liveFocus = median([&] { return CameraPictureRate::receivedPerSecond(camera, kLiveFrames); });
     report("camera_liveview.focus_live", liveFocus, frameRate, "pictures/s");
     live.hide();
     camera.Close();

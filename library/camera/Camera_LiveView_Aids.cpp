@@ -118,19 +118,20 @@ Errors::Type_Error partMeasures(const Hobject& part, const Hobject& image, doubl
 }
 
 // Lower limit and whether the current value reaches it, for the aids whose scale ends at
-// the threshold.
+// the threshold. result is written only on success.
 Errors::Type_Error thresholdResult(double current, double previousMaximum, double threshold, double sensibility,
                                    Result& result)
 {
     if (!validSensibility(sensibility) || !std::isfinite(threshold) || !std::isfinite(current))
         return kInvalidValue;
-    result.current = current;
-    result.maximum = std::isfinite(previousMaximum) ? std::max(previousMaximum, current) : current;
-    result.lowerLimit = threshold - kLowerScaleSpan / sensibility;
-    result.upperLimit = 0.0;
-    result.inTolerance = result.lowerLimit <= current;
-    result.slider = SliderPosition(255, (current - threshold) * sensibility);
-    result.sliderMaximum = SliderPosition(255, (result.maximum - threshold) * sensibility);
+    Result computed;
+    computed.current = current;
+    computed.maximum = std::isfinite(previousMaximum) ? std::max(previousMaximum, current) : current;
+    computed.lowerLimit = threshold - kLowerScaleSpan / sensibility;
+    computed.inTolerance = computed.lowerLimit <= current;
+    computed.slider = SliderPosition(255, (current - threshold) * sensibility);
+    computed.sliderMaximum = SliderPosition(255, (computed.maximum - threshold) * sensibility);
+    result = computed;
     return kNoError;
 }
 
@@ -263,12 +264,7 @@ Errors::Type_Error MeasureHomogeneity(const Hobject& picture, const Labware& lab
 Errors::Type_Error FocusResult(double current, double previousMaximum,
                                const Camera_LiveView_Settings_Data::GradientValueGroup& values, Result& result)
 {
-    Result computed;
-    const Errors::Type_Error error =
-        thresholdResult(current, previousMaximum, values.Threshold, values.Sensibility, computed);
-    if (!error)
-        result = computed;
-    return error;
+    return thresholdResult(current, previousMaximum, values.Threshold, values.Sensibility, result);
 }
 
 Errors::Type_Error ApertureResult(double current, const Camera_LiveView_Settings_Data::GrayValueGroup& values,
@@ -289,12 +285,7 @@ Errors::Type_Error ApertureResult(double current, const Camera_LiveView_Settings
 Errors::Type_Error HomogeneityResult(double current, double previousMaximum,
                                      const Camera_LiveView_Settings_Data::HomogeneousGroup& values, Result& result)
 {
-    Result computed;
-    const Errors::Type_Error error =
-        thresholdResult(current, previousMaximum, values.Threshold, values.Sensibility, computed);
-    if (!error)
-        result = computed;
-    return error;
+    return thresholdResult(current, previousMaximum, values.Threshold, values.Sensibility, result);
 }
 
 } // namespace Camera_LiveView_Aids

@@ -94,6 +94,11 @@ Errors::Type_Error Camera_LiveView_Draw::WaitForPicture()
     return shown ? kNoError : kNoPicture;
 }
 
+Errors::Type_Error Camera_LiveView_Draw::ready(bool argumentsValid)
+{
+    return argumentsValid ? WaitForPicture() : kInvalidValue;
+}
+
 Errors::Type_Error Camera_LiveView_Draw::Draw_ClearAll()
 {
     if (m_view)
@@ -113,10 +118,9 @@ Errors::Type_Error Camera_LiveView_Draw::Draw_Clear(const QString& objectName)
 Errors::Type_Error Camera_LiveView_Draw::Draw_Cross(const QString& objectName, double positionX, double positionY,
                                                     double size, double angle, const QString& color, int lineSize)
 {
-    if (!IsObjectName(objectName) || !IsColorName(color) || !isLineSize(lineSize) || !isPictureUnit(positionX)
-        || !isPictureUnit(positionY) || !isSize(size) || !std::isfinite(angle))
-        return kInvalidValue;
-    if (const Errors::Type_Error error = WaitForPicture())
+    const bool valid = IsObjectName(objectName) && IsColorName(color) && isLineSize(lineSize)
+        && isPictureUnit(positionX) && isPictureUnit(positionY) && isSize(size) && std::isfinite(angle);
+    if (const Errors::Type_Error error = ready(valid))
         return error;
     double x = 0.0, y = 0.0, sizePixels = 0.0, unused = 0.0;
     m_view->convertPercentToPixel(positionX, positionY, x, y);
@@ -146,11 +150,10 @@ Errors::Type_Error Camera_LiveView_Draw::drawShape(Shape shape, const QString& o
                                                    double positionY, double sizeX, double sizeY, double angle,
                                                    const QString& color, int lineSize, const QString& drawMode)
 {
-    if (!IsObjectName(objectName) || !IsColorName(color) || !IsDrawModeName(drawMode) || !isLineSize(lineSize)
-        || !isPictureUnit(positionX) || !isPictureUnit(positionY) || !isSize(sizeX) || !isSize(sizeY)
-        || !std::isfinite(angle))
-        return kInvalidValue;
-    if (const Errors::Type_Error error = WaitForPicture())
+    const bool valid = IsObjectName(objectName) && IsColorName(color) && IsDrawModeName(drawMode)
+        && isLineSize(lineSize) && isPictureUnit(positionX) && isPictureUnit(positionY) && isSize(sizeX)
+        && isSize(sizeY) && std::isfinite(angle);
+    if (const Errors::Type_Error error = ready(valid))
         return error;
     double x = 0.0, y = 0.0, width = 0.0, height = 0.0;
     m_view->convertPercentToPixel(positionX, positionY, x, y);
@@ -176,10 +179,10 @@ Errors::Type_Error Camera_LiveView_Draw::Draw_Line(const QString& objectName, do
                                                    double position2X, double position2Y, const QString& color,
                                                    int lineSize)
 {
-    if (!IsObjectName(objectName) || !IsColorName(color) || !isLineSize(lineSize) || !isPictureUnit(position1X)
-        || !isPictureUnit(position1Y) || !isPictureUnit(position2X) || !isPictureUnit(position2Y))
-        return kInvalidValue;
-    if (const Errors::Type_Error error = WaitForPicture())
+    const bool valid = IsObjectName(objectName) && IsColorName(color) && isLineSize(lineSize)
+        && isPictureUnit(position1X) && isPictureUnit(position1Y) && isPictureUnit(position2X)
+        && isPictureUnit(position2Y);
+    if (const Errors::Type_Error error = ready(valid))
         return error;
     double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
     m_view->convertPercentToPixel(position1X, position1Y, x1, y1);
@@ -193,10 +196,9 @@ Errors::Type_Error Camera_LiveView_Draw::Draw_Text(const QString& objectName, do
                                                    const QString& text, const QString& color, const QString& fontName,
                                                    int textSize)
 {
-    if (!IsObjectName(objectName) || !IsColorName(color) || !IsFontName(fontName) || textSize < 1
-        || textSize > MaximumTextSize || !isPictureUnit(positionX) || !isPictureUnit(positionY))
-        return kInvalidValue;
-    if (const Errors::Type_Error error = WaitForPicture())
+    const bool valid = IsObjectName(objectName) && IsColorName(color) && IsFontName(fontName) && textSize >= 1
+        && textSize <= MaximumTextSize && isPictureUnit(positionX) && isPictureUnit(positionY);
+    if (const Errors::Type_Error error = ready(valid))
         return error;
     double x = 0.0, y = 0.0;
     m_view->convertPercentToPixel(positionX, positionY, x, y);

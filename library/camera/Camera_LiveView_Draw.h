@@ -56,6 +56,8 @@ public:
                                  const QString& color, const QString& fontName, int textSize);
 
 private:
+    // Arguments are checked before the wait for a picture: 3, else what the wait gives.
+    Errors::Type_Error ready(bool argumentsValid);
     enum class Shape { Ellipse, Rectangle };
     Errors::Type_Error drawShape(Shape shape, const QString& objectName, double positionX, double positionY,
                                  double sizeX, double sizeY, double angle, const QString& color, int lineSize,

@@ -25,6 +25,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -41,18 +42,6 @@ QString livePicture(const char* name)
 bool validSensibility(double sensibility)
 {
     return std::isfinite(sensibility) && sensibility > 0.0;
-}
-
-Camera_LiveView_Settings_Data::LabwareGroup labwareOf(double positionX, double positionY, double sizeX, double sizeY,
-                                                      double angle)
-{
-    Camera_LiveView_Settings_Data::LabwareGroup labware;
-    labware.PositionX = positionX;
-    labware.PositionY = positionY;
-    labware.SizeX = sizeX;
-    labware.SizeY = sizeY;
-    labware.Angle = angle;
-    return labware;
 }
 
 } // namespace
@@ -122,7 +111,8 @@ Camera_LiveView_Gui::Camera_LiveView_Gui(CallbackFunctions* callbacks, Camera* c
     m_draw = std::make_unique<Camera_LiveView_Draw>(m_view);
 
     m_adjustArea = new Camera_LiveView_Gui_MouseDraw_CameraAdjustArea(
-        m_ui->m_QToolButton_CameraFocus_MouseSelect_Labware_Area, m_ui->m_QToolButton_CameraFocus_MouseSelect_Labware_Move,
+        m_ui->m_QToolButton_CameraFocus_MouseSelect_Labware_Area,
+        m_ui->m_QToolButton_CameraFocus_MouseSelect_Labware_Move,
         m_ui->m_QToolButton_CameraAperture_MouseSelect_Labware_Area,
         m_ui->m_QToolButton_CameraAperture_MouseSelect_Labware_Move,
         m_ui->m_QToolButton_CameraHomogeneous_MouseSelect_Labware_Area,
@@ -170,9 +160,6 @@ Camera_LiveView_Gui::~Camera_LiveView_Gui()
 void Camera_LiveView_Gui::connectControls()
 {
     using Self = Camera_LiveView_Gui;
-    const auto spin = [this](QDoubleSpinBox* box, void (Self::*slot)(double)) {
-        connect(box, &QDoubleSpinBox::valueChanged, this, slot);
-    };
     connect(m_settings, &Camera_LiveView_Settings::signal_custom, this, &Self::slot_camera_liveView_settings_custom);
     connect(m_ui->m_QToolButton_Dockable, &QToolButton::clicked, this, &Self::slot_QToolButton_Dockable_clicked);
     if (m_camera) {
@@ -186,42 +173,54 @@ void Camera_LiveView_Gui::connectControls()
     connect(m_ui->m_QToolButton_AdjustCameraHomogeneous, &QToolButton::clicked, this,
             &Self::slot_QToolButton_AdjustCameraHomogeneous_clicked);
 
-    spin(m_ui->m_QDoubleSpinBox_CameraFocus_Labware_PositionX, &Self::slot_QDoubleSpinBox_CameraFocus_Labware_PositionX_valueChanged);
-    spin(m_ui->m_QDoubleSpinBox_CameraFocus_Labware_PositionY, &Self::slot_QDoubleSpinBox_CameraFocus_Labware_PositionY_valueChanged);
-    spin(m_ui->m_QDoubleSpinBox_CameraFocus_Labware_SizeX, &Self::slot_QDoubleSpinBox_CameraFocus_Labware_SizeX_valueChanged);
-    spin(m_ui->m_QDoubleSpinBox_CameraFocus_Labware_SizeY, &Self::slot_QDoubleSpinBox_CameraFocus_Labware_SizeY_valueChanged);
-    spin(m_ui->m_QDoubleSpinBox_CameraFocus_Labware_Angle, &Self::slot_QDoubleSpinBox_CameraFocus_Labware_Angle_valueChanged);
-    spin(m_ui->m_QDoubleSpinBox_CameraFocus_GradientValue_Threshold,
-         &Self::slot_QDoubleSpinBox_CameraFocus_GradientValue_Threshold_valueChanged);
-    spin(m_ui->m_QDoubleSpinBox_CameraFocus_GradientValue_Sensibility,
-         &Self::slot_QDoubleSpinBox_CameraFocus_GradientValue_Sensibility_valueChanged);
-    spin(m_ui->m_QDoubleSpinBox_CameraAperture_Labware_PositionX,
-         &Self::slot_QDoubleSpinBox_CameraAperture_Labware_PositionX_valueChanged);
-    spin(m_ui->m_QDoubleSpinBox_CameraAperture_Labware_PositionY,
-         &Self::slot_QDoubleSpinBox_CameraAperture_Labware_PositionY_valueChanged);
-    spin(m_ui->m_QDoubleSpinBox_CameraAperture_Labware_SizeX, &Self::slot_QDoubleSpinBox_CameraAperture_Labware_SizeX_valueChanged);
-    spin(m_ui->m_QDoubleSpinBox_CameraAperture_Labware_SizeY, &Self::slot_QDoubleSpinBox_CameraAperture_Labware_SizeY_valueChanged);
-    spin(m_ui->m_QDoubleSpinBox_CameraAperture_Labware_Angle, &Self::slot_QDoubleSpinBox_CameraAperture_Labware_Angle_valueChanged);
-    spin(m_ui->m_QDoubleSpinBox_CameraAperture_GrayValue_Center,
-         &Self::slot_QDoubleSpinBox_CameraAperture_GrayValue_Center_valueChanged);
-    spin(m_ui->m_QDoubleSpinBox_CameraAperture_GrayValue_Sensibility,
-         &Self::slot_QDoubleSpinBox_CameraAperture_GrayValue_Sensibility_valueChanged);
-    spin(m_ui->m_QDoubleSpinBox_CameraHomogeneous_Labware_PositionX,
-         &Self::slot_QDoubleSpinBox_CameraHomogeneous_Labware_PositionX_valueChanged);
-    spin(m_ui->m_QDoubleSpinBox_CameraHomogeneous_Labware_PositionY,
-         &Self::slot_QDoubleSpinBox_CameraHomogeneous_Labware_PositionY_valueChanged);
-    spin(m_ui->m_QDoubleSpinBox_CameraHomogeneous_Labware_SizeX,
-         &Self::slot_QDoubleSpinBox_CameraHomogeneous_Labware_SizeX_valueChanged);
-    spin(m_ui->m_QDoubleSpinBox_CameraHomogeneous_Labware_SizeY,
-         &Self::slot_QDoubleSpinBox_CameraHomogeneous_Labware_SizeY_valueChanged);
-    spin(m_ui->m_QDoubleSpinBox_CameraHomogeneous_Labware_Angle,
-         &Self::slot_QDoubleSpinBox_CameraHomogeneous_Labware_Angle_valueChanged);
-    spin(m_ui->m_QDoubleSpinBox_CameraHomogeneous_Homogeneous_Threshold,
-         &Self::slot_QDoubleSpinBox_CameraHomogeneous_Homogeneous_Threshold_valueChanged);
+    const std::pair<QDoubleSpinBox*, void (Self::*)(double)> spinBoxes[] = {
+        {m_ui->m_QDoubleSpinBox_CameraFocus_Labware_PositionX,
+         &Self::slot_QDoubleSpinBox_CameraFocus_Labware_PositionX_valueChanged},
+        {m_ui->m_QDoubleSpinBox_CameraFocus_Labware_PositionY,
+         &Self::slot_QDoubleSpinBox_CameraFocus_Labware_PositionY_valueChanged},
+        {m_ui->m_QDoubleSpinBox_CameraFocus_Labware_SizeX,
+         &Self::slot_QDoubleSpinBox_CameraFocus_Labware_SizeX_valueChanged},
+        {m_ui->m_QDoubleSpinBox_CameraFocus_Labware_SizeY,
+         &Self::slot_QDoubleSpinBox_CameraFocus_Labware_SizeY_valueChanged},
+        {m_ui->m_QDoubleSpinBox_CameraFocus_Labware_Angle,
+         &Self::slot_QDoubleSpinBox_CameraFocus_Labware_Angle_valueChanged},
+        {m_ui->m_QDoubleSpinBox_CameraFocus_GradientValue_Threshold,
+         &Self::slot_QDoubleSpinBox_CameraFocus_GradientValue_Threshold_valueChanged},
+        {m_ui->m_QDoubleSpinBox_CameraFocus_GradientValue_Sensibility,
+         &Self::slot_QDoubleSpinBox_CameraFocus_GradientValue_Sensibility_valueChanged},
+        {m_ui->m_QDoubleSpinBox_CameraAperture_Labware_PositionX,
+         &Self::slot_QDoubleSpinBox_CameraAperture_Labware_PositionX_valueChanged},
+        {m_ui->m_QDoubleSpinBox_CameraAperture_Labware_PositionY,
+         &Self::slot_QDoubleSpinBox_CameraAperture_Labware_PositionY_valueChanged},
+        {m_ui->m_QDoubleSpinBox_CameraAperture_Labware_SizeX,
+         &Self::slot_QDoubleSpinBox_CameraAperture_Labware_SizeX_valueChanged},
+        {m_ui->m_QDoubleSpinBox_CameraAperture_Labware_SizeY,
+         &Self::slot_QDoubleSpinBox_CameraAperture_Labware_SizeY_valueChanged},
+        {m_ui->m_QDoubleSpinBox_CameraAperture_Labware_Angle,
+         &Self::slot_QDoubleSpinBox_CameraAperture_Labware_Angle_valueChanged},
+        {m_ui->m_QDoubleSpinBox_CameraAperture_GrayValue_Center,
+         &Self::slot_QDoubleSpinBox_CameraAperture_GrayValue_Center_valueChanged},
+        {m_ui->m_QDoubleSpinBox_CameraAperture_GrayValue_Sensibility,
+         &Self::slot_QDoubleSpinBox_CameraAperture_GrayValue_Sensibility_valueChanged},
+        {m_ui->m_QDoubleSpinBox_CameraHomogeneous_Labware_PositionX,
+         &Self::slot_QDoubleSpinBox_CameraHomogeneous_Labware_PositionX_valueChanged},
+        {m_ui->m_QDoubleSpinBox_CameraHomogeneous_Labware_PositionY,
+         &Self::slot_QDoubleSpinBox_CameraHomogeneous_Labware_PositionY_valueChanged},
+        {m_ui->m_QDoubleSpinBox_CameraHomogeneous_Labware_SizeX,
+         &Self::slot_QDoubleSpinBox_CameraHomogeneous_Labware_SizeX_valueChanged},
+        {m_ui->m_QDoubleSpinBox_CameraHomogeneous_Labware_SizeY,
+         &Self::slot_QDoubleSpinBox_CameraHomogeneous_Labware_SizeY_valueChanged},
+        {m_ui->m_QDoubleSpinBox_CameraHomogeneous_Labware_Angle,
+         &Self::slot_QDoubleSpinBox_CameraHomogeneous_Labware_Angle_valueChanged},
+        {m_ui->m_QDoubleSpinBox_CameraHomogeneous_Homogeneous_Threshold,
+         &Self::slot_QDoubleSpinBox_CameraHomogeneous_Homogeneous_Threshold_valueChanged},
+        {m_ui->m_QDoubleSpinBox_CameraHomogeneous_Homogeneous_Sensibility,
+         &Self::slot_QDoubleSpinBox_CameraHomogeneous_Homogeneous_Sensibility_valueChanged},
+    };
+    for (const auto& [spinBox, slot] : spinBoxes)
+        connect(spinBox, &QDoubleSpinBox::valueChanged, this, slot);
     connect(m_ui->m_QComboBox_CameraHomogeneous_Homogeneous_FilterMeanMode, &QComboBox::currentIndexChanged, this,
             &Self::slot_QComboBox_CameraHomogeneous_Homogeneous_FilterMeanMode_currentIndexChanged);
-    spin(m_ui->m_QDoubleSpinBox_CameraHomogeneous_Homogeneous_Sensibility,
-         &Self::slot_QDoubleSpinBox_CameraHomogeneous_Homogeneous_Sensibility_valueChanged);
 }
 
 void Camera_LiveView_Gui::fillControls()
@@ -259,6 +258,12 @@ void Camera_LiveView_Gui::fillControls()
     m_ui->m_QDoubleSpinBox_CameraHomogeneous_Homogeneous_Threshold->setValue(s.CameraHomogeneous.Homogeneous.Threshold);
     m_ui->m_QDoubleSpinBox_CameraHomogeneous_Homogeneous_Sensibility->setValue(
         s.CameraHomogeneous.Homogeneous.Sensibility);
+}
+
+void Camera_LiveView_Gui::edit(double& field, double value)
+{
+    field = value;
+    saveSettings();
 }
 
 void Camera_LiveView_Gui::saveSettings()
@@ -557,7 +562,7 @@ Errors::Type_Error Camera_LiveView_Gui::CameraFocus_Show(double positionX, doubl
                                                          double gradientValueSensibility)
 {
     m_aids[Aid_Focus]->close(false);
-    const auto labware = labwareOf(positionX, positionY, sizeX, sizeY, angle);
+    const auto labware = Camera_LiveView_Settings_Data::LabwareGroup::of(positionX, positionY, sizeX, sizeY, angle);
     if (!Camera_LiveView_Aids::IsValidArea(labware) || !std::isfinite(gradientValueThreshold)
         || !validSensibility(gradientValueSensibility))
         return kInvalidValue;
@@ -573,7 +578,7 @@ Errors::Type_Error Camera_LiveView_Gui::CameraAperture_Show(double positionX, do
                                                             double grayValueSensibility)
 {
     m_aids[Aid_Aperture]->close(false);
-    const auto labware = labwareOf(positionX, positionY, sizeX, sizeY, angle);
+    const auto labware = Camera_LiveView_Settings_Data::LabwareGroup::of(positionX, positionY, sizeX, sizeY, angle);
     if (!Camera_LiveView_Aids::IsValidArea(labware) || !std::isfinite(grayValueCenter)
         || !validSensibility(grayValueSensibility))
         return kInvalidValue;
@@ -590,7 +595,7 @@ Errors::Type_Error Camera_LiveView_Gui::CameraHomogeneous_Show(double positionX,
                                                                double homogeneousValueSensibility)
 {
     m_aids[Aid_Homogeneous]->close(false);
-    const auto labware = labwareOf(positionX, positionY, sizeX, sizeY, angle);
+    const auto labware = Camera_LiveView_Settings_Data::LabwareGroup::of(positionX, positionY, sizeX, sizeY, angle);
     double tolerance = 0.0;
     int maskSize = 0;
     if (!Camera_LiveView_Aids::HomogeneityFilter(filterMode, tolerance, maskSize)
@@ -741,122 +746,102 @@ void Camera_LiveView_Gui::slot_camera_liveView_settings_custom(int number, QVari
 
 void Camera_LiveView_Gui::slot_QDoubleSpinBox_CameraFocus_Labware_PositionX_valueChanged(double d)
 {
-    m_settings->CameraFocus.Labware.PositionX = d;
-    saveSettings();
+    edit(m_settings->CameraFocus.Labware.PositionX, d);
 }
 
 void Camera_LiveView_Gui::slot_QDoubleSpinBox_CameraFocus_Labware_PositionY_valueChanged(double d)
 {
-    m_settings->CameraFocus.Labware.PositionY = d;
-    saveSettings();
+    edit(m_settings->CameraFocus.Labware.PositionY, d);
 }
 
 void Camera_LiveView_Gui::slot_QDoubleSpinBox_CameraFocus_Labware_SizeX_valueChanged(double d)
 {
-    m_settings->CameraFocus.Labware.SizeX = d;
-    saveSettings();
+    edit(m_settings->CameraFocus.Labware.SizeX, d);
 }
 
 void Camera_LiveView_Gui::slot_QDoubleSpinBox_CameraFocus_Labware_SizeY_valueChanged(double d)
 {
-    m_settings->CameraFocus.Labware.SizeY = d;
-    saveSettings();
+    edit(m_settings->CameraFocus.Labware.SizeY, d);
 }
 
 void Camera_LiveView_Gui::slot_QDoubleSpinBox_CameraFocus_Labware_Angle_valueChanged(double d)
 {
-    m_settings->CameraFocus.Labware.Angle = d;
-    saveSettings();
+    edit(m_settings->CameraFocus.Labware.Angle, d);
 }
 
 void Camera_LiveView_Gui::slot_QDoubleSpinBox_CameraFocus_GradientValue_Threshold_valueChanged(double d)
 {
-    m_settings->CameraFocus.GradientValue.Threshold = d;
-    saveSettings();
+    edit(m_settings->CameraFocus.GradientValue.Threshold, d);
 }
 
 void Camera_LiveView_Gui::slot_QDoubleSpinBox_CameraFocus_GradientValue_Sensibility_valueChanged(double d)
 {
-    m_settings->CameraFocus.GradientValue.Sensibility = d;
-    saveSettings();
+    edit(m_settings->CameraFocus.GradientValue.Sensibility, d);
 }
 
 void Camera_LiveView_Gui::slot_QDoubleSpinBox_CameraAperture_Labware_PositionX_valueChanged(double d)
 {
-    m_settings->CameraAperture.Labware.PositionX = d;
-    saveSettings();
+    edit(m_settings->CameraAperture.Labware.PositionX, d);
 }
 
 void Camera_LiveView_Gui::slot_QDoubleSpinBox_CameraAperture_Labware_PositionY_valueChanged(double d)
 {
-    m_settings->CameraAperture.Labware.PositionY = d;
-    saveSettings();
+    edit(m_settings->CameraAperture.Labware.PositionY, d);
 }
 
 void Camera_LiveView_Gui::slot_QDoubleSpinBox_CameraAperture_Labware_SizeX_valueChanged(double d)
 {
-    m_settings->CameraAperture.Labware.SizeX = d;
-    saveSettings();
+    edit(m_settings->CameraAperture.Labware.SizeX, d);
 }
 
 void Camera_LiveView_Gui::slot_QDoubleSpinBox_CameraAperture_Labware_SizeY_valueChanged(double d)
 {
-    m_settings->CameraAperture.Labware.SizeY = d;
-    saveSettings();
+    edit(m_settings->CameraAperture.Labware.SizeY, d);
 }
 
 void Camera_LiveView_Gui::slot_QDoubleSpinBox_CameraAperture_Labware_Angle_valueChanged(double d)
 {
-    m_settings->CameraAperture.Labware.Angle = d;
-    saveSettings();
+    edit(m_settings->CameraAperture.Labware.Angle, d);
 }
 
 void Camera_LiveView_Gui::slot_QDoubleSpinBox_CameraAperture_GrayValue_Center_valueChanged(double d)
 {
-    m_settings->CameraAperture.GrayValue.Center = d;
-    saveSettings();
+    edit(m_settings->CameraAperture.GrayValue.Center, d);
 }
 
 void Camera_LiveView_Gui::slot_QDoubleSpinBox_CameraAperture_GrayValue_Sensibility_valueChanged(double d)
 {
-    m_settings->CameraAperture.GrayValue.Sensibility = d;
-    saveSettings();
+    edit(m_settings->CameraAperture.GrayValue.Sensibility, d);
 }
 
 void Camera_LiveView_Gui::slot_QDoubleSpinBox_CameraHomogeneous_Labware_PositionX_valueChanged(double d)
 {
-    m_settings->CameraHomogeneous.Labware.PositionX = d;
-    saveSettings();
+    edit(m_settings->CameraHomogeneous.Labware.PositionX, d);
 }
 
 void Camera_LiveView_Gui::slot_QDoubleSpinBox_CameraHomogeneous_Labware_PositionY_valueChanged(double d)
 {
-    m_settings->CameraHomogeneous.Labware.PositionY = d;
-    saveSettings();
+    edit(m_settings->CameraHomogeneous.Labware.PositionY, d);
 }
 
 void Camera_LiveView_Gui::slot_QDoubleSpinBox_CameraHomogeneous_Labware_SizeX_valueChanged(double d)
 {
-    m_settings->CameraHomogeneous.Labware.SizeX = d;
-    saveSettings();
+    edit(m_settings->CameraHomogeneous.Labware.SizeX, d);
 }
 
 void Camera_LiveView_Gui::slot_QDoubleSpinBox_CameraHomogeneous_Labware_SizeY_valueChanged(double d)
 {
-    m_settings->CameraHomogeneous.Labware.SizeY = d;
-    saveSettings();
+    edit(m_settings->CameraHomogeneous.Labware.SizeY, d);
 }
 
 void Camera_LiveView_Gui::slot_QDoubleSpinBox_CameraHomogeneous_Labware_Angle_valueChanged(double d)
 {
-    m_settings->CameraHomogeneous.Labware.Angle = d;
-    saveSettings();
+    edit(m_settings->CameraHomogeneous.Labware.Angle, d);
 }
 
 void Camera_LiveView_Gui::slot_QDoubleSpinBox_CameraHomogeneous_Homogeneous_Threshold_valueChanged(double d)
 {
-    m_settings->CameraHomogeneous.Homogeneous.Threshold = d;
-    saveSettings();
+    edit(m_settings->CameraHomogeneous.Homogeneous.Threshold, d);
 }
 
 void Camera_LiveView_Gui::slot_QComboBox_CameraHomogeneous_Homogeneous_FilterMeanMode_currentIndexChanged(int index)
@@ -870,6 +855,5 @@ void Camera_LiveView_Gui::slot_QComboBox_CameraHomogeneous_Homogeneous_FilterMea
 
 void Camera_LiveView_Gui::slot_QDoubleSpinBox_CameraHomogeneous_Homogeneous_Sensibility_valueChanged(double d)
 {
-    m_settings->CameraHomogeneous.Homogeneous.Sensibility = d;
-    saveSettings();
+    edit(m_settings->CameraHomogeneous.Homogeneous.Sensibility, d);
 }

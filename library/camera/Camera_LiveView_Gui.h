@@ -152,6 +152,8 @@ private:
     void fillControls();
     // After an edit: the file (not as automation server), the change notice, custom 3.
     void saveSettings();
+    // A value entered in the form goes into its field, then the save sequence.
+    void edit(double& field, double value);
     void connectCamera();
     void disconnectCamera();
     void setStatePicture(const QString& name);

@@ -12,6 +12,7 @@
 #include <QStringDecoder>
 
 #include <cmath>
+#include <initializer_list>
 
 namespace {
 
@@ -42,39 +43,41 @@ int integerOf(const QDomElement& element)
     return ok ? value : 0;
 }
 
+// A field of the record that a leaf element of that tag sets.
+struct Leaf {
+    const char* tag;
+    double* number = nullptr;
+    qint32* integer = nullptr;
+};
+
 // Each child element of group whose tag names a field sets it; a later one wins.
-template <typename Assign>
-void readLeaves(const QDomElement& group, Assign&& assign)
+void readLeaves(const QDomElement& group, std::initializer_list<Leaf> leaves)
 {
-    for (QDomElement leaf = group.firstChildElement(); !leaf.isNull(); leaf = leaf.nextSiblingElement())
-        assign(leaf.tagName(), leaf);
+    for (QDomElement element = group.firstChildElement(); !element.isNull(); element = element.nextSiblingElement()) {
+        for (const Leaf& leaf : leaves) {
+            if (element.tagName() != QLatin1String(leaf.tag))
+                continue;
+            if (leaf.number)
+                *leaf.number = numberOf(element);
+            else
+                *leaf.integer = integerOf(element);
+        }
+    }
 }
 
-void readLabware(const QDomElement& group, Data::LabwareGroup& labware)
-{
-    readLeaves(group, [&](const QString& tag, const QDomElement& leaf) {
-        if (tag == QLatin1String("Angle"))
-            labware.Angle = numberOf(leaf);
-        else if (tag == QLatin1String("PositionX"))
-            labware.PositionX = numberOf(leaf);
-        else if (tag == QLatin1String("PositionY"))
-            labware.PositionY = numberOf(leaf);
-        else if (tag == QLatin1String("SizeX"))
-            labware.SizeX = numberOf(leaf);
-        else if (tag == QLatin1String("SizeY"))
-            labware.SizeY = numberOf(leaf);
-    });
-}
-
-// One aid group: its Labware and its value group, whose leaves readValues takes.
-template <typename ReadValues>
-void readAid(const QDomElement& aid, Data::LabwareGroup& labware, const QString& valueTag, ReadValues&& readValues)
+// One aid group: its Labware and its value group.
+void readAid(const QDomElement& aid, Data::LabwareGroup& labware, const char* valueTag,
+             std::initializer_list<Leaf> values)
 {
     for (QDomElement group = aid.firstChildElement(); !group.isNull(); group = group.nextSiblingElement()) {
         if (group.tagName() == QLatin1String("Labware"))
-            readLabware(group, labware);
-        else if (group.tagName() == valueTag)
-            readLeaves(group, readValues);
+            readLeaves(group, {{"Angle", &labware.Angle},
+                               {"PositionX", &labware.PositionX},
+                               {"PositionY", &labware.PositionY},
+                               {"SizeX", &labware.SizeX},
+                               {"SizeY", &labware.SizeY}});
+        else if (group.tagName() == QLatin1String(valueTag))
+            readLeaves(group, values);
     }
 }
 
@@ -87,31 +90,19 @@ void readDocument(const QDomElement& root, Data& d)
             if (!name.isNull())
                 d.Name = name.text();
         } else if (tag == QLatin1String("CameraFocus")) {
-            readAid(child, d.CameraFocus.Labware, QStringLiteral("GradientValue"),
-                    [&](const QString& leafTag, const QDomElement& leaf) {
-                        if (leafTag == QLatin1String("Threshold"))
-                            d.CameraFocus.GradientValue.Threshold = numberOf(leaf);
-                        else if (leafTag == QLatin1String("Sensibility"))
-                            d.CameraFocus.GradientValue.Sensibility = numberOf(leaf);
-                    });
+            Data::GradientValueGroup& values = d.CameraFocus.GradientValue;
+            readAid(child, d.CameraFocus.Labware, "GradientValue",
+                    {{"Threshold", &values.Threshold}, {"Sensibility", &values.Sensibility}});
         } else if (tag == QLatin1String("CameraAperture")) {
-            readAid(child, d.CameraAperture.Labware, QStringLiteral("GrayValue"),
-                    [&](const QString& leafTag, const QDomElement& leaf) {
-                        if (leafTag == QLatin1String("Center"))
-                            d.CameraAperture.GrayValue.Center = numberOf(leaf);
-                        else if (leafTag == QLatin1String("Sensibility"))
-                            d.CameraAperture.GrayValue.Sensibility = numberOf(leaf);
-                    });
+            Data::GrayValueGroup& values = d.CameraAperture.GrayValue;
+            readAid(child, d.CameraAperture.Labware, "GrayValue",
+                    {{"Center", &values.Center}, {"Sensibility", &values.Sensibility}});
         } else if (tag == QLatin1String("CameraHomogeneous")) {
-            readAid(child, d.CameraHomogeneous.Labware, QStringLiteral("Homogeneous"),
-                    [&](const QString& leafTag, const QDomElement& leaf) {
-                        if (leafTag == QLatin1String("Threshold"))
-                            d.CameraHomogeneous.Homogeneous.Threshold = numberOf(leaf);
-                        else if (leafTag == QLatin1String("FilterMeanMode"))
-                            d.CameraHomogeneous.Homogeneous.FilterMeanMode = integerOf(leaf);
-                        else if (leafTag == QLatin1String("Sensibility"))
-                            d.CameraHomogeneous.Homogeneous.Sensibility = numberOf(leaf);
-                    });
+            Data::HomogeneousGroup& values = d.CameraHomogeneous.Homogeneous;
+            readAid(child, d.CameraHomogeneous.Labware, "Homogeneous",
+                    {{"Threshold", &values.Threshold},
+                     {"FilterMeanMode", nullptr, &values.FilterMeanMode},
+                     {"Sensibility", &values.Sensibility}});
         }
     }
 }

@@ -16,6 +16,17 @@ struct Camera_LiveView_Settings_Data {
         double SizeX = 60.0;
         double SizeY = 40.0;
         bool operator==(const LabwareGroup&) const = default;
+
+        static LabwareGroup of(double positionX, double positionY, double sizeX, double sizeY, double angle)
+        {
+            LabwareGroup labware;
+            labware.Angle = angle;
+            labware.PositionX = positionX;
+            labware.PositionY = positionY;
+            labware.SizeX = sizeX;
+            labware.SizeY = sizeY;
+            return labware;
+        }
     };
 
     struct GradientValueGroup {
