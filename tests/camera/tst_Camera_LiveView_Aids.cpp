@@ -20,13 +20,7 @@ namespace {
 
 Labware area(double x, double y, double width, double height, double angle = 0.0)
 {
-    Labware labware;
-    labware.PositionX = x;
-    labware.PositionY = y;
-    labware.SizeX = width;
-    labware.SizeY = height;
-    labware.Angle = angle;
-    return labware;
+    return Labware::of(x, y, width, height, angle);
 }
 
 // The whole of a square picture.

@@ -28,17 +28,6 @@ QPoint screenOf(double column, double row)
     return QPoint(int(column / 2.0), int(row / 2.0));
 }
 
-Labware labware(double x, double y, double width, double height, double angle)
-{
-    Labware l;
-    l.PositionX = x;
-    l.PositionY = y;
-    l.SizeX = width;
-    l.SizeY = height;
-    l.Angle = angle;
-    return l;
-}
-
 // The tool with its six buttons over a viewer showing a picture.
 struct Bench {
     Bench()
@@ -142,7 +131,7 @@ void tst_Camera_LiveView_Gui_MouseDraw_CameraAdjustArea::drawnAreaGoesToItsAid()
     Camera_LiveView_Settings_Data expected = before;
     Labware& stored = aid == 0 ? expected.CameraFocus.Labware
                                : (aid == 1 ? expected.CameraAperture.Labware : expected.CameraHomogeneous.Labware);
-    stored = labware(20, 30, 40, 20, 0);
+    stored = Labware::of(20, 30, 40, 20, 0);
     QCOMPARE(bench.settings.data(), expected);
     QCOMPARE(customCalls(custom), (QList<QVariantList>{{2, false}, {2, true}}));
     QVERIFY(!bench.buttons[2 * aid].isChecked());
@@ -167,13 +156,13 @@ void tst_Camera_LiveView_Gui_MouseDraw_CameraAdjustArea::moveStartsOnTheStoredAr
 {
     Bench bench;
     QVERIFY(bench.show());
-    bench.settings.CameraAperture.Labware = labware(10, 10, 60, 40, 0);
+    bench.settings.CameraAperture.Labware = Labware::of(10, 10, 60, 40, 0);
     QSignalSpy custom(&bench.settings, &Camera_LiveView_Settings::signal_custom);
     bench.buttons[3].setChecked(true);
     QVERIFY(bench.tool->CameraAperture_IsActive());
     // The centre handle sits on the stored area's centre, (400, 300) in picture pixels.
     bench.drag(QPointF(400, 300), QPointF(500, 350));
-    QCOMPARE(bench.settings.CameraAperture.Labware, labware(20, 15, 60, 40, 0));
+    QCOMPARE(bench.settings.CameraAperture.Labware, Labware::of(20, 15, 60, 40, 0));
     QCOMPARE(customCalls(custom), (QList<QVariantList>{{2, false}}));
     // The move tool stays on until it is cancelled.
     QVERIFY(bench.tool->CameraAperture_IsActive());
