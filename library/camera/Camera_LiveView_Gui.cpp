@@ -384,7 +384,8 @@ void Camera_LiveView_Gui::slot_update_grabbedFinish()
 
 bool Camera_LiveView_Gui::isFloatingDock() const
 {
-    return m_parentDock && m_parentDock->isFloating();
+    // Asked while the dock deletes its children too, when only its QWidget part is left.
+    return m_parentDock && static_cast<const QWidget*>(m_parentDock)->isWindow();
 }
 
 void Camera_LiveView_Gui::showDockable(bool shown)

@@ -8,6 +8,7 @@
 
 Camera_LiveView_Gui_EventFilter::Camera_LiveView_Gui_EventFilter(QDockWidget* dock, QObject* parent)
     : QObject(parent)
+    , m_watched(dock)
     , m_dock(dock)
 {
     if (m_dock)
@@ -16,13 +17,13 @@ Camera_LiveView_Gui_EventFilter::Camera_LiveView_Gui_EventFilter(QDockWidget* do
 
 Camera_LiveView_Gui_EventFilter::~Camera_LiveView_Gui_EventFilter()
 {
-    if (m_dock)
-        m_dock->removeEventFilter(this);
+    if (QObject* watched = m_watched.data())
+        watched->removeEventFilter(this);
 }
 
 bool Camera_LiveView_Gui_EventFilter::eventFilter(QObject* watched, QEvent* event)
 {
-    if (!m_dock || watched != m_dock || event->type() != QEvent::NonClientAreaMouseButtonDblClick)
+    if (event->type() != QEvent::NonClientAreaMouseButtonDblClick || !m_watched || watched != m_watched.data())
         return QObject::eventFilter(watched, event);
     if (m_dock->isFloating() && QuendralLibrary::IsAutomationServer()) {
         if (QScreen* screen = m_dock->screen()) {

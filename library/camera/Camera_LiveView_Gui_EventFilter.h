@@ -20,5 +20,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QPointer<QDockWidget> m_dock;
+    // The dock is watched through its QObject side: the filter still sees events (children
+    // leaving) while the dock is half destroyed, when it is no QDockWidget any more.
+    QPointer<QObject> m_watched;
+    QDockWidget* m_dock = nullptr;
 };
