@@ -10,6 +10,7 @@
 #include "Camera_Timing.h"
 
 #include "BenchSupport.h"
+#include "CameraPictureRate.h"
 
 #include <HalconAcquisition.h>
 #include <HalconTransformOps.h>
@@ -69,20 +70,8 @@ double liveRate(Camera_Settings& settings, int frames)
     Camera camera(&settings, QThread::NormalPriority);
     if (camera.Open())
         return 0.0;
-    int received = 0;
-    QObject receiver;
-    QObject::connect(&camera, &Camera::signal_picture, &receiver,
-                     [&received](Errors::Type_Error error, const Halcon::Hobject&) { received += error == 0; });
-    // Let the warm-up pass before the clock starts.
     camera.SetLiveMode(true);
-    while (received == 0)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    received = 0;
-    QElapsedTimer timer;
-    timer.start();
-    while (received < frames)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    const double rate = received * 1e9 / std::max<qint64>(1, timer.nsecsElapsed());
+    const double rate = CameraPictureRate::receivedPerSecond(camera, frames);
     camera.SetLiveMode(false);
     return rate;
 }

@@ -21,6 +21,8 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$(pwd)/scripts/lsan.supp}
 # Qt starts programs with a clone that shares the parent's memory until exec; ThreadSanitizer
 # takes that for a fork of the parent and would refuse its next thread (die_after_fork).
-export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:die_after_fork=0:suppressions=$(pwd)/scripts/tsan.supp}
+# A camera thread touches many pixels between handing a picture over and its use: a longer
+# history keeps the hand-over's stack, which the suppressions need to recognise it.
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:die_after_fork=0:history_size=5:suppressions=$(pwd)/scripts/tsan.supp}
 cd "$build_dir"
 dbus-run-session -- ctest --output-on-failure --parallel "$(nproc)" "${ctest_args[@]}"

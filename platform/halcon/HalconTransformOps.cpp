@@ -5,6 +5,7 @@
 #include "PlaneCache_p.h"
 
 #include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
 
 #include <cmath>
 #include <string>
@@ -165,6 +166,66 @@ Herror rotate_image(const Hobject &image, Hobject *imageRotate, const HTuple &ph
         const Permutation p = turn == 1 ? Permutation::QuarterTurnLeft
                                         : (turn == 2 ? Permutation::HalfTurn : Permutation::QuarterTurnRight);
         return permuteImages(image, imageRotate, p);
+    });
+}
+
+Herror zoom_image_factor(const Hobject &image, Hobject *imageZoomed, const HTuple &scaleWidth,
+                         const HTuple &scaleHeight, const HTuple &interpolation)
+{
+    return guarded([&]() -> Herror {
+        double factors[2] = {0.0, 0.0};
+        const HTuple *tuples[2] = {&scaleWidth, &scaleHeight};
+        for (int i = 0; i < 2; ++i) {
+            if (Herror e = singleNumber(*tuples[i], i + 1, &factors[i]); e != kSuccess)
+                return e;
+            if (!std::isfinite(factors[i]) || factors[i] <= 0.0)
+                return wrongValue(i + 1);
+        }
+        std::string method;
+        if (Herror e = singleString(interpolation, 3, &method); e != kSuccess)
+            return e;
+        int flag = 0;
+        if (method == "nearest_neighbor")
+            flag = cv::INTER_NEAREST;
+        else if (method == "bilinear")
+            flag = cv::INTER_LINEAR;
+        else if (method == "bicubic")
+            flag = cv::INTER_CUBIC;
+        else if (method == "constant" || method == "weighted")
+            flag = cv::INTER_AREA;
+        else
+            return kErrWrongValue3;
+        std::vector<ImagePtr> inputs;
+        if (Herror e = imagesOf(image, 1, inputs); e != kSuccess)
+            return e;
+        // Every size is checked before the first result is made.
+        std::vector<cv::Size> sizes;
+        sizes.reserve(inputs.size());
+        for (const ImagePtr &input : inputs) {
+            const double sides[2] = {std::round(input->width * factors[0]), std::round(input->height * factors[1])};
+            for (int i = 0; i < 2; ++i)
+                if (sides[i] > double(kMaxZoomedSide))
+                    return wrongValue(i + 1);
+            sizes.emplace_back(std::max(1, int(sides[0])), std::max(1, int(sides[1])));
+        }
+        std::vector<ElementPtr> outputs;
+        outputs.reserve(inputs.size());
+        for (size_t i = 0; i < inputs.size(); ++i) {
+            std::vector<cv::Mat> planes;
+            planes.reserve(inputs[i]->planes.size());
+            for (const cv::Mat &plane : inputs[i]->planes) {
+                cv::Mat target;
+                cv::resize(plane, target, sizes[i], 0.0, 0.0, flag);
+                planes.push_back(target);
+            }
+            ImagePtr output = makeImage(std::move(planes));
+            if (!output)
+                return kErrInternal;
+            outputs.push_back(std::move(output));
+        }
+        if (imageZoomed)
+            *imageZoomed = makeObject(std::move(outputs));
+        return kSuccess;
     });
 }
 

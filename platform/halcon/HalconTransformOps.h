@@ -1,6 +1,6 @@
 #pragma once
 
-// Mirroring and quarter turns of whole images, as a camera's picture needs them. Every
+// Mirroring, quarter turns and scaling of whole images, as a camera's picture needs them. Every
 // operator returns kSuccess (2) or a failure number of HalconErrors.h and leaves its output
 // untouched on failure. The domain turns with the pixels.
 
@@ -19,5 +19,14 @@ Herror mirror_image(const Hobject &image, Hobject *imageMirror, const HTuple &mo
 // kErrWrongValue1), so no pixel is interpolated: interpolation must name a method
 // ("none", "constant", "bilinear", "bicubic", "weighted") but changes nothing.
 Herror rotate_image(const Hobject &image, Hobject *imageRotate, const HTuple &phi, const HTuple &interpolation);
+
+// Scales each image by scaleWidth and scaleHeight (each > 0; a side becomes its length times
+// the factor, rounded, at least 1 and at most kMaxZoomedSide, else kErrWrongValue1 or 2,
+// refused before anything is allocated). interpolation: "nearest_neighbor", "bilinear",
+// "bicubic", or "constant" and "weighted" (the mean of the pixels each new pixel covers).
+// The domain of the input is taken as the full picture, and so is the result's.
+constexpr Hlong kMaxZoomedSide = 32768;
+Herror zoom_image_factor(const Hobject &image, Hobject *imageZoomed, const HTuple &scaleWidth,
+                         const HTuple &scaleHeight, const HTuple &interpolation);
 
 } // namespace Halcon

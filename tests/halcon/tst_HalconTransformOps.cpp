@@ -60,6 +60,11 @@ private slots:
     void channelsRefused();
     void meanOfChannels_data();
     void meanOfChannels();
+    void zoomSizes_data();
+    void zoomSizes();
+    void zoomConstantAveragesCoveredPixels();
+    void zoomRefused_data();
+    void zoomRefused();
 };
 
 void tst_HalconTransformOps::permutations_data()
@@ -270,6 +275,103 @@ void tst_HalconTransformOps::meanOfChannels()
     Hlong channels = 0;
     count_channels(result, &channels);
     QCOMPARE(channels, Hlong(1));
+}
+
+void tst_HalconTransformOps::zoomSizes_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<double>("scaleWidth");
+    QTest::addColumn<double>("scaleHeight");
+    QTest::addColumn<int>("zoomedWidth");
+    QTest::addColumn<int>("zoomedHeight");
+    QTest::newRow("half") << 2592 << 1944 << 0.5 << 0.5 << 1296 << 972;
+    QTest::newRow("fourfold") << 40 << 30 << 4.0 << 4.0 << 160 << 120;
+    QTest::newRow("rounded") << 5 << 3 << 0.5 << 0.5 << 3 << 2;
+    QTest::newRow("never below one pixel") << 40 << 30 << 0.001 << 0.001 << 1 << 1;
+    QTest::newRow("each side its own factor") << 40 << 30 << 2.0 << 0.1 << 80 << 3;
+    QTest::newRow("largest side") << 16384 << 2 << 2.0 << 1.0 << 32768 << 2;
+}
+
+void tst_HalconTransformOps::zoomSizes()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(double, scaleWidth);
+    QFETCH(double, scaleHeight);
+    QFETCH(int, zoomedWidth);
+    QFETCH(int, zoomedHeight);
+    const Hobject image = constantImage("byte", width, height, 77);
+    Hobject zoomed;
+    QCOMPARE(zoom_image_factor(image, &zoomed, scaleWidth, scaleHeight, "constant"), kSuccess);
+    Hlong w = 0, h = 0;
+    QCOMPARE(get_image_size(zoomed, &w, &h), kSuccess);
+    QCOMPARE(int(w), zoomedWidth);
+    QCOMPARE(int(h), zoomedHeight);
+    QCOMPARE(pixel(zoomed, int(h) - 1, int(w) - 1), 77);
+}
+
+void tst_HalconTransformOps::zoomConstantAveragesCoveredPixels()
+{
+    // 2 x 2 blocks of 0, 40, 80, 120 in a 4 x 2 colour picture halve to the block means.
+    const auto blocks = [](int offset) {
+        return [offset](int r, int c) { return offset + ((r + c) % 2) * 40; };
+    };
+    const Hobject colour = HalconTestPictures::rgbImage(4, 2, blocks(0), blocks(10), blocks(100));
+    Hobject part, zoomed;
+    // The input's domain does not limit what is scaled.
+    reduce_domain(colour, HalconTestPictures::rectangleRegion(0, 0, 0, 0), &part);
+    QCOMPARE(zoom_image_factor(part, &zoomed, 0.5, 0.5, "constant"), kSuccess);
+    QCOMPARE(domainBox(zoomed), (QList<Hlong>{0, 0, 0, 1, 2}));
+    for (int channel = 0; channel < 3; ++channel) {
+        QCOMPARE(pixel(zoomed, 0, 0, channel), (QList<int>{20, 30, 120})[channel]);
+        QCOMPARE(pixel(zoomed, 0, 1, channel), (QList<int>{20, 30, 120})[channel]);
+    }
+    Hobject enlarged;
+    QCOMPARE(zoom_image_factor(numberedImage(), &enlarged, 2.0, 2.0, "nearest_neighbor"), kSuccess);
+    QCOMPARE(pixel(enlarged, 5, 7), numbered(2, 3));
+}
+
+void tst_HalconTransformOps::zoomRefused_data()
+{
+    QTest::addColumn<Hobject>("image");
+    QTest::addColumn<HTuple>("scaleWidth");
+    QTest::addColumn<HTuple>("scaleHeight");
+    QTest::addColumn<HTuple>("interpolation");
+    QTest::addColumn<int>("error");
+    const Hobject image = numberedImage();
+    QTest::newRow("zero width factor") << image << HTuple(0.0) << HTuple(1.0) << HTuple("constant")
+                                       << int(kErrWrongValue1);
+    QTest::newRow("negative height factor") << image << HTuple(1.0) << HTuple(-0.5) << HTuple("constant")
+                                            << int(kErrWrongValue2);
+    QTest::newRow("factor not a number") << image << HTuple(std::nan("")) << HTuple(1.0) << HTuple("constant")
+                                         << int(kErrWrongValue1);
+    QTest::newRow("infinite factor") << image << HTuple(1.0) << HTuple(INFINITY) << HTuple("constant")
+                                     << int(kErrWrongValue2);
+    // Refused before anything is allocated: 4 x 10^9 pixels a side would not fit in memory.
+    QTest::newRow("side too long") << image << HTuple(1e9) << HTuple(1.0) << HTuple("constant")
+                                   << int(kErrWrongValue1);
+    QTest::newRow("unknown interpolation") << image << HTuple(1.0) << HTuple(1.0) << HTuple("sharpest")
+                                           << int(kErrWrongValue3);
+    QTest::newRow("factor as text") << image << HTuple("half") << HTuple(1.0) << HTuple("constant")
+                                    << int(kErrWrongType1);
+    QTest::newRow("region") << HalconTestPictures::rectangleRegion(0, 0, 1, 1) << HTuple(1.0) << HTuple(1.0)
+                            << HTuple("constant") << int(kErrWrongObjectClass1);
+    QTest::newRow("empty object") << Hobject() << HTuple(1.0) << HTuple(1.0) << HTuple("constant")
+                                  << int(kErrEmptyObject);
+}
+
+void tst_HalconTransformOps::zoomRefused()
+{
+    QFETCH(Hobject, image);
+    QFETCH(HTuple, scaleWidth);
+    QFETCH(HTuple, scaleHeight);
+    QFETCH(HTuple, interpolation);
+    QFETCH(int, error);
+    const Hobject untouched = numberedImage();
+    Hobject result = untouched;
+    QCOMPARE(int(zoom_image_factor(image, &result, scaleWidth, scaleHeight, interpolation)), error);
+    QVERIFY(result.SharesElementsWith(untouched));
 }
 
 QTEST_GUILESS_MAIN(tst_HalconTransformOps)

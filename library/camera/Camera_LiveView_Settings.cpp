@@ -1,0 +1,212 @@
+#include "Camera_LiveView_Settings.h"
+
+#include "LibraryFunctions.h"
+#include "QuendralLibrary.h"
+#include "XML_Settings.h"
+#include "XML_Settings_Element.h"
+
+#include <QDomDocument>
+#include <QDomElement>
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+#include <cmath>
+#include <initializer_list>
+
+namespace {
+
+using Data = Camera_LiveView_Settings_Data;
+
+void writeLabware(XML_Settings_Element& group, const Data::LabwareGroup& labware)
+{
+    XML_Settings_Element element = group.addElement(QStringLiteral("Labware"));
+    element.addValue(QStringLiteral("Angle"), labware.Angle);
+    element.addValue(QStringLiteral("PositionX"), labware.PositionX);
+    element.addValue(QStringLiteral("PositionY"), labware.PositionY);
+    element.addValue(QStringLiteral("SizeX"), labware.SizeX);
+    element.addValue(QStringLiteral("SizeY"), labware.SizeY);
+}
+
+// Stored values are taken as they read: what is no finite number counts as 0.
+double numberOf(const QDomElement& element)
+{
+    bool ok = false;
+    const double value = element.text().toDouble(&ok);
+    return ok && std::isfinite(value) ? value : 0.0;
+}
+
+int integerOf(const QDomElement& element)
+{
+    bool ok = false;
+    const int value = element.text().trimmed().toInt(&ok, 10);
+    return ok ? value : 0;
+}
+
+// A field of the record that a leaf element of that tag sets.
+struct Leaf {
+    const char* tag;
+    double* number = nullptr;
+    qint32* integer = nullptr;
+};
+
+// Each child element of group whose tag names a field sets it; a later one wins.
+void readLeaves(const QDomElement& group, std::initializer_list<Leaf> leaves)
+{
+    for (QDomElement element = group.firstChildElement(); !element.isNull(); element = element.nextSiblingElement()) {
+        for (const Leaf& leaf : leaves) {
+            if (element.tagName() != QLatin1String(leaf.tag))
+                continue;
+            if (leaf.number)
+                *leaf.number = numberOf(element);
+            else
+                *leaf.integer = integerOf(element);
+        }
+    }
+}
+
+// One aid group: its Labware and its value group.
+void readAid(const QDomElement& aid, Data::LabwareGroup& labware, const char* valueTag,
+             std::initializer_list<Leaf> values)
+{
+    for (QDomElement group = aid.firstChildElement(); !group.isNull(); group = group.nextSiblingElement()) {
+        if (group.tagName() == QLatin1String("Labware"))
+            readLeaves(group, {{"Angle", &labware.Angle},
+                               {"PositionX", &labware.PositionX},
+                               {"PositionY", &labware.PositionY},
+                               {"SizeX", &labware.SizeX},
+                               {"SizeY", &labware.SizeY}});
+        else if (group.tagName() == QLatin1String(valueTag))
+            readLeaves(group, values);
+    }
+}
+
+void readDocument(const QDomElement& root, Data& d)
+{
+    for (QDomElement child = root.firstChildElement(); !child.isNull(); child = child.nextSiblingElement()) {
+        const QString tag = child.tagName();
+        if (tag == QLatin1String("Name")) {
+            const QDomElement name = child.firstChildElement(QStringLiteral("Name"));
+            if (!name.isNull())
+                d.Name = name.text();
+        } else if (tag == QLatin1String("CameraFocus")) {
+            Data::GradientValueGroup& values = d.CameraFocus.GradientValue;
+            readAid(child, d.CameraFocus.Labware, "GradientValue",
+                    {{"Threshold", &values.Threshold}, {"Sensibility", &values.Sensibility}});
+        } else if (tag == QLatin1String("CameraAperture")) {
+            Data::GrayValueGroup& values = d.CameraAperture.GrayValue;
+            readAid(child, d.CameraAperture.Labware, "GrayValue",
+                    {{"Center", &values.Center}, {"Sensibility", &values.Sensibility}});
+        } else if (tag == QLatin1String("CameraHomogeneous")) {
+            Data::HomogeneousGroup& values = d.CameraHomogeneous.Homogeneous;
+            readAid(child, d.CameraHomogeneous.Labware, "Homogeneous",
+                    {{"Threshold", &values.Threshold},
+                     {"FilterMeanMode", nullptr, &values.FilterMeanMode},
+                     {"Sensibility", &values.Sensibility}});
+        }
+    }
+}
+
+} // namespace
+
+Camera_LiveView_Settings::Camera_LiveView_Settings(QObject* parent)
+    : Settings_Change_Helper(true, 50, parent)
+{
+    setChangedBlocked(true);
+    SetDefaults();
+    setChangedBlocked(false);
+}
+
+Camera_LiveView_Settings::~Camera_LiveView_Settings() = default;
+
+void Camera_LiveView_Settings::SetDefaults()
+{
+    data() = Camera_LiveView_Settings_Data();
+    setChanged(0);
+}
+
+QString Camera_LiveView_Settings::ToXmlString() const
+{
+    return toXmlString(Name);
+}
+
+QString Camera_LiveView_Settings::toXmlString(const QString& name) const
+{
+    QString nameText = name;
+    XML_Settings document(QuendralLibrary::GetApplicationName(), QuendralLibrary::GetApplicationVersion(), rootTag(),
+                          configVersionText(), fileSuffix(), &nameText);
+    XML_Settings_Element root = document.createDocument();
+
+    XML_Settings_Element focus = root.addElement(QStringLiteral("CameraFocus"));
+    writeLabware(focus, CameraFocus.Labware);
+    XML_Settings_Element gradient = focus.addElement(QStringLiteral("GradientValue"));
+    gradient.addValue(QStringLiteral("Threshold"), CameraFocus.GradientValue.Threshold);
+    gradient.addValue(QStringLiteral("Sensibility"), CameraFocus.GradientValue.Sensibility);
+
+    XML_Settings_Element aperture = root.addElement(QStringLiteral("CameraAperture"));
+    writeLabware(aperture, CameraAperture.Labware);
+    XML_Settings_Element gray = aperture.addElement(QStringLiteral("GrayValue"));
+    gray.addValue(QStringLiteral("Center"), CameraAperture.GrayValue.Center);
+    gray.addValue(QStringLiteral("Sensibility"), CameraAperture.GrayValue.Sensibility);
+
+    XML_Settings_Element homogeneous = root.addElement(QStringLiteral("CameraHomogeneous"));
+    writeLabware(homogeneous, CameraHomogeneous.Labware);
+    XML_Settings_Element values = homogeneous.addElement(QStringLiteral("Homogeneous"));
+    values.addValue(QStringLiteral("Threshold"), CameraHomogeneous.Homogeneous.Threshold);
+    values.addValue(QStringLiteral("FilterMeanMode"), int(CameraHomogeneous.Homogeneous.FilterMeanMode));
+    values.addValue(QStringLiteral("Sensibility"), CameraHomogeneous.Homogeneous.Sensibility);
+
+    return document.toString();
+}
+
+bool Camera_LiveView_Settings::SaveToFile(const QString& fileName)
+{
+    const QString name = getFileNameWithoutSuffix(fileName, fileSuffix());
+    const QByteArray bytes = toXmlString(name).toUtf8();
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit())
+        return false;
+    Name = name;
+    return true;
+}
+
+bool Camera_LiveView_Settings::ReadXml(const QString& text)
+{
+    QDomDocument document;
+    if (!document.setContent(text) || document.documentElement().isNull())
+        return false;
+    Camera_LiveView_Settings_Data read;
+    readDocument(document.documentElement(), read);
+    data() = read;
+    setChanged(0);
+    return true;
+}
+
+bool Camera_LiveView_Settings::LoadFromFile(const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    if (file.size() > MaximumFileSize)
+        return false;
+    const QByteArray bytes = file.read(MaximumFileSize + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > MaximumFileSize)
+        return false;
+    file.close();
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    if (!ReadXml(decoder.decode(bytes)))
+        return false;
+    Name = getFileNameWithoutSuffix(fileName, fileSuffix());
+    return true;
+}
+
+void Camera_LiveView_Settings::SetCustom(int number, const QVariant& value)
+{
+    emit signal_custom(number, value);
+}
