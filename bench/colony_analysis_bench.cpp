@@ -9,6 +9,7 @@
 
 #include <FakeColonyAnalyserHost.h>
 #include <PlateSceneSettings.h>
+#include <ProcessMemory.h>
 #include <PlateScenes.h>
 
 #include <Halcon.h>
@@ -32,28 +33,6 @@ double median(std::vector<double> values)
 {
     std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
     return values[values.size() / 2];
-}
-
-// kB from a "Name:   value kB" line of /proc/self/status.
-long statusKb(const char* name)
-{
-    QFile file(QStringLiteral("/proc/self/status"));
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray prefix = QByteArray(name) + ':';
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (line.startsWith(prefix))
-            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
-
-// Resets VmHWM to the current resident size, so the next peak is the analysis's own.
-void resetPeak()
-{
-    QFile file(QStringLiteral("/proc/self/clear_refs"));
-    if (file.open(QIODevice::WriteOnly))
-        file.write("5");
 }
 
 struct Run {
@@ -167,7 +146,7 @@ int main(int argc, char* argv[])
     const ColonySettingsData settings = PlateSceneSettings::settingsFor(scene);
     std::printf("colony_analysis.picture %dx%d px\n", scene.width, scene.height);
     std::printf("colony_analysis.drawn_colonies %d count\n", int(scene.colonies.size()));
-    std::printf("colony_analysis.memory_after_generation.VmRSS %ld kB\n", statusKb("VmRSS"));
+    std::printf("colony_analysis.memory_after_generation.VmRSS %lld kB\n", (long long)ProcessMemory::statusKB("VmRSS"));
 
     // A fresh worker per phase: its thread takes the affinity of the thread that starts it.
     const auto phase = [&]() {
@@ -191,9 +170,9 @@ int main(int argc, char* argv[])
     }
     Halcon::set_system("parallelize_operators", "false");
     sched_setaffinity(0, sizeof(one), &one);
-    resetPeak();
+    ProcessMemory::resetPeak();
     const Series single = phase();
-    const long peakKb = statusKb("VmHWM");
+    const long peakKb = ProcessMemory::statusKB("VmHWM");
     print("colony_analysis.one_core", single);
     std::printf("colony_analysis.one_core.peak_memory.VmHWM %.1f MB\n", peakKb / 1024.0);
 
@@ -206,6 +185,6 @@ int main(int argc, char* argv[])
     std::printf("colony_analysis.all_cores.cores %d count\n", cores);
     std::printf("colony_analysis.all_cores.baseline %.1f ms\n", single.totalMs);
     std::printf("colony_analysis.all_cores.ratio %.2f x\n", single.totalMs / std::max(1e-9, multi.totalMs));
-    std::printf("colony_analysis.peak_memory.VmHWM %.1f MB\n", statusKb("VmHWM") / 1024.0);
+    std::printf("colony_analysis.peak_memory.VmHWM %.1f MB\n", ProcessMemory::statusKB("VmHWM") / 1024.0);
     return 0;
 }
