@@ -6,6 +6,7 @@
 #include "HalconSystem_p.h"
 #include "HobjectElements_p.h"
 #include "RegionBounds_p.h"
+#include "ThreadSanitizer_p.h"
 
 #include <opencv2/core.hpp>
 
@@ -243,6 +244,46 @@ Aop::Sample makeSample(const std::string &type, int width, int height)
     return sample;
 }
 
+// The bands of one parallelRows call. OpenCV's pool hands them to its threads and back
+// inside its own library, out of ThreadSanitizer's sight: the two edges are told to it here,
+// while bands among themselves stay unordered for it. A loop body of our own rather than
+// OpenCV's lambda wrapper, whose inline call would read the body before the first edge.
+class Bands final : public cv::ParallelLoopBody
+{
+public:
+    Bands(std::string_view op, int rows, int threads, Aop::BandHook hook, const std::function<void(int, int)> &body)
+        : m_op(op), m_rows(rows), m_threads(threads), m_hook(hook), m_body(body)
+    {
+    }
+
+    void run() const
+    {
+        Detail::happensBefore(&m_handedOut);
+        cv::parallel_for_(cv::Range(0, m_threads), *this, m_threads);
+        Detail::happensAfter(&m_handedBack);
+    }
+
+    void operator()(const cv::Range &range) const override
+    {
+        Detail::happensAfter(&m_handedOut);
+        for (int b = range.start; b < range.end; ++b) {
+            if (m_hook)
+                m_hook(m_op, b, m_threads);
+            m_body(int(std::int64_t(m_rows) * b / m_threads), int(std::int64_t(m_rows) * (b + 1) / m_threads));
+        }
+        Detail::happensBefore(&m_handedBack);
+    }
+
+private:
+    std::string_view m_op;
+    int m_rows;
+    int m_threads;
+    Aop::BandHook m_hook;
+    const std::function<void(int, int)> &m_body;
+    char m_handedOut = 0;
+    char m_handedBack = 0;
+};
+
 struct ForcedThreads
 {
     explicit ForcedThreads(int n) { t_forcedThreads = n; }
@@ -275,16 +316,7 @@ void parallelRows(std::string_view op, std::string_view type, int rows, const st
     // As many stripes as threads: OpenCV's pool then runs at most that many at once. A
     // single stripe runs on the calling thread, and OpenCV runs parallel loops nested in
     // one of its own loops serially, so one band also keeps cvtColor & co. on this thread.
-    cv::parallel_for_(
-        cv::Range(0, threads),
-        [&](const cv::Range &bands) {
-            for (int b = bands.start; b < bands.end; ++b) {
-                if (hook)
-                    hook(op, b, threads);
-                body(int(std::int64_t(rows) * b / threads), int(std::int64_t(rows) * (b + 1) / threads));
-            }
-        },
-        threads);
+    Bands(op, rows, threads, hook, body).run();
 }
 
 void setBandHook(BandHook hook)
