@@ -278,6 +278,9 @@ void waitProcessingEvents(unsigned int milliseconds)
         if (left > 0)
             QThread::msleep(unsigned(std::min<qint64>(left, 10)));
     }
+    // What fell due during the wait is handled even when a slow machine let the whole wait
+    // pass in one sleep.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 QString windowGeometryPath(const QString& name)
