@@ -278,8 +278,7 @@ void waitProcessingEvents(unsigned int milliseconds)
         if (left > 0)
             QThread::msleep(unsigned(std::min<qint64>(left, 10)));
     }
-    // What fell due during the wait is handled even when a slow machine let the whole wait
-    // pass in one sleep.
+    // What fell due during the last sleep (on a loaded machine the whole wait may pass in it).
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
