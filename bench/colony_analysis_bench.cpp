@@ -14,6 +14,7 @@
 
 #include <FakeColonyAnalyserHost.h>
 #include <PlateSceneSettings.h>
+#include <ProcessMemory.h>
 #include <PlateScenes.h>
 
 #include <Halcon.h>
@@ -40,28 +41,6 @@ double median(std::vector<double> values)
 {
     std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
     return values[values.size() / 2];
-}
-
-// kB from a "Name:   value kB" line of /proc/self/status.
-long statusKb(const char* name)
-{
-    QFile file(QStringLiteral("/proc/self/status"));
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray prefix = QByteArray(name) + ':';
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (line.startsWith(prefix))
-            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
-
-// Resets VmHWM to the current resident size, so the next peak is the analysis's own.
-void resetPeak()
-{
-    QFile file(QStringLiteral("/proc/self/clear_refs"));
-    if (file.open(QIODevice::WriteOnly))
-        file.write("5");
 }
 
 // CPU time of the whole process: on a loaded machine the wall time also counts the time the
@@ -219,7 +198,7 @@ int main(int argc, char* argv[])
     std::printf("colony_analysis.picture %dx%d px\n", scene.width, scene.height);
     std::printf("colony_analysis.drawn_colonies %d count\n", int(scene.colonies.size()));
     std::printf("colony_analysis.drawn_dust %d count\n", int(scene.dust.size()));
-    std::printf("colony_analysis.memory_after_generation.VmRSS %ld kB\n", statusKb("VmRSS"));
+    std::printf("colony_analysis.memory_after_generation.VmRSS %lld kB\n", (long long)ProcessMemory::statusKB("VmRSS"));
 
     // A fresh worker per phase: its thread takes the affinity of the thread that starts it.
     const auto phase = [&](const PlateScenes::Scene& picture) {
@@ -243,9 +222,9 @@ int main(int argc, char* argv[])
     }
     Halcon::set_system("parallelize_operators", "false");
     sched_setaffinity(0, sizeof(one), &one);
-    resetPeak();
+    ProcessMemory::resetPeak();
     const Series single = phase(scene);
-    const long peakKb = statusKb("VmHWM");
+    const long long peakKb = ProcessMemory::statusKB("VmHWM");
     print("colony_analysis.one_core", single);
     std::printf("colony_analysis.one_core.peak_memory.VmHWM %.1f MB\n", peakKb / 1024.0);
 
@@ -276,6 +255,6 @@ int main(int argc, char* argv[])
     // The most any work can gain on this machine now: on one shared with other work it is
     // far below the number of cores.
     std::printf("colony_analysis.all_cores.machine_throughput %.2f x\n", parallelThroughput(cores));
-    std::printf("colony_analysis.peak_memory.VmHWM %.1f MB\n", statusKb("VmHWM") / 1024.0);
+    std::printf("colony_analysis.peak_memory.VmHWM %.1f MB\n", ProcessMemory::statusKB("VmHWM") / 1024.0);
     return 0;
 }

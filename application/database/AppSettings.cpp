@@ -116,48 +116,66 @@ bool AppSettings::save(const QString& fileName)
     return m_xmlSettings->save(fileName);
 }
 
-bool AppSettings::fromXmlString(const QString& text)
+bool AppSettings::readDocument(const QString& text, QString& parsedName, DatabaseSettings& parsed)
 {
-    setDefaults();
+    XML_Settings reader(applicationName(), applicationVersion(), QStringLiteral("Settings"),
+                        QLatin1String(ConfigVersion), QStringLiteral(".AppSettings"), &parsedName);
     QString fileVersion;
-    XML_Settings_Element root = m_xmlSettings->parse(text, fileVersion);
+    XML_Settings_Element root = reader.parse(text, fileVersion);
     if (root.isNull())
         return false;
     if (versionNumber(fileVersion) > versionNumber(QLatin1String(ConfigVersion)))
         return false;
 
+    parsed = defaultDatabaseSettings();
     XML_Settings_Element db = root.getElement(QStringLiteral("Database"));
     if (db.isNull())
         return true;
-    int type = database.Type;
+    int type = parsed.Type;
     if (db.getValue(QStringLiteral("Type"), type))
-        database.Type = type;
-    db.getValue(QStringLiteral("PicturePath"), database.PicturePath);
-    db.getValue(QStringLiteral("AutoDelete"), database.AutoDelete);
-    int maximum = database.AutoDeleteMaximum;
+        parsed.Type = type;
+    db.getValue(QStringLiteral("PicturePath"), parsed.PicturePath);
+    db.getValue(QStringLiteral("AutoDelete"), parsed.AutoDelete);
+    int maximum = parsed.AutoDeleteMaximum;
     if (db.getValue(QStringLiteral("AutoDeleteMaximum"), maximum))
-        database.AutoDeleteMaximum = maximum;
+        parsed.AutoDeleteMaximum = maximum;
     XML_Settings_Element access = db.getElement(QStringLiteral("MSAccess"));
     if (!access.isNull())
-        access.getValue(QStringLiteral("Filename"), database.MSAccess.Filename);
+        access.getValue(QStringLiteral("Filename"), parsed.MSAccess.Filename);
     XML_Settings_Element server = db.getElement(QStringLiteral("MSSqlServer"));
     if (!server.isNull()) {
-        server.getValue(QStringLiteral("Servername"), database.MSSqlServer.Servername);
-        server.getValue(QStringLiteral("Databasename"), database.MSSqlServer.Databasename);
-        server.getValue(QStringLiteral("SQLServerAuthentication"), database.MSSqlServer.SQLServerAuthentication);
-        server.getValue(QStringLiteral("Username"), database.MSSqlServer.Username);
-        server.getValue(QStringLiteral("Password"), database.MSSqlServer.Password);
+        server.getValue(QStringLiteral("Servername"), parsed.MSSqlServer.Servername);
+        server.getValue(QStringLiteral("Databasename"), parsed.MSSqlServer.Databasename);
+        server.getValue(QStringLiteral("SQLServerAuthentication"), parsed.MSSqlServer.SQLServerAuthentication);
+        server.getValue(QStringLiteral("Username"), parsed.MSSqlServer.Username);
+        server.getValue(QStringLiteral("Password"), parsed.MSSqlServer.Password);
     }
     XML_Settings_Element sqlite = db.getElement(QStringLiteral("SQLite3"));
     if (!sqlite.isNull())
-        sqlite.getValue(QStringLiteral("Filename"), database.SQLite3.Filename);
+        sqlite.getValue(QStringLiteral("Filename"), parsed.SQLite3.Filename);
+    // A kind no open serves, or a maximum that would prune every rack, is no usable setting.
+    return parsed.isValid();
+}
+
+bool AppSettings::fromXmlString(const QString& text)
+{
+    QString parsedName;
+    DatabaseSettings parsed;
+    if (!readDocument(text, parsedName, parsed))
+        return false;
+    name = parsedName;
+    database = parsed;
+    setChanged(0);
     return true;
 }
 
 bool AppSettings::load(const QString& fileName)
 {
+    // Without a name pointer the reader leaves the record's name alone.
+    XML_Settings reader(applicationName(), applicationVersion(), QStringLiteral("Settings"),
+                        QLatin1String(ConfigVersion), QStringLiteral(".AppSettings"), nullptr);
     QString text;
-    if (!m_xmlSettings->readFile(text, fileName))
+    if (!reader.readFile(text, fileName))
         return false;
     return fromXmlString(text);
 }

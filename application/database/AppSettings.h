@@ -58,8 +58,9 @@ public:
     QString toXmlString(bool withPassword = false);
     // Writes the whole record, password included, atomically.
     bool save(const QString& fileName);
-    // Starts from the defaults; false for a text that does not parse, lacks Name/Name or
-    // carries a configuration version above this record's.
+    // Fields the text lacks take their defaults. A text that does not parse, lacks Name/Name,
+    // carries a configuration version above this record's or holds unusable values
+    // (DatabaseSettings::isValid) gives false and changes nothing, the name included.
     bool fromXmlString(const QString& text);
     bool load(const QString& fileName);
 
@@ -72,6 +73,7 @@ public:
 
 private:
     void buildDocument(bool withPassword);
+    static bool readDocument(const QString& text, QString& parsedName, DatabaseSettings& parsed);
 
     XML_Settings* m_xmlSettings;
 };

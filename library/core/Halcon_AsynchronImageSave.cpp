@@ -28,6 +28,8 @@ Halcon_AsynchronImageSave::~Halcon_AsynchronImageSave()
     // Keep the owner's thread answering (queued signals, repaints) while the queue drains.
     while (!wait(100))
         QCoreApplication::processEvents();
+    while (!m_ended.load(std::memory_order_acquire))
+        QThread::yieldCurrentThread();
 }
 
 Errors::Type_Error Halcon_AsynchronImageSave::saveImage(const QString& fileName, const Halcon::Hobject& picture,
@@ -96,8 +98,10 @@ void Halcon_AsynchronImageSave::run()
         }
 
         if (!item) {
-            if (stop)
+            if (stop) {
+                m_ended.store(true, std::memory_order_release);
                 return;
+            }
             continue;
         }
 

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QThread>
 
+#include <atomic>
 #include <deque>
 
 // Writes pictures on a thread of its own, oldest first, so a page can store large pictures
@@ -55,4 +56,7 @@ private:
     bool m_stop = false;
     bool m_busy = false;
     Errors::Type_Error m_lastError = 0;
+    // Set as run() returns: QThread::wait tells of the end inside Qt, out of the thread
+    // checker's sight; this flag carries the same order where it can see it.
+    std::atomic<bool> m_ended{false};
 };

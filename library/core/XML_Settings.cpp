@@ -21,6 +21,9 @@ namespace {
 const QString c_declaration = QStringLiteral("<?xml version='1.0' encoding='UTF-8' ?>");
 const QString c_nameTag = QStringLiteral("Name");
 const QString c_configVersionAttribute = QStringLiteral("ConfigVersion");
+// Settings files are a few levels deep; a deeper text is no settings file, and refusing it
+// keeps the document (whose teardown recurses) shallow.
+constexpr int c_maxDepth = 64;
 
 QDateTime defaultClock()
 {
@@ -189,20 +192,28 @@ bool buildDocument(QDomDocument& document, const QString& text)
     QString pendingText;
     bool pendingAfterStart = false; // pending text follows directly a start tag
 
+    const auto isBlank = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; };
     const auto flushText = [&](bool beforeEnd) {
         if (pendingText.isEmpty())
             return;
-        const bool blank = std::all_of(pendingText.cbegin(), pendingText.cend(),
-                                       [](QChar c) {
-                                           return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
-                                       });
         const bool wholeContent = pendingAfterStart && beforeEnd;
-        if ((!blank || wholeContent) && current.isElement())
+        if (!wholeContent) {
+            // Text beside elements: the blanks around it are the indentation the writer puts
+            // there again, so they are not kept (or every save would add another level).
+            qsizetype first = 0, last = pendingText.size();
+            while (first < last && isBlank(pendingText.at(first)))
+                ++first;
+            while (last > first && isBlank(pendingText.at(last - 1)))
+                --last;
+            pendingText = pendingText.mid(first, last - first);
+        }
+        if (!pendingText.isEmpty() && current.isElement())
             current.appendChild(document.createTextNode(pendingText));
         pendingText.clear();
     };
 
     bool lastWasStart = false;
+    int depth = 0;
     while (!reader.atEnd()) {
         const QXmlStreamReader::TokenType token = reader.readNext();
         if (token == QXmlStreamReader::Characters || token == QXmlStreamReader::EntityReference) {
@@ -217,6 +228,8 @@ bool buildDocument(QDomDocument& document, const QString& text)
         lastWasStart = false;
         switch (token) {
         case QXmlStreamReader::StartElement: {
+            if (++depth > c_maxDepth)
+                return false;
             QDomElement element = document.createElement(reader.qualifiedName().toString());
             const QXmlStreamAttributes attributes = reader.attributes();
             for (const QXmlStreamAttribute& attribute : attributes)
@@ -227,6 +240,7 @@ bool buildDocument(QDomDocument& document, const QString& text)
             break;
         }
         case QXmlStreamReader::EndElement:
+            --depth;
             current = current.parentNode();
             if (current.isDocument())
                 current = QDomNode();

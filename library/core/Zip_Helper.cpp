@@ -1,11 +1,14 @@
 #include "Zip_Helper.h"
 
+#include "Zip_Helper_Directory.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cstdio>
 
 #include <quazip/quazip.h>
@@ -18,6 +21,72 @@ constexpr Errors::Type_Error c_fileMissing = 70;
 constexpr Errors::Type_Error c_zipCommandError = 71;
 constexpr Errors::Type_Error c_createArchiveError = 72;
 constexpr Errors::Type_Error c_addFileError = 74;
+// An entry name's length field holds 16 bits.
+constexpr qsizetype c_maxNameBytes = 0xFFFF;
+// Entries are verified and copied in pieces of this size, whatever size they declare.
+constexpr qint64 c_copyBlock = 1 << 16;
+
+// A file the user made read-only is not replaced, not even by an owner the system lets write.
+bool isReadOnly(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return false;
+    const QFile::Permissions writable = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    return !info.isWritable() || !(info.permissions() & writable);
+}
+
+// Reads the current entry of `source` to its end: true when it gives exactly the size its
+// directory declares and its checksum matches.
+bool verifyEntry(QuaZip& source, const QuaZipFileInfo64& info)
+{
+    QuaZipFile entry(&source);
+    if (!entry.open(QIODevice::ReadOnly))
+        return false;
+    quint64 total = 0;
+    while (true) {
+        const QByteArray block = entry.read(c_copyBlock);
+        if (block.isEmpty())
+            break;
+        total += quint64(block.size());
+        if (total > info.uncompressedSize)
+            break;
+    }
+    const bool complete = entry.getZipError() == UNZ_OK && total == info.uncompressedSize;
+    entry.close();
+    return complete && entry.getZipError() == UNZ_OK;
+}
+
+// Copies the current entry of `source` into `target` as it is stored, compressed bytes unchanged.
+bool copyEntry(QuaZip& source, const QuaZipFileInfo64& info, QuaZip& target)
+{
+    QuaZipFile from(&source);
+    int method = 0, level = 0;
+    if (!from.open(QIODevice::ReadOnly, &method, &level, true))
+        return false;
+    QuaZipNewInfo newInfo(info);
+    // Extra fields (zip64 sizes among them) are written anew by the archive itself.
+    newInfo.extraLocal.clear();
+    newInfo.extraGlobal.clear();
+    newInfo.uncompressedSize = info.uncompressedSize;
+    // Entries beyond 4 GB need the zip64 form of their headers.
+    target.setZip64Enabled(info.uncompressedSize >= 0xFFFFFFFFu || info.compressedSize >= 0xFFFFFFFFu);
+    QuaZipFile to(&target);
+    const bool opened = to.open(QIODevice::WriteOnly, newInfo, nullptr, info.crc, method, level, true);
+    target.setZip64Enabled(false);
+    if (!opened)
+        return false;
+    quint64 copied = 0;
+    while (copied < info.compressedSize) {
+        const QByteArray block = from.read(std::min<quint64>(c_copyBlock, info.compressedSize - copied));
+        if (block.isEmpty() || to.write(block) != block.size())
+            break;
+        copied += quint64(block.size());
+    }
+    from.close();
+    to.close();
+    return copied == info.compressedSize && to.getZipError() == ZIP_OK && target.getZipError() == ZIP_OK;
+}
 
 } // namespace
 
@@ -60,6 +129,11 @@ QString Zip_Helper::SanitizedEntryName(const QString& entryName)
     const QString& first = parts.first();
     if (first.size() >= 2 && first.at(1) == QLatin1Char(':') && first.at(0).isLetter())
         return QString();
+    // Names are stored as UTF-8: one that does not come back the same (a lone surrogate) or
+    // does not fit the name's length field cannot be written as given.
+    const QByteArray utf8 = name.toUtf8();
+    if (utf8.size() > c_maxNameBytes || QString::fromUtf8(utf8) != name)
+        return QString();
     return name;
 }
 
@@ -99,7 +173,7 @@ Errors::Type_Error Zip_Helper::Open(const QString& archivePath, bool append)
     m_entryNames.clear();
     m_target.reset();
     m_targetPath.clear();
-    if (archivePath.isEmpty() || QFileInfo(archivePath).isDir())
+    if (archivePath.isEmpty() || QFileInfo(archivePath).isDir() || isReadOnly(archivePath))
         return c_createArchiveError;
 
     // Everything is written to a temporary file beside the archive; the archive itself is
@@ -107,34 +181,48 @@ Errors::Type_Error Zip_Helper::Open(const QString& archivePath, bool append)
     auto target = std::make_unique<QTemporaryFile>(archivePath + QStringLiteral(".XXXXXX"));
     if (!target->open())
         return c_createArchiveError;
-    QStringList names;
-    if (append) {
-        QuaZip existing(archivePath);
-        if (!existing.open(QuaZip::mdUnzip))
-            return c_createArchiveError;
-        names = existing.getFileNameList();
-        existing.close();
-        if (existing.getZipError() != 0)
-            return c_createArchiveError;
-        QFile source(archivePath);
-        if (!source.open(QIODevice::ReadOnly))
-            return c_createArchiveError;
-        const QByteArray bytes = source.readAll();
-        if (source.error() != QFileDevice::NoError || target->write(bytes) != bytes.size() || !target->flush()
-            || !target->seek(0))
-            return c_createArchiveError;
-    }
-
     m_archive->setIoDevice(target.get());
     m_archive->setAutoClose(false);
+    m_archive->setUtf8Enabled(true);
     m_target = std::move(target);
     m_targetPath = archivePath;
-    if (!m_archive->open(append ? QuaZip::mdAdd : QuaZip::mdCreate)) {
+    if (!m_archive->open(QuaZip::mdCreate)) {
         discardArchive();
         return c_createArchiveError;
     }
-    m_entryNames = names;
+    if (append) {
+        QStringList names;
+        if (!copyArchive(archivePath, names)) {
+            discardArchive();
+            return c_createArchiveError;
+        }
+        m_entryNames = names;
+    }
     return 0;
+}
+
+bool Zip_Helper::copyArchive(const QString& archivePath, QStringList& names)
+{
+    // The old archive is written anew rather than extended in place: only an archive whose
+    // structure and every entry check out is taken, and what is kept is what was read.
+    QFile file(archivePath);
+    if (!file.open(QIODevice::ReadOnly) || !Zip_Helper_Directory::isSound(file))
+        return false;
+    QuaZip source(&file);
+    source.setAutoClose(false);
+    if (!source.open(QuaZip::mdUnzip))
+        return false;
+    bool sound = true;
+    for (bool more = source.goToFirstFile(); more && sound; more = source.goToNextFile()) {
+        QuaZipFileInfo64 info;
+        sound = source.getCurrentFileInfo(&info) && !info.name.isEmpty() && !info.isEncrypted()
+            && !names.contains(info.name) && verifyEntry(source, info) && copyEntry(source, info, *m_archive);
+        if (sound)
+            names.append(info.name);
+    }
+    sound = sound && source.getZipError() == UNZ_OK && names.size() == source.getEntriesCount();
+    source.close();
+    return sound;
 }
 
 Errors::Type_Error Zip_Helper::AddFile(const QString& entryName, const QString& filePath)
@@ -191,9 +279,31 @@ Errors::Type_Error Zip_Helper::Close()
     if (!m_archive->isOpen())
         return 0;
     m_archive->close();
-    const bool complete = m_archive->getZipError() == 0 && m_target && replaceTarget();
+    const bool complete = m_archive->getZipError() == 0 && m_target && isReadable() && replaceTarget();
     discardArchive();
     return complete ? 0 : c_createArchiveError;
+}
+
+bool Zip_Helper::isReadable()
+{
+    // The archive as a reader will see it: sound, and listing the entries written.
+    if (!m_target->flush() || !m_target->seek(0) || !Zip_Helper_Directory::isSound(*m_target))
+        return false;
+    QuaZip written(m_target.get());
+    written.setAutoClose(false);
+    if (!written.open(QuaZip::mdUnzip))
+        return false;
+    // The entries' full information: QuaZip's plain name list cuts names beyond 256 bytes.
+    QStringList names;
+    for (bool more = written.goToFirstFile(); more; more = written.goToNextFile()) {
+        QuaZipFileInfo64 info;
+        if (!written.getCurrentFileInfo(&info))
+            return false;
+        names.append(info.name);
+    }
+    const bool listed = written.getZipError() == UNZ_OK;
+    written.close();
+    return listed && names == m_entryNames;
 }
 
 Errors::Type_Error Zip_Helper::SetProgramArchive(const QString& archivePath)

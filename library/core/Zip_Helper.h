@@ -23,10 +23,12 @@ public:
     // Finishes an archive that is still open.
     ~Zip_Helper() override;
 
-    // The archive on disk is replaced (or extended) only when Close succeeds.
+    // The archive on disk is replaced (or extended) only when Close succeeds. A read-only
+    // archive is refused; one to append to must be sound to its last entry and is written anew.
     Errors::Type_Error Open(const QString& archivePath, bool append);
     // An entry name already in the archive is skipped with 0. Names must be relative paths
-    // with "/" separators and no "." or ".." parts.
+    // with "/" separators and no "." or ".." parts, and be stored as UTF-8 exactly as given
+    // (at most 65,535 bytes, no lone surrogates).
     Errors::Type_Error AddFile(const QString& entryName, const QString& filePath);
     Errors::Type_Error AddData(const QString& entryName, const QByteArray& data);
     Errors::Type_Error Close();
@@ -45,6 +47,8 @@ public:
 
 private:
     Errors::Type_Error addEntry(const QString& name, const QByteArray& data);
+    bool copyArchive(const QString& archivePath, QStringList& names);
+    bool isReadable();
     void discardArchive();
     bool replaceTarget();
 

@@ -34,6 +34,8 @@ const char *fixedText(Hlong number)
         return "Image domain is empty";
     case kErrImageTooSmall:
         return "Image too small for this operation";
+    case kErrImageTooLarge:
+        return "Image too large";
     case kErrFileOpen:
         return "File cannot be opened";
     case kErrNotAPicture:

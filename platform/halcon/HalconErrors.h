@@ -21,6 +21,7 @@ enum : Herror {
     kErrImageSizeMismatch = 1022,
     kErrEmptyDomain = 1023,         // an image whose domain has no pixel
     kErrImageTooSmall = 1024,       // the image is too small for the operation or file format
+    kErrImageTooLarge = 1025,       // a picture file, or a model's extent, beyond the layer's bound
     kErrWrongValue1 = 1031,         // wrong value of control parameter 1 (..9)
     kErrWrongValue2 = 1032,
     kErrWrongValue3 = 1033,

@@ -2,6 +2,7 @@
 
 #include "HalconGuard_p.h"
 #include "HobjectElements_p.h"
+#include "PictureHeader_p.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -165,8 +166,13 @@ Herror read_image(Hobject *image, const HTuple &fileName)
         QByteArray bytes;
         if (Herror e = readFileBytes(path, &bytes); e != kSuccess)
             return e;
-        if (bytes.isEmpty())
+        // The declared size decides before any decoder allocates for it.
+        Detail::PictureHeader header;
+        if (!Detail::readPictureHeader(reinterpret_cast<const unsigned char *>(bytes.constData()), size_t(bytes.size()),
+                                       &header))
             return kErrNotAPicture;
+        if (!Detail::withinPictureSizeBound(header))
+            return kErrImageTooLarge;
         const cv::Mat encoded(1, int(bytes.size()), CV_8UC1, bytes.data());
         cv::Mat decoded = cv::imdecode(encoded, cv::IMREAD_UNCHANGED);
         if (decoded.empty() || decoded.dims != 2)

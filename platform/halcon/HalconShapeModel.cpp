@@ -87,31 +87,34 @@ Herror readCommon(const HTuple &numLevels, const HTuple &angleStart, const HTupl
                   const HTuple &angleStep, const HTuple &scaleMin, const HTuple &scaleMax, const HTuple &scaleStep,
                   const HTuple &optimization, const HTuple &metric, BuildParameters *p)
 {
+    using namespace ModelLimits;
     Herror err = readLevels(numLevels, 1, &p->numLevels);
     if (err == kSuccess)
         err = readNumber(angleStart, 2, &p->angleStart);
+    if (err == kSuccess && std::fabs(p->angleStart) > kMaxAngle)
+        err = wrongValue(2);
     if (err == kSuccess)
         err = readNumber(angleExtent, 3, &p->angleExtent);
-    if (err == kSuccess && p->angleExtent < 0.0)
+    if (err == kSuccess && (p->angleExtent < 0.0 || p->angleExtent > kMaxAngle))
         err = wrongValue(3);
     bool isAuto = false;
     if (err == kSuccess)
         err = readNumberOrAuto(angleStep, 4, "auto", &p->angleStep, &isAuto);
-    if (err == kSuccess && !isAuto && p->angleStep <= 0.0)
+    if (err == kSuccess && !isAuto && (p->angleStep <= 0.0 || p->angleStep > kMaxAngle))
         err = wrongValue(4);
     if (err == kSuccess && isAuto)
         p->angleStep = 0.0;
     if (err == kSuccess)
         err = readNumber(scaleMin, 5, &p->scaleMin);
-    if (err == kSuccess && p->scaleMin <= 0.0)
+    if (err == kSuccess && (p->scaleMin < kMinScale || p->scaleMin > kMaxScale))
         err = wrongValue(5);
     if (err == kSuccess)
         err = readNumber(scaleMax, 6, &p->scaleMax);
-    if (err == kSuccess && p->scaleMax < p->scaleMin)
+    if (err == kSuccess && (p->scaleMax < p->scaleMin || p->scaleMax > kMaxScale))
         err = wrongValue(6);
     if (err == kSuccess)
         err = readNumberOrAuto(scaleStep, 7, "auto", &p->scaleStep, &isAuto);
-    if (err == kSuccess && !isAuto && p->scaleStep <= 0.0)
+    if (err == kSuccess && !isAuto && (p->scaleStep <= 0.0 || p->scaleStep > kMaxScale))
         err = wrongValue(7);
     if (err == kSuccess && isAuto)
         p->scaleStep = 0.0;
@@ -155,7 +158,7 @@ Herror readMinContrast(const HTuple &tuple, int parameter, double *value)
         return err;
     if (isAuto)
         *value = -1.0;
-    else if (*value < 0.0)
+    else if (*value < 0.0 || *value > ModelLimits::kMaxMinContrast)
         return valueError(parameter);
     return kSuccess;
 }
@@ -412,6 +415,10 @@ Herror set_shape_model_origin(const HTuple &modelID, const HTuple &row, const HT
             return err;
         if (const Herror err = readNumber(column, 3, &c); err != kSuccess)
             return err;
+        if (std::fabs(r) > ModelLimits::kMaxCoordinate)
+            return wrongValue(2);
+        if (std::fabs(c) > ModelLimits::kMaxCoordinate)
+            return wrongValue(3);
         return ShapeModelRegistry::update(modelID, 1, [&](ModelSettings &settings) {
             settings.originRow = r;
             settings.originColumn = c;
@@ -453,7 +460,7 @@ Herror set_shape_model_param(const HTuple &modelID, const HTuple &genParamName, 
                 return wrongValue(3);
         } else {
             const double ms = genParamValue[0].D();
-            if (!std::isfinite(ms) || ms <= 0.0 || ms > 1e12)
+            if (!std::isfinite(ms) || ms <= 0.0 || ms > double(ModelLimits::kMaxTimeoutMs))
                 return wrongValue(3);
             timeout = Hlong(std::ceil(ms));
         }

@@ -304,7 +304,8 @@ Herror finish(const BuildParameters &p, ShapeModelData &data)
     data.scaleMax = p.scaleMax;
     data.scaleStep = p.scaleStep > 0.0 ? p.scaleStep : 1.0 / radius;
     data.metric = p.metric;
-    return kSuccess;
+    // Only a model that could be saved and read again is made (contours far out, for one).
+    return withinLimits(data) ? kSuccess : kErrImageTooLarge;
 }
 
 } // namespace

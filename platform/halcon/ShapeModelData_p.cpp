@@ -28,6 +28,32 @@ bool metricFromName(const std::string &name, Metric *metric)
     return false;
 }
 
+bool withinLimits(const ShapeModelData &data)
+{
+    using namespace ModelLimits;
+    const auto coordinate = [](double v) { return std::isfinite(v) && std::fabs(v) <= kMaxCoordinate; };
+    const auto within = [](double v, double low, double high) { return std::isfinite(v) && v >= low && v <= high; };
+    if (!within(data.angleStart, -kMaxAngle, kMaxAngle) || !within(data.angleExtent, 0.0, kMaxAngle)
+        || !within(data.angleStep, 0.0, kMaxAngle) || data.angleStep <= 0.0
+        || !within(data.scaleMin, kMinScale, kMaxScale) || !within(data.scaleMax, data.scaleMin, kMaxScale)
+        || !within(data.scaleStep, 0.0, kMaxScale) || data.scaleStep <= 0.0
+        || !within(data.minContrast, 0.0, kMaxMinContrast) || data.levels.empty()
+        || data.numLevels() > kMaxLevels)
+        return false;
+    for (const ModelLevel &level : data.levels) {
+        for (const ModelPoint &p : level.points) {
+            const double length = std::hypot(double(p.dx), double(p.dy));
+            if (!coordinate(p.x) || !coordinate(p.y) || !(std::fabs(length - 1.0) <= 1e-3))
+                return false;
+        }
+        for (const auto &contour : level.contours)
+            for (const XldPoint &q : contour)
+                if (!coordinate(q.row) || !coordinate(q.col))
+                    return false;
+    }
+    return true;
+}
+
 void computeExtent(ShapeModelData &data)
 {
     data.boxX1 = data.boxY1 = data.boxX2 = data.boxY2 = 0.0f;

@@ -57,6 +57,21 @@ struct ShapeModelData
 
 using ModelDataPtr = std::shared_ptr<const ShapeModelData>;
 
+// The range every model stays in, made here or read from a file, so that a search with it
+// keeps its integer arithmetic and its time-out within range.
+namespace ModelLimits {
+constexpr double kMaxCoordinate = double(1 << 20); // points, contours, origin: pixels of their level
+constexpr double kMaxAngle = 6.283185307179586 + 1e-9; // |angle start|, angle extent and step
+constexpr double kMinScale = 0.01;
+constexpr double kMaxScale = 100.0;
+constexpr double kMaxMinContrast = 1.0e6;
+constexpr long long kMaxTimeoutMs = 1000000000000LL;
+} // namespace ModelLimits
+
+// Whether ranges, contrast and every point and contour of the model lie within ModelLimits,
+// with unit gradient directions.
+bool withinLimits(const ShapeModelData &data);
+
 // Box and radius from the level-1 points.
 void computeExtent(ShapeModelData &data);
 

@@ -54,11 +54,6 @@ bool readCount(QDataStream &stream, qint64 itemSize, quint32 *count)
     return qint64(*count) * itemSize <= left;
 }
 
-bool finite(double v)
-{
-    return std::isfinite(v);
-}
-
 } // namespace
 
 QByteArray ShapeModelFile::encode(const ModelSnapshot &model)
@@ -84,6 +79,11 @@ QByteArray ShapeModelFile::encode(const ModelSnapshot &model)
             }
         }
     }
+    return sealed(payload);
+}
+
+QByteArray ShapeModelFile::sealed(const QByteArray &payload)
+{
     QByteArray bytes;
     QDataStream header(&bytes, QIODevice::WriteOnly);
     prepare(header);
@@ -119,16 +119,13 @@ Herror ShapeModelFile::decode(const QByteArray &bytes, ModelSnapshot *model)
     in >> data->angleStart >> data->angleExtent >> data->angleStep >> data->scaleMin >> data->scaleMax >> data->scaleStep;
     in >> metric >> data->minContrast >> channels >> fromContours;
     in >> settings.originRow >> settings.originColumn >> timeout;
-    if (in.status() != QDataStream::Ok || metric < 0 || metric > 3 || channels < 1 || channels > 64 || timeout < 0)
+    if (in.status() != QDataStream::Ok || metric < 0 || metric > 3 || channels < 1 || channels > 64 || timeout < 0
+        || timeout > ModelLimits::kMaxTimeoutMs)
         return kErrFileFormatContent;
-    for (double v : {data->angleStart, data->angleExtent, data->angleStep, data->scaleMin, data->scaleMax,
-                     data->scaleStep, data->minContrast, settings.originRow, settings.originColumn}) {
-        if (!finite(v))
+    for (double v : {settings.originRow, settings.originColumn}) {
+        if (!std::isfinite(v) || std::fabs(v) > ModelLimits::kMaxCoordinate)
             return kErrFileFormatContent;
     }
-    if (data->angleExtent < 0.0 || data->angleStep <= 0.0 || data->scaleMin <= 0.0 || data->scaleMax < data->scaleMin
-        || data->scaleStep <= 0.0 || data->minContrast < 0.0)
-        return kErrFileFormatContent;
     data->metric = Metric(metric);
     data->channels = channels;
     data->fromContours = fromContours != 0;
@@ -142,11 +139,8 @@ Herror ShapeModelFile::decode(const QByteArray &bytes, ModelSnapshot *model)
         if (!readCount(in, 16, &count) || count < 1)
             return kErrFileFormatContent;
         level.points.resize(count);
-        for (ModelPoint &p : level.points) {
+        for (ModelPoint &p : level.points)
             in >> p.x >> p.y >> p.dx >> p.dy;
-            if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.dx) || !std::isfinite(p.dy))
-                return kErrFileFormatContent;
-        }
         quint32 contours = 0;
         if (!readCount(in, 4, &contours))
             return kErrFileFormatContent;
@@ -162,7 +156,8 @@ Herror ShapeModelFile::decode(const QByteArray &bytes, ModelSnapshot *model)
         if (in.status() != QDataStream::Ok)
             return kErrFileFormatContent;
     }
-    if (in.status() != QDataStream::Ok || !in.atEnd())
+    // Every value within the range a search can work with, not only well-formed.
+    if (in.status() != QDataStream::Ok || !in.atEnd() || !withinLimits(*data))
         return kErrFileFormatContent;
     computeExtent(*data);
     model->data = std::move(data);

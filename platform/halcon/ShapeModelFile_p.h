@@ -16,6 +16,8 @@ class ShapeModelFile
 {
 public:
     static QByteArray encode(const ModelSnapshot &model);
+    // The file bytes of a payload: the header with its size and checksum, then the payload.
+    static QByteArray sealed(const QByteArray &payload);
     // kErrFileFormatContent for anything but an intact file of a known version.
     static Herror decode(const QByteArray &bytes, ModelSnapshot *model);
 

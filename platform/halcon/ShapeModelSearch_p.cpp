@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -161,17 +162,26 @@ void placePoints(const std::vector<ModelPoint> &points, double angle, double sca
     out.my.resize(n);
     out.minX = out.minY = 1 << 30;
     out.maxX = out.maxY = -(1 << 30);
+    bool addressable = true;
     for (size_t i = 0; i < n; ++i) {
         const ModelPoint &p = points[i];
+        // Model limits keep these far inside int; their offsets need not be.
         const int ox = int(std::lround(scale * (c * p.x + s * p.y)));
         const int oy = int(std::lround(scale * (-s * p.x + c * p.y)));
-        out.offsets[i] = oy * stride + ox;
+        const long long offset = (long long)oy * stride + ox;
+        addressable = addressable && offset >= INT_MIN && offset <= INT_MAX;
+        out.offsets[i] = addressable ? int(offset) : 0;
         out.mx[i] = float(c * p.dx + s * p.dy);
         out.my[i] = float(-s * p.dx + c * p.dy);
         out.minX = std::min(out.minX, ox);
         out.maxX = std::max(out.maxX, ox);
         out.minY = std::min(out.minY, oy);
         out.maxY = std::max(out.maxY, oy);
+    }
+    // A point beyond every picture's reach: the pose fits nowhere.
+    if (!addressable) {
+        out.minX = out.minY = -(1 << 30);
+        out.maxX = out.maxY = 1 << 30;
     }
 }
 
@@ -206,12 +216,21 @@ struct Level
     }
 };
 
-// Evenly spaced values over [start, start + extent] with at most `step` between them.
+// Beyond this many angles or scales on one level a search cannot be held in memory.
+constexpr double kMaxSteps = double(1 << 22);
+// The most memory the search of the top level may take for its placed poses and score maps.
+constexpr double kTopLevelBudget = double(1LL << 30);
+
+// Evenly spaced values over [start, start + extent] with at most `step` between them; empty
+// when there would be more than kMaxSteps.
 std::vector<double> steps(double start, double extent, double step)
 {
     if (extent <= 0.0 || step <= 0.0)
         return {start};
-    const int count = int(std::ceil(extent / step - 1e-9)) + 1;
+    const double exact = std::ceil(extent / step - 1e-9);
+    if (!(exact < kMaxSteps))
+        return {};
+    const int count = int(exact) + 1;
     std::vector<double> values(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i)
         values[size_t(i)] = start + extent * i / (count - 1);
@@ -502,7 +521,8 @@ public:
           m_polarity(polarityOf(model.data->metric))
     {
         if (model.settings.timeoutMs > 0) {
-            m_deadline = Clock::now() + std::chrono::milliseconds(model.settings.timeoutMs);
+            const long long timeout = std::min<long long>(model.settings.timeoutMs, ModelLimits::kMaxTimeoutMs);
+            m_deadline = Clock::now() + std::chrono::milliseconds(timeout);
             m_hasDeadline = true;
         }
         const double g = std::clamp(m_p.greediness, 0.0, 1.0);
@@ -561,7 +581,8 @@ Herror Search::prepareLevels()
     const int modelLevels = m_model.numLevels();
     m_top = m_p.topLevel <= 0 ? modelLevels : std::min(m_p.topLevel, modelLevels);
     m_lowest = std::clamp(m_p.lowestLevel, 1, m_top);
-    const int margin = int(std::ceil(m_model.radius * m_scaleHigh)) + (1 << m_top) + 3;
+    const int margin = int(std::min(std::ceil(m_model.radius * m_scaleHigh), double(m_image.width + m_image.height)))
+        + (1 << m_top) + 3;
     m_crop = cv::Rect(dx1 - margin, dy1 - margin, dx2 - dx1 + 1 + 2 * margin, dy2 - dy1 + 1 + 2 * margin)
         & cv::Rect(0, 0, m_image.width, m_image.height);
 
@@ -624,6 +645,8 @@ Herror Search::prepareLevels()
         level.scaleStep = std::max(m_model.scaleStep, 0.5 * reach / radius);
         level.angles = steps(m_angleLow, m_angleHigh - m_angleLow, level.angleStep);
         level.scales = steps(m_scaleLow, m_scaleHigh - m_scaleLow, level.scaleStep);
+        if (level.angles.empty() || level.scales.empty())
+            return kErrOutOfMemory;
     }
     return expired() ? kErrTimeout : kSuccess;
 }
@@ -639,6 +662,11 @@ Herror Search::searchTop(std::vector<Candidate> &candidates)
     // One map of the best angle per position for every scale: where part of an object is
     // hidden a wrong scale can win on the coarse level, so each scale seeds candidates.
     const size_t scaleCount = level.scales.size();
+    const double poses = double(level.angles.size()) * double(scaleCount);
+    if (poses * double(points.size()) * (sizeof(int) + 2 * sizeof(float))
+            + double(scaleCount) * double(bw) * double(bh) * (sizeof(float) + sizeof(int))
+        > kTopLevelBudget)
+        return kErrOutOfMemory;
     std::vector<cv::Mat> best(scaleCount), bestPose(scaleCount);
     for (size_t i = 0; i < scaleCount; ++i) {
         best[i] = cv::Mat(bh, bw, CV_32F, cv::Scalar(-1.0f));
@@ -728,7 +756,9 @@ void Search::windowAround(double x, double y)
 {
     const Level &full = m_levels[size_t(m_lowest - 1)];
     // Room for the model, the search window, the climb and the refinement's reach.
-    const int half = int(std::ceil(m_model.radius * m_scaleHigh / levelFactor(m_lowest))) + 16;
+    const int half = int(std::min(std::ceil(m_model.radius * m_scaleHigh / levelFactor(m_lowest)),
+                                  double(full.levelWidth + full.levelHeight)))
+        + 16;
     const cv::Rect rect = cv::Rect(int(std::floor(x)) - half, int(std::floor(y)) - half, 2 * half + 2, 2 * half + 2)
         & cv::Rect(0, 0, full.levelWidth, full.levelHeight);
     m_window.positions = full.positions;
@@ -930,6 +960,14 @@ Herror Search::run(std::vector<Match> *matches)
         return kSuccess;
     m_angleHigh = std::max(m_angleHigh, m_angleLow);
     m_scaleHigh = std::max(m_scaleHigh, m_scaleLow);
+    // The reference point lies in the picture, and so does every point of a placed model: no
+    // scale at which the farthest point is further away than the picture's diagonal can match.
+    if (m_model.radius > 0.0f) {
+        const double fitting = std::hypot(double(m_image.width), double(m_image.height)) / m_model.radius;
+        if (fitting < m_scaleLow)
+            return kSuccess;
+        m_scaleHigh = std::min(m_scaleHigh, fitting);
+    }
     if (const Herror err = prepareLevels(); err != kSuccess)
         return err;
     if (m_levels.empty())

@@ -1,6 +1,10 @@
 #include "XML_Settings.h"
 #include "XML_Settings_Element.h"
 
+#include <FileMutations.h>
+#include <ProcessMemory.h>
+#include <TestFixtures.h>
+
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -159,6 +163,8 @@ private slots:
     void fileNameRule_data();
     void fileNameRule();
     void recordWithoutName();
+    void strayTextDoesNotGrow();
+    void mutatedFilesReadBackAlike();
     void failedSaveKeepsOldFile_data();
     void failedSaveKeepsOldFile();
     void escapeText_data();
@@ -606,6 +612,17 @@ void tst_XML_Settings::badFiles_data()
     defaults("name group without value", true,
              QByteArray(good).replace("  <Name>Plate</Name>\n", ""), true, QStringLiteral("sample"),
              QStringLiteral("2.1"));
+    // Settings files are a few levels deep; a deeper nesting is refused before it is built.
+    const auto nested = [&](int depth) {
+        // Root and group are two levels.
+        return QByteArray(good).replace("<Label>read</Label>",
+                                        QByteArray("<D>").repeated(depth - 2) + QByteArray("</D>").repeated(depth - 2)
+                                            + "<Label>read</Label>");
+    };
+    QTest::newRow("nested 64 deep") << true << nested(64) << true << true << "2.1" << "Plate" << 42 << 0.25 << "read"
+                                    << true;
+    defaults("nested 65 deep", true, nested(65), true, QStringLiteral("sample"));
+    defaults("nested 40000 deep", true, nested(40000), true, QStringLiteral("sample"));
     defaults("entity expansion bomb", true,
              QByteArray("<?xml version='1.0'?>\n<!DOCTYPE S [\n<!ENTITY a \"aaaaaaaaaaaaaaaa\">\n"
                         "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">\n"
@@ -719,6 +736,60 @@ void tst_XML_Settings::recordWithoutName()
     double x = 0;
     QVERIFY(root.getValue(QStringLiteral("X"), x));
     QCOMPARE(x, 1.25);
+}
+
+// Text between elements (a damaged or hand-edited file) stays as it is through load and save,
+// rather than gaining a level of indentation with every save.
+void tst_XML_Settings::strayTextDoesNotGrow()
+{
+    QString name, version;
+    XML_Settings xml(QStringLiteral("app"), QStringLiteral("1.0"), QStringLiteral("R"), QStringLiteral("1.0"),
+                     QStringLiteral(".R"), &name);
+    QVERIFY(!xml.parse(QStringLiteral("<R><Name><Name>n</Name></Name>\n  stray &lt;\n <V>1</V></R>"), version).isNull());
+    const QString once = xml.toString();
+    QVERIFY(!xml.parse(once, version).isNull());
+    QCOMPARE(xml.toString(), once);
+    QVERIFY(once.contains(QStringLiteral("\n stray &lt;\n <V>")));
+}
+
+// Seeded damage of a shipped settings file: whatever parses serialises to a text that parses
+// again to the very same text, and no damage costs more than a fixed allowance of memory.
+void tst_XML_Settings::mutatedFilesReadBackAlike()
+{
+    QFile shipped(TestFixtures::sourceDir() + QStringLiteral("/settings/Colony/default.ColonySettings"));
+    QVERIFY(shipped.open(QIODevice::ReadOnly));
+    const QByteArray valid = shipped.readAll();
+    QVERIFY(!valid.isEmpty());
+
+    ProcessMemory::resetPeak();
+    const qint64 residentKB = ProcessMemory::statusKB("VmRSS");
+    int parsed = 0;
+    for (quint32 seed = 1; seed <= 400; ++seed) {
+        const QString text = QString::fromUtf8(FileMutations::mutated(valid, seed));
+        QString name, version;
+        XML_Settings xml(QStringLiteral("zelvorin"), QStringLiteral("1.1.0"), QStringLiteral("ColonySettings"),
+                         QStringLiteral("2.1"), QStringLiteral(".ColonySettings"), &name);
+        if (xml.parse(text, version).isNull())
+            continue;
+        ++parsed;
+        const QString written = xml.toString();
+        QString againName, againVersion;
+        XML_Settings again(QStringLiteral("zelvorin"), QStringLiteral("1.1.0"), QStringLiteral("ColonySettings"),
+                           QStringLiteral("2.1"), QStringLiteral(".ColonySettings"), &againName);
+        QVERIFY2(!again.parse(written, againVersion).isNull(), qPrintable(QString::number(seed)));
+        const QString rewritten = again.toString();
+        qsizetype differ = 0;
+        while (differ < rewritten.size() && differ < written.size() && rewritten.at(differ) == written.at(differ))
+            ++differ;
+        QVERIFY2(rewritten == written, qPrintable(QStringLiteral("seed %1: \"%2\" became \"%3\"")
+                                                      .arg(seed)
+                                                      .arg(written.mid(differ - 40, 80), rewritten.mid(differ - 40, 80))));
+        QCOMPARE(againName, name);
+        QCOMPARE(againVersion, version);
+    }
+    const qint64 grownKB = ProcessMemory::statusKB("VmHWM") - residentKB;
+    QVERIFY2(grownKB < 64 * 1024 + ProcessMemory::sanitizerAllowanceKB(), qPrintable(QString::number(grownKB)));
+    QVERIFY(parsed > 0);
 }
 
 void tst_XML_Settings::failedSaveKeepsOldFile_data()

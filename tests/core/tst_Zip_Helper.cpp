@@ -1,5 +1,8 @@
 #include "Zip_Helper.h"
 
+#include <FileMutations.h>
+#include <ProcessMemory.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -28,6 +31,14 @@ private slots:
     void unsafeEntryNamesAreRefused_data();
     void unsafeEntryNamesAreRefused();
     void backslashNamesBecomeFolders();
+    void unwritableNamesAreRefused_data();
+    void unwritableNamesAreRefused();
+    void nonAsciiNamesAreMarkedUtf8();
+    void readOnlyArchiveIsKept_data();
+    void readOnlyArchiveIsKept();
+    void damagedArchiveIsNotExtended_data();
+    void damagedArchiveIsNotExtended();
+    void mutatedArchivesAreExtendedOrKept();
     void replacesArchiveOnlyOnClose();
     void failedCloseIsReported();
     void callsOutOfOrder();
@@ -45,6 +56,7 @@ private:
     static QString writeScript(const QString& fileName, const QByteArray& body);
     static EntryMap readArchive(const QString& archivePath);
     static bool unzipAccepts(const QString& archivePath);
+    QByteArray threeEntryArchive();
 
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -72,10 +84,12 @@ EntryMap tst_Zip_Helper::readArchive(const QString& archivePath)
     if (!zip.open(QuaZip::mdUnzip))
         return {{QStringLiteral("<unreadable>"), QByteArray()}};
     for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
+        // Names from the entry's information: QuaZip's plain name cuts names beyond 256 bytes.
+        QuaZipFileInfo64 info;
         QuaZipFile entry(&zip);
-        if (!entry.open(QIODevice::ReadOnly))
+        if (!zip.getCurrentFileInfo(&info) || !entry.open(QIODevice::ReadOnly))
             return {{QStringLiteral("<unreadable>"), QByteArray()}};
-        const QString name = entry.getActualFileName();
+        const QString name = info.name;
         if (entries.contains(name))
             entries.insert(QStringLiteral("<duplicate>"), name.toUtf8());
         entries.insert(name, entry.readAll());
@@ -274,6 +288,175 @@ void tst_Zip_Helper::backslashNamesBecomeFolders()
     QCOMPARE(zip.AddData("pictures/plate.png", "other"), Errors::Type_Error(0));
     QCOMPARE(zip.Close(), Errors::Type_Error(0));
     QCOMPARE(readArchive(path("a.zip")), EntryMap({{"pictures/plate.png", "png"}}));
+}
+
+void tst_Zip_Helper::unwritableNamesAreRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("65,536 bytes") << QString(65536, QLatin1Char('a'));
+    QTest::newRow("32,768 two-byte letters") << QString(32768, QChar(0x00e4));
+    QTest::newRow("lone high surrogate") << QString(QChar(0xd800)) + QStringLiteral("x.txt");
+    QTest::newRow("lone low surrogate") << QStringLiteral("x") + QChar(0xdc00) + QStringLiteral(".txt");
+    QTest::newRow("swapped pair") << QStringLiteral("x") + QChar(0xdc00) + QChar(0xd800);
+}
+
+// A name the archive cannot hold as given is refused, and the archive stays readable.
+void tst_Zip_Helper::unwritableNamesAreRefused()
+{
+    QFETCH(QString, name);
+    writeFile(path("source.txt"), "source");
+    Zip_Helper zip;
+    QCOMPARE(zip.Open(path("a.zip"), false), Errors::Type_Error(0));
+    QCOMPARE(zip.AddData(name, "data"), Errors::Type_Error(72));
+    QCOMPARE(zip.AddFile(name, path("source.txt")), Errors::Type_Error(72));
+    // The longest name there is room for, and a proper pair of surrogates, are fine.
+    const QString longest(65535 - 4, QLatin1Char('b'));
+    QCOMPARE(zip.AddData(longest + QStringLiteral(".txt"), "long"), Errors::Type_Error(0));
+    QCOMPARE(zip.AddData(QString::fromUtf8("\U0001F600.txt"), "pair"), Errors::Type_Error(0));
+    QCOMPARE(zip.Close(), Errors::Type_Error(0));
+    QCOMPARE(readArchive(path("a.zip")),
+             EntryMap({{longest + QStringLiteral(".txt"), "long"}, {QString::fromUtf8("\U0001F600.txt"), "pair"}}));
+}
+
+void tst_Zip_Helper::nonAsciiNamesAreMarkedUtf8()
+{
+    const QString name = QString::fromUtf8("Platte \u00e4\u20ac \u989c\u8272.txt");
+    Zip_Helper zip;
+    QCOMPARE(zip.Open(path("a.zip"), false), Errors::Type_Error(0));
+    QCOMPARE(zip.AddData(name, "x"), Errors::Type_Error(0));
+    QCOMPARE(zip.Close(), Errors::Type_Error(0));
+
+    // Other unpackers take an unmarked name for their code page: the flag and the UTF-8 bytes.
+    QuaZip archive(path("a.zip"));
+    QVERIFY(archive.open(QuaZip::mdUnzip));
+    const QList<QuaZipFileInfo64> infos = archive.getFileInfoList64();
+    QCOMPARE(infos.size(), 1);
+    QVERIFY(infos.first().flags & 0x800);
+    QFile file(path("a.zip"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll().count(name.toUtf8()), 2); // local header and central directory
+}
+
+void tst_Zip_Helper::readOnlyArchiveIsKept_data()
+{
+    QTest::addColumn<bool>("append");
+    QTest::newRow("replace") << false;
+    QTest::newRow("append") << true;
+}
+
+// Read-only by its permissions, whoever runs the program (root may write anyway).
+void tst_Zip_Helper::readOnlyArchiveIsKept()
+{
+    QFETCH(bool, append);
+    const QByteArray original = threeEntryArchive();
+    QVERIFY(QFile::setPermissions(path("a.zip"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    Zip_Helper zip;
+    QCOMPARE(zip.Open(path("a.zip"), append), Errors::Type_Error(72));
+    QCOMPARE(zip.AddData("new.txt", "new"), Errors::Type_Error(72));
+    QCOMPARE(zip.Close(), Errors::Type_Error(0));
+    QFile file(path("a.zip"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), original);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList({"a.zip"}));
+}
+
+// The archive of three entries used by the damage tests, as written to a.zip.
+QByteArray tst_Zip_Helper::threeEntryArchive()
+{
+    Zip_Helper zip;
+    if (zip.Open(path("a.zip"), false) != 0 || zip.AddData("first.txt", "first entry\n") != 0
+        || zip.AddData("dir/second.bin", sampleBytes(3000, 5)) != 0
+        || zip.AddData(QString::fromUtf8("dritte \u00e4.txt"), QByteArray(2000, 'x')) != 0 || zip.Close() != 0)
+        return QByteArray();
+    QFile file(path("a.zip"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void tst_Zip_Helper::damagedArchiveIsNotExtended_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("one entry less counted") << "count";
+    QTest::newRow("directory offset shifted") << "offset";
+    QTest::newRow("bytes after the end record") << "trailing";
+    QTest::newRow("bytes before the first entry") << "prefix";
+    QTest::newRow("entry data damaged") << "data";
+    QTest::newRow("last entry cut") << "cut";
+    QTest::newRow("end record only") << "end only";
+}
+
+// An archive a reader would take differently from its writer is not extended: the new entry
+// could not be read back, or an old one would be lost or overwritten.
+void tst_Zip_Helper::damagedArchiveIsNotExtended()
+{
+    QFETCH(QString, damage);
+    QByteArray bytes = threeEntryArchive();
+    QVERIFY(!bytes.isEmpty());
+    const qsizetype end = bytes.lastIndexOf(QByteArray("PK\x05\x06", 4));
+    const qsizetype directory = bytes.indexOf(QByteArray("PK\x01\x02", 4));
+    QVERIFY(end > 0 && directory > 0);
+    if (damage == "count") {
+        bytes[end + 8] = char(bytes[end + 8] - 1);
+        bytes[end + 10] = char(bytes[end + 10] - 1);
+    } else if (damage == "offset") {
+        bytes[end + 16] = char(bytes[end + 16] - 16);
+    } else if (damage == "trailing") {
+        bytes += QByteArray(40, 'z');
+    } else if (damage == "prefix") {
+        bytes.prepend(QByteArray(64, '\0'));
+    } else if (damage == "data") {
+        bytes[directory / 2] = char(bytes[directory / 2] ^ 0x40);
+    } else if (damage == "cut") {
+        bytes.remove(directory - 20, 20);
+    } else {
+        bytes = bytes.mid(end);
+        bytes[end - end + 8] = 0;
+    }
+    writeFile(path("a.zip"), bytes);
+
+    Zip_Helper zip;
+    QCOMPARE(zip.Open(path("a.zip"), true), Errors::Type_Error(72));
+    QCOMPARE(zip.AddData("new.txt", "new"), Errors::Type_Error(72));
+    QFile file(path("a.zip"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), bytes);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList({"a.zip"}));
+}
+
+// Seeded damage of a valid archive: appending either refuses and leaves the file as it was,
+// or succeeds and the archive then holds what a reader saw in it before, plus the new entry.
+void tst_Zip_Helper::mutatedArchivesAreExtendedOrKept()
+{
+    const QByteArray valid = threeEntryArchive();
+    QVERIFY(!valid.isEmpty());
+    ProcessMemory::resetPeak();
+    const qint64 residentKB = ProcessMemory::statusKB("VmRSS");
+    int extended = 0;
+    for (quint32 seed = 1; seed <= 300; ++seed) {
+        const QByteArray damaged = FileMutations::mutated(valid, seed);
+        writeFile(path("a.zip"), damaged);
+        const EntryMap before = readArchive(path("a.zip"));
+        Zip_Helper zip;
+        if (zip.Open(path("a.zip"), true) != 0) {
+            QFile file(path("a.zip"));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY2(file.readAll() == damaged, qPrintable(QString::number(seed)));
+            continue;
+        }
+        ++extended;
+        const QString seedText = QString::number(seed);
+        QVERIFY2(!before.contains("<unreadable>") && !before.contains("<crc error>") && !before.contains("<duplicate>"),
+                 qPrintable(seedText));
+        QCOMPARE(zip.AddData("new.txt", seedText.toUtf8()), Errors::Type_Error(0));
+        QCOMPARE(zip.Close(), Errors::Type_Error(0));
+        EntryMap expected = before;
+        expected.insert("new.txt", seedText.toUtf8());
+        QVERIFY2(readArchive(path("a.zip")) == expected, qPrintable(seedText));
+    }
+    const qint64 grownKB = ProcessMemory::statusKB("VmHWM") - residentKB;
+    QVERIFY2(grownKB < 64 * 1024 + ProcessMemory::sanitizerAllowanceKB(), qPrintable(QString::number(grownKB)));
+    // Damage that leaves the archive intact (bytes of a name, a time stamp) is extended.
+    QVERIFY(extended > 0);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList({"a.zip"}));
 }
 
 void tst_Zip_Helper::replacesArchiveOnlyOnClose()

@@ -3,6 +3,7 @@
 #include "AppSettings.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -49,6 +50,9 @@ private slots:
     void valuesThatDoNotConvertKeepTheirDefaults_data();
     void valuesThatDoNotConvertKeepTheirDefaults();
     void fromXmlStringStartsFromTheDefaults();
+    void refusedTextChangesNothing_data();
+    void refusedTextChangesNothing();
+    void refusedFileChangesNothing();
     void passwordStaysOutOfTheStoredText();
     void saveAndLoad();
     void saveExtension_data();
@@ -136,10 +140,9 @@ void tst_AppSettings::nameIsRequired()
     AppSettings settings;
     settings.database.Type = 2;
     QCOMPARE(settings.fromXmlString(text), accepted);
-    QCOMPARE(settings.database.Type, 1);
+    QCOMPARE(settings.database.Type, accepted ? 1 : 2);
     QCOMPARE(settings.database.SQLite3.Filename, QStringLiteral("database/zelvorin.db3"));
-    if (accepted)
-        QCOMPARE(settings.name, QStringLiteral("Lab 2"));
+    QCOMPARE(settings.name, accepted ? QStringLiteral("Lab 2") : QString());
 }
 
 void tst_AppSettings::readsEveryField()
@@ -170,8 +173,8 @@ void tst_AppSettings::valuesThatDoNotConvertKeepTheirDefaults_data()
     QTest::newRow("TRUE") << " <Database><AutoDelete>TRUE</AutoDelete></Database>\n" << true << 10000 << "";
     QTest::newRow("FALSE") << " <Database><AutoDelete>FALSE</AutoDelete></Database>\n" << false << 10000 << "";
     QTest::newRow("yes") << " <Database><AutoDelete>yes</AutoDelete></Database>\n" << true << 10000 << "";
-    QTest::newRow("negative maximum is read") << " <Database><AutoDeleteMaximum>-5</AutoDeleteMaximum></Database>\n"
-                                              << true << -5 << "";
+    QTest::newRow("maximum of one") << " <Database><AutoDeleteMaximum>1</AutoDeleteMaximum></Database>\n" << true << 1
+                                    << "";
     QTest::newRow("empty password") << " <Database><MSSqlServer><Password></Password></MSSqlServer></Database>\n"
                                     << true << 10000 << "";
 }
@@ -198,6 +201,60 @@ void tst_AppSettings::fromXmlStringStartsFromTheDefaults()
     QCOMPARE(settings.database.Type, 2);
     QCOMPARE(settings.database.PicturePath, QStringLiteral("database/pictures"));
     QCOMPARE(settings.database.MSSqlServer.Password, QString());
+}
+
+void tst_AppSettings::refusedTextChangesNothing_data()
+{
+    QTest::addColumn<QString>("text");
+    const auto database = [](const char* values) {
+        return settingsText("1.1", QStringLiteral(" <Database>%1</Database>\n").arg(QLatin1String(values)));
+    };
+    QTest::newRow("newer version") << settingsText("1.2", FullDatabase);
+    QTest::newRow("no name") << settingsText("1.1", FullDatabase, false);
+    QTest::newRow("not well-formed") << "<Settings><Name><Name>x</Name></Settings>";
+    QTest::newRow("database kind 3") << database("<Type>3</Type>");
+    QTest::newRow("database kind 0") << database("<Type>0</Type>");
+    QTest::newRow("keep no rack") << database("<AutoDeleteMaximum>0</AutoDeleteMaximum>");
+    QTest::newRow("keep minus five racks") << database("<AutoDeleteMaximum>-5</AutoDeleteMaximum>");
+    QTest::newRow("keep none, pruning off") << database("<AutoDelete>false</AutoDelete>"
+                                                        "<AutoDeleteMaximum>0</AutoDeleteMaximum>");
+}
+
+// A refused text leaves the record as it was: the values and the name the program runs with.
+void tst_AppSettings::refusedTextChangesNothing()
+{
+    QFETCH(QString, text);
+    AppSettings settings;
+    QVERIFY(settings.fromXmlString(settingsText("1.1", FullDatabase)));
+    const auto withoutDate = [](QString xml) {
+        return xml.replace(QRegularExpression(QStringLiteral("ModifyDate=\"[^\"]*\"")), QString());
+    };
+    const QString before = withoutDate(settings.toXmlString(true));
+
+    QVERIFY(!settings.fromXmlString(text));
+    QCOMPARE(settings.name, QStringLiteral("Lab 2"));
+    QCOMPARE(settings.database.Type, 4);
+    QCOMPARE(withoutDate(settings.toXmlString(true)), before);
+}
+
+void tst_AppSettings::refusedFileChangesNothing()
+{
+    QTemporaryDir dir;
+    AppSettings written;
+    QVERIFY(written.save(dir.filePath(QStringLiteral("lab"))));
+    QFile file(dir.filePath(QStringLiteral("lab.AppSettings")));
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const QByteArray text = file.readAll().replace("<Type>1</Type>", "<Type>3</Type>");
+    QVERIFY(file.resize(0));
+    QCOMPARE(file.write(text), text.size());
+    file.close();
+
+    AppSettings settings;
+    settings.name = QStringLiteral("running");
+    settings.database.Type = 4;
+    QVERIFY(!settings.load(dir.filePath(QStringLiteral("lab"))));
+    QCOMPARE(settings.name, QStringLiteral("running"));
+    QCOMPARE(settings.database.Type, 4);
 }
 
 void tst_AppSettings::passwordStaysOutOfTheStoredText()

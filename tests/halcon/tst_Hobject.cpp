@@ -287,8 +287,9 @@ void tst_Hobject::errorTexts()
 {
     const Herror known[] = {kSuccess, kErrWrongObjectClass1, kErrWrongObjectClass4, kErrEmptyObject,
                             kErrObjectCountMismatch, kErrWrongChannelCount, kErrWrongPixelType,
-                            kErrImageSizeMismatch, kErrEmptyDomain, kErrImageTooSmall, kErrWrongValue1, kErrWrongValue9,
-                            kErrWrongCount1, kErrWrongCount9, kErrWrongType1, kErrWrongType9, kErrFileOpen,
+                            kErrImageSizeMismatch, kErrEmptyDomain, kErrImageTooSmall, kErrImageTooLarge,
+                            kErrWrongValue1, kErrWrongValue9, kErrWrongCount1, kErrWrongCount9, kErrWrongType1,
+                            kErrWrongType9, kErrFileOpen,
                             kErrNotAPicture, kErrWrongFileFormat, kErrFileWrite, kErrFileFormatContent,
                             kErrUnknownParameter, kErrNotAvailable, kErrOutOfMemory, kErrInternal,
                             kErrTooFewModelPoints, kErrTimeout, kErrInvalidHandle, kErrParallelLines,
