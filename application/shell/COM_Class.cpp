@@ -2,6 +2,7 @@
 
 #include "ApplicationConstants.h"
 #include "AutomationState.h"
+#include "Camera_Settings.h"
 #include "ColonySettings.h"
 #include "Errors.h"
 #include "IAutomationOperations.h"
@@ -88,8 +89,8 @@ int COM_Class::Application_GetStartError(int& oErrorNumber)
 
 int COM_Class::Settings_GetCameraSettingsNamesList(QVariantList& o_arrstrCameraSettingsNames)
 {
-    o_arrstrCameraSettingsNames
-        = settingsNames(QStringLiteral("settings/Camera"), QStringLiteral(".camerasettings.xml"));
+    // The folder Camera_Open finds its settings in.
+    o_arrstrCameraSettingsNames = settingsNames(Camera_Settings::settingsFolder(), Camera_Settings::fileExtension());
     return 0;
 }
 

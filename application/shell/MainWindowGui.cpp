@@ -79,7 +79,9 @@ MainWindowGui::MainWindowGui(QWidget* parent, Qt::WindowFlags flags)
         && !reason.isEmpty())
         StartupSteps::reportUnreadableSettingsFile(this, appSettingsFilePath(), reason);
     m_instrumentSettings = new InstrumentSettings(this);
-    if (!m_instrumentSettings->loadOrCreate(instrumentSettingsFilePath(), &reason) && !reason.isEmpty())
+    // A file that cannot be written keeps the offsets in memory, as the application settings do.
+    if (!m_instrumentSettings->loadOrCreate(instrumentSettingsFilePath(), &reason)
+        && QFileInfo::exists(instrumentSettingsFilePath()))
         StartupSteps::reportUnreadableSettingsFile(this, instrumentSettingsFilePath(), reason);
     m_colonySettings = new ColonySettings(this);
     m_colonySettingsFiles = std::make_unique<ColonySettingsFiles>(m_colonySettings);
@@ -125,6 +127,13 @@ MainWindowGui::MainWindowGui(QWidget* parent, Qt::WindowFlags flags)
     if (!Gui_Helper::restoreWindowLayout(this, QString()))
         resetWindowLayout();
     connectActions();
+    // Reading the records at start is no change: a debounced notice still pending would make
+    // the Colony Analyser page restart the first analysis a client asks for.
+    for (Settings_Change_Helper* record : std::initializer_list<Settings_Change_Helper*>{
+             m_appSettings, m_instrumentSettings, m_colonySettings, m_cameraSettings}) {
+        record->setChangedBlocked(true);
+        record->setChangedBlocked(false);
+    }
 }
 
 MainWindowGui::~MainWindowGui()
@@ -137,6 +146,7 @@ MainWindowGui::~MainWindowGui()
     m_databaseQueries.reset();
     // The colony settings editor's mouse tools draw on the analyser page's viewer: editor
     // first, then the page.
+    m_colonySettingsFiles->setEditor(nullptr);
     delete m_colonySettingsGui;
     delete m_colonySettingsDock;
     delete m_imageStitcherSettingsDock;

@@ -77,6 +77,9 @@ void checkCameraDriver(QWidget* window)
 
 void prepareDatabaseFile(ApplicationDatabase& database, const AppSettings::DatabaseSettings& settings)
 {
+    // Rack pictures are written only into a folder that exists.
+    if (!settings.PicturePath.isEmpty())
+        QDir().mkpath(settings.PicturePath);
     switch (settings.Type) {
     case AppSettings::TypeMSAccess: {
         const QString& file = settings.MSAccess.Filename;

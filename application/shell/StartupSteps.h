@@ -28,7 +28,8 @@ void warnAboutSecondInstance(QWidget* window);
 void checkCameraDriver(QWidget* window);
 
 // A missing MS Access file is copied from its template, a missing SQLite3 file is made from
-// its script (nothing is left behind when that fails); other kinds need nothing.
+// its script (nothing is left behind when that fails); other kinds need nothing. A missing
+// rack picture folder is made.
 void prepareDatabaseFile(ApplicationDatabase& database, const AppSettings::DatabaseSettings& settings);
 
 // A failed open of the database at start: the start error and the box "Database error".

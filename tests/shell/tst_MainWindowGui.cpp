@@ -7,6 +7,7 @@
 #include "ColonyAnalyserGui.h"
 #include "ColonySettingsGui.h"
 #include "Database.h"
+#include "DemoTruth.h"
 #include "Gui_Helper.h"
 #include "InstrumentSettings.h"
 #include "MainWindowFixture.h"
@@ -44,6 +45,7 @@ private slots:
     void newSQLite3DatabaseFromTheTemplate();
     void wrongDatabaseVersionIsTheStartError_data();
     void wrongDatabaseVersionIsTheStartError();
+    void readingTheRecordsAtStartIsNoChange();
     void tearDownWithAnAnalysisRunning_data();
     void tearDownWithAnAnalysisRunning();
 
@@ -214,6 +216,28 @@ void tst_MainWindowGui::wrongDatabaseVersionIsTheStartError()
     QCOMPARE(startError(), Errors::Type_Error(91));
     QVERIFY(!window.database()->database()->isOpen());
     QCOMPARE(answers.titles(), boxes);
+}
+
+// A client that starts an analysis right after the program started sees that run finish:
+// no change notice left from reading the records restarts it half-way.
+void tst_MainWindowGui::readingTheRecordsAtStartIsNoChange()
+{
+    ProgramFolder folder;
+    QVERIFY(folder.isValid());
+    Answers answers;
+    WindowUnderTest test(true, answers);
+    MainWindowGui& window = test.make();
+    QSignalSpy app(window.appSettings(), &Settings_Change_Helper::signal_changed);
+    QSignalSpy colony(window.colonySettings(), &Settings_Change_Helper::signal_changed);
+    QSignalSpy camera(window.cameraSettings(), &Settings_Change_Helper::signal_changed);
+    QCOMPARE(window.Camera_LoadPicture(QStringLiteral("settings/ColonyDemo/Demo_Plate_gray.tif")),
+             Errors::Type_Error(0));
+    QCOMPARE(window.AnalyseColonies_Start(QStringLiteral("Demo_Plate_gray")), Errors::Type_Error(0));
+    QCOMPARE(DemoTruth::waitForAnalysis(window), Errors::Type_Error(0));
+    // Well past the records' 500 ms.
+    QVERIFY(!app.wait(1000));
+    QCOMPARE(colony.count(), 0);
+    QCOMPARE(camera.count(), 0);
 }
 
 void tst_MainWindowGui::tearDownWithAnAnalysisRunning_data()
