@@ -143,7 +143,7 @@ int main(int argc, char* argv[])
         std::vector<std::unique_ptr<Automation_Client>> attached;
         for (int i = 0; i < clients; ++i)
             attached.push_back(program.attach(QStringLiteral("reader%1_%2").arg(clients).arg(i)));
-        std::vector<std::vector<double>> times(size_t(clients));
+        std::vector<std::vector<double>> times(static_cast<size_t>(clients));
         std::atomic<int> ready{0};
         std::vector<std::unique_ptr<QThread>> threads;
         for (int i = 0; i < clients; ++i) {

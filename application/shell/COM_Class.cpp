@@ -22,7 +22,10 @@ constexpr int c_generalApplicationError = 3;
 template <typename Operation> int forward(Operation operation)
 {
     IAutomationOperations* window = automationMainWindow();
-    return window ? int(operation(*window)) : c_generalApplicationError;
+    if (!window)
+        return c_generalApplicationError;
+    const AutomationCallScope inCall;
+    return int(operation(*window));
 }
 
 // The names of the settings files of one kind: files whose names end with the extension

@@ -418,7 +418,8 @@ Errors::Type_Error MainWindowGui::openDatabase()
 
 void MainWindowGui::showDatabaseError(QString databaseName, QString text)
 {
-    if (isAutomationServer())
+    // An automation client learns of the failure from the code its call returns.
+    if (isAutomationServer() || isInAutomationCall())
         return;
     MessageBox_Helper::critical(this, tr("Database \"%1\" error").arg(databaseName), text, QMessageBox::Ok);
 }

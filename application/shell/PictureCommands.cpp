@@ -140,16 +140,8 @@ void PictureCommands::fromFile()
         return;
     m_lastPictureFile = file;
     Halcon::Hobject picture;
-    if (const Errors::Type_Error code = Halcon_Helper::LoadImageFile(file, picture)) {
-        showCode(tr("Read image error"), code);
-        return;
-    }
-    if (const Errors::Type_Error code = m_parts.page->Reset()) {
-        showCode(tr("Analsye error"), code);
-        return;
-    }
-    if (const Errors::Type_Error code = m_parts.page->Analyse(picture))
-        showCode(tr("Analyse error"), code);
+    if (loadPicture(file, picture))
+        resetAndAnalyse(picture, tr("Analsye error"));
 }
 
 void PictureCommands::fromDatabase()
@@ -158,46 +150,33 @@ void PictureCommands::fromDatabase()
     if (!colonyView())
         return;
     ColonyDatabaseGui browser(m_parts.database, m_parts.window, false);
-    if (MessageBox_Helper::exec(&browser) != QDialog::Accepted)
-        return;
-    reevaluate(browser.reevaluateMode(), browser.rackCameraSettingsXml(), browser.rackColonySettingsXml(),
-               browser.rackPictureFilePath(), browser.rackReferencePointsCorrection());
+    if (MessageBox_Helper::exec(&browser) == QDialog::Accepted)
+        reevaluate(RackReevaluation::fromBrowser(browser));
 }
 
-void PictureCommands::reevaluate(int mode, const QString& cameraSettingsXml, const QString& colonySettingsXml,
-                                 const QString& pictureFilePath, const QString& correctionText)
+void PictureCommands::reevaluate(const RackReevaluation::Request& request)
 {
-    if (mode != ColonyDatabaseGui::ReevaluateDatabaseSettings && mode != ColonyDatabaseGui::ReevaluateCurrentSettings)
+    if (request.mode != ColonyDatabaseGui::ReevaluateDatabaseSettings
+        && request.mode != ColonyDatabaseGui::ReevaluateCurrentSettings)
         return;
-    const bool storedSettings = mode == ColonyDatabaseGui::ReevaluateDatabaseSettings;
+    const bool storedSettings = request.mode == ColonyDatabaseGui::ReevaluateDatabaseSettings;
     if (storedSettings) {
         QString cameraName;
-        const bool read = Camera_Settings::ReadName(cameraSettingsXml, cameraName);
+        const bool read = Camera_Settings::ReadName(request.cameraSettingsXml, cameraName);
         if (!read
-            || !m_parts.camera->takeOverSettingsText(cameraSettingsXml, Camera_Settings::settingsFolder()
-                                                                            + QLatin1Char('/') + cameraName
-                                                                            + fromDatabaseSuffix()
-                                                                            + Camera_Settings::fileExtension())) {
+            || !m_parts.camera->takeOverSettingsText(request.cameraSettingsXml,
+                                                     Camera_Settings::settingsFolder() + QLatin1Char('/') + cameraName
+                                                         + fromDatabaseSuffix() + Camera_Settings::fileExtension())) {
             showText(tr("Settings error"), tr("Cannot set the camera settings!"));
             return;
         }
     }
 
-    RackReevaluation::Request request;
-    request.mode = mode;
-    request.pictureFilePath = pictureFilePath;
-    request.cameraSettingsXml = cameraSettingsXml;
-    request.colonySettingsXml = colonySettingsXml;
-    request.correctionText = correctionText;
     PageAnalyser analyser(*m_parts.colonyFiles, *m_parts.page, storedSettings);
     const Errors::Type_Error code = RackReevaluation::run(request, m_parts.colonySettings->data(), analyser);
     if (code == 0)
         return;
-    if (!analyser.called && storedSettings && code == RackReevaluation::ErrorSettings) {
-        showText(tr("Settings error"), tr("Cannot set the colony settings!"));
-        return;
-    }
-    if (analyser.settingsCode != 0) {
+    if ((!analyser.called && storedSettings && code == RackReevaluation::ErrorSettings) || analyser.settingsCode != 0) {
         showText(tr("Settings error"), tr("Cannot set the colony settings!"));
         return;
     }
@@ -220,15 +199,18 @@ void PictureCommands::colonyDemo(const QString& baseName)
         showText(tr("Analyse error"), tr("Cannot analyse the colony!"));
 }
 
-bool PictureCommands::analysePictureFile(const QString& path)
+bool PictureCommands::loadPicture(const QString& path, Halcon::Hobject& picture)
 {
-    Halcon::Hobject picture;
-    if (const Errors::Type_Error code = Halcon_Helper::LoadImageFile(path, picture)) {
+    const Errors::Type_Error code = Halcon_Helper::LoadImageFile(path, picture);
+    if (code != 0)
         showCode(tr("Read image error"), code);
-        return false;
-    }
+    return code == 0;
+}
+
+bool PictureCommands::resetAndAnalyse(const Halcon::Hobject& picture, const QString& resetTitle)
+{
     if (const Errors::Type_Error code = m_parts.page->Reset()) {
-        showCode(tr("Analyse error"), code);
+        showCode(resetTitle, code);
         return false;
     }
     if (const Errors::Type_Error code = m_parts.page->Analyse(picture)) {
@@ -236,6 +218,12 @@ bool PictureCommands::analysePictureFile(const QString& path)
         return false;
     }
     return true;
+}
+
+bool PictureCommands::analysePictureFile(const QString& path)
+{
+    Halcon::Hobject picture;
+    return loadPicture(path, picture) && resetAndAnalyse(picture, tr("Analyse error"));
 }
 
 Errors::Type_Error PictureCommands::selectRack(int& rackId)

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "Errors.h"
+#include "RackReevaluation.h"
+
+#include <Hobject.h>
 
 #include <QString>
 
@@ -54,8 +57,10 @@ public:
 private:
     void stopAndResetCorrection();
     bool colonyView() const;
-    void reevaluate(int mode, const QString& cameraSettingsXml, const QString& colonySettingsXml,
-                    const QString& pictureFilePath, const QString& correctionText);
+    void reevaluate(const RackReevaluation::Request& request);
+    // Each false after its message box.
+    bool loadPicture(const QString& path, Halcon::Hobject& picture);
+    bool resetAndAnalyse(const Halcon::Hobject& picture, const QString& resetTitle);
     void showCode(const QString& title, Errors::Type_Error code);
     void showText(const QString& title, const QString& text);
 

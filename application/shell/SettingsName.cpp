@@ -6,7 +6,8 @@ namespace SettingsName {
 
 bool isPlainName(const QString& name)
 {
-    if (name.isEmpty())
+    // No file system takes longer names.
+    if (name.isEmpty() || name.size() > MaximumLength)
         return false;
     bool onlyDots = true;
     for (const QChar c : name) {

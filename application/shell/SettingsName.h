@@ -6,12 +6,13 @@
 
 // A settings name handed in by an automation client, turned into the file it stands for. A
 // client names settings, it never points at files: a name with a path separator, a control
-// character or a name that is only dots is refused, so no call reaches a file outside the
+// character, a name that is only dots or one too long for a file name is refused, so no call reaches a file outside the
 // settings folders.
 namespace SettingsName {
 
 // 104 "The parameter is incorrect or not supported" for a name that is no plain name.
 constexpr Errors::Type_Error ErrorNotAName = 104;
+constexpr int MaximumLength = 200;
 
 bool isPlainName(const QString& name);
 
