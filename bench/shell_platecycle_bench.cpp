@@ -116,9 +116,11 @@ int main(int argc, char* argv[])
         [&] {
             failed |= window.Camera_LoadPicture(DemoPicture) != 0;
             failed |= window.AnalyseColonies_Start(QStringLiteral("Demo_Plate_gray")) != 0;
+            // Woken by the worker's reports, as the program's event loop is.
             bool running = true;
+            window.AnalyseColonies_CheckRunning(running);
             while (running) {
-                QCoreApplication::processEvents();
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
                 window.AnalyseColonies_CheckRunning(running);
             }
             int rack = -1;

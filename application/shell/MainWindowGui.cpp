@@ -85,7 +85,14 @@ MainWindowGui::MainWindowGui(QWidget* parent, Qt::WindowFlags flags)
         StartupSteps::reportUnreadableSettingsFile(this, instrumentSettingsFilePath(), reason);
     m_colonySettings = new ColonySettings(this);
     m_colonySettingsFiles = std::make_unique<ColonySettingsFiles>(m_colonySettings);
-    // Placed here: the image stitcher settings record, once it is built.
+    // Placed here, the image stitcher (not built yet), in the order of the construction: its
+    // settings record; after the camera its cross model "CrossModel" over the record's
+    // model-matching settings; its page on m_analyserGui->imageStitcherPage() with the result
+    // viewer; ImageStitcherSettingsGui (with the model-matching editor widgets) in
+    // m_imageStitcherSettingsDock; its default settings file after the colony's; the
+    // connections of its record and of the cross model; its offer to save on close; the
+    // stitcher branches of the operator commands and the stitcher demo slot. Its automation
+    // operations wait in MainWindowGui_PendingOperations.cpp.
 
     StartupSteps::warnAboutSecondInstance(this);
     StartupSteps::checkCameraDriver(this);
@@ -105,14 +112,11 @@ MainWindowGui::MainWindowGui(QWidget* parent, Qt::WindowFlags flags)
     m_cameraSettings = new Camera_Settings(this);
     m_camera = new Camera(m_cameraSettings, QThread::LowestPriority, this);
     m_cameraOperations = std::make_unique<CameraOperations>(m_camera, m_cameraSettings);
-    // Placed here: the cross model "CrossModel" over the stitcher settings' model-matching
-    // settings, once the stitcher settings record is built.
 
     m_analyserGui = new AnalyserGui(m_colonySettings, nullptr, this);
     setCentralWidget(m_analyserGui);
     m_imageStitcherResultView = new Hobject_View_Gui(m_analyserGui->imageStitcherResultPage(), QString());
     Gui_Helper::fillParentWidget(m_imageStitcherResultView, true, false);
-    // Placed here: the Image Stitcher page on m_analyserGui->imageStitcherPage().
     m_colonyAnalyserGui = new ColonyAnalyserGui(m_database, m_appSettings, m_cameraSettings, m_colonySettings,
                                                 m_analyserGui->colonyAnalyserPage());
     Gui_Helper::fillParentWidget(m_colonyAnalyserGui, true, false);
@@ -227,8 +231,9 @@ void MainWindowGui::createDocks()
         new ColonySettingsGui(this, m_colonyAnalyserGui->halconView(), m_colonySettings, m_colonySettingsDock);
     m_colonySettingsDock->setWidget(m_colonySettingsGui);
     m_colonySettingsFiles->setEditor(m_colonySettingsGui);
-    // Placed here: ImageStitcherSettingsGui, Camera_Settings_Gui and Camera_LiveView_Gui as
-    // the widgets of these docks.
+    // Placed here, the live view (not built yet): Camera_LiveView_Gui as the widget of
+    // m_liveViewDock, the window as its callbacks; its automation operations wait in
+    // MainWindowGui_PendingOperations.cpp.
     m_imageStitcherSettingsDock = createDock(tr("Imagestitcher settings"), QStringLiteral("ImageStitcherSettingsGui"));
     m_cameraSettingsDock = createDock(tr("Camera settings"), QStringLiteral("Camera_Settings_Gui"));
     m_liveViewDock = createDock(tr("Camera live view"), QStringLiteral("Camera_LiveView_Gui"));
@@ -236,13 +241,15 @@ void MainWindowGui::createDocks()
 
 void MainWindowGui::loadDefaultSettingsFiles()
 {
-    // Placed here with the camera settings editor: its own load of the default file.
+    // Placed here, the camera settings editor (not built yet): Camera_Settings_Gui in
+    // m_cameraSettingsDock with the window as its callbacks, loading this default file and
+    // keeping the file name CameraOperations keeps until then, and its offer to save changed
+    // camera settings on close.
     if (!m_cameraOperations->loadAtStart(Camera_Settings::defaultFilePath()))
         StartupSteps::reportUnreadableSettingsFile(this, Camera_Settings::defaultFilePath(), QString());
     QString reason;
     if (!m_colonySettingsFiles->loadAtStart(ColonySettings::defaultFilePath(), reason))
         StartupSteps::reportUnreadableSettingsFile(this, ColonySettings::defaultFilePath(), reason);
-    // Placed here: the default image stitcher settings with their cross-model files.
 }
 
 void MainWindowGui::createOperations()
@@ -333,8 +340,6 @@ void MainWindowGui::connectActions()
     connect(m_colonySettingsGui, &ColonySettingsGui::signal_GetRefPointOffset, m_colonyAnalyserGui,
             &ColonyAnalyserGui::slot_GetRefPointOffset);
     connect(m_colonySettings, &ColonySettings::signal_custom, this, &MainWindowGui::slot_ColonySettings_custom);
-    // Placed here: the stitcher settings' signal_custom and the cross model's
-    // signal_ModeChanged, once they are built.
 }
 
 void MainWindowGui::startShow()
@@ -389,10 +394,8 @@ void MainWindowGui::closeEvent(QCloseEvent* event)
         return;
     }
     m_colonyAnalyserGui->Stop();
-    // Placed here: the camera settings editor's offer to save changed camera settings.
     if (!m_colonySettings->name.startsWith(ColonySettings::demoPrefix()) && !m_colonySettingsFiles->fileName().isEmpty())
         m_colonySettingsGui->askSaveModified();
-    // Placed here: the stitcher settings editor's offer to save modified settings.
     Gui_Helper::saveWindowLayout(this, QString());
     // With clients attached the window goes and the process stays until the last release.
     if (automationObjectCount() == 0)
@@ -567,7 +570,6 @@ void MainWindowGui::slot_QAction_Colony_Demo_PetriPlate_triggered()
 
 void MainWindowGui::slot_QAction_Stitcher_Demo_QTrayPlate_triggered()
 {
-    // Placed here: the stitcher demo "QTray-Plate", once the image stitcher is built.
 }
 
 void MainWindowGui::slot_QAction_Analyse_Analyse_Start_triggered()

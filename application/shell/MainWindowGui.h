@@ -39,8 +39,8 @@ class MainWindowGui;
 // the settings editors. It carries the menus and the tool bar, and it is where the
 // automation methods arrive; each operation forwards to the class beside it that does the
 // work. The image stitcher (its page, result page, settings editor and cross model), the
-// camera settings editor and the live view get their places here when they are built
-// (marked "Placed here" below and in MainWindowGui.cpp). GUI thread only.
+// camera settings editor and the live view get their places here when they are built (one
+// "Placed here" note each in MainWindowGui.cpp). GUI thread only.
 class MainWindowGui : public QMainWindow,
                       public IAutomationOperations,
                       public IColonySettingsHost,

@@ -105,7 +105,7 @@ bool PictureCommands::colonyView() const
 
 void PictureCommands::stopAndResetCorrection()
 {
-    // The Image Stitcher page stops here too once it is built.
+    // Only the Colony Analyser page exists yet.
     m_parts.page->Stop();
     CorrectionInfo::resetCurrent();
 }
@@ -113,7 +113,7 @@ void PictureCommands::stopAndResetCorrection()
 void PictureCommands::fromCamera()
 {
     stopAndResetCorrection();
-    // The Image Stitcher view takes the picture once its page is built.
+    // Only the Colony Analyser view has a page yet.
     if (!colonyView())
         return;
     if (const Errors::Type_Error code = m_parts.page->Reset()) {

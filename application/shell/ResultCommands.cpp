@@ -56,7 +56,7 @@ bool ResultCommands::pageRunning()
 
 void ResultCommands::analyseStart()
 {
-    // The Image Stitcher page restarts here too once it is built.
+    // Only the Colony Analyser view has a page yet.
     if (!colonyView())
         return;
     Errors::Type_Error code = readiness();

@@ -1,5 +1,6 @@
 #include "ColonyAnalyserGui.h"
 #include "DemoTruth.h"
+#include "Hobject_View_Gui.h"
 #include "MainWindowFixture.h"
 #include "ui_MainWindowGui.h"
 
@@ -27,9 +28,8 @@ void tst_MainWindowWindow::demoPlateOnScreen()
     Answers answers;
     WindowUnderTest test(false, answers);
     MainWindowGui& window = test.make();
+    // Maximised, as a first start lays the window out.
     window.startShow();
-    window.setWindowState(Qt::WindowNoState);
-    window.resize(1600, 1000);
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
     window.form()->m_QAction_Toolbar_Colony_Demo_Plate->trigger();
@@ -41,6 +41,8 @@ void tst_MainWindowWindow::demoPlateOnScreen()
             good += colony->row.IsGoodColony ? 1 : 0;
     QVERIFY(good > 100);
     QVERIFY(window.colonySettingsDock()->isVisible());
+    // The whole plate in the viewer, as the zoom button shows it.
+    window.colonyAnalyserGui()->view()->resetZoom(true);
 
     const bool realWindow = QGuiApplication::platformName() == QLatin1String("xcb");
     auto grabWindow = [&]() -> QImage {
