@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AppErrors.h"
 #include "ColonySettingsData.h"
 #include "Errors.h"
 
@@ -16,7 +17,7 @@ class ColonySettingsGui;
 // GUI thread; no message boxes of its own.
 class ColonySettingsFiles {
 public:
-    static constexpr Errors::Type_Error ErrorCannotLoad = 150;
+    static constexpr Errors::Type_Error ErrorCannotLoad = AppErrors::CannotLoadColonySettings;
 
     explicit ColonySettingsFiles(ColonySettings* settings);
 

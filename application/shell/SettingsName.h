@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AppErrors.h"
 #include "Errors.h"
 
 #include <QString>
@@ -11,7 +12,7 @@
 namespace SettingsName {
 
 // 104 "The parameter is incorrect or not supported" for a name that is no plain name.
-constexpr Errors::Type_Error ErrorNotAName = 104;
+constexpr Errors::Type_Error ErrorNotAName = AppErrors::ParameterIncorrect;
 constexpr int MaximumLength = 200;
 
 bool isPlainName(const QString& name);
