@@ -7,6 +7,7 @@
 
 #include <HalconFileOps.h>
 #include <HalconImageOps.h>
+#include <HalconSystemOps.h>
 #include <HalconTypes.h>
 
 #include <QCoreApplication>
@@ -27,6 +28,9 @@ int main(int argc, char* argv[])
         err << "Cannot make the folder " << folder.path() << '\n';
         return 1;
     }
+    // Two pictures made once: the operator threads gain nothing here, and a sanitizer build
+    // that runs this tool would report their hand-overs inside OpenCV and TBB.
+    Halcon::set_system("parallelize_operators", "false");
     for (const DemoPlateScenes::Demo& demo : DemoPlateScenes::colonyDemos) {
         const PlateScenes::Scene scene = PlateScenes::generate(DemoPlateScenes::options(demo));
         Halcon::Hobject grey;
