@@ -11,6 +11,7 @@
 #include "MessageBox_Helper.h"
 #include "QuendralLibrary.h"
 #include "TestFixtures.h"
+#include "ThreadChecker.h"
 
 #include <QDialog>
 #include <QDir>
@@ -143,6 +144,7 @@ public:
         setAutomationServer(automationServer);
         QuendralLibrary::Start(QStringLiteral("zelvorin"), QStringLiteral("1.1.0"), QStringLiteral("2014"),
                                &m_appErrors, automationServer, nullptr);
+        runOperatorsSeriallyUnderThreadChecker();
         MessageBox_Helper::setAnswerFunction([this](const MessageBox_Helper::Request& request) {
             m_answers.boxes.append(request);
             return m_answers.boxAnswer != QMessageBox::NoButton ? m_answers.boxAnswer
