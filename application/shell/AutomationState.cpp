@@ -15,9 +15,25 @@ std::atomic<IAutomationOperations*> g_mainWindow{nullptr};
 std::atomic<bool> g_running{false};
 std::atomic<Errors::Type_Error> g_startError{0};
 std::atomic<int> g_objectCount{0};
+std::atomic<int> g_callDepth{0};
 std::function<void()> g_quit;
 
 } // namespace
+
+bool isInAutomationCall()
+{
+    return g_callDepth > 0;
+}
+
+AutomationCallScope::AutomationCallScope()
+{
+    ++g_callDepth;
+}
+
+AutomationCallScope::~AutomationCallScope()
+{
+    --g_callDepth;
+}
 
 void quitApplication()
 {

@@ -39,6 +39,19 @@ int automationObjectCount();
 void automationObjectCreated();
 void automationObjectReleased();
 
+// Whether an automation method is being carried out. A box that a part shows then would wait
+// for an operator while the client waits for its answer; the code goes back instead.
+bool isInAutomationCall();
+// Marks the automation method in progress for its lifetime (GUI thread; calls may nest while
+// a method keeps events flowing).
+class AutomationCallScope {
+public:
+    AutomationCallScope();
+    ~AutomationCallScope();
+    AutomationCallScope(const AutomationCallScope&) = delete;
+    AutomationCallScope& operator=(const AutomationCallScope&) = delete;
+};
+
 // Ends the application's event loop, or does what tests put in its place.
 void quitApplication();
 void setApplicationQuitFunction(std::function<void()> quit);

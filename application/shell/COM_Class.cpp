@@ -2,6 +2,7 @@
 
 #include "ApplicationConstants.h"
 #include "AutomationState.h"
+#include "Camera_Settings.h"
 #include "ColonySettings.h"
 #include "Errors.h"
 #include "IAutomationOperations.h"
@@ -21,7 +22,10 @@ constexpr int c_generalApplicationError = 3;
 template <typename Operation> int forward(Operation operation)
 {
     IAutomationOperations* window = automationMainWindow();
-    return window ? int(operation(*window)) : c_generalApplicationError;
+    if (!window)
+        return c_generalApplicationError;
+    const AutomationCallScope inCall;
+    return int(operation(*window));
 }
 
 // The names of the settings files of one kind: files whose names end with the extension
@@ -88,8 +92,8 @@ int COM_Class::Application_GetStartError(int& oErrorNumber)
 
 int COM_Class::Settings_GetCameraSettingsNamesList(QVariantList& o_arrstrCameraSettingsNames)
 {
-    o_arrstrCameraSettingsNames
-        = settingsNames(QStringLiteral("settings/Camera"), QStringLiteral(".camerasettings.xml"));
+    // The folder Camera_Open finds its settings in.
+    o_arrstrCameraSettingsNames = settingsNames(Camera_Settings::settingsFolder(), Camera_Settings::fileExtension());
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "ColonyPickList.h"
 
+#include "AppErrors.h"
 #include "ApplicationDatabase.h"
 #include "DatabaseTableZelvorinColony.h"
 #include "DatabaseTableZelvorinContainer.h"
@@ -12,9 +13,9 @@
 namespace {
 
 constexpr Errors::Type_Error NoError = 0;
-constexpr Errors::Type_Error ErrorParameter = 104;
-constexpr Errors::Type_Error ErrorPatternCharacter = 106;
-constexpr Errors::Type_Error ErrorContainerNotFound = 122;
+constexpr Errors::Type_Error ErrorParameter = AppErrors::ParameterIncorrect;
+constexpr Errors::Type_Error ErrorPatternCharacter = AppErrors::UnexpectedCharactersInChannelPattern;
+constexpr Errors::Type_Error ErrorContainerNotFound = AppErrors::ContainerIdNotFound;
 
 } // namespace
 

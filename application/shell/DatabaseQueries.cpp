@@ -1,5 +1,6 @@
 #include "DatabaseQueries.h"
 
+#include "AppErrors.h"
 #include "ApplicationDatabase.h"
 #include "ColonySettings.h"
 #include "DatabaseTableZelvorinColony.h"
@@ -16,10 +17,10 @@
 namespace {
 
 constexpr Errors::Type_Error NoError = 0;
-constexpr Errors::Type_Error ErrorParameter = 104;
-constexpr Errors::Type_Error ErrorContainerNotFound = 122;
-constexpr Errors::Type_Error ErrorSeveralContainers = 124;
-constexpr Errors::Type_Error ErrorColonySettings = 150;
+constexpr Errors::Type_Error ErrorParameter = AppErrors::ParameterIncorrect;
+constexpr Errors::Type_Error ErrorContainerNotFound = AppErrors::ContainerIdNotFound;
+constexpr Errors::Type_Error ErrorSeveralContainers = AppErrors::MoreThanOneContainerId;
+constexpr Errors::Type_Error ErrorColonySettings = AppErrors::CannotLoadColonySettings;
 
 const QString PickingDateFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
 

@@ -1,5 +1,6 @@
 #include "InstrumentSettings.h"
 
+#include "AppErrors.h"
 #include "AppSettings.h"
 #include "QuendralLibrary.h"
 #include "XML_Settings.h"
@@ -13,7 +14,7 @@ namespace {
 
 constexpr Errors::Type_Error NoError = 0;
 constexpr Errors::Type_Error ErrorGeneral = 3;
-constexpr Errors::Type_Error ErrorParameter = 104;
+constexpr Errors::Type_Error ErrorParameter = AppErrors::ParameterIncorrect;
 
 const QString c_groupTag = QStringLiteral("ChannelOffset");
 

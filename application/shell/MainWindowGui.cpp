@@ -1,69 +1,388 @@
 #include "MainWindowGui.h"
 
+#include "ui_MainWindowGui.h"
+
+#include "AnalyserGui.h"
 #include "AppErrors.h"
+#include "AppSettings.h"
 #include "ApplicationConstants.h"
 #include "AutomationState.h"
+#include "Camera.h"
+#include "CameraOperations.h"
+#include "Camera_Settings.h"
+#include "ColonyAnalyserGui.h"
+#include "ColonyAnalysisOperations.h"
+#include "ColonySettingsFiles.h"
+#include "ColonySettingsGui.h"
+#include "DatabaseQueries.h"
 #include "Gui_Helper.h"
+#include "Hobject_View_Gui.h"
+#include "InstrumentSettings.h"
+#include "MessageBox_Helper.h"
+#include "PictureCommands.h"
+#include "ResultCommands.h"
+#include "SqlServerOdbc.h"
+#include "StartupSteps.h"
+#include "SystemCommands.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QDockWidget>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QScreen>
+
+// Q_INIT_RESOURCE declares its function in the enclosing namespace, so this stays global.
+static void initMainWindowResources()
+{
+    Q_INIT_RESOURCE(MainWindowGui);
+}
+
+namespace {
+
+QString symbol(const QString& fileName)
+{
+    return QStringLiteral("pictures:/Symbols/") + fileName;
+}
+
+} // namespace
+
+QString MainWindowGui::instrumentSettingsFilePath()
+{
+    return InstrumentSettings::defaultFilePath();
+}
+
+QString MainWindowGui::appSettingsFilePath()
+{
+    return SystemCommands::appSettingsFilePath();
+}
 
 MainWindowGui::MainWindowGui(QWidget* parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags)
+    , m_ui(std::make_unique<Ui::MainWindowGui>())
 {
+    initMainWindowResources();
+    // The window's own open reaches SQL Server through FreeTDS.
+    SqlServerOdbc::useFreeTds();
+    m_ui->setupUi(this);
     // The window layout files carry this name.
     Gui_Helper::setObjectName(this, QString());
+    setWindowIcon(QIcon(QStringLiteral("pictures:/Programm.png")));
     setWindowTitle(ApplicationConstants::applicationName() + QStringLiteral(" V") + ApplicationConstants::version());
-}
+    setActionIcons();
+    m_ui->m_QToolBar_Main->setWindowTitle(tr("Toolbar"));
 
-MainWindowGui::~MainWindowGui() = default;
+    m_appSettings = new AppSettings(this);
+    QString reason;
+    if (!StartupSteps::loadApplicationSettings(*m_appSettings, appSettingsFilePath(), m_appSettingsFileName, reason)
+        && !reason.isEmpty())
+        StartupSteps::reportUnreadableSettingsFile(this, appSettingsFilePath(), reason);
+    m_instrumentSettings = new InstrumentSettings(this);
+    // A file that cannot be written keeps the offsets in memory, as the application settings do.
+    if (!m_instrumentSettings->loadOrCreate(instrumentSettingsFilePath(), &reason)
+        && QFileInfo::exists(instrumentSettingsFilePath()))
+        StartupSteps::reportUnreadableSettingsFile(this, instrumentSettingsFilePath(), reason);
+    m_colonySettings = new ColonySettings(this);
+    m_colonySettingsFiles = std::make_unique<ColonySettingsFiles>(m_colonySettings);
+    // Placed here, the image stitcher (not built yet), in the order of the construction: its
+    // settings record; after the camera its cross model "CrossModel" over the record's
+    // model-matching settings; its page on m_analyserGui->imageStitcherPage() with the result
+    // viewer; ImageStitcherSettingsGui (with the model-matching editor widgets) in
+    // m_imageStitcherSettingsDock; its default settings file after the colony's; the
+    // connections of its record and of the cross model; its offer to save on close; the
+    // stitcher branches of the operator commands and the stitcher demo slot. Its automation
+    // operations wait in MainWindowGui_PendingOperations.cpp.
 
-void MainWindowGui::startShow()
-{
-    if (!isAutomationServer())
-        show();
-}
+    StartupSteps::warnAboutSecondInstance(this);
+    StartupSteps::checkCameraDriver(this);
 
-void MainWindowGui::closeDatabase()
-{
-    // No database is opened yet.
-}
+    m_database = new ApplicationDatabase(this, ApplicationConstants::applicationName(), this);
+    StartupSteps::prepareDatabaseFile(*m_database, m_appSettings->database);
+    StartupSteps::reportDatabaseOpen(this, openDatabase());
 
-bool MainWindowGui::isWindowHidden() const
-{
-    return isHidden();
-}
+    Camera_Settings::SetDefaultColorSpace(1);
+    Camera_Settings::SetDefaultExposureTime(200.0);
+    Camera_Settings::SetDefaultEdgeEnhancement(2);
+    Camera_Settings::SetDefaultWhiteBalanceMode(1);
+    Camera_Settings::SetDefaultRotate(1);
+    Camera_Settings::SetDefaultMultiples(1);
+    Camera_Settings::SetDefaultMirrorLeftRight(false);
+    Camera_Settings::SetDefaultMirrorUpDown(false);
+    m_cameraSettings = new Camera_Settings(this);
+    m_camera = new Camera(m_cameraSettings, QThread::LowestPriority, this);
+    m_cameraOperations = std::make_unique<CameraOperations>(m_camera, m_cameraSettings);
 
-Errors::Type_Error MainWindowGui::GUI_Show(int iMode)
-{
-    // Stand-alone the operator owns the window.
-    if (!isAutomationServer())
-        return 0;
-    switch (iMode) {
-    case 1:
-        show();
-        return 0;
-    case 2:
-        showMaximized();
-        return 0;
-    case 3:
-    case 4:
-        return 0;
-    default:
-        return AppErrors::ParameterIncorrect;
+    m_analyserGui = new AnalyserGui(m_colonySettings, nullptr, this);
+    setCentralWidget(m_analyserGui);
+    m_imageStitcherResultView = new Hobject_View_Gui(m_analyserGui->imageStitcherResultPage(), QString());
+    Gui_Helper::fillParentWidget(m_imageStitcherResultView, true, false);
+    m_colonyAnalyserGui = new ColonyAnalyserGui(m_database, m_appSettings, m_cameraSettings, m_colonySettings,
+                                                m_analyserGui->colonyAnalyserPage());
+    Gui_Helper::fillParentWidget(m_colonyAnalyserGui, true, false);
+
+    createDocks();
+    loadDefaultSettingsFiles();
+    createOperations();
+
+    Gui_Helper::applyWidgetStyles(this, true, true, true);
+    // Layouts are kept only where their folder exists; a first start makes it.
+    QDir().mkpath(QFileInfo(Gui_Helper::windowStatePath(objectName())).path());
+    if (!Gui_Helper::restoreWindowLayout(this, QString()))
+        resetWindowLayout();
+    connectActions();
+    // Reading the records at start is no change: a debounced notice still pending would make
+    // the Colony Analyser page restart the first analysis a client asks for.
+    for (Settings_Change_Helper* record : std::initializer_list<Settings_Change_Helper*>{
+             m_appSettings, m_instrumentSettings, m_colonySettings, m_cameraSettings}) {
+        record->setChangedBlocked(true);
+        record->setChangedBlocked(false);
     }
 }
 
-Errors::Type_Error MainWindowGui::GUI_Hide()
+MainWindowGui::~MainWindowGui()
 {
-    if (isAutomationServer())
-        hide();
-    return 0;
+    // The operations hold no parts; they go first.
+    m_systemCommands.reset();
+    m_resultCommands.reset();
+    m_pictureCommands.reset();
+    m_colonyAnalysis.reset();
+    m_databaseQueries.reset();
+    // The colony settings editor's mouse tools draw on the analyser page's viewer: editor
+    // first, then the page.
+    m_colonySettingsFiles->setEditor(nullptr);
+    delete m_colonySettingsGui;
+    delete m_colonySettingsDock;
+    delete m_imageStitcherSettingsDock;
+    delete m_liveViewDock;
+    delete m_cameraSettingsDock;
+    delete m_colonyAnalyserGui;
+    delete m_imageStitcherResultView;
+    delete m_analyserGui;
+    // The camera's thread ends before its settings go; the page that stored their text is gone.
+    delete m_camera;
+    m_cameraOperations.reset();
+    delete m_cameraSettings;
+    delete m_database;
+    delete m_appSettings;
+    delete m_instrumentSettings;
+    m_colonySettingsFiles.reset();
+    delete m_colonySettings;
 }
 
-Errors::Type_Error MainWindowGui::GUI_IsVisible(bool& oIsVisible)
+void MainWindowGui::setActionIcons()
 {
-    oIsVisible = isVisible();
-    return 0;
+    Ui::MainWindowGui& ui = *m_ui;
+    const struct {
+        QAction* action;
+        const char* file;
+    } icons[] = {
+        {ui.m_QAction_Menubar_System_Settings, "Settings.png"},
+        {ui.m_QAction_Menubar_View_CameraSettings, "CameraSettings.png"},
+        {ui.m_QAction_Menubar_View_LiveView, "LiveView.png"},
+        {ui.m_QAction_Menubar_View_ColonySettings, "ColonySettings.png"},
+        {ui.m_QAction_Menubar_Help_About, "About.png"},
+        {ui.m_QAction_Toolbar_LiveView, "LiveView.png"},
+        {ui.m_QAction_Toolbar_CameraConnect, "CameraConnect.png"},
+        {ui.m_QAction_Toolbar_View_CameraSettings, "CameraSettings.png"},
+        {ui.m_QAction_Toolbar_View_ColonySettings, "ColonySettings.png"},
+        {ui.m_QAction_Toolbar_PictureFromCamera, "ColonyAnalyseFromCamera.png"},
+        {ui.m_QAction_Toolbar_PictureFromFile, "ColonyAnalyseFromFile.png"},
+        {ui.m_QAction_Menubar_System_Exit, "Exit.png"},
+        {ui.m_QAction_Menubar_PictureFromCamera, "ColonyAnalyseFromCamera.png"},
+        {ui.m_QAction_Menubar_PictureFromFile, "ColonyAnalyseFromFile.png"},
+        {ui.m_QAction_Menubar_PictureFromDatabase, "ColonyAnalyseFromDatabase.png"},
+        {ui.m_QAction_Menubar_System_CameraConnect, "CameraConnect.png"},
+        {ui.m_QAction_Toolbar_PictureFromDatabase, "ColonyAnalyseFromDatabase.png"},
+        {ui.m_QAction_Toolbar_Colony_Demo_Plate, "ColonyDemoPlate.png"},
+        {ui.m_QAction_Menubar_Colony_Demo_Plate, "ColonyDemoPlate.png"},
+        {ui.m_QAction_Menubar_Colony_Demo_PetriPlate, "ColonyDemoPetriPlate.png"},
+        {ui.m_QAction_Toolbar_Colony_Demo_PetriPlate, "ColonyDemoPetriPlate.png"},
+        {ui.m_QAction_Menubar_Analyse_Analyse_Start, "AnalyseAnalysingStart.png"},
+        {ui.m_QAction_Menubar_Analyse_Database_Save, "AnalyseDatabaseSave.png"},
+        {ui.m_QAction_Menubar_View_ResetWindowLayout, "ResetWindowLayout.png"},
+        {ui.m_QAction_Menubar_Help_SystemInformation, "SystemInformation.png"},
+        {ui.m_QAction_Menubar_Help_PDFManual, "PDFManual.png"},
+        {ui.m_QAction_Menubar_Stitcher_Demo_QTrayPlate, "ImageStitcherSettings.png"},
+        {ui.m_QAction_Menubar_View_ImageStitcherSettings, "ImageStitcherSettings.png"},
+        {ui.m_QAction_Toolbar_View_ImageStitcherSettings, "ImageStitcherSettings.png"},
+        {ui.m_QAction_Toolbar_Stitcher_Demo_QTrayPlate, "ImageStitcherSettings.png"},
+    };
+    for (const auto& entry : icons)
+        entry.action->setIcon(QIcon(symbol(QLatin1String(entry.file))));
+}
+
+QDockWidget* MainWindowGui::createDock(const QString& title, const QString& objectName)
+{
+    auto* dock = new QDockWidget(title, this);
+    // The saved window state finds docks by these names, also while a dock is still empty.
+    dock->setObjectName(objectName);
+    dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable
+                      | QDockWidget::DockWidgetClosable);
+    dock->setAllowedAreas(Qt::AllDockWidgetAreas);
+    addDockWidget(Qt::LeftDockWidgetArea, dock);
+    return dock;
+}
+
+void MainWindowGui::createDocks()
+{
+    m_colonySettingsDock = createDock(tr("Colony settings"), QStringLiteral("ColonySettingsGui"));
+    m_colonySettingsGui =
+        new ColonySettingsGui(this, m_colonyAnalyserGui->halconView(), m_colonySettings, m_colonySettingsDock);
+    m_colonySettingsDock->setWidget(m_colonySettingsGui);
+    m_colonySettingsFiles->setEditor(m_colonySettingsGui);
+    // Placed here, the live view (not built yet): Camera_LiveView_Gui as the widget of
+    // m_liveViewDock, the window as its callbacks; its automation operations wait in
+    // MainWindowGui_PendingOperations.cpp.
+    m_imageStitcherSettingsDock = createDock(tr("Imagestitcher settings"), QStringLiteral("ImageStitcherSettingsGui"));
+    m_cameraSettingsDock = createDock(tr("Camera settings"), QStringLiteral("Camera_Settings_Gui"));
+    m_liveViewDock = createDock(tr("Camera live view"), QStringLiteral("Camera_LiveView_Gui"));
+}
+
+void MainWindowGui::loadDefaultSettingsFiles()
+{
+    // Placed here, the camera settings editor (not built yet): Camera_Settings_Gui in
+    // m_cameraSettingsDock with the window as its callbacks, loading this default file and
+    // keeping the file name CameraOperations keeps until then, and its offer to save changed
+    // camera settings on close.
+    if (!m_cameraOperations->loadAtStart(Camera_Settings::defaultFilePath()))
+        StartupSteps::reportUnreadableSettingsFile(this, Camera_Settings::defaultFilePath(), QString());
+    QString reason;
+    if (!m_colonySettingsFiles->loadAtStart(ColonySettings::defaultFilePath(), reason))
+        StartupSteps::reportUnreadableSettingsFile(this, ColonySettings::defaultFilePath(), reason);
+}
+
+void MainWindowGui::createOperations()
+{
+    m_databaseQueries = std::make_unique<DatabaseQueries>(m_database, m_instrumentSettings);
+    m_colonyAnalysis = std::make_unique<ColonyAnalysisOperations>(*m_colonySettingsFiles, m_camera,
+                                                                  m_colonyAnalyserGui, m_instrumentSettings,
+                                                                  m_database, [this] { databaseChanged(); });
+
+    PictureCommands::Parts pictureParts;
+    pictureParts.window = this;
+    pictureParts.analyser = m_analyserGui;
+    pictureParts.page = m_colonyAnalyserGui;
+    pictureParts.camera = m_cameraOperations.get();
+    pictureParts.colonySettings = m_colonySettings;
+    pictureParts.colonyFiles = m_colonySettingsFiles.get();
+    pictureParts.colonyEditor = m_colonySettingsGui;
+    pictureParts.database = m_database;
+    m_pictureCommands = std::make_unique<PictureCommands>(pictureParts);
+
+    ResultCommands::Parts resultParts;
+    resultParts.window = this;
+    resultParts.analyser = m_analyserGui;
+    resultParts.page = m_colonyAnalyserGui;
+    resultParts.changed = [this] { databaseChanged(); };
+    resultParts.editColonies = [this] { return AnalyseColonies_UserEditColonies(); };
+    m_resultCommands = std::make_unique<ResultCommands>(resultParts);
+
+    SystemCommands::Parts systemParts;
+    systemParts.window = this;
+    systemParts.databaseOpener = this;
+    systemParts.database = m_database;
+    systemParts.appSettings = m_appSettings;
+    systemParts.appSettingsFileName = &m_appSettingsFileName;
+    systemParts.instrumentSettings = m_instrumentSettings;
+    m_systemCommands = std::make_unique<SystemCommands>(systemParts);
+}
+
+void MainWindowGui::connectActions()
+{
+    Ui::MainWindowGui& ui = *m_ui;
+    const struct {
+        QAction* action;
+        void (MainWindowGui::*slot)();
+    } actions[] = {
+        {ui.m_QAction_Menubar_System_Settings, &MainWindowGui::slot_QAction_Menubar_System_Settings_triggered},
+        {ui.m_QAction_Menubar_System_InstrumentSettings, &MainWindowGui::slot_QAction_InstrumentSettings_triggered},
+        {ui.m_QAction_Menubar_System_Exit, &MainWindowGui::slot_QAction_Menubar_System_Exit_triggered},
+        {ui.m_QAction_Menubar_View_ResetWindowLayout, &MainWindowGui::slot_QAction_Menubar_View_ResetWindowLayout},
+        {ui.m_QAction_Menubar_System_CameraConnect, &MainWindowGui::slot_QAction_CameraConnect_triggered},
+        {ui.m_QAction_Menubar_PictureFromCamera, &MainWindowGui::slot_QAction_PictureFromCamera_triggered},
+        {ui.m_QAction_Menubar_PictureFromFile, &MainWindowGui::slot_QAction_PictureFromFile_triggered},
+        {ui.m_QAction_Menubar_PictureFromDatabase, &MainWindowGui::slot_QAction_PictureFromDatabase_triggered},
+        {ui.m_QAction_Menubar_Colony_Demo_Plate, &MainWindowGui::slot_QAction_Colony_Demo_Plate_triggered},
+        {ui.m_QAction_Menubar_Colony_Demo_PetriPlate, &MainWindowGui::slot_QAction_Colony_Demo_PetriPlate_triggered},
+        {ui.m_QAction_Menubar_Stitcher_Demo_QTrayPlate, &MainWindowGui::slot_QAction_Stitcher_Demo_QTrayPlate_triggered},
+        {ui.m_QAction_Toolbar_Stitcher_Demo_QTrayPlate, &MainWindowGui::slot_QAction_Stitcher_Demo_QTrayPlate_triggered},
+        {ui.m_QAction_Menubar_View_ImageStitcherSettings,
+         &MainWindowGui::slot_QAction_View_ImageStitcherSettings_triggered},
+        {ui.m_QAction_Toolbar_View_ImageStitcherSettings,
+         &MainWindowGui::slot_QAction_View_ImageStitcherSettings_triggered},
+        {ui.m_QAction_Menubar_Analyse_Analyse_Start, &MainWindowGui::slot_QAction_Analyse_Analyse_Start_triggered},
+        {ui.m_QAction_Menubar_Analyse_EditColonies, &MainWindowGui::slot_QAction_Analyse_EditColonies_triggered},
+        {ui.m_QAction_Menubar_Analyse_Database_Save, &MainWindowGui::slot_QAction_Analyse_Database_Save_triggered},
+        {ui.m_QAction_Menubar_Analyse_ExportColonyResults,
+         &MainWindowGui::slot_QAction_Analyse_ExportColonyResults_triggered},
+        {ui.m_QAction_Menubar_Help_About, &MainWindowGui::slot_QAction_Menubar_Help_About_triggered},
+        {ui.m_QAction_Menubar_Help_SystemInformation,
+         &MainWindowGui::slot_QAction_Menubar_Help_SystemInformation_triggered},
+        {ui.m_QAction_Menubar_Help_PDFManual, &MainWindowGui::slot_QAction_Menubar_Help_PDFManual_triggered},
+        {ui.m_QAction_Menubar_View_CameraSettings, &MainWindowGui::slot_QAction_View_CameraSettings_triggered},
+        {ui.m_QAction_Menubar_View_LiveView, &MainWindowGui::slot_QAction_LiveView_triggered},
+        {ui.m_QAction_Menubar_View_ColonySettings, &MainWindowGui::slot_QAction_View_ColonySettings_triggered},
+        {ui.m_QAction_Toolbar_CameraConnect, &MainWindowGui::slot_QAction_CameraConnect_triggered},
+        {ui.m_QAction_Toolbar_View_CameraSettings, &MainWindowGui::slot_QAction_View_CameraSettings_triggered},
+        {ui.m_QAction_Toolbar_LiveView, &MainWindowGui::slot_QAction_LiveView_triggered},
+        {ui.m_QAction_Toolbar_View_ColonySettings, &MainWindowGui::slot_QAction_View_ColonySettings_triggered},
+        {ui.m_QAction_Toolbar_PictureFromCamera, &MainWindowGui::slot_QAction_PictureFromCamera_triggered},
+        {ui.m_QAction_Toolbar_PictureFromFile, &MainWindowGui::slot_QAction_PictureFromFile_triggered},
+        {ui.m_QAction_Toolbar_PictureFromDatabase, &MainWindowGui::slot_QAction_PictureFromDatabase_triggered},
+        {ui.m_QAction_Toolbar_Colony_Demo_Plate, &MainWindowGui::slot_QAction_Colony_Demo_Plate_triggered},
+        {ui.m_QAction_Toolbar_Colony_Demo_PetriPlate, &MainWindowGui::slot_QAction_Colony_Demo_PetriPlate_triggered},
+    };
+    for (const auto& entry : actions)
+        connect(entry.action, &QAction::triggered, this, entry.slot);
+    connect(m_camera, &Camera::signal_open, this, &MainWindowGui::slot_Camera_open);
+    connect(m_camera, &Camera::signal_close, this, &MainWindowGui::slot_Camera_close);
+    connect(m_colonySettingsGui, &ColonySettingsGui::signal_GetRefPointOffset, m_colonyAnalyserGui,
+            &ColonyAnalyserGui::slot_GetRefPointOffset);
+    connect(m_colonySettings, &ColonySettings::signal_custom, this, &MainWindowGui::slot_ColonySettings_custom);
+}
+
+void MainWindowGui::startShow()
+{
+    if (isAutomationServer()) {
+        m_ui->m_QMenuBar_MainMenu->hide();
+        m_ui->m_QToolBar_Main->hide();
+        m_cameraSettingsDock->hide();
+        m_liveViewDock->hide();
+        m_colonySettingsDock->hide();
+        m_imageStitcherSettingsDock->hide();
+        return;
+    }
+    show();
+    // Geometry and dock state only fit once the window is shown.
+    if (!Gui_Helper::restoreWindowLayout(this, QString()))
+        resetWindowLayout();
+}
+
+void MainWindowGui::resetWindowLayout()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024);
+    removeToolBar(m_ui->m_QToolBar_Main);
+    removeDockWidget(m_liveViewDock);
+    removeDockWidget(m_colonySettingsDock);
+    removeDockWidget(m_cameraSettingsDock);
+    // Maximised, not shown: a server's window stays hidden until a client shows it.
+    setWindowState(windowState() | Qt::WindowMaximized);
+    addToolBar(Qt::TopToolBarArea, m_ui->m_QToolBar_Main);
+    addDockWidget(Qt::LeftDockWidgetArea, m_colonySettingsDock, Qt::Vertical);
+    addDockWidget(Qt::LeftDockWidgetArea, m_cameraSettingsDock, Qt::Vertical);
+    addDockWidget(Qt::LeftDockWidgetArea, m_liveViewDock, Qt::Vertical);
+    m_ui->m_QToolBar_Main->show();
+    m_liveViewDock->setFloating(true);
+    m_liveViewDock->hide();
+    m_liveViewDock->setGeometry(QRect(100, 100, available.width() - 200, available.height() - 200));
+    m_colonySettingsDock->setFloating(false);
+    m_colonySettingsDock->show();
+    m_cameraSettingsDock->setFloating(false);
+    m_cameraSettingsDock->show();
+    tabifyDockWidget(m_cameraSettingsDock, m_imageStitcherSettingsDock);
+    tabifyDockWidget(m_cameraSettingsDock, m_colonySettingsDock);
 }
 
 void MainWindowGui::closeEvent(QCloseEvent* event)
@@ -74,8 +393,228 @@ void MainWindowGui::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    m_colonyAnalyserGui->Stop();
+    if (!m_colonySettings->name.startsWith(ColonySettings::demoPrefix()) && !m_colonySettingsFiles->fileName().isEmpty())
+        m_colonySettingsGui->askSaveModified();
+    Gui_Helper::saveWindowLayout(this, QString());
     // With clients attached the window goes and the process stays until the last release.
     if (automationObjectCount() == 0)
         quitApplication();
     event->accept();
+}
+
+void MainWindowGui::closeDatabase()
+{
+    m_database->database()->close();
+}
+
+bool MainWindowGui::isWindowHidden() const
+{
+    return isHidden();
+}
+
+Errors::Type_Error MainWindowGui::openDatabase()
+{
+    databaseChanged();
+    return m_database->openDatabase(m_appSettings->database);
+}
+
+void MainWindowGui::showDatabaseError(QString databaseName, QString text)
+{
+    // An automation client learns of the failure from the code its call returns.
+    if (isAutomationServer() || isInAutomationCall())
+        return;
+    MessageBox_Helper::critical(this, tr("Database \"%1\" error").arg(databaseName), text, QMessageBox::Ok);
+}
+
+void MainWindowGui::databaseChanged()
+{
+    if (m_databaseQueries)
+        m_databaseQueries->colonyPickList().reset();
+}
+
+// ---- Colony settings file (IColonySettingsHost) --------------------------------------------
+
+QString MainWindowGui::colonySettingsFileName()
+{
+    return m_colonySettingsFiles->fileName();
+}
+
+bool MainWindowGui::saveColonySettings(const QString& fileName)
+{
+    return m_colonySettingsFiles->save(fileName);
+}
+
+Errors::Type_Error MainWindowGui::loadColonySettings(const QString& fileName, bool notify)
+{
+    return m_colonySettingsFiles->load(fileName, notify);
+}
+
+bool MainWindowGui::newColonySettings(bool lightTable, const QString& fileName, bool notify)
+{
+    return m_colonySettingsFiles->reset(lightTable, fileName, notify);
+}
+
+void MainWindowGui::setColonySettingsActionsChecked(bool checked)
+{
+    m_ui->m_QAction_Menubar_View_ColonySettings->setChecked(checked);
+    m_ui->m_QAction_Toolbar_View_ColonySettings->setChecked(checked);
+}
+
+Errors::Type_Error MainWindowGui::setColonySettingsFromData(const ColonySettingsData& data, const QString& fileName,
+                                                            bool notify)
+{
+    return m_colonySettingsFiles->takeOver(data, fileName, notify);
+}
+
+bool MainWindowGui::analysePictureFile(const QString& path)
+{
+    return m_pictureCommands->analysePictureFile(path);
+}
+
+// ---- Slots ---------------------------------------------------------------------------------
+
+void MainWindowGui::slot_QAction_Menubar_System_Settings_triggered()
+{
+    m_systemCommands->applicationSettings();
+}
+
+void MainWindowGui::slot_QAction_InstrumentSettings_triggered()
+{
+    m_systemCommands->instrumentSettings();
+}
+
+void MainWindowGui::slot_QAction_Menubar_System_Exit_triggered()
+{
+    close();
+}
+
+void MainWindowGui::slot_QAction_Menubar_View_ResetWindowLayout()
+{
+    resetWindowLayout();
+}
+
+void MainWindowGui::slot_QAction_Menubar_Help_About_triggered()
+{
+    m_systemCommands->about();
+}
+
+void MainWindowGui::slot_QAction_Menubar_Help_SystemInformation_triggered()
+{
+    m_systemCommands->systemInformation();
+}
+
+void MainWindowGui::slot_QAction_Menubar_Help_PDFManual_triggered()
+{
+    m_systemCommands->manual();
+}
+
+void MainWindowGui::slot_QAction_CameraConnect_triggered()
+{
+    if (const Errors::Type_Error code = m_cameraOperations->toggleByOperator())
+        MessageBox_Helper::critical(this, tr("Camera error"), tr("%1!").arg(Errors::getErrorText(code)),
+                                    QMessageBox::Ok);
+}
+
+void MainWindowGui::toggleDock(QDockWidget* dock, bool raise)
+{
+    dock->setVisible(!dock->isVisible());
+    if (raise && dock->isVisible())
+        dock->raise();
+}
+
+void MainWindowGui::slot_QAction_LiveView_triggered()
+{
+    toggleDock(m_liveViewDock, false);
+}
+
+void MainWindowGui::slot_QAction_View_CameraSettings_triggered()
+{
+    toggleDock(m_cameraSettingsDock, true);
+}
+
+void MainWindowGui::slot_QAction_View_ColonySettings_triggered()
+{
+    toggleDock(m_colonySettingsDock, true);
+}
+
+void MainWindowGui::slot_QAction_View_ImageStitcherSettings_triggered()
+{
+    toggleDock(m_imageStitcherSettingsDock, true);
+}
+
+void MainWindowGui::slot_QAction_PictureFromCamera_triggered()
+{
+    m_pictureCommands->fromCamera();
+}
+
+void MainWindowGui::slot_QAction_PictureFromFile_triggered()
+{
+    m_pictureCommands->fromFile();
+}
+
+void MainWindowGui::slot_QAction_PictureFromDatabase_triggered()
+{
+    m_pictureCommands->fromDatabase();
+}
+
+void MainWindowGui::slot_QAction_Colony_Demo_Plate_triggered()
+{
+    m_pictureCommands->colonyDemo(QStringLiteral("Plate_gray"));
+}
+
+void MainWindowGui::slot_QAction_Colony_Demo_PetriPlate_triggered()
+{
+    m_pictureCommands->colonyDemo(QStringLiteral("PetriPlate_gray"));
+}
+
+void MainWindowGui::slot_QAction_Stitcher_Demo_QTrayPlate_triggered()
+{
+}
+
+void MainWindowGui::slot_QAction_Analyse_Analyse_Start_triggered()
+{
+    m_resultCommands->analyseStart();
+}
+
+void MainWindowGui::slot_QAction_Analyse_Database_Save_triggered()
+{
+    m_resultCommands->databaseSave();
+}
+
+void MainWindowGui::slot_QAction_Analyse_EditColonies_triggered()
+{
+    m_resultCommands->editColonies();
+}
+
+void MainWindowGui::slot_QAction_Analyse_ExportColonyResults_triggered()
+{
+    m_resultCommands->exportColonyResults();
+}
+
+void MainWindowGui::setCameraConnectActions(bool open)
+{
+    const QString text = open ? tr("Camera disconnect") : tr("Camera connect");
+    const QIcon icon(symbol(open ? QStringLiteral("CameraDisconnect.png") : QStringLiteral("CameraConnect.png")));
+    for (QAction* action : {m_ui->m_QAction_Toolbar_CameraConnect, m_ui->m_QAction_Menubar_System_CameraConnect}) {
+        action->setText(text);
+        action->setIcon(icon);
+        action->setChecked(open);
+    }
+}
+
+void MainWindowGui::slot_Camera_open()
+{
+    setCameraConnectActions(true);
+}
+
+void MainWindowGui::slot_Camera_close()
+{
+    setCameraConnectActions(false);
+}
+
+void MainWindowGui::slot_ColonySettings_custom(ColonySettings::Enum_CustomSignal id, const QVariant&)
+{
+    if (id == ColonySettings::CustomSignal_PageLeft)
+        m_colonySettingsDock->raise();
 }

@@ -1,29 +1,103 @@
 #pragma once
 
+#include "AppSettingsGui.h"
+#include "ApplicationDatabase.h"
+#include "ColonySettings.h"
 #include "IAutomationOperations.h"
+#include "IColonySettingsHost.h"
 
 #include <QMainWindow>
+#include <QString>
+#include <QVariant>
 
+#include <memory>
+
+class AnalyserGui;
+class AppSettings;
+class Camera;
+class CameraOperations;
+class Camera_Settings;
+class ColonyAnalyserGui;
+class ColonyAnalysisOperations;
+class ColonySettingsFiles;
+class ColonySettingsGui;
+class DatabaseQueries;
+class Hobject_View_Gui;
+class InstrumentSettings;
+class PictureCommands;
 class QCloseEvent;
+class QDockWidget;
+class ResultCommands;
+class SystemCommands;
 
-// The application's main window and the home of the operations behind the automation
-// methods. For now it knows only what the program's start and end need: shown stand-alone,
-// hidden as automation server until GUI_Show, and a close that only hides it while
-// automation clients are attached. The other operations answer 3 "General application
-// error" until the window builds the parts they drive (MainWindowGui_PendingOperations.cpp).
-class MainWindowGui : public QMainWindow, public IAutomationOperations {
+namespace Ui {
+class MainWindowGui;
+}
+
+// The application's one window and the owner of every other part: settings records, the
+// database, the camera, the central tab page with the Colony Analyser page, the docks with
+// the settings editors. It carries the menus and the tool bar, and it is where the
+// automation methods arrive; each operation forwards to the class beside it that does the
+// work. The image stitcher (its page, result page, settings editor and cross model), the
+// camera settings editor and the live view get their places here when they are built (one
+// "Placed here" note each in MainWindowGui.cpp). GUI thread only.
+class MainWindowGui : public QMainWindow,
+                      public IAutomationOperations,
+                      public IColonySettingsHost,
+                      public ApplicationDatabase::ErrorHandler,
+                      public AppSettingsGui::CallbackFunctions {
     Q_OBJECT
 public:
+    static QString instrumentSettingsFilePath();
+    static QString appSettingsFilePath();
+
     MainWindowGui(QWidget* parent, Qt::WindowFlags flags);
     ~MainWindowGui() override;
 
     // Once after construction: shows the window stand-alone; as automation server it stays
-    // hidden until GUI_Show.
+    // hidden, without menus, tool bar and docks, until GUI_Show.
     void startShow();
     // At the end of the program, after the event loop.
     void closeDatabase();
+    // Tool bar on top, the settings docks tabbed on the left, the live view floating hidden.
+    void resetWindowLayout();
+
+    // Opens the database the application settings name, by its kind, and checks its version.
+    Errors::Type_Error openDatabase() override;
+    // The database error box; none in an automation server.
+    void showDatabaseError(QString databaseName, QString text) override;
+
+    // The colony settings record's file (IColonySettingsHost).
+    QString colonySettingsFileName() override;
+    bool saveColonySettings(const QString& fileName) override;
+    Errors::Type_Error loadColonySettings(const QString& fileName, bool notify) override;
+    bool newColonySettings(bool lightTable, const QString& fileName, bool notify) override;
+    void setColonySettingsActionsChecked(bool checked) override;
+    Errors::Type_Error setColonySettingsFromData(const ColonySettingsData& data, const QString& fileName, bool notify);
+
+    // Loads a picture file and analyses it on the Colony Analyser page; false after a box.
+    bool analysePictureFile(const QString& path);
 
     bool isWindowHidden() const override;
+
+    // The parts, for the operations beside the window and for tests.
+    Ui::MainWindowGui* form() const { return m_ui.get(); }
+    AppSettings* appSettings() const { return m_appSettings; }
+    QString appSettingsFileName() const { return m_appSettingsFileName; }
+    ColonySettings* colonySettings() const { return m_colonySettings; }
+    InstrumentSettings* instrumentSettings() const { return m_instrumentSettings; }
+    Camera_Settings* cameraSettings() const { return m_cameraSettings; }
+    Camera* camera() const { return m_camera; }
+    ApplicationDatabase* database() const { return m_database; }
+    AnalyserGui* analyserGui() const { return m_analyserGui; }
+    ColonyAnalyserGui* colonyAnalyserGui() const { return m_colonyAnalyserGui; }
+    ColonySettingsGui* colonySettingsGui() const { return m_colonySettingsGui; }
+    QDockWidget* colonySettingsDock() const { return m_colonySettingsDock; }
+    QDockWidget* cameraSettingsDock() const { return m_cameraSettingsDock; }
+    QDockWidget* liveViewDock() const { return m_liveViewDock; }
+    QDockWidget* imageStitcherSettingsDock() const { return m_imageStitcherSettingsDock; }
+    CameraOperations* cameraOperations() const { return m_cameraOperations.get(); }
+    DatabaseQueries& databaseQueries() { return *m_databaseQueries; }
 
     // Program, window, live view, picture view and camera.
     Errors::Type_Error Application_Get_ProgrammPath(QString& oProgrammPath) override;
@@ -190,4 +264,68 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+
+private slots:
+    void slot_QAction_Menubar_System_Settings_triggered();
+    void slot_QAction_InstrumentSettings_triggered();
+    void slot_QAction_Menubar_System_Exit_triggered();
+    void slot_QAction_Menubar_View_ResetWindowLayout();
+    void slot_QAction_Menubar_Help_About_triggered();
+    void slot_QAction_Menubar_Help_SystemInformation_triggered();
+    void slot_QAction_Menubar_Help_PDFManual_triggered();
+    void slot_QAction_CameraConnect_triggered();
+    void slot_QAction_LiveView_triggered();
+    void slot_QAction_View_CameraSettings_triggered();
+    void slot_QAction_View_ColonySettings_triggered();
+    void slot_QAction_View_ImageStitcherSettings_triggered();
+    void slot_QAction_PictureFromCamera_triggered();
+    void slot_QAction_PictureFromFile_triggered();
+    void slot_QAction_PictureFromDatabase_triggered();
+    void slot_QAction_Colony_Demo_Plate_triggered();
+    void slot_QAction_Colony_Demo_PetriPlate_triggered();
+    void slot_QAction_Stitcher_Demo_QTrayPlate_triggered();
+    void slot_QAction_Analyse_Analyse_Start_triggered();
+    void slot_QAction_Analyse_Database_Save_triggered();
+    void slot_QAction_Analyse_EditColonies_triggered();
+    void slot_QAction_Analyse_ExportColonyResults_triggered();
+    void slot_Camera_open();
+    void slot_Camera_close();
+    void slot_ColonySettings_custom(ColonySettings::Enum_CustomSignal id, const QVariant& param);
+
+private:
+    void setActionIcons();
+    void createDocks();
+    QDockWidget* createDock(const QString& title, const QString& objectName);
+    void loadDefaultSettingsFiles();
+    void createOperations();
+    void connectActions();
+    static void toggleDock(QDockWidget* dock, bool raise);
+    void setCameraConnectActions(bool open);
+    // The hand-out reads the database again on its next call.
+    void databaseChanged();
+
+    std::unique_ptr<Ui::MainWindowGui> m_ui;
+    AppSettings* m_appSettings = nullptr;
+    QString m_appSettingsFileName;
+    ColonySettings* m_colonySettings = nullptr;
+    Camera_Settings* m_cameraSettings = nullptr;
+    InstrumentSettings* m_instrumentSettings = nullptr;
+    Camera* m_camera = nullptr;
+    ApplicationDatabase* m_database = nullptr;
+    QDockWidget* m_cameraSettingsDock = nullptr;
+    QDockWidget* m_liveViewDock = nullptr;
+    QDockWidget* m_colonySettingsDock = nullptr;
+    ColonySettingsGui* m_colonySettingsGui = nullptr;
+    QDockWidget* m_imageStitcherSettingsDock = nullptr;
+    AnalyserGui* m_analyserGui = nullptr;
+    ColonyAnalyserGui* m_colonyAnalyserGui = nullptr;
+    Hobject_View_Gui* m_imageStitcherResultView = nullptr;
+
+    std::unique_ptr<ColonySettingsFiles> m_colonySettingsFiles;
+    std::unique_ptr<CameraOperations> m_cameraOperations;
+    std::unique_ptr<ColonyAnalysisOperations> m_colonyAnalysis;
+    std::unique_ptr<PictureCommands> m_pictureCommands;
+    std::unique_ptr<ResultCommands> m_resultCommands;
+    std::unique_ptr<SystemCommands> m_systemCommands;
+    std::unique_ptr<DatabaseQueries> m_databaseQueries;
 };

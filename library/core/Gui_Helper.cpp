@@ -382,7 +382,8 @@ bool applyLayoutSteps(QWidget* widget, const QString& name, const LayoutSteps& s
     bool result = true;
     if (widget->isWindow() && !steps.geometry(widget, windowName))
         result = false;
-    if (isClass(widget, "QMainWindow") && !steps.state(static_cast<QMainWindow*>(widget), windowName))
+    // Application windows derive from QMainWindow; their dock and tool bar state is kept too.
+    if (auto* mainWindow = qobject_cast<QMainWindow*>(widget); mainWindow && !steps.state(mainWindow, windowName))
         result = false;
     for (QSplitter* splitter : windowSplitters(widget)) {
         if (!steps.splitter(splitter, windowName))

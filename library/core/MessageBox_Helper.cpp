@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMutex>
 #include <QMutexLocker>
@@ -13,6 +14,7 @@ namespace {
 QMutex g_mutex;
 MessageBox_Helper::AnswerFunction g_answerFunction;
 MessageBox_Helper::FileAnswerFunction g_fileAnswerFunction;
+MessageBox_Helper::DialogFunction g_dialogFunction;
 
 bool mayShowWindows()
 {
@@ -140,6 +142,24 @@ void MessageBox_Helper::setFileAnswerFunction(FileAnswerFunction function)
 {
     QMutexLocker locker(&g_mutex);
     g_fileAnswerFunction = std::move(function);
+}
+
+void MessageBox_Helper::setDialogFunction(DialogFunction function)
+{
+    QMutexLocker locker(&g_mutex);
+    g_dialogFunction = std::move(function);
+}
+
+int MessageBox_Helper::exec(QDialog* dialog)
+{
+    if (!dialog)
+        return QDialog::Rejected;
+    DialogFunction function;
+    {
+        QMutexLocker locker(&g_mutex);
+        function = g_dialogFunction;
+    }
+    return function ? function(dialog) : dialog->exec();
 }
 
 QMessageBox::StandardButton MessageBox_Helper::ask(const Request& request)

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class QDialog;
 class QWidget;
 
 // The one way the library asks the user something or tells him something in a message box,
@@ -70,8 +71,16 @@ public:
     // The answer without a window: the default button, else the first of the buttons.
     static QMessageBox::StandardButton defaultAnswer(const Request& request);
 
+    // A modal dialog of the application's own (a browser, a settings dialog, a text input):
+    // its exec() result. It is shown also in an automation server, where an automation
+    // method asks the operator to choose something.
+    using DialogFunction = std::function<int(QDialog* dialog)>;
+    static int exec(QDialog* dialog);
+
     // Replaces the boxes by function (tests); an empty function restores the real boxes.
     static void setAnswerFunction(AnswerFunction function);
     // Replaces the file dialogs by function (tests); an empty function restores the real ones.
     static void setFileAnswerFunction(FileAnswerFunction function);
+    // Fills in and answers the dialogs by function (tests); an empty function shows them.
+    static void setDialogFunction(DialogFunction function);
 };

@@ -134,37 +134,6 @@ ColonySettingsData everyFieldChanged()
 }
 
 // The shipped demo settings: a 96-well microplate and a Petri dish of 90 mm.
-ColonySettingsData demoPlate()
-{
-    ColonySettingsData d;
-    d.Labware.RoundArea = true;
-    d.Labware.SectionsX = 12;
-    d.Labware.SectionsY = 8;
-    d.Labware.GapX = 0.6;
-    d.Labware.GapY = 0.6;
-    return d;
-}
-
-ColonySettingsData demoPetriPlate()
-{
-    ColonySettingsData d;
-    d.ReferencePoints.FixedPosition = true;
-    d.ReferencePoints.DistanceX = 90.0;
-    d.ReferencePoints.DistanceY = 90.0;
-    d.ReferencePoints.RefPointTopLeftX = 20.0;
-    d.ReferencePoints.RefPointTopLeftY = 5.0;
-    d.ReferencePoints.RefPointTopRightX = 80.0;
-    d.ReferencePoints.RefPointTopRightY = 5.0;
-    d.ReferencePoints.RefPointBottomLeftX = 20.0;
-    d.ReferencePoints.RefPointBottomLeftY = 65.0;
-    d.Labware.RoundArea = true;
-    d.Labware.PositionX = 20.0;
-    d.Labware.PositionY = 5.0;
-    d.Labware.SizeX = 60.0;
-    d.Labware.SizeY = 60.0;
-    return d;
-}
-
 QString documentOf(const ColonySettingsData& data)
 {
     ColonySettings settings;
@@ -915,12 +884,7 @@ void tst_ColonySettings::shippedFiles_data()
     ColonySettingsData standard;
     standard.name = QStringLiteral("default");
     QTest::newRow("default") << ColonySettings::defaultFilePath() << standard;
-    ColonySettingsData plate = demoPlate();
-    plate.name = QStringLiteral("Demo_Plate_gray");
-    QTest::newRow("demo 96-well plate") << ColonySettings::demoFolder() + "/Demo_Plate_gray.ColonySettings" << plate;
-    ColonySettingsData petri = demoPetriPlate();
-    petri.name = QStringLiteral("Demo_PetriPlate_gray");
-    QTest::newRow("demo Petri dish") << ColonySettings::demoFolder() + "/Demo_PetriPlate_gray.ColonySettings" << petri;
+    // The demo settings fit the scenes of the demo pictures: tests/shell/tst_DemoFiles.
 }
 
 void tst_ColonySettings::shippedFiles()

@@ -7,13 +7,69 @@
 #include <QDBusConnectionInterface>
 #include <QDBusReply>
 #include <QDBusServiceWatcher>
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 #include <memory>
 
 #include <signal.h>
+#include <unistd.h>
+
+// The built program in a folder of one test executable's own: the program file hard-linked
+// (copied where the file system refuses), the shipped settings, the demo pictures and the
+// database templates beside it. The program works in its own folder, so tests running at the
+// same time never share settings files, databases or window layouts.
+class PrivateProgramFolder {
+public:
+    PrivateProgramFolder()
+        : m_folder(folderTemplate())
+    {
+        const QString source = QString::fromLocal8Bit(qgetenv("ZELVORIN_SOURCE_DIR"));
+        const QString program = m_folder.filePath(QStringLiteral("zelvorin"));
+        const QByteArray from = QFile::encodeName(QStringLiteral(ZELVORIN_PROGRAM));
+        if (::link(from.constData(), QFile::encodeName(program).constData()) != 0)
+            QFile::copy(QStringLiteral(ZELVORIN_PROGRAM), program);
+        copyTree(source + QStringLiteral("/settings"), m_folder.filePath(QStringLiteral("settings")));
+        copyTree(source + QStringLiteral("/database_templates"), m_folder.filePath(QStringLiteral("database_templates")));
+        const QString demo = QStringLiteral("/settings/ColonyDemo/");
+        for (const char* picture : {"Demo_Plate_gray.tif", "Demo_PetriPlate_gray.tif"})
+            QFile::copy(builtFolder() + demo + QLatin1String(picture), m_folder.path() + demo + QLatin1String(picture));
+    }
+
+    QString programPath() const { return m_folder.filePath(QStringLiteral("zelvorin")); }
+
+private:
+    static QString builtFolder() { return QFileInfo(QStringLiteral(ZELVORIN_PROGRAM)).absolutePath(); }
+
+    // Beside the build's own program, on its file system, so the link can be made.
+    static QString folderTemplate()
+    {
+        const QString parent = QDir::cleanPath(builtFolder() + QStringLiteral("/../test-programs"));
+        QDir().mkpath(parent);
+        return parent + QStringLiteral("/zelvorin-XXXXXX");
+    }
+
+    static void copyTree(const QString& from, const QString& to)
+    {
+        QDir().mkpath(to);
+        QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString source = it.next();
+            const QString target = to + QLatin1Char('/') + QDir(from).relativeFilePath(source);
+            if (it.fileInfo().isDir())
+                QDir().mkpath(target);
+            else
+                QFile::copy(source, target);
+        }
+    }
+
+    QTemporaryDir m_folder;
+};
 
 // The real program on a private bus, started and watched the way the control software's
 // side sees it: by its bus name and its process.
@@ -53,7 +109,11 @@ public:
         return Automation_BusNames::serviceName(QStringLiteral("zelvorin"), QStringLiteral("COM_Class"));
     }
 
-    static QString programPath() { return QStringLiteral(ZELVORIN_PROGRAM); }
+    static QString programPath()
+    {
+        static const PrivateProgramFolder folder;
+        return folder.programPath();
+    }
 
     void start(const QStringList& arguments, const QString& program = programPath())
     {

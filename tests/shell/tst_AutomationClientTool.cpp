@@ -66,7 +66,7 @@ void tst_AutomationClientTool::oneCall_data()
     QTest::newRow("list output") << QStringList{"Settings_GetColonySettingsNamesList"}
                                  << "result: 0\no_arrstrColonySettingsNames: [default]\n";
     QTest::newRow("presets of a failing call")
-        << QStringList{"AnalyseColonies_SaveResult", "true", "R1", ""} << "result: 3\noRackID: -1\n";
+        << QStringList{"AnalyseColonies_SaveResult", "true", "R1", ""} << "result: 41\noRackID: -1\n";
 }
 
 void tst_AutomationClientTool::oneCall()
@@ -108,6 +108,8 @@ void tst_AutomationClientTool::refusedCalls()
     QCOMPARE(out, QStringLiteral("result: 0\noIsRunning: true\n"));
 }
 
+// The stand-alone program answers a rack it does not have with the code; no box waits for an
+// operator in the middle of the client's calls.
 void tst_AutomationClientTool::severalCallsOnOneObject()
 {
     QString out;
@@ -118,7 +120,7 @@ void tst_AutomationClientTool::severalCallsOnOneObject()
     QCOMPARE(out,
              QStringLiteral("result: 0\noErrorText: Invalid number of pictures available for Image Stitcher\n"
                             "result: 0\noIsVisible: true\n"
-                            "result: 3\noRackBarcode: \noPictureFilePath: \noContainerGridColumnsCount: 0\n"
+                            "result: 87\noRackBarcode: \noPictureFilePath: \noContainerGridColumnsCount: 0\n"
                             "oContainerGridRowsCount: 0\noErrorCode: 0\noDescription: \n"));
 }
 

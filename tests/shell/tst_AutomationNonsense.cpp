@@ -98,16 +98,17 @@ void tst_AutomationNonsense::nonsenseValues_data()
     QTest::newRow("not a number everywhere")
         << "GUI_LiveView_CameraFocus_Show" << QVariantList{nan, nan, infinity, -infinity, nan, nan, nan}
         << QVariantList{3};
+    // A settings name, never a path, and none longer than a file name.
     QTest::newRow("a megabyte of text") << "Camera_Open" << QVariantList{QString(1 << 20, QLatin1Char('x'))}
-                                        << QVariantList{3};
+                                        << QVariantList{104};
     QTest::newRow("list of anything") << "AnalyseColonies_ExportToZipArchive"
                                       << QVariantList{QVariant(QVariantList{QStringLiteral("rack"), 1.5,
                                                                             QVariant(QVariantList{1, 2})}),
                                                       QString(), true}
-                                      << QVariantList{3};
+                                      << QVariantList{72};
     QTest::newRow("empty channel pattern, empty list")
         << "Database_RetrieveColonyPositions" << QVariantList{-1, QVariant(QVariantList{}), QString()}
-        << QVariantList{3, QString(), 0, 0, QVariantList{}, QVariantList{}, QVariantList{}, QVariantList{}};
+        << QVariantList{0, QString(), 0, 0, QVariantList{}, QVariantList{}, QVariantList{}, QVariantList{}};
 }
 
 void tst_AutomationNonsense::nonsenseValues()

@@ -380,7 +380,7 @@ void tst_COM_Class::settingsNames_data()
                                              "Tray.ImageStitcherSettings.bak"}
                               << QStringList{"Tray", "zz"};
     QTest::newRow("camera") << "Settings_GetCameraSettingsNamesList"
-                            << "settings/Camera"
+                            << "settings/camera"
                             << QStringList{"default.camerasettings.xml", "uEye.camerasettings.xml", "x.xml"}
                             << QStringList{"default", "uEye"};
     QTest::newRow("missing folder") << "Settings_GetColonySettingsNamesList"

@@ -1,0 +1,151 @@
+#include "CameraOperations.h"
+
+#include "Camera.h"
+#include "Camera_Settings.h"
+#include "CorrectionInfo.h"
+#include "Halcon_Helper.h"
+#include "PictureScaling.h"
+#include "SettingsName.h"
+
+#include <QFileInfo>
+
+namespace {
+constexpr Errors::Type_Error ErrorGeneral = 3;
+constexpr Errors::Type_Error ErrorCameraNotOpen = 13;
+} // namespace
+
+CameraOperations::CameraOperations(Camera* camera, Camera_Settings* settings)
+    : m_camera(camera)
+    , m_settings(settings)
+{
+}
+
+bool CameraOperations::loadFile(const QString& file, bool notify)
+{
+    // Without notice the record is replaced quietly: a closed camera reads it at its open.
+    if (!notify)
+        m_settings->setChangedBlocked(true);
+    const bool loaded = m_settings->LoadFromFile(file);
+    if (!notify)
+        m_settings->setChangedBlocked(false);
+    if (loaded)
+        m_settingsFileName = file;
+    return loaded;
+}
+
+bool CameraOperations::loadAtStart(const QString& file)
+{
+    if (loadFile(file, false))
+        return true;
+    m_settings->setChangedBlocked(true);
+    m_settings->SetDefaults();
+    m_settings->setChangedBlocked(false);
+    if (QFileInfo::exists(file)) {
+        m_settingsFileName.clear();
+        return false;
+    }
+    m_settingsFileName = file;
+    m_settings->SaveToFile(file);
+    return true;
+}
+
+bool CameraOperations::takeOverSettingsText(const QString& text, const QString& fileName)
+{
+    if (!m_settings->ReadXml(text))
+        return false;
+    m_settingsFileName = fileName;
+    return true;
+}
+
+Errors::Type_Error CameraOperations::open(const QString& name)
+{
+    QString path;
+    if (!name.isEmpty()) {
+        if (const Errors::Type_Error code = SettingsName::resolve(name, Camera_Settings::settingsFolder(), QString(),
+                                                                  Camera_Settings::fileExtension(), path))
+            return code;
+    }
+    if (m_camera->IsOpen()) {
+        if (!path.isEmpty() && !loadFile(path, true))
+            return ErrorCannotLoadSettings;
+        return 0;
+    }
+    if (!path.isEmpty() && !loadFile(path, false))
+        return ErrorCannotLoadSettings;
+    if (const Errors::Type_Error code = m_camera->Open())
+        return code;
+    m_connectedByOperator = false;
+    return 0;
+}
+
+Errors::Type_Error CameraOperations::close(bool automationServer)
+{
+    if (!automationServer && m_connectedByOperator)
+        return 0;
+    return m_camera->Close();
+}
+
+Errors::Type_Error CameraOperations::isOpen(bool& open) const
+{
+    open = m_camera->IsOpen();
+    return 0;
+}
+
+Errors::Type_Error CameraOperations::takePicture()
+{
+    if (!m_camera->IsOpen())
+        return ErrorCameraNotOpen;
+    if (const Errors::Type_Error code = m_camera->GrabPicture(false))
+        return code;
+    CorrectionInfo::resetCurrent();
+    return 0;
+}
+
+Errors::Type_Error CameraOperations::savePicture(const QString& path, const QString& format, int sizePercent)
+{
+    Halcon::Hobject picture;
+    if (const Errors::Type_Error code = m_camera->GetPicture(picture))
+        return code;
+    if (sizePercent != 0 && sizePercent != 100) {
+        Halcon::Hobject scaled;
+        if (PictureScaling::scaleByFactor(picture, sizePercent / 100.0, scaled) != 0)
+            return ErrorGeneral;
+        picture = scaled;
+    }
+    return Halcon_Helper::SaveImageFile(path, picture, format, false, false);
+}
+
+Errors::Type_Error CameraOperations::loadPicture(const QString& path)
+{
+    Halcon::Hobject picture;
+    if (const Errors::Type_Error code = Halcon_Helper::LoadImageFile(path, picture))
+        return code;
+    m_camera->SetPicture(picture);
+    CorrectionInfo::resetCurrent();
+    return 0;
+}
+
+Errors::Type_Error CameraOperations::toggleByOperator()
+{
+    if (m_camera->IsOpen())
+        return m_camera->Close();
+    if (const Errors::Type_Error code = m_camera->Open())
+        return code;
+    m_connectedByOperator = true;
+    return 0;
+}
+
+Errors::Type_Error CameraOperations::grabForOperator(Halcon::Hobject& picture)
+{
+    const bool openedHere = !m_camera->IsOpen();
+    if (openedHere) {
+        if (const Errors::Type_Error code = m_camera->Open())
+            return code;
+    }
+    Errors::Type_Error code = m_camera->GrabPicture(false);
+    if (code == 0)
+        code = m_camera->GetPicture(picture);
+    if (openedHere)
+        m_camera->Close();
+    return code;
+}

@@ -1,0 +1,116 @@
+#include "ColonyAnalysisOperations.h"
+
+#include "AppErrors.h"
+#include "Camera.h"
+#include "Camera_Settings.h"
+#include "ColonyAnalyserGui.h"
+#include "ColonySettingsFiles.h"
+#include "InstrumentSettings.h"
+#include "RackZipExport.h"
+
+ColonyAnalysisOperations::ColonyAnalysisOperations(ColonySettingsFiles& settingsFiles, Camera* camera,
+                                                   ColonyAnalyserGui* page, const InstrumentSettings* instrument,
+                                                   ApplicationDatabase* database, StoredFunction stored)
+    : m_settingsFiles(settingsFiles)
+    , m_camera(camera)
+    , m_page(page)
+    , m_instrument(instrument)
+    , m_database(database)
+    , m_stored(std::move(stored))
+{
+}
+
+Errors::Type_Error ColonyAnalysisOperations::start(const QString& settingsName)
+{
+    if (const Errors::Type_Error code = m_settingsFiles.loadByName(settingsName))
+        return code;
+    // A start during a run replaces that run.
+    if (const Errors::Type_Error code = m_page->Reset())
+        return code;
+    Halcon::Hobject picture;
+    if (const Errors::Type_Error code = m_camera->GetPicture(picture))
+        return code;
+    return m_page->Analyse(picture);
+}
+
+Errors::Type_Error ColonyAnalysisOperations::stop()
+{
+    return m_page->Stop();
+}
+
+Errors::Type_Error ColonyAnalysisOperations::reset()
+{
+    return m_page->Reset();
+}
+
+Errors::Type_Error ColonyAnalysisOperations::checkRunning(bool& running)
+{
+    return m_page->CheckRunning(running);
+}
+
+Errors::Type_Error ColonyAnalysisOperations::lldPosition(int channel, double& x_mm, double& y_mm)
+{
+    if (unsigned(channel) > unsigned(InstrumentSettings::ChannelCount))
+        return AppErrors::ParameterIncorrect;
+    if (const Errors::Type_Error code = m_page->GetLLDPosition(0, x_mm, y_mm))
+        return code;
+    if (channel == 0)
+        return 0;
+    double offsetX = 0.0;
+    double offsetY = 0.0;
+    m_instrument->channelOffset(channel, offsetX, offsetY);
+    x_mm -= offsetX;
+    y_mm -= offsetY;
+    return 0;
+}
+
+Errors::Type_Error ColonyAnalysisOperations::setAgarHeight(double agarHeight_mm)
+{
+    return m_page->SetAgarHeight(agarHeight_mm);
+}
+
+Errors::Type_Error ColonyAnalysisOperations::saveResult(bool asynchronPictureSave, const QString& barcode,
+                                                        const QString& description, int imageStitcherId, int& rackId)
+{
+    rackId = -1;
+    int stored = -1;
+    const Errors::Type_Error code =
+        m_page->SaveResult(asynchronPictureSave, barcode, description, imageStitcherId, stored);
+    if (code != 0)
+        return code;
+    rackId = stored;
+    if (m_stored)
+        m_stored();
+    return 0;
+}
+
+Errors::Type_Error ColonyAnalysisOperations::checkAsynchronSaveFinish(bool& finished)
+{
+    finished = true;
+    return m_page->SaveResult_CheckAsynchronSaveFinish(finished);
+}
+
+Errors::Type_Error ColonyAnalysisOperations::exportRackPicture(int rackId, bool asynchronPictureSave,
+                                                               const QString& path, const QString& format,
+                                                               bool cropped, int sizePercent, bool drawings)
+{
+    return m_page->ExportRackPicture(rackId, asynchronPictureSave, path, format, cropped, sizePercent, drawings);
+}
+
+Errors::Type_Error ColonyAnalysisOperations::exportColonyResults(int rackId, const QString& path,
+                                                                 const QString& format)
+{
+    return m_page->ExportColonyResults(rackId, path, format);
+}
+
+Errors::Type_Error ColonyAnalysisOperations::exportToZipArchive(const QVariantList& rackIds, const QString& fileName,
+                                                                bool append)
+{
+    QList<int> ids;
+    ids.reserve(rackIds.size());
+    for (const QVariant& id : rackIds)
+        ids.append(id.toInt());
+    RackZipExport exporter(m_database);
+    exporter.setCameraSettingsReader(&Camera_Settings::ReadName);
+    return exporter.exportToZipArchive(ids, fileName, append, false);
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "Errors.h"
+
+#include <QString>
+#include <QVariantList>
+
+#include <functional>
+
+class ApplicationDatabase;
+class Camera;
+class ColonyAnalyserGui;
+class ColonySettingsFiles;
+class InstrumentSettings;
+
+// The colony analysis as the automation clients drive it: start on the camera's last
+// picture with settings given by name, poll, read the picture centre's position for a
+// channel, save the result into the database and export it. The analysis runs in the
+// Colony Analyser page's worker; these operations return at once. GUI thread; no message
+// boxes, the same stand-alone and as automation server.
+class ColonyAnalysisOperations {
+public:
+    // Told after every stored rack, so cached reads of the database are renewed.
+    using StoredFunction = std::function<void()>;
+
+    ColonyAnalysisOperations(ColonySettingsFiles& settingsFiles, Camera* camera, ColonyAnalyserGui* page,
+                             const InstrumentSettings* instrument, ApplicationDatabase* database,
+                             StoredFunction stored);
+
+    // 104 for a name that is no plain name, 150 when its settings do not load, else the
+    // page's reset, 15 without a camera picture, or the start's code.
+    Errors::Type_Error start(const QString& settingsName);
+    Errors::Type_Error stop();
+    Errors::Type_Error reset();
+    Errors::Type_Error checkRunning(bool& running);
+    // 104 for a channel above 16 (or negative); channel 0 gives the plain position, 1 to 16
+    // the position minus that channel's offsets.
+    Errors::Type_Error lldPosition(int channel, double& x_mm, double& y_mm);
+    Errors::Type_Error setAgarHeight(double agarHeight_mm);
+    // rackId is -1 unless the rack was stored. A failed pruning of old racks does not fail
+    // the save: the page keeps that code apart (ColonyAnalyserGui::lastPruneError).
+    Errors::Type_Error saveResult(bool asynchronPictureSave, const QString& barcode, const QString& description,
+                                  int imageStitcherId, int& rackId);
+    Errors::Type_Error checkAsynchronSaveFinish(bool& finished);
+    Errors::Type_Error exportRackPicture(int rackId, bool asynchronPictureSave, const QString& path,
+                                         const QString& format, bool cropped, int sizePercent, bool drawings);
+    Errors::Type_Error exportColonyResults(int rackId, const QString& path, const QString& format);
+    // Elements that are no number count as rack 0.
+    Errors::Type_Error exportToZipArchive(const QVariantList& rackIds, const QString& fileName, bool append);
+
+private:
+    ColonySettingsFiles& m_settingsFiles;
+    Camera* m_camera;
+    ColonyAnalyserGui* m_page;
+    const InstrumentSettings* m_instrument;
+    ApplicationDatabase* m_database;
+    StoredFunction m_stored;
+};

@@ -1,0 +1,142 @@
+#include "ResultCommands.h"
+
+#include "AnalyserGui.h"
+#include "AppErrors.h"
+#include "ColonyAnalyserGui.h"
+#include "MessageBox_Helper.h"
+
+#include <QCoreApplication>
+#include <QInputDialog>
+
+namespace {
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("MainWindowGui", text);
+}
+
+QString analyserWorkingText()
+{
+    return tr("Analyser is working. The Analyser must complete before results can be exported.\nWait until "
+              "analyser has completed or stop analyser.");
+}
+
+} // namespace
+
+QString ResultCommands::exportFileFilter()
+{
+    return tr("CSV files (*.csv)");
+}
+
+ResultCommands::ResultCommands(const Parts& parts)
+    : m_parts(parts)
+{
+}
+
+bool ResultCommands::colonyView() const
+{
+    return m_parts.analyser->currentView() == 1;
+}
+
+Errors::Type_Error ResultCommands::readiness()
+{
+    bool running = false;
+    const Errors::Type_Error code = m_parts.page->CheckRunning(running);
+    if (code == AppErrors::NoPictureData)
+        return code;
+    return running ? Errors::Type_Error(AppErrors::AnalysingPictureInProgress) : Errors::Type_Error(0);
+}
+
+bool ResultCommands::pageRunning()
+{
+    bool running = false;
+    m_parts.page->CheckRunning(running);
+    return running;
+}
+
+void ResultCommands::analyseStart()
+{
+    // Only the Colony Analyser view has a page yet.
+    if (!colonyView())
+        return;
+    Errors::Type_Error code = readiness();
+    if (code == 0)
+        code = m_parts.page->Reanalyse();
+    if (code != 0)
+        MessageBox_Helper::critical(m_parts.window, tr("Analyse error"),
+                                    tr("Cannot analyse the colony: %1!").arg(Errors::getErrorText(code)),
+                                    QMessageBox::Ok);
+}
+
+void ResultCommands::databaseSave()
+{
+    if (!colonyView())
+        return;
+    auto failed = [this](Errors::Type_Error code) {
+        MessageBox_Helper::critical(m_parts.window, tr("Database error"),
+                                    tr("Cannot save the informationen to the database: %1!")
+                                        .arg(Errors::getErrorText(code)),
+                                    QMessageBox::Ok);
+    };
+    if (const Errors::Type_Error code = readiness()) {
+        failed(code);
+        return;
+    }
+    QInputDialog input(m_parts.window);
+    input.setWindowTitle(tr("Enter description"));
+    input.setLabelText(tr("Description:"));
+    input.setTextEchoMode(QLineEdit::Normal);
+    input.setTextValue(QString());
+    if (MessageBox_Helper::exec(&input) != QDialog::Accepted)
+        return;
+    const QString description = input.textValue();
+    QCoreApplication::processEvents();
+
+    int rackId = -1;
+    Errors::Type_Error pruneError = 0;
+    const Errors::Type_Error code = m_parts.page->SaveResult(false, QString(), description, -1, rackId, &pruneError);
+    if (code != 0) {
+        failed(code);
+        return;
+    }
+    if (m_parts.changed)
+        m_parts.changed();
+    MessageBox_Helper::information(m_parts.window, tr("Database"),
+                                   tr("The result of analysing is saved to RackID=%1").arg(rackId), QMessageBox::Ok);
+    // The rack is stored; the deletion of old racks is a matter of its own.
+    if (pruneError != 0)
+        MessageBox_Helper::warning(m_parts.window, tr("Database"),
+                                   tr("Old racks cannot be deleted: %1!").arg(Errors::getErrorText(pruneError)),
+                                   QMessageBox::Ok);
+}
+
+void ResultCommands::editColonies()
+{
+    if (!colonyView()) {
+        MessageBox_Helper::information(m_parts.window, tr("Edit Colonies"),
+                                       tr("Image Stitcher does not support 'Edit Colonies'!"), QMessageBox::Ok);
+        return;
+    }
+    if (pageRunning()) {
+        MessageBox_Helper::critical(m_parts.window, tr("Edit Colonies"), analyserWorkingText(), QMessageBox::Ok);
+        return;
+    }
+    if (m_parts.editColonies)
+        m_parts.editColonies();
+    if (m_parts.changed)
+        m_parts.changed();
+}
+
+void ResultCommands::exportColonyResults()
+{
+    if (pageRunning()) {
+        MessageBox_Helper::critical(m_parts.window, tr("Export Colony Results"), analyserWorkingText(),
+                                    QMessageBox::Ok);
+        return;
+    }
+    const QString file = MessageBox_Helper::getSaveFileName(m_parts.window, tr("Export Colony Positions"),
+                                                            QStringLiteral("Colony Positions.csv"), exportFileFilter());
+    if (file.isEmpty())
+        return;
+    m_parts.page->ExportColonyResultsCurrentRack(file, QString());
+}

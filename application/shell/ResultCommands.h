@@ -1,0 +1,44 @@
+#pragma once
+
+#include "Errors.h"
+
+#include <QString>
+
+#include <functional>
+
+class AnalyserGui;
+class ColonyAnalyserGui;
+class QWidget;
+
+// The operator's commands on the shown result: analyse the held picture again, save the
+// result into the database, edit the colonies and export the colony results as delimited
+// text. Every failure is shown in a message box. GUI thread.
+class ResultCommands {
+public:
+    struct Parts {
+        QWidget* window = nullptr;
+        AnalyserGui* analyser = nullptr;
+        ColonyAnalyserGui* page = nullptr;
+        // Told after a stored rack or an edit, so cached reads of the database are renewed.
+        std::function<void()> changed;
+        // The colony editor on the shown result.
+        std::function<Errors::Type_Error()> editColonies;
+    };
+
+    static QString exportFileFilter();
+
+    explicit ResultCommands(const Parts& parts);
+
+    void analyseStart();
+    void databaseSave();
+    void editColonies();
+    void exportColonyResults();
+
+private:
+    bool colonyView() const;
+    // 102 or 101 when the page holds nothing to work on or still runs; else 0.
+    Errors::Type_Error readiness();
+    bool pageRunning();
+
+    Parts m_parts;
+};

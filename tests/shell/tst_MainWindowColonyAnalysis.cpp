@@ -1,0 +1,381 @@
+#include "Camera.h"
+#include "ColonyAnalyserGui.h"
+#include "ColonyDatabaseGui.h"
+#include "CorrectionInfo.h"
+#include "DatabaseQueries.h"
+#include "DatabaseTableZelvorinRack.h"
+#include "DemoTruth.h"
+#include "Halcon_Helper.h"
+#include "InstrumentSettings.h"
+#include "MainWindowFixture.h"
+
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <memory>
+
+using namespace MainWindowFixture;
+
+namespace {
+
+const QString DemoPicture = QStringLiteral("settings/ColonyDemo/Demo_Plate_gray.tif");
+
+struct HandOut {
+    Errors::Type_Error result = -1;
+    QString used;
+    int usedCount = 0;
+    int total = 0;
+    QVariantList colonies;
+    QVariantList containers;
+    QVariantList x;
+    QVariantList y;
+};
+
+HandOut retrieve(MainWindowGui& window, int rack, const QVariantList& maxima, const QString& pattern)
+{
+    HandOut out;
+    out.result = window.Database_RetrieveColonyPositions(rack, maxima, pattern, out.used, out.usedCount, out.total,
+                                                         out.colonies, out.containers, out.x, out.y);
+    return out;
+}
+
+QVariantList ones(int count)
+{
+    return QVariantList(count, QVariant(1));
+}
+
+} // namespace
+
+// The colony analysis as the control software drives it through the window's operations: the
+// demo picture analysed, stored, handed out to the channels and read back, with the camera
+// operations around it. One window (as automation server) for the whole run.
+class tst_MainWindowColonyAnalysis : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void startWithoutPicture();
+    void plateCycle();
+    void lldPositionByChannel_data();
+    void lldPositionByChannel();
+    void storedRackResetsTheHandOut();
+    void reopenedDatabaseResetsTheHandOut();
+    void failedPruningStillStoresTheRack();
+    void exportToZipArchive();
+    void selectRackInTheBrowser_data();
+    void selectRackInTheBrowser();
+    void savePictureSizes_data();
+    void savePictureSizes();
+    void cameraPicturesResetTheCorrection();
+    void cameraOpenByName_data();
+    void cameraOpenByName();
+
+private:
+    Errors::Type_Error analyseDemo();
+    int storeRack(const QString& barcode);
+
+    std::unique_ptr<ProgramFolder> m_folder;
+    Answers m_answers;
+    std::unique_ptr<WindowUnderTest> m_test;
+    MainWindowGui* m_window = nullptr;
+    int m_rack = -1;
+};
+
+void tst_MainWindowColonyAnalysis::initTestCase()
+{
+    m_folder = std::make_unique<ProgramFolder>();
+    QVERIFY(m_folder->isValid());
+    m_test = std::make_unique<WindowUnderTest>(true, m_answers);
+    m_window = &m_test->make();
+    QCOMPARE(startError(), Errors::Type_Error(0));
+}
+
+void tst_MainWindowColonyAnalysis::cleanupTestCase()
+{
+    m_window = nullptr;
+    m_test.reset();
+    m_folder.reset();
+}
+
+Errors::Type_Error tst_MainWindowColonyAnalysis::analyseDemo()
+{
+    if (const Errors::Type_Error code = m_window->Camera_LoadPicture(DemoPicture))
+        return code;
+    if (const Errors::Type_Error code = m_window->AnalyseColonies_Start(QStringLiteral("Demo_Plate_gray")))
+        return code;
+    return DemoTruth::waitForAnalysis(*m_window);
+}
+
+int tst_MainWindowColonyAnalysis::storeRack(const QString& barcode)
+{
+    int rack = -1;
+    if (m_window->AnalyseColonies_SaveResult(false, barcode, QStringLiteral("test"), rack) != 0)
+        return -1;
+    return rack;
+}
+
+void tst_MainWindowColonyAnalysis::startWithoutPicture()
+{
+    QCOMPARE(m_window->AnalyseColonies_Start(QString()), Errors::Type_Error(15));
+    bool running = true;
+    QCOMPARE(m_window->AnalyseColonies_CheckRunning(running), Errors::Type_Error(102));
+    QVERIFY(!running);
+}
+
+// Analyse the demo plate, store it, hand its colonies out to eight channels with their
+// offsets, mark them picked and read them back.
+void tst_MainWindowColonyAnalysis::plateCycle()
+{
+    QCOMPARE(analyseDemo(), Errors::Type_Error(0));
+    int isolated = 0;
+    const QStringList missed =
+        DemoTruth::missedIsolatedColonies(*m_window->colonyAnalyserGui(), DemoTruth::scene("Plate_gray"), &isolated);
+    QVERIFY(isolated > 0);
+    QVERIFY2(missed.isEmpty(), qPrintable(missed.join(QStringLiteral("; "))));
+
+    m_rack = storeRack(QStringLiteral("R-0001"));
+    QVERIFY(m_rack > 0);
+    QVariantList racks;
+    QCOMPARE(m_window->Database_GetZelvorinRackID_By_RackBarcode(QStringLiteral("R-0001"), racks), Errors::Type_Error(0));
+    QCOMPARE(racks, QVariantList{m_rack});
+
+    for (int channel = 1; channel <= 8; ++channel)
+        QCOMPARE(m_window->Instrument_SetChannelOffset(channel, channel * 0.5, -channel * 0.25), Errors::Type_Error(0));
+    const HandOut out = retrieve(*m_window, m_rack, ones(96), QStringLiteral("11111111"));
+    QCOMPARE(out.result, Errors::Type_Error(0));
+    QCOMPARE(out.used, QStringLiteral("11111111"));
+    QCOMPARE(out.usedCount, 8);
+    QVERIFY(out.total >= 8);
+    for (int channel = 1; channel <= 8; ++channel) {
+        const int colony = out.colonies.at(channel - 1).toInt();
+        double x = 0, y = 0, area = 0, circularity = 0, neighbour = 0, margin = 0, la = 0, lc = 0, ln = 0, lm = 0,
+               total = 0, hue = 0, saturation = 0, intensity = 0, red = 0, green = 0, blue = 0;
+        int state = -1, order = 0;
+        bool excluded = true, good = false, edited = true;
+        QString date;
+        QCOMPARE(m_window->Database_SetZelvorinColonyPickingState(colony, 1), Errors::Type_Error(0));
+        QCOMPARE(m_window->Database_GetZelvorinColonyProperties(colony, x, y, area, circularity, neighbour, margin, la,
+                                                                lc, ln, lm, total, hue, saturation, intensity, state,
+                                                                excluded, good, order, edited, date, red, green, blue),
+                 Errors::Type_Error(0));
+        QCOMPARE(state, 1);
+        QVERIFY(good && !excluded);
+        QCOMPARE(out.x.at(channel - 1).toDouble(), x - channel * 0.5);
+        QCOMPARE(out.y.at(channel - 1).toDouble(), y + channel * 0.25);
+        // One colony per container, containers in their pick order.
+        if (channel > 1)
+            QVERIFY(out.containers.at(channel - 1).toInt() != out.containers.at(channel - 2).toInt());
+    }
+}
+
+void tst_MainWindowColonyAnalysis::lldPositionByChannel_data()
+{
+    QTest::addColumn<int>("channel");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<double>("offsetX");
+    QTest::addColumn<double>("offsetY");
+    QTest::newRow("channel 0: the plain position") << 0 << 0 << 0.0 << 0.0;
+    QTest::newRow("channel 3: minus its offsets") << 3 << 0 << 1.5 << -0.75;
+    QTest::newRow("channel 17") << 17 << 104 << 0.0 << 0.0;
+    QTest::newRow("negative channel") << -1 << 104 << 0.0 << 0.0;
+}
+
+void tst_MainWindowColonyAnalysis::lldPositionByChannel()
+{
+    QFETCH(int, channel);
+    QFETCH(int, result);
+    QFETCH(double, offsetX);
+    QFETCH(double, offsetY);
+    QCOMPARE(m_window->Instrument_SetChannelOffset(3, 1.5, -0.75), Errors::Type_Error(0));
+    double plainX = 0.0;
+    double plainY = 0.0;
+    QCOMPARE(m_window->AnalyseColonies_GetLLDPosition(false, 0, plainX, plainY), Errors::Type_Error(0));
+    double x = -7.0;
+    double y = -7.0;
+    QCOMPARE(int(m_window->AnalyseColonies_GetLLDPosition(false, channel, x, y)), result);
+    if (result != 0) {
+        // The client's presets stay.
+        QCOMPARE(x, -7.0);
+        QCOMPARE(y, -7.0);
+        return;
+    }
+    QCOMPARE(x, plainX - offsetX);
+    QCOMPARE(y, plainY - offsetY);
+}
+
+// After a stored rack the hand-out reads the database again: a pick run starts afresh.
+void tst_MainWindowColonyAnalysis::storedRackResetsTheHandOut()
+{
+    QVERIFY(m_rack > 0);
+    const QVariantList maxima{3};
+    const HandOut first = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
+    QCOMPARE(first.result, Errors::Type_Error(0));
+    const HandOut second = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
+    QVERIFY(second.colonies != first.colonies);
+
+    QVERIFY(storeRack(QStringLiteral("R-0002")) > 0);
+    const HandOut afresh = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
+    QCOMPARE(afresh.colonies, first.colonies);
+}
+
+void tst_MainWindowColonyAnalysis::reopenedDatabaseResetsTheHandOut()
+{
+    QVERIFY(m_rack > 0);
+    // Other maxima than before: the first call builds the hand-out afresh.
+    const QVariantList maxima{4};
+    const HandOut first = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
+    QVERIFY(retrieve(*m_window, m_rack, maxima, QStringLiteral("1")).colonies != first.colonies);
+    QCOMPARE(m_window->openDatabase(), Errors::Type_Error(0));
+    const HandOut afresh = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
+    QCOMPARE(afresh.colonies, first.colonies);
+}
+
+// The rack is stored; only the deletion of old racks failed, which the page keeps apart.
+void tst_MainWindowColonyAnalysis::failedPruningStillStoresTheRack()
+{
+    m_window->colonyAnalyserGui()->setPruneFunction([](const AppSettings::DatabaseSettings&) {
+        return Errors::Type_Error(85);
+    });
+    int rack = -1;
+    QCOMPARE(m_window->AnalyseColonies_SaveResult(false, QStringLiteral("R-0003"), QString(), rack),
+             Errors::Type_Error(0));
+    m_window->colonyAnalyserGui()->setPruneFunction({});
+    QVERIFY(rack > 0);
+    QCOMPARE(m_window->colonyAnalyserGui()->lastPruneError(), Errors::Type_Error(85));
+    QString barcode, picture, description;
+    int columns = 0, rows = 0, error = -1;
+    QCOMPARE(m_window->Database_GetZelvorinRack(rack, barcode, picture, columns, rows, error, description),
+             Errors::Type_Error(0));
+    QCOMPARE(barcode, QStringLiteral("R-0003"));
+    QVERIFY(QFileInfo::exists(picture));
+}
+
+void tst_MainWindowColonyAnalysis::exportToZipArchive()
+{
+    QVERIFY(m_rack > 0);
+    const QString archive = m_folder->filePath(QStringLiteral("racks.zip"));
+    QCOMPARE(m_window->AnalyseColonies_ExportToZipArchive({m_rack}, archive, false), Errors::Type_Error(0));
+    QVERIFY(QFileInfo(archive).size() > 0);
+    // No box, even for a rack that is not there.
+    m_answers.boxes.clear();
+    QVERIFY(m_window->AnalyseColonies_ExportToZipArchive({QStringLiteral("no number")}, archive, true) != 0);
+    QVERIFY(m_answers.boxes.isEmpty());
+}
+
+void tst_MainWindowColonyAnalysis::selectRackInTheBrowser_data()
+{
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("chosen") << true;
+    QTest::newRow("cancelled") << false;
+}
+
+void tst_MainWindowColonyAnalysis::selectRackInTheBrowser()
+{
+    QFETCH(bool, accept);
+    QVERIFY(m_rack > 0);
+    const int rack = m_rack;
+    bool selectionMode = false;
+    m_answers.dialog = [&](QDialog* dialog) {
+        auto* browser = qobject_cast<ColonyDatabaseGui*>(dialog);
+        if (!browser)
+            return int(QDialog::Rejected);
+        selectionMode = browser->findChild<QPushButton*>(QStringLiteral("m_QPushButton_Cancel"))->isEnabled()
+            && browser->findChild<QPushButton*>(QStringLiteral("m_QPushButton_DataExport"))->isHidden();
+        auto* list = browser->findChild<QTreeWidget*>(QStringLiteral("m_QTreeWidget_RackList"));
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            if (list->topLevelItem(i)->data(0, Qt::UserRole).toInt() == rack)
+                list->setCurrentItem(list->topLevelItem(i));
+        }
+        return int(accept ? QDialog::Accepted : QDialog::Rejected);
+    };
+    int chosen = -7;
+    QCOMPARE(m_window->Database_SelectZelvorinRack(chosen), Errors::Type_Error(0));
+    m_answers.dialog = {};
+    QVERIFY(selectionMode);
+    QCOMPARE(chosen, accept ? rack : -1);
+}
+
+void tst_MainWindowColonyAnalysis::savePictureSizes_data()
+{
+    QTest::addColumn<int>("percent");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("width");
+    QTest::newRow("0: full size") << 0 << 0 << 2592;
+    QTest::newRow("100: full size") << 100 << 0 << 2592;
+    QTest::newRow("50: half") << 50 << 0 << 1296;
+    QTest::newRow("negative") << -50 << 3 << 0;
+    // Would be a picture of gigabytes.
+    QTest::newRow("beyond ten times") << 100000 << 3 << 0;
+}
+
+void tst_MainWindowColonyAnalysis::savePictureSizes()
+{
+    QFETCH(int, percent);
+    QFETCH(int, result);
+    QFETCH(int, width);
+    QCOMPARE(m_window->Camera_LoadPicture(DemoPicture), Errors::Type_Error(0));
+    const QString file = m_folder->filePath(QStringLiteral("saved_%1.png").arg(QTest::currentDataTag()).replace(':', '_'));
+    QCOMPARE(int(m_window->Camera_SavePicture(file, QStringLiteral("png"), percent)), result);
+    if (result != 0) {
+        QVERIFY(!QFileInfo::exists(file));
+        return;
+    }
+    Halcon::Hobject picture;
+    QCOMPARE(Halcon_Helper::LoadImageFile(file, picture), Errors::Type_Error(0));
+    int w = 0;
+    int h = 0;
+    QCOMPARE(Halcon_Helper::GetImageSize(picture, w, h), Errors::Type_Error(0));
+    QCOMPARE(w, width);
+    QCOMPARE(h, width * 1944 / 2592);
+}
+
+void tst_MainWindowColonyAnalysis::cameraPicturesResetTheCorrection()
+{
+    CorrectionInfo stitched;
+    stitched.Factor = 1.02;
+    CorrectionInfo::setCurrent(stitched);
+    // A closed camera takes no picture and leaves the correction alone.
+    QVERIFY(!m_window->camera()->IsOpen());
+    QCOMPARE(m_window->Camera_TakePicture(), Errors::Type_Error(13));
+    QCOMPARE(CorrectionInfo::current().Factor, 1.02);
+    QCOMPARE(m_window->Camera_LoadPicture(QStringLiteral("settings/ColonyDemo/absent.tif")), Errors::Type_Error(51));
+    QCOMPARE(CorrectionInfo::current().Factor, 1.02);
+    QCOMPARE(m_window->Camera_LoadPicture(DemoPicture), Errors::Type_Error(0));
+    QCOMPARE(CorrectionInfo::current(), CorrectionInfo());
+}
+
+void tst_MainWindowColonyAnalysis::cameraOpenByName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<bool>("open");
+    QTest::newRow("missing file") << "absent" << 60 << false;
+    QTest::newRow("no plain name") << "../camera/default" << 104 << false;
+    QTest::newRow("the default file") << "default" << 0 << true;
+    QTest::newRow("the settings held") << "" << 0 << true;
+}
+
+void tst_MainWindowColonyAnalysis::cameraOpenByName()
+{
+    QFETCH(QString, name);
+    QFETCH(int, result);
+    QFETCH(bool, open);
+    QCOMPARE(int(m_window->Camera_Open(name)), result);
+    bool isOpen = !open;
+    QCOMPARE(m_window->Camera_IsOpen(isOpen), Errors::Type_Error(0));
+    QCOMPARE(isOpen, open);
+    if (!open)
+        return;
+    // An open camera takes a picture, which a start with the current settings analyses.
+    QCOMPARE(m_window->Camera_TakePicture(), Errors::Type_Error(0));
+    QCOMPARE(m_window->AnalyseColonies_Start(QString()), Errors::Type_Error(0));
+    DemoTruth::waitForAnalysis(*m_window);
+    // The automation server closes what it opened.
+    QCOMPARE(m_window->Camera_Close(), Errors::Type_Error(0));
+    QVERIFY(!m_window->camera()->IsOpen());
+}
+
+QTEST_MAIN(tst_MainWindowColonyAnalysis)
+#include "tst_MainWindowColonyAnalysis.moc"
