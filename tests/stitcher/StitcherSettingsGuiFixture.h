@@ -13,12 +13,15 @@
 #include <ImageStitcherSettings.h>
 #include <ImageStitcherSettingsGui.h>
 #include <ModelMatching.h>
+#include <SearchAreaGui.h>
 
 #include <QDockWidget>
+#include <QDoubleSpinBox>
 #include <QList>
 #include <QPair>
 #include <QStringList>
 #include <QTimer>
+#include <QToolButton>
 #include <QVariant>
 
 #include <array>
@@ -27,6 +30,18 @@
 namespace StitcherSettingsGuiFixture {
 
 using ColonySettingsGuiFixture::Script;
+
+// A spin box ("PositionX", ...) or tool button ("Area", "Move") of one search-area editor.
+inline QDoubleSpinBox* areaBox(SearchAreaGui* area, const char* name)
+{
+    return area->findChild<QDoubleSpinBox*>(QStringLiteral("m_QDoubleSpinBox_SearchPosition_") + QLatin1String(name));
+}
+
+inline QToolButton* areaButton(SearchAreaGui* area, const char* name)
+{
+    return area->findChild<QToolButton*>(QStringLiteral("m_QToolButton_MouseSelect_SearchPosition_")
+                                         + QLatin1String(name));
+}
 
 // Behaves like the main window's settings-file operations and records every call.
 class FakeHost : public IImageStitcherSettingsHost {

@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QToolButton>
 
+using StitcherSettingsGuiFixture::areaBox;
+using StitcherSettingsGuiFixture::areaButton;
 using StitcherSettingsGuiFixture::Editor;
 
 namespace {
@@ -36,17 +38,6 @@ ImageStitcherSettingsData unusualData()
         data.ReferencePoints[n].Area2 = SearchAreaSettings(60.0, 2.5 * n, 20.0, 30.0, -7.5);
     }
     return data;
-}
-
-QDoubleSpinBox* areaBox(SearchAreaGui* area, const char* name)
-{
-    return area->findChild<QDoubleSpinBox*>(QStringLiteral("m_QDoubleSpinBox_SearchPosition_") + QLatin1String(name));
-}
-
-QToolButton* areaButton(SearchAreaGui* area, const char* name)
-{
-    return area->findChild<QToolButton*>(QStringLiteral("m_QToolButton_MouseSelect_SearchPosition_")
-                                         + QLatin1String(name));
 }
 
 } // namespace
