@@ -1,5 +1,7 @@
 #pragma once
 
+#include <SettingsFileActions.h>
+
 #include <QObject>
 #include <QString>
 
@@ -8,10 +10,9 @@ class ImageStitcherSettings;
 class ImageStitcherSettingsGui;
 
 // The load, save, save-as and defaults actions of the image stitcher settings editor and its
-// offer to save modified settings. It asks the operator (file dialogs and questions through
-// the library's message boxes), lets the host read, write or reset the record and reports
-// failures; it keeps no state. The editor's modified mark changes only through the record's
-// custom signal 3. GUI thread only.
+// offer to save modified settings, with the stitcher's texts, through the host's file
+// operations. The editor's modified mark changes only through the record's custom signal 3.
+// GUI thread only.
 class ImageStitcherSettingsFileActions : public QObject {
     Q_OBJECT
 public:
@@ -21,22 +22,18 @@ public:
 
     // false when the operator wanted the modified settings saved and that failed or was
     // cancelled: the caller must then keep them.
-    bool askSaveModified();
+    bool askSaveModified() { return m_actions.askSaveModified(); }
     // The settings name shown for a file: no folder, no ".ImageStitcherSettings".
-    static QString baseName(const QString& fileName);
+    QString baseName(const QString& fileName) const { return m_actions.baseName(fileName); }
 
 public slots:
-    void slot_SettingsLoad_clicked();
+    void slot_SettingsLoad_clicked() { m_actions.load(); }
     // true when the settings were written.
-    bool slot_SettingsSave_clicked();
-    bool slot_SettingsSaveAs_clicked();
+    bool slot_SettingsSave_clicked() { return m_actions.save(); }
+    bool slot_SettingsSaveAs_clicked() { return m_actions.saveAs(); }
     void slot_SettingsSetDefaults_clicked();
 
 private:
-    bool saveTo(const QString& fileName);
-    static QString fileFilter();
-
-    ImageStitcherSettingsGui* m_editor;
     IImageStitcherSettingsHost* m_host;
-    ImageStitcherSettings* m_settings;
+    SettingsFileActions m_actions;
 };

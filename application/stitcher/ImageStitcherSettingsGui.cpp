@@ -9,7 +9,6 @@
 #include <Gui_Helper.h>
 #include <Gui_Helper_SignalBlocker.h>
 #include <Hobject_View_MouseDraw_Rectangle_Area.h>
-#include <LibraryFunctions.h>
 #include <ModelMatching.h>
 #include <ModelMatching_AnalyseSettings_Gui.h>
 #include <ModelMatching_ModelSettings_Gui.h>
@@ -157,7 +156,7 @@ void ImageStitcherSettingsGui::updateWindowTitle()
     const QString name = m_host ? m_host->imageStitcherSettingsFileName() : QString();
     const QString title = QStringLiteral("%1 Image Stitcher Settings \"%2\"")
                               .arg(m_modified ? QStringLiteral("*") : QString(),
-                                   getFileNameWithoutSuffix(name, ImageStitcherSettings::fileExtension()));
+                                   m_fileActions->baseName(name));
     if (QWidget* dock = parentWidget())
         dock->setWindowTitle(title);
     else
