@@ -28,22 +28,10 @@ struct SearchAreaScene {
     }
     Hobject_View_Gui_Picture* picture() { return ViewTestHelpers::pictureWidget(view); }
     static QPoint screen(double xPercent, double yPercent) { return QPoint(int(xPercent * 5.0), int(yPercent * 5.0)); }
-    void drag(const QPoint& from, const QPoint& to)
-    {
-        QTest::mousePress(picture(), Qt::LeftButton, Qt::NoModifier, from);
-        QTest::mouseMove(picture(), (from + to) / 2);
-        QTest::mouseMove(picture(), to);
-        QTest::mouseRelease(picture(), Qt::LeftButton, Qt::NoModifier, to);
-    }
+    void drag(const QPoint& from, const QPoint& to) { ViewTestHelpers::drag(picture(), from, to); }
     void addMarker(const QString& name)
     {
         view.addObject(HalconTestPictures::rectangleRegion(10, 10, 50, 50), "green", "margin", 1, name, false, false);
     }
-    bool hasObject(const QString& name) const
-    {
-        Halcon::Hobject object;
-        bool visible = false;
-        bool selected = false;
-        return view.getObject(name, object, visible, selected);
-    }
+    bool hasObject(const QString& name) const { return ViewTestHelpers::hasObject(view, name); }
 };

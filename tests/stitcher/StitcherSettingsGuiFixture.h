@@ -13,6 +13,7 @@
 #include <ImageStitcherSettings.h>
 #include <ImageStitcherSettingsGui.h>
 #include <ModelMatching.h>
+#include <RecordingSettingsFiles.h>
 #include <SearchAreaGui.h>
 
 #include <QDockWidget>
@@ -44,68 +45,23 @@ inline QToolButton* areaButton(SearchAreaGui* area, const char* name)
 }
 
 // Behaves like the main window's settings-file operations and records every call.
-class FakeHost : public IImageStitcherSettingsHost {
+class FakeHost : public IImageStitcherSettingsHost, public RecordingSettingsFiles<ImageStitcherSettings> {
 public:
-    explicit FakeHost(ImageStitcherSettings* settings) : m_settings(settings) {}
-
-    QStringList calls;
-    QString fileName;
-    bool saveSucceeds = true;
-    bool defaultsSucceed = true;
-    QList<bool> actionsChecked;
+    explicit FakeHost(ImageStitcherSettings* settings) : RecordingSettingsFiles(settings), m_settings(settings) {}
 
     QString imageStitcherSettingsFileName() override { return fileName; }
-
-    bool saveImageStitcherSettings(const QString& file) override
-    {
-        calls.append(QStringLiteral("save:") + file);
-        if (!saveSucceeds || !m_settings->saveToFile(file))
-            return false;
-        fileName = file;
-        return true;
-    }
-
+    bool saveImageStitcherSettings(const QString& file) override { return save(file); }
     Errors::Type_Error loadImageStitcherSettings(const QString& file, bool notify) override
     {
-        calls.append(QStringLiteral("load:") + file);
-        m_settings->setChangedBlocked(true);
-        const bool loaded = m_settings->loadFromFile(file);
-        m_settings->setChangedBlocked(false);
-        if (!loaded)
-            return 202;
-        fileName = file;
-        emitReplaced();
-        if (notify) {
-            m_settings->setChanged(0);
-            m_settings->emitCustom(ImageStitcherSettings::CustomSignal_OverviewShown);
-        }
-        return 0;
+        return load(file, notify, 202, ImageStitcherSettings::CustomSignal_OverviewShown);
     }
-
     bool newImageStitcherSettings(const QString& name, bool notify) override
     {
-        calls.append(QStringLiteral("new:") + name);
-        if (!defaultsSucceed)
-            return false;
-        m_settings->setChangedBlocked(true);
-        m_settings->setDefaults();
-        m_settings->setChangedBlocked(false);
-        fileName = name;
-        if (notify)
-            emitReplaced();
-        return true;
+        return reset(QStringLiteral("new:") + name, name, notify, [this] { m_settings->setDefaults(); });
     }
-
     void setImageStitcherSettingsActionsChecked(bool checked) override { actionsChecked.append(checked); }
 
 private:
-    void emitReplaced()
-    {
-        m_settings->emitCustom(ImageStitcherSettings::CustomSignal_Replaced);
-        m_settings->emitCustom(ImageStitcherSettings::CustomSignal_ValuesChanged, QVariant(false));
-        m_settings->emitCustom(ImageStitcherSettings::CustomSignal_ModifiedChanged, QVariant(false));
-    }
-
     ImageStitcherSettings* m_settings;
 };
 

@@ -155,10 +155,7 @@ void tst_ImageStitcherSettingsGui::searchAreaEditorsDrawAndEditTheirArea()
     viewer.resetZoom(false);
     areaButton(area, "Area")->click();
     QVERIFY(area->mouseHandler()->areaTool()->isActive());
-    Hobject_View_Gui_Picture* screen = ViewTestHelpers::pictureWidget(viewer);
-    QTest::mousePress(screen, Qt::LeftButton, Qt::NoModifier, QPoint(50, 100));
-    QTest::mouseMove(screen, QPoint(150, 150));
-    QTest::mouseRelease(screen, Qt::LeftButton, Qt::NoModifier, QPoint(250, 200));
+    ViewTestHelpers::drag(ViewTestHelpers::pictureWidget(viewer), QPoint(50, 100), QPoint(250, 200));
     edited = SearchAreaSettings(10, 20, 40, 20, edited.Angle);
     QCOMPARE(fixture.settings.data(), expected);
     QCOMPARE(areaBox(area, "SizeX")->value(), 40.0);
