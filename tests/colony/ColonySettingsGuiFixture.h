@@ -8,6 +8,7 @@
 #include "IColonySettingsHost.h"
 #include "MessageBox_Helper.h"
 #include "RecordingSettingsFiles.h"
+#include "SettingsNotices.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -173,29 +174,11 @@ struct Editor {
     // Announcements of an edit: custom signal 3 with true.
     int modifiedNotices() const
     {
-        int count = 0;
-        for (const auto& signal : custom)
-            count += signal.first == ColonySettings::CustomSignal_ModifiedChanged && signal.second.toBool();
-        return count;
+        return SettingsNotices::countTrue(custom, ColonySettings::CustomSignal_ModifiedChanged);
     }
-
-    QList<int> customNumbers() const
-    {
-        QList<int> numbers;
-        for (const auto& signal : custom)
-            numbers.append(signal.first);
-        return numbers;
-    }
-
+    QList<int> customNumbers() const { return SettingsNotices::numbers(custom); }
     // The record's debounced change notice is on its way.
-    bool changePending() const
-    {
-        const QList<QTimer*> timers = settings.findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly);
-        for (const QTimer* timer : timers)
-            if (timer->isActive())
-                return true;
-        return false;
-    }
+    bool changePending() const { return SettingsNotices::changePending(settings); }
 
     void forgetNotices()
     {

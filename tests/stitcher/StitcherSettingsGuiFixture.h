@@ -14,6 +14,7 @@
 #include <ImageStitcherSettingsGui.h>
 #include <ModelMatching.h>
 #include <RecordingSettingsFiles.h>
+#include <SettingsNotices.h>
 #include <SearchAreaGui.h>
 
 #include <QDockWidget>
@@ -132,29 +133,11 @@ struct Editor {
     // Announcements of an edit: custom signal 3 with true.
     int modifiedNotices() const
     {
-        int count = 0;
-        for (const auto& signal : custom)
-            count += signal.first == ImageStitcherSettings::CustomSignal_ModifiedChanged && signal.second.toBool();
-        return count;
+        return SettingsNotices::countTrue(custom, ImageStitcherSettings::CustomSignal_ModifiedChanged);
     }
-
-    QList<int> customNumbers() const
-    {
-        QList<int> numbers;
-        for (const auto& signal : custom)
-            numbers.append(signal.first);
-        return numbers;
-    }
-
+    QList<int> customNumbers() const { return SettingsNotices::numbers(custom); }
     // The record's debounced change notice is on its way.
-    bool changePending() const
-    {
-        const QList<QTimer*> timers = settings.findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly);
-        for (const QTimer* timer : timers)
-            if (timer->isActive())
-                return true;
-        return false;
-    }
+    bool changePending() const { return SettingsNotices::changePending(settings); }
 
     void forgetNotices()
     {
