@@ -62,6 +62,7 @@ private slots:
     void missingRecordIsIgnored_data();
     void missingRecordIsIgnored();
     void emptyPrefixListRemovesNothing();
+    void viewerMayGoWhileAToolIsOn();
 };
 
 void tst_SearchAreaMouseHandler::handlersGetTheirOwnToolNames()
@@ -213,6 +214,23 @@ void tst_SearchAreaMouseHandler::emptyPrefixListRemovesNothing()
     scene.drag(SearchAreaScene::screen(10, 10), SearchAreaScene::screen(40, 40));
     QVERIFY(scene.hasObject(kSearchAreas + QStringLiteral("1")));
     QCOMPARE(area, SearchAreaSettings(10, 10, 30, 30, 0));
+}
+
+void tst_SearchAreaMouseHandler::viewerMayGoWhileAToolIsOn()
+{
+    auto scene = std::make_unique<SearchAreaScene>();
+    SearchAreaSettings area(20, 20, 20, 10, 0);
+    Handler fixture(*scene, &area);
+    QVERIFY(scene->show());
+    fixture.moveButton.click();
+    QVERIFY(fixture.handler->moveTool()->isActive());
+
+    // The stitcher page and its viewers may be torn down before the settings editor.
+    scene.reset();
+    QVERIFY(!fixture.handler->moveTool()->isActive());
+    fixture.moveButton.click();
+    fixture.areaButton.click();
+    QCOMPARE(area, SearchAreaSettings(20, 20, 20, 10, 0));
 }
 
 QTEST_MAIN(tst_SearchAreaMouseHandler)
