@@ -210,6 +210,10 @@ int main(int argc, char* argv[])
             },
             repetitions);
         emit viewer.signal_HalconMouseReleaseEvent(900, 700);
+        if (area == SearchAreaSettings()) {
+            std::fprintf(stderr, "search area not drawn\n");
+            return 1;
+        }
     }
     return 0;
 }
