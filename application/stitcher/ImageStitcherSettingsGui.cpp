@@ -69,8 +69,8 @@ void ImageStitcherSettingsGui::createModelMatchingEditors(Hobject_View_Gui* pict
     pictureStyle.name = QStringLiteral("modelmatching");
     pictureStyle.mode = RectangleDrawStyle::Mode_LoadOnDemand;
     pictureStyle.brush = QBrush(QColor(255, 0, 0, 80));
-    m_modelPictureGui =
-        new ModelMatching_ModelSettings_ModelPicture_Gui(m_crossModel, pictureStyle, m_ui->m_ModelMatching_ModelPictureSettings);
+    m_modelPictureGui = new ModelMatching_ModelSettings_ModelPicture_Gui(m_crossModel, pictureStyle,
+                                                                         m_ui->m_ModelMatching_ModelPictureSettings);
 
     // The crosses are searched in the areas of the picture pages, with the stitcher's own
     // tolerances.

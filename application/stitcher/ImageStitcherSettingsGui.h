@@ -1,6 +1,10 @@
 #pragma once
 
+#include <ImageStitcherSettings.h>
+#include <ModelMatching.h>
+
 #include <QList>
+#include <QPointer>
 #include <QVariant>
 #include <QWidget>
 
@@ -10,9 +14,7 @@
 class Hobject_View_Gui;
 class IHalconView;
 class IImageStitcherSettingsHost;
-class ImageStitcherSettings;
 class ImageStitcherSettingsFileActions;
-class ModelMatching;
 class ModelMatching_AnalyseSettings_Gui;
 class ModelMatching_ModelSettings_Gui;
 class ModelMatching_ModelSettings_ModelPicture_Gui;
@@ -82,8 +84,9 @@ private:
     void requestAbort();
 
     IImageStitcherSettingsHost* m_host = nullptr;
-    ImageStitcherSettings* m_settings = nullptr;
-    ModelMatching* m_crossModel = nullptr;
+    // Guarded: the record and the facade may go before the editor at the end of the program.
+    QPointer<ImageStitcherSettings> m_settings;
+    QPointer<ModelMatching> m_crossModel;
     std::unique_ptr<Ui::ImageStitcherSettingsGui> m_ui;
     ImageStitcherSettingsFileActions* m_fileActions = nullptr;
     std::array<SearchAreaGui*, SearchAreaCount> m_searchAreas = {};

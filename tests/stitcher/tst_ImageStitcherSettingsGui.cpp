@@ -136,7 +136,8 @@ void tst_ImageStitcherSettingsGui::searchAreaEditorsDrawAndEditTheirArea()
     Editor fixture;
     SearchAreaGui* area = fixture.editor->searchAreaGui((picture - 1) * 2 + point - 1);
     QVERIFY(area);
-    QCOMPARE(area->parentWidget()->objectName(), QStringLiteral("m_ModelMatching_SearchAreaPic%1_%2").arg(picture).arg(point));
+    QCOMPARE(area->parentWidget()->objectName(),
+             QStringLiteral("m_ModelMatching_SearchAreaPic%1_%2").arg(picture).arg(point));
     QCOMPARE(area->findChild<QGroupBox*>(QStringLiteral("m_QGroupBox_SearchArea"))->title(),
              QStringLiteral("Point %1").arg(point));
     ImageStitcherSettingsData expected = fixture.settings.data();
