@@ -1,7 +1,9 @@
 // The image stitcher on six generated views of 2592 x 1944 pixels: the whole stitch of the
 // worker (twelve cross searches, the stitch and its tiling, the reports to the page) on one
 // core against the bare vision-layer work it cannot do without (twelve finds over the search
-// areas and one tiling), then on all cores; the tiling alone against copying its pixels.
+// areas and one tiling), then on all cores; the tiling alone against copying its pixels; the
+// mouse moves of a search-area drawing on a position viewer (the outline redrawn at each
+// move through the editor's handler) against removing and adding the same outline directly.
 // Prints "<name> <value> <unit>" lines; medians of several repetitions.
 //
 // Arguments: [repetitions]
@@ -9,15 +11,21 @@
 
 #include "BenchSupport.h"
 
+#include <HalconViewImpl.h>
+#include <Hobject_View_Gui.h>
 #include <LabwareGrid.h>
 #include <ModelMatching_Analyse_SearchModel.h>
 #include <PictureStitching.h>
 #include <PictureUnitConverter.h>
+#include <SearchAreaGui.h>
+#include <SearchAreaMouseHandler.h>
+#include <SearchAreaSettings.h>
 
 #include <Halcon.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QToolButton>
 
 #include <sched.h>
 
@@ -172,6 +180,40 @@ int main(int argc, char* argv[])
         std::printf("stitcher.whole_stitch.all_cores.cores %d count\n", cores);
         std::printf("stitcher.whole_stitch.all_cores.baseline %.1f ms\n", singleMs);
         std::printf("stitcher.whole_stitch.all_cores.ratio %.2f x\n", singleMs / multiMs);
+    }
+
+    // A search area being drawn on the viewer of picture 1: 50 mouse moves per run.
+    {
+        Hobject_View_Gui viewer;
+        viewer.setPicture(views.first(), QStringLiteral("HalconPicture_Stitcher_Normal."), false);
+        HalconViewImpl drawing(&viewer);
+        SearchAreaSettings area;
+        QWidget placeholder;
+        SearchAreaGui editor(&drawing, SearchAreaDrawSettings{{}, QStringLiteral("light blue")}, &area, &placeholder);
+        editor.findChild<QToolButton*>("m_QToolButton_MouseSelect_SearchPosition_Area")->setChecked(true);
+        emit viewer.signal_HalconMousePressEvent(100, 100);
+        constexpr int kMoves = 50;
+        const QString overlay = QStringLiteral("Bench.Area.");
+        BenchSupport::compare(
+            "stitcher.search_area_drawing_50_moves",
+            [&] {
+                for (int i = 0; i < kMoves; ++i)
+                    emit viewer.signal_HalconMouseMoveEvent(800 + i, 600 + i);
+            },
+            [&] {
+                for (int i = 0; i < kMoves; ++i) {
+                    viewer.removeObjects(overlay, false);
+                    drawing.addRotatedRectangle(4.0, 4.0, 27.0 + 0.04 * i, 20.0 + 0.04 * i, 0.0, overlay,
+                                                "light blue", "margin", 1, false);
+                    viewer.updateView(true);
+                }
+            },
+            repetitions);
+        emit viewer.signal_HalconMouseReleaseEvent(900, 700);
+        if (area == SearchAreaSettings()) {
+            std::fprintf(stderr, "search area not drawn\n");
+            return 1;
+        }
     }
     return 0;
 }

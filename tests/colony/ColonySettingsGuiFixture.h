@@ -9,6 +9,8 @@
 #include "ColonySettingsGui.h"
 #include "IColonySettingsHost.h"
 #include "MessageBox_Helper.h"
+#include "RecordingSettingsFiles.h"
+#include "SettingsNotices.h"
 #include "WidgetInput.h"
 
 #include <QAbstractButton>
@@ -36,72 +38,28 @@ using WidgetInput::shown;
 using DialogScript::Script;
 
 // Behaves like the main window's settings-file operations and records every call.
-class FakeHost : public IColonySettingsHost {
+class FakeHost : public IColonySettingsHost, public RecordingSettingsFiles<ColonySettings> {
 public:
-    explicit FakeHost(ColonySettings* settings) : m_settings(settings) {}
-
-    QStringList calls;
-    QString fileName;
-    bool saveSucceeds = true;
-    bool defaultsSucceed = true;
-    QList<bool> actionsChecked;
+    explicit FakeHost(ColonySettings* settings) : RecordingSettingsFiles(settings), m_settings(settings) {}
 
     QString colonySettingsFileName() override { return fileName; }
-
-    bool saveColonySettings(const QString& file) override
-    {
-        calls.append(QStringLiteral("save:") + file);
-        if (!saveSucceeds || !m_settings->saveToFile(file))
-            return false;
-        fileName = file;
-        return true;
-    }
-
+    bool saveColonySettings(const QString& file) override { return save(file); }
     Errors::Type_Error loadColonySettings(const QString& file, bool notify) override
     {
-        calls.append(QStringLiteral("load:") + file);
-        m_settings->setChangedBlocked(true);
-        const bool loaded = m_settings->loadFromFile(file);
-        m_settings->setChangedBlocked(false);
-        if (!loaded)
-            return 150;
-        fileName = file;
-        emitReplaced();
-        if (notify) {
-            m_settings->setChanged(0);
-            m_settings->emitCustom(ColonySettings::CustomSignal_PageLeft);
-        }
-        return 0;
+        return load(file, notify, 150, ColonySettings::CustomSignal_PageLeft);
     }
-
     bool newColonySettings(bool lightTable, const QString& file, bool notify) override
     {
-        calls.append(QStringLiteral("new:%1:%2").arg(lightTable).arg(file));
-        if (!defaultsSucceed)
-            return false;
-        m_settings->setChangedBlocked(true);
-        if (lightTable)
-            m_settings->setDefaultsLightTable();
-        else
-            m_settings->setDefaults();
-        fileName = file;
-        emitReplaced();
-        m_settings->setChangedBlocked(false);
-        if (notify)
-            m_settings->setChanged(0);
-        return true;
+        return reset(QStringLiteral("new:%1:%2").arg(lightTable).arg(file), file, notify, [this, lightTable] {
+            if (lightTable)
+                m_settings->setDefaultsLightTable();
+            else
+                m_settings->setDefaults();
+        });
     }
-
     void setColonySettingsActionsChecked(bool checked) override { actionsChecked.append(checked); }
 
 private:
-    void emitReplaced()
-    {
-        m_settings->emitCustom(ColonySettings::CustomSignal_Replaced);
-        m_settings->emitCustom(ColonySettings::CustomSignal_ValuesChanged, QVariant(false));
-        m_settings->emitCustom(ColonySettings::CustomSignal_ModifiedChanged, QVariant(false));
-    }
-
     ColonySettings* m_settings;
 };
 
@@ -146,20 +104,9 @@ struct Editor {
     // Announcements of an edit: custom signal 3 with true.
     int modifiedNotices() const
     {
-        int count = 0;
-        for (const auto& signal : custom)
-            count += signal.first == ColonySettings::CustomSignal_ModifiedChanged && signal.second.toBool();
-        return count;
+        return SettingsNotices::countTrue(custom, ColonySettings::CustomSignal_ModifiedChanged);
     }
-
-    QList<int> customNumbers() const
-    {
-        QList<int> numbers;
-        for (const auto& signal : custom)
-            numbers.append(signal.first);
-        return numbers;
-    }
-
+    QList<int> customNumbers() const { return SettingsNotices::numbers(custom); }
     // The record's debounced change notice is on its way.
     bool changePending() const { return ChangeNotice::pending(settings); }
 

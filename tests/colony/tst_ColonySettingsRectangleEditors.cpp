@@ -50,20 +50,8 @@ struct Scene {
     QToolButton* button(const char* name) { return fixture->widget<QToolButton>(name); }
     // Screen point of a picture position in percent.
     static QPoint screen(double xPercent, double yPercent) { return QPoint(int(xPercent * 5.0), int(yPercent * 5.0)); }
-    void drag(const QPoint& from, const QPoint& to)
-    {
-        QTest::mousePress(picture(), Qt::LeftButton, Qt::NoModifier, from);
-        QTest::mouseMove(picture(), (from + to) / 2);
-        QTest::mouseMove(picture(), to);
-        QTest::mouseRelease(picture(), Qt::LeftButton, Qt::NoModifier, to);
-    }
-    bool hasObject(const QString& name) const
-    {
-        Halcon::Hobject object;
-        bool visible = false;
-        bool selected = false;
-        return view.getObject(name, object, visible, selected);
-    }
+    void drag(const QPoint& from, const QPoint& to) { ViewTestHelpers::drag(picture(), from, to); }
+    bool hasObject(const QString& name) const { return ViewTestHelpers::hasObject(view, name); }
 };
 
 ColonySettingsData turnedLabware()

@@ -60,4 +60,21 @@ inline Halcon::Hobject grayPicture(int width, int height, int value)
     return HalconTestPictures::grayImage(width, height, [value](int, int) { return value; });
 }
 
+// A left-button drag over the picture area, through its middle.
+inline void drag(Hobject_View_Gui_Picture* picture, const QPoint& from, const QPoint& to)
+{
+    QTest::mousePress(picture, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(picture, (from + to) / 2);
+    QTest::mouseMove(picture, to);
+    QTest::mouseRelease(picture, Qt::LeftButton, Qt::NoModifier, to);
+}
+
+inline bool hasObject(const Hobject_View_Gui& view, const QString& name)
+{
+    Halcon::Hobject object;
+    bool visible = false;
+    bool selected = false;
+    return view.getObject(name, object, visible, selected);
+}
+
 } // namespace ViewTestHelpers
