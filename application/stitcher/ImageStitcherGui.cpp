@@ -417,6 +417,7 @@ void ImageStitcherGui::slot_ImageStitcher_Reset()
 {
     m_result.reset(QDateTime::currentDateTime(), m_settings ? m_settings->toXmlString() : QString());
     m_ui->m_ReferencePointsTable->clear();
+    m_crossRows.clear();
     if (m_resultView)
         m_resultView->clear(true);
     m_pendingUpdates.acquire(1);
@@ -436,13 +437,14 @@ void ImageStitcherGui::setCrossRow(const PictureCross& cross)
 {
     if (cross.pointIndex < 0 || cross.pointIndex > 1)
         return;
-    QTreeWidget* table = m_ui->m_ReferencePointsTable;
+    // Rows are kept by position, not by their place in the table, which sorting may change.
     const int row = 2 * cross.pictureIndex + cross.pointIndex;
-    while (table->topLevelItemCount() <= row) {
-        auto* item = new NumericSortTreeWidgetItem(table);
+    while (m_crossRows.size() <= row) {
+        auto* item = new NumericSortTreeWidgetItem(m_ui->m_ReferencePointsTable);
         item->setExpanded(true);
+        m_crossRows.append(item);
     }
-    QTreeWidgetItem* item = table->topLevelItem(row);
+    QTreeWidgetItem* item = m_crossRows.at(row);
     item->setText(0, QString::asprintf("%d", cross.pictureIndex + 1));
     item->setText(1, QString::asprintf("%d", cross.pointIndex + 1));
     item->setText(2, QString::asprintf("%.3f", cross.score));

@@ -148,6 +148,8 @@ private:
     ImageStitcherThread* m_worker = nullptr;
     QList<Hobject_View_Gui*> m_pictureViews;
     QList<IHalconView*> m_halconViews;
+    // Row 2 * position + point of the cross table; the items belong to the table.
+    QList<QTreeWidgetItem*> m_crossRows;
     Hobject_View_Gui* m_crossModelView = nullptr;
     QMovie* m_movie = nullptr;
     bool m_running = false;
