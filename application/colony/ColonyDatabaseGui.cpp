@@ -3,6 +3,7 @@
 #include "ui_ColonyDatabaseGui.h"
 
 #include "ApplicationDatabase.h"
+#include "ArchiveExport.h"
 #include "Camera_Settings.h"
 #include "DatabaseTableZelvorinColony.h"
 #include "DatabaseTableZelvorinContainer.h"
@@ -296,28 +297,13 @@ void ColonyDatabaseGui::slot_QPushButton_DataExport_clicked()
         MessageBox_Helper::critical(this, tr("Database error"), tr("Please select one or more entries!"));
         return;
     }
-    const QString fileName =
-        MessageBox_Helper::getSaveFileName(this, tr("Export ZIP filename"), m_lastExportFile, QStringLiteral("*.zip"));
-    if (fileName.isEmpty())
-        return;
-    bool append = false;
-    if (QFileInfo::exists(fileName)) {
-        const RackZipExport::ArchiveMode mode = RackZipExport::askArchiveMode(this, fileName);
-        if (mode == RackZipExport::ArchiveMode::Cancel)
-            return;
-        append = mode == RackZipExport::ArchiveMode::Append;
-    }
-    m_lastExportFile = fileName;
-
     QList<int> rackIds;
     for (const QTreeWidgetItem* item : selected)
         rackIds.append(item->data(0, Qt::UserRole).toInt());
-    const Errors::Type_Error result = exportToZipArchive(rackIds, fileName, append, true);
-    if (result != 0)
-        MessageBox_Helper::critical(this, tr("Export"),
-                                    tr("Export to archive \"%1\" error: %2!").arg(fileName, Errors::getErrorText(result)));
-    else
-        MessageBox_Helper::information(this, tr("Export"), tr("Export to archive \"%1\" done!").arg(fileName));
+    ArchiveExport::runFromDialog(this, "ColonyDatabaseGui", m_lastExportFile,
+                                 [&](const QString& fileName, bool append) {
+                                     return exportToZipArchive(rackIds, fileName, append, true);
+                                 });
 }
 
 void ColonyDatabaseGui::slot_QPushButton_Ok_clicked()

@@ -6,17 +6,16 @@
 #include "StitcherZipExport.h"
 
 #include <ApplicationDatabase.h>
+#include <ArchiveExport.h>
 #include <DatabaseTableZelvorinImageStitcher.h>
 #include <DatabaseTableZelvorinImageStitcherPicture.h>
 #include <Gui_Helper.h>
 #include <Hobject_View_Gui.h>
 #include <MessageBox_Helper.h>
 #include <NumericSortTreeWidgetItem.h>
-#include <RackZipExport.h>
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QHeaderView>
 
 namespace {
@@ -317,26 +316,11 @@ void ImageStitcherDatabaseGui::slot_QPushButton_DataExport_clicked()
         MessageBox_Helper::critical(this, tr("Database error"), tr("Please select one or more entries!"));
         return;
     }
-    const QString fileName =
-        MessageBox_Helper::getSaveFileName(this, tr("Export ZIP filename"), m_lastExportFile, QStringLiteral("*.zip"));
-    if (fileName.isEmpty())
-        return;
-    bool append = false;
-    if (QFileInfo::exists(fileName)) {
-        const RackZipExport::ArchiveMode mode = RackZipExport::askArchiveMode(this, fileName);
-        if (mode == RackZipExport::ArchiveMode::Cancel)
-            return;
-        append = mode == RackZipExport::ArchiveMode::Append;
-    }
-    m_lastExportFile = fileName;
-
     QList<Database::ID> ids;
     for (const QTreeWidgetItem* item : selected)
         ids.append(item->data(0, Qt::UserRole).toInt());
-    const Errors::Type_Error result = exportToZipArchive(ids, fileName, append, true);
-    if (result != 0)
-        MessageBox_Helper::critical(this, tr("Export"),
-                                    tr("Export to archive \"%1\" error: %2!").arg(fileName, Errors::getErrorText(result)));
-    else
-        MessageBox_Helper::information(this, tr("Export"), tr("Export to archive \"%1\" done!").arg(fileName));
+    ArchiveExport::runFromDialog(this, "ImageStitcherDatabaseGui", m_lastExportFile,
+                                 [&](const QString& fileName, bool append) {
+                                     return exportToZipArchive(ids, fileName, append, true);
+                                 });
 }

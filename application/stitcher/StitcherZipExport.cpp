@@ -4,22 +4,15 @@
 
 #include <AppSettings.h>
 #include <ApplicationDatabase.h>
+#include <ArchiveExport.h>
 #include <DatabaseTableZelvorinImageStitcher.h>
 #include <DatabaseTableZelvorinImageStitcherPicture.h>
-#include <MessageBox_Helper.h>
 #include <RackZipExport.h>
 #include <Zip_Helper.h>
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 
 namespace {
-
-QString trExport(const char* text)
-{
-    return QCoreApplication::translate("ImageStitcherDatabaseGui", text);
-}
 
 // The folder of the settings inside the archive, as the program keeps it beside itself.
 const QString kArchiveSettingsFolder = QStringLiteral("Settings/ImageStitcher");
@@ -78,47 +71,22 @@ Errors::Type_Error StitcherZipExport::readPictureFiles(ApplicationDatabase* data
 Errors::Type_Error StitcherZipExport::exportToZipArchive(const QList<Database::ID>& stitcherIds,
                                                          const QString& archivePath, bool append, bool interactive)
 {
-    if (append && !QFileInfo::exists(archivePath))
-        append = false;
-
-    Zip_Helper zip;
-    Errors::Type_Error result = zip.Open(archivePath, append);
-    if (result != 0) {
-        if (interactive)
-            MessageBox_Helper::critical(m_messageParent, trExport("Export"),
-                                        trExport("Cannot generate export archive \"%1\"!").arg(archivePath));
+    ArchiveExport archive("ImageStitcherDatabaseGui", m_messageParent, interactive);
+    if (const Errors::Type_Error result = archive.open(archivePath, append); result != 0)
         return result;
-    }
-    if (interactive)
-        QCoreApplication::processEvents();
-
-    bool readFailed = false;
-    bool addFailed = false;
-    auto readFailure = [&](const char* text) {
-        readFailed = true;
-        if (interactive)
-            MessageBox_Helper::warning(m_messageParent, trExport("Export"), trExport(text));
-    };
-    auto add = [&](const QString& what, Errors::Type_Error code) {
-        if (code == 0)
-            return;
-        addFailed = true;
-        if (interactive)
-            MessageBox_Helper::critical(
-                m_messageParent, trExport("Export"),
-                trExport("Cannot add file \"%1\" to export archive \"%2\"!").arg(what, archivePath));
-    };
+    Zip_Helper& zip = archive.zip();
 
     DatabaseTableZelvorinImageStitcher* table = m_database ? m_database->tableImageStitcher() : nullptr;
     for (Database::ID id : stitcherIds) {
         DatabaseTableZelvorinImageStitcher::Dataset row;
         if (!table || table->Select(id, row) != 0) {
-            readFailure(QT_TRANSLATE_NOOP("ImageStitcherDatabaseGui", "Cannot read from the database!"));
+            archive.readFailure(QT_TRANSLATE_NOOP("ImageStitcherDatabaseGui", "Cannot read from the database!"));
             continue;
         }
         ImageStitcherSettings settings;
         if (!settings.fromXmlString(row.ImageStitcherSettings)) {
-            readFailure(QT_TRANSLATE_NOOP("ImageStitcherDatabaseGui", "Cannot read the stitcher settings from the database!"));
+            archive.readFailure(
+                QT_TRANSLATE_NOOP("ImageStitcherDatabaseGui", "Cannot read the stitcher settings from the database!"));
             continue;
         }
 
@@ -131,31 +99,19 @@ Errors::Type_Error StitcherZipExport::exportToZipArchive(const QList<Database::I
                     continue;
                 const QString entry =
                     folder + QLatin1Char('/') + RackZipExport::safeFileName(file, QStringLiteral("StitcherPicture.png"));
-                add(file, zip.AddFile(entry, file));
+                archive.added(file, zip.AddFile(entry, file));
             }
         }
 
         const QStringList names = settingsFileNames(settings.data().name);
         const QString settingsEntry = folder + QLatin1Char('/') + kArchiveSettingsFolder + QLatin1Char('/') + names.at(0);
-        add(settingsEntry, zip.AddData(settingsEntry, row.ImageStitcherSettings.toUtf8()));
+        archive.added(settingsEntry, zip.AddData(settingsEntry, row.ImageStitcherSettings.toUtf8()));
         const QString localFolder = settingsFolderOf(settings.data().name);
         for (qsizetype i = 1; i < names.size(); ++i) {
             const QString file = localFolder + QLatin1Char('/') + names.at(i);
             const QString entry = folder + QLatin1Char('/') + kArchiveSettingsFolder + QLatin1Char('/') + names.at(i);
-            add(file, QFileInfo::exists(file) ? zip.AddFile(entry, file) : Errors::Type_Error(70));
+            archive.added(file, zip.AddFile(entry, file));
         }
     }
-
-    result = zip.Close();
-    if (result != 0) {
-        if (interactive)
-            MessageBox_Helper::critical(m_messageParent, trExport("Export"),
-                                        trExport("Cannot generate export archive \"%1\"!").arg(archivePath));
-        return result;
-    }
-    if (readFailed)
-        return ErrorPrepareData;
-    if (addFailed)
-        return ErrorAddFile;
-    return 0;
+    return archive.close();
 }

@@ -5,6 +5,7 @@
 // builds it: application settings, the stitcher settings with their cross model, a result
 // viewer and a camera.
 
+#include "../database/DatabaseTestSupport.h"
 #include "StitcherTestSetup.h"
 
 #include <AppSettings.h>
@@ -17,7 +18,6 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QSqlQuery>
 #include <QString>
 #include <QTemporaryDir>
 #include <QThread>
@@ -28,27 +28,13 @@
 
 namespace StitcherPageFixture {
 
-class RecordingErrorHandler : public ApplicationDatabase::ErrorHandler {
-public:
-    void showDatabaseError(QString, QString text) override { reports.append(text); }
-    QStringList reports;
-};
-
 struct ResultDatabase {
     QTemporaryDir dir;
-    RecordingErrorHandler handler;
-    std::unique_ptr<ApplicationDatabase> database;
-    Errors::Type_Error createResult = -1;
+    std::unique_ptr<DatabaseTestSupport::OpenDatabase> opened = DatabaseTestSupport::createDatabase(dir);
+    ApplicationDatabase* const database = opened->holder.get();
+    const Errors::Type_Error createResult = opened->createResult;
 
-    ResultDatabase()
-    {
-        static int connection = 0;
-        database = std::make_unique<ApplicationDatabase>(&handler, QStringLiteral("stitcher-test-%1").arg(++connection));
-        createResult = database->createSQLite3Database(
-            dir.filePath(QStringLiteral("results.db3")),
-            TestFixtures::sourceDir() + QStringLiteral("/database_templates/ZelvorinDatabase_SQLite3.sql"));
-        QDir().mkpath(pictureFolder());
-    }
+    ResultDatabase() { QDir().mkpath(pictureFolder()); }
 
     QString pictureFolder() const { return dir.filePath(QStringLiteral("pictures")); }
 
@@ -58,19 +44,8 @@ struct ResultDatabase {
         return QDir(pictureFolder()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
 
-    int count(const QString& table) const
-    {
-        QSqlQuery query(*database->database()->getDatabase());
-        if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM ") + table) || !query.next())
-            return -1;
-        return query.value(0).toInt();
-    }
-
-    bool exec(const QString& statement) const
-    {
-        QSqlQuery query(*database->database()->getDatabase());
-        return query.exec(statement);
-    }
+    int count(const QString& table) const { return DatabaseTestSupport::rowCount(*database, table); }
+    bool exec(const QString& statement) const { return DatabaseTestSupport::execute(*database, statement); }
 };
 
 struct Page : ResultDatabase {
@@ -92,7 +67,7 @@ struct Page : ResultDatabase {
         resultView = std::make_unique<Hobject_View_Gui>(nullptr, QStringLiteral("Image Stitcher Result"));
         cameraSettings = std::make_unique<Camera_Settings>();
         camera = std::make_unique<Camera>(cameraSettings.get(), QThread::LowestPriority);
-        page = std::make_unique<ImageStitcherGui>(database.get(), appSettings.get(), cameraSettings.get(),
+        page = std::make_unique<ImageStitcherGui>(database, appSettings.get(), cameraSettings.get(),
                                                   &model.settings, model.crossModel.get(), resultView.get(),
                                                   camera.get());
     }

@@ -187,7 +187,7 @@ void tst_ImageStitcherDatabaseGui::listsNewestFirst()
     b.add(1);
     const Stored failed = b.add(2, ImageStitcherThread::ErrorCrossNotFound);
     b.add(3);
-    ImageStitcherDatabaseGui dialog(b.database.get());
+    ImageStitcherDatabaseGui dialog(b.database);
     QTreeWidget* list = tree(dialog, "m_QTreeWidget_RackList");
     QCOMPARE(list->topLevelItemCount(), 3);
     QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("BC 3"));
@@ -210,7 +210,7 @@ void tst_ImageStitcherDatabaseGui::listsAtMostTheLimitUntilShowAll()
 {
     Browser b;
     {
-        DatabaseTransaction transaction(b.database.get());
+        DatabaseTransaction transaction(b.database);
         for (int i = 0; i <= ImageStitcherDatabaseGui::UnfilteredLimit; ++i) {
             DatabaseTableZelvorinImageStitcher::Dataset row;
             row.CreatedDate = QDateTime(QDate(2025, 1, 1), QTime(0, 0)).addSecs(i);
@@ -219,7 +219,7 @@ void tst_ImageStitcherDatabaseGui::listsAtMostTheLimitUntilShowAll()
         }
         QCOMPARE(transaction.commit(), Errors::Type_Error(0));
     }
-    ImageStitcherDatabaseGui dialog(b.database.get());
+    ImageStitcherDatabaseGui dialog(b.database);
     QTreeWidget* list = tree(dialog, "m_QTreeWidget_RackList");
     QWidget* showAll = dialog.findChild<QWidget*>(QStringLiteral("m_QWidget_ShowAllEntries"));
     QCOMPARE(list->topLevelItemCount(), ImageStitcherDatabaseGui::UnfilteredLimit);
@@ -235,7 +235,7 @@ void tst_ImageStitcherDatabaseGui::showsPicturesInTheBackground()
 {
     Browser b;
     const Stored s = b.add(4);
-    ImageStitcherDatabaseGui dialog(b.database.get());
+    ImageStitcherDatabaseGui dialog(b.database);
     QSignalSpy finished(&dialog, &ImageStitcherDatabaseGui::signal_LoadPictureFinished);
     // The stitched picture of the first entry is on its way: nothing closes meanwhile.
     QCOMPARE(dialog.loadsInProgress(), 1);
@@ -262,7 +262,7 @@ void tst_ImageStitcherDatabaseGui::onlyTheNewestWantedPictureIsShown()
 {
     Browser b;
     const Stored s = b.add(1);
-    ImageStitcherDatabaseGui dialog(b.database.get());
+    ImageStitcherDatabaseGui dialog(b.database);
     QVERIFY(waitForLoads(dialog));
     QTreeWidget* pictures = tree(dialog, "m_QTreeWidget_PictureList");
     QTreeWidgetItem* top = pictures->topLevelItem(0);
@@ -297,7 +297,7 @@ void tst_ImageStitcherDatabaseGui::reevaluateHandsBackOneEntry()
     Browser b;
     b.add(1);
     const Stored s = b.add(2);
-    ImageStitcherDatabaseGui dialog(b.database.get());
+    ImageStitcherDatabaseGui dialog(b.database);
     QVERIFY(waitForLoads(dialog));
     tree(dialog, "m_QTreeWidget_RackList")->topLevelItem(0)->setSelected(true);
     button(dialog, buttonName.toLatin1().constData())->click();
@@ -313,7 +313,7 @@ void tst_ImageStitcherDatabaseGui::reevaluateRefusesTwoEntries()
     Browser b;
     b.add(1);
     b.add(2);
-    ImageStitcherDatabaseGui dialog(b.database.get());
+    ImageStitcherDatabaseGui dialog(b.database);
     QVERIFY(waitForLoads(dialog));
     QTreeWidget* list = tree(dialog, "m_QTreeWidget_RackList");
     list->topLevelItem(0)->setSelected(true);
@@ -331,7 +331,7 @@ void tst_ImageStitcherDatabaseGui::reevaluateWaitsForLoads()
 {
     Browser b;
     b.add(1);
-    ImageStitcherDatabaseGui dialog(b.database.get());
+    ImageStitcherDatabaseGui dialog(b.database);
     // No event has run yet: the first picture's load is still counted.
     QCOMPARE(dialog.loadsInProgress(), 1);
     QSignalSpy finished(&dialog, &QDialog::finished);
@@ -353,7 +353,7 @@ void tst_ImageStitcherDatabaseGui::positionOutsideTheRowsIsSkipped()
                        .arg(s.id)));
     QVERIFY(b.exec(QStringLiteral("UPDATE ZelvorinImageStitcherPicture SET PositionIndex = -2 WHERE "
                                   "PictureFilePath LIKE '%position-1-0.png'")));
-    ImageStitcherDatabaseGui dialog(b.database.get());
+    ImageStitcherDatabaseGui dialog(b.database);
     QVERIFY(waitForLoads(dialog));
     QStringList files;
     QCOMPARE(dialog.ReadImageStitcherPictures(s.id, files, false), 0);
@@ -382,7 +382,7 @@ void tst_ImageStitcherDatabaseGui::exportCheckedEntryByEntry()
     b.writeModelFiles(first.settingsName);
     if (secondModelPresent)
         b.writeModelFiles(second.settingsName);
-    ImageStitcherDatabaseGui dialog(b.database.get());
+    ImageStitcherDatabaseGui dialog(b.database);
     QVERIFY(waitForLoads(dialog));
     const QString archive = b.dir.filePath(QStringLiteral("export.zip"));
     QCOMPARE(dialog.exportToZipArchive({first.id, second.id}, archive, false, false), Errors::Type_Error(expected));
@@ -424,7 +424,7 @@ void tst_ImageStitcherDatabaseGui::exportLeavesOutUnreadableSettings()
     const Stored good = b.add(1);
     const Stored bad = b.add(2, 0, QStringLiteral("not a settings text"));
     b.writeModelFiles(good.settingsName);
-    ImageStitcherDatabaseGui dialog(b.database.get());
+    ImageStitcherDatabaseGui dialog(b.database);
     QVERIFY(waitForLoads(dialog));
     const QString archive = b.dir.filePath(QStringLiteral("export.zip"));
     QCOMPARE(dialog.exportToZipArchive({bad.id, good.id}, archive, false, false), StitcherZipExport::ErrorPrepareData);
@@ -453,7 +453,7 @@ void tst_ImageStitcherDatabaseGui::exportAppendsOrOverwrites()
     const Stored second = b.add(2);
     b.writeModelFiles(first.settingsName);
     b.writeModelFiles(second.settingsName);
-    ImageStitcherDatabaseGui dialog(b.database.get());
+    ImageStitcherDatabaseGui dialog(b.database);
     QVERIFY(waitForLoads(dialog));
     const QString archive = b.dir.filePath(QStringLiteral("export.zip"));
     QCOMPARE(dialog.exportToZipArchive({first.id}, archive, false, false), Errors::Type_Error(0));

@@ -50,7 +50,7 @@ struct Saving : ResultDatabase {
         options.description = QStringLiteral("Platte ü");
         options.saveInputPictures = inputs;
         options.saveOutputPicture = output;
-        StitcherResultSave save(database.get(), &saver, folder.isEmpty() ? pictureFolder() : folder);
+        StitcherResultSave save(database, &saver, folder.isEmpty() ? pictureFolder() : folder);
         const Errors::Type_Error code = save.save(result, 0, options, id);
         waitForSaver();
         return code;
