@@ -13,14 +13,13 @@
 #include <Hobject_View_Gui.h>
 #include <MessageBox_Helper.h>
 #include <NumericSortTreeWidgetItem.h>
+#include <StoredResultListItem.h>
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
 
 namespace {
-
-const QString kDateFormat = QStringLiteral("yyyy.MM.dd hh:mm:ss");
 
 void setHeaderToolTips(QTreeWidget* tree)
 {
@@ -135,27 +134,13 @@ void ImageStitcherDatabaseGui::slot_QPushButton_Filter_Search_clicked()
     }
     m_ui->m_QWidget_ShowAllEntries->setVisible(more);
 
-    const QColor errorColor = QColor(Qt::red).lighter(150);
     for (Database::ID id : ids) {
         DatabaseTableZelvorinImageStitcher::Dataset row;
         if (table->Select(id, row) != 0)
             continue;
-        auto* item = new NumericSortTreeWidgetItem(list);
-        item->setData(0, Qt::UserRole, int(row.ImageStitcherID));
-        item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-        item->setText(0, QString::asprintf("%ld", long(row.ImageStitcherID)));
-        item->setText(1, row.CreatedDate.toString(kDateFormat));
-        item->setText(2, row.RackBarcode);
-        item->setToolTip(2, row.RackBarcode);
-        item->setText(3, row.Description);
-        item->setToolTip(3, row.Description);
-        item->setText(4, row.PictureFilePath);
-        item->setText(5, QStringLiteral("%1 (%2)").arg(row.ErrorCode).arg(Errors::getErrorText(row.ErrorCode)));
-        item->setToolTip(5, item->text(5));
-        if (row.ErrorCode != 0) {
-            for (int c = 0; c < list->columnCount(); ++c)
-                item->setBackground(c, QBrush(errorColor));
-        }
+        StoredResultListItem{int(row.ImageStitcherID), row.CreatedDate, row.RackBarcode, row.Description,
+                             row.PictureFilePath, row.ErrorCode}
+            .addTo(list);
     }
     for (int c = 0; c < list->columnCount() - 1; ++c)
         list->resizeColumnToContents(c);
