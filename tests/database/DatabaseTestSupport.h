@@ -96,7 +96,7 @@ inline std::unique_ptr<OpenDatabase> createDatabase(const QTemporaryDir& dir, co
 inline int rowCount(ApplicationDatabase& holder, const QString& table)
 {
     QSqlQuery query(*holder.database()->getDatabase());
-    if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM ") + table) || !query.next())
+    if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM [%1]").arg(table)) || !query.next())
         return -1;
     return query.value(0).toInt();
 }
