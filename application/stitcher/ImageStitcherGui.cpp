@@ -203,27 +203,32 @@ ImageStitcherSettingsData ImageStitcherGui::settingsData() const
 
 void ImageStitcherGui::emitAnalyserStarted()
 {
+    QMutexLocker handOver(&m_reportHandOver);
     emit signal_AnalyserStarted();
 }
 
 void ImageStitcherGui::emitAnalyserStopped()
 {
+    QMutexLocker handOver(&m_reportHandOver);
     emit signal_AnalyserStopped();
 }
 
 void ImageStitcherGui::emitStateSetText(const QString& text)
 {
+    QMutexLocker handOver(&m_reportHandOver);
     emit signal_StateSetText(text);
 }
 
 void ImageStitcherGui::emitReset()
 {
+    QMutexLocker handOver(&m_reportHandOver);
     m_pendingUpdates.release(1);
     emit signal_ImageStitcher_Reset();
 }
 
 void ImageStitcherGui::emitAddStitchedPicture(const Halcon::Hobject& picture)
 {
+    QMutexLocker handOver(&m_reportHandOver);
     m_pendingUpdates.release(1);
     emit signal_ImageStitcher_AddStitchedPicture(picture);
 }
@@ -231,12 +236,14 @@ void ImageStitcherGui::emitAddStitchedPicture(const Halcon::Hobject& picture)
 void ImageStitcherGui::emitAddPictureCrosses(int pictureIndex, const Halcon::Hobject& picture,
                                              const PictureCross& cross1, const PictureCross& cross2)
 {
+    QMutexLocker handOver(&m_reportHandOver);
     m_pendingUpdates.release(1);
     emit signal_ImageStitcher_AddPictureCrosses(pictureIndex, picture, cross1, cross2);
 }
 
 void ImageStitcherGui::emitAddOpticalAxis(int pictureIndex, double rowOpticalAxis, double colOpticalAxis)
 {
+    QMutexLocker handOver(&m_reportHandOver);
     m_pendingUpdates.release(1);
     emit signal_ImageStitcher_AddOpticalAxis(pictureIndex, rowOpticalAxis, colOpticalAxis);
 }
@@ -381,8 +388,14 @@ Errors::Type_Error ImageStitcherGui::SaveResult_CheckAsynchronSaveFinish(bool& f
 
 // ---- Reports of the worker --------------------------------------------------------------------
 
+void ImageStitcherGui::takeHandOver()
+{
+    const QMutexLocker handOver(&m_reportHandOver);
+}
+
 void ImageStitcherGui::slot_AnalyserStarted()
 {
+    takeHandOver();
     m_startTime = QDateTime::currentDateTime();
     m_ui->m_QLabel_Duration->setText(tr("wait ..."));
     m_ui->m_QPushButton_StartStop->setEnabled(true);
@@ -394,6 +407,7 @@ void ImageStitcherGui::slot_AnalyserStarted()
 
 void ImageStitcherGui::slot_AnalyserStopped()
 {
+    takeHandOver();
     const double seconds = m_startTime.isValid() ? m_startTime.msecsTo(QDateTime::currentDateTime()) / 1000.0 : 0.0;
     m_ui->m_QLabel_Duration->setText(tr("%1 s").arg(seconds, 0, 'g', 3));
     m_ui->m_QPushButton_StartStop->setEnabled(true);
@@ -408,13 +422,15 @@ void ImageStitcherGui::slot_AnalyserStopped()
         ResizeTreeWidgetColumnsToContents(m_ui->m_ReferencePointsTable);
 }
 
-void ImageStitcherGui::slot_StateSetText(QString text)
+void ImageStitcherGui::slot_StateSetText(const QString& text)
 {
+    takeHandOver();
     m_ui->m_QLabel_State->setText(text);
 }
 
 void ImageStitcherGui::slot_ImageStitcher_Reset()
 {
+    takeHandOver();
     m_result.reset(QDateTime::currentDateTime(), m_settings ? m_settings->toXmlString() : QString());
     m_ui->m_ReferencePointsTable->clear();
     m_crossRows.clear();
@@ -423,9 +439,10 @@ void ImageStitcherGui::slot_ImageStitcher_Reset()
     m_pendingUpdates.acquire(1);
 }
 
-void ImageStitcherGui::slot_ImageStitcher_AddPictureCrosses(int pictureIndex, Halcon::Hobject hobjPicture,
-                                                            PictureCross cross1, PictureCross cross2)
+void ImageStitcherGui::slot_ImageStitcher_AddPictureCrosses(int pictureIndex, const Halcon::Hobject& hobjPicture,
+                                                            const PictureCross& cross1, const PictureCross& cross2)
 {
+    takeHandOver();
     if (m_result.addPictureCrosses(pictureIndex, hobjPicture, cross1, cross2)) {
         setCrossRow(cross1);
         setCrossRow(cross2);
@@ -458,12 +475,14 @@ void ImageStitcherGui::setCrossRow(const PictureCross& cross)
 void ImageStitcherGui::slot_ImageStitcher_AddOpticalAxis(int pictureIndex, double rowOpticalAxis,
                                                          double colOpticalAxis)
 {
+    takeHandOver();
     m_result.addOpticalAxis(pictureIndex, rowOpticalAxis, colOpticalAxis);
     m_pendingUpdates.acquire(1);
 }
 
-void ImageStitcherGui::slot_ImageStitcher_AddStitchedPicture(Halcon::Hobject hobjPicture)
+void ImageStitcherGui::slot_ImageStitcher_AddStitchedPicture(const Halcon::Hobject& hobjPicture)
 {
+    takeHandOver();
     if (m_resultView)
         m_resultView->setPicture(hobjPicture, QString(), true);
     const Errors::Type_Error code = m_result.addStitchedPicture(hobjPicture, settingsData());

@@ -12,6 +12,7 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QMutex>
 #include <QSemaphore>
 #include <QVariant>
 #include <QWidget>
@@ -110,11 +111,11 @@ signals:
 private slots:
     void slot_AnalyserStarted();
     void slot_AnalyserStopped();
-    void slot_StateSetText(QString text);
+    void slot_StateSetText(const QString& text);
     void slot_ImageStitcher_Reset();
-    void slot_ImageStitcher_AddStitchedPicture(Halcon::Hobject hobjPicture);
-    void slot_ImageStitcher_AddPictureCrosses(int pictureIndex, Halcon::Hobject hobjPicture, PictureCross cross1,
-                                              PictureCross cross2);
+    void slot_ImageStitcher_AddStitchedPicture(const Halcon::Hobject& hobjPicture);
+    void slot_ImageStitcher_AddPictureCrosses(int pictureIndex, const Halcon::Hobject& hobjPicture,
+                                              const PictureCross& cross1, const PictureCross& cross2);
     void slot_ImageStitcher_AddOpticalAxis(int pictureIndex, double rowOpticalAxis, double colOpticalAxis);
     void slot_QPushButton_StartStop_clicked();
     void slot_AppSettings_changed();
@@ -134,6 +135,7 @@ private:
     Errors::Type_Error startWorker(const QList<Halcon::Hobject>& pictures);
     Errors::Type_Error markRunningWhenAccepted(Errors::Type_Error code);
     void setCrossRow(const PictureCross& cross);
+    void takeHandOver();
     void crossModelBox(const QString& text);
 
     std::unique_ptr<Ui::ImageStitcherGui> m_ui;
@@ -157,4 +159,8 @@ private:
     QList<Halcon::Hobject> m_pictures;
     StitcherResult m_result;
     QSemaphore m_pendingUpdates{0};
+    // Held by the worker while it emits a report and taken by the slot before it reads one:
+    // orders the copies of the report's arguments before their use, as Qt's event queue does
+    // out of the thread checker's sight.
+    QMutex m_reportHandOver;
 };

@@ -28,6 +28,9 @@ Halcon_AsynchronImageSave::~Halcon_AsynchronImageSave()
     // Keep the owner's thread answering (queued signals, repaints) while the queue drains.
     while (!wait(100))
         QCoreApplication::processEvents();
+    // The writer's last act was under the lock: taking it orders that before the members go,
+    // which the thread checker does not see QThread::wait do.
+    const QMutexLocker locker(&m_lock);
 }
 
 Errors::Type_Error Halcon_AsynchronImageSave::saveImage(const QString& fileName, const Halcon::Hobject& picture,

@@ -38,8 +38,16 @@ StitcherResult makeResult(int emptyPosition = -1)
     return result;
 }
 
+// One writer for the whole program: a writer's thread joined by QThread::wait leaves memory the
+// thread checker would see reused without order.
+Halcon_AsynchronImageSave& pictureWriter()
+{
+    static Halcon_AsynchronImageSave writer;
+    return writer;
+}
+
 struct Saving : ResultDatabase {
-    Halcon_AsynchronImageSave saver;
+    Halcon_AsynchronImageSave& saver = pictureWriter();
 
     Errors::Type_Error save(StitcherResult& result, bool asynchron, bool inputs, bool output, Database::ID& id,
                             const QString& folder = QString())
