@@ -7,12 +7,14 @@
 // Prints "<name> <value> <unit>" lines; medians of several repetitions.
 //
 // Arguments: [repetitions]
+#include "StitcherPageFixture.h"
 #include "StitcherTestSetup.h"
 
 #include "BenchSupport.h"
 
 #include <HalconViewImpl.h>
 #include <Hobject_View_Gui.h>
+#include <Halcon_Helper.h>
 #include <LabwareGrid.h>
 #include <ModelMatching_Analyse_SearchModel.h>
 #include <PictureStitching.h>
@@ -20,12 +22,16 @@
 #include <SearchAreaGui.h>
 #include <SearchAreaMouseHandler.h>
 #include <SearchAreaSettings.h>
+#include <StitcherResult.h>
+#include <StitcherResultSave.h>
 
 #include <Halcon.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QToolButton>
+#include <QFile>
 
 #include <sched.h>
 
@@ -180,6 +186,44 @@ int main(int argc, char* argv[])
         std::printf("stitcher.whole_stitch.all_cores.cores %d count\n", cores);
         std::printf("stitcher.whole_stitch.all_cores.baseline %.1f ms\n", singleMs);
         std::printf("stitcher.whole_stitch.all_cores.ratio %.2f x\n", singleMs / multiMs);
+
+        // Saving the result with all seven pictures written at once, against writing the same
+        // pictures as plain files: what the rows, the private names and the renames add.
+        StitcherResult result;
+        stitcher.page.replayInto(result, stitcher.settings.data());
+        StitcherPageFixture::ResultDatabase db;
+        if (db.createResult != 0) {
+            std::fprintf(stderr, "no result database (ZELVORIN_SOURCE_DIR unset?)\n");
+            return 1;
+        }
+        QList<Halcon::Hobject> pictures{result.stitchedPicture()};
+        for (const StitcherPictureSlot& slot : result.pictureSlots())
+            pictures << slot.picture;
+        StitcherResultSave saver(db.database, nullptr, db.pictureFolder());
+        StitcherResultSave::Options asked;
+        asked.saveInputPictures = true;
+        asked.saveOutputPicture = true;
+        const auto clearFolder = [&] {
+            for (const QString& file : db.pictureFiles())
+                QFile::remove(QDir(db.pictureFolder()).filePath(file));
+        };
+        std::vector<double> saves, plain;
+        for (int i = 0; i < std::max(3, repetitions / 2); ++i) {
+            Database::ID id = -1;
+            saves.push_back(BenchSupport::elapsedMs([&] { saver.save(result, 0, asked, id); }));
+            clearFolder();
+            plain.push_back(BenchSupport::elapsedMs([&] {
+                for (int k = 0; k < pictures.size(); ++k)
+                    Halcon_Helper::SaveImageFile(QDir(db.pictureFolder()).filePath(QStringLiteral("p%1.png").arg(k)),
+                                                 pictures.at(k), QStringLiteral("png fastest"), false, false);
+            }));
+            clearFolder();
+        }
+        const double saveMs = BenchSupport::median(saves);
+        const double plainMs = BenchSupport::median(plain);
+        std::printf("stitcher.save_result %.1f ms\n", saveMs);
+        std::printf("stitcher.save_result.baseline %.1f ms\n", plainMs);
+        std::printf("stitcher.save_result.ratio %.2f x\n", saveMs / plainMs);
     }
 
     // A search area being drawn on the viewer of picture 1: 50 mouse moves per run.

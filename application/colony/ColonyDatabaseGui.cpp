@@ -3,6 +3,7 @@
 #include "ui_ColonyDatabaseGui.h"
 
 #include "ApplicationDatabase.h"
+#include "ArchiveExport.h"
 #include "Camera_Settings.h"
 #include "DatabaseTableZelvorinColony.h"
 #include "DatabaseTableZelvorinContainer.h"
@@ -15,6 +16,7 @@
 #include "Hobject_View_Gui.h"
 #include "MessageBox_Helper.h"
 #include "NumericSortTreeWidgetItem.h"
+#include "StoredResultListItem.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -123,26 +125,13 @@ void ColonyDatabaseGui::slot_QPushButton_Filter_Search_clicked()
         return;
     }
 
-    const QColor errorColor = QColor(Qt::red).lighter(150);
     for (Database::ID id : ids) {
         DatabaseTableZelvorinRack::Dataset row;
         if (table->Select(id, row) != 0)
             continue;
-        auto* item = new NumericSortTreeWidgetItem(list);
-        item->setData(0, Qt::UserRole, int(row.RackID));
-        item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-        item->setText(0, QString::asprintf("%ld", long(row.RackID)));
-        item->setText(1, row.CreatedDate.toString(DateFormat));
-        item->setText(2, row.RackBarcode);
-        item->setText(3, row.Description);
-        item->setText(4, row.PictureFilePath);
-        item->setText(5, QStringLiteral("%1 (%2)").arg(row.ErrorCode).arg(Errors::getErrorText(row.ErrorCode)));
-        for (int c = 1; c <= 5; ++c)
-            item->setToolTip(c, item->text(c));
-        if (row.ErrorCode != 0) {
-            for (int c = 0; c < list->columnCount(); ++c)
-                item->setBackground(c, QBrush(errorColor));
-        }
+        StoredResultListItem{int(row.RackID), row.CreatedDate, row.RackBarcode, row.Description, row.PictureFilePath,
+                             row.ErrorCode}
+            .addTo(list);
     }
     for (int c = 0; c < list->columnCount() - 1; ++c)
         list->resizeColumnToContents(c);
@@ -296,28 +285,13 @@ void ColonyDatabaseGui::slot_QPushButton_DataExport_clicked()
         MessageBox_Helper::critical(this, tr("Database error"), tr("Please select one or more entries!"));
         return;
     }
-    const QString fileName =
-        MessageBox_Helper::getSaveFileName(this, tr("Export ZIP filename"), m_lastExportFile, QStringLiteral("*.zip"));
-    if (fileName.isEmpty())
-        return;
-    bool append = false;
-    if (QFileInfo::exists(fileName)) {
-        const RackZipExport::ArchiveMode mode = RackZipExport::askArchiveMode(this, fileName);
-        if (mode == RackZipExport::ArchiveMode::Cancel)
-            return;
-        append = mode == RackZipExport::ArchiveMode::Append;
-    }
-    m_lastExportFile = fileName;
-
     QList<int> rackIds;
     for (const QTreeWidgetItem* item : selected)
         rackIds.append(item->data(0, Qt::UserRole).toInt());
-    const Errors::Type_Error result = exportToZipArchive(rackIds, fileName, append, true);
-    if (result != 0)
-        MessageBox_Helper::critical(this, tr("Export"),
-                                    tr("Export to archive \"%1\" error: %2!").arg(fileName, Errors::getErrorText(result)));
-    else
-        MessageBox_Helper::information(this, tr("Export"), tr("Export to archive \"%1\" done!").arg(fileName));
+    ArchiveExport::runFromDialog(this, "ColonyDatabaseGui", m_lastExportFile,
+                                 [&](const QString& fileName, bool append) {
+                                     return exportToZipArchive(rackIds, fileName, append, true);
+                                 });
 }
 
 void ColonyDatabaseGui::slot_QPushButton_Ok_clicked()

@@ -1,6 +1,7 @@
 #include "RackZipExport.h"
 
 #include "AppSettings.h"
+#include "ArchiveExport.h"
 #include "ApplicationDatabase.h"
 #include "ColonySettings.h"
 #include "DatabaseTableZelvorinRack.h"
@@ -106,82 +107,47 @@ RackZipExport::ArchiveMode RackZipExport::askArchiveMode(QWidget* parent, const 
 Errors::Type_Error RackZipExport::exportToZipArchive(const QList<int>& rackIds, const QString& archivePath, bool append,
                                                      bool interactive)
 {
-    if (append && !QFileInfo::exists(archivePath))
-        append = false;
-
-    Zip_Helper zip;
-    Errors::Type_Error result = zip.Open(archivePath, append);
-    if (result != 0) {
-        if (interactive)
-            MessageBox_Helper::critical(m_messageParent, trExport("Export"),
-                                        trExport("Cannot generate export archive \"%1\"!").arg(archivePath));
+    ArchiveExport archive("ColonyDatabaseGui", m_messageParent, interactive);
+    if (const Errors::Type_Error result = archive.open(archivePath, append); result != 0)
         return result;
-    }
-    if (interactive)
-        QCoreApplication::processEvents();
-
-    bool readFailed = false;
-    bool addFailed = false;
-    auto readFailure = [&](const char* text) {
-        readFailed = true;
-        if (interactive)
-            MessageBox_Helper::warning(m_messageParent, trExport("Export"), trExport(text));
-    };
-    auto add = [&](const QString& entryName, Errors::Type_Error code) {
-        if (code == 0)
-            return;
-        addFailed = true;
-        if (interactive)
-            MessageBox_Helper::critical(m_messageParent, trExport("Export"),
-                                        trExport("Cannot add file \"%1\" to export archive \"%2\"!")
-                                            .arg(entryName, archivePath));
-    };
+    Zip_Helper& zip = archive.zip();
 
     DatabaseTableZelvorinRack* table = m_database ? m_database->tableRack() : nullptr;
     for (int rackId : rackIds) {
         DatabaseTableZelvorinRack::Dataset row;
         if (!table || table->Select(rackId, row) != 0) {
-            readFailure(QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read from the database!"));
+            archive.readFailure(QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read from the database!"));
             continue;
         }
         AppSettings appSettings;
         if (!appSettings.fromXmlString(row.XMLSettings)) {
-            readFailure(QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read the settings from the database!"));
+            archive.readFailure(QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read the settings from the database!"));
             continue;
         }
         QString cameraName;
         if (!m_cameraReader || !m_cameraReader(row.XMLCameraSettings, cameraName)) {
-            readFailure(QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read the camera settings from the database!"));
+            archive.readFailure(
+                QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read the camera settings from the database!"));
             continue;
         }
         ColonySettings colonySettings;
         if (!colonySettings.fromXmlString(row.XMLColonySettings)) {
-            readFailure(QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read the colony settings from the database!"));
+            archive.readFailure(
+                QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read the colony settings from the database!"));
             continue;
         }
 
         const QString folder = rackFolderName(row.RackID);
         const QString pictureEntry =
             folder + QLatin1Char('/') + safeFileName(row.PictureFilePath, QStringLiteral("Rack.png"));
-        add(pictureEntry, row.PictureFilePath.isEmpty() ? ErrorAddFile : zip.AddFile(pictureEntry, row.PictureFilePath));
+        archive.added(pictureEntry,
+                      row.PictureFilePath.isEmpty() ? ErrorAddFile : zip.AddFile(pictureEntry, row.PictureFilePath));
         const QString appEntry = appSettingsEntryName(folder, appSettings.name);
-        add(appEntry, zip.AddData(appEntry, row.XMLSettings.toUtf8()));
+        archive.added(appEntry, zip.AddData(appEntry, row.XMLSettings.toUtf8()));
         const QString cameraEntry = cameraSettingsEntryName(folder, cameraName);
-        add(cameraEntry, zip.AddData(cameraEntry, row.XMLCameraSettings.toUtf8()));
+        archive.added(cameraEntry, zip.AddData(cameraEntry, row.XMLCameraSettings.toUtf8()));
         const QString colonyEntry = colonySettingsEntryName(folder, colonySettings.name);
-        add(colonyEntry, zip.AddData(colonyEntry, row.XMLColonySettings.toUtf8()));
+        archive.added(colonyEntry, zip.AddData(colonyEntry, row.XMLColonySettings.toUtf8()));
     }
-
-    result = zip.Close();
-    if (result != 0) {
-        if (interactive)
-            MessageBox_Helper::critical(m_messageParent, trExport("Export"),
-                                        trExport("Cannot generate export archive \"%1\"!").arg(archivePath));
-        return result;
-    }
-    if (readFailed)
-        return ErrorPrepareData;
-    if (addFailed)
-        return ErrorAddFile;
-    return 0;
+    return archive.close();
 }

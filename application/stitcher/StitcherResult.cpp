@@ -48,6 +48,17 @@ bool StitcherResult::addOpticalAxis(int pictureIndex, double rowOpticalAxis, dou
     return true;
 }
 
+bool StitcherResult::setPictureRow(int pictureIndex, const DatabaseTableZelvorinImageStitcherPicture::Dataset& row)
+{
+    if (pictureIndex < 0 || pictureIndex >= m_slots.size())
+        return false;
+    DatabaseTableZelvorinImageStitcherPicture::Dataset& slotRow = m_slots[pictureIndex].row;
+    slotRow.ImageStitcherPictureID = row.ImageStitcherPictureID;
+    slotRow.ImageStitcherID = row.ImageStitcherID;
+    slotRow.PictureFilePath = row.PictureFilePath;
+    return true;
+}
+
 bool StitcherResult::buildCorrection(const QList<StitcherPictureSlot>& pictureSlots, double factor,
                                      CorrectionInfo& correction)
 {

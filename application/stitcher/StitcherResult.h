@@ -62,6 +62,9 @@ public:
     static bool buildCorrection(const QList<StitcherPictureSlot>& pictureSlots, double factor, CorrectionInfo& correction);
 
     const QList<StitcherPictureSlot>& pictureSlots() const { return m_slots; }
+    // The stored row of a position after a save; false (nothing changed) for a position
+    // without a slot.
+    bool setPictureRow(int pictureIndex, const DatabaseTableZelvorinImageStitcherPicture::Dataset& row);
     const Halcon::Hobject& stitchedPicture() const { return m_stitchedPicture; }
     const DatabaseTableZelvorinImageStitcher::Dataset& row() const { return m_row; }
     DatabaseTableZelvorinImageStitcher::Dataset& row() { return m_row; }

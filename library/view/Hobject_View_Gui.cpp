@@ -1121,7 +1121,7 @@ void Hobject_View_Gui::applyPart()
     if (QThread::currentThread() == thread())
         updateScrollBars();
     else
-        QMetaObject::invokeMethod(this, [this] { updateScrollBars(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, "updateScrollBars", Qt::QueuedConnection);
     if (zoomChanged)
         emit signal_ZoomFactorChanged(factorX, factorY);
     emit signal_update();

@@ -300,7 +300,9 @@ private:
     void recomputePictureSize();
     void applyPart();
     void setPartAndApply(const Part& part);
-    void updateScrollBars();
+    // Invoked by name from other threads: the queued call is then built and run inside Qt,
+    // whose hand-over the thread checker sees no more than a functor's.
+    Q_INVOKABLE void updateScrollBars();
     void drawInto(Halcon::Hlong window, bool drawPictures, bool drawOverlays, double lineWidthScale,
                   double fontScale);
     bool mapToPicture(const QPoint& screen, double& x, double& y) const;

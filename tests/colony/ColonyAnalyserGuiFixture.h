@@ -3,6 +3,8 @@
 // A Colony Analyser page on a fresh SQLite3 database in a temporary folder, with its own
 // settings records, and helpers that feed the page reports the way the worker does.
 
+#include "../database/DatabaseTestSupport.h"
+
 #include "AppSettings.h"
 #include "ApplicationDatabase.h"
 #include "ColonyAnalyserGui.h"
@@ -72,19 +74,8 @@ struct Page {
         page.reset();
     }
 
-    int count(const QString& table) const
-    {
-        QSqlQuery query(*database->database()->getDatabase());
-        if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM ") + table) || !query.next())
-            return -1;
-        return query.value(0).toInt();
-    }
-
-    bool exec(const QString& statement) const
-    {
-        QSqlQuery query(*database->database()->getDatabase());
-        return query.exec(statement);
-    }
+    int count(const QString& table) const { return DatabaseTestSupport::rowCount(*database, table); }
+    bool exec(const QString& statement) const { return DatabaseTestSupport::execute(*database, statement); }
 };
 
 inline ImageColony colony(int containerNumber, int index, bool good, double total, double x, double y)

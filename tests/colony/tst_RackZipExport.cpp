@@ -10,41 +10,13 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
-#include <quazip/quazip.h>
-#include <quazip/quazipfile.h>
+#include <ZipArchiveEntries.h>
 
 using namespace RackDatabaseFixture;
+using ZipArchiveEntries::fileBytes;
+using ZipArchiveEntries::readArchive;
 
 namespace {
-
-QMap<QString, QByteArray> readArchive(const QString& path, bool* ok)
-{
-    QMap<QString, QByteArray> entries;
-    QuaZip zip(path);
-    *ok = zip.open(QuaZip::mdUnzip);
-    if (!*ok)
-        return entries;
-    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
-        QuaZipFile file(&zip);
-        if (!file.open(QIODevice::ReadOnly)) {
-            *ok = false;
-            break;
-        }
-        const QString name = file.getActualFileName();
-        if (entries.contains(name))
-            *ok = false; // a name twice is a fault of its own
-        entries.insert(name, file.readAll());
-        file.close();
-    }
-    zip.close();
-    return entries;
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // The encoding an XML text declares in its prolog.
 QString declaredEncoding(const QByteArray& bytes)

@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QPair>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -89,6 +90,22 @@ inline std::unique_ptr<OpenDatabase> createDatabase(const QTemporaryDir& dir, co
     db->filePath = dir.filePath(fileName);
     db->createResult = db->holder->createSQLite3Database(db->filePath, sqliteTemplate());
     return db;
+}
+
+// Rows of a table, -1 when the count cannot be read.
+inline int rowCount(ApplicationDatabase& holder, const QString& table)
+{
+    QSqlQuery query(*holder.database()->getDatabase());
+    if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM [%1]").arg(table)) || !query.next())
+        return -1;
+    return query.value(0).toInt();
+}
+
+// A statement the tables would never run (a trigger that refuses rows, ...).
+inline bool execute(ApplicationDatabase& holder, const QString& statement)
+{
+    QSqlQuery query(*holder.database()->getDatabase());
+    return query.exec(statement);
 }
 
 inline DatabaseTableZelvorinRack::Dataset rackRow(const QString& barcode, const QDateTime& created)

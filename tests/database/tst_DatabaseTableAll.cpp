@@ -26,20 +26,6 @@ bool recordRemoval(const QString& filePath)
     return QFile::remove(filePath);
 }
 
-bool exec(ApplicationDatabase& holder, const QString& text)
-{
-    QSqlQuery query(*holder.database()->getDatabase());
-    return query.exec(text);
-}
-
-int rowCount(ApplicationDatabase& holder, const QString& table)
-{
-    QSqlQuery query(*holder.database()->getDatabase());
-    if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM [%1]").arg(table)) || !query.next())
-        return -1;
-    return query.value(0).toInt();
-}
-
 void touch(const QString& path)
 {
     QFile file(path);
@@ -113,7 +99,7 @@ void tst_DatabaseTableAll::checkVersion()
     QFETCH(int, expected);
     QFETCH(QString, report);
     if (!change.isEmpty())
-        QVERIFY(exec(holder(), change));
+        QVERIFY(execute(holder(), change));
     QCOMPARE(holder().tableAll()->CheckVersion(), Errors::Type_Error(expected));
     if (report.isEmpty()) {
         QVERIFY(m_db->handler.reports.isEmpty());
@@ -140,7 +126,7 @@ void tst_DatabaseTableAll::updateVersionNeedsOneRow()
     int version = 0;
     QCOMPARE(holder().tableAll()->SelectVersion(version), Errors::Type_Error(0));
     QCOMPARE(version, 5);
-    QVERIFY(exec(holder(), QStringLiteral("INSERT INTO [ZelvorinDatabaseVersion] ([Version]) VALUES (5)")));
+    QVERIFY(execute(holder(), QStringLiteral("INSERT INTO [ZelvorinDatabaseVersion] ([Version]) VALUES (5)")));
     QCOMPARE(holder().tableAll()->UpdateVersion(4), Errors::Type_Error(89));
     QCOMPARE(m_db->handler.reports.size(), 1);
     QVERIFY(m_db->handler.reports.at(0).second.contains(QStringLiteral("SQL Update error in table [ZelvorinDatabaseVersion]")));

@@ -19,14 +19,6 @@ using namespace DatabaseTestSupport;
 
 namespace {
 
-int rowCount(ApplicationDatabase& holder, const QString& table)
-{
-    QSqlQuery query(*holder.database()->getDatabase());
-    if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM [%1]").arg(table)) || !query.next())
-        return -1;
-    return query.value(0).toInt();
-}
-
 QString longText(int length)
 {
     // Non-Latin characters and XML markup, as settings texts hold them.

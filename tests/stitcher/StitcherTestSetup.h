@@ -46,12 +46,12 @@ inline QList<Halcon::Hobject> viewsOf(const PlateScenes::TrayScene& scene)
     return pictures;
 }
 
-// The record, its cross model (template picture with one model region around the cross), a
-// fake page and the worker over them. The model is made on request, as define-model mode or
-// the model file would give it.
-struct Stitcher {
+// The record and its cross model (template picture with one model region around the cross),
+// as the main window sets them up. The model is made on request, as define-model mode or the
+// model file would give it.
+struct CrossModelSetup {
     // The template picture fits the crosses of trays made with these options.
-    explicit Stitcher(const PlateScenes::TrayOptions& options = trayOptions())
+    explicit CrossModelSetup(const PlateScenes::TrayOptions& options = trayOptions())
     {
         crossModel = std::make_unique<ModelMatching>(QStringLiteral("CrossModel"), &settings.data().CrossModel);
         settings.setCrossModel(crossModel.get());
@@ -67,6 +67,24 @@ struct Stitcher {
             const auto lock = crossModel->LockSettings();
             settings.data().CrossModel.Model.ROI = {roi};
         }
+    }
+
+    Errors::Type_Error createModel()
+    {
+        ModelMatchingCreateResult result;
+        return crossModel->CreateModel(PictureCrossSearch::createParameters(), result);
+    }
+
+    ImageStitcherSettings settings;
+    std::unique_ptr<ModelMatching> crossModel;
+    std::unique_ptr<ModelMatching_ModelPicture> modelPicture;
+};
+
+// The cross model, a fake page and the worker over them.
+struct Stitcher : CrossModelSetup {
+    explicit Stitcher(const PlateScenes::TrayOptions& options = trayOptions())
+        : CrossModelSetup(options)
+    {
         worker = std::make_unique<ImageStitcherThread>(&page, ImageStitcherThread::AppSettingsData(), settings.data(),
                                                        crossModel.get());
     }
@@ -74,12 +92,6 @@ struct Stitcher {
     ~Stitcher()
     {
         worker.reset(); // before the page and the facade it reports to and registered with
-    }
-
-    Errors::Type_Error createModel()
-    {
-        ModelMatchingCreateResult result;
-        return crossModel->CreateModel(PictureCrossSearch::createParameters(), result);
     }
 
     // Starts on the pictures and waits until the run has stopped.
@@ -95,9 +107,6 @@ struct Stitcher {
         return worker->CheckRunning(running);
     }
 
-    ImageStitcherSettings settings;
-    std::unique_ptr<ModelMatching> crossModel;
-    std::unique_ptr<ModelMatching_ModelPicture> modelPicture;
     FakeImageStitcherPage page;
     std::unique_ptr<ImageStitcherThread> worker;
 };

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "Database.h"
+#include "Errors.h"
+
+#include <QString>
+
+class ApplicationDatabase;
+class Halcon_AsynchronImageSave;
+class StitcherResult;
+
+// Stores a stitcher result: one stitcher row, one picture row per position and, when asked,
+// the stitched picture "<application>_<id>_Stitcher.png" and the position pictures
+// "<application>_<id>_StitcherPicture.png" in the picture folder.
+//
+// The rows go in one transaction. Pictures written at once are encoded under private names
+// before it and renamed to their row's name inside it, so a failure leaves neither rows nor
+// files; pictures for the background writer are checked before it and queued only after the
+// commit, so a rolled-back result never gets a file.
+class StitcherResultSave {
+public:
+    struct Options {
+        bool asynchronPictureSave = false;
+        QString rackBarcode;
+        QString description;
+        bool saveInputPictures = false;
+        bool saveOutputPicture = false;
+    };
+
+    static constexpr Errors::Type_Error ErrorNoDatabase = 84;
+    static constexpr Errors::Type_Error ErrorCannotSavePicture = 55;
+
+    // database and saver are borrowed; saver may be null when pictures are written at once.
+    StitcherResultSave(ApplicationDatabase* database, Halcon_AsynchronImageSave* saver, const QString& pictureFolder);
+
+    // o_stitcherID := the new stitcher row, -1 on failure. runError is stored as the row's
+    // ErrorCode. On success the result's rows carry their new identifiers and file paths; on a
+    // failure the result is as it was.
+    Errors::Type_Error save(StitcherResult& result, Errors::Type_Error runError, const Options& options,
+                            Database::ID& o_stitcherID);
+
+    static QString stitchedPictureFileName(Database::ID stitcherId);
+    static QString positionPictureFileName(Database::ID stitcherPictureId);
+    static QString picturePath(const QString& pictureFolder, const QString& fileName);
+
+private:
+    ApplicationDatabase* m_database;
+    Halcon_AsynchronImageSave* m_saver;
+    QString m_folder;
+};

@@ -1,0 +1,267 @@
+// Saving a stitcher result: rows and pictures as asked, picture names, and a failed save that
+// leaves neither rows nor files behind, whether pictures are written at once or queued.
+
+#include "StitcherPageFixture.h"
+
+#include <CorrectionInfo.h>
+#include <DatabaseTableZelvorinImageStitcher.h>
+#include <DatabaseTableZelvorinImageStitcherPicture.h>
+#include <HalconTestPictures.h>
+#include <Halcon_AsynchronImageSave.h>
+#include <Halcon_Helper.h>
+#include <StitcherResult.h>
+#include <StitcherResultSave.h>
+
+#include <QStandardPaths>
+#include <QtTest>
+
+using StitcherPageFixture::ResultDatabase;
+
+namespace {
+
+// Six positions of different sizes with their optical axes, and a stitched picture.
+StitcherResult makeResult(int emptyPosition = -1)
+{
+    StitcherResult result;
+    result.reset(QDateTime(QDate(2025, 3, 4), QTime(5, 6, 7)), QStringLiteral("<ImageStitcherSettings/>"));
+    for (int i = 0; i < StitcherResult::PositionsCount; ++i) {
+        PictureCross c1;
+        c1.pictureIndex = i;
+        PictureCross c2 = c1;
+        c2.pointIndex = 1;
+        const Halcon::Hobject picture =
+            i == emptyPosition ? Halcon::Hobject() : HalconTestPictures::gradientRgb(40 + i, 30);
+        result.addPictureCrosses(i, picture, c1, c2);
+        result.addOpticalAxis(i, 10.0 * i, 20.0 * i);
+    }
+    result.addStitchedPicture(HalconTestPictures::gradientRgb(90, 70), ImageStitcherSettingsData());
+    return result;
+}
+
+// One writer for the whole program: a writer's thread joined by QThread::wait leaves memory the
+// thread checker would see reused without order.
+Halcon_AsynchronImageSave& pictureWriter()
+{
+    static Halcon_AsynchronImageSave writer;
+    return writer;
+}
+
+struct Saving : ResultDatabase {
+    Halcon_AsynchronImageSave& saver = pictureWriter();
+
+    Errors::Type_Error save(StitcherResult& result, bool asynchron, bool inputs, bool output, Database::ID& id,
+                            const QString& folder = QString())
+    {
+        StitcherResultSave::Options options;
+        options.asynchronPictureSave = asynchron;
+        options.rackBarcode = QStringLiteral("B-1");
+        options.description = QStringLiteral("Platte ü");
+        options.saveInputPictures = inputs;
+        options.saveOutputPicture = output;
+        StitcherResultSave save(database, &saver, folder.isEmpty() ? pictureFolder() : folder);
+        const Errors::Type_Error code = save.save(result, 0, options, id);
+        waitForSaver();
+        return code;
+    }
+
+    bool waitForSaver()
+    {
+        bool idle = false;
+        return QTest::qWaitFor([&] { return saver.isIdle(idle), idle; }, 60000);
+    }
+};
+
+} // namespace
+
+class tst_StitcherResultSave : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup();
+    void pictureNames_data();
+    void pictureNames();
+    void storesWhatWasAsked_data();
+    void storesWhatWasAsked();
+    void failedSaveLeavesNothing_data();
+    void failedSaveLeavesNothing();
+    void refusedPicturesLeaveNothing_data();
+    void refusedPicturesLeaveNothing();
+    void savingTwiceGivesTwoResults();
+};
+
+void tst_StitcherResultSave::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+}
+
+void tst_StitcherResultSave::cleanup()
+{
+    CorrectionInfo::resetCurrent();
+}
+
+void tst_StitcherResultSave::pictureNames_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("stitched");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("stitched") << QStringLiteral("/data/pictures") << true << 7
+                              << QStringLiteral("/data/pictures/zelvorin_00000007_Stitcher.png");
+    QTest::newRow("position, trailing separator") << QStringLiteral("/data/pictures/") << false << 42
+                                                  << QStringLiteral("/data/pictures/zelvorin_00000042_StitcherPicture.png");
+    QTest::newRow("relative") << QStringLiteral("database/pictures") << true << 12345678
+                              << QStringLiteral("database/pictures/zelvorin_12345678_Stitcher.png");
+}
+
+void tst_StitcherResultSave::pictureNames()
+{
+    QFETCH(QString, folder);
+    QFETCH(bool, stitched);
+    QFETCH(int, id);
+    QFETCH(QString, expected);
+    const QString name = stitched ? StitcherResultSave::stitchedPictureFileName(id)
+                                  : StitcherResultSave::positionPictureFileName(id);
+    QCOMPARE(StitcherResultSave::picturePath(folder, name), expected);
+}
+
+void tst_StitcherResultSave::storesWhatWasAsked_data()
+{
+    QTest::addColumn<bool>("asynchron");
+    QTest::addColumn<bool>("inputs");
+    QTest::addColumn<bool>("output");
+    for (bool asynchron : {false, true}) {
+        const char* how = asynchron ? "queued" : "at once";
+        QTest::addRow("%s, rows only", how) << asynchron << false << false;
+        QTest::addRow("%s, stitched only", how) << asynchron << false << true;
+        QTest::addRow("%s, positions only", how) << asynchron << true << false;
+        QTest::addRow("%s, everything", how) << asynchron << true << true;
+    }
+}
+
+void tst_StitcherResultSave::storesWhatWasAsked()
+{
+    QFETCH(bool, asynchron);
+    QFETCH(bool, inputs);
+    QFETCH(bool, output);
+    Saving s;
+    QCOMPARE(s.createResult, Errors::Type_Error(0));
+    StitcherResult result = makeResult();
+    Database::ID id = -1;
+    QCOMPARE(s.save(result, asynchron, inputs, output, id), Errors::Type_Error(0));
+    QVERIFY(id > 0);
+
+    DatabaseTableZelvorinImageStitcher::Dataset row;
+    QCOMPARE(s.database->tableImageStitcher()->Select(id, row), Errors::Type_Error(0));
+    QCOMPARE(row.RackBarcode, QStringLiteral("B-1"));
+    QCOMPARE(row.Description, QStringLiteral("Platte ü"));
+    QCOMPARE(row.CreatedDate, QDateTime(QDate(2025, 3, 4), QTime(5, 6, 7)));
+    QCOMPARE(row.ImageStitcherSettings, QStringLiteral("<ImageStitcherSettings/>"));
+    QCOMPARE(row.ReferencePointsCorrection, result.row().ReferencePointsCorrection);
+    QCOMPARE(row.PictureFilePath.isEmpty(), !output);
+    if (output)
+        QVERIFY(QFileInfo::exists(row.PictureFilePath));
+
+    QList<Database::ID> ids;
+    QCOMPARE(s.database->tableImageStitcherPicture()->SelectIdsByImageStitcher(id, ids), Errors::Type_Error(0));
+    QCOMPARE(ids.size(), 6);
+    for (int i = 0; i < ids.size(); ++i) {
+        DatabaseTableZelvorinImageStitcherPicture::Dataset pictureRow;
+        QCOMPARE(s.database->tableImageStitcherPicture()->Select(ids.at(i), pictureRow), Errors::Type_Error(0));
+        QCOMPARE(int(pictureRow.PositionIndex), i);
+        QCOMPARE(pictureRow.PictureFilePath.isEmpty(), !inputs);
+        if (inputs) {
+            Halcon::Hobject picture;
+            QCOMPARE(Halcon_Helper::LoadImageFile(pictureRow.PictureFilePath, picture), Errors::Type_Error(0));
+            int width = 0, height = 0;
+            Halcon_Helper::GetImageSize(picture, width, height);
+            QCOMPARE(width, 40 + i);
+        }
+    }
+    QCOMPARE(s.pictureFiles().size(), (output ? 1 : 0) + (inputs ? 6 : 0));
+}
+
+void tst_StitcherResultSave::failedSaveLeavesNothing_data()
+{
+    QTest::addColumn<bool>("asynchron");
+    QTest::addColumn<QString>("trigger");
+    const QString refuse = QStringLiteral(" BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    const QStringList triggers = {
+        QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON ZelvorinImageStitcher") + refuse,
+        QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON ZelvorinImageStitcher") + refuse,
+        QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON ZelvorinImageStitcherPicture WHEN NEW.PositionIndex = 3")
+            + refuse,
+        QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON ZelvorinImageStitcherPicture WHEN NEW.PositionIndex = 5")
+            + refuse,
+    };
+    const char* names[] = {"stitcher insert", "stitcher update", "fourth picture insert", "last picture update"};
+    for (bool asynchron : {false, true})
+        for (int i = 0; i < triggers.size(); ++i)
+            QTest::addRow("%s, %s", asynchron ? "queued" : "at once", names[i]) << asynchron << triggers.at(i);
+}
+
+void tst_StitcherResultSave::failedSaveLeavesNothing()
+{
+    QFETCH(bool, asynchron);
+    QFETCH(QString, trigger);
+    Saving s;
+    QVERIFY(s.exec(trigger));
+    StitcherResult result = makeResult();
+    Database::ID id = 9;
+    QVERIFY(s.save(result, asynchron, true, true, id) != 0);
+    QCOMPARE(id, Database::ID(-1));
+    QCOMPARE(s.count(QStringLiteral("ZelvorinImageStitcher")), 0);
+    QCOMPARE(s.count(QStringLiteral("ZelvorinImageStitcherPicture")), 0);
+    QCOMPARE(s.pictureFiles(), QStringList());
+    QCOMPARE(result.row().ImageStitcherID, Database::ID(-1));
+    for (const StitcherPictureSlot& slot : result.pictureSlots()) {
+        QCOMPARE(slot.row.ImageStitcherPictureID, Database::ID(-1));
+        QVERIFY(slot.row.PictureFilePath.isEmpty());
+    }
+}
+
+void tst_StitcherResultSave::refusedPicturesLeaveNothing_data()
+{
+    QTest::addColumn<bool>("asynchron");
+    QTest::addColumn<bool>("folderMissing");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("at once, folder missing") << false << true << 50;
+    QTest::newRow("queued, folder missing") << true << true << 50;
+    QTest::newRow("at once, empty position picture") << false << false << 41;
+    QTest::newRow("queued, empty position picture") << true << false << 41;
+}
+
+void tst_StitcherResultSave::refusedPicturesLeaveNothing()
+{
+    QFETCH(bool, asynchron);
+    QFETCH(bool, folderMissing);
+    QFETCH(int, expected);
+    Saving s;
+    StitcherResult result = makeResult(folderMissing ? -1 : 4);
+    Database::ID id = 9;
+    const QString folder = folderMissing ? s.dir.filePath(QStringLiteral("missing")) : QString();
+    QCOMPARE(s.save(result, asynchron, true, true, id, folder), Errors::Type_Error(expected));
+    QCOMPARE(id, Database::ID(-1));
+    QCOMPARE(s.count(QStringLiteral("ZelvorinImageStitcher")), 0);
+    QCOMPARE(s.count(QStringLiteral("ZelvorinImageStitcherPicture")), 0);
+    QCOMPARE(s.pictureFiles(), QStringList());
+}
+
+void tst_StitcherResultSave::savingTwiceGivesTwoResults()
+{
+    Saving s;
+    StitcherResult result = makeResult();
+    Database::ID first = -1;
+    Database::ID second = -1;
+    QCOMPARE(s.save(result, false, true, true, first), Errors::Type_Error(0));
+    const QString firstStitched = result.row().PictureFilePath;
+    QCOMPARE(s.save(result, false, true, true, second), Errors::Type_Error(0));
+    QVERIFY(first != second);
+    QCOMPARE(result.row().ImageStitcherID, second);
+    QVERIFY(result.row().PictureFilePath != firstStitched);
+    QCOMPARE(s.count(QStringLiteral("ZelvorinImageStitcher")), 2);
+    QCOMPARE(s.count(QStringLiteral("ZelvorinImageStitcherPicture")), 12);
+    QCOMPARE(s.pictureFiles().size(), 14);
+}
+
+QTEST_MAIN(tst_StitcherResultSave)
+#include "tst_StitcherResultSave.moc"
