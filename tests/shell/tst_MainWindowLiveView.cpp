@@ -177,7 +177,7 @@ void tst_MainWindowLiveView::nothingToDrawOnWithoutAPicture()
     QCOMPARE(m_window->GUI_LiveView_SavePicture(m_folder->filePath(QStringLiteral("live.png")), QStringLiteral("png"),
                                                 100),
              Errors::Type_Error(15));
-    QCOMPARE(m_window->GUI_LiveView_CameraFocus_Show(10, 10, 50, 50, 0, 50, 10), Errors::Type_Error(0));
+    QCOMPARE(m_window->GUI_LiveView_CameraFocus_Show(45, 30, 10, 10, 0, 50, 10), Errors::Type_Error(0));
     double current = 1.0, maximum = 1.0, lower = 1.0;
     bool inTolerance = true;
     QCOMPARE(m_window->GUI_LiveView_CameraFocus_GetCurrentValue(current, maximum, lower, inTolerance),
@@ -294,15 +294,15 @@ void tst_MainWindowLiveView::aids()
     Errors::Type_Error valueResult = 0;
     switch (aid) {
     case 0:
-        showResult = m_window->GUI_LiveView_CameraFocus_Show(10, 10, 60, 60, 0, 1, 1);
+        showResult = m_window->GUI_LiveView_CameraFocus_Show(45, 30, 10, 10, 0, 1, 1);
         valueResult = m_window->GUI_LiveView_CameraFocus_GetCurrentValue(current, second, third, inTolerance);
         break;
     case 1:
-        showResult = m_window->GUI_LiveView_CameraAperture_Show(10, 10, 60, 60, 0, 128, 100);
+        showResult = m_window->GUI_LiveView_CameraAperture_Show(45, 30, 10, 10, 0, 128, 100);
         valueResult = m_window->GUI_LiveView_CameraAperture_GetCurrentValue(current, second, third, inTolerance);
         break;
     default:
-        showResult = m_window->GUI_LiveView_CameraHomogeneous_Show(10, 10, 60, 60, 0, filterMode, 1, 1);
+        showResult = m_window->GUI_LiveView_CameraHomogeneous_Show(45, 30, 10, 10, 0, filterMode, 1, 1);
         if (value >= 0)
             valueResult =
                 m_window->GUI_LiveView_CameraHomogeneous_GetCurrentValue(current, second, third, inTolerance);
