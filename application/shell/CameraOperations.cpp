@@ -2,6 +2,7 @@
 
 #include "Camera.h"
 #include "Camera_Settings.h"
+#include "Camera_Settings_Gui.h"
 #include "CorrectionInfo.h"
 #include "Halcon_Helper.h"
 #include "PictureScaling.h"
@@ -14,47 +15,37 @@ constexpr Errors::Type_Error ErrorGeneral = 3;
 constexpr Errors::Type_Error ErrorCameraNotOpen = 13;
 } // namespace
 
-CameraOperations::CameraOperations(Camera* camera, Camera_Settings* settings)
+CameraOperations::CameraOperations(Camera* camera, Camera_Settings_Gui* editor)
     : m_camera(camera)
-    , m_settings(settings)
+    , m_editor(editor)
 {
 }
 
-bool CameraOperations::loadFile(const QString& file, bool notify)
+QString CameraOperations::settingsFileName() const
 {
-    // Without notice the record is replaced quietly: a closed camera reads it at its open.
-    if (!notify)
-        m_settings->setChangedBlocked(true);
-    const bool loaded = m_settings->LoadFromFile(file);
-    if (!notify)
-        m_settings->setChangedBlocked(false);
-    if (loaded)
-        m_settingsFileName = file;
-    return loaded;
+    return m_editor->settingsFileName();
 }
 
 bool CameraOperations::loadAtStart(const QString& file)
 {
-    if (loadFile(file, false))
+    if (m_editor->loadSettingsFile(file, false))
         return true;
-    m_settings->setChangedBlocked(true);
-    m_settings->SetDefaults();
-    m_settings->setChangedBlocked(false);
+    // A damaged file is the operator's to mend: it is not overwritten.
     if (QFileInfo::exists(file)) {
-        m_settingsFileName.clear();
+        m_editor->setDefaultSettings(QString(), false);
         return false;
     }
-    m_settingsFileName = file;
-    m_settings->SaveToFile(file);
+    m_editor->setDefaultSettings(file, false);
+    m_editor->saveSettingsFile(file);
     return true;
 }
 
 bool CameraOperations::takeOverSettingsText(const QString& text, const QString& fileName)
 {
-    if (!m_settings->ReadXml(text))
+    Camera_Settings stored;
+    if (!stored.ReadXml(text))
         return false;
-    m_settingsFileName = fileName;
-    return true;
+    return m_editor->setSettings(&stored, fileName, true);
 }
 
 Errors::Type_Error CameraOperations::open(const QString& name)
@@ -66,11 +57,12 @@ Errors::Type_Error CameraOperations::open(const QString& name)
             return code;
     }
     if (m_camera->IsOpen()) {
-        if (!path.isEmpty() && !loadFile(path, true))
+        if (!path.isEmpty() && !m_editor->loadSettingsFile(path, true))
             return ErrorCannotLoadSettings;
         return 0;
     }
-    if (!path.isEmpty() && !loadFile(path, false))
+    // Without notice: the closed camera reads the record when it opens.
+    if (!path.isEmpty() && !m_editor->loadSettingsFile(path, false))
         return ErrorCannotLoadSettings;
     if (const Errors::Type_Error code = m_camera->Open())
         return code;

@@ -7,29 +7,30 @@
 #include <QString>
 
 class Camera;
-class Camera_Settings;
+class Camera_Settings_Gui;
 
 // The camera as automation clients and the operator's Camera Connect command use it: opening
 // with settings given by name, closing, single pictures into the camera's last picture,
 // saving and loading that picture. Remembers whether the operator connected the camera: a
 // stand-alone program then keeps it open when a client asks to close it. Each new picture
 // resets the current optical-axis correction, as a camera picture is no stitched picture.
-// GUI thread; no message boxes.
+// Settings files go through the camera settings editor, which keeps the file's name and
+// offers to save changed settings before another file replaces them. GUI thread; no
+// message boxes of its own.
 class CameraOperations {
 public:
     static constexpr Errors::Type_Error ErrorCannotLoadSettings = 60;
 
-    CameraOperations(Camera* camera, Camera_Settings* settings);
+    CameraOperations(Camera* camera, Camera_Settings_Gui* editor);
 
-    // The camera settings file in use. Until the camera settings editor keeps it, the file
-    // name lives here.
-    QString settingsFileName() const { return m_settingsFileName; }
+    // The camera settings file in use, as the editor keeps it.
+    QString settingsFileName() const;
     // At start: the default file is loaded; a missing one gets the defaults written to it;
     // one that exists but does not load is kept, the record holds defaults under no file
     // name and false comes back.
     bool loadAtStart(const QString& file);
-    // The settings stored with a rack, under the given file name; false when the text does
-    // not read.
+    // The settings stored with a rack, under the given file name, handed to the camera;
+    // false when the text does not read.
     bool takeOverSettingsText(const QString& text, const QString& fileName);
 
     bool connectedByOperator() const { return m_connectedByOperator; }
@@ -55,10 +56,7 @@ public:
     Errors::Type_Error grabForOperator(Halcon::Hobject& picture);
 
 private:
-    bool loadFile(const QString& file, bool notify);
-
     Camera* m_camera;
-    Camera_Settings* m_settings;
-    QString m_settingsFileName;
+    Camera_Settings_Gui* m_editor;
     bool m_connectedByOperator = false;
 };

@@ -69,6 +69,14 @@ Errors::Type_Error ColonyAnalysisOperations::setAgarHeight(double agarHeight_mm)
     return m_page->SetAgarHeight(agarHeight_mm);
 }
 
+Errors::Type_Error ColonyAnalysisOperations::userEditColonies()
+{
+    const Errors::Type_Error code = m_page->UserEditColonies();
+    if (code == 0 && m_stored)
+        m_stored();
+    return code;
+}
+
 Errors::Type_Error ColonyAnalysisOperations::saveResult(bool asynchronPictureSave, const QString& barcode,
                                                         const QString& description, int imageStitcherId, int& rackId)
 {

@@ -37,6 +37,9 @@ public:
     // the position minus that channel's offsets.
     Errors::Type_Error lldPosition(int channel, double& x_mm, double& y_mm);
     Errors::Type_Error setAgarHeight(double agarHeight_mm);
+    // The operator edits the colonies of the page's result; after an applied edit the
+    // hand-out reads the database afresh.
+    Errors::Type_Error userEditColonies();
     // rackId is -1 unless the rack was stored. A failed pruning of old racks does not fail
     // the save: the page keeps that code apart (ColonyAnalyserGui::lastPruneError).
     Errors::Type_Error saveResult(bool asynchronPictureSave, const QString& barcode, const QString& description,

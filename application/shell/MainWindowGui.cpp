@@ -9,6 +9,7 @@
 #include "AutomationState.h"
 #include "Camera.h"
 #include "CameraOperations.h"
+#include "Camera_LiveView_Gui.h"
 #include "Camera_Settings.h"
 #include "ColonyAnalyserGui.h"
 #include "ColonyAnalysisOperations.h"
@@ -18,6 +19,8 @@
 #include "Gui_Helper.h"
 #include "Hobject_View_Gui.h"
 #include "InstrumentSettings.h"
+#include "LiveViewCallbacks.h"
+#include "LiveViewOperations.h"
 #include "MessageBox_Helper.h"
 #include "PictureCommands.h"
 #include "ResultCommands.h"
@@ -111,7 +114,6 @@ MainWindowGui::MainWindowGui(QWidget* parent, Qt::WindowFlags flags)
     Camera_Settings::SetDefaultMirrorUpDown(false);
     m_cameraSettings = new Camera_Settings(this);
     m_camera = new Camera(m_cameraSettings, QThread::LowestPriority, this);
-    m_cameraOperations = std::make_unique<CameraOperations>(m_camera, m_cameraSettings);
 
     m_analyserGui = new AnalyserGui(m_colonySettings, nullptr, this);
     setCentralWidget(m_analyserGui);
@@ -143,6 +145,8 @@ MainWindowGui::MainWindowGui(QWidget* parent, Qt::WindowFlags flags)
 MainWindowGui::~MainWindowGui()
 {
     // The operations hold no parts; they go first.
+    m_liveViewOperations.reset();
+    m_cameraOperations.reset();
     m_systemCommands.reset();
     m_resultCommands.reset();
     m_pictureCommands.reset();
@@ -161,7 +165,6 @@ MainWindowGui::~MainWindowGui()
     delete m_analyserGui;
     // The camera's thread ends before its settings go; the page that stored their text is gone.
     delete m_camera;
-    m_cameraOperations.reset();
     delete m_cameraSettings;
     delete m_database;
     delete m_appSettings;
@@ -231,20 +234,20 @@ void MainWindowGui::createDocks()
         new ColonySettingsGui(this, m_colonyAnalyserGui->halconView(), m_colonySettings, m_colonySettingsDock);
     m_colonySettingsDock->setWidget(m_colonySettingsGui);
     m_colonySettingsFiles->setEditor(m_colonySettingsGui);
-    // Placed here, the live view (not built yet): Camera_LiveView_Gui as the widget of
-    // m_liveViewDock, the window as its callbacks; its automation operations wait in
-    // MainWindowGui_PendingOperations.cpp.
     m_imageStitcherSettingsDock = createDock(tr("Imagestitcher settings"), QStringLiteral("ImageStitcherSettingsGui"));
     m_cameraSettingsDock = createDock(tr("Camera settings"), QStringLiteral("Camera_Settings_Gui"));
+    m_cameraSettingsGui = new Camera_Settings_Gui(this, m_camera, m_cameraSettingsDock);
+    m_cameraSettingsDock->setWidget(m_cameraSettingsGui);
+    m_cameraOperations = std::make_unique<CameraOperations>(m_camera, m_cameraSettingsGui);
     m_liveViewDock = createDock(tr("Camera live view"), QStringLiteral("Camera_LiveView_Gui"));
+    m_liveViewCallbacks =
+        std::make_unique<LiveViewCallbacks>([this](bool visible) { setLiveViewActionsChecked(visible); });
+    m_liveViewGui = new Camera_LiveView_Gui(m_liveViewCallbacks.get(), m_camera, m_liveViewDock);
+    m_liveViewDock->setWidget(m_liveViewGui);
 }
 
 void MainWindowGui::loadDefaultSettingsFiles()
 {
-    // Placed here, the camera settings editor (not built yet): Camera_Settings_Gui in
-    // m_cameraSettingsDock with the window as its callbacks, loading this default file and
-    // keeping the file name CameraOperations keeps until then, and its offer to save changed
-    // camera settings on close.
     if (!m_cameraOperations->loadAtStart(Camera_Settings::defaultFilePath()))
         StartupSteps::reportUnreadableSettingsFile(this, Camera_Settings::defaultFilePath(), QString());
     QString reason;
@@ -255,6 +258,8 @@ void MainWindowGui::loadDefaultSettingsFiles()
 void MainWindowGui::createOperations()
 {
     m_databaseQueries = std::make_unique<DatabaseQueries>(m_database, m_instrumentSettings);
+    m_liveViewOperations =
+        std::make_unique<LiveViewOperations>(m_liveViewGui, m_liveViewDock, [this] { return isHidden(); });
     m_colonyAnalysis = std::make_unique<ColonyAnalysisOperations>(*m_colonySettingsFiles, m_camera,
                                                                   m_colonyAnalyserGui, m_instrumentSettings,
                                                                   m_database, [this] { databaseChanged(); });
@@ -394,6 +399,8 @@ void MainWindowGui::closeEvent(QCloseEvent* event)
         return;
     }
     m_colonyAnalyserGui->Stop();
+    if (!m_cameraSettingsGui->settingsFileName().isEmpty())
+        m_cameraSettingsGui->askSaveChangedSettings();
     if (!m_colonySettings->name.startsWith(ColonySettings::demoPrefix()) && !m_colonySettingsFiles->fileName().isEmpty())
         m_colonySettingsGui->askSaveModified();
     Gui_Helper::saveWindowLayout(this, QString());
@@ -601,6 +608,23 @@ void MainWindowGui::setCameraConnectActions(bool open)
         action->setIcon(icon);
         action->setChecked(open);
     }
+}
+
+void MainWindowGui::visibilityChanged(bool visible)
+{
+    m_ui->m_QAction_Menubar_View_CameraSettings->setChecked(visible);
+    m_ui->m_QAction_Toolbar_View_CameraSettings->setChecked(visible);
+}
+
+void MainWindowGui::titleChanged(QString title)
+{
+    m_cameraSettingsDock->setWindowTitle(title);
+}
+
+void MainWindowGui::setLiveViewActionsChecked(bool checked)
+{
+    m_ui->m_QAction_Menubar_View_LiveView->setChecked(checked);
+    m_ui->m_QAction_Toolbar_LiveView->setChecked(checked);
 }
 
 void MainWindowGui::slot_Camera_open()

@@ -2,6 +2,7 @@
 
 #include "AppSettingsGui.h"
 #include "ApplicationDatabase.h"
+#include "Camera_Settings_Gui.h"
 #include "ColonySettings.h"
 #include "IAutomationOperations.h"
 #include "IColonySettingsHost.h"
@@ -16,6 +17,7 @@ class AnalyserGui;
 class AppSettings;
 class Camera;
 class CameraOperations;
+class Camera_LiveView_Gui;
 class Camera_Settings;
 class ColonyAnalyserGui;
 class ColonyAnalysisOperations;
@@ -24,6 +26,8 @@ class ColonySettingsGui;
 class DatabaseQueries;
 class Hobject_View_Gui;
 class InstrumentSettings;
+class LiveViewCallbacks;
+class LiveViewOperations;
 class PictureCommands;
 class QCloseEvent;
 class QDockWidget;
@@ -38,14 +42,15 @@ class MainWindowGui;
 // database, the camera, the central tab page with the Colony Analyser page, the docks with
 // the settings editors. It carries the menus and the tool bar, and it is where the
 // automation methods arrive; each operation forwards to the class beside it that does the
-// work. The image stitcher (its page, result page, settings editor and cross model), the
-// camera settings editor and the live view get their places here when they are built (one
-// "Placed here" note each in MainWindowGui.cpp). GUI thread only.
+// work. The image stitcher (its page, result page, settings editor and cross model) gets
+// its places here when it is built ("Placed here" notes in MainWindowGui.cpp). GUI thread
+// only.
 class MainWindowGui : public QMainWindow,
                       public IAutomationOperations,
                       public IColonySettingsHost,
                       public ApplicationDatabase::ErrorHandler,
-                      public AppSettingsGui::CallbackFunctions {
+                      public AppSettingsGui::CallbackFunctions,
+                      private Camera_Settings_Gui::CallbackFunctions {
     Q_OBJECT
 public:
     static QString instrumentSettingsFilePath();
@@ -96,6 +101,8 @@ public:
     QDockWidget* cameraSettingsDock() const { return m_cameraSettingsDock; }
     QDockWidget* liveViewDock() const { return m_liveViewDock; }
     QDockWidget* imageStitcherSettingsDock() const { return m_imageStitcherSettingsDock; }
+    Camera_Settings_Gui* cameraSettingsGui() const { return m_cameraSettingsGui; }
+    Camera_LiveView_Gui* liveViewGui() const { return m_liveViewGui; }
     CameraOperations* cameraOperations() const { return m_cameraOperations.get(); }
     DatabaseQueries& databaseQueries() { return *m_databaseQueries; }
 
@@ -293,6 +300,11 @@ private slots:
     void slot_ColonySettings_custom(ColonySettings::Enum_CustomSignal id, const QVariant& param);
 
 private:
+    // The camera settings editor's reports (Camera_Settings_Gui::CallbackFunctions).
+    void visibilityChanged(bool visible) override;
+    void titleChanged(QString title) override;
+    void setLiveViewActionsChecked(bool checked);
+
     void setActionIcons();
     void createDocks();
     QDockWidget* createDock(const QString& title, const QString& objectName);
@@ -313,7 +325,10 @@ private:
     Camera* m_camera = nullptr;
     ApplicationDatabase* m_database = nullptr;
     QDockWidget* m_cameraSettingsDock = nullptr;
+    Camera_Settings_Gui* m_cameraSettingsGui = nullptr;
     QDockWidget* m_liveViewDock = nullptr;
+    Camera_LiveView_Gui* m_liveViewGui = nullptr;
+    std::unique_ptr<LiveViewCallbacks> m_liveViewCallbacks;
     QDockWidget* m_colonySettingsDock = nullptr;
     ColonySettingsGui* m_colonySettingsGui = nullptr;
     QDockWidget* m_imageStitcherSettingsDock = nullptr;
@@ -323,6 +338,7 @@ private:
 
     std::unique_ptr<ColonySettingsFiles> m_colonySettingsFiles;
     std::unique_ptr<CameraOperations> m_cameraOperations;
+    std::unique_ptr<LiveViewOperations> m_liveViewOperations;
     std::unique_ptr<ColonyAnalysisOperations> m_colonyAnalysis;
     std::unique_ptr<PictureCommands> m_pictureCommands;
     std::unique_ptr<ResultCommands> m_resultCommands;

@@ -10,6 +10,7 @@
 #include "Gui_Helper.h"
 #include "InstrumentSettings.h"
 #include "PictureCommands.h"
+#include "SettingsSelection.h"
 
 #include <QDir>
 #include <QDockWidget>
@@ -116,6 +117,28 @@ Errors::Type_Error MainWindowGui::Camera_LoadPicture(QString iPicturePath)
     return m_cameraOperations->loadPicture(iPicturePath);
 }
 
+Errors::Type_Error MainWindowGui::Settings_SelectCameraSettings(QString iDefaultCameraSettings,
+                                                                QString& oCameraSettings)
+{
+    return SettingsSelection::select(this, SettingsSelection::camera(), iDefaultCameraSettings,
+                                     m_cameraSettingsGui->settingsFileName(), oCameraSettings);
+}
+
+Errors::Type_Error MainWindowGui::Settings_SelectColonySettings(QString iDefaultColonySettings,
+                                                                QString& oColonySettings)
+{
+    return SettingsSelection::select(this, SettingsSelection::colony(), iDefaultColonySettings,
+                                     colonySettingsFileName(), oColonySettings);
+}
+
+Errors::Type_Error MainWindowGui::Settings_SelectImageStitcherSettings(QString iDefaultColonySettings,
+                                                                       QString& oColonySettings)
+{
+    // The window holds no stitcher settings file yet: only a default name is chosen at the start.
+    return SettingsSelection::select(this, SettingsSelection::imageStitcher(), iDefaultColonySettings, QString(),
+                                     oColonySettings);
+}
+
 Errors::Type_Error MainWindowGui::AnalyseColonies_Start(QString iColonySettings)
 {
     return m_colonyAnalysis->start(iColonySettings);
@@ -145,6 +168,11 @@ Errors::Type_Error MainWindowGui::AnalyseColonies_GetLLDPosition(bool, int i_int
 Errors::Type_Error MainWindowGui::AnalyseColonies_SetAgarHeight(double i_fltAgarHeightRelativeToReferencePlane_mm)
 {
     return m_colonyAnalysis->setAgarHeight(i_fltAgarHeightRelativeToReferencePlane_mm);
+}
+
+Errors::Type_Error MainWindowGui::AnalyseColonies_UserEditColonies()
+{
+    return m_colonyAnalysis->userEditColonies();
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_SaveResult(bool iAsynchronPictureSave, QString iRackBarcode,

@@ -62,6 +62,7 @@ private slots:
     void lldPositionByChannel();
     void storedRackResetsTheHandOut();
     void reopenedDatabaseResetsTheHandOut();
+    void colonyEditResetsTheHandOut();
     void failedPruningStillStoresTheRack();
     void exportToZipArchive();
     void selectRackInTheBrowser_data();
@@ -230,6 +231,31 @@ void tst_MainWindowColonyAnalysis::reopenedDatabaseResetsTheHandOut()
     QCOMPARE(m_window->openDatabase(), Errors::Type_Error(0));
     const HandOut afresh = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
     QCOMPARE(afresh.colonies, first.colonies);
+}
+
+void tst_MainWindowColonyAnalysis::colonyEditResetsTheHandOut()
+{
+    QVERIFY(m_rack > 0);
+    const QVariantList maxima{5};
+    const HandOut first = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
+    QVERIFY(retrieve(*m_window, m_rack, maxima, QStringLiteral("1")).colonies != first.colonies);
+    int edits = 0;
+    m_window->colonyAnalyserGui()->setEditorRunner([&edits](ColonyEditorGui&) {
+        ++edits;
+        return int(QDialog::Accepted);
+    });
+    QCOMPARE(m_window->AnalyseColonies_UserEditColonies(), Errors::Type_Error(0));
+    m_window->colonyAnalyserGui()->setEditorRunner({});
+    QCOMPARE(edits, 1);
+    const HandOut afresh = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
+    QCOMPARE(afresh.colonies, first.colonies);
+
+    // Without a result there is nothing to edit: the page's code, no editor.
+    QCOMPARE(m_window->AnalyseColonies_Reset(), Errors::Type_Error(0));
+    const Errors::Type_Error refused = m_window->AnalyseColonies_UserEditColonies();
+    QVERIFY(refused != 0);
+    QCOMPARE(edits, 1);
+    QCOMPARE(analyseDemo(), Errors::Type_Error(0));
 }
 
 // The rack is stored; only the deletion of old racks failed, which the page keeps apart.

@@ -3,6 +3,7 @@
 #include "COM_Class.h"
 #include "Camera.h"
 #include "CameraOperations.h"
+#include "Camera_LiveView_Gui.h"
 #include "Camera_Settings.h"
 #include "ColonyAnalyserGui.h"
 #include "ColonySettingsGui.h"
@@ -57,6 +58,9 @@ private slots:
     void resetLayoutTabsTheSettingsDocks();
     void viewActionsToggleTheirDocks();
     void colonySettingsActionsFollowTheEditor();
+    void cameraDockActionsFollowTheirViews_data();
+    void cameraDockActionsFollowTheirViews();
+    void cameraSettingsDockTitleFollowsTheEditor();
     void cameraConnectActionsFollowTheCamera();
 
     void startShow_data();
@@ -432,6 +436,67 @@ void tst_MainWindowGui::colonySettingsActionsFollowTheEditor()
     QVERIFY(!window.form()->m_QAction_Menubar_View_ColonySettings->isChecked());
 }
 
+void tst_MainWindowGui::cameraDockActionsFollowTheirViews_data()
+{
+    QTest::addColumn<bool>("liveView");
+    QTest::newRow("camera settings") << false;
+    QTest::newRow("live view") << true;
+}
+
+// The camera settings editor and the live view report their visibility alike; each dock's
+// actions follow only their own.
+void tst_MainWindowGui::cameraDockActionsFollowTheirViews()
+{
+    QFETCH(bool, liveView);
+    ProgramFolder folder;
+    Answers answers;
+    WindowUnderTest test(false, answers);
+    MainWindowGui& window = test.make();
+    window.startShow();
+    Ui::MainWindowGui& ui = *window.form();
+    QDockWidget* dock = liveView ? window.liveViewDock() : window.cameraSettingsDock();
+    QDockWidget* other = liveView ? window.cameraSettingsDock() : window.liveViewDock();
+    QAction* menu = liveView ? ui.m_QAction_Menubar_View_LiveView : ui.m_QAction_Menubar_View_CameraSettings;
+    QAction* toolBar = liveView ? ui.m_QAction_Toolbar_LiveView : ui.m_QAction_Toolbar_View_CameraSettings;
+    QAction* otherMenu = liveView ? ui.m_QAction_Menubar_View_CameraSettings : ui.m_QAction_Menubar_View_LiveView;
+    QCOMPARE(dock->widget(), liveView ? static_cast<QWidget*>(window.liveViewGui())
+                                      : static_cast<QWidget*>(window.cameraSettingsGui()));
+    other->hide();
+    QTRY_VERIFY(!otherMenu->isChecked());
+
+    dock->setFloating(true);
+    dock->show();
+    QTRY_VERIFY(menu->isChecked());
+    QVERIFY(toolBar->isChecked());
+    QVERIFY(!otherMenu->isChecked());
+    menu->trigger();
+    QTRY_VERIFY(!toolBar->isChecked());
+    QVERIFY(!menu->isChecked());
+    QVERIFY(!dock->isVisible());
+}
+
+void tst_MainWindowGui::cameraSettingsDockTitleFollowsTheEditor()
+{
+    ProgramFolder folder;
+    Answers answers;
+    WindowUnderTest test(true, answers);
+    MainWindowGui& window = test.make();
+    QCOMPARE(window.cameraSettingsDock()->windowTitle(), QStringLiteral(" Camera settings \"default\""));
+    QVERIFY(QFile::copy(Camera_Settings::defaultFilePath(),
+                        Camera_Settings::settingsFolder() + QStringLiteral("/bench") + Camera_Settings::fileExtension()));
+    QCOMPARE(window.Camera_Open(QStringLiteral("bench")), Errors::Type_Error(0));
+    QCOMPARE(window.cameraOperations()->settingsFileName(),
+             Camera_Settings::settingsFolder() + QStringLiteral("/bench") + Camera_Settings::fileExtension());
+    QCOMPARE(window.cameraSettingsDock()->windowTitle(), QStringLiteral(" Camera settings \"bench\""));
+    window.cameraSettings()->SetCustom(Camera_Settings::CustomSignal_Modified, QVariant(true));
+    QCOMPARE(window.cameraSettingsDock()->windowTitle(), QStringLiteral("* Camera settings \"bench\""));
+    // An open camera takes other settings through the editor; a server asks nothing first.
+    QCOMPARE(window.Camera_Open(QStringLiteral("default")), Errors::Type_Error(0));
+    QCOMPARE(window.cameraSettingsDock()->windowTitle(), QStringLiteral(" Camera settings \"default\""));
+    QVERIFY(answers.boxes.isEmpty());
+    QCOMPARE(window.Camera_Close(), Errors::Type_Error(0));
+}
+
 void tst_MainWindowGui::cameraConnectActionsFollowTheCamera()
 {
     ProgramFolder folder;
@@ -594,15 +659,20 @@ void tst_MainWindowGui::close()
 void tst_MainWindowGui::closeStopsTheAnalysisAndOffersToSave_data()
 {
     QTest::addColumn<QString>("settings"); // loaded before the edit
+    QTest::addColumn<bool>("cameraEdited");
     QTest::addColumn<QStringList>("boxes");
-    QTest::newRow("settings from a file") << ColonySettings::defaultFilePath() << QStringList{"Save"};
-    QTest::newRow("demo settings") << ColonySettings::demoFolder() + QStringLiteral("/Demo_Plate_gray.ColonySettings")
-                                   << QStringList{};
+    const QString demo = ColonySettings::demoFolder() + QStringLiteral("/Demo_Plate_gray.ColonySettings");
+    QTest::newRow("settings from a file") << ColonySettings::defaultFilePath() << false << QStringList{"Save"};
+    QTest::newRow("demo settings") << demo << false << QStringList{};
+    QTest::newRow("changed camera settings") << demo << true << QStringList{"Save camera settings ..."};
+    QTest::newRow("both changed") << ColonySettings::defaultFilePath() << true
+                                  << QStringList{"Save camera settings ...", "Save"};
 }
 
 void tst_MainWindowGui::closeStopsTheAnalysisAndOffersToSave()
 {
     QFETCH(QString, settings);
+    QFETCH(bool, cameraEdited);
     QFETCH(QStringList, boxes);
     ProgramFolder folder;
     Answers answers;
@@ -613,6 +683,8 @@ void tst_MainWindowGui::closeStopsTheAnalysisAndOffersToSave()
     QCOMPARE(window.loadColonySettings(settings, false), Errors::Type_Error(0));
     window.colonySettings()->Colony.AreaMin += 0.5;
     window.colonySettingsGui()->notifySettingsEdited();
+    if (cameraEdited)
+        window.cameraSettings()->SetCustom(Camera_Settings::CustomSignal_Modified, QVariant(true));
     QCOMPARE(window.Camera_LoadPicture(QStringLiteral("settings/ColonyDemo/Demo_Plate_gray.tif")),
              Errors::Type_Error(0));
     QCOMPARE(window.AnalyseColonies_Start(QString()), Errors::Type_Error(0));

@@ -1,0 +1,130 @@
+#include "MainWindowGui.h"
+
+#include "AutomationState.h"
+#include "LiveViewOperations.h"
+
+// The live-view operations behind the automation methods, handed to LiveViewOperations.
+
+Errors::Type_Error MainWindowGui::GUI_LiveView_Show(int iMode)
+{
+    return m_liveViewOperations->show(iMode, isAutomationServer());
+}
+
+Errors::Type_Error MainWindowGui::GUI_LiveView_Hide()
+{
+    return m_liveViewOperations->hide();
+}
+
+Errors::Type_Error MainWindowGui::GUI_LiveView_IsVisible(bool& oIsVisible)
+{
+    return m_liveViewOperations->isVisible(oIsVisible);
+}
+
+Errors::Type_Error MainWindowGui::GUI_LiveView_SavePicture(QString ipicturePath, QString iPictureFormat,
+                                                           int iPictureSizePercent)
+{
+    return m_liveViewOperations->savePicture(ipicturePath, iPictureFormat, iPictureSizePercent);
+}
+
+Errors::Type_Error MainWindowGui::GUI_LiveView_CameraFocus_Show(double iPositionX, double iPositionY, double iSizeX,
+                                                                double iSizeY, double iAngle,
+                                                                double iGradientValueThreshold,
+                                                                double iGradientValueSensibility)
+{
+    return m_liveViewOperations->focusShow(iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iGradientValueThreshold,
+                                           iGradientValueSensibility);
+}
+
+Errors::Type_Error MainWindowGui::GUI_LiveView_CameraFocus_GetCurrentValue(double& oCurrentGradientValueThreshold,
+                                                                           double& oMaximumGradientValueThreshold,
+                                                                           double& oLowerLimitGradientValueThreshold,
+                                                                           bool& oValueInTollerance)
+{
+    return m_liveViewOperations->focusValue(oCurrentGradientValueThreshold, oMaximumGradientValueThreshold,
+                                            oLowerLimitGradientValueThreshold, oValueInTollerance);
+}
+
+Errors::Type_Error MainWindowGui::GUI_LiveView_CameraAperture_Show(double iPositionX, double iPositionY,
+                                                                   double iSizeX, double iSizeY, double iAngle,
+                                                                   double iGrayValueCenter,
+                                                                   double iGrayValueSensibility)
+{
+    return m_liveViewOperations->apertureShow(iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iGrayValueCenter,
+                                              iGrayValueSensibility);
+}
+
+Errors::Type_Error MainWindowGui::GUI_LiveView_CameraAperture_GetCurrentValue(double& oCurrentGrayValueCenter,
+                                                                              double& oLowerLimitGrayValueCenter,
+                                                                              double& oUpperLimitGrayValueCenter,
+                                                                              bool& oValueInTollerance)
+{
+    return m_liveViewOperations->apertureValue(oCurrentGrayValueCenter, oLowerLimitGrayValueCenter,
+                                               oUpperLimitGrayValueCenter, oValueInTollerance);
+}
+
+Errors::Type_Error MainWindowGui::GUI_LiveView_CameraHomogeneous_Show(double iPositionX, double iPositionY,
+                                                                      double iSizeX, double iSizeY, double iAngle,
+                                                                      int iFilterMode,
+                                                                      double iHomogeneousValueThreshold,
+                                                                      double iHomogeneousValueSensibility)
+{
+    return m_liveViewOperations->homogeneousShow(iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iFilterMode,
+                                                 iHomogeneousValueThreshold, iHomogeneousValueSensibility);
+}
+
+Errors::Type_Error MainWindowGui::GUI_LiveView_CameraHomogeneous_GetCurrentValue(double& oCurrentHomogeneousValue,
+                                                                                 double& oMaximumHomogeneousValue,
+                                                                                 double& oLowerLimitHomogeneousValue,
+                                                                                 bool& oValueInTollerance)
+{
+    return m_liveViewOperations->homogeneousValue(oCurrentHomogeneousValue, oMaximumHomogeneousValue,
+                                                  oLowerLimitHomogeneousValue, oValueInTollerance);
+}
+
+Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_ClearAll()
+{
+    return m_liveViewOperations->clearAll();
+}
+
+Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Clear(QString iObjectName)
+{
+    return m_liveViewOperations->clear(iObjectName);
+}
+
+Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Cross(QString iObjectName, double iPositionX, double iPositionY,
+                                                          double iSize, double iAngle, QString iColor, int iLineSize)
+{
+    return m_liveViewOperations->cross(iObjectName, iPositionX, iPositionY, iSize, iAngle, iColor, iLineSize);
+}
+
+Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Ellipse(QString iObjectName, double iPositionX, double iPositionY,
+                                                            double iSizeX, double iSizeY, double iAngle, QString iColor,
+                                                            int iLineSize, QString iDrawMode)
+{
+    return m_liveViewOperations->ellipse(iObjectName, iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iColor,
+                                         iLineSize, iDrawMode);
+}
+
+Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Rectangle(QString iObjectName, double iPositionX,
+                                                              double iPositionY, double iSizeX, double iSizeY,
+                                                              double iAngle, QString iColor, int iLineSize,
+                                                              QString iDrawMode)
+{
+    return m_liveViewOperations->rectangle(iObjectName, iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iColor,
+                                           iLineSize, iDrawMode);
+}
+
+Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Line(QString iObjectName, double iPosition1X, double iPosition1Y,
+                                                         double iPosition2X, double iPosition2Y, QString iColor,
+                                                         int iLineSize)
+{
+    return m_liveViewOperations->line(iObjectName, iPosition1X, iPosition1Y, iPosition2X, iPosition2Y, iColor,
+                                      iLineSize);
+}
+
+Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Text(QString iObjectName, double iPositionX, double iPositionY,
+                                                         QString iText, QString iColor, QString iFontName,
+                                                         int iTextSize)
+{
+    return m_liveViewOperations->text(iObjectName, iPositionX, iPositionY, iText, iColor, iFontName, iTextSize);
+}
