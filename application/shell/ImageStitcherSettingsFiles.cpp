@@ -5,6 +5,7 @@
 #include "ModelMatching.h"
 #include "SettingsName.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -112,5 +113,7 @@ void ImageStitcherSettingsFiles::loadAtStart(const QString& file)
         return;
     }
     reset(file, false);
+    // The stitcher settings folder is not shipped; a first start makes it.
+    QDir().mkpath(QFileInfo(file).path());
     save(file);
 }
