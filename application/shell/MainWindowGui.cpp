@@ -280,18 +280,6 @@ void MainWindowGui::createOperations()
                                                                   m_colonyAnalyserGui, m_instrumentSettings,
                                                                   m_database, [this] { databaseChanged(); });
 
-    PictureCommands::Parts pictureParts;
-    pictureParts.window = this;
-    pictureParts.analyser = m_analyserGui;
-    pictureParts.page = m_colonyAnalyserGui;
-    pictureParts.camera = m_cameraOperations.get();
-    pictureParts.colonySettings = m_colonySettings;
-    pictureParts.colonyFiles = m_colonySettingsFiles.get();
-    pictureParts.colonyEditor = m_colonySettingsGui;
-    pictureParts.database = m_database;
-    m_pictureCommands = std::make_unique<PictureCommands>(pictureParts);
-    m_imageStitcher = std::make_unique<ImageStitcherOperations>(*m_imageStitcherSettingsFiles, m_imageStitcherSettings,
-                                                                m_camera, m_imageStitcherGui);
     StitcherCommands::Parts stitcherParts;
     stitcherParts.window = this;
     stitcherParts.page = m_imageStitcherGui;
@@ -304,10 +292,26 @@ void MainWindowGui::createOperations()
     stitcherParts.colonyEditor = m_colonySettingsGui;
     m_stitcherCommands = std::make_unique<StitcherCommands>(stitcherParts);
 
+    PictureCommands::Parts pictureParts;
+    pictureParts.window = this;
+    pictureParts.analyser = m_analyserGui;
+    pictureParts.page = m_colonyAnalyserGui;
+    pictureParts.camera = m_cameraOperations.get();
+    pictureParts.colonySettings = m_colonySettings;
+    pictureParts.colonyFiles = m_colonySettingsFiles.get();
+    pictureParts.colonyEditor = m_colonySettingsGui;
+    pictureParts.database = m_database;
+    pictureParts.stitcherPage = m_imageStitcherGui;
+    pictureParts.stitcher = m_stitcherCommands.get();
+    m_pictureCommands = std::make_unique<PictureCommands>(pictureParts);
+    m_imageStitcher = std::make_unique<ImageStitcherOperations>(*m_imageStitcherSettingsFiles, m_imageStitcherSettings,
+                                                                m_camera, m_imageStitcherGui);
+
     ResultCommands::Parts resultParts;
     resultParts.window = this;
     resultParts.analyser = m_analyserGui;
     resultParts.page = m_colonyAnalyserGui;
+    resultParts.stitcherPage = m_imageStitcherGui;
     resultParts.changed = [this] { databaseChanged(); };
     resultParts.editColonies = [this] { return AnalyseColonies_UserEditColonies(); };
     m_resultCommands = std::make_unique<ResultCommands>(resultParts);

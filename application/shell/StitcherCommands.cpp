@@ -6,6 +6,7 @@
 #include "ColonySettingsGui.h"
 #include "CorrectionInfo.h"
 #include "Halcon_Helper.h"
+#include "ImageStitcherDatabaseGui.h"
 #include "ImageStitcherGui.h"
 #include "ImageStitcherSettings.h"
 #include "ImageStitcherSettingsFiles.h"
@@ -77,6 +78,31 @@ void StitcherCommands::demo(const QString& baseName)
     m_parts.colonyEditor->updateTitle();
     if (!stitchPictureFiles(demoPicturePaths(baseName)))
         showText(tr("Analyse error"), tr("Cannot stitch images!"));
+}
+
+void StitcherCommands::fromDatabase(ApplicationDatabase* database, const QString& suffix)
+{
+    ImageStitcherDatabaseGui browser(database, m_parts.window);
+    if (MessageBox_Helper::exec(&browser) != QDialog::Accepted)
+        return;
+    const int mode = browser.getReevaluateMode();
+    if (mode != ImageStitcherDatabaseGui::ReevaluateDatabaseSettings
+        && mode != ImageStitcherDatabaseGui::ReevaluateCurrentSettings)
+        return;
+    if (mode == ImageStitcherDatabaseGui::ReevaluateDatabaseSettings) {
+        ImageStitcherSettings stored;
+        if (!stored.fromXmlString(browser.getSettingsXml())
+            || m_parts.files->takeOver(stored,
+                                       ImageStitcherSettings::settingsFolder() + QStringLiteral("/")
+                                           + stored.data().name + suffix + ImageStitcherSettings::fileExtension(),
+                                       false)
+                != 0) {
+            showText(tr("Settings error"), tr("Cannot set the stitcher settings!"));
+            return;
+        }
+    }
+    if (!stitchPictureFiles(browser.getPictureList()))
+        showText(tr("Settings error"), tr("Cannot stitch the images!"));
 }
 
 bool StitcherCommands::stitchPictureFiles(const QStringList& paths)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+class ApplicationDatabase;
 class ColonyAnalyserGui;
 class ColonySettingsFiles;
 class ColonySettingsGui;
@@ -43,6 +44,9 @@ public:
     // baseName "QTray-Plate": the demo's stitcher and colony settings bound to no file, then
     // its six views stitched.
     void demo(const QString& baseName);
+    // The results browser; a stored result stitched again with its stored settings (taken
+    // over under their name + suffix) or the current ones.
+    void fromDatabase(ApplicationDatabase* database, const QString& suffix);
     // Loads the pictures and starts the Image Stitcher page on them; false after a box.
     bool stitchPictureFiles(const QStringList& paths);
 
