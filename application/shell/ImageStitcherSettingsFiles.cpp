@@ -45,6 +45,11 @@ Errors::Type_Error ImageStitcherSettingsFiles::load(const QString& file, bool no
         m_settings->setChangedBlocked(false);
         return ErrorCannotLoad;
     }
+    return loadCrossModelAndAnnounce(file, notify);
+}
+
+Errors::Type_Error ImageStitcherSettingsFiles::loadCrossModelAndAnnounce(const QString& file, bool notify)
+{
     if (const Errors::Type_Error code = m_crossModel->LoadFiles(QFileInfo(file).path(), m_settings->data().name)) {
         m_settings->setChangedBlocked(false);
         return code;
@@ -84,14 +89,7 @@ Errors::Type_Error ImageStitcherSettingsFiles::takeOver(ImageStitcherSettings& o
         m_settings->setChangedBlocked(false);
         return ErrorCannotLoad;
     }
-    if (const Errors::Type_Error code = m_crossModel->LoadFiles(QFileInfo(file).path(), m_settings->data().name)) {
-        m_settings->setChangedBlocked(false);
-        return code;
-    }
-    m_fileName = file;
-    announceReplaced(notify);
-    m_settings->emitCustom(ImageStitcherSettings::CustomSignal_OverviewShown);
-    return 0;
+    return loadCrossModelAndAnnounce(file, notify);
 }
 
 Errors::Type_Error ImageStitcherSettingsFiles::pathOfName(const QString& name, QString& path)

@@ -51,6 +51,9 @@ public:
 private:
     bool offerToSave();
     void announceReplaced(bool notify);
+    // With change notices blocked and the record replaced: the cross model's files beside
+    // file, then the file becomes the current one.
+    Errors::Type_Error loadCrossModelAndAnnounce(const QString& file, bool notify);
 
     ImageStitcherSettings* m_settings;
     ModelMatching* m_crossModel;

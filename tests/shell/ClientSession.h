@@ -4,6 +4,7 @@
 
 #include "ProgramUnderTest.h"
 
+#include <QElapsedTimer>
 #include <QMap>
 #include <QProcess>
 #include <QStringList>
@@ -55,6 +56,21 @@ public:
 private:
     QProcess m_process;
 };
+
+// Calls a method with one out flag until the flag differs from whileValue (or the time is up);
+// the last answer. A call that fails ends the polling.
+inline QMap<QString, QString> pollWhile(ClientSession& client, const QString& method, const QString& flag,
+                                        const QString& whileValue, int timeoutMs = 300000)
+{
+    QMap<QString, QString> answer;
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        answer = client.call(method, 1);
+    } while (answer.value(QStringLiteral("result")) == QLatin1String("0") && answer.value(flag) == whileValue
+             && timer.elapsed() < timeoutMs);
+    return answer;
+}
 
 inline QStringList listOf(const QString& text)
 {

@@ -22,25 +22,12 @@
 #include <memory>
 
 using namespace MainWindowFixture;
+using DemoTruth::waitForStitching;
 
 namespace {
 
 const QString DemoName = QStringLiteral("Demo_QTray-Plate");
 const QString DemoSettingsFile = QStringLiteral("settings/ImageStitcherDemo/Demo_QTray-Plate.ImageStitcherSettings");
-
-// Polls the stitcher as a client does, until the run and its reports are over; the run's code.
-Errors::Type_Error waitForStitching(MainWindowGui& window, int timeoutMs = 300000)
-{
-    bool running = true;
-    Errors::Type_Error code = 0;
-    QElapsedTimer timer;
-    timer.start();
-    do {
-        QTest::qWait(10);
-        code = window.ImageStitcher_CheckRunning(running);
-    } while (running && timer.elapsed() < timeoutMs);
-    return running ? Errors::Type_Error(101) : code;
-}
 
 // Places the demo views as the control software does: each view as the camera's picture,
 // then assigned to its position.

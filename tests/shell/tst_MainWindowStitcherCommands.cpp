@@ -17,23 +17,6 @@
 
 using namespace MainWindowFixture;
 
-namespace {
-
-Errors::Type_Error waitForStitching(ImageStitcherGui& page, int timeoutMs = 300000)
-{
-    bool running = true;
-    Errors::Type_Error code = 0;
-    QElapsedTimer timer;
-    timer.start();
-    do {
-        QTest::qWait(10);
-        code = page.CheckRunning(running);
-    } while (running && timer.elapsed() < timeoutMs);
-    return running ? Errors::Type_Error(101) : code;
-}
-
-} // namespace
-
 // The operator's image stitcher commands, stand-alone, with their message boxes and dialogs
 // answered by the test.
 class tst_MainWindowStitcherCommands : public QObject {
@@ -98,7 +81,7 @@ void tst_MainWindowStitcherCommands::stitcherDemo()
         return;
     }
     QVERIFY(m_answers.boxes.isEmpty());
-    QCOMPARE(waitForStitching(*m_window->imageStitcherGui()), Errors::Type_Error(0));
+    QCOMPARE(DemoTruth::waitForStitching(*m_window), Errors::Type_Error(0));
     QCOMPARE(CorrectionInfo::current().Points.size(), 4);
     // The stitched picture went on to the colony analysis.
     QCOMPARE(DemoTruth::waitForAnalysis(*m_window), Errors::Type_Error(0));
@@ -111,7 +94,7 @@ void tst_MainWindowStitcherCommands::databaseSaveOfTheStitchedTray()
     QCOMPARE(m_window->loadImageStitcherSettings(StitcherCommands::demoSettingsPath(QStringLiteral("QTray-Plate")), false),
              Errors::Type_Error(0));
     QVERIFY(m_window->stitchPictureFiles(StitcherCommands::demoPicturePaths(QStringLiteral("QTray-Plate"))));
-    QCOMPARE(waitForStitching(*m_window->imageStitcherGui()), Errors::Type_Error(0));
+    QCOMPARE(DemoTruth::waitForStitching(*m_window), Errors::Type_Error(0));
     m_answers.dialog = [](QDialog* dialog) {
         auto* input = qobject_cast<QInputDialog*>(dialog);
         if (!input)
@@ -133,7 +116,7 @@ void tst_MainWindowStitcherCommands::analyseStartStitchesAgain()
     QCOMPARE(m_window->loadImageStitcherSettings(StitcherCommands::demoSettingsPath(QStringLiteral("QTray-Plate")), false),
              Errors::Type_Error(0));
     QVERIFY(m_window->stitchPictureFiles(StitcherCommands::demoPicturePaths(QStringLiteral("QTray-Plate"))));
-    QCOMPARE(waitForStitching(*m_window->imageStitcherGui()), Errors::Type_Error(0));
+    QCOMPARE(DemoTruth::waitForStitching(*m_window), Errors::Type_Error(0));
     m_window->analyserGui()->showImageStitcher();
     CorrectionInfo::resetCurrent();
     m_window->form()->m_QAction_Menubar_Analyse_Analyse_Start->trigger();
@@ -144,7 +127,7 @@ void tst_MainWindowStitcherCommands::analyseStartStitchesAgain()
     QCOMPARE(m_answers.titles(), QStringList{"Analyse error"});
     QCOMPARE(m_answers.boxes.first().text,
              QStringLiteral("Cannot analyse the colony: %1!").arg(Errors::getErrorText(101)));
-    QCOMPARE(waitForStitching(*m_window->imageStitcherGui()), Errors::Type_Error(0));
+    QCOMPARE(DemoTruth::waitForStitching(*m_window), Errors::Type_Error(0));
     QCOMPARE(CorrectionInfo::current().Points.size(), 4);
 }
 

@@ -57,32 +57,25 @@ void tst_StitcherRoadOverDBus::trayCycle()
                  QStringLiteral("0"));
     }
     QCOMPARE(client.call(QStringLiteral("ImageStitcher_Start Demo_QTray-Plate"), 0).value(result), QStringLiteral("0"));
-    QElapsedTimer timer;
-    timer.start();
-    do {
-        answer = client.call(QStringLiteral("ImageStitcher_CheckRunning"), 1);
-        QCOMPARE(answer.value(result), QStringLiteral("0"));
-    } while (answer.value(QStringLiteral("oRunning")) == QLatin1String("true") && timer.elapsed() < 300000);
+    answer = pollWhile(client, QStringLiteral("ImageStitcher_CheckRunning"), QStringLiteral("oRunning"),
+                       QStringLiteral("true"));
+    QCOMPARE(answer.value(result), QStringLiteral("0"));
     QCOMPARE(answer.value(QStringLiteral("oRunning")), QStringLiteral("false"));
 
     answer = client.call(QStringLiteral("ImageStitcher_SaveResult true TRAY-DBUS \"six views\" true true"), 1);
     QCOMPARE(answer.value(result), QStringLiteral("0"));
     const QString stitcherId = answer.value(QStringLiteral("oImageStitcherID"));
     QVERIFY(stitcherId.toInt() > 0);
-    timer.restart();
-    do {
-        answer = client.call(QStringLiteral("ImageStitcher_SaveResult_CheckAsynchronSaveFinish"), 1);
-        QCOMPARE(answer.value(result), QStringLiteral("0"));
-    } while (answer.value(QStringLiteral("oFinish")) == QLatin1String("false") && timer.elapsed() < 120000);
+    answer = pollWhile(client, QStringLiteral("ImageStitcher_SaveResult_CheckAsynchronSaveFinish"),
+                       QStringLiteral("oFinish"), QStringLiteral("false"));
+    QCOMPARE(answer.value(result), QStringLiteral("0"));
     QCOMPARE(answer.value(QStringLiteral("oFinish")), QStringLiteral("true"));
 
     // The stitched tray is the camera's picture; its colonies in plate millimetres.
     QCOMPARE(client.call(QStringLiteral("AnalyseColonies_Start Demo_QTray-Plate"), 0).value(result), QStringLiteral("0"));
-    timer.restart();
-    do {
-        answer = client.call(QStringLiteral("AnalyseColonies_CheckRunning"), 1);
-        QCOMPARE(answer.value(result), QStringLiteral("0"));
-    } while (answer.value(QStringLiteral("oRunning")) == QLatin1String("true") && timer.elapsed() < 300000);
+    answer = pollWhile(client, QStringLiteral("AnalyseColonies_CheckRunning"), QStringLiteral("oRunning"),
+                       QStringLiteral("true"));
+    QCOMPARE(answer.value(result), QStringLiteral("0"));
     QCOMPARE(answer.value(QStringLiteral("oRunning")), QStringLiteral("false"));
     answer = client.call(
         QStringLiteral("AnalyseColonies_SaveResultWithImageStitcher false TRAY-DBUS \"stitched\" %1").arg(stitcherId), 1);
