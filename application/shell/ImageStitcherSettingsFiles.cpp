@@ -12,6 +12,11 @@ namespace {
 const QString c_demoPrefix = QStringLiteral("Demo_");
 }
 
+QString ImageStitcherSettingsFiles::defaultFilePath()
+{
+    return ImageStitcherSettings::settingsFolder() + QStringLiteral("/default") + ImageStitcherSettings::fileExtension();
+}
+
 ImageStitcherSettingsFiles::ImageStitcherSettingsFiles(ImageStitcherSettings* settings, ModelMatching* crossModel)
     : m_settings(settings)
     , m_crossModel(crossModel)
@@ -101,17 +106,18 @@ Errors::Type_Error ImageStitcherSettingsFiles::pathOfName(const QString& name, Q
                                  ImageStitcherSettings::fileExtension(), path);
 }
 
-void ImageStitcherSettingsFiles::loadAtStart(const QString& file)
+bool ImageStitcherSettingsFiles::loadAtStart(const QString& file)
 {
     if (load(file, false) == 0)
-        return;
+        return true;
     // An unreadable file is not overwritten: the defaults then stay bound to no file.
     if (QFileInfo::exists(file)) {
         reset(QString(), false);
-        return;
+        return false;
     }
     reset(file, false);
     // The stitcher settings folder is not shipped; a first start makes it.
     QDir().mkpath(QFileInfo(file).path());
     save(file);
+    return true;
 }

@@ -18,6 +18,9 @@ class ImageStitcherSettingsFiles {
 public:
     static constexpr Errors::Type_Error ErrorCannotLoad = AppErrors::CannotLoadImageStitcherSettings;
 
+    // Read at start.
+    static QString defaultFilePath();
+
     ImageStitcherSettingsFiles(ImageStitcherSettings* settings, ModelMatching* crossModel);
 
     // The editor that offers to save modified settings before they are replaced.
@@ -44,9 +47,10 @@ public:
     // name; an empty name gives an empty path (keep the current settings).
     static Errors::Type_Error pathOfName(const QString& name, QString& path);
 
-    // At start: the default file is loaded, or the defaults are written to it with the cross
-    // model's files.
-    void loadAtStart(const QString& file);
+    // At start: the default file is loaded, or a missing one gets the defaults written to it
+    // with the cross model's files. One that exists but does not load is kept untouched, the
+    // record holds the defaults under no file name, and false comes back.
+    bool loadAtStart(const QString& file);
 
 private:
     bool offerToSave();

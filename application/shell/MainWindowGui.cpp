@@ -269,8 +269,8 @@ void MainWindowGui::loadDefaultSettingsFiles()
     QString reason;
     if (!m_colonySettingsFiles->loadAtStart(ColonySettings::defaultFilePath(), reason))
         StartupSteps::reportUnreadableSettingsFile(this, ColonySettings::defaultFilePath(), reason);
-    m_imageStitcherSettingsFiles->loadAtStart(ImageStitcherSettings::settingsFolder()
-                                              + QStringLiteral("/default") + ImageStitcherSettings::fileExtension());
+    if (!m_imageStitcherSettingsFiles->loadAtStart(ImageStitcherSettingsFiles::defaultFilePath()))
+        StartupSteps::reportUnreadableSettingsFile(this, ImageStitcherSettingsFiles::defaultFilePath(), QString());
 }
 
 void MainWindowGui::createOperations()

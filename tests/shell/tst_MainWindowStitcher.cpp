@@ -9,6 +9,7 @@
 #include "ImageStitcherGui.h"
 #include "ImageStitcherOperations.h"
 #include "ImageStitcherSettings.h"
+#include "ImageStitcherSettingsFiles.h"
 #include "ImageStitcherSettingsGui.h"
 #include "MainWindowFixture.h"
 #include "ModelMatching.h"
@@ -103,7 +104,7 @@ void tst_MainWindowStitcher::cleanupTestCase()
 
 void tst_MainWindowStitcher::startUpWroteTheDefaultSettings()
 {
-    const QString file = QStringLiteral("settings/ImageStitcher/default.ImageStitcherSettings");
+    const QString file = ImageStitcherSettingsFiles::defaultFilePath();
     QVERIFY(QFileInfo::exists(file));
     QCOMPARE(m_window->imageStitcherSettingsFileName(), file);
     QCOMPARE(m_window->imageStitcherSettings()->data().name, QStringLiteral("default"));

@@ -9,7 +9,6 @@
 #include "StitcherCommands.h"
 #include "ui_MainWindowGui.h"
 
-#include <QDockWidget>
 #include <QInputDialog>
 #include <QtTest>
 
@@ -29,7 +28,6 @@ private slots:
     void stitcherDemo();
     void databaseSaveOfTheStitchedTray();
     void analyseStartStitchesAgain();
-    void viewToggleShowsTheSettingsDock();
 
 private:
     std::unique_ptr<ProgramFolder> m_folder;
@@ -129,17 +127,6 @@ void tst_MainWindowStitcherCommands::analyseStartStitchesAgain()
              QStringLiteral("Cannot analyse the colony: %1!").arg(Errors::getErrorText(101)));
     QCOMPARE(DemoTruth::waitForStitching(*m_window), Errors::Type_Error(0));
     QCOMPARE(CorrectionInfo::current().Points.size(), 4);
-}
-
-void tst_MainWindowStitcherCommands::viewToggleShowsTheSettingsDock()
-{
-    m_window->startShow();
-    QDockWidget* dock = m_window->imageStitcherSettingsDock();
-    const bool before = dock->isVisible();
-    m_window->form()->m_QAction_Menubar_View_ImageStitcherSettings->trigger();
-    QCOMPARE(dock->isVisible(), !before);
-    m_window->form()->m_QAction_Toolbar_View_ImageStitcherSettings->trigger();
-    QCOMPARE(dock->isVisible(), before);
 }
 
 QTEST_MAIN(tst_MainWindowStitcherCommands)
