@@ -108,8 +108,15 @@ Errors::Type_Error ImageStitcherSettingsFiles::pathOfName(const QString& name, Q
 
 bool ImageStitcherSettingsFiles::loadAtStart(const QString& file)
 {
-    if (load(file, false) == 0)
+    const Errors::Type_Error code = load(file, false);
+    if (code == 0)
         return true;
+    // Read, but no cross model beside them: defaults written at a first start have none yet.
+    if (code != ErrorCannotLoad) {
+        m_fileName = file;
+        announceReplaced(false);
+        return true;
+    }
     // An unreadable file is not overwritten: the defaults then stay bound to no file.
     if (QFileInfo::exists(file)) {
         reset(QString(), false);

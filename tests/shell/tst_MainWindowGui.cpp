@@ -126,6 +126,14 @@ void tst_MainWindowGui::firstStartWritesTheDefaultFiles()
     QCOMPARE(answers.titles(), boxes);
     if (!automationServer)
         QCOMPARE(answers.boxes.first().text, Errors::getErrorText(startError()) + QStringLiteral("!"));
+
+    // The next start reads them back, the stitcher's too, though no cross model lies beside it.
+    test.destroy();
+    answers.boxes.clear();
+    MainWindowGui& again = test.make();
+    QCOMPARE(answers.titles(), boxes);
+    QCOMPARE(again.imageStitcherSettingsFileName(), ImageStitcherSettingsFiles::defaultFilePath());
+    QCOMPARE(again.colonySettingsFileName(), ColonySettings::defaultFilePath());
 }
 
 void tst_MainWindowGui::damagedDefaultFilesAreKept_data()
