@@ -18,6 +18,12 @@
 #include "DatabaseQueries.h"
 #include "Gui_Helper.h"
 #include "Hobject_View_Gui.h"
+#include "ImageStitcherGui.h"
+#include "ImageStitcherOperations.h"
+#include "ImageStitcherSettings.h"
+#include "ImageStitcherSettingsFiles.h"
+#include "ImageStitcherSettingsGui.h"
+#include "StitcherCommands.h"
 #include "InstrumentSettings.h"
 #include "LiveViewCallbacks.h"
 #include "LiveViewOperations.h"
@@ -88,14 +94,7 @@ MainWindowGui::MainWindowGui(QWidget* parent, Qt::WindowFlags flags)
         StartupSteps::reportUnreadableSettingsFile(this, instrumentSettingsFilePath(), reason);
     m_colonySettings = new ColonySettings(this);
     m_colonySettingsFiles = std::make_unique<ColonySettingsFiles>(m_colonySettings);
-    // Placed here, the image stitcher (not built yet), in the order of the construction: its
-    // settings record; after the camera its cross model "CrossModel" over the record's
-    // model-matching settings; its page on m_analyserGui->imageStitcherPage() with the result
-    // viewer; ImageStitcherSettingsGui (with the model-matching editor widgets) in
-    // m_imageStitcherSettingsDock; its default settings file after the colony's; the
-    // connections of its record and of the cross model; its offer to save on close; the
-    // stitcher branches of the operator commands and the stitcher demo slot. Its automation
-    // operations wait in MainWindowGui_PendingOperations.cpp.
+    m_imageStitcherSettings = new ImageStitcherSettings(this);
 
     StartupSteps::warnAboutSecondInstance(this);
     StartupSteps::checkCameraDriver(this);
@@ -114,11 +113,18 @@ MainWindowGui::MainWindowGui(QWidget* parent, Qt::WindowFlags flags)
     Camera_Settings::SetDefaultMirrorUpDown(false);
     m_cameraSettings = new Camera_Settings(this);
     m_camera = new Camera(m_cameraSettings, QThread::LowestPriority, this);
+    m_crossModel = new ModelMatching(QStringLiteral("CrossModel"), &m_imageStitcherSettings->data().CrossModel, this);
+    m_imageStitcherSettings->setCrossModel(m_crossModel);
+    m_imageStitcherSettingsFiles = std::make_unique<ImageStitcherSettingsFiles>(m_imageStitcherSettings, m_crossModel);
 
-    m_analyserGui = new AnalyserGui(m_colonySettings, nullptr, this);
+    m_analyserGui = new AnalyserGui(m_colonySettings, m_imageStitcherSettings, this);
     setCentralWidget(m_analyserGui);
     m_imageStitcherResultView = new Hobject_View_Gui(m_analyserGui->imageStitcherResultPage(), QString());
     Gui_Helper::fillParentWidget(m_imageStitcherResultView, true, false);
+    m_imageStitcherGui = new ImageStitcherGui(m_database, m_appSettings, m_cameraSettings, m_imageStitcherSettings,
+                                              m_crossModel, m_imageStitcherResultView, m_camera,
+                                              m_analyserGui->imageStitcherPage());
+    Gui_Helper::fillParentWidget(m_imageStitcherGui, true, false);
     m_colonyAnalyserGui = new ColonyAnalyserGui(m_database, m_appSettings, m_cameraSettings, m_colonySettings,
                                                 m_analyserGui->colonyAnalyserPage());
     Gui_Helper::fillParentWidget(m_colonyAnalyserGui, true, false);
@@ -136,7 +142,7 @@ MainWindowGui::MainWindowGui(QWidget* parent, Qt::WindowFlags flags)
     // Reading the records at start is no change: a debounced notice still pending would make
     // the Colony Analyser page restart the first analysis a client asks for.
     for (Settings_Change_Helper* record : std::initializer_list<Settings_Change_Helper*>{
-             m_appSettings, m_instrumentSettings, m_colonySettings, m_cameraSettings}) {
+             m_appSettings, m_instrumentSettings, m_colonySettings, m_cameraSettings, m_imageStitcherSettings}) {
         record->setChangedBlocked(true);
         record->setChangedBlocked(false);
     }
@@ -148,27 +154,35 @@ MainWindowGui::~MainWindowGui()
     m_liveViewOperations.reset();
     m_cameraOperations.reset();
     m_systemCommands.reset();
+    m_stitcherCommands.reset();
+    m_imageStitcher.reset();
     m_resultCommands.reset();
     m_pictureCommands.reset();
     m_colonyAnalysis.reset();
     m_databaseQueries.reset();
     // The colony settings editor's mouse tools draw on the analyser page's viewer: editor
     // first, then the page.
+    m_imageStitcherSettingsFiles->setEditor(nullptr);
+    delete m_imageStitcherSettingsGui;
+    delete m_imageStitcherSettingsDock;
     m_colonySettingsFiles->setEditor(nullptr);
     delete m_colonySettingsGui;
     delete m_colonySettingsDock;
-    delete m_imageStitcherSettingsDock;
     delete m_liveViewDock;
     delete m_cameraSettingsDock;
     delete m_colonyAnalyserGui;
+    delete m_imageStitcherGui;
     delete m_imageStitcherResultView;
     delete m_analyserGui;
+    delete m_crossModel;
     // The camera's thread ends before its settings go; the page that stored their text is gone.
     delete m_camera;
     delete m_cameraSettings;
     delete m_database;
     delete m_appSettings;
     delete m_instrumentSettings;
+    m_imageStitcherSettingsFiles.reset();
+    delete m_imageStitcherSettings;
     m_colonySettingsFiles.reset();
     delete m_colonySettings;
 }
@@ -235,6 +249,11 @@ void MainWindowGui::createDocks()
     m_colonySettingsDock->setWidget(m_colonySettingsGui);
     m_colonySettingsFiles->setEditor(m_colonySettingsGui);
     m_imageStitcherSettingsDock = createDock(tr("Imagestitcher settings"), QStringLiteral("ImageStitcherSettingsGui"));
+    m_imageStitcherSettingsGui =
+        new ImageStitcherSettingsGui(this, m_imageStitcherGui->getHalconViews(), m_imageStitcherGui->getHobjectView(),
+                                     m_imageStitcherSettings, m_crossModel, m_imageStitcherSettingsDock);
+    m_imageStitcherSettingsDock->setWidget(m_imageStitcherSettingsGui);
+    m_imageStitcherSettingsFiles->setEditor(m_imageStitcherSettingsGui);
     m_cameraSettingsDock = createDock(tr("Camera settings"), QStringLiteral("Camera_Settings_Gui"));
     m_cameraSettingsGui = new Camera_Settings_Gui(this, m_camera, m_cameraSettingsDock);
     m_cameraSettingsDock->setWidget(m_cameraSettingsGui);
@@ -253,6 +272,8 @@ void MainWindowGui::loadDefaultSettingsFiles()
     QString reason;
     if (!m_colonySettingsFiles->loadAtStart(ColonySettings::defaultFilePath(), reason))
         StartupSteps::reportUnreadableSettingsFile(this, ColonySettings::defaultFilePath(), reason);
+    if (!m_imageStitcherSettingsFiles->loadAtStart(ImageStitcherSettingsFiles::defaultFilePath()))
+        StartupSteps::reportUnreadableSettingsFile(this, ImageStitcherSettingsFiles::defaultFilePath(), QString());
 }
 
 void MainWindowGui::createOperations()
@@ -264,6 +285,18 @@ void MainWindowGui::createOperations()
                                                                   m_colonyAnalyserGui, m_instrumentSettings,
                                                                   m_database, [this] { databaseChanged(); });
 
+    StitcherCommands::Parts stitcherParts;
+    stitcherParts.window = this;
+    stitcherParts.page = m_imageStitcherGui;
+    stitcherParts.colonyPage = m_colonyAnalyserGui;
+    stitcherParts.crossModel = m_crossModel;
+    stitcherParts.settings = m_imageStitcherSettings;
+    stitcherParts.files = m_imageStitcherSettingsFiles.get();
+    stitcherParts.editor = m_imageStitcherSettingsGui;
+    stitcherParts.colonyFiles = m_colonySettingsFiles.get();
+    stitcherParts.colonyEditor = m_colonySettingsGui;
+    m_stitcherCommands = std::make_unique<StitcherCommands>(stitcherParts);
+
     PictureCommands::Parts pictureParts;
     pictureParts.window = this;
     pictureParts.analyser = m_analyserGui;
@@ -273,12 +306,17 @@ void MainWindowGui::createOperations()
     pictureParts.colonyFiles = m_colonySettingsFiles.get();
     pictureParts.colonyEditor = m_colonySettingsGui;
     pictureParts.database = m_database;
+    pictureParts.stitcherPage = m_imageStitcherGui;
+    pictureParts.stitcher = m_stitcherCommands.get();
     m_pictureCommands = std::make_unique<PictureCommands>(pictureParts);
+    m_imageStitcher = std::make_unique<ImageStitcherOperations>(*m_imageStitcherSettingsFiles, m_imageStitcherSettings,
+                                                                m_camera, m_imageStitcherGui);
 
     ResultCommands::Parts resultParts;
     resultParts.window = this;
     resultParts.analyser = m_analyserGui;
     resultParts.page = m_colonyAnalyserGui;
+    resultParts.stitcherPage = m_imageStitcherGui;
     resultParts.changed = [this] { databaseChanged(); };
     resultParts.editColonies = [this] { return AnalyseColonies_UserEditColonies(); };
     m_resultCommands = std::make_unique<ResultCommands>(resultParts);
@@ -345,6 +383,9 @@ void MainWindowGui::connectActions()
     connect(m_colonySettingsGui, &ColonySettingsGui::signal_GetRefPointOffset, m_colonyAnalyserGui,
             &ColonyAnalyserGui::slot_GetRefPointOffset);
     connect(m_colonySettings, &ColonySettings::signal_custom, this, &MainWindowGui::slot_ColonySettings_custom);
+    connect(m_imageStitcherSettings, &ImageStitcherSettings::signal_custom, this,
+            &MainWindowGui::slot_ImageStitcherSettings_custom);
+    connect(m_crossModel, &ModelMatching::signal_ModeChanged, this, &MainWindowGui::slot_CrossModel_ModeChanged);
 }
 
 void MainWindowGui::startShow()
@@ -403,6 +444,9 @@ void MainWindowGui::closeEvent(QCloseEvent* event)
         m_cameraSettingsGui->askSaveChangedSettings();
     if (!m_colonySettings->name.startsWith(ColonySettings::demoPrefix()) && !m_colonySettingsFiles->fileName().isEmpty())
         m_colonySettingsGui->askSaveModified();
+    if (!m_imageStitcherSettings->data().name.startsWith(QStringLiteral("Demo_"))
+        && !m_imageStitcherSettingsFiles->fileName().isEmpty())
+        m_imageStitcherSettingsGui->askSaveModified();
     Gui_Helper::saveWindowLayout(this, QString());
     // With clients attached the window goes and the process stays until the last release.
     if (automationObjectCount() == 0)
@@ -477,6 +521,45 @@ Errors::Type_Error MainWindowGui::setColonySettingsFromData(const ColonySettings
 bool MainWindowGui::analysePictureFile(const QString& path)
 {
     return m_pictureCommands->analysePictureFile(path);
+}
+
+// ---- Image stitcher settings file (IImageStitcherSettingsHost) -----------------------------
+
+QString MainWindowGui::imageStitcherSettingsFileName()
+{
+    return m_imageStitcherSettingsFiles->fileName();
+}
+
+bool MainWindowGui::saveImageStitcherSettings(const QString& fileName)
+{
+    return m_imageStitcherSettingsFiles->save(fileName);
+}
+
+Errors::Type_Error MainWindowGui::loadImageStitcherSettings(const QString& fileName, bool notify)
+{
+    return m_imageStitcherSettingsFiles->load(fileName, notify);
+}
+
+bool MainWindowGui::newImageStitcherSettings(const QString& name, bool notify)
+{
+    return m_imageStitcherSettingsFiles->reset(name, notify);
+}
+
+void MainWindowGui::setImageStitcherSettingsActionsChecked(bool checked)
+{
+    m_ui->m_QAction_Menubar_View_ImageStitcherSettings->setChecked(checked);
+    m_ui->m_QAction_Toolbar_View_ImageStitcherSettings->setChecked(checked);
+}
+
+Errors::Type_Error MainWindowGui::setImageStitcherSettingsFromData(ImageStitcherSettings& settings,
+                                                                   const QString& fileName, bool notify)
+{
+    return m_imageStitcherSettingsFiles->takeOver(settings, fileName, notify);
+}
+
+bool MainWindowGui::stitchPictureFiles(const QStringList& paths)
+{
+    return m_stitcherCommands->stitchPictureFiles(paths);
 }
 
 // ---- Slots ---------------------------------------------------------------------------------
@@ -577,6 +660,7 @@ void MainWindowGui::slot_QAction_Colony_Demo_PetriPlate_triggered()
 
 void MainWindowGui::slot_QAction_Stitcher_Demo_QTrayPlate_triggered()
 {
+    m_stitcherCommands->demo(QStringLiteral("QTray-Plate"));
 }
 
 void MainWindowGui::slot_QAction_Analyse_Analyse_Start_triggered()
@@ -641,4 +725,24 @@ void MainWindowGui::slot_ColonySettings_custom(ColonySettings::Enum_CustomSignal
 {
     if (id == ColonySettings::CustomSignal_PageLeft)
         m_colonySettingsDock->raise();
+}
+
+void MainWindowGui::slot_ImageStitcherSettings_custom(int id, const QVariant&)
+{
+    if (id == ImageStitcherSettings::CustomSignal_OverviewShown) {
+        m_imageStitcherSettingsDock->raise();
+        return;
+    }
+    // The stitcher left the stitched picture as the camera's last picture.
+    if (id == ImageStitcherSettings::CustomSignal_StitchedPicture && !isAutomationServer()) {
+        Halcon::Hobject picture;
+        if (m_camera->GetPicture(picture) == 0)
+            m_colonyAnalyserGui->Analyse(picture);
+    }
+}
+
+void MainWindowGui::slot_CrossModel_ModeChanged(ModelMatching::Enum_Mode mode)
+{
+    if (mode == ModelMatching::Mode_DefineModel)
+        m_analyserGui->showImageStitcher();
 }

@@ -6,6 +6,8 @@
 #include "ColonySettings.h"
 #include "IAutomationOperations.h"
 #include "IColonySettingsHost.h"
+#include "IImageStitcherSettingsHost.h"
+#include "ModelMatching.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -25,6 +27,11 @@ class ColonySettingsFiles;
 class ColonySettingsGui;
 class DatabaseQueries;
 class Hobject_View_Gui;
+class ImageStitcherGui;
+class ImageStitcherOperations;
+class ImageStitcherSettings;
+class ImageStitcherSettingsFiles;
+class ImageStitcherSettingsGui;
 class InstrumentSettings;
 class LiveViewCallbacks;
 class LiveViewOperations;
@@ -32,6 +39,7 @@ class PictureCommands;
 class QCloseEvent;
 class QDockWidget;
 class ResultCommands;
+class StitcherCommands;
 class SystemCommands;
 
 namespace Ui {
@@ -42,12 +50,11 @@ class MainWindowGui;
 // database, the camera, the central tab page with the Colony Analyser page, the docks with
 // the settings editors. It carries the menus and the tool bar, and it is where the
 // automation methods arrive; each operation forwards to the class beside it that does the
-// work. The image stitcher (its page, result page, settings editor and cross model) gets
-// its places here when it is built ("Placed here" notes in MainWindowGui.cpp). GUI thread
-// only.
+// work. GUI thread only.
 class MainWindowGui : public QMainWindow,
                       public IAutomationOperations,
                       public IColonySettingsHost,
+                      public IImageStitcherSettingsHost,
                       public ApplicationDatabase::ErrorHandler,
                       public AppSettingsGui::CallbackFunctions,
                       private Camera_Settings_Gui::CallbackFunctions {
@@ -83,6 +90,17 @@ public:
     // Loads a picture file and analyses it on the Colony Analyser page; false after a box.
     bool analysePictureFile(const QString& path);
 
+    // The image stitcher settings record's file (IImageStitcherSettingsHost).
+    QString imageStitcherSettingsFileName() override;
+    bool saveImageStitcherSettings(const QString& fileName) override;
+    Errors::Type_Error loadImageStitcherSettings(const QString& fileName, bool notify) override;
+    bool newImageStitcherSettings(const QString& name, bool notify) override;
+    void setImageStitcherSettingsActionsChecked(bool checked) override;
+    Errors::Type_Error setImageStitcherSettingsFromData(ImageStitcherSettings& settings, const QString& fileName,
+                                                        bool notify);
+    // Loads the pictures and starts the Image Stitcher page on them; false after a box.
+    bool stitchPictureFiles(const QStringList& paths);
+
     bool isWindowHidden() const override;
 
     // The parts, for the operations beside the window and for tests.
@@ -103,6 +121,11 @@ public:
     QDockWidget* imageStitcherSettingsDock() const { return m_imageStitcherSettingsDock; }
     Camera_Settings_Gui* cameraSettingsGui() const { return m_cameraSettingsGui; }
     Camera_LiveView_Gui* liveViewGui() const { return m_liveViewGui; }
+    ImageStitcherSettings* imageStitcherSettings() const { return m_imageStitcherSettings; }
+    ImageStitcherGui* imageStitcherGui() const { return m_imageStitcherGui; }
+    ImageStitcherSettingsGui* imageStitcherSettingsGui() const { return m_imageStitcherSettingsGui; }
+    ModelMatching* crossModel() const { return m_crossModel; }
+    ImageStitcherOperations* imageStitcherOperations() const { return m_imageStitcher.get(); }
     CameraOperations* cameraOperations() const { return m_cameraOperations.get(); }
     DatabaseQueries& databaseQueries() { return *m_databaseQueries; }
 
@@ -298,6 +321,8 @@ private slots:
     void slot_Camera_open();
     void slot_Camera_close();
     void slot_ColonySettings_custom(ColonySettings::Enum_CustomSignal id, const QVariant& param);
+    void slot_ImageStitcherSettings_custom(int id, const QVariant& param);
+    void slot_CrossModel_ModeChanged(ModelMatching::Enum_Mode mode);
 
 private:
     // The camera settings editor's reports (Camera_Settings_Gui::CallbackFunctions).
@@ -309,6 +334,7 @@ private:
     void createDocks();
     QDockWidget* createDock(const QString& title, const QString& objectName);
     void loadDefaultSettingsFiles();
+    void createImageStitcherEditor();
     void createOperations();
     void connectActions();
     static void toggleDock(QDockWidget* dock, bool raise);
@@ -335,13 +361,20 @@ private:
     AnalyserGui* m_analyserGui = nullptr;
     ColonyAnalyserGui* m_colonyAnalyserGui = nullptr;
     Hobject_View_Gui* m_imageStitcherResultView = nullptr;
+    ImageStitcherSettings* m_imageStitcherSettings = nullptr;
+    ModelMatching* m_crossModel = nullptr;
+    ImageStitcherGui* m_imageStitcherGui = nullptr;
+    ImageStitcherSettingsGui* m_imageStitcherSettingsGui = nullptr;
 
     std::unique_ptr<ColonySettingsFiles> m_colonySettingsFiles;
+    std::unique_ptr<ImageStitcherSettingsFiles> m_imageStitcherSettingsFiles;
+    std::unique_ptr<ImageStitcherOperations> m_imageStitcher;
     std::unique_ptr<CameraOperations> m_cameraOperations;
     std::unique_ptr<LiveViewOperations> m_liveViewOperations;
     std::unique_ptr<ColonyAnalysisOperations> m_colonyAnalysis;
     std::unique_ptr<PictureCommands> m_pictureCommands;
     std::unique_ptr<ResultCommands> m_resultCommands;
     std::unique_ptr<SystemCommands> m_systemCommands;
+    std::unique_ptr<StitcherCommands> m_stitcherCommands;
     std::unique_ptr<DatabaseQueries> m_databaseQueries;
 };

@@ -7,6 +7,7 @@
 #include "ColonyAnalyserGui.h"
 #include "ColonyAnalysisOperations.h"
 #include "DatabaseQueries.h"
+#include "ImageStitcherOperations.h"
 #include "Gui_Helper.h"
 #include "InstrumentSettings.h"
 #include "PictureCommands.h"
@@ -213,6 +214,55 @@ Errors::Type_Error MainWindowGui::AnalyseColonies_ExportToZipArchive(QVariantLis
                                                                      QString i_strFilename, bool i_blnAppend)
 {
     return m_colonyAnalysis->exportToZipArchive(i_arrintRackIDs, i_strFilename, i_blnAppend);
+}
+
+Errors::Type_Error MainWindowGui::ImageStitcher_AssignPicturePosition(int pictureIndex)
+{
+    return m_imageStitcher->assignPicturePosition(pictureIndex);
+}
+
+Errors::Type_Error MainWindowGui::ImageStitcher_Start(QString iImageStitcherSettings)
+{
+    return m_imageStitcher->start(iImageStitcherSettings);
+}
+
+Errors::Type_Error MainWindowGui::ImageStitcher_Start2(QString iImageStitcherSettings,
+                                                       double i_fltAgarHeightBasedOnReferecePoints_mm)
+{
+    return m_imageStitcher->start2(iImageStitcherSettings, i_fltAgarHeightBasedOnReferecePoints_mm);
+}
+
+Errors::Type_Error MainWindowGui::ImageStitcher_Stop()
+{
+    return m_imageStitcher->stop();
+}
+
+Errors::Type_Error MainWindowGui::ImageStitcher_Reset()
+{
+    return m_imageStitcher->reset();
+}
+
+Errors::Type_Error MainWindowGui::ImageStitcher_CheckRunning(bool& oRunning)
+{
+    return m_imageStitcher->checkRunning(oRunning);
+}
+
+Errors::Type_Error MainWindowGui::ImageStitcher_SaveResult(bool iAsynchronPictureSave, QString iRackBarcode,
+                                                           QString iDescription, bool iSaveInputPictures,
+                                                           bool iSaveOutputPicture, int& oImageStitcherID)
+{
+    return m_imageStitcher->saveResult(iAsynchronPictureSave, iRackBarcode, iDescription, iSaveInputPictures,
+                                       iSaveOutputPicture, oImageStitcherID);
+}
+
+Errors::Type_Error MainWindowGui::ImageStitcher_SaveResult_CheckAsynchronSaveFinish(bool& oFinish)
+{
+    return m_imageStitcher->checkAsynchronSaveFinish(oFinish);
+}
+
+Errors::Type_Error MainWindowGui::ImageStitcher_ExportRackPicture(int, bool, QString, QString, bool, int)
+{
+    return AppErrors::NotImplemented;
 }
 
 Errors::Type_Error MainWindowGui::Database_GetZelvorinRack(int iRackID, QString& oRackBarcode,

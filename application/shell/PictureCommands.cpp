@@ -5,6 +5,8 @@
 #include "CameraOperations.h"
 #include "ColonyAnalyserGui.h"
 #include "ColonyDatabaseGui.h"
+#include "ImageStitcherGui.h"
+#include "StitcherCommands.h"
 #include "ColonySettings.h"
 #include "ColonySettingsFiles.h"
 #include "ColonySettingsGui.h"
@@ -105,7 +107,7 @@ bool PictureCommands::colonyView() const
 
 void PictureCommands::stopAndResetCorrection()
 {
-    // Only the Colony Analyser page exists yet.
+    m_parts.stitcherPage->Stop();
     m_parts.page->Stop();
     CorrectionInfo::resetCurrent();
 }
@@ -113,10 +115,7 @@ void PictureCommands::stopAndResetCorrection()
 void PictureCommands::fromCamera()
 {
     stopAndResetCorrection();
-    // Only the Colony Analyser view has a page yet.
-    if (!colonyView())
-        return;
-    if (const Errors::Type_Error code = m_parts.page->Reset()) {
+    if (const Errors::Type_Error code = resetCurrentPage()) {
         showCode(tr("Analyse error"), code);
         return;
     }
@@ -125,30 +124,59 @@ void PictureCommands::fromCamera()
         showCode(tr("Camera error"), code);
         return;
     }
-    if (const Errors::Type_Error code = m_parts.page->Analyse(picture))
+    if (const Errors::Type_Error code = placeOnCurrentPage(picture))
         showCode(tr("Analyse error"), code);
+}
+
+Errors::Type_Error PictureCommands::resetCurrentPage()
+{
+    return colonyView() ? m_parts.page->Reset() : m_parts.stitcherPage->Reset();
+}
+
+Errors::Type_Error PictureCommands::placeOnCurrentPage(const Halcon::Hobject& picture)
+{
+    return colonyView() ? m_parts.page->Analyse(picture) : m_parts.stitcherPage->SetCurrentTabPicture(picture);
 }
 
 void PictureCommands::fromFile()
 {
     stopAndResetCorrection();
-    if (!colonyView())
-        return;
-    const QString file = MessageBox_Helper::getOpenFileName(m_parts.window, tr("Select colony picture"),
-                                                            m_lastPictureFile, pictureFileFilter());
+    const bool colony = colonyView();
+    if (!colony && m_parts.analyser->currentPage() == m_parts.analyser->imageStitcherResultPage()) {
+        const QString text = tr("Activate Image Stitcher Pictures Tab?");
+        if (MessageBox_Helper::question(m_parts.window, text, text, QMessageBox::Yes | QMessageBox::No,
+                                        QMessageBox::Yes)
+            != QMessageBox::Yes)
+            return;
+        m_parts.analyser->showImageStitcher();
+    }
+    const QString file = MessageBox_Helper::getOpenFileName(
+        m_parts.window, colony ? tr("Select colony picture") : tr("Select image stitcher picture"), m_lastPictureFile,
+        pictureFileFilter());
     if (file.isEmpty())
         return;
     m_lastPictureFile = file;
     Halcon::Hobject picture;
-    if (loadPicture(file, picture))
+    if (!loadPicture(file, picture))
+        return;
+    if (colony) {
         resetAndAnalyse(picture, tr("Analsye error"));
+        return;
+    }
+    Errors::Type_Error code = m_parts.stitcherPage->Reset();
+    if (code == 0)
+        code = m_parts.stitcherPage->SetCurrentTabPicture(picture);
+    if (code != 0)
+        showCode(tr("Analsye error"), code);
 }
 
 void PictureCommands::fromDatabase()
 {
     stopAndResetCorrection();
-    if (!colonyView())
+    if (!colonyView()) {
+        m_parts.stitcher->fromDatabase(m_parts.database, fromDatabaseSuffix());
         return;
+    }
     ColonyDatabaseGui browser(m_parts.database, m_parts.window, false);
     if (MessageBox_Helper::exec(&browser) == QDialog::Accepted)
         reevaluate(RackReevaluation::fromBrowser(browser));

@@ -14,11 +14,14 @@ class ColonyAnalyserGui;
 class ColonySettings;
 class ColonySettingsFiles;
 class ColonySettingsGui;
+class ImageStitcherGui;
+class StitcherCommands;
 class QWidget;
 
 // The operator's picture sources: a picture from the camera, from a file, a stored rack from
 // the results database (analysed again with its stored or the current settings) and the
-// colony demos. Each first stops the analysis and resets the current optical-axis
+// colony demos, each into the page of the current view (Colony Analyser or Image Stitcher).
+// Each first stops both pages and resets the current optical-axis
 // correction, and shows every failure in a message box. Also the automation clients' choice
 // of a stored rack by the operator. GUI thread.
 class PictureCommands {
@@ -32,6 +35,8 @@ public:
         ColonySettingsFiles* colonyFiles = nullptr;
         ColonySettingsGui* colonyEditor = nullptr;
         ApplicationDatabase* database = nullptr;
+        ImageStitcherGui* stitcherPage = nullptr;
+        StitcherCommands* stitcher = nullptr;
     };
 
     // Qt's filter syntax; the vision layer reads these and a few more.
@@ -61,6 +66,10 @@ private:
     // Each false after its message box.
     bool loadPicture(const QString& path, Halcon::Hobject& picture);
     bool resetAndAnalyse(const Halcon::Hobject& picture, const QString& resetTitle);
+    // Colony view: the page analyses the picture; stitcher view: it takes the picture on its
+    // current tab.
+    Errors::Type_Error resetCurrentPage();
+    Errors::Type_Error placeOnCurrentPage(const Halcon::Hobject& picture);
     void showCode(const QString& title, Errors::Type_Error code);
     void showText(const QString& title, const QString& text);
 

@@ -3,6 +3,7 @@
 #include "AnalyserGui.h"
 #include "AppErrors.h"
 #include "ColonyAnalyserGui.h"
+#include "ImageStitcherGui.h"
 #include "MessageBox_Helper.h"
 
 #include <QCoreApplication>
@@ -41,7 +42,8 @@ bool ResultCommands::colonyView() const
 Errors::Type_Error ResultCommands::readiness()
 {
     bool running = false;
-    const Errors::Type_Error code = m_parts.page->CheckRunning(running);
+    const Errors::Type_Error code =
+        colonyView() ? m_parts.page->CheckRunning(running) : m_parts.stitcherPage->CheckRunning(running);
     if (code == AppErrors::NoPictureData)
         return code;
     return running ? Errors::Type_Error(AppErrors::AnalysingPictureInProgress) : Errors::Type_Error(0);
@@ -56,22 +58,26 @@ bool ResultCommands::pageRunning()
 
 void ResultCommands::analyseStart()
 {
-    // Only the Colony Analyser view has a page yet.
-    if (!colonyView())
-        return;
     Errors::Type_Error code = readiness();
     if (code == 0)
-        code = m_parts.page->Reanalyse();
+        code = colonyView() ? m_parts.page->Reanalyse() : m_parts.stitcherPage->slot_ImageStitcherSettings_changed();
     if (code != 0)
         MessageBox_Helper::critical(m_parts.window, tr("Analyse error"),
                                     tr("Cannot analyse the colony: %1!").arg(Errors::getErrorText(code)),
                                     QMessageBox::Ok);
 }
 
+Errors::Type_Error ResultCommands::saveCurrentView(const QString& description, int& id,
+                                                   Errors::Type_Error& pruneError)
+{
+    id = -1;
+    if (colonyView())
+        return m_parts.page->SaveResult(false, QString(), description, -1, id, &pruneError);
+    return m_parts.stitcherPage->SaveResult(false, QString(), description, true, true, id);
+}
+
 void ResultCommands::databaseSave()
 {
-    if (!colonyView())
-        return;
     auto failed = [this](Errors::Type_Error code) {
         MessageBox_Helper::critical(m_parts.window, tr("Database error"),
                                     tr("Cannot save the informationen to the database: %1!")
@@ -92,9 +98,10 @@ void ResultCommands::databaseSave()
     const QString description = input.textValue();
     QCoreApplication::processEvents();
 
-    int rackId = -1;
+    const bool colony = colonyView();
+    int id = -1;
     Errors::Type_Error pruneError = 0;
-    const Errors::Type_Error code = m_parts.page->SaveResult(false, QString(), description, -1, rackId, &pruneError);
+    const Errors::Type_Error code = saveCurrentView(description, id, pruneError);
     if (code != 0) {
         failed(code);
         return;
@@ -102,7 +109,10 @@ void ResultCommands::databaseSave()
     if (m_parts.changed)
         m_parts.changed();
     MessageBox_Helper::information(m_parts.window, tr("Database"),
-                                   tr("The result of analysing is saved to RackID=%1").arg(rackId), QMessageBox::Ok);
+                                   (colony ? tr("The result of analysing is saved to RackID=%1")
+                                           : tr("The result of analysing is saved to ImageStitcherID=%1"))
+                                       .arg(id),
+                                   QMessageBox::Ok);
     // The rack is stored; the deletion of old racks is a matter of its own.
     if (pruneError != 0)
         MessageBox_Helper::warning(m_parts.window, tr("Database"),

@@ -8,6 +8,7 @@
 
 class AnalyserGui;
 class ColonyAnalyserGui;
+class ImageStitcherGui;
 class QWidget;
 
 // The operator's commands on the shown result: analyse the held picture again, save the
@@ -19,6 +20,7 @@ public:
         QWidget* window = nullptr;
         AnalyserGui* analyser = nullptr;
         ColonyAnalyserGui* page = nullptr;
+        ImageStitcherGui* stitcherPage = nullptr;
         // Told after a stored rack or an edit, so cached reads of the database are renewed.
         std::function<void()> changed;
         // The colony editor on the shown result.
@@ -36,8 +38,11 @@ public:
 
 private:
     bool colonyView() const;
-    // 102 or 101 when the page holds nothing to work on or still runs; else 0.
+    // 102 or 101 when the page of the current view holds nothing to work on or still runs;
+    // else 0.
     Errors::Type_Error readiness();
+    // The stored identifier, or -1 with the failing code.
+    Errors::Type_Error saveCurrentView(const QString& description, int& id, Errors::Type_Error& pruneError);
     bool pageRunning();
 
     Parts m_parts;

@@ -1,14 +1,16 @@
 #pragma once
 
-// The command-line automation client as the control software drives it, for the tests that
-// go over the bus.
+// The command-line automation client as a control program uses it, for the end-to-end tests.
 
 #include "ProgramUnderTest.h"
 
+#include <QElapsedTimer>
 #include <QMap>
 #include <QProcess>
-#include <QString>
 #include <QStringList>
+#include <QtTest>
+
+namespace ClientSessions {
 
 // The command-line client with one automation object, fed one call a line, as a control
 // program works: every call's out arguments read back before the next call is written.
@@ -56,9 +58,28 @@ private:
     QProcess m_process;
 };
 
+// Calls a method with one out flag until the flag differs from whileValue (or the time is up);
+// the last answer. A call that fails ends the polling.
+inline QMap<QString, QString> pollWhile(ClientSession& client, const QString& method, const QString& flag,
+                                        const QString& whileValue, int timeoutMs = 300000)
+{
+    QMap<QString, QString> answer;
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        // A control program polls at intervals; a flood of calls would only crowd the server.
+        QTest::qWait(10);
+        answer = client.call(method, 1);
+    } while (answer.value(QStringLiteral("result")) == QLatin1String("0") && answer.value(flag) == whileValue
+             && timer.elapsed() < timeoutMs);
+    return answer;
+}
+
 inline QStringList listOf(const QString& text)
 {
     QString inner = text;
     inner.remove(0, 1).chop(1);
     return inner.split(QStringLiteral(", "), Qt::SkipEmptyParts);
 }
+
+} // namespace ClientSessions

@@ -64,8 +64,10 @@ inline QStringList missedIsolatedColonies(const ColonyAnalyserGui& page, const P
     return missed;
 }
 
-// Polls the page as a client does, until the run and its reports are over; the run's code.
-inline Errors::Type_Error waitForAnalysis(MainWindowGui& window, int timeoutMs = 300000)
+// Polls a page's running check as a client does, until the run and its reports are over;
+// the run's code.
+template <typename CheckRunning>
+Errors::Type_Error waitWhileRunning(CheckRunning checkRunning, int timeoutMs = 300000)
 {
     bool running = true;
     Errors::Type_Error code = 0;
@@ -73,9 +75,21 @@ inline Errors::Type_Error waitForAnalysis(MainWindowGui& window, int timeoutMs =
     timer.start();
     do {
         QTest::qWait(10);
-        code = window.AnalyseColonies_CheckRunning(running);
+        code = checkRunning(running);
     } while (running && timer.elapsed() < timeoutMs);
     return running ? Errors::Type_Error(101) : code;
+}
+
+inline Errors::Type_Error waitForAnalysis(MainWindowGui& window, int timeoutMs = 300000)
+{
+    return waitWhileRunning([&window](bool& running) { return window.AnalyseColonies_CheckRunning(running); },
+                            timeoutMs);
+}
+
+inline Errors::Type_Error waitForStitching(MainWindowGui& window, int timeoutMs = 300000)
+{
+    return waitWhileRunning([&window](bool& running) { return window.ImageStitcher_CheckRunning(running); },
+                            timeoutMs);
 }
 
 } // namespace DemoTruth

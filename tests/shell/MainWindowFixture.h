@@ -108,6 +108,12 @@ public:
             QDir().mkpath(path() + demo);
             for (const char* name : {"Demo_Plate_gray.tif", "Demo_PetriPlate_gray.tif"})
                 m_valid = m_valid && QFile::copy(builtProgramFolder() + demo + QLatin1String(name), path() + demo + QLatin1String(name));
+            // The stitcher demo's views and cross model files, made by the build.
+            const QString stitcherDemo = QStringLiteral("/settings/ImageStitcherDemo");
+            const QDir built(builtProgramFolder() + stitcherDemo);
+            QDir().mkpath(path() + stitcherDemo);
+            for (const QString& name : built.entryList({QStringLiteral("*.png"), QStringLiteral("*.modeldata")}, QDir::Files))
+                m_valid = m_valid && QFile::copy(built.filePath(name), path() + stitcherDemo + QLatin1Char('/') + name);
         }
         // The single-instance marker lies in the temporary folder: one of the test's own.
         qputenv("TMPDIR", path().toLocal8Bit());

@@ -39,6 +39,9 @@ public:
         const QString demo = QStringLiteral("/settings/ColonyDemo/");
         for (const char* picture : {"Demo_Plate_gray.tif", "Demo_PetriPlate_gray.tif"})
             QFile::copy(builtFolder() + demo + QLatin1String(picture), m_folder.path() + demo + QLatin1String(picture));
+        // The stitcher demo's views and cross model files, made by the build.
+        const QString stitcherDemo = QStringLiteral("/settings/ImageStitcherDemo");
+        copyTree(builtFolder() + stitcherDemo, m_folder.path() + stitcherDemo);
     }
 
     QString programPath() const { return m_folder.filePath(QStringLiteral("zelvorin")); }

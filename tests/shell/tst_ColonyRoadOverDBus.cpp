@@ -1,10 +1,11 @@
 #include "ClientSession.h"
 #include "ProgramUnderTest.h"
 
-#include <QMap>
 #include <QtTest>
 
 #include <memory>
+
+using namespace ClientSessions;
 
 // The colony road end to end over the bus, driven by the command-line client against the
 // program started as automation server: load the demo picture, analyse, poll, save, hand the
@@ -52,12 +53,9 @@ void tst_ColonyRoadOverDBus::plateCycle()
              QStringLiteral("0"));
     QCOMPARE(client.call(QStringLiteral("AnalyseColonies_Start Demo_Plate_gray"), 0).value(QStringLiteral("result")),
              QStringLiteral("0"));
-    QElapsedTimer timer;
-    timer.start();
-    do {
-        answer = client.call(QStringLiteral("AnalyseColonies_CheckRunning"), 1);
-        QCOMPARE(answer.value(QStringLiteral("result")), QStringLiteral("0"));
-    } while (answer.value(QStringLiteral("oRunning")) == QLatin1String("true") && timer.elapsed() < 300000);
+    answer = pollWhile(client, QStringLiteral("AnalyseColonies_CheckRunning"), QStringLiteral("oRunning"),
+                       QStringLiteral("true"));
+    QCOMPARE(answer.value(QStringLiteral("result")), QStringLiteral("0"));
     QCOMPARE(answer.value(QStringLiteral("oRunning")), QStringLiteral("false"));
 
     answer = client.call(QStringLiteral("AnalyseColonies_SaveResult false R-DBUS \"over the bus\""), 1);

@@ -1,12 +1,13 @@
 #include "ClientSession.h"
 #include "ProgramUnderTest.h"
 
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
+
+using namespace ClientSessions;
 
 // The camera road end to end over the bus, driven by the command-line client against the
 // program started as automation server: open the simulated camera with shipped settings,
@@ -78,12 +79,9 @@ void tst_LiveViewOverDBus::cameraCycle()
 
     QCOMPARE(call(QStringLiteral("Camera_TakePicture")).value(result), ok);
     QCOMPARE(call(QStringLiteral("AnalyseColonies_Start Demo_Plate_gray")).value(result), ok);
-    QElapsedTimer timer;
-    timer.start();
-    do {
-        answer = call(QStringLiteral("AnalyseColonies_CheckRunning"), 1);
-        QCOMPARE(answer.value(result), ok);
-    } while (answer.value(QStringLiteral("oRunning")) == QLatin1String("true") && timer.elapsed() < 300000);
+    answer = pollWhile(client, QStringLiteral("AnalyseColonies_CheckRunning"), QStringLiteral("oRunning"),
+                       QStringLiteral("true"));
+    QCOMPARE(answer.value(result), ok);
     QCOMPARE(answer.value(QStringLiteral("oRunning")), QStringLiteral("false"));
     answer = call(QStringLiteral("AnalyseColonies_SaveResult false R-LIVE \"from the camera\""), 1);
     QCOMPARE(answer.value(result), ok);

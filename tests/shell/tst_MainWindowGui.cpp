@@ -10,6 +10,8 @@
 #include "Database.h"
 #include "DemoTruth.h"
 #include "Gui_Helper.h"
+#include "ImageStitcherSettings.h"
+#include "ImageStitcherSettingsFiles.h"
 #include "InstrumentSettings.h"
 #include "MainWindowFixture.h"
 #include "PrivateSessionBus.h"
@@ -117,8 +119,10 @@ void tst_MainWindowGui::firstStartWritesTheDefaultFiles()
     MainWindowGui& window = test.make();
 
     for (const QString& file : {MainWindowGui::appSettingsFilePath(), MainWindowGui::instrumentSettingsFilePath(),
-                                Camera_Settings::defaultFilePath(), ColonySettings::defaultFilePath()})
+                                Camera_Settings::defaultFilePath(), ColonySettings::defaultFilePath(),
+                                ImageStitcherSettingsFiles::defaultFilePath()})
         QVERIFY2(QFileInfo::exists(folder.filePath(file)), qPrintable(file));
+    QCOMPARE(window.imageStitcherSettingsFileName(), ImageStitcherSettingsFiles::defaultFilePath());
     QCOMPARE(window.appSettingsFileName(), MainWindowGui::appSettingsFilePath());
     QCOMPARE(window.colonySettingsFileName(), ColonySettings::defaultFilePath());
     QCOMPARE(window.cameraOperations()->settingsFileName(), Camera_Settings::defaultFilePath());
@@ -126,6 +130,14 @@ void tst_MainWindowGui::firstStartWritesTheDefaultFiles()
     QCOMPARE(answers.titles(), boxes);
     if (!automationServer)
         QCOMPARE(answers.boxes.first().text, Errors::getErrorText(startError()) + QStringLiteral("!"));
+
+    // The next start reads them back, the stitcher's too, though no cross model lies beside it.
+    test.destroy();
+    answers.boxes.clear();
+    MainWindowGui& again = test.make();
+    QCOMPARE(answers.titles(), boxes);
+    QCOMPARE(again.imageStitcherSettingsFileName(), ImageStitcherSettingsFiles::defaultFilePath());
+    QCOMPARE(again.colonySettingsFileName(), ColonySettings::defaultFilePath());
 }
 
 void tst_MainWindowGui::damagedDefaultFilesAreKept_data()
@@ -139,6 +151,7 @@ void tst_MainWindowGui::damagedDefaultFilesAreKept_data()
     QTest::newRow("instrument settings") << MainWindowGui::instrumentSettingsFilePath() << settingsError;
     QTest::newRow("camera settings") << Camera_Settings::defaultFilePath() << settingsError;
     QTest::newRow("colony settings") << ColonySettings::defaultFilePath() << settingsError;
+    QTest::newRow("image stitcher settings") << ImageStitcherSettingsFiles::defaultFilePath() << settingsError;
 }
 
 // A default file that does not load is the operator's to mend: it stays as it is, the record
@@ -164,6 +177,10 @@ void tst_MainWindowGui::damagedDefaultFilesAreKept()
     }
     if (file == Camera_Settings::defaultFilePath())
         QVERIFY(window.cameraOperations()->settingsFileName().isEmpty());
+    if (file == ImageStitcherSettingsFiles::defaultFilePath()) {
+        QVERIFY(window.imageStitcherSettingsFileName().isEmpty());
+        QVERIFY(window.imageStitcherSettings()->data() == ImageStitcherSettingsData());
+    }
     if (file == MainWindowGui::appSettingsFilePath())
         QVERIFY(window.appSettingsFileName().isEmpty());
     // Closing asks nothing and writes none of them.

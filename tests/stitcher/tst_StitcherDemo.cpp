@@ -3,6 +3,7 @@
 // the stitched tray with the demo colony settings and the correction the stitch published.
 
 #include "FakeImageStitcherPage.h"
+#include "TrayTruth.h"
 
 #include <ColonyAnalyserThread.h>
 #include <ColonySettings.h>
@@ -116,28 +117,15 @@ void tst_StitcherDemo::colonyAnalysisOfTheStitchedTray()
     for (const ImageRefPoint& point : points)
         QVERIFY(point.Found);
 
-    // The tray as the demo tool made it (its seed), its colonies in plate millimetres: from
-    // the top-left mark, the X axis starting 20 mm left of it. Without the correction the
-    // marks, which lie nearer the camera than the agar, would misplace colonies near the
-    // tray's edges by half a millimetre.
-    PlateScenes::TrayOptions options;
-    options.seed = 2024;
-    const PlateScenes::TrayScene tray = PlateScenes::generateTray(options);
-    const double c = std::cos(tray.rotation), s = std::sin(tray.rotation);
-    std::vector<QPointF> truth;
-    for (const PlateScenes::Colony& colony : tray.colonies) {
-        const double dc = colony.column - tray.markColumns[0], dr = colony.row - tray.markRows[0];
-        truth.emplace_back(20.0 + (c * dc - s * dr) / tray.resolution, (s * dc + c * dr) / tray.resolution);
-    }
+    // Without the correction the marks, which lie nearer the camera than the agar, would
+    // misplace colonies near the tray's edges by half a millimetre.
+    const std::vector<QPointF> truth = TrayTruth::demoColoniesInPlateMillimetres();
     const std::vector<ImageColony> colonies = host.colonyList();
     QVERIFY2(colonies.size() >= truth.size() * 9 / 10, qPrintable(QString::number(colonies.size())));
-    double worst = 0.0;
-    for (const ImageColony& colony : colonies) {
-        double nearest = 1e9;
-        for (const QPointF& t : truth)
-            nearest = std::min(nearest, std::hypot(colony.PosX_mm - t.x(), colony.PosY_mm - t.y()));
-        worst = std::max(worst, nearest);
-    }
+    std::vector<QPointF> found;
+    for (const ImageColony& colony : colonies)
+        found.emplace_back(colony.PosX_mm, colony.PosY_mm);
+    const double worst = TrayTruth::worstDistance(found, truth);
     QVERIFY2(worst < 0.15, qPrintable(QString::number(worst)));
 }
 

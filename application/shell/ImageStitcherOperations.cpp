@@ -1,0 +1,105 @@
+#include "ImageStitcherOperations.h"
+
+#include "AppErrors.h"
+#include "Camera.h"
+#include "ImageStitcherGui.h"
+#include "ImageStitcherSettings.h"
+#include "ImageStitcherSettingsFiles.h"
+
+#include <cmath>
+
+ImageStitcherOperations::ImageStitcherOperations(ImageStitcherSettingsFiles& settingsFiles,
+                                                 ImageStitcherSettings* settings, Camera* camera,
+                                                 ImageStitcherGui* page)
+    : m_settingsFiles(settingsFiles)
+    , m_settings(settings)
+    , m_camera(camera)
+    , m_page(page)
+{
+}
+
+Errors::Type_Error ImageStitcherOperations::assignPicturePosition(int position)
+{
+    if (unsigned(position) >= unsigned(PositionsCount))
+        return AppErrors::PicturePositionOutOfRange;
+    Halcon::Hobject picture;
+    if (const Errors::Type_Error code = m_camera->GetPicture(picture))
+        return code;
+    while (m_pictures.size() < PositionsCount)
+        m_pictures.append(Halcon::Hobject());
+    m_pictures[position] = picture;
+    return 0;
+}
+
+Errors::Type_Error ImageStitcherOperations::start(const QString& settingsName)
+{
+    QString path;
+    if (const Errors::Type_Error code = ImageStitcherSettingsFiles::pathOfName(settingsName, path))
+        return code;
+    // The current file is not read again, so edits made since it was loaded stay in force.
+    if (!path.isEmpty() && path != m_settingsFiles.fileName())
+        if (const Errors::Type_Error code = m_settingsFiles.load(path, false))
+            return code;
+    return startPage();
+}
+
+Errors::Type_Error ImageStitcherOperations::start2(const QString& settingsName, double agarHeight_mm)
+{
+    if (!std::isfinite(agarHeight_mm))
+        return AppErrors::ParameterIncorrect;
+    QString path;
+    if (const Errors::Type_Error code = ImageStitcherSettingsFiles::pathOfName(settingsName, path))
+        return code;
+    if (!path.isEmpty()) {
+        if (const Errors::Type_Error code = m_settingsFiles.load(path, false))
+            return code;
+        // In memory only: the next load of the file restores the stored distance.
+        m_settings->data().DistancePointsPlaneToAgarPlane = agarHeight_mm;
+    }
+    return startPage();
+}
+
+Errors::Type_Error ImageStitcherOperations::startPage()
+{
+    // A start during a run replaces that run.
+    if (const Errors::Type_Error code = m_page->Reset())
+        return code;
+    const Errors::Type_Error code = m_page->Start(m_pictures);
+    if (code == 0)
+        m_pictures.clear();
+    return code;
+}
+
+Errors::Type_Error ImageStitcherOperations::stop()
+{
+    return m_page->Stop();
+}
+
+Errors::Type_Error ImageStitcherOperations::reset()
+{
+    m_pictures.clear();
+    return m_page->Reset();
+}
+
+Errors::Type_Error ImageStitcherOperations::checkRunning(bool& running)
+{
+    return m_page->CheckRunning(running);
+}
+
+Errors::Type_Error ImageStitcherOperations::saveResult(bool asynchronPictureSave, const QString& barcode,
+                                                       const QString& description, bool saveInputPictures,
+                                                       bool saveOutputPicture, int& stitcherId)
+{
+    stitcherId = -1;
+    int stored = -1;
+    const Errors::Type_Error code = m_page->SaveResult(asynchronPictureSave, barcode, description, saveInputPictures,
+                                                       saveOutputPicture, stored);
+    if (code == 0)
+        stitcherId = stored;
+    return code;
+}
+
+Errors::Type_Error ImageStitcherOperations::checkAsynchronSaveFinish(bool& finished)
+{
+    return m_page->SaveResult_CheckAsynchronSaveFinish(finished);
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "Errors.h"
+
+#include <Hobject.h>
+
+#include <QList>
+#include <QString>
+
+class Camera;
+class ImageStitcherGui;
+class ImageStitcherSettings;
+class ImageStitcherSettingsFiles;
+
+// The image stitcher as the automation clients drive it: six camera pictures placed at their
+// positions, the stitching started with settings given by name, polled and stored. The
+// stitching runs in the Image Stitcher page's worker; these operations return at once. GUI
+// thread; no message boxes.
+//
+// The placed pictures belong to one plate: a start hands them to the page and the list is
+// emptied, as is a reset, so a later plate never stitches pictures of the one before.
+class ImageStitcherOperations {
+public:
+    static constexpr int PositionsCount = 6;
+
+    ImageStitcherOperations(ImageStitcherSettingsFiles& settingsFiles, ImageStitcherSettings* settings,
+                            Camera* camera, ImageStitcherGui* page);
+
+    // 200 for a position outside 0..5, 15 without a camera picture (list unchanged).
+    Errors::Type_Error assignPicturePosition(int position);
+    // 104 for a name that is no plain name, 202 or the cross model's code when its settings
+    // do not load (read again only when they are not the current file), else the page's
+    // reset or start code (212 unless six pictures were placed).
+    Errors::Type_Error start(const QString& settingsName);
+    // As start, but a named file is always read again and its agar distance replaced in
+    // memory by agarHeight_mm; an empty name keeps settings and agar distance.
+    Errors::Type_Error start2(const QString& settingsName, double agarHeight_mm);
+    Errors::Type_Error stop();
+    Errors::Type_Error reset();
+    Errors::Type_Error checkRunning(bool& running);
+    // stitcherId is -1 unless the result was stored.
+    Errors::Type_Error saveResult(bool asynchronPictureSave, const QString& barcode, const QString& description,
+                                  bool saveInputPictures, bool saveOutputPicture, int& stitcherId);
+    Errors::Type_Error checkAsynchronSaveFinish(bool& finished);
+
+    const QList<Halcon::Hobject>& pictures() const { return m_pictures; }
+
+private:
+    Errors::Type_Error startPage();
+
+    ImageStitcherSettingsFiles& m_settingsFiles;
+    ImageStitcherSettings* m_settings;
+    Camera* m_camera;
+    ImageStitcherGui* m_page;
+    QList<Halcon::Hobject> m_pictures;
+};

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "AppErrors.h"
+#include "Errors.h"
+
+#include <QString>
+
+class ImageStitcherSettings;
+class ImageStitcherSettingsGui;
+class ModelMatching;
+
+// The one image stitcher settings record, the cross model's files beside its file and the
+// file it was last loaded from, saved to or reset for: loading, saving, resetting and taking
+// over another record's values, each announced through the record's custom signals (1
+// replaced, 2 values changed, 3 modified) with change notices blocked meanwhile. GUI thread;
+// no message boxes of its own.
+class ImageStitcherSettingsFiles {
+public:
+    static constexpr Errors::Type_Error ErrorCannotLoad = AppErrors::CannotLoadImageStitcherSettings;
+
+    // Read at start.
+    static QString defaultFilePath();
+
+    ImageStitcherSettingsFiles(ImageStitcherSettings* settings, ModelMatching* crossModel);
+
+    // The editor that offers to save modified settings before they are replaced.
+    void setEditor(ImageStitcherSettingsGui* editor) { m_editor = editor; }
+
+    QString fileName() const { return m_fileName; }
+    // Demo settings are bound to no file.
+    void clearFileName() { m_fileName.clear(); }
+
+    // 202 when the file does not load or a wanted save of modified settings did not happen
+    // (record and file name unchanged); the cross model's code when its files do not load
+    // (the record is replaced, the file name is not). Code 30 ends a successful load.
+    Errors::Type_Error load(const QString& file, bool notify);
+    // The record, then the cross model's files beside it; the file becomes the current one
+    // only when both were written.
+    bool save(const QString& file);
+    // The defaults under the given file name; always true.
+    bool reset(const QString& file, bool notify);
+    // Another record's values under the given file name, with the cross model's files that
+    // lie beside that name.
+    Errors::Type_Error takeOver(ImageStitcherSettings& other, const QString& file, bool notify);
+
+    // An automation client's settings name as a file path: 104 for a name that is no plain
+    // name; an empty name gives an empty path (keep the current settings).
+    static Errors::Type_Error pathOfName(const QString& name, QString& path);
+
+    // At start: the default file is loaded (also without cross model files beside it), or a
+    // missing one gets the defaults written to it with the cross model's files. One that exists but does not load is kept untouched, the
+    // record holds the defaults under no file name, and false comes back.
+    bool loadAtStart(const QString& file);
+
+private:
+    bool offerToSave();
+    void announceReplaced(bool notify);
+    // With change notices blocked and the record replaced: the cross model's files beside
+    // file, then the file becomes the current one.
+    Errors::Type_Error loadCrossModelAndAnnounce(const QString& file, bool notify);
+
+    ImageStitcherSettings* m_settings;
+    ModelMatching* m_crossModel;
+    ImageStitcherSettingsGui* m_editor = nullptr;
+    QString m_fileName;
+};

@@ -1,0 +1,128 @@
+#include "StitcherCommands.h"
+
+#include "ColonyAnalyserGui.h"
+#include "ColonySettings.h"
+#include "ColonySettingsFiles.h"
+#include "ColonySettingsGui.h"
+#include "CorrectionInfo.h"
+#include "Halcon_Helper.h"
+#include "ImageStitcherDatabaseGui.h"
+#include "ImageStitcherGui.h"
+#include "ImageStitcherSettings.h"
+#include "ImageStitcherSettingsFiles.h"
+#include "ImageStitcherSettingsGui.h"
+#include "MessageBox_Helper.h"
+#include "ModelMatching.h"
+
+namespace {
+const QString c_demoPrefix = QStringLiteral("Demo_");
+}
+
+QString StitcherCommands::demoSettingsPath(const QString& baseName)
+{
+    return ImageStitcherSettings::demoFolder() + QStringLiteral("/") + c_demoPrefix + baseName
+        + ImageStitcherSettings::fileExtension();
+}
+
+QString StitcherCommands::demoColonySettingsPath(const QString& baseName)
+{
+    return ColonySettings::demoFolder() + QStringLiteral("/") + ColonySettings::demoPrefix() + baseName
+        + ColonySettings::fileExtension();
+}
+
+QStringList StitcherCommands::demoPicturePaths(const QString& baseName)
+{
+    QStringList paths;
+    for (int n = 1; n <= ImageStitcherGui::PositionsCount; ++n)
+        paths << ImageStitcherSettings::demoFolder() + QStringLiteral("/") + baseName
+                + QStringLiteral("-%1.png").arg(n, 2, 10, QLatin1Char('0'));
+    return paths;
+}
+
+StitcherCommands::StitcherCommands(const Parts& parts)
+    : m_parts(parts)
+{
+}
+
+void StitcherCommands::showText(const QString& title, const QString& text)
+{
+    MessageBox_Helper::critical(m_parts.window, title, text, QMessageBox::Ok);
+}
+
+void StitcherCommands::showCode(const QString& title, Errors::Type_Error code)
+{
+    showText(title, tr("%1!").arg(Errors::getErrorText(code)));
+}
+
+void StitcherCommands::demo(const QString& baseName)
+{
+    m_parts.settings->emitCustom(ImageStitcherSettings::CustomSignal_OverviewShown);
+    m_parts.page->Stop();
+    m_parts.colonyPage->Stop();
+    CorrectionInfo::resetCurrent();
+    m_parts.crossModel->SetModelPictureMode(ModelMatching::Mode_Analyse);
+    if (const Errors::Type_Error code = m_parts.files->load(demoSettingsPath(baseName), true)) {
+        showText(tr("Settings error"),
+                 tr("Failed to load the image stitcher settings!\nError: %1").arg(Errors::getErrorText(code)));
+        return;
+    }
+    // Demo settings are bound to no file: a save asks where to.
+    m_parts.files->clearFileName();
+    m_parts.editor->updateWindowTitle();
+    if (const Errors::Type_Error code = m_parts.colonyFiles->load(demoColonySettingsPath(baseName), false)) {
+        showText(tr("Settings error"),
+                 tr("Failed to load the colony settings!\nError: %1").arg(Errors::getErrorText(code)));
+        return;
+    }
+    m_parts.colonyFiles->clearFileName();
+    m_parts.colonyEditor->updateTitle();
+    if (!stitchPictureFiles(demoPicturePaths(baseName)))
+        showText(tr("Analyse error"), tr("Cannot stitch images!"));
+}
+
+void StitcherCommands::fromDatabase(ApplicationDatabase* database, const QString& suffix)
+{
+    ImageStitcherDatabaseGui browser(database, m_parts.window);
+    if (MessageBox_Helper::exec(&browser) != QDialog::Accepted)
+        return;
+    const int mode = browser.getReevaluateMode();
+    if (mode != ImageStitcherDatabaseGui::ReevaluateDatabaseSettings
+        && mode != ImageStitcherDatabaseGui::ReevaluateCurrentSettings)
+        return;
+    if (mode == ImageStitcherDatabaseGui::ReevaluateDatabaseSettings) {
+        ImageStitcherSettings stored;
+        if (!stored.fromXmlString(browser.getSettingsXml())
+            || m_parts.files->takeOver(stored,
+                                       ImageStitcherSettings::settingsFolder() + QStringLiteral("/")
+                                           + stored.data().name + suffix + ImageStitcherSettings::fileExtension(),
+                                       false)
+                != 0) {
+            showText(tr("Settings error"), tr("Cannot set the stitcher settings!"));
+            return;
+        }
+    }
+    if (!stitchPictureFiles(browser.getPictureList()))
+        showText(tr("Settings error"), tr("Cannot stitch the images!"));
+}
+
+bool StitcherCommands::stitchPictureFiles(const QStringList& paths)
+{
+    if (const Errors::Type_Error code = m_parts.page->Reset()) {
+        showCode(tr("Analsye error"), code);
+        return false;
+    }
+    QList<Halcon::Hobject> pictures;
+    for (const QString& path : paths) {
+        Halcon::Hobject picture;
+        if (const Errors::Type_Error code = Halcon_Helper::LoadImageFile(path, picture)) {
+            showCode(tr("Read image error"), code);
+            return false;
+        }
+        pictures << picture;
+    }
+    if (const Errors::Type_Error code = m_parts.page->Start(pictures)) {
+        showCode(tr("Analsye error"), code);
+        return false;
+    }
+    return true;
+}
