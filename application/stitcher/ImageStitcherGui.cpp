@@ -287,10 +287,12 @@ Errors::Type_Error ImageStitcherGui::reportFailure(Errors::Type_Error code)
 
 Errors::Type_Error ImageStitcherGui::markRunningWhenAccepted(Errors::Type_Error code)
 {
-    // An accepted run ends with its queued stop report, which clears the mark; marking here
-    // keeps the page busy even when the worker ends before its start report is shown.
-    if (code == 0)
+    // An accepted run ends with exactly one queued stop report; counting them keeps the page
+    // busy even when the worker ends before its start report is shown.
+    if (code == 0) {
+        ++m_runsAwaitingStop;
         m_running = true;
+    }
     return code;
 }
 
@@ -413,10 +415,12 @@ void ImageStitcherGui::slot_AnalyserStopped()
     m_ui->m_QPushButton_StartStop->setEnabled(true);
     m_ui->m_QPushButton_StartStop->setIcon(QIcon(kIconStart));
     m_movie->stop();
-    // The stop of an earlier run can arrive while the next one already works.
-    bool busy = false;
-    m_worker->CheckRunning(busy);
-    m_running = busy;
+    // The stop of an earlier run can arrive while the next one already works. The worker's own
+    // state is not asked: it turns idle only after this report was sent, and a page that read it
+    // too early would stay busy for good.
+    if (m_runsAwaitingStop > 0)
+        --m_runsAwaitingStop;
+    m_running = m_runsAwaitingStop > 0;
     m_ui->m_ReferencePointsTable->setSortingEnabled(true);
     if (!g_columnsFitted.exchange(true))
         ResizeTreeWidgetColumnsToContents(m_ui->m_ReferencePointsTable);

@@ -155,6 +155,7 @@ private:
     Hobject_View_Gui* m_crossModelView = nullptr;
     QMovie* m_movie = nullptr;
     bool m_running = false;
+    int m_runsAwaitingStop = 0;
     QDateTime m_startTime;
     QList<Halcon::Hobject> m_pictures;
     StitcherResult m_result;
