@@ -17,6 +17,7 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <QSemaphore>
 #include <QtTest>
 
 using StitcherPageFixture::Page;
@@ -57,6 +58,19 @@ QString stateText(ImageStitcherGui& page)
     return page.findChild<QLabel*>(QStringLiteral("m_QLabel_State"))->text();
 }
 
+// A page whose worker turns idle only after the page has shown its stop report: the order a
+// loaded machine may give.
+class LateIdlePage : public ImageStitcherGui {
+public:
+    using ImageStitcherGui::ImageStitcherGui;
+    QSemaphore stopShown;
+    void emitAnalyserStopped() override
+    {
+        ImageStitcherGui::emitAnalyserStopped();
+        stopShown.tryAcquire(1, 60000);
+    }
+};
+
 QTabWidget* pictureTabs(ImageStitcherGui& page)
 {
     return page.findChild<QTabWidget*>(QStringLiteral("m_TabWidgetPictures"));
@@ -73,6 +87,7 @@ private slots:
     void runOnTrayThenSaveAndReadBack();
     void runWithoutCrossSavesItsCode();
     void saveWithoutResultIs102();
+    void stopShownBeforeTheWorkerIsIdle();
     void crossReportKeepsPageRunningUntilShown();
     void startRefusesPictureLists_data();
     void startRefusesPictureLists();
@@ -188,6 +203,20 @@ void tst_ImageStitcherGui::runWithoutCrossSavesItsCode()
     QCOMPARE(row.ErrorCode, ImageStitcherThread::ErrorCrossNotFound);
     QVERIFY(row.PictureFilePath.isEmpty());
     QVERIFY(p.pictureFiles().isEmpty());
+}
+
+void tst_ImageStitcherGui::stopShownBeforeTheWorkerIsIdle()
+{
+    Page p;
+    auto* page = new LateIdlePage(p.database, p.appSettings.get(), p.cameraSettings.get(), &p.model.settings,
+                                  p.model.crossModel.get(), p.resultView.get(), p.camera.get());
+    p.page.reset(page);
+    QCOMPARE(p.model.createModel(), Errors::Type_Error(0));
+    // Queued after the page's own slot: released once the page has taken the report.
+    connect(page, &ImageStitcherGui::signal_AnalyserStopped, page, [page] { page->stopShown.release(); },
+            Qt::QueuedConnection);
+    // A run that succeeds: a failed one answers its error and hides the busy mark.
+    QCOMPARE(p.runToEnd(StitcherTestSetup::viewsOf(StitcherTestSetup::tray()), 60000), Errors::Type_Error(0));
 }
 
 void tst_ImageStitcherGui::saveWithoutResultIs102()
