@@ -14,9 +14,9 @@ QString replyError(const QDBusMessage& reply)
 }
 
 // Methods of the object's own interfaces; the standard D-Bus ones are left out.
-QList<Automation_Introspection::Method> parseIntrospection(const QString& xmlText)
+QList<Automation_InterfaceDescription::Method> parseIntrospection(const QString& xmlText)
 {
-    QList<Automation_Introspection::Method> methods;
+    QList<Automation_InterfaceDescription::Method> methods;
     QXmlStreamReader xml(xmlText);
     bool ownInterface = false;
     while (!xml.atEnd() && !xml.hasError()) {
@@ -100,7 +100,7 @@ QDBusMessage Automation_Client::call(const QString& method, const QVariantList& 
     return m_connection.call(message, QDBus::Block, m_timeoutMs);
 }
 
-bool Automation_Client::methods(QList<Automation_Introspection::Method>& methods, QString& error)
+bool Automation_Client::methods(QList<Automation_InterfaceDescription::Method>& methods, QString& error)
 {
     error.clear();
     if (m_methods.isEmpty()) {
@@ -122,11 +122,11 @@ bool Automation_Client::callWithText(const QString& method, const QStringList& t
                                      QString& error)
 {
     outputLines.clear();
-    QList<Automation_Introspection::Method> known;
+    QList<Automation_InterfaceDescription::Method> known;
     if (!methods(known, error))
         return false;
-    const Automation_Introspection::Method* found = nullptr;
-    for (const Automation_Introspection::Method& candidate : std::as_const(known)) {
+    const Automation_InterfaceDescription::Method* found = nullptr;
+    for (const Automation_InterfaceDescription::Method& candidate : std::as_const(known)) {
         if (candidate.name == method)
             found = &candidate;
     }
@@ -135,8 +135,8 @@ bool Automation_Client::callWithText(const QString& method, const QStringList& t
         return false;
     }
     QVariantList arguments;
-    QList<Automation_Introspection::Argument> outputs;
-    for (const Automation_Introspection::Argument& argument : found->arguments) {
+    QList<Automation_InterfaceDescription::Argument> outputs;
+    for (const Automation_InterfaceDescription::Argument& argument : found->arguments) {
         if (argument.output) {
             outputs.append(argument);
             continue;

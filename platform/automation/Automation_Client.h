@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Automation_Introspection.h"
+#include "Automation_InterfaceDescription.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -38,7 +38,7 @@ public:
     QDBusMessage call(const QString& method, const QVariantList& arguments = {}) const;
 
     // The object's exported methods, read from its introspection once.
-    bool methods(QList<Automation_Introspection::Method>& methods, QString& error);
+    bool methods(QList<Automation_InterfaceDescription::Method>& methods, QString& error);
     // Calls a method with text arguments converted by its signature and gives one line per
     // output, "<name>: <value>" ("result" for the return value).
     bool callWithText(const QString& method, const QStringList& textArguments, QStringList& outputLines,
@@ -49,5 +49,5 @@ private:
     int m_timeoutMs;
     QString m_serverName;
     QString m_objectPath;
-    QList<Automation_Introspection::Method> m_methods;
+    QList<Automation_InterfaceDescription::Method> m_methods;
 };

@@ -1,7 +1,7 @@
 #include "Automation_Entry.h"
 
 #include "Automation_BusNames.h"
-#include "Automation_Introspection.h"
+#include "Automation_InterfaceDescription.h"
 #include "Automation_Registration.h"
 #include "Automation_Server.h"
 #include "QAxFactory.h"
@@ -94,7 +94,7 @@ int dumpInterface(const QAxFactory& factory, const QString& fileName, const QStr
         printError(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
         return 1;
     }
-    file.write(Automation_Introspection::document(factory, version));
+    file.write(Automation_InterfaceDescription::document(factory, version));
     if (!file.commit()) {
         printError(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
         return 1;

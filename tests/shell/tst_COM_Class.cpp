@@ -1,7 +1,7 @@
 #include "AppErrors.h"
 #include "AutomationState.h"
 #include "Automation_BusNames.h"
-#include "Automation_Introspection.h"
+#include "Automation_InterfaceDescription.h"
 #include "Automation_Server.h"
 #include "COM_Class.h"
 #include "FakeAutomationOperations.h"
@@ -18,7 +18,7 @@
 
 #include <memory>
 
-using Method = Automation_Introspection::Method;
+using Method = Automation_InterfaceDescription::Method;
 
 // The outputs a method gives before any work, by output position (the return value not
 // counted); outputs without a preset keep what they held.
@@ -174,7 +174,7 @@ void tst_COM_Class::cleanup()
 
 void tst_COM_Class::interfaceHasAllMethodsInOrder()
 {
-    const QList<Method> methods = Automation_Introspection::methods(COM_Class::staticMetaObject);
+    const QList<Method> methods = Automation_InterfaceDescription::methods(COM_Class::staticMetaObject);
     QCOMPARE(methods.size(), 85);
     QCOMPARE(methods.at(0).name, QStringLiteral("Application_GetVersion"));
     QCOMPARE(methods.at(37).name, QStringLiteral("Settings_GetCameraSettingsNamesList"));
@@ -252,14 +252,14 @@ void tst_COM_Class::forwardingReachesTheClientInOrder()
     const QString path = created.arguments().constFirst().value<QDBusObjectPath>().path();
 
     int checked = 0;
-    const QList<Method> methods = Automation_Introspection::methods(COM_Class::staticMetaObject);
+    const QList<Method> methods = Automation_InterfaceDescription::methods(COM_Class::staticMetaObject);
     for (const Method& method : methods) {
         if (ownMethods().contains(method.name))
             continue;
         QVariantList inputs;
         QVariantList expected{int(m_window.result)};
         int outputPosition = 0;
-        for (const Automation_Introspection::Argument& argument : method.arguments.mid(1)) {
+        for (const Automation_InterfaceDescription::Argument& argument : method.arguments.mid(1)) {
             const int position = int(inputs.size()) + 1;
             if (argument.output) {
                 expected << FakeAutomationOperations::filled(argument.signature, ++outputPosition);

@@ -1,5 +1,5 @@
 #include "Automation_Client.h"
-#include "Automation_Introspection.h"
+#include "Automation_InterfaceDescription.h"
 #include "Automation_Registration.h"
 #include "COM_Class.h"
 #include "ProgramUnderTest.h"
@@ -147,8 +147,8 @@ void tst_ProgramStart::dumpInterface()
          m = m.nextSiblingElement(QStringLiteral("method")))
         written << m.attribute(QStringLiteral("name"));
     QStringList exported;
-    for (const Automation_Introspection::Method& method :
-         Automation_Introspection::methods(COM_Class::staticMetaObject))
+    for (const Automation_InterfaceDescription::Method& method :
+         Automation_InterfaceDescription::methods(COM_Class::staticMetaObject))
         exported << method.name;
     QCOMPARE(written.size(), 85);
     QCOMPARE(written, exported);

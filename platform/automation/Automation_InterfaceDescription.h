@@ -11,7 +11,7 @@ struct QMetaObject;
 // their meta-objects the way the bus exports them: every public slot whose parameters the
 // bus can carry, the return value as the first out argument, non-const references as
 // further out arguments (after all inputs).
-class Automation_Introspection {
+class Automation_InterfaceDescription {
 public:
     struct Argument {
         QString name; // empty for the return value

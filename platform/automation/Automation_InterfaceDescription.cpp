@@ -1,4 +1,4 @@
-#include "Automation_Introspection.h"
+#include "Automation_InterfaceDescription.h"
 
 #include "Automation_BusNames.h"
 #include "QAxFactory.h"
@@ -21,7 +21,7 @@ QString signatureOf(const QByteArray& typeName)
     return signature ? QString::fromLatin1(signature) : QString();
 }
 
-bool exportedMethod(const QMetaMethod& method, Automation_Introspection::Method& result)
+bool exportedMethod(const QMetaMethod& method, Automation_InterfaceDescription::Method& result)
 {
     if (method.methodType() != QMetaMethod::Slot || method.access() != QMetaMethod::Public)
         return false;
@@ -63,11 +63,11 @@ void writeInterface(QXmlStreamWriter& xml, const QMetaObject& metaObject, const 
         xml.writeAttribute(QStringLiteral("name"), annotation.first);
         xml.writeAttribute(QStringLiteral("value"), annotation.second);
     }
-    const QList<Automation_Introspection::Method> methods = Automation_Introspection::methods(metaObject);
-    for (const Automation_Introspection::Method& method : methods) {
+    const QList<Automation_InterfaceDescription::Method> methods = Automation_InterfaceDescription::methods(metaObject);
+    for (const Automation_InterfaceDescription::Method& method : methods) {
         xml.writeStartElement(QStringLiteral("method"));
         xml.writeAttribute(QStringLiteral("name"), method.name);
-        for (const Automation_Introspection::Argument& argument : method.arguments) {
+        for (const Automation_InterfaceDescription::Argument& argument : method.arguments) {
             xml.writeEmptyElement(QStringLiteral("arg"));
             if (!argument.name.isEmpty())
                 xml.writeAttribute(QStringLiteral("name"), argument.name);
@@ -87,7 +87,7 @@ QString annotationName(const char* what)
 
 } // namespace
 
-QList<Automation_Introspection::Method> Automation_Introspection::methods(const QMetaObject& metaObject)
+QList<Automation_InterfaceDescription::Method> Automation_InterfaceDescription::methods(const QMetaObject& metaObject)
 {
     QList<Method> result;
     // QObject's own slots (deleteLater) are never exported.
@@ -99,7 +99,7 @@ QList<Automation_Introspection::Method> Automation_Introspection::methods(const 
     return result;
 }
 
-QByteArray Automation_Introspection::document(const QAxFactory& factory, const QString& version)
+QByteArray Automation_InterfaceDescription::document(const QAxFactory& factory, const QString& version)
 {
     QByteArray data;
     QXmlStreamWriter xml(&data);

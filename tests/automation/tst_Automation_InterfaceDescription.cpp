@@ -1,12 +1,12 @@
 #include "AutomationTestClass.h"
 #include "Automation_BusNames.h"
-#include "Automation_Introspection.h"
+#include "Automation_InterfaceDescription.h"
 #include "PrivateSessionBus.h"
 
 #include <QDomDocument>
 #include <QtTest>
 
-class tst_Automation_Introspection : public QObject {
+class tst_Automation_InterfaceDescription : public QObject {
     Q_OBJECT
 private slots:
     void exportedMethods();
@@ -14,14 +14,14 @@ private slots:
     void agreesWithWhatTheBusExports();
 };
 
-using Method = Automation_Introspection::Method;
+using Method = Automation_InterfaceDescription::Method;
 
 static QStringList describe(const QList<Method>& methods)
 {
     QStringList lines;
     for (const Method& method : methods) {
         QStringList arguments;
-        for (const Automation_Introspection::Argument& argument : method.arguments)
+        for (const Automation_InterfaceDescription::Argument& argument : method.arguments)
             arguments << (argument.output ? QStringLiteral("out ") : QStringLiteral("in ")) + argument.signature
                     + QLatin1Char(' ') + argument.name;
         lines << method.name + QLatin1Char('(') + arguments.join(QStringLiteral(", ")) + QLatin1Char(')');
@@ -29,7 +29,7 @@ static QStringList describe(const QList<Method>& methods)
     return lines;
 }
 
-void tst_Automation_Introspection::exportedMethods()
+void tst_Automation_InterfaceDescription::exportedMethods()
 {
     // Declaration order; the return value is the first output; slots the bus cannot call
     // (a QObject pointer, an input after an output, not public) and signals are left out.
@@ -41,14 +41,14 @@ void tst_Automation_Introspection::exportedMethods()
         QStringLiteral("Negate(out b , in b value)"),
         QStringLiteral("Nothing()"),
     };
-    QCOMPARE(describe(Automation_Introspection::methods(AutomationTestClass::staticMetaObject)), expected);
+    QCOMPARE(describe(Automation_InterfaceDescription::methods(AutomationTestClass::staticMetaObject)), expected);
 }
 
-void tst_Automation_Introspection::documentCarriesIdentifiersAndVersion()
+void tst_Automation_InterfaceDescription::documentCarriesIdentifiersAndVersion()
 {
     const AutomationTestFactory factory;
     QDomDocument document;
-    QVERIFY(document.setContent(Automation_Introspection::document(factory, QStringLiteral("2.3.4"))));
+    QVERIFY(document.setContent(Automation_InterfaceDescription::document(factory, QStringLiteral("2.3.4"))));
     QCOMPARE(document.doctype().publicId(), QStringLiteral("-//freedesktop//DTD D-BUS Object Introspection 1.0//EN"));
     const QDomElement interface = document.documentElement().firstChildElement(QStringLiteral("interface"));
     QCOMPARE(interface.attribute(QStringLiteral("name")), QStringLiteral("zelvorintest.ITestClass"));
@@ -66,7 +66,7 @@ void tst_Automation_Introspection::documentCarriesIdentifiersAndVersion()
 }
 
 // The written description must be what clients find on the bus.
-void tst_Automation_Introspection::agreesWithWhatTheBusExports()
+void tst_Automation_InterfaceDescription::agreesWithWhatTheBusExports()
 {
     PrivateSessionBus bus;
     QVERIFY2(bus.start(), qPrintable(bus.error()));
@@ -101,9 +101,9 @@ void tst_Automation_Introspection::agreesWithWhatTheBusExports()
             exported.append(method);
         }
     }
-    QCOMPARE(describe(exported), describe(Automation_Introspection::methods(AutomationTestClass::staticMetaObject)));
+    QCOMPARE(describe(exported), describe(Automation_InterfaceDescription::methods(AutomationTestClass::staticMetaObject)));
     server.unregisterObject(QStringLiteral("/TestClass/1"));
 }
 
-QTEST_GUILESS_MAIN(tst_Automation_Introspection)
-#include "tst_Automation_Introspection.moc"
+QTEST_GUILESS_MAIN(tst_Automation_InterfaceDescription)
+#include "tst_Automation_InterfaceDescription.moc"
