@@ -51,16 +51,16 @@ bool callLine(Automation_Client& client, const QStringList& words)
 
 int listMethods(Automation_Client& client)
 {
-    QList<Automation_Introspection::Method> methods;
+    QList<Automation_InterfaceDescription::Method> methods;
     QString error;
     if (!client.methods(methods, error)) {
         err() << error << Qt::endl;
         return 1;
     }
-    for (const Automation_Introspection::Method& method : std::as_const(methods)) {
+    for (const Automation_InterfaceDescription::Method& method : std::as_const(methods)) {
         QStringList inputs;
         QStringList outputs;
-        for (const Automation_Introspection::Argument& argument : method.arguments) {
+        for (const Automation_InterfaceDescription::Argument& argument : method.arguments) {
             const QString name = argument.name.isEmpty() ? QStringLiteral("result") : argument.name;
             (argument.output ? outputs : inputs) << name + QLatin1Char(':') + argument.signature;
         }
