@@ -123,9 +123,11 @@ void tst_Camera_LiveViewWindow::showsLivePictureWithFocusAid()
         };
         // The measuring area's green outline is on screen where the area lies: the middle of
         // each edge is green, the middle of the area is not (the picture is grey).
-        const QPolygon expected = focusAreaOnScreen(live);
-        QVERIFY(!expected.isEmpty());
-        auto outlineShown = [&expected](const QImage& image) {
+        // Where it lies is asked anew: the viewer fits the picture in once it has one.
+        auto outlineShown = [&live](const QImage& image) {
+            const QPolygon expected = focusAreaOnScreen(live);
+            if (expected.isEmpty())
+                return false;
             for (const QPoint& point : expected.mid(0, 4))
                 if (!greenNear(image, point, 2))
                     return false;
