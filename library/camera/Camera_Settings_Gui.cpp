@@ -670,26 +670,21 @@ void Camera_Settings_Gui::updateSliderMarks()
 {
     const Camera_Settings_Data::SettingsGroup& s = m_settings->Settings;
     Ui::Camera_Settings_Gui* ui = m_ui.get();
-    const auto mark = [this](QWidget* label, double value, Range range, const QString& minimum,
-                             const QString& maximum) {
-        m_marks.setOutOfRange(label, !inside(value, range.minimum, range.maximum), minimum, maximum);
+    const auto mark = [this](QWidget* label, double value, Range range) {
+        m_marks.setOutOfRange(label, !inside(value, range.minimum, range.maximum), QString::number(range.minimum),
+                              QString::number(range.maximum));
     };
-    const auto markTenths = [&mark](QWidget* label, double value, Range range) {
-        mark(label, value, range, oneDecimal(range.minimum), oneDecimal(range.maximum));
+    const auto sliderRange = [](const QSlider* slider, double unit) {
+        return Range{slider->minimum() * unit, slider->maximum() * unit};
     };
-    const auto markSlider = [&mark](QWidget* label, double value, const QSlider* slider, double unit) {
-        const Range range{slider->minimum() * unit, slider->maximum() * unit};
-        mark(label, value, range, QString::number(range.minimum), QString::number(range.maximum));
-    };
-    markTenths(ui->m_QLabel_ExposureTime, s.ExposureTime, m_exposureRange);
-    markTenths(ui->m_QLabel_FrameRate, s.FrameRate, m_frameRateRange);
-    mark(ui->m_QLabel_PixelClock, s.PixelClock, m_pixelClockRange, QString::number(m_pixelClockRange.minimum),
-         QString::number(m_pixelClockRange.maximum));
-    markSlider(ui->m_QLabel_GainMaster, s.GainMaster, ui->m_QSlider_GainMaster, 1.0);
-    markSlider(ui->m_QLabel_GammaCorrection, s.GammaCorrection, ui->m_QSlider_GammaCorrection, 0.1);
-    markSlider(ui->m_QLabel_WhiteBalance_R, s.WhiteBalanceR, ui->m_QSlider_WhiteBalance_R, 1.0);
-    markSlider(ui->m_QLabel_WhiteBalance_G, s.WhiteBalanceG, ui->m_QSlider_WhiteBalance_G, 1.0);
-    markSlider(ui->m_QLabel_WhiteBalance_B, s.WhiteBalanceB, ui->m_QSlider_WhiteBalance_B, 1.0);
+    mark(ui->m_QLabel_ExposureTime, s.ExposureTime, m_exposureRange);
+    mark(ui->m_QLabel_FrameRate, s.FrameRate, m_frameRateRange);
+    mark(ui->m_QLabel_PixelClock, s.PixelClock, m_pixelClockRange);
+    mark(ui->m_QLabel_GainMaster, s.GainMaster, sliderRange(ui->m_QSlider_GainMaster, 1.0));
+    mark(ui->m_QLabel_GammaCorrection, s.GammaCorrection, sliderRange(ui->m_QSlider_GammaCorrection, 0.1));
+    mark(ui->m_QLabel_WhiteBalance_R, s.WhiteBalanceR, sliderRange(ui->m_QSlider_WhiteBalance_R, 1.0));
+    mark(ui->m_QLabel_WhiteBalance_G, s.WhiteBalanceG, sliderRange(ui->m_QSlider_WhiteBalance_G, 1.0));
+    mark(ui->m_QLabel_WhiteBalance_B, s.WhiteBalanceB, sliderRange(ui->m_QSlider_WhiteBalance_B, 1.0));
 }
 
 // ---- Record to form -----------------------------------------------------------------------------

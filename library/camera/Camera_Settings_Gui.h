@@ -154,10 +154,7 @@ private:
     Camera_Settings_CameraList m_cameraList;
     Camera_Settings_Marks m_marks;
     // The ranges the camera told last (the defaults while it is closed).
-    struct Range {
-        double minimum = 0.0;
-        double maximum = 0.0;
-    };
+    using Range = Camera_Settings_Marks::Range;
     Range m_exposureRange;
     Range m_frameRateRange;
     Range m_pixelClockRange;

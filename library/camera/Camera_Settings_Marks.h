@@ -17,6 +17,11 @@ class QWidget;
 // of that range.
 class Camera_Settings_Marks {
 public:
+    struct Range {
+        double minimum = 0.0;
+        double maximum = 0.0;
+    };
+
     // The ranges the boxes have now are their own.
     void addBox(QSpinBox* box);
     void addBox(QDoubleSpinBox* box);
@@ -36,10 +41,6 @@ public:
     static bool isMarked(const QWidget* display);
 
 private:
-    struct Range {
-        double minimum = 0.0;
-        double maximum = 0.0;
-    };
     template <typename Box>
     void show(Box* box, double value);
     template <typename Box, typename Value>

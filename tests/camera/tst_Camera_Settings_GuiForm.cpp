@@ -222,18 +222,18 @@ void tst_Camera_Settings_GuiForm::outOfRangeValuesAreShownUnchanged_data()
     QTest::newRow("pixel clock above") << "PixelClock" << 200.0 << "m_QSlider_PixelClock" << 100
                                        << "m_QLabel_PixelClock" << "200" << "Outside the range 5 to 100";
     QTest::newRow("exposure above") << "ExposureTime" << 9000.0 << "m_QSlider_ExposureTime" << 50000
-                                    << "m_QLabel_ExposureTime" << "9000.0" << "Outside the range 0.0 to 5000.0";
+                                    << "m_QLabel_ExposureTime" << "9000.0" << "Outside the range 0.01 to 5000";
     QTest::newRow("exposure negative") << "ExposureTime" << -3.0 << "m_QSlider_ExposureTime" << 1
-                                       << "m_QLabel_ExposureTime" << "-3.0" << "Outside the range 0.0 to 5000.0";
+                                       << "m_QLabel_ExposureTime" << "-3.0" << "Outside the range 0.01 to 5000";
     QTest::newRow("exposure 0") << "ExposureTime" << 0.0 << "m_QSlider_ExposureTime" << 1 << "m_QLabel_ExposureTime"
-                                << "0.0" << "Outside the range 0.0 to 5000.0";
+                                << "0.0" << "Outside the range 0.01 to 5000";
     QTest::newRow("exposure beyond any slider") << "ExposureTime" << 1e300 << "m_QSlider_ExposureTime" << 50000
                                                 << "m_QLabel_ExposureTime" << QString::asprintf("%.1f", 1e300)
-                                                << "Outside the range 0.0 to 5000.0";
+                                                << "Outside the range 0.01 to 5000";
     QTest::newRow("exposure at the range's end") << "ExposureTime" << 5000.0 << "m_QSlider_ExposureTime" << 50000
                                                  << "m_QLabel_ExposureTime" << "5000.0" << "";
     QTest::newRow("frame rate above") << "FrameRate" << 250.0 << "m_QSlider_FrameRate" << 1000 << "m_QLabel_FrameRate"
-                                      << "250.0" << "Outside the range 0.0 to 100.0";
+                                      << "250.0" << "Outside the range 0.01 to 100";
     QTest::newRow("gamma above") << "GammaCorrection" << 7.5 << "m_QSlider_GammaCorrection" << 50
                                  << "m_QLabel_GammaCorrection" << "7.5" << "Outside the range 0.5 to 5";
     QTest::newRow("gamma inside") << "GammaCorrection" << 2.5 << "m_QSlider_GammaCorrection" << 25
