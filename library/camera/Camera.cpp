@@ -29,6 +29,15 @@ void pause(int milliseconds)
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
+// The library's code of a camera that stays busy: here, one being opened or closed.
+constexpr Errors::Type_Error kBusy = 20;
+
+// The camera refused the record's settings: a fresh open would be refused the same way.
+bool settingsRefused(Errors::Type_Error error)
+{
+    return error == 3 || error == 23;
+}
+
 } // namespace
 
 Camera::Camera(Camera_Settings* settings, QThread::Priority priority, QObject* parent)
@@ -46,12 +55,16 @@ Camera::Camera(Camera_Settings* settings, QThread::Priority priority, QObject* p
 
 Camera::~Camera()
 {
+    // Nothing that runs in the waits below may open the camera again.
+    m_exclusive = true;
     m_terminate = true;
     wakeThread();
     AbortGrab();
-    while (!wait(100))
+    while (!wait(100)) {
+        releaseEdgeWait();
         Gui_Helper::waitProcessingEvents(0);
-    Close();
+    }
+    closeCamera();
 }
 
 Errors::Type_Error Camera::SetLiveMode(bool on)
@@ -76,6 +89,28 @@ void Camera::CopySettings(const Camera_Settings_Data& from)
 void Camera::eepromChanged(const QString& userText)
 {
     emit signal_eepromChanged(userText);
+}
+
+void Camera::parameterRefused(Errors::Type_Error error, const QString& parameter, const QString& value)
+{
+    emit signal_refused(error, parameter, value);
+}
+
+void Camera::setStateHook(std::function<void(int state)> hook)
+{
+    std::lock_guard lock(m_hookMutex);
+    m_stateHook = std::move(hook);
+}
+
+void Camera::callStateHook(int state)
+{
+    std::function<void(int)> hook;
+    {
+        std::lock_guard lock(m_hookMutex);
+        hook = m_stateHook;
+    }
+    if (hook)
+        hook(state);
 }
 
 // ---- Waiting --------------------------------------------------------------------------------------
@@ -103,6 +138,26 @@ void Camera::waitFor(const std::function<bool()>& done)
         Gui_Helper::waitProcessingEvents(unsigned(step));
 }
 
+void Camera::releaseEdgeWait()
+{
+    const int acqHandle = handle();
+    if (m_waitingForTrigger && acqHandle != -1)
+        Halcon::set_framegrabber_param(HTuple(acqHandle), "do_force_trigger", "");
+}
+
+bool Camera::beginExclusive()
+{
+    bool expected = false;
+    return m_exclusive.compare_exchange_strong(expected, true);
+}
+
+void Camera::endExclusive()
+{
+    m_exclusive = false;
+    if (m_recheckSettings.exchange(false))
+        QMetaObject::invokeMethod(this, &Camera::slot_camera_settings_changed, Qt::QueuedConnection);
+}
+
 void Camera::discardPendingSettings()
 {
     m_settingsChanged = false;
@@ -116,6 +171,9 @@ void Camera::run()
 {
     while (!m_terminate) {
         const Camera_Timing timing = Camera_Timing::current();
+        const int state = m_state;
+        if (state == State_Start || state == State_Stopping)
+            callStateHook(state);
         switch (m_state) {
         case State_Idle:
             threadSleep(timing.idlePoll);
@@ -159,7 +217,7 @@ void Camera::warmUp()
     // An abort ends the warm-up too, so that a close need not wait for it.
     while ((!deadline.hasExpired() || grabs > 0) && !m_stopRequest && !m_abort && !m_terminate) {
         Hobject discarded;
-        Halcon::grab_image(&discarded, HTuple(handle()));
+        grabFrame(discarded, false);
         if (grabs > 0)
             --grabs;
     }
@@ -204,7 +262,7 @@ void Camera::pushSettings()
         m_hasPending = false;
     }
     Camera_Settings_Data current = GetSettingsCopy();
-    const QList<Errors::Type_Error> failures = Camera_SettingsPush::apply(*this, current, wanted);
+    const QList<Errors::Type_Error> failures = Camera_SettingsPush::apply(*this, current, wanted, m_refusedPushes);
     CopySettings(current);
     grabber.unlock();
     for (const Errors::Type_Error error : failures)
@@ -234,8 +292,14 @@ void Camera::slot_camera_settings_changed()
         wakeThread();
         return;
     }
-    Close();
-    if (const Errors::Type_Error error = Open())
+    if (!beginExclusive()) {
+        m_recheckSettings = true;
+        return;
+    }
+    closeCamera();
+    const Errors::Type_Error error = openCamera();
+    endExclusive();
+    if (error)
         emit signal_error(error);
 }
 
@@ -245,12 +309,25 @@ Errors::Type_Error Camera::Open()
 {
     if (!m_settings)
         return 3;
-    Close();
-    if (m_state != State_Idle) {
-        m_stopRequest = true;
-        wakeThread();
-        waitFor([this] { return m_state == State_Idle; });
-    }
+    if (!beginExclusive())
+        return kBusy;
+    const Errors::Type_Error error = openCamera();
+    endExclusive();
+    return error;
+}
+
+Errors::Type_Error Camera::Close()
+{
+    if (!beginExclusive())
+        return kBusy;
+    closeCamera();
+    endExclusive();
+    return 0;
+}
+
+Errors::Type_Error Camera::openCamera()
+{
+    closeCamera();
     m_stopRequest = false;
     m_abort = false;
     m_waitingForTrigger = false;
@@ -260,6 +337,7 @@ Errors::Type_Error Camera::Open()
         // A push still under way must not carry old values onto the new camera.
         std::lock_guard grabber(m_grabberMutex);
         discardPendingSettings();
+        m_refusedPushes.clear();
         CopySettings(*m_settings);
         error = OpenDevice(GetSettingsCopy());
     }
@@ -272,14 +350,18 @@ Errors::Type_Error Camera::Open()
     return 0;
 }
 
-Errors::Type_Error Camera::Close()
+Errors::Type_Error Camera::closeCamera()
 {
-    AbortGrab();
+    // The stop goes first, so that no grab starts after the abort below.
     if (m_state != State_Idle) {
         m_stopRequest = true;
         wakeThread();
-        waitFor([this] { return m_state == State_Idle; });
     }
+    AbortGrab();
+    waitFor([this] {
+        releaseEdgeWait();
+        return m_state == State_Idle;
+    });
     {
         std::lock_guard picture(m_pictureMutex);
         std::lock_guard grabber(m_grabberMutex);
@@ -299,7 +381,8 @@ Errors::Type_Error Camera::AbortGrab()
         return 0;
     }
     m_abort = true;
-    if (m_waitingForTrigger && GetSettingsCopy().ExternalTrigger.Used
+    // Warm-up and live grabs of a camera without a software trigger wait for an edge too.
+    if (m_waitingForTrigger
         && Halcon::set_framegrabber_param(HTuple(handle()), "do_force_trigger", "") != Halcon::H_MSG_TRUE)
         return 17;
     const int step = Camera_Timing::current().waitStep;
@@ -349,13 +432,17 @@ Errors::Type_Error Camera::GrabPicture(bool byTrigger)
         if (!error)
             m_lastPicture = grabbed;
     }
-    if (error == 17 || (error == 18 && GetSettingsCopy().ExternalTrigger.Used))
+    if (error == 17 || (error == 18 && GetSettingsCopy().ExternalTrigger.Used) || settingsRefused(error))
         return error;
     if (error) {
         // A camera that failed hard often works again after a fresh open.
-        Close();
+        if (!beginExclusive())
+            return 16;
+        closeCamera();
         Gui_Helper::waitProcessingEvents(unsigned(Camera_Timing::current().reopenPause));
-        if (Open())
+        const Errors::Type_Error reopened = openCamera();
+        endExclusive();
+        if (reopened)
             return 16;
         std::lock_guard lock(m_pictureMutex);
         error = GrabImage(byTrigger, grabbed);
@@ -402,13 +489,11 @@ Errors::Type_Error Camera::GrabImage(bool byTrigger, Hobject& picture)
                     SetTriggerDelay(0);
                     return error;
                 }
-                m_waitingForTrigger = true;
             }
             Hobject image;
-            last = Halcon::grab_image(&image, HTuple(handle()));
+            last = grabFrame(image, triggered);
             if (triggered) {
                 // Only the first grab of a picture waits for the configured edge.
-                m_waitingForTrigger = false;
                 if (const Errors::Type_Error error = SetTriggerDelay(0)) {
                     SetTriggerSignal(3);
                     return error;
@@ -451,6 +536,20 @@ Errors::Type_Error Camera::GrabImage(bool byTrigger, Hobject& picture)
         return 14;
     picture = result;
     return 0;
+}
+
+Halcon::Herror Camera::grabFrame(Hobject& image, bool triggered)
+{
+    if (triggered || grabWaitsForEdge()) {
+        m_waitingForTrigger = true;
+        if (m_abort) {
+            m_waitingForTrigger = false;
+            return Halcon::kErrAcqGrabFailed;
+        }
+    }
+    const Halcon::Herror result = Halcon::grab_image(&image, HTuple(handle()));
+    m_waitingForTrigger = false;
+    return result;
 }
 
 Errors::Type_Error Camera::AveragePictures(const Hobject& pictures, Hobject& result)

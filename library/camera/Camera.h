@@ -6,6 +6,7 @@
 
 #include <Hobject.h>
 
+#include <QHash>
 #include <QString>
 #include <QThread>
 
@@ -49,11 +50,14 @@ public:
     void CopySettings(const Camera_Settings_Data& from);
 
     // Closes, then opens the camera of the record and lets the thread warm it up; 0 or the
-    // first failing code (the camera is closed then).
+    // first failing code (the camera is closed then). Both wait with the calling thread's
+    // events flowing; an open or close asked for meanwhile, from there or elsewhere, is
+    // refused with 20 and changes nothing.
     Errors::Type_Error Open();
     Errors::Type_Error Close();
     // One picture into the last picture; after a hard failure the camera is closed, reopened
-    // after a pause (the calling thread's events keep flowing) and asked once more.
+    // after a pause (the calling thread's events keep flowing) and asked once more. Settings
+    // that the camera refuses (3, 23) are not retried: a reopen would not mend them.
     Errors::Type_Error GrabPicture(bool byTrigger);
     // One finished picture: grab with retries, average, mirror and turn.
     Errors::Type_Error GrabImage(bool byTrigger, Halcon::Hobject& picture);
@@ -66,6 +70,10 @@ public:
     Errors::Type_Error GetPicture(Halcon::Hobject& picture);
     Errors::Type_Error SetPicture(const Halcon::Hobject& picture);
 
+    // Test seam: called in the camera thread as it takes up an open (State_Start) and a stop
+    // (State_Stopping), before it acts on them.
+    void setStateHook(std::function<void(int state)> hook);
+
 signals:
     void signal_picture(Errors::Type_Error error, Halcon::Hobject HobjectPicture);
     // Declared for receivers of the asynchronous grab, which nothing requests.
@@ -75,6 +83,9 @@ signals:
     void signal_error(Errors::Type_Error error);
     void signal_settingsChanged();
     void signal_eepromChanged(QString userString);
+    // The camera refused a value of one of its parameters (an open fails then; a settings
+    // push keeps the value the camera has). In the thread that wrote it.
+    void signal_refused(Errors::Type_Error error, QString parameter, QString value);
 
 public slots:
     void slot_camera_settings_changed();
@@ -82,8 +93,22 @@ public slots:
 protected:
     void run() override;
     void eepromChanged(const QString& userText) override;
+    void parameterRefused(Errors::Type_Error error, const QString& parameter, const QString& value) override;
 
 private:
+    // Open and close wait with events flowing; one of them at a time.
+    bool beginExclusive();
+    void endExclusive();
+    Errors::Type_Error openCamera();
+    Errors::Type_Error closeCamera();
+    // One grab_image. A grab that may wait for a trigger edge says so first and does not
+    // start after an abort: an abort either sees it waiting and forces the trigger, or the
+    // grab sees the abort.
+    Halcon::Herror grabFrame(Halcon::Hobject& image, bool triggered);
+    // Forces the trigger of a grab that waits for an edge, so that a stop need not wait for
+    // one that may never come.
+    void releaseEdgeWait();
+    void callStateHook(int state);
     void warmUp();
     void runLive();
     void pushSettings();
@@ -100,13 +125,23 @@ private:
     std::atomic<bool> m_settingsChanged{false};
     std::atomic<bool> m_liveMode{false};
     std::atomic<bool> m_abort{false};
+    // A grab waits for an edge on the trigger input right now.
     std::atomic<bool> m_waitingForTrigger{false};
+    std::atomic<bool> m_exclusive{false};
+    // A device change came while an open or close was under way; looked at once it ends.
+    std::atomic<bool> m_recheckSettings{false};
 
     mutable std::mutex m_copyMutex;
     Camera_Settings_Data m_copy;
     std::mutex m_pendingMutex;
     Camera_Settings_Data m_pending;
     bool m_hasPending = false;
+    // The pushed values the camera refused, by field, under the grabber lock: each refusal
+    // is reported once, not again at every later push that tries it anew.
+    QHash<QString, QString> m_refusedPushes;
+
+    std::mutex m_hookMutex;
+    std::function<void(int)> m_stateHook;
 
     // Held while the last picture is replaced or read, and during a whole GrabPicture.
     std::mutex m_pictureMutex;

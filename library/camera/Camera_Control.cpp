@@ -6,6 +6,7 @@
 #include <HalconAcquisition.h>
 
 #include <QFileInfo>
+#include <QStringList>
 
 #include <chrono>
 #include <climits>
@@ -46,6 +47,15 @@ void Camera_Control::eepromChanged(const QString&)
 {
 }
 
+void Camera_Control::parameterRefused(Errors::Type_Error, const QString&, const QString&)
+{
+}
+
+bool Camera_Control::grabWaitsForEdge() const
+{
+    return m_externalTrigger && (m_kind != Kind_UEye || m_edgeTriggerSignal);
+}
+
 // ---- Driver ------------------------------------------------------------------------------------
 
 Errors::Type_Error Camera_Control::GetUeyeDriverVersion(int& major, int& minor, int& build, int& revision)
@@ -77,7 +87,13 @@ Errors::Type_Error Camera_Control::setParameter(const char* name, const HTuple& 
     const int acqHandle = m_handle;
     if (acqHandle == -1)
         return 13;
-    return Halcon::set_framegrabber_param(HTuple(acqHandle), name, value) == Halcon::H_MSG_TRUE ? 0 : error;
+    if (Halcon::set_framegrabber_param(HTuple(acqHandle), name, value) == Halcon::H_MSG_TRUE)
+        return 0;
+    QStringList values;
+    for (const Halcon::HValue& v : value.Values())
+        values.append(QString::fromStdString(v.S()));
+    parameterRefused(error, QString::fromLatin1(name), values.join(QLatin1Char(',')));
+    return error;
 }
 
 Errors::Type_Error Camera_Control::getParameter(const char* name, HTuple& value, Errors::Type_Error error)
@@ -281,12 +297,18 @@ Errors::Type_Error Camera_Control::SetTriggerSignal(int signal)
     static const char* const names[] = {"falling", "rising", "software"};
     if (signal < 1 || signal > 3)
         return 23;
-    return setParameter("trigger_signal", HTuple(names[signal - 1]), 23);
+    const Errors::Type_Error error = setParameter("trigger_signal", HTuple(names[signal - 1]), 23);
+    if (!error)
+        m_edgeTriggerSignal = signal != 3;
+    return error;
 }
 
 Errors::Type_Error Camera_Control::SetExternalTrigger(bool on)
 {
-    return setParameter("external_trigger", onOff(on, "true", "false"), 23);
+    const Errors::Type_Error error = setParameter("external_trigger", onOff(on, "true", "false"), 23);
+    if (!error)
+        m_externalTrigger = on;
+    return error;
 }
 
 Errors::Type_Error Camera_Control::SetTriggerDelay(int delay)
@@ -602,4 +624,6 @@ void Camera_Control::CloseDevice()
     if (acqHandle != -1)
         Halcon::close_framegrabber(HTuple(acqHandle));
     m_kind = Kind_Closed;
+    m_externalTrigger = false;
+    m_edgeTriggerSignal = false;
 }

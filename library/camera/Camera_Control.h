@@ -101,6 +101,11 @@ protected:
     void resetDeviceState();
     // Called after the EEPROM text was written, with the text without its padding.
     virtual void eepromChanged(const QString& userText);
+    // Called, in the calling thread, when the camera refused a parameter value.
+    virtual void parameterRefused(Errors::Type_Error error, const QString& parameter, const QString& value);
+    // A grab now waits for an edge on the trigger input: the external trigger is on and the
+    // camera either has no software trigger (uEye XS, LuCam) or is set to an edge.
+    bool grabWaitsForEdge() const;
 
     Camera_Settings* m_settings;
     // Held while a grab runs, during the warm-up, the settings push and an open.
@@ -128,6 +133,8 @@ private:
     std::atomic<int> m_kind{Kind_Closed};
     std::atomic<bool> m_mirrorLeftRight{false};
     std::atomic<bool> m_mirrorUpDown{false};
+    std::atomic<bool> m_externalTrigger{false};
+    std::atomic<bool> m_edgeTriggerSignal{false};
 
     std::mutex m_ioMutex;
     bool m_ioDirectionSet[2] = {false, false};

@@ -49,6 +49,23 @@ QString errorText(Errors::Type_Error error)
     return Camera_Settings_Gui::tr("Error: %1").arg(Errors::getErrorText(error));
 }
 
+// The ends of a slider that counts tenths: the tenths inside minimum to maximum.
+std::pair<int, int> tenthsInside(double minimum, double maximum)
+{
+    int low = tenths(minimum);
+    if (low < INT_MAX && low / 10.0 < minimum)
+        ++low;
+    int high = tenths(maximum);
+    if (high > INT_MIN && high / 10.0 > maximum)
+        --high;
+    return {low, std::max(low, high)};
+}
+
+bool inside(double value, double minimum, double maximum)
+{
+    return value >= minimum && value <= maximum;
+}
+
 // A camera query shown in a read-only field: its text, or why there is none.
 template <typename Query>
 void showQuery(QLineEdit* field, Query query, const QString& format = QStringLiteral("%1"))
@@ -71,6 +88,11 @@ Camera_Settings_Gui::Camera_Settings_Gui(CallbackFunctions* callbacks, Camera* c
     , m_settings(camera ? camera->GetSettings() : nullptr)
 {
     m_ui->setupUi(this);
+    m_marks.addBox(m_ui->m_QSpinBox_Picture_Multiples);
+    m_marks.addBox(m_ui->m_QSpinBox_ExternalTrigger_TriggerTimeout);
+    m_marks.addBox(m_ui->m_QDoubleSpinBox_ExternalTrigger_TriggerDelay);
+    m_marks.addBox(m_ui->m_QDoubleSpinBox_ExternalFlash_StrobeDelay);
+    m_marks.addBox(m_ui->m_QDoubleSpinBox_ExternalFlash_StrobeDuration);
     m_fileActions = new Camera_Settings_FileActions(this, m_settings);
     Gui_Helper::setObjectName(this, QString());
     m_ui->m_QSlider_ExposureTime->setRange(0, 50000);
@@ -123,6 +145,7 @@ void Camera_Settings_Gui::connectSlots()
     connect(m_camera, &Camera::signal_error, this, &Gui::slot_camera_error);
     connect(m_camera, &Camera::signal_settingsChanged, this, &Gui::slot_camera_settingsChanged);
     connect(m_camera, &Camera::signal_eepromChanged, this, &Gui::slot_camera_eepromChanged);
+    connect(m_camera, &Camera::signal_refused, this, &Gui::slot_camera_refused);
     connect(m_settings, &Camera_Settings::signal_custom, this, &Gui::slot_camera_settings_custom);
     connect(ui->m_QPushButton_CameraTypeUpdate, &QPushButton::clicked, this,
             &Gui::slot_QPushButton_CameraTypeUpdate_clicked);
@@ -294,6 +317,9 @@ template <typename Store>
 void Camera_Settings_Gui::edit(Store store)
 {
     store(m_settings->data());
+    // What the camera refused last is told again should it still refuse.
+    m_marks.clearRefused();
+    updateSliderMarks();
     markModified();
 }
 
@@ -416,7 +442,8 @@ void Camera_Settings_Gui::slot_QComboBox_Picture_Rotate_currentIndexChanged(int 
 
 void Camera_Settings_Gui::slot_QSpinBox_Picture_Multiples_valueChanged(int value)
 {
-    edit([value](Camera_Settings_Data& s) { s.Picture.Multiples = quint16(value); });
+    const int taken = m_marks.takeValue(m_ui->m_QSpinBox_Picture_Multiples, value);
+    edit([taken](Camera_Settings_Data& s) { s.Picture.Multiples = quint16(taken); });
 }
 
 void Camera_Settings_Gui::slot_QSlider_GainMaster_valueChanged(int value)
@@ -471,12 +498,14 @@ void Camera_Settings_Gui::slot_QComboBox_ExternalTrigger_TriggerSignal_currentIn
 
 void Camera_Settings_Gui::slot_QSpinBox_ExternalTrigger_TriggerTimeout_valueChanged(int value)
 {
-    edit([value](Camera_Settings_Data& s) { s.ExternalTrigger.TriggerTimeout = quint32(std::max(value, 0)); });
+    const int taken = m_marks.takeValue(m_ui->m_QSpinBox_ExternalTrigger_TriggerTimeout, value);
+    edit([taken](Camera_Settings_Data& s) { s.ExternalTrigger.TriggerTimeout = quint32(std::max(taken, 0)); });
 }
 
 void Camera_Settings_Gui::slot_QDoubleSpinBox_ExternalTrigger_TriggerDelay_valueChanged(double d)
 {
-    edit([d](Camera_Settings_Data& s) { s.ExternalTrigger.TriggerDelay = d; });
+    const double taken = m_marks.takeValue(m_ui->m_QDoubleSpinBox_ExternalTrigger_TriggerDelay, d);
+    edit([taken](Camera_Settings_Data& s) { s.ExternalTrigger.TriggerDelay = taken; });
 }
 
 void Camera_Settings_Gui::slot_QGroupBox_ExternalFlash_Used_toggled(bool on)
@@ -489,12 +518,14 @@ void Camera_Settings_Gui::slot_QGroupBox_ExternalFlash_Used_toggled(bool on)
 
 void Camera_Settings_Gui::slot_QDoubleSpinBox_ExternalFlash_StrobeDelay_valueChanged(double d)
 {
-    edit([d](Camera_Settings_Data& s) { s.ExternalFlash.StrobeDelay = d; });
+    const double taken = m_marks.takeValue(m_ui->m_QDoubleSpinBox_ExternalFlash_StrobeDelay, d);
+    edit([taken](Camera_Settings_Data& s) { s.ExternalFlash.StrobeDelay = taken; });
 }
 
 void Camera_Settings_Gui::slot_QDoubleSpinBox_ExternalFlash_StrobeDuration_valueChanged(double d)
 {
-    edit([d](Camera_Settings_Data& s) { s.ExternalFlash.StrobeDuration = d; });
+    const double taken = m_marks.takeValue(m_ui->m_QDoubleSpinBox_ExternalFlash_StrobeDuration, d);
+    edit([taken](Camera_Settings_Data& s) { s.ExternalFlash.StrobeDuration = taken; });
 }
 
 void Camera_Settings_Gui::slot_QCheckBox_ExternalFlash_StrobeInvert_toggled(bool checked)
@@ -575,8 +606,8 @@ void showRange(const RangeWidgets& w, int minimum, int maximum, int position, co
 
 void showTenthsRange(const RangeWidgets& w, double minimum, double maximum, double value)
 {
-    showRange(w, tenths(minimum), tenths(maximum), tenths(value), oneDecimal(minimum), oneDecimal(maximum),
-              oneDecimal(value));
+    const auto [low, high] = tenthsInside(minimum, maximum);
+    showRange(w, low, high, tenths(value), oneDecimal(minimum), oneDecimal(maximum), oneDecimal(value));
 }
 
 } // namespace
@@ -595,6 +626,8 @@ void Camera_Settings_Gui::updateExposureTimeRange()
     showTenthsRange({ui->m_QSlider_ExposureTime, ui->m_QLabel_ExposureTime_Minimum, ui->m_QLabel_ExposureTime_Maximum,
                      ui->m_QLabel_ExposureTime},
                     minimum, maximum, m_settings->Settings.ExposureTime);
+    m_exposureRange = {minimum, maximum};
+    updateSliderMarks();
 }
 
 void Camera_Settings_Gui::updateFrameRateRange()
@@ -611,6 +644,8 @@ void Camera_Settings_Gui::updateFrameRateRange()
     showTenthsRange({ui->m_QSlider_FrameRate, ui->m_QLabel_FrameRate_Minimum, ui->m_QLabel_FrameRate_Maximum,
                      ui->m_QLabel_FrameRate},
                     minimum, maximum, m_settings->Settings.FrameRate);
+    m_frameRateRange = {minimum, maximum};
+    updateSliderMarks();
 }
 
 void Camera_Settings_Gui::updatePixelClockRange()
@@ -627,6 +662,29 @@ void Camera_Settings_Gui::updatePixelClockRange()
                ui->m_QLabel_PixelClock},
               toInt(minimum), toInt(maximum), value, QString::number(minimum), QString::number(maximum),
               QString::number(value));
+    m_pixelClockRange = {double(minimum), double(maximum)};
+    updateSliderMarks();
+}
+
+void Camera_Settings_Gui::updateSliderMarks()
+{
+    const Camera_Settings_Data::SettingsGroup& s = m_settings->Settings;
+    Ui::Camera_Settings_Gui* ui = m_ui.get();
+    const auto mark = [this](QWidget* label, double value, Range range) {
+        m_marks.setOutOfRange(label, !inside(value, range.minimum, range.maximum), QString::number(range.minimum),
+                              QString::number(range.maximum));
+    };
+    const auto sliderRange = [](const QSlider* slider, double unit) {
+        return Range{slider->minimum() * unit, slider->maximum() * unit};
+    };
+    mark(ui->m_QLabel_ExposureTime, s.ExposureTime, m_exposureRange);
+    mark(ui->m_QLabel_FrameRate, s.FrameRate, m_frameRateRange);
+    mark(ui->m_QLabel_PixelClock, s.PixelClock, m_pixelClockRange);
+    mark(ui->m_QLabel_GainMaster, s.GainMaster, sliderRange(ui->m_QSlider_GainMaster, 1.0));
+    mark(ui->m_QLabel_GammaCorrection, s.GammaCorrection, sliderRange(ui->m_QSlider_GammaCorrection, 0.1));
+    mark(ui->m_QLabel_WhiteBalance_R, s.WhiteBalanceR, sliderRange(ui->m_QSlider_WhiteBalance_R, 1.0));
+    mark(ui->m_QLabel_WhiteBalance_G, s.WhiteBalanceG, sliderRange(ui->m_QSlider_WhiteBalance_G, 1.0));
+    mark(ui->m_QLabel_WhiteBalance_B, s.WhiteBalanceB, sliderRange(ui->m_QSlider_WhiteBalance_B, 1.0));
 }
 
 // ---- Record to form -----------------------------------------------------------------------------
@@ -653,7 +711,7 @@ void Camera_Settings_Gui::updateForm()
     ui->m_QCheckBox_Picture_MirrorLeftRight->setChecked(s.Picture.MirrorLeftRight);
     ui->m_QCheckBox_Picture_MirrorUpDown->setChecked(s.Picture.MirrorUpDown);
     ui->m_QComboBox_Picture_Rotate->setCurrentIndex(s.Picture.Rotate - 1);
-    ui->m_QSpinBox_Picture_Multiples->setValue(s.Picture.Multiples);
+    m_marks.showValue(ui->m_QSpinBox_Picture_Multiples, s.Picture.Multiples);
 
     QRadioButton* edge = ui->m_QRadioButton_EdgeEnhancement_Disable;
     if (s.Settings.EdgeEnhancement == 2)
@@ -677,16 +735,16 @@ void Camera_Settings_Gui::updateForm()
         balance[i].first->setValue(gains[i]);
         balance[i].second->setText(QString::number(gains[i]));
     }
+    updateSliderMarks();
 
     ui->m_QGroupBox_ExternalTrigger_Used->setChecked(s.ExternalTrigger.Used);
     ui->m_QComboBox_ExternalTrigger_TriggerSignal->setCurrentIndex(s.ExternalTrigger.TriggerSignal - 1);
-    ui->m_QSpinBox_ExternalTrigger_TriggerTimeout->setValue(int(std::min<quint32>(s.ExternalTrigger.TriggerTimeout,
-                                                                                   INT_MAX)));
-    ui->m_QDoubleSpinBox_ExternalTrigger_TriggerDelay->setValue(s.ExternalTrigger.TriggerDelay);
+    m_marks.showValue(ui->m_QSpinBox_ExternalTrigger_TriggerTimeout, s.ExternalTrigger.TriggerTimeout);
+    m_marks.showValue(ui->m_QDoubleSpinBox_ExternalTrigger_TriggerDelay, s.ExternalTrigger.TriggerDelay);
 
     ui->m_QGroupBox_ExternalFlash_Used->setChecked(s.ExternalFlash.Used);
-    ui->m_QDoubleSpinBox_ExternalFlash_StrobeDelay->setValue(s.ExternalFlash.StrobeDelay);
-    ui->m_QDoubleSpinBox_ExternalFlash_StrobeDuration->setValue(s.ExternalFlash.StrobeDuration);
+    m_marks.showValue(ui->m_QDoubleSpinBox_ExternalFlash_StrobeDelay, s.ExternalFlash.StrobeDelay);
+    m_marks.showValue(ui->m_QDoubleSpinBox_ExternalFlash_StrobeDuration, s.ExternalFlash.StrobeDuration);
     ui->m_QCheckBox_ExternalFlash_StrobeInvert->setChecked(s.ExternalFlash.StrobeInvert);
 
     ui->m_QComboBox_Device_ConnectionMode->setCurrentIndex(s.Device.ConnectionMode - 1);
@@ -788,6 +846,8 @@ void Camera_Settings_Gui::clearOutputs()
 
 void Camera_Settings_Gui::slot_camera_open()
 {
+    // The camera took every value of the open.
+    m_marks.clearRefused();
     clearOutputs();
     updatePixelClockRange();
     updateFrameRateRange();
@@ -810,7 +870,34 @@ void Camera_Settings_Gui::slot_camera_close()
 
 void Camera_Settings_Gui::slot_camera_error(Errors::Type_Error error)
 {
-    showCameraError(tr("Error: %1!").arg(Errors::getErrorText(error)));
+    QString text = tr("Error: %1!").arg(Errors::getErrorText(error));
+    if (m_lastRefusal.error == error && !m_lastRefusal.parameter.isEmpty())
+        text += QLatin1Char('\n') + tr("The camera refused %1 = %2.").arg(m_lastRefusal.parameter, m_lastRefusal.value);
+    m_lastRefusal = Refusal();
+    showCameraError(text);
+}
+
+void Camera_Settings_Gui::slot_camera_refused(Errors::Type_Error error, QString parameter, QString value)
+{
+    m_lastRefusal = {error, parameter, value};
+    Ui::Camera_Settings_Gui* ui = m_ui.get();
+    const QHash<QString, QWidget*> displays = {
+        {QStringLiteral("exposure"), ui->m_QLabel_ExposureTime},
+        {QStringLiteral("frame_rate"), ui->m_QLabel_FrameRate},
+        {QStringLiteral("pixel_clock"), ui->m_QLabel_PixelClock},
+        {QStringLiteral("gain_master"), ui->m_QLabel_GainMaster},
+        {QStringLiteral("gamma"), ui->m_QLabel_GammaCorrection},
+        {QStringLiteral("gain_r"), ui->m_QLabel_WhiteBalance_R},
+        {QStringLiteral("gain_g"), ui->m_QLabel_WhiteBalance_G},
+        {QStringLiteral("gain_b"), ui->m_QLabel_WhiteBalance_B},
+        {QStringLiteral("grab_timeout"), ui->m_QSpinBox_ExternalTrigger_TriggerTimeout},
+        {QStringLiteral("api_timeout"), ui->m_QSpinBox_ExternalTrigger_TriggerTimeout},
+        {QStringLiteral("trigger_delay"), ui->m_QDoubleSpinBox_ExternalTrigger_TriggerDelay},
+        {QStringLiteral("exposure_delay"), ui->m_QDoubleSpinBox_ExternalTrigger_TriggerDelay},
+        {QStringLiteral("strobe_delay"), ui->m_QDoubleSpinBox_ExternalFlash_StrobeDelay},
+        {QStringLiteral("strobe_duration"), ui->m_QDoubleSpinBox_ExternalFlash_StrobeDuration}};
+    if (QWidget* display = displays.value(parameter))
+        m_marks.setRefused(display, parameter, value, Errors::getErrorText(error));
 }
 
 void Camera_Settings_Gui::showCameraError(const QString& text)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Camera_Settings_CameraList.h"
+#include "Camera_Settings_Marks.h"
 #include "Errors.h"
 
 #include <QString>
@@ -30,7 +31,9 @@ class Camera_Settings_Gui;
 //
 // Widgets are written from the record only while their signals are blocked, so showing
 // values never counts as an edit, and showing never rewrites a value: one outside the open
-// camera's range keeps its value and label, only its slider stops at the range's end.
+// camera's range or its control's range keeps its value and is marked (Camera_Settings_Marks),
+// only a slider stops at the range's end. A slider's ends are the tenths inside the camera's
+// range, so that no slider position stands for a value the camera refuses.
 class Camera_Settings_Gui : public QWidget {
     Q_OBJECT
 public:
@@ -76,6 +79,7 @@ private slots:
     void slot_camera_error(Errors::Type_Error error);
     void slot_camera_settingsChanged();
     void slot_camera_eepromChanged(QString userString);
+    void slot_camera_refused(Errors::Type_Error error, QString parameter, QString value);
     void slot_camera_settings_custom(int number, QVariant data);
     void slot_QPushButton_CameraTypeUpdate_clicked();
     void slot_QPushButton_EEProm_Clear_clicked();
@@ -126,6 +130,8 @@ private:
     void updateInterfaceControls();
     void updateConnectionModeEnabled();
     void updateForm();
+    // Marks the values of the slider rows that lie outside their ranges.
+    void updateSliderMarks();
     void updateCameraList();
     void updateWhiteBalancePage();
     void updateWhiteBalanceValues();
@@ -146,4 +152,17 @@ private:
     Camera_Settings_FileActions* m_fileActions = nullptr;
     bool m_modified = false;
     Camera_Settings_CameraList m_cameraList;
+    Camera_Settings_Marks m_marks;
+    // The ranges the camera told last (the defaults while it is closed).
+    using Range = Camera_Settings_Marks::Range;
+    Range m_exposureRange;
+    Range m_frameRateRange;
+    Range m_pixelClockRange;
+    // The camera's last refusal, named in the box of the error it caused.
+    struct Refusal {
+        Errors::Type_Error error = 0;
+        QString parameter;
+        QString value;
+    };
+    Refusal m_lastRefusal;
 };

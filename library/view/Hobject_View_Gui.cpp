@@ -202,7 +202,9 @@ struct Hobject_View_Gui::DrawState {
     {
         if (family == fontFamily && size == fontSize)
             return;
-        const QString font = QStringLiteral("-%1-%2-*-*-*-*-1-").arg(QString::fromLatin1(family)).arg(size);
+        // An empty name is the default family, at the size asked for.
+        const QString name = family.isEmpty() ? QStringLiteral("*") : QString::fromLatin1(family);
+        const QString font = QStringLiteral("-%1-%2-*-*-*-*-1-").arg(name).arg(size);
         const bool ok = Halcon::set_font(window, toTuple(font)) == Halcon::kSuccess;
         fontFamily = ok ? family : QByteArray();
         fontSize = ok ? size : -1;
@@ -1944,7 +1946,7 @@ bool Hobject_View_Gui::dumpViewImage(Hobject& plainImage, Hobject& overlayImage)
     Halcon::set_check("father");
     if (opened != Halcon::kSuccess)
         return false;
-    Halcon::set_part(window, 0, 0, height, width);
+    Halcon::set_part(window, 0, 0, height - 1, width - 1);
 
     Hobject plain;
     drawInto(window, true, false, 1.0, 0.0);
@@ -1953,7 +1955,8 @@ bool Hobject_View_Gui::dumpViewImage(Hobject& plainImage, Hobject& overlayImage)
         return false;
     }
     Hobject overlay;
-    drawInto(window, true, true, 2.0, 4.0);
+    // Texts at the size asked for, in picture pixels.
+    drawInto(window, true, true, 2.0, 1.0);
     if (Halcon::dump_window_image(&overlay, window) != Halcon::kSuccess) {
         Halcon::close_window(window);
         return false;

@@ -174,10 +174,12 @@ bool parseFont(const std::string &text, Display::FontSpec *spec)
     }
     const std::vector<std::string> fields = splitDashes(text);
     if (!text.empty() && text[0] == '-') {
-        // "-family-size-width-italic-underline-strikeout-bold-charset-"
+        // "-family-size-width-italic-underline-strikeout-bold-charset-"; family "*" is the
+        // default family.
         if (fields.size() < 3 || fields.size() > 10 || fields[1].empty())
             return false;
-        parsed.family = QString::fromStdString(fields[1]);
+        if (fields[1] != "*")
+            parsed.family = QString::fromStdString(fields[1]);
         if (!fields[2].empty() && fields[2] != "*" && !parseFontSize(fields[2], &parsed.pixelSize))
             return false;
         if (!parseFlag(fields, 4, &parsed.italic) || !parseFlag(fields, 5, &parsed.underline)

@@ -155,6 +155,11 @@ public:
         connect(&camera, &Camera::signal_eepromChanged, this,
                 [this](const QString& text) { events.append(QStringLiteral("eeprom ") + text); },
                 Qt::QueuedConnection);
+        connect(&camera, &Camera::signal_refused, this,
+                [this](Errors::Type_Error error, const QString& parameter, const QString& value) {
+                    refusals.append(QStringLiteral("%1 %2=%3").arg(error).arg(parameter, value));
+                },
+                Qt::QueuedConnection);
     }
 
     QList<Errors::Type_Error> pictureErrors;
@@ -162,6 +167,8 @@ public:
     QList<Errors::Type_Error> errors;
     int settingsChanged = 0;
     QStringList events;
+    // "code parameter=value"
+    QStringList refusals;
 };
 
 // A record and its camera, the record outliving the camera, with the signals relayed.

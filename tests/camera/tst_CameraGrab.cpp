@@ -67,6 +67,8 @@ private slots:
     void triggeredGrabRestoresTheSoftwareTrigger();
     void abortEndsATriggerWait();
     void tooManyMultiplesRefused();
+    void refusedSettingsAreNotRetried_data();
+    void refusedSettingsAreNotRetried();
     void hardFailureReopens();
     void reopenFails();
     void lastPicture();
@@ -351,6 +353,34 @@ void tst_CameraGrab::tooManyMultiplesRefused()
     f.settings.Picture.Multiples = Camera::MaximumMultiples;
     f.camera.CopySettings(f.settings);
     QCOMPARE(int(f.camera.GrabImage(false, picture)), 0);
+}
+
+void tst_CameraGrab::refusedSettingsAreNotRetried_data()
+{
+    QTest::addColumn<int>("multiples");
+    QTest::addColumn<int>("triggerSignal");
+    QTest::addColumn<bool>("byTrigger");
+    QTest::addColumn<int>("code");
+    QTest::newRow("more pictures than are averaged") << Camera::MaximumMultiples + 5 << 1 << false << 3;
+    QTest::newRow("trigger edge unknown") << 1 << 9 << true << 23;
+}
+
+void tst_CameraGrab::refusedSettingsAreNotRetried()
+{
+    QFETCH(int, multiples);
+    QFETCH(int, triggerSignal);
+    QFETCH(bool, byTrigger);
+    QFETCH(int, code);
+    CameraFixture f;
+    f.settings.Picture.Multiples = quint16(multiples);
+    f.settings.ExternalTrigger = {true, triggerSignal, 5, 0.0};
+    QVERIFY(openAndRun(f));
+    const size_t opens = Sim::openLog().size();
+    QCOMPARE(int(f.camera.GrabPicture(byTrigger)), code);
+    // The camera stays open as it was: no close, no reopen.
+    QVERIFY(f.camera.IsOpen());
+    QCOMPARE(Sim::openLog().size(), opens);
+    QTRY_COMPARE(f.relay.events, (QStringList{"close", "open"}));
 }
 
 void tst_CameraGrab::hardFailureReopens()

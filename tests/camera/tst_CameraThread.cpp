@@ -44,6 +44,7 @@ private slots:
     void settingsPush_data();
     void settingsPush();
     void failedSetterKeepsTheRealValue();
+    void refusedValueIsReportedOnce();
     void deviceChangeReopens_data();
     void deviceChangeReopens();
     void settingsChangeDuringTriggeredGrab();
@@ -270,6 +271,33 @@ void tst_CameraThread::failedSetterKeepsTheRealValue()
     QCOMPARE(parameterWrites(), (QStringList{"exposure=10.0 refused", "gain_master=4", "exposure=10.0", "gamma=2.0"}));
     QCOMPARE(f.camera.GetSettingsCopy().Settings.ExposureTime, 10.0);
     QCOMPARE(f.relay.errors.size(), 1);
+}
+
+void tst_CameraThread::refusedValueIsReportedOnce()
+{
+    CameraFixture f;
+    QVERIFY(openAndRun(f));
+    const auto pushed = [&f](const std::function<void(Camera_Settings&)>& change) {
+        const int before = f.relay.settingsChanged;
+        edit(f.settings, change);
+        return QTest::qWaitFor([&] { return f.relay.settingsChanged > before; }, 10000);
+    };
+    QVERIFY(pushed([](Camera_Settings& s) { s.Settings.ExposureTime = -3.0; }));
+    QCOMPARE(f.relay.errors, QList<Errors::Type_Error>{25});
+    // Later pushes try the value again, but do not report it again.
+    Sim::clearLogs();
+    QVERIFY(pushed([](Camera_Settings& s) { s.Settings.GammaCorrection = 2.0; }));
+    QVERIFY(pushed([](Camera_Settings& s) { s.Settings.GainMaster = 3; }));
+    QCOMPARE(parameterWrites().count(QStringLiteral("exposure=-3.0 refused")), 2);
+    QCOMPARE(f.relay.errors.size(), 1);
+    // Another refused value is reported, and so is one refused again after the camera took
+    // a good one.
+    QVERIFY(pushed([](Camera_Settings& s) { s.Settings.ExposureTime = -4.0; }));
+    QCOMPARE(f.relay.errors.size(), 2);
+    QVERIFY(pushed([](Camera_Settings& s) { s.Settings.ExposureTime = 10.0; }));
+    QCOMPARE(f.camera.GetSettingsCopy().Settings.ExposureTime, 10.0);
+    QVERIFY(pushed([](Camera_Settings& s) { s.Settings.ExposureTime = -4.0; }));
+    QCOMPARE(f.relay.errors, (QList<Errors::Type_Error>{25, 25, 25}));
 }
 
 void tst_CameraThread::deviceChangeReopens_data()

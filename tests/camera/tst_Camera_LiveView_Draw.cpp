@@ -5,6 +5,7 @@
 #include "LiveViewTestSupport.h"
 
 #include <HalconTestPictures.h>
+#include <TextInk.h>
 #include <Hobject_View_Gui.h>
 
 #include <HalconXldOps.h>
@@ -81,6 +82,8 @@ private slots:
     void init();
     void marksLandWhereAsked_data();
     void marksLandWhereAsked();
+    void textLandsWhereAskedAtItsSize_data();
+    void textLandsWhereAskedAtItsSize();
     void shapesTurnAboutTheirCentre();
     void marksAreNamedByObjectAndKind();
     void clearTakesOnlyItsObject();
@@ -130,10 +133,6 @@ void tst_Camera_LiveView_Draw::marksLandWhereAsked_data()
     QTest::newRow("ellipse fill")
         << DrawCall([](Camera_LiveView_Draw& d) { return d.Draw_Ellipse("M", 10, 10, 30, 20, 0, "yellow", 1, "fill"); })
         << QPoint(50, 40) << QPoint(22, 22) << 1;
-    // Written from its top-left corner at (100, 40) on.
-    QTest::newRow("text")
-        << DrawCall([](Camera_LiveView_Draw& d) { return d.Draw_Text("M", 50, 20, "MMMM", "yellow", "Arial", 20); })
-        << QPoint(115, 52) << QPoint(80, 30) << 12;
 }
 
 void tst_Camera_LiveView_Draw::marksLandWhereAsked()
@@ -149,6 +148,29 @@ void tst_Camera_LiveView_Draw::marksLandWhereAsked()
     QCOMPARE(call(draw), 0);
     QVERIFY(yellowNear(view, marked.y(), marked.x(), radius));
     QVERIFY(!yellowNear(view, clear.y(), clear.x(), radius));
+}
+
+void tst_Camera_LiveView_Draw::textLandsWhereAskedAtItsSize_data()
+{
+    QTest::addColumn<QString>("font");
+    QTest::newRow("Arial") << "Arial";
+    QTest::newRow("the viewer's default") << "";
+}
+
+void tst_Camera_LiveView_Draw::textLandsWhereAskedAtItsSize()
+{
+    QFETCH(QString, font);
+    Hobject_View_Gui view;
+    view.addObjectGroup("Draw", Camera_LiveView_Draw::prefix(), true);
+    view.setPicture(blackPicture(), "LiveImage.Image.", false);
+    Camera_LiveView_Draw draw(&view);
+    QCOMPARE(draw.Draw_Text("M", 50, 20, "MMMM", "yellow", font, 20), 0);
+    Hobject plain, shown;
+    QVERIFY(view.dumpViewImage(plain, shown));
+    // Its line begins at (100, 40), 20 pixels high; the marks are written in bold.
+    const QRect ink = TextInk::yellowBox(shown);
+    const QRectF expected = TextInk::expected(font, 20, true, QStringLiteral("MMMM"), 100, 40);
+    QVERIFY2(TextInk::matches(ink, expected), qPrintable(TextInk::describe(ink, expected)));
 }
 
 void tst_Camera_LiveView_Draw::shapesTurnAboutTheirCentre()

@@ -9,10 +9,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QtTest>
+
+#include <functional>
 
 using namespace CameraTestSupport;
 using CameraSettingsGuiFixture::Editor;
@@ -57,6 +60,9 @@ private slots:
     void eepromClear_data();
     void eepromClear();
     void cameraErrorIsShown();
+    void refusedOpenMarksTheValue_data();
+    void refusedOpenMarksTheValue();
+    void refusedPushIsShownOnceAndNamed();
     void iniFile();
     void editsWhileTheCameraGrabs();
 };
@@ -375,6 +381,78 @@ void tst_Camera_Settings_GuiCamera::cameraErrorIsShown()
     QTRY_COMPARE(fixture.script.titles(), QStringList{"Camera error"});
     QCOMPARE(fixture.script.boxes.first().text, QStringLiteral("Error: Grab of image timeout occurred!"));
     QCOMPARE(fixture.script.boxes.first().icon, QMessageBox::Critical);
+}
+
+void tst_Camera_Settings_GuiCamera::refusedOpenMarksTheValue_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("why");
+    // Inside the range a closed camera's editor knows, outside the camera's.
+    QTest::newRow("pixel clock") << "PixelClock" << 90.0 << "m_QLabel_PixelClock"
+                                 << "The camera refused pixel_clock = 90: Cannot set the general camera configuration";
+    QTest::newRow("flash delay") << "StrobeDelay" << 4000.0 << "m_QDoubleSpinBox_ExternalFlash_StrobeDelay"
+                                 << "The camera refused strobe_delay = 4000000: Cannot set the camera strobe "
+                                    "configuration";
+}
+
+void tst_Camera_Settings_GuiCamera::refusedOpenMarksTheValue()
+{
+    QFETCH(QString, field);
+    QFETCH(double, value);
+    QFETCH(QString, display);
+    QFETCH(QString, why);
+    // This camera refuses the flash delay it is given.
+    if (field == QLatin1String("StrobeDelay"))
+        Sim::injectFault("uEye", Sim::Fault::SetParameterFails, 1, "strobe_delay");
+    Editor fixture([&](Camera_Settings& s) {
+        if (field == QLatin1String("PixelClock"))
+            s.Settings.PixelClock = qint32(value);
+        else
+            s.ExternalFlash = {true, true, value, 0.0};
+    });
+    auto* shown = fixture.widget<QWidget>(qPrintable(display));
+    QVERIFY(!Camera_Settings_Marks::isMarked(shown));
+    QVERIFY(fixture.camera.camera.Open() != 0);
+    // The editor names what the camera would not take, where the value is shown.
+    QVERIFY(Camera_Settings_Marks::isMarked(shown));
+    QCOMPARE(shown->toolTip(), why);
+    QVERIFY(fixture.script.boxes.isEmpty());
+    // Once the camera takes the record, the mark goes.
+    fixture.settings().Settings.PixelClock = 18;
+    fixture.settings().ExternalFlash.StrobeDelay = 0.0;
+    QCOMPARE(int(fixture.camera.camera.Open()), 0);
+    QVERIFY(!Camera_Settings_Marks::isMarked(shown));
+}
+
+void tst_Camera_Settings_GuiCamera::refusedPushIsShownOnceAndNamed()
+{
+    Editor fixture;
+    QVERIFY(fixture.open());
+    const auto pushed = [&fixture](const std::function<void()>& change) {
+        const int before = fixture.camera.relay.settingsChanged;
+        change();
+        return QTest::qWaitFor([&] { return fixture.camera.relay.settingsChanged > before; }, 10000);
+    };
+    // A record taken over from elsewhere holds a gamma the camera does not take.
+    QVERIFY(pushed([&fixture] {
+        fixture.settings().Settings.GammaCorrection = 20.0;
+        fixture.settings().setChanged(0);
+    }));
+    QTRY_COMPARE(fixture.script.titles(), QStringList{"Camera error"});
+    QCOMPARE(fixture.script.boxes.first().text,
+             QStringLiteral("Error: Cannot set the general camera configuration!\nThe camera refused gamma = 20."));
+    QVERIFY(Camera_Settings_Marks::isMarked(fixture.widget<QLabel>("m_QLabel_GammaCorrection")));
+    // Every later edit tries the gamma again, but the box came once.
+    QVERIFY(pushed([&fixture] { drive(fixture.widget<QSlider>("m_QSlider_GainMaster"), 7); }));
+    QVERIFY(pushed([&fixture] { drive(fixture.widget<QSlider>("m_QSlider_GainMaster"), 8); }));
+    QCOMPARE(fixture.script.boxes.size(), 1);
+    QVERIFY(Camera_Settings_Marks::isMarked(fixture.widget<QLabel>("m_QLabel_GammaCorrection")));
+    // The operator's own gamma is one the camera takes.
+    QVERIFY(pushed([&fixture] { drive(fixture.widget<QSlider>("m_QSlider_GammaCorrection"), 20); }));
+    QCOMPARE(fixture.script.boxes.size(), 1);
+    QVERIFY(!Camera_Settings_Marks::isMarked(fixture.widget<QLabel>("m_QLabel_GammaCorrection")));
 }
 
 void tst_Camera_Settings_GuiCamera::iniFile()

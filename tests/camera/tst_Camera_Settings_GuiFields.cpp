@@ -111,6 +111,8 @@ private slots:
     void triggerOffEndsAWaitingGrab();
     void exposureSteps_data();
     void exposureSteps();
+    void sliderEndsAreValuesTheCameraTakes_data();
+    void sliderEndsAreValuesTheCameraTakes();
 };
 
 void tst_Camera_Settings_GuiFields::initTestCase()
@@ -340,6 +342,48 @@ void tst_Camera_Settings_GuiFields::exposureSteps()
     QCOMPARE(fixture.editor->isModified(), modified);
     QCOMPARE(fixture.changePending(), modified);
     QCOMPARE(fixture.widget<QLabel>("m_QLabel_ExposureTime")->text(), QString::asprintf("%.1f", expected));
+}
+
+void tst_Camera_Settings_GuiFields::sliderEndsAreValuesTheCameraTakes_data()
+{
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<QString>("slider");
+    QTest::addColumn<bool>("minimum");
+    QTest::newRow("closed, exposure's left end") << false << "m_QSlider_ExposureTime" << true;
+    QTest::newRow("open, exposure's left end") << true << "m_QSlider_ExposureTime" << true;
+    QTest::newRow("open, exposure's right end") << true << "m_QSlider_ExposureTime" << false;
+    QTest::newRow("open, frame rate's left end") << true << "m_QSlider_FrameRate" << true;
+    QTest::newRow("open, frame rate's right end") << true << "m_QSlider_FrameRate" << false;
+}
+
+void tst_Camera_Settings_GuiFields::sliderEndsAreValuesTheCameraTakes()
+{
+    QFETCH(bool, open);
+    QFETCH(QString, slider);
+    QFETCH(bool, minimum);
+    const bool exposure = slider == QLatin1String("m_QSlider_ExposureTime");
+    Editor fixture([](Camera_Settings& s) { s.Settings.FrameRateMaxMode = false; });
+    Camera& camera = fixture.camera.camera;
+    if (open)
+        QVERIFY(fixture.open());
+    const int pushes = fixture.camera.relay.settingsChanged;
+    auto* control = fixture.widget<QSlider>(qPrintable(slider));
+    QVERIFY(drive(control, minimum ? control->minimum() : control->maximum()));
+    const double stored = exposure ? fixture.settings().Settings.ExposureTime : fixture.settings().Settings.FrameRate;
+    double low = 0.0, high = 0.0;
+    if (!open) {
+        // Closed, the camera takes the value at its next open.
+        QCOMPARE(int(camera.Open()), 0);
+        QVERIFY(fixture.camera.relay.refusals.isEmpty());
+    }
+    QCOMPARE(int(exposure ? camera.GetExposureRange(low, high) : camera.GetFrameRateRange(low, high)), 0);
+    QVERIFY2(stored >= low && stored <= high, qPrintable(QStringLiteral("%1 in %2 to %3").arg(stored).arg(low).arg(high)));
+    if (open) {
+        QTRY_VERIFY_WITH_TIMEOUT(fixture.camera.relay.settingsChanged > pushes, 10000);
+        QVERIFY(fixture.camera.relay.errors.isEmpty());
+    }
+    const Sim::CameraState state = Sim::state("uEye", 0);
+    QCOMPARE((exposure ? state.exposure : state.frameRate).D(), stored);
 }
 
 QTEST_MAIN(tst_Camera_Settings_GuiFields)

@@ -17,6 +17,8 @@
 #include <QTabWidget>
 #include <QtTest>
 
+#include <map>
+
 using namespace CameraTestSupport;
 using CameraSettingsGuiFixture::Editor;
 using CameraSettingsGuiFixture::drive;
@@ -34,6 +36,8 @@ private slots:
     void closedCameraRanges();
     void outOfRangeValuesAreShownUnchanged_data();
     void outOfRangeValuesAreShownUnchanged();
+    void spinBoxesShowAFilesValue_data();
+    void spinBoxesShowAFilesValue();
     void openCameraRangesFollowItsSettings();
     void interfaceControls_data();
     void interfaceControls();
@@ -176,8 +180,9 @@ void tst_Camera_Settings_GuiForm::entriesAndSpecialTexts()
 void tst_Camera_Settings_GuiForm::closedCameraRanges()
 {
     Editor fixture;
+    // The slider's ends are the tenths inside the range: none stands for a value below it.
     const auto* exposure = fixture.widget<QSlider>("m_QSlider_ExposureTime");
-    QCOMPARE(exposure->minimum(), 0);
+    QCOMPARE(exposure->minimum(), 1);
     QCOMPARE(exposure->maximum(), 50000);
     QCOMPARE(exposure->tickInterval(), 500);
     QCOMPARE(fixture.widget<QLabel>("m_QLabel_ExposureTime_Minimum")->text(), QStringLiteral("0.0"));
@@ -186,7 +191,7 @@ void tst_Camera_Settings_GuiForm::closedCameraRanges()
     QCOMPARE(fixture.widget<QLabel>("m_QLabel_ExposureTime")->text(), QStringLiteral("200.0"));
 
     const auto* frameRate = fixture.widget<QSlider>("m_QSlider_FrameRate");
-    QCOMPARE(frameRate->minimum(), 0);
+    QCOMPARE(frameRate->minimum(), 1);
     QCOMPARE(frameRate->maximum(), 1000);
     QCOMPARE(frameRate->tickInterval(), 5);
     QCOMPARE(fixture.widget<QLabel>("m_QLabel_FrameRate_Minimum")->text(), QStringLiteral("0.0"));
@@ -200,6 +205,9 @@ void tst_Camera_Settings_GuiForm::closedCameraRanges()
     QCOMPARE(fixture.widget<QLabel>("m_QLabel_PixelClock_Maximum")->text(), QStringLiteral("100"));
     QCOMPARE(fixture.widget<QLabel>("m_QLabel_PixelClock")->text(), QStringLiteral("18"));
     QVERIFY(!fixture.widget<QGroupBox>("m_QGroupBox_FrameRate")->isChecked());
+    // The defaults lie inside every range.
+    for (QWidget* widget : fixture.editor->findChildren<QWidget*>())
+        QVERIFY2(!Camera_Settings_Marks::isMarked(widget), qPrintable(widget->objectName()));
 }
 
 void tst_Camera_Settings_GuiForm::outOfRangeValuesAreShownUnchanged_data()
@@ -210,18 +218,28 @@ void tst_Camera_Settings_GuiForm::outOfRangeValuesAreShownUnchanged_data()
     QTest::addColumn<int>("position");
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("range"); // the mark's tool tip; empty: not marked
     QTest::newRow("pixel clock above") << "PixelClock" << 200.0 << "m_QSlider_PixelClock" << 100
-                                       << "m_QLabel_PixelClock" << "200";
+                                       << "m_QLabel_PixelClock" << "200" << "Outside the range 5 to 100";
     QTest::newRow("exposure above") << "ExposureTime" << 9000.0 << "m_QSlider_ExposureTime" << 50000
-                                    << "m_QLabel_ExposureTime" << "9000.0";
-    QTest::newRow("exposure negative") << "ExposureTime" << -3.0 << "m_QSlider_ExposureTime" << 0
-                                       << "m_QLabel_ExposureTime" << "-3.0";
+                                    << "m_QLabel_ExposureTime" << "9000.0" << "Outside the range 0.01 to 5000";
+    QTest::newRow("exposure negative") << "ExposureTime" << -3.0 << "m_QSlider_ExposureTime" << 1
+                                       << "m_QLabel_ExposureTime" << "-3.0" << "Outside the range 0.01 to 5000";
+    QTest::newRow("exposure 0") << "ExposureTime" << 0.0 << "m_QSlider_ExposureTime" << 1 << "m_QLabel_ExposureTime"
+                                << "0.0" << "Outside the range 0.01 to 5000";
     QTest::newRow("exposure beyond any slider") << "ExposureTime" << 1e300 << "m_QSlider_ExposureTime" << 50000
-                                                << "m_QLabel_ExposureTime" << QString::asprintf("%.1f", 1e300);
+                                                << "m_QLabel_ExposureTime" << QString::asprintf("%.1f", 1e300)
+                                                << "Outside the range 0.01 to 5000";
+    QTest::newRow("exposure at the range's end") << "ExposureTime" << 5000.0 << "m_QSlider_ExposureTime" << 50000
+                                                 << "m_QLabel_ExposureTime" << "5000.0" << "";
     QTest::newRow("frame rate above") << "FrameRate" << 250.0 << "m_QSlider_FrameRate" << 1000 << "m_QLabel_FrameRate"
-                                      << "250.0";
+                                      << "250.0" << "Outside the range 0.01 to 100";
     QTest::newRow("gamma above") << "GammaCorrection" << 7.5 << "m_QSlider_GammaCorrection" << 50
-                                 << "m_QLabel_GammaCorrection" << "7.5";
+                                 << "m_QLabel_GammaCorrection" << "7.5" << "Outside the range 0.5 to 5";
+    QTest::newRow("gamma inside") << "GammaCorrection" << 2.5 << "m_QSlider_GammaCorrection" << 25
+                                  << "m_QLabel_GammaCorrection" << "2.5" << "";
+    QTest::newRow("gain above") << "GainMaster" << 300.0 << "m_QSlider_GainMaster" << 100 << "m_QLabel_GainMaster"
+                                << "300" << "Outside the range 0 to 100";
 }
 
 void tst_Camera_Settings_GuiForm::outOfRangeValuesAreShownUnchanged()
@@ -232,6 +250,7 @@ void tst_Camera_Settings_GuiForm::outOfRangeValuesAreShownUnchanged()
     QFETCH(int, position);
     QFETCH(QString, label);
     QFETCH(QString, text);
+    QFETCH(QString, range);
     const auto set = [&](Camera_Settings& s) {
         if (field == QLatin1String("PixelClock"))
             s.Settings.PixelClock = qint32(value);
@@ -239,6 +258,8 @@ void tst_Camera_Settings_GuiForm::outOfRangeValuesAreShownUnchanged()
             s.Settings.ExposureTime = value;
         else if (field == QLatin1String("FrameRate"))
             s.Settings.FrameRate = value;
+        else if (field == QLatin1String("GainMaster"))
+            s.Settings.GainMaster = quint16(value);
         else
             s.Settings.GammaCorrection = value;
     };
@@ -249,12 +270,80 @@ void tst_Camera_Settings_GuiForm::outOfRangeValuesAreShownUnchanged()
     QVERIFY(!fixture.editor->isModified());
     QVERIFY(!fixture.changePending());
     QCOMPARE(fixture.widget<QSlider>(qPrintable(slider))->value(), position);
-    QCOMPARE(fixture.widget<QLabel>(qPrintable(label))->text(), text);
+    auto* shown = fixture.widget<QLabel>(qPrintable(label));
+    QCOMPARE(shown->text(), text);
+    QCOMPARE(Camera_Settings_Marks::isMarked(shown), !range.isEmpty());
+    QCOMPARE(shown->toolTip(), range);
     // So does a refill.
     fixture.settings().SetCustom(Camera_Settings::CustomSignal_Refresh, QVariant(false));
     QVERIFY(fixture.settings().data() == expected);
     QVERIFY(!fixture.editor->isModified());
     QVERIFY(!fixture.changePending());
+    QCOMPARE(Camera_Settings_Marks::isMarked(shown), !range.isEmpty());
+    // The slider's own edit stores a value of the range and takes the mark away.
+    QVERIFY(drive(fixture.widget<QSlider>(qPrintable(slider)), position == 1 ? 2 : position - 1));
+    QVERIFY(!Camera_Settings_Marks::isMarked(shown));
+}
+
+void tst_Camera_Settings_GuiForm::spinBoxesShowAFilesValue_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("range"); // the mark's tool tip; empty: not marked
+    QTest::addColumn<int>("steps");     // the operator's steps, then
+    QTest::addColumn<double>("stored"); // the value stored
+    QTest::newRow("pictures averaged above") << "Multiples" << 25.0 << "m_QSpinBox_Picture_Multiples"
+                                             << "Outside the range 1 to 20" << -1 << 20.0;
+    QTest::newRow("pictures averaged inside") << "Multiples" << 5.0 << "m_QSpinBox_Picture_Multiples" << "" << 1
+                                              << 6.0;
+    QTest::newRow("trigger delay above") << "TriggerDelay" << 6000.0 << "m_QDoubleSpinBox_ExternalTrigger_TriggerDelay"
+                                         << "Outside the range 0 to 5000" << -1 << 5000.0;
+    QTest::newRow("flash delay negative") << "StrobeDelay" << -5.0 << "m_QDoubleSpinBox_ExternalFlash_StrobeDelay"
+                                          << "Outside the range 0 to 4000" << 1 << 5.0;
+    QTest::newRow("trigger time-out above") << "TriggerTimeout" << 200000.0
+                                            << "m_QSpinBox_ExternalTrigger_TriggerTimeout"
+                                            << "Outside the range 0 to 99999" << -1 << 99999.0;
+}
+
+void tst_Camera_Settings_GuiForm::spinBoxesShowAFilesValue()
+{
+    QFETCH(QString, field);
+    QFETCH(double, value);
+    QFETCH(QString, box);
+    QFETCH(QString, range);
+    QFETCH(int, steps);
+    QFETCH(double, stored);
+    Editor fixture([&](Camera_Settings& s) {
+        s.ExternalTrigger.Used = true;
+        s.ExternalFlash.Used = true;
+        if (field == QLatin1String("Multiples"))
+            s.Picture.Multiples = quint16(value);
+        else if (field == QLatin1String("TriggerDelay"))
+            s.ExternalTrigger.TriggerDelay = value;
+        else if (field == QLatin1String("StrobeDelay"))
+            s.ExternalFlash.StrobeDelay = value;
+        else
+            s.ExternalTrigger.TriggerTimeout = quint32(value);
+    });
+    auto* spinBox = fixture.widget<QAbstractSpinBox>(qPrintable(box));
+    // Shown as it is, marked when outside the box's range, and not stored back.
+    QCOMPARE(WidgetInput::shown(spinBox).toDouble(), value);
+    QCOMPARE(Camera_Settings_Marks::isMarked(spinBox), !range.isEmpty());
+    QCOMPARE(spinBox->toolTip(), range);
+    QVERIFY(!fixture.editor->isModified());
+    QVERIFY(!fixture.changePending());
+    // An edit stores a value of the box's range only, and the box is back to that range.
+    spinBox->stepBy(steps);
+    QCOMPARE(WidgetInput::shown(spinBox).toDouble(), stored);
+    const std::map<QString, double> now = {
+        {QStringLiteral("Multiples"), fixture.settings().Picture.Multiples},
+        {QStringLiteral("TriggerDelay"), fixture.settings().ExternalTrigger.TriggerDelay},
+        {QStringLiteral("StrobeDelay"), fixture.settings().ExternalFlash.StrobeDelay},
+        {QStringLiteral("TriggerTimeout"), double(fixture.settings().ExternalTrigger.TriggerTimeout)}};
+    QCOMPARE(now.at(field), stored);
+    QVERIFY(!Camera_Settings_Marks::isMarked(spinBox));
+    QVERIFY(fixture.editor->isModified());
 }
 
 void tst_Camera_Settings_GuiForm::openCameraRangesFollowItsSettings()

@@ -159,6 +159,7 @@ private slots:
     void contoursAndLines();
     void contourOutsidePartDrawsNothing();
     void text();
+    void defaultFamilyTakesTheSize();
     void failures_data();
     void failures();
     void failureChangesNothing();
@@ -456,6 +457,19 @@ void tst_HalconDisplay::text()
     QCOMPARE(write_string(zoomed.handle(), "A"), kSuccess);
     QCOMPARE(countBright(zoomed.canvas(), QRect(0, 0, 59, 100)), 0);
     QVERIFY(countBright(zoomed.canvas(), QRect(59, 19, 30, 30)) > 5);
+}
+
+void tst_HalconDisplay::defaultFamilyTakesTheSize()
+{
+    Window w(200, 100);
+    HTuple ascent, descent, width, small, large;
+    QCOMPARE(set_font(w.handle(), "-*-12-*-*-*-*-0-"), kSuccess);
+    QCOMPARE(get_string_extents(w.handle(), "M", &ascent, &descent, &width, &small), kSuccess);
+    QCOMPARE(set_font(w.handle(), "-*-48-*-*-*-*-0-"), kSuccess);
+    QCOMPARE(get_string_extents(w.handle(), "M", &ascent, &descent, &width, &large), kSuccess);
+    // Four times the size, whatever the default family is.
+    QVERIFY2(large.I() >= 3 * small.I() && large.I() <= 5 * small.I(),
+             qPrintable(QStringLiteral("%1 and %2").arg(small.I()).arg(large.I())));
 }
 
 void tst_HalconDisplay::failures_data()

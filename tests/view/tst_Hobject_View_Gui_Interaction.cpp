@@ -5,6 +5,7 @@
 #include "MessageBox_Helper.h"
 
 #include <HalconTestPictures.h>
+#include <TextInk.h>
 
 #include <HalconXldOps.h>
 
@@ -80,6 +81,8 @@ private slots:
     void selectorRequestsFromWorkerThread();
     void hidingTheChosenPictureSelectorChoosesAnother();
     void dumpViewImage();
+    void dumpWritesTextsAtTheirPlaceAndSize_data();
+    void dumpWritesTextsAtTheirPlaceAndSize();
     void exportThroughDialogs_data();
     void exportThroughDialogs();
 };
@@ -328,17 +331,54 @@ void tst_Hobject_View_Gui_Interaction::dumpViewImage()
     QVERIFY(plain.IsEmpty());
 
     view.addObjectGroup("all", QString(), true);
-    view.setPicture(grayPicture(320, 240, 100), QString(), false);
+    const Hobject picture = HalconTestPictures::gradientGray(320, 240);
+    view.setPicture(picture, QString(), false);
     view.addObject(HalconTestPictures::rectangleRegion(50, 60, 99, 139), "red", "fill", 1, "R", false, false);
+    // The last column too: the dump is the picture, pixel for pixel, not a rescaled copy.
+    view.addObject(HalconTestPictures::rectangleRegion(0, 319, 239, 319), "red", "fill", 1, "Edge", false, false);
     QVERIFY(view.dumpViewImage(plain, overlay));
     int width = 0, height = 0;
     QCOMPARE(Halcon_Helper::GetImageSize(overlay, width, height), Errors::Type_Error(0));
     QCOMPARE(width, 320);
     QCOMPARE(height, 240);
-    QCOMPARE(HalconTestPictures::pixel(plain, 75, 100, 0), 100);
+    QCOMPARE(HalconTestPictures::maxPixelDifference(plain, picture), 0);
     QCOMPARE(HalconTestPictures::pixel(overlay, 75, 100, 0), 255);
     QCOMPARE(HalconTestPictures::pixel(overlay, 75, 100, 1), 0);
-    QCOMPARE(HalconTestPictures::pixel(overlay, 20, 20, 0), 100);
+    QCOMPARE(HalconTestPictures::pixel(overlay, 20, 20, 0), HalconTestPictures::pixel(picture, 20, 20));
+    QCOMPARE(HalconTestPictures::pixel(overlay, 120, 319, 1), 0);
+    QCOMPARE(HalconTestPictures::pixel(overlay, 120, 318, 0), HalconTestPictures::pixel(picture, 120, 318));
+}
+
+void tst_Hobject_View_Gui_Interaction::dumpWritesTextsAtTheirPlaceAndSize_data()
+{
+    QTest::addColumn<QString>("font");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QPoint>("position"); // column, row
+    QTest::newRow("named font") << "Arial" << 20 << QPoint(40, 30);
+    QTest::newRow("named font, larger") << "Arial" << 36 << QPoint(10, 60);
+    QTest::newRow("default font") << "" << 20 << QPoint(40, 30);
+    QTest::newRow("default font, larger") << "" << 36 << QPoint(10, 60);
+}
+
+void tst_Hobject_View_Gui_Interaction::dumpWritesTextsAtTheirPlaceAndSize()
+{
+    QFETCH(QString, font);
+    QFETCH(int, size);
+    QFETCH(QPoint, position);
+    Hobject_View_Gui view;
+    view.addObjectGroup("all", QString(), true);
+    view.setPicture(grayPicture(320, 240, 0), QString(), false);
+    // Shown on screen first: what the screen drew before must not change the dump.
+    QVERIFY(showWithPictureSize(view, 160, 120));
+    const QByteArray family = font.toLatin1();
+    view.addText(QStringLiteral("MMMM"), position.x(), position.y(), QStringLiteral("yellow"), family.constData(), size,
+                 QStringLiteral("T"), false, true);
+    Hobject plain, overlay;
+    QVERIFY(view.dumpViewImage(plain, overlay));
+    const QRect ink = TextInk::yellowBox(overlay);
+    // The viewer writes its texts in bold.
+    const QRectF expected = TextInk::expected(font, size, true, QStringLiteral("MMMM"), position.x(), position.y());
+    QVERIFY2(TextInk::matches(ink, expected), qPrintable(TextInk::describe(ink, expected)));
 }
 
 void tst_Hobject_View_Gui_Interaction::exportThroughDialogs_data()
