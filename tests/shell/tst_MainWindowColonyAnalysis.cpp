@@ -10,6 +10,7 @@
 #include "MainWindowFixture.h"
 
 #include <QPushButton>
+#include <QSet>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -60,9 +61,9 @@ private slots:
     void plateCycle();
     void lldPositionByChannel_data();
     void lldPositionByChannel();
-    void storedRackResetsTheHandOut();
-    void reopenedDatabaseResetsTheHandOut();
-    void colonyEditResetsTheHandOut();
+    void pickRunGoesOnThroughSavesAndEdits();
+    void reopenedDatabase_data();
+    void reopenedDatabase();
     void failedPruningStillStoresTheRack();
     void exportToZipArchive();
     void selectRackInTheBrowser_data();
@@ -206,39 +207,25 @@ void tst_MainWindowColonyAnalysis::lldPositionByChannel()
     QCOMPARE(y, plainY - offsetY);
 }
 
-// After a stored rack the hand-out reads the database again: a pick run starts afresh.
-void tst_MainWindowColonyAnalysis::storedRackResetsTheHandOut()
+// The control software saves the next plate and edits colonies while it picks this one: the
+// pick run goes on where it stopped and never serves a colony twice.
+void tst_MainWindowColonyAnalysis::pickRunGoesOnThroughSavesAndEdits()
 {
     QVERIFY(m_rack > 0);
     const QVariantList maxima{3};
-    const HandOut first = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
-    QCOMPARE(first.result, Errors::Type_Error(0));
-    const HandOut second = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
-    QVERIFY(second.colonies != first.colonies);
-
+    QSet<int> served;
+    auto pickOne = [&] {
+        const HandOut out = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
+        QCOMPARE(out.result, Errors::Type_Error(0));
+        QCOMPARE(out.total, 3);
+        QCOMPARE(out.used, QStringLiteral("1"));
+        const int colony = out.colonies.at(0).toInt();
+        QVERIFY2(!served.contains(colony), qPrintable(QStringLiteral("colony %1 served twice").arg(colony)));
+        served.insert(colony);
+    };
+    pickOne();
     QVERIFY(storeRack(QStringLiteral("R-0002")) > 0);
-    const HandOut afresh = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
-    QCOMPARE(afresh.colonies, first.colonies);
-}
-
-void tst_MainWindowColonyAnalysis::reopenedDatabaseResetsTheHandOut()
-{
-    QVERIFY(m_rack > 0);
-    // Other maxima than before: the first call builds the hand-out afresh.
-    const QVariantList maxima{4};
-    const HandOut first = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
-    QVERIFY(retrieve(*m_window, m_rack, maxima, QStringLiteral("1")).colonies != first.colonies);
-    QCOMPARE(m_window->openDatabase(), Errors::Type_Error(0));
-    const HandOut afresh = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
-    QCOMPARE(afresh.colonies, first.colonies);
-}
-
-void tst_MainWindowColonyAnalysis::colonyEditResetsTheHandOut()
-{
-    QVERIFY(m_rack > 0);
-    const QVariantList maxima{5};
-    const HandOut first = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
-    QVERIFY(retrieve(*m_window, m_rack, maxima, QStringLiteral("1")).colonies != first.colonies);
+    pickOne();
     int edits = 0;
     m_window->colonyAnalyserGui()->setEditorRunner([&edits](ColonyEditorGui&) {
         ++edits;
@@ -247,8 +234,10 @@ void tst_MainWindowColonyAnalysis::colonyEditResetsTheHandOut()
     QCOMPARE(m_window->AnalyseColonies_UserEditColonies(), Errors::Type_Error(0));
     m_window->colonyAnalyserGui()->setEditorRunner({});
     QCOMPARE(edits, 1);
-    const HandOut afresh = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
-    QCOMPARE(afresh.colonies, first.colonies);
+    pickOne();
+    const HandOut exhausted = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
+    QCOMPARE(exhausted.result, Errors::Type_Error(0));
+    QCOMPARE(exhausted.used, QStringLiteral("0"));
 
     // Without a result there is nothing to edit: the page's code, no editor.
     QCOMPARE(m_window->AnalyseColonies_Reset(), Errors::Type_Error(0));
@@ -256,6 +245,40 @@ void tst_MainWindowColonyAnalysis::colonyEditResetsTheHandOut()
     QVERIFY(refused != 0);
     QCOMPARE(edits, 1);
     QCOMPARE(analyseDemo(), Errors::Type_Error(0));
+}
+
+void tst_MainWindowColonyAnalysis::reopenedDatabase_data()
+{
+    QTest::addColumn<bool>("anotherFile");
+    QTest::addColumn<bool>("afresh");
+    QTest::newRow("the same file again: the pick run goes on") << false << false;
+    QTest::newRow("another file: its racks are other racks") << true << true;
+}
+
+void tst_MainWindowColonyAnalysis::reopenedDatabase()
+{
+    QFETCH(bool, anotherFile);
+    QFETCH(bool, afresh);
+    QVERIFY(m_rack > 0);
+    // Maxima of each row's own: the first call builds the hand-out afresh.
+    const QVariantList maxima{anotherFile ? 5 : 4};
+    const HandOut first = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
+    QCOMPARE(first.result, Errors::Type_Error(0));
+    QString& file = m_window->appSettings()->database.SQLite3.Filename;
+    const QString original = file;
+    if (anotherFile) {
+        // A copy holds the same rack identifiers, yet they name the copy's racks.
+        const QString copy = QStringLiteral("database/copy.db3");
+        QFile::remove(copy);
+        QVERIFY(QFile::copy(original, copy));
+        file = copy;
+    }
+    QCOMPARE(m_window->openDatabase(), Errors::Type_Error(0));
+    const HandOut next = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
+    file = original;
+    QCOMPARE(m_window->openDatabase(), Errors::Type_Error(0));
+    QCOMPARE(next.result, Errors::Type_Error(0));
+    QCOMPARE(next.colonies == first.colonies, afresh);
 }
 
 // The rack is stored; only the deletion of old racks failed, which the page keeps apart.
