@@ -66,6 +66,10 @@ private slots:
     void reopenedDatabase();
     void failedPruningStillStoresTheRack();
     void exportToZipArchive();
+    void exportsKeepTheProgramsOwnData_data();
+    void exportsKeepTheProgramsOwnData();
+    void rackPictureFormatCheckedAtOnce_data();
+    void rackPictureFormatCheckedAtOnce();
     void selectRackInTheBrowser_data();
     void selectRackInTheBrowser();
     void savePictureSizes_data();
@@ -311,6 +315,76 @@ void tst_MainWindowColonyAnalysis::exportToZipArchive()
     m_answers.boxes.clear();
     QVERIFY(m_window->AnalyseColonies_ExportToZipArchive({QStringLiteral("no number")}, archive, true) != 0);
     QVERIFY(m_answers.boxes.isEmpty());
+}
+
+void tst_MainWindowColonyAnalysis::exportsKeepTheProgramsOwnData_data()
+{
+    QTest::addColumn<QString>("writer");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("ZIP export over the database") << "zip" << "database/zelvorin.db3";
+    QTest::newRow("colony results over a settings file") << "csv" << "settings/Colony/default.ColonySettings";
+    QTest::newRow("colony results over a folder") << "csv" << "database";
+    QTest::newRow("rack picture into the picture folder") << "rack picture" << "database/pictures/export.png";
+    QTest::newRow("rack picture in the background over a folder") << "rack picture later" << "settings";
+    QTest::newRow("camera picture over the database") << "camera picture" << "database/zelvorin.db3";
+    QTest::newRow("live view picture among the settings") << "live view picture" << "settings/export.png";
+}
+
+// Each place that writes a file a client names refuses the program's own data and touches
+// nothing: the database keeps its racks, a settings file its bytes.
+void tst_MainWindowColonyAnalysis::exportsKeepTheProgramsOwnData()
+{
+    QFETCH(QString, writer);
+    QFETCH(QString, target);
+    QVERIFY(m_rack > 0);
+    const QFileInfo before(target);
+    const QByteArray bytes = before.isFile() ? readFile(target) : QByteArray();
+
+    Errors::Type_Error result = 0;
+    if (writer == QLatin1String("zip"))
+        result = m_window->AnalyseColonies_ExportToZipArchive({m_rack}, target, false);
+    else if (writer == QLatin1String("csv"))
+        result = m_window->AnalyseColonies_ExportColonyResults(m_rack, target, QString());
+    else if (writer == QLatin1String("rack picture"))
+        result = m_window->AnalyseColonies_ExportRackPicture(-1, false, target, QStringLiteral("png"), false, 100, false);
+    else if (writer == QLatin1String("rack picture later"))
+        result = m_window->AnalyseColonies_ExportRackPicture(-1, true, target, QStringLiteral("png"), false, 100, false);
+    else if (writer == QLatin1String("camera picture"))
+        result = m_window->Camera_SavePicture(target, QStringLiteral("png"), 100);
+    else
+        result = m_window->GUI_LiveView_SavePicture(target, QStringLiteral("png"), 100);
+    QCOMPARE(result, Errors::Type_Error(104));
+
+    bool finished = false;
+    QTRY_VERIFY(m_window->AnalyseColonies_SaveResult_CheckAsynchronSaveFinish(finished) == 0 && finished);
+    const QFileInfo after(target);
+    QCOMPARE(after.exists(), before.exists());
+    QCOMPARE(after.isDir(), before.isDir());
+    if (before.isFile())
+        QCOMPARE(readFile(target), bytes);
+    QString barcode, picture, description;
+    int columns = 0, rows = 0, error = 0;
+    QCOMPARE(m_window->Database_GetZelvorinRack(m_rack, barcode, picture, columns, rows, error, description),
+             Errors::Type_Error(0));
+}
+
+void tst_MainWindowColonyAnalysis::rackPictureFormatCheckedAtOnce_data()
+{
+    QTest::addColumn<bool>("background");
+    QTest::newRow("at once") << false;
+    QTest::newRow("in the background") << true;
+}
+
+// A format no save knows is answered by the call itself, not by the next poll of a save.
+void tst_MainWindowColonyAnalysis::rackPictureFormatCheckedAtOnce()
+{
+    QFETCH(bool, background);
+    const QString target = m_folder->filePath(QStringLiteral("rack.gif"));
+    QCOMPARE(m_window->AnalyseColonies_ExportRackPicture(-1, background, target, QStringLiteral("gif"), false, 100, false),
+             Errors::Type_Error(55));
+    bool finished = false;
+    QTRY_VERIFY(m_window->AnalyseColonies_SaveResult_CheckAsynchronSaveFinish(finished) == 0 && finished);
+    QVERIFY(!QFileInfo::exists(target));
 }
 
 void tst_MainWindowColonyAnalysis::selectRackInTheBrowser_data()
