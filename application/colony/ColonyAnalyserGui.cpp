@@ -689,7 +689,7 @@ Errors::Type_Error ColonyAnalyserGui::UserEditColonies()
     // The dialog turns the event loop: nothing may change the rack until its edit is applied.
     const ExclusiveWorkScope scope(m_exclusiveWork, WorkEditing);
     ColonyEditorGui dialog(m_colonySettings, ColonyEditApply::editRack(m_rack), this, true);
-    const int result = m_editorRunner ? m_editorRunner(dialog) : dialog.exec();
+    const int result = m_editorRunner ? m_editorRunner(dialog) : MessageBox_Helper::exec(&dialog);
     if (result != QDialog::Accepted)
         return 0;
     return ColonyEditApply::apply(*this, dialog.editRack());

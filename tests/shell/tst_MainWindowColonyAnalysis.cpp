@@ -1,3 +1,4 @@
+#include "COM_Class.h"
 #include "Camera.h"
 #include "ColonyAnalyserGui.h"
 #include "ColonyDatabaseGui.h"
@@ -9,8 +10,11 @@
 #include "InstrumentSettings.h"
 #include "MainWindowFixture.h"
 
+#include <QApplication>
+#include <QPointer>
 #include <QPushButton>
 #include <QSet>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -70,6 +74,8 @@ private slots:
     void exportsKeepTheProgramsOwnData();
     void rackPictureFormatCheckedAtOnce_data();
     void rackPictureFormatCheckedAtOnce();
+    void dialogOfAClientThatLeavesIsCancelled_data();
+    void dialogOfAClientThatLeavesIsCancelled();
     void selectRackInTheBrowser_data();
     void selectRackInTheBrowser();
     void savePictureSizes_data();
@@ -385,6 +391,78 @@ void tst_MainWindowColonyAnalysis::rackPictureFormatCheckedAtOnce()
     bool finished = false;
     QTRY_VERIFY(m_window->AnalyseColonies_SaveResult_CheckAsynchronSaveFinish(finished) == 0 && finished);
     QVERIFY(!QFileInfo::exists(target));
+}
+
+void tst_MainWindowColonyAnalysis::dialogOfAClientThatLeavesIsCancelled_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::newRow("colony editor") << "AnalyseColonies_UserEditColonies";
+    QTest::newRow("rack browser") << "Database_SelectZelvorinRack";
+    QTest::newRow("camera settings") << "Settings_SelectCameraSettings";
+    QTest::newRow("colony settings") << "Settings_SelectColonySettings";
+    QTest::newRow("stitcher settings") << "Settings_SelectImageStitcherSettings";
+}
+
+// A client opens a modal dialog on the server and goes away: the dialog is cancelled and the
+// call comes back, so the program is not left waiting for an answer nobody can give. The
+// dialog of one client outlives the departure of another.
+void tst_MainWindowColonyAnalysis::dialogOfAClientThatLeavesIsCancelled()
+{
+    QFETCH(QString, method);
+    QCOMPARE(analyseDemo(), Errors::Type_Error(0));
+    setAutomationMainWindow(m_window);
+    auto* opener = new COM_Class;
+    auto* other = new COM_Class;
+    // The dialogs run for real, as on the server.
+    m_answers.dialog = [](QDialog* dialog) { return dialog->exec(); };
+    QPointer<QDialog> shown;
+    bool outlivedOther = false;
+    QTimer::singleShot(0, this, [&] {
+        shown = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        delete other;
+        QTimer::singleShot(0, this, [&] {
+            outlivedOther = shown && shown->isVisible();
+            // The opener's client leaves (releases its object or drops off the bus).
+            delete opener;
+        });
+    });
+    // Should the dialog stay, the test must not hang on it.
+    bool leftOpen = false;
+    QTimer safety;
+    safety.setSingleShot(true);
+    connect(&safety, &QTimer::timeout, this, [&] {
+        leftOpen = true;
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->reject();
+    });
+    safety.start(10000);
+
+    int result = -1;
+    QString chosen;
+    int rack = -7;
+    if (method == QLatin1String("AnalyseColonies_UserEditColonies"))
+        result = opener->AnalyseColonies_UserEditColonies();
+    else if (method == QLatin1String("Database_SelectZelvorinRack"))
+        result = opener->Database_SelectZelvorinRack(rack);
+    else if (method == QLatin1String("Settings_SelectCameraSettings"))
+        result = opener->Settings_SelectCameraSettings(QString(), chosen);
+    else if (method == QLatin1String("Settings_SelectColonySettings"))
+        result = opener->Settings_SelectColonySettings(QString(), chosen);
+    else
+        result = opener->Settings_SelectImageStitcherSettings(QString(), chosen);
+    safety.stop();
+    m_answers.dialog = {};
+    setAutomationMainWindow(nullptr);
+
+    QVERIFY(!leftOpen);
+    QVERIFY(!shown);
+    QVERIFY(outlivedOther);
+    QCOMPARE(result, 0);
+    QVERIFY(chosen.isEmpty());
+    if (method == QLatin1String("Database_SelectZelvorinRack"))
+        QCOMPARE(rack, -1);
+    // Nothing is left locked: the page takes the next call.
+    QCOMPARE(m_window->AnalyseColonies_Reset(), Errors::Type_Error(0));
 }
 
 void tst_MainWindowColonyAnalysis::selectRackInTheBrowser_data()
