@@ -168,7 +168,8 @@ public:
     // of the run is shown.
     Errors::Type_Error CheckRunning(bool& running);
     Errors::Type_Error GetLLDPosition(int unused, double& x, double& y);
-    // New agar height: every colony, good and rejected, is placed again.
+    // New agar height: every colony, good and rejected, is placed again. 104 for a height the
+    // worker refuses, which keeps the previous one.
     Errors::Type_Error SetAgarHeight(double agarHeight);
     Errors::Type_Error PictureView_Clear();
     Errors::Type_Error PictureView_DisplayColony(int colonyId);

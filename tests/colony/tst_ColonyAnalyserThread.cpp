@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include <atomic>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -122,6 +123,8 @@ private slots:
     void colourModelsRun();
     void hueRangeWrapsAround();
     void agarHeight();
+    void agarHeightRefused_data();
+    void agarHeightRefused();
     void destroyDuringRunEndsCleanly();
     void cutSearchArea();
     void cutSearchAreaFailureKeepsPicture();
@@ -647,6 +650,39 @@ void tst_ColonyAnalyserThread::agarHeight()
     QCOMPARE(worker.settings().ReferencePoints.DistanceRefPointPlaneToAgarPlane, -2.4);
     double row = 0.0, column = 0.0;
     // Scaled by 1.01 about the picture centre (375, 500).
+    worker.referencePointSearch().transformHeightScale(475.0, 700.0, &row, &column);
+    QVERIFY(std::fabs(row - 476.0) < 1e-9);
+    QVERIFY(std::fabs(column - 702.0) < 1e-9);
+}
+
+void tst_ColonyAnalyserThread::agarHeightRefused_data()
+{
+    QTest::addColumn<double>("height");
+    QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN();
+    QTest::newRow("infinite") << std::numeric_limits<double>::infinity();
+    QTest::newRow("minus infinite") << -std::numeric_limits<double>::infinity();
+    QTest::newRow("at the camera") << 240.0;
+    QTest::newRow("as far below the reference plane") << -240.0;
+    QTest::newRow("beyond the camera") << 1.0e6;
+}
+
+// A height that would be stored with the rack as no number, or that leaves no picture scale,
+// is refused and the previous height stays in force.
+void tst_ColonyAnalyserThread::agarHeightRefused()
+{
+    QFETCH(double, height);
+    ColonySettingsData settings = smallSettings();
+    settings.ReferencePoints.DistanceCameraToRefPointPlane = 240.0;
+    FakeColonyAnalyserHost host;
+    ColonyAnalyserThread worker(&host, nullptr, nullptr);
+    QCOMPARE(worker.Analyse({}, settings, smallScene().image), Errors::Type_Error(0));
+    QVERIFY(host.stopped.tryAcquire(1, kRunTimeoutMs));
+    QVERIFY(waitIdle(worker));
+    QCOMPARE(worker.SetAgarHeight(-2.4), Errors::Type_Error(0));
+
+    QCOMPARE(worker.SetAgarHeight(height), Errors::Type_Error(104));
+    QCOMPARE(worker.settings().ReferencePoints.DistanceRefPointPlaneToAgarPlane, -2.4);
+    double row = 0.0, column = 0.0;
     worker.referencePointSearch().transformHeightScale(475.0, 700.0, &row, &column);
     QVERIFY(std::fabs(row - 476.0) < 1e-9);
     QVERIFY(std::fabs(column - 702.0) < 1e-9);

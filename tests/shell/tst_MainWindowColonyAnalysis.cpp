@@ -18,6 +18,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <limits>
 #include <memory>
 
 using namespace MainWindowFixture;
@@ -69,6 +70,7 @@ private slots:
     void reopenedDatabase_data();
     void reopenedDatabase();
     void failedPruningStillStoresTheRack();
+    void refusedAgarHeightKeepsTheRackReadable();
     void exportToZipArchive();
     void exportsKeepTheProgramsOwnData_data();
     void exportsKeepTheProgramsOwnData();
@@ -309,6 +311,19 @@ void tst_MainWindowColonyAnalysis::failedPruningStillStoresTheRack()
              Errors::Type_Error(0));
     QCOMPARE(barcode, QStringLiteral("R-0003"));
     QVERIFY(QFileInfo::exists(picture));
+}
+
+// A height that is no number was stored with the rack, which then answered 150 on every read.
+void tst_MainWindowColonyAnalysis::refusedAgarHeightKeepsTheRackReadable()
+{
+    QCOMPARE(m_window->AnalyseColonies_SetAgarHeight(std::numeric_limits<double>::quiet_NaN()), Errors::Type_Error(104));
+    const int rack = storeRack(QStringLiteral("R-NAN"));
+    QVERIFY(rack > 0);
+    QString barcode, picture, description;
+    int columns = 0, rows = 0, error = 0;
+    QCOMPARE(m_window->Database_GetZelvorinRack(rack, barcode, picture, columns, rows, error, description),
+             Errors::Type_Error(0));
+    QCOMPARE(barcode, QStringLiteral("R-NAN"));
 }
 
 void tst_MainWindowColonyAnalysis::exportToZipArchive()
