@@ -1,5 +1,6 @@
 #include "ArchiveExport.h"
 
+#include "ExportTarget_Guard.h"
 #include "MessageBox_Helper.h"
 #include "RackZipExport.h"
 
@@ -28,7 +29,9 @@ void ArchiveExport::cannotGenerate()
 Errors::Type_Error ArchiveExport::open(const QString& archivePath, bool append)
 {
     m_archivePath = archivePath;
-    const Errors::Type_Error result = m_zip.Open(archivePath, append && QFileInfo::exists(archivePath));
+    Errors::Type_Error result = ExportTarget_Guard::check(archivePath);
+    if (result == 0)
+        result = m_zip.Open(archivePath, append && QFileInfo::exists(archivePath));
     if (result != 0) {
         cannotGenerate();
         return result;

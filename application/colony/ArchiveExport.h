@@ -20,7 +20,9 @@ public:
     // context: the translation context of the texts; messageParent parents the boxes.
     ArchiveExport(const char* context, QWidget* messageParent, bool interactive);
 
-    // 0, or the code of Zip_Helper::Open. Append only when asked and the archive exists.
+    // 0; 104 for a target that is the program's own data or no regular file
+    // (ExportTarget_Guard); else the code of Zip_Helper::Open. Append only when asked and
+    // the archive exists.
     Errors::Type_Error open(const QString& archivePath, bool append);
     Zip_Helper& zip() { return m_zip; }
     // A result or its data could not be read (text: untranslated, in the context).

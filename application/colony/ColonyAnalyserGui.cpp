@@ -10,6 +10,7 @@
 #include "DatabaseTableAll.h"
 #include "DatabaseTransaction.h"
 #include "DrawSettings.h"
+#include "ExportTarget_Guard.h"
 #include "Gui_Helper.h"
 #include "HalconFunctions.h"
 #include "Halcon_AsynchronImageSave.h"
@@ -688,7 +689,7 @@ Errors::Type_Error ColonyAnalyserGui::UserEditColonies()
     // The dialog turns the event loop: nothing may change the rack until its edit is applied.
     const ExclusiveWorkScope scope(m_exclusiveWork, WorkEditing);
     ColonyEditorGui dialog(m_colonySettings, ColonyEditApply::editRack(m_rack), this, true);
-    const int result = m_editorRunner ? m_editorRunner(dialog) : dialog.exec();
+    const int result = m_editorRunner ? m_editorRunner(dialog) : MessageBox_Helper::exec(&dialog);
     if (result != QDialog::Accepted)
         return 0;
     return ColonyEditApply::apply(*this, dialog.editRack());
@@ -880,6 +881,11 @@ Errors::Type_Error ColonyAnalyserGui::ExportRackPicture(int rackID, bool asynchr
     const bool shownRack = rackID == -1 || rackID == m_rack.row.RackID;
     if (analyserDrawings && !shownRack)
         return ErrorRackNotShown;
+    if (const Errors::Type_Error code = ExportTarget_Guard::check(picturePath); code != 0)
+        return code;
+    // Checked here: a background save would report it only with a later poll.
+    if (!Halcon_Helper::IsPictureFormat(pictureFormat))
+        return ErrorCannotSavePicture;
 
     Halcon::Hobject picture;
     ColonySettingsData settings;
@@ -933,6 +939,8 @@ Errors::Type_Error ColonyAnalyserGui::ExportColonyResultsCurrentRack(const QStri
 Errors::Type_Error ColonyAnalyserGui::ExportColonyResults(Database::ID rackId, const QString& fileName,
                                                           const QString& options)
 {
+    if (const Errors::Type_Error code = ExportTarget_Guard::check(fileName); code != 0)
+        return code;
     // The held result is incomplete while a run reports into it.
     if (m_exclusiveWork != WorkNone || isBusy())
         return ErrorBusy;

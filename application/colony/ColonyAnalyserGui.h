@@ -59,6 +59,7 @@ class ColonyAnalyserGui : public QWidget, public IColonyAnalyserHost {
 public:
     // Application error codes of the page.
     static constexpr Errors::Type_Error ErrorGeneral = 3;
+    static constexpr Errors::Type_Error ErrorCannotSavePicture = 55;
     static constexpr Errors::Type_Error ErrorBusy = 101;
     static constexpr Errors::Type_Error ErrorNoPicture = 102;
     static constexpr Errors::Type_Error ErrorColonyNotFound = 104;
@@ -167,7 +168,8 @@ public:
     // of the run is shown.
     Errors::Type_Error CheckRunning(bool& running);
     Errors::Type_Error GetLLDPosition(int unused, double& x, double& y);
-    // New agar height: every colony, good and rejected, is placed again.
+    // New agar height: every colony, good and rejected, is placed again. 104 for a height the
+    // worker refuses, which keeps the previous one.
     Errors::Type_Error SetAgarHeight(double agarHeight);
     Errors::Type_Error PictureView_Clear();
     Errors::Type_Error PictureView_DisplayColony(int colonyId);
@@ -179,12 +181,15 @@ public:
     Errors::Type_Error SaveResult(bool asynchronPictureSave, const QString& rackBarcode, const QString& description,
                                   int imageStitcherID, int& rackID, Errors::Type_Error* pruneError = nullptr);
     Errors::Type_Error SaveResult_CheckAsynchronSaveFinish(bool& finish);
+    // 104 for a target the program's own data or no regular file (ExportTarget_Guard), 55 for
+    // a format no save knows; both before anything is read or queued.
     Errors::Type_Error ExportRackPicture(int rackID, bool asynchronPictureSave, const QString& picturePath,
                                          const QString& pictureFormat, bool pictureCropped, int pictureSizePercent,
                                          bool analyserDrawings);
 
     // Delimited colony results of a rack: the held result when rackId is its RackID, else
-    // the stored rows. 101 while an analysis runs or a save is in progress.
+    // the stored rows. 104 for a target that ExportTarget_Guard refuses; 101 while an
+    // analysis runs or a save is in progress.
     Errors::Type_Error ExportColonyResults(Database::ID rackId, const QString& fileName, const QString& options);
     Errors::Type_Error ExportColonyResultsCurrentRack(const QString& fileName, const QString& options);
 

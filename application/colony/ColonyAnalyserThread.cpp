@@ -18,6 +18,8 @@
 #include <QElapsedTimer>
 #include <QMutexLocker>
 
+#include <cmath>
+
 namespace {
 
 constexpr double kDegreesPerRadian = 57.295779513082;
@@ -27,6 +29,7 @@ constexpr Errors::Type_Error kGeneralError = 3;
 constexpr Errors::Type_Error kAborted = 100;
 constexpr Errors::Type_Error kInProgress = 101;
 constexpr Errors::Type_Error kNoPicture = 102;
+constexpr Errors::Type_Error kParameter = 104;
 constexpr Errors::Type_Error kUnusableColorImage = 103;
 constexpr Errors::Type_Error kIncorrectSettings = 152;
 constexpr Errors::Type_Error kExpectColorPicture = 131;
@@ -196,6 +199,11 @@ Errors::Type_Error ColonyAnalyserThread::SetAgarHeight(double heightMillimetres)
     // The run reads this record and the transform it rebuilds.
     if (m_state.load() != StateIdle)
         return kInProgress;
+    // The height is stored with the rack, and an agar plane at the camera (or as far beyond the
+    // reference plane) leaves no picture scale.
+    if (!std::isfinite(heightMillimetres)
+        || std::fabs(heightMillimetres) >= std::fabs(m_settings.ReferencePoints.DistanceCameraToRefPointPlane))
+        return kParameter;
     m_settings.ReferencePoints.DistanceRefPointPlaneToAgarPlane = heightMillimetres;
     return m_referencePointSearch.computeScaleTransform();
 }

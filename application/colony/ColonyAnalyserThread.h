@@ -89,7 +89,8 @@ public:
     // Stops a run, forgets the picture and the error, clears the page's display.
     Errors::Type_Error Reset();
     // Distance reference-point plane -> agar plane (mm); rebuilds the height-scale transform.
-    // 101 while a run is busy (the run reads that record).
+    // 101 while a run is busy (the run reads that record); 104 for a height that is no number
+    // or whose size reaches the camera's distance to the reference plane (height unchanged).
     Errors::Type_Error SetAgarHeight(double heightMillimetres);
 
     // Crops picture to the labware rectangle of settings; on failure the picture stays.

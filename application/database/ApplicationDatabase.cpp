@@ -6,6 +6,7 @@
 #include "DatabaseTableZelvorinImageStitcher.h"
 #include "DatabaseTableZelvorinImageStitcherPicture.h"
 #include "DatabaseTableZelvorinRack.h"
+#include "ExportTarget_Guard.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,6 +54,7 @@ ApplicationDatabase::ApplicationDatabase(ErrorHandler* errorHandler, const QStri
 
 ApplicationDatabase::~ApplicationDatabase()
 {
+    ExportTarget_Guard::release(this);
     // The close reports type 0 while every table still exists.
     m_database->close();
     delete m_tableAll;
@@ -105,6 +107,8 @@ void ApplicationDatabase::databaseError(QString databaseName, QString text)
 
 Errors::Type_Error ApplicationDatabase::openDatabase(const AppSettings::DatabaseSettings& settings)
 {
+    // The rack pictures belong to the database: no export may land among them.
+    ExportTarget_Guard::protect(this, {settings.PicturePath});
     Errors::Type_Error result = NoError;
     switch (settings.Type) {
     case AppSettings::TypeMSAccess:

@@ -63,6 +63,7 @@ public:
 
     // Opens the database the settings select and checks its version; a database that fails
     // the check is closed again, so nothing is written into a layout this program does not know.
+    // Its picture folder is protected from exports from now on (ExportTarget_Guard).
     Errors::Type_Error openDatabase(const AppSettings::DatabaseSettings& settings);
 
     // New databases. Each refuses an existing target and leaves nothing behind on failure;

@@ -7,6 +7,7 @@
 #include "Errors.h"
 #include "IAutomationOperations.h"
 #include "LibraryFunctions.h"
+#include "MessageBox_Helper.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,15 +19,6 @@ namespace {
 
 // "General application error": the answer of every forwarded method while there is no window.
 constexpr int c_generalApplicationError = 3;
-
-template <typename Operation> int forward(Operation operation)
-{
-    IAutomationOperations* window = automationMainWindow();
-    if (!window)
-        return c_generalApplicationError;
-    const AutomationCallScope inCall;
-    return int(operation(*window));
-}
 
 // The names of the settings files of one kind: files whose names end with the extension
 // (in any case), ordered by name character by character, each without the extension when
@@ -57,7 +49,20 @@ COM_Class::COM_Class(QObject* parent)
 
 COM_Class::~COM_Class()
 {
+    // Nobody is left to answer them; a call of this object may still wait in one.
+    MessageBox_Helper::rejectDialogsOf(this);
     automationObjectReleased();
+}
+
+template <typename Operation> int COM_Class::forward(Operation operation)
+{
+    IAutomationOperations* window = automationMainWindow();
+    if (!window)
+        return c_generalApplicationError;
+    const AutomationCallScope inCall;
+    // The object may be gone when the operation returns: nothing of it is used after.
+    const MessageBox_Helper::DialogOwnerScope dialogs(this);
+    return int(operation(*window));
 }
 
 int COM_Class::Application_GetVersion(QString& oVersionString)

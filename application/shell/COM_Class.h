@@ -9,7 +9,8 @@
 // reference parameters are the call's out arguments. A method presets its outputs, then
 // forwards to the main window's operation of the same name (3 "General application error"
 // while there is none); seven are answered here. An object holds no state: its life counts
-// the clients, and the release of the last one may end the server.
+// the clients, and the release of the last one may end the server. Its release cancels the
+// dialogs its calls opened, so a client that goes away never leaves one waiting.
 class COM_Class : public QObject {
     Q_OBJECT
 public:
@@ -159,4 +160,9 @@ public slots:
     int Database_SetZelvorinColony_Field_Description(int i_intColonyID, const QString& i_strDescription);
     int Instrument_GetChannelOffset(int i_intChannelNumber, double& o_fltOffsetX_mm, double& o_fltOffsetY_mm);
     int Instrument_SetChannelOffset(int i_intChannelNumber, double i_fltOffsetX_mm, double i_fltOffsetY_mm);
+
+private:
+    // Carries operation out on the main window; a dialog it shows belongs to this object's
+    // client and is cancelled when the client releases the object or leaves the bus.
+    template <typename Operation> int forward(Operation operation);
 };

@@ -4,6 +4,7 @@
 #include "Camera_Settings.h"
 #include "Camera_Settings_Gui.h"
 #include "CorrectionInfo.h"
+#include "ExportTarget_Guard.h"
 #include "Halcon_Helper.h"
 #include "PictureScaling.h"
 #include "SettingsName.h"
@@ -95,6 +96,8 @@ Errors::Type_Error CameraOperations::takePicture()
 
 Errors::Type_Error CameraOperations::savePicture(const QString& path, const QString& format, int sizePercent)
 {
+    if (const Errors::Type_Error code = ExportTarget_Guard::check(path))
+        return code;
     Halcon::Hobject picture;
     if (const Errors::Type_Error code = m_camera->GetPicture(picture))
         return code;

@@ -44,8 +44,9 @@ public:
     Errors::Type_Error close(bool automationServer);
     Errors::Type_Error isOpen(bool& open) const;
     Errors::Type_Error takePicture();
-    // 15 without a picture; a size other than 0 and 100 percent scales the picture (3 when
-    // that fails or the size is out of range); else the save's code.
+    // 104 for a target that ExportTarget_Guard refuses; 15 without a picture; a size other
+    // than 0 and 100 percent scales the picture (3 when that fails or the size is out of
+    // range); else the save's code.
     Errors::Type_Error savePicture(const QString& path, const QString& format, int sizePercent);
     Errors::Type_Error loadPicture(const QString& path);
 

@@ -10,13 +10,12 @@
 
 ColonyAnalysisOperations::ColonyAnalysisOperations(ColonySettingsFiles& settingsFiles, Camera* camera,
                                                    ColonyAnalyserGui* page, const InstrumentSettings* instrument,
-                                                   ApplicationDatabase* database, StoredFunction stored)
+                                                   ApplicationDatabase* database)
     : m_settingsFiles(settingsFiles)
     , m_camera(camera)
     , m_page(page)
     , m_instrument(instrument)
     , m_database(database)
-    , m_stored(std::move(stored))
 {
 }
 
@@ -71,10 +70,7 @@ Errors::Type_Error ColonyAnalysisOperations::setAgarHeight(double agarHeight_mm)
 
 Errors::Type_Error ColonyAnalysisOperations::userEditColonies()
 {
-    const Errors::Type_Error code = m_page->UserEditColonies();
-    if (code == 0 && m_stored)
-        m_stored();
-    return code;
+    return m_page->UserEditColonies();
 }
 
 Errors::Type_Error ColonyAnalysisOperations::saveResult(bool asynchronPictureSave, const QString& barcode,
@@ -87,8 +83,6 @@ Errors::Type_Error ColonyAnalysisOperations::saveResult(bool asynchronPictureSav
     if (code != 0)
         return code;
     rackId = stored;
-    if (m_stored)
-        m_stored();
     return 0;
 }
 

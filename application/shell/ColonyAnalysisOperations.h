@@ -5,8 +5,6 @@
 #include <QString>
 #include <QVariantList>
 
-#include <functional>
-
 class ApplicationDatabase;
 class Camera;
 class ColonyAnalyserGui;
@@ -20,12 +18,8 @@ class InstrumentSettings;
 // boxes, the same stand-alone and as automation server.
 class ColonyAnalysisOperations {
 public:
-    // Told after every stored rack, so cached reads of the database are renewed.
-    using StoredFunction = std::function<void()>;
-
     ColonyAnalysisOperations(ColonySettingsFiles& settingsFiles, Camera* camera, ColonyAnalyserGui* page,
-                             const InstrumentSettings* instrument, ApplicationDatabase* database,
-                             StoredFunction stored);
+                             const InstrumentSettings* instrument, ApplicationDatabase* database);
 
     // 104 for a name that is no plain name, 150 when its settings do not load, else the
     // page's reset, 15 without a camera picture, or the start's code.
@@ -37,8 +31,7 @@ public:
     // the position minus that channel's offsets.
     Errors::Type_Error lldPosition(int channel, double& x_mm, double& y_mm);
     Errors::Type_Error setAgarHeight(double agarHeight_mm);
-    // The operator edits the colonies of the page's result; after an applied edit the
-    // hand-out reads the database afresh.
+    // The operator edits the colonies of the page's result.
     Errors::Type_Error userEditColonies();
     // rackId is -1 unless the rack was stored. A failed pruning of old racks does not fail
     // the save: the page keeps that code apart (ColonyAnalyserGui::lastPruneError).
@@ -57,5 +50,4 @@ private:
     ColonyAnalyserGui* m_page;
     const InstrumentSettings* m_instrument;
     ApplicationDatabase* m_database;
-    StoredFunction m_stored;
 };

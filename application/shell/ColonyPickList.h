@@ -52,8 +52,8 @@ public:
 
     ColonyPickList();
 
-    // Forgets the cached hand-out; the next call reads the database again. The owner calls it
-    // whenever the stored colonies may have changed (a save, a re-opened database, an edit).
+    // Forgets the cached hand-out; the next call reads the database again. Only for a database
+    // opened anew: saves and edits leave a pick run alone, or it would serve colonies twice.
     void reset();
 
     // 104: sort mode not 0 or 1, a pattern longer than 16 characters, a maximum that is

@@ -11,6 +11,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 
 #include <limits>
 
@@ -64,6 +65,37 @@ DatabaseQueries::DatabaseQueries(ApplicationDatabase* database, const Instrument
     : m_database(database)
     , m_instrumentSettings(instrumentSettings)
 {
+}
+
+void DatabaseQueries::databaseOpened(const AppSettings::DatabaseSettings& settings, bool opened)
+{
+    const QString identity = opened ? databaseIdentity(settings) : QString();
+    if (identity.isEmpty() || identity != m_openDatabase)
+        m_pickList.reset();
+    m_openDatabase = identity;
+}
+
+QString DatabaseQueries::databaseIdentity(const AppSettings::DatabaseSettings& settings)
+{
+    QString file;
+    switch (settings.Type) {
+    case AppSettings::TypeMSSQLServer:
+        return QStringLiteral("%1|%2|%3").arg(settings.Type).arg(settings.MSSqlServer.Servername,
+                                                                 settings.MSSqlServer.Databasename);
+    case AppSettings::TypeMSAccess:
+        file = settings.MSAccess.Filename;
+        break;
+    case AppSettings::TypeSQLite3:
+        file = settings.SQLite3.Filename;
+        break;
+    default:
+        return QString();
+    }
+    const QFileInfo info(file);
+    const QString path = info.canonicalFilePath();
+    if (path.isEmpty())
+        return QString();
+    return QStringLiteral("%1|%2|%3").arg(settings.Type).arg(path).arg(info.birthTime().toMSecsSinceEpoch());
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AppSettings.h"
 #include "ColonyPickList.h"
 #include "Errors.h"
 
@@ -18,8 +19,16 @@ class DatabaseQueries {
 public:
     DatabaseQueries(ApplicationDatabase* database, const InstrumentSettings* instrumentSettings);
 
-    // The hand-out cache; the owner resets it whenever the stored colonies may have changed.
+    // The hand-out cache. It lives across saves and edits: a pick run in progress must never
+    // be handed the colonies it has already served.
     ColonyPickList& colonyPickList() { return m_pickList; }
+    // After every open of the application's database: the hand-out starts afresh only when
+    // another database is open now (another file or kind, or none), whose rack identifiers
+    // name other racks.
+    void databaseOpened(const AppSettings::DatabaseSettings& settings, bool opened);
+    // What names the open database: kind and file (with its creation time, so a file made
+    // anew under the old name counts as another) or server and database; empty for none.
+    static QString databaseIdentity(const AppSettings::DatabaseSettings& settings);
 
     Errors::Type_Error Database_GetZelvorinRack(int iRackID, QString& oRackBarcode, QString& oPictureFilePath,
                                                 int& oContainerGridColumnsCount, int& oContainerGridRowsCount,
@@ -92,4 +101,5 @@ private:
     ApplicationDatabase* m_database;
     const InstrumentSettings* m_instrumentSettings;
     ColonyPickList m_pickList;
+    QString m_openDatabase;
 };

@@ -16,6 +16,20 @@ ImageStitcherOperations::ImageStitcherOperations(ImageStitcherSettingsFiles& set
     , m_camera(camera)
     , m_page(page)
 {
+    if (m_settings)
+        m_stitched = QObject::connect(m_settings, &ImageStitcherSettings::signal_custom, m_settings,
+                                      [this](int number, const QVariant&) {
+                                          if (number != ImageStitcherSettings::CustomSignal_StitchedPicture
+                                              || !m_started)
+                                              return;
+                                          m_started = false;
+                                          m_pictures.clear();
+                                      });
+}
+
+ImageStitcherOperations::~ImageStitcherOperations()
+{
+    QObject::disconnect(m_stitched);
 }
 
 Errors::Type_Error ImageStitcherOperations::assignPicturePosition(int position)
@@ -61,12 +75,11 @@ Errors::Type_Error ImageStitcherOperations::start2(const QString& settingsName, 
 
 Errors::Type_Error ImageStitcherOperations::startPage()
 {
-    // A start during a run replaces that run.
+    // A start during a run restarts it with the same pictures.
     if (const Errors::Type_Error code = m_page->Reset())
         return code;
     const Errors::Type_Error code = m_page->Start(m_pictures);
-    if (code == 0)
-        m_pictures.clear();
+    m_started = code == 0;
     return code;
 }
 
@@ -77,6 +90,7 @@ Errors::Type_Error ImageStitcherOperations::stop()
 
 Errors::Type_Error ImageStitcherOperations::reset()
 {
+    m_started = false;
     m_pictures.clear();
     return m_page->Reset();
 }

@@ -5,6 +5,7 @@
 #include <Hobject.h>
 
 #include <QList>
+#include <QMetaObject>
 #include <QString>
 
 class Camera;
@@ -17,14 +18,18 @@ class ImageStitcherSettingsFiles;
 // stitching runs in the Image Stitcher page's worker; these operations return at once. GUI
 // thread; no message boxes.
 //
-// The placed pictures belong to one plate: a start hands them to the page and the list is
-// emptied, as is a reset, so a later plate never stitches pictures of the one before.
+// The placed pictures belong to one plate: they stay for a start during a run, which restarts
+// it with them, and are forgotten once a run of them ends with a stitched picture, or by a
+// reset, so a later plate never stitches pictures of the one before.
 class ImageStitcherOperations {
 public:
     static constexpr int PositionsCount = 6;
 
     ImageStitcherOperations(ImageStitcherSettingsFiles& settingsFiles, ImageStitcherSettings* settings,
                             Camera* camera, ImageStitcherGui* page);
+    ~ImageStitcherOperations();
+    ImageStitcherOperations(const ImageStitcherOperations&) = delete;
+    ImageStitcherOperations& operator=(const ImageStitcherOperations&) = delete;
 
     // 200 for a position outside 0..5, 15 without a camera picture (list unchanged).
     Errors::Type_Error assignPicturePosition(int position);
@@ -53,4 +58,7 @@ private:
     Camera* m_camera;
     ImageStitcherGui* m_page;
     QList<Halcon::Hobject> m_pictures;
+    // A run of the placed pictures is under way: its stitched picture ends their use.
+    bool m_started = false;
+    QMetaObject::Connection m_stitched;
 };

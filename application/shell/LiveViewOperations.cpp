@@ -2,6 +2,7 @@
 
 #include "AppErrors.h"
 #include "Camera_LiveView_Gui.h"
+#include "ExportTarget_Guard.h"
 
 #include <QDockWidget>
 
@@ -37,6 +38,8 @@ Errors::Type_Error LiveViewOperations::isVisible(bool& visible) const
 
 Errors::Type_Error LiveViewOperations::savePicture(const QString& path, const QString& format, int sizePercent)
 {
+    if (const Errors::Type_Error code = ExportTarget_Guard::check(path))
+        return code;
     return m_view->SavePicture(path, format, sizePercent);
 }
 

@@ -23,6 +23,7 @@ public:
     Errors::Type_Error show(int mode, bool automationServer);
     Errors::Type_Error hide();
     Errors::Type_Error isVisible(bool& visible) const;
+    // 104 for a target that ExportTarget_Guard refuses, else the live view's code.
     Errors::Type_Error savePicture(const QString& path, const QString& format, int sizePercent);
 
     Errors::Type_Error focusShow(double positionX, double positionY, double sizeX, double sizeY, double angle,

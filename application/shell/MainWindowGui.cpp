@@ -279,11 +279,13 @@ void MainWindowGui::loadDefaultSettingsFiles()
 void MainWindowGui::createOperations()
 {
     m_databaseQueries = std::make_unique<DatabaseQueries>(m_database, m_instrumentSettings);
+    // The database was opened before the queries existed.
+    m_databaseQueries->databaseOpened(m_appSettings->database, m_database->database()->isOpen());
     m_liveViewOperations =
         std::make_unique<LiveViewOperations>(m_liveViewGui, m_liveViewDock, [this] { return isHidden(); });
     m_colonyAnalysis = std::make_unique<ColonyAnalysisOperations>(*m_colonySettingsFiles, m_camera,
                                                                   m_colonyAnalyserGui, m_instrumentSettings,
-                                                                  m_database, [this] { databaseChanged(); });
+                                                                  m_database);
 
     StitcherCommands::Parts stitcherParts;
     stitcherParts.window = this;
@@ -317,7 +319,6 @@ void MainWindowGui::createOperations()
     resultParts.analyser = m_analyserGui;
     resultParts.page = m_colonyAnalyserGui;
     resultParts.stitcherPage = m_imageStitcherGui;
-    resultParts.changed = [this] { databaseChanged(); };
     resultParts.editColonies = [this] { return AnalyseColonies_UserEditColonies(); };
     m_resultCommands = std::make_unique<ResultCommands>(resultParts);
 
@@ -466,8 +467,10 @@ bool MainWindowGui::isWindowHidden() const
 
 Errors::Type_Error MainWindowGui::openDatabase()
 {
-    databaseChanged();
-    return m_database->openDatabase(m_appSettings->database);
+    const Errors::Type_Error result = m_database->openDatabase(m_appSettings->database);
+    if (m_databaseQueries)
+        m_databaseQueries->databaseOpened(m_appSettings->database, result == 0);
+    return result;
 }
 
 void MainWindowGui::showDatabaseError(QString databaseName, QString text)
@@ -476,12 +479,6 @@ void MainWindowGui::showDatabaseError(QString databaseName, QString text)
     if (isAutomationServer() || isInAutomationCall())
         return;
     MessageBox_Helper::critical(this, tr("Database \"%1\" error").arg(databaseName), text, QMessageBox::Ok);
-}
-
-void MainWindowGui::databaseChanged()
-{
-    if (m_databaseQueries)
-        m_databaseQueries->colonyPickList().reset();
 }
 
 // ---- Colony settings file (IColonySettingsHost) --------------------------------------------

@@ -339,8 +339,6 @@ private:
     void connectActions();
     static void toggleDock(QDockWidget* dock, bool raise);
     void setCameraConnectActions(bool open);
-    // The hand-out reads the database again on its next call.
-    void databaseChanged();
 
     std::unique_ptr<Ui::MainWindowGui> m_ui;
     AppSettings* m_appSettings = nullptr;

@@ -106,8 +106,6 @@ void ResultCommands::databaseSave()
         failed(code);
         return;
     }
-    if (m_parts.changed)
-        m_parts.changed();
     MessageBox_Helper::information(m_parts.window, tr("Database"),
                                    (colony ? tr("The result of analysing is saved to RackID=%1")
                                            : tr("The result of analysing is saved to ImageStitcherID=%1"))
@@ -133,8 +131,6 @@ void ResultCommands::editColonies()
     }
     if (m_parts.editColonies)
         m_parts.editColonies();
-    if (m_parts.changed)
-        m_parts.changed();
 }
 
 void ResultCommands::exportColonyResults()

@@ -21,8 +21,6 @@ public:
         AnalyserGui* analyser = nullptr;
         ColonyAnalyserGui* page = nullptr;
         ImageStitcherGui* stitcherPage = nullptr;
-        // Told after a stored rack or an edit, so cached reads of the database are renewed.
-        std::function<void()> changed;
         // The colony editor on the shown result.
         std::function<Errors::Type_Error()> editColonies;
     };

@@ -1,5 +1,7 @@
 #include "Database.h"
 
+#include "ExportTarget_Guard.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -122,6 +124,7 @@ Errors::Type_Error Database::openMSAccess(QString filePath)
     Errors::Type_Error result = beginOpen(KindMSAccess, QFileInfo(filePath).fileName());
     if (result != NoError)
         return result;
+    ExportTarget_Guard::protect(this, ExportTarget_Guard::databaseFiles(filePath));
     result = checkFile(filePath, MaxSizeMSAccess);
     if (result != NoError)
         return result;
@@ -156,6 +159,7 @@ Errors::Type_Error Database::openSQLite3(QString filePath)
     Errors::Type_Error result = beginOpen(KindSQLite3, QFileInfo(filePath).fileName());
     if (result != NoError)
         return result;
+    ExportTarget_Guard::protect(this, ExportTarget_Guard::databaseFiles(filePath));
     // Opening never creates a database file: new databases come from their templates.
     result = checkFile(filePath, MaxSizeSQLite3);
     if (result != NoError)
@@ -212,6 +216,7 @@ Errors::Type_Error Database::checkSQLite3File()
 
 void Database::close()
 {
+    ExportTarget_Guard::release(this);
     if (!m_connection)
         return;
     if (m_connection->isOpen())

@@ -532,6 +532,11 @@ Errors::Type_Error Halcon_Helper::SaveImageFile(const QString& fileName, const H
     return logEnd(call, kNoError);
 }
 
+bool Halcon_Helper::IsPictureFormat(const QString& format)
+{
+    return findQtFormat(format) != nullptr;
+}
+
 Errors::Type_Error Halcon_Helper::ToQImage(const Hobject& image, QImage& qimage)
 {
     qimage = QImage();

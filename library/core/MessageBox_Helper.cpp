@@ -8,6 +8,10 @@
 #include <QFileDialog>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QPointer>
+#include <QScopeGuard>
+
+#include <vector>
 
 namespace {
 
@@ -15,6 +19,19 @@ QMutex g_mutex;
 MessageBox_Helper::AnswerFunction g_answerFunction;
 MessageBox_Helper::FileAnswerFunction g_fileAnswerFunction;
 MessageBox_Helper::DialogFunction g_dialogFunction;
+
+// GUI thread only, so without a lock. Scopes end in the reverse order of their start: they
+// live in frames of one thread's stack, also across nested event loops.
+struct OwnerScope {
+    const void* owner;
+    bool gone;
+};
+std::vector<OwnerScope> g_ownerScopes;
+struct OwnedDialog {
+    QPointer<QDialog> dialog;
+    const void* owner;
+};
+QList<OwnedDialog> g_ownedDialogs;
 
 bool mayShowWindows()
 {
@@ -154,12 +171,53 @@ int MessageBox_Helper::exec(QDialog* dialog)
 {
     if (!dialog)
         return QDialog::Rejected;
+    const void* owner = nullptr;
+    if (!g_ownerScopes.empty()) {
+        // Nobody is left to answer it.
+        if (g_ownerScopes.back().gone)
+            return QDialog::Rejected;
+        owner = g_ownerScopes.back().owner;
+    }
+    g_ownedDialogs.append({dialog, owner});
+    const auto forget = qScopeGuard([dialog] {
+        g_ownedDialogs.removeIf([dialog](const OwnedDialog& entry) { return entry.dialog == dialog || !entry.dialog; });
+    });
     DialogFunction function;
     {
         QMutexLocker locker(&g_mutex);
         function = g_dialogFunction;
     }
     return function ? function(dialog) : dialog->exec();
+}
+
+MessageBox_Helper::DialogOwnerScope::DialogOwnerScope(const void* owner)
+{
+    g_ownerScopes.push_back({owner, false});
+}
+
+MessageBox_Helper::DialogOwnerScope::~DialogOwnerScope()
+{
+    g_ownerScopes.pop_back();
+}
+
+void MessageBox_Helper::rejectDialogsOf(const void* owner)
+{
+    if (!owner)
+        return;
+    for (OwnerScope& scope : g_ownerScopes) {
+        if (scope.owner == owner)
+            scope.gone = true;
+    }
+    QList<QPointer<QDialog>> dialogs;
+    for (const OwnedDialog& entry : std::as_const(g_ownedDialogs)) {
+        if (entry.owner == owner && entry.dialog)
+            dialogs << entry.dialog;
+    }
+    // Rejecting ends the dialog's event loop; its exec() returns once the loops above it end.
+    for (const QPointer<QDialog>& dialog : std::as_const(dialogs)) {
+        if (dialog)
+            dialog->reject();
+    }
 }
 
 QMessageBox::StandardButton MessageBox_Helper::ask(const Request& request)

@@ -77,6 +77,19 @@ public:
     using DialogFunction = std::function<int(QDialog* dialog)>;
     static int exec(QDialog* dialog);
 
+    // Dialogs shown on behalf of someone who may go away before answering (an automation
+    // client): while a scope lives, a dialog that exec() shows belongs to the owner of the
+    // innermost scope. rejectDialogsOf(owner) cancels the owner's open dialogs, and exec()
+    // answers Rejected at once for an owner gone while its scope still lives. GUI thread.
+    class DialogOwnerScope {
+    public:
+        explicit DialogOwnerScope(const void* owner);
+        ~DialogOwnerScope();
+        DialogOwnerScope(const DialogOwnerScope&) = delete;
+        DialogOwnerScope& operator=(const DialogOwnerScope&) = delete;
+    };
+    static void rejectDialogsOf(const void* owner);
+
     // Replaces the boxes by function (tests); an empty function restores the real boxes.
     static void setAnswerFunction(AnswerFunction function);
     // Replaces the file dialogs by function (tests); an empty function restores the real ones.

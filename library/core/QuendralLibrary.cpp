@@ -11,6 +11,7 @@
 #include <QMetaType>
 #include <QObject>
 #include <QPointer>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QTextStream>
 #include <QUrl>
@@ -54,6 +55,8 @@ public:
     bool claim(const QString& path, bool& alreadyRunning)
     {
         release();
+        if (path.isEmpty())
+            return false;
         const QByteArray markerName = QFile::encodeName(path);
         const int guard = openFile(markerName + ".lock");
         if (guard < 0)
@@ -283,9 +286,12 @@ bool IsAlreadyRunning()
 
 QString SingleInstanceMarkerPath(const QString& applicationName)
 {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        return QString();
     // Percent-encoded, so any application name gives one plain file name of its own.
     const QString key = applicationName + QStringLiteral("_ApplicationStarted");
-    return QDir::tempPath() + QLatin1Char('/') + QString::fromLatin1(QUrl::toPercentEncoding(key));
+    return folder + QLatin1Char('/') + QString::fromLatin1(QUrl::toPercentEncoding(key));
 }
 
 } // namespace QuendralLibrary

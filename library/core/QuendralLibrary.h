@@ -40,8 +40,10 @@ bool IsAutomationServer();
 // Another live process of the same application name held the marker at Start.
 bool IsAlreadyRunning();
 
-// The marker file of an application name: the kernel drops its lock when the holding
-// process ends in any way, so a crash never leaves a stale "already running" behind.
+// The marker file of an application name, in the user's runtime folder: instances of other
+// users and the machine-wide temporary folder play no part. The kernel drops its lock when
+// the holding process ends in any way, so a crash never leaves a stale "already running"
+// behind. Empty when the user has no runtime folder (then no instance sees another).
 QString SingleInstanceMarkerPath(const QString& applicationName);
 
 } // namespace QuendralLibrary

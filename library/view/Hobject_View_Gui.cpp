@@ -3,6 +3,7 @@
 #include "ui_Hobject_View_Gui.h"
 
 #include "Errors.h"
+#include "ExportTarget_Guard.h"
 #include "Gui_Helper.h"
 #include "Halcon_Helper.h"
 #include "Hobject_View_MouseDraw_Rectangle_Area.h"
@@ -1996,7 +1997,9 @@ void Hobject_View_Gui::slot_QToolButton_Save_clicked()
         return;
     // The dialog may have moved the current folder; relative names are based on the program's.
     setCurrentDirToApplicationDir();
-    const Errors::Type_Error error = Halcon_Helper::SaveImageFile(fileName, image, QStringLiteral("png"), false, false);
+    Errors::Type_Error error = ExportTarget_Guard::check(fileName);
+    if (error == 0)
+        error = Halcon_Helper::SaveImageFile(fileName, image, QStringLiteral("png"), false, false);
     if (error != 0) {
         MessageBox_Helper::critical(this, tr("Export error"),
                                     tr("Cannot export the picture to \"%1\"!\n%2!").arg(fileName, Errors::getErrorText(error)));

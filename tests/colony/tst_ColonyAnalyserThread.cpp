@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include <atomic>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -121,6 +122,7 @@ private slots:
     void colourModelsRun_data();
     void colourModelsRun();
     void hueRangeWrapsAround();
+    void agarHeight_data();
     void agarHeight();
     void destroyDuringRunEndsCleanly();
     void cutSearchArea();
@@ -633,8 +635,24 @@ void tst_ColonyAnalyserThread::hueRangeWrapsAround()
     QCOMPARE(area[0].L(), Halcon::Hlong(241 * 4));
 }
 
+void tst_ColonyAnalyserThread::agarHeight_data()
+{
+    QTest::addColumn<double>("height");
+    QTest::addColumn<int>("result");
+    QTest::newRow("2.4 mm below the reference plane") << -2.4 << 0;
+    // Stored with the rack as no number, or leaving no picture scale: the height in force stays.
+    QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << 104;
+    QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << 104;
+    QTest::newRow("minus infinite") << -std::numeric_limits<double>::infinity() << 104;
+    QTest::newRow("at the camera") << 240.0 << 104;
+    QTest::newRow("as far below the reference plane") << -240.0 << 104;
+    QTest::newRow("beyond the camera") << 1.0e6 << 104;
+}
+
 void tst_ColonyAnalyserThread::agarHeight()
 {
+    QFETCH(double, height);
+    QFETCH(int, result);
     ColonySettingsData settings = smallSettings();
     settings.ReferencePoints.DistanceCameraToRefPointPlane = 240.0;
     FakeColonyAnalyserHost host;
@@ -642,8 +660,10 @@ void tst_ColonyAnalyserThread::agarHeight()
     QCOMPARE(worker.Analyse({}, settings, smallScene().image), Errors::Type_Error(0));
     QVERIFY(host.stopped.tryAcquire(1, kRunTimeoutMs));
     QVERIFY(waitIdle(worker));
+    if (result != 0)
+        QCOMPARE(worker.SetAgarHeight(-2.4), Errors::Type_Error(0));
 
-    QCOMPARE(worker.SetAgarHeight(-2.4), Errors::Type_Error(0));
+    QCOMPARE(worker.SetAgarHeight(height), Errors::Type_Error(result));
     QCOMPARE(worker.settings().ReferencePoints.DistanceRefPointPlaneToAgarPlane, -2.4);
     double row = 0.0, column = 0.0;
     // Scaled by 1.01 about the picture centre (375, 500).

@@ -45,8 +45,10 @@ int runInstance(int argc, char** argv)
 class Instance {
 public:
     // Starts and waits for the instance to report its flag; false when it did not.
-    bool start(const QString& applicationName)
+    bool start(const QString& applicationName,
+               const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
     {
+        m_process.setProcessEnvironment(environment);
         m_process.setProgram(QCoreApplication::applicationFilePath());
         m_process.setArguments({QLatin1String(kInstanceOption), applicationName});
         m_process.setProcessChannelMode(QProcess::SeparateChannels);
@@ -127,6 +129,7 @@ private slots:
     void secondInstanceSeesFirst();
     void crashedInstanceLeavesNoMarker();
     void markerFollowsThisProcess();
+    void onlyThisUsersInstancesCount();
 
 private:
     QTemporaryDir m_markerFolder;
@@ -134,9 +137,9 @@ private:
 
 void tst_QuendralLibrary::initTestCase()
 {
-    // The markers of this test, and of the instances it starts, go to a folder of its own.
+    // The markers of this test, and of the instances it starts, go to a runtime folder of its own.
     QVERIFY(m_markerFolder.isValid());
-    qputenv("TMPDIR", QFile::encodeName(m_markerFolder.path()));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_markerFolder.path()));
     QVERIFY(QuendralLibrary::SingleInstanceMarkerPath(QStringLiteral("x")).startsWith(m_markerFolder.path()));
 }
 
@@ -307,8 +310,8 @@ void tst_QuendralLibrary::markerPath()
 {
     QFETCH(QString, applicationName);
     const QString path = QuendralLibrary::SingleInstanceMarkerPath(applicationName);
-    // Whatever the name, the marker is one file directly in the temporary folder.
-    QCOMPARE(QFileInfo(path).absolutePath(), QFileInfo(QDir::tempPath()).absoluteFilePath());
+    // Whatever the name, the marker is one file directly in the user's runtime folder.
+    QCOMPARE(QFileInfo(path).absolutePath(), QFileInfo(m_markerFolder.path()).absoluteFilePath());
     QVERIFY(QFileInfo(path).fileName().endsWith(QStringLiteral("_ApplicationStarted")));
     QVERIFY(path != QuendralLibrary::SingleInstanceMarkerPath(applicationName + QLatin1Char('x')));
 }
@@ -405,6 +408,34 @@ void tst_QuendralLibrary::markerFollowsThisProcess()
     QuendralLibrary::Stop();
     QVERIFY(!QuendralLibrary::IsAlreadyRunning());
     QVERIFY(afterStop.stop());
+}
+
+// Instances of another user, who has a runtime folder of his own, and whatever lies in the
+// machine-wide temporary folder never make a start count as a second one.
+void tst_QuendralLibrary::onlyThisUsersInstancesCount()
+{
+    QTemporaryDir otherUser;
+    QTemporaryDir machineTemporary;
+    QVERIFY(otherUser.isValid() && machineTemporary.isValid());
+    QProcessEnvironment shared = QProcessEnvironment::systemEnvironment();
+    shared.insert(QStringLiteral("TMPDIR"), machineTemporary.path());
+    QProcessEnvironment other = shared;
+    other.insert(QStringLiteral("XDG_RUNTIME_DIR"), otherUser.path());
+
+    const QString name = uniqueName("users");
+    Instance ofOtherUser;
+    QVERIFY(ofOtherUser.start(name, other));
+    QVERIFY(!ofOtherUser.alreadyRunning());
+    Instance mine;
+    QVERIFY(mine.start(name, shared));
+    QVERIFY(!mine.alreadyRunning());
+    // This user's second instance still sees the first.
+    Instance mySecond;
+    QVERIFY(mySecond.start(name, shared));
+    QVERIFY(mySecond.alreadyRunning());
+    QVERIFY(mySecond.stop());
+    QVERIFY(mine.stop());
+    QVERIFY(ofOtherUser.stop());
 }
 
 int main(int argc, char** argv)

@@ -51,6 +51,20 @@ public:
         return answer;
     }
 
+    // Writes a call without reading its answer: for a call that waits, as a dialog does.
+    bool send(const QString& line)
+    {
+        m_process.write(line.toUtf8() + '\n');
+        return m_process.waitForBytesWritten(ProgramUnderTest::TimeoutMs);
+    }
+
+    // Ends the client as a crash does: no release, its connection to the bus just drops.
+    void kill()
+    {
+        m_process.kill();
+        m_process.waitForFinished(ProgramUnderTest::TimeoutMs);
+    }
+
     int exitCode() { return m_process.waitForFinished(ProgramUnderTest::TimeoutMs) ? m_process.exitCode() : -1; }
     void finish() { m_process.closeWriteChannel(); }
 

@@ -96,7 +96,7 @@ class ProgramFolder {
 public:
     explicit ProgramFolder(int contents = Everything)
         : m_previous(QDir::currentPath())
-        , m_previousTemp(qgetenv("TMPDIR"))
+        , m_previousRuntime(qgetenv("XDG_RUNTIME_DIR"))
     {
         const QString source = TestFixtures::sourceDir();
         m_valid = m_folder.isValid() && !source.isEmpty()
@@ -115,18 +115,18 @@ public:
             for (const QString& name : built.entryList({QStringLiteral("*.png"), QStringLiteral("*.modeldata")}, QDir::Files))
                 m_valid = m_valid && QFile::copy(built.filePath(name), path() + stitcherDemo + QLatin1Char('/') + name);
         }
-        // The single-instance marker lies in the temporary folder: one of the test's own.
-        qputenv("TMPDIR", path().toLocal8Bit());
+        // The single-instance marker lies in the runtime folder: one of the test's own.
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(path()));
         QDir::setCurrent(path());
     }
 
     ~ProgramFolder()
     {
         QDir::setCurrent(m_previous);
-        if (m_previousTemp.isNull())
-            qunsetenv("TMPDIR");
+        if (m_previousRuntime.isNull())
+            qunsetenv("XDG_RUNTIME_DIR");
         else
-            qputenv("TMPDIR", m_previousTemp);
+            qputenv("XDG_RUNTIME_DIR", m_previousRuntime);
     }
 
     bool isValid() const { return m_valid; }
@@ -136,7 +136,7 @@ public:
 private:
     QTemporaryDir m_folder;
     QString m_previous;
-    QByteArray m_previousTemp;
+    QByteArray m_previousRuntime;
     bool m_valid = false;
 };
 

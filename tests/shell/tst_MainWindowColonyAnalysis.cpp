@@ -1,3 +1,4 @@
+#include "COM_Class.h"
 #include "Camera.h"
 #include "ColonyAnalyserGui.h"
 #include "ColonyDatabaseGui.h"
@@ -8,11 +9,17 @@
 #include "Halcon_Helper.h"
 #include "InstrumentSettings.h"
 #include "MainWindowFixture.h"
+#include "ui_MainWindowGui.h"
 
+#include <QApplication>
+#include <QPointer>
 #include <QPushButton>
+#include <QSet>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <limits>
 #include <memory>
 
 using namespace MainWindowFixture;
@@ -60,11 +67,18 @@ private slots:
     void plateCycle();
     void lldPositionByChannel_data();
     void lldPositionByChannel();
-    void storedRackResetsTheHandOut();
-    void reopenedDatabaseResetsTheHandOut();
-    void colonyEditResetsTheHandOut();
+    void pickRunGoesOnThroughSavesAndEdits();
+    void reopenedDatabase_data();
+    void reopenedDatabase();
     void failedPruningStillStoresTheRack();
+    void refusedAgarHeightKeepsTheRackReadable();
     void exportToZipArchive();
+    void exportsKeepTheProgramsOwnData_data();
+    void exportsKeepTheProgramsOwnData();
+    void rackPictureFormatCheckedAtOnce_data();
+    void rackPictureFormatCheckedAtOnce();
+    void dialogOfAClientThatLeavesIsCancelled_data();
+    void dialogOfAClientThatLeavesIsCancelled();
     void selectRackInTheBrowser_data();
     void selectRackInTheBrowser();
     void savePictureSizes_data();
@@ -206,39 +220,25 @@ void tst_MainWindowColonyAnalysis::lldPositionByChannel()
     QCOMPARE(y, plainY - offsetY);
 }
 
-// After a stored rack the hand-out reads the database again: a pick run starts afresh.
-void tst_MainWindowColonyAnalysis::storedRackResetsTheHandOut()
+// The control software saves the next plate and edits colonies while it picks this one: the
+// pick run goes on where it stopped and never serves a colony twice.
+void tst_MainWindowColonyAnalysis::pickRunGoesOnThroughSavesAndEdits()
 {
     QVERIFY(m_rack > 0);
     const QVariantList maxima{3};
-    const HandOut first = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
-    QCOMPARE(first.result, Errors::Type_Error(0));
-    const HandOut second = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
-    QVERIFY(second.colonies != first.colonies);
-
+    QSet<int> served;
+    auto pickOne = [&] {
+        const HandOut out = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
+        QCOMPARE(out.result, Errors::Type_Error(0));
+        QCOMPARE(out.total, 3);
+        QCOMPARE(out.used, QStringLiteral("1"));
+        const int colony = out.colonies.at(0).toInt();
+        QVERIFY2(!served.contains(colony), qPrintable(QStringLiteral("colony %1 served twice").arg(colony)));
+        served.insert(colony);
+    };
+    pickOne();
     QVERIFY(storeRack(QStringLiteral("R-0002")) > 0);
-    const HandOut afresh = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
-    QCOMPARE(afresh.colonies, first.colonies);
-}
-
-void tst_MainWindowColonyAnalysis::reopenedDatabaseResetsTheHandOut()
-{
-    QVERIFY(m_rack > 0);
-    // Other maxima than before: the first call builds the hand-out afresh.
-    const QVariantList maxima{4};
-    const HandOut first = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
-    QVERIFY(retrieve(*m_window, m_rack, maxima, QStringLiteral("1")).colonies != first.colonies);
-    QCOMPARE(m_window->openDatabase(), Errors::Type_Error(0));
-    const HandOut afresh = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
-    QCOMPARE(afresh.colonies, first.colonies);
-}
-
-void tst_MainWindowColonyAnalysis::colonyEditResetsTheHandOut()
-{
-    QVERIFY(m_rack > 0);
-    const QVariantList maxima{5};
-    const HandOut first = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
-    QVERIFY(retrieve(*m_window, m_rack, maxima, QStringLiteral("1")).colonies != first.colonies);
+    pickOne();
     int edits = 0;
     m_window->colonyAnalyserGui()->setEditorRunner([&edits](ColonyEditorGui&) {
         ++edits;
@@ -247,8 +247,10 @@ void tst_MainWindowColonyAnalysis::colonyEditResetsTheHandOut()
     QCOMPARE(m_window->AnalyseColonies_UserEditColonies(), Errors::Type_Error(0));
     m_window->colonyAnalyserGui()->setEditorRunner({});
     QCOMPARE(edits, 1);
-    const HandOut afresh = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
-    QCOMPARE(afresh.colonies, first.colonies);
+    pickOne();
+    const HandOut exhausted = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
+    QCOMPARE(exhausted.result, Errors::Type_Error(0));
+    QCOMPARE(exhausted.used, QStringLiteral("0"));
 
     // Without a result there is nothing to edit: the page's code, no editor.
     QCOMPARE(m_window->AnalyseColonies_Reset(), Errors::Type_Error(0));
@@ -256,6 +258,40 @@ void tst_MainWindowColonyAnalysis::colonyEditResetsTheHandOut()
     QVERIFY(refused != 0);
     QCOMPARE(edits, 1);
     QCOMPARE(analyseDemo(), Errors::Type_Error(0));
+}
+
+void tst_MainWindowColonyAnalysis::reopenedDatabase_data()
+{
+    QTest::addColumn<bool>("anotherFile");
+    QTest::addColumn<bool>("afresh");
+    QTest::newRow("the same file again: the pick run goes on") << false << false;
+    QTest::newRow("another file: its racks are other racks") << true << true;
+}
+
+void tst_MainWindowColonyAnalysis::reopenedDatabase()
+{
+    QFETCH(bool, anotherFile);
+    QFETCH(bool, afresh);
+    QVERIFY(m_rack > 0);
+    // Maxima of each row's own: the first call builds the hand-out afresh.
+    const QVariantList maxima{anotherFile ? 5 : 4};
+    const HandOut first = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
+    QCOMPARE(first.result, Errors::Type_Error(0));
+    QString& file = m_window->appSettings()->database.SQLite3.Filename;
+    const QString original = file;
+    if (anotherFile) {
+        // A copy holds the same rack identifiers, yet they name the copy's racks.
+        const QString copy = QStringLiteral("database/copy.db3");
+        QFile::remove(copy);
+        QVERIFY(QFile::copy(original, copy));
+        file = copy;
+    }
+    QCOMPARE(m_window->openDatabase(), Errors::Type_Error(0));
+    const HandOut next = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
+    file = original;
+    QCOMPARE(m_window->openDatabase(), Errors::Type_Error(0));
+    QCOMPARE(next.result, Errors::Type_Error(0));
+    QCOMPARE(next.colonies == first.colonies, afresh);
 }
 
 // The rack is stored; only the deletion of old racks failed, which the page keeps apart.
@@ -278,6 +314,19 @@ void tst_MainWindowColonyAnalysis::failedPruningStillStoresTheRack()
     QVERIFY(QFileInfo::exists(picture));
 }
 
+// A height that is no number was stored with the rack, which then answered 150 on every read.
+void tst_MainWindowColonyAnalysis::refusedAgarHeightKeepsTheRackReadable()
+{
+    QCOMPARE(m_window->AnalyseColonies_SetAgarHeight(std::numeric_limits<double>::quiet_NaN()), Errors::Type_Error(104));
+    const int rack = storeRack(QStringLiteral("R-NAN"));
+    QVERIFY(rack > 0);
+    QString barcode, picture, description;
+    int columns = 0, rows = 0, error = 0;
+    QCOMPARE(m_window->Database_GetZelvorinRack(rack, barcode, picture, columns, rows, error, description),
+             Errors::Type_Error(0));
+    QCOMPARE(barcode, QStringLiteral("R-NAN"));
+}
+
 void tst_MainWindowColonyAnalysis::exportToZipArchive()
 {
     QVERIFY(m_rack > 0);
@@ -288,6 +337,156 @@ void tst_MainWindowColonyAnalysis::exportToZipArchive()
     m_answers.boxes.clear();
     QVERIFY(m_window->AnalyseColonies_ExportToZipArchive({QStringLiteral("no number")}, archive, true) != 0);
     QVERIFY(m_answers.boxes.isEmpty());
+}
+
+void tst_MainWindowColonyAnalysis::exportsKeepTheProgramsOwnData_data()
+{
+    QTest::addColumn<QString>("writer");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("ZIP export over the database") << "zip" << "database/zelvorin.db3";
+    QTest::newRow("colony results over a settings file") << "csv" << "settings/Colony/default.ColonySettings";
+    QTest::newRow("colony results over a folder") << "csv" << "database";
+    QTest::newRow("rack picture into the picture folder") << "rack picture" << "database/pictures/export.png";
+    QTest::newRow("rack picture in the background over a folder") << "rack picture later" << "settings";
+    QTest::newRow("camera picture over the database") << "camera picture" << "database/zelvorin.db3";
+    QTest::newRow("live view picture among the settings") << "live view picture" << "settings/export.png";
+    QTest::newRow("the operator's colony results over the database") << "menu csv" << "database/zelvorin.db3";
+}
+
+// Each place that writes a file a client names refuses the program's own data and touches
+// nothing: the database keeps its racks, a settings file its bytes.
+void tst_MainWindowColonyAnalysis::exportsKeepTheProgramsOwnData()
+{
+    QFETCH(QString, writer);
+    QFETCH(QString, target);
+    QVERIFY(m_rack > 0);
+    const QFileInfo before(target);
+    const QByteArray bytes = before.isFile() ? readFile(target) : QByteArray();
+
+    Errors::Type_Error result = 0;
+    if (writer == QLatin1String("zip"))
+        result = m_window->AnalyseColonies_ExportToZipArchive({m_rack}, target, false);
+    else if (writer == QLatin1String("csv"))
+        result = m_window->AnalyseColonies_ExportColonyResults(m_rack, target, QString());
+    else if (writer == QLatin1String("rack picture"))
+        result = m_window->AnalyseColonies_ExportRackPicture(-1, false, target, QStringLiteral("png"), false, 100, false);
+    else if (writer == QLatin1String("rack picture later"))
+        result = m_window->AnalyseColonies_ExportRackPicture(-1, true, target, QStringLiteral("png"), false, 100, false);
+    else if (writer == QLatin1String("camera picture"))
+        result = m_window->Camera_SavePicture(target, QStringLiteral("png"), 100);
+    else if (writer == QLatin1String("live view picture"))
+        result = m_window->GUI_LiveView_SavePicture(target, QStringLiteral("png"), 100);
+    if (writer == QLatin1String("menu csv")) {
+        // The menu command has no result of its own; what it leaves on disk tells.
+        m_answers.fileAnswer = target;
+        m_window->form()->m_QAction_Menubar_Analyse_ExportColonyResults->trigger();
+        m_answers.fileAnswer.clear();
+    } else {
+        QCOMPARE(result, Errors::Type_Error(104));
+    }
+
+    bool finished = false;
+    QTRY_VERIFY(m_window->AnalyseColonies_SaveResult_CheckAsynchronSaveFinish(finished) == 0 && finished);
+    const QFileInfo after(target);
+    QCOMPARE(after.exists(), before.exists());
+    QCOMPARE(after.isDir(), before.isDir());
+    if (before.isFile())
+        QCOMPARE(readFile(target), bytes);
+    QString barcode, picture, description;
+    int columns = 0, rows = 0, error = 0;
+    QCOMPARE(m_window->Database_GetZelvorinRack(m_rack, barcode, picture, columns, rows, error, description),
+             Errors::Type_Error(0));
+}
+
+void tst_MainWindowColonyAnalysis::rackPictureFormatCheckedAtOnce_data()
+{
+    QTest::addColumn<bool>("background");
+    QTest::newRow("at once") << false;
+    QTest::newRow("in the background") << true;
+}
+
+// A format no save knows is answered by the call itself, not by the next poll of a save.
+void tst_MainWindowColonyAnalysis::rackPictureFormatCheckedAtOnce()
+{
+    QFETCH(bool, background);
+    const QString target = m_folder->filePath(QStringLiteral("rack.gif"));
+    QCOMPARE(m_window->AnalyseColonies_ExportRackPicture(-1, background, target, QStringLiteral("gif"), false, 100, false),
+             Errors::Type_Error(55));
+    bool finished = false;
+    QTRY_VERIFY(m_window->AnalyseColonies_SaveResult_CheckAsynchronSaveFinish(finished) == 0 && finished);
+    QVERIFY(!QFileInfo::exists(target));
+}
+
+void tst_MainWindowColonyAnalysis::dialogOfAClientThatLeavesIsCancelled_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::newRow("colony editor") << "AnalyseColonies_UserEditColonies";
+    QTest::newRow("rack browser") << "Database_SelectZelvorinRack";
+    QTest::newRow("camera settings") << "Settings_SelectCameraSettings";
+    QTest::newRow("colony settings") << "Settings_SelectColonySettings";
+    QTest::newRow("stitcher settings") << "Settings_SelectImageStitcherSettings";
+}
+
+// A client opens a modal dialog on the server and goes away: the dialog is cancelled and the
+// call comes back, so the program is not left waiting for an answer nobody can give. The
+// dialog of one client outlives the departure of another.
+void tst_MainWindowColonyAnalysis::dialogOfAClientThatLeavesIsCancelled()
+{
+    QFETCH(QString, method);
+    QCOMPARE(analyseDemo(), Errors::Type_Error(0));
+    setAutomationMainWindow(m_window);
+    auto* opener = new COM_Class;
+    auto* other = new COM_Class;
+    // The dialogs run for real, as on the server.
+    m_answers.dialog = [](QDialog* dialog) { return dialog->exec(); };
+    QPointer<QDialog> shown;
+    bool outlivedOther = false;
+    QTimer::singleShot(0, this, [&] {
+        shown = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        delete other;
+        QTimer::singleShot(0, this, [&] {
+            outlivedOther = shown && shown->isVisible();
+            // The opener's client leaves (releases its object or drops off the bus).
+            delete opener;
+        });
+    });
+    // Should the dialog stay, the test must not hang on it.
+    bool leftOpen = false;
+    QTimer safety;
+    safety.setSingleShot(true);
+    connect(&safety, &QTimer::timeout, this, [&] {
+        leftOpen = true;
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->reject();
+    });
+    safety.start(10000);
+
+    int result = -1;
+    QString chosen;
+    int rack = -7;
+    if (method == QLatin1String("AnalyseColonies_UserEditColonies"))
+        result = opener->AnalyseColonies_UserEditColonies();
+    else if (method == QLatin1String("Database_SelectZelvorinRack"))
+        result = opener->Database_SelectZelvorinRack(rack);
+    else if (method == QLatin1String("Settings_SelectCameraSettings"))
+        result = opener->Settings_SelectCameraSettings(QString(), chosen);
+    else if (method == QLatin1String("Settings_SelectColonySettings"))
+        result = opener->Settings_SelectColonySettings(QString(), chosen);
+    else
+        result = opener->Settings_SelectImageStitcherSettings(QString(), chosen);
+    safety.stop();
+    m_answers.dialog = {};
+    setAutomationMainWindow(nullptr);
+
+    QVERIFY(!leftOpen);
+    QVERIFY(!shown);
+    QVERIFY(outlivedOther);
+    QCOMPARE(result, 0);
+    QVERIFY(chosen.isEmpty());
+    if (method == QLatin1String("Database_SelectZelvorinRack"))
+        QCOMPARE(rack, -1);
+    // Nothing is left locked: the page takes the next call.
+    QCOMPARE(m_window->AnalyseColonies_Reset(), Errors::Type_Error(0));
 }
 
 void tst_MainWindowColonyAnalysis::selectRackInTheBrowser_data()

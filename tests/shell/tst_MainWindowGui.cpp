@@ -17,6 +17,7 @@
 #include "PrivateSessionBus.h"
 #include "ProgramUnderTest.h"
 #include "QAxDefaultFactory.h"
+#include "QuendralLibrary.h"
 #include "ui_MainWindowGui.h"
 
 #include <QCloseEvent>
@@ -30,6 +31,10 @@
 #include <QtTest>
 
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 using namespace MainWindowFixture;
 
@@ -49,6 +54,8 @@ private slots:
     void wrongDatabaseVersionIsTheStartError_data();
     void wrongDatabaseVersionIsTheStartError();
     void readingTheRecordsAtStartIsNoChange();
+    void anotherInstanceOfThisUser_data();
+    void anotherInstanceOfThisUser();
     void tearDownWithAnAnalysisRunning_data();
     void tearDownWithAnAnalysisRunning();
 
@@ -259,6 +266,36 @@ void tst_MainWindowGui::readingTheRecordsAtStartIsNoChange()
     QVERIFY(!app.wait(1000));
     QCOMPARE(colony.count(), 0);
     QCOMPARE(camera.count(), 0);
+}
+
+void tst_MainWindowGui::anotherInstanceOfThisUser_data()
+{
+    QTest::addColumn<bool>("automationServer");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::newRow("stand-alone: the operator is told") << false << QStringList{"Application error"};
+    QTest::newRow("automation server: nobody is there to answer") << true << QStringList{};
+}
+
+// Another running instance of this user holds the single-instance marker.
+void tst_MainWindowGui::anotherInstanceOfThisUser()
+{
+    QFETCH(bool, automationServer);
+    QFETCH(QStringList, boxes);
+    ProgramFolder folder;
+    QVERIFY(folder.isValid());
+    // Held the way a running instance holds it.
+    const QByteArray marker = QFile::encodeName(QuendralLibrary::SingleInstanceMarkerPath(QStringLiteral("zelvorin")));
+    const int held = ::open(marker.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    QVERIFY(held >= 0);
+    QCOMPARE(::flock(held, LOCK_SH), 0);
+    Answers answers;
+    {
+        WindowUnderTest test(automationServer, answers);
+        test.make();
+        QVERIFY(QuendralLibrary::IsAlreadyRunning());
+    }
+    ::close(held);
+    QCOMPARE(answers.titles(), boxes);
 }
 
 void tst_MainWindowGui::tearDownWithAnAnalysisRunning_data()

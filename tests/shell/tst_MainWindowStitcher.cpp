@@ -74,6 +74,8 @@ private slots:
     void start2SetsTheAgarHeightInMemory();
     void stitchStoreAndAnalyseTheTray();
     void nextPlateStartsFromNoPictures();
+    void startDuringARunRestartsItWithTheSamePictures_data();
+    void startDuringARunRestartsItWithTheSamePictures();
     void resetForgetsPlacedPictures();
     void exportRackPictureIsNotImplemented();
     void settingsFilesThroughTheHost();
@@ -238,16 +240,39 @@ void tst_MainWindowStitcher::stitchStoreAndAnalyseTheTray()
     QCOMPARE(int(rack.ImageStitcherID), stitcherId);
 }
 
-// The pictures of one plate are not stitched again for the next.
+// The pictures of one plate are not stitched again for the next, once they gave a stitched picture.
 void tst_MainWindowStitcher::nextPlateStartsFromNoPictures()
 {
     QCOMPARE(placeDemoViews(*m_window), Errors::Type_Error(0));
     QCOMPARE(m_window->ImageStitcher_Start(QString()), Errors::Type_Error(0));
-    QVERIFY(m_window->imageStitcherOperations()->pictures().isEmpty());
     QCOMPARE(waitForStitching(*m_window), Errors::Type_Error(0));
+    QVERIFY(m_window->imageStitcherOperations()->pictures().isEmpty());
     QCOMPARE(m_window->ImageStitcher_Start(QString()), Errors::Type_Error(212));
     // The page keeps the stitched plate for its own restart and save.
     QCOMPARE(m_window->imageStitcherGui()->getPictures().size(), 6);
+}
+
+void tst_MainWindowStitcher::startDuringARunRestartsItWithTheSamePictures_data()
+{
+    QTest::addColumn<bool>("stopFirst");
+    QTest::newRow("start while it runs") << false;
+    QTest::newRow("start after a stop") << true;
+}
+
+// A run that ended without a stitched picture leaves the placed pictures for the next start.
+void tst_MainWindowStitcher::startDuringARunRestartsItWithTheSamePictures()
+{
+    QFETCH(bool, stopFirst);
+    QCOMPARE(placeDemoViews(*m_window), Errors::Type_Error(0));
+    QCOMPARE(m_window->ImageStitcher_Start(QString()), Errors::Type_Error(0));
+    if (stopFirst) {
+        QCOMPARE(m_window->ImageStitcher_Stop(), Errors::Type_Error(0));
+        bool running = true;
+        QTRY_VERIFY((m_window->ImageStitcher_CheckRunning(running), !running));
+    }
+    QCOMPARE(m_window->ImageStitcher_Start(QString()), Errors::Type_Error(0));
+    QCOMPARE(waitForStitching(*m_window), Errors::Type_Error(0));
+    QVERIFY(m_window->imageStitcherOperations()->pictures().isEmpty());
 }
 
 void tst_MainWindowStitcher::resetForgetsPlacedPictures()
