@@ -21,6 +21,7 @@ public:
     // The hand-out cache; the owner resets it whenever the stored colonies may have changed.
     ColonyPickList& colonyPickList() { return m_pickList; }
 
+    // 51 when the rack's picture file is missing and not being written.
     Errors::Type_Error Database_GetZelvorinRack(int iRackID, QString& oRackBarcode, QString& oPictureFilePath,
                                                 int& oContainerGridColumnsCount, int& oContainerGridRowsCount,
                                                 int& oErrorCode, QString& oDescription);

@@ -30,6 +30,7 @@
 #include "MessageBox_Helper.h"
 #include "PictureCommands.h"
 #include "ResultCommands.h"
+#include "ResultPictureRecovery.h"
 #include "SqlServerOdbc.h"
 #include "StartupSteps.h"
 #include "SystemCommands.h"
@@ -467,7 +468,12 @@ bool MainWindowGui::isWindowHidden() const
 Errors::Type_Error MainWindowGui::openDatabase()
 {
     databaseChanged();
-    return m_database->openDatabase(m_appSettings->database);
+    const Errors::Type_Error result = m_database->openDatabase(m_appSettings->database);
+    // The configured database and its picture folder: what a killed save left there is put
+    // right before anything else is saved. The database is usable whatever came of it.
+    if (result == 0)
+        ResultPictureRecovery::run(*m_database, m_appSettings->database.PicturePath);
+    return result;
 }
 
 void MainWindowGui::showDatabaseError(QString databaseName, QString text)
