@@ -12,19 +12,24 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <algorithm>
+
 namespace {
 
 constexpr Errors::Type_Error kNoError = 0;
 constexpr Errors::Type_Error kStatement = 85;
 constexpr Errors::Type_Error kDamaged = 54;
 
-QString canonicalFolderOf(const QString& file)
+// The file name of a stored path, whichever separator it was written with.
+QString fileNameOf(const QString& path)
 {
-    return QFileInfo(QFileInfo(file).absolutePath()).canonicalFilePath();
+    return path.mid(std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\'))) + 1);
 }
 
-// Names of the files in folder that rows of the three picture tables name.
-Errors::Type_Error namedPictures(ApplicationDatabase& database, const QString& folder, QSet<QString>& names)
+// File names that rows of the three picture tables name. The names carry the row keys, so a
+// file of that name is the row's wherever the row says it lies: a folder moved with its
+// pictures keeps them.
+Errors::Type_Error namedPictures(ApplicationDatabase& database, QSet<QString>& names)
 {
     Database* connection = database.database();
     if (!connection || !connection->isOpen())
@@ -38,9 +43,9 @@ Errors::Type_Error namedPictures(ApplicationDatabase& database, const QString& f
         if (!query.exec(QStringLiteral("SELECT ") + quoted("PictureFilePath") + QStringLiteral(" FROM ") + quoted(table)))
             return kStatement;
         while (query.next()) {
-            const QString path = query.value(0).toString();
-            if (!path.isEmpty() && canonicalFolderOf(path) == folder)
-                names.insert(QFileInfo(path).fileName());
+            const QString name = fileNameOf(query.value(0).toString());
+            if (!name.isEmpty())
+                names.insert(name);
         }
     }
     return kNoError;
@@ -58,7 +63,7 @@ Errors::Type_Error ResultPictureRecovery::run(ApplicationDatabase& database, con
         return kNoError;
     }
     QSet<QString> named;
-    if (const Errors::Type_Error code = namedPictures(database, folder, named); code != kNoError)
+    if (const Errors::Type_Error code = namedPictures(database, named); code != kNoError)
         return code;
 
     const QDir dir(folder);
