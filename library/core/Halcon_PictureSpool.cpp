@@ -169,9 +169,12 @@ QByteArray headerOf(const Plane& plane, quint32 channels, const QByteArray& form
 QMutex g_pendingLock;
 QSet<QString> g_pending;
 
+// One key per file, however its folder was spelled (relative, through a link).
 QString pendingKey(const QString& pictureFile)
 {
-    return QDir::cleanPath(QFileInfo(pictureFile).absoluteFilePath());
+    const QFileInfo info(pictureFile);
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : folder + QLatin1Char('/') + info.fileName();
 }
 
 } // namespace
