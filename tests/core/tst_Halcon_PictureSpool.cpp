@@ -4,6 +4,7 @@
 #include "Halcon_Helper.h"
 #include "Halcon_PictureSpool.h"
 #include "HalconTestPictures.h"
+#include "TestFixtures.h"
 
 #include <Halcon.h>
 
@@ -48,18 +49,6 @@ QList<QByteArray> pixelBytes(const Hobject& image)
                       + QByteArray(reinterpret_cast<const char*>(pointer), int(width * height * bytes)));
     }
     return planes;
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
 } // namespace
@@ -149,11 +138,11 @@ void tst_Halcon_PictureSpool::promotionWritesThePictureThenDropsTheSpool()
     QCOMPARE(Halcon_Helper::SaveImageFile(direct, HalconTestPictures::gradientRgb(64, 48), QStringLiteral("png fastest"),
                                           false, false),
              Errors::Type_Error(0));
-    QCOMPARE(fileBytes(picture), fileBytes(direct));
+    QCOMPARE(TestFixtures::fileBytes(picture), TestFixtures::fileBytes(direct));
 
     // Nothing left to promote.
     QCOMPARE(Halcon_PictureSpool::promote(picture), Errors::Type_Error(51));
-    QCOMPARE(fileBytes(picture), fileBytes(direct));
+    QCOMPARE(TestFixtures::fileBytes(picture), TestFixtures::fileBytes(direct));
 }
 
 void tst_Halcon_PictureSpool::damagedSpoolsAreNeverPromoted_data()
@@ -186,7 +175,7 @@ void tst_Halcon_PictureSpool::damagedSpoolsAreNeverPromoted()
     QFile::remove(picture);
     const QString spool = spoolOfGradient(name);
     QVERIFY(!spool.isEmpty());
-    QByteArray bytes = fileBytes(spool);
+    QByteArray bytes = TestFixtures::fileBytes(spool);
     if (cutTo != -1)
         bytes.truncate(cutTo >= 0 ? cutTo : bytes.size() + cutTo + 1);
     else if (!appended.isEmpty())
@@ -195,7 +184,7 @@ void tst_Halcon_PictureSpool::damagedSpoolsAreNeverPromoted()
         const qsizetype at = offset >= 0 ? offset : bytes.size() + offset;
         bytes[at] = char(bytes[at] ^ 0x10);
     }
-    QVERIFY(writeBytes(spool, bytes));
+    QVERIFY(TestFixtures::writeFileBytes(spool, bytes));
 
     Hobject back = HalconTestPictures::gradientGray(2, 2);
     QString format = QStringLiteral("stale");
@@ -204,7 +193,7 @@ void tst_Halcon_PictureSpool::damagedSpoolsAreNeverPromoted()
     QVERIFY(format.isEmpty());
     QCOMPARE(Halcon_PictureSpool::promote(picture), Errors::Type_Error(54));
     QVERIFY(!QFile::exists(picture));
-    QCOMPARE(fileBytes(spool), bytes);
+    QCOMPARE(TestFixtures::fileBytes(spool), bytes);
 }
 
 void tst_Halcon_PictureSpool::refusedPicturesLeaveNoFile_data()
@@ -234,10 +223,10 @@ void tst_Halcon_PictureSpool::existingFileIsNeverOverwritten()
 {
     // A spool is written in one go under a name of its own; a file there is somebody else's.
     const QString file = m_dir.filePath(QStringLiteral("taken.spool"));
-    QVERIFY(writeBytes(file, "somebody's"));
+    QVERIFY(TestFixtures::writeFileBytes(file, "somebody's"));
     QCOMPARE(Halcon_PictureSpool::write(file, HalconTestPictures::gradientGray(4, 4), QStringLiteral("png")),
              Errors::Type_Error(55));
-    QCOMPARE(fileBytes(file), QByteArray("somebody's"));
+    QCOMPARE(TestFixtures::fileBytes(file), QByteArray("somebody's"));
 }
 
 QTEST_GUILESS_MAIN(tst_Halcon_PictureSpool)

@@ -114,18 +114,6 @@ AppSettings::DatabaseSettings sqliteSettings(const QString& path)
     return settings;
 }
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
 // Root page of a table or index, read from the file's schema; 0 when it cannot be read.
 int rootPage(const QString& path, const QString& name)
 {
@@ -267,7 +255,7 @@ void tst_DatabaseFileSafety::damagedFilesAreRefusedOrStayUsable()
     }
     const QString validPath = made->filePath;
     made.reset();
-    const QByteArray valid = fileBytes(validPath);
+    const QByteArray valid = TestFixtures::fileBytes(validPath);
     constexpr qsizetype kPage = 4096;
     QVERIFY(valid.size() >= 8 * kPage);
 
@@ -312,7 +300,7 @@ void tst_DatabaseFileSafety::damagedFilesAreRefusedOrStayUsable()
             break;
         }
         }
-        QVERIFY(writeBytes(path, bytes));
+        QVERIFY(TestFixtures::writeFileBytes(path, bytes));
 
         RecordingErrorHandler handler;
         ApplicationDatabase db(&handler, QStringLiteral("damaged"));
@@ -320,7 +308,7 @@ void tst_DatabaseFileSafety::damagedFilesAreRefusedOrStayUsable()
         if (result != 0) {
             // Refused with a code and not a byte changed.
             QVERIFY2(!db.database()->isOpen(), qPrintable(QString::number(n)));
-            QVERIFY2(fileBytes(path) == bytes, qPrintable(QStringLiteral("case %1 (kind %2) changed the file").arg(n).arg(kind)));
+            QVERIFY2(TestFixtures::fileBytes(path) == bytes, qPrintable(QStringLiteral("case %1 (kind %2) changed the file").arg(n).arg(kind)));
             continue;
         }
         ++opened;
@@ -361,7 +349,7 @@ void tst_DatabaseFileSafety::stalePagesOfIndexesAndTables()
     Database::ID rackId = -1;
     for (int number = 1; number <= 2; ++number)
         QCOMPARE(writeRack(*made->holder, number, rackId), Errors::Type_Error(0));
-    const QByteArray before = fileBytes(made->filePath);
+    const QByteArray before = TestFixtures::fileBytes(made->filePath);
     for (int number = 3; number <= 5; ++number)
         QCOMPARE(writeRack(*made->holder, number, rackId), Errors::Type_Error(0));
     const QString path = made->filePath;
@@ -370,15 +358,15 @@ void tst_DatabaseFileSafety::stalePagesOfIndexesAndTables()
     constexpr qsizetype kPage = 4096;
     const int root = rootPage(path, page);
     QVERIFY(root > 1);
-    QByteArray bytes = fileBytes(path);
+    QByteArray bytes = TestFixtures::fileBytes(path);
     bytes.replace((root - 1) * kPage, kPage, before.mid((root - 1) * kPage, kPage));
-    QVERIFY(writeBytes(path, bytes));
+    QVERIFY(TestFixtures::writeFileBytes(path, bytes));
 
     RecordingErrorHandler handler;
     ApplicationDatabase db(&handler, QStringLiteral("stale"));
     QCOMPARE(int(db.openDatabase(sqliteSettings(path))), expected);
     if (expected != 0) {
-        QCOMPARE(fileBytes(path), bytes);
+        QCOMPARE(TestFixtures::fileBytes(path), bytes);
         QCOMPARE(handler.reports.size(), 1);
         return;
     }

@@ -4,6 +4,7 @@
 // private file and no stitcher picture that no row names.
 
 #include "../database/DatabaseTestSupport.h"
+#include "SaverUnderKill.h"
 #include "StitcherResultFixture.h"
 
 #include <DatabaseTableZelvorinImageStitcher.h>
@@ -17,12 +18,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QSet>
 #include <QtTest>
 
 #include <random>
-#include <unistd.h>
 
 using DatabaseTestSupport::RecordingErrorHandler;
 
@@ -31,35 +30,17 @@ namespace {
 // The child that saves stitcher results until it is killed: folder, first result number.
 const char* const kSaverSwitch = "--stitcher-saver";
 
-void say(const QByteArray& line)
-{
-    const QByteArray text = line + '\n';
-    [[maybe_unused]] const ssize_t written = ::write(STDOUT_FILENO, text.constData(), size_t(text.size()));
-}
-
-AppSettings::DatabaseSettings settingsIn(const QString& folder)
-{
-    AppSettings::DatabaseSettings settings = AppSettings::defaultDatabaseSettings();
-    settings.Type = AppSettings::TypeSQLite3;
-    settings.SQLite3.Filename = QDir(folder).filePath(QStringLiteral("results.db3"));
-    settings.PicturePath = QDir(folder).filePath(QStringLiteral("pictures"));
-    return settings;
-}
-
-// One result for each line on its input, even numbers in the background, odd ones at once;
-// each answer told as "saved <number> <stitcher row>".
+// One result for each save the test asks for, even numbers in the background, odd ones at once.
 int runStitcherSaver(const QString& folder, int firstNumber)
 {
-    QFile input;
-    if (!input.open(stdin, QIODevice::ReadOnly))
-        return 1;
-    const AppSettings::DatabaseSettings settings = settingsIn(folder);
+    const AppSettings::DatabaseSettings settings = DatabaseTestSupport::sqliteSettingsIn(folder);
     RecordingErrorHandler handler;
     ApplicationDatabase database(&handler, QStringLiteral("saver"));
     if (database.openDatabase(settings) != 0)
         return 1;
     Halcon_AsynchronImageSave writer;
-    for (int number = firstNumber; !input.readLine().isEmpty(); ++number) {
+    QFile input;
+    for (int number = firstNumber; SaverUnderKill::nextSaveAsked(input); ++number) {
         StitcherResult result = StitcherResultFixture::makeResult(number);
         StitcherResultSave::Options options;
         options.asynchronPictureSave = number % 2 == 0;
@@ -69,10 +50,10 @@ int runStitcherSaver(const QString& folder, int firstNumber)
         Database::ID id = -1;
         const Errors::Type_Error code = StitcherResultSave(&database, &writer, settings.PicturePath).save(result, 0, options, id);
         if (code != 0) {
-            say("failed " + QByteArray::number(code));
+            SaverUnderKill::say("failed " + QByteArray::number(code));
             return 1;
         }
-        say("saved " + QByteArray::number(number) + ' ' + QByteArray::number(id));
+        SaverUnderKill::sayAnswer(number, id);
     }
     return 0;
 }
@@ -94,47 +75,23 @@ private slots:
 void tst_StitcherPicturesAfterKill::everyStoredResultHasItsPictures()
 {
     QTemporaryDir dir;
-    const AppSettings::DatabaseSettings settings = settingsIn(dir.path());
+    const AppSettings::DatabaseSettings settings = DatabaseTestSupport::sqliteSettingsIn(dir.path());
     QVERIFY(QDir().mkpath(settings.PicturePath));
-    {
-        RecordingErrorHandler handler;
-        ApplicationDatabase made(&handler, QStringLiteral("maker"));
-        QCOMPARE(made.createSQLite3Database(settings.SQLite3.Filename, DatabaseTestSupport::sqliteTemplate()),
-                 Errors::Type_Error(0));
-    }
+    QCOMPARE(DatabaseTestSupport::createDatabase(dir, QFileInfo(settings.SQLite3.Filename).fileName())->createResult,
+             Errors::Type_Error(0));
 
-    // Killed after a random number of answers, at once or once a random one of them has its
-    // stitched picture: while pictures wait their turn, while one is written, and half-way
-    // through the next save, queued or written at once.
+    // The kill also meets saves that write their pictures at once.
     std::mt19937 random(20250612);
     constexpr int kKills = 16;
     QHash<int, Database::ID> answered;
     for (int kill = 0; kill < kKills; ++kill) {
-        QProcess saver;
-        saver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        saver.start(QCoreApplication::applicationFilePath(),
-                    {QLatin1String(kSaverSwitch), dir.path(), QString::number(kill * 1000 + 1 + kill % 2)});
-        QVERIFY2(saver.waitForStarted(60000), qPrintable(saver.errorString()));
-        const int answers = std::uniform_int_distribution<int>(1, 3)(random);
-        for (int save = 0; save <= answers; ++save)
-            saver.write("save\n");
-        const int waitFor = std::uniform_int_distribution<int>(0, std::min(answers, 2))(random);
-        QList<Database::ID> ids;
-        while (ids.size() < answers) {
-            if (!saver.canReadLine() && !saver.waitForReadyRead(60000))
-                QFAIL("the saver stopped answering");
-            const QList<QByteArray> parts = saver.readLine().trimmed().split(' ');
-            QVERIFY2(parts.size() == 3 && parts.first() == "saved", parts.join(' ').constData());
-            answered.insert(parts.at(1).toInt(), Database::ID(parts.at(2).toInt()));
-            ids.append(Database::ID(parts.at(2).toInt()));
-        }
-        if (waitFor > 0) {
-            const QString stitched = StitcherResultSave::picturePath(
-                settings.PicturePath, StitcherResultSave::stitchedPictureFileName(ids.at(waitFor - 1)));
-            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(stitched), 60000);
-        }
-        saver.kill();
-        QVERIFY(saver.waitForFinished(60000));
+        SaverUnderKill::Child saver(kSaverSwitch, {dir.path(), QString::number(kill * 1000 + 1 + kill % 2)});
+        QVERIFY(saver.started());
+        const auto stitchedPicture = [&](qint32 key) {
+            return StitcherResultSave::picturePath(settings.PicturePath, StitcherResultSave::stitchedPictureFileName(key));
+        };
+        QByteArray trouble;
+        QVERIFY2(saver.killAfterRandomAnswers(random, stitchedPicture, answered, trouble), trouble.constData());
 
         // The next start: the database opened and its picture folder put right.
         RecordingErrorHandler handler;
