@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QRegularExpression>
 
+#include <QMutex>
+#include <QMutexLocker>
+
 #include <limits>
 
 namespace {
@@ -25,12 +28,14 @@ const char* kindName(ResultPictureNames::Kind kind)
 // cut off (the picture's name and six random characters) around them; private files, also
 // cut off while written.
 struct Patterns {
+    QString applicationName;
     QRegularExpression picture;
     QRegularExpression privateFile;
 
-    Patterns()
+    explicit Patterns(const QString& name)
+        : applicationName(name)
     {
-        const QString application = QRegularExpression::escape(AppSettings::applicationName());
+        const QString application = QRegularExpression::escape(name);
         picture.setPattern(QStringLiteral("^(\\.)?(%1_(\\d{8,10})_(Rack|Stitcher|StitcherPicture)\\.png)"
                                           "(\\.spool|\\.[A-Za-z0-9]{6})?$")
                                .arg(application));
@@ -38,6 +43,18 @@ struct Patterns {
             QStringLiteral("^\\.%1_(Rack|Stitcher)_[0-9a-f]{32}\\.(png|spool)(\\.[A-Za-z0-9]{6})?$").arg(application));
     }
 };
+
+// Made once per application name: a folder of many pictures is classified file by file. The
+// copy shares the compiled patterns.
+Patterns patternsOf(const QString& application)
+{
+    static QMutex lock;
+    static Patterns cached{QString()};
+    QMutexLocker locker(&lock);
+    if (cached.applicationName != application)
+        cached = Patterns(application);
+    return cached;
+}
 
 } // namespace
 
@@ -66,7 +83,7 @@ QString ResultPictureNames::pictureSuffix()
 
 ResultPictureNames::Entry ResultPictureNames::classify(const QString& name)
 {
-    static const Patterns patterns;
+    const Patterns patterns = patternsOf(AppSettings::applicationName());
     Entry entry;
     if (patterns.privateFile.match(name).hasMatch()) {
         entry.type = Entry::PrivateFile;

@@ -28,7 +28,6 @@ public:
     };
 
     static constexpr Errors::Type_Error ErrorNoDatabase = 84;
-    static constexpr Errors::Type_Error ErrorCannotSavePicture = 55;
 
     // database and saver are borrowed; saver may be null when pictures are written at once.
     StitcherResultSave(ApplicationDatabase* database, Halcon_AsynchronImageSave* saver, const QString& pictureFolder);
