@@ -15,6 +15,7 @@
 #include "HalconFunctions.h"
 #include "Halcon_AsynchronImageSave.h"
 #include "Halcon_Helper.h"
+#include "Halcon_PictureStaging.h"
 #include "Hobject_View_Gui.h"
 #include "Hobject_View_MouseDraw_Rectangle_Area.h"
 #include "MessageBox_Helper.h"
@@ -22,26 +23,22 @@
 #include "PictureScaling.h"
 #include "QuendralLibrary.h"
 #include "ReferencePointSearch.h"
+#include "ResultPictureNames.h"
 
 #include <Halcon.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
-#include <QDir>
-#include <QFile>
 #include <QFont>
 #include <QHeaderView>
 #include <QIcon>
 #include <QMovie>
-#include <QScopeGuard>
 #include <QSettings>
 #include <QSplitter>
 #include <QTreeWidget>
-#include <QUuid>
 
 #include <algorithm>
-#include <filesystem>
 #include <vector>
 
 // Q_INIT_RESOURCE declares its function in the enclosing namespace, so this stays global.
@@ -61,8 +58,8 @@ const QString kBusyAnimation = QStringLiteral("pictures:/ColonyAnalyser/Calculat
 
 const QString kColoniesPrefix = QStringLiteral("HalconObject_Colonies.");
 // "Cannot save the picture".
-constexpr Errors::Type_Error kCannotSavePicture = 55;
 const QString kPictureFormat = QStringLiteral("png fastest");
+constexpr unsigned int kPictureDelayMs = 1000;
 
 QString format(const char* pattern, double value)
 {
@@ -699,12 +696,12 @@ Errors::Type_Error ColonyAnalyserGui::UserEditColonies()
 
 QString ColonyAnalyserGui::rackPictureFileName(Database::ID rackId)
 {
-    return QStringLiteral("%1_%2_Rack.png").arg(AppSettings::applicationName(), QString::asprintf("%08ld", long(rackId)));
+    return ResultPictureNames::fileName(ResultPictureNames::Rack, rackId);
 }
 
 QString ColonyAnalyserGui::rackPicturePath(const QString& pictureFolder, Database::ID rackId)
 {
-    return QDir(pictureFolder).filePath(rackPictureFileName(rackId));
+    return ResultPictureNames::path(pictureFolder, ResultPictureNames::Rack, rackId);
 }
 
 Errors::Type_Error ColonyAnalyserGui::SaveResult(bool asynchronPictureSave, const QString& rackBarcode,
@@ -787,83 +784,40 @@ Errors::Type_Error ColonyAnalyserGui::storeResult(bool asynchronPictureSave, con
         return 84;
     DatabaseTableZelvorinRack::Dataset& row = m_rack.row;
 
-    // The picture is checked, and for a direct save encoded into a file of its own, before the
-    // write transaction: the database is held only for the rows, and the rack's name (its key)
-    // goes to the finished file by a rename.
-    QString encoded;
-    const auto removeEncoded = qScopeGuard([&] {
-        if (!encoded.isEmpty())
-            QFile::remove(encoded);
-    });
-    if (asynchronPictureSave) {
-        // The saver's own checks, made before anything is queued: the picture of a rack that is
-        // rolled back must never be written.
-        Errors::Type_Error code = Halcon_Helper::CheckImage(m_rack.picture);
-        if (code == 0)
-            code = Halcon_Helper::CheckPictureFolder(rackPicturePath(folder, 0));
-        if (code != 0)
-            return code;
-    } else {
-        const QString name = QStringLiteral(".%1_Rack_%2.png")
-                                 .arg(AppSettings::applicationName(), QUuid::createUuid().toString(QUuid::Id128));
-        if (const Errors::Type_Error code =
-                Halcon_Helper::SaveImageFile(QDir(folder).filePath(name), m_rack.picture, kPictureFormat, false, false);
-            code != 0)
-            return code;
-        encoded = QDir(folder).filePath(name);
-    }
-
-    QString writtenFile;
+    // The picture is on disk before the write transaction (encoded, or as a spool for the
+    // background writer) and takes the rack's name inside it: a committed rack always has its
+    // picture, and the database is held only for the rows.
+    Halcon_PictureStaging picture(folder, ResultPictureNames::privatePrefix(ResultPictureNames::Rack),
+                                  ResultPictureNames::pictureSuffix(), kPictureFormat,
+                                  asynchronPictureSave ? m_imageSaver : nullptr, kPictureDelayMs);
+    if (const Errors::Type_Error code = picture.add(m_rack.picture); code != 0)
+        return code;
     {
         DatabaseTransaction transaction(m_database);
         if (transaction.beginResult() != 0)
             return transaction.beginResult();
-
         if (const Errors::Type_Error code = m_database->tableRack()->Insert(row); code != 0)
             return code;
         const QString path = rackPicturePath(folder, row.RackID);
-        if (!asynchronPictureSave) {
-            // Replaces a stray file of that name (left by a rolled-back background save).
-            std::error_code error;
-            std::filesystem::rename(QFile::encodeName(encoded).toStdString(), QFile::encodeName(path).toStdString(),
-                                    error);
-            if (error)
-                return kCannotSavePicture;
-            encoded.clear();
-            writtenFile = path;
-        }
-        row.PictureFilePath = path;
-
-        auto fail = [&](Errors::Type_Error code) {
-            transaction.rollback();
-            if (!writtenFile.isEmpty())
-                QFile::remove(writtenFile);
+        if (const Errors::Type_Error code = picture.place(0, path); code != 0)
             return code;
-        };
+        row.PictureFilePath = path;
         if (const Errors::Type_Error code = m_database->tableRack()->Update(row); code != 0)
-            return fail(code);
+            return code;
         for (const auto& container : m_rack.containers) {
             container->row.RackID = row.RackID;
             if (const Errors::Type_Error code = m_database->tableContainer()->Insert(container->row); code != 0)
-                return fail(code);
+                return code;
             for (const auto& colony : container->colonies) {
                 colony->row.ContainerID = container->row.ContainerID;
                 if (const Errors::Type_Error code = m_database->tableColony()->Insert(colony->row); code != 0)
-                    return fail(code);
+                    return code;
             }
         }
         if (const Errors::Type_Error code = transaction.commit(); code != 0)
-            return fail(code);
-    }
-
-    if (asynchronPictureSave) {
-        const Errors::Type_Error code = m_imageSaver->saveImage(row.PictureFilePath, m_rack.picture, kPictureFormat, 1000, false);
-        if (code != 0) {
-            // Stored but without its picture: the rack goes again (its rows by the cascade).
-            m_database->tableRack()->Delete(row.RackID);
             return code;
-        }
     }
+    picture.commit();
     return 0;
 }
 

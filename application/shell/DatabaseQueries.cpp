@@ -3,6 +3,7 @@
 #include "AppErrors.h"
 #include "ApplicationDatabase.h"
 #include "ColonySettings.h"
+#include "Halcon_PictureSpool.h"
 #include "DatabaseTableZelvorinColony.h"
 #include "DatabaseTableZelvorinContainer.h"
 #include "DatabaseTableZelvorinRack.h"
@@ -22,6 +23,7 @@ constexpr Errors::Type_Error ErrorParameter = AppErrors::ParameterIncorrect;
 constexpr Errors::Type_Error ErrorContainerNotFound = AppErrors::ContainerIdNotFound;
 constexpr Errors::Type_Error ErrorSeveralContainers = AppErrors::MoreThanOneContainerId;
 constexpr Errors::Type_Error ErrorColonySettings = AppErrors::CannotLoadColonySettings;
+constexpr Errors::Type_Error ErrorPictureMissing = 51;
 
 const QString PickingDateFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
 
@@ -120,8 +122,13 @@ Errors::Type_Error DatabaseQueries::Database_GetZelvorinRack(int iRackID, QStrin
     ColonySettings settings;
     if (!settings.fromXmlString(rack.XMLColonySettings))
         return ErrorColonySettings;
+    // A picture that the background writer is still writing is there in a moment; one that is
+    // neither there nor on its way is a stored rack without its picture.
+    const QString picture = absolutePicturePath(rack.PictureFilePath);
+    if (!picture.isEmpty() && !QFileInfo::exists(picture) && !Halcon_PictureSpool::isPending(picture))
+        return ErrorPictureMissing;
     oRackBarcode = rack.RackBarcode;
-    oPictureFilePath = absolutePicturePath(rack.PictureFilePath);
+    oPictureFilePath = picture;
     oContainerGridColumnsCount = settings.Labware.SectionsX;
     oContainerGridRowsCount = settings.Labware.SectionsY;
     oErrorCode = rack.ErrorCode;

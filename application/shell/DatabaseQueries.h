@@ -30,6 +30,7 @@ public:
     // anew under the old name counts as another) or server and database; empty for none.
     static QString databaseIdentity(const AppSettings::DatabaseSettings& settings);
 
+    // 51 when the rack's picture file is missing and not being written.
     Errors::Type_Error Database_GetZelvorinRack(int iRackID, QString& oRackBarcode, QString& oPictureFilePath,
                                                 int& oContainerGridColumnsCount, int& oContainerGridRowsCount,
                                                 int& oErrorCode, QString& oDescription);

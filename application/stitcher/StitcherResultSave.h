@@ -13,10 +13,10 @@ class StitcherResult;
 // the stitched picture "<application>_<id>_Stitcher.png" and the position pictures
 // "<application>_<id>_StitcherPicture.png" in the picture folder.
 //
-// The rows go in one transaction. Pictures written at once are encoded under private names
-// before it and renamed to their row's name inside it, so a failure leaves neither rows nor
-// files; pictures for the background writer are checked before it and queued only after the
-// commit, so a rolled-back result never gets a file.
+// The rows go in one transaction. Every picture is on disk before it, under a private name
+// (encoded when written at once, as a spool for the background writer), and takes its row's
+// name inside it: a failure leaves neither rows nor files, a committed result always has its
+// pictures or their spools, and nothing is queued for a result that was undone.
 class StitcherResultSave {
 public:
     struct Options {
@@ -28,7 +28,6 @@ public:
     };
 
     static constexpr Errors::Type_Error ErrorNoDatabase = 84;
-    static constexpr Errors::Type_Error ErrorCannotSavePicture = 55;
 
     // database and saver are borrowed; saver may be null when pictures are written at once.
     StitcherResultSave(ApplicationDatabase* database, Halcon_AsynchronImageSave* saver, const QString& pictureFolder);

@@ -1,5 +1,6 @@
 #include "Database.h"
 
+#include "Database_SQLite3Check.h"
 #include "ExportTarget_Guard.h"
 
 #include <QDateTime>
@@ -164,6 +165,10 @@ Errors::Type_Error Database::openSQLite3(QString filePath)
     result = checkFile(filePath, MaxSizeSQLite3);
     if (result != NoError)
         return result;
+    // Every write makes its journal beside the file: in a folder that cannot take it, each
+    // save would fail.
+    if (!folderWritable(QFileInfo(filePath).absolutePath()))
+        return ErrorNotWritable;
     m_connection->setDatabaseName(TemplateSQLite3.arg(filePath));
     m_connection->setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=") + QString::number(SQLiteBusyTimeoutMilliseconds)
                                     + QStringLiteral(";") + QStringLiteral("QSQLITE_ENABLE_SHARED_CACHE"));
@@ -172,7 +177,8 @@ Errors::Type_Error Database::openSQLite3(QString filePath)
         return result;
 
     // A damaged file is refused before anything is written to it: every write would spread
-    // the damage, and results read from it cannot be trusted.
+    // the damage, and results read from it cannot be trusted. Only an index that lacks rows
+    // of its table is rebuilt, as nothing of the table is lost with it.
     result = checkSQLite3File();
     if (result != NoError) {
         close();
@@ -197,17 +203,9 @@ Errors::Type_Error Database::openSQLite3(QString filePath)
 
 Errors::Type_Error Database::checkSQLite3File()
 {
-    QSqlQuery query(*m_connection);
     QStringList problems;
-    if (!query.exec(QStringLiteral("PRAGMA quick_check"))) {
-        problems.append(query.lastError().databaseText());
-    } else {
-        // "ok" alone, or up to a hundred lines of what is wrong; a few of them tell enough.
-        while (query.next() && problems.size() < 5)
-            problems.append(query.value(0).toString());
-        if (problems == QStringList{QStringLiteral("ok")})
-            return NoError;
-    }
+    if (Database_SQLite3Check::check(*m_connection, problems))
+        return NoError;
     if (m_callback)
         m_callback->databaseError(m_databaseName, composeOpenErrorText(tr("The 'SQLite3' database file is damaged"),
                                                                        QString(), problems.join(QLatin1Char('\n'))));
@@ -653,6 +651,11 @@ bool Database::fileExists(const QString& filePath) const
 bool Database::fileWritable(const QString& filePath) const
 {
     return QFileInfo(filePath).isWritable();
+}
+
+bool Database::folderWritable(const QString& folderPath) const
+{
+    return QFileInfo(folderPath).isWritable();
 }
 
 qint64 Database::fileSize(const QString& filePath) const

@@ -105,6 +105,8 @@ protected:
     // (a read-only file as root, a file of two terabytes).
     virtual bool fileExists(const QString& filePath) const;
     virtual bool fileWritable(const QString& filePath) const;
+    // The folder of an SQLite3 file, where its journal goes.
+    virtual bool folderWritable(const QString& folderPath) const;
     virtual qint64 fileSize(const QString& filePath) const;
     // QtSql driver of a kind ("QODBC" or "QSQLITE").
     virtual QString sqlDriverName(int kind) const;
@@ -116,7 +118,8 @@ private:
     Errors::Type_Error beginOpen(int kind, const QString& name);
     Errors::Type_Error checkFile(const QString& filePath, qint64 maxSize);
     Errors::Type_Error finishOpen(const QString& description);
-    // 81 (reported) for a file that fails SQLite's quick check; reads only.
+    // 81 (reported) for a file that fails SQLite's integrity check; writes only to rebuild
+    // indexes that lack rows (Database_SQLite3Check).
     Errors::Type_Error checkSQLite3File();
     void setKind(int kind);
 

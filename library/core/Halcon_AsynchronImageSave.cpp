@@ -1,6 +1,7 @@
 #include "Halcon_AsynchronImageSave.h"
 
 #include "Halcon_Helper.h"
+#include "Halcon_PictureSpool.h"
 
 #include <HalconObjectOps.h>
 #include <HalconTypes.h>
@@ -60,6 +61,20 @@ Errors::Type_Error Halcon_AsynchronImageSave::saveImage(const QString& fileName,
     return 0;
 }
 
+void Halcon_AsynchronImageSave::queueSpooled(const QString& fileName, unsigned int delayMs)
+{
+    Halcon_PictureSpool::setPending(fileName, true);
+    QueueItem item;
+    item.fileName = fileName;
+    item.delayMs = delayMs;
+    item.spooled = true;
+    {
+        QMutexLocker locker(&m_lock);
+        m_queue.push_back(std::move(item));
+    }
+    m_wakeUp.release();
+}
+
 Errors::Type_Error Halcon_AsynchronImageSave::isIdle(bool& idle)
 {
     QMutexLocker locker(&m_lock);
@@ -108,8 +123,14 @@ void Halcon_AsynchronImageSave::run()
         if (item->delayMs > 0)
             QThread::msleep(item->delayMs);
 
-        const Errors::Type_Error result =
-            Halcon_Helper::SaveImageFile(item->fileName, item->picture, item->format, false, item->throughQImage);
+        Errors::Type_Error result = 0;
+        if (item->spooled) {
+            // A failed promotion keeps the spool: the next start tries again.
+            result = Halcon_PictureSpool::promote(item->fileName);
+            Halcon_PictureSpool::setPending(item->fileName, false);
+        } else {
+            result = Halcon_Helper::SaveImageFile(item->fileName, item->picture, item->format, false, item->throughQImage);
+        }
         emit signal_saved(item->fileName, result);
 
         {

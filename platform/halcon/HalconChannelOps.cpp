@@ -80,4 +80,29 @@ Herror mean_n(const Hobject &image, Hobject *imageMean)
     });
 }
 
+Herror access_channel(const Hobject &multiChannelImage, Hobject *image, const HTuple &channel)
+{
+    return guarded([&]() -> Herror {
+        std::vector<ImagePtr> inputs;
+        if (Herror e = imagesOf(multiChannelImage, 1, inputs); e != kSuccess)
+            return e;
+        Hlong number = 0;
+        if (Herror e = singleInteger(channel, 1, &number); e != kSuccess)
+            return e;
+        std::vector<ElementPtr> channels;
+        channels.reserve(inputs.size());
+        for (const ImagePtr &input : inputs) {
+            if (number < 1 || number > input->channels())
+                return kErrWrongValue1;
+            ImagePtr result = makeImage({input->planes[size_t(number - 1)]}, input->domain);
+            if (!result)
+                return kErrInternal;
+            channels.push_back(std::move(result));
+        }
+        if (image)
+            *image = makeObject(std::move(channels));
+        return kSuccess;
+    });
+}
+
 } // namespace Halcon

@@ -19,4 +19,8 @@ Herror channels_to_image(const Hobject &images, Hobject *multiChannelImage);
 // domain; byte and uint2 means are rounded to the nearest value.
 Herror mean_n(const Hobject &image, Hobject *imageMean);
 
+// Per image: its channel number channel (1-based) as a one-channel image with the image's
+// domain; the pixels are shared, not copied.
+Herror access_channel(const Hobject &multiChannelImage, Hobject *image, const HTuple &channel);
+
 } // namespace Halcon

@@ -11,6 +11,7 @@
 #include "Errors.h"
 #include "Halcon_AsynchronImageSave.h"
 #include "Halcon_Helper.h"
+#include "Halcon_PictureSpool.h"
 
 #include <QFileInfo>
 #include <QSignalSpy>
@@ -43,6 +44,7 @@ private slots:
     void failedColonyInsertLeavesNothing();
     void unwritableFolderLeavesNoRack();
     void pictureEncodedBeforeTheTransaction();
+    void backgroundPictureIsOnDiskWhenAnswered();
     void pruningFailureIsReportedApart();
     void pruningKeepsNewest();
     void entryPointsBusyWhileSaving();
@@ -290,6 +292,32 @@ void tst_ColonyAnalyserGuiSave::pictureEncodedBeforeTheTransaction()
     QCOMPARE(Halcon_Helper::LoadImageFile(ColonyAnalyserGui::rackPicturePath(p.pictureFolder(), rackId), loaded),
              Errors::Type_Error(0));
     QCOMPARE(HalconTestPictures::maxPixelDifference(loaded, page.rack().picture), 0);
+}
+
+void tst_ColonyAnalyserGuiSave::backgroundPictureIsOnDiskWhenAnswered()
+{
+    Page p;
+    ColonyAnalyserGui& page = *p.page;
+    reportRack(page, picture(320, 240));
+    int rackId = -1;
+    QCOMPARE(page.SaveResult(true, QStringLiteral("BC"), QString(), -1, rackId), Errors::Type_Error(0));
+
+    // Answered: whatever happens to the process now, the pixels are on disk, as the picture
+    // or, while the writer waits, as its spool.
+    const QString path = ColonyAnalyserGui::rackPicturePath(p.pictureFolder(), rackId);
+    Halcon::Hobject onDisk;
+    QString format;
+    const Errors::Type_Error spooled = Halcon_PictureSpool::read(Halcon_PictureSpool::spoolFileFor(path), onDisk, format);
+    if (spooled != 0)
+        QCOMPARE(Halcon_Helper::LoadImageFile(path, onDisk), Errors::Type_Error(0));
+    else
+        QCOMPARE(format, QStringLiteral("png fastest"));
+    QCOMPARE(HalconTestPictures::maxPixelDifference(onDisk, page.rack().picture), 0);
+
+    bool finished = false;
+    QTRY_VERIFY_WITH_TIMEOUT((page.SaveResult_CheckAsynchronSaveFinish(finished), finished), 30000);
+    QCOMPARE(QDir(p.pictureFolder()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{ColonyAnalyserGui::rackPictureFileName(rackId)});
 }
 
 void tst_ColonyAnalyserGuiSave::pruningFailureIsReportedApart()

@@ -1,6 +1,7 @@
 #include "Database.h"
 #include "TestFixtures.h"
 
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <QDateTime>
@@ -43,12 +44,17 @@ public:
     using Database::setTextDialect;
     bool exists = true;
     bool writable = true;
+    bool folderWritableSeam = true;
     qint64 size = 0;
     QString driverOverride;
 
 protected:
     bool fileExists(const QString&) const override { return exists; }
     bool fileWritable(const QString&) const override { return writable; }
+    bool folderWritable(const QString& folder) const override
+    {
+        return folderWritableSeam && Database::folderWritable(folder);
+    }
     qint64 fileSize(const QString&) const override { return size; }
     QString sqlDriverName(int kind) const override
     {
@@ -134,6 +140,7 @@ private slots:
     void fileChecks_data();
     void fileChecks();
     void readOnlyFileIsRefused();
+    void readOnlyFolderIsRefused();
     void realSizeLimitMSAccess();
 
     void connectionStringMSAccess();
@@ -450,6 +457,28 @@ void tst_Database::readOnlyFileIsRefused()
     QCOMPARE(db.openSQLite3(path), Errors::Type_Error(82));
     QCOMPARE(db.openMSAccess(path), Errors::Type_Error(82));
     QVERIFY(m_callback.errorTexts.isEmpty());
+}
+
+void tst_Database::readOnlyFolderIsRefused()
+{
+    // The file itself may be written, but not the journal every save makes beside it.
+    const QString path = makeDatabaseFile(QStringLiteral("shut.db"));
+    {
+        SeamDatabase db(&m_callback, QStringLiteral("tst_Database"));
+        db.size = QFileInfo(path).size();
+        db.folderWritableSeam = false;
+        QCOMPARE(db.openSQLite3(path), Errors::Type_Error(82));
+        QVERIFY(!db.isOpen());
+        QVERIFY(m_callback.errorTexts.isEmpty());
+    }
+    if (geteuid() == 0)
+        QSKIP("root may write into every folder; the seam case above covers this");
+    const QFile::Permissions before = QFile::permissions(m_dir->path());
+    QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
+    const auto restore = qScopeGuard([&] { QFile::setPermissions(m_dir->path(), before); });
+    Database db(&m_callback, QStringLiteral("tst_Database"));
+    QCOMPARE(db.openSQLite3(path), Errors::Type_Error(82));
+    QVERIFY(!db.isOpen());
 }
 
 void tst_Database::realSizeLimitMSAccess()

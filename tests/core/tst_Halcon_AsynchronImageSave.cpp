@@ -2,11 +2,13 @@
 #include "FakeDiskSpace.h"
 #include "Halcon_AsynchronImageSave.h"
 #include "Halcon_Helper.h"
+#include "Halcon_PictureSpool.h"
 #include "HalconTestPictures.h"
 
 #include <HalconObjectOps.h>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -62,6 +64,8 @@ private slots:
     void firstErrorIsKept_data();
     void firstErrorIsKept();
     void destructorDrainsTheQueue();
+    void spooledPictureIsPendingUntilWritten();
+    void damagedSpoolIsReportedAndKept();
 
 private:
     std::unique_ptr<SavedRelay> connectRelay(Halcon_AsynchronImageSave& saver);
@@ -286,6 +290,48 @@ void tst_Halcon_AsynchronImageSave::destructorDrainsTheQueue()
     // Signals of the last writes may still be on their way; none was lost.
     QTRY_COMPARE_WITH_TIMEOUT(relay->files.size(), 3, 20000);
     QCOMPARE(relay->files, files);
+}
+
+void tst_Halcon_AsynchronImageSave::spooledPictureIsPendingUntilWritten()
+{
+    Halcon_AsynchronImageSave saver(QThread::NormalPriority);
+    auto relay = connectRelay(saver);
+    const QString fileName = m_folder.filePath(QStringLiteral("spooled.png"));
+    const QString spool = Halcon_PictureSpool::spoolFileFor(fileName);
+    QCOMPARE(Halcon_PictureSpool::write(spool, numberedPicture(4), QStringLiteral("png fastest")), Errors::Type_Error(0));
+    saver.queueSpooled(fileName, 1000);
+
+    // On its way: counted, and to be left alone by whoever tidies the folder.
+    int pending = -1;
+    QCOMPARE(saver.getPendingCount(pending), Errors::Type_Error(0));
+    QCOMPARE(pending, 1);
+    QVERIFY(Halcon_PictureSpool::isPending(fileName));
+    QVERIFY(!QFileInfo::exists(fileName));
+
+    QVERIFY(waitForSaves(*relay, 1));
+    QCOMPARE(relay->files, QStringList{fileName});
+    QCOMPARE(relay->results, QList<Errors::Type_Error>{0});
+    QCOMPARE(waitUntilIdle(saver), Errors::Type_Error(0));
+    QVERIFY(!Halcon_PictureSpool::isPending(fileName));
+    QVERIFY(!QFileInfo::exists(spool));
+    Hobject loaded;
+    QCOMPARE(Halcon_Helper::LoadImageFile(fileName, loaded), Errors::Type_Error(0));
+    QCOMPARE(maxPixelDifference(loaded, numberedPicture(4)), 0);
+}
+
+void tst_Halcon_AsynchronImageSave::damagedSpoolIsReportedAndKept()
+{
+    Halcon_AsynchronImageSave saver(QThread::NormalPriority);
+    const QString fileName = m_folder.filePath(QStringLiteral("torn.png"));
+    const QString spool = Halcon_PictureSpool::spoolFileFor(fileName);
+    QCOMPARE(Halcon_PictureSpool::write(spool, numberedPicture(5), QStringLiteral("png fastest")), Errors::Type_Error(0));
+    QFile file(spool);
+    QVERIFY(file.resize(file.size() - 7));
+    saver.queueSpooled(fileName, 0);
+    QCOMPARE(waitUntilIdle(saver), Errors::Type_Error(54));
+    QVERIFY(!QFileInfo::exists(fileName));
+    QVERIFY(QFileInfo::exists(spool));
+    QVERIFY(!Halcon_PictureSpool::isPending(fileName));
 }
 
 QTEST_GUILESS_MAIN(tst_Halcon_AsynchronImageSave)

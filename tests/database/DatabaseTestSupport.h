@@ -9,6 +9,7 @@
 #include "TestFixtures.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QList>
 #include <QPair>
 #include <QSqlQuery>
@@ -90,6 +91,17 @@ inline std::unique_ptr<OpenDatabase> createDatabase(const QTemporaryDir& dir, co
     db->filePath = dir.filePath(fileName);
     db->createResult = db->holder->createSQLite3Database(db->filePath, sqliteTemplate());
     return db;
+}
+
+// An SQLite3 database "results.db3" in folder, its pictures in the folder "pictures" beside it.
+inline AppSettings::DatabaseSettings sqliteSettingsIn(const QString& folder)
+{
+    AppSettings::DatabaseSettings settings = AppSettings::defaultDatabaseSettings();
+    settings.Type = AppSettings::TypeSQLite3;
+    settings.SQLite3.Filename = QDir(folder).filePath(QStringLiteral("results.db3"));
+    settings.PicturePath = QDir(folder).filePath(QStringLiteral("pictures"));
+    settings.AutoDelete = false;
+    return settings;
 }
 
 // Rows of a table, -1 when the count cannot be read.

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
 
@@ -113,16 +114,24 @@ AppSettings::DatabaseSettings sqliteSettings(const QString& path)
     return settings;
 }
 
-QByteArray fileBytes(const QString& path)
+// Root page of a table or index, read from the file's schema; 0 when it cannot be read.
+int rootPage(const QString& path, const QString& name)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    int page = 0;
+    {
+        QSqlDatabase connection = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("schema-reader"));
+        connection.setDatabaseName(path);
+        connection.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (connection.open()) {
+            QSqlQuery query(connection);
+            query.prepare(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = ?"));
+            query.addBindValue(name);
+            if (query.exec() && query.next())
+                page = query.value(0).toInt();
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("schema-reader"));
+    return page;
 }
 
 // Saves numbered racks one after the other until killed, telling each stage and each commit.
@@ -154,6 +163,8 @@ private slots:
     void initTestCase();
     void killedSavesLeaveCommittedRacksWhole();
     void damagedFilesAreRefusedOrStayUsable();
+    void stalePagesOfIndexesAndTables_data();
+    void stalePagesOfIndexesAndTables();
 
 private:
     QTemporaryDir m_dir;
@@ -244,7 +255,7 @@ void tst_DatabaseFileSafety::damagedFilesAreRefusedOrStayUsable()
     }
     const QString validPath = made->filePath;
     made.reset();
-    const QByteArray valid = fileBytes(validPath);
+    const QByteArray valid = TestFixtures::fileBytes(validPath);
     constexpr qsizetype kPage = 4096;
     QVERIFY(valid.size() >= 8 * kPage);
 
@@ -289,7 +300,7 @@ void tst_DatabaseFileSafety::damagedFilesAreRefusedOrStayUsable()
             break;
         }
         }
-        QVERIFY(writeBytes(path, bytes));
+        QVERIFY(TestFixtures::writeFileBytes(path, bytes));
 
         RecordingErrorHandler handler;
         ApplicationDatabase db(&handler, QStringLiteral("damaged"));
@@ -297,7 +308,7 @@ void tst_DatabaseFileSafety::damagedFilesAreRefusedOrStayUsable()
         if (result != 0) {
             // Refused with a code and not a byte changed.
             QVERIFY2(!db.database()->isOpen(), qPrintable(QString::number(n)));
-            QVERIFY2(fileBytes(path) == bytes, qPrintable(QStringLiteral("case %1 (kind %2) changed the file").arg(n).arg(kind)));
+            QVERIFY2(TestFixtures::fileBytes(path) == bytes, qPrintable(QStringLiteral("case %1 (kind %2) changed the file").arg(n).arg(kind)));
             continue;
         }
         ++opened;
@@ -314,6 +325,67 @@ void tst_DatabaseFileSafety::damagedFilesAreRefusedOrStayUsable()
     qInfo("%d damaged files: %d opened, %d took a rack; peak resident memory %.0f MB", kCases, opened, tookRack, peakMB);
     // Bound of the loop: a damaged file never makes SQLite hold on to large amounts.
     QVERIFY2(peakMB < 1024.0, qPrintable(QString::number(peakMB)));
+}
+
+void tst_DatabaseFileSafety::stalePagesOfIndexesAndTables_data()
+{
+    // A page of the file as it was before three more racks were saved: a write that never
+    // reached the disk. An index that lacks rows is rebuilt from its table; an index that
+    // holds rows its table lacks shows lost rows, and the file is refused.
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("rack index lacks rows") << QStringLiteral("IX_ZelvorinRack_CreatedDate") << 0;
+    QTest::newRow("container index lacks rows") << QStringLiteral("IX_ZelvorinContainer_RackID") << 0;
+    QTest::newRow("container table lacks rows") << QStringLiteral("ZelvorinContainer") << 81;
+}
+
+void tst_DatabaseFileSafety::stalePagesOfIndexesAndTables()
+{
+    QFETCH(QString, page);
+    QFETCH(int, expected);
+    QTemporaryDir dir;
+    std::unique_ptr<OpenDatabase> made = createDatabase(dir, QStringLiteral("stale.db3"));
+    QCOMPARE(made->createResult, Errors::Type_Error(0));
+    Database::ID rackId = -1;
+    for (int number = 1; number <= 2; ++number)
+        QCOMPARE(writeRack(*made->holder, number, rackId), Errors::Type_Error(0));
+    const QByteArray before = TestFixtures::fileBytes(made->filePath);
+    for (int number = 3; number <= 5; ++number)
+        QCOMPARE(writeRack(*made->holder, number, rackId), Errors::Type_Error(0));
+    const QString path = made->filePath;
+    made.reset();
+
+    constexpr qsizetype kPage = 4096;
+    const int root = rootPage(path, page);
+    QVERIFY(root > 1);
+    QByteArray bytes = TestFixtures::fileBytes(path);
+    bytes.replace((root - 1) * kPage, kPage, before.mid((root - 1) * kPage, kPage));
+    QVERIFY(TestFixtures::writeFileBytes(path, bytes));
+
+    RecordingErrorHandler handler;
+    ApplicationDatabase db(&handler, QStringLiteral("stale"));
+    QCOMPARE(int(db.openDatabase(sqliteSettings(path))), expected);
+    if (expected != 0) {
+        QCOMPARE(TestFixtures::fileBytes(path), bytes);
+        QCOMPARE(handler.reports.size(), 1);
+        return;
+    }
+    QVERIFY(handler.reports.isEmpty());
+    QCOMPARE(pragmaText(db, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    for (int number = 1; number <= 5; ++number) {
+        QList<Database::ID> ids;
+        bool more = false;
+        QCOMPARE(db.tableRack()->SelectIdsByBarcode(QStringLiteral("R%1").arg(number), -1, ids, more),
+                 Errors::Type_Error(0));
+        QCOMPARE(ids.size(), 1);
+        QVERIFY(rackIsWhole(db, ids.first(), number));
+    }
+    // Pruning walks the racks through the date index: it keeps exactly the newest three.
+    QCOMPARE(db.tableAll()->DeleteOldRacks(3, true), Errors::Type_Error(0));
+    QList<Database::ID> kept;
+    bool more = false;
+    QCOMPARE(db.tableRack()->SelectIdsByBarcode(QString(), -1, kept, more), Errors::Type_Error(0));
+    QCOMPARE(kept.size(), 3);
 }
 
 int main(int argc, char** argv)

@@ -58,6 +58,8 @@ private slots:
     void channelsSharePixels();
     void channelsRefused_data();
     void channelsRefused();
+    void channelTakenOut_data();
+    void channelTakenOut();
     void meanOfChannels_data();
     void meanOfChannels();
     void zoomSizes_data();
@@ -237,6 +239,39 @@ void tst_HalconTransformOps::channelsRefused()
     QCOMPARE(int(channels_to_image(both, &image)), error);
     QVERIFY(image.IsEmpty());
     QCOMPARE(channels_to_image(Hobject(), &image), kErrEmptyObject);
+}
+
+void tst_HalconTransformOps::channelTakenOut_data()
+{
+    QTest::addColumn<int>("channel");
+    QTest::addColumn<int>("error");
+    QTest::newRow("first") << 1 << int(kSuccess);
+    QTest::newRow("last") << 3 << int(kSuccess);
+    QTest::newRow("none before the first") << 0 << int(kErrWrongValue1);
+    QTest::newRow("none after the last") << 4 << int(kErrWrongValue1);
+}
+
+void tst_HalconTransformOps::channelTakenOut()
+{
+    QFETCH(int, channel);
+    QFETCH(int, error);
+    Hobject colour;
+    reduce_domain(HalconTestPictures::gradientRgb(kWidth, kHeight), HalconTestPictures::rectangleRegion(0, 1, 1, 2),
+                  &colour);
+    const Hobject untouched = numberedImage();
+    Hobject taken = untouched;
+    QCOMPARE(int(access_channel(colour, &taken, channel)), error);
+    if (error != kSuccess) {
+        QVERIFY(taken.SharesElementsWith(untouched));
+        return;
+    }
+    Hlong channels = 0;
+    QCOMPARE(count_channels(taken, &channels), kSuccess);
+    QCOMPARE(channels, Hlong(1));
+    for (int row = 0; row < kHeight; ++row)
+        for (int column = 0; column < kWidth; ++column)
+            QCOMPARE(pixel(taken, row, column), pixel(colour, row, column, channel - 1));
+    QCOMPARE(domainBox(taken), domainBox(colour));
 }
 
 void tst_HalconTransformOps::meanOfChannels_data()

@@ -2,6 +2,7 @@
 #include "InstrumentSettings.h"
 #include "ShellRackFixture.h"
 
+#include "Halcon_PictureSpool.h"
 #include "QuendralLibrary.h"
 
 #include <QtTest>
@@ -16,6 +17,8 @@ private slots:
     void init();
     void cleanup();
     void rack_readsStoredRack();
+    void rack_pictureOnDisk_data();
+    void rack_pictureOnDisk();
     void rack_damagedSettings_data();
     void rack_damagedSettings();
     void rackIdsByBarcode_takeTheBarcodeLiterally_data();
@@ -99,6 +102,10 @@ void tst_DatabaseQueries::rack_readsStoredRack()
     row.ErrorCode = -160;
     row.Description = QStringLiteral("Platte ü");
     QCOMPARE(int(db().tableRack()->Update(row)), 0);
+    QVERIFY(QDir(m_programDir.path()).mkpath(QStringLiteral("database/pictures")));
+    QFile pictureFile(QDir(m_programDir.path()).filePath(QStringLiteral("database/pictures/zelvorin_00000001_Rack.png")));
+    QVERIFY(pictureFile.open(QIODevice::WriteOnly));
+    pictureFile.close();
 
     QString barcode, picture, description;
     int columns = -1, rows = -1, errorCode = -1;
@@ -115,6 +122,54 @@ void tst_DatabaseQueries::rack_readsStoredRack()
              87);
     QVERIFY(barcode.isEmpty());
     QCOMPARE(columns, 0);
+}
+
+void tst_DatabaseQueries::rack_pictureOnDisk_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("onDisk");
+    QTest::addColumn<bool>("beingWritten");
+    QTest::addColumn<int>("expected");
+    const QString path = QStringLiteral("database/pictures/zelvorin_00000002_Rack.png");
+    QTest::newRow("there") << path << true << false << 0;
+    QTest::newRow("being written in the background") << path << false << true << 0;
+    QTest::newRow("missing") << path << false << false << 51;
+    QTest::newRow("missing, absolute path") << QDir(m_programDir.path()).absoluteFilePath(path) << false << false << 51;
+    QTest::newRow("none stored") << QString() << false << false << 0;
+}
+
+void tst_DatabaseQueries::rack_pictureOnDisk()
+{
+    QFETCH(QString, stored);
+    QFETCH(bool, onDisk);
+    QFETCH(bool, beingWritten);
+    QFETCH(int, expected);
+    DatabaseTableZelvorinRack::Dataset row;
+    QCOMPARE(int(db().tableRack()->Select(m_rack.rackId, row)), 0);
+    row.PictureFilePath = stored;
+    QCOMPARE(int(db().tableRack()->Update(row)), 0);
+    const QString file = QDir(m_programDir.path()).absoluteFilePath(QStringLiteral("database/pictures/zelvorin_00000002_Rack.png"));
+    QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+    QFile::remove(file);
+    if (onDisk) {
+        QFile picture(file);
+        QVERIFY(picture.open(QIODevice::WriteOnly));
+    }
+    Halcon_PictureSpool::setPending(file, beingWritten);
+    const auto notWritten = qScopeGuard([&] { Halcon_PictureSpool::setPending(file, false); });
+
+    QString barcode, picture, description;
+    int columns = -1, rows = -1, errorCode = -1;
+    QCOMPARE(int(queries().Database_GetZelvorinRack(m_rack.rackId, barcode, picture, columns, rows, errorCode, description)),
+             expected);
+    if (expected == 0) {
+        QCOMPARE(picture, stored.isEmpty() ? QString() : file);
+        QCOMPARE(barcode, QStringLiteral("R1"));
+    } else {
+        QVERIFY(picture.isEmpty());
+        QVERIFY(barcode.isEmpty());
+        QCOMPARE(columns, 0);
+    }
 }
 
 void tst_DatabaseQueries::rack_damagedSettings_data()

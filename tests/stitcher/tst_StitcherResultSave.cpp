@@ -2,6 +2,7 @@
 // leaves neither rows nor files behind, whether pictures are written at once or queued.
 
 #include "StitcherPageFixture.h"
+#include "StitcherResultFixture.h"
 
 #include <CorrectionInfo.h>
 #include <DatabaseTableZelvorinImageStitcher.h>
@@ -12,30 +13,19 @@
 #include <StitcherResult.h>
 #include <StitcherResultSave.h>
 
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QtTest>
+
+#include <atomic>
 
 using StitcherPageFixture::ResultDatabase;
 
 namespace {
 
-// Six positions of different sizes with their optical axes, and a stitched picture.
 StitcherResult makeResult(int emptyPosition = -1)
 {
-    StitcherResult result;
-    result.reset(QDateTime(QDate(2025, 3, 4), QTime(5, 6, 7)), QStringLiteral("<ImageStitcherSettings/>"));
-    for (int i = 0; i < StitcherResult::PositionsCount; ++i) {
-        PictureCross c1;
-        c1.pictureIndex = i;
-        PictureCross c2 = c1;
-        c2.pointIndex = 1;
-        const Halcon::Hobject picture =
-            i == emptyPosition ? Halcon::Hobject() : HalconTestPictures::gradientRgb(40 + i, 30);
-        result.addPictureCrosses(i, picture, c1, c2);
-        result.addOpticalAxis(i, 10.0 * i, 20.0 * i);
-    }
-    result.addStitchedPicture(HalconTestPictures::gradientRgb(90, 70), ImageStitcherSettingsData());
-    return result;
+    return StitcherResultFixture::makeResult(0, emptyPosition);
 }
 
 // One writer for the whole program: a writer's thread joined by QThread::wait leaves memory the
@@ -71,6 +61,17 @@ struct Saving : ResultDatabase {
     }
 };
 
+// The disk as it fills while a save runs: the n-th look at it finds too little space.
+std::atomic<int> g_diskLooks{0};
+std::atomic<int> g_fullAtLook{0};
+
+Errors::Type_Error fillingDisk(const QString&, double& totalMB, double& freeMB, double& availableMB)
+{
+    totalMB = 1.0e6;
+    freeMB = availableMB = ++g_diskLooks == g_fullAtLook ? 50.0 : 1.0e5;
+    return 0;
+}
+
 } // namespace
 
 class tst_StitcherResultSave : public QObject {
@@ -87,6 +88,8 @@ private slots:
     void refusedPicturesLeaveNothing_data();
     void refusedPicturesLeaveNothing();
     void savingTwiceGivesTwoResults();
+    void diskFillingDuringTheSave_data();
+    void diskFillingDuringTheSave();
 };
 
 void tst_StitcherResultSave::initTestCase()
@@ -261,6 +264,54 @@ void tst_StitcherResultSave::savingTwiceGivesTwoResults()
     QCOMPARE(s.count(QStringLiteral("ZelvorinImageStitcher")), 2);
     QCOMPARE(s.count(QStringLiteral("ZelvorinImageStitcherPicture")), 12);
     QCOMPARE(s.pictureFiles().size(), 14);
+}
+
+void tst_StitcherResultSave::diskFillingDuringTheSave_data()
+{
+    QTest::addColumn<bool>("asynchron");
+    QTest::addColumn<int>("fullAtLook");
+    // Seven pictures, each looked at before it is written (written at once: also by the
+    // write itself). The disk may fill before the first, between them, after the last, or
+    // while the background writer turns them into their files.
+    for (int look : {1, 2, 7, 14, 15})
+        QTest::addRow("at once, look %d", look) << false << look;
+    for (int look : {1, 4, 7, 8, 10, 14})
+        QTest::addRow("queued, look %d", look) << true << look;
+}
+
+void tst_StitcherResultSave::diskFillingDuringTheSave()
+{
+    QFETCH(bool, asynchron);
+    QFETCH(int, fullAtLook);
+    Saving s;
+    StitcherResult result = makeResult();
+    g_diskLooks = 0;
+    g_fullAtLook = fullAtLook;
+    Halcon_Helper::setDiskSpaceFunction(&fillingDisk);
+    const auto realDisk = qScopeGuard([] { Halcon_Helper::setDiskSpaceFunction(nullptr); });
+    Database::ID id = -1;
+    const Errors::Type_Error code = s.save(result, asynchron, true, true, id);
+
+    const QStringList files = s.pictureFiles();
+    if (code != 0) {
+        // Undone: no rows, and not a file written for them, now or later.
+        QCOMPARE(code, Errors::Type_Error(53));
+        QCOMPARE(id, Database::ID(-1));
+        QCOMPARE(s.count(QStringLiteral("ZelvorinImageStitcher")), 0);
+        QCOMPARE(s.count(QStringLiteral("ZelvorinImageStitcherPicture")), 0);
+        QCOMPARE(files, QStringList());
+        return;
+    }
+    // Stored: each picture is there, or, when the disk was full at its write, its spool is
+    // kept for the next start.
+    QCOMPARE(s.count(QStringLiteral("ZelvorinImageStitcherPicture")), 6);
+    QStringList named{StitcherResultSave::stitchedPictureFileName(id)};
+    for (const StitcherPictureSlot& slot : result.pictureSlots())
+        named << StitcherResultSave::positionPictureFileName(slot.row.ImageStitcherPictureID);
+    for (const QString& name : std::as_const(named))
+        QVERIFY2(files.contains(name) || files.contains(QLatin1Char('.') + name + QStringLiteral(".spool")),
+                 qPrintable(name));
+    QCOMPARE(files.size(), named.size());
 }
 
 QTEST_MAIN(tst_StitcherResultSave)
