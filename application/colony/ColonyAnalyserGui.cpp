@@ -838,7 +838,7 @@ Errors::Type_Error ColonyAnalyserGui::ExportRackPicture(int rackID, bool asynchr
     if (const Errors::Type_Error code = ExportTarget_Guard::check(picturePath); code != 0)
         return code;
     // Checked here: a background save would report it only with a later poll.
-    if (!Halcon_Helper::IsPictureFormat(pictureFormat))
+    if (!Halcon_Helper::IsPictureFormat(pictureFormat, false))
         return ErrorCannotSavePicture;
 
     Halcon::Hobject picture;

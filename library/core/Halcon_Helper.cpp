@@ -532,9 +532,11 @@ Errors::Type_Error Halcon_Helper::SaveImageFile(const QString& fileName, const H
     return logEnd(call, kNoError);
 }
 
-bool Halcon_Helper::IsPictureFormat(const QString& format)
+bool Halcon_Helper::IsPictureFormat(const QString& format, bool throughQImage)
 {
-    return findQtFormat(format) != nullptr;
+    if (throughQImage)
+        return findQtFormat(format) != nullptr;
+    return Halcon::check_write_image_format(HTuple(format.toLatin1().toStdString())) == Halcon::kSuccess;
 }
 
 Errors::Type_Error Halcon_Helper::ToQImage(const Hobject& image, QImage& qimage)

@@ -109,9 +109,10 @@ public:
     static Errors::Type_Error LoadImageFile(const QString& fileName, Halcon::Hobject& image);
     static Errors::Type_Error SaveImageFile(const QString& fileName, const Halcon::Hobject& image,
                                            const QString& format, bool cropDomain, bool throughQImage);
-    // One of the picture formats of the system ("tiff", "png", "png best", "png fastest",
-    // "bmp", "jpeg", "jp2").
-    static bool IsPictureFormat(const QString& format);
+    // A format SaveImageFile writes by that path: through the Qt image one of the system's
+    // formats ("tiff", "png", "png best", "png fastest", "bmp", "jpeg", "jp2"), through the
+    // vision library any it takes ("jpeg 80" too).
+    static bool IsPictureFormat(const QString& format, bool throughQImage);
     // Only byte images of one or three channels convert.
     static Errors::Type_Error ToQImage(const Halcon::Hobject& image, QImage& qimage);
 

@@ -22,4 +22,8 @@ Herror read_image(Hobject *image, const HTuple &fileName);
 // target, so a failed save leaves an existing picture untouched.
 Herror write_image(const Hobject &image, const HTuple &format, const HTuple &fillColor, const HTuple &fileName);
 
+// kSuccess when write_image takes format, else kErrWrongFileFormat: lets a caller refuse a
+// format before it queues the picture for a later write.
+Herror check_write_image_format(const HTuple &format);
+
 } // namespace Halcon

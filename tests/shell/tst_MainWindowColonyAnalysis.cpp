@@ -401,20 +401,29 @@ void tst_MainWindowColonyAnalysis::exportsKeepTheProgramsOwnData()
 void tst_MainWindowColonyAnalysis::rackPictureFormatCheckedAtOnce_data()
 {
     QTest::addColumn<bool>("background");
-    QTest::newRow("at once") << false;
-    QTest::newRow("in the background") << true;
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("unknown, at once") << false << "gif" << "rack.gif" << 55;
+    QTest::newRow("unknown, in the background") << true << "gif" << "rack.gif" << 55;
+    QTest::newRow("with a quality, at once") << false << "jpeg 80" << "rack.jpg" << 0;
+    QTest::newRow("with a quality, in the background") << true << "jpeg 80" << "rack.jpg" << 0;
 }
 
-// A format no save knows is answered by the call itself, not by the next poll of a save.
+// A format no save knows is answered by the call itself, not by the next poll of a save;
+// every format the picture writer takes stays allowed.
 void tst_MainWindowColonyAnalysis::rackPictureFormatCheckedAtOnce()
 {
     QFETCH(bool, background);
-    const QString target = m_folder->filePath(QStringLiteral("rack.gif"));
-    QCOMPARE(m_window->AnalyseColonies_ExportRackPicture(-1, background, target, QStringLiteral("gif"), false, 100, false),
-             Errors::Type_Error(55));
+    QFETCH(QString, format);
+    QFETCH(QString, fileName);
+    QFETCH(int, expected);
+    const QString target = m_folder->filePath(fileName);
+    QCOMPARE(m_window->AnalyseColonies_ExportRackPicture(-1, background, target, format, false, 100, false),
+             Errors::Type_Error(expected));
     bool finished = false;
     QTRY_VERIFY(m_window->AnalyseColonies_SaveResult_CheckAsynchronSaveFinish(finished) == 0 && finished);
-    QVERIFY(!QFileInfo::exists(target));
+    QCOMPARE(QFileInfo::exists(target), expected == 0);
 }
 
 void tst_MainWindowColonyAnalysis::dialogOfAClientThatLeavesIsCancelled_data()
