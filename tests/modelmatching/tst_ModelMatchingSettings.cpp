@@ -66,7 +66,7 @@ class tst_ModelMatchingSettings : public QObject {
 private slots:
     void roundTrip_data();
     void roundTrip();
-    void sixSignificantDigits();
+    void valuesReadBackExactly();
     void elementTree();
     void partialFiles_data();
     void partialFiles();
@@ -93,15 +93,19 @@ void tst_ModelMatchingSettings::roundTrip()
     QCOMPARE(read, settings);
 }
 
-void tst_ModelMatchingSettings::sixSignificantDigits()
+void tst_ModelMatchingSettings::valuesReadBackExactly()
 {
     ModelMatchingSettings s;
     s.SearchTolerance.ScaleTolerance = 0.05;
     s.SearchPosition.PositionX = 12.345678;
+    s.Analyse.MinimumScore = 0.1 + 0.2;
+    const QString text = written(s);
+    QVERIFY(text.contains(QStringLiteral("<ScaleTolerance>0.05</ScaleTolerance>")));
     ModelMatchingSettings read;
-    QVERIFY(readInto(written(s), read));
+    QVERIFY(readInto(text, read));
     QCOMPARE(read.SearchTolerance.ScaleTolerance, 0.05);
-    QCOMPARE(read.SearchPosition.PositionX, 12.3457);
+    QCOMPARE(read.SearchPosition.PositionX, 12.345678);
+    QCOMPARE(read.Analyse.MinimumScore, 0.1 + 0.2);
 }
 
 void tst_ModelMatchingSettings::elementTree()

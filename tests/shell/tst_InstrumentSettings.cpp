@@ -86,7 +86,7 @@ private slots:
     void init();
     void cleanup();
     void fileLayout();
-    void valuesRoundedToSixDigits();
+    void valuesReadBackExactly();
     void read_data();
     void read();
     void readAnnouncesTheChange();
@@ -146,17 +146,24 @@ void tst_InstrumentSettings::fileLayout()
     QCOMPARE(values, expectedValues);
 }
 
-void tst_InstrumentSettings::valuesRoundedToSixDigits()
+void tst_InstrumentSettings::valuesReadBackExactly()
 {
     InstrumentSettings settings;
-    settings.channelOffsetX_mm[0] = 1.23456789;
+    settings.channelOffsetX_mm[0] = 12.345678;
+    settings.channelOffsetY_mm[0] = 12.5;
     settings.channelOffsetY_mm[15] = -98765.4321;
+    settings.channelOffsetX_mm[15] = 2147483648.0;
     QVERIFY(settings.save(path()));
-    QVERIFY(readBytes(path()).contains("<ChannelOffsetX_1>1.23457</ChannelOffsetX_1>"));
+    const QByteArray bytes = readBytes(path());
+    QVERIFY(bytes.contains("<ChannelOffsetX_1>12.345678</ChannelOffsetX_1>"));
+    QVERIFY(bytes.contains("<ChannelOffsetY_1>12.5</ChannelOffsetY_1>"));
+    QVERIFY(bytes.contains("<ChannelOffsetX_16>2147483648</ChannelOffsetX_16>"));
     InstrumentSettings read;
     QVERIFY(read.loadFromFile(path()));
-    QCOMPARE(read.channelOffsetX_mm[0], 1.23457);
-    QCOMPARE(read.channelOffsetY_mm[15], -98765.4);
+    QCOMPARE(read.channelOffsetX_mm[0], 12.345678);
+    QCOMPARE(read.channelOffsetY_mm[0], 12.5);
+    QCOMPARE(read.channelOffsetY_mm[15], -98765.4321);
+    QCOMPARE(read.channelOffsetX_mm[15], 2147483648.0);
 }
 
 void tst_InstrumentSettings::read_data()
