@@ -306,6 +306,15 @@ bool XML_Settings_Element::getValue(const QString& tag, double& value)
         && convertText(text, value, [](const QString& t, bool* ok) { return t.toDouble(ok); });
 }
 
+bool XML_Settings_Element::getFiniteValue(const QString& tag, double& value)
+{
+    double read = 0.0;
+    if (!getValue(tag, read) || !std::isfinite(read))
+        return false;
+    value = read;
+    return true;
+}
+
 bool XML_Settings_Element::getValue(const QString& tag, QString& value)
 {
     QString text;

@@ -56,6 +56,9 @@ public:
     bool getValue(const QString& tag, double& value);
     bool getValue(const QString& tag, QString& value);
     bool getValue(const QString& tag, QVariant& value);
+    // As getValue for a double, and a text that reads as infinite or not a number fails as
+    // well: no stored quantity takes those.
+    bool getFiniteValue(const QString& tag, double& value);
 
 private:
     // Where the reads of one tag stand: the element the last read returned, so that the next

@@ -122,6 +122,12 @@ bool readAs(const QString& type, const QString& text, QString& result)
         result = v ? QStringLiteral("true") : QStringLiteral("false");
         return ok;
     }
+    if (type == QLatin1String("finite")) {
+        double v = 99.0;
+        const bool ok = handle.getFiniteValue(tag, v);
+        result = QString::number(v, 'g', 17);
+        return ok;
+    }
     if (type == QLatin1String("QString")) {
         QString v = QStringLiteral("99");
         const bool ok = handle.getValue(tag, v);
@@ -480,6 +486,11 @@ void tst_XML_Settings::readConversion_data()
     QTest::newRow("double exponent") << "double" << "2.5e+06" << true << "2500000";
     QTest::newRow("double comma") << "double" << "1,5" << false << "99";
     QTest::newRow("double words") << "double" << "abc" << false << "99";
+    QTest::newRow("double infinite") << "double" << "-inf" << true << "-inf";
+    QTest::newRow("finite double") << "finite" << "-2.5" << true << "-2.5";
+    QTest::newRow("finite double, infinite") << "finite" << "inf" << false << "99";
+    QTest::newRow("finite double, not a number") << "finite" << "nan" << false << "99";
+    QTest::newRow("finite double, beyond the range") << "finite" << "1e400" << false << "99";
     QTest::newRow("string kept as is") << "QString" << " a b " << true << " a b ";
 }
 

@@ -70,6 +70,8 @@ private slots:
     void elementTree();
     void partialFiles_data();
     void partialFiles();
+    void regionCountIsBounded_data();
+    void regionCountIsBounded();
     void missingElementChangesNothing();
     void defaultsClearRegions();
 };
@@ -190,6 +192,44 @@ void tst_ModelMatchingSettings::partialFiles_data()
     }();
     QTest::newRow("unconvertible numbers keep their values")
         << "<Analyse><PyramidLevels>many</PyramidLevels><MinimumScore>0.9x</MinimumScore></Analyse>" << start;
+    QTest::newRow("numbers that are not finite keep their values")
+        << "<SearchPosition><PositionX>nan</PositionX><SizeY>inf</SizeY><Angle>-inf</Angle></SearchPosition>"
+           "<SearchTolerance><AngleTolerance>nan</AngleTolerance><ScaleTolerance>inf</ScaleTolerance></SearchTolerance>"
+           "<Analyse><MinimumScore>-nan</MinimumScore></Analyse>"
+           "<Model><ROI><PositionX>10</PositionX><SizeX>inf</SizeX><Angle>nan</Angle></ROI></Model>"
+        << [&] {
+               ModelMatchingSettings s = start;
+               s.Model.ROI = {{1, 10.0, 0.0, 0.0, 0.0, 0.0}};
+               return s;
+           }();
+    // Model creation filled a region a thousand times the picture for 17 s.
+    QTest::newRow("regions are cut to the template and its margin")
+        << "<Model><ROI><PositionX>-50000</PositionX><PositionY>20</PositionY><SizeX>100000</SizeX>"
+           "<SizeY>1e300</SizeY></ROI><ROI><PositionX>50</PositionX><PositionY>300</PositionY><SizeX>-5</SizeX>"
+           "<SizeY>4</SizeY></ROI></Model>"
+        << [&] {
+               ModelMatchingSettings s = start;
+               s.Model.ROI = {{1, -10.0, 20.0, 120.0, 90.0, 0.0}, {1, 50.0, 110.0, 0.0, 0.0, 0.0}};
+               return s;
+           }();
+    QTest::newRow("regions within the margin keep every bit")
+        << "<SearchPosition><PositionX>0.1</PositionX><SizeX>0.7</SizeX></SearchPosition>"
+           "<Model><ROI><PositionX>-9.75</PositionX><PositionY>0.1</PositionY><SizeX>119.75</SizeX>"
+           "<SizeY>0.7</SizeY></ROI></Model>"
+        << [&] {
+               ModelMatchingSettings s = start;
+               s.SearchPosition.PositionX = 0.1;
+               s.SearchPosition.SizeX = 0.7;
+               s.Model.ROI = {{1, -9.75, 0.1, 119.75, 0.7, 0.0}};
+               return s;
+           }();
+    QTest::newRow("the search rectangle is cut as well")
+        << "<SearchPosition><PositionY>-1e9</PositionY><SizeY>1e9</SizeY></SearchPosition>" << [&] {
+               ModelMatchingSettings s = start;
+               s.SearchPosition.PositionY = -10.0;
+               s.SearchPosition.SizeY = 10.0;
+               return s;
+           }();
     QTest::newRow("out-of-range choices are stored as read")
         << "<Filter><Median><Mode>12</Mode></Median></Filter><Model><MatchMetric>9</MatchMetric></Model>" << [&] {
                ModelMatchingSettings s = start;
@@ -206,6 +246,48 @@ void tst_ModelMatchingSettings::partialFiles()
     ModelMatchingSettings settings = changed();
     QVERIFY(readInto(withModel(inner), settings));
     QCOMPARE(settings, expected);
+}
+
+// A cross model has a handful of regions: a tree with more than a thousand is refused whole
+// and the record stays as it was (reading 100,001 took minutes).
+void tst_ModelMatchingSettings::regionCountIsBounded_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("one") << 1 << true;
+    QTest::newRow("the most a model takes") << ModelMatchingSettings::MaximumRoiCount << true;
+    QTest::newRow("one more") << ModelMatchingSettings::MaximumRoiCount + 1 << false;
+    QTest::newRow("100001") << 100001 << false;
+}
+
+void tst_ModelMatchingSettings::regionCountIsBounded()
+{
+    QFETCH(int, count);
+    QFETCH(bool, accepted);
+    QDomDocument document;
+    QDomElement root = document.createElement(QStringLiteral("Settings"));
+    document.appendChild(root);
+    XML_Settings_Element writer(root);
+    XML_Settings_Element model = writer.addElement(QStringLiteral("ModelMatching")).addElement(QStringLiteral("Model"));
+    model.addValue(QStringLiteral("ContrastLow"), 17);
+    for (int i = 0; i < count; ++i)
+        model.addElement(QStringLiteral("ROI")).addValue(QStringLiteral("PositionX"), i % 100);
+
+    ModelMatchingSettings settings = changed();
+    XML_Settings_Element reader(root);
+    bool wasAccepted = !accepted;
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!settings.ReadXml(reader, &wasAccepted).isNull());
+    QVERIFY2(timer.elapsed() < 1000, qPrintable(QStringLiteral("%1 ms").arg(timer.elapsed())));
+    QCOMPARE(wasAccepted, accepted);
+    if (!accepted) {
+        QCOMPARE(settings, changed());
+        return;
+    }
+    QCOMPARE(settings.Model.ContrastLow, 17);
+    QCOMPARE(settings.Model.ROI.size(), count);
+    QCOMPARE(settings.Model.ROI.last().PositionX, double((count - 1) % 100));
 }
 
 void tst_ModelMatchingSettings::missingElementChangesNothing()

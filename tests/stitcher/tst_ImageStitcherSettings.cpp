@@ -274,6 +274,11 @@ void tst_ImageStitcherSettings::refusedLoadLeavesTheRecordUntouched_data()
     QTest::newRow("newer version") << documentText(QStringLiteral("<DistanceCameraToCrossPlane>1</DistanceCameraToCrossPlane>"),
                                                    QStringLiteral(" ConfigVersion=\"2.0\""));
     QTest::newRow("empty") << "";
+    const QString region = QStringLiteral("<ROI><Type>1</Type><PositionX>40</PositionX><SizeX>5</SizeX></ROI>");
+    QTest::newRow("cross model with more regions than a model takes")
+        << documentText(QStringLiteral("<DistanceCameraToCrossPlane>1</DistanceCameraToCrossPlane><ModelMatching><Model>")
+                        + region.repeated(ModelMatchingSettings::MaximumRoiCount + 1)
+                        + QStringLiteral("</Model></ModelMatching>"));
 }
 
 void tst_ImageStitcherSettings::refusedLoadLeavesTheRecordUntouched()
