@@ -5,6 +5,8 @@
 #include "LiveViewTestSupport.h"
 #include "XML_Settings.h"
 
+#include <SettingsFileMutations.h>
+
 #include <QDomDocument>
 #include <QFile>
 #include <QSignalSpy>
@@ -89,6 +91,7 @@ private slots:
     void refusedTextChangesNothing_data();
     void refusedTextChangesNothing();
     void saveIntoMissingFolderChangesNothing();
+    void mutatedFiles();
 };
 
 void tst_Camera_LiveView_Settings::initTestCase()
@@ -349,6 +352,34 @@ void tst_Camera_LiveView_Settings::saveIntoMissingFolderChangesNothing()
     Data expected = changedData();
     expected.Name = QStringLiteral("before");
     QCOMPARE(settings.data(), expected);
+}
+
+// Seeded damage of a settings file: each copy is refused without a trace or read within the
+// bounds of every reader, and what it read comes back exactly after a save.
+void tst_Camera_LiveView_Settings::mutatedFiles()
+{
+    SettingsFileMutations::Access<Camera_LiveView_Settings> access;
+    access.make = [] {
+        auto record = std::make_unique<Camera_LiveView_Settings>();
+        record->data() = changedData();
+        record->Name = QStringLiteral("before");
+        return record;
+    };
+    access.load = [](Camera_LiveView_Settings& record, const QString& path) { return record.LoadFromFile(path); };
+    access.save = [](Camera_LiveView_Settings& record, const QString& path) { return record.SaveToFile(path); };
+    access.text = [](Camera_LiveView_Settings& record) { return record.ToXmlString(); };
+    access.equal = [](const Camera_LiveView_Settings& a, const Camera_LiveView_Settings& b) {
+        return a.data() == b.data();
+    };
+    Camera_LiveView_Settings written;
+    written.CameraFocus.Labware = {12.345678, 1.25, 999.99999999, 30.5, 20.25};
+    written.CameraAperture.GrayValue = {0.1 + 0.2, 2.5};
+    written.CameraHomogeneous.Homogeneous = {21.75, 9, 0.125};
+    const QString fileName = QStringLiteral("damaged") + Camera_LiveView_Settings::fileSuffix();
+    const QByteArray valid = SettingsFileMutations::validFile(written, access, fileName);
+    QVERIFY(!valid.isEmpty());
+    const QString fault = SettingsFileMutations::run(valid, fileName, access);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
 }
 
 QTEST_GUILESS_MAIN(tst_Camera_LiveView_Settings)

@@ -2,6 +2,9 @@
 
 #include "AppSettings.h"
 
+#include <SettingsFileMutations.h>
+#include <TestFixtures.h>
+
 #include <QFile>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -60,6 +63,7 @@ private slots:
     void changeNotices();
     void validation_data();
     void validation();
+    void mutatedFiles();
 };
 
 void tst_AppSettings::defaults()
@@ -360,6 +364,26 @@ void tst_AppSettings::validation()
     QString reason;
     QCOMPARE(settings.isValid(&reason), valid);
     QCOMPARE(reason.isEmpty(), valid);
+}
+
+// Seeded damage of the shipped file: each copy is refused without a trace or read within the
+// bounds of every reader, and what it read comes back after a save.
+void tst_AppSettings::mutatedFiles()
+{
+    SettingsFileMutations::Access<AppSettings> access;
+    access.make = [] {
+        auto record = std::make_unique<AppSettings>();
+        record->fromXmlString(settingsText(QStringLiteral("1.1"), FullDatabase));
+        return record;
+    };
+    access.load = [](AppSettings& record, const QString& path) { return record.load(path); };
+    access.save = [](AppSettings& record, const QString& path) { return record.save(path); };
+    access.text = [](AppSettings& record) { return record.toXmlString(true); };
+    QVERIFY(access.make()->database.Type == AppSettings::TypeSQLite3);
+    QFile shipped(TestFixtures::sourceDir() + QStringLiteral("/settings/default.AppSettings"));
+    QVERIFY(shipped.open(QIODevice::ReadOnly));
+    const QString fault = SettingsFileMutations::run(shipped.readAll(), QStringLiteral("damaged.AppSettings"), access);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
 }
 
 QTEST_GUILESS_MAIN(tst_AppSettings)

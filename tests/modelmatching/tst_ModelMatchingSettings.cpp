@@ -1,5 +1,8 @@
 #include <ModelMatchingSettings.h>
 
+#include <SettingsFileMutations.h>
+#include <XML_Settings.h>
+
 #include <QDomDocument>
 #include <QtTest>
 
@@ -57,6 +60,35 @@ QString withModel(const QString& inner)
     return QStringLiteral("<Settings><ModelMatching>%1</ModelMatching></Settings>").arg(inner);
 }
 
+// The record in a file of its own, as its owner embeds it: a "ModelMatching" element under
+// the root of a settings document.
+struct ModelMatchingFile {
+    ModelMatchingSettings settings;
+    XML_Settings document{QStringLiteral("zelvorin"), QStringLiteral("1.1.0"), QStringLiteral("Settings"),
+                          QStringLiteral("1.0"), QStringLiteral(".modelmatching"), nullptr};
+
+    QString text()
+    {
+        XML_Settings_Element root = document.createDocument();
+        settings.WriteXml(root);
+        return document.toString();
+    }
+    bool save(const QString& path)
+    {
+        text();
+        return document.save(path);
+    }
+    bool load(const QString& path)
+    {
+        QString text, version;
+        if (!document.readFile(text, path))
+            return false;
+        XML_Settings_Element root = document.parse(text, version);
+        bool accepted = false;
+        return !root.isNull() && !settings.ReadXml(root, &accepted).isNull() && accepted;
+    }
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(ModelMatchingSettings)
@@ -74,6 +106,7 @@ private slots:
     void regionCountIsBounded();
     void missingElementChangesNothing();
     void defaultsClearRegions();
+    void mutatedFiles();
 };
 
 void tst_ModelMatchingSettings::roundTrip_data()
@@ -306,6 +339,31 @@ void tst_ModelMatchingSettings::defaultsClearRegions()
     settings = changed();
     settings.SetDefaults();
     QCOMPARE(settings, ModelMatchingSettings());
+}
+
+// Seeded damage of a file with the record: each copy is refused without a trace or read
+// within the bounds of every reader, and what it read comes back exactly after a save.
+void tst_ModelMatchingSettings::mutatedFiles()
+{
+    SettingsFileMutations::Access<ModelMatchingFile> access;
+    access.make = [] {
+        auto file = std::make_unique<ModelMatchingFile>();
+        file->settings = changed();
+        return file;
+    };
+    access.load = [](ModelMatchingFile& file, const QString& path) { return file.load(path); };
+    access.save = [](ModelMatchingFile& file, const QString& path) { return file.save(path); };
+    access.text = [](ModelMatchingFile& file) { return file.text(); };
+    access.equal = [](const ModelMatchingFile& a, const ModelMatchingFile& b) { return a.settings == b.settings; };
+    ModelMatchingFile written;
+    written.settings.SearchPosition = {0.1 + 0.2, 12.345678, 99.5, 7.25, -33.333333333};
+    written.settings.SearchTolerance = {true, 2.5, 0.0625, 20};
+    written.settings.Model.ROI = {{1, 30.5, 17.25, 40.125, 40.0, 0.5}, {2, 5.5, 6.0, 7.0, 8.75, 12.0},
+                                  {1, -9.5, 100.25, 20.5, 9.75, 45.0}};
+    const QByteArray valid = SettingsFileMutations::validFile(written, access, QStringLiteral("Damaged.modelmatching"));
+    QVERIFY(!valid.isEmpty());
+    const QString fault = SettingsFileMutations::run(valid, QStringLiteral("Damaged.modelmatching"), access);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
 }
 
 QTEST_GUILESS_MAIN(tst_ModelMatchingSettings)
