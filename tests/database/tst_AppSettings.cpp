@@ -55,6 +55,7 @@ private slots:
     void fromXmlStringStartsFromTheDefaults();
     void refusedTextChangesNothing_data();
     void refusedTextChangesNothing();
+    void refusedFileChangesNothing_data();
     void refusedFileChangesNothing();
     void passwordStaysOutOfTheStoredText();
     void saveAndLoad();
@@ -241,14 +242,28 @@ void tst_AppSettings::refusedTextChangesNothing()
     QCOMPARE(withoutDate(settings.toXmlString(true)), before);
 }
 
+void tst_AppSettings::refusedFileChangesNothing_data()
+{
+    QTest::addColumn<QByteArray>("from");
+    QTest::addColumn<QByteArray>("to");
+    QTest::newRow("unsupported database type") << QByteArray("<Type>1</Type>") << QByteArray("<Type>3</Type>");
+    // A well-formed file of 2 MB: it took seconds and gigabytes to load.
+    QTest::newRow("larger than a settings file")
+        << QByteArray("<PicturePath>database/pictures</PicturePath>")
+        << QByteArray("<PicturePath>") + QByteArray(2 * 1024 * 1024, 'p') + QByteArray("</PicturePath>");
+}
+
 void tst_AppSettings::refusedFileChangesNothing()
 {
+    QFETCH(QByteArray, from);
+    QFETCH(QByteArray, to);
     QTemporaryDir dir;
     AppSettings written;
     QVERIFY(written.save(dir.filePath(QStringLiteral("lab"))));
     QFile file(dir.filePath(QStringLiteral("lab.AppSettings")));
     QVERIFY(file.open(QIODevice::ReadWrite));
-    const QByteArray text = file.readAll().replace("<Type>1</Type>", "<Type>3</Type>");
+    const QByteArray text = file.readAll().replace(from, to);
+    QVERIFY(text.contains(to));
     QVERIFY(file.resize(0));
     QCOMPARE(file.write(text), text.size());
     file.close();
@@ -259,6 +274,7 @@ void tst_AppSettings::refusedFileChangesNothing()
     QVERIFY(!settings.load(dir.filePath(QStringLiteral("lab"))));
     QCOMPARE(settings.name, QStringLiteral("running"));
     QCOMPARE(settings.database.Type, 4);
+    QCOMPARE(settings.database.PicturePath, QStringLiteral("database/pictures"));
 }
 
 void tst_AppSettings::passwordStaysOutOfTheStoredText()
