@@ -83,7 +83,7 @@ void ImageStitcherSettings::writeXml(const ImageStitcherSettingsData& data, XML_
     }
 }
 
-void ImageStitcherSettings::readXml(XML_Settings_Element& root, ImageStitcherSettingsData& data)
+bool ImageStitcherSettings::readXml(XML_Settings_Element& root, ImageStitcherSettingsData& data)
 {
     readFinite(root, c_cameraToCross, data.DistanceCameraToCrossPlane);
     if (!readFinite(root, c_crossToPoints, data.DistanceCrossPlaneToPointsPlane))
@@ -96,7 +96,10 @@ void ImageStitcherSettings::readXml(XML_Settings_Element& root, ImageStitcherSet
     }
     int picturesCount = 0; // always six positions, whatever the file says
     root.getValue(c_picturesCount, picturesCount);
-    data.CrossModel.ReadXml(root);
+    bool crossModelAccepted = true;
+    data.CrossModel.ReadXml(root, &crossModelAccepted);
+    if (!crossModelAccepted)
+        return false;
     // The cross is searched in the whole template; the stitcher's own areas restrict the search.
     data.CrossModel.SearchPosition = {0.0, 0.0, 100.0, 100.0, 0.0};
     for (ImageStitcherSettingsData::PictureSearchAreas& areas : data.ReferencePoints) {
@@ -106,6 +109,7 @@ void ImageStitcherSettings::readXml(XML_Settings_Element& root, ImageStitcherSet
         areas.Area1.readXml(element);
         areas.Area2.readXml(element);
     }
+    return true;
 }
 
 QString ImageStitcherSettings::toXmlString()
@@ -135,7 +139,8 @@ bool ImageStitcherSettings::fromXmlString(const QString& text)
     const double version = versionText.toDouble(&isNumber);
     if (isNumber && version > ConfigVersion)
         return false;
-    readXml(root, read);
+    if (!readXml(root, read))
+        return false;
     replaceData(read);
     setChanged(0);
     return true;

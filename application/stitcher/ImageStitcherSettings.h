@@ -61,7 +61,8 @@ public:
     // The record changes only when the text is accepted: the defaults overwritten by what the
     // text holds, and one change notice. Text that is not a settings document (no Name/Name)
     // or carries a configuration version above 1.2 leaves every value and the name as they
-    // were. Missing or unreadable single values keep their defaults.
+    // were, and so does a cross model with more regions than a model takes. Missing or
+    // unreadable single values keep their defaults.
     bool fromXmlString(const QString& text);
     bool loadFromFile(const QString& fileName);
 
@@ -72,7 +73,9 @@ signals:
 
 private:
     static void writeXml(const ImageStitcherSettingsData& data, XML_Settings_Element& root);
-    static void readXml(XML_Settings_Element& root, ImageStitcherSettingsData& data);
+    // false when the text holds what no stitch can use (a cross model with more regions
+    // than a model takes).
+    static bool readXml(XML_Settings_Element& root, ImageStitcherSettingsData& data);
     // The data replaced under the cross model's settings lock.
     void replaceData(const ImageStitcherSettingsData& data);
 

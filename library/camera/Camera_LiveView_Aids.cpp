@@ -57,11 +57,6 @@ bool halconOk(Halcon::Herror result)
     return result == Halcon::kSuccess;
 }
 
-bool validSensibility(double sensibility)
-{
-    return std::isfinite(sensibility) && sensibility > 0.0;
-}
-
 // The measured picture in one channel, its domain the area clipped to the picture.
 struct Area {
     Hobject contour;
@@ -122,7 +117,7 @@ Errors::Type_Error partMeasures(const Hobject& part, const Hobject& image, doubl
 Errors::Type_Error thresholdResult(double current, double previousMaximum, double threshold, double sensibility,
                                    Result& result)
 {
-    if (!validSensibility(sensibility) || !std::isfinite(threshold) || !std::isfinite(current))
+    if (!IsValidSensibility(sensibility) || !std::isfinite(threshold) || !std::isfinite(current))
         return kInvalidValue;
     Result computed;
     computed.current = current;
@@ -146,11 +141,25 @@ int SliderPosition(int offset, double d)
     return std::clamp(offset + int(steps), 0, 255);
 }
 
+bool IsValidPosition(double value)
+{
+    return std::isfinite(value) && std::abs(value) <= MaximumPictureUnits;
+}
+
+bool IsValidSize(double value)
+{
+    return IsValidPosition(value) && value > 0.0;
+}
+
+bool IsValidSensibility(double sensibility)
+{
+    return std::isfinite(sensibility) && sensibility > 0.0;
+}
+
 bool IsValidArea(const Labware& area)
 {
-    const auto inRange = [](double v) { return std::isfinite(v) && std::abs(v) <= MaximumPictureUnits; };
-    return inRange(area.PositionX) && inRange(area.PositionY) && inRange(area.SizeX) && inRange(area.SizeY)
-        && std::isfinite(area.Angle) && area.SizeX > 0.0 && area.SizeY > 0.0;
+    return IsValidPosition(area.PositionX) && IsValidPosition(area.PositionY) && IsValidSize(area.SizeX)
+        && IsValidSize(area.SizeY) && std::isfinite(area.Angle);
 }
 
 Errors::Type_Error MeasuringContour(const Hobject& picture, const Labware& area, Hobject& contour)
@@ -270,7 +279,7 @@ Errors::Type_Error FocusResult(double current, double previousMaximum,
 Errors::Type_Error ApertureResult(double current, const Camera_LiveView_Settings_Data::GrayValueGroup& values,
                                   Result& result)
 {
-    if (!validSensibility(values.Sensibility) || !std::isfinite(values.Center) || !std::isfinite(current))
+    if (!IsValidSensibility(values.Sensibility) || !std::isfinite(values.Center) || !std::isfinite(current))
         return kInvalidValue;
     Result computed;
     computed.current = current;

@@ -37,6 +37,10 @@ int SliderPosition(int offset, double d);
 // The area's outline on the picture: centre at its middle, half lengths half its sizes.
 Errors::Type_Error MeasuringContour(const Halcon::Hobject& picture, const Labware& area, Halcon::Hobject& contour);
 bool IsValidArea(const Labware& area);
+// One position or size of a valid area.
+bool IsValidPosition(double value);
+bool IsValidSize(double value);
+bool IsValidSensibility(double sensibility);
 
 // Mean edge strength (Sobel "sum_abs", size 3) inside the area.
 Errors::Type_Error MeasureFocus(const Halcon::Hobject& picture, const Labware& area, double& focus,

@@ -1,15 +1,13 @@
 #include "Camera_LiveView_Settings.h"
 
+#include "Camera_LiveView_Aids.h"
 #include "LibraryFunctions.h"
 #include "QuendralLibrary.h"
 #include "XML_Settings.h"
 #include "XML_Settings_Element.h"
 
-#include <QDomDocument>
 #include <QDomElement>
-#include <QFile>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 #include <cmath>
 #include <initializer_list>
@@ -107,6 +105,43 @@ void readDocument(const QDomElement& root, Data& d)
     }
 }
 
+// A value the aids cannot measure with (a sensibility or size of 0, an area far off the
+// picture, an unknown filter mode) would show as the limit of its spin box while the aid
+// never reports: it is refused, and the field keeps what the record held before the read.
+template <typename T, typename Usable>
+void keepUsable(T& read, const T& before, Usable usable)
+{
+    if (!usable(read))
+        read = before;
+}
+
+void keepUsableArea(Data::LabwareGroup& read, const Data::LabwareGroup& before)
+{
+    keepUsable(read.PositionX, before.PositionX, Camera_LiveView_Aids::IsValidPosition);
+    keepUsable(read.PositionY, before.PositionY, Camera_LiveView_Aids::IsValidPosition);
+    keepUsable(read.SizeX, before.SizeX, Camera_LiveView_Aids::IsValidSize);
+    keepUsable(read.SizeY, before.SizeY, Camera_LiveView_Aids::IsValidSize);
+}
+
+void keepUsableValues(Data& read, const Data& before)
+{
+    keepUsableArea(read.CameraFocus.Labware, before.CameraFocus.Labware);
+    keepUsableArea(read.CameraAperture.Labware, before.CameraAperture.Labware);
+    keepUsableArea(read.CameraHomogeneous.Labware, before.CameraHomogeneous.Labware);
+    keepUsable(read.CameraFocus.GradientValue.Sensibility, before.CameraFocus.GradientValue.Sensibility,
+               Camera_LiveView_Aids::IsValidSensibility);
+    keepUsable(read.CameraAperture.GrayValue.Sensibility, before.CameraAperture.GrayValue.Sensibility,
+               Camera_LiveView_Aids::IsValidSensibility);
+    keepUsable(read.CameraHomogeneous.Homogeneous.Sensibility, before.CameraHomogeneous.Homogeneous.Sensibility,
+               Camera_LiveView_Aids::IsValidSensibility);
+    keepUsable(read.CameraHomogeneous.Homogeneous.FilterMeanMode, before.CameraHomogeneous.Homogeneous.FilterMeanMode,
+               [](qint32 mode) {
+                   double tolerance = 0.0;
+                   int maskSize = 0;
+                   return Camera_LiveView_Aids::HomogeneityFilter(mode, tolerance, maskSize);
+               });
+}
+
 } // namespace
 
 Camera_LiveView_Settings::Camera_LiveView_Settings(QObject* parent)
@@ -178,11 +213,16 @@ bool Camera_LiveView_Settings::SaveToFile(const QString& fileName)
 
 bool Camera_LiveView_Settings::ReadXml(const QString& text)
 {
-    QDomDocument document;
-    if (!document.setContent(text) || document.documentElement().isNull())
+    // The common reader bounds the text's size and nesting; the root's tag and attributes and
+    // the Name element are not required here.
+    XML_Settings parser(QString(), QString(), rootTag(), configVersionText(), fileSuffix(), nullptr);
+    QString configVersion;
+    const XML_Settings_Element root = parser.parse(text, configVersion);
+    if (root.isNull())
         return false;
     Camera_LiveView_Settings_Data read;
-    readDocument(document.documentElement(), read);
+    readDocument(root.element(), read);
+    keepUsableValues(read, data());
     data() = read;
     setChanged(0);
     return true;
@@ -190,17 +230,8 @@ bool Camera_LiveView_Settings::ReadXml(const QString& text)
 
 bool Camera_LiveView_Settings::LoadFromFile(const QString& fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return false;
-    if (file.size() > MaximumFileSize)
-        return false;
-    const QByteArray bytes = file.read(MaximumFileSize + 1);
-    if (file.error() != QFileDevice::NoError || bytes.size() > MaximumFileSize)
-        return false;
-    file.close();
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    if (!ReadXml(decoder.decode(bytes)))
+    QString text;
+    if (!XML_Settings::readText(fileName, text) || !ReadXml(text))
         return false;
     Name = getFileNameWithoutSuffix(fileName, fileSuffix());
     return true;

@@ -22,8 +22,6 @@ public:
     static QString rootTag() { return QStringLiteral("CameraSettings"); }
     static QString configVersionText() { return QStringLiteral("1.0"); }
     static QString defaultFilePath() { return QStringLiteral("settings/default") + fileSuffix(); }
-    // A larger file is no settings file of this record; it is not read.
-    static constexpr qint64 MaximumFileSize = 1024 * 1024;
 
     explicit Camera_LiveView_Settings(QObject* parent = nullptr);
     ~Camera_LiveView_Settings() override;
@@ -37,11 +35,15 @@ public:
     // Under exactly that name, replaced in one step: a failed save leaves the file and the
     // record as they were. On success Name is the file name without the suffix.
     bool SaveToFile(const QString& fileName);
-    // A text that is no XML changes nothing and gives false. Otherwise the record holds the
-    // defaults overwritten by every value found (a value that is no finite number reads as
-    // 0), then one change notice follows.
+    // A text that is no settings document (not XML, larger than 1 MB, nested deeper than 64
+    // levels) changes nothing and gives false. Otherwise the record holds the defaults
+    // overwritten by every value found (a value that is no finite number reads as 0), then
+    // one change notice follows. A value the aids cannot measure with (a sensibility or a
+    // size not above 0, a position or size beyond the aids' range, an unknown filter mode)
+    // is refused: that field keeps what the record held before.
     bool ReadXml(const QString& text);
-    // As ReadXml; Name then becomes the file name without the suffix.
+    // As ReadXml, for a file of at most 1 MB; Name then becomes the file name without the
+    // suffix.
     bool LoadFromFile(const QString& fileName);
 
     // Emits signal_custom on behalf of the live view and its measuring-area tool.

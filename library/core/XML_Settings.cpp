@@ -172,11 +172,61 @@ void appendNode(QString& out, const QDomNode& node, int depth)
 
 // ---- Reading ------------------------------------------------------------------------------
 
+// Settings elements carry a handful of attributes. The stream reader compares each attribute
+// of a start tag with every earlier one, so thousands of them cost seconds before the reader
+// returns the tag: such a text is refused before it is parsed.
+constexpr int c_maxAttributes = 64;
+
+// Counts the '=' outside quotes of each tag; comments, CDATA sections and processing
+// instructions are skipped whole. A text that is not well-formed may be counted wrongly,
+// which costs nothing: the parser refuses it anyway.
+bool attributeCountsBounded(const QString& text)
+{
+    const auto skipTo = [&text](qsizetype from, QLatin1String end) {
+        const qsizetype at = text.indexOf(end, from);
+        return at < 0 ? text.size() : at + end.size();
+    };
+    const qsizetype size = text.size();
+    qsizetype i = text.indexOf(u'<');
+    while (i >= 0 && i < size) {
+        const QStringView rest = QStringView(text).mid(i);
+        if (rest.startsWith(QLatin1String("<!--"))) {
+            i = skipTo(i + 4, QLatin1String("-->"));
+        } else if (rest.startsWith(QLatin1String("<![CDATA["))) {
+            i = skipTo(i + 9, QLatin1String("]]>"));
+        } else if (rest.startsWith(QLatin1String("<?"))) {
+            i = skipTo(i + 2, QLatin1String("?>"));
+        } else {
+            int attributes = 0;
+            qsizetype j = i + 1;
+            for (; j < size; ++j) {
+                const QChar c = text.at(j);
+                if (c == u'"' || c == u'\'') {
+                    j = text.indexOf(c, j + 1);
+                    if (j < 0)
+                        return true;
+                } else if (c == u'=') {
+                    if (++attributes > c_maxAttributes)
+                        return false;
+                } else if (c == u'>' || c == u'<') {
+                    break;
+                }
+            }
+            i = j;
+        }
+        if (i < size)
+            i = text.indexOf(u'<', text.at(i) == u'<' ? i : i + 1);
+    }
+    return true;
+}
+
 // Builds the document with the stream reader instead of QDomDocument::setContent, which drops
 // a value consisting only of blanks. Whitespace between elements is indentation and is
 // dropped; whitespace that is the whole content of an element is the value and is kept.
 bool buildDocument(QDomDocument& document, const QString& text)
 {
+    if (!attributeCountsBounded(text))
+        return false;
     QXmlStreamReader reader(text);
     reader.setNamespaceProcessing(false);
 
@@ -378,21 +428,29 @@ bool XML_Settings::save(const QString& fileName)
     return true;
 }
 
-bool XML_Settings::readFile(QString& text, const QString& fileName)
+bool XML_Settings::readText(const QString& path, QString& text)
 {
     text.clear();
-    const QString path = filePath(fileName);
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text) || file.size() > MaximumFileSize)
         return false;
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    // Read no further than the bound, as the size of a device or a growing file may lie.
+    const QByteArray data = file.read(MaximumFileSize + 1);
+    if (file.error() != QFileDevice::NoError || data.size() > MaximumFileSize)
         return false;
     file.close();
 
     // The decoder drops a leading byte-order mark.
     QStringDecoder decoder(QStringDecoder::Utf8);
     text = decoder.decode(data);
+    return true;
+}
+
+bool XML_Settings::readFile(QString& text, const QString& fileName)
+{
+    const QString path = filePath(fileName);
+    if (!readText(path, text))
+        return false;
     if (m_name)
         *m_name = nameFromPath(path);
     return true;
@@ -402,7 +460,7 @@ XML_Settings_Element XML_Settings::parse(const QString& text, QString& configVer
 {
     configVersion.clear();
     m_document = QDomDocument();
-    if (!buildDocument(m_document, text)) {
+    if (text.size() > MaximumFileSize || !buildDocument(m_document, text)) {
         m_document = QDomDocument();
         return XML_Settings_Element();
     }

@@ -32,12 +32,22 @@ public:
     // Writes the current document atomically: on failure the previous file is left as it was,
     // and neither the name nor the document change.
     bool save(const QString& fileName);
-    // text becomes the whole file decoded as UTF-8 (empty on failure).
+    // text becomes the whole file decoded as UTF-8 (empty on failure); a file larger than
+    // MaximumFileSize is not read.
     bool readFile(QString& text, const QString& fileName);
-    // Replaces the document by the text; a null handle when it is not well-formed XML or,
-    // for a named record, lacks the Name/Name element. configVersion is the root's
-    // "ConfigVersion" attribute, or this record's version when the attribute is missing.
+    // Replaces the document by the text; a null handle when it is not well-formed XML, is
+    // longer than MaximumFileSize characters, nests deeper than 64 levels, has an element with
+    // more than 64 attributes or, for a named record, lacks the Name/Name element.
+    // configVersion is the root's "ConfigVersion" attribute, or this record's version when
+    // the attribute is missing.
     XML_Settings_Element parse(const QString& text, QString& configVersion);
+
+    // Settings files are a few kilobytes; anything far larger is no settings file, and
+    // reading it would cost the time and memory of a document that size.
+    static constexpr qint64 MaximumFileSize = 1024 * 1024;
+    // The file under exactly that path, decoded as UTF-8 (empty on failure); false when it
+    // cannot be read or is larger than MaximumFileSize.
+    static bool readText(const QString& path, QString& text);
 
     // CR, LF and tab to the two-character sequences "\r", "\n", "\t" and back.
     static QString escapeText(const QString& text);

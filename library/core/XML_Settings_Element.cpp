@@ -4,6 +4,10 @@
 #include <QDomText>
 #include <QVariant>
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
 namespace {
 
 // The variant types a settings file can carry with their text.
@@ -18,9 +22,41 @@ QString boolText(bool value)
     return value ? QStringLiteral("true") : QStringLiteral("false");
 }
 
+// A double is written as the shortest text that reads back to the very same double, in the
+// layout of format letter g with a precision of 6 or the number of digits, whichever is more:
+// fixed notation for decimal exponents from -4 to below that precision, else exponent
+// notation with a sign and two digits at least. Values that 6 significant digits hold keep
+// their usual look (12.5, 2.5e+06).
 QString doubleText(double value)
 {
-    return QString::number(value, 'g', 6);
+    if (!std::isfinite(value))
+        return QString::number(value, 'g', 6);
+    char buffer[64];
+    const std::to_chars_result result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    const QLatin1String scientific(buffer, result.ptr);
+    const bool negative = scientific.startsWith(QLatin1Char('-'));
+    const qsizetype e = scientific.indexOf(QLatin1Char('e'));
+    QString digits = QString(scientific.sliced(negative ? 1 : 0, e - (negative ? 1 : 0)));
+    digits.remove(QLatin1Char('.'));
+    const int exponent = QString(scientific.sliced(e + 1)).toInt();
+    const int precision = std::max<int>(6, int(digits.size()));
+
+    QString text = negative ? QStringLiteral("-") : QString();
+    if (exponent < -4 || exponent >= precision) {
+        text += digits.at(0);
+        if (digits.size() > 1)
+            text += QLatin1Char('.') + digits.mid(1);
+        text += exponent < 0 ? QLatin1String("e-") : QLatin1String("e+");
+        text += QString::number(std::abs(exponent)).rightJustified(2, QLatin1Char('0'));
+    } else if (exponent < 0) {
+        text += QLatin1String("0.") + QString(-exponent - 1, QLatin1Char('0')) + digits;
+    } else if (digits.size() <= exponent + 1) {
+        text += digits + QString(exponent + 1 - digits.size(), QLatin1Char('0'));
+    } else {
+        text += digits.left(exponent + 1) + QLatin1Char('.') + digits.mid(exponent + 1);
+    }
+    return text;
 }
 
 bool parseBool(const QString& text, bool& value)
@@ -161,29 +197,30 @@ XML_Settings_Element XML_Settings_Element::addValue(const QString& tag, const QV
 
 XML_Settings_Element XML_Settings_Element::getElement(const QString& tag)
 {
-    const QDomElement first = m_element.firstChildElement(tag);
-    int& reads = m_elementReads[tag];
-    const int earlier = reads++;
-    QDomElement element = first;
-    for (int i = 0; i < earlier && !element.isNull(); ++i)
-        element = element.nextSiblingElement(tag);
-    return XML_Settings_Element(element);
+    ReadCursor& cursor = m_elementReads[tag];
+    // Past the last child of the tag every further read finds nothing as well.
+    if (!cursor.started)
+        cursor.last = m_element.firstChildElement(tag);
+    else if (!cursor.last.isNull())
+        cursor.last = cursor.last.nextSiblingElement(tag);
+    cursor.started = true;
+    return XML_Settings_Element(cursor.last);
 }
 
 QDomElement XML_Settings_Element::nextValueElement(const QString& tag)
 {
-    QDomElement element = m_element.firstChildElement(tag);
-    if (element.isNull())
-        return element;
-    const auto found = m_valueReads.constFind(tag);
-    const int earlier = found == m_valueReads.constEnd() ? 0 : found.value();
-    for (int i = 0; i < earlier; ++i) {
-        element = element.nextSiblingElement(tag);
-        if (element.isNull())
-            return element;
+    const auto found = m_valueReads.find(tag);
+    if (found == m_valueReads.end()) {
+        const QDomElement first = m_element.firstChildElement(tag);
+        if (!first.isNull())
+            m_valueReads.insert(tag, ReadCursor{true, first});
+        return first;
     }
-    m_valueReads[tag] = earlier + 1;
-    return element;
+    // A read that finds nothing leaves the cursor where it was.
+    const QDomElement next = found->last.nextSiblingElement(tag);
+    if (!next.isNull())
+        found->last = next;
+    return next;
 }
 
 bool XML_Settings_Element::nextValueText(const QString& tag, QString& text)
@@ -267,6 +304,15 @@ bool XML_Settings_Element::getValue(const QString& tag, double& value)
     QString text;
     return nextValueText(tag, text)
         && convertText(text, value, [](const QString& t, bool* ok) { return t.toDouble(ok); });
+}
+
+bool XML_Settings_Element::getFiniteValue(const QString& tag, double& value)
+{
+    double read = 0.0;
+    if (!getValue(tag, read) || !std::isfinite(read))
+        return false;
+    value = read;
+    return true;
 }
 
 bool XML_Settings_Element::getValue(const QString& tag, QString& value)

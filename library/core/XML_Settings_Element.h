@@ -56,13 +56,23 @@ public:
     bool getValue(const QString& tag, double& value);
     bool getValue(const QString& tag, QString& value);
     bool getValue(const QString& tag, QVariant& value);
+    // As getValue for a double, and a text that reads as infinite or not a number fails as
+    // well: no stored quantity takes those.
+    bool getFiniteValue(const QString& tag, double& value);
 
 private:
+    // Where the reads of one tag stand: the element the last read returned, so that the next
+    // read continues from there instead of walking from the first child again.
+    struct ReadCursor {
+        bool started = false;
+        QDomElement last;
+    };
+
     XML_Settings_Element appendValue(const QString& tag, const QString& text, const QString& unit);
     QDomElement nextValueElement(const QString& tag);
     bool nextValueText(const QString& tag, QString& text);
 
     QDomElement m_element;
-    QHash<QString, int> m_elementReads;
-    QHash<QString, int> m_valueReads;
+    QHash<QString, ReadCursor> m_elementReads;
+    QHash<QString, ReadCursor> m_valueReads;
 };

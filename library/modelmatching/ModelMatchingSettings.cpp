@@ -1,5 +1,8 @@
 #include "ModelMatchingSettings.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 const QString kRoot = QStringLiteral("ModelMatching");
@@ -39,14 +42,34 @@ void writeRectangle(XML_Settings_Element& element, const Rectangle& r)
     element.addValue(kAngle, r.Angle);
 }
 
+// One side of a rectangle, cut to the template and its margin: a damaged file must not make
+// model creation fill a region many times the picture. A side within the bounds is left as
+// it is, to the last bit.
+void cutToTemplate(double& position, double& size)
+{
+    constexpr double lowest = -ModelMatchingSettings::TemplateMargin;
+    constexpr double highest = 100.0 + ModelMatchingSettings::TemplateMargin;
+    if (position >= lowest && position <= highest && size >= 0.0 && position + size <= highest)
+        return;
+    const double low = std::clamp(position, lowest, highest);
+    const double high = std::clamp(position + size, low, highest);
+    position = low;
+    size = high - low;
+    // So that the side reads back unchanged when it is read again.
+    while (size > 0.0 && position + size > highest)
+        size = std::nextafter(size, 0.0);
+}
+
 template<class Rectangle>
 void readRectangle(XML_Settings_Element& element, Rectangle& r)
 {
-    element.getValue(kPositionX, r.PositionX);
-    element.getValue(kPositionY, r.PositionY);
-    element.getValue(kSizeX, r.SizeX);
-    element.getValue(kSizeY, r.SizeY);
-    element.getValue(kAngle, r.Angle);
+    element.getFiniteValue(kPositionX, r.PositionX);
+    element.getFiniteValue(kPositionY, r.PositionY);
+    element.getFiniteValue(kSizeX, r.SizeX);
+    element.getFiniteValue(kSizeY, r.SizeY);
+    element.getFiniteValue(kAngle, r.Angle);
+    cutToTemplate(r.PositionX, r.SizeX);
+    cutToTemplate(r.PositionY, r.SizeY);
 }
 
 ModelMatchingRoi readRoi(XML_Settings_Element& element)
@@ -107,56 +130,65 @@ XML_Settings_Element ModelMatchingSettings::WriteXml(XML_Settings_Element& paren
     return root;
 }
 
-XML_Settings_Element ModelMatchingSettings::ReadXml(XML_Settings_Element& parent)
+XML_Settings_Element ModelMatchingSettings::ReadXml(XML_Settings_Element& parent, bool* accepted)
 {
+    if (accepted)
+        *accepted = true;
     XML_Settings_Element root = parent.getElement(kRoot);
     if (root.isNull())
         return root;
+    // Read into a copy, so that a refused tree leaves the record as it was.
+    ModelMatchingSettings read = *this;
 
     XML_Settings_Element position = root.getElement(QStringLiteral("SearchPosition"));
     if (!position.isNull())
-        readRectangle(position, SearchPosition);
+        readRectangle(position, read.SearchPosition);
 
     XML_Settings_Element tolerance = root.getElement(QStringLiteral("SearchTolerance"));
     if (!tolerance.isNull()) {
-        tolerance.getValue(kUsed, SearchTolerance.Used);
-        tolerance.getValue(QStringLiteral("AngleTolerance"), SearchTolerance.AngleTolerance);
-        tolerance.getValue(QStringLiteral("ScaleTolerance"), SearchTolerance.ScaleTolerance);
-        tolerance.getValue(QStringLiteral("CheckTolerance"), SearchTolerance.CheckTolerance);
+        tolerance.getValue(kUsed, read.SearchTolerance.Used);
+        tolerance.getFiniteValue(QStringLiteral("AngleTolerance"), read.SearchTolerance.AngleTolerance);
+        tolerance.getFiniteValue(QStringLiteral("ScaleTolerance"), read.SearchTolerance.ScaleTolerance);
+        tolerance.getValue(QStringLiteral("CheckTolerance"), read.SearchTolerance.CheckTolerance);
     }
 
     XML_Settings_Element filter = root.getElement(QStringLiteral("Filter"));
     if (!filter.isNull()) {
-        readFilterStep(filter, QStringLiteral("Median"), Filter.Median);
-        readFilterStep(filter, QStringLiteral("Shock"), Filter.Shock);
-        readFilterStep(filter, QStringLiteral("Emphasize"), Filter.Emphasize);
+        readFilterStep(filter, QStringLiteral("Median"), read.Filter.Median);
+        readFilterStep(filter, QStringLiteral("Shock"), read.Filter.Shock);
+        readFilterStep(filter, QStringLiteral("Emphasize"), read.Filter.Emphasize);
     }
 
     XML_Settings_Element analyse = root.getElement(QStringLiteral("Analyse"));
     if (!analyse.isNull()) {
-        analyse.getValue(QStringLiteral("PyramidLevels"), Analyse.PyramidLevels);
-        analyse.getValue(QStringLiteral("MinimumScore"), Analyse.MinimumScore);
+        analyse.getValue(QStringLiteral("PyramidLevels"), read.Analyse.PyramidLevels);
+        analyse.getFiniteValue(QStringLiteral("MinimumScore"), read.Analyse.MinimumScore);
     }
 
     XML_Settings_Element picture = root.getElement(QStringLiteral("Picture"));
     if (!picture.isNull())
-        picture.getValue(QStringLiteral("MinContrast"), Picture.MinContrast);
+        picture.getValue(QStringLiteral("MinContrast"), read.Picture.MinContrast);
 
     XML_Settings_Element model = root.getElement(QStringLiteral("Model"));
     if (!model.isNull()) {
-        model.getValue(QStringLiteral("ContrastLow"), Model.ContrastLow);
-        model.getValue(QStringLiteral("ContrastHigh"), Model.ContrastHigh);
-        model.getValue(QStringLiteral("MinElementSize"), Model.MinElementSize);
-        model.getValue(QStringLiteral("MatchMetric"), Model.MatchMetric);
-        bool first = true;
+        model.getValue(QStringLiteral("ContrastLow"), read.Model.ContrastLow);
+        model.getValue(QStringLiteral("ContrastHigh"), read.Model.ContrastHigh);
+        model.getValue(QStringLiteral("MinElementSize"), read.Model.MinElementSize);
+        model.getValue(QStringLiteral("MatchMetric"), read.Model.MatchMetric);
+        ModelMatchingRoiList regions;
         for (XML_Settings_Element element = model.getElement(QStringLiteral("ROI")); !element.isNull();
              element = model.getElement(QStringLiteral("ROI"))) {
-            // A file without regions keeps the ones the record has.
-            if (first)
-                Model.ROI.clear();
-            first = false;
-            Model.ROI.append(readRoi(element));
+            if (regions.size() == MaximumRoiCount) {
+                if (accepted)
+                    *accepted = false;
+                return root;
+            }
+            regions.append(readRoi(element));
         }
+        // A file without regions keeps the ones the record has.
+        if (!regions.isEmpty())
+            read.Model.ROI = regions;
     }
+    *this = read;
     return root;
 }

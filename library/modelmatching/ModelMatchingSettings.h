@@ -85,6 +85,12 @@ public:
         bool operator==(const ModelData& other) const = default;
     };
 
+    // A cross model has a handful of regions; a file with more is no model of this system.
+    static constexpr int MaximumRoiCount = 1000;
+    // How far, in percent of the template's longer side, a region read from a file may reach
+    // beyond the template.
+    static constexpr double TemplateMargin = 10.0;
+
     ModelMatchingSettings() = default;
 
     // Both set every field to its default and empty the region list.
@@ -94,9 +100,12 @@ public:
     // Appends "ModelMatching" with its whole tree as the last child of parent.
     XML_Settings_Element WriteXml(XML_Settings_Element& parent) const;
     // Reads the next "ModelMatching" child of parent (through parent's read cursor). Missing
-    // or unreadable values keep what the record held; the regions are replaced only when
-    // the file holds at least one. Returns the element, null when there is none.
-    XML_Settings_Element ReadXml(XML_Settings_Element& parent);
+    // or unreadable values, and numbers that are not finite, keep what the record held; the
+    // regions are replaced only when the file holds at least one. The search rectangle and
+    // each region are cut to the template and TemplateMargin around it. A tree with more
+    // than MaximumRoiCount regions is refused: the record stays as it was and accepted (when
+    // given) becomes false. Returns the element, null when there is none.
+    XML_Settings_Element ReadXml(XML_Settings_Element& parent, bool* accepted = nullptr);
 
     bool operator==(const ModelMatchingSettings& other) const = default;
 

@@ -3,6 +3,9 @@
 
 #include "Camera_LiveView_Settings.h"
 #include "LiveViewTestSupport.h"
+#include "XML_Settings.h"
+
+#include <SettingsFileMutations.h>
 
 #include <QDomDocument>
 #include <QFile>
@@ -44,6 +47,25 @@ Data changedData()
     return d;
 }
 
+// The value of a field named as the tables name it.
+double fieldValue(const Camera_LiveView_Settings& settings, const QString& field)
+{
+    const QHash<QString, double> fields{
+        {"homogeneity threshold", settings.CameraHomogeneous.Homogeneous.Threshold},
+        {"homogeneity filter", settings.CameraHomogeneous.Homogeneous.FilterMeanMode},
+        {"homogeneity sensibility", settings.CameraHomogeneous.Homogeneous.Sensibility},
+        {"homogeneity position y", settings.CameraHomogeneous.Labware.PositionY},
+        {"focus sensibility", settings.CameraFocus.GradientValue.Sensibility},
+        {"focus size x", settings.CameraFocus.Labware.SizeX},
+        {"focus size y", settings.CameraFocus.Labware.SizeY},
+        {"aperture centre", settings.CameraAperture.GrayValue.Center},
+        {"aperture sensibility", settings.CameraAperture.GrayValue.Sensibility},
+        {"aperture angle", settings.CameraAperture.Labware.Angle},
+        {"aperture position x", settings.CameraAperture.Labware.PositionX},
+    };
+    return fields.value(field, qQNaN());
+}
+
 bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
@@ -63,10 +85,13 @@ private slots:
     void savedFileReadsBack();
     void readingHandWrittenText_data();
     void readingHandWrittenText();
+    void unusableValuesAreRefused_data();
+    void unusableValuesAreRefused();
     void missingNameTakesTheFileName();
     void refusedTextChangesNothing_data();
     void refusedTextChangesNothing();
     void saveIntoMissingFolderChangesNothing();
+    void mutatedFiles();
 };
 
 void tst_Camera_LiveView_Settings::initTestCase()
@@ -170,14 +195,11 @@ void tst_Camera_LiveView_Settings::readingHandWrittenText_data()
         << "<CameraHomogeneous><Homogeneous><Threshold>abc</Threshold></Homogeneous></CameraHomogeneous>"
         << cameraSettings << "homogeneity threshold" << 0.0;
     QTest::newRow("infinity reads as 0")
-        << "<CameraFocus><GradientValue><Sensibility>inf</Sensibility></GradientValue></CameraFocus>" << cameraSettings
-        << "focus sensibility" << 0.0;
+        << "<CameraHomogeneous><Homogeneous><Threshold>-inf</Threshold></Homogeneous></CameraHomogeneous>"
+        << cameraSettings << "homogeneity threshold" << 0.0;
     QTest::newRow("filter mode in decimal")
         << "<CameraHomogeneous><Homogeneous><FilterMeanMode>12</FilterMeanMode></Homogeneous></CameraHomogeneous>"
         << cameraSettings << "homogeneity filter" << 12.0;
-    QTest::newRow("filter mode that is no integer reads as 0")
-        << "<CameraHomogeneous><Homogeneous><FilterMeanMode>2.5</FilterMeanMode></Homogeneous></CameraHomogeneous>"
-        << cameraSettings << "homogeneity filter" << 0.0;
     QTest::newRow("aperture before focus")
         << "<CameraAperture><GrayValue><Center>90</Center></GrayValue></CameraAperture>"
            "<CameraFocus><Labware><SizeX>12.5</SizeX></Labware></CameraFocus>"
@@ -205,17 +227,69 @@ void tst_Camera_LiveView_Settings::readingHandWrittenText()
     // Whatever the record held before: reading starts from the defaults.
     settings.data() = changedData();
     QVERIFY(settings.ReadXml(fileText(groups, root)));
-    const QHash<QString, double> fields{
-        {"homogeneity threshold", settings.CameraHomogeneous.Homogeneous.Threshold},
-        {"homogeneity filter", settings.CameraHomogeneous.Homogeneous.FilterMeanMode},
-        {"focus sensibility", settings.CameraFocus.GradientValue.Sensibility},
-        {"focus size x", settings.CameraFocus.Labware.SizeX},
-        {"focus size y", settings.CameraFocus.Labware.SizeY},
-        {"aperture centre", settings.CameraAperture.GrayValue.Center},
-        {"aperture angle", settings.CameraAperture.Labware.Angle},
+    QCOMPARE(fieldValue(settings, field), value);
+}
+
+// A value the aids cannot measure with is refused: the field keeps what the record held,
+// while the other values of the file are read.
+void tst_Camera_LiveView_Settings::unusableValuesAreRefused_data()
+{
+    QTest::addColumn<QString>("groups");
+    QTest::addColumn<QString>("field");
+
+    const auto sensibility = [](const char* aid, const char* group, const char* text) {
+        return QStringLiteral("<%1><%2><Sensibility>%3</Sensibility></%2></%1>")
+            .arg(QLatin1String(aid), QLatin1String(group), QLatin1String(text));
     };
-    QVERIFY(fields.contains(field));
-    QCOMPARE(fields.value(field), value);
+    QTest::newRow("focus sensibility 0") << sensibility("CameraFocus", "GradientValue", "0") << "focus sensibility";
+    QTest::newRow("aperture sensibility 0") << sensibility("CameraAperture", "GrayValue", "0")
+                                            << "aperture sensibility";
+    QTest::newRow("homogeneity sensibility below 0")
+        << sensibility("CameraHomogeneous", "Homogeneous", "-2") << "homogeneity sensibility";
+    QTest::newRow("infinite sensibility") << sensibility("CameraFocus", "GradientValue", "inf") << "focus sensibility";
+    QTest::newRow("sensibility that is no number")
+        << sensibility("CameraAperture", "GrayValue", "abc") << "aperture sensibility";
+    QTest::newRow("size 0") << "<CameraFocus><Labware><SizeX>0</SizeX></Labware></CameraFocus>" << "focus size x";
+    QTest::newRow("size below 0") << "<CameraFocus><Labware><SizeY>-40</SizeY></Labware></CameraFocus>"
+                                  << "focus size y";
+    QTest::newRow("size beyond tenfold the picture")
+        << "<CameraFocus><Labware><SizeX>1000.5</SizeX></Labware></CameraFocus>" << "focus size x";
+    QTest::newRow("position beyond tenfold the picture")
+        << "<CameraAperture><Labware><PositionX>-5000</PositionX></Labware></CameraAperture>"
+        << "aperture position x";
+    QTest::newRow("filter mode 0")
+        << "<CameraHomogeneous><Homogeneous><FilterMeanMode>0</FilterMeanMode></Homogeneous></CameraHomogeneous>"
+        << "homogeneity filter";
+    QTest::newRow("filter mode 14")
+        << "<CameraHomogeneous><Homogeneous><FilterMeanMode>14</FilterMeanMode></Homogeneous></CameraHomogeneous>"
+        << "homogeneity filter";
+    QTest::newRow("filter mode that is no integer")
+        << "<CameraHomogeneous><Homogeneous><FilterMeanMode>2.5</FilterMeanMode></Homogeneous></CameraHomogeneous>"
+        << "homogeneity filter";
+}
+
+void tst_Camera_LiveView_Settings::unusableValuesAreRefused()
+{
+    QFETCH(QString, groups);
+    QFETCH(QString, field);
+    Camera_LiveView_Settings before;
+    before.data() = changedData();
+    Camera_LiveView_Settings settings;
+    settings.data() = changedData();
+    const QString usable = QStringLiteral(
+        "<CameraHomogeneous><Labware><PositionY>7.5</PositionY></Labware></CameraHomogeneous>");
+    QVERIFY(settings.ReadXml(fileText(groups + usable)));
+    QCOMPARE(fieldValue(settings, field), fieldValue(before, field));
+    QCOMPARE(settings.CameraHomogeneous.Labware.PositionY, 7.5);
+    // The values the aids take at their limits are read.
+    QVERIFY(settings.ReadXml(fileText(QStringLiteral(
+        "<CameraFocus><Labware><SizeX>1000</SizeX><PositionX>-1000</PositionX></Labware>"
+        "<GradientValue><Sensibility>0.001</Sensibility></GradientValue></CameraFocus>"
+        "<CameraHomogeneous><Homogeneous><FilterMeanMode>13</FilterMeanMode></Homogeneous></CameraHomogeneous>"))));
+    QCOMPARE(settings.CameraFocus.Labware.SizeX, 1000.0);
+    QCOMPARE(settings.CameraFocus.Labware.PositionX, -1000.0);
+    QCOMPARE(settings.CameraFocus.GradientValue.Sensibility, 0.001);
+    QCOMPARE(settings.CameraHomogeneous.Homogeneous.FilterMeanMode, 13);
 }
 
 void tst_Camera_LiveView_Settings::missingNameTakesTheFileName()
@@ -236,8 +310,13 @@ void tst_Camera_LiveView_Settings::refusedTextChangesNothing_data()
     QTest::newRow("cut off") << fileText("<CameraFocus><Labware><SizeX>1</SizeX>").toUtf8();
     QTest::newRow("empty") << QByteArray();
     QByteArray large = fileText("<CameraFocus/>").toUtf8();
-    large.append(QByteArray(Camera_LiveView_Settings::MaximumFileSize, ' '));
+    large.append(QByteArray(XML_Settings::MaximumFileSize, ' '));
     QTest::newRow("larger than a settings file") << large;
+    // Parsed without a bound, this took 20 s and 600 MB.
+    QTest::newRow("nested 100000 deep")
+        << fileText(QStringLiteral("<D>").repeated(100000) + QStringLiteral("</D>").repeated(100000)).toUtf8();
+    QTest::newRow("nested 65 deep")
+        << fileText(QStringLiteral("<D>").repeated(64) + QStringLiteral("</D>").repeated(64)).toUtf8();
 }
 
 void tst_Camera_LiveView_Settings::refusedTextChangesNothing()
@@ -251,7 +330,7 @@ void tst_Camera_LiveView_Settings::refusedTextChangesNothing()
     settings.Name = QStringLiteral("before");
     QSignalSpy changed(&settings, &Settings_Change_Helper::signal_changed);
     QVERIFY(!settings.LoadFromFile(path));
-    if (bytes.size() <= Camera_LiveView_Settings::MaximumFileSize)
+    if (bytes.size() <= XML_Settings::MaximumFileSize)
         QVERIFY(!settings.ReadXml(QString::fromUtf8(bytes)));
     Data expected = changedData();
     expected.Name = QStringLiteral("before");
@@ -273,6 +352,34 @@ void tst_Camera_LiveView_Settings::saveIntoMissingFolderChangesNothing()
     Data expected = changedData();
     expected.Name = QStringLiteral("before");
     QCOMPARE(settings.data(), expected);
+}
+
+// Seeded damage of a settings file: each copy is refused without a trace or read within the
+// bounds of every reader, and what it read comes back exactly after a save.
+void tst_Camera_LiveView_Settings::mutatedFiles()
+{
+    SettingsFileMutations::Access<Camera_LiveView_Settings> access;
+    access.make = [] {
+        auto record = std::make_unique<Camera_LiveView_Settings>();
+        record->data() = changedData();
+        record->Name = QStringLiteral("before");
+        return record;
+    };
+    access.load = [](Camera_LiveView_Settings& record, const QString& path) { return record.LoadFromFile(path); };
+    access.save = [](Camera_LiveView_Settings& record, const QString& path) { return record.SaveToFile(path); };
+    access.text = [](Camera_LiveView_Settings& record) { return record.ToXmlString(); };
+    access.equal = [](const Camera_LiveView_Settings& a, const Camera_LiveView_Settings& b) {
+        return a.data() == b.data();
+    };
+    Camera_LiveView_Settings written;
+    written.CameraFocus.Labware = {12.345678, 1.25, 999.99999999, 30.5, 20.25};
+    written.CameraAperture.GrayValue = {0.1 + 0.2, 2.5};
+    written.CameraHomogeneous.Homogeneous = {21.75, 9, 0.125};
+    const QString fileName = QStringLiteral("damaged") + Camera_LiveView_Settings::fileSuffix();
+    const QByteArray valid = SettingsFileMutations::validFile(written, access, fileName);
+    QVERIFY(!valid.isEmpty());
+    const QString fault = SettingsFileMutations::run(valid, fileName, access);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
 }
 
 QTEST_GUILESS_MAIN(tst_Camera_LiveView_Settings)

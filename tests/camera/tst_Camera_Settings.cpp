@@ -1,5 +1,7 @@
 #include "Camera_Settings.h"
 
+#include <SettingsFileMutations.h>
+
 #include <QDomDocument>
 #include <QFile>
 #include <QSignalSpy>
@@ -54,6 +56,7 @@ private slots:
     void classDefaultsApplyOnReset();
     void changeNotices();
     void readNameOfStoredText();
+    void mutatedFiles();
 };
 
 void tst_Camera_Settings::defaultFileValues()
@@ -261,6 +264,37 @@ void tst_Camera_Settings::readNameOfStoredText()
     QCOMPARE(name, QStringLiteral("before"));
     QVERIFY(Camera_Settings::ReadName(document(QString(), QStringLiteral("1.0"), QStringLiteral("Kamera \u20ac 1")), name));
     QCOMPARE(name, QStringLiteral("Kamera \u20ac 1"));
+}
+
+// Seeded damage of a settings file: each copy is refused without a trace or read within the
+// bounds of every reader, and what it read comes back exactly after a save.
+void tst_Camera_Settings::mutatedFiles()
+{
+    SettingsFileMutations::Access<Camera_Settings> access;
+    access.make = [] {
+        auto record = std::make_unique<Camera_Settings>();
+        fillEveryField(record->data());
+        record->Name = QStringLiteral("before");
+        return record;
+    };
+    access.load = [](Camera_Settings& record, const QString& path) { return record.LoadFromFile(path); };
+    access.save = [](Camera_Settings& record, const QString& path) { return record.SaveToFile(path); };
+    access.text = [](Camera_Settings& record) { return record.ToXmlString(); };
+    // The version is that of the text read last, and a save writes the record's own.
+    access.equal = [](const Camera_Settings& a, const Camera_Settings& b) {
+        Camera_Settings_Data other = b.data();
+        other.ConfigVersion = a.ConfigVersion;
+        return a.data() == other;
+    };
+    Camera_Settings written;
+    written.Settings = {2, 12.345678, 2147483648.0, false, 30, 3, 7, 0.1 + 0.2, 4, 11, 22, 33};
+    written.ExternalTrigger.TriggerDelay = 1e-7;
+    written.ExternalFlash.StrobeDuration = 123456.789;
+    const QString fileName = QStringLiteral("damaged.camerasettings.xml");
+    const QByteArray valid = SettingsFileMutations::validFile(written, access, fileName);
+    QVERIFY(!valid.isEmpty());
+    const QString fault = SettingsFileMutations::run(valid, fileName, access);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
 }
 
 QTEST_GUILESS_MAIN(tst_Camera_Settings)

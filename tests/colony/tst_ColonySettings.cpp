@@ -2,6 +2,8 @@
 #include "TestFixtures.h"
 #include "XML_Settings.h"
 
+#include <SettingsFileMutations.h>
+
 #include <QDir>
 #include <QDomDocument>
 #include <QFile>
@@ -233,6 +235,7 @@ private slots:
     void shippedFiles();
 
     void customSignal();
+    void mutatedFiles();
 };
 
 void tst_ColonySettings::init()
@@ -929,6 +932,31 @@ void tst_ColonySettings::customSignal()
     QCOMPARE(spy.at(0).at(0).value<ColonySettings::Enum_CustomSignal>(), ColonySettings::CustomSignal_PageEntered);
     QCOMPARE(spy.at(0).at(1).toInt(), 3);
     QCOMPARE(int(spy.at(1).at(0).value<ColonySettings::Enum_CustomSignal>()), 21);
+}
+
+// Seeded damage of the shipped default file: each copy is refused without a trace or read
+// within the bounds of every reader, and what it read comes back exactly after a save.
+void tst_ColonySettings::mutatedFiles()
+{
+    SettingsFileMutations::Access<ColonySettings> access;
+    access.make = [] {
+        auto record = std::make_unique<ColonySettings>();
+        record->data() = everyFieldChanged();
+        return record;
+    };
+    access.load = [](ColonySettings& record, const QString& path) { return record.loadFromFile(path); };
+    access.save = [](ColonySettings& record, const QString& path) { return record.saveToFile(path); };
+    access.text = [](ColonySettings& record) { return record.toXmlString(); };
+    access.equal = [](const ColonySettings& a, const ColonySettings& b) { return a.data() == b.data(); };
+    ColonySettings shipped;
+    QString reason;
+    QVERIFY2(shipped.loadFromFile(TestFixtures::sourceDir() + QStringLiteral("/settings/Colony/default"), &reason),
+             qPrintable(reason));
+    const QString fileName = QStringLiteral("Damaged") + ColonySettings::fileExtension();
+    const QByteArray valid = SettingsFileMutations::validFile(shipped, access, fileName);
+    QVERIFY(!valid.isEmpty());
+    const QString fault = SettingsFileMutations::run(valid, fileName, access);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
 }
 
 QTEST_GUILESS_MAIN(tst_ColonySettings)

@@ -1,18 +1,21 @@
 #include "XML_Settings.h"
 #include "XML_Settings_Element.h"
 
-#include <FileMutations.h>
-#include <ProcessMemory.h>
+#include <MutationLoop.h>
 #include <TestFixtures.h>
 
 #include <QDate>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
 #include <QTemporaryDir>
 #include <QVariant>
 #include <QtTest>
 
+#include <cstring>
+#include <limits>
+#include <random>
 #include <type_traits>
 
 namespace {
@@ -118,6 +121,12 @@ bool readAs(const QString& type, const QString& text, QString& result)
         result = v ? QStringLiteral("true") : QStringLiteral("false");
         return ok;
     }
+    if (type == QLatin1String("finite")) {
+        double v = 99.0;
+        const bool ok = handle.getFiniteValue(tag, v);
+        result = QString::number(v, 'g', 17);
+        return ok;
+    }
     if (type == QLatin1String("QString")) {
         QString v = QStringLiteral("99");
         const bool ok = handle.getValue(tag, v);
@@ -151,11 +160,13 @@ private slots:
     void roundTripEveryValueKind();
     void valueText_data();
     void valueText();
+    void doublesReadBackBitForBit();
     void readConversion_data();
     void readConversion();
     void variantRead_data();
     void variantRead();
     void nthReadTakesNthSibling();
+    void longListsReadInOneWalk();
     void handleCopiesKeepTheirOwnCounters();
     void unwritableCharactersStayReadable();
     void badFiles_data();
@@ -226,7 +237,7 @@ void tst_XML_Settings::roundTripEveryValueKind()
         "  <V TypeName=\"bool\">false</V>\n"
         "  <V TypeName=\"int\" Unit=\"s\">-3</V>\n"
         "  <V TypeName=\"uint\">4000000000</V>\n"
-        "  <V TypeName=\"double\">1.23457e+06</V>\n"
+        "  <V TypeName=\"double\">1234567</V>\n"
         "  <V TypeName=\"QString\">text</V>\n"
         "  <V TypeName=\"QDate\"/>\n"
         " </Variants>\n"
@@ -353,7 +364,7 @@ void tst_XML_Settings::roundTripEveryValueKind()
     QVERIFY(variants.getValue(QStringLiteral("V"), v));
     QCOMPARE(v, QVariant(4000000000u));
     QVERIFY(variants.getValue(QStringLiteral("V"), v));
-    QCOMPARE(v, QVariant(1234570.0)); // six significant digits survive
+    QCOMPARE(v, QVariant(1234567.0));
     QVERIFY(variants.getValue(QStringLiteral("V"), v));
     QCOMPARE(v, QVariant(QStringLiteral("text")));
     QVERIFY(!variants.getValue(QStringLiteral("V"), v)); // a type without text is not read
@@ -369,14 +380,28 @@ void tst_XML_Settings::valueText_data()
 {
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("text");
+    // Values that 6 significant digits hold keep their usual look.
     QTest::newRow("half") << 0.5 << QStringLiteral("0.5");
     QTest::newRow("whole") << 90.0 << QStringLiteral("90");
     QTest::newRow("decimal") << 239.8 << QStringLiteral("239.8");
+    QTest::newRow("ordinary") << 12.5 << QStringLiteral("12.5");
     QTest::newRow("millions") << 2500000.0 << QStringLiteral("2.5e+06");
-    QTest::newRow("seventh digit lost") << 1.2345678 << QStringLiteral("1.23457");
+    QTest::newRow("hundred thousand") << 100000.0 << QStringLiteral("100000");
     QTest::newRow("small") << 0.0001 << QStringLiteral("0.0001");
     QTest::newRow("tiny") << 0.00001 << QStringLiteral("1e-05");
     QTest::newRow("negative") << -3.25 << QStringLiteral("-3.25");
+    QTest::newRow("zero") << 0.0 << QStringLiteral("0");
+    // Others get the digits that read back to the same double, and no more.
+    QTest::newRow("seventh digit kept") << 1.2345678 << QStringLiteral("1.2345678");
+    QTest::newRow("channel offset") << 12.345678 << QStringLiteral("12.345678");
+    QTest::newRow("two to the 31st") << 2147483648.0 << QStringLiteral("2147483648");
+    QTest::newRow("seven digits") << 1234567.0 << QStringLiteral("1234567");
+    QTest::newRow("sum with a binary tail") << 0.1 + 0.2 << QStringLiteral("0.30000000000000004");
+    QTest::newRow("many digits, large") << 1.2345678e+20 << QStringLiteral("1.2345678e+20");
+    QTest::newRow("many digits, small") << -1.2345678e-05 << QStringLiteral("-1.2345678e-05");
+    QTest::newRow("negative zero") << -0.0 << QStringLiteral("-0");
+    QTest::newRow("largest") << std::numeric_limits<double>::max() << QStringLiteral("1.7976931348623157e+308");
+    QTest::newRow("smallest subnormal") << std::numeric_limits<double>::denorm_min() << QStringLiteral("5e-324");
 }
 
 void tst_XML_Settings::valueText()
@@ -388,6 +413,44 @@ void tst_XML_Settings::valueText()
     document.appendChild(root);
     XML_Settings_Element handle(root);
     QCOMPARE(handle.addValue(QStringLiteral("D"), value).element().text(), text);
+    double read = 99.0;
+    QVERIFY(handle.getValue(QStringLiteral("D"), read));
+    QVERIFY(std::memcmp(&read, &value, sizeof read) == 0);
+}
+
+// Any finite double, whatever its bits, comes back as the very same double: seeded random
+// bit patterns (every exponent, subnormals) and decimals of up to 17 digits. Those that 6
+// significant digits hold are written as before.
+void tst_XML_Settings::doublesReadBackBitForBit()
+{
+    QDomDocument document;
+    QDomElement root = document.createElement(QStringLiteral("R"));
+    document.appendChild(root);
+    std::mt19937_64 random(32);
+    std::uniform_int_distribution<int> digits(1, 17);
+    std::uniform_int_distribution<int> exponent(-30, 30);
+    for (int n = 0; n < 20000; ++n) {
+        double value = 0.0;
+        if (n % 2 == 0) {
+            const quint64 bits = random();
+            std::memcpy(&value, &bits, sizeof value);
+            if (!std::isfinite(value))
+                continue;
+        } else {
+            const QString mantissa = QString::number(random() % 100000000000000000ULL).left(digits(random));
+            value = (mantissa + QStringLiteral("e%1").arg(exponent(random))).toDouble();
+        }
+        XML_Settings_Element handle(root);
+        const QString text = handle.addValue(QStringLiteral("D"), value).element().text();
+        // Values that 6 digits hold look as they always did.
+        if (QString::number(value, 'g', 6).toDouble() == value && std::isnormal(value))
+            QCOMPARE(text, QString::number(value, 'g', 6));
+        double read = 0.0;
+        QVERIFY(XML_Settings_Element(root).getValue(QStringLiteral("D"), read));
+        QVERIFY2(std::memcmp(&read, &value, sizeof read) == 0,
+                 qPrintable(QStringLiteral("%1 came back as %2").arg(text, QString::number(read, 'g', 17))));
+        root.removeChild(root.firstChild());
+    }
 }
 
 void tst_XML_Settings::readConversion_data()
@@ -422,6 +485,11 @@ void tst_XML_Settings::readConversion_data()
     QTest::newRow("double exponent") << "double" << "2.5e+06" << true << "2500000";
     QTest::newRow("double comma") << "double" << "1,5" << false << "99";
     QTest::newRow("double words") << "double" << "abc" << false << "99";
+    QTest::newRow("double infinite") << "double" << "-inf" << true << "-inf";
+    QTest::newRow("finite double") << "finite" << "-2.5" << true << "-2.5";
+    QTest::newRow("finite double, infinite") << "finite" << "inf" << false << "99";
+    QTest::newRow("finite double, not a number") << "finite" << "nan" << false << "99";
+    QTest::newRow("finite double, beyond the range") << "finite" << "1e400" << false << "99";
     QTest::newRow("string kept as is") << "QString" << " a b " << true << " a b ";
 }
 
@@ -513,6 +581,41 @@ void tst_XML_Settings::nthReadTakesNthSibling()
         QCOMPARE(untouched, QStringLiteral("keep"));
         QVERIFY(missing.getElement(QStringLiteral("K")).isNull());
     }
+}
+
+// Each read of a tag continues where the last one stopped: reading a list of 100,001
+// groups and as many values takes one walk, not one walk per item (which took minutes). So
+// reading the list costs about what writing it did, measured in the same run.
+void tst_XML_Settings::longListsReadInOneWalk()
+{
+    constexpr int count = 100001;
+    QDomDocument document;
+    QDomElement root = document.createElement(QStringLiteral("R"));
+    document.appendChild(root);
+    XML_Settings_Element writer(root);
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < count; ++i) {
+        writer.addElement(QStringLiteral("G")).addValue(QStringLiteral("K"), i);
+        writer.addValue(QStringLiteral("V"), i);
+    }
+    const qint64 writing = timer.restart();
+
+    XML_Settings_Element reader(root);
+    int groups = 0;
+    for (XML_Settings_Element group = reader.getElement(QStringLiteral("G")); !group.isNull();
+         group = reader.getElement(QStringLiteral("G"))) {
+        int k = -1;
+        QVERIFY(group.getValue(QStringLiteral("K"), k));
+        QCOMPARE(k, groups++);
+    }
+    int values = 0;
+    for (int v = -1; reader.getValue(QStringLiteral("V"), v);)
+        QCOMPARE(v, values++);
+    const qint64 reading = timer.elapsed();
+    QVERIFY2(reading < 10 * writing + 100, qPrintable(QStringLiteral("%1 ms to read, %2 ms to write").arg(reading).arg(writing)));
+    QCOMPARE(groups, count);
+    QCOMPARE(values, count);
 }
 
 void tst_XML_Settings::handleCopiesKeepTheirOwnCounters()
@@ -623,6 +726,28 @@ void tst_XML_Settings::badFiles_data()
                                     << true;
     defaults("nested 65 deep", true, nested(65), true, QStringLiteral("sample"));
     defaults("nested 40000 deep", true, nested(40000), true, QStringLiteral("sample"));
+    // Settings files are a few kilobytes: a file above the bound is not even read.
+    const auto padded = [&](qint64 size) { return good + QByteArray(size - good.size(), ' '); };
+    QTest::newRow("at the size bound") << true << padded(XML_Settings::MaximumFileSize) << true << true << "2.1"
+                                       << "Plate" << 42 << 0.25 << "read" << true;
+    defaults("beyond the size bound", true, padded(XML_Settings::MaximumFileSize + 1), false,
+             QStringLiteral("unchanged"));
+    // Thousands of attributes on one element cost the parser seconds; settings carry a few.
+    const auto attributes = [&](int count, const QByteArray& value = QByteArray()) {
+        QByteArray tag = " <Group";
+        for (int i = 0; i < count; ++i)
+            tag += " a" + QByteArray::number(i) + "=\"" + value + "\"";
+        return QByteArray(good).replace(" <Group", tag);
+    };
+    QTest::newRow("64 attributes") << true << attributes(64) << true << true << "2.1" << "Plate" << 42 << 0.25
+                                   << "read" << true;
+    defaults("65 attributes", true, attributes(65), true, QStringLiteral("sample"));
+    defaults("60000 attributes", true, attributes(60000), true, QStringLiteral("sample"));
+    QTest::newRow("signs of equality in values and comments")
+        << true
+        << attributes(1, QByteArray("=>'").repeated(100))
+               .replace(" <Group", "<!-- <x " + QByteArray("a=1 ").repeated(100) + "> -->\n <Group")
+        << true << true << "2.1" << "Plate" << 42 << 0.25 << "read" << true;
     defaults("entity expansion bomb", true,
              QByteArray("<?xml version='1.0'?>\n<!DOCTYPE S [\n<!ENTITY a \"aaaaaaaaaaaaaaaa\">\n"
                         "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">\n"
@@ -761,34 +886,35 @@ void tst_XML_Settings::mutatedFilesReadBackAlike()
     const QByteArray valid = shipped.readAll();
     QVERIFY(!valid.isEmpty());
 
-    ProcessMemory::resetPeak();
-    const qint64 residentKB = ProcessMemory::statusKB("VmRSS");
     int parsed = 0;
-    for (quint32 seed = 1; seed <= 400; ++seed) {
-        const QString text = QString::fromUtf8(FileMutations::mutated(valid, seed));
+    MutationLoop::Bounds bounds;
+    bounds.cases = 400;
+    bounds.memoryMegabytes = 64;
+    const QString fault = MutationLoop::run(valid, [&parsed](const QByteArray& damaged) -> QString {
         QString name, version;
         XML_Settings xml(QStringLiteral("zelvorin"), QStringLiteral("1.1.0"), QStringLiteral("ColonySettings"),
                          QStringLiteral("2.1"), QStringLiteral(".ColonySettings"), &name);
-        if (xml.parse(text, version).isNull())
-            continue;
+        if (xml.parse(QString::fromUtf8(damaged), version).isNull())
+            return QString();
         ++parsed;
         const QString written = xml.toString();
         QString againName, againVersion;
         XML_Settings again(QStringLiteral("zelvorin"), QStringLiteral("1.1.0"), QStringLiteral("ColonySettings"),
                            QStringLiteral("2.1"), QStringLiteral(".ColonySettings"), &againName);
-        QVERIFY2(!again.parse(written, againVersion).isNull(), qPrintable(QString::number(seed)));
+        if (again.parse(written, againVersion).isNull())
+            return QStringLiteral("what was written does not parse");
         const QString rewritten = again.toString();
-        qsizetype differ = 0;
-        while (differ < rewritten.size() && differ < written.size() && rewritten.at(differ) == written.at(differ))
-            ++differ;
-        QVERIFY2(rewritten == written, qPrintable(QStringLiteral("seed %1: \"%2\" became \"%3\"")
-                                                      .arg(seed)
-                                                      .arg(written.mid(differ - 40, 80), rewritten.mid(differ - 40, 80))));
-        QCOMPARE(againName, name);
-        QCOMPARE(againVersion, version);
-    }
-    const qint64 grownKB = ProcessMemory::statusKB("VmHWM") - residentKB;
-    QVERIFY2(grownKB < 64 * 1024 + ProcessMemory::sanitizerAllowanceKB(), qPrintable(QString::number(grownKB)));
+        if (rewritten != written) {
+            qsizetype differ = 0;
+            while (differ < rewritten.size() && differ < written.size() && rewritten.at(differ) == written.at(differ))
+                ++differ;
+            return QStringLiteral("\"%1\" became \"%2\"").arg(written.mid(differ - 40, 80), rewritten.mid(differ - 40, 80));
+        }
+        if (againName != name || againVersion != version)
+            return QStringLiteral("name or version changed");
+        return QString();
+    }, bounds);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
     QVERIFY(parsed > 0);
 }
 

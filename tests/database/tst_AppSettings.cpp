@@ -2,6 +2,9 @@
 
 #include "AppSettings.h"
 
+#include <SettingsFileMutations.h>
+#include <TestFixtures.h>
+
 #include <QFile>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -52,6 +55,7 @@ private slots:
     void fromXmlStringStartsFromTheDefaults();
     void refusedTextChangesNothing_data();
     void refusedTextChangesNothing();
+    void refusedFileChangesNothing_data();
     void refusedFileChangesNothing();
     void passwordStaysOutOfTheStoredText();
     void saveAndLoad();
@@ -60,6 +64,7 @@ private slots:
     void changeNotices();
     void validation_data();
     void validation();
+    void mutatedFiles();
 };
 
 void tst_AppSettings::defaults()
@@ -237,14 +242,28 @@ void tst_AppSettings::refusedTextChangesNothing()
     QCOMPARE(withoutDate(settings.toXmlString(true)), before);
 }
 
+void tst_AppSettings::refusedFileChangesNothing_data()
+{
+    QTest::addColumn<QByteArray>("from");
+    QTest::addColumn<QByteArray>("to");
+    QTest::newRow("unsupported database type") << QByteArray("<Type>1</Type>") << QByteArray("<Type>3</Type>");
+    // A well-formed file of 2 MB: it took seconds and gigabytes to load.
+    QTest::newRow("larger than a settings file")
+        << QByteArray("<PicturePath>database/pictures</PicturePath>")
+        << QByteArray("<PicturePath>") + QByteArray(2 * 1024 * 1024, 'p') + QByteArray("</PicturePath>");
+}
+
 void tst_AppSettings::refusedFileChangesNothing()
 {
+    QFETCH(QByteArray, from);
+    QFETCH(QByteArray, to);
     QTemporaryDir dir;
     AppSettings written;
     QVERIFY(written.save(dir.filePath(QStringLiteral("lab"))));
     QFile file(dir.filePath(QStringLiteral("lab.AppSettings")));
     QVERIFY(file.open(QIODevice::ReadWrite));
-    const QByteArray text = file.readAll().replace("<Type>1</Type>", "<Type>3</Type>");
+    const QByteArray text = file.readAll().replace(from, to);
+    QVERIFY(text.contains(to));
     QVERIFY(file.resize(0));
     QCOMPARE(file.write(text), text.size());
     file.close();
@@ -255,6 +274,7 @@ void tst_AppSettings::refusedFileChangesNothing()
     QVERIFY(!settings.load(dir.filePath(QStringLiteral("lab"))));
     QCOMPARE(settings.name, QStringLiteral("running"));
     QCOMPARE(settings.database.Type, 4);
+    QCOMPARE(settings.database.PicturePath, QStringLiteral("database/pictures"));
 }
 
 void tst_AppSettings::passwordStaysOutOfTheStoredText()
@@ -360,6 +380,26 @@ void tst_AppSettings::validation()
     QString reason;
     QCOMPARE(settings.isValid(&reason), valid);
     QCOMPARE(reason.isEmpty(), valid);
+}
+
+// Seeded damage of the shipped file: each copy is refused without a trace or read within the
+// bounds of every reader, and what it read comes back after a save.
+void tst_AppSettings::mutatedFiles()
+{
+    SettingsFileMutations::Access<AppSettings> access;
+    access.make = [] {
+        auto record = std::make_unique<AppSettings>();
+        record->fromXmlString(settingsText(QStringLiteral("1.1"), FullDatabase));
+        return record;
+    };
+    access.load = [](AppSettings& record, const QString& path) { return record.load(path); };
+    access.save = [](AppSettings& record, const QString& path) { return record.save(path); };
+    access.text = [](AppSettings& record) { return record.toXmlString(true); };
+    QVERIFY(access.make()->database.Type == AppSettings::TypeSQLite3);
+    QFile shipped(TestFixtures::sourceDir() + QStringLiteral("/settings/default.AppSettings"));
+    QVERIFY(shipped.open(QIODevice::ReadOnly));
+    const QString fault = SettingsFileMutations::run(shipped.readAll(), QStringLiteral("damaged.AppSettings"), access);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
 }
 
 QTEST_GUILESS_MAIN(tst_AppSettings)

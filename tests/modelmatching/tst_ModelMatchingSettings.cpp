@@ -1,5 +1,8 @@
 #include <ModelMatchingSettings.h>
 
+#include <SettingsFileMutations.h>
+#include <XML_Settings.h>
+
 #include <QDomDocument>
 #include <QtTest>
 
@@ -57,6 +60,35 @@ QString withModel(const QString& inner)
     return QStringLiteral("<Settings><ModelMatching>%1</ModelMatching></Settings>").arg(inner);
 }
 
+// The record in a file of its own, as its owner embeds it: a "ModelMatching" element under
+// the root of a settings document.
+struct ModelMatchingFile {
+    ModelMatchingSettings settings;
+    XML_Settings document{QStringLiteral("zelvorin"), QStringLiteral("1.1.0"), QStringLiteral("Settings"),
+                          QStringLiteral("1.0"), QStringLiteral(".modelmatching"), nullptr};
+
+    QString text()
+    {
+        XML_Settings_Element root = document.createDocument();
+        settings.WriteXml(root);
+        return document.toString();
+    }
+    bool save(const QString& path)
+    {
+        text();
+        return document.save(path);
+    }
+    bool load(const QString& path)
+    {
+        QString text, version;
+        if (!document.readFile(text, path))
+            return false;
+        XML_Settings_Element root = document.parse(text, version);
+        bool accepted = false;
+        return !root.isNull() && !settings.ReadXml(root, &accepted).isNull() && accepted;
+    }
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(ModelMatchingSettings)
@@ -66,12 +98,15 @@ class tst_ModelMatchingSettings : public QObject {
 private slots:
     void roundTrip_data();
     void roundTrip();
-    void sixSignificantDigits();
+    void valuesReadBackExactly();
     void elementTree();
     void partialFiles_data();
     void partialFiles();
+    void regionCountIsBounded_data();
+    void regionCountIsBounded();
     void missingElementChangesNothing();
     void defaultsClearRegions();
+    void mutatedFiles();
 };
 
 void tst_ModelMatchingSettings::roundTrip_data()
@@ -93,15 +128,19 @@ void tst_ModelMatchingSettings::roundTrip()
     QCOMPARE(read, settings);
 }
 
-void tst_ModelMatchingSettings::sixSignificantDigits()
+void tst_ModelMatchingSettings::valuesReadBackExactly()
 {
     ModelMatchingSettings s;
     s.SearchTolerance.ScaleTolerance = 0.05;
     s.SearchPosition.PositionX = 12.345678;
+    s.Analyse.MinimumScore = 0.1 + 0.2;
+    const QString text = written(s);
+    QVERIFY(text.contains(QStringLiteral("<ScaleTolerance>0.05</ScaleTolerance>")));
     ModelMatchingSettings read;
-    QVERIFY(readInto(written(s), read));
+    QVERIFY(readInto(text, read));
     QCOMPARE(read.SearchTolerance.ScaleTolerance, 0.05);
-    QCOMPARE(read.SearchPosition.PositionX, 12.3457);
+    QCOMPARE(read.SearchPosition.PositionX, 12.345678);
+    QCOMPARE(read.Analyse.MinimumScore, 0.1 + 0.2);
 }
 
 void tst_ModelMatchingSettings::elementTree()
@@ -186,6 +225,44 @@ void tst_ModelMatchingSettings::partialFiles_data()
     }();
     QTest::newRow("unconvertible numbers keep their values")
         << "<Analyse><PyramidLevels>many</PyramidLevels><MinimumScore>0.9x</MinimumScore></Analyse>" << start;
+    QTest::newRow("numbers that are not finite keep their values")
+        << "<SearchPosition><PositionX>nan</PositionX><SizeY>inf</SizeY><Angle>-inf</Angle></SearchPosition>"
+           "<SearchTolerance><AngleTolerance>nan</AngleTolerance><ScaleTolerance>inf</ScaleTolerance></SearchTolerance>"
+           "<Analyse><MinimumScore>-nan</MinimumScore></Analyse>"
+           "<Model><ROI><PositionX>10</PositionX><SizeX>inf</SizeX><Angle>nan</Angle></ROI></Model>"
+        << [&] {
+               ModelMatchingSettings s = start;
+               s.Model.ROI = {{1, 10.0, 0.0, 0.0, 0.0, 0.0}};
+               return s;
+           }();
+    // Model creation filled a region a thousand times the picture for 17 s.
+    QTest::newRow("regions are cut to the template and its margin")
+        << "<Model><ROI><PositionX>-50000</PositionX><PositionY>20</PositionY><SizeX>100000</SizeX>"
+           "<SizeY>1e300</SizeY></ROI><ROI><PositionX>50</PositionX><PositionY>300</PositionY><SizeX>-5</SizeX>"
+           "<SizeY>4</SizeY></ROI></Model>"
+        << [&] {
+               ModelMatchingSettings s = start;
+               s.Model.ROI = {{1, -10.0, 20.0, 120.0, 90.0, 0.0}, {1, 50.0, 110.0, 0.0, 0.0, 0.0}};
+               return s;
+           }();
+    QTest::newRow("regions within the margin keep every bit")
+        << "<SearchPosition><PositionX>0.1</PositionX><SizeX>0.7</SizeX></SearchPosition>"
+           "<Model><ROI><PositionX>-9.75</PositionX><PositionY>0.1</PositionY><SizeX>119.75</SizeX>"
+           "<SizeY>0.7</SizeY></ROI></Model>"
+        << [&] {
+               ModelMatchingSettings s = start;
+               s.SearchPosition.PositionX = 0.1;
+               s.SearchPosition.SizeX = 0.7;
+               s.Model.ROI = {{1, -9.75, 0.1, 119.75, 0.7, 0.0}};
+               return s;
+           }();
+    QTest::newRow("the search rectangle is cut as well")
+        << "<SearchPosition><PositionY>-1e9</PositionY><SizeY>1e9</SizeY></SearchPosition>" << [&] {
+               ModelMatchingSettings s = start;
+               s.SearchPosition.PositionY = -10.0;
+               s.SearchPosition.SizeY = 10.0;
+               return s;
+           }();
     QTest::newRow("out-of-range choices are stored as read")
         << "<Filter><Median><Mode>12</Mode></Median></Filter><Model><MatchMetric>9</MatchMetric></Model>" << [&] {
                ModelMatchingSettings s = start;
@@ -204,6 +281,48 @@ void tst_ModelMatchingSettings::partialFiles()
     QCOMPARE(settings, expected);
 }
 
+// A cross model has a handful of regions: a tree with more than a thousand is refused whole
+// and the record stays as it was (reading 100,001 took minutes).
+void tst_ModelMatchingSettings::regionCountIsBounded_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("one") << 1 << true;
+    QTest::newRow("the most a model takes") << ModelMatchingSettings::MaximumRoiCount << true;
+    QTest::newRow("one more") << ModelMatchingSettings::MaximumRoiCount + 1 << false;
+    QTest::newRow("100001") << 100001 << false;
+}
+
+void tst_ModelMatchingSettings::regionCountIsBounded()
+{
+    QFETCH(int, count);
+    QFETCH(bool, accepted);
+    QDomDocument document;
+    QDomElement root = document.createElement(QStringLiteral("Settings"));
+    document.appendChild(root);
+    XML_Settings_Element writer(root);
+    XML_Settings_Element model = writer.addElement(QStringLiteral("ModelMatching")).addElement(QStringLiteral("Model"));
+    model.addValue(QStringLiteral("ContrastLow"), 17);
+    for (int i = 0; i < count; ++i)
+        model.addElement(QStringLiteral("ROI")).addValue(QStringLiteral("PositionX"), i % 100);
+
+    ModelMatchingSettings settings = changed();
+    XML_Settings_Element reader(root);
+    bool wasAccepted = !accepted;
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!settings.ReadXml(reader, &wasAccepted).isNull());
+    QVERIFY2(timer.elapsed() < 1000, qPrintable(QStringLiteral("%1 ms").arg(timer.elapsed())));
+    QCOMPARE(wasAccepted, accepted);
+    if (!accepted) {
+        QCOMPARE(settings, changed());
+        return;
+    }
+    QCOMPARE(settings.Model.ContrastLow, 17);
+    QCOMPARE(settings.Model.ROI.size(), count);
+    QCOMPARE(settings.Model.ROI.last().PositionX, double((count - 1) % 100));
+}
+
 void tst_ModelMatchingSettings::missingElementChangesNothing()
 {
     ModelMatchingSettings settings = changed();
@@ -220,6 +339,31 @@ void tst_ModelMatchingSettings::defaultsClearRegions()
     settings = changed();
     settings.SetDefaults();
     QCOMPARE(settings, ModelMatchingSettings());
+}
+
+// Seeded damage of a file with the record: each copy is refused without a trace or read
+// within the bounds of every reader, and what it read comes back exactly after a save.
+void tst_ModelMatchingSettings::mutatedFiles()
+{
+    SettingsFileMutations::Access<ModelMatchingFile> access;
+    access.make = [] {
+        auto file = std::make_unique<ModelMatchingFile>();
+        file->settings = changed();
+        return file;
+    };
+    access.load = [](ModelMatchingFile& file, const QString& path) { return file.load(path); };
+    access.save = [](ModelMatchingFile& file, const QString& path) { return file.save(path); };
+    access.text = [](ModelMatchingFile& file) { return file.text(); };
+    access.equal = [](const ModelMatchingFile& a, const ModelMatchingFile& b) { return a.settings == b.settings; };
+    ModelMatchingFile written;
+    written.settings.SearchPosition = {0.1 + 0.2, 12.345678, 99.5, 7.25, -33.333333333};
+    written.settings.SearchTolerance = {true, 2.5, 0.0625, 20};
+    written.settings.Model.ROI = {{1, 30.5, 17.25, 40.125, 40.0, 0.5}, {2, 5.5, 6.0, 7.0, 8.75, 12.0},
+                                  {1, -9.5, 100.25, 20.5, 9.75, 45.0}};
+    const QByteArray valid = SettingsFileMutations::validFile(written, access, QStringLiteral("Damaged.modelmatching"));
+    QVERIFY(!valid.isEmpty());
+    const QString fault = SettingsFileMutations::run(valid, QStringLiteral("Damaged.modelmatching"), access);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
 }
 
 QTEST_GUILESS_MAIN(tst_ModelMatchingSettings)

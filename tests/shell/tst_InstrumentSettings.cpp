@@ -2,6 +2,8 @@
 
 #include "XML_Settings.h"
 
+#include <SettingsFileMutations.h>
+
 #include <QDomDocument>
 #include <QFile>
 #include <QSignalSpy>
@@ -9,6 +11,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -86,7 +89,7 @@ private slots:
     void init();
     void cleanup();
     void fileLayout();
-    void valuesRoundedToSixDigits();
+    void valuesReadBackExactly();
     void read_data();
     void read();
     void readAnnouncesTheChange();
@@ -98,6 +101,7 @@ private slots:
     void setChannelOffset_refused_data();
     void setChannelOffset_refused();
     void setChannelOffset_failedSaveKeepsValuesAndOldFile();
+    void mutatedFiles();
 
 private:
     QString path(const QString& name = QStringLiteral("Instrument.xml")) const { return m_dir->filePath(name); }
@@ -146,17 +150,24 @@ void tst_InstrumentSettings::fileLayout()
     QCOMPARE(values, expectedValues);
 }
 
-void tst_InstrumentSettings::valuesRoundedToSixDigits()
+void tst_InstrumentSettings::valuesReadBackExactly()
 {
     InstrumentSettings settings;
-    settings.channelOffsetX_mm[0] = 1.23456789;
+    settings.channelOffsetX_mm[0] = 12.345678;
+    settings.channelOffsetY_mm[0] = 12.5;
     settings.channelOffsetY_mm[15] = -98765.4321;
+    settings.channelOffsetX_mm[15] = 2147483648.0;
     QVERIFY(settings.save(path()));
-    QVERIFY(readBytes(path()).contains("<ChannelOffsetX_1>1.23457</ChannelOffsetX_1>"));
+    const QByteArray bytes = readBytes(path());
+    QVERIFY(bytes.contains("<ChannelOffsetX_1>12.345678</ChannelOffsetX_1>"));
+    QVERIFY(bytes.contains("<ChannelOffsetY_1>12.5</ChannelOffsetY_1>"));
+    QVERIFY(bytes.contains("<ChannelOffsetX_16>2147483648</ChannelOffsetX_16>"));
     InstrumentSettings read;
     QVERIFY(read.loadFromFile(path()));
-    QCOMPARE(read.channelOffsetX_mm[0], 1.23457);
-    QCOMPARE(read.channelOffsetY_mm[15], -98765.4);
+    QCOMPARE(read.channelOffsetX_mm[0], 12.345678);
+    QCOMPARE(read.channelOffsetY_mm[0], 12.5);
+    QCOMPARE(read.channelOffsetY_mm[15], -98765.4321);
+    QCOMPARE(read.channelOffsetX_mm[15], 2147483648.0);
 }
 
 void tst_InstrumentSettings::read_data()
@@ -311,6 +322,42 @@ void tst_InstrumentSettings::setChannelOffset_failedSaveKeepsValuesAndOldFile()
     QCOMPARE(settings.channelOffsetX_mm[1], 3.0);
     QCOMPARE(settings.channelOffsetY_mm[1], 4.0);
     QCOMPARE(readBytes(path()), before);
+}
+
+// Seeded damage of a settings file: each copy is refused without a trace or read within the
+// bounds of every reader, and what it read comes back exactly after a save.
+void tst_InstrumentSettings::mutatedFiles()
+{
+    SettingsFileMutations::Access<InstrumentSettings> access;
+    access.make = [] {
+        auto record = std::make_unique<InstrumentSettings>();
+        setMarkers(*record);
+        return record;
+    };
+    access.load = [](InstrumentSettings& record, const QString& path) { return record.loadFromFile(path); };
+    access.save = [](InstrumentSettings& record, const QString& path) { return record.save(path); };
+    // The name and the bits of every offset.
+    access.text = [](InstrumentSettings& record) {
+        QString text = record.name;
+        for (int i = 0; i < InstrumentSettings::ChannelCount; ++i) {
+            for (const double value : {record.channelOffsetX_mm[i], record.channelOffsetY_mm[i]}) {
+                quint64 bits = 0;
+                std::memcpy(&bits, &value, sizeof bits);
+                text += QStringLiteral("\n%1").arg(bits, 16, 16, QLatin1Char('0'));
+            }
+        }
+        return text;
+    };
+    InstrumentSettings written;
+    for (int i = 0; i < InstrumentSettings::ChannelCount; ++i) {
+        written.channelOffsetX_mm[i] = 12.345678 * (i + 1);
+        written.channelOffsetY_mm[i] = -0.1 * (i + 1) - 0.2;
+    }
+    written.channelOffsetX_mm[15] = 2147483648.0;
+    const QByteArray valid = SettingsFileMutations::validFile(written, access, QStringLiteral("Instrument.xml"));
+    QVERIFY(!valid.isEmpty());
+    const QString fault = SettingsFileMutations::run(valid, QStringLiteral("Instrument.xml"), access);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
 }
 
 QTEST_GUILESS_MAIN(tst_InstrumentSettings)

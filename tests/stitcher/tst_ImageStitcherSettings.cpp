@@ -1,5 +1,7 @@
 #include <ImageStitcherSettings.h>
 #include <ModelMatching.h>
+#include <SettingsFileMutations.h>
+#include <TestFixtures.h>
 #include <XML_Settings.h>
 
 #include <QDomDocument>
@@ -80,6 +82,7 @@ private slots:
     void refusedLoadLeavesTheRecordUntouched();
     void failedSaveLeavesFileAndRecord();
     void snapshotsDuringLoadsAreWholeRecords();
+    void mutatedFiles();
 };
 
 void tst_ImageStitcherSettings::defaults_data()
@@ -274,6 +277,11 @@ void tst_ImageStitcherSettings::refusedLoadLeavesTheRecordUntouched_data()
     QTest::newRow("newer version") << documentText(QStringLiteral("<DistanceCameraToCrossPlane>1</DistanceCameraToCrossPlane>"),
                                                    QStringLiteral(" ConfigVersion=\"2.0\""));
     QTest::newRow("empty") << "";
+    const QString region = QStringLiteral("<ROI><Type>1</Type><PositionX>40</PositionX><SizeX>5</SizeX></ROI>");
+    QTest::newRow("cross model with more regions than a model takes")
+        << documentText(QStringLiteral("<DistanceCameraToCrossPlane>1</DistanceCameraToCrossPlane><ModelMatching><Model>")
+                        + region.repeated(ModelMatchingSettings::MaximumRoiCount + 1)
+                        + QStringLiteral("</Model></ModelMatching>"));
 }
 
 void tst_ImageStitcherSettings::refusedLoadLeavesTheRecordUntouched()
@@ -351,6 +359,33 @@ void tst_ImageStitcherSettings::snapshotsDuringLoadsAreWholeRecords()
     done.store(true);
     reader.join();
     QCOMPARE(torn.load(), 0);
+}
+
+// Seeded damage of the demo settings file, its cross model included: each copy is refused
+// without a trace or read within the bounds of every reader, and what it read comes back
+// exactly after a save.
+void tst_ImageStitcherSettings::mutatedFiles()
+{
+    SettingsFileMutations::Access<ImageStitcherSettings> access;
+    access.make = [] {
+        auto record = std::make_unique<ImageStitcherSettings>();
+        record->data() = editedData();
+        record->data().name = QStringLiteral("Kept");
+        return record;
+    };
+    access.load = [](ImageStitcherSettings& record, const QString& path) { return record.loadFromFile(path); };
+    access.save = [](ImageStitcherSettings& record, const QString& path) { return record.saveToFile(path); };
+    access.text = [](ImageStitcherSettings& record) { return record.toXmlString(); };
+    access.equal = [](const ImageStitcherSettings& a, const ImageStitcherSettings& b) { return a.data() == b.data(); };
+    ImageStitcherSettings demo;
+    QVERIFY(demo.loadFromFile(TestFixtures::sourceDir() + QStringLiteral("/") + ImageStitcherSettings::demoFolder()
+                              + QStringLiteral("/Demo_QTray-Plate")));
+    QVERIFY(!demo.data().CrossModel.Model.ROI.isEmpty());
+    const QString fileName = QStringLiteral("Damaged") + ImageStitcherSettings::fileExtension();
+    const QByteArray valid = SettingsFileMutations::validFile(demo, access, fileName);
+    QVERIFY(!valid.isEmpty());
+    const QString fault = SettingsFileMutations::run(valid, fileName, access);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
 }
 
 QTEST_GUILESS_MAIN(tst_ImageStitcherSettings)
