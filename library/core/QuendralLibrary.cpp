@@ -36,7 +36,8 @@ namespace {
 const char* const kLibraryName = "quendralLibrary";
 const char* const kLibraryVersion = "1.9.2";
 const char* const kLibraryCopyrightYears = "2009-2016";
-const char* const kPlatformName = "32Bit";
+// The word size this program was built for.
+const char* const kPlatformName = QT_POINTER_SIZE == 8 ? "64Bit" : "32Bit";
 const char* const kPicturesPrefix = "pictures";
 const char* const kEmbeddedPictures = ":/pictures/pictures";
 
