@@ -476,6 +476,11 @@ bool ColonySettingsGui::askSaveModified()
     return m_fileActions->askSaveModified();
 }
 
+bool ColonySettingsGui::askSaveModifiedBeforeClose()
+{
+    return m_fileActions->askSaveModifiedBeforeClose();
+}
+
 void ColonySettingsGui::closeEvent(QCloseEvent* event)
 {
     askSaveModified();

@@ -442,8 +442,12 @@ void MainWindowGui::closeEvent(QCloseEvent* event)
     m_colonyAnalyserGui->Stop();
     if (!m_cameraSettingsGui->settingsFileName().isEmpty())
         m_cameraSettingsGui->askSaveChangedSettings();
-    if (!m_colonySettings->name.startsWith(ColonySettings::demoPrefix()) && !m_colonySettingsFiles->fileName().isEmpty())
-        m_colonySettingsGui->askSaveModified();
+    // Edits are offered also when the settings have no file of their own (a demo, defaults
+    // after a damaged default file); Cancel or a save that did not happen keeps the window.
+    if (!m_colonySettingsGui->askSaveModifiedBeforeClose()) {
+        event->ignore();
+        return;
+    }
     if (!m_imageStitcherSettings->data().name.startsWith(QStringLiteral("Demo_"))
         && !m_imageStitcherSettingsFiles->fileName().isEmpty())
         m_imageStitcherSettingsGui->askSaveModified();
