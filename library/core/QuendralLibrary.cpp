@@ -1,5 +1,6 @@
 #include "QuendralLibrary.h"
 
+#include "Gui_Helper_ScreenKeeper.h"
 #include "HalconAutomaticOperatorParallelization.h"
 #include "Halcon_Helper.h"
 
@@ -199,6 +200,7 @@ Errors::Type_Error Start(const QString& applicationName, const QString& applicat
 
     initLibraryResources();
     g_state.resourcesRegistered = true;
+    Gui_Helper_ScreenKeeper::install();
     registerPictureSearchPaths(g_state.applicationPath);
 
     qRegisterMetaType<Halcon::Hobject>("Halcon::Hobject");
@@ -215,6 +217,7 @@ Errors::Type_Error Start(const QString& applicationName, const QString& applicat
 
 Errors::Type_Error Stop()
 {
+    Gui_Helper_ScreenKeeper::uninstall();
     g_state.marker.release();
     g_state.alreadyRunning = false;
     deleteSingletons();
