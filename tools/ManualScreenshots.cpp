@@ -1,5 +1,7 @@
 #include "ManualScreenshots.h"
 
+#include "FolderCopy.h"
+
 #include <AppErrors.h>
 #include <ColonyAnalyserGui.h>
 #include <Hobject_View_Gui.h>
@@ -11,7 +13,6 @@
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QDir>
-#include <QDirIterator>
 #include <QEventLoop>
 #include <QFile>
 #include <QSplitter>
@@ -27,20 +28,6 @@ namespace {
 // An analysis on a busy build machine may take long; a manual without its picture is better
 // than a build that hangs.
 constexpr int AnalysisTimeoutMs = 180000;
-
-bool copyTree(const QString& from, const QString& to)
-{
-    if (!QDir().mkpath(to))
-        return false;
-    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString target = to + QLatin1Char('/') + QDir(from).relativeFilePath(source);
-        if (it.fileInfo().isDir() ? !QDir().mkpath(target) : !QFile::copy(source, target))
-            return false;
-    }
-    return true;
-}
 
 // Turns the event loop until done() holds or the time is over.
 bool waitFor(const std::function<bool()>& done, int timeoutMs)
@@ -123,7 +110,7 @@ QMap<QString, QImage> render(const QString& programFolder)
     const QByteArray previousTemp = qgetenv("TMPDIR");
     bool copied = folder.isValid();
     for (const char* part : {"settings", "database_templates"})
-        copied = copied && copyTree(programFolder + QLatin1Char('/') + QLatin1String(part), folder.filePath(QLatin1String(part)));
+        copied = copied && copyFolderTree(programFolder + QLatin1Char('/') + QLatin1String(part), folder.filePath(QLatin1String(part)));
     if (!copied) {
         std::fprintf(stderr, "zelvorin-manual: cannot copy the program folder %s\n", qPrintable(programFolder));
         return pictures;

@@ -1,7 +1,6 @@
-#include "AnalyserGui.h"
 #include "Camera.h"
-#include "ColonyEditorGui.h"
 #include "MainWindowFixture.h"
+#include "ProgramWindows.h"
 #include "ui_MainWindowGui.h"
 
 #include <QAbstractButton>
@@ -11,7 +10,6 @@
 #include <QMovie>
 #include <QtTest>
 
-#include <functional>
 
 using namespace MainWindowFixture;
 
@@ -59,56 +57,32 @@ struct Pictures {
     }
 };
 
-using Opening = std::function<void(MainWindowGui&, Pictures&)>;
-
-// How each window of the program is reached; dialogs are inspected while they run.
-const QMap<QString, Opening>& openings()
+// The main window's own pictures, also those it changes to; every dialog's come through the
+// dialog seam. Dialogs without pictures of their own are checked for blank ones only.
+const QMap<QString, ProgramWindows::Opening>& openings()
 {
-    static const QMap<QString, Opening> all{
-        {QStringLiteral("main window"), [](MainWindowGui& window, Pictures& pictures) { pictures.inspect(&window); }},
-        {QStringLiteral("main window, camera connected"),
-         [](MainWindowGui& window, Pictures& pictures) {
-             window.form()->m_QAction_Toolbar_CameraConnect->trigger();
-             QVERIFY(window.camera()->IsOpen());
-             pictures.inspect(&window);
-         }},
-        {QStringLiteral("application settings"),
-         [](MainWindowGui& window, Pictures&) { window.form()->m_QAction_Menubar_System_Settings->trigger(); }},
-        {QStringLiteral("colony results browser"),
-         [](MainWindowGui& window, Pictures&) { window.form()->m_QAction_Menubar_PictureFromDatabase->trigger(); }},
-        {QStringLiteral("stitcher results browser"),
-         [](MainWindowGui& window, Pictures&) {
-             window.analyserGui()->showImageStitcher();
-             window.form()->m_QAction_Menubar_PictureFromDatabase->trigger();
-         }},
-        {QStringLiteral("colony editor"),
-         [](MainWindowGui& window, Pictures& pictures) {
-             ColonyEditorGui editor(window.colonySettings(), ColonyEditorGui::EditRack(), &window, true);
-             pictures.inspect(&editor);
-         }},
-        {QStringLiteral("camera settings choice"),
-         [](MainWindowGui& window, Pictures&) {
-             QString chosen;
-             window.Settings_SelectCameraSettings(QString(), chosen);
-         }},
-        {QStringLiteral("colony settings choice"),
-         [](MainWindowGui& window, Pictures&) {
-             QString chosen;
-             window.Settings_SelectColonySettings(QString(), chosen);
-         }},
-        {QStringLiteral("stitcher settings choice"),
-         [](MainWindowGui& window, Pictures&) {
-             QString chosen;
-             window.Settings_SelectImageStitcherSettings(QString(), chosen);
-         }},
-    };
+    static const QMap<QString, ProgramWindows::Opening> all = [] {
+        QMap<QString, ProgramWindows::Opening> openings = ProgramWindows::dialogs();
+        openings.insert(QStringLiteral("main window"), [](MainWindowGui& window) { window.startShow(); });
+        openings.insert(QStringLiteral("main window, camera connected"), [](MainWindowGui& window) {
+            window.startShow();
+            window.form()->m_QAction_Toolbar_CameraConnect->trigger();
+            QVERIFY(window.camera()->IsOpen());
+        });
+        return openings;
+    }();
     return all;
+}
+
+bool hasPicturesOfItsOwn(const QString& form)
+{
+    return form != QLatin1String("instrument settings");
 }
 
 } // namespace
 
 // Every picture a window of the program names is there: each icon gives a 16-pixel pixmap,
-// and each of these windows, all of which have pictures, shows at least one. The program folder has no pictures of its own, so
+// and each window that has pictures shows at least one. The program folder has no pictures of its own, so
 // they come from what the build embedded.
 class tst_FormPictures : public QObject {
     Q_OBJECT
@@ -139,10 +113,13 @@ void tst_FormPictures::everyNamedPictureIsThere()
         return int(QDialog::Rejected);
     };
 
-    openings().value(form)(window, pictures);
+    openings().value(form)(window);
+    if (window.isVisible())
+        pictures.inspect(&window);
 
     QVERIFY2(pictures.blank.isEmpty(), qPrintable(pictures.blank.join(QStringLiteral(", "))));
-    QVERIFY2(pictures.shown > 0, "no picture found");
+    if (hasPicturesOfItsOwn(form))
+        QVERIFY2(pictures.shown > 0, "no picture found");
 }
 
 QTEST_MAIN(tst_FormPictures)

@@ -8,6 +8,7 @@
 #include "DemoTruth.h"
 #include "InstrumentSettings.h"
 #include "MainWindowFixture.h"
+#include "UrlReceiver.h"
 #include "ui_MainWindowGui.h"
 
 #include <QDesktopServices>
@@ -23,15 +24,6 @@
 using namespace MainWindowFixture;
 
 namespace {
-
-// Receives what the window hands to the desktop instead of a PDF viewer.
-class UrlReceiver : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};
 
 // Chooses the rack in the results browser and presses one of its buttons.
 int chooseRack(QDialog* dialog, int rackId, const char* button)

@@ -1,6 +1,7 @@
 #include "DialogScript.h"
 #include "MainWindowFixture.h"
 #include "SystemCommands.h"
+#include "UrlReceiver.h"
 
 #include <QDesktopServices>
 #include <QRegularExpression>
@@ -9,19 +10,6 @@
 
 using MainWindowFixture::builtProgramFolder;
 using MainWindowFixture::readFile;
-
-namespace {
-
-// Receives what the program hands to the desktop instead of a PDF viewer.
-class UrlReceiver : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};
-
-} // namespace
 
 // The build makes the operator manual beside the program, where Help -> Manual looks for it.
 class tst_Manual : public QObject {

@@ -1,14 +1,11 @@
-#include "AnalyserGui.h"
-#include "ColonyEditorGui.h"
 #include "MainWindowFixture.h"
+#include "ProgramWindows.h"
 #include "ui_MainWindowGui.h"
 
 #include <QScreen>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QtTest>
-
-#include <functional>
 
 using namespace MainWindowFixture;
 
@@ -71,32 +68,18 @@ QString showBox(const MessageBox_Helper::Request& request)
     return QString();
 }
 
-using Opening = std::function<void(MainWindowGui&)>;
-
-const QMap<QString, Opening>& openings()
+const QMap<QString, ProgramWindows::Opening>& openings()
 {
-    static const QMap<QString, Opening> all{
-        {QStringLiteral("main window"), [](MainWindowGui& window) { window.startShow(); }},
-        {QStringLiteral("system information"),
-         [](MainWindowGui& window) { window.form()->m_QAction_Menubar_Help_SystemInformation->trigger(); }},
-        {QStringLiteral("about"), [](MainWindowGui& window) { window.form()->m_QAction_Menubar_Help_About->trigger(); }},
-        {QStringLiteral("application settings"),
-         [](MainWindowGui& window) { window.form()->m_QAction_Menubar_System_Settings->trigger(); }},
-        {QStringLiteral("instrument settings"),
-         [](MainWindowGui& window) { window.form()->m_QAction_Menubar_System_InstrumentSettings->trigger(); }},
-        {QStringLiteral("colony results browser"),
-         [](MainWindowGui& window) { window.form()->m_QAction_Menubar_PictureFromDatabase->trigger(); }},
-        {QStringLiteral("stitcher results browser"),
-         [](MainWindowGui& window) {
-             window.analyserGui()->showImageStitcher();
-             window.form()->m_QAction_Menubar_PictureFromDatabase->trigger();
-         }},
-        {QStringLiteral("colony settings choice"),
-         [](MainWindowGui& window) {
-             QString chosen;
-             window.Settings_SelectColonySettings(QString(), chosen);
-         }},
-    };
+    static const QMap<QString, ProgramWindows::Opening> all = [] {
+        QMap<QString, ProgramWindows::Opening> openings = ProgramWindows::dialogs();
+        openings.insert(QStringLiteral("main window"), [](MainWindowGui& window) { window.startShow(); });
+        openings.insert(QStringLiteral("system information"), [](MainWindowGui& window) {
+            window.form()->m_QAction_Menubar_Help_SystemInformation->trigger();
+        });
+        openings.insert(QStringLiteral("about"),
+                        [](MainWindowGui& window) { window.form()->m_QAction_Menubar_Help_About->trigger(); });
+        return openings;
+    }();
     return all;
 }
 
@@ -109,7 +92,6 @@ class tst_WindowsOnScreen : public QObject {
 private slots:
     void fitsTheScreen_data();
     void fitsTheScreen();
-    void colonyEditorFitsTheScreen();
 };
 
 void tst_WindowsOnScreen::fitsTheScreen_data()
@@ -150,17 +132,6 @@ void tst_WindowsOnScreen::fitsTheScreen()
     }
     QCOMPARE(shown, 1);
     QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join(QStringLiteral("; "))));
-}
-
-// The colony editor opens on a stored result; its form alone is what must fit.
-void tst_WindowsOnScreen::colonyEditorFitsTheScreen()
-{
-    ProgramFolder folder;
-    Answers answers;
-    WindowUnderTest test(false, answers);
-    MainWindowGui& window = test.make();
-    ColonyEditorGui editor(window.colonySettings(), ColonyEditorGui::EditRack(), &window, true);
-    QCOMPARE(showAndMeasure(&editor), QString());
 }
 
 QTEST_MAIN(tst_WindowsOnScreen)
