@@ -1,8 +1,6 @@
 #include "Gui_Helper_ScrollStrip.h"
 
-#include <QCoreApplication>
 #include <QEvent>
-#include <QResizeEvent>
 #include <QScrollBar>
 
 Gui_Helper_ScrollStrip::Gui_Helper_ScrollStrip(QWidget* parent)
@@ -28,17 +26,9 @@ void Gui_Helper_ScrollStrip::setContent(QWidget* content)
 
 bool Gui_Helper_ScrollStrip::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == widget()) {
-        // Callers hide and show the content they know; the strip around it follows.
-        if (event->type() == QEvent::HideToParent || event->type() == QEvent::ShowToParent)
-            setVisible(event->type() == QEvent::ShowToParent);
-        // Rows of the content come and go: the scrolled width and the bar follow at once.
-        if (event->type() == QEvent::LayoutRequest) {
-            QResizeEvent resize(size(), size());
-            QCoreApplication::sendEvent(this, &resize);
-            updateGeometry();
-        }
-    }
+    // Callers hide and show the content they know; the strip around it follows.
+    if (watched == widget() && (event->type() == QEvent::HideToParent || event->type() == QEvent::ShowToParent))
+        setVisible(event->type() == QEvent::ShowToParent);
     return QScrollArea::eventFilter(watched, event);
 }
 
