@@ -22,7 +22,19 @@
 
 #include <algorithm>
 
+// The editor's pictures are the colony analyser's resources; the dialog may open without the
+// page. Q_INIT_RESOURCE declares its function in the enclosing namespace, so this stays global.
+static void initColonyEditorResources()
+{
+    Q_INIT_RESOURCE(ColonyAnalyser);
+}
+
 namespace {
+
+QString editorPicture(const char* name)
+{
+    return QStringLiteral("pictures:/ColonyAnalyser/EditColonies_%1.png").arg(QLatin1String(name));
+}
 
 const QString SearchAreaName = QStringLiteral("HalconObject_Colonies_SearchArea.");
 const QString SearchAreaTextName = QStringLiteral("HalconObject_Colonies_SearchArea.Text");
@@ -47,13 +59,13 @@ ColonyEditorGui::ColonyEditorGui(ColonySettings* colonySettings, const EditRack&
 {
     ui->setupUi(this);
     ui->m_QPushButton_Cancel->setEnabled(true);
-    ui->m_QPushButton_MoveUp->setIcon(QIcon(QStringLiteral("pictures/ColonyAnalyser/EditColonies_MoveUp.png")));
-    ui->m_QPushButton_MoveDown->setIcon(QIcon(QStringLiteral("pictures/ColonyAnalyser/EditColonies_MoveDown.png")));
-    ui->m_QPushButton_MoveTop->setIcon(QIcon(QStringLiteral("pictures/ColonyAnalyser/EditColonies_MoveTop.png")));
-    ui->m_QPushButton_MoveBottom->setIcon(
-        QIcon(QStringLiteral("pictures/ColonyAnalyser/EditColonies_MoveBottom.png")));
-    ui->m_QPushButton_AddColony->setIcon(QIcon(QStringLiteral("pictures/ColonyAnalyser/EditColonies_Add.png")));
-    ui->m_QPushButton_RemoveColony->setIcon(QIcon(QStringLiteral("pictures/ColonyAnalyser/EditColonies_Delete.png")));
+    initColonyEditorResources();
+    ui->m_QPushButton_MoveUp->setIcon(QIcon(editorPicture("MoveUp")));
+    ui->m_QPushButton_MoveDown->setIcon(QIcon(editorPicture("MoveDown")));
+    ui->m_QPushButton_MoveTop->setIcon(QIcon(editorPicture("MoveTop")));
+    ui->m_QPushButton_MoveBottom->setIcon(QIcon(editorPicture("MoveBottom")));
+    ui->m_QPushButton_AddColony->setIcon(QIcon(editorPicture("Add")));
+    ui->m_QPushButton_RemoveColony->setIcon(QIcon(editorPicture("Delete")));
     Gui_Helper::setObjectName(this, QString());
 
     m_view = new Hobject_View_Gui(ui->m_QFrame_Picture, QStringLiteral("Edit Colonies"));

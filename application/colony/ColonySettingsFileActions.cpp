@@ -10,6 +10,7 @@ ColonySettingsFileActions::ColonySettingsFileActions(ColonySettingsGui* editor, 
                                                      ColonySettings* settings)
     : QObject(editor)
     , m_host(host)
+    , m_settings(settings)
     , m_actions(editor, ColonySettings::settingsFolder(), ColonySettings::fileExtension(),
                 QStringLiteral("*") + ColonySettings::fileExtension(),
                 SettingsFileActions::Texts{tr("Load colony settings ..."),
@@ -28,6 +29,15 @@ ColonySettingsFileActions::ColonySettingsFileActions(ColonySettingsGui* editor, 
 QString ColonySettingsFileActions::baseName(const QString& fileName)
 {
     return getFileNameWithoutSuffix(fileName, ColonySettings::fileExtension());
+}
+
+bool ColonySettingsFileActions::askSaveModifiedBeforeClose()
+{
+    if (!m_host || !m_settings)
+        return true;
+    const QString file = m_host->colonySettingsFileName();
+    const bool ownFile = !file.isEmpty() && !m_settings->name.startsWith(ColonySettings::demoPrefix());
+    return m_actions.askSaveModifiedBeforeClose(ownFile ? baseName(file) : m_settings->name, ownFile);
 }
 
 void ColonySettingsFileActions::slot_SettingsSetDefaults_clicked()

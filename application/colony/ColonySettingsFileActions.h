@@ -22,6 +22,9 @@ public:
     // false when the operator wanted the modified settings saved and that failed or was
     // cancelled: the caller must then keep them.
     bool askSaveModified() { return m_actions.askSaveModified(); }
+    // Before the window closes: also for settings bound to no file or to a demo file (saved
+    // through Save As), with Cancel. false when the close must not go on.
+    bool askSaveModifiedBeforeClose();
     // The settings name shown for a file: no folder, no ".ColonySettings".
     static QString baseName(const QString& fileName);
 
@@ -38,5 +41,6 @@ private:
     void setDefaults(const QString& question, bool lightTable);
 
     IColonySettingsHost* m_host;
+    ColonySettings* m_settings;
     SettingsFileActions m_actions;
 };

@@ -465,15 +465,17 @@ void ColonySettingsGui::updateTitle()
 {
     const QString name = m_host ? ColonySettingsFileActions::baseName(m_host->colonySettingsFileName()) : QString();
     const QString title = tr("%1 Colony Settings \"%2\"").arg(m_modified ? QStringLiteral("*") : QString(), name);
-    if (QWidget* dock = parentWidget())
-        dock->setWindowTitle(title);
-    else
-        setWindowTitle(title);
+    Gui_Helper::setHolderTitle(this, title);
 }
 
 bool ColonySettingsGui::askSaveModified()
 {
     return m_fileActions->askSaveModified();
+}
+
+bool ColonySettingsGui::askSaveModifiedBeforeClose()
+{
+    return m_fileActions->askSaveModifiedBeforeClose();
 }
 
 void ColonySettingsGui::closeEvent(QCloseEvent* event)

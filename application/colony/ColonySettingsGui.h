@@ -58,6 +58,9 @@ public:
     // Offers to save modified settings. false when the caller must not replace them: the
     // operator wanted them saved and the save failed or was cancelled.
     bool askSaveModified();
+    // The offer before the program ends, for any modified settings, with Cancel. false when
+    // the window must stay open.
+    bool askSaveModifiedBeforeClose();
     bool isModified() const { return m_modified; }
 
     // The two edit cycles, shared with the colour page.

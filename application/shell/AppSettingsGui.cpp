@@ -15,6 +15,12 @@
 #include <QFileInfo>
 #include <QIcon>
 
+// Q_INIT_RESOURCE declares its function in the enclosing namespace, so this stays global.
+static void initAppSettingsResources()
+{
+    Q_INIT_RESOURCE(AppSettingsGui);
+}
+
 namespace {
 
 constexpr Errors::Type_Error NoError = 0;
@@ -22,7 +28,7 @@ constexpr Errors::Type_Error ErrorFileMissing = 70;
 constexpr Errors::Type_Error ErrorFirstOpenCode = 80;
 constexpr Errors::Type_Error ErrorLastOpenCode = 83;
 
-const QString FileOpenIcon = QStringLiteral("pictures/Settings/FileOpen.png");
+const QString FileOpenIcon = QStringLiteral("pictures:/Settings/FileOpen.png");
 
 bool isFileKind(int type)
 {
@@ -59,6 +65,7 @@ AppSettingsGui::AppSettingsGui(CallbackFunctions* mainWindow, ApplicationDatabas
     ui->setupUi(this);
     Gui_Helper::setObjectName(this, QString());
     ui->m_QPushButton_Ok->setDefault(true);
+    initAppSettingsResources();
     const QIcon chooserIcon(FileOpenIcon);
     ui->m_QPushButton_Database_MSAccess_Filename->setIcon(chooserIcon);
     ui->m_QPushButton_Database_SQLite3_Filename->setIcon(chooserIcon);

@@ -17,6 +17,7 @@
 #include "ColonySettingsGui.h"
 #include "DatabaseQueries.h"
 #include "Gui_Helper.h"
+#include "Gui_Helper_ScreenKeeper.h"
 #include "Hobject_View_Gui.h"
 #include "ImageStitcherGui.h"
 #include "ImageStitcherOperations.h"
@@ -42,6 +43,7 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QScreen>
+#include <QScrollArea>
 
 // Q_INIT_RESOURCE declares its function in the enclosing namespace, so this stays global.
 static void initMainWindowResources()
@@ -242,22 +244,29 @@ QDockWidget* MainWindowGui::createDock(const QString& title, const QString& obje
     return dock;
 }
 
+void MainWindowGui::setScrolledDockWidget(QDockWidget* dock, QWidget* editor)
+{
+    // The settings editors are taller than small screens; their docks scroll instead of
+    // making the window larger than the screen.
+    dock->setWidget(Gui_Helper_ScreenKeeper::scrollArea(editor, dock));
+}
+
 void MainWindowGui::createDocks()
 {
     m_colonySettingsDock = createDock(tr("Colony settings"), QStringLiteral("ColonySettingsGui"));
     m_colonySettingsGui =
         new ColonySettingsGui(this, m_colonyAnalyserGui->halconView(), m_colonySettings, m_colonySettingsDock);
-    m_colonySettingsDock->setWidget(m_colonySettingsGui);
+    setScrolledDockWidget(m_colonySettingsDock, m_colonySettingsGui);
     m_colonySettingsFiles->setEditor(m_colonySettingsGui);
     m_imageStitcherSettingsDock = createDock(tr("Imagestitcher settings"), QStringLiteral("ImageStitcherSettingsGui"));
     m_imageStitcherSettingsGui =
         new ImageStitcherSettingsGui(this, m_imageStitcherGui->getHalconViews(), m_imageStitcherGui->getHobjectView(),
                                      m_imageStitcherSettings, m_crossModel, m_imageStitcherSettingsDock);
-    m_imageStitcherSettingsDock->setWidget(m_imageStitcherSettingsGui);
+    setScrolledDockWidget(m_imageStitcherSettingsDock, m_imageStitcherSettingsGui);
     m_imageStitcherSettingsFiles->setEditor(m_imageStitcherSettingsGui);
     m_cameraSettingsDock = createDock(tr("Camera settings"), QStringLiteral("Camera_Settings_Gui"));
     m_cameraSettingsGui = new Camera_Settings_Gui(this, m_camera, m_cameraSettingsDock);
-    m_cameraSettingsDock->setWidget(m_cameraSettingsGui);
+    setScrolledDockWidget(m_cameraSettingsDock, m_cameraSettingsGui);
     m_cameraOperations = std::make_unique<CameraOperations>(m_camera, m_cameraSettingsGui);
     m_liveViewDock = createDock(tr("Camera live view"), QStringLiteral("Camera_LiveView_Gui"));
     m_liveViewCallbacks =
@@ -405,6 +414,8 @@ void MainWindowGui::startShow()
     // Geometry and dock state only fit once the window is shown.
     if (!Gui_Helper::restoreWindowLayout(this, QString()))
         resetWindowLayout();
+    // A layout saved on a larger screen, or a maximise no window manager carries out.
+    Gui_Helper_ScreenKeeper::fit(this);
 }
 
 void MainWindowGui::resetWindowLayout()
@@ -415,7 +426,10 @@ void MainWindowGui::resetWindowLayout()
     removeDockWidget(m_liveViewDock);
     removeDockWidget(m_colonySettingsDock);
     removeDockWidget(m_cameraSettingsDock);
-    // Maximised, not shown: a server's window stays hidden until a client shows it.
+    // Maximised, not shown: a server's window stays hidden until a client shows it. Without a
+    // window manager nobody carries the maximise out: the window is then as large as the
+    // available area by itself.
+    setGeometry(available);
     setWindowState(windowState() | Qt::WindowMaximized);
     addToolBar(Qt::TopToolBarArea, m_ui->m_QToolBar_Main);
     addDockWidget(Qt::LeftDockWidgetArea, m_colonySettingsDock, Qt::Vertical);
@@ -444,8 +458,12 @@ void MainWindowGui::closeEvent(QCloseEvent* event)
     m_colonyAnalyserGui->Stop();
     if (!m_cameraSettingsGui->settingsFileName().isEmpty())
         m_cameraSettingsGui->askSaveChangedSettings();
-    if (!m_colonySettings->name.startsWith(ColonySettings::demoPrefix()) && !m_colonySettingsFiles->fileName().isEmpty())
-        m_colonySettingsGui->askSaveModified();
+    // Edits are offered also when the settings have no file of their own (a demo, defaults
+    // after a damaged default file); Cancel or a save that did not happen keeps the window.
+    if (!m_colonySettingsGui->askSaveModifiedBeforeClose()) {
+        event->ignore();
+        return;
+    }
     if (!m_imageStitcherSettings->data().name.startsWith(QStringLiteral("Demo_"))
         && !m_imageStitcherSettingsFiles->fileName().isEmpty())
         m_imageStitcherSettingsGui->askSaveModified();

@@ -333,6 +333,7 @@ private:
     void setActionIcons();
     void createDocks();
     QDockWidget* createDock(const QString& title, const QString& objectName);
+    static void setScrolledDockWidget(QDockWidget* dock, QWidget* editor);
     void loadDefaultSettingsFiles();
     void createImageStitcherEditor();
     void createOperations();

@@ -16,6 +16,11 @@ QString tr(const char* text)
     return QCoreApplication::translate("MainWindowGui", text);
 }
 
+void showError(QWidget* window, const QString& title, Errors::Type_Error code)
+{
+    MessageBox_Helper::critical(window, title, tr("%1!").arg(Errors::getErrorText(code)), QMessageBox::Ok);
+}
+
 QString analyserWorkingText()
 {
     return tr("Analyser is working. The Analyser must complete before results can be exported.\nWait until "
@@ -129,8 +134,11 @@ void ResultCommands::editColonies()
         MessageBox_Helper::critical(m_parts.window, tr("Edit Colonies"), analyserWorkingText(), QMessageBox::Ok);
         return;
     }
-    if (m_parts.editColonies)
-        m_parts.editColonies();
+    // A failed edit leaves the result as it was; the operator must learn that it did not apply.
+    if (m_parts.editColonies) {
+        if (const Errors::Type_Error code = m_parts.editColonies())
+            showError(m_parts.window, tr("Edit Colonies"), code);
+    }
 }
 
 void ResultCommands::exportColonyResults()
@@ -144,5 +152,7 @@ void ResultCommands::exportColonyResults()
                                                             QStringLiteral("Colony Positions.csv"), exportFileFilter());
     if (file.isEmpty())
         return;
-    m_parts.page->ExportColonyResultsCurrentRack(file, QString());
+    // A file that cannot be written is no silent success: the operator sees why none is there.
+    if (const Errors::Type_Error code = m_parts.page->ExportColonyResultsCurrentRack(file, QString()))
+        showError(m_parts.window, tr("Export Colony Results"), code);
 }

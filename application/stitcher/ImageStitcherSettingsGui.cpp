@@ -157,10 +157,7 @@ void ImageStitcherSettingsGui::updateWindowTitle()
     const QString title = QStringLiteral("%1 Image Stitcher Settings \"%2\"")
                               .arg(m_modified ? QStringLiteral("*") : QString(),
                                    m_fileActions->baseName(name));
-    if (QWidget* dock = parentWidget())
-        dock->setWindowTitle(title);
-    else
-        setWindowTitle(title);
+    Gui_Helper::setHolderTitle(this, title);
 }
 
 bool ImageStitcherSettingsGui::askSaveModified()

@@ -134,6 +134,21 @@ bool setObjectName(QWidget* widget, const QString& name)
     return true;
 }
 
+bool setHolderTitle(QWidget* widget, const QString& title)
+{
+    if (!widget)
+        return false;
+    QWidget* holder = widget->parentWidget() ? widget->parentWidget() : widget;
+    for (QWidget* ancestor = widget->parentWidget(); ancestor; ancestor = ancestor->parentWidget()) {
+        if (isClass(ancestor, "QDockWidget")) {
+            holder = ancestor;
+            break;
+        }
+    }
+    holder->setWindowTitle(title);
+    return true;
+}
+
 bool applyWidgetStyles(QWidget* root, bool groupBoxes, bool splitters, bool stackedWidgets)
 {
     if (!root)

@@ -20,6 +20,9 @@ namespace Gui_Helper {
 // Object name := name, or the class name when name is empty; a QDockWidget parent takes
 // the same name, since the main-window state finds dock widgets by object name.
 bool setObjectName(QWidget* widget, const QString& name);
+// The title an editor shows its state in: that of the dock it sits in (also inside a scroll
+// area), else of its parent, else its own.
+bool setHolderTitle(QWidget* widget, const QString& title);
 // Walks every widget below root and styles flat group boxes, splitters and stacked
 // widgets (those of a tab widget keep their margins). False when any step failed.
 bool applyWidgetStyles(QWidget* root, bool groupBoxes, bool splitters, bool stackedWidgets);

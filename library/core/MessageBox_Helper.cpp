@@ -1,5 +1,6 @@
 #include "MessageBox_Helper.h"
 
+#include "MessageBox_Helper_ScrollBox.h"
 #include "QuendralLibrary.h"
 
 #include <QAbstractButton>
@@ -232,15 +233,24 @@ QMessageBox::StandardButton MessageBox_Helper::ask(const Request& request)
     // No window without a widget application, and none in an automation server.
     if (!mayShowWindows())
         return defaultAnswer(request);
-    QMessageBox box(request.icon, request.title, request.text, request.buttons, request.parent);
+    const std::unique_ptr<QDialog> box = createBox(request);
+    return QMessageBox::StandardButton(box->exec());
+}
+
+std::unique_ptr<QDialog> MessageBox_Helper::createBox(const Request& request)
+{
+    // A message box does not scroll and grows with its text beyond the screen.
+    if (MessageBox_Helper_ScrollBox::needed(request))
+        return std::make_unique<MessageBox_Helper_ScrollBox>(request);
+    auto box = std::make_unique<QMessageBox>(request.icon, request.title, request.text, request.buttons,
+                                             request.parent);
     if (!request.informativeText.isEmpty())
-        box.setInformativeText(request.informativeText);
+        box->setInformativeText(request.informativeText);
     for (auto it = request.buttonTexts.cbegin(); it != request.buttonTexts.cend(); ++it) {
-        if (QAbstractButton* button = box.button(it.key()))
+        if (QAbstractButton* button = box->button(it.key()))
             button->setText(it.value());
     }
     if (request.defaultButton != QMessageBox::NoButton)
-        box.setDefaultButton(request.defaultButton);
-    const int answer = box.exec();
-    return QMessageBox::StandardButton(answer);
+        box->setDefaultButton(request.defaultButton);
+    return box;
 }

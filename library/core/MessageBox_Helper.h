@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QDialog;
 class QWidget;
@@ -67,6 +68,10 @@ public:
                                    const QString& filter = QString());
     // A folder; the request's filter is empty.
     static QString getExistingDirectory(QWidget* parent, const QString& caption, const QString& directory = QString());
+
+    // The box ask() shows for a request: a message box, or, for a text too long for the
+    // screen, a box whose text scrolls. Its exec() result is the standard button chosen.
+    static std::unique_ptr<QDialog> createBox(const Request& request);
 
     // The answer without a window: the default button, else the first of the buttons.
     static QMessageBox::StandardButton defaultAnswer(const Request& request);

@@ -1,5 +1,6 @@
 #include "QuendralLibrary.h"
 
+#include "Gui_Helper_ScreenKeeper.h"
 #include "HalconAutomaticOperatorParallelization.h"
 #include "Halcon_Helper.h"
 
@@ -37,7 +38,8 @@ namespace {
 const char* const kLibraryName = "quendralLibrary";
 const char* const kLibraryVersion = "1.9.2";
 const char* const kLibraryCopyrightYears = "2009-2016";
-const char* const kPlatformName = "32Bit";
+// The word size this program was built for.
+const char* const kPlatformName = QT_POINTER_SIZE == 8 ? "64Bit" : "32Bit";
 const char* const kPicturesPrefix = "pictures";
 const char* const kEmbeddedPictures = ":/pictures/pictures";
 
@@ -201,6 +203,7 @@ Errors::Type_Error Start(const QString& applicationName, const QString& applicat
 
     initLibraryResources();
     g_state.resourcesRegistered = true;
+    Gui_Helper_ScreenKeeper::install();
     registerPictureSearchPaths(g_state.applicationPath);
 
     qRegisterMetaType<Halcon::Hobject>("Halcon::Hobject");
@@ -217,6 +220,7 @@ Errors::Type_Error Start(const QString& applicationName, const QString& applicat
 
 Errors::Type_Error Stop()
 {
+    Gui_Helper_ScreenKeeper::uninstall();
     g_state.marker.release();
     g_state.alreadyRunning = false;
     deleteSingletons();

@@ -81,13 +81,29 @@ void SettingsFileActions::setDefaults(const QString& question, const std::functi
 
 bool SettingsFileActions::askSaveModified()
 {
+    if (!m_operations.usable())
+        return true;
+    return offerToSave(baseName(m_operations.fileName()), false, false);
+}
+
+bool SettingsFileActions::askSaveModifiedBeforeClose(const QString& shownName, bool ownFile)
+{
+    return offerToSave(shownName, true, !ownFile);
+}
+
+bool SettingsFileActions::offerToSave(const QString& shownName, bool cancellable, bool saveAsOnly)
+{
     if (!m_operations.usable() || !m_operations.isModified())
         return true;
-    if (MessageBox_Helper::question(m_parent, tr("Save"),
-                                    m_texts.saveQuestion.arg(baseName(m_operations.fileName())),
-                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
-        == QMessageBox::Yes)
-        return save();
+    QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+    if (cancellable)
+        buttons |= QMessageBox::Cancel;
+    const QMessageBox::StandardButton answer = MessageBox_Helper::question(
+        m_parent, tr("Save"), m_texts.saveQuestion.arg(shownName), buttons, QMessageBox::Yes);
+    if (answer == QMessageBox::Yes)
+        return saveAsOnly ? saveAs() : save();
+    if (answer == QMessageBox::Cancel)
+        return false;
     m_operations.setModified(false);
     return true;
 }

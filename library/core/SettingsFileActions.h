@@ -79,9 +79,15 @@ public:
     // false when the operator wanted the modified settings saved and that failed or was
     // cancelled: the caller must then keep them.
     bool askSaveModified();
+    // The same question before the window closes, with Cancel as a third answer. Settings
+    // without a file of their own (ownFile false: none, or a shipped demo file that must not
+    // be overwritten) go to Save As on Yes; shownName names them in the question. false when
+    // the close must not go on: Cancel, or a wanted save that failed or was cancelled.
+    bool askSaveModifiedBeforeClose(const QString& shownName, bool ownFile);
 
 private:
     bool saveTo(const QString& fileName);
+    bool offerToSave(const QString& shownName, bool cancellable, bool saveAsOnly);
 
     QPointer<QWidget> m_parent;
     QString m_folder;

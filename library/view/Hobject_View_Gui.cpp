@@ -5,6 +5,7 @@
 #include "Errors.h"
 #include "ExportTarget_Guard.h"
 #include "Gui_Helper.h"
+#include "Gui_Helper_ScreenKeeper.h"
 #include "Halcon_Helper.h"
 #include "Hobject_View_MouseDraw_Rectangle_Area.h"
 #include "Hobject_View_MouseDraw_Rectangle_Move.h"
@@ -230,6 +231,8 @@ Hobject_View_Gui::Hobject_View_Gui(QWidget* parent, const QString& viewName)
     , m_viewName(viewName)
 {
     m_ui->setupUi(this);
+    // A row of many named pictures and layers is wider than a small screen: it scrolls.
+    Gui_Helper_ScreenKeeper::scrollSideways(m_ui->m_QWidget_ControlPanel);
 
     m_ui->m_QToolButton_Zoom100->setIcon(QIcon(QStringLiteral("pictures:/HobjectView/Zoom100.png")));
     m_ui->m_QToolButton_ZoomIn->setIcon(QIcon(QStringLiteral("pictures:/HobjectView/ZoomIn.png")));

@@ -3,6 +3,7 @@
 #include <Errors.h>
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -48,6 +49,8 @@ private slots:
     void defaultsRefusedAreReported();
     void askSaveModifiedWithoutChangesAsksNothing();
     void closeAsksAndCloses();
+    void offerBeforeTheWindowCloses_data();
+    void offerBeforeTheWindowCloses();
     void visibilityReachesTheHost();
 };
 
@@ -276,6 +279,77 @@ void tst_ColonySettingsGuiFiles::closeAsksAndCloses()
     QVERIFY(event.isAccepted());
     QCOMPARE(fixture.script.titles(), QStringList{"Save"});
     QVERIFY(!fixture.editor->isModified());
+}
+
+void tst_ColonySettingsGuiFiles::offerBeforeTheWindowCloses_data()
+{
+    QTest::addColumn<QString>("file");     // the current file; empty: none
+    QTest::addColumn<QString>("name");     // the record's settings name
+    QTest::addColumn<bool>("modified");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("saveAs");   // answer of the Save As dialog; empty: cancelled
+    QTest::addColumn<bool>("saveSucceeds");
+    QTest::addColumn<QString>("savedTo");  // empty: nothing saved
+    QTest::addColumn<bool>("mayClose");
+    const int yes = QMessageBox::Yes;
+    QTest::newRow("not modified") << "Current" << "Current" << false << yes << "" << true << "" << true;
+    QTest::newRow("own file: saved to it") << "Current" << "Current" << true << yes << "" << true << "Current" << true;
+    QTest::newRow("own file: save fails") << "Current" << "Current" << true << yes << "" << false << "Current" << false;
+    QTest::newRow("no file: Save As") << "" << "default" << true << yes << "Mine" << true << "Mine" << true;
+    QTest::newRow("no file: Save As cancelled") << "" << "default" << true << yes << "" << true << "" << false;
+    // A shipped demo file is never written over: Yes goes to Save As.
+    QTest::newRow("demo file: Save As") << "Demo_Plate_gray" << "Demo_Plate_gray" << true << yes << "Mine" << true
+                                        << "Mine" << true;
+    QTest::newRow("no: edits dropped") << "" << "Demo_Plate_gray" << true << int(QMessageBox::No) << "" << true << ""
+                                       << true;
+    QTest::newRow("cancel: edits kept") << "Current" << "Current" << true << int(QMessageBox::Cancel) << "" << true
+                                        << "" << false;
+}
+
+// The question before the program ends covers every modified record, also one bound to no
+// file of its own, and its Cancel or a save that did not happen keeps the window open.
+void tst_ColonySettingsGuiFiles::offerBeforeTheWindowCloses()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, name);
+    QFETCH(bool, modified);
+    QFETCH(int, answer);
+    QFETCH(QString, saveAs);
+    QFETCH(bool, saveSucceeds);
+    QFETCH(QString, savedTo);
+    QFETCH(bool, mayClose);
+    QTemporaryDir dir;
+    auto path = [&dir](const QString& base) {
+        return base.isEmpty() ? QString() : dir.filePath(base + ColonySettings::fileExtension());
+    };
+    Editor fixture;
+    fixture.host.fileName = path(file);
+    fixture.host.saveSucceeds = saveSucceeds;
+    fixture.settings.name = name;
+    if (modified)
+        markModified(fixture);
+    fixture.script.answers = {QMessageBox::StandardButton(answer)};
+    fixture.script.fileAnswers = {path(saveAs)};
+
+    QCOMPARE(fixture.editor->askSaveModifiedBeforeClose(), mayClose);
+
+    if (!modified) {
+        QVERIFY(fixture.script.boxes.isEmpty());
+        return;
+    }
+    const MessageBox_Helper::Request& question = fixture.script.boxes.first();
+    QCOMPARE(question.title, QStringLiteral("Save"));
+    QCOMPARE(question.text, QStringLiteral("Save modified colony settings \"%1\" ?").arg(name));
+    QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    QCOMPARE(question.defaultButton, QMessageBox::Yes);
+    QStringList saves;
+    for (const QString& call : fixture.host.calls)
+        if (call.startsWith(QLatin1String("save:")))
+            saves.append(call);
+    QCOMPARE(saves, savedTo.isEmpty() ? QStringList() : QStringList{QStringLiteral("save:") + path(savedTo)});
+    QCOMPARE(QFileInfo::exists(path(savedTo)), saveSucceeds && !savedTo.isEmpty());
+    // Kept edits stay marked; saved or dropped ones do not.
+    QCOMPARE(fixture.editor->isModified(), !mayClose);
 }
 
 void tst_ColonySettingsGuiFiles::visibilityReachesTheHost()

@@ -7,6 +7,7 @@
 
 #include "AppErrors.h"
 #include "AutomationState.h"
+#include "FolderCopy.h"
 #include "MainWindowGui.h"
 #include "MessageBox_Helper.h"
 #include "QuendralLibrary.h"
@@ -15,7 +16,6 @@
 
 #include <QDialog>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
@@ -30,20 +30,7 @@ namespace MainWindowFixture {
 
 inline bool copyTree(const QString& from, const QString& to)
 {
-    if (!QDir().mkpath(to))
-        return false;
-    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString target = to + QLatin1Char('/') + QDir(from).relativeFilePath(source);
-        if (it.fileInfo().isDir()) {
-            if (!QDir().mkpath(target))
-                return false;
-        } else if (!QFile::copy(source, target)) {
-            return false;
-        }
-    }
-    return true;
+    return copyFolderTree(from, to);
 }
 
 // The folder of the built program, where the build put the demo pictures.

@@ -2,11 +2,13 @@
 #include "AppSettings.h"
 #include "ColonyAnalyserGui.h"
 #include "ColonyDatabaseGui.h"
+#include "ColonyEditorGui.h"
 #include "ColonySettingsGui.h"
 #include "CorrectionInfo.h"
 #include "DemoTruth.h"
 #include "InstrumentSettings.h"
 #include "MainWindowFixture.h"
+#include "UrlReceiver.h"
 #include "ui_MainWindowGui.h"
 
 #include <QDesktopServices>
@@ -22,15 +24,6 @@
 using namespace MainWindowFixture;
 
 namespace {
-
-// Receives what the window hands to the desktop instead of a PDF viewer.
-class UrlReceiver : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};
 
 // Chooses the rack in the results browser and presses one of its buttons.
 int chooseRack(QDialog* dialog, int rackId, const char* button)
@@ -69,6 +62,7 @@ private slots:
     void analyseStartWithoutPicture();
     void exportColonyResults_data();
     void exportColonyResults();
+    void editColoniesWithoutAResultSaysWhy();
     void editColoniesOnlyOnTheColonyPage();
     void manual_data();
     void manual();
@@ -287,25 +281,59 @@ void tst_MainWindowCommands::analyseStartWithoutPicture()
 
 void tst_MainWindowCommands::exportColonyResults_data()
 {
-    QTest::addColumn<bool>("chosen");
-    QTest::newRow("to a file") << true;
-    QTest::newRow("cancelled") << false;
+    QTest::addColumn<QString>("target"); // in the program folder; empty: the dialog is cancelled
+    QTest::addColumn<bool>("written");
+    QTest::newRow("to a file") << "Colonies.csv" << true;
+    QTest::newRow("cancelled") << "" << false;
+    // The file cannot be made: the operator learns why, and nothing is left behind.
+    QTest::newRow("into a missing folder") << "missing/Colonies.csv" << false;
 }
 
 void tst_MainWindowCommands::exportColonyResults()
 {
-    QFETCH(bool, chosen);
+    QFETCH(QString, target);
+    QFETCH(bool, written);
     runDemo(QStringLiteral("PetriPlate_gray"));
-    const QString file = m_folder->filePath(QStringLiteral("Colonies.csv"));
-    m_answers.fileAnswer = chosen ? file : QString();
+    const QString file = target.isEmpty() ? QString() : m_folder->filePath(target);
+    m_answers.fileAnswer = file;
     m_window->form()->m_QAction_Menubar_Analyse_ExportColonyResults->trigger();
     QCOMPARE(m_answers.fileRequests.size(), 1);
     QCOMPARE(m_answers.fileRequests.first().kind, MessageBox_Helper::FileRequest::SaveFile);
     QCOMPARE(m_answers.fileRequests.first().directory, QStringLiteral("Colony Positions.csv"));
     QCOMPARE(m_answers.fileRequests.first().filter, QStringLiteral("CSV files (*.csv)"));
-    QCOMPARE(QFileInfo::exists(file), chosen);
-    if (chosen)
+    if (written) {
+        QVERIFY(m_answers.boxes.isEmpty());
         QVERIFY(readFile(file).count('\n') > 100);
+        return;
+    }
+    QVERIFY(file.isEmpty() || !QFileInfo::exists(file));
+    if (file.isEmpty()) {
+        QVERIFY(m_answers.boxes.isEmpty());
+        return;
+    }
+    QCOMPARE(m_answers.titles(), QStringList{"Export Colony Results"});
+    QCOMPARE(m_answers.boxes.first().icon, QMessageBox::Critical);
+    QCOMPARE(m_answers.boxes.first().text, Errors::getErrorText(130) + QStringLiteral("!"));
+}
+
+void tst_MainWindowCommands::editColoniesWithoutAResultSaysWhy()
+{
+    m_window->form()->m_QAction_Menubar_Analyse_EditColonies->trigger();
+    QCOMPARE(m_answers.titles(), QStringList{"Edit Colonies"});
+    QCOMPARE(m_answers.boxes.first().icon, QMessageBox::Critical);
+    QCOMPARE(m_answers.boxes.first().text, Errors::getErrorText(102) + QStringLiteral("!"));
+
+    // A cancelled edit of a result is no failure.
+    runDemo(QStringLiteral("Plate_gray"));
+    m_answers.boxes.clear();
+    int editors = 0;
+    m_window->colonyAnalyserGui()->setEditorRunner([&](ColonyEditorGui&) {
+        ++editors;
+        return int(QDialog::Rejected);
+    });
+    m_window->form()->m_QAction_Menubar_Analyse_EditColonies->trigger();
+    QCOMPARE(editors, 1);
+    QVERIFY(m_answers.boxes.isEmpty());
 }
 
 void tst_MainWindowCommands::editColoniesOnlyOnTheColonyPage()

@@ -82,6 +82,8 @@ private slots:
     void close();
     void closeStopsTheAnalysisAndOffersToSave_data();
     void closeStopsTheAnalysisAndOffersToSave();
+    void exitAfterAnEditedDemo_data();
+    void exitAfterAnEditedDemo();
     void closingWithAClientAttachedOnlyHides();
     void programAndPicturePaths();
 
@@ -513,8 +515,9 @@ void tst_MainWindowGui::cameraDockActionsFollowTheirViews()
     QAction* menu = liveView ? ui.m_QAction_Menubar_View_LiveView : ui.m_QAction_Menubar_View_CameraSettings;
     QAction* toolBar = liveView ? ui.m_QAction_Toolbar_LiveView : ui.m_QAction_Toolbar_View_CameraSettings;
     QAction* otherMenu = liveView ? ui.m_QAction_Menubar_View_CameraSettings : ui.m_QAction_Menubar_View_LiveView;
-    QCOMPARE(dock->widget(), liveView ? static_cast<QWidget*>(window.liveViewGui())
-                                      : static_cast<QWidget*>(window.cameraSettingsGui()));
+    // The settings editor sits in a scroll area of its dock.
+    QVERIFY(dock->isAncestorOf(liveView ? static_cast<QWidget*>(window.liveViewGui())
+                                        : static_cast<QWidget*>(window.cameraSettingsGui())));
     other->hide();
     QTRY_VERIFY(!otherMenu->isChecked());
 
@@ -717,8 +720,9 @@ void tst_MainWindowGui::closeStopsTheAnalysisAndOffersToSave_data()
     QTest::addColumn<QStringList>("boxes");
     const QString demo = ColonySettings::demoFolder() + QStringLiteral("/Demo_Plate_gray.ColonySettings");
     QTest::newRow("settings from a file") << ColonySettings::defaultFilePath() << false << QStringList{"Save"};
-    QTest::newRow("demo settings") << demo << false << QStringList{};
-    QTest::newRow("changed camera settings") << demo << true << QStringList{"Save camera settings ..."};
+    // Edited demo settings are offered too (through Save As, never over the demo file).
+    QTest::newRow("demo settings") << demo << false << QStringList{"Save"};
+    QTest::newRow("changed camera settings") << demo << true << QStringList{"Save camera settings ...", "Save"};
     QTest::newRow("both changed") << ColonySettings::defaultFilePath() << true
                                   << QStringList{"Save camera settings ...", "Save"};
 }
@@ -751,6 +755,53 @@ void tst_MainWindowGui::closeStopsTheAnalysisAndOffersToSave()
     QVERIFY(!running);
     QCOMPARE(answers.titles(), boxes);
     QVERIFY(QFileInfo::exists(Gui_Helper::windowStatePath(QStringLiteral("MainWindowGui"))));
+}
+
+void tst_MainWindowGui::exitAfterAnEditedDemo_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("saveAs"); // answer of the Save As dialog; empty: cancelled
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("cancel keeps the window") << int(QMessageBox::Cancel) << "" << false;
+    QTest::newRow("cancelled save as keeps the window") << int(QMessageBox::Yes) << "" << false;
+    QTest::newRow("saved under a name of its own") << int(QMessageBox::Yes) << "settings/Colony/Mine.ColonySettings"
+                                                   << true;
+    QTest::newRow("edits dropped") << int(QMessageBox::No) << "" << true;
+}
+
+// Demo settings are bound to no file: their edits are offered at Exit like any others.
+void tst_MainWindowGui::exitAfterAnEditedDemo()
+{
+    QFETCH(int, answer);
+    QFETCH(QString, saveAs);
+    QFETCH(bool, closed);
+    ProgramFolder folder;
+    Answers answers;
+    WindowUnderTest test(false, answers);
+    MainWindowGui& window = test.make();
+    window.startShow();
+    window.form()->m_QAction_Menubar_Colony_Demo_Plate->trigger();
+    QCOMPARE(DemoTruth::waitForAnalysis(window), Errors::Type_Error(0));
+    QVERIFY(window.colonySettingsFileName().isEmpty());
+    window.colonySettings()->Colony.AreaMin += 0.5;
+    window.colonySettingsGui()->notifySettingsEdited();
+    answers.boxes.clear();
+    answers.boxAnswer = QMessageBox::StandardButton(answer);
+    answers.fileAnswer = saveAs.isEmpty() ? QString() : folder.filePath(saveAs);
+
+    window.form()->m_QAction_Menubar_System_Exit->trigger();
+
+    QCOMPARE(answers.titles(), QStringList{"Save"});
+    QCOMPARE(answers.boxes.first().text, QStringLiteral("Save modified colony settings \"Demo_Plate_gray\" ?"));
+    QCOMPARE(window.isVisible(), !closed);
+    QCOMPARE(m_quits, closed ? 1 : 0);
+    QCOMPARE(window.colonySettingsGui()->isModified(), !closed);
+    if (!saveAs.isEmpty()) {
+        ColonySettings saved;
+        QVERIFY(saved.loadFromFile(saveAs));
+        QCOMPARE(saved.Colony.AreaMin, window.colonySettings()->Colony.AreaMin);
+        QCOMPARE(window.colonySettingsFileName(), folder.filePath(saveAs));
+    }
 }
 
 // The whole scenario with a client on the bus: the operator closes the stand-alone window
