@@ -6,8 +6,7 @@
 #include "Halcon_Helper.h"
 #include "Hobject_View_Export.h"
 #include "Hobject_View_Model.h"
-#include "Hobject_View_MouseDraw_Rectangle_Area.h"
-#include "Hobject_View_MouseDraw_Rectangle_Move.h"
+#include "Hobject_View_MouseDraw_Rectangle_Tool.h"
 #include "Hobject_View_Mouse.h"
 #include "Hobject_View_Painter.h"
 #include "Hobject_View_Picking.h"
@@ -154,8 +153,7 @@ Hobject_View_Gui::~Hobject_View_Gui()
 {
     // Mouse tools often are children of the viewer and go only after all of it is gone: they
     // let go of it now, while it is whole, and the viewer takes its mouse back.
-    Hobject_View_MouseDraw_Rectangle_Area::releaseView(this);
-    Hobject_View_MouseDraw_Rectangle_Move::releaseView(this);
+    Hobject_View_MouseDraw_Rectangle_Tool::releaseView(this);
     endMouseMode();
     {
         QMutexLocker locker(&g_instancesMutex);

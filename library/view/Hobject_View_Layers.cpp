@@ -120,6 +120,17 @@ bool objectExtent(const Hobject& object, int objectClass, double& row1, double& 
     return any;
 }
 
+// What every overlay kind takes from the caller alike.
+template <typename Entry>
+std::unique_ptr<Entry> makeOverlay(const QString& color, const QString& name, bool selectable)
+{
+    auto entry = std::make_unique<Entry>();
+    entry->color = color;
+    entry->name = name;
+    entry->selectable = selectable;
+    return entry;
+}
+
 } // namespace
 
 Hobject_View_Layers::Hobject_View_Layers(const Hobject_View_Selectors& rules)
@@ -136,7 +147,7 @@ std::unique_ptr<Hobject_View_Layers::ObjectEntry> Hobject_View_Layers::makeObjec
     int objectClass = Halcon_Helper::ObjectClass_Other;
     if (Halcon_Helper::GetObjectClass(object, objectClass) != 0)
         return nullptr;
-    auto entry = std::make_unique<ObjectEntry>();
+    auto entry = makeOverlay<ObjectEntry>(color, name, selectable);
     switch (objectClass) {
     case Halcon_Helper::ObjectClass_Empty:
         break;
@@ -164,11 +175,8 @@ std::unique_ptr<Hobject_View_Layers::ObjectEntry> Hobject_View_Layers::makeObjec
     entry->objectClass = objectClass;
     entry->hasExtent = objectExtent(entry->object, objectClass, entry->extentRow1, entry->extentColumn1,
                                     entry->extentRow2, entry->extentColumn2);
-    entry->color = color;
     entry->drawMode = drawMode;
     entry->lineWidth = lineWidth;
-    entry->name = name;
-    entry->selectable = selectable;
     return entry;
 }
 
@@ -177,15 +185,12 @@ std::unique_ptr<Hobject_View_Layers::TextEntry> Hobject_View_Layers::makeText(co
                                                                              int size, const QString& name,
                                                                              bool selectable)
 {
-    auto entry = std::make_unique<TextEntry>();
+    auto entry = makeOverlay<TextEntry>(color, name, selectable);
     entry->text = text;
     entry->x = x;
     entry->y = y;
     entry->font = QByteArray(font ? font : "");
     entry->size = size;
-    entry->color = color;
-    entry->name = name;
-    entry->selectable = selectable;
     return entry;
 }
 
@@ -194,15 +199,12 @@ std::unique_ptr<Hobject_View_Layers::LineEntry> Hobject_View_Layers::makeLine(do
                                                                              int lineWidth, const QString& name,
                                                                              bool selectable)
 {
-    auto entry = std::make_unique<LineEntry>();
+    auto entry = makeOverlay<LineEntry>(color, name, selectable);
     entry->x1 = x1;
     entry->y1 = y1;
     entry->x2 = x2;
     entry->y2 = y2;
-    entry->color = color;
     entry->lineWidth = lineWidth;
-    entry->name = name;
-    entry->selectable = selectable;
     return entry;
 }
 
@@ -211,15 +213,12 @@ std::unique_ptr<Hobject_View_Layers::CrossEntry> Hobject_View_Layers::makeCross(
                                                                                int lineWidth, const QString& name,
                                                                                bool selectable)
 {
-    auto entry = std::make_unique<CrossEntry>();
+    auto entry = makeOverlay<CrossEntry>(color, name, selectable);
     entry->x = x;
     entry->y = y;
     entry->size = size;
     entry->angle = angle;
-    entry->color = color;
     entry->lineWidth = lineWidth;
-    entry->name = name;
-    entry->selectable = selectable;
     Halcon::gen_cross_contour_xld(&entry->contour, y, x, size, angle * std::numbers::pi / 180.0);
     return entry;
 }

@@ -217,13 +217,13 @@ Hobject_View_ZoomPan::Fit Hobject_View_Model::applyPart(Hobject_View_Windows& wi
     return fit;
 }
 
-Hobject_View_Model::Part Hobject_View_Model::part() const
+Hobject_View_ZoomPan::Part Hobject_View_Model::part() const
 {
     QMutexLocker locker(&m_mutex);
     return m_zoomPan.part();
 }
 
-void Hobject_View_Model::partAndPictureSize(Part& part, int& pictureWidth, int& pictureHeight) const
+void Hobject_View_Model::partAndPictureSize(Hobject_View_ZoomPan::Part& part, int& pictureWidth, int& pictureHeight) const
 {
     QMutexLocker locker(&m_mutex);
     part = m_zoomPan.part();
@@ -262,13 +262,13 @@ void Hobject_View_Model::draw(Hobject_View_Painter& painter, bool drawPictures, 
 
 // ---- Groups, selectors and links ---------------------------------------------------------------
 
-void Hobject_View_Model::addPictureGroup(const GroupEntry& group)
+void Hobject_View_Model::addPictureGroup(const Hobject_View_Gui::GroupEntry& group)
 {
     QMutexLocker locker(&m_mutex);
     m_selectors.addPictureGroup(group);
 }
 
-void Hobject_View_Model::addObjectGroup(const GroupEntry& group)
+void Hobject_View_Model::addObjectGroup(const Hobject_View_Gui::GroupEntry& group)
 {
     QMutexLocker locker(&m_mutex);
     m_selectors.addObjectGroup(group);
@@ -282,7 +282,7 @@ int Hobject_View_Model::addPictureSelector(const QString& caption, const QString
     if (row >= Hobject_View_Gui::kPictureSelectorRows)
         return -1;
     m_selectors.addPictureSelector(
-        SelectorEntry{caption, prefix, rows.pictureRow(row), rows.pictureRadio(row), checked, rowVisible});
+        Hobject_View_Gui::SelectorEntry{caption, prefix, rows.pictureRow(row), rows.pictureRadio(row), checked, rowVisible});
     return row;
 }
 
@@ -294,11 +294,11 @@ int Hobject_View_Model::addObjectSelector(const QString& caption, const QString&
     if (row >= Hobject_View_Gui::kObjectSelectorRows)
         return -1;
     m_selectors.addObjectSelector(
-        SelectorEntry{caption, prefix, rows.objectRow(row), rows.objectCheckBox(row), checked, rowVisible});
+        Hobject_View_Gui::SelectorEntry{caption, prefix, rows.objectRow(row), rows.objectCheckBox(row), checked, rowVisible});
     return row;
 }
 
-void Hobject_View_Model::addLink(const SelectorLink& link)
+void Hobject_View_Model::addLink(const Hobject_View_Gui::SelectorLink& link)
 {
     QMutexLocker locker(&m_mutex);
     m_selectors.addLink(link);

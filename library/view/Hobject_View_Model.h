@@ -31,11 +31,6 @@ class QWidget;
 // part, setting buttons) is left to the caller.
 class Hobject_View_Model {
 public:
-    using GroupEntry = Hobject_View_Gui::GroupEntry;
-    using SelectorEntry = Hobject_View_Gui::SelectorEntry;
-    using SelectorLink = Hobject_View_Gui::SelectorLink;
-    using Part = Hobject_View_ZoomPan::Part;
-
     Hobject_View_Model();
 
     bool modified() const;
@@ -89,8 +84,8 @@ public:
     bool changePart(const std::function<bool(Hobject_View_ZoomPan& zoomPan)>& change);
     // Fits the part to the widget and sets it on the windows' buffer.
     Hobject_View_ZoomPan::Fit applyPart(Hobject_View_Windows& windows);
-    Part part() const;
-    void partAndPictureSize(Part& part, int& pictureWidth, int& pictureHeight) const;
+    Hobject_View_ZoomPan::Part part() const;
+    void partAndPictureSize(Hobject_View_ZoomPan::Part& part, int& pictureWidth, int& pictureHeight) const;
     void zoomFactor(double& factorX, double& factorY) const;
     void setWidgetSize(int width, int height);
     void widgetSize(int& width, int& height) const;
@@ -101,14 +96,14 @@ public:
 
     // ---- Groups, selectors and links ---------------------------------------------------------
 
-    void addPictureGroup(const GroupEntry& group);
-    void addObjectGroup(const GroupEntry& group);
+    void addPictureGroup(const Hobject_View_Gui::GroupEntry& group);
+    void addObjectGroup(const Hobject_View_Gui::GroupEntry& group);
     // The row the selector takes in the form; -1 when every row is taken.
     int addPictureSelector(const QString& caption, const QString& prefix, bool rowVisible, bool checked,
                            const Hobject_View_SelectorRows& rows);
     int addObjectSelector(const QString& caption, const QString& prefix, bool rowVisible, bool checked,
                           const Hobject_View_SelectorRows& rows);
-    void addLink(const SelectorLink& link);
+    void addLink(const Hobject_View_Gui::SelectorLink& link);
     // After the selectors changed: the layers take the visibility the rules give them.
     void refreshPictureVisibility();
     void refreshObjectVisibility();

@@ -17,16 +17,6 @@ Hobject_View_MouseDraw_Rectangle_Area::Hobject_View_MouseDraw_Rectangle_Area(Cal
                 &Hobject_View_MouseDraw_Rectangle_Area::slot_QToolButton_MouseDraw_toggled);
 }
 
-bool Hobject_View_MouseDraw_Rectangle_Area::cancelAllTools()
-{
-    return cancelAll(Kind_Area);
-}
-
-void Hobject_View_MouseDraw_Rectangle_Area::releaseView(const Hobject_View_Gui* view)
-{
-    Hobject_View_MouseDraw_Rectangle_Tool::releaseView(Kind_Area, view);
-}
-
 void Hobject_View_MouseDraw_Rectangle_Area::slot_QToolButton_MouseDraw_toggled(bool checked)
 {
     if (!switchOn(checked))

@@ -23,12 +23,6 @@ public:
     Hobject_View_MouseDraw_Rectangle_Area(CallbackFunctions* callbacks, QToolButton* button, Hobject_View_Gui* view,
                                           const QString& name, QObject* parent = nullptr);
 
-    // Cancels every live drawing tool in construction order; true when any was on.
-    static bool cancelAllTools();
-    // Lets go of view, which is being destroyed: the mode ends without callbacks (the owner
-    // may be going too) and nothing touches the viewer again.
-    static void releaseView(const Hobject_View_Gui* view);
-
 public slots:
     void slot_QToolButton_MouseDraw_toggled(bool checked);
     void slot_Hobject_View_Gui_HalconMousePressEvent(double x, double y) override;

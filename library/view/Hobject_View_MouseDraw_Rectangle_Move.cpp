@@ -68,16 +68,6 @@ QString Hobject_View_MouseDraw_Rectangle_Move::handleName(Handle handle) const
     return getObjectName() + QLatin1String(kHandleSuffixes[handle]);
 }
 
-bool Hobject_View_MouseDraw_Rectangle_Move::cancelAllTools()
-{
-    return cancelAll(Kind_Move);
-}
-
-void Hobject_View_MouseDraw_Rectangle_Move::releaseView(const Hobject_View_Gui* view)
-{
-    Hobject_View_MouseDraw_Rectangle_Tool::releaseView(Kind_Move, view);
-}
-
 void Hobject_View_MouseDraw_Rectangle_Move::viewReleased()
 {
     m_grabbed = Handle_None;

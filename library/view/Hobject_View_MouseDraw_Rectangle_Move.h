@@ -39,12 +39,6 @@ public:
     QString handleName(Handle handle) const;
     Handle grabbedHandle() const { return m_grabbed; }
 
-    // Cancels every live move tool in construction order; true when any was on.
-    static bool cancelAllTools();
-    // Lets go of view, which is being destroyed: the mode ends without callbacks (the owner
-    // may be going too) and nothing touches the viewer again.
-    static void releaseView(const Hobject_View_Gui* view);
-
 public slots:
     void slot_QToolButton_MouseMove_toggled(bool checked);
     void slot_Hobject_View_Gui_HalconMousePressEvent(double x, double y) override;

@@ -113,17 +113,19 @@ bool Hobject_View_MouseDraw_Rectangle_Tool::cancelAll(Kind kind)
     return anyActive;
 }
 
-void Hobject_View_MouseDraw_Rectangle_Tool::releaseView(Kind kind, const Hobject_View_Gui* view)
+void Hobject_View_MouseDraw_Rectangle_Tool::releaseView(const Hobject_View_Gui* view)
 {
-    for (Tool* tool : registry(kind)) {
-        if (tool->m_view != view)
-            continue;
-        if (tool->m_active)
-            tool->uncheckButton();
-        tool->m_active = false;
-        tool->m_dragging = false;
-        tool->viewReleased();
-        tool->m_view = nullptr;
+    for (Kind kind : {Kind_Area, Kind_Move}) {
+        for (Tool* tool : registry(kind)) {
+            if (tool->m_view != view)
+                continue;
+            if (tool->m_active)
+                tool->uncheckButton();
+            tool->m_active = false;
+            tool->m_dragging = false;
+            tool->viewReleased();
+            tool->m_view = nullptr;
+        }
     }
 }
 

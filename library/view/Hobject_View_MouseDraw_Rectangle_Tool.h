@@ -51,6 +51,10 @@ public:
     // "HalconObject_MouseDraw_Rectangle.<Area|Move>.<number>.<name>.".
     QString getObjectName() const { return m_objectName; }
 
+    // Lets go of view, which is being destroyed: every tool on it ends its mode without
+    // callbacks (the owner may be going too) and nothing touches the viewer again.
+    static void releaseView(const Hobject_View_Gui* view);
+
 public slots:
     virtual void slot_Hobject_View_Gui_HalconMousePressEvent(double x, double y) = 0;
     virtual void slot_Hobject_View_Gui_HalconMouseMoveEvent(double x, double y) = 0;
@@ -73,9 +77,6 @@ protected:
 
     // Cancels every live tool of the kind in construction order; true when any was on.
     static bool cancelAll(Kind kind);
-    // The mode ends on every tool of the kind on view, without callbacks, and nothing
-    // touches that viewer again.
-    static void releaseView(Kind kind, const Hobject_View_Gui* view);
 
     // The button's toggle: false when the mode stays off (switched off, or no picture to
     // draw on). Otherwise every other tool is off and this one is on and waiting, with its

@@ -189,34 +189,9 @@ bool Hobject_View_ZoomPan::centerOnPercent(double x, double y)
     if (m_pictureWidth == 0 || m_pictureHeight == 0)
         return false;
     const int side = longerSide();
-    const double centerColumn = PictureUnitConverter::toPixels(side, x);
-    const double centerRow = PictureUnitConverter::toPixels(side, y);
-    Part& part = m_part;
-    const int partWidth = part.column2 - part.column1;
-    const int partHeight = part.row2 - part.row1;
-    const int halfWidth = partWidth / 2;
-    const int halfHeight = partHeight / 2;
-    part.column1 = int(centerColumn - halfWidth);
-    part.column2 = int(centerColumn + halfWidth);
-    if (part.column1 < 0) {
-        part.column1 = 0;
-        part.column2 = partWidth;
-    }
-    if (part.column2 > m_pictureWidth) {
-        part.column1 = std::max(m_pictureWidth - partWidth, 0);
-        part.column2 = m_pictureWidth;
-    }
-    part.row1 = int(centerRow - halfHeight);
-    part.row2 = int(centerRow + halfHeight);
-    if (part.row1 < 0) {
-        part.row1 = 0;
-        part.row2 = partHeight;
-    }
-    if (part.row2 > m_pictureHeight) {
-        part.row1 = std::max(m_pictureHeight - partHeight, 0);
-        part.row2 = m_pictureHeight;
-    }
-    keepMinimumSize(part);
+    centerRange(PictureUnitConverter::toPixels(side, x), m_pictureWidth, m_part.column1, m_part.column2);
+    centerRange(PictureUnitConverter::toPixels(side, y), m_pictureHeight, m_part.row1, m_part.row2);
+    keepMinimumSize(m_part);
     return true;
 }
 
@@ -250,6 +225,22 @@ Hobject_View_ZoomPan::Part Hobject_View_ZoomPan::zoomRange(int startColumn, int 
     Part part{startColumn, startRow, column, row};
     keepMinimumSize(part);
     return part;
+}
+
+void Hobject_View_ZoomPan::centerRange(double center, int pictureSize, int& first, int& last)
+{
+    const int size = last - first;
+    const int half = size / 2;
+    first = int(center - half);
+    last = int(center + half);
+    if (first < 0) {
+        first = 0;
+        last = size;
+    }
+    if (last > pictureSize) {
+        first = std::max(pictureSize - size, 0);
+        last = pictureSize;
+    }
 }
 
 void Hobject_View_ZoomPan::keepMinimumSize(Part& part)

@@ -66,6 +66,9 @@ public:
     static Part zoomRange(int startColumn, int startRow, int column, int row);
 
 private:
+    // Centres the range first .. last of one axis on center, with its size, inside the
+    // picture where the picture is large enough.
+    static void centerRange(double center, int pictureSize, int& first, int& last);
     // Grows a part edge shorter than the minimum from its first column or row.
     static void keepMinimumSize(Part& part);
 
