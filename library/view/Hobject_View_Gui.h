@@ -15,7 +15,6 @@
 
 #include <functional>
 #include <memory>
-#include <vector>
 
 class Hobject_View_Model;
 class Hobject_View_Mouse;
