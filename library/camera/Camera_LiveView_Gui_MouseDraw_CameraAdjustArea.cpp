@@ -30,31 +30,17 @@ Camera_LiveView_Gui_MouseDraw_CameraAdjustArea::Camera_LiveView_Gui_MouseDraw_Ca
     QToolButton* focusArea, QToolButton* focusMove, QToolButton* apertureArea, QToolButton* apertureMove,
     QToolButton* homogeneousArea, QToolButton* homogeneousMove, Hobject_View_Gui* view,
     Camera_LiveView_Settings* settings, QObject* parent)
-    : QObject(parent)
+    : Hobject_View_MouseDraw_Rectangle_Host(view, parent)
     , m_view(view)
     , m_settings(settings)
 {
     QToolButton* const buttons[Aid_Count][2] = {
         {focusArea, focusMove}, {apertureArea, apertureMove}, {homogeneousArea, homogeneousMove}};
     for (int aid = 0; aid < Aid_Count; ++aid) {
-        m_tools[aid].area = new Hobject_View_MouseDraw_Rectangle_Area(
-            static_cast<Hobject_View_MouseDraw_Rectangle_Area::CallbackFunctions*>(this), buttons[aid][0], m_view,
-            QLatin1String(kAidNames[aid].area), this);
+        m_tools[aid].area = makeAreaTool(buttons[aid][0], QLatin1String(kAidNames[aid].area));
         Hobject_View_MouseDraw_Settings style;
         style.ToolName = QLatin1String(kAidNames[aid].move);
-        m_tools[aid].move = new Hobject_View_MouseDraw_Rectangle_Move(
-            static_cast<Hobject_View_MouseDraw_Rectangle_Move::CallbackFunctions*>(this), buttons[aid][1], m_view,
-            style, this);
-    }
-}
-
-Camera_LiveView_Gui_MouseDraw_CameraAdjustArea::~Camera_LiveView_Gui_MouseDraw_CameraAdjustArea()
-{
-    for (Tools& tools : m_tools) {
-        delete tools.area;
-        tools.area = nullptr;
-        delete tools.move;
-        tools.move = nullptr;
+        m_tools[aid].move = makeMoveTool(buttons[aid][1], style);
     }
 }
 

@@ -2,10 +2,8 @@
 
 #include "Camera_LiveView_Settings_Data.h"
 
-#include <Hobject_View_MouseDraw_Rectangle_Area.h>
-#include <Hobject_View_MouseDraw_Rectangle_Move.h>
+#include <Hobject_View_MouseDraw_Rectangle_Host.h>
 
-#include <QObject>
 #include <QString>
 
 class Camera_LiveView_Settings;
@@ -18,9 +16,7 @@ class QToolButton;
 // tool name. What a tool settles on goes into the aid's Labware values of the record, which
 // then announces it through its custom signal (2, false); the end of a tool announces
 // (2, true), upon which the live view saves the record. GUI thread only.
-class Camera_LiveView_Gui_MouseDraw_CameraAdjustArea : public QObject,
-                                                       private Hobject_View_MouseDraw_Rectangle_Area::CallbackFunctions,
-                                                       private Hobject_View_MouseDraw_Rectangle_Move::CallbackFunctions {
+class Camera_LiveView_Gui_MouseDraw_CameraAdjustArea : public Hobject_View_MouseDraw_Rectangle_Host {
     Q_OBJECT
 public:
     // Buttons, viewer and record are not owned and must outlive this object; the tools are
@@ -30,7 +26,6 @@ public:
                                                    QToolButton* homogeneousArea, QToolButton* homogeneousMove,
                                                    Hobject_View_Gui* view, Camera_LiveView_Settings* settings,
                                                    QObject* parent = nullptr);
-    ~Camera_LiveView_Gui_MouseDraw_CameraAdjustArea() override;
 
     // Ends the aid's drawing tool, then its move tool; true.
     bool CameraFocus_Cancel();

@@ -40,34 +40,30 @@ void HalconViewImpl::update()
 
 double HalconViewImpl::percentToPixelsX(double value)
 {
-    double x = 0.0;
-    double y = 0.0;
-    percentToPixels(value, 0.0, x, y);
-    return x;
+    return convertOne(&IPictureUnitConverter::percentToPixels, value, true);
 }
 
 double HalconViewImpl::percentToPixelsY(double value)
 {
-    double x = 0.0;
-    double y = 0.0;
-    percentToPixels(0.0, value, x, y);
-    return y;
+    return convertOne(&IPictureUnitConverter::percentToPixels, value, false);
 }
 
 double HalconViewImpl::pixelsToPercentX(double value)
 {
-    double x = 0.0;
-    double y = 0.0;
-    pixelsToPercent(value, 0.0, x, y);
-    return x;
+    return convertOne(&IPictureUnitConverter::pixelsToPercent, value, true);
 }
 
 double HalconViewImpl::pixelsToPercentY(double value)
 {
+    return convertOne(&IPictureUnitConverter::pixelsToPercent, value, false);
+}
+
+double HalconViewImpl::convertOne(PairConversion convert, double value, bool isX)
+{
     double x = 0.0;
     double y = 0.0;
-    pixelsToPercent(0.0, value, x, y);
-    return y;
+    (this->*convert)(isX ? value : 0.0, isX ? 0.0 : value, x, y);
+    return isX ? x : y;
 }
 
 Hobject_View_Gui* HalconViewImpl::getView()

@@ -21,5 +21,9 @@ public:
     Hobject_View_Gui* getView() override;
 
 private:
+    using PairConversion = void (IPictureUnitConverter::*)(double, double, double&, double&);
+    // One coordinate through a pair conversion, the other passed as 0.
+    double convertOne(PairConversion convert, double value, bool isX);
+
     Hobject_View_Gui* m_view = nullptr;
 };

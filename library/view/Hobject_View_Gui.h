@@ -8,20 +8,22 @@
 #include <QByteArray>
 #include <QCursor>
 #include <QList>
-#include <QMutex>
 #include <QPoint>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
-#include <vector>
 
+class Hobject_View_Model;
+class Hobject_View_Mouse;
+class Hobject_View_SelectorRows;
+class Hobject_View_Windows;
+class Hobject_View_ZoomPan;
 class QAbstractButton;
 class QCheckBox;
-class QLabel;
 class QRadioButton;
-class QRubberBand;
 
 namespace Ui {
 class Hobject_View_Gui;
@@ -37,9 +39,13 @@ class Hobject_View_Gui;
 // worker's repaint request reaches the GUI thread as a queued signal. Widgets are changed in
 // the GUI thread only.
 //
-// Drawing goes into an off-screen buffer window that is copied to the display window in one
-// step; the picture widget paints the display window's canvas. Only layers that reach into
-// the visible part cost drawing time.
+// The widget wires the form and turns requests into signals and repaints; the work is done
+// beside it. Hobject_View_Model keeps what the threads share: the name rules
+// (Hobject_View_Selectors), the layers (Hobject_View_Layers) and their selection
+// (Hobject_View_Picking), the visible part (Hobject_View_ZoomPan). The windows of the vision
+// layer (Hobject_View_Windows) show what Hobject_View_Painter draws; Hobject_View_Export makes
+// images and files of it; Hobject_View_Mouse pans and zooms with the mouse unless a drawing
+// tool has it; Hobject_View_SelectorRows are the selector rows of the form.
 class Hobject_View_Gui : public QWidget {
     Q_OBJECT
 public:
@@ -278,28 +284,13 @@ private:
     void pictureMouseDoubleClickEvent(QMouseEvent* event);
     void pictureWheelEvent(QWheelEvent* event);
 
-    struct Part {
-        int column1 = 0;
-        int row1 = 0;
-        int column2 = 0;
-        int row2 = 0;
-    };
-    struct DrawState;
-
-    // Locked helpers: the caller holds m_mutex.
-    bool pictureVisibleLocked(const QString& name) const;
-    bool objectVisibleLocked(const QString& name) const;
-    void refreshPictureVisibilityLocked();
-    void refreshObjectVisibilityLocked();
-    void syncSelectorMirrorsLocked();
-
     void requestUpdate(bool update);
-    // Stores a new overlay, shown when its name passes the selectors, then the update rule.
-    template <typename Entry>
-    void appendLayer(std::vector<std::unique_ptr<Entry>>& list, std::unique_ptr<Entry> entry, bool update);
+    // After a picture change: the visible part follows the pictures.
     void recomputePictureSize();
+    // Runs change on the visible part (under the model's lock) and applies it, unless change
+    // answers false.
+    void changePart(const std::function<bool(Hobject_View_ZoomPan& zoomPan)>& change);
     void applyPart();
-    void setPartAndApply(const Part& part);
     // Invoked by name from other threads: the queued call is then built and run inside Qt,
     // whose hand-over the thread checker sees no more than a functor's.
     Q_INVOKABLE void updateScrollBars();
@@ -310,54 +301,21 @@ private:
     void pictureRadioToggled(int row, bool checked);
     void objectCheckBoxToggled(int row, bool checked);
     void uncheckZoomRange();
+    void disableZoomRange();
 
     std::unique_ptr<Ui::Hobject_View_Gui> m_ui;
     std::unique_ptr<PictureCallbacks> m_pictureCallbacks;
     Hobject_View_Gui_Picture* m_picture = nullptr;
-    QRubberBand* m_rubberBand = nullptr;
-    QRadioButton* m_pictureRadios[kPictureSelectorRows] = {};
-    QWidget* m_pictureRows[kPictureSelectorRows] = {};
-    QLabel* m_pictureLabels[kPictureSelectorRows] = {};
-    QCheckBox* m_objectCheckBoxes[kObjectSelectorRows] = {};
-    QWidget* m_objectRows[kObjectSelectorRows] = {};
-    QLabel* m_objectLabels[kObjectSelectorRows] = {};
+    std::unique_ptr<Hobject_View_Mouse> m_mouse;
+    std::unique_ptr<Hobject_View_SelectorRows> m_rows;
 
     const QString m_viewName;
 
-    // Everything below up to the display handles is guarded by m_mutex.
-    mutable QMutex m_mutex;
-    std::vector<std::unique_ptr<PictureEntry>> m_pictures;
-    std::vector<std::unique_ptr<ObjectEntry>> m_objects;
-    std::vector<std::unique_ptr<TextEntry>> m_texts;
-    std::vector<std::unique_ptr<LineEntry>> m_lines;
-    std::vector<std::unique_ptr<CrossEntry>> m_crosses;
-    std::vector<GroupEntry> m_pictureGroups;
-    std::vector<GroupEntry> m_objectGroups;
-    std::vector<SelectorEntry> m_pictureSelectors;
-    std::vector<SelectorEntry> m_objectSelectors;
-    std::vector<SelectorLink> m_selectorLinks;
-    bool m_modified = false;
-    QString m_selectionColor = QStringLiteral("yellow");
-    int m_selectionLineWidth = 4;
-    int m_pictureWidth = 0;
-    int m_pictureHeight = 0;
-    Part m_part;
-    double m_zoomFactorX = 0.0;
-    double m_zoomFactorY = 0.0;
-    int m_widgetWidth = 0;
-    int m_widgetHeight = 0;
-
-    // Opened in the constructor, closed in the destructor; the layer guards the windows.
-    Halcon::Hlong m_displayWindow = -1;
-    Halcon::Hlong m_bufferWindow = -1;
+    // Everything worker threads touch, behind its own mutex.
+    std::unique_ptr<Hobject_View_Model> m_model;
+    // Opened in the constructor, closed in the destructor.
+    std::unique_ptr<Hobject_View_Windows> m_windows;
 
     // GUI thread only.
     bool m_firstShow = false;
-    bool m_panActive = false;
-    int m_panStartColumn = 0;
-    int m_panStartRow = 0;
-    int m_rubberBandStartColumn = 0;
-    int m_rubberBandStartRow = 0;
-    QPoint m_rubberBandPressPoint;
-    bool m_externalMouseMode = false;
 };

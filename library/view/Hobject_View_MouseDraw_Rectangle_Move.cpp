@@ -1,13 +1,11 @@
 #include "Hobject_View_MouseDraw_Rectangle_Move.h"
 
 #include "Hobject_View_Gui.h"
-#include "Hobject_View_MouseDraw_Rectangle_Area.h"
 
 #include <HTuple.h>
 #include <HalconGeometryOps.h>
 #include <HalconXldOps.h>
 
-#include <QIcon>
 #include <QToolButton>
 
 #include <algorithm>
@@ -21,23 +19,6 @@ namespace {
 constexpr double kPi = 3.141592653589793;
 constexpr double kFullTurn = 6.283185307179586;
 constexpr double kMinimumAngleHandleRadius = 1.5;
-
-// Live move tools in construction order. GUI thread only, like the tools.
-std::vector<Hobject_View_MouseDraw_Rectangle_Move*>& registry()
-{
-    static std::vector<Hobject_View_MouseDraw_Rectangle_Move*> tools;
-    return tools;
-}
-
-// Numbers the object names. It only grows, so a tool made after another was destroyed
-// never takes over a live tool's overlay prefix.
-int g_toolsMade = 0;
-
-bool isRegistered(const Hobject_View_MouseDraw_Rectangle_Move* tool)
-{
-    const auto& tools = registry();
-    return std::find(tools.begin(), tools.end(), tool) != tools.end();
-}
 
 // Rotation by degrees about (row, column).
 HTuple rotationAbout(double degrees, double row, double column)
@@ -64,28 +45,13 @@ const char* const kHandleSuffixes[] = {
 Hobject_View_MouseDraw_Rectangle_Move::Hobject_View_MouseDraw_Rectangle_Move(
     CallbackFunctions* callbacks, QToolButton* button, Hobject_View_Gui* view,
     const Hobject_View_MouseDraw_Settings& settings, QObject* parent)
-    : QObject(parent)
-    , m_callbacks(callbacks)
-    , m_button(button)
-    , m_view(view)
+    : Hobject_View_MouseDraw_Rectangle_Tool(Kind_Move, callbacks, button, view, settings.ToolName, parent)
     , m_settings(settings)
 {
-    registry().push_back(this);
-    m_objectName =
-        QStringLiteral("HalconObject_MouseDraw_Rectangle.Move.%1.%2.").arg(++g_toolsMade).arg(m_settings.ToolName);
-    if (m_button) {
-        m_button->setIcon(QIcon(QStringLiteral("pictures:/MouseDraw/MouseDraw_Move.png")));
-        connect(m_button, &QToolButton::toggled, this,
+    if (button)
+        connect(button, &QToolButton::toggled, this,
                 &Hobject_View_MouseDraw_Rectangle_Move::slot_QToolButton_MouseMove_toggled);
-    }
     if (m_view) {
-        m_view->addObjectGroup(QStringLiteral("MouseDraw_Rectangle (Hidden)"), m_objectName, true);
-        connect(m_view, &Hobject_View_Gui::signal_HalconMousePressEvent, this,
-                &Hobject_View_MouseDraw_Rectangle_Move::slot_Hobject_View_Gui_HalconMousePressEvent);
-        connect(m_view, &Hobject_View_Gui::signal_HalconMouseMoveEvent, this,
-                &Hobject_View_MouseDraw_Rectangle_Move::slot_Hobject_View_Gui_HalconMouseMoveEvent);
-        connect(m_view, &Hobject_View_Gui::signal_HalconMouseReleaseEvent, this,
-                &Hobject_View_MouseDraw_Rectangle_Move::slot_Hobject_View_Gui_HalconMouseReleaseEvent);
         connect(m_view, &Hobject_View_Gui::signal_HalconMouseDoubleClickEvent, this,
                 &Hobject_View_MouseDraw_Rectangle_Move::slot_Hobject_View_Gui_HalconMouseDoubleClickEvent);
         connect(m_view, qOverload<QString>(&Hobject_View_Gui::signal_HalconObjectSelected), this,
@@ -95,120 +61,33 @@ Hobject_View_MouseDraw_Rectangle_Move::Hobject_View_MouseDraw_Rectangle_Move(
     }
 }
 
-Hobject_View_MouseDraw_Rectangle_Move::~Hobject_View_MouseDraw_Rectangle_Move()
-{
-    auto& tools = registry();
-    tools.erase(std::remove(tools.begin(), tools.end(), this), tools.end());
-    // The owner may be half gone: no callbacks, but the handles go and the viewer gets its
-    // mouse back.
-    if (m_active && m_view) {
-        m_view->removeObjects(m_objectName, false);
-        m_view->endMouseMode();
-        m_view->updateView(true);
-    }
-}
-
 QString Hobject_View_MouseDraw_Rectangle_Move::handleName(Handle handle) const
 {
     if (handle <= Handle_None || handle > Handle_Angle)
         return QString();
-    return m_objectName + QLatin1String(kHandleSuffixes[handle]);
+    return getObjectName() + QLatin1String(kHandleSuffixes[handle]);
 }
 
-bool Hobject_View_MouseDraw_Rectangle_Move::cancel()
+void Hobject_View_MouseDraw_Rectangle_Move::viewReleased()
 {
-    if (!m_active)
-        return false;
-    if (m_view)
-        m_view->removeObjects(m_objectName, false);
-    if (m_button) {
-        // Unchecked silently: the toggle slot must not run a second cancel.
-        const bool wasBlocked = m_button->blockSignals(true);
-        m_button->setChecked(false);
-        m_button->blockSignals(wasBlocked);
-    }
-    m_active = false;
-    m_dragging = false;
-    if (m_view)
-        m_view->endMouseMode();
-    if (m_callbacks)
-        m_callbacks->drawEnded(m_settings.ToolName, m_objectName);
-    if (m_view)
-        m_view->updateView(true);
-    return true;
-}
-
-void Hobject_View_MouseDraw_Rectangle_Move::releaseView(const Hobject_View_Gui* view)
-{
-    for (Hobject_View_MouseDraw_Rectangle_Move* tool : registry()) {
-        if (tool->m_view != view)
-            continue;
-        if (tool->m_active && tool->m_button) {
-            const bool wasBlocked = tool->m_button->blockSignals(true);
-            tool->m_button->setChecked(false);
-            tool->m_button->blockSignals(wasBlocked);
-        }
-        tool->m_active = false;
-        tool->m_dragging = false;
-        tool->m_grabbed = Handle_None;
-        tool->m_view = nullptr;
-    }
-}
-
-bool Hobject_View_MouseDraw_Rectangle_Move::cancelAllTools()
-{
-    bool anyActive = false;
-    // A copy, because a callback may destroy tools; a destroyed one has left the registry.
-    const std::vector<Hobject_View_MouseDraw_Rectangle_Move*> tools = registry();
-    for (Hobject_View_MouseDraw_Rectangle_Move* tool : tools) {
-        if (isRegistered(tool) && tool->cancel())
-            anyActive = true;
-    }
-    return anyActive;
-}
-
-void Hobject_View_MouseDraw_Rectangle_Move::fetchRectangle()
-{
-    m_x = 0.0;
-    m_y = 0.0;
-    m_width = 0.0;
-    m_height = 0.0;
-    m_angle = 0.0;
-    if (m_callbacks)
-        m_callbacks->getRectangle(m_settings.ToolName, m_objectName, m_x, m_y, m_width, m_height, m_angle);
-}
-
-void Hobject_View_MouseDraw_Rectangle_Move::reportChanged()
-{
-    if (m_callbacks)
-        m_callbacks->drawChanged(m_settings.ToolName, m_objectName, m_x, m_y, m_width, m_height, m_angle);
+    m_grabbed = Handle_None;
 }
 
 void Hobject_View_MouseDraw_Rectangle_Move::slot_QToolButton_MouseMove_toggled(bool checked)
 {
-    if (!m_view)
+    if (!switchOn(checked))
         return;
-    if (!checked || m_view->getPictureCount() == 0) {
-        cancel();
-        m_view->updateView(true);
-        return;
-    }
-    Hobject_View_MouseDraw_Rectangle_cancelAll();
     m_grabbed = Handle_None;
-    m_active = true;
-    m_dragging = false;
-    m_view->removeObjects(m_objectName, false);
-    fetchRectangle();
+    m_rectangle = requestRectangle();
     double widthPixels = 0.0;
     double heightPixels = 0.0;
-    m_view->convertPercentToPixel(m_width, m_height, widthPixels, heightPixels);
+    m_view->convertPercentToPixel(m_rectangle.width, m_rectangle.height, widthPixels, heightPixels);
     m_angleHandleDistance = 0.5 * std::min(widthPixels, heightPixels) * m_settings.AngleEdgeDistance;
     // The owner may have cancelled the tool while reporting its rectangle.
     if (!m_active || !m_view)
         return;
-    if (m_callbacks)
-        m_callbacks->drawStarted(m_settings.ToolName, m_objectName);
-    reportChanged();
+    reportStarted();
+    reportChanged(m_rectangle);
     if (!m_active || !m_view)
         return;
     drawHandles();
@@ -220,7 +99,7 @@ void Hobject_View_MouseDraw_Rectangle_Move::drawHandles()
 {
     if (!m_view)
         return;
-    m_view->removeObjects(m_objectName + QStringLiteral("Edges."), false);
+    m_view->removeObjects(getObjectName() + QStringLiteral("Edges."), false);
 
     double sizeX = m_settings.EdgeSize;
     double sizeY = m_settings.EdgeSize;
@@ -240,8 +119,9 @@ void Hobject_View_MouseDraw_Rectangle_Move::drawHandles()
 
     double centreX = 0.0;
     double centreY = 0.0;
-    m_view->convertPercentToPixel(m_x + m_width / 2.0, m_y + m_height / 2.0, centreX, centreY);
-    const HTuple rotation = rotationAbout(m_angle, centreY, centreX);
+    const Rectangle& r = m_rectangle;
+    m_view->convertPercentToPixel(r.x + r.width / 2.0, r.y + r.height / 2.0, centreX, centreY);
+    const HTuple rotation = rotationAbout(r.angle, centreY, centreX);
 
     const QString color = m_settings.EdgeColor;
     auto addHandle = [&](Handle handle, double xPercent, double yPercent) {
@@ -258,15 +138,15 @@ void Hobject_View_MouseDraw_Rectangle_Move::drawHandles()
                           false);
     };
     if (m_settings.ShowEdgeLeftTop)
-        addHandle(Handle_LeftTop, m_x, m_y);
+        addHandle(Handle_LeftTop, r.x, r.y);
     if (m_settings.ShowEdgeRightTop)
-        addHandle(Handle_RightTop, m_x + m_width, m_y);
+        addHandle(Handle_RightTop, r.x + r.width, r.y);
     if (m_settings.ShowEdgeLeftBottom)
-        addHandle(Handle_LeftBottom, m_x, m_y + m_height);
+        addHandle(Handle_LeftBottom, r.x, r.y + r.height);
     if (m_settings.ShowEdgeRightBottom)
-        addHandle(Handle_RightBottom, m_x + m_width, m_y + m_height);
+        addHandle(Handle_RightBottom, r.x + r.width, r.y + r.height);
     if (m_settings.ShowEdgeCenter)
-        addHandle(Handle_Center, m_x + m_width / 2.0, m_y + m_height / 2.0);
+        addHandle(Handle_Center, r.x + r.width / 2.0, r.y + r.height / 2.0);
 
     if (!m_settings.ShowEdgeAngle)
         return;
@@ -302,14 +182,14 @@ void Hobject_View_MouseDraw_Rectangle_Move::drawHandles()
     if (Halcon::gen_contour_polygon_xld(&line, rows, columns) != Halcon::kSuccess)
         return;
     m_view->addObject(line, m_settings.AngleHelpLineColor, QStringLiteral("margin"), m_settings.AngleHelpLineWidth,
-                      m_objectName + QStringLiteral("Edges.angle.helpline."), false, false);
+                      getObjectName() + QStringLiteral("Edges.angle.helpline."), false, false);
 }
 
 void Hobject_View_MouseDraw_Rectangle_Move::slot_Hobject_View_Gui_HalconMousePressEvent(double x, double y)
 {
     if (!m_active || m_dragging || !m_view)
         return;
-    fetchRectangle();
+    m_rectangle = requestRectangle();
     if (!m_active || !m_view)
         return;
     // Reports each handle hit to slot_Hobject_View_Gui_HalconObjectSelected before it returns.
@@ -343,15 +223,16 @@ void Hobject_View_MouseDraw_Rectangle_Move::slot_Hobject_View_Gui_HalconMouseMov
     double top = 0.0;
     double width = 0.0;
     double height = 0.0;
-    m_view->convertPercentToPixel(m_x, m_y, left, top);
-    m_view->convertPercentToPixel(m_width, m_height, width, height);
+    m_view->convertPercentToPixel(m_rectangle.x, m_rectangle.y, left, top);
+    m_view->convertPercentToPixel(m_rectangle.width, m_rectangle.height, width, height);
     const double centreRow = top + height / 2.0;
     const double centreColumn = left + width / 2.0;
 
     // The mouse point in the rectangle's own, unturned frame.
     HTuple mouseRow;
     HTuple mouseColumn;
-    if (Halcon::affine_trans_point_2d(rotationAbout(-m_angle, centreRow, centreColumn), y, x, &mouseRow, &mouseColumn)
+    if (Halcon::affine_trans_point_2d(rotationAbout(-m_rectangle.angle, centreRow, centreColumn), y, x, &mouseRow,
+                                      &mouseColumn)
         != Halcon::kSuccess)
         return;
     const double my = mouseRow.D();
@@ -396,7 +277,7 @@ void Hobject_View_MouseDraw_Rectangle_Move::slot_Hobject_View_Gui_HalconMouseMov
             || Halcon::distance_pp(centreRow, centreColumn, y, x, &distance) != Halcon::kSuccess)
             return;
         // min then max, so that limits given the wrong way round cannot misbehave.
-        m_angle = std::max(std::min(angle.D() * 180.0 / kPi, m_settings.AngleMax), m_settings.AngleMin);
+        m_rectangle.angle = std::max(std::min(angle.D() * 180.0 / kPi, m_settings.AngleMax), m_settings.AngleMin);
         m_angleHandleDistance = distance.D();
         break;
     }
@@ -404,11 +285,11 @@ void Hobject_View_MouseDraw_Rectangle_Move::slot_Hobject_View_Gui_HalconMouseMov
         return;
     }
 
-    m_view->convertPixelToPercent(left, top, m_x, m_y);
-    m_view->convertPixelToPercent(width, height, m_width, m_height);
+    m_view->convertPixelToPercent(left, top, m_rectangle.x, m_rectangle.y);
+    m_view->convertPixelToPercent(width, height, m_rectangle.width, m_rectangle.height);
     // The handles disappear while dragging.
-    m_view->removeObjects(m_objectName, false);
-    reportChanged();
+    m_view->removeObjects(getObjectName(), false);
+    reportChanged(m_rectangle);
     if (m_view)
         m_view->updateView(true);
 }
@@ -419,10 +300,9 @@ void Hobject_View_MouseDraw_Rectangle_Move::slot_Hobject_View_Gui_HalconMouseRel
         return;
     m_dragging = false;
     m_grabbed = Handle_None;
-    m_view->removeObjects(m_objectName, false);
-    if (m_callbacks)
-        m_callbacks->drawFinished(m_settings.ToolName, m_objectName, m_x, m_y, m_width, m_height, m_angle);
-    reportChanged();
+    m_view->removeObjects(getObjectName(), false);
+    reportFinished(m_rectangle);
+    reportChanged(m_rectangle);
     // The owner may have cancelled the tool on the final rectangle: no handles then.
     if (!m_active || !m_view)
         return;

@@ -121,17 +121,17 @@ bool RotatedRectanglePoint(Hobject_View_Gui* view, int index, int columns, int r
                            double positionY, double sizeX, double sizeY, double gapX, double gapY, double angle,
                            double& x, double& y)
 {
-    x = 0.0;
-    y = 0.0;
-    if (!view || !isContainer(index, columns, rows))
+    double centreX = 0.0;
+    double centreY = 0.0;
+    if (!RotatePointsAroundCenter(view, index, columns, rows, positionX, positionY, sizeX, sizeY, angle, centreX,
+                                  centreY)) {
+        x = 0.0;
+        y = 0.0;
         return false;
+    }
     double cellWidth = 0.0;
     double cellHeight = 0.0;
     view->convertPercentToPixel(sizeX / columns - gapX, sizeY / rows - gapY, cellWidth, cellHeight);
-    double centreX = 0.0;
-    double centreY = 0.0;
-    RotatePointsAroundCenter(view, index, columns, rows, positionX, positionY, sizeX, sizeY, angle, centreX,
-                             centreY);
     rotateAbout(angle / kDegreesPerRadian, centreX, centreY, centreX - cellWidth / 2.0, centreY - cellHeight / 2.0,
                 x, y);
     return true;
@@ -142,7 +142,10 @@ Errors::Type_Error GenerateContainerContour(Hobject_View_Gui* view, Hobject& con
                                             double sizeY, double gapX, double gapY, double angle, double sizeOffset)
 {
     contour = Hobject();
-    if (!view || !isContainer(index, columns, rows))
+    double centreX = 0.0;
+    double centreY = 0.0;
+    if (!RotatePointsAroundCenter(view, index, columns, rows, positionX, positionY, sizeX, sizeY, angle, centreX,
+                                  centreY))
         return kGeneralLibraryError;
     double cellWidth = 0.0;
     double cellHeight = 0.0;
@@ -151,10 +154,6 @@ Errors::Type_Error GenerateContainerContour(Hobject_View_Gui* view, Hobject& con
     // A cell shrunk past nothing stays a point or a line instead of turning inside out.
     cellWidth = std::max(cellWidth, 0.0);
     cellHeight = std::max(cellHeight, 0.0);
-    double centreX = 0.0;
-    double centreY = 0.0;
-    RotatePointsAroundCenter(view, index, columns, rows, positionX, positionY, sizeX, sizeY, angle, centreX,
-                             centreY);
     const double phi = angle / kDegreesPerRadian;
     Hobject shape;
     const Halcon::Herror result = ellipse

@@ -30,17 +30,12 @@ PictureUnitConverter::PictureUnitConverter(Hobject_View_Gui* view)
 
 void PictureUnitConverter::percentToPixels(double x, double y, double& xPixels, double& yPixels)
 {
-    xPixels = m_longerSide * x / 100.0;
-    yPixels = m_longerSide * y / 100.0;
+    xPixels = toPixels(m_longerSide, x);
+    yPixels = toPixels(m_longerSide, y);
 }
 
 void PictureUnitConverter::pixelsToPercent(double x, double y, double& xPercent, double& yPercent)
 {
-    if (m_longerSide <= 0) {
-        xPercent = 0.0;
-        yPercent = 0.0;
-        return;
-    }
-    xPercent = x * 100.0 / m_longerSide;
-    yPercent = y * 100.0 / m_longerSide;
+    xPercent = toPercent(m_longerSide, x);
+    yPercent = toPercent(m_longerSide, y);
 }

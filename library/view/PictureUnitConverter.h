@@ -18,6 +18,14 @@ public:
     // Without a picture (longer side 0) every percent value is 0.
     void pixelsToPercent(double x, double y, double& xPercent, double& yPercent) override;
 
+    // One value of a picture whose longer side is longerSide pixels; without a side every
+    // percent value is 0.
+    static double toPixels(int longerSide, double percent) { return longerSide * percent / 100.0; }
+    static double toPercent(int longerSide, double pixels)
+    {
+        return longerSide > 0 ? pixels * 100.0 / longerSide : 0.0;
+    }
+
     int getWidth() const { return m_width; }
     int getHeight() const { return m_height; }
     int getLongerSide() const { return m_longerSide; }
