@@ -120,7 +120,11 @@ XML_Settings_Element ModelMatchingSettings::ReadXml(XML_Settings_Element& parent
     XML_Settings_Element tolerance = root.getElement(QStringLiteral("SearchTolerance"));
     if (!tolerance.isNull()) {
         tolerance.getValue(kUsed, SearchTolerance.Used);
-        tolerance.getValue(QStringLiteral("AngleTolerance"), SearchTolerance.AngleTolerance);
+        // Beyond half a turn each side there is nothing more to search; such a file is wrong.
+        double angleTolerance = SearchTolerance.AngleTolerance;
+        if (tolerance.getValue(QStringLiteral("AngleTolerance"), angleTolerance) && angleTolerance >= 0.0
+            && angleTolerance <= MaximumAngleTolerance)
+            SearchTolerance.AngleTolerance = angleTolerance;
         tolerance.getValue(QStringLiteral("ScaleTolerance"), SearchTolerance.ScaleTolerance);
         tolerance.getValue(QStringLiteral("CheckTolerance"), SearchTolerance.CheckTolerance);
     }
