@@ -136,9 +136,14 @@ bool ImageStitcherSettings::fromXmlString(const QString& text)
     if (isNumber && version > ConfigVersion)
         return false;
     readXml(root, read);
-    replaceData(read);
-    setChanged(0);
+    takeData(read);
     return true;
+}
+
+void ImageStitcherSettings::takeData(const ImageStitcherSettingsData& data)
+{
+    replaceData(data);
+    setChanged(0);
 }
 
 bool ImageStitcherSettings::loadFromFile(const QString& fileName)
