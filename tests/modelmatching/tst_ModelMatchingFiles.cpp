@@ -1,5 +1,6 @@
 #include "ModelMatchingSetup.h"
 
+#include <FileContents.h>
 #include <Halcon.h>
 #include <Halcon_Helper.h>
 #include <HalconTestPictures.h>
@@ -15,23 +16,14 @@
 
 using namespace Halcon;
 
+using FileContents::readAll;
+using FileContents::writeAll;
+
 namespace {
 
 const QString kBase = QStringLiteral("Plate");
 const QString kPictureFile = QStringLiteral("Plate.modelmatching.modelpicture.png");
 const QString kModelFile = QStringLiteral("Plate.modelmatching.referenceposition.modeldata");
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // A saved cross model: template picture and model file in dir.
 void saveCrossModel(const QString& dir)

@@ -5,6 +5,7 @@
 #include "ImageStitcherSettingsFiles.h"
 
 #include <CrossScenes.h>
+#include <FileContents.h>
 #include <Halcon_Helper.h>
 #include <Hobject_View_Gui.h>
 #include <ImageStitcherSettings.h>
@@ -23,22 +24,13 @@
 
 #include <functional>
 
+using FileContents::readAll;
+using FileContents::writeAll;
+
 namespace {
 
 const QString kPictureEnding = QStringLiteral(".modelmatching.modelpicture.png");
 const QString kModelEnding = QStringLiteral(".modelmatching.referenceposition.modeldata");
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
 
 // The record, the "CrossModel" facade with its template picture (read on demand) and both
 // workers, as the main window has them, and the file operations over them.

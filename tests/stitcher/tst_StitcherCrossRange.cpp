@@ -16,8 +16,6 @@
 #include <numbers>
 #include <vector>
 
-using Report = FakeImageStitcherPage::Report;
-
 class tst_StitcherCrossRange : public QObject {
     Q_OBJECT
 private slots:
@@ -60,23 +58,21 @@ void tst_StitcherCrossRange::crossesAcrossTheWholeRange()
     QCOMPARE(stitcher.createModel(), Errors::Type_Error(0));
 
     QCOMPARE(stitcher.run(StitcherTestSetup::viewsOf(tray)), Errors::Type_Error(0));
-    const std::vector<Report> crosses = stitcher.page.reports(Report::Crosses);
-    QCOMPARE(crosses.size(), size_t(6));
-    for (const Report& report : crosses) {
-        const PlateScenes::TrayView& view = tray.views[size_t(report.pictureIndex)];
-        for (int k = 0; k < 2; ++k) {
-            const PictureCross& cross = k == 0 ? report.cross1 : report.cross2;
-            const double truth = tray.crosses[size_t(view.crossIndex[size_t(k)])].angle * 180.0 / std::numbers::pi;
-            const QByteArray where = QByteArray("picture ") + QByteArray::number(report.pictureIndex) + ", point "
-                + QByteArray::number(k) + ": " + QByteArray::number(truth) + " degrees, found "
-                + QByteArray::number(cross.found) + " at " + QByteArray::number(cross.angle);
-            QVERIFY2(cross.found, where.constData());
-            // A cross looks alike turned by 90 degrees.
-            QVERIFY2(std::fabs(std::remainder(cross.angle - truth, 90.0)) < 0.1, where.constData());
-            QVERIFY2(std::abs(cross.rowCenterOnAgar - view.agarRow[size_t(k)]) < 0.25
-                         && std::abs(cross.colCenterOnAgar - view.agarColumn[size_t(k)]) < 0.25,
-                     where.constData());
-        }
+    const std::vector<StitcherTestSetup::ReportedCross> crosses = StitcherTestSetup::reportedCrosses(stitcher.page, tray);
+    QCOMPARE(crosses.size(), size_t(12));
+    for (const StitcherTestSetup::ReportedCross& reported : crosses) {
+        const PictureCross& cross = reported.cross;
+        const size_t k = size_t(reported.point);
+        const double truth = tray.crosses[size_t(reported.view->crossIndex[k])].angle * 180.0 / std::numbers::pi;
+        const QByteArray where = QByteArray("picture ") + QByteArray::number(reported.pictureIndex) + ", point "
+            + QByteArray::number(reported.point) + ": " + QByteArray::number(truth) + " degrees, found "
+            + QByteArray::number(cross.found) + " at " + QByteArray::number(cross.angle);
+        QVERIFY2(cross.found, where.constData());
+        // A cross looks alike turned by 90 degrees.
+        QVERIFY2(std::fabs(std::remainder(cross.angle - truth, 90.0)) < 0.1, where.constData());
+        QVERIFY2(std::abs(cross.rowCenterOnAgar - reported.view->agarRow[k]) < 0.25
+                     && std::abs(cross.colCenterOnAgar - reported.view->agarColumn[k]) < 0.25,
+                 where.constData());
     }
 }
 
