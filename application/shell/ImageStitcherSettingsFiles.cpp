@@ -3,6 +3,7 @@
 #include "ImageStitcherSettings.h"
 #include "ImageStitcherSettingsGui.h"
 #include "ModelMatching.h"
+#include "ModelMatchingPendingFiles.h"
 #include "SettingsName.h"
 
 #include <QDir>
@@ -45,31 +46,53 @@ Errors::Type_Error ImageStitcherSettingsFiles::load(const QString& file, bool no
 {
     if (!offerToSave())
         return ErrorCannotLoad;
-    m_settings->setChangedBlocked(true);
-    if (!m_settings->loadFromFile(file)) {
-        m_settings->setChangedBlocked(false);
+    ImageStitcherSettings incoming;
+    if (!incoming.loadFromFile(file))
         return ErrorCannotLoad;
-    }
-    return loadCrossModelAndAnnounce(file, notify);
+    return takeWithCrossModel(incoming.data(), file, notify);
 }
 
-Errors::Type_Error ImageStitcherSettingsFiles::loadCrossModelAndAnnounce(const QString& file, bool notify)
+Errors::Type_Error ImageStitcherSettingsFiles::takeWithCrossModel(const ImageStitcherSettingsData& data,
+                                                                  const QString& file, bool notify)
 {
-    if (const Errors::Type_Error code = m_crossModel->LoadFiles(QFileInfo(file).path(), m_settings->data().name)) {
-        m_settings->setChangedBlocked(false);
+    // The cross model's files are looked up under the settings' name: one that leads out of
+    // the settings' folder is no name.
+    if (!SettingsName::isPlainName(data.name))
+        return ErrorCannotLoad;
+    ModelMatchingLoadedFiles files;
+    if (const Errors::Type_Error code = m_crossModel->ReadFiles(data.CrossModel, QFileInfo(file).path(), data.name, files))
         return code;
-    }
-    m_fileName = file;
-    announceReplaced(notify);
+    take(data, files, file, notify);
     m_settings->emitCustom(ImageStitcherSettings::CustomSignal_OverviewShown);
     return 0;
 }
 
+void ImageStitcherSettingsFiles::take(const ImageStitcherSettingsData& data, const ModelMatchingLoadedFiles& files,
+                                      const QString& file, bool notify)
+{
+    m_settings->setChangedBlocked(true);
+    m_settings->takeData(data);
+    m_crossModel->TakeFiles(files);
+    m_fileName = file;
+    announceReplaced(notify);
+}
+
+QString ImageStitcherSettingsFiles::nameOfFile(const QString& file)
+{
+    QString name = QFileInfo(file).fileName();
+    if (name.endsWith(ImageStitcherSettings::fileExtension()))
+        name.chop(ImageStitcherSettings::fileExtension().size());
+    return name;
+}
+
 bool ImageStitcherSettingsFiles::save(const QString& file)
 {
-    if (!m_settings->saveToFile(file))
+    // The cross model's files are written first but put in place only once the settings file
+    // is: a save that fails leaves all three as they were.
+    ModelMatchingPendingFiles pending;
+    if (m_crossModel->WriteFiles(QFileInfo(file).path(), nameOfFile(file), pending) != 0)
         return false;
-    if (m_crossModel->SaveFiles(QFileInfo(file).path(), m_settings->data().name) != 0)
+    if (!m_settings->saveToFile(file) || !pending.commit())
         return false;
     m_fileName = file;
     return true;
@@ -88,13 +111,11 @@ Errors::Type_Error ImageStitcherSettingsFiles::takeOver(ImageStitcherSettings& o
 {
     if (!offerToSave())
         return ErrorCannotLoad;
-    m_settings->setChangedBlocked(true);
-    // Through the text, so the values change under the cross model's settings lock.
-    if (!m_settings->fromXmlString(other.toXmlString())) {
-        m_settings->setChangedBlocked(false);
+    // Through the text: the values as a load of them would read them.
+    ImageStitcherSettings incoming;
+    if (!incoming.fromXmlString(other.toXmlString()))
         return ErrorCannotLoad;
-    }
-    return loadCrossModelAndAnnounce(file, notify);
+    return takeWithCrossModel(incoming.data(), file, notify);
 }
 
 Errors::Type_Error ImageStitcherSettingsFiles::pathOfName(const QString& name, QString& path)
@@ -108,13 +129,11 @@ Errors::Type_Error ImageStitcherSettingsFiles::pathOfName(const QString& name, Q
 
 bool ImageStitcherSettingsFiles::loadAtStart(const QString& file)
 {
-    const Errors::Type_Error code = load(file, false);
-    if (code == 0)
-        return true;
-    // Read, but no cross model beside them: defaults written at a first start have none yet.
-    if (code != ErrorCannotLoad) {
-        m_fileName = file;
-        announceReplaced(false);
+    ImageStitcherSettings incoming;
+    if (incoming.loadFromFile(file)) {
+        // Read, but no cross model beside them: defaults written at a first start have none yet.
+        if (takeWithCrossModel(incoming.data(), file, false) != 0)
+            take(incoming.data(), ModelMatchingLoadedFiles(), file, false);
         return true;
     }
     // An unreadable file is not overwritten: the defaults then stay bound to no file.

@@ -6,6 +6,8 @@
 #include <QString>
 
 class ImageStitcherSettings;
+struct ImageStitcherSettingsData;
+struct ModelMatchingLoadedFiles;
 class ImageStitcherSettingsGui;
 class ModelMatching;
 
@@ -30,17 +32,18 @@ public:
     // Demo settings are bound to no file.
     void clearFileName() { m_fileName.clear(); }
 
-    // 202 when the file does not load or a wanted save of modified settings did not happen
-    // (record and file name unchanged); the cross model's code when its files do not load
-    // (the record is replaced, the file name is not). Code 30 ends a successful load.
+    // 202 when the file does not load, names no plain settings name or a wanted save of
+    // modified settings did not happen; the cross model's code when its files do not load.
+    // The record, the cross model and the file name change only when all of it loaded. Code
+    // 30 ends a successful load.
     Errors::Type_Error load(const QString& file, bool notify);
-    // The record, then the cross model's files beside it; the file becomes the current one
-    // only when both were written.
+    // The cross model's files beside file and the record, all put in place or none; the file
+    // becomes the current one only then.
     bool save(const QString& file);
     // The defaults under the given file name; always true.
     bool reset(const QString& file, bool notify);
     // Another record's values under the given file name, with the cross model's files that
-    // lie beside that name.
+    // lie beside that name; taken as load takes a file.
     Errors::Type_Error takeOver(ImageStitcherSettings& other, const QString& file, bool notify);
 
     // An automation client's settings name as a file path: 104 for a name that is no plain
@@ -53,11 +56,16 @@ public:
     bool loadAtStart(const QString& file);
 
 private:
+    // The base name the record gets when saved to file.
+    static QString nameOfFile(const QString& file);
     bool offerToSave();
     void announceReplaced(bool notify);
-    // With change notices blocked and the record replaced: the cross model's files beside
-    // file, then the file becomes the current one.
-    Errors::Type_Error loadCrossModelAndAnnounce(const QString& file, bool notify);
+    // Reads the cross model's files beside file for data, then takes both; nothing changes
+    // on failure.
+    Errors::Type_Error takeWithCrossModel(const ImageStitcherSettingsData& data, const QString& file, bool notify);
+    // With change notices blocked: the values, the cross model's files, the file name.
+    void take(const ImageStitcherSettingsData& data, const ModelMatchingLoadedFiles& files, const QString& file,
+              bool notify);
 
     ImageStitcherSettings* m_settings;
     ModelMatching* m_crossModel;

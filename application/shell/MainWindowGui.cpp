@@ -153,6 +153,9 @@ MainWindowGui::MainWindowGui(QWidget* parent, Qt::WindowFlags flags)
 
 MainWindowGui::~MainWindowGui()
 {
+    // The stitcher's worker reads the cross model and the template picture the stitcher
+    // settings editor holds: it ends before anything here goes.
+    m_imageStitcherGui->endWorker();
     // The operations hold no parts; they go first.
     m_liveViewOperations.reset();
     m_cameraOperations.reset();

@@ -138,8 +138,7 @@ ImageStitcherGui::~ImageStitcherGui()
 {
     Gui_Helper::saveWindowLayout(this, QString());
     // The worker first: it draws on the viewers and reports to this page.
-    delete m_worker;
-    m_worker = nullptr;
+    endWorker();
     delete m_movie;
     m_movie = nullptr;
     delete m_imageSaver;
@@ -298,7 +297,15 @@ Errors::Type_Error ImageStitcherGui::markRunningWhenAccepted(Errors::Type_Error 
 
 Errors::Type_Error ImageStitcherGui::startWorker(const QList<Halcon::Hobject>& pictures)
 {
+    if (!m_worker)
+        return ImageStitcherThread::ErrorGeneral;
     return markRunningWhenAccepted(m_worker->Start(appSettingsData(), settingsData(), pictures));
+}
+
+void ImageStitcherGui::endWorker()
+{
+    delete m_worker;
+    m_worker = nullptr;
 }
 
 Errors::Type_Error ImageStitcherGui::Start(const QList<Halcon::Hobject>& pictures)
@@ -332,13 +339,13 @@ Errors::Type_Error ImageStitcherGui::SetCurrentTabPicture(const Halcon::Hobject&
 
 Errors::Type_Error ImageStitcherGui::Stop()
 {
-    return reportFailure(m_worker->Stop());
+    return reportFailure(m_worker ? m_worker->Stop() : 0);
 }
 
 Errors::Type_Error ImageStitcherGui::Reset()
 {
     Hobject_View_MouseDraw_Rectangle_cancelAll();
-    const Errors::Type_Error code = m_worker->Reset();
+    const Errors::Type_Error code = m_worker ? m_worker->Reset() : ImageStitcherThread::ErrorGeneral;
     if (code == 0)
         m_ui->m_QLabel_Duration->setText(QString());
     return reportFailure(code);
@@ -347,6 +354,8 @@ Errors::Type_Error ImageStitcherGui::Reset()
 Errors::Type_Error ImageStitcherGui::CheckRunning(bool& running)
 {
     running = false;
+    if (!m_worker)
+        return ImageStitcherThread::ErrorGeneral;
     if (const Errors::Type_Error code = m_worker->CheckRunning(running); code != 0)
         return code;
     if (m_running)
@@ -506,7 +515,8 @@ void ImageStitcherGui::slot_ImageStitcher_AddStitchedPicture(const Halcon::Hobje
 void ImageStitcherGui::slot_QPushButton_StartStop_clicked()
 {
     bool busy = false;
-    m_worker->CheckRunning(busy);
+    if (m_worker)
+        m_worker->CheckRunning(busy);
     if (busy)
         Stop();
     else
@@ -521,8 +531,8 @@ void ImageStitcherGui::slot_AppSettings_changed()
 Errors::Type_Error ImageStitcherGui::slot_ImageStitcherSettings_changed()
 {
     Hobject_View_MouseDraw_Rectangle_cancelAll();
-    const Errors::Type_Error code =
-        markRunningWhenAccepted(m_worker->StartWithSettings(appSettingsData(), settingsData()));
+    const Errors::Type_Error code = markRunningWhenAccepted(
+        m_worker ? m_worker->StartWithSettings(appSettingsData(), settingsData()) : ImageStitcherThread::ErrorGeneral);
     if (code != 0)
         m_ui->m_QLabel_State->setText(tr("Failed to stitch images: %1").arg(Errors::getErrorText(code)));
     return code;

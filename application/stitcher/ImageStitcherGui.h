@@ -60,6 +60,10 @@ public:
     Errors::Type_Error SetCurrentTabPicture(const Halcon::Hobject& picture);
     Errors::Type_Error Stop();
     Errors::Type_Error Reset();
+    // Ends the worker for good, after its current step and without turning the event loop, so
+    // that what it reads (the cross model, its template picture) may go. Runs are refused
+    // afterwards with 3.
+    void endWorker();
     // running := the worker is busy, the page still shows a run, or reports wait to be shown;
     // the last run's error once all of that is over.
     Errors::Type_Error CheckRunning(bool& running);

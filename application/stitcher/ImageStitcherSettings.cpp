@@ -141,9 +141,14 @@ bool ImageStitcherSettings::fromXmlString(const QString& text)
         return false;
     if (!readXml(root, read))
         return false;
-    replaceData(read);
-    setChanged(0);
+    takeData(read);
     return true;
+}
+
+void ImageStitcherSettings::takeData(const ImageStitcherSettingsData& data)
+{
+    replaceData(data);
+    setChanged(0);
 }
 
 bool ImageStitcherSettings::loadFromFile(const QString& fileName)

@@ -65,6 +65,8 @@ public:
     // unreadable single values keep their defaults.
     bool fromXmlString(const QString& text);
     bool loadFromFile(const QString& fileName);
+    // Another record's values, name included, as a load takes them: then one change notice.
+    void takeData(const ImageStitcherSettingsData& data);
 
     void emitCustom(int number, const QVariant& data = QVariant());
 

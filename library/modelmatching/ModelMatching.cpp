@@ -1,6 +1,7 @@
 #include "ModelMatching.h"
 
 #include "ModelMatchingErrors.h"
+#include "ModelMatchingPendingFiles.h"
 #include "ModelMatching_Analyse_CreateModel.h"
 #include "ModelMatching_Analyse_SearchModel.h"
 #include "ModelMatching_AnalyseSettings_Gui.h"
@@ -257,16 +258,50 @@ Errors::Type_Error ModelMatching::LoadFiles(const QString& folder, const QString
     return searcher->ReadModel(folder, baseName);
 }
 
-Errors::Type_Error ModelMatching::SaveFiles(const QString& folder, const QString& baseName)
+Errors::Type_Error ModelMatching::ReadFiles(const ModelMatchingSettings& settings, const QString& folder,
+                                           const QString& baseName, ModelMatchingLoadedFiles& files) const
+{
+    files = ModelMatchingLoadedFiles();
+    ModelMatching_ModelPicture* source = GetModelPictureSource();
+    ModelMatching_Analyse_SearchModel* searcher = GetSearchWorker();
+    if (!source || !GetCreateWorker() || !searcher)
+        return ModelMatchingErrors::GeneralError;
+    if (const Errors::Type_Error error = source->ReadFiles(folder, baseName, files); error != 0)
+        return error;
+    return searcher->ReadModelFile(folder, baseName, &settings, files.model);
+}
+
+Errors::Type_Error ModelMatching::TakeFiles(const ModelMatchingLoadedFiles& files)
 {
     ModelMatching_ModelPicture* source = GetModelPictureSource();
     ModelMatching_Analyse_CreateModel* creator = GetCreateWorker();
     ModelMatching_Analyse_SearchModel* searcher = GetSearchWorker();
     if (!source || !creator || !searcher)
         return ModelMatchingErrors::GeneralError;
-    if (const Errors::Type_Error error = source->SaveFiles(folder, baseName); error != 0)
+    searcher->SetModel(files.model);
+    creator->SetModel(files.model);
+    return source->TakeFiles(files);
+}
+
+Errors::Type_Error ModelMatching::SaveFiles(const QString& folder, const QString& baseName)
+{
+    ModelMatchingPendingFiles pending;
+    if (const Errors::Type_Error error = WriteFiles(folder, baseName, pending); error != 0)
         return error;
-    if (const Errors::Type_Error error = creator->WriteModel(folder, baseName); error != 0)
+    return pending.commit() ? ModelMatchingErrors::NoError : ModelMatchingErrors::CannotSaveModel;
+}
+
+Errors::Type_Error ModelMatching::WriteFiles(const QString& folder, const QString& baseName,
+                                            ModelMatchingPendingFiles& pending)
+{
+    ModelMatching_ModelPicture* source = GetModelPictureSource();
+    ModelMatching_Analyse_CreateModel* creator = GetCreateWorker();
+    ModelMatching_Analyse_SearchModel* searcher = GetSearchWorker();
+    if (!source || !creator || !searcher)
+        return ModelMatchingErrors::GeneralError;
+    if (const Errors::Type_Error error = source->WriteFiles(folder, baseName, pending); error != 0)
+        return error;
+    if (const Errors::Type_Error error = creator->WriteModel(folder, baseName, pending); error != 0)
         return error;
     return searcher->SaveFiles(folder, baseName);
 }

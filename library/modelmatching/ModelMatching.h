@@ -2,6 +2,7 @@
 
 #include "ModelMatchingContours.h"
 #include "ModelMatchingCreateParameters.h"
+#include "ModelMatchingLoadedFiles.h"
 #include "ModelMatchingSearchParameters.h"
 #include "ModelMatchingSearchResult.h"
 #include "ModelMatchingSettings.h"
@@ -24,6 +25,7 @@ class ModelMatching_AnalyseSettings_Gui;
 class ModelMatching_ModelPicture;
 class ModelMatching_ModelSettings_Gui;
 class ModelMatching_ModelSettings_ModelPicture_Gui;
+class ModelMatchingPendingFiles;
 
 // Ties one model-matching setup together: the settings record (owned by the caller), the
 // template picture, the create worker, the search worker and the three editors (model
@@ -94,7 +96,17 @@ public:
     Errors::Type_Error ClearModels();
     // Template picture, then the shape model; the first failure ends the sequence.
     Errors::Type_Error LoadFiles(const QString& folder, const QString& baseName);
+    // The files beside a settings file for settings about to be taken, read without changing
+    // anything here: the first failure, template picture first. TakeFiles then takes them
+    // (analyse mode, the model for both workers).
+    Errors::Type_Error ReadFiles(const ModelMatchingSettings& settings, const QString& folder, const QString& baseName,
+                                 ModelMatchingLoadedFiles& files) const;
+    Errors::Type_Error TakeFiles(const ModelMatchingLoadedFiles& files);
+    // Both files are written before either is put in place: a failure leaves them as they
+    // were.
     Errors::Type_Error SaveFiles(const QString& folder, const QString& baseName);
+    // The same, put in place by pending's commit; until then nothing changes.
+    Errors::Type_Error WriteFiles(const QString& folder, const QString& baseName, ModelMatchingPendingFiles& pending);
     // baseName + "." + part name + the file ending; empty without the part.
     QString GetModelPictureFileName(const QString& baseName) const;
     QString GetModelDataFileName(const QString& baseName) const;

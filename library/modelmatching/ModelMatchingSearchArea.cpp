@@ -6,12 +6,14 @@
 #include <Halcon.h>
 
 #include <algorithm>
+#include <cmath>
 
 using namespace Halcon;
 
 namespace {
 
 constexpr double kSweepStep = 10.0;
+constexpr double kHalfTurn = 180.0;
 constexpr double kMarginPerLevel = 14.0;
 constexpr int kAutomaticLevels = 6;
 
@@ -19,9 +21,13 @@ constexpr int kAutomaticLevels = 6;
 
 QList<double> ModelMatchingSearchArea::SweepAngles(double angle, double tolerance)
 {
-    const double low = angle - tolerance, high = angle + tolerance;
+    // A turn shows every extent there is: a wider tolerance only lengthens the list, without
+    // end where adding a step no longer changes a huge number.
+    const double bounded = std::isnan(tolerance) ? 0.0 : std::min(tolerance, kHalfTurn);
+    const double low = angle - bounded, high = angle + bounded;
+    const int most = int(2.0 * kHalfTurn / kSweepStep);
     QList<double> angles;
-    for (int k = 0; low + kSweepStep * k < high; ++k)
+    for (int k = 0; k < most && low + kSweepStep * k < high; ++k)
         angles.append(low + kSweepStep * k);
     angles.append(high);
     angles.append(angle);

@@ -26,7 +26,8 @@ public:
     };
 
     // The angles the extent is measured at: from angle - tolerance in steps of 10 while
-    // below angle + tolerance, then angle + tolerance, then angle itself.
+    // below angle + tolerance, then angle + tolerance, then angle itself. A tolerance is
+    // taken as 180 at most (and 0 when not a number): never more than a turn's worth.
     static QList<double> SweepAngles(double angle, double tolerance);
     // The quarter turn a model is measured with when the search asks for one: 90 for
     // angles strictly between 45 and 135, 270 strictly between 225 and 315, else 0.

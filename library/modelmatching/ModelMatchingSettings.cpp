@@ -147,7 +147,11 @@ XML_Settings_Element ModelMatchingSettings::ReadXml(XML_Settings_Element& parent
     XML_Settings_Element tolerance = root.getElement(QStringLiteral("SearchTolerance"));
     if (!tolerance.isNull()) {
         tolerance.getValue(kUsed, read.SearchTolerance.Used);
-        tolerance.getFiniteValue(QStringLiteral("AngleTolerance"), read.SearchTolerance.AngleTolerance);
+        // Beyond half a turn each side there is nothing more to search; such a file is wrong.
+        double angleTolerance = read.SearchTolerance.AngleTolerance;
+        if (tolerance.getFiniteValue(QStringLiteral("AngleTolerance"), angleTolerance) && angleTolerance >= 0.0
+            && angleTolerance <= MaximumAngleTolerance)
+            read.SearchTolerance.AngleTolerance = angleTolerance;
         tolerance.getFiniteValue(QStringLiteral("ScaleTolerance"), read.SearchTolerance.ScaleTolerance);
         tolerance.getValue(QStringLiteral("CheckTolerance"), read.SearchTolerance.CheckTolerance);
     }

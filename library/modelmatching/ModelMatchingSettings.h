@@ -27,6 +27,9 @@ using ModelMatchingRoiList = QList<ModelMatchingRoi>;
 // Percent values refer to the longer side of the template picture; angles are degrees.
 class ModelMatchingSettings {
 public:
+    // A file's angle tolerance above this (or below 0) is not read: the value stays.
+    static constexpr double MaximumAngleTolerance = 180.0;
+
     struct SearchPositionData {
         double PositionX = 10.0;
         double PositionY = 10.0;

@@ -8,6 +8,8 @@
 #include <Gui_Helper.h>
 #include <Gui_Helper_SignalBlocker.h>
 
+#include <algorithm>
+
 ModelMatching_AnalyseSettings_Gui::ModelMatching_AnalyseSettings_Gui(ModelMatching* facade,
                                                                      const SearchPositionDrawSettings& drawSettings,
                                                                      Hobject_View_Gui* view, QWidget* parent)
@@ -96,6 +98,16 @@ Errors::Type_Error ModelMatching_AnalyseSettings_Gui::UpdateWidget()
     const ModelMatchingSettings* record = settings();
     if (!record)
         return ModelMatchingErrors::NoError;
+    // Tolerances the operator cannot see or set do not narrow the caller's own; shown, they
+    // stay within the editor's maxima.
+    m_facade->EditSettings([this](ModelMatchingSettings& s) {
+        if (!m_drawSettings.showSearchTolerance) {
+            s.SearchTolerance.Used = false;
+            return;
+        }
+        s.SearchTolerance.AngleTolerance = std::min(s.SearchTolerance.AngleTolerance, m_drawSettings.maxAngleTolerance);
+        s.SearchTolerance.ScaleTolerance = std::min(s.SearchTolerance.ScaleTolerance, m_drawSettings.maxScaleTolerance);
+    });
     // No slot may write back while the values are set.
     const Gui_Helper_SignalBlocker blocker(this);
     m_ui->m_QDoubleSpinBox_SearchPosition_PositionX->setValue(record->SearchPosition.PositionX);

@@ -4,6 +4,7 @@
 #include "ModelMatching.h"
 #include "ModelMatchingContours.h"
 #include "ModelMatchingErrors.h"
+#include "ModelMatchingPendingFiles.h"
 #include "ModelMatchingPrefilter.h"
 #include "ModelMatching_Analyse_SearchModel.h"
 #include "PictureUnitConverter.h"
@@ -180,25 +181,35 @@ Errors::Type_Error ModelMatching_Analyse_CreateModel::CreateModel(const ModelMat
 
 Errors::Type_Error ModelMatching_Analyse_CreateModel::WriteModel(const QString& folder, const QString& baseName) const
 {
+    ModelMatchingPendingFiles pending;
+    if (const Errors::Type_Error error = WriteModel(folder, baseName, pending); error != 0)
+        return error;
+    return pending.commit() ? ModelMatchingErrors::NoError : ModelMatchingErrors::CannotSaveModel;
+}
+
+Errors::Type_Error ModelMatching_Analyse_CreateModel::WriteModel(const QString& folder, const QString& baseName,
+                                                                 ModelMatchingPendingFiles& pending) const
+{
     const QString path = ModelDataFilePath(folder, baseName);
     const ModelMatchingShapeModelPtr model = GetModel();
     ModelMatchingSettings settings;
     if (m_facade && m_facade->GetSettingsSnapshot(settings)) {
-        if (settings.Model.ROI.isEmpty()) {
-            if (QFile::exists(path) && !QFile::remove(path))
-                return ModelMatchingErrors::CannotSaveModel;
-            return ModelMatchingErrors::NoError;
-        }
+        if (settings.Model.ROI.isEmpty())
+            return pending.removal(path) ? ModelMatchingErrors::NoError : ModelMatchingErrors::CannotSaveModel;
         if (!model) {
             // An empty file says "regions, but no model" to the reader.
-            QSaveFile file(path);
-            if (!file.open(QIODevice::WriteOnly) || !file.commit())
+            const QString written = pending.replacement(path);
+            QSaveFile file(written);
+            if (written.isEmpty() || !file.open(QIODevice::WriteOnly) || !file.commit())
                 return ModelMatchingErrors::CannotSaveModel;
             return ModelMatchingErrors::NoError;
         }
     }
+    const QString written = model ? pending.replacement(path) : QString();
     int status = kSuccess;
-    if (!model || ModelMatchingErrors::LayerFailed(write_shape_model(model->Handle(), QFile::encodeName(path).toStdString()), status))
+    if (written.isEmpty()
+        || ModelMatchingErrors::LayerFailed(write_shape_model(model->Handle(), QFile::encodeName(written).toStdString()),
+                                            status))
         return ModelMatchingErrors::CannotSaveModel;
     return ModelMatchingErrors::NoError;
 }

@@ -14,6 +14,7 @@
 class Hobject_View_Gui;
 class IPictureUnitConverter;
 class ModelMatching;
+class ModelMatchingPendingFiles;
 class PictureUnitConverter;
 
 // Makes the shape model from the template picture, its regions of interest and the model
@@ -51,8 +52,11 @@ public:
     Errors::Type_Error CreateModel(const ModelMatchingCreateParameters& parameters, ModelMatchingCreateResult& result);
 
     // The model file beside the settings: removed when there are no regions, empty when
-    // there are regions but no model, else the model. Saves are atomic. 0 or 10011.
+    // there are regions but no model, else the model. A failed save leaves the file there
+    // as it was. 0 or 10011.
     Errors::Type_Error WriteModel(const QString& folder, const QString& baseName) const;
+    // The same, put in place by pending's commit; until then nothing changes.
+    Errors::Type_Error WriteModel(const QString& folder, const QString& baseName, ModelMatchingPendingFiles& pending) const;
     // Nothing to do: the search worker reads the model file.
     Errors::Type_Error LoadFiles(const QString& folder, const QString& baseName);
 

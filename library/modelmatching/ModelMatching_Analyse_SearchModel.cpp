@@ -49,10 +49,26 @@ Errors::Type_Error ModelMatching_Analyse_SearchModel::ReadModel(const QString& f
     ClearModel();
     if (creator)
         creator->ClearModel();
-    const QString path = ModelDataFilePath(folder, baseName);
     ModelMatchingSettings settings;
-    if (m_facade && m_facade->GetSettingsSnapshot(settings)) {
-        if (settings.Model.ROI.isEmpty())
+    const bool withSettings = m_facade && m_facade->GetSettingsSnapshot(settings);
+    ModelMatchingShapeModelPtr model;
+    if (const Errors::Type_Error error = ReadModelFile(folder, baseName, withSettings ? &settings : nullptr, model);
+        error != 0 || !model)
+        return error;
+    SetModel(model);
+    if (creator)
+        creator->SetModel(model);
+    return ModelMatchingErrors::NoError;
+}
+
+Errors::Type_Error ModelMatching_Analyse_SearchModel::ReadModelFile(const QString& folder, const QString& baseName,
+                                                                   const ModelMatchingSettings* settings,
+                                                                   ModelMatchingShapeModelPtr& model) const
+{
+    model.reset();
+    const QString path = ModelDataFilePath(folder, baseName);
+    if (settings) {
+        if (settings->Model.ROI.isEmpty())
             return ModelMatchingErrors::NoError;
         const QFileInfo file(path);
         if (file.isFile() && file.size() == 0)
@@ -62,10 +78,7 @@ Errors::Type_Error ModelMatching_Analyse_SearchModel::ReadModel(const QString& f
     int status = kSuccess;
     if (ModelMatchingErrors::LayerFailed(read_shape_model(QFile::encodeName(path).toStdString(), &handle), status))
         return ModelMatchingErrors::CannotLoadModel;
-    const auto model = std::make_shared<const ModelMatchingShapeModel>(handle.L());
-    SetModel(model);
-    if (creator)
-        creator->SetModel(model);
+    model = std::make_shared<const ModelMatchingShapeModel>(handle.L());
     return ModelMatchingErrors::NoError;
 }
 

@@ -32,6 +32,11 @@ public:
     // nothing is read; an empty file means "no model": both 0 and no model. A missing file
     // while regions exist, or a file that is not a model, gives 10010.
     Errors::Type_Error ReadModel(const QString& folder, const QString& baseName);
+    // The model file beside settings with these regions of interest, read without touching
+    // the models held: none without regions (when settings are given) or from an empty
+    // file; 10010 as ReadModel.
+    Errors::Type_Error ReadModelFile(const QString& folder, const QString& baseName, const ModelMatchingSettings* settings,
+                                     ModelMatchingShapeModelPtr& model) const;
     // Nothing to do: the create worker writes the model file.
     Errors::Type_Error SaveFiles(const QString& folder, const QString& baseName);
 

@@ -2,6 +2,7 @@
 
 #include "Halcon_Helper.h"
 #include "ModelMatchingErrors.h"
+#include "ModelMatchingPendingFiles.h"
 
 #include <QFile>
 #include <QMutexLocker>
@@ -11,6 +12,7 @@ using Halcon::Hobject;
 namespace {
 
 constexpr Errors::Type_Error kPictureFileMissing = 51;
+constexpr Errors::Type_Error kPictureNotSaved = 55;
 const QString kSuffix = QStringLiteral(".modelpicture.png");
 
 } // namespace
@@ -97,20 +99,44 @@ bool ModelMatching_ModelPicture::HasModelPicture() const
 
 Errors::Type_Error ModelMatching_ModelPicture::LoadFiles(const QString& folder, const QString& baseName)
 {
-    const QString path = ModelMatching::ComponentFilePath(folder, baseName, m_name, kSuffix);
-    {
+    ModelMatchingLoadedFiles files;
+    if (const Errors::Type_Error error = ReadFiles(folder, baseName, files); error != 0) {
         QMutexLocker lock(&m_mutex);
-        if (path != m_pictureFile) {
+        if (files.pictureFile != m_pictureFile) {
             m_pictureFile.clear();
             m_picture = Hobject();
-            if (m_loadOnDemand) {
-                if (!QFile::exists(path))
-                    return kPictureFileMissing;
-            } else if (const Errors::Type_Error error = Halcon_Helper::LoadImageFile(path, m_picture); error != 0) {
-                m_picture = Hobject();
-                return error;
-            }
-            m_pictureFile = path;
+        }
+        return error;
+    }
+    return TakeFiles(files);
+}
+
+Errors::Type_Error ModelMatching_ModelPicture::ReadFiles(const QString& folder, const QString& baseName,
+                                                        ModelMatchingLoadedFiles& files) const
+{
+    files.pictureFile = ModelMatching::ComponentFilePath(folder, baseName, m_name, kSuffix);
+    files.picture = Hobject();
+    QMutexLocker lock(&m_mutex);
+    if (files.pictureFile == m_pictureFile) {
+        files.picture = m_picture;
+        return ModelMatchingErrors::NoError;
+    }
+    if (m_loadOnDemand)
+        return QFile::exists(files.pictureFile) ? ModelMatchingErrors::NoError : kPictureFileMissing;
+    if (const Errors::Type_Error error = Halcon_Helper::LoadImageFile(files.pictureFile, files.picture); error != 0) {
+        files.picture = Hobject();
+        return error;
+    }
+    return ModelMatchingErrors::NoError;
+}
+
+Errors::Type_Error ModelMatching_ModelPicture::TakeFiles(const ModelMatchingLoadedFiles& files)
+{
+    {
+        QMutexLocker lock(&m_mutex);
+        if (files.pictureFile != m_pictureFile) {
+            m_pictureFile = files.pictureFile;
+            m_picture = files.picture;
         }
     }
     return SetMode(ModelMatching::Mode_Analyse);
@@ -118,26 +144,33 @@ Errors::Type_Error ModelMatching_ModelPicture::LoadFiles(const QString& folder, 
 
 Errors::Type_Error ModelMatching_ModelPicture::SaveFiles(const QString& folder, const QString& baseName)
 {
+    ModelMatchingPendingFiles pending;
+    if (const Errors::Type_Error error = WriteFiles(folder, baseName, pending); error != 0)
+        return error;
+    return pending.commit() ? ModelMatchingErrors::NoError : kPictureNotSaved;
+}
+
+Errors::Type_Error ModelMatching_ModelPicture::WriteFiles(const QString& folder, const QString& baseName,
+                                                         ModelMatchingPendingFiles& pending)
+{
     const QString path = ModelMatching::ComponentFilePath(folder, baseName, m_name, kSuffix);
     QMutexLocker lock(&m_mutex);
-    if (const Errors::Type_Error error = loadDueLocked(); error != 0) {
-        // No stale template may stay behind where this one belongs; but the template's own
-        // file is its only copy, which a failed read must not cost.
-        if (path != m_pictureFile)
-            QFile::remove(path);
+    if (const Errors::Type_Error error = loadDueLocked(); error != 0)
         return error;
-    }
-    if (Halcon_Helper::CheckImage(m_picture) != 0) {
-        QFile::remove(path);
-        return ModelMatchingErrors::NoError;
-    }
+    if (Halcon_Helper::CheckImage(m_picture) != 0)
+        return pending.removal(path) ? ModelMatchingErrors::NoError : kPictureNotSaved;
     if (!m_pictureFile.isEmpty() && m_pictureFile == path && QFile::exists(path))
         return ModelMatchingErrors::NoError;
-    m_pictureFile.clear();
+    const QString written = pending.replacement(path);
+    if (written.isEmpty())
+        return kPictureNotSaved;
     if (const Errors::Type_Error error =
-            Halcon_Helper::SaveImageFile(path, m_picture, QStringLiteral("png"), false, false);
+            Halcon_Helper::SaveImageFile(written, m_picture, QStringLiteral("png"), false, false);
         error != 0)
         return error;
-    m_pictureFile = path;
+    pending.onCommit([this, path] {
+        QMutexLocker placed(&m_mutex);
+        m_pictureFile = path;
+    });
     return ModelMatchingErrors::NoError;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ModelMatching.h"
+#include "ModelMatchingLoadedFiles.h"
 
 #include <Errors.h>
 #include <Hobject.h>
@@ -9,6 +10,8 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+
+class ModelMatchingPendingFiles;
 
 // The template picture a model is made from, its file beside the settings file and the
 // mode of the model-matching setup (analyse or define model). The template picture editor
@@ -47,11 +50,16 @@ public:
     // already held) and switches to analyse mode. A missing (load on demand) or
     // unreadable file leaves no template and the mode unchanged: 51 or the read error.
     Errors::Type_Error LoadFiles(const QString& folder, const QString& baseName);
+    // What LoadFiles would take, read into files without changing anything: 51 or the read
+    // error. TakeFiles then takes it and switches to analyse mode.
+    Errors::Type_Error ReadFiles(const QString& folder, const QString& baseName, ModelMatchingLoadedFiles& files) const;
+    Errors::Type_Error TakeFiles(const ModelMatchingLoadedFiles& files);
     // Writes the template beside the settings as "png" unless that file already holds
     // it. Without a template, a file at that place is removed. A template that cannot be
-    // read returns the read error and removes the file there, unless that file is the
-    // template's own.
+    // read returns the read error. A failed save leaves the file there as it was.
     Errors::Type_Error SaveFiles(const QString& folder, const QString& baseName);
+    // The same, put in place by pending's commit; until then nothing changes.
+    Errors::Type_Error WriteFiles(const QString& folder, const QString& baseName, ModelMatchingPendingFiles& pending);
 
 signals:
     void signal_SettingChanged();

@@ -125,9 +125,14 @@ TrayScene generateTray(const TrayOptions& options)
     }
     scene.width = int(std::ceil(maxColumn)) + options.viewWidth;
     scene.height = int(std::ceil(maxRow)) + options.viewHeight;
-    for (const auto& position : kCrosses)
+    for (const auto& position : kCrosses) {
         scene.crosses.push_back({(position[0] + uniform(-10.0, 10.0)) * s, (position[1] + uniform(-10.0, 10.0)) * s,
                                  (45.0 + uniform(-3.0, 3.0)) * kPi / 180.0 + scene.rotation});
+        // Drawn after the random angle, so that everything else stays as it was.
+        const size_t index = scene.crosses.size() - 1;
+        if (index < options.crossAngles.size())
+            scene.crosses.back().angle = options.crossAngles[index] * kPi / 180.0;
+    }
 
     auto plan = std::make_shared<TrayPlan>();
     plan->centreRow = scene.height / 2.0;

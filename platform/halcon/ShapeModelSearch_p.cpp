@@ -659,29 +659,71 @@ Herror Search::searchTop(std::vector<Candidate> &candidates)
     if (bw <= 0 || bh <= 0 || points.empty())
         return kSuccess;
     const float threshold = float(m_p.minScore * (m_top == m_lowest ? kLowestFactor : kTopLevelFactor));
-    // One map of the best angle per position for every scale: where part of an object is
-    // hidden a wrong scale can win on the coarse level, so each scale seeds candidates.
+    // Candidates are the local maxima over position and angle, for every scale apart: where
+    // part of an object is hidden a wrong scale can win on the coarse level, and an object
+    // that looks alike turned (a cross) scores about as well at a wrong angle near the end
+    // of the range as at the right one a coarse step away, where only the right one can be
+    // followed down. Score maps of three neighbouring angles are held at a time.
     const size_t scaleCount = level.scales.size();
-    const double poses = double(level.angles.size()) * double(scaleCount);
-    if (poses * double(points.size()) * (sizeof(int) + 2 * sizeof(float))
-            + double(scaleCount) * double(bw) * double(bh) * (sizeof(float) + sizeof(int))
+    const size_t angleCount = level.angles.size();
+    if (double(points.size()) * (sizeof(int) + 2 * sizeof(float))
+            + 3.0 * double(scaleCount) * double(bw) * double(bh) * sizeof(float)
         > kTopLevelBudget)
         return kErrOutOfMemory;
-    std::vector<cv::Mat> best(scaleCount), bestPose(scaleCount);
-    for (size_t i = 0; i < scaleCount; ++i) {
-        best[i] = cv::Mat(bh, bw, CV_32F, cv::Scalar(-1.0f));
-        bestPose[i] = cv::Mat(bh, bw, CV_32S, cv::Scalar(-1));
+    std::array<std::vector<cv::Mat>, 3> maps;
+    for (std::vector<cv::Mat> &angleMaps : maps) {
+        angleMaps.resize(scaleCount);
+        for (cv::Mat &map : angleMaps)
+            map = cv::Mat(bh, bw, CV_32F);
     }
+    auto mapOf = [&](size_t angleIndex, size_t scaleIndex) -> const cv::Mat & {
+        return maps[angleIndex % 3][scaleIndex];
+    };
+    // Peaks of the maps of angle a, against the angles on either side that exist.
+    auto collectPeaks = [&](size_t a) {
+        const size_t aLow = a == 0 ? a : a - 1, aHigh = std::min(a + 1, angleCount - 1);
+        for (size_t scaleIndex = 0; scaleIndex < scaleCount; ++scaleIndex) {
+            const cv::Mat &map = mapOf(a, scaleIndex);
+            for (int y = 0; y < bh; ++y) {
+                const float *row = map.ptr<float>(y);
+                for (int x = 0; x < bw; ++x) {
+                    const float v = row[x];
+                    if (v < threshold || !level.allowed(x + level.x1, y + level.y1))
+                        continue;
+                    bool peak = true;
+                    for (size_t b = aLow; b <= aHigh && peak; ++b) {
+                        const cv::Mat &other = mapOf(b, scaleIndex);
+                        for (int dy = -1; dy <= 1 && peak; ++dy) {
+                            for (int dx = -1; dx <= 1; ++dx) {
+                                if ((b == a && !dx && !dy) || x + dx < 0 || y + dy < 0 || x + dx >= bw || y + dy >= bh)
+                                    continue;
+                                const float o = other.at<float>(y + dy, x + dx);
+                                // Ties: the first in (angle, row, column) order wins.
+                                const bool earlier = b < a || (b == a && (dy < 0 || (dy == 0 && dx < 0)));
+                                if (o > v || (o == v && earlier)) {
+                                    peak = false;
+                                    break;
+                                }
+                            }
+                        }
+                    }
+                    if (peak)
+                        candidates.push_back({double(x + level.x1), double(y + level.y1), level.angles[a],
+                                              level.scales[scaleIndex], double(v)});
+                }
+            }
+        }
+    };
     std::vector<float> acc(size_t(bw) + 8);
-    std::vector<Posed> posed(level.angles.size() * scaleCount);
+    Posed p;
     const float n = float(points.size());
     const float *uxBase = level.gradient.ux.ptr<float>(0);
     const float *uyBase = level.gradient.uy.ptr<float>(0);
-    int poseIndex = 0;
-    for (double angle : level.angles) {
+    for (size_t angleIndex = 0; angleIndex < angleCount; ++angleIndex) {
         for (size_t scaleIndex = 0; scaleIndex < scaleCount; ++scaleIndex) {
-            Posed &p = posed[size_t(poseIndex)];
-            placePoints(points, angle, level.scales[scaleIndex], level.stride(), p);
+            cv::Mat &map = maps[angleIndex % 3][scaleIndex];
+            map.setTo(cv::Scalar(-1.0f));
+            placePoints(points, level.angles[angleIndex], level.scales[scaleIndex], level.stride(), p);
             const int x1 = std::max(level.x1, -p.minX), x2 = std::min(level.x2, level.levelWidth - 1 - p.maxX);
             const int y1 = std::max(level.y1, -p.minY), y2 = std::min(level.y2, level.levelHeight - 1 - p.maxY);
             for (int y = y1; y <= y2 && x1 <= x2; ++y) {
@@ -699,48 +741,17 @@ Herror Search::searchTop(std::vector<Candidate> &candidates)
                                  m_greedyF};
                 if (!rowKernel(m_polarity, job))
                     continue;
-                float *bestRow = best[scaleIndex].ptr<float>(y - level.y1);
-                int *poseRow = bestPose[scaleIndex].ptr<int>(y - level.y1);
+                float *scoreRow = map.ptr<float>(y - level.y1);
                 for (int x = x1; x <= x2; ++x) {
                     const float raw = acc[size_t(x - x1)];
-                    const float score = (m_polarity == Polarity::GlobalAbs ? std::fabs(raw) : raw) / n;
-                    if (score > bestRow[x - level.x1]) {
-                        bestRow[x - level.x1] = score;
-                        poseRow[x - level.x1] = poseIndex;
-                    }
+                    scoreRow[x - level.x1] = (m_polarity == Polarity::GlobalAbs ? std::fabs(raw) : raw) / n;
                 }
             }
-            ++poseIndex;
         }
+        if (angleIndex > 0)
+            collectPeaks(angleIndex - 1);
     }
-    // Local maxima over position above the threshold, per scale.
-    for (size_t scaleIndex = 0; scaleIndex < scaleCount; ++scaleIndex) {
-        const cv::Mat &map = best[scaleIndex];
-        for (int y = 0; y < bh; ++y) {
-            const float *row = map.ptr<float>(y);
-            for (int x = 0; x < bw; ++x) {
-                const float v = row[x];
-                if (v < threshold || !level.allowed(x + level.x1, y + level.y1))
-                    continue;
-                bool peak = true;
-                for (int dy = -1; dy <= 1 && peak; ++dy)
-                    for (int dx = -1; dx <= 1; ++dx) {
-                        if ((!dx && !dy) || x + dx < 0 || y + dy < 0 || x + dx >= bw || y + dy >= bh)
-                            continue;
-                        const float o = map.at<float>(y + dy, x + dx);
-                        // Ties: the first in scan order wins.
-                        if (o > v || (o == v && (dy < 0 || (dy == 0 && dx < 0)))) {
-                            peak = false;
-                            break;
-                        }
-                    }
-                if (!peak)
-                    continue;
-                const Posed &p = posed[size_t(bestPose[scaleIndex].at<int>(y, x))];
-                candidates.push_back({double(x + level.x1), double(y + level.y1), p.angle, p.scale, double(v)});
-            }
-        }
-    }
+    collectPeaks(angleCount - 1);
     std::sort(candidates.begin(), candidates.end(), [](const Candidate &a, const Candidate &b) {
         return a.score > b.score;
     });

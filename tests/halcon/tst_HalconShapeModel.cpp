@@ -145,6 +145,8 @@ private slots:
     void accuracy();
     void occluded_data();
     void occluded();
+    void wholeAngleRange_data();
+    void wholeAngleRange();
     void noInstance_data();
     void noInstance();
     void severalMatches();
@@ -277,6 +279,51 @@ void tst_HalconShapeModel::occluded()
         QCOMPARE(f.count(), Hlong(0));
     }
     clear_shape_model(model);
+}
+
+void tst_HalconShapeModel::wholeAngleRange_data()
+{
+    QTest::addColumn<int>("levels");
+    QTest::newRow("5 levels") << 5;
+    QTest::newRow("3 levels") << 3;
+    QTest::newRow("all levels of the model") << 0;
+}
+
+// The image stitcher's range, 45 +- 49 degrees, in 1 degree steps, with the positions
+// restricted as the stitcher restricts them. A cross looks alike turned by 90 degrees: near
+// either end of the range that turn lies just beyond it, and on the coarse levels it scores
+// as well as the right angle a step away.
+void tst_HalconShapeModel::wholeAngleRange()
+{
+    QFETCH(int, levels);
+    constexpr double kStart = -4.0, kExtent = 98.0;
+    HTuple model;
+    QCOMPARE(create_scaled_shape_model(crossTemplate(), "auto", kStart * kDeg, kExtent * kDeg, "auto", 0.95, 1.05, "auto",
+                                       "auto", "use_polarity", "auto", "auto", &model),
+             kSuccess);
+    for (double angle = kStart; angle <= kStart + kExtent; angle += 1.0) {
+        Item truth;
+        truth.row = 200.37;
+        truth.column = 190.61;
+        truth.angle = angle * kDeg;
+        const Hobject image = reduced(ShapeMatchPictures::render(sceneFor(true, QStringLiteral("dark"), truth, 9u)),
+                                      152, 176, 222, 246);
+        Found f;
+        QCOMPARE(find_scaled_shape_model(image, model, kStart * kDeg, kExtent * kDeg, 0.95, 1.05, 0.7 / 1.6, 1, 0.0,
+                                         "least_squares_high", levels, 0.0, &f.row, &f.column, &f.angle, &f.scale,
+                                         &f.score),
+                 kSuccess);
+        const QByteArray where = QByteArray::number(angle) + " degrees";
+        QVERIFY2(f.count() == 1, where.constData());
+        const double turnError = std::remainder(f.angle.D() / kDeg - angle, 90.0);
+        const QByteArray got = where + ": found at " + QByteArray::number(f.row.D()) + ", "
+            + QByteArray::number(f.column.D()) + " turned " + QByteArray::number(f.angle.D() / kDeg) + " score "
+            + QByteArray::number(f.score.D());
+        QVERIFY2(std::hypot(f.row.D() - truth.row, f.column.D() - truth.column) < 0.1, got.constData());
+        QVERIFY2(std::fabs(turnError) < 0.1, got.constData());
+        QVERIFY2(f.score.D() > 0.9, got.constData());
+    }
+    QCOMPARE(clear_shape_model(model), kSuccess);
 }
 
 void tst_HalconShapeModel::noInstance_data()

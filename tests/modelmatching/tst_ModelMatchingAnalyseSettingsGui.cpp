@@ -42,6 +42,7 @@ Edit setInt(const char* name, int value)
 
 Q_DECLARE_METATYPE(Edit)
 Q_DECLARE_METATYPE(RecordChange)
+Q_DECLARE_METATYPE(ModelMatchingSettings::SearchToleranceData)
 
 class tst_ModelMatchingAnalyseSettingsGui : public QObject {
     Q_OBJECT
@@ -49,8 +50,8 @@ private slots:
     void initTestCase();
     void everyFieldReachesTheRecord_data();
     void everyFieldReachesTheRecord();
-    void refreshShowsTheRecordAndWritesNothing_data();
-    void refreshShowsTheRecordAndWritesNothing();
+    void refreshShowsTheRecord_data();
+    void refreshShowsTheRecord();
     void groupsFollowTheDrawSettings();
     void modesEnableWhatTheDrawSettingsSay_data();
     void modesEnableWhatTheDrawSettingsSay();
@@ -116,43 +117,60 @@ void tst_ModelMatchingAnalyseSettingsGui::everyFieldReachesTheRecord()
     QCOMPARE(child<QLabel>(*editors.analyseGui, "m_QLabel_Analyse_MinimumScore")->text(), scoreText);
 }
 
-void tst_ModelMatchingAnalyseSettingsGui::refreshShowsTheRecordAndWritesNothing_data()
+void tst_ModelMatchingAnalyseSettingsGui::refreshShowsTheRecord_data()
 {
+    using Tolerance = ModelMatchingSettings::SearchToleranceData;
     QTest::addColumn<bool>("toleranceShown");
+    QTest::addColumn<Tolerance>("stored");
+    QTest::addColumn<Tolerance>("refreshed");
     QTest::addColumn<double>("score");
     QTest::addColumn<int>("slider");
-    QTest::newRow("tolerance hidden") << false << 0.7 << 70;
-    QTest::newRow("tolerance shown") << true << 0.706 << 71;
+    // Hidden, the tolerances are not the record's to narrow the search with.
+    QTest::newRow("tolerance hidden") << false << Tolerance{true, 60.0, 0.5, 35} << Tolerance{false, 60.0, 0.5, 35}
+                                      << 0.7 << 70;
+    QTest::newRow("tolerance shown, beyond the maxima")
+        << true << Tolerance{true, 60.0, 0.5, 35} << Tolerance{true, 49.0, 0.1, 35} << 0.706 << 71;
+    QTest::newRow("tolerance shown, within the maxima")
+        << true << Tolerance{false, 30.0, 0.05, 35} << Tolerance{false, 30.0, 0.05, 35} << 0.7 << 70;
 }
 
-void tst_ModelMatchingAnalyseSettingsGui::refreshShowsTheRecordAndWritesNothing()
+void tst_ModelMatchingAnalyseSettingsGui::refreshShowsTheRecord()
 {
+    using Tolerance = ModelMatchingSettings::SearchToleranceData;
     QFETCH(bool, toleranceShown);
+    QFETCH(Tolerance, stored);
+    QFETCH(Tolerance, refreshed);
     QFETCH(double, score);
     QFETCH(int, slider);
     SearchPositionDrawSettings draw = everythingShown();
     draw.showSearchTolerance = toleranceShown;
     ModelMatchingEditors editors(ModelMatchingEditors::stitcherRoiDrawing(), draw);
-    editors.setup.facade->EditSettings([score](ModelMatchingSettings& s) {
+    editors.setup.facade->EditSettings([&](ModelMatchingSettings& s) {
         s.SearchPosition = {1.25, 2.5, 3.75, 5.0, -10.5};
-        // Used, and beyond the editor's maxima: the record keeps what it holds.
-        s.SearchTolerance = {true, 60.0, 0.5, 35};
+        s.SearchTolerance = stored;
         s.Analyse = {6, score};
     });
-    const ModelMatchingSettings before = editors.settings();
+    ModelMatchingSettings expected = editors.settings();
+    expected.SearchTolerance = refreshed;
     ModelMatching_AnalyseSettings_Gui& gui = *editors.analyseGui;
-    QSignalSpy changed(&gui, &ModelMatching_AnalyseSettings_Gui::signal_SettingChanged);
+    QSignalSpy changed(editors.setup.facade.get(), &ModelMatching::signal_SettingChanged);
 
     QCOMPARE(gui.UpdateWidget(), ModelMatchingErrors::NoError);
 
-    QCOMPARE(editors.settings(), before);
+    QCOMPARE(editors.settings(), expected);
     QCOMPARE(changed.size(), 0);
     QCOMPARE(child<QDoubleSpinBox>(gui, "m_QDoubleSpinBox_SearchPosition_PositionX")->value(), 1.25);
     QCOMPARE(child<QDoubleSpinBox>(gui, "m_QDoubleSpinBox_SearchPosition_PositionY")->value(), 2.5);
     QCOMPARE(child<QDoubleSpinBox>(gui, "m_QDoubleSpinBox_SearchPosition_SizeX")->value(), 3.75);
     QCOMPARE(child<QDoubleSpinBox>(gui, "m_QDoubleSpinBox_SearchPosition_SizeY")->value(), 5.0);
     QCOMPARE(child<QDoubleSpinBox>(gui, "m_QDoubleSpinBox_SearchPosition_Angle")->value(), -10.5);
-    QVERIFY(child<QGroupBox>(gui, "m_QGroupBox_SearchTolerance_Used")->isChecked());
+    QCOMPARE(child<QGroupBox>(gui, "m_QGroupBox_SearchTolerance_Used")->isChecked(), refreshed.Used);
+    if (toleranceShown) {
+        QCOMPARE(child<QDoubleSpinBox>(gui, "m_QDoubleSpinBox_SearchTolerance_AngleTolerance")->value(),
+                 refreshed.AngleTolerance);
+        QCOMPARE(child<QDoubleSpinBox>(gui, "m_QDoubleSpinBox_SearchTolerance_ScaleTolerance")->value(),
+                 refreshed.ScaleTolerance);
+    }
     QCOMPARE(child<QSpinBox>(gui, "m_QSpinBox_SearchTolerance_CheckTolerance")->value(), 35);
     QCOMPARE(child<QSpinBox>(gui, "m_QSpinBox_Analyse_PyramidLevels")->value(), 6);
     QCOMPARE(child<QSlider>(gui, "m_QSlider_Analyse_MinimumScore")->value(), slider);

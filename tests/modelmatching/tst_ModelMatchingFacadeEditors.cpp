@@ -176,6 +176,8 @@ void tst_ModelMatchingFacadeEditors::updateWidgetsShowsTheRecord()
     editors.setup.facade->EditSettings([](ModelMatchingSettings& s) {
         s.Model.MinElementSize = 40;
         s.SearchPosition.PositionX = 33.0;
+        // As the refresh leaves it with the tolerances hidden.
+        s.SearchTolerance.Used = false;
     });
     const ModelMatchingSettings before = editors.settings();
     QSignalSpy changed(editors.setup.facade.get(), &ModelMatching::signal_SettingChanged);

@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <functional>
+#include <limits>
 
 using namespace Halcon;
 using CrossScenes::Placement;
@@ -366,6 +367,15 @@ void tst_ModelMatchingSearchModel::sweepAngles_data()
     QTest::newRow("45 +- 49") << 45.0 << 49.0 << QList<double>{-4, 6, 16, 26, 36, 46, 56, 66, 76, 86, 94, 45};
     QTest::newRow("tolerance 0") << 30.0 << 0.0 << QList<double>{30, 30};
     QTest::newRow("45 +- 5") << 45.0 << 5.0 << QList<double>{40, 50, 45};
+    QList<double> turn;
+    for (int k = 0; k < 36; ++k)
+        turn.append(-135.0 + 10.0 * k);
+    turn << 225.0 << 45.0;
+    QTest::newRow("half a turn") << 45.0 << 180.0 << turn;
+    // Not a turn more, and an end even where adding a step no longer changes the number.
+    QTest::newRow("2^31 - 1") << 45.0 << 2147483647.0 << turn;
+    QTest::newRow("1e308") << 45.0 << 1e308 << turn;
+    QTest::newRow("infinite") << 45.0 << std::numeric_limits<double>::infinity() << turn;
 }
 
 void tst_ModelMatchingSearchModel::sweepAngles()

@@ -263,6 +263,29 @@ void tst_ModelMatchingSettings::partialFiles_data()
                s.SearchPosition.SizeY = 10.0;
                return s;
            }();
+    QTest::newRow("angle tolerance of half a turn")
+        << "<SearchTolerance><AngleTolerance>180</AngleTolerance></SearchTolerance>" << [&] {
+               ModelMatchingSettings s = start;
+               s.SearchTolerance.AngleTolerance = 180.0;
+               return s;
+           }();
+    QTest::newRow("angle tolerance of none") << "<SearchTolerance><AngleTolerance>0</AngleTolerance></SearchTolerance>"
+                                             << [&] {
+                                                    ModelMatchingSettings s = start;
+                                                    s.SearchTolerance.AngleTolerance = 0.0;
+                                                    return s;
+                                                }();
+    // Each would have the search measure the model at angles without end.
+    for (const char* tolerance : {"180.5", "2147483647", "1e308", "-3"})
+        QTest::newRow(qPrintable(QStringLiteral("angle tolerance %1 is refused").arg(QLatin1String(tolerance))))
+            << QStringLiteral("<SearchTolerance><Used>false</Used><AngleTolerance>%1</AngleTolerance>"
+                              "<ScaleTolerance>0.06</ScaleTolerance></SearchTolerance>")
+                   .arg(QLatin1String(tolerance))
+            << [&] {
+                   ModelMatchingSettings s = start;
+                   s.SearchTolerance.ScaleTolerance = 0.06;
+                   return s;
+               }();
     QTest::newRow("out-of-range choices are stored as read")
         << "<Filter><Median><Mode>12</Mode></Median></Filter><Model><MatchMetric>9</MatchMetric></Model>" << [&] {
                ModelMatchingSettings s = start;

@@ -11,13 +11,18 @@
 #include "DemoTruth.h"
 #include "Gui_Helper.h"
 #include "ImageStitcherSettings.h"
+#include "ImageStitcherGui.h"
 #include "ImageStitcherSettingsFiles.h"
+#include "ImageStitcherThread.h"
 #include "InstrumentSettings.h"
+#include "ModelMatching.h"
+#include "ModelMatching_ModelPicture.h"
 #include "MainWindowFixture.h"
 #include "PrivateSessionBus.h"
 #include "ProgramUnderTest.h"
 #include "QAxDefaultFactory.h"
 #include "QuendralLibrary.h"
+#include "StitcherCommands.h"
 #include "ui_MainWindowGui.h"
 
 #include <QCloseEvent>
@@ -58,6 +63,7 @@ private slots:
     void anotherInstanceOfThisUser();
     void tearDownWithAnAnalysisRunning_data();
     void tearDownWithAnAnalysisRunning();
+    void tearDownEndsTheStitcherFirst();
 
     void menus_data();
     void menus();
@@ -188,7 +194,10 @@ void tst_MainWindowGui::damagedDefaultFilesAreKept()
         QVERIFY(window.cameraOperations()->settingsFileName().isEmpty());
     if (file == ImageStitcherSettingsFiles::defaultFilePath()) {
         QVERIFY(window.imageStitcherSettingsFileName().isEmpty());
-        QVERIFY(window.imageStitcherSettings()->data() == ImageStitcherSettingsData());
+        // The defaults, with the cross model's tolerances out of use, as the settings editor hides them.
+        ImageStitcherSettingsData defaults;
+        defaults.CrossModel.SearchTolerance.Used = false;
+        QVERIFY(window.imageStitcherSettings()->data() == defaults);
     }
     if (file == MainWindowGui::appSettingsFilePath())
         QVERIFY(window.appSettingsFileName().isEmpty());
@@ -323,6 +332,37 @@ void tst_MainWindowGui::tearDownWithAnAnalysisRunning()
     // The labware editor holds the page's viewer while the window goes.
     window.colonySettingsGui()->refreshFromSettings();
     test.destroy();
+}
+
+// The stitcher's worker reads the cross model and the template picture its settings editor
+// holds: whenever either goes, the worker is gone.
+void tst_MainWindowGui::tearDownEndsTheStitcherFirst()
+{
+    ProgramFolder folder;
+    QVERIFY(folder.isValid());
+    Answers answers;
+    WindowUnderTest test(true, answers);
+    MainWindowGui& window = test.make();
+    const QStringList views = StitcherCommands::demoPicturePaths(QStringLiteral("QTray-Plate"));
+    for (int position = 0; position < views.size(); ++position) {
+        QCOMPARE(window.Camera_LoadPicture(views.at(position)), Errors::Type_Error(0));
+        QCOMPARE(window.ImageStitcher_AssignPicturePosition(position), Errors::Type_Error(0));
+    }
+    QCOMPARE(window.ImageStitcher_Start(QStringLiteral("Demo_QTray-Plate")), Errors::Type_Error(0));
+    const QPointer<ImageStitcherThread> worker = window.imageStitcherGui()->worker();
+    QVERIFY(worker);
+    QStringList outlived;
+    const auto check = [&](const char* part) {
+        if (worker && !worker->isFinished())
+            outlived << QLatin1String(part);
+    };
+    QObject::connect(window.crossModel(), &QObject::destroyed, [&] { check("cross model"); });
+    QObject::connect(window.crossModel()->GetModelPictureSource(), &QObject::destroyed,
+                     [&] { check("template picture"); });
+
+    test.destroy();
+
+    QCOMPARE(outlived, QStringList());
 }
 
 // ---- Form ------------------------------------------------------------------------------------------

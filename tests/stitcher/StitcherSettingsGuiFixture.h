@@ -45,6 +45,15 @@ inline QToolButton* areaButton(SearchAreaGui* area, const char* name)
                                          + QLatin1String(name));
 }
 
+// The defaults as the editor leaves them: it hides the cross model's search tolerances, so
+// its refresh takes them out of use.
+inline ImageStitcherSettingsData shownDefaults()
+{
+    ImageStitcherSettingsData data;
+    data.CrossModel.SearchTolerance.Used = false;
+    return data;
+}
+
 // Behaves like the main window's settings-file operations and records every call.
 class FakeHost : public IImageStitcherSettingsHost, public RecordingSettingsFiles<ImageStitcherSettings> {
 public:

@@ -17,6 +17,7 @@
 #include <QList>
 
 #include <memory>
+#include <vector>
 
 namespace StitcherTestSetup {
 
@@ -44,6 +45,26 @@ inline QList<Halcon::Hobject> viewsOf(const PlateScenes::TrayScene& scene)
     for (const PlateScenes::TrayView& view : scene.views)
         pictures << view.image;
     return pictures;
+}
+
+// A cross the worker reported, with the view of the tray it was searched in.
+struct ReportedCross {
+    PictureCross cross;
+    int pictureIndex = -1;
+    int point = 0;
+    const PlateScenes::TrayView* view = nullptr;
+};
+
+// Every cross of the page's reports, in report order, point 0 before point 1.
+inline std::vector<ReportedCross> reportedCrosses(const FakeImageStitcherPage& page, const PlateScenes::TrayScene& tray)
+{
+    std::vector<ReportedCross> crosses;
+    for (const FakeImageStitcherPage::Report& report : page.reports(FakeImageStitcherPage::Report::Crosses)) {
+        const PlateScenes::TrayView* view = &tray.views[size_t(report.pictureIndex)];
+        crosses.push_back({report.cross1, report.pictureIndex, 0, view});
+        crosses.push_back({report.cross2, report.pictureIndex, 1, view});
+    }
+    return crosses;
 }
 
 // The record and its cross model (template picture with one model region around the cross),

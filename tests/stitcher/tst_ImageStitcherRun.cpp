@@ -113,19 +113,17 @@ void tst_ImageStitcherRun::stitchesTheGeneratedTray()
     QCOMPARE(stitcher.page.states().constLast(), QStringLiteral("Done!"));
 
     // Every cross, where the truth has it on the agar plane.
-    const std::vector<Report> crosses = stitcher.page.reports(Report::Crosses);
-    QCOMPARE(crosses.size(), size_t(6));
-    for (const Report& report : crosses) {
-        const PlateScenes::TrayView& view = tray.views[size_t(report.pictureIndex)];
-        for (int k = 0; k < 2; ++k) {
-            const PictureCross& cross = k == 0 ? report.cross1 : report.cross2;
-            QVERIFY(cross.found);
-            QCOMPARE(cross.errorCode, Errors::Type_Error(0));
-            QCOMPARE(cross.pointIndex, k);
-            QVERIFY2(std::abs(cross.rowCenterOnAgar - view.agarRow[size_t(k)]) < 0.25
-                         && std::abs(cross.colCenterOnAgar - view.agarColumn[size_t(k)]) < 0.25,
-                     qPrintable(QStringLiteral("picture %1, point %2").arg(report.pictureIndex).arg(k)));
-        }
+    const std::vector<StitcherTestSetup::ReportedCross> crosses = StitcherTestSetup::reportedCrosses(stitcher.page, tray);
+    QCOMPARE(crosses.size(), size_t(12));
+    for (const StitcherTestSetup::ReportedCross& reported : crosses) {
+        const PictureCross& cross = reported.cross;
+        const size_t k = size_t(reported.point);
+        QVERIFY(cross.found);
+        QCOMPARE(cross.errorCode, Errors::Type_Error(0));
+        QCOMPARE(cross.pointIndex, reported.point);
+        QVERIFY2(std::abs(cross.rowCenterOnAgar - reported.view->agarRow[k]) < 0.25
+                     && std::abs(cross.colCenterOnAgar - reported.view->agarColumn[k]) < 0.25,
+                 qPrintable(QStringLiteral("picture %1, point %2").arg(reported.pictureIndex).arg(k)));
     }
 
     // The chained offsets: each view's optical axis lies at its origin plus its centre.

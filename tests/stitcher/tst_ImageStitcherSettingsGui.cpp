@@ -316,7 +316,7 @@ void tst_ImageStitcherSettingsGui::abortRequestsReachTheRecord()
     QVERIFY(ViewTestHelpers::showWithPictureSize(fixture.positions.viewers[2], 500, 400));
     areaButton(fixture.editor->searchAreaGui(5), "Move")->click();
     QCOMPARE(fixture.customNumbers(), QList<int>({ImageStitcherSettings::CustomSignal_AbortStitching}));
-    QCOMPARE(fixture.settings.data(), ImageStitcherSettingsData());
+    QCOMPARE(fixture.settings.data(), StitcherSettingsGuiFixture::shownDefaults());
 }
 
 void tst_ImageStitcherSettingsGui::replacedSettingsEndTheMouseTools()
