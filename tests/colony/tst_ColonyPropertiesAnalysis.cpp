@@ -1,6 +1,7 @@
 #include "ColonyEngineFakes.h"
 
 #include "ColonyMarginAnalysis.h"
+#include "ColonyNeighborSearch.h"
 #include "ColonyPropertiesAnalysis.h"
 #include "ColonySettingsData.h"
 #include "ReferencePointSearch.h"
@@ -389,7 +390,7 @@ void tst_ColonyPropertiesAnalysis::unmeasurableNeighborIsNone()
         colonies[size_t(i)].ColonyIndex = i;
         colonies[size_t(i)].PosX_px = 100.0 + 15.0 * i;
     }
-    QCOMPARE(ColonyPropertiesAnalysis::measureNeighborPairs(colonies, 1000.0, nullptr), Errors::Type_Error(0));
+    QCOMPARE(ColonyNeighborSearch::measure(colonies, 1000.0, nullptr), Errors::Type_Error(0));
     QCOMPARE(colonies[1].NeighborIndex, -1);
     QCOMPARE(colonies[1].NeighborDistance_px, kNoNeighbor);
     QCOMPARE(colonies[0].NeighborIndex, 2);
@@ -705,7 +706,7 @@ void tst_ColonyPropertiesAnalysis::cancelled()
     m_cancellation.cancelAfter = cancelAfter;
     QCOMPARE(analyseCircles({{100.0, 100.0, 8.0, 0}, {200.0, 300.0, 9.0, 0}, {300.0, 450.0, 10.0, 0}}),
              Errors::Type_Error(100));
-    QCOMPARE(m_cancellation.polls, cancelAfter);
+    QCOMPARE(m_cancellation.polls.load(), cancelAfter);
     QVERIFY(m_colonies.items.empty());
     QVERIFY(m_view.added.empty());
 }
