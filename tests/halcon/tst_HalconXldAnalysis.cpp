@@ -1,14 +1,18 @@
+#include "HalconAop_p.h"
 #include "HalconErrors.h"
 #include "HalconImageOps.h"
 #include "HalconObjectOps.h"
 #include "HalconRegionOps.h"
+#include "HalconSystemOps.h"
 #include "HalconXldAnalysis.h"
 #include "HalconXldOps.h"
 
 #include <QtTest>
 
+#include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <numbers>
@@ -180,6 +184,26 @@ Colonies marginContours(const Hobject &image, const Hobject &container, double l
     return result;
 }
 
+// Every contour's points, in object order.
+std::vector<std::pair<HTuple, HTuple>> allPoints(const Hobject &contours)
+{
+    std::vector<std::pair<HTuple, HTuple>> result;
+    for (Hlong i = 1; i <= contours.CountObj(); ++i) {
+        HTuple rows, cols;
+        get_contour_xld(objectAt(contours, i), &rows, &cols);
+        result.emplace_back(rows, cols);
+    }
+    return result;
+}
+
+std::atomic<int> g_bandsSeen{0};
+
+void countBand(std::string_view op, int, int)
+{
+    if (op == "threshold_sub_pix")
+        ++g_bandsSeen;
+}
+
 } // namespace
 
 class tst_HalconXldAnalysis : public QObject
@@ -192,6 +216,8 @@ private slots:
     void isoContourWithoutEdges();
     void isoContoursTouchOnlyAtSaddles();
     void isoContourAroundNotANumber();
+    void contoursOnThreadsMatchOneThread_data();
+    void contoursOnThreadsMatchOneThread();
     void coloniesInContainer();
     void touchingColonies_data();
     void touchingColonies();
@@ -365,6 +391,83 @@ void tst_HalconXldAnalysis::isoContourAroundNotANumber()
     for (Hlong i = 0; i < rows.Length(); ++i)
         QVERIFY(std::isfinite(rows[i].D()) && std::isfinite(cols[i].D()));
     QVERIFY(std::abs(measure(edges).area - 100.0) < 1.0);
+}
+
+void tst_HalconXldAnalysis::contoursOnThreadsMatchOneThread_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("threads");
+    QTest::newRow("discs across band lines, 3 threads") << "discs" << 3;
+    QTest::newRow("discs across band lines, 8 threads") << "discs" << 8;
+    QTest::newRow("real picture with NaN") << "real" << 5;
+    QTest::newRow("domain ends inside discs") << "domain" << 4;
+    QTest::newRow("saddles on band lines") << "saddles" << 3;
+}
+
+void tst_HalconXldAnalysis::contoursOnThreadsMatchOneThread()
+{
+    // Bands of rows are traced on their own threads and joined: the contours, their order
+    // and their first points must be those of one scan of the whole picture.
+    QFETCH(QString, kind);
+    QFETCH(int, threads);
+    const int width = 310;
+    const int height = 290;
+    DiscPicture picture(width, height, 190.0);
+    std::uint32_t state = 12345u;
+    const auto random = [&state](double scale) {
+        state = state * 1664525u + 1013904223u;
+        return scale * double(state >> 8) / double(1u << 24);
+    };
+    for (int i = 0; i < 60; ++i)
+        picture.addDisc(5.0 + random(height - 10.0), 5.0 + random(width - 10.0), 2.0 + random(18.0), random(120.0));
+    Hobject image = picture.image(kind == "real");
+    if (kind == "real") {
+        std::vector<float> pixels(size_t(width) * size_t(height));
+        HTuple pointer, type, w, h;
+        QCOMPARE(get_image_pointer1(image, &pointer, &type, &w, &h), kSuccess);
+        std::memcpy(pixels.data(), reinterpret_cast<const float *>(pointer.L()), pixels.size() * sizeof(float));
+        for (int r = 0; r < height; r += 7)
+            pixels[size_t(r) * size_t(width) + size_t((r * 13) % width)] = std::numeric_limits<float>::quiet_NaN();
+        QCOMPARE(gen_image1(&image, "real", width, height, Hlong(reinterpret_cast<std::intptr_t>(pixels.data()))),
+                 kSuccess);
+    } else if (kind == "domain") {
+        Hobject outer, inner, ring, reduced;
+        gen_circle(&outer, 145.0, 155.0, 140.0);
+        gen_circle(&inner, 150.0, 150.0, 47.0);
+        difference(outer, inner, &ring);
+        QCOMPARE(reduce_domain(image, ring, &reduced), kSuccess);
+        image = reduced;
+    } else if (kind == "saddles") {
+        std::vector<std::uint8_t> pixels(size_t(width) * size_t(height), 40);
+        for (int r = 0; r < height; ++r)
+            for (int c = 0; c < width; ++c)
+                pixels[size_t(r * width + c)] = ((r / 2 + c / 3) % 2) ? 220 : 30;
+        QCOMPARE(gen_image1(&image, "byte", width, height, Hlong(reinterpret_cast<std::intptr_t>(pixels.data()))),
+                 kSuccess);
+    }
+
+    HTuple parallel, threadNum;
+    QCOMPARE(get_system("parallelize_operators", &parallel), kSuccess);
+    QCOMPARE(get_system("thread_num", &threadNum), kSuccess);
+    const auto run = [&](bool onThreads, Hobject *edges, Hobject *split) {
+        set_system("parallelize_operators", onThreads ? "true" : "false");
+        set_system("thread_num", threads);
+        QCOMPARE(threshold_sub_pix(image, edges, 120.0), kSuccess);
+        QCOMPARE(segment_contours_xld(*edges, split, "lines_ellipses", 9, 2.0, 1.5), kSuccess);
+    };
+    Hobject edges, split, bandedEdges, bandedSplit;
+    run(false, &edges, &split);
+    g_bandsSeen = 0;
+    Aop::setBandHook(countBand);
+    run(true, &bandedEdges, &bandedSplit);
+    Aop::setBandHook(nullptr);
+    set_system("parallelize_operators", parallel);
+    set_system("thread_num", threadNum);
+
+    QCOMPARE(g_bandsSeen.load(), threads);
+    QVERIFY(edges.CountObj() > 20);
+    QVERIFY(allPoints(bandedEdges) == allPoints(edges));
+    QVERIFY(allPoints(bandedSplit) == allPoints(split));
 }
 
 void tst_HalconXldAnalysis::coloniesInContainer()
