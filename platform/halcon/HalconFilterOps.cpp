@@ -516,8 +516,14 @@ Herror sub_image(const Hobject& imageMinuend, const Hobject& imageSubtrahend, Ho
             if (a.channels() != b.channels())
                 return kErrWrongChannelCount;
             std::vector<cv::Mat> planes(a.planes.size());
-            for (size_t k = 0; k < planes.size(); ++k)
-                cv::addWeighted(a.planes[k], factor, b.planes[k], -factor, offset, planes[k]);
+            for (size_t k = 0; k < planes.size(); ++k) {
+                planes[k].create(a.planes[k].size(), a.planes[k].type());
+                Aop::parallelRows("sub_image", pixelTypeName(a.type), a.height, [&](int firstRow, int endRow) {
+                    cv::Mat band = planes[k].rowRange(firstRow, endRow);
+                    cv::addWeighted(a.planes[k].rowRange(firstRow, endRow), factor, b.planes[k].rowRange(firstRow, endRow),
+                                    -factor, offset, band);
+                });
+            }
             RegionPtr domain;
             if (!a.hasFullDomain() && !b.hasFullDomain())
                 domain = makeRegionSorted(runsIntersection(a.domain->runs, b.domain->runs));
