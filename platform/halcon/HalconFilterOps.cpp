@@ -4,6 +4,7 @@
 #include "HalconGuard_p.h"
 #include "HobjectElements_p.h"
 #include "MedianFilter_p.h"
+#include "MedianTracking_p.h"
 #include "PlaneCache_p.h"
 #include "RegionRuns_p.h"
 
@@ -269,9 +270,14 @@ void medianPlane(const cv::Mat& source, cv::Mat& destination, const std::vector<
                        cv::Scalar::all(margin.value));
     cv::Mat result = cachedPlane(source.rows, source.cols, work.type());
     const bool bytes = work.depth() == CV_8U;
-    const bool openCv = bytes && square && 2 * radius + 1 <= kOpenCvMedianMaxSize;
+    // OpenCV's sorting networks of the 3 x 3 and 5 x 5 squares beat everything; the masks up
+    // to kMaxTrackedRadius are tracked on vectors, larger squares left to OpenCV's histograms.
+    const bool tracked = bytes && radius <= kMaxTrackedRadius && !(square && radius <= 2);
+    const bool openCv = bytes && square && !tracked && 2 * radius + 1 <= kOpenCvMedianMaxSize;
     Aop::parallelRows("median_image", pixelTypeName(type), result.rows, [&](int firstRow, int endRow) {
-        if (openCv) {
+        if (tracked && medianFilter8uTracked(padded, result, widths, pad, firstRow, endRow)) {
+            // done
+        } else if (openCv) {
             // OpenCV's median of a square mask is the same, in constant time per pixel. It
             // makes up its own border, but only for pixels whose mask leaves the padded
             // rows of the band, and those are not kept.
