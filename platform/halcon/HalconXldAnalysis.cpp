@@ -335,10 +335,12 @@ Herror test_self_intersection_xld(const Hobject &contours, const HTuple &closeXl
             return err;
         if (m != "true" && m != "false")
             return kErrWrongValue1;
-        std::vector<Hlong> result;
-        result.reserve(input.size());
-        for (const XldPtr &xld : input)
-            result.push_back(contourSelfIntersects(xld->points, m == "true") ? 1 : 0);
+        std::vector<Hlong> result(input.size());
+        Aop::parallelChunks("test_self_intersection_xld", "real", int(input.size()), kContoursPerChunk,
+                            [&](int first, int end) {
+                                for (int i = first; i < end; ++i)
+                                    result[size_t(i)] = contourSelfIntersects(input[size_t(i)]->points, m == "true") ? 1 : 0;
+                            });
         if (doesIntersect)
             *doesIntersect = HTuple(result);
         return kSuccess;

@@ -2,6 +2,7 @@
 
 #include "ContourGeometry_p.h"
 #include "ControlValues_p.h"
+#include "HalconAop_p.h"
 #include "HalconGuard_p.h"
 #include "HobjectElements_p.h"
 
@@ -16,6 +17,9 @@
 namespace Halcon {
 
 namespace {
+
+// Point tests per chunk of work handed to a thread.
+constexpr int kTestsPerChunk = 16;
 
 using ControlValues::at;
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
@@ -509,11 +513,13 @@ Herror test_xld_point(const Hobject &xld, const HTuple &row, const HTuple &colum
             return kErrWrongCount1;
         const size_t n = std::max(contours, points);
         std::vector<Hlong> result(n);
-        for (size_t i = 0; i < n; ++i) {
-            const XldElement &c = *input[contours == 1 ? 0 : i];
-            const size_t k = points == 1 ? 0 : i;
-            result[i] = pointInside(c.points, rows[k], cols[k]) ? 1 : 0;
-        }
+        Aop::parallelChunks("test_xld_point", "real", int(n), kTestsPerChunk, [&](int first, int end) {
+            for (size_t i = size_t(first); i < size_t(end); ++i) {
+                const XldElement &c = *input[contours == 1 ? 0 : i];
+                const size_t k = points == 1 ? 0 : i;
+                result[i] = pointInside(c.points, rows[k], cols[k]) ? 1 : 0;
+            }
+        });
         if (isInside)
             *isInside = HTuple(result);
         return kSuccess;

@@ -449,17 +449,25 @@ void tst_HalconXldAnalysis::contoursOnThreadsMatchOneThread()
     HTuple parallel, threadNum;
     QCOMPARE(get_system("parallelize_operators", &parallel), kSuccess);
     QCOMPARE(get_system("thread_num", &threadNum), kSuccess);
-    const auto run = [&](bool onThreads, Hobject *edges, Hobject *split) {
+    // With the tests per contour that follow the margins in the colony analysis.
+    const auto run = [&](bool onThreads, Hobject *edges, Hobject *split, HTuple *tests) {
         set_system("parallelize_operators", onThreads ? "true" : "false");
         set_system("thread_num", threads);
         QCOMPARE(threshold_sub_pix(image, edges, 120.0), kSuccess);
         QCOMPARE(segment_contours_xld(*edges, split, "lines_ellipses", 9, 2.0, 1.5), kSuccess);
+        HTuple crossing, area, row, column, order, inside;
+        QCOMPARE(test_self_intersection_xld(*edges, "true", &crossing), kSuccess);
+        QCOMPARE(area_center_xld(*edges, &area, &row, &column, &order), kSuccess);
+        QCOMPARE(test_xld_point(*edges, row, column, &inside), kSuccess);
+        *tests = crossing;
+        tests->Append(inside);
     };
     Hobject edges, split, bandedEdges, bandedSplit;
-    run(false, &edges, &split);
+    HTuple tests, bandedTests;
+    run(false, &edges, &split, &tests);
     g_bandsSeen = 0;
     Aop::setBandHook(countBand);
-    run(true, &bandedEdges, &bandedSplit);
+    run(true, &bandedEdges, &bandedSplit, &bandedTests);
     Aop::setBandHook(nullptr);
     set_system("parallelize_operators", parallel);
     set_system("thread_num", threadNum);
@@ -468,6 +476,7 @@ void tst_HalconXldAnalysis::contoursOnThreadsMatchOneThread()
     QVERIFY(edges.CountObj() > 20);
     QVERIFY(allPoints(bandedEdges) == allPoints(edges));
     QVERIFY(allPoints(bandedSplit) == allPoints(split));
+    QCOMPARE(bandedTests, tests);
 }
 
 void tst_HalconXldAnalysis::coloniesInContainer()
