@@ -11,12 +11,29 @@
 namespace Halcon::Detail {
 namespace {
 
-struct Avx512Bytes
+// What 64 byte lanes and 32 word lanes share: masks are bit sets, one bit per lane.
+template<class Mask, int lanes>
+struct Avx512Masks
 {
     using V = __m512i;
-    using M = __mmask64;
+    using M = Mask;
+    static constexpr int kLanes = lanes;
+
+    static M andMask(M a, M b) { return a & b; }
+    static M orMask(M a, M b) { return a | b; }
+    static bool any(M m) { return m != 0; }
+    static void laneFlags(M m, unsigned char *out)
+    {
+        for (int l = 0; l < kLanes; ++l)
+            out[l] = (m >> l) & 1u;
+    }
+    static V loadState(const void *p) { return _mm512_loadu_si512(p); }
+    static void storeState(void *p, V v) { _mm512_storeu_si512(p, v); }
+};
+
+struct Avx512Bytes : Avx512Masks<__mmask64, 64>
+{
     using T = std::uint8_t;
-    static constexpr int kLanes = 64;
 
     static V load(const std::uint8_t *p) { return _mm512_loadu_si512(p); }
     static V set1(int v) { return _mm512_set1_epi8(char(v)); }
@@ -30,27 +47,14 @@ struct Avx512Bytes
     static M less(V a, V b) { return _mm512_cmplt_epu8_mask(a, b); }
     static M lessEqual(V a, V b) { return _mm512_cmple_epu8_mask(a, b); }
     static M greater(V a, V b) { return _mm512_cmpgt_epu8_mask(a, b); }
-    static M andMask(M a, M b) { return a & b; }
-    static M orMask(M a, M b) { return a | b; }
-    static bool any(M m) { return m != 0; }
-    static void laneFlags(M m, unsigned char *out)
-    {
-        for (int l = 0; l < kLanes; ++l)
-            out[l] = (m >> l) & 1u;
-    }
     static V select(M m, V a, V b) { return _mm512_mask_blend_epi8(m, b, a); }
     static V min(V a, V b) { return _mm512_min_epu8(a, b); }
-    static V loadState(const T *p) { return _mm512_loadu_si512(p); }
-    static void storeState(T *p, V v) { _mm512_storeu_si512(p, v); }
     static void storeOut(std::uint8_t *p, V v) { _mm512_storeu_si512(p, v); }
 };
 
-struct Avx512Words
+struct Avx512Words : Avx512Masks<__mmask32, 32>
 {
-    using V = __m512i;
-    using M = __mmask32;
     using T = std::uint16_t;
-    static constexpr int kLanes = 32;
 
     static V load(const std::uint8_t *p)
     {
@@ -67,18 +71,8 @@ struct Avx512Words
     static M less(V a, V b) { return _mm512_cmplt_epu16_mask(a, b); }
     static M lessEqual(V a, V b) { return _mm512_cmple_epu16_mask(a, b); }
     static M greater(V a, V b) { return _mm512_cmpgt_epu16_mask(a, b); }
-    static M andMask(M a, M b) { return a & b; }
-    static M orMask(M a, M b) { return a | b; }
-    static bool any(M m) { return m != 0; }
-    static void laneFlags(M m, unsigned char *out)
-    {
-        for (int l = 0; l < kLanes; ++l)
-            out[l] = (m >> l) & 1u;
-    }
     static V select(M m, V a, V b) { return _mm512_mask_blend_epi16(m, b, a); }
     static V min(V a, V b) { return _mm512_min_epu16(a, b); }
-    static V loadState(const T *p) { return _mm512_loadu_si512(p); }
-    static void storeState(T *p, V v) { _mm512_storeu_si512(p, v); }
     static void storeOut(std::uint8_t *p, V v)
     {
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), _mm512_maskz_cvtepi16_epi8(~__mmask32(0), v));

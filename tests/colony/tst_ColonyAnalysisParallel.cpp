@@ -184,30 +184,26 @@ void setParallel(bool on, int threads)
     Halcon::set_system("thread_num", threads);
 }
 
-const PlateScenes::Scene& wellsScene(unsigned seed)
+// Generated once per labware and seed; dense: a dense Petri dish, else a 96-well plate.
+const PlateScenes::Scene& generatedScene(unsigned seed, bool dense)
 {
-    static std::map<unsigned, PlateScenes::Scene> scenes;
-    auto it = scenes.find(seed);
+    static std::map<std::pair<unsigned, bool>, PlateScenes::Scene> scenes;
+    auto it = scenes.find({seed, dense});
     if (it == scenes.end()) {
         PlateScenes::Options options;
         options.seed = seed;
-        it = scenes.emplace(seed, PlateScenes::generate(options)).first;
+        if (dense) {
+            options.labware = PlateScenes::Labware::PetriDish;
+            options.dense = true;
+        }
+        it = scenes.emplace(std::make_pair(seed, dense), PlateScenes::generate(options)).first;
     }
     return it->second;
 }
 
-const PlateScenes::Scene& denseScene(unsigned seed)
+const PlateScenes::Scene& wellsScene(unsigned seed)
 {
-    static std::map<unsigned, PlateScenes::Scene> scenes;
-    auto it = scenes.find(seed);
-    if (it == scenes.end()) {
-        PlateScenes::Options options;
-        options.seed = seed;
-        options.labware = PlateScenes::Labware::PetriDish;
-        options.dense = true;
-        it = scenes.emplace(seed, PlateScenes::generate(options)).first;
-    }
-    return it->second;
+    return generatedScene(seed, false);
 }
 
 // Every report to the page, in order (picture-unit conversions are not reports), every
@@ -258,6 +254,21 @@ void clearPool()
 {
     std::lock_guard lock(g_pool.mutex);
     g_pool.threads.clear();
+}
+
+// run() with everything on one thread, then with four threads for the operators and the
+// colonies, noting who took part.
+template<class Result, class Run>
+std::pair<Result, Result> onOneAndOnFourThreads(Run run)
+{
+    setParallel(false, 1);
+    Result single = run();
+    setParallel(true, 4);
+    clearPool();
+    Halcon::Aop::setBandHook(notePool);
+    Result pooled = run();
+    Halcon::Aop::setBandHook(nullptr);
+    return {std::move(single), std::move(pooled)};
 }
 
 // A tray of 500 colonies as one container: its agar, margins and colonies measured by the
@@ -400,19 +411,13 @@ void tst_ColonyAnalysisParallel::sameAsOneThreadInOneContainer()
     QFETCH(int, analysisMode);
     QFETCH(int, colorModel);
     QFETCH(bool, fastCalculation);
-    const PlateScenes::Scene& scene = denseScene(seed);
-    ColonySettingsData settings = PlateSceneSettings::settingsFor(scene);
+    const PlateScenes::Scene& dish = generatedScene(seed, true);
+    ColonySettingsData settings = PlateSceneSettings::settingsFor(dish);
     settings.Colony.AnalysisMode = analysisMode;
     settings.Colony.FastCalculation = fastCalculation;
     settings.ColorModel = colorModel;
 
-    setParallel(false, 1);
-    const Run single = analyse(scene.image, settings);
-    setParallel(true, 4);
-    clearPool();
-    Halcon::Aop::setBandHook(notePool);
-    const Run pooled = analyse(scene.image, settings);
-    Halcon::Aop::setBandHook(nullptr);
+    const auto [single, pooled] = onOneAndOnFourThreads<Run>([&] { return analyse(dish.image, settings); });
 
     QCOMPARE(pooled.times.containers, 1);
     QCOMPARE(poolThreads("colony_neighbors"), 4);
@@ -457,13 +462,8 @@ void tst_ColonyAnalysisParallel::trayAsOneContainer()
     settings.Colony.MarginDistanceMin = 0.2;
     settings.Colony.MarginDistanceMaxNorm = 1.5;
 
-    setParallel(false, 1);
-    const EngineRun single = analyseTray(gray, tray, settings, fastCalculation);
-    setParallel(true, 4);
-    clearPool();
-    Halcon::Aop::setBandHook(notePool);
-    const EngineRun pooled = analyseTray(gray, tray, settings, fastCalculation);
-    Halcon::Aop::setBandHook(nullptr);
+    const auto [single, pooled] =
+        onOneAndOnFourThreads<EngineRun>([&] { return analyseTray(gray, tray, settings, fastCalculation); });
 
     QCOMPARE(single.margins, Errors::Type_Error(0));
     QCOMPARE(single.properties, Errors::Type_Error(0));
