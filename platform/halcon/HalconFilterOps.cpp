@@ -254,6 +254,9 @@ Herror marginOf(const HTuple& margin, int parameter, MarginMode& mode)
 
 // Largest square mask OpenCV's median counts without overflowing its histograms.
 constexpr int kOpenCvMedianMaxSize = 255;
+// Each band of the median starts its counts afresh: bands shorter than this (but for small
+// pictures) would cost more in that than they gain.
+constexpr int kMinMedianBandRows = 32;
 
 void medianPlane(const cv::Mat& source, cv::Mat& destination, const std::vector<int>& widths,
                  const MarginMode& margin, PixelType type, bool square)
@@ -274,10 +277,16 @@ void medianPlane(const cv::Mat& source, cv::Mat& destination, const std::vector<
     // to kMaxTrackedRadius are tracked on vectors, larger squares left to OpenCV's histograms.
     const bool tracked = bytes && radius <= kMaxTrackedRadius && !(square && radius <= 2);
     const bool openCv = bytes && square && !tracked && 2 * radius + 1 <= kOpenCvMedianMaxSize;
-    Aop::parallelRows("median_image", pixelTypeName(type), result.rows, [&](int firstRow, int endRow) {
-        if (tracked && medianFilter8uTracked(padded, result, widths, pad, firstRow, endRow)) {
-            // done
-        } else if (openCv) {
+    // A few bands per thread: edges cost the tracking more than flat agar, and a shared
+    // machine gives its threads unequal shares.
+    const int threads = Aop::threadCount("median_image", pixelTypeName(type));
+    const int perThread = (result.rows + threads - 1) / std::max(1, threads);
+    const int bandRows = threads <= 1 ? result.rows
+                                      : std::max(std::min(kMinMedianBandRows, perThread), result.rows / (4 * threads));
+    Aop::parallelChunks("median_image", pixelTypeName(type), result.rows, bandRows, [&](int firstRow, int endRow) {
+        if (tracked && medianFilter8uTracked(padded, result, widths, pad, firstRow, endRow))
+            return;
+        if (openCv) {
             // OpenCV's median of a square mask is the same, in constant time per pixel. It
             // makes up its own border, but only for pixels whose mask leaves the padded
             // rows of the band, and those are not kept.
