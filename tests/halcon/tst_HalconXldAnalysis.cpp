@@ -223,6 +223,8 @@ private slots:
     void touchingColonies();
     void segmentation_data();
     void segmentation();
+    void segmentationOfTinyClosedContours_data();
+    void segmentationOfTinyClosedContours();
     void unionRejoinsPieces();
     void unionKeepsCornersApart_data();
     void unionKeepsCornersApart();
@@ -621,6 +623,41 @@ void tst_HalconXldAnalysis::segmentation()
         previousCols = cols;
     }
     QCOMPARE(total + 1, inRows.Length());
+}
+
+void tst_HalconXldAnalysis::segmentationOfTinyClosedContours_data()
+{
+    QTest::addColumn<Hobject>("contour");
+    QTest::addColumn<int>("smoothing");
+    // Closed contours of fewer points than the smoothing window (a speck of dust at the
+    // margins' smoothing of 9): the window wraps round the contour more than once.
+    QTest::newRow("triangle, window 9") << polygon({10, 10, 14, 10}, {10, 14, 12, 10}) << 9;
+    QTest::newRow("square, window 9") << polygon({10, 10, 13, 13, 10}, {10, 13, 13, 10, 10}) << 9;
+    QTest::newRow("square, window 1001") << polygon({10, 10, 13, 13, 10}, {10, 13, 13, 10, 10}) << 1001;
+}
+
+void tst_HalconXldAnalysis::segmentationOfTinyClosedContours()
+{
+    QFETCH(Hobject, contour);
+    QFETCH(int, smoothing);
+    HTuple inRows, inCols;
+    QCOMPARE(get_contour_xld(contour, &inRows, &inCols), kSuccess);
+    for (const char *mode : {"lines", "lines_ellipses"}) {
+        Hobject split;
+        QCOMPARE(segment_contours_xld(contour, &split, mode, smoothing, 0.5, 0.5), kSuccess);
+        QVERIFY(split.CountObj() >= 1);
+        // The pieces are made of the contour's own points.
+        for (Hlong i = 1; i <= split.CountObj(); ++i) {
+            HTuple rows, cols;
+            QCOMPARE(get_contour_xld(objectAt(split, i), &rows, &cols), kSuccess);
+            for (Hlong k = 0; k < rows.Length(); ++k) {
+                bool known = false;
+                for (Hlong m = 0; m < inRows.Length(); ++m)
+                    known = known || (rows[k].D() == inRows[m].D() && cols[k].D() == inCols[m].D());
+                QVERIFY(known);
+            }
+        }
+    }
 }
 
 void tst_HalconXldAnalysis::unionRejoinsPieces()
