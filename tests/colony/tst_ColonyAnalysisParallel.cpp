@@ -380,14 +380,15 @@ void tst_ColonyAnalysisParallel::sameAsOneThread()
         settings.ColonyColor.MedianMode = 1;
     }
 
-    setParallel(false, 1);
-    const Run single = analyse(scene.image, settings);
-    setParallel(true, 4);
-    const Run pooled = analyse(scene.image, settings);
+    const auto [single, pooled] = onOneAndOnFourThreads<Run>([&] { return analyse(scene.image, settings); });
 
     QCOMPARE(single.times.containerThreads, 1);
     QCOMPARE(pooled.times.containerThreads, 4);
     QCOMPARE(pooled.times.containers, 96);
+    // The containers are the parallel work: inside each, the colonies stay on its thread
+    // rather than asking the pool for four more threads each.
+    QCOMPARE(poolThreads("colony_properties"), 1);
+    QCOMPARE(poolThreads("colony_neighbors"), 1);
     QVERIFY(single.colonies.size() > 300);
     compareRuns(single, pooled);
 }
