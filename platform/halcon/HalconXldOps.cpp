@@ -18,7 +18,7 @@ namespace Halcon {
 
 namespace {
 
-// Point tests per chunk of work handed to a thread.
+// Contours (point tests, transforms) per chunk of work handed to a thread.
 constexpr int kTestsPerChunk = 16;
 
 using ControlValues::at;
@@ -430,18 +430,23 @@ Herror affine_trans_contour_xld(const Hobject &contours, Hobject *contoursAffine
             err = ControlValues::matrix(homMat2D, 1, m);
         if (err != kSuccess)
             return err;
-        std::vector<XldPtr> out;
-        out.reserve(input.size());
-        for (const XldPtr &xld : input) {
-            std::vector<XldPoint> points(xld->points.size());
-            for (size_t i = 0; i < points.size(); ++i) {
-                const XldPoint &p = xld->points[i];
-                points[i] = {m[0] * p.row + m[1] * p.col + m[2], m[3] * p.row + m[4] * p.col + m[5]};
-            }
-            // The same arithmetic on equal points keeps a closed contour closed exactly.
-            out.push_back(xld->kind == ElementKind::XldPoly ? makePolygon(std::move(points))
-                                                            : makeContour(std::move(points)));
-        }
+        std::vector<XldPtr> out(input.size());
+        Aop::parallelChunks("affine_trans_contour_xld", "real", int(input.size()), kTestsPerChunk,
+                            [&](int first, int end) {
+                                for (size_t c = size_t(first); c < size_t(end); ++c) {
+                                    const XldElement &xld = *input[c];
+                                    std::vector<XldPoint> points(xld.points.size());
+                                    for (size_t i = 0; i < points.size(); ++i) {
+                                        const XldPoint &p = xld.points[i];
+                                        points[i] = {m[0] * p.row + m[1] * p.col + m[2],
+                                                     m[3] * p.row + m[4] * p.col + m[5]};
+                                    }
+                                    // The same arithmetic on equal points keeps a closed contour
+                                    // closed exactly.
+                                    out[c] = xld.kind == ElementKind::XldPoly ? makePolygon(std::move(points))
+                                                                              : makeContour(std::move(points));
+                                }
+                            });
         if (contoursAffineTrans)
             *contoursAffineTrans = makeObject(out);
         return kSuccess;

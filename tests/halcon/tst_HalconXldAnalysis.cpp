@@ -1,5 +1,6 @@
 #include "HalconAop_p.h"
 #include "HalconErrors.h"
+#include "HalconGeometryOps.h"
 #include "HalconImageOps.h"
 #include "HalconObjectOps.h"
 #include "HalconRegionOps.h"
@@ -451,12 +452,16 @@ void tst_HalconXldAnalysis::contoursOnThreadsMatchOneThread()
     HTuple parallel, threadNum;
     QCOMPARE(get_system("parallelize_operators", &parallel), kSuccess);
     QCOMPARE(get_system("thread_num", &threadNum), kSuccess);
-    // With the tests per contour that follow the margins in the colony analysis.
+    // With the transform and the tests per contour that follow in the colony analysis.
     const auto run = [&](bool onThreads, Hobject *edges, Hobject *split, HTuple *tests) {
         set_system("parallelize_operators", onThreads ? "true" : "false");
         set_system("thread_num", threads);
         QCOMPARE(threshold_sub_pix(image, edges, 120.0), kSuccess);
         QCOMPARE(segment_contours_xld(*edges, split, "lines_ellipses", 9, 2.0, 1.5), kSuccess);
+        HTuple identity, turn;
+        QCOMPARE(hom_mat2d_identity(&identity), kSuccess);
+        QCOMPARE(hom_mat2d_rotate(identity, 0.3, 100.5, 80.25, &turn), kSuccess);
+        QCOMPARE(affine_trans_contour_xld(*split, split, turn), kSuccess);
         HTuple crossing, area, row, column, order, inside;
         QCOMPARE(test_self_intersection_xld(*edges, "true", &crossing), kSuccess);
         QCOMPARE(area_center_xld(*edges, &area, &row, &column, &order), kSuccess);
