@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 namespace Halcon::Detail {
 
@@ -13,6 +14,8 @@ namespace {
 
 // Bands shorter than this cost more to join than they save.
 constexpr int kMinBandRows = 32;
+// Contours whose points are gathered by one thread at a time.
+constexpr int kWalksPerChunk = 16;
 
 // A crossing of the iso-line with the line between two neighbouring pixel centres. Each
 // crossing is made once, by the first cell that meets it, and linked by the cells on both
@@ -258,42 +261,57 @@ private:
 };
 
 // One list of every band's crossings, numbered as a scan of the whole area numbers them,
-// with the links across band lines set on both crossings.
-std::vector<Crossing> joinBands(std::vector<Band> &bands)
+// with the links across band lines set on both crossings. The bands are copied side by side;
+// the few links that reach into the band above are set afterwards.
+std::vector<Crossing> joinBands(const std::vector<Band> &bands, std::string_view type)
 {
-    size_t total = 0;
-    for (const Band &band : bands)
-        total += band.points.size();
-    std::vector<Crossing> all;
-    all.reserve(total);
-    std::int32_t offset = 0;
-    std::int32_t aboveOffset = 0;
-    const std::vector<std::int32_t> *aboveBottom = nullptr;
-    for (Band &band : bands) {
-        const auto global = [&](std::int32_t id) -> std::int32_t {
-            if (id == kNone)
-                return kNone;
-            if (!outside(id))
-                return offset + id;
-            return aboveOffset + (*aboveBottom)[size_t(kOutside - id)];
-        };
-        for (const Crossing &p : band.points) {
-            all.push_back({p.row, p.col, global(p.next), global(p.prev)});
-            const std::int32_t self = std::int32_t(all.size() - 1);
-            // The crossing above learns of the link only from this side.
-            if (p.next != kNone && outside(p.next))
-                all[size_t(global(p.next))].prev = self;
-            if (p.prev != kNone && outside(p.prev))
-                all[size_t(global(p.prev))].next = self;
+    std::vector<std::int32_t> offsets(bands.size() + 1, 0);
+    for (size_t b = 0; b < bands.size(); ++b)
+        offsets[b + 1] = offsets[b] + std::int32_t(bands[b].points.size());
+    std::vector<Crossing> all(size_t(offsets.back()));
+    // Per band: (crossing above, crossing of this band, whether the link runs upwards).
+    struct UpLink
+    {
+        std::int32_t above;
+        std::int32_t self;
+        bool toAbove;
+    };
+    std::vector<std::vector<UpLink>> upLinks(bands.size());
+    Aop::parallelChunks("threshold_sub_pix", type, int(bands.size()), 1, [&](int first, int end) {
+        for (size_t b = size_t(first); b < size_t(end); ++b) {
+            const std::int32_t offset = offsets[b];
+            const auto global = [&](std::int32_t id) -> std::int32_t {
+                if (id == kNone)
+                    return kNone;
+                if (!outside(id))
+                    return offset + id;
+                return offsets[b - 1] + bands[b - 1].bottom[size_t(kOutside - id)];
+            };
+            const std::vector<Crossing> &points = bands[b].points;
+            for (size_t i = 0; i < points.size(); ++i) {
+                const Crossing &p = points[i];
+                const std::int32_t self = offset + std::int32_t(i);
+                all[size_t(self)] = {p.row, p.col, global(p.next), global(p.prev)};
+                // The crossing above learns of the link only from this side.
+                if (p.next != kNone && outside(p.next))
+                    upLinks[b].push_back({global(p.next), self, true});
+                if (p.prev != kNone && outside(p.prev))
+                    upLinks[b].push_back({global(p.prev), self, false});
+            }
         }
-        aboveOffset = offset;
-        aboveBottom = &band.bottom;
-        offset += std::int32_t(band.points.size());
+    });
+    for (const std::vector<UpLink> &links : upLinks) {
+        for (const UpLink &link : links) {
+            if (link.toAbove)
+                all[size_t(link.above)].prev = link.self;
+            else
+                all[size_t(link.above)].next = link.self;
+        }
     }
     return all;
 }
 
-void finish(std::vector<XldPoint> &points, bool closed, std::vector<XldPtr> &out)
+void finish(std::vector<XldPoint> &points, bool closed, XldPtr &out)
 {
     if (closed && points.size() > 1 && points.back().row == points.front().row
         && points.back().col == points.front().col)
@@ -302,7 +320,7 @@ void finish(std::vector<XldPoint> &points, bool closed, std::vector<XldPtr> &out
         return; // collapsed to one point: outlines nothing
     if (closed)
         points.push_back(points.front());
-    out.push_back(makeContour(points));
+    out = makeContour(std::move(points));
 }
 
 void append(std::vector<XldPoint> &points, const Crossing &p)
@@ -312,33 +330,52 @@ void append(std::vector<XldPoint> &points, const Crossing &p)
         points.push_back({p.row, p.col});
 }
 
-void trace(const std::vector<Crossing> &crossings, std::vector<XldPtr> &out)
+// One contour of the trace: where it starts, how many crossings it takes, whether it closes.
+struct Walk
 {
+    std::int32_t start;
+    std::int32_t length;
+    bool closed;
+};
+
+void trace(const std::vector<Crossing> &crossings, std::string_view type, std::vector<XldPtr> &out)
+{
+    // The walks first, one after the other, as they share the visited marks: open contours
+    // start where the domain ends, at a crossing without predecessor; what is left runs in
+    // loops. Then their points, on the pool.
     const size_t n = crossings.size();
     std::vector<std::uint8_t> visited(n, 0);
-    std::vector<XldPoint> points;
-    points.reserve(256);
-    // Open contours start where the domain ends, at a crossing without predecessor.
-    for (size_t i = 0; i < n; ++i) {
-        if (visited[i] || crossings[i].prev >= 0)
-            continue;
-        points.clear();
+    std::vector<Walk> walks;
+    const auto walk = [&](size_t i, bool closed) {
+        std::int32_t length = 0;
         for (std::int32_t k = std::int32_t(i); k >= 0 && !visited[size_t(k)]; k = crossings[size_t(k)].next) {
             visited[size_t(k)] = 1;
-            append(points, crossings[size_t(k)]);
+            ++length;
         }
-        finish(points, false, out);
+        walks.push_back({std::int32_t(i), length, closed});
+    };
+    for (size_t i = 0; i < n; ++i) {
+        if (!visited[i] && crossings[i].prev < 0)
+            walk(i, false);
     }
-    // What is left runs in loops.
     for (size_t i = 0; i < n; ++i) {
-        if (visited[i])
-            continue;
-        points.clear();
-        for (std::int32_t k = std::int32_t(i); k >= 0 && !visited[size_t(k)]; k = crossings[size_t(k)].next) {
-            visited[size_t(k)] = 1;
-            append(points, crossings[size_t(k)]);
+        if (!visited[i])
+            walk(i, true);
+    }
+    std::vector<XldPtr> contours(walks.size());
+    Aop::parallelChunks("threshold_sub_pix", type, int(walks.size()), kWalksPerChunk, [&](int first, int end) {
+        std::vector<XldPoint> points;
+        for (size_t w = size_t(first); w < size_t(end); ++w) {
+            points.clear();
+            std::int32_t k = walks[w].start;
+            for (std::int32_t step = 0; step < walks[w].length; ++step, k = crossings[size_t(k)].next)
+                append(points, crossings[size_t(k)]);
+            finish(points, walks[w].closed, contours[w]);
         }
-        finish(points, true, out);
+    });
+    for (XldPtr &contour : contours) {
+        if (contour)
+            out.push_back(std::move(contour));
     }
 }
 
@@ -356,7 +393,8 @@ void traceImage(const ImageElement &image, double threshold, std::vector<XldPtr>
     Aop::parallelChunks("threshold_sub_pix", pixelTypeName(image.type), cellRows, grain, [&](int first, int end) {
         BandTracer<T>(image, area, threshold).run(area.row1 + first, area.row1 + end, bands[size_t(first / grain)]);
     });
-    trace(joinBands(bands), out);
+    const char *type = pixelTypeName(image.type);
+    trace(joinBands(bands, type), type, out);
 }
 
 } // namespace

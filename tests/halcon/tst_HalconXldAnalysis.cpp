@@ -197,12 +197,16 @@ std::vector<std::pair<HTuple, HTuple>> allPoints(const Hobject &contours)
     return result;
 }
 
+// The most threads threshold_sub_pix took at once.
 std::atomic<int> g_bandsSeen{0};
 
-void countBand(std::string_view op, int, int)
+void countBand(std::string_view op, int, int bands)
 {
-    if (op == "threshold_sub_pix")
-        ++g_bandsSeen;
+    if (op != "threshold_sub_pix")
+        return;
+    int seen = g_bandsSeen.load();
+    while (bands > seen && !g_bandsSeen.compare_exchange_weak(seen, bands)) {
+    }
 }
 
 } // namespace
