@@ -216,11 +216,14 @@ public:
         : m_colonies(colonies)
         , m_n(colonies.size())
     {
-        m_boxes.reserve(m_n);
-        for (const ImageColony& colony : colonies) {
-            m_boxes.push_back(contourBox(colony.Contour));
-            if (!m_boxes.back().valid)
-                m_unboxed.push_back(m_boxes.size() - 1);
+        m_boxes.resize(m_n);
+        Halcon::parallel_work("colony_neighbors", int(m_n), kGrain, [&](int first, int end) {
+            for (int i = first; i < end; ++i)
+                m_boxes[size_t(i)] = contourBox(colonies[size_t(i)].Contour);
+        });
+        for (size_t i = 0; i < m_n; ++i) {
+            if (!m_boxes[i].valid)
+                m_unboxed.push_back(i);
         }
         // lo[i]: the first earlier colony that colony i is compared with, exactly as a walk
         // along the columns moves it on.
