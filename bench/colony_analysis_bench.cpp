@@ -1,14 +1,18 @@
-// The whole colony analysis of one generated plate picture (2592 x 1944): all steps, all
-// containers, no drawing. First on one core (operators kept on their calling thread, the
-// process pinned to one processor), then on all cores; time per step and the process's peak
-// memory.
+// The whole colony analysis of one generated plate picture: all steps, all containers, no
+// drawing. First on one core (operators kept on their calling thread, the process pinned to
+// one processor), then on all cores; time per step and the process's peak memory. The gain of
+// all cores is printed beside the machine's own throughput of plain arithmetic on as many
+// threads, measured in the same run: on a shared machine that is far below the core count.
 //
-// Labware "wells" (default): a 96-well plate with about 800 colonies. "dish": a Petri dish
-// with 200. "dense": a dense Petri dish of 2,500 objects (500 colonies, 2,000 specks of
-// dust), and beside it the same kind of dish with a tenth of them (50 and 200) on one core:
-// the properties step must grow with the number of objects, not with its square.
+// Labware "wells" (default): a 96-well plate (2592 x 1944) with about 800 colonies. "dish": a
+// Petri dish with 200. "dense": a dense Petri dish of 2,500 objects (500 colonies, 2,000
+// specks of dust), and beside it the same kind of dish with a tenth of them (50 and 200) on
+// one core: the properties step must grow with the number of objects, not with its square.
+// "colour": a 2448 x 2448 colour picture of a Petri dish analysed with the 7-pixel circle
+// median pre-filter, and median_image of that picture on one thread beside OpenCV's
+// medianBlur of 7 x 7 and 5 x 5 on the same picture.
 //
-// Arguments: [seed] [repetitions] [labware: wells|dish|dense]
+// Arguments: [seed] [repetitions] [labware: wells|dish|dense|colour]
 #include "ColonyAnalyserThread.h"
 #include "Errors.h"
 
@@ -18,6 +22,9 @@
 #include <PlateScenes.h>
 
 #include <Halcon.h>
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -178,6 +185,60 @@ double parallelThroughput(int threads)
     return double(threads) * alone / std::max(1.0, timed(threads));
 }
 
+// The settings the bench analyses a scene with: those of the labware, and for the colour
+// scene the median pre-filter of mode 3 (a circle of radius 7).
+ColonySettingsData benchSettings(const PlateScenes::Scene& scene, bool medianFilter)
+{
+    ColonySettingsData settings = PlateSceneSettings::settingsFor(scene);
+    settings.Colony.PreprocessingMedianEnabled = medianFilter;
+    settings.Colony.PreprocessingMedianMode = 3;
+    return settings;
+}
+
+double medianOf(const std::function<void()>& run, int repetitions)
+{
+    std::vector<double> times;
+    run();
+    for (int i = 0; i < std::max(3, repetitions); ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        run();
+        times.push_back(double(timer.nsecsElapsed()) / 1.0e6);
+    }
+    return median(times);
+}
+
+// median_image of the colour picture on one thread, beside OpenCV's median of the same
+// picture (one thread as well); called on one pinned core with the parallelisation off.
+// OpenCV's thread count is not touched: its threads, once started on the pinned core, would
+// stay there for the phase on all cores.
+void printMedianFigures(const Halcon::Hobject& colour, int repetitions)
+{
+    Halcon::Hlong red = 0, green = 0, blue = 0, width = 0, height = 0;
+    char type[32] = {};
+    if (Halcon::get_image_pointer3(colour, &red, &green, &blue, type, &width, &height) != Halcon::kSuccess)
+        return;
+    // Inside a loop of OpenCV's own, OpenCV keeps to the calling thread.
+    const auto oneThread = [](const std::function<void()>& run) {
+        return [run] { cv::parallel_for_(cv::Range(0, 1), [&](const cv::Range&) { run(); }); };
+    };
+    std::vector<cv::Mat> planes;
+    for (const Halcon::Hlong pointer : {blue, green, red})
+        planes.emplace_back(int(height), int(width), CV_8UC1, reinterpret_cast<void*>(pointer));
+    cv::Mat bgr;
+    oneThread([&] { cv::merge(planes, bgr); })();
+    Halcon::Hobject filtered;
+    cv::Mat blurred;
+    const double layer = medianOf([&] { Halcon::median_image(colour, &filtered, "circle", 7, "continued"); }, repetitions);
+    const double seven = medianOf(oneThread([&] { cv::medianBlur(bgr, blurred, 7); }), repetitions);
+    const double five = medianOf(oneThread([&] { cv::medianBlur(bgr, blurred, 5); }), repetitions);
+    std::printf("colony_analysis.colour.median_image_circle_7.one_thread %.1f ms\n", layer);
+    std::printf("colony_analysis.colour.median_image_circle_7.baseline.medianBlur_7x7 %.1f ms\n", seven);
+    std::printf("colony_analysis.colour.median_image_circle_7.baseline.medianBlur_5x5 %.1f ms\n", five);
+    std::printf("colony_analysis.colour.median_image_circle_7.ratio.medianBlur_7x7 %.2f x\n", layer / std::max(1e-9, seven));
+    std::printf("colony_analysis.colour.median_image_circle_7.ratio.medianBlur_5x5 %.2f x\n", layer / std::max(1e-9, five));
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -194,6 +255,9 @@ int main(int argc, char* argv[])
     options.seed = seed;
     options.labware = labware == "wells" ? PlateScenes::Labware::Wells96 : PlateScenes::Labware::PetriDish;
     options.dense = labware == "dense";
+    const bool colour = labware == "colour";
+    if (colour)
+        options.width = options.height = 2448;
     const PlateScenes::Scene scene = PlateScenes::generate(options);
     std::printf("colony_analysis.picture %dx%d px\n", scene.width, scene.height);
     std::printf("colony_analysis.drawn_colonies %d count\n", int(scene.colonies.size()));
@@ -205,7 +269,7 @@ int main(int argc, char* argv[])
         FakeColonyAnalyserHost host(FakeColonyAnalyserHost::Drawing::None);
         host.recordColonyCalls = false;
         ColonyAnalyserThread worker(&host, nullptr, nullptr);
-        return series(host, worker, PlateSceneSettings::settingsFor(picture), picture.image, repetitions);
+        return series(host, worker, benchSettings(picture, colour), picture.image, repetitions);
     };
 
     // One core: operators on their calling thread, the process's threads on one processor.
@@ -227,6 +291,8 @@ int main(int argc, char* argv[])
     const long long peakKb = ProcessMemory::statusKB("VmHWM");
     print("colony_analysis.one_core", single);
     std::printf("colony_analysis.one_core.peak_memory.VmHWM %.1f MB\n", peakKb / 1024.0);
+    if (colour)
+        printMedianFigures(scene.image, repetitions);
 
     if (options.dense) {
         // The same kind of dish with a tenth of the objects.
@@ -238,8 +304,10 @@ int main(int argc, char* argv[])
         print("colony_analysis.one_core.tenth_of_the_objects", tenth);
         std::printf("colony_analysis.one_core.properties_growth %.2f x\n",
                     single.steps.properties / std::max(1e-9, tenth.steps.properties));
-        std::printf("colony_analysis.one_core.properties_growth.objects %.2f x\n",
-                    double(single.colonies) / std::max(1, tenth.colonies));
+        const double objects = double(single.colonies) / std::max(1, tenth.colonies);
+        std::printf("colony_analysis.one_core.properties_growth.objects %.2f x\n", objects);
+        std::printf("colony_analysis.one_core.properties_growth.ratio_to_objects %.2f x\n",
+                    single.steps.properties / std::max(1e-9, tenth.steps.properties) / std::max(1e-9, objects));
     }
 
     // All cores.
@@ -254,7 +322,10 @@ int main(int argc, char* argv[])
     std::printf("colony_analysis.all_cores.ratio %.2f x\n", single.totalMs / std::max(1e-9, multi.totalMs));
     // The most any work can gain on this machine now: on one shared with other work it is
     // far below the number of cores.
-    std::printf("colony_analysis.all_cores.machine_throughput %.2f x\n", parallelThroughput(cores));
+    const double throughput = parallelThroughput(cores);
+    std::printf("colony_analysis.all_cores.machine_throughput %.2f x\n", throughput);
+    std::printf("colony_analysis.all_cores.ratio_to_machine_throughput %.2f x\n",
+                single.totalMs / std::max(1e-9, multi.totalMs) / std::max(1e-9, throughput));
     std::printf("colony_analysis.peak_memory.VmHWM %.1f MB\n", ProcessMemory::statusKB("VmHWM") / 1024.0);
     return 0;
 }

@@ -1,6 +1,8 @@
 #include "ColonyPropertiesAnalysis.h"
 
 #include "ColonyMarginAnalysis.h"
+#include "ColonyNeighborSearch.h"
+#include "EngineCallRecorder.h"
 #include "DrawSettings.h"
 #include "HalconFunctions.h"
 #include "Halcon_Helper.h"
@@ -16,8 +18,10 @@
 #include <QString>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
+#include <memory>
 
 namespace {
 constexpr double kPi = 3.14159265358979323846;
@@ -31,6 +35,8 @@ constexpr Errors::Type_Error kAborted = 100;
 constexpr Errors::Type_Error kIncorrectCriteria = 152;
 constexpr Errors::Type_Error kReferencePointsNotEvaluated = 163;
 constexpr double kNoNeighbor = std::numeric_limits<double>::max();
+// Colonies per chunk of work handed to a thread.
+constexpr int kEvaluationGrain = 8;
 
 inline Errors::Type_Error code(Halcon::Herror error)
 {
@@ -64,41 +70,6 @@ bool channelPasses(const ChannelThresholds& t, double value, double& score)
         return false;
     score = NormalizeToRange(value, t.minimum, t.maximumNorm);
     return true;
-}
-
-// Bounding box of a contour; not valid when it cannot be read.
-struct ContourBox {
-    double row1 = 0.0;
-    double column1 = 0.0;
-    double row2 = -1.0;
-    double column2 = -1.0;
-    bool valid = false;
-};
-
-ContourBox contourBox(const Halcon::Hobject& contour)
-{
-    ContourBox box;
-    Halcon::HTuple row1, column1, row2, column2;
-    if (Halcon::smallest_rectangle1_xld(contour, &row1, &column1, &row2, &column2) != Halcon::kSuccess
-        || row1.Length() != 1)
-        return box;
-    box.row1 = row1.D();
-    box.column1 = column1.D();
-    box.row2 = row2.D();
-    box.column2 = column2.D();
-    box.valid = box.row1 <= box.row2 && box.column1 <= box.column2;
-    return box;
-}
-
-// Whether the boxes lie clearly farther apart than distance (a measured distance may come
-// out a hair below the exact gap, so the margin keeps every pair that could still tie).
-bool boxesApart(const ContourBox& a, const ContourBox& b, double distance)
-{
-    if (!a.valid || !b.valid)
-        return false;
-    const double rows = std::max({0.0, a.row1 - b.row2, b.row1 - a.row2});
-    const double columns = std::max({0.0, a.column1 - b.column2, b.column1 - a.column2});
-    return std::sqrt(rows * rows + columns * columns) > distance + 1e-9 * (1.0 + distance);
 }
 
 } // namespace
@@ -306,27 +277,65 @@ Errors::Type_Error ColonyPropertiesAnalysis::measure(bool fastCalculation)
         return result;
 
     sendProgress(QStringLiteral("Colony properties..."));
-    Halcon::Hobject filled;
-    Halcon::Hobject dilated;
-    for (ImageColony& colony : m_colonies) {
-        if (cancelled())
-            return kAborted;
-        result = code(Halcon::gen_region_contour_xld(colony.Contour, &filled, "filled"));
-        if (result != kNoError)
-            return result;
-        result = code(Halcon::dilation_circle(filled, &dilated, 4.5));
-        if (result != kNoError)
-            return result;
-        result = code(Halcon::gen_contour_region_xld(dilated, &colony.OutlineContour, "center"));
-        if (result != kNoError)
-            return result;
-        result = evaluateColony(colony, filled, fastCalculation);
-        if (result != kNoError)
-            return result;
-    }
+    result = evaluateColonies(fastCalculation);
+    if (result != kNoError)
+        return result;
 
     assignPickingOrder(m_colonies);
     return kNoError;
+}
+
+Errors::Type_Error ColonyPropertiesAnalysis::evaluateColonies(bool fastCalculation)
+{
+    const size_t n = m_colonies.size();
+    // What a colony draws while it is judged (the colour regions of the HSI model) is kept
+    // and drawn in colony order afterwards, as one colony after the other would have.
+    const bool keepDrawings = m_view && m_hsiModel;
+    std::vector<std::unique_ptr<EngineCallRecorder>> drawings(keepDrawings ? n : 0);
+    std::vector<Errors::Type_Error> results(n, kNoError);
+    // The first colony whose evaluation failed or was cancelled: later ones do not count.
+    std::atomic<size_t> firstFailure{n};
+    Halcon::parallel_work("colony_properties", int(n), kEvaluationGrain, [&](int first, int end) {
+        for (size_t i = size_t(first); i < size_t(end); ++i) {
+            if (i > firstFailure.load())
+                return;
+            IHalconView* view = m_view;
+            if (keepDrawings) {
+                drawings[i] = std::make_unique<EngineCallRecorder>(nullptr);
+                view = drawings[i].get();
+            }
+            const Errors::Type_Error result = cancelled() ? kAborted : evaluateOne(m_colonies[i], fastCalculation, view);
+            if (result == kNoError)
+                continue;
+            results[i] = result;
+            size_t seen = firstFailure.load();
+            while (i < seen && !firstFailure.compare_exchange_weak(seen, i)) {
+            }
+            return;
+        }
+    });
+    const size_t failed = firstFailure.load();
+    for (size_t i = 0; i < drawings.size() && i <= failed; ++i) {
+        if (drawings[i])
+            drawings[i]->replay(m_view, nullptr, nullptr);
+    }
+    return failed < n ? results[failed] : kNoError;
+}
+
+Errors::Type_Error ColonyPropertiesAnalysis::evaluateOne(ImageColony& colony, bool fastCalculation, IHalconView* view)
+{
+    Halcon::Hobject filled;
+    Errors::Type_Error result = code(Halcon::gen_region_contour_xld(colony.Contour, &filled, "filled"));
+    if (result != kNoError)
+        return result;
+    Halcon::Hobject dilated;
+    result = code(Halcon::dilation_circle(filled, &dilated, 4.5));
+    if (result != kNoError)
+        return result;
+    result = code(Halcon::gen_contour_region_xld(dilated, &colony.OutlineContour, "center"));
+    if (result != kNoError)
+        return result;
+    return evaluateColony(colony, filled, fastCalculation, view);
 }
 
 Errors::Type_Error ColonyPropertiesAnalysis::measureNeighbors()
@@ -348,56 +357,11 @@ Errors::Type_Error ColonyPropertiesAnalysis::measureNeighbors()
     const double window = m_resolution * (2.0 * m_settings->Colony.NeighborDistanceMaxNorm) + 2.0 * maxRadius;
     if (cancelled())
         return kAborted;
-    return measureNeighborPairs(m_colonies, window, m_cancellation);
-}
-
-Errors::Type_Error ColonyPropertiesAnalysis::measureNeighborPairs(std::vector<ImageColony>& colonies, double window,
-                                                                  ITaskCancellation* cancellation)
-{
-    const size_t n = colonies.size();
-    std::vector<ContourBox> boxes;
-    boxes.reserve(n);
-    for (const ImageColony& colony : colonies)
-        boxes.push_back(contourBox(colony.Contour));
-    size_t lo = 0;
-    Halcon::HTuple distance;
-    for (size_t i = 1; i < n; ++i) {
-        ImageColony& current = colonies[i];
-        for (size_t j = lo; j < i; ++j) {
-            ImageColony& earlier = colonies[j];
-            // Contours are never closer than their boxes: a pair whose boxes lie farther
-            // apart than both colonies' nearest neighbours so far changes neither.
-            if (boxesApart(boxes[i], boxes[j], std::max(current.NeighborDistance_px, earlier.NeighborDistance_px)))
-                continue;
-            // A pair that cannot be measured is no neighbour rather than a made-up distance.
-            if (Halcon::distance_cc_min(current.Contour, earlier.Contour, "point_to_segment", &distance)
-                    != Halcon::kSuccess
-                || distance.IsEmpty())
-                continue;
-            const double d = distance.D();
-            if (!(d >= 0.0))
-                continue;
-            if (d < current.NeighborDistance_px) {
-                current.NeighborDistance_px = d;
-                current.NeighborIndex = earlier.ColonyIndex;
-            }
-            if (d < earlier.NeighborDistance_px) {
-                earlier.NeighborDistance_px = d;
-                earlier.NeighborIndex = current.ColonyIndex;
-            }
-        }
-        if (i + 1 < n) {
-            for (size_t j = lo; j < i + 1 && colonies[i + 1].PosX_px - colonies[j].PosX_px >= window; ++j)
-                lo = j;
-            if (cancellation && cancellation->isCancelled())
-                return kAborted;
-        }
-    }
-    return kNoError;
+    return ColonyNeighborSearch::measure(m_colonies, window, m_cancellation);
 }
 
 Errors::Type_Error ColonyPropertiesAnalysis::evaluateColony(ImageColony& colony, const Halcon::Hobject& filled,
-                                                            bool fastCalculation)
+                                                            bool fastCalculation, IHalconView* view)
 {
     const ColonySettingsData::ColonyData& settings = m_settings->Colony;
     bool propertiesPassed = true;
@@ -487,7 +451,7 @@ Errors::Type_Error ColonyPropertiesAnalysis::evaluateColony(ImageColony& colony,
             colony.ColorSaturation = saturation;
             colony.ColorIntensity = value;
         } else {
-            result = thresholdColonyRegion(filled, colorPassed, colony.ColorHue, colony.ColorSaturation,
+            result = thresholdColonyRegion(filled, view, colorPassed, colony.ColorHue, colony.ColorSaturation,
                                            colony.ColorIntensity, colony.ColorRed, colony.ColorGreen,
                                            colony.ColorBlue, colony.ColorArea_pct, colony.ErrorCode);
             if (result != kNoError)
@@ -752,6 +716,16 @@ Errors::Type_Error ColonyPropertiesAnalysis::thresholdColonyRegion(const Halcon:
                                                                    double& red, double& green, double& blue,
                                                                    double& areaPercent, Errors::Type_Error& errorCode)
 {
+    return thresholdColonyRegion(filled, m_view, passed, hue, saturation, intensity, red, green, blue, areaPercent,
+                                 errorCode);
+}
+
+Errors::Type_Error ColonyPropertiesAnalysis::thresholdColonyRegion(const Halcon::Hobject& filled, IHalconView* view,
+                                                                   bool& passed, double& hue, double& saturation,
+                                                                   double& intensity, double& red, double& green,
+                                                                   double& blue, double& areaPercent,
+                                                                   Errors::Type_Error& errorCode)
+{
     passed = false;
     hue = saturation = intensity = red = green = blue = areaPercent = 0.0;
     errorCode = kNoError;
@@ -771,13 +745,13 @@ Errors::Type_Error ColonyPropertiesAnalysis::thresholdColonyRegion(const Halcon:
     if (result != kNoError)
         return result;
 
-    if (m_view) {
-        m_view->addObject(hueRegion, styles.at(DrawSettings::Colonies_Threshold_Hue),
+    if (view) {
+        view->addObject(hueRegion, styles.at(DrawSettings::Colonies_Threshold_Hue),
                           QStringLiteral("HalconObject_Colonies_Threshold_Hue.%1.").arg(m_containerNumber), false);
-        m_view->addObject(saturationRegion, styles.at(DrawSettings::Colonies_Threshold_Saturation),
+        view->addObject(saturationRegion, styles.at(DrawSettings::Colonies_Threshold_Saturation),
                           QStringLiteral("HalconObject_Colonies_Threshold_Saturation.%1.").arg(m_containerNumber),
                           false);
-        m_view->addObject(intensityRegion, styles.at(DrawSettings::Colonies_Threshold_Intensity),
+        view->addObject(intensityRegion, styles.at(DrawSettings::Colonies_Threshold_Intensity),
                           QStringLiteral("HalconObject_Colonies_Threshold_Intensity.%1.").arg(m_containerNumber),
                           false);
     }
@@ -796,8 +770,8 @@ Errors::Type_Error ColonyPropertiesAnalysis::thresholdColonyRegion(const Halcon:
                 return result;
         }
     }
-    if (m_view)
-        m_view->addObject(combined, styles.at(DrawSettings::Colonies_Threshold_Combined),
+    if (view)
+        view->addObject(combined, styles.at(DrawSettings::Colonies_Threshold_Combined),
                           QStringLiteral("HalconObject_Colonies_Threshold_Combined.%1.").arg(m_containerNumber),
                           false);
 
@@ -828,8 +802,8 @@ Errors::Type_Error ColonyPropertiesAnalysis::thresholdColonyRegion(const Halcon:
     const bool inRange = hasArea && areaPercent >= s.CombinedAreaPercent;
     passed = s.RangeGoods ? inRange : !inRange;
 
-    if (m_view)
-        m_view->update();
+    if (view)
+        view->update();
     return kNoError;
 }
 

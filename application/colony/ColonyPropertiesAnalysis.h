@@ -27,7 +27,9 @@ double NormalizeToRange(double value, double minimum, double maximum);
 // its colour by the selected colour model, decides good or rejected, weights the good ones
 // into a total score and numbers them in pick order; then draws them and hands every colony
 // to the host. Runs on the analysis worker's thread, once per container, right after the
-// margin analysis of that container.
+// margin analysis of that container; the neighbours and the colonies are measured on the
+// threads of the operator parallelisation, with the result, reports and drawings of a run
+// on one thread. The cancellation and the plate coordinates are then read from those threads.
 class ColonyPropertiesAnalysis {
 public:
     ColonyPropertiesAnalysis();
@@ -94,11 +96,6 @@ public:
                                              double& intensity, double& red, double& green, double& blue,
                                              bool& hueWraps);
 
-    // Nearest neighbour of every colony of a list sorted by ascending column, comparing each
-    // colony only with the earlier ones within window pixels of columns (plus the one just
-    // outside). A pair whose distance cannot be measured is no neighbour. 0 or 100.
-    static Errors::Type_Error measureNeighborPairs(std::vector<ImageColony>& colonies, double window,
-                                                   ITaskCancellation* cancellation);
     // Weighted scores of a good colony (colour scores count in the RGB model only).
     static void applyWeights(ImageColony& colony, const ColonySettingsData::ColonyData& settings, double weightFactor,
                              bool rgbModel, double redScore, double greenScore, double blueScore);
@@ -109,7 +106,18 @@ public:
 private:
     Errors::Type_Error measure(bool fastCalculation);
     Errors::Type_Error measureNeighbors();
-    Errors::Type_Error evaluateColony(ImageColony& colony, const Halcon::Hobject& filled, bool fastCalculation);
+    // Every colony of the list on the threads of the operator parallelisation: the result
+    // and the drawings are those of one colony after the other; the first failing colony's
+    // code is returned.
+    Errors::Type_Error evaluateColonies(bool fastCalculation);
+    // Outline contour and evaluation of one colony; its drawings go to view.
+    Errors::Type_Error evaluateOne(ImageColony& colony, bool fastCalculation, IHalconView* view);
+    Errors::Type_Error evaluateColony(ImageColony& colony, const Halcon::Hobject& filled, bool fastCalculation,
+                                      IHalconView* view);
+    Errors::Type_Error thresholdColonyRegion(const Halcon::Hobject& filled, IHalconView* view, bool& passed,
+                                             double& hue, double& saturation, double& intensity, double& red,
+                                             double& green, double& blue, double& areaPercent,
+                                             Errors::Type_Error& errorCode);
     Errors::Type_Error marginDistance(const Halcon::Hobject& contour, double& distance);
     void show();
     void showTestCrosses();

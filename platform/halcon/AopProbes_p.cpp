@@ -5,6 +5,7 @@
 #include "HalconEnhanceOps.h"
 #include "HalconFilterOps.h"
 #include "HalconImageOps.h"
+#include "HalconXldAnalysis.h"
 
 namespace Halcon::Aop {
 
@@ -33,6 +34,14 @@ void registerBuiltinProbes()
     registerProbe("mean_image", [](const Sample &s) {
         Hobject mean;
         return mean_image(s.green, &mean, 11, 11);
+    });
+    registerProbe("sub_image", [](const Sample &s) {
+        Hobject difference;
+        return sub_image(s.green, s.red, &difference, 1.0, 128.0);
+    });
+    registerProbe("threshold_sub_pix", [](const Sample &s) {
+        Hobject edges;
+        return threshold_sub_pix(s.green, &edges, 128.0);
     });
     registerProbe("shock_filter", [](const Sample &s) {
         Hobject sharpened;

@@ -220,7 +220,8 @@ std::vector<XldPoint> smoothed(const std::vector<XldPoint> &p, bool cyclic, int 
         const long h = cyclic ? half : std::min<long>({half, long(i), long(n - 1 - i)});
         double r = 0.0, c = 0.0;
         for (long k = -h; k <= h; ++k) {
-            const XldPoint &q = p[size_t((long(i) + k + long(n)) % long(n))];
+            // A closed contour shorter than the window wraps round more than once.
+            const XldPoint &q = p[size_t(((long(i) + k) % long(n) + long(n)) % long(n))];
             r += q.row;
             c += q.col;
         }

@@ -288,6 +288,50 @@ private:
     mutable std::atomic<int> m_handover{0};
 };
 
+// The threads of one parallelChunks call: each takes the next chunk until none is left.
+// The hand-over follows BandLoop's.
+class ChunkLoop : public cv::ParallelLoopBody
+{
+public:
+    ChunkLoop(std::string_view op, int rows, int grain, int threads, const std::function<void(int, int)> &body,
+              Aop::BandHook hook)
+        : m_op(op), m_rows(rows), m_grain(grain), m_threads(threads), m_body(body), m_hook(hook)
+    {
+        m_next.store(0, std::memory_order_relaxed);
+        m_handover.store(0, std::memory_order_release);
+    }
+
+    void operator()(const cv::Range &range) const override
+    {
+        m_handover.load(std::memory_order_acquire);
+        for (int t = range.start; t < range.end; ++t) {
+            if (m_hook)
+                m_hook(m_op, t, m_threads);
+            for (;;) {
+                const int first = m_next.fetch_add(m_grain, std::memory_order_relaxed);
+                if (first >= m_rows)
+                    break;
+                m_body(first, int(std::min<std::int64_t>(std::int64_t(first) + m_grain, m_rows)));
+            }
+        }
+        m_handover.fetch_add(1, std::memory_order_release);
+    }
+
+    void joined() const { m_handover.load(std::memory_order_acquire); }
+
+private:
+    std::string_view m_op;
+    int m_rows;
+    int m_grain;
+    int m_threads;
+    const std::function<void(int, int)> &m_body;
+    Aop::BandHook m_hook;
+    // Rows are never handed out past m_rows + grain * threads, so int does not overflow for
+    // any picture the layer holds.
+    mutable std::atomic<int> m_next{0};
+    mutable std::atomic<int> m_handover{0};
+};
+
 namespace Aop {
 
 int threadCount(std::string_view op, std::string_view type)
@@ -314,6 +358,19 @@ void parallelRows(std::string_view op, std::string_view type, int rows, const st
     // single stripe runs on the calling thread, and OpenCV runs parallel loops nested in
     // one of its own loops serially, so one band also keeps cvtColor & co. on this thread.
     const BandLoop loop(op, rows, threads, body, g_bandHook.load(std::memory_order_acquire));
+    cv::parallel_for_(cv::Range(0, threads), loop, threads);
+    loop.joined();
+}
+
+void parallelChunks(std::string_view op, std::string_view type, int rows, int grain,
+                    const std::function<void(int, int)> &body)
+{
+    if (rows <= 0)
+        return;
+    grain = std::max(1, grain);
+    const int chunks = int((std::int64_t(rows) + grain - 1) / grain);
+    const int threads = std::min(threadCount(op, type), chunks);
+    const ChunkLoop loop(op, rows, grain, threads, body, g_bandHook.load(std::memory_order_acquire));
     cv::parallel_for_(cv::Range(0, threads), loop, threads);
     loop.joined();
 }
@@ -638,6 +695,11 @@ Herror read_aop_knowledge(const HTuple &fileName, const HTuple &genParamName, co
             *operatorNames = nameTuple;
         return kSuccess;
     });
+}
+
+void parallel_work(const std::string &task, int count, int grain, const std::function<void(int, int)> &body)
+{
+    Aop::parallelChunks(task, "byte", count, grain, body);
 }
 
 Herror get_aop_info(const HTuple &operatorName, const HTuple &iconicType, HTuple *threadCount, HTuple *isKnown)

@@ -12,6 +12,9 @@
 #include "HTuple.h"
 #include "HalconTypes.h"
 
+#include <functional>
+#include <string>
+
 namespace Halcon {
 
 // operatorName: names (one tuple of texts); "" or an empty tuple means every operator
@@ -48,5 +51,12 @@ Herror read_aop_knowledge(const HTuple &fileName, const HTuple &genParamName, co
 // The layer's own query: the threads operatorName would use now for pictures of
 // iconicType ("byte", "uint2", "real"), and 1 when the table has an entry for it, else 0.
 Herror get_aop_info(const HTuple &operatorName, const HTuple &iconicType, HTuple *threadCount, HTuple *isKnown);
+
+// Work of the layer's users on the pool that parallelised operators use: body(first, end)
+// for consecutive chunks of [0, count), `grain` items each (the last may be shorter), handed
+// out in order to as many threads as the parallelisation allows an operator named `task`
+// on byte pictures. With one thread every chunk runs in order on the calling thread;
+// operators called inside a chunk stay on that chunk's thread. Returns when all are done.
+void parallel_work(const std::string &task, int count, int grain, const std::function<void(int first, int end)> &body);
 
 } // namespace Halcon

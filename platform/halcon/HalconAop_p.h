@@ -24,6 +24,12 @@ int threadCount(std::string_view op, std::string_view type);
 void parallelRows(std::string_view op, std::string_view type, int rows,
                   const std::function<void(int firstRow, int endRow)> &body);
 
+// Like parallelRows, but the threads take chunks of `grain` rows in turn until none is
+// left, so that rows of uneven cost still keep every thread busy. The band hook sees one
+// band per thread.
+void parallelChunks(std::string_view op, std::string_view type, int rows, int grain,
+                    const std::function<void(int firstRow, int endRow)> &body);
+
 // Seam for tests: called on the thread that runs each band, before the band's body, with
 // the operator, the band's index and the band count of that call. nullptr turns it off.
 using BandHook = void (*)(std::string_view op, int band, int bands);

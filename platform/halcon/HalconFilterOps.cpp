@@ -4,6 +4,7 @@
 #include "HalconGuard_p.h"
 #include "HobjectElements_p.h"
 #include "MedianFilter_p.h"
+#include "MedianTracking_p.h"
 #include "PlaneCache_p.h"
 #include "RegionRuns_p.h"
 
@@ -253,6 +254,9 @@ Herror marginOf(const HTuple& margin, int parameter, MarginMode& mode)
 
 // Largest square mask OpenCV's median counts without overflowing its histograms.
 constexpr int kOpenCvMedianMaxSize = 255;
+// Each band of the median starts its counts afresh: bands shorter than this (but for small
+// pictures) would cost more in that than they gain.
+constexpr int kMinMedianBandRows = 32;
 
 void medianPlane(const cv::Mat& source, cv::Mat& destination, const std::vector<int>& widths,
                  const MarginMode& margin, PixelType type, bool square)
@@ -269,8 +273,19 @@ void medianPlane(const cv::Mat& source, cv::Mat& destination, const std::vector<
                        cv::Scalar::all(margin.value));
     cv::Mat result = cachedPlane(source.rows, source.cols, work.type());
     const bool bytes = work.depth() == CV_8U;
-    const bool openCv = bytes && square && 2 * radius + 1 <= kOpenCvMedianMaxSize;
-    Aop::parallelRows("median_image", pixelTypeName(type), result.rows, [&](int firstRow, int endRow) {
+    // OpenCV's sorting networks of the 3 x 3 and 5 x 5 squares beat everything; the masks up
+    // to kMaxTrackedRadius are tracked on vectors, larger squares left to OpenCV's histograms.
+    const bool tracked = bytes && radius <= kMaxTrackedRadius && !(square && radius <= 2);
+    const bool openCv = bytes && square && !tracked && 2 * radius + 1 <= kOpenCvMedianMaxSize;
+    // A few bands per thread: edges cost the tracking more than flat agar, and a shared
+    // machine gives its threads unequal shares.
+    const int threads = Aop::threadCount("median_image", pixelTypeName(type));
+    const int perThread = (result.rows + threads - 1) / std::max(1, threads);
+    const int bandRows = threads <= 1 ? result.rows
+                                      : std::max(std::min(kMinMedianBandRows, perThread), result.rows / (4 * threads));
+    Aop::parallelChunks("median_image", pixelTypeName(type), result.rows, bandRows, [&](int firstRow, int endRow) {
+        if (tracked && medianFilter8uTracked(padded, result, widths, pad, firstRow, endRow))
+            return;
         if (openCv) {
             // OpenCV's median of a square mask is the same, in constant time per pixel. It
             // makes up its own border, but only for pixels whose mask leaves the padded
@@ -516,8 +531,14 @@ Herror sub_image(const Hobject& imageMinuend, const Hobject& imageSubtrahend, Ho
             if (a.channels() != b.channels())
                 return kErrWrongChannelCount;
             std::vector<cv::Mat> planes(a.planes.size());
-            for (size_t k = 0; k < planes.size(); ++k)
-                cv::addWeighted(a.planes[k], factor, b.planes[k], -factor, offset, planes[k]);
+            for (size_t k = 0; k < planes.size(); ++k) {
+                planes[k].create(a.planes[k].size(), a.planes[k].type());
+                Aop::parallelRows("sub_image", pixelTypeName(a.type), a.height, [&](int firstRow, int endRow) {
+                    cv::Mat band = planes[k].rowRange(firstRow, endRow);
+                    cv::addWeighted(a.planes[k].rowRange(firstRow, endRow), factor, b.planes[k].rowRange(firstRow, endRow),
+                                    -factor, offset, band);
+                });
+            }
             RegionPtr domain;
             if (!a.hasFullDomain() && !b.hasFullDomain())
                 domain = makeRegionSorted(runsIntersection(a.domain->runs, b.domain->runs));

@@ -4,6 +4,7 @@
 #include "ContourGeometry_p.h"
 #include "ContourSegmentation_p.h"
 #include "ControlValues_p.h"
+#include "HalconAop_p.h"
 #include "HalconGuard_p.h"
 #include "HobjectElements_p.h"
 #include "SubPixelThreshold_p.h"
@@ -17,6 +18,9 @@ namespace Halcon {
 using namespace Detail;
 
 namespace {
+
+// Contours per chunk of work handed to a thread: contours differ widely in length.
+constexpr int kContoursPerChunk = 4;
 
 Herror positiveNumber(const HTuple &tuple, int parameter, double *value, bool allowZero)
 {
@@ -105,10 +109,21 @@ Herror segment_contours_xld(const Hobject &contours, Hobject *contoursSplit, con
             return err;
         if (const Herror err = positiveNumber(maxLineDist2, 4, &p.maxLineDist2, false); err != kSuccess)
             return err;
+        // Contours are split independently; their pieces are joined in input order.
+        std::vector<std::vector<std::vector<XldPoint>>> split(input.size());
+        Aop::parallelChunks("segment_contours_xld", "real", int(input.size()), kContoursPerChunk,
+                            [&](int first, int end) {
+                                for (int i = first; i < end; ++i)
+                                    segmentContour(input[size_t(i)]->points, p, split[size_t(i)]);
+                            });
+        size_t total = 0;
+        for (const auto &pieces : split)
+            total += pieces.size();
         std::vector<std::vector<XldPoint>> pieces;
-        pieces.reserve(input.size() * 4);
-        for (const XldPtr &xld : input)
-            segmentContour(xld->points, p, pieces);
+        pieces.reserve(total);
+        for (auto &contourPieces : split)
+            for (auto &piece : contourPieces)
+                pieces.push_back(std::move(piece));
         return makeContours(pieces, contoursSplit);
     });
 }
@@ -320,10 +335,12 @@ Herror test_self_intersection_xld(const Hobject &contours, const HTuple &closeXl
             return err;
         if (m != "true" && m != "false")
             return kErrWrongValue1;
-        std::vector<Hlong> result;
-        result.reserve(input.size());
-        for (const XldPtr &xld : input)
-            result.push_back(contourSelfIntersects(xld->points, m == "true") ? 1 : 0);
+        std::vector<Hlong> result(input.size());
+        Aop::parallelChunks("test_self_intersection_xld", "real", int(input.size()), kContoursPerChunk,
+                            [&](int first, int end) {
+                                for (int i = first; i < end; ++i)
+                                    result[size_t(i)] = contourSelfIntersects(input[size_t(i)]->points, m == "true") ? 1 : 0;
+                            });
         if (doesIntersect)
             *doesIntersect = HTuple(result);
         return kSuccess;

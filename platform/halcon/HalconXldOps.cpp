@@ -2,6 +2,7 @@
 
 #include "ContourGeometry_p.h"
 #include "ControlValues_p.h"
+#include "HalconAop_p.h"
 #include "HalconGuard_p.h"
 #include "HobjectElements_p.h"
 
@@ -16,6 +17,9 @@
 namespace Halcon {
 
 namespace {
+
+// Contours (point tests, transforms) per chunk of work handed to a thread.
+constexpr int kTestsPerChunk = 16;
 
 using ControlValues::at;
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
@@ -426,18 +430,23 @@ Herror affine_trans_contour_xld(const Hobject &contours, Hobject *contoursAffine
             err = ControlValues::matrix(homMat2D, 1, m);
         if (err != kSuccess)
             return err;
-        std::vector<XldPtr> out;
-        out.reserve(input.size());
-        for (const XldPtr &xld : input) {
-            std::vector<XldPoint> points(xld->points.size());
-            for (size_t i = 0; i < points.size(); ++i) {
-                const XldPoint &p = xld->points[i];
-                points[i] = {m[0] * p.row + m[1] * p.col + m[2], m[3] * p.row + m[4] * p.col + m[5]};
-            }
-            // The same arithmetic on equal points keeps a closed contour closed exactly.
-            out.push_back(xld->kind == ElementKind::XldPoly ? makePolygon(std::move(points))
-                                                            : makeContour(std::move(points)));
-        }
+        std::vector<XldPtr> out(input.size());
+        Aop::parallelChunks("affine_trans_contour_xld", "real", int(input.size()), kTestsPerChunk,
+                            [&](int first, int end) {
+                                for (size_t c = size_t(first); c < size_t(end); ++c) {
+                                    const XldElement &xld = *input[c];
+                                    std::vector<XldPoint> points(xld.points.size());
+                                    for (size_t i = 0; i < points.size(); ++i) {
+                                        const XldPoint &p = xld.points[i];
+                                        points[i] = {m[0] * p.row + m[1] * p.col + m[2],
+                                                     m[3] * p.row + m[4] * p.col + m[5]};
+                                    }
+                                    // The same arithmetic on equal points keeps a closed contour
+                                    // closed exactly.
+                                    out[c] = xld.kind == ElementKind::XldPoly ? makePolygon(std::move(points))
+                                                                              : makeContour(std::move(points));
+                                }
+                            });
         if (contoursAffineTrans)
             *contoursAffineTrans = makeObject(out);
         return kSuccess;
@@ -509,11 +518,13 @@ Herror test_xld_point(const Hobject &xld, const HTuple &row, const HTuple &colum
             return kErrWrongCount1;
         const size_t n = std::max(contours, points);
         std::vector<Hlong> result(n);
-        for (size_t i = 0; i < n; ++i) {
-            const XldElement &c = *input[contours == 1 ? 0 : i];
-            const size_t k = points == 1 ? 0 : i;
-            result[i] = pointInside(c.points, rows[k], cols[k]) ? 1 : 0;
-        }
+        Aop::parallelChunks("test_xld_point", "real", int(n), kTestsPerChunk, [&](int first, int end) {
+            for (size_t i = size_t(first); i < size_t(end); ++i) {
+                const XldElement &c = *input[contours == 1 ? 0 : i];
+                const size_t k = points == 1 ? 0 : i;
+                result[i] = pointInside(c.points, rows[k], cols[k]) ? 1 : 0;
+            }
+        });
         if (isInside)
             *isInside = HTuple(result);
         return kSuccess;

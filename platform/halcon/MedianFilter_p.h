@@ -19,6 +19,12 @@ std::vector<int> squareMaskHalfWidths(int radius);
 void medianFilter8u(const cv::Mat& paddedSource, cv::Mat& destination,
                     const std::vector<int>& halfWidths, int padColumns, int firstRow, int endRow);
 
+// Same contract, on vectors of neighbouring columns, for masks of radius 1 .. 11 that hold
+// every column's pixels in one run (circles, squares); false when it does not take the
+// mask or the picture is narrower than the narrowest vector, and nothing is written.
+bool medianFilter8uTracked(const cv::Mat &paddedSource, cv::Mat &destination, const std::vector<int> &halfWidths,
+                           int padColumns, int firstRow, int endRow);
+
 // Same contract for real planes; a plain selection per pixel, slower but exact.
 void medianFilter32f(const cv::Mat& paddedSource, cv::Mat& destination,
                      const std::vector<int>& halfWidths, int padColumns, int firstRow, int endRow);

@@ -92,8 +92,46 @@ Runs runsUnion(const Runs& a, const Runs& b)
     return out;
 }
 
+namespace {
+
+// The pieces of a few runs in a long list: each run looks up its row in the long list
+// (galloping on from the last one), so a colony against a region of the whole picture costs
+// in proportion to the colony.
+Runs fewInMany(const Runs& few, const Runs& many)
+{
+    Runs out;
+    size_t j = 0;
+    for (const Run& ra : few) {
+        // First run of `many` not wholly before ra.
+        const auto before = [&ra](const Run& rb) {
+            return rb.row < ra.row || (rb.row == ra.row && rb.colEnd < ra.colBegin);
+        };
+        size_t step = 1;
+        size_t hi = j;
+        while (hi < many.size() && before(many[hi])) {
+            j = hi + 1;
+            hi += step;
+            step *= 2;
+        }
+        j = size_t(std::partition_point(many.begin() + std::ptrdiff_t(j),
+                                        many.begin() + std::ptrdiff_t(std::min(hi, many.size())), before)
+                   - many.begin());
+        for (size_t k = j; k < many.size() && many[k].row == ra.row && many[k].colBegin <= ra.colEnd; ++k)
+            out.push_back({ra.row, std::max(ra.colBegin, many[k].colBegin), std::min(ra.colEnd, many[k].colEnd)});
+    }
+    return out;
+}
+
+} // namespace
+
 Runs runsIntersection(const Runs& a, const Runs& b)
 {
+    // Beyond this ratio the lookups cost less than walking the long list.
+    constexpr size_t kRatio = 16;
+    if (a.size() * kRatio < b.size())
+        return fewInMany(a, b);
+    if (b.size() * kRatio < a.size())
+        return fewInMany(b, a);
     Runs out;
     size_t i = 0;
     size_t j = 0;

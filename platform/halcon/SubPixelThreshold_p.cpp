@@ -1,17 +1,27 @@
 #include "SubPixelThreshold_p.h"
 
+#include "HalconAop_p.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 namespace Halcon::Detail {
 
 namespace {
 
+// Bands shorter than this cost more to join than they save.
+constexpr int kMinBandRows = 32;
+// Contours whose points are gathered by one thread at a time.
+constexpr int kWalksPerChunk = 16;
+
 // A crossing of the iso-line with the line between two neighbouring pixel centres. Each
 // crossing is made once, by the first cell that meets it, and linked by the cells on both
 // sides: `next` by the cell where the contour leaves through it, `prev` by the other one.
+// Within a band of rows, -1 is no crossing and kOutside - x the crossing on the band's top
+// line at column x that the band above made.
 struct Crossing
 {
     double row;
@@ -20,13 +30,26 @@ struct Crossing
     std::int32_t prev;
 };
 
-// The domain of one row of the bounding box as bytes 0/1, filled from the runs.
+constexpr std::int32_t kNone = -1;
+constexpr std::int32_t kOutside = -2;
+
+bool outside(std::int32_t id)
+{
+    return id <= kOutside;
+}
+
+// The domain of one row of the bounding box as bytes 0/1, filled from the runs; rows are
+// asked for in rising order from `firstRow` on.
 class DomainRows
 {
 public:
-    DomainRows(const ImageElement &image, int col1, int width)
+    DomainRows(const ImageElement &image, int col1, int width, int firstRow)
         : m_runs(image.hasFullDomain() ? nullptr : &image.domain->runs), m_col1(col1), m_width(width)
     {
+        if (m_runs)
+            m_next = size_t(std::lower_bound(m_runs->begin(), m_runs->end(), firstRow,
+                                             [](const Run &run, int row) { return run.row < row; })
+                            - m_runs->begin());
     }
 
     void fill(int row, std::uint8_t *mask)
@@ -54,43 +77,85 @@ private:
     size_t m_next = 0;
 };
 
+// The bounding box of the domain that cells of 2 x 2 pixels can cover.
+struct CellArea
+{
+    int row1 = 0;
+    int col1 = 0;
+    int row2 = -1;
+    int col2 = -1;
+    bool empty() const { return row2 <= row1 || col2 <= col1; }
+    int width() const { return col2 - col1 + 1; }
+};
+
+CellArea cellArea(const ImageElement &image)
+{
+    CellArea a{0, 0, image.height - 1, image.width - 1};
+    if (!image.hasFullDomain()) {
+        const RegionElement &d = *image.domain;
+        if (d.isEmpty())
+            return CellArea{};
+        a.row1 = std::max(a.row1, int(d.row1));
+        a.col1 = std::max(a.col1, int(d.col1));
+        a.row2 = std::min(a.row2, int(d.row2));
+        a.col2 = std::min(a.col2, int(d.col2));
+    }
+    return a;
+}
+
+// The crossings and links that the cells of the cell rows [rowBegin, rowEnd) make, in the
+// order a scan of the whole area makes them; the crossings on the band's top line that the
+// cells above make are left to the band above.
+struct Band
+{
+    std::vector<Crossing> points;
+    // Crossing ids on the band's bottom line, by column (kNone where none was made).
+    std::vector<std::int32_t> bottom;
+};
+
 template<class T>
-class IsoTracer
+class BandTracer
 {
 public:
-    IsoTracer(const ImageElement &image, double threshold) : m_image(image), m_threshold(threshold) {}
-
-    void run(std::vector<XldPtr> &out)
+    BandTracer(const ImageElement &image, const CellArea &area, double threshold)
+        : m_image(image), m_area(area), m_threshold(threshold)
     {
-        int row1 = 0, col1 = 0, row2 = m_image.height - 1, col2 = m_image.width - 1;
-        if (!m_image.hasFullDomain()) {
-            const RegionElement &d = *m_image.domain;
-            if (d.isEmpty())
-                return;
-            row1 = std::max(row1, int(d.row1));
-            col1 = std::max(col1, int(d.col1));
-            row2 = std::min(row2, int(d.row2));
-            col2 = std::min(col2, int(d.col2));
-        }
-        if (row2 <= row1 || col2 <= col1)
-            return; // no cell of 2 x 2 pixels fits
-        const int width = col2 - col1 + 1;
-        m_points.reserve(size_t(4 * (width + (row2 - row1 + 1))));
+    }
+
+    void run(int rowBegin, int rowEnd, Band &band)
+    {
+        m_points = &band.points;
+        const int width = m_area.width();
+        const int col1 = m_area.col1;
+        const size_t span = size_t(width);
+        m_points->reserve(size_t(4 * (width + (rowEnd - rowBegin + 1))));
 
         // Row buffers: domain of the upper and lower pixel row, crossing ids of the upper
         // and lower horizontal lines and of the vertical lines of the current cell row.
-        std::vector<std::uint8_t> maskUpper(static_cast<size_t>(width)), maskLower(static_cast<size_t>(width));
-        const size_t span = static_cast<size_t>(width);
-        std::vector<std::int32_t> idsUpper(span, -1), idsLower(span, -1), idsVertical(span, -1);
-        DomainRows domain(m_image, col1, width);
-        domain.fill(row1, maskUpper.data());
-
+        std::vector<std::uint8_t> maskUpper(span), maskLower(span);
+        std::vector<std::int32_t> idsUpper(span, kNone), idsLower(span, kNone), idsVertical(span, kNone);
         const cv::Mat &plane = m_image.planes[0];
         const double t = m_threshold;
-        for (int r = row1; r < row2; ++r) {
+        if (rowBegin > m_area.row1) {
+            // The cells of the row above made their bottom crossings first.
+            DomainRows above(m_image, col1, width, rowBegin - 1);
+            above.fill(rowBegin - 1, maskUpper.data());
+            DomainRows top(m_image, col1, width, rowBegin);
+            top.fill(rowBegin, maskLower.data());
+            const T *row = plane.ptr<T>(rowBegin);
+            for (int x = 0; x + 1 < width; ++x) {
+                const bool masks = maskUpper[size_t(x)] && maskUpper[size_t(x) + 1] && maskLower[size_t(x)]
+                    && maskLower[size_t(x) + 1];
+                if (masks && ((double(row[col1 + x]) >= t) != (double(row[col1 + x + 1]) >= t)))
+                    idsUpper[size_t(x)] = kOutside - x;
+            }
+        }
+        DomainRows domain(m_image, col1, width, rowBegin);
+        domain.fill(rowBegin, maskUpper.data());
+        for (int r = rowBegin; r < rowEnd; ++r) {
             domain.fill(r + 1, maskLower.data());
-            std::fill(idsLower.begin(), idsLower.end(), -1);
-            std::fill(idsVertical.begin(), idsVertical.end(), -1);
+            std::fill(idsLower.begin(), idsLower.end(), kNone);
+            std::fill(idsVertical.begin(), idsVertical.end(), kNone);
             const T *upper = plane.ptr<T>(r);
             const T *lower = plane.ptr<T>(r + 1);
             for (int x = 0; x + 1 < width; ++x) {
@@ -107,14 +172,14 @@ public:
             std::swap(maskUpper, maskLower);
             std::swap(idsUpper, idsLower);
         }
-        trace(out);
+        band.bottom = std::move(idsUpper);
     }
 
 private:
     std::int32_t add(double row, double col)
     {
-        m_points.push_back({row, col, -1, -1});
-        return std::int32_t(m_points.size() - 1);
+        m_points->push_back({row, col, kNone, kNone});
+        return std::int32_t(m_points->size() - 1);
     }
 
     // Interpolated position of the threshold between two values that lie on either side;
@@ -139,28 +204,28 @@ private:
         int n = 0;
         if (bBl != bBr) {
             std::int32_t &id = idsLower[size_t(x)];
-            if (id < 0)
+            if (id == kNone)
                 id = add(r + 1, c + fraction(bl, br));
             ids[n] = id;
             exits[n++] = bBl;
         }
         if (bBr != bTr) {
             std::int32_t &id = idsVertical[size_t(x) + 1];
-            if (id < 0)
+            if (id == kNone)
                 id = add(r + fraction(tr, br), c + 1);
             ids[n] = id;
             exits[n++] = bBr;
         }
         if (bTr != bTl) {
             std::int32_t &id = idsUpper[size_t(x)];
-            if (id < 0)
+            if (id == kNone)
                 id = add(r, c + fraction(tl, tr));
             ids[n] = id;
             exits[n++] = bTr;
         }
         if (bTl != bBl) {
             std::int32_t &id = idsVertical[size_t(x)];
-            if (id < 0)
+            if (id == kNone)
                 id = add(r + fraction(tl, bl), c);
             ids[n] = id;
             exits[n++] = bTl;
@@ -179,65 +244,158 @@ private:
         }
     }
 
+    // A crossing of the band above keeps the link in the band's own crossing, to be set
+    // when the bands are joined.
     void link(std::int32_t from, std::int32_t to)
     {
-        m_points[size_t(from)].next = to;
-        m_points[size_t(to)].prev = from;
-    }
-
-    void finish(std::vector<XldPoint> &points, bool closed, std::vector<XldPtr> &out)
-    {
-        if (closed && points.size() > 1 && points.back().row == points.front().row
-            && points.back().col == points.front().col)
-            points.pop_back();
-        if (points.size() < 2)
-            return; // collapsed to one point: outlines nothing
-        if (closed)
-            points.push_back(points.front());
-        out.push_back(makeContour(points));
-    }
-
-    void append(std::vector<XldPoint> &points, const Crossing &p)
-    {
-        // Grey values equal to the threshold put neighbouring crossings on one pixel centre.
-        if (points.empty() || points.back().row != p.row || points.back().col != p.col)
-            points.push_back({p.row, p.col});
-    }
-
-    void trace(std::vector<XldPtr> &out)
-    {
-        const size_t n = m_points.size();
-        std::vector<std::uint8_t> visited(n, 0);
-        std::vector<XldPoint> points;
-        points.reserve(256);
-        // Open contours start where the domain ends, at a crossing without predecessor.
-        for (size_t i = 0; i < n; ++i) {
-            if (visited[i] || m_points[i].prev >= 0)
-                continue;
-            points.clear();
-            for (std::int32_t k = std::int32_t(i); k >= 0 && !visited[size_t(k)]; k = m_points[size_t(k)].next) {
-                visited[size_t(k)] = 1;
-                append(points, m_points[size_t(k)]);
-            }
-            finish(points, false, out);
-        }
-        // What is left runs in loops.
-        for (size_t i = 0; i < n; ++i) {
-            if (visited[i])
-                continue;
-            points.clear();
-            for (std::int32_t k = std::int32_t(i); k >= 0 && !visited[size_t(k)]; k = m_points[size_t(k)].next) {
-                visited[size_t(k)] = 1;
-                append(points, m_points[size_t(k)]);
-            }
-            finish(points, true, out);
-        }
+        if (!outside(from))
+            (*m_points)[size_t(from)].next = to;
+        if (!outside(to))
+            (*m_points)[size_t(to)].prev = from;
     }
 
     const ImageElement &m_image;
+    const CellArea m_area;
     const double m_threshold;
-    std::vector<Crossing> m_points;
+    std::vector<Crossing> *m_points = nullptr;
 };
+
+// One list of every band's crossings, numbered as a scan of the whole area numbers them,
+// with the links across band lines set on both crossings. The bands are copied side by side;
+// the few links that reach into the band above are set afterwards.
+std::vector<Crossing> joinBands(const std::vector<Band> &bands, std::string_view type)
+{
+    std::vector<std::int32_t> offsets(bands.size() + 1, 0);
+    for (size_t b = 0; b < bands.size(); ++b)
+        offsets[b + 1] = offsets[b] + std::int32_t(bands[b].points.size());
+    std::vector<Crossing> all(size_t(offsets.back()));
+    // Per band: (crossing above, crossing of this band, whether the link runs upwards).
+    struct UpLink
+    {
+        std::int32_t above;
+        std::int32_t self;
+        bool toAbove;
+    };
+    std::vector<std::vector<UpLink>> upLinks(bands.size());
+    Aop::parallelChunks("threshold_sub_pix", type, int(bands.size()), 1, [&](int first, int end) {
+        for (size_t b = size_t(first); b < size_t(end); ++b) {
+            const std::int32_t offset = offsets[b];
+            const auto global = [&](std::int32_t id) -> std::int32_t {
+                if (id == kNone)
+                    return kNone;
+                if (!outside(id))
+                    return offset + id;
+                return offsets[b - 1] + bands[b - 1].bottom[size_t(kOutside - id)];
+            };
+            const std::vector<Crossing> &points = bands[b].points;
+            for (size_t i = 0; i < points.size(); ++i) {
+                const Crossing &p = points[i];
+                const std::int32_t self = offset + std::int32_t(i);
+                all[size_t(self)] = {p.row, p.col, global(p.next), global(p.prev)};
+                // The crossing above learns of the link only from this side.
+                if (p.next != kNone && outside(p.next))
+                    upLinks[b].push_back({global(p.next), self, true});
+                if (p.prev != kNone && outside(p.prev))
+                    upLinks[b].push_back({global(p.prev), self, false});
+            }
+        }
+    });
+    for (const std::vector<UpLink> &links : upLinks) {
+        for (const UpLink &link : links) {
+            if (link.toAbove)
+                all[size_t(link.above)].prev = link.self;
+            else
+                all[size_t(link.above)].next = link.self;
+        }
+    }
+    return all;
+}
+
+void finish(std::vector<XldPoint> &points, bool closed, XldPtr &out)
+{
+    if (closed && points.size() > 1 && points.back().row == points.front().row
+        && points.back().col == points.front().col)
+        points.pop_back();
+    if (points.size() < 2)
+        return; // collapsed to one point: outlines nothing
+    if (closed)
+        points.push_back(points.front());
+    out = makeContour(std::move(points));
+}
+
+void append(std::vector<XldPoint> &points, const Crossing &p)
+{
+    // Grey values equal to the threshold put neighbouring crossings on one pixel centre.
+    if (points.empty() || points.back().row != p.row || points.back().col != p.col)
+        points.push_back({p.row, p.col});
+}
+
+// One contour of the trace: where it starts, how many crossings it takes, whether it closes.
+struct Walk
+{
+    std::int32_t start;
+    std::int32_t length;
+    bool closed;
+};
+
+void trace(const std::vector<Crossing> &crossings, std::string_view type, std::vector<XldPtr> &out)
+{
+    // The walks first, one after the other, as they share the visited marks: open contours
+    // start where the domain ends, at a crossing without predecessor; what is left runs in
+    // loops. Then their points, on the pool.
+    const size_t n = crossings.size();
+    std::vector<std::uint8_t> visited(n, 0);
+    std::vector<Walk> walks;
+    const auto walk = [&](size_t i, bool closed) {
+        std::int32_t length = 0;
+        for (std::int32_t k = std::int32_t(i); k >= 0 && !visited[size_t(k)]; k = crossings[size_t(k)].next) {
+            visited[size_t(k)] = 1;
+            ++length;
+        }
+        walks.push_back({std::int32_t(i), length, closed});
+    };
+    for (size_t i = 0; i < n; ++i) {
+        if (!visited[i] && crossings[i].prev < 0)
+            walk(i, false);
+    }
+    for (size_t i = 0; i < n; ++i) {
+        if (!visited[i])
+            walk(i, true);
+    }
+    std::vector<XldPtr> contours(walks.size());
+    Aop::parallelChunks("threshold_sub_pix", type, int(walks.size()), kWalksPerChunk, [&](int first, int end) {
+        std::vector<XldPoint> points;
+        for (size_t w = size_t(first); w < size_t(end); ++w) {
+            points.clear();
+            std::int32_t k = walks[w].start;
+            for (std::int32_t step = 0; step < walks[w].length; ++step, k = crossings[size_t(k)].next)
+                append(points, crossings[size_t(k)]);
+            finish(points, walks[w].closed, contours[w]);
+        }
+    });
+    for (XldPtr &contour : contours) {
+        if (contour)
+            out.push_back(std::move(contour));
+    }
+}
+
+template<class T>
+void traceImage(const ImageElement &image, double threshold, std::vector<XldPtr> &out)
+{
+    const CellArea area = cellArea(image);
+    if (area.empty())
+        return; // no cell of 2 x 2 pixels fits
+    const int cellRows = area.row2 - area.row1;
+    const int threads = std::max(1, Aop::threadCount("threshold_sub_pix", pixelTypeName(image.type)));
+    // A few bands per thread keep them all busy where the domain is uneven.
+    const int grain = threads == 1 ? cellRows : std::max(kMinBandRows, (cellRows + 4 * threads - 1) / (4 * threads));
+    std::vector<Band> bands(size_t((cellRows + grain - 1) / grain));
+    Aop::parallelChunks("threshold_sub_pix", pixelTypeName(image.type), cellRows, grain, [&](int first, int end) {
+        BandTracer<T>(image, area, threshold).run(area.row1 + first, area.row1 + end, bands[size_t(first / grain)]);
+    });
+    const char *type = pixelTypeName(image.type);
+    trace(joinBands(bands, type), type, out);
+}
 
 } // namespace
 
@@ -245,13 +403,13 @@ void subPixelContours(const ImageElement &image, double threshold, std::vector<X
 {
     switch (image.type) {
     case PixelType::Byte:
-        IsoTracer<std::uint8_t>(image, threshold).run(out);
+        traceImage<std::uint8_t>(image, threshold, out);
         break;
     case PixelType::UInt2:
-        IsoTracer<std::uint16_t>(image, threshold).run(out);
+        traceImage<std::uint16_t>(image, threshold, out);
         break;
     case PixelType::Real:
-        IsoTracer<float>(image, threshold).run(out);
+        traceImage<float>(image, threshold, out);
         break;
     }
 }

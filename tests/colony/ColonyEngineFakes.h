@@ -19,6 +19,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <vector>
 
@@ -96,15 +97,28 @@ public:
 };
 
 // True from the cancelAfter-th poll on (counting from 1); never when cancelAfter is 0.
+// Polled from the threads that measure colonies too.
 class FakeCancellation : public ITaskCancellation {
 public:
+    FakeCancellation() = default;
+    FakeCancellation(const FakeCancellation& other)
+        : cancelAfter(other.cancelAfter)
+        , polls(other.polls.load())
+    {
+    }
+    FakeCancellation& operator=(const FakeCancellation& other)
+    {
+        cancelAfter = other.cancelAfter;
+        polls = other.polls.load();
+        return *this;
+    }
     bool isCancelled() override
     {
-        ++polls;
-        return cancelAfter > 0 && polls >= cancelAfter;
+        const int poll = ++polls;
+        return cancelAfter > 0 && poll >= cancelAfter;
     }
     int cancelAfter = 0;
-    int polls = 0;
+    std::atomic<int> polls{0};
 };
 
 class FakeProgress : public IProgress {

@@ -1,6 +1,7 @@
 #include "ColonyEngineFakes.h"
 
 #include "ColonyMarginAnalysis.h"
+#include "ColonyNeighborSearch.h"
 #include "ColonyPropertiesAnalysis.h"
 #include "ColonySettingsData.h"
 #include "ReferencePointSearch.h"
@@ -54,6 +55,8 @@ private slots:
 
     void neighbors();
     void neighborsMatchAllPairs();
+    void neighborTiesKeepTheEarlierColony_data();
+    void neighborTiesKeepTheEarlierColony();
     void unmeasurableNeighborIsNone();
 
     void coloniesOfPicture_data();
@@ -377,6 +380,59 @@ void tst_ColonyPropertiesAnalysis::neighborsMatchAllPairs()
     }
 }
 
+void tst_ColonyPropertiesAnalysis::neighborTiesKeepTheEarlierColony_data()
+{
+    // Rectangles of integer corners: their gaps are exact, so neighbours tie exactly.
+    // Each: rows and columns of the corners, and the expected neighbour per colony.
+    QTest::addColumn<std::vector<std::vector<double>>>("boxes");
+    QTest::addColumn<std::vector<int>>("neighbors");
+    QTest::addColumn<int>("threads");
+    const std::vector<std::vector<double>> row = {
+        {95, 105, 95, 105}, {95, 105, 125, 135}, {95, 105, 155, 165}, {95, 105, 185, 195}};
+    // The middle ones have an earlier and a later neighbour 20 apart: the earlier one counts.
+    QTest::newRow("in a row") << row << std::vector<int>{1, 0, 1, 2} << 1;
+    // Enough of them for the colonies to be shared out among the threads.
+    std::vector<std::vector<double>> longRow;
+    std::vector<int> longNeighbors;
+    for (int k = 0; k < 40; ++k) {
+        longRow.push_back({95, 105, 95.0 + 30 * k, 105.0 + 30 * k});
+        longNeighbors.push_back(k == 0 ? 1 : k - 1);
+    }
+    QTest::newRow("forty in a row, on threads") << longRow << longNeighbors << 3;
+    // A tall one with two later ones 20 to its right, one above the other (the same column).
+    const std::vector<std::vector<double>> pair = {
+        {60, 140, 95, 105}, {60, 70, 125, 135}, {130, 140, 125, 135}, {300, 310, 400, 410}};
+    QTest::newRow("two later ones") << pair << std::vector<int>{1, 0, 0, 2} << 1;
+}
+
+void tst_ColonyPropertiesAnalysis::neighborTiesKeepTheEarlierColony()
+{
+    QFETCH(std::vector<std::vector<double>>, boxes);
+    QFETCH(std::vector<int>, neighbors);
+    QFETCH(int, threads);
+    std::vector<ImageColony> colonies(boxes.size());
+    for (size_t i = 0; i < boxes.size(); ++i) {
+        const std::vector<double>& b = boxes[i];
+        Halcon::gen_contour_polygon_xld(&colonies[i].Contour,
+                                        Halcon::HTuple(std::vector<double>{b[0], b[0], b[1], b[1], b[0]}),
+                                        Halcon::HTuple(std::vector<double>{b[2], b[3], b[3], b[2], b[2]}));
+        colonies[i].ColonyIndex = int(i);
+        colonies[i].PosX_px = (b[2] + b[3]) / 2.0;
+    }
+    Halcon::HTuple parallel, threadNum;
+    Halcon::get_system("parallelize_operators", &parallel);
+    Halcon::get_system("thread_num", &threadNum);
+    Halcon::set_system("parallelize_operators", threads > 1 ? "true" : "false");
+    Halcon::set_system("thread_num", threads);
+    const Errors::Type_Error result = ColonyNeighborSearch::measure(colonies, 1000.0, nullptr);
+    Halcon::set_system("parallelize_operators", parallel);
+    Halcon::set_system("thread_num", threadNum);
+    QCOMPARE(result, Errors::Type_Error(0));
+    for (size_t i = 0; i < colonies.size(); ++i)
+        QCOMPARE(colonies[i].NeighborIndex, neighbors[i]);
+    QCOMPARE(colonies[1].NeighborDistance_px, 20.0);
+}
+
 void tst_ColonyPropertiesAnalysis::unmeasurableNeighborIsNone()
 {
     // A colony without contour points cannot be measured: it is nobody's neighbour, and no
@@ -389,7 +445,7 @@ void tst_ColonyPropertiesAnalysis::unmeasurableNeighborIsNone()
         colonies[size_t(i)].ColonyIndex = i;
         colonies[size_t(i)].PosX_px = 100.0 + 15.0 * i;
     }
-    QCOMPARE(ColonyPropertiesAnalysis::measureNeighborPairs(colonies, 1000.0, nullptr), Errors::Type_Error(0));
+    QCOMPARE(ColonyNeighborSearch::measure(colonies, 1000.0, nullptr), Errors::Type_Error(0));
     QCOMPARE(colonies[1].NeighborIndex, -1);
     QCOMPARE(colonies[1].NeighborDistance_px, kNoNeighbor);
     QCOMPARE(colonies[0].NeighborIndex, 2);
@@ -705,7 +761,7 @@ void tst_ColonyPropertiesAnalysis::cancelled()
     m_cancellation.cancelAfter = cancelAfter;
     QCOMPARE(analyseCircles({{100.0, 100.0, 8.0, 0}, {200.0, 300.0, 9.0, 0}, {300.0, 450.0, 10.0, 0}}),
              Errors::Type_Error(100));
-    QCOMPARE(m_cancellation.polls, cancelAfter);
+    QCOMPARE(m_cancellation.polls.load(), cancelAfter);
     QVERIFY(m_colonies.items.empty());
     QVERIFY(m_view.added.empty());
 }

@@ -62,6 +62,7 @@ private slots:
 
     void colourModelsInAnalysis_data();
     void colourModelsInAnalysis();
+    void hsiRegionsDrawnInColonyOrder();
 
 private:
     void setUp(const ColonySettingsData& data);
@@ -490,6 +491,47 @@ void tst_ColorThresholds::colourModelsInAnalysis()
         Halcon::HTuple length;
         Halcon::length_xld(first, &length);
         QVERIFY(std::abs(length.D() - 30.0) < 1e-6);
+    }
+}
+
+void tst_ColorThresholds::hsiRegionsDrawnInColonyOrder()
+{
+    // The colonies are judged on several threads; the colour regions each one draws must
+    // still reach the viewer colony by colony, in list order (by ascending column).
+    ColonySettingsData data;
+    data.ColorModel = ColonySettingsData::ColorModelHsi;
+    setUp(data);
+    const Halcon::Hobject everything = rectangle(0, 0, kHeight - 1, kWidth - 1);
+    m_analysis.setThresholdImages(plain(200), plain(100), plain(50), plain(44), plain(55), plain(66), everything,
+                                  everything, everything);
+    std::vector<Halcon::Hobject> circles;
+    for (int k = 0; k < 40; ++k)
+        circles.push_back(circleContour(40.0 + 120.0 * (k % 2), 280.0 - 6.5 * k, 2.5));
+    Halcon::Hobject outline;
+    Halcon::gen_rectangle2_contour_xld(&outline, 100.0, 150.0, 0.0, 145.0, 95.0);
+    Halcon::HTuple parallel, threads;
+    Halcon::get_system("parallelize_operators", &parallel);
+    Halcon::get_system("thread_num", &threads);
+    Halcon::set_system("parallelize_operators", "true");
+    Halcon::set_system("thread_num", 3);
+    const Errors::Type_Error result = m_analysis.analyse(concat(circles), outline, 0.0, false, 4, false);
+    Halcon::set_system("parallelize_operators", parallel);
+    Halcon::set_system("thread_num", threads);
+    QCOMPARE(result, Errors::Type_Error(0));
+
+    const std::vector<ImageColony>& colonies = m_analysis.colonies();
+    QCOMPARE(int(colonies.size()), 40);
+    std::vector<const FakeHalconView::Added*> hue;
+    for (const FakeHalconView::Added& added : m_view.added) {
+        if (added.name == QStringLiteral("HalconObject_Colonies_Threshold_Hue.4."))
+            hue.push_back(&added);
+    }
+    QCOMPARE(int(hue.size()), 40);
+    for (size_t k = 0; k < hue.size(); ++k) {
+        Halcon::HTuple area, row, column;
+        QCOMPARE(Halcon::area_center(hue[k]->object, &area, &row, &column), Halcon::kSuccess);
+        QVERIFY2(std::abs(column.D() - colonies[k].PosX_px) < 1.0 && std::abs(row.D() - colonies[k].PosY_px) < 1.0,
+                 qPrintable(QStringLiteral("region %1 at (%2, %3)").arg(k).arg(row.D()).arg(column.D())));
     }
 }
 

@@ -384,7 +384,8 @@ void tst_HalconAop::parallelisationOff()
 void tst_HalconAop::knowledgeSteersOperators_data()
 {
     QTest::addColumn<QString>("op");
-    for (const char *op : {"median_image", "mean_image", "threshold", "rgb1_to_gray", "trans_from_rgb", "trans_to_rgb"})
+    for (const char *op :
+         {"median_image", "mean_image", "sub_image", "threshold", "rgb1_to_gray", "trans_from_rgb", "trans_to_rgb"})
         QTest::newRow(op) << QString::fromLatin1(op);
 }
 
@@ -411,6 +412,8 @@ void tst_HalconAop::knowledgeSteersOperators()
             err = median_image(green, &a, "circle", 3, "mirrored");
         else if (name == "mean_image")
             err = mean_image(green, &a, 5, 7);
+        else if (name == "sub_image")
+            err = sub_image(green, red, &a, 1.5, 10.0);
         else if (name == "threshold")
             err = threshold(green, &a, 60, 190);
         else if (name == "rgb1_to_gray")

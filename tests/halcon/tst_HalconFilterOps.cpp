@@ -1,4 +1,5 @@
 #include "Halcon.h"
+#include "MedianTracking_p.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -97,6 +98,31 @@ Hlong areaOf(const Hobject& region)
     return area.L();
 }
 
+// Test pictures for the vector medians: noise (the median moves everywhere), a shaded plate
+// with dark discs and a bright stripe (it moves rarely, and then far), and pixels of 0 and 255
+// only in places (the thresholds reach both ends of the grey range).
+Bytes medianTestPlane(const QString& kind, int width, int height, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    Bytes out(size_t(width) * size_t(height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            int v = int(random.bounded(256));
+            if (kind == "shaded") {
+                const double dx = x % 40 - 20.0, dy = y % 30 - 15.0;
+                v = 150 + x / 8 - y / 6 + int(random.bounded(5)) - 2;
+                if (dx * dx + dy * dy < 60.0)
+                    v -= 90;
+                if (x % 57 < 3)
+                    v = 250;
+            } else if (kind == "extremes") {
+                v = (x / 9 + y / 7) % 3 == 0 ? v : ((x / 13) % 2 ? 255 : 0);
+            }
+            out[size_t(y * width + x)] = std::uint8_t(std::clamp(v, 0, 255));
+        }
+    return out;
+}
+
 } // namespace
 
 class tst_HalconFilterOps : public QObject
@@ -111,6 +137,8 @@ private slots:
 
     void medianMatchesDefinition_data();
     void medianMatchesDefinition();
+    void medianOnVectorsMatchesDefinition_data();
+    void medianOnVectorsMatchesDefinition();
     void medianInPlaceAndDomain();
     void medianFailures_data();
     void medianFailures();
@@ -248,6 +276,96 @@ void tst_HalconFilterOps::medianMatchesDefinition()
     QCOMPARE(median_image(byteImage(w, h, src), &filtered, mask.toStdString(), radius, marginTuple),
              kSuccess);
     QCOMPARE(bytesOf(filtered), referenceMedian(src, w, h, radius, mask == "circle", margin, constant));
+}
+
+void tst_HalconFilterOps::medianOnVectorsMatchesDefinition_data()
+{
+    QTest::addColumn<int>("kernel");
+    QTest::addColumn<QString>("mask");
+    QTest::addColumn<int>("radius");
+    QTest::addColumn<QString>("margin");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+
+    const std::pair<Detail::MedianKernel, const char*> kernels[] = {
+        {Detail::MedianKernel::Avx512, "512-bit"}, {Detail::MedianKernel::Avx2, "256-bit"},
+        {Detail::MedianKernel::Baseline, "128-bit"}};
+    const char* margins[] = {"mirrored", "continued", "cyclic", "31"};
+    const char* pictures[] = {"noise", "shaded", "extremes"};
+    int row = 0;
+    for (const auto& [kernel, name] : kernels)
+        for (const char* mask : {"circle", "square"})
+            for (int radius = 1; radius <= Detail::kMaxTrackedRadius; ++radius, ++row) {
+                // Wider than two vectors and not a multiple of one; taller than two turns.
+                QTest::addRow("%s %s %d", name, mask, radius)
+                    << int(kernel) << mask << radius << margins[row % 4] << pictures[row % 3]
+                    << (row % 5 == 0 ? 3 : 1) << 157 << 71;
+            }
+    // Pictures narrower than the wider vectors fall to the narrower ones, then to the histogram.
+    QTest::newRow("narrower than 256 bits") << int(Detail::MedianKernel::Avx512) << "circle" << 7 << "mirrored"
+                                            << "shaded" << 1 << 20 << 40;
+    QTest::newRow("narrower than any vector") << int(Detail::MedianKernel::Avx512) << "square" << 4 << "continued"
+                                              << "noise" << 1 << 9 << 40;
+}
+
+void tst_HalconFilterOps::medianOnVectorsMatchesDefinition()
+{
+    QFETCH(int, kernel);
+    QFETCH(QString, mask);
+    QFETCH(int, radius);
+    QFETCH(QString, margin);
+    QFETCH(QString, picture);
+    QFETCH(int, channels);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    if (!Detail::medianKernelRuns(Detail::MedianKernel(kernel)))
+        QSKIP("The processor lacks these vectors");
+    std::vector<Bytes> planes;
+    std::vector<Hobject> planeImages;
+    for (int c = 0; c < channels; ++c) {
+        planes.push_back(medianTestPlane(picture, width, height, quint32(radius * 7 + c)));
+        planeImages.push_back(byteImage(width, height, planes.back()));
+    }
+    Hobject image = planeImages[0];
+    if (channels == 3)
+        QCOMPARE(compose3(planeImages[0], planeImages[1], planeImages[2], &image), kSuccess);
+    bool isNumber = false;
+    const int constant = margin.toInt(&isNumber);
+    const HTuple marginTuple = isNumber ? HTuple(constant) : HTuple(margin.toStdString());
+
+    HTuple parallel, threads;
+    QCOMPARE(get_system("parallelize_operators", &parallel), kSuccess);
+    QCOMPARE(get_system("thread_num", &threads), kSuccess);
+    Detail::setMedianKernelLimit(Detail::MedianKernel(kernel));
+    // On one thread the lanes move down the whole picture; on three, down bands of it.
+    Hobject whole, banded;
+    set_system("parallelize_operators", "false");
+    const Herror wholeResult = median_image(image, &whole, mask.toStdString(), radius, marginTuple);
+    set_system("parallelize_operators", "true");
+    set_system("thread_num", 3);
+    const Herror bandedResult = median_image(image, &banded, mask.toStdString(), radius, marginTuple);
+    Detail::setMedianKernelLimit(Detail::MedianKernel::Avx512);
+    set_system("parallelize_operators", parallel);
+    set_system("thread_num", threads);
+    QCOMPARE(wholeResult, kSuccess);
+    QCOMPARE(bandedResult, kSuccess);
+
+    std::vector<Hobject> wholePlanes{whole}, bandedPlanes{banded};
+    if (channels == 3) {
+        wholePlanes.resize(3);
+        bandedPlanes.resize(3);
+        QCOMPARE(decompose3(whole, &wholePlanes[0], &wholePlanes[1], &wholePlanes[2]), kSuccess);
+        QCOMPARE(decompose3(banded, &bandedPlanes[0], &bandedPlanes[1], &bandedPlanes[2]), kSuccess);
+    }
+    for (int c = 0; c < channels; ++c) {
+        const Hobject& wholePlane = wholePlanes[size_t(c)];
+        const Hobject& bandedPlane = bandedPlanes[size_t(c)];
+        const Bytes expected = referenceMedian(planes[size_t(c)], width, height, radius, mask == "circle", margin, constant);
+        QCOMPARE(bytesOf(wholePlane), expected);
+        QCOMPARE(bytesOf(bandedPlane), expected);
+    }
 }
 
 void tst_HalconFilterOps::medianInPlaceAndDomain()

@@ -127,6 +127,8 @@ private slots:
 
     void setOperationsMatchPixelSets();
     void setOperationsOnRectangles();
+    void intersectionOfFewAndManyRuns_data();
+    void intersectionOfFewAndManyRuns();
     void complementBounds();
     void complementOfWrappedHueRange();
 
@@ -370,6 +372,50 @@ void tst_HalconRegionOps::setOperationsMatchPixelSets()
     QCOMPARE(pixelsOf(onlyA, w, h), expectOnlyA);
     QCOMPARE(pixelsOf(either, w, h), expectEither);
     QCOMPARE(pixelsOf(either2, w, h), expectEither);
+}
+
+void tst_HalconRegionOps::intersectionOfFewAndManyRuns_data()
+{
+    QTest::addColumn<int>("row1");
+    QTest::addColumn<int>("column1");
+    QTest::addColumn<int>("row2");
+    QTest::addColumn<int>("column2");
+    QTest::addColumn<int>("percent");
+    QTest::addColumn<bool>("fewFirst");
+    QTest::newRow("few runs inside") << 40 << 30 << 43 << 60 << 50 << true;
+    QTest::newRow("many runs first") << 40 << 30 << 43 << 60 << 50 << false;
+    QTest::newRow("whole rows, sparse") << 10 << 0 << 12 << 199 << 90 << true;
+    QTest::newRow("first and last row") << 0 << 0 << 0 << 199 << 30 << true;
+    QTest::newRow("last row, many first") << 149 << 150 << 149 << 199 << 30 << false;
+    QTest::newRow("single pixels") << 70 << 70 << 75 << 75 << 97 << true;
+}
+
+void tst_HalconRegionOps::intersectionOfFewAndManyRuns()
+{
+    // A colony against a region of the whole picture: few runs against very many, in both
+    // orders, with long runs of one side covering several of the other.
+    QFETCH(int, row1);
+    QFETCH(int, column1);
+    QFETCH(int, row2);
+    QFETCH(int, column2);
+    QFETCH(int, percent);
+    QFETCH(bool, fewFirst);
+    const int w = 200, h = 150;
+    const auto many = randomMask(w, h, 45, 3);
+    auto few = randomMask(w, h, percent, 5);
+    for (int r = 0; r < h; ++r)
+        for (int c = 0; c < w; ++c)
+            if (r < row1 || r > row2 || c < column1 || c > column2)
+                few[size_t(r * w + c)] = 0;
+    const Hobject manyRegion = maskRegion(w, h, many);
+    const Hobject fewRegion = maskRegion(w, h, few);
+    Hobject both;
+    QCOMPARE(fewFirst ? intersection(fewRegion, manyRegion, &both) : intersection(manyRegion, fewRegion, &both),
+             kSuccess);
+    std::vector<std::uint8_t> expected;
+    for (size_t i = 0; i < many.size(); ++i)
+        expected.push_back(many[i] && few[i]);
+    QCOMPARE(pixelsOf(both, w, h), expected);
 }
 
 void tst_HalconRegionOps::setOperationsOnRectangles()

@@ -1,14 +1,19 @@
+#include "HalconAop_p.h"
 #include "HalconErrors.h"
+#include "HalconGeometryOps.h"
 #include "HalconImageOps.h"
 #include "HalconObjectOps.h"
 #include "HalconRegionOps.h"
+#include "HalconSystemOps.h"
 #include "HalconXldAnalysis.h"
 #include "HalconXldOps.h"
 
 #include <QtTest>
 
+#include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <numbers>
@@ -180,6 +185,30 @@ Colonies marginContours(const Hobject &image, const Hobject &container, double l
     return result;
 }
 
+// Every contour's points, in object order.
+std::vector<std::pair<HTuple, HTuple>> allPoints(const Hobject &contours)
+{
+    std::vector<std::pair<HTuple, HTuple>> result;
+    for (Hlong i = 1; i <= contours.CountObj(); ++i) {
+        HTuple rows, cols;
+        get_contour_xld(objectAt(contours, i), &rows, &cols);
+        result.emplace_back(rows, cols);
+    }
+    return result;
+}
+
+// The most threads threshold_sub_pix took at once.
+std::atomic<int> g_bandsSeen{0};
+
+void countBand(std::string_view op, int, int bands)
+{
+    if (op != "threshold_sub_pix")
+        return;
+    int seen = g_bandsSeen.load();
+    while (bands > seen && !g_bandsSeen.compare_exchange_weak(seen, bands)) {
+    }
+}
+
 } // namespace
 
 class tst_HalconXldAnalysis : public QObject
@@ -192,11 +221,15 @@ private slots:
     void isoContourWithoutEdges();
     void isoContoursTouchOnlyAtSaddles();
     void isoContourAroundNotANumber();
+    void contoursOnThreadsMatchOneThread_data();
+    void contoursOnThreadsMatchOneThread();
     void coloniesInContainer();
     void touchingColonies_data();
     void touchingColonies();
     void segmentation_data();
     void segmentation();
+    void segmentationOfTinyClosedContours_data();
+    void segmentationOfTinyClosedContours();
     void unionRejoinsPieces();
     void unionKeepsCornersApart_data();
     void unionKeepsCornersApart();
@@ -367,6 +400,96 @@ void tst_HalconXldAnalysis::isoContourAroundNotANumber()
     QVERIFY(std::abs(measure(edges).area - 100.0) < 1.0);
 }
 
+void tst_HalconXldAnalysis::contoursOnThreadsMatchOneThread_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("threads");
+    QTest::newRow("discs across band lines, 3 threads") << "discs" << 3;
+    QTest::newRow("discs across band lines, 8 threads") << "discs" << 8;
+    QTest::newRow("real picture with NaN") << "real" << 5;
+    QTest::newRow("domain ends inside discs") << "domain" << 4;
+    QTest::newRow("saddles on band lines") << "saddles" << 3;
+}
+
+void tst_HalconXldAnalysis::contoursOnThreadsMatchOneThread()
+{
+    // Bands of rows are traced on their own threads and joined: the contours, their order
+    // and their first points must be those of one scan of the whole picture.
+    QFETCH(QString, kind);
+    QFETCH(int, threads);
+    const int width = 310;
+    const int height = 290;
+    DiscPicture picture(width, height, 190.0);
+    std::uint32_t state = 12345u;
+    const auto random = [&state](double scale) {
+        state = state * 1664525u + 1013904223u;
+        return scale * double(state >> 8) / double(1u << 24);
+    };
+    for (int i = 0; i < 60; ++i)
+        picture.addDisc(5.0 + random(height - 10.0), 5.0 + random(width - 10.0), 2.0 + random(18.0), random(120.0));
+    Hobject image = picture.image(kind == "real");
+    if (kind == "real") {
+        std::vector<float> pixels(size_t(width) * size_t(height));
+        HTuple pointer, type, w, h;
+        QCOMPARE(get_image_pointer1(image, &pointer, &type, &w, &h), kSuccess);
+        std::memcpy(pixels.data(), reinterpret_cast<const float *>(pointer.L()), pixels.size() * sizeof(float));
+        for (int r = 0; r < height; r += 7)
+            pixels[size_t(r) * size_t(width) + size_t((r * 13) % width)] = std::numeric_limits<float>::quiet_NaN();
+        QCOMPARE(gen_image1(&image, "real", width, height, Hlong(reinterpret_cast<std::intptr_t>(pixels.data()))),
+                 kSuccess);
+    } else if (kind == "domain") {
+        Hobject outer, inner, ring, reduced;
+        gen_circle(&outer, 145.0, 155.0, 140.0);
+        gen_circle(&inner, 150.0, 150.0, 47.0);
+        difference(outer, inner, &ring);
+        QCOMPARE(reduce_domain(image, ring, &reduced), kSuccess);
+        image = reduced;
+    } else if (kind == "saddles") {
+        std::vector<std::uint8_t> pixels(size_t(width) * size_t(height), 40);
+        for (int r = 0; r < height; ++r)
+            for (int c = 0; c < width; ++c)
+                pixels[size_t(r * width + c)] = ((r / 2 + c / 3) % 2) ? 220 : 30;
+        QCOMPARE(gen_image1(&image, "byte", width, height, Hlong(reinterpret_cast<std::intptr_t>(pixels.data()))),
+                 kSuccess);
+    }
+
+    HTuple parallel, threadNum;
+    QCOMPARE(get_system("parallelize_operators", &parallel), kSuccess);
+    QCOMPARE(get_system("thread_num", &threadNum), kSuccess);
+    // With the transform and the tests per contour that follow in the colony analysis.
+    const auto run = [&](bool onThreads, Hobject *edges, Hobject *split, HTuple *tests) {
+        set_system("parallelize_operators", onThreads ? "true" : "false");
+        set_system("thread_num", threads);
+        QCOMPARE(threshold_sub_pix(image, edges, 120.0), kSuccess);
+        QCOMPARE(segment_contours_xld(*edges, split, "lines_ellipses", 9, 2.0, 1.5), kSuccess);
+        HTuple identity, turn;
+        QCOMPARE(hom_mat2d_identity(&identity), kSuccess);
+        QCOMPARE(hom_mat2d_rotate(identity, 0.3, 100.5, 80.25, &turn), kSuccess);
+        QCOMPARE(affine_trans_contour_xld(*split, split, turn), kSuccess);
+        HTuple crossing, area, row, column, order, inside;
+        QCOMPARE(test_self_intersection_xld(*edges, "true", &crossing), kSuccess);
+        QCOMPARE(area_center_xld(*edges, &area, &row, &column, &order), kSuccess);
+        QCOMPARE(test_xld_point(*edges, row, column, &inside), kSuccess);
+        *tests = crossing;
+        tests->Append(inside);
+    };
+    Hobject edges, split, bandedEdges, bandedSplit;
+    HTuple tests, bandedTests;
+    run(false, &edges, &split, &tests);
+    g_bandsSeen = 0;
+    Aop::setBandHook(countBand);
+    run(true, &bandedEdges, &bandedSplit, &bandedTests);
+    Aop::setBandHook(nullptr);
+    set_system("parallelize_operators", parallel);
+    set_system("thread_num", threadNum);
+
+    QCOMPARE(g_bandsSeen.load(), threads);
+    QVERIFY(edges.CountObj() > 20);
+    QVERIFY(allPoints(bandedEdges) == allPoints(edges));
+    QVERIFY(allPoints(bandedSplit) == allPoints(split));
+    QCOMPARE(bandedTests, tests);
+}
+
 void tst_HalconXldAnalysis::coloniesInContainer()
 {
     // Picture height as on the plate camera, so the tolerances are those of a run.
@@ -509,6 +632,41 @@ void tst_HalconXldAnalysis::segmentation()
         previousCols = cols;
     }
     QCOMPARE(total + 1, inRows.Length());
+}
+
+void tst_HalconXldAnalysis::segmentationOfTinyClosedContours_data()
+{
+    QTest::addColumn<Hobject>("contour");
+    QTest::addColumn<int>("smoothing");
+    // Closed contours of fewer points than the smoothing window (a speck of dust at the
+    // margins' smoothing of 9): the window wraps round the contour more than once.
+    QTest::newRow("triangle, window 9") << polygon({10, 10, 14, 10}, {10, 14, 12, 10}) << 9;
+    QTest::newRow("square, window 9") << polygon({10, 10, 13, 13, 10}, {10, 13, 13, 10, 10}) << 9;
+    QTest::newRow("square, window 1001") << polygon({10, 10, 13, 13, 10}, {10, 13, 13, 10, 10}) << 1001;
+}
+
+void tst_HalconXldAnalysis::segmentationOfTinyClosedContours()
+{
+    QFETCH(Hobject, contour);
+    QFETCH(int, smoothing);
+    HTuple inRows, inCols;
+    QCOMPARE(get_contour_xld(contour, &inRows, &inCols), kSuccess);
+    for (const char *mode : {"lines", "lines_ellipses"}) {
+        Hobject split;
+        QCOMPARE(segment_contours_xld(contour, &split, mode, smoothing, 0.5, 0.5), kSuccess);
+        QVERIFY(split.CountObj() >= 1);
+        // The pieces are made of the contour's own points.
+        for (Hlong i = 1; i <= split.CountObj(); ++i) {
+            HTuple rows, cols;
+            QCOMPARE(get_contour_xld(objectAt(split, i), &rows, &cols), kSuccess);
+            for (Hlong k = 0; k < rows.Length(); ++k) {
+                bool known = false;
+                for (Hlong m = 0; m < inRows.Length(); ++m)
+                    known = known || (rows[k].D() == inRows[m].D() && cols[k].D() == inCols[m].D());
+                QVERIFY(known);
+            }
+        }
+    }
 }
 
 void tst_HalconXldAnalysis::unionRejoinsPieces()
