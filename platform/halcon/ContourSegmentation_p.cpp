@@ -106,16 +106,23 @@ public:
     }
 
 private:
-    bool fitsCircle()
+    void bufferMean(double &mr, double &mc) const
     {
-        // Algebraic least squares about the mean: u^2 + v^2 + D u + E v + F = 0.
-        double mr = 0.0, mc = 0.0;
+        mr = 0.0;
+        mc = 0.0;
         for (const XldPoint &p : m_buffer) {
             mr += p.row;
             mc += p.col;
         }
         mr /= double(m_buffer.size());
         mc /= double(m_buffer.size());
+    }
+
+    bool fitsCircle()
+    {
+        // Algebraic least squares about the mean: u^2 + v^2 + D u + E v + F = 0.
+        double mr = 0.0, mc = 0.0;
+        bufferMean(mr, mc);
         double a[3][4] = {};
         for (const XldPoint &p : m_buffer) {
             const double u = p.col - mc, v = p.row - mr, w = -(u * u + v * v);
@@ -144,12 +151,7 @@ private:
     bool fitsEllipse()
     {
         double mr = 0.0, mc = 0.0;
-        for (const XldPoint &p : m_buffer) {
-            mr += p.row;
-            mc += p.col;
-        }
-        mr /= double(m_buffer.size());
-        mc /= double(m_buffer.size());
+        bufferMean(mr, mc);
         m_cvPoints.clear();
         for (const XldPoint &p : m_buffer)
             m_cvPoints.emplace_back(float(p.col - mc), float(p.row - mr));

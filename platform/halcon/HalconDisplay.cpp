@@ -840,35 +840,43 @@ Herror dump_window_image(Hobject *image, const HTuple &windowHandle)
 
 // ---- For the widget ------------------------------------------------------------------------
 
-bool windowCanvas(Hlong windowHandle, QImage *canvas)
+namespace {
+
+// The widget's reads take the handle it was given; false when that window is gone.
+template <typename Read>
+bool readWindowById(Hlong windowHandle, Read read)
 {
     const WindowPtr window = Display::findWindow(windowHandle);
     if (!window)
         return false;
     std::lock_guard<std::mutex> lock(window->mutex);
-    if (canvas)
-        *canvas = window->canvas;
+    read(std::as_const(*window));
     return true;
+}
+
+} // namespace
+
+bool windowCanvas(Hlong windowHandle, QImage *canvas)
+{
+    return readWindowById(windowHandle, [&](const HalconWindow &window) {
+        if (canvas)
+            *canvas = window.canvas;
+    });
 }
 
 bool windowFather(Hlong windowHandle, Hlong *fatherWindow)
 {
-    const WindowPtr window = Display::findWindow(windowHandle);
-    if (!window)
-        return false;
-    std::lock_guard<std::mutex> lock(window->mutex);
-    if (fatherWindow)
-        *fatherWindow = window->father;
-    return true;
+    return readWindowById(windowHandle, [&](const HalconWindow &window) {
+        if (fatherWindow)
+            *fatherWindow = window.father;
+    });
 }
 
 std::uint64_t windowRevision(Hlong windowHandle)
 {
-    const WindowPtr window = Display::findWindow(windowHandle);
-    if (!window)
-        return 0;
-    std::lock_guard<std::mutex> lock(window->mutex);
-    return window->revision;
+    std::uint64_t revision = 0;
+    readWindowById(windowHandle, [&](const HalconWindow &window) { revision = window.revision; });
+    return revision;
 }
 
 } // namespace Halcon

@@ -4,6 +4,7 @@
 #include "HalconGuard_p.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -77,6 +78,29 @@ Herror pointParameters(std::initializer_list<const HTuple *> tuples, std::vector
     return kSuccess;
 }
 
+// Reads the matrix (parameter 1) and one number each from the following parameters, and
+// answers the matrix followed by the transformation `make` builds from those numbers.
+template <size_t N, typename Make>
+Herror applyAfterMatrix(const HTuple &homMat2D, const std::array<const HTuple *, N> &arguments, HTuple *result,
+                        Make make)
+{
+    return guarded([&]() -> Herror {
+        double m[6];
+        Herror err = ControlValues::matrix(homMat2D, 1, m);
+        double values[N];
+        for (size_t i = 0; i < N && err == kSuccess; ++i)
+            err = ControlValues::number(*arguments[i], int(i) + 2, &values[i]);
+        if (err != kSuccess)
+            return err;
+        double t[6];
+        make(values, t);
+        applyAfter(m, t);
+        if (result)
+            *result = ControlValues::matrixTuple(m);
+        return kSuccess;
+    });
+}
+
 } // namespace
 
 Herror hom_mat2d_identity(HTuple *homMat2DIdentity)
@@ -91,71 +115,27 @@ Herror hom_mat2d_identity(HTuple *homMat2DIdentity)
 
 Herror hom_mat2d_translate(const HTuple &homMat2D, const HTuple &tx, const HTuple &ty, HTuple *homMat2DTranslate)
 {
-    return guarded([&]() -> Herror {
-        double m[6], x, y;
-        Herror err = ControlValues::matrix(homMat2D, 1, m);
-        if (err == kSuccess)
-            err = ControlValues::number(tx, 2, &x);
-        if (err == kSuccess)
-            err = ControlValues::number(ty, 3, &y);
-        if (err != kSuccess)
-            return err;
-        const double t[6] = {1.0, 0.0, x, 0.0, 1.0, y};
-        applyAfter(m, t);
-        if (homMat2DTranslate)
-            *homMat2DTranslate = ControlValues::matrixTuple(m);
-        return kSuccess;
+    return applyAfterMatrix<2>(homMat2D, {&tx, &ty}, homMat2DTranslate, [](const double v[2], double t[6]) {
+        const double translation[6] = {1.0, 0.0, v[0], 0.0, 1.0, v[1]};
+        std::copy(translation, translation + 6, t);
     });
 }
 
 Herror hom_mat2d_rotate(const HTuple &homMat2D, const HTuple &phi, const HTuple &px, const HTuple &py,
                         HTuple *homMat2DRotate)
 {
-    return guarded([&]() -> Herror {
-        double m[6], angle, fixedRow, fixedCol;
-        Herror err = ControlValues::matrix(homMat2D, 1, m);
-        if (err == kSuccess)
-            err = ControlValues::number(phi, 2, &angle);
-        if (err == kSuccess)
-            err = ControlValues::number(px, 3, &fixedRow);
-        if (err == kSuccess)
-            err = ControlValues::number(py, 4, &fixedCol);
-        if (err != kSuccess)
-            return err;
+    return applyAfterMatrix<3>(homMat2D, {&phi, &px, &py}, homMat2DRotate, [](const double v[3], double t[6]) {
         // Counter-clockwise on screen: row' = cos*row - sin*col, col' = sin*row + cos*col.
-        const double c = std::cos(angle), s = std::sin(angle);
-        double t[6];
-        linearAbout(c, -s, s, c, fixedRow, fixedCol, t);
-        applyAfter(m, t);
-        if (homMat2DRotate)
-            *homMat2DRotate = ControlValues::matrixTuple(m);
-        return kSuccess;
+        const double c = std::cos(v[0]), s = std::sin(v[0]);
+        linearAbout(c, -s, s, c, v[1], v[2], t);
     });
 }
 
 Herror hom_mat2d_scale(const HTuple &homMat2D, const HTuple &sx, const HTuple &sy, const HTuple &px,
                        const HTuple &py, HTuple *homMat2DScale)
 {
-    return guarded([&]() -> Herror {
-        double m[6], scaleRow, scaleCol, fixedRow, fixedCol;
-        Herror err = ControlValues::matrix(homMat2D, 1, m);
-        if (err == kSuccess)
-            err = ControlValues::number(sx, 2, &scaleRow);
-        if (err == kSuccess)
-            err = ControlValues::number(sy, 3, &scaleCol);
-        if (err == kSuccess)
-            err = ControlValues::number(px, 4, &fixedRow);
-        if (err == kSuccess)
-            err = ControlValues::number(py, 5, &fixedCol);
-        if (err != kSuccess)
-            return err;
-        double t[6];
-        linearAbout(scaleRow, 0.0, 0.0, scaleCol, fixedRow, fixedCol, t);
-        applyAfter(m, t);
-        if (homMat2DScale)
-            *homMat2DScale = ControlValues::matrixTuple(m);
-        return kSuccess;
-    });
+    return applyAfterMatrix<4>(homMat2D, {&sx, &sy, &px, &py}, homMat2DScale,
+                               [](const double v[4], double t[6]) { linearAbout(v[0], 0.0, 0.0, v[1], v[2], v[3], t); });
 }
 
 Herror hom_mat2d_invert(const HTuple &homMat2D, HTuple *homMat2DInvert)

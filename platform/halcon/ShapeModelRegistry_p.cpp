@@ -32,6 +32,23 @@ Herror handleOf(const HTuple &handle, int parameter, Hlong *value)
     return kSuccess;
 }
 
+// Runs act on the table entry the handle names, under the table's lock.
+template <typename Act>
+Herror withModel(const HTuple &handle, int parameter, Act act)
+{
+    Hlong h = 0;
+    if (const Herror err = handleOf(handle, parameter, &h); err != kSuccess)
+        return err;
+    Table &t = table();
+    std::lock_guard lock(t.mutex);
+    const auto it = t.models.find(h);
+    if (it == t.models.end())
+        return kErrInvalidHandle;
+    return act(t, it);
+}
+
+using Entry = std::map<Hlong, ModelSnapshot>::iterator;
+
 } // namespace
 
 Hlong ShapeModelRegistry::add(ModelDataPtr data, const ModelSettings &settings)
@@ -45,50 +62,32 @@ Hlong ShapeModelRegistry::add(ModelDataPtr data, const ModelSettings &settings)
 
 Herror ShapeModelRegistry::get(const HTuple &handle, int parameter, ModelSnapshot *snapshot)
 {
-    Hlong h = 0;
-    if (const Herror err = handleOf(handle, parameter, &h); err != kSuccess)
-        return err;
-    Table &t = table();
-    std::lock_guard lock(t.mutex);
-    const auto it = t.models.find(h);
-    if (it == t.models.end())
-        return kErrInvalidHandle;
-    *snapshot = it->second;
-    return kSuccess;
+    return withModel(handle, parameter, [&](Table &, Entry it) {
+        *snapshot = it->second;
+        return kSuccess;
+    });
 }
 
 Herror ShapeModelRegistry::update(const HTuple &handle, int parameter,
                                   const std::function<Herror(ModelSettings &)> &change)
 {
-    Hlong h = 0;
-    if (const Herror err = handleOf(handle, parameter, &h); err != kSuccess)
+    return withModel(handle, parameter, [&](Table &, Entry it) {
+        ModelSettings changed = it->second.settings;
+        const Herror err = change(changed);
+        if (err == kSuccess)
+            it->second.settings = changed;
         return err;
-    Table &t = table();
-    std::lock_guard lock(t.mutex);
-    const auto it = t.models.find(h);
-    if (it == t.models.end())
-        return kErrInvalidHandle;
-    ModelSettings changed = it->second.settings;
-    const Herror err = change(changed);
-    if (err == kSuccess)
-        it->second.settings = changed;
-    return err;
+    });
 }
 
 Herror ShapeModelRegistry::remove(const HTuple &handle, int parameter)
 {
-    Hlong h = 0;
-    if (const Herror err = handleOf(handle, parameter, &h); err != kSuccess)
-        return err;
     ModelSnapshot removed; // freed outside the lock
-    Table &t = table();
-    std::lock_guard lock(t.mutex);
-    const auto it = t.models.find(h);
-    if (it == t.models.end())
-        return kErrInvalidHandle;
-    removed = std::move(it->second);
-    t.models.erase(it);
-    return kSuccess;
+    return withModel(handle, parameter, [&](Table &t, Entry it) {
+        removed = std::move(it->second);
+        t.models.erase(it);
+        return kSuccess;
+    });
 }
 
 } // namespace Halcon::ShapeMatching
