@@ -1,8 +1,12 @@
 #pragma once
 
+#include "Errors.h"
+
 #include <QObject>
 #include <QString>
 #include <QVariantList>
+
+class IAutomationOperations;
 
 // The automation class of the instrument's control software. Its public slots are the
 // methods of the automation interface, in the interface's order: the int result and the
@@ -162,7 +166,9 @@ public slots:
     int Instrument_SetChannelOffset(int i_intChannelNumber, double i_fltOffsetX_mm, double i_fltOffsetY_mm);
 
 private:
-    // Carries operation out on the main window; a dialog it shows belongs to this object's
-    // client and is cancelled when the client releases the object or leaves the bus.
-    template <typename Operation> int forward(Operation operation);
+    // The main window's operation with these arguments (3 while there is no window). A dialog
+    // it shows belongs to this object's client and is cancelled when the client releases the
+    // object or leaves the bus.
+    template <typename... Parameters, typename... Arguments>
+    int forward(Errors::Type_Error (IAutomationOperations::*operation)(Parameters...), Arguments&&... arguments);
 };

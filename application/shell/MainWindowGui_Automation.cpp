@@ -265,14 +265,9 @@ Errors::Type_Error MainWindowGui::ImageStitcher_ExportRackPicture(int, bool, QSt
     return AppErrors::NotImplemented;
 }
 
-Errors::Type_Error MainWindowGui::Database_GetZelvorinRack(int iRackID, QString& oRackBarcode,
-                                                           QString& oPictureFilePath, int& oContainerGridColumnsCount,
-                                                           int& oContainerGridRowsCount, int& oErrorCode,
-                                                           QString& oDescription)
+Errors::Type_Error MainWindowGui::Database_GetZelvorinRack(int iRackID, DatabaseQueries::Rack& oRack)
 {
-    return m_databaseQueries->Database_GetZelvorinRack(iRackID, oRackBarcode, oPictureFilePath,
-                                                       oContainerGridColumnsCount, oContainerGridRowsCount, oErrorCode,
-                                                       oDescription);
+    return m_databaseQueries->Database_GetZelvorinRack(iRackID, oRack);
 }
 
 Errors::Type_Error MainWindowGui::Database_SetZelvorinRack_Field_Description(int iRackID, QString iDescription)
@@ -304,20 +299,17 @@ Errors::Type_Error MainWindowGui::Database_GetZelvorinContainerID_By_ContainerNu
                                                                                  oContainerID);
 }
 
-Errors::Type_Error MainWindowGui::Database_GetZelvorinContainer(int iContainerID, int& oContainerNumber,
-                                                                QString& oContainerName, int& oErrorCode,
-                                                                QString& oDescription)
+Errors::Type_Error MainWindowGui::Database_GetZelvorinContainer(int iContainerID,
+                                                                DatabaseTableZelvorinContainer::Dataset& oContainer)
 {
-    return m_databaseQueries->Database_GetZelvorinContainer(iContainerID, oContainerNumber, oContainerName,
-                                                             oErrorCode, oDescription);
+    return m_databaseQueries->Database_GetZelvorinContainer(iContainerID, oContainer);
 }
 
-Errors::Type_Error MainWindowGui::Database_GetZelvorinContainer2(int iContainerID, int& oContainerNumber,
-                                                                 QString& oContainerName, int& oPickOrder,
-                                                                 int& oErrorCode, QString& oDescription)
+// The same row; the automation method adds its pick order.
+Errors::Type_Error MainWindowGui::Database_GetZelvorinContainer2(int iContainerID,
+                                                                 DatabaseTableZelvorinContainer::Dataset& oContainer)
 {
-    return m_databaseQueries->Database_GetZelvorinContainer2(iContainerID, oContainerNumber, oContainerName,
-                                                              oPickOrder, oErrorCode, oDescription);
+    return m_databaseQueries->Database_GetZelvorinContainer(iContainerID, oContainer);
 }
 
 Errors::Type_Error MainWindowGui::Database_SetZelvorinContainer_Field_Description(int iContainerID,
@@ -365,45 +357,28 @@ Errors::Type_Error MainWindowGui::Database_GetZelvorinColonyIDs_IsExcludedColony
     return m_databaseQueries->Database_GetZelvorinColonyIDs_IsExcludedColony(i_intContainerID, o_arrintColonyIDs);
 }
 
-Errors::Type_Error MainWindowGui::Database_RetrieveColonyPositions(
-    int i_intRackID, QVariantList i_arrintContainerToMaximumColoniesToPipette, QString i_strChannelPattern,
-    QString& o_strUsedChannelPattern, int& o_intUsedNumberOfColonies, int& o_intTotalNumberOfColonies,
-    QVariantList& o_arrintColonyID, QVariantList& o_arrintChannelToContainer, QVariantList& o_arrfltPositionX_mm,
-    QVariantList& o_arrfltPositionY_mm)
+Errors::Type_Error MainWindowGui::Database_RetrieveColonyPositions(int i_intRackID,
+                                                                   QVariantList i_arrintContainerToMaximumColoniesToPipette,
+                                                                   QString i_strChannelPattern,
+                                                                   ColonyPickList::HandOut& oHandOut)
 {
-    return m_databaseQueries->Database_RetrieveColonyPositions(
-        i_intRackID, i_arrintContainerToMaximumColoniesToPipette, i_strChannelPattern, o_strUsedChannelPattern,
-        o_intUsedNumberOfColonies, o_intTotalNumberOfColonies, o_arrintColonyID, o_arrintChannelToContainer,
-        o_arrfltPositionX_mm, o_arrfltPositionY_mm);
+    return m_databaseQueries->Database_RetrieveColonyPositions(i_intRackID, i_arrintContainerToMaximumColoniesToPipette,
+                                                               i_strChannelPattern, oHandOut);
 }
 
-Errors::Type_Error MainWindowGui::Database_RetrieveColonyPositions2(
-    int i_intRackID, QVariantList i_arrintContainerToMaximumColoniesToPipette, int i_intSortMode,
-    QString i_strChannelPattern, QString& o_strUsedChannelPattern, int& o_intUsedNumberOfColonies,
-    int& o_intTotalNumberOfColonies, QVariantList& o_arrintColonyID, QVariantList& o_arrintChannelToContainer,
-    QVariantList& o_arrfltPositionX_mm, QVariantList& o_arrfltPositionY_mm)
+Errors::Type_Error MainWindowGui::Database_RetrieveColonyPositions2(int i_intRackID,
+                                                                    QVariantList i_arrintContainerToMaximumColoniesToPipette,
+                                                                    int i_intSortMode, QString i_strChannelPattern,
+                                                                    ColonyPickList::HandOut& oHandOut)
 {
     return m_databaseQueries->Database_RetrieveColonyPositions2(
-        i_intRackID, i_arrintContainerToMaximumColoniesToPipette, i_intSortMode, i_strChannelPattern,
-        o_strUsedChannelPattern, o_intUsedNumberOfColonies, o_intTotalNumberOfColonies, o_arrintColonyID,
-        o_arrintChannelToContainer, o_arrfltPositionX_mm, o_arrfltPositionY_mm);
+        i_intRackID, i_arrintContainerToMaximumColoniesToPipette, i_intSortMode, i_strChannelPattern, oHandOut);
 }
 
-Errors::Type_Error MainWindowGui::Database_GetZelvorinColonyProperties(
-    int i_intColonyID, double& o_fltPositionX_mm, double& o_fltpositionY_mm, double& o_fltArea_mm2,
-    double& o_fltCircularity, double& o_fltClearanceNeightbor_mm, double& o_fltClearanceMargin_mm,
-    double& o_fltLoadingArea_pct, double& o_fltLoadingCircularity_pct, double& o_fltLoadingClearanceNeighbor_pct,
-    double& o_fltLoadingClearanceBorder_pct, double& o_fltLoadingTotal_pct, double& o_fltColorHue,
-    double& o_fltColorSaturation, double& o_fltColorIntensity, int& o_intPickingState, bool& o_blnIsExcluded,
-    bool& o_blnIsGoodColony, int& o_intPickOrder, bool& o_blnIsUserEdited, QString& o_strPickingDate,
-    double& o_fltColorRed, double& o_fltColorGreen, double& o_fltColorBlue)
+Errors::Type_Error MainWindowGui::Database_GetZelvorinColonyProperties(int i_intColonyID,
+                                                                       DatabaseTableZelvorinColony::Dataset& oColony)
 {
-    return m_databaseQueries->Database_GetZelvorinColonyProperties(
-        i_intColonyID, o_fltPositionX_mm, o_fltpositionY_mm, o_fltArea_mm2, o_fltCircularity,
-        o_fltClearanceNeightbor_mm, o_fltClearanceMargin_mm, o_fltLoadingArea_pct, o_fltLoadingCircularity_pct,
-        o_fltLoadingClearanceNeighbor_pct, o_fltLoadingClearanceBorder_pct, o_fltLoadingTotal_pct, o_fltColorHue,
-        o_fltColorSaturation, o_fltColorIntensity, o_intPickingState, o_blnIsExcluded, o_blnIsGoodColony,
-        o_intPickOrder, o_blnIsUserEdited, o_strPickingDate, o_fltColorRed, o_fltColorGreen, o_fltColorBlue);
+    return m_databaseQueries->Database_GetZelvorinColonyProperties(i_intColonyID, oColony);
 }
 
 Errors::Type_Error MainWindowGui::Database_SetZelvorinColonyPickingState(int i_intColonyID, int i_intPickingState)

@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 using Method = Automation_InterfaceDescription::Method;
@@ -148,6 +150,8 @@ private slots:
     void forwardingPresetsOutputsFirst_data();
     void forwardingPresetsOutputsFirst();
     void forwardingReachesTheClientInOrder();
+    void colonyPropertiesGoOutField_data();
+    void colonyPropertiesGoOutField();
     void ownMethodsNeedNoWindow();
     void errorText_data();
     void errorText();
@@ -261,7 +265,11 @@ void tst_COM_Class::forwardingReachesTheClientInOrder()
         int outputPosition = 0;
         for (const Automation_InterfaceDescription::Argument& argument : method.arguments.mid(1)) {
             const int position = int(inputs.size()) + 1;
-            if (argument.output) {
+            if (argument.output && argument.name == QLatin1String("o_strPickingDate")) {
+                // The row's date goes out as its text.
+                expected << FakeAutomationOperations::filledDate(++outputPosition)
+                                .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+            } else if (argument.output) {
                 expected << FakeAutomationOperations::filled(argument.signature, ++outputPosition);
             } else if (argument.signature == QLatin1String("i")) {
                 inputs << 100 + position;
@@ -294,6 +302,81 @@ void tst_COM_Class::forwardingReachesTheClientInOrder()
         ++checked;
     }
     QCOMPARE(checked, 78);
+}
+
+void tst_COM_Class::colonyPropertiesGoOutField_data()
+{
+    QTest::addColumn<bool>("second");
+    QTest::addColumn<bool>("read");
+    QTest::newRow("first, row read") << false << true;
+    QTest::newRow("second, row read") << true << true;
+    // A row that could not be read leaves every output as the client passed it.
+    QTest::newRow("first, not read") << false << false;
+    QTest::newRow("second, not read") << true << false;
+}
+
+void tst_COM_Class::colonyPropertiesGoOutField()
+{
+    QFETCH(bool, second);
+    QFETCH(bool, read);
+    DatabaseTableZelvorinColony::Dataset row;
+    if (read) {
+        row.ColonyID = 31;
+        row.PosX_mm = 5.0;
+        row.PosY_mm = 15.0;
+        row.Area_mm2 = 1.5;
+        row.Circularity = 0.75;
+        row.ClearanceNeighbor_mm = 2.5;
+        row.ClearanceMargin_mm = 3.5;
+        row.LoadingArea_pct = 10.0;
+        row.LoadingCircularity_pct = 20.0;
+        row.LoadingClearanceNeighbor_pct = 30.0;
+        row.LoadingClearanceMargin_pct = 40.0;
+        row.LoadingTotal_pct = 99.0;
+        row.ColorHue = 100.0;
+        row.ColorSaturation = 110.0;
+        row.ColorIntensity = 120.0;
+        row.ColorRed = 1.0;
+        row.ColorGreen = 2.0;
+        row.ColorBlue = 3.0;
+        row.PickingState = 2;
+        row.IsExcluded = true;
+        row.IsGoodColony = true;
+        row.PickingOrder = 7;
+        row.IsUserEdited = true;
+        row.PickingDate = QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9));
+    }
+    m_window.colonyRow = row;
+    m_window.result = read ? 0 : 87;
+    setAutomationMainWindow(&m_window);
+    COM_Class com;
+
+    double v[17];
+    std::fill(std::begin(v), std::end(v), -1.0);
+    int state = -1, order = -1;
+    bool excluded = false, good = false, edited = false;
+    QString date = QStringLiteral("as passed");
+    const int result = second
+        ? com.Database_GetZelvorinColonyProperties2(31, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9],
+                                                    v[10], v[11], v[12], v[13], state, excluded, good, order, edited,
+                                                    date, v[14], v[15], v[16])
+        : com.Database_GetZelvorinColonyProperties(31, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9],
+                                                   v[10], v[11], v[12], v[13], state, excluded, good, order, edited);
+    QCOMPARE(result, read ? 0 : 87);
+    QCOMPARE(m_window.lastOperation, QStringLiteral("Database_GetZelvorinColonyProperties"));
+
+    // The outputs in the client's order; the first method has no date and no colour.
+    const double expected[17] = {5.0,   15.0,  1.5,   0.75, 2.5, 3.5, 10.0, 20.0, 30.0,
+                                 40.0,  99.0,  100.0, 110.0, 120.0, 1.0, 2.0, 3.0};
+    const int doubles = second ? 17 : 14;
+    for (int i = 0; i < 17; ++i)
+        QCOMPARE(v[i], read && i < doubles ? expected[i] : -1.0);
+    QCOMPARE(state, read ? 2 : -1);
+    QCOMPARE(excluded, read);
+    QCOMPARE(good, read);
+    QCOMPARE(order, read ? 7 : -1);
+    QCOMPARE(edited, read);
+    QCOMPARE(date, read && second ? QStringLiteral("2024-05-06 07:08:09") : QStringLiteral("as passed"));
 }
 
 void tst_COM_Class::ownMethodsNeedNoWindow()
