@@ -95,8 +95,7 @@ COM_Class::~COM_Class()
 }
 
 template <typename... Parameters, typename... Arguments>
-int COM_Class::forward(Errors::Type_Error (IAutomationOperations::*operation)(Parameters...),
-                       Arguments&&... arguments)
+int COM_Class::forward(Errors::Type_Error (IAutomationOperations::*operation)(Parameters...), Arguments&&... arguments)
 {
     IAutomationOperations* window = automationMainWindow();
     if (!window)
@@ -211,7 +210,8 @@ int COM_Class::GUI_LiveView_CameraFocus_Show(double iPositionX, double iPosition
                                              double iAngle, double iGradientValueThreshold,
                                              double iGradientValueSensibility)
 {
-    return forward(&IAutomationOperations::GUI_LiveView_CameraFocus_Show, iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iGradientValueThreshold, iGradientValueSensibility);
+    return forward(&IAutomationOperations::GUI_LiveView_CameraFocus_Show, iPositionX, iPositionY, iSizeX, iSizeY,
+                   iAngle, iGradientValueThreshold, iGradientValueSensibility);
 }
 
 int COM_Class::GUI_LiveView_CameraFocus_GetCurrentValue(double& oCurrentGradientValueThreshold,
@@ -223,13 +223,15 @@ int COM_Class::GUI_LiveView_CameraFocus_GetCurrentValue(double& oCurrentGradient
     oMaximumGradientValueThreshold = 0.0;
     oLowerLimitGradientValueThreshold = 0.0;
     oValueInTollerance = false;
-    return forward(&IAutomationOperations::GUI_LiveView_CameraFocus_GetCurrentValue, oCurrentGradientValueThreshold, oMaximumGradientValueThreshold, oLowerLimitGradientValueThreshold, oValueInTollerance);
+    return forward(&IAutomationOperations::GUI_LiveView_CameraFocus_GetCurrentValue, oCurrentGradientValueThreshold,
+                   oMaximumGradientValueThreshold, oLowerLimitGradientValueThreshold, oValueInTollerance);
 }
 
 int COM_Class::GUI_LiveView_CameraAperture_Show(double iPositionX, double iPositionY, double iSizeX, double iSizeY,
                                                 double iAngle, double iGrayValueCenter, double iGrayValueSensibility)
 {
-    return forward(&IAutomationOperations::GUI_LiveView_CameraAperture_Show, iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iGrayValueCenter, iGrayValueSensibility);
+    return forward(&IAutomationOperations::GUI_LiveView_CameraAperture_Show, iPositionX, iPositionY, iSizeX, iSizeY,
+                   iAngle, iGrayValueCenter, iGrayValueSensibility);
 }
 
 int COM_Class::GUI_LiveView_CameraAperture_GetCurrentValue(double& oCurrentGrayValueCenter,
@@ -240,14 +242,16 @@ int COM_Class::GUI_LiveView_CameraAperture_GetCurrentValue(double& oCurrentGrayV
     oLowerLimitGrayValueCenter = 0.0;
     oUpperLimitGrayValueCenter = 0.0;
     oValueInTollerance = false;
-    return forward(&IAutomationOperations::GUI_LiveView_CameraAperture_GetCurrentValue, oCurrentGrayValueCenter, oLowerLimitGrayValueCenter, oUpperLimitGrayValueCenter, oValueInTollerance);
+    return forward(&IAutomationOperations::GUI_LiveView_CameraAperture_GetCurrentValue, oCurrentGrayValueCenter,
+                   oLowerLimitGrayValueCenter, oUpperLimitGrayValueCenter, oValueInTollerance);
 }
 
 int COM_Class::GUI_LiveView_CameraHomogeneous_Show(double iPositionX, double iPositionY, double iSizeX, double iSizeY,
                                                    double iAngle, int iFilterMode, double iHomogeneousValueThreshold,
                                                    double iHomogeneousValueSensibility)
 {
-    return forward(&IAutomationOperations::GUI_LiveView_CameraHomogeneous_Show, iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iFilterMode, iHomogeneousValueThreshold, iHomogeneousValueSensibility);
+    return forward(&IAutomationOperations::GUI_LiveView_CameraHomogeneous_Show, iPositionX, iPositionY, iSizeX, iSizeY,
+                   iAngle, iFilterMode, iHomogeneousValueThreshold, iHomogeneousValueSensibility);
 }
 
 int COM_Class::GUI_LiveView_CameraHomogeneous_GetCurrentValue(double& oCurrentHomogeneousValue,
@@ -259,7 +263,8 @@ int COM_Class::GUI_LiveView_CameraHomogeneous_GetCurrentValue(double& oCurrentHo
     oMaximumHomogeneousValue = 0.0;
     oLowerLimitHomogeneousValue = 0.0;
     oValueInTollerance = false;
-    return forward(&IAutomationOperations::GUI_LiveView_CameraHomogeneous_GetCurrentValue, oCurrentHomogeneousValue, oMaximumHomogeneousValue, oLowerLimitHomogeneousValue, oValueInTollerance);
+    return forward(&IAutomationOperations::GUI_LiveView_CameraHomogeneous_GetCurrentValue, oCurrentHomogeneousValue,
+                   oMaximumHomogeneousValue, oLowerLimitHomogeneousValue, oValueInTollerance);
 }
 
 int COM_Class::GUI_LiveView_Draw_ClearAll()
@@ -275,34 +280,39 @@ int COM_Class::GUI_LiveView_Draw_Clear(const QString& iObjectName)
 int COM_Class::GUI_LiveView_Draw_Cross(const QString& iObjectName, double iPositionX, double iPositionY, double iSize,
                                        double iAngle, const QString& iColor, int iLineSize)
 {
-    return forward(&IAutomationOperations::GUI_LiveView_Draw_Cross, iObjectName, iPositionX, iPositionY, iSize, iAngle, iColor, iLineSize);
+    return forward(&IAutomationOperations::GUI_LiveView_Draw_Cross, iObjectName, iPositionX, iPositionY, iSize, iAngle,
+                   iColor, iLineSize);
 }
 
 int COM_Class::GUI_LiveView_Draw_Ellipse(const QString& iObjectName, double iPositionX, double iPositionY,
                                          double iSizeX, double iSizeY, double iAngle, const QString& iColor,
                                          int iLineSize, const QString& iDrawMode)
 {
-    return forward(&IAutomationOperations::GUI_LiveView_Draw_Ellipse, iObjectName, iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iColor, iLineSize, iDrawMode);
+    return forward(&IAutomationOperations::GUI_LiveView_Draw_Ellipse, iObjectName, iPositionX, iPositionY, iSizeX,
+                   iSizeY, iAngle, iColor, iLineSize, iDrawMode);
 }
 
 int COM_Class::GUI_LiveView_Draw_Rectangle(const QString& iObjectName, double iPositionX, double iPositionY,
                                            double iSizeX, double iSizeY, double iAngle, const QString& iColor,
                                            int iLineSize, const QString& iDrawMode)
 {
-    return forward(&IAutomationOperations::GUI_LiveView_Draw_Rectangle, iObjectName, iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iColor, iLineSize, iDrawMode);
+    return forward(&IAutomationOperations::GUI_LiveView_Draw_Rectangle, iObjectName, iPositionX, iPositionY, iSizeX,
+                   iSizeY, iAngle, iColor, iLineSize, iDrawMode);
 }
 
 int COM_Class::GUI_LiveView_Draw_Line(const QString& iObjectName, double iPosition1X, double iPosition1Y,
                                       double iPosition2X, double iPosition2Y, const QString& iColor, int iLineSize)
 {
-    return forward(&IAutomationOperations::GUI_LiveView_Draw_Line, iObjectName, iPosition1X, iPosition1Y, iPosition2X, iPosition2Y, iColor, iLineSize);
+    return forward(&IAutomationOperations::GUI_LiveView_Draw_Line, iObjectName, iPosition1X, iPosition1Y, iPosition2X,
+                   iPosition2Y, iColor, iLineSize);
 }
 
 int COM_Class::GUI_LiveView_Draw_Text(const QString& iObjectName, double iPositionX, double iPositionY,
                                       const QString& iText, const QString& iColor, const QString& iFontName,
                                       int iTextSize)
 {
-    return forward(&IAutomationOperations::GUI_LiveView_Draw_Text, iObjectName, iPositionX, iPositionY, iText, iColor, iFontName, iTextSize);
+    return forward(&IAutomationOperations::GUI_LiveView_Draw_Text, iObjectName, iPositionX, iPositionY, iText, iColor,
+                   iFontName, iTextSize);
 }
 
 int COM_Class::GUI_PictureView_Clear()
@@ -361,7 +371,8 @@ int COM_Class::Settings_SelectColonySettings(const QString& iDefaultColonySettin
 int COM_Class::Settings_SelectImageStitcherSettings(const QString& iDefaultColonySettings, QString& oColonySettings)
 {
     oColonySettings.clear();
-    return forward(&IAutomationOperations::Settings_SelectImageStitcherSettings, iDefaultColonySettings, oColonySettings);
+    return forward(&IAutomationOperations::Settings_SelectImageStitcherSettings, iDefaultColonySettings,
+                   oColonySettings);
 }
 
 int COM_Class::AnalyseColonies_Start(const QString& iColonySettings)
@@ -388,7 +399,8 @@ int COM_Class::AnalyseColonies_CheckRunning(bool& oRunning)
 int COM_Class::AnalyseColonies_GetLLDPosition(bool i_blnSelectByOperator, int i_intChannelNumber,
                                               double& o_fltPositionX_mm, double& o_fltPositionY_mm)
 {
-    return forward(&IAutomationOperations::AnalyseColonies_GetLLDPosition, i_blnSelectByOperator, i_intChannelNumber, o_fltPositionX_mm, o_fltPositionY_mm);
+    return forward(&IAutomationOperations::AnalyseColonies_GetLLDPosition, i_blnSelectByOperator, i_intChannelNumber,
+                   o_fltPositionX_mm, o_fltPositionY_mm);
 }
 
 int COM_Class::AnalyseColonies_SetAgarHeight(double i_fltAgarHeightRelativeToReferencePlane_mm)
@@ -405,7 +417,8 @@ int COM_Class::AnalyseColonies_SaveResult(bool iAsynchronPictureSave, const QStr
                                           const QString& iDescription, int& oRackID)
 {
     oRackID = -1;
-    return forward(&IAutomationOperations::AnalyseColonies_SaveResult, iAsynchronPictureSave, iRackBarcode, iDescription, oRackID);
+    return forward(&IAutomationOperations::AnalyseColonies_SaveResult, iAsynchronPictureSave, iRackBarcode,
+                   iDescription, oRackID);
 }
 
 int COM_Class::AnalyseColonies_SaveResultWithImageStitcher(bool iAsynchronPictureSave, const QString& iRackBarcode,
@@ -413,7 +426,8 @@ int COM_Class::AnalyseColonies_SaveResultWithImageStitcher(bool iAsynchronPictur
                                                            int& oRackID)
 {
     oRackID = -1;
-    return forward(&IAutomationOperations::AnalyseColonies_SaveResultWithImageStitcher, iAsynchronPictureSave, iRackBarcode, iDescription, iImageStitcherID, oRackID);
+    return forward(&IAutomationOperations::AnalyseColonies_SaveResultWithImageStitcher, iAsynchronPictureSave,
+                   iRackBarcode, iDescription, iImageStitcherID, oRackID);
 }
 
 int COM_Class::AnalyseColonies_SaveResult_CheckAsynchronSaveFinish(bool& oFinish)
@@ -426,19 +440,22 @@ int COM_Class::AnalyseColonies_ExportRackPicture(int iRackID, bool iAsynchronPic
                                                  const QString& iPictureFormat, bool iPictureCropped,
                                                  int iPictureSizePercent, bool iAnalyserDrawings)
 {
-    return forward(&IAutomationOperations::AnalyseColonies_ExportRackPicture, iRackID, iAsynchronPictureSave, ipicturePath, iPictureFormat, iPictureCropped, iPictureSizePercent, iAnalyserDrawings);
+    return forward(&IAutomationOperations::AnalyseColonies_ExportRackPicture, iRackID, iAsynchronPictureSave,
+                   ipicturePath, iPictureFormat, iPictureCropped, iPictureSizePercent, iAnalyserDrawings);
 }
 
 int COM_Class::AnalyseColonies_ExportColonyResults(int i_intRackID, const QString& i_strReportPathName,
                                                    const QString& i_strReportFormat)
 {
-    return forward(&IAutomationOperations::AnalyseColonies_ExportColonyResults, i_intRackID, i_strReportPathName, i_strReportFormat);
+    return forward(&IAutomationOperations::AnalyseColonies_ExportColonyResults, i_intRackID, i_strReportPathName,
+                   i_strReportFormat);
 }
 
 int COM_Class::AnalyseColonies_ExportToZipArchive(const QVariantList& i_arrintRackIDs, const QString& i_strFilename,
                                                   bool i_blnAppend)
 {
-    return forward(&IAutomationOperations::AnalyseColonies_ExportToZipArchive, i_arrintRackIDs, i_strFilename, i_blnAppend);
+    return forward(&IAutomationOperations::AnalyseColonies_ExportToZipArchive, i_arrintRackIDs, i_strFilename,
+                   i_blnAppend);
 }
 
 int COM_Class::ImageStitcher_AssignPicturePosition(int pictureIndex)
@@ -454,7 +471,8 @@ int COM_Class::ImageStitcher_Start(const QString& iImageStitcherSettings)
 int COM_Class::ImageStitcher_Start2(const QString& iImageStitcherSettings,
                                     double i_fltAgarHeightBasedOnReferecePoints_mm)
 {
-    return forward(&IAutomationOperations::ImageStitcher_Start2, iImageStitcherSettings, i_fltAgarHeightBasedOnReferecePoints_mm);
+    return forward(&IAutomationOperations::ImageStitcher_Start2, iImageStitcherSettings,
+                   i_fltAgarHeightBasedOnReferecePoints_mm);
 }
 
 int COM_Class::ImageStitcher_Stop()
@@ -478,7 +496,8 @@ int COM_Class::ImageStitcher_SaveResult(bool iAsynchronPictureSave, const QStrin
                                         int& oImageStitcherID)
 {
     oImageStitcherID = -1;
-    return forward(&IAutomationOperations::ImageStitcher_SaveResult, iAsynchronPictureSave, iRackBarcode, iDescription, iSaveInputPictures, iSaveOutputPicture, oImageStitcherID);
+    return forward(&IAutomationOperations::ImageStitcher_SaveResult, iAsynchronPictureSave, iRackBarcode, iDescription,
+                   iSaveInputPictures, iSaveOutputPicture, oImageStitcherID);
 }
 
 int COM_Class::ImageStitcher_SaveResult_CheckAsynchronSaveFinish(bool& oFinish)
@@ -491,7 +510,8 @@ int COM_Class::ImageStitcher_ExportRackPicture(int iRackID, bool iAsynchronPictu
                                                const QString& iPictureFormat, bool iPictureCropped,
                                                int iPictureSizePercent)
 {
-    return forward(&IAutomationOperations::ImageStitcher_ExportRackPicture, iRackID, iAsynchronPictureSave, ipicturePath, iPictureFormat, iPictureCropped, iPictureSizePercent);
+    return forward(&IAutomationOperations::ImageStitcher_ExportRackPicture, iRackID, iAsynchronPictureSave,
+                   ipicturePath, iPictureFormat, iPictureCropped, iPictureSizePercent);
 }
 
 int COM_Class::Database_GetZelvorinRack(int iRackID, QString& oRackBarcode, QString& oPictureFilePath,
@@ -534,7 +554,8 @@ int COM_Class::Database_SelectZelvorinRack(int& o_intRackID)
 int COM_Class::Database_GetZelvorinContainerID_By_ContainerNumber(int iRackID, int iContainerNumber, int& oContainerID)
 {
     oContainerID = -1;
-    return forward(&IAutomationOperations::Database_GetZelvorinContainerID_By_ContainerNumber, iRackID, iContainerNumber, oContainerID);
+    return forward(&IAutomationOperations::Database_GetZelvorinContainerID_By_ContainerNumber, iRackID,
+                   iContainerNumber, oContainerID);
 }
 
 int COM_Class::Database_GetZelvorinContainer(int iContainerID, int& oContainerNumber, QString& oContainerName,
@@ -567,13 +588,15 @@ int COM_Class::Database_GetZelvorinContainerID_By_ContainerName(int iRackID, con
                                                                 int& oContainerID)
 {
     oContainerID = -1;
-    return forward(&IAutomationOperations::Database_GetZelvorinContainerID_By_ContainerName, iRackID, iContainerName, oContainerID);
+    return forward(&IAutomationOperations::Database_GetZelvorinContainerID_By_ContainerName, iRackID, iContainerName,
+                   oContainerID);
 }
 
 int COM_Class::Database_GetZelvorinColonyCount(int i_intRackID, int i_intContainerNumber, int& o_intColonyCount)
 {
     o_intColonyCount = 0;
-    return forward(&IAutomationOperations::Database_GetZelvorinColonyCount, i_intRackID, i_intContainerNumber, o_intColonyCount);
+    return forward(&IAutomationOperations::Database_GetZelvorinColonyCount, i_intRackID, i_intContainerNumber,
+                   o_intColonyCount);
 }
 
 int COM_Class::Database_GetZelvorinColonyPosition_By_ColonyNumber(int iRackID, int iChannelNumber, int iContainerNumber,
@@ -599,12 +622,14 @@ int COM_Class::Database_GetZelvorinContainerIDs(int i_intRackID, QVariantList& o
 
 int COM_Class::Database_GetZelvorinColonyIDs_IsGoodColony(int i_intContainerID, QVariantList& o_arrintColonyIDs)
 {
-    return forward(&IAutomationOperations::Database_GetZelvorinColonyIDs_IsGoodColony, i_intContainerID, o_arrintColonyIDs);
+    return forward(&IAutomationOperations::Database_GetZelvorinColonyIDs_IsGoodColony, i_intContainerID,
+                   o_arrintColonyIDs);
 }
 
 int COM_Class::Database_GetZelvorinColonyIDs_IsExcludedColony(int i_intContainerID, QVariantList& o_arrintColonyIDs)
 {
-    return forward(&IAutomationOperations::Database_GetZelvorinColonyIDs_IsExcludedColony, i_intContainerID, o_arrintColonyIDs);
+    return forward(&IAutomationOperations::Database_GetZelvorinColonyIDs_IsExcludedColony, i_intContainerID,
+                   o_arrintColonyIDs);
 }
 
 int COM_Class::Database_RetrieveColonyPositions(int i_intRackID,
@@ -709,17 +734,20 @@ int COM_Class::Database_SetZelvorinColonyPickingState(int i_intColonyID, int i_i
 
 int COM_Class::Database_SetZelvorinColony_Field_Description(int i_intColonyID, const QString& i_strDescription)
 {
-    return forward(&IAutomationOperations::Database_SetZelvorinColony_Field_Description, i_intColonyID, i_strDescription);
+    return forward(&IAutomationOperations::Database_SetZelvorinColony_Field_Description, i_intColonyID,
+                   i_strDescription);
 }
 
 int COM_Class::Instrument_GetChannelOffset(int i_intChannelNumber, double& o_fltOffsetX_mm, double& o_fltOffsetY_mm)
 {
     o_fltOffsetX_mm = 0.0;
     o_fltOffsetY_mm = 0.0;
-    return forward(&IAutomationOperations::Instrument_GetChannelOffset, i_intChannelNumber, o_fltOffsetX_mm, o_fltOffsetY_mm);
+    return forward(&IAutomationOperations::Instrument_GetChannelOffset, i_intChannelNumber, o_fltOffsetX_mm,
+                   o_fltOffsetY_mm);
 }
 
 int COM_Class::Instrument_SetChannelOffset(int i_intChannelNumber, double i_fltOffsetX_mm, double i_fltOffsetY_mm)
 {
-    return forward(&IAutomationOperations::Instrument_SetChannelOffset, i_intChannelNumber, i_fltOffsetX_mm, i_fltOffsetY_mm);
+    return forward(&IAutomationOperations::Instrument_SetChannelOffset, i_intChannelNumber, i_fltOffsetX_mm,
+                   i_fltOffsetY_mm);
 }

@@ -308,8 +308,8 @@ Errors::Type_Error DatabaseQueries::Database_SetZelvorinColony_Field_Description
 // Hand-out to the pipetting channels
 
 Errors::Type_Error DatabaseQueries::Database_RetrieveColonyPositions(
-    int i_intRackID, const QVariantList& i_arrintContainerToMaximumColoniesToPipette, const QString& i_strChannelPattern,
-    ColonyPickList::HandOut& oHandOut)
+    int i_intRackID, const QVariantList& i_arrintContainerToMaximumColoniesToPipette,
+    const QString& i_strChannelPattern, ColonyPickList::HandOut& oHandOut)
 {
     return Database_RetrieveColonyPositions2(i_intRackID, i_arrintContainerToMaximumColoniesToPipette,
                                              ColonyPickList::SortBySpacingY, i_strChannelPattern, oHandOut);

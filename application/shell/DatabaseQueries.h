@@ -89,10 +89,9 @@ public:
                                                         const QVariantList& i_arrintContainerToMaximumColoniesToPipette,
                                                         const QString& i_strChannelPattern,
                                                         ColonyPickList::HandOut& oHandOut);
-    Errors::Type_Error Database_RetrieveColonyPositions2(int i_intRackID,
-                                                         const QVariantList& i_arrintContainerToMaximumColoniesToPipette,
-                                                         int i_intSortMode, const QString& i_strChannelPattern,
-                                                         ColonyPickList::HandOut& oHandOut);
+    Errors::Type_Error Database_RetrieveColonyPositions2(
+        int i_intRackID, const QVariantList& i_arrintContainerToMaximumColoniesToPipette, int i_intSortMode,
+        const QString& i_strChannelPattern, ColonyPickList::HandOut& oHandOut);
 
 private:
     Errors::Type_Error containerIdByNumber(int rackId, int number, QList<int>& ids);

@@ -184,13 +184,13 @@ public:
     virtual Errors::Type_Error Database_GetZelvorinColonyIDs_IsExcludedColony(int i_intContainerID,
                                                                               QVariantList& o_arrintColonyIDs)
         = 0;
-    virtual Errors::Type_Error
-    Database_RetrieveColonyPositions(int i_intRackID, QVariantList i_arrintContainerToMaximumColoniesToPipette,
-                                     QString i_strChannelPattern, ColonyPickList::HandOut& oHandOut)
+    virtual Errors::Type_Error Database_RetrieveColonyPositions(
+        int i_intRackID, QVariantList i_arrintContainerToMaximumColoniesToPipette, QString i_strChannelPattern,
+        ColonyPickList::HandOut& oHandOut)
         = 0;
-    virtual Errors::Type_Error
-    Database_RetrieveColonyPositions2(int i_intRackID, QVariantList i_arrintContainerToMaximumColoniesToPipette,
-                                      int i_intSortMode, QString i_strChannelPattern, ColonyPickList::HandOut& oHandOut)
+    virtual Errors::Type_Error Database_RetrieveColonyPositions2(
+        int i_intRackID, QVariantList i_arrintContainerToMaximumColoniesToPipette, int i_intSortMode,
+        QString i_strChannelPattern, ColonyPickList::HandOut& oHandOut)
         = 0;
     // A row that was not read stays not valid: the client's outputs keep their values.
     virtual Errors::Type_Error Database_GetZelvorinColonyProperties(int i_intColonyID,

@@ -357,19 +357,17 @@ Errors::Type_Error MainWindowGui::Database_GetZelvorinColonyIDs_IsExcludedColony
     return m_databaseQueries->Database_GetZelvorinColonyIDs_IsExcludedColony(i_intContainerID, o_arrintColonyIDs);
 }
 
-Errors::Type_Error MainWindowGui::Database_RetrieveColonyPositions(int i_intRackID,
-                                                                   QVariantList i_arrintContainerToMaximumColoniesToPipette,
-                                                                   QString i_strChannelPattern,
-                                                                   ColonyPickList::HandOut& oHandOut)
+Errors::Type_Error MainWindowGui::Database_RetrieveColonyPositions(
+    int i_intRackID, QVariantList i_arrintContainerToMaximumColoniesToPipette, QString i_strChannelPattern,
+    ColonyPickList::HandOut& oHandOut)
 {
     return m_databaseQueries->Database_RetrieveColonyPositions(i_intRackID, i_arrintContainerToMaximumColoniesToPipette,
                                                                i_strChannelPattern, oHandOut);
 }
 
-Errors::Type_Error MainWindowGui::Database_RetrieveColonyPositions2(int i_intRackID,
-                                                                    QVariantList i_arrintContainerToMaximumColoniesToPipette,
-                                                                    int i_intSortMode, QString i_strChannelPattern,
-                                                                    ColonyPickList::HandOut& oHandOut)
+Errors::Type_Error MainWindowGui::Database_RetrieveColonyPositions2(
+    int i_intRackID, QVariantList i_arrintContainerToMaximumColoniesToPipette, int i_intSortMode,
+    QString i_strChannelPattern, ColonyPickList::HandOut& oHandOut)
 {
     return m_databaseQueries->Database_RetrieveColonyPositions2(
         i_intRackID, i_arrintContainerToMaximumColoniesToPipette, i_intSortMode, i_strChannelPattern, oHandOut);

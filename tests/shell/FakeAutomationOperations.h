@@ -488,10 +488,11 @@ public:
         return answer("Database_GetZelvorinColonyProperties", {QVariant(i_intColonyID)}, oColony.PosX_mm,
                       oColony.PosY_mm, oColony.Area_mm2, oColony.Circularity, oColony.ClearanceNeighbor_mm,
                       oColony.ClearanceMargin_mm, oColony.LoadingArea_pct, oColony.LoadingCircularity_pct,
-                      oColony.LoadingClearanceNeighbor_pct, oColony.LoadingClearanceMargin_pct, oColony.LoadingTotal_pct,
-                      oColony.ColorHue, oColony.ColorSaturation, oColony.ColorIntensity, oColony.PickingState,
-                      oColony.IsExcluded, oColony.IsGoodColony, oColony.PickingOrder, oColony.IsUserEdited,
-                      oColony.PickingDate, oColony.ColorRed, oColony.ColorGreen, oColony.ColorBlue);
+                      oColony.LoadingClearanceNeighbor_pct, oColony.LoadingClearanceMargin_pct,
+                      oColony.LoadingTotal_pct, oColony.ColorHue, oColony.ColorSaturation, oColony.ColorIntensity,
+                      oColony.PickingState, oColony.IsExcluded, oColony.IsGoodColony, oColony.PickingOrder,
+                      oColony.IsUserEdited, oColony.PickingDate, oColony.ColorRed, oColony.ColorGreen,
+                      oColony.ColorBlue);
     }
 
     Errors::Type_Error Database_SetZelvorinColonyPickingState(int i_intColonyID, int i_intPickingState) override

@@ -132,8 +132,7 @@ void tst_AutomationClientTool::quotedArgumentsFromStandardInput_data()
     QTest::addColumn<QString>("output");
     // An empty quoted argument is an argument: without it the call lacks one, or the arguments
     // after it land on the wrong parameters.
-    QTest::newRow("empty last") << QByteArray("AnalyseColonies_SaveResult true R1 \"\"")
-                                << "result: 41\noRackID: -1\n";
+    QTest::newRow("empty last") << QByteArray("AnalyseColonies_SaveResult true R1 \"\"") << "result: 41\noRackID: -1\n";
     QTest::newRow("empty between") << QByteArray("AnalyseColonies_SaveResult true \"\" Description")
                                    << "result: 41\noRackID: -1\n";
     QTest::newRow("empty only") << QByteArray("Database_GetZelvorinRackID_By_RackBarcode \"\"")

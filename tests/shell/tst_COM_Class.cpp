@@ -366,8 +366,8 @@ void tst_COM_Class::colonyPropertiesGoOutField()
     QCOMPARE(m_window.lastOperation, QStringLiteral("Database_GetZelvorinColonyProperties"));
 
     // The outputs in the client's order; the first method has no date and no colour.
-    const double expected[17] = {5.0,   15.0,  1.5,   0.75, 2.5, 3.5, 10.0, 20.0, 30.0,
-                                 40.0,  99.0,  100.0, 110.0, 120.0, 1.0, 2.0, 3.0};
+    const double expected[17]
+        = {5.0, 15.0, 1.5, 0.75, 2.5, 3.5, 10.0, 20.0, 30.0, 40.0, 99.0, 100.0, 110.0, 120.0, 1.0, 2.0, 3.0};
     const int doubles = second ? 17 : 14;
     for (int i = 0; i < 17; ++i)
         QCOMPARE(v[i], read && i < doubles ? expected[i] : -1.0);

@@ -110,7 +110,9 @@ void tst_DatabaseQueries::rack_readsStoredRack()
     DatabaseQueries::Rack rack;
     QCOMPARE(int(queries().Database_GetZelvorinRack(m_rack.rackId, rack)), 0);
     QCOMPARE(rack.rackBarcode, QStringLiteral("R1"));
-    QCOMPARE(rack.pictureFilePath, QDir(m_programDir.path()).absoluteFilePath(QStringLiteral("database/pictures/zelvorin_00000001_Rack.png")));
+    QCOMPARE(
+        rack.pictureFilePath,
+        QDir(m_programDir.path()).absoluteFilePath(QStringLiteral("database/pictures/zelvorin_00000001_Rack.png")));
     QCOMPARE(rack.containerGridColumnsCount, 12);
     QCOMPARE(rack.containerGridRowsCount, 8);
     QCOMPARE(rack.errorCode, -160);
@@ -417,8 +419,8 @@ void tst_DatabaseQueries::colonyProperties()
     DatabaseTableZelvorinColony::Dataset read;
     QCOMPARE(int(queries().Database_GetZelvorinColonyProperties(m_rack.colonyIds[0][4], read)), 0);
     QCOMPARE(int(read.ColonyID), m_rack.colonyIds[0][4]);
-    const double stored[17] = {5.0, 15.0, 1.5, 0.75, 2.5, 3.5, 10.0, 20.0, 30.0, 40.0, 99.0,
-                               100.0, 110.0, 120.0, 1.0, 2.0, 3.0};
+    const double stored[17]
+        = {5.0, 15.0, 1.5, 0.75, 2.5, 3.5, 10.0, 20.0, 30.0, 40.0, 99.0, 100.0, 110.0, 120.0, 1.0, 2.0, 3.0};
     const double got[17] = {read.PosX_mm,
                             read.PosY_mm,
                             read.Area_mm2,
