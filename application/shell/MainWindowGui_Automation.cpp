@@ -147,17 +147,17 @@ Errors::Type_Error MainWindowGui::AnalyseColonies_Start(QString iColonySettings)
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_Stop()
 {
-    return m_colonyAnalysis->stop();
+    return m_colonyAnalyserGui->Stop();
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_Reset()
 {
-    return m_colonyAnalysis->reset();
+    return m_colonyAnalyserGui->Reset();
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_CheckRunning(bool& oRunning)
 {
-    return m_colonyAnalysis->checkRunning(oRunning);
+    return m_colonyAnalyserGui->CheckRunning(oRunning);
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_GetLLDPosition(bool, int i_intChannelNumber,
@@ -168,12 +168,12 @@ Errors::Type_Error MainWindowGui::AnalyseColonies_GetLLDPosition(bool, int i_int
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_SetAgarHeight(double i_fltAgarHeightRelativeToReferencePlane_mm)
 {
-    return m_colonyAnalysis->setAgarHeight(i_fltAgarHeightRelativeToReferencePlane_mm);
+    return m_colonyAnalyserGui->SetAgarHeight(i_fltAgarHeightRelativeToReferencePlane_mm);
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_UserEditColonies()
 {
-    return m_colonyAnalysis->userEditColonies();
+    return m_colonyAnalyserGui->UserEditColonies();
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_SaveResult(bool iAsynchronPictureSave, QString iRackBarcode,
@@ -200,14 +200,14 @@ Errors::Type_Error MainWindowGui::AnalyseColonies_ExportRackPicture(int iRackID,
                                                                     bool iPictureCropped, int iPictureSizePercent,
                                                                     bool iAnalyserDrawings)
 {
-    return m_colonyAnalysis->exportRackPicture(iRackID, iAsynchronPictureSave, ipicturePath, iPictureFormat,
-                                               iPictureCropped, iPictureSizePercent, iAnalyserDrawings);
+    return m_colonyAnalyserGui->ExportRackPicture(iRackID, iAsynchronPictureSave, ipicturePath, iPictureFormat,
+                                                  iPictureCropped, iPictureSizePercent, iAnalyserDrawings);
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_ExportColonyResults(int i_intRackID, QString i_strReportPathName,
                                                                       QString i_strReportFormat)
 {
-    return m_colonyAnalysis->exportColonyResults(i_intRackID, i_strReportPathName, i_strReportFormat);
+    return m_colonyAnalyserGui->ExportColonyResults(i_intRackID, i_strReportPathName, i_strReportFormat);
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_ExportToZipArchive(QVariantList i_arrintRackIDs,
