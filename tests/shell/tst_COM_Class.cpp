@@ -4,6 +4,7 @@
 #include "Automation_InterfaceDescription.h"
 #include "Automation_Server.h"
 #include "COM_Class.h"
+#include "ColonyRowValues.h"
 #include "FakeAutomationOperations.h"
 #include "PrivateSessionBus.h"
 #include "QAxDefaultFactory.h"
@@ -322,29 +323,7 @@ void tst_COM_Class::colonyPropertiesGoOutField()
     DatabaseTableZelvorinColony::Dataset row;
     if (read) {
         row.ColonyID = 31;
-        row.PosX_mm = 5.0;
-        row.PosY_mm = 15.0;
-        row.Area_mm2 = 1.5;
-        row.Circularity = 0.75;
-        row.ClearanceNeighbor_mm = 2.5;
-        row.ClearanceMargin_mm = 3.5;
-        row.LoadingArea_pct = 10.0;
-        row.LoadingCircularity_pct = 20.0;
-        row.LoadingClearanceNeighbor_pct = 30.0;
-        row.LoadingClearanceMargin_pct = 40.0;
-        row.LoadingTotal_pct = 99.0;
-        row.ColorHue = 100.0;
-        row.ColorSaturation = 110.0;
-        row.ColorIntensity = 120.0;
-        row.ColorRed = 1.0;
-        row.ColorGreen = 2.0;
-        row.ColorBlue = 3.0;
-        row.PickingState = 2;
-        row.IsExcluded = true;
-        row.IsGoodColony = true;
-        row.PickingOrder = 7;
-        row.IsUserEdited = true;
-        row.PickingDate = QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9));
+        ColonyRowValues::fill(row);
     }
     m_window.colonyRow = row;
     m_window.result = read ? 0 : 87;
@@ -366,15 +345,13 @@ void tst_COM_Class::colonyPropertiesGoOutField()
     QCOMPARE(m_window.lastOperation, QStringLiteral("Database_GetZelvorinColonyProperties"));
 
     // The outputs in the client's order; the first method has no date and no colour.
-    const double expected[17]
-        = {5.0, 15.0, 1.5, 0.75, 2.5, 3.5, 10.0, 20.0, 30.0, 40.0, 99.0, 100.0, 110.0, 120.0, 1.0, 2.0, 3.0};
     const int doubles = second ? 17 : 14;
     for (int i = 0; i < 17; ++i)
-        QCOMPARE(v[i], read && i < doubles ? expected[i] : -1.0);
-    QCOMPARE(state, read ? 2 : -1);
+        QCOMPARE(v[i], read && i < doubles ? ColonyRowValues::doubles[size_t(i)] : -1.0);
+    QCOMPARE(state, read ? ColonyRowValues::pickingState : -1);
     QCOMPARE(excluded, read);
     QCOMPARE(good, read);
-    QCOMPARE(order, read ? 7 : -1);
+    QCOMPARE(order, read ? ColonyRowValues::pickingOrder : -1);
     QCOMPARE(edited, read);
     QCOMPARE(date, read && second ? QStringLiteral("2024-05-06 07:08:09") : QStringLiteral("as passed"));
 }

@@ -1,4 +1,5 @@
 #include "DatabaseQueries.h"
+#include "ColonyRowValues.h"
 #include "InstrumentSettings.h"
 #include "ShellRackFixture.h"
 
@@ -396,56 +397,21 @@ void tst_DatabaseQueries::colonyProperties()
 {
     DatabaseTableZelvorinColony::Dataset row;
     QCOMPARE(int(db().tableColony()->Select(m_rack.colonyIds[0][4], row)), 0);
-    row.Area_mm2 = 1.5;
-    row.Circularity = 0.75;
-    row.ClearanceNeighbor_mm = 2.5;
-    row.ClearanceMargin_mm = 3.5;
-    row.LoadingArea_pct = 10.0;
-    row.LoadingCircularity_pct = 20.0;
-    row.LoadingClearanceNeighbor_pct = 30.0;
-    row.LoadingClearanceMargin_pct = 40.0;
-    row.ColorHue = 100.0;
-    row.ColorSaturation = 110.0;
-    row.ColorIntensity = 120.0;
-    row.ColorRed = 1.0;
-    row.ColorGreen = 2.0;
-    row.ColorBlue = 3.0;
-    row.PickingState = 2;
-    row.IsUserEdited = true;
-    row.PickingOrder = 7;
-    row.PickingDate = QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9));
+    ColonyRowValues::fill(row);
     QCOMPARE(int(db().tableColony()->Update(row)), 0);
 
     DatabaseTableZelvorinColony::Dataset read;
     QCOMPARE(int(queries().Database_GetZelvorinColonyProperties(m_rack.colonyIds[0][4], read)), 0);
     QCOMPARE(int(read.ColonyID), m_rack.colonyIds[0][4]);
-    const double stored[17]
-        = {5.0, 15.0, 1.5, 0.75, 2.5, 3.5, 10.0, 20.0, 30.0, 40.0, 99.0, 100.0, 110.0, 120.0, 1.0, 2.0, 3.0};
-    const double got[17] = {read.PosX_mm,
-                            read.PosY_mm,
-                            read.Area_mm2,
-                            read.Circularity,
-                            read.ClearanceNeighbor_mm,
-                            read.ClearanceMargin_mm,
-                            read.LoadingArea_pct,
-                            read.LoadingCircularity_pct,
-                            read.LoadingClearanceNeighbor_pct,
-                            read.LoadingClearanceMargin_pct,
-                            read.LoadingTotal_pct,
-                            read.ColorHue,
-                            read.ColorSaturation,
-                            read.ColorIntensity,
-                            read.ColorRed,
-                            read.ColorGreen,
-                            read.ColorBlue};
-    for (int i = 0; i < 17; ++i)
-        QCOMPARE(got[i], stored[i]);
-    QCOMPARE(int(read.PickingState), 2);
+    const auto fields = ColonyRowValues::doubleFields(read);
+    for (size_t i = 0; i < fields.size(); ++i)
+        QCOMPARE(*fields[i], ColonyRowValues::doubles[i]);
+    QCOMPARE(int(read.PickingState), ColonyRowValues::pickingState);
     QVERIFY(read.IsExcluded);
     QVERIFY(read.IsGoodColony);
-    QCOMPARE(int(read.PickingOrder), 7);
+    QCOMPARE(int(read.PickingOrder), ColonyRowValues::pickingOrder);
     QVERIFY(read.IsUserEdited);
-    QCOMPARE(read.PickingDate, QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)));
+    QCOMPARE(read.PickingDate, ColonyRowValues::pickingDate());
 
     // A colony that does not exist gives no row: COM_Class leaves every output as it was.
     QCOMPARE(int(queries().Database_GetZelvorinColonyProperties(m_rack.colonyIds[0][4] + 100, read)), 87);
