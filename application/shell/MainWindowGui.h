@@ -3,7 +3,11 @@
 #include "AppSettingsGui.h"
 #include "ApplicationDatabase.h"
 #include "Camera_Settings_Gui.h"
+#include "ColonyPickList.h"
 #include "ColonySettings.h"
+#include "DatabaseQueries.h"
+#include "DatabaseTableZelvorinColony.h"
+#include "DatabaseTableZelvorinContainer.h"
 #include "IAutomationOperations.h"
 #include "IColonySettingsHost.h"
 #include "IImageStitcherSettingsHost.h"
@@ -25,7 +29,6 @@ class ColonyAnalyserGui;
 class ColonyAnalysisOperations;
 class ColonySettingsFiles;
 class ColonySettingsGui;
-class DatabaseQueries;
 class Hobject_View_Gui;
 class ImageStitcherGui;
 class ImageStitcherOperations;
