@@ -12,9 +12,11 @@ class IAutomationOperations;
 // methods of the automation interface, in the interface's order: the int result and the
 // reference parameters are the call's out arguments. A method presets its outputs, then
 // forwards to the main window's operation of the same name (3 "General application error"
-// while there is none); seven are answered here. An object holds no state: its life counts
-// the clients, and the release of the last one may end the server. Its release cancels the
-// dialogs its calls opened, so a client that goes away never leaves one waiting.
+// while there is none); seven are answered here. The database reads come back as one record
+// (a rack, a container or colony row, the hand-out) that only this class spreads over the
+// client's outputs. An object holds no state: its life counts the clients, and the release of
+// the last one may end the server. Its release cancels the dialogs its calls opened, so a
+// client that goes away never leaves one waiting.
 class COM_Class : public QObject {
     Q_OBJECT
 public:
