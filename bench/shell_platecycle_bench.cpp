@@ -125,15 +125,12 @@ int main(int argc, char* argv[])
             }
             int rack = -1;
             window.AnalyseColonies_SaveResult(false, QStringLiteral("R1"), QStringLiteral("x"), rack);
-            QString used;
-            int usedCount = 0, total = 0;
-            QVariantList ids, containers, x, y;
+            ColonyPickList::HandOut out;
             QVariantList limits(96, QVariant(1));
-            window.Database_RetrieveColonyPositions(rack, limits, pattern, used, usedCount, total, ids, containers, x, y);
-            failed |= usedCount != 8;
-            QString barcode, picture, description;
-            int columns = 0, rows = 0, error = 0;
-            failed |= window.Database_GetZelvorinRack(rack, barcode, picture, columns, rows, error, description) != 0;
+            window.Database_RetrieveColonyPositions(rack, limits, pattern, out);
+            failed |= out.usedNumberOfColonies != 8;
+            DatabaseQueries::Rack stored;
+            failed |= window.Database_GetZelvorinRack(rack, stored) != 0;
         },
         kCycles);
     if (failed)

@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QProcess>
 #include <QStringList>
 #include <QTextStream>
 
@@ -33,6 +32,43 @@ QTextStream& err()
 {
     static QTextStream stream(stderr);
     return stream;
+}
+
+// One call a line, split as QProcess::splitCommand does (double quotes group, three stand for
+// a quote character), except that an empty quoted argument ("") stays an argument: dropped,
+// it would shift the arguments after it onto the wrong parameters.
+QStringList splitLine(const QString& line)
+{
+    QStringList words;
+    QString word;
+    bool started = false;
+    bool inQuote = false;
+    int quotes = 0;
+    for (const QChar c : line) {
+        if (c == QLatin1Char('"')) {
+            started = true;
+            if (++quotes == 3) {
+                quotes = 0;
+                word += c;
+            }
+            continue;
+        }
+        if (quotes == 1)
+            inQuote = !inQuote;
+        quotes = 0;
+        if (!inQuote && c.isSpace()) {
+            if (started)
+                words << word;
+            word.clear();
+            started = false;
+        } else {
+            word += c;
+            started = true;
+        }
+    }
+    if (started)
+        words << word;
+    return words;
 }
 
 bool callLine(Automation_Client& client, const QStringList& words)
@@ -111,7 +147,7 @@ int main(int argc, char* argv[])
         QTextStream input(stdin);
         QString line;
         while (input.readLineInto(&line)) {
-            const QStringList words = QProcess::splitCommand(line);
+            const QStringList words = splitLine(line);
             if (!words.isEmpty() && !callLine(client, words))
                 result = 1;
         }

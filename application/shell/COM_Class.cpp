@@ -3,7 +3,11 @@
 #include "ApplicationConstants.h"
 #include "AutomationState.h"
 #include "Camera_Settings.h"
+#include "ColonyPickList.h"
 #include "ColonySettings.h"
+#include "DatabaseQueries.h"
+#include "DatabaseTableZelvorinColony.h"
+#include "DatabaseTableZelvorinContainer.h"
 #include "Errors.h"
 #include "IAutomationOperations.h"
 #include "LibraryFunctions.h"
@@ -14,6 +18,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -39,6 +44,41 @@ QVariantList settingsNames(const QString& folder, const QString& extension)
     return names;
 }
 
+// A container row, read by operation, one output a field; an empty row holds the presets.
+template <typename Operation>
+int container(Operation operation, int& number, QString& name, int& pickOrder, int& errorCode, QString& description)
+{
+    DatabaseTableZelvorinContainer::Dataset row;
+    const int result = operation(row);
+    number = row.ContainerNumber;
+    name = row.ContainerName;
+    pickOrder = row.PickingOrder;
+    errorCode = row.ErrorCode;
+    description = row.Description;
+    return result;
+}
+
+// The hand-out to the pipetting channels, filled by operation, one output a field.
+template <typename Operation>
+int handOut(Operation operation, QString& usedChannelPattern, int& usedNumberOfColonies, int& totalNumberOfColonies,
+            QVariantList& colonyIds, QVariantList& channelToContainer, QVariantList& positionX_mm,
+            QVariantList& positionY_mm)
+{
+    // The record starts as the client passed the outputs: the hand-out has no presets, and what
+    // the operation does not write goes back as it came.
+    ColonyPickList::HandOut out{usedChannelPattern, usedNumberOfColonies, totalNumberOfColonies, colonyIds,
+                                channelToContainer, positionX_mm, positionY_mm};
+    const int result = operation(out);
+    usedChannelPattern = out.usedChannelPattern;
+    usedNumberOfColonies = out.usedNumberOfColonies;
+    totalNumberOfColonies = out.totalNumberOfColonies;
+    colonyIds = out.colonyIds;
+    channelToContainer = out.channelToContainer;
+    positionX_mm = out.positionX_mm;
+    positionY_mm = out.positionY_mm;
+    return result;
+}
+
 } // namespace
 
 COM_Class::COM_Class(QObject* parent)
@@ -54,7 +94,8 @@ COM_Class::~COM_Class()
     automationObjectReleased();
 }
 
-template <typename Operation> int COM_Class::forward(Operation operation)
+template <typename... Parameters, typename... Arguments>
+int COM_Class::forward(Errors::Type_Error (IAutomationOperations::*operation)(Parameters...), Arguments&&... arguments)
 {
     IAutomationOperations* window = automationMainWindow();
     if (!window)
@@ -62,7 +103,7 @@ template <typename Operation> int COM_Class::forward(Operation operation)
     const AutomationCallScope inCall;
     // The object may be gone when the operation returns: nothing of it is used after.
     const MessageBox_Helper::DialogOwnerScope dialogs(this);
-    return int(operation(*window));
+    return int((window->*operation)(std::forward<Arguments>(arguments)...));
 }
 
 int COM_Class::Application_GetVersion(QString& oVersionString)
@@ -118,65 +159,59 @@ int COM_Class::Settings_GetColonySettingsNamesList(QVariantList& o_arrstrColonyS
 int COM_Class::Application_Get_ProgrammPath(QString& oProgrammPath)
 {
     oProgrammPath.clear();
-    return forward([&](IAutomationOperations& window) { return window.Application_Get_ProgrammPath(oProgrammPath); });
+    return forward(&IAutomationOperations::Application_Get_ProgrammPath, oProgrammPath);
 }
 
 int COM_Class::ApplicationSettings_Get_DatabasePicturePath(QString& oDatabasePicturePath)
 {
     oDatabasePicturePath.clear();
-    return forward([&](IAutomationOperations& window) {
-        return window.ApplicationSettings_Get_DatabasePicturePath(oDatabasePicturePath);
-    });
+    return forward(&IAutomationOperations::ApplicationSettings_Get_DatabasePicturePath, oDatabasePicturePath);
 }
 
 int COM_Class::GUI_Show(int iMode)
 {
-    return forward([&](IAutomationOperations& window) { return window.GUI_Show(iMode); });
+    return forward(&IAutomationOperations::GUI_Show, iMode);
 }
 
 int COM_Class::GUI_Hide()
 {
-    return forward([&](IAutomationOperations& window) { return window.GUI_Hide(); });
+    return forward(&IAutomationOperations::GUI_Hide);
 }
 
 int COM_Class::GUI_IsVisible(bool& oIsVisible)
 {
     oIsVisible = false;
-    return forward([&](IAutomationOperations& window) { return window.GUI_IsVisible(oIsVisible); });
+    return forward(&IAutomationOperations::GUI_IsVisible, oIsVisible);
 }
 
 int COM_Class::GUI_LiveView_Show(int iMode)
 {
-    return forward([&](IAutomationOperations& window) { return window.GUI_LiveView_Show(iMode); });
+    return forward(&IAutomationOperations::GUI_LiveView_Show, iMode);
 }
 
 int COM_Class::GUI_LiveView_Hide()
 {
-    return forward([&](IAutomationOperations& window) { return window.GUI_LiveView_Hide(); });
+    return forward(&IAutomationOperations::GUI_LiveView_Hide);
 }
 
 int COM_Class::GUI_LiveView_IsVisible(bool& oIsVisible)
 {
     oIsVisible = false;
-    return forward([&](IAutomationOperations& window) { return window.GUI_LiveView_IsVisible(oIsVisible); });
+    return forward(&IAutomationOperations::GUI_LiveView_IsVisible, oIsVisible);
 }
 
 int COM_Class::GUI_LiveView_SavePicture(const QString& ipicturePath, const QString& iPictureFormat,
                                         int iPictureSizePercent)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.GUI_LiveView_SavePicture(ipicturePath, iPictureFormat, iPictureSizePercent);
-    });
+    return forward(&IAutomationOperations::GUI_LiveView_SavePicture, ipicturePath, iPictureFormat, iPictureSizePercent);
 }
 
 int COM_Class::GUI_LiveView_CameraFocus_Show(double iPositionX, double iPositionY, double iSizeX, double iSizeY,
                                              double iAngle, double iGradientValueThreshold,
                                              double iGradientValueSensibility)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.GUI_LiveView_CameraFocus_Show(iPositionX, iPositionY, iSizeX, iSizeY, iAngle,
-                                                    iGradientValueThreshold, iGradientValueSensibility);
-    });
+    return forward(&IAutomationOperations::GUI_LiveView_CameraFocus_Show, iPositionX, iPositionY, iSizeX, iSizeY,
+                   iAngle, iGradientValueThreshold, iGradientValueSensibility);
 }
 
 int COM_Class::GUI_LiveView_CameraFocus_GetCurrentValue(double& oCurrentGradientValueThreshold,
@@ -188,20 +223,15 @@ int COM_Class::GUI_LiveView_CameraFocus_GetCurrentValue(double& oCurrentGradient
     oMaximumGradientValueThreshold = 0.0;
     oLowerLimitGradientValueThreshold = 0.0;
     oValueInTollerance = false;
-    return forward([&](IAutomationOperations& window) {
-        return window.GUI_LiveView_CameraFocus_GetCurrentValue(oCurrentGradientValueThreshold,
-                                                               oMaximumGradientValueThreshold,
-                                                               oLowerLimitGradientValueThreshold, oValueInTollerance);
-    });
+    return forward(&IAutomationOperations::GUI_LiveView_CameraFocus_GetCurrentValue, oCurrentGradientValueThreshold,
+                   oMaximumGradientValueThreshold, oLowerLimitGradientValueThreshold, oValueInTollerance);
 }
 
 int COM_Class::GUI_LiveView_CameraAperture_Show(double iPositionX, double iPositionY, double iSizeX, double iSizeY,
                                                 double iAngle, double iGrayValueCenter, double iGrayValueSensibility)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.GUI_LiveView_CameraAperture_Show(iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iGrayValueCenter,
-                                                       iGrayValueSensibility);
-    });
+    return forward(&IAutomationOperations::GUI_LiveView_CameraAperture_Show, iPositionX, iPositionY, iSizeX, iSizeY,
+                   iAngle, iGrayValueCenter, iGrayValueSensibility);
 }
 
 int COM_Class::GUI_LiveView_CameraAperture_GetCurrentValue(double& oCurrentGrayValueCenter,
@@ -212,20 +242,16 @@ int COM_Class::GUI_LiveView_CameraAperture_GetCurrentValue(double& oCurrentGrayV
     oLowerLimitGrayValueCenter = 0.0;
     oUpperLimitGrayValueCenter = 0.0;
     oValueInTollerance = false;
-    return forward([&](IAutomationOperations& window) {
-        return window.GUI_LiveView_CameraAperture_GetCurrentValue(oCurrentGrayValueCenter, oLowerLimitGrayValueCenter,
-                                                                  oUpperLimitGrayValueCenter, oValueInTollerance);
-    });
+    return forward(&IAutomationOperations::GUI_LiveView_CameraAperture_GetCurrentValue, oCurrentGrayValueCenter,
+                   oLowerLimitGrayValueCenter, oUpperLimitGrayValueCenter, oValueInTollerance);
 }
 
 int COM_Class::GUI_LiveView_CameraHomogeneous_Show(double iPositionX, double iPositionY, double iSizeX, double iSizeY,
                                                    double iAngle, int iFilterMode, double iHomogeneousValueThreshold,
                                                    double iHomogeneousValueSensibility)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.GUI_LiveView_CameraHomogeneous_Show(iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iFilterMode,
-                                                          iHomogeneousValueThreshold, iHomogeneousValueSensibility);
-    });
+    return forward(&IAutomationOperations::GUI_LiveView_CameraHomogeneous_Show, iPositionX, iPositionY, iSizeX, iSizeY,
+                   iAngle, iFilterMode, iHomogeneousValueThreshold, iHomogeneousValueSensibility);
 }
 
 int COM_Class::GUI_LiveView_CameraHomogeneous_GetCurrentValue(double& oCurrentHomogeneousValue,
@@ -237,184 +263,162 @@ int COM_Class::GUI_LiveView_CameraHomogeneous_GetCurrentValue(double& oCurrentHo
     oMaximumHomogeneousValue = 0.0;
     oLowerLimitHomogeneousValue = 0.0;
     oValueInTollerance = false;
-    return forward([&](IAutomationOperations& window) {
-        return window.GUI_LiveView_CameraHomogeneous_GetCurrentValue(oCurrentHomogeneousValue, oMaximumHomogeneousValue,
-                                                                     oLowerLimitHomogeneousValue, oValueInTollerance);
-    });
+    return forward(&IAutomationOperations::GUI_LiveView_CameraHomogeneous_GetCurrentValue, oCurrentHomogeneousValue,
+                   oMaximumHomogeneousValue, oLowerLimitHomogeneousValue, oValueInTollerance);
 }
 
 int COM_Class::GUI_LiveView_Draw_ClearAll()
 {
-    return forward([&](IAutomationOperations& window) { return window.GUI_LiveView_Draw_ClearAll(); });
+    return forward(&IAutomationOperations::GUI_LiveView_Draw_ClearAll);
 }
 
 int COM_Class::GUI_LiveView_Draw_Clear(const QString& iObjectName)
 {
-    return forward([&](IAutomationOperations& window) { return window.GUI_LiveView_Draw_Clear(iObjectName); });
+    return forward(&IAutomationOperations::GUI_LiveView_Draw_Clear, iObjectName);
 }
 
 int COM_Class::GUI_LiveView_Draw_Cross(const QString& iObjectName, double iPositionX, double iPositionY, double iSize,
                                        double iAngle, const QString& iColor, int iLineSize)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.GUI_LiveView_Draw_Cross(iObjectName, iPositionX, iPositionY, iSize, iAngle, iColor, iLineSize);
-    });
+    return forward(&IAutomationOperations::GUI_LiveView_Draw_Cross, iObjectName, iPositionX, iPositionY, iSize, iAngle,
+                   iColor, iLineSize);
 }
 
 int COM_Class::GUI_LiveView_Draw_Ellipse(const QString& iObjectName, double iPositionX, double iPositionY,
                                          double iSizeX, double iSizeY, double iAngle, const QString& iColor,
                                          int iLineSize, const QString& iDrawMode)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.GUI_LiveView_Draw_Ellipse(iObjectName, iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iColor,
-                                                iLineSize, iDrawMode);
-    });
+    return forward(&IAutomationOperations::GUI_LiveView_Draw_Ellipse, iObjectName, iPositionX, iPositionY, iSizeX,
+                   iSizeY, iAngle, iColor, iLineSize, iDrawMode);
 }
 
 int COM_Class::GUI_LiveView_Draw_Rectangle(const QString& iObjectName, double iPositionX, double iPositionY,
                                            double iSizeX, double iSizeY, double iAngle, const QString& iColor,
                                            int iLineSize, const QString& iDrawMode)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.GUI_LiveView_Draw_Rectangle(iObjectName, iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iColor,
-                                                  iLineSize, iDrawMode);
-    });
+    return forward(&IAutomationOperations::GUI_LiveView_Draw_Rectangle, iObjectName, iPositionX, iPositionY, iSizeX,
+                   iSizeY, iAngle, iColor, iLineSize, iDrawMode);
 }
 
 int COM_Class::GUI_LiveView_Draw_Line(const QString& iObjectName, double iPosition1X, double iPosition1Y,
                                       double iPosition2X, double iPosition2Y, const QString& iColor, int iLineSize)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.GUI_LiveView_Draw_Line(iObjectName, iPosition1X, iPosition1Y, iPosition2X, iPosition2Y, iColor,
-                                             iLineSize);
-    });
+    return forward(&IAutomationOperations::GUI_LiveView_Draw_Line, iObjectName, iPosition1X, iPosition1Y, iPosition2X,
+                   iPosition2Y, iColor, iLineSize);
 }
 
 int COM_Class::GUI_LiveView_Draw_Text(const QString& iObjectName, double iPositionX, double iPositionY,
                                       const QString& iText, const QString& iColor, const QString& iFontName,
                                       int iTextSize)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.GUI_LiveView_Draw_Text(iObjectName, iPositionX, iPositionY, iText, iColor, iFontName, iTextSize);
-    });
+    return forward(&IAutomationOperations::GUI_LiveView_Draw_Text, iObjectName, iPositionX, iPositionY, iText, iColor,
+                   iFontName, iTextSize);
 }
 
 int COM_Class::GUI_PictureView_Clear()
 {
-    return forward([&](IAutomationOperations& window) { return window.GUI_PictureView_Clear(); });
+    return forward(&IAutomationOperations::GUI_PictureView_Clear);
 }
 
 int COM_Class::GUI_PictureView_DisplayColony(int iColonyID)
 {
-    return forward([&](IAutomationOperations& window) { return window.GUI_PictureView_DisplayColony(iColonyID); });
+    return forward(&IAutomationOperations::GUI_PictureView_DisplayColony, iColonyID);
 }
 
 int COM_Class::Camera_Open(const QString& iCameraSettings)
 {
-    return forward([&](IAutomationOperations& window) { return window.Camera_Open(iCameraSettings); });
+    return forward(&IAutomationOperations::Camera_Open, iCameraSettings);
 }
 
 int COM_Class::Camera_Close()
 {
-    return forward([&](IAutomationOperations& window) { return window.Camera_Close(); });
+    return forward(&IAutomationOperations::Camera_Close);
 }
 
 int COM_Class::Camera_IsOpen(bool& oIsOpen)
 {
     oIsOpen = false;
-    return forward([&](IAutomationOperations& window) { return window.Camera_IsOpen(oIsOpen); });
+    return forward(&IAutomationOperations::Camera_IsOpen, oIsOpen);
 }
 
 int COM_Class::Camera_TakePicture()
 {
-    return forward([&](IAutomationOperations& window) { return window.Camera_TakePicture(); });
+    return forward(&IAutomationOperations::Camera_TakePicture);
 }
 
 int COM_Class::Camera_SavePicture(const QString& iPicturePath, const QString& iPictureFormat, int iPictureSizePercent)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.Camera_SavePicture(iPicturePath, iPictureFormat, iPictureSizePercent);
-    });
+    return forward(&IAutomationOperations::Camera_SavePicture, iPicturePath, iPictureFormat, iPictureSizePercent);
 }
 
 int COM_Class::Camera_LoadPicture(const QString& iPicturePath)
 {
-    return forward([&](IAutomationOperations& window) { return window.Camera_LoadPicture(iPicturePath); });
+    return forward(&IAutomationOperations::Camera_LoadPicture, iPicturePath);
 }
 
 int COM_Class::Settings_SelectCameraSettings(const QString& iDefaultCameraSettings, QString& oCameraSettings)
 {
     oCameraSettings.clear();
-    return forward([&](IAutomationOperations& window) {
-        return window.Settings_SelectCameraSettings(iDefaultCameraSettings, oCameraSettings);
-    });
+    return forward(&IAutomationOperations::Settings_SelectCameraSettings, iDefaultCameraSettings, oCameraSettings);
 }
 
 int COM_Class::Settings_SelectColonySettings(const QString& iDefaultColonySettings, QString& oColonySettings)
 {
     oColonySettings.clear();
-    return forward([&](IAutomationOperations& window) {
-        return window.Settings_SelectColonySettings(iDefaultColonySettings, oColonySettings);
-    });
+    return forward(&IAutomationOperations::Settings_SelectColonySettings, iDefaultColonySettings, oColonySettings);
 }
 
 int COM_Class::Settings_SelectImageStitcherSettings(const QString& iDefaultColonySettings, QString& oColonySettings)
 {
     oColonySettings.clear();
-    return forward([&](IAutomationOperations& window) {
-        return window.Settings_SelectImageStitcherSettings(iDefaultColonySettings, oColonySettings);
-    });
+    return forward(&IAutomationOperations::Settings_SelectImageStitcherSettings, iDefaultColonySettings,
+                   oColonySettings);
 }
 
 int COM_Class::AnalyseColonies_Start(const QString& iColonySettings)
 {
-    return forward([&](IAutomationOperations& window) { return window.AnalyseColonies_Start(iColonySettings); });
+    return forward(&IAutomationOperations::AnalyseColonies_Start, iColonySettings);
 }
 
 int COM_Class::AnalyseColonies_Stop()
 {
-    return forward([&](IAutomationOperations& window) { return window.AnalyseColonies_Stop(); });
+    return forward(&IAutomationOperations::AnalyseColonies_Stop);
 }
 
 int COM_Class::AnalyseColonies_Reset()
 {
-    return forward([&](IAutomationOperations& window) { return window.AnalyseColonies_Reset(); });
+    return forward(&IAutomationOperations::AnalyseColonies_Reset);
 }
 
 int COM_Class::AnalyseColonies_CheckRunning(bool& oRunning)
 {
     oRunning = false;
-    return forward([&](IAutomationOperations& window) { return window.AnalyseColonies_CheckRunning(oRunning); });
+    return forward(&IAutomationOperations::AnalyseColonies_CheckRunning, oRunning);
 }
 
 int COM_Class::AnalyseColonies_GetLLDPosition(bool i_blnSelectByOperator, int i_intChannelNumber,
                                               double& o_fltPositionX_mm, double& o_fltPositionY_mm)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.AnalyseColonies_GetLLDPosition(i_blnSelectByOperator, i_intChannelNumber, o_fltPositionX_mm,
-                                                     o_fltPositionY_mm);
-    });
+    return forward(&IAutomationOperations::AnalyseColonies_GetLLDPosition, i_blnSelectByOperator, i_intChannelNumber,
+                   o_fltPositionX_mm, o_fltPositionY_mm);
 }
 
 int COM_Class::AnalyseColonies_SetAgarHeight(double i_fltAgarHeightRelativeToReferencePlane_mm)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.AnalyseColonies_SetAgarHeight(i_fltAgarHeightRelativeToReferencePlane_mm);
-    });
+    return forward(&IAutomationOperations::AnalyseColonies_SetAgarHeight, i_fltAgarHeightRelativeToReferencePlane_mm);
 }
 
 int COM_Class::AnalyseColonies_UserEditColonies()
 {
-    return forward([&](IAutomationOperations& window) { return window.AnalyseColonies_UserEditColonies(); });
+    return forward(&IAutomationOperations::AnalyseColonies_UserEditColonies);
 }
 
 int COM_Class::AnalyseColonies_SaveResult(bool iAsynchronPictureSave, const QString& iRackBarcode,
                                           const QString& iDescription, int& oRackID)
 {
     oRackID = -1;
-    return forward([&](IAutomationOperations& window) {
-        return window.AnalyseColonies_SaveResult(iAsynchronPictureSave, iRackBarcode, iDescription, oRackID);
-    });
+    return forward(&IAutomationOperations::AnalyseColonies_SaveResult, iAsynchronPictureSave, iRackBarcode,
+                   iDescription, oRackID);
 }
 
 int COM_Class::AnalyseColonies_SaveResultWithImageStitcher(bool iAsynchronPictureSave, const QString& iRackBarcode,
@@ -422,79 +426,69 @@ int COM_Class::AnalyseColonies_SaveResultWithImageStitcher(bool iAsynchronPictur
                                                            int& oRackID)
 {
     oRackID = -1;
-    return forward([&](IAutomationOperations& window) {
-        return window.AnalyseColonies_SaveResultWithImageStitcher(iAsynchronPictureSave, iRackBarcode, iDescription,
-                                                                  iImageStitcherID, oRackID);
-    });
+    return forward(&IAutomationOperations::AnalyseColonies_SaveResultWithImageStitcher, iAsynchronPictureSave,
+                   iRackBarcode, iDescription, iImageStitcherID, oRackID);
 }
 
 int COM_Class::AnalyseColonies_SaveResult_CheckAsynchronSaveFinish(bool& oFinish)
 {
     oFinish = true;
-    return forward([&](IAutomationOperations& window) {
-        return window.AnalyseColonies_SaveResult_CheckAsynchronSaveFinish(oFinish);
-    });
+    return forward(&IAutomationOperations::AnalyseColonies_SaveResult_CheckAsynchronSaveFinish, oFinish);
 }
 
 int COM_Class::AnalyseColonies_ExportRackPicture(int iRackID, bool iAsynchronPictureSave, const QString& ipicturePath,
                                                  const QString& iPictureFormat, bool iPictureCropped,
                                                  int iPictureSizePercent, bool iAnalyserDrawings)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.AnalyseColonies_ExportRackPicture(iRackID, iAsynchronPictureSave, ipicturePath, iPictureFormat,
-                                                        iPictureCropped, iPictureSizePercent, iAnalyserDrawings);
-    });
+    return forward(&IAutomationOperations::AnalyseColonies_ExportRackPicture, iRackID, iAsynchronPictureSave,
+                   ipicturePath, iPictureFormat, iPictureCropped, iPictureSizePercent, iAnalyserDrawings);
 }
 
 int COM_Class::AnalyseColonies_ExportColonyResults(int i_intRackID, const QString& i_strReportPathName,
                                                    const QString& i_strReportFormat)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.AnalyseColonies_ExportColonyResults(i_intRackID, i_strReportPathName, i_strReportFormat);
-    });
+    return forward(&IAutomationOperations::AnalyseColonies_ExportColonyResults, i_intRackID, i_strReportPathName,
+                   i_strReportFormat);
 }
 
 int COM_Class::AnalyseColonies_ExportToZipArchive(const QVariantList& i_arrintRackIDs, const QString& i_strFilename,
                                                   bool i_blnAppend)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.AnalyseColonies_ExportToZipArchive(i_arrintRackIDs, i_strFilename, i_blnAppend);
-    });
+    return forward(&IAutomationOperations::AnalyseColonies_ExportToZipArchive, i_arrintRackIDs, i_strFilename,
+                   i_blnAppend);
 }
 
 int COM_Class::ImageStitcher_AssignPicturePosition(int pictureIndex)
 {
-    return forward(
-        [&](IAutomationOperations& window) { return window.ImageStitcher_AssignPicturePosition(pictureIndex); });
+    return forward(&IAutomationOperations::ImageStitcher_AssignPicturePosition, pictureIndex);
 }
 
 int COM_Class::ImageStitcher_Start(const QString& iImageStitcherSettings)
 {
-    return forward([&](IAutomationOperations& window) { return window.ImageStitcher_Start(iImageStitcherSettings); });
+    return forward(&IAutomationOperations::ImageStitcher_Start, iImageStitcherSettings);
 }
 
 int COM_Class::ImageStitcher_Start2(const QString& iImageStitcherSettings,
                                     double i_fltAgarHeightBasedOnReferecePoints_mm)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.ImageStitcher_Start2(iImageStitcherSettings, i_fltAgarHeightBasedOnReferecePoints_mm);
-    });
+    return forward(&IAutomationOperations::ImageStitcher_Start2, iImageStitcherSettings,
+                   i_fltAgarHeightBasedOnReferecePoints_mm);
 }
 
 int COM_Class::ImageStitcher_Stop()
 {
-    return forward([&](IAutomationOperations& window) { return window.ImageStitcher_Stop(); });
+    return forward(&IAutomationOperations::ImageStitcher_Stop);
 }
 
 int COM_Class::ImageStitcher_Reset()
 {
-    return forward([&](IAutomationOperations& window) { return window.ImageStitcher_Reset(); });
+    return forward(&IAutomationOperations::ImageStitcher_Reset);
 }
 
 int COM_Class::ImageStitcher_CheckRunning(bool& oRunning)
 {
     oRunning = false;
-    return forward([&](IAutomationOperations& window) { return window.ImageStitcher_CheckRunning(oRunning); });
+    return forward(&IAutomationOperations::ImageStitcher_CheckRunning, oRunning);
 }
 
 int COM_Class::ImageStitcher_SaveResult(bool iAsynchronPictureSave, const QString& iRackBarcode,
@@ -502,130 +496,107 @@ int COM_Class::ImageStitcher_SaveResult(bool iAsynchronPictureSave, const QStrin
                                         int& oImageStitcherID)
 {
     oImageStitcherID = -1;
-    return forward([&](IAutomationOperations& window) {
-        return window.ImageStitcher_SaveResult(iAsynchronPictureSave, iRackBarcode, iDescription, iSaveInputPictures,
-                                               iSaveOutputPicture, oImageStitcherID);
-    });
+    return forward(&IAutomationOperations::ImageStitcher_SaveResult, iAsynchronPictureSave, iRackBarcode, iDescription,
+                   iSaveInputPictures, iSaveOutputPicture, oImageStitcherID);
 }
 
 int COM_Class::ImageStitcher_SaveResult_CheckAsynchronSaveFinish(bool& oFinish)
 {
     oFinish = true;
-    return forward([&](IAutomationOperations& window) {
-        return window.ImageStitcher_SaveResult_CheckAsynchronSaveFinish(oFinish);
-    });
+    return forward(&IAutomationOperations::ImageStitcher_SaveResult_CheckAsynchronSaveFinish, oFinish);
 }
 
 int COM_Class::ImageStitcher_ExportRackPicture(int iRackID, bool iAsynchronPictureSave, const QString& ipicturePath,
                                                const QString& iPictureFormat, bool iPictureCropped,
                                                int iPictureSizePercent)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.ImageStitcher_ExportRackPicture(iRackID, iAsynchronPictureSave, ipicturePath, iPictureFormat,
-                                                      iPictureCropped, iPictureSizePercent);
-    });
+    return forward(&IAutomationOperations::ImageStitcher_ExportRackPicture, iRackID, iAsynchronPictureSave,
+                   ipicturePath, iPictureFormat, iPictureCropped, iPictureSizePercent);
 }
 
 int COM_Class::Database_GetZelvorinRack(int iRackID, QString& oRackBarcode, QString& oPictureFilePath,
                                         int& oContainerGridColumnsCount, int& oContainerGridRowsCount, int& oErrorCode,
                                         QString& oDescription)
 {
-    oRackBarcode.clear();
-    oPictureFilePath.clear();
-    oContainerGridColumnsCount = 0;
-    oContainerGridRowsCount = 0;
-    oErrorCode = 0;
-    oDescription.clear();
-    return forward([&](IAutomationOperations& window) {
-        return window.Database_GetZelvorinRack(iRackID, oRackBarcode, oPictureFilePath, oContainerGridColumnsCount,
-                                               oContainerGridRowsCount, oErrorCode, oDescription);
-    });
+    // An empty record holds the presets.
+    DatabaseQueries::Rack rack;
+    const int result = forward(&IAutomationOperations::Database_GetZelvorinRack, iRackID, rack);
+    oRackBarcode = rack.rackBarcode;
+    oPictureFilePath = rack.pictureFilePath;
+    oContainerGridColumnsCount = rack.containerGridColumnsCount;
+    oContainerGridRowsCount = rack.containerGridRowsCount;
+    oErrorCode = rack.errorCode;
+    oDescription = rack.description;
+    return result;
 }
 
 int COM_Class::Database_SetZelvorinRack_Field_Description(int iRackID, const QString& iDescription)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.Database_SetZelvorinRack_Field_Description(iRackID, iDescription);
-    });
+    return forward(&IAutomationOperations::Database_SetZelvorinRack_Field_Description, iRackID, iDescription);
 }
 
 int COM_Class::Database_GetZelvorinRackID_By_RackBarcode(const QString& iRackBarcode, QVariantList& o_arrintRackID)
 {
     o_arrintRackID.clear();
-    return forward([&](IAutomationOperations& window) {
-        return window.Database_GetZelvorinRackID_By_RackBarcode(iRackBarcode, o_arrintRackID);
-    });
+    return forward(&IAutomationOperations::Database_GetZelvorinRackID_By_RackBarcode, iRackBarcode, o_arrintRackID);
 }
 
 int COM_Class::Database_SetZelvorinRack_Field_ImageStitcherID(int iRackID, int iImageStitcherID)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.Database_SetZelvorinRack_Field_ImageStitcherID(iRackID, iImageStitcherID);
-    });
+    return forward(&IAutomationOperations::Database_SetZelvorinRack_Field_ImageStitcherID, iRackID, iImageStitcherID);
 }
 
 int COM_Class::Database_SelectZelvorinRack(int& o_intRackID)
 {
-    return forward([&](IAutomationOperations& window) { return window.Database_SelectZelvorinRack(o_intRackID); });
+    return forward(&IAutomationOperations::Database_SelectZelvorinRack, o_intRackID);
 }
 
 int COM_Class::Database_GetZelvorinContainerID_By_ContainerNumber(int iRackID, int iContainerNumber, int& oContainerID)
 {
     oContainerID = -1;
-    return forward([&](IAutomationOperations& window) {
-        return window.Database_GetZelvorinContainerID_By_ContainerNumber(iRackID, iContainerNumber, oContainerID);
-    });
+    return forward(&IAutomationOperations::Database_GetZelvorinContainerID_By_ContainerNumber, iRackID,
+                   iContainerNumber, oContainerID);
 }
 
 int COM_Class::Database_GetZelvorinContainer(int iContainerID, int& oContainerNumber, QString& oContainerName,
                                              int& oErrorCode, QString& oDescription)
 {
-    oContainerNumber = 0;
-    oContainerName.clear();
-    oErrorCode = 0;
-    oDescription.clear();
-    return forward([&](IAutomationOperations& window) {
-        return window.Database_GetZelvorinContainer(iContainerID, oContainerNumber, oContainerName, oErrorCode,
-                                                    oDescription);
-    });
+    int pickOrder = 0;
+    return container(
+        [&](DatabaseTableZelvorinContainer::Dataset& row) {
+            return forward(&IAutomationOperations::Database_GetZelvorinContainer, iContainerID, row);
+        },
+        oContainerNumber, oContainerName, pickOrder, oErrorCode, oDescription);
 }
 
 int COM_Class::Database_GetZelvorinContainer2(int iContainerID, int& oContainerNumber, QString& oContainerName,
                                               int& oPickOrder, int& oErrorCode, QString& oDescription)
 {
-    oContainerNumber = 0;
-    oContainerName.clear();
-    oPickOrder = 0;
-    oErrorCode = 0;
-    oDescription.clear();
-    return forward([&](IAutomationOperations& window) {
-        return window.Database_GetZelvorinContainer2(iContainerID, oContainerNumber, oContainerName, oPickOrder,
-                                                     oErrorCode, oDescription);
-    });
+    return container(
+        [&](DatabaseTableZelvorinContainer::Dataset& row) {
+            return forward(&IAutomationOperations::Database_GetZelvorinContainer2, iContainerID, row);
+        },
+        oContainerNumber, oContainerName, oPickOrder, oErrorCode, oDescription);
 }
 
 int COM_Class::Database_SetZelvorinContainer_Field_Description(int iContainerID, const QString& iDescription)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.Database_SetZelvorinContainer_Field_Description(iContainerID, iDescription);
-    });
+    return forward(&IAutomationOperations::Database_SetZelvorinContainer_Field_Description, iContainerID, iDescription);
 }
 
 int COM_Class::Database_GetZelvorinContainerID_By_ContainerName(int iRackID, const QString& iContainerName,
                                                                 int& oContainerID)
 {
     oContainerID = -1;
-    return forward([&](IAutomationOperations& window) {
-        return window.Database_GetZelvorinContainerID_By_ContainerName(iRackID, iContainerName, oContainerID);
-    });
+    return forward(&IAutomationOperations::Database_GetZelvorinContainerID_By_ContainerName, iRackID, iContainerName,
+                   oContainerID);
 }
 
 int COM_Class::Database_GetZelvorinColonyCount(int i_intRackID, int i_intContainerNumber, int& o_intColonyCount)
 {
     o_intColonyCount = 0;
-    return forward([&](IAutomationOperations& window) {
-        return window.Database_GetZelvorinColonyCount(i_intRackID, i_intContainerNumber, o_intColonyCount);
-    });
+    return forward(&IAutomationOperations::Database_GetZelvorinColonyCount, i_intRackID, i_intContainerNumber,
+                   o_intColonyCount);
 }
 
 int COM_Class::Database_GetZelvorinColonyPosition_By_ColonyNumber(int iRackID, int iChannelNumber, int iContainerNumber,
@@ -634,37 +605,31 @@ int COM_Class::Database_GetZelvorinColonyPosition_By_ColonyNumber(int iRackID, i
                                                                   double& oLoadingTotal_pct)
 {
     // Presets only with a window: without one the outputs stay as they came.
-    IAutomationOperations* window = automationMainWindow();
-    if (!window)
+    if (!automationMainWindow())
         return c_generalApplicationError;
     oColonyID = -1;
     oPositionX_mm = 0.0;
     oPositionY_mm = 0.0;
     oLoadingTotal_pct = 0.0;
-    return window->Database_GetZelvorinColonyPosition_By_ColonyNumber(iRackID, iChannelNumber, iContainerNumber,
-                                                                      iColonyNumber, oColonyID, oPositionX_mm,
-                                                                      oPositionY_mm, oLoadingTotal_pct);
+    return forward(&IAutomationOperations::Database_GetZelvorinColonyPosition_By_ColonyNumber, iRackID, iChannelNumber,
+                   iContainerNumber, iColonyNumber, oColonyID, oPositionX_mm, oPositionY_mm, oLoadingTotal_pct);
 }
 
 int COM_Class::Database_GetZelvorinContainerIDs(int i_intRackID, QVariantList& o_arrintContainerIDs)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.Database_GetZelvorinContainerIDs(i_intRackID, o_arrintContainerIDs);
-    });
+    return forward(&IAutomationOperations::Database_GetZelvorinContainerIDs, i_intRackID, o_arrintContainerIDs);
 }
 
 int COM_Class::Database_GetZelvorinColonyIDs_IsGoodColony(int i_intContainerID, QVariantList& o_arrintColonyIDs)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.Database_GetZelvorinColonyIDs_IsGoodColony(i_intContainerID, o_arrintColonyIDs);
-    });
+    return forward(&IAutomationOperations::Database_GetZelvorinColonyIDs_IsGoodColony, i_intContainerID,
+                   o_arrintColonyIDs);
 }
 
 int COM_Class::Database_GetZelvorinColonyIDs_IsExcludedColony(int i_intContainerID, QVariantList& o_arrintColonyIDs)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.Database_GetZelvorinColonyIDs_IsExcludedColony(i_intContainerID, o_arrintColonyIDs);
-    });
+    return forward(&IAutomationOperations::Database_GetZelvorinColonyIDs_IsExcludedColony, i_intContainerID,
+                   o_arrintColonyIDs);
 }
 
 int COM_Class::Database_RetrieveColonyPositions(int i_intRackID,
@@ -675,12 +640,13 @@ int COM_Class::Database_RetrieveColonyPositions(int i_intRackID,
                                                 QVariantList& o_arrintChannelToContainer,
                                                 QVariantList& o_arrfltPositionX_mm, QVariantList& o_arrfltPositionY_mm)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.Database_RetrieveColonyPositions(
-            i_intRackID, i_arrintContainerToMaximumColoniesToPipette, i_strChannelPattern, o_strUsedChannelPattern,
-            o_intUsedNumberOfColonies, o_intTotalNumberOfColonies, o_arrintColonyID, o_arrintChannelToContainer,
-            o_arrfltPositionX_mm, o_arrfltPositionY_mm);
-    });
+    return handOut(
+        [&](ColonyPickList::HandOut& out) {
+            return forward(&IAutomationOperations::Database_RetrieveColonyPositions, i_intRackID,
+                           i_arrintContainerToMaximumColoniesToPipette, i_strChannelPattern, out);
+        },
+        o_strUsedChannelPattern, o_intUsedNumberOfColonies, o_intTotalNumberOfColonies, o_arrintColonyID,
+        o_arrintChannelToContainer, o_arrfltPositionX_mm, o_arrfltPositionY_mm);
 }
 
 int COM_Class::Database_RetrieveColonyPositions2(int i_intRackID,
@@ -691,12 +657,13 @@ int COM_Class::Database_RetrieveColonyPositions2(int i_intRackID,
                                                  QVariantList& o_arrintChannelToContainer,
                                                  QVariantList& o_arrfltPositionX_mm, QVariantList& o_arrfltPositionY_mm)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.Database_RetrieveColonyPositions2(
-            i_intRackID, i_arrintContainerToMaximumColoniesToPipette, i_intSortMode, i_strChannelPattern,
-            o_strUsedChannelPattern, o_intUsedNumberOfColonies, o_intTotalNumberOfColonies, o_arrintColonyID,
-            o_arrintChannelToContainer, o_arrfltPositionX_mm, o_arrfltPositionY_mm);
-    });
+    return handOut(
+        [&](ColonyPickList::HandOut& out) {
+            return forward(&IAutomationOperations::Database_RetrieveColonyPositions2, i_intRackID,
+                           i_arrintContainerToMaximumColoniesToPipette, i_intSortMode, i_strChannelPattern, out);
+        },
+        o_strUsedChannelPattern, o_intUsedNumberOfColonies, o_intTotalNumberOfColonies, o_arrintColonyID,
+        o_arrintChannelToContainer, o_arrfltPositionX_mm, o_arrfltPositionY_mm);
 }
 
 int COM_Class::Database_GetZelvorinColonyProperties(
@@ -712,14 +679,12 @@ int COM_Class::Database_GetZelvorinColonyProperties(
     double red = 0.0;
     double green = 0.0;
     double blue = 0.0;
-    return forward([&](IAutomationOperations& window) {
-        return window.Database_GetZelvorinColonyProperties(
-            i_intColonyID, o_fltPositionX_mm, o_fltpositionY_mm, o_fltArea_mm2, o_fltCircularity,
-            o_fltClearanceNeightbor_mm, o_fltClearanceMargin_mm, o_fltLoadingArea_pct, o_fltLoadingCircularity_pct,
-            o_fltLoadingClearanceNeighbor_pct, o_fltLoadingClearanceBorder_pct, o_fltLoadingTotal_pct, o_fltColorHue,
-            o_fltColorSaturation, o_fltColorIntensity, o_intPickingState, o_blnIsExcluded, o_blnIsGoodColony,
-            o_intPickOrder, o_blnIsUserEdited, pickingDate, red, green, blue);
-    });
+    return Database_GetZelvorinColonyProperties2(
+        i_intColonyID, o_fltPositionX_mm, o_fltpositionY_mm, o_fltArea_mm2, o_fltCircularity,
+        o_fltClearanceNeightbor_mm, o_fltClearanceMargin_mm, o_fltLoadingArea_pct, o_fltLoadingCircularity_pct,
+        o_fltLoadingClearanceNeighbor_pct, o_fltLoadingClearanceBorder_pct, o_fltLoadingTotal_pct, o_fltColorHue,
+        o_fltColorSaturation, o_fltColorIntensity, o_intPickingState, o_blnIsExcluded, o_blnIsGoodColony,
+        o_intPickOrder, o_blnIsUserEdited, pickingDate, red, green, blue);
 }
 
 int COM_Class::Database_GetZelvorinColonyProperties2(
@@ -731,42 +696,58 @@ int COM_Class::Database_GetZelvorinColonyProperties2(
     bool& o_blnIsGoodColony, int& o_intPickOrder, bool& o_blnIsUserEdited, QString& o_strPickingDate,
     double& o_fltColorRed, double& o_fltColorGreen, double& o_fltColorBlue)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.Database_GetZelvorinColonyProperties(
-            i_intColonyID, o_fltPositionX_mm, o_fltpositionY_mm, o_fltArea_mm2, o_fltCircularity,
-            o_fltClearanceNeightbor_mm, o_fltClearanceMargin_mm, o_fltLoadingArea_pct, o_fltLoadingCircularity_pct,
-            o_fltLoadingClearanceNeighbor_pct, o_fltLoadingClearanceBorder_pct, o_fltLoadingTotal_pct, o_fltColorHue,
-            o_fltColorSaturation, o_fltColorIntensity, o_intPickingState, o_blnIsExcluded, o_blnIsGoodColony,
-            o_intPickOrder, o_blnIsUserEdited, o_strPickingDate, o_fltColorRed, o_fltColorGreen, o_fltColorBlue);
-    });
+    DatabaseTableZelvorinColony::Dataset row;
+    const int result = forward(&IAutomationOperations::Database_GetZelvorinColonyProperties, i_intColonyID, row);
+    // A row that was not read leaves every output as it came.
+    if (!row.isValid())
+        return result;
+    o_fltPositionX_mm = row.PosX_mm;
+    o_fltpositionY_mm = row.PosY_mm;
+    o_fltArea_mm2 = row.Area_mm2;
+    o_fltCircularity = row.Circularity;
+    o_fltClearanceNeightbor_mm = row.ClearanceNeighbor_mm;
+    o_fltClearanceMargin_mm = row.ClearanceMargin_mm;
+    o_fltLoadingArea_pct = row.LoadingArea_pct;
+    o_fltLoadingCircularity_pct = row.LoadingCircularity_pct;
+    o_fltLoadingClearanceNeighbor_pct = row.LoadingClearanceNeighbor_pct;
+    o_fltLoadingClearanceBorder_pct = row.LoadingClearanceMargin_pct;
+    o_fltLoadingTotal_pct = row.LoadingTotal_pct;
+    o_fltColorHue = row.ColorHue;
+    o_fltColorSaturation = row.ColorSaturation;
+    o_fltColorIntensity = row.ColorIntensity;
+    o_intPickingState = row.PickingState;
+    o_blnIsExcluded = row.IsExcluded;
+    o_blnIsGoodColony = row.IsGoodColony;
+    o_intPickOrder = row.PickingOrder;
+    o_blnIsUserEdited = row.IsUserEdited;
+    o_strPickingDate = row.PickingDate.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    o_fltColorRed = row.ColorRed;
+    o_fltColorGreen = row.ColorGreen;
+    o_fltColorBlue = row.ColorBlue;
+    return result;
 }
 
 int COM_Class::Database_SetZelvorinColonyPickingState(int i_intColonyID, int i_intPickingState)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.Database_SetZelvorinColonyPickingState(i_intColonyID, i_intPickingState);
-    });
+    return forward(&IAutomationOperations::Database_SetZelvorinColonyPickingState, i_intColonyID, i_intPickingState);
 }
 
 int COM_Class::Database_SetZelvorinColony_Field_Description(int i_intColonyID, const QString& i_strDescription)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.Database_SetZelvorinColony_Field_Description(i_intColonyID, i_strDescription);
-    });
+    return forward(&IAutomationOperations::Database_SetZelvorinColony_Field_Description, i_intColonyID,
+                   i_strDescription);
 }
 
 int COM_Class::Instrument_GetChannelOffset(int i_intChannelNumber, double& o_fltOffsetX_mm, double& o_fltOffsetY_mm)
 {
     o_fltOffsetX_mm = 0.0;
     o_fltOffsetY_mm = 0.0;
-    return forward([&](IAutomationOperations& window) {
-        return window.Instrument_GetChannelOffset(i_intChannelNumber, o_fltOffsetX_mm, o_fltOffsetY_mm);
-    });
+    return forward(&IAutomationOperations::Instrument_GetChannelOffset, i_intChannelNumber, o_fltOffsetX_mm,
+                   o_fltOffsetY_mm);
 }
 
 int COM_Class::Instrument_SetChannelOffset(int i_intChannelNumber, double i_fltOffsetX_mm, double i_fltOffsetY_mm)
 {
-    return forward([&](IAutomationOperations& window) {
-        return window.Instrument_SetChannelOffset(i_intChannelNumber, i_fltOffsetX_mm, i_fltOffsetY_mm);
-    });
+    return forward(&IAutomationOperations::Instrument_SetChannelOffset, i_intChannelNumber, i_fltOffsetX_mm,
+                   i_fltOffsetY_mm);
 }

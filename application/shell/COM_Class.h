@@ -1,16 +1,22 @@
 #pragma once
 
+#include "Errors.h"
+
 #include <QObject>
 #include <QString>
 #include <QVariantList>
+
+class IAutomationOperations;
 
 // The automation class of the instrument's control software. Its public slots are the
 // methods of the automation interface, in the interface's order: the int result and the
 // reference parameters are the call's out arguments. A method presets its outputs, then
 // forwards to the main window's operation of the same name (3 "General application error"
-// while there is none); seven are answered here. An object holds no state: its life counts
-// the clients, and the release of the last one may end the server. Its release cancels the
-// dialogs its calls opened, so a client that goes away never leaves one waiting.
+// while there is none); seven are answered here. The database reads come back as one record
+// (a rack, a container or colony row, the hand-out) that only this class spreads over the
+// client's outputs. An object holds no state: its life counts the clients, and the release of
+// the last one may end the server. Its release cancels the dialogs its calls opened, so a
+// client that goes away never leaves one waiting.
 class COM_Class : public QObject {
     Q_OBJECT
 public:
@@ -162,7 +168,9 @@ public slots:
     int Instrument_SetChannelOffset(int i_intChannelNumber, double i_fltOffsetX_mm, double i_fltOffsetY_mm);
 
 private:
-    // Carries operation out on the main window; a dialog it shows belongs to this object's
-    // client and is cancelled when the client releases the object or leaves the bus.
-    template <typename Operation> int forward(Operation operation);
+    // The main window's operation with these arguments (3 while there is no window). A dialog
+    // it shows belongs to this object's client and is cancelled when the client releases the
+    // object or leaves the bus.
+    template <typename... Parameters, typename... Arguments>
+    int forward(Errors::Type_Error (IAutomationOperations::*operation)(Parameters...), Arguments&&... arguments);
 };

@@ -32,21 +32,6 @@ Errors::Type_Error ColonyAnalysisOperations::start(const QString& settingsName)
     return m_page->Analyse(picture);
 }
 
-Errors::Type_Error ColonyAnalysisOperations::stop()
-{
-    return m_page->Stop();
-}
-
-Errors::Type_Error ColonyAnalysisOperations::reset()
-{
-    return m_page->Reset();
-}
-
-Errors::Type_Error ColonyAnalysisOperations::checkRunning(bool& running)
-{
-    return m_page->CheckRunning(running);
-}
-
 Errors::Type_Error ColonyAnalysisOperations::lldPosition(int channel, double& x_mm, double& y_mm)
 {
     if (unsigned(channel) > unsigned(InstrumentSettings::ChannelCount))
@@ -61,16 +46,6 @@ Errors::Type_Error ColonyAnalysisOperations::lldPosition(int channel, double& x_
     x_mm -= offsetX;
     y_mm -= offsetY;
     return 0;
-}
-
-Errors::Type_Error ColonyAnalysisOperations::setAgarHeight(double agarHeight_mm)
-{
-    return m_page->SetAgarHeight(agarHeight_mm);
-}
-
-Errors::Type_Error ColonyAnalysisOperations::userEditColonies()
-{
-    return m_page->UserEditColonies();
 }
 
 Errors::Type_Error ColonyAnalysisOperations::saveResult(bool asynchronPictureSave, const QString& barcode,
@@ -90,19 +65,6 @@ Errors::Type_Error ColonyAnalysisOperations::checkAsynchronSaveFinish(bool& fini
 {
     finished = true;
     return m_page->SaveResult_CheckAsynchronSaveFinish(finished);
-}
-
-Errors::Type_Error ColonyAnalysisOperations::exportRackPicture(int rackId, bool asynchronPictureSave,
-                                                               const QString& path, const QString& format,
-                                                               bool cropped, int sizePercent, bool drawings)
-{
-    return m_page->ExportRackPicture(rackId, asynchronPictureSave, path, format, cropped, sizePercent, drawings);
-}
-
-Errors::Type_Error ColonyAnalysisOperations::exportColonyResults(int rackId, const QString& path,
-                                                                 const QString& format)
-{
-    return m_page->ExportColonyResults(rackId, path, format);
 }
 
 Errors::Type_Error ColonyAnalysisOperations::exportToZipArchive(const QVariantList& rackIds, const QString& fileName,

@@ -11,11 +11,11 @@ class ColonyAnalyserGui;
 class ColonySettingsFiles;
 class InstrumentSettings;
 
-// The colony analysis as the automation clients drive it: start on the camera's last
-// picture with settings given by name, poll, read the picture centre's position for a
-// channel, save the result into the database and export it. The analysis runs in the
-// Colony Analyser page's worker; these operations return at once. GUI thread; no message
-// boxes, the same stand-alone and as automation server.
+// The colony analysis as the automation clients drive it, where it adds to the Colony Analyser
+// page's own entry points: start on the camera's last picture with settings given by name,
+// read the picture centre's position for a channel, save the result into the database and
+// export racks into a zip archive. The analysis runs in the page's worker; these operations
+// return at once. GUI thread; no message boxes, the same stand-alone and as automation server.
 class ColonyAnalysisOperations {
 public:
     ColonyAnalysisOperations(ColonySettingsFiles& settingsFiles, Camera* camera, ColonyAnalyserGui* page,
@@ -24,23 +24,14 @@ public:
     // 104 for a name that is no plain name, 150 when its settings do not load, else the
     // page's reset, 15 without a camera picture, or the start's code.
     Errors::Type_Error start(const QString& settingsName);
-    Errors::Type_Error stop();
-    Errors::Type_Error reset();
-    Errors::Type_Error checkRunning(bool& running);
     // 104 for a channel above 16 (or negative); channel 0 gives the plain position, 1 to 16
     // the position minus that channel's offsets.
     Errors::Type_Error lldPosition(int channel, double& x_mm, double& y_mm);
-    Errors::Type_Error setAgarHeight(double agarHeight_mm);
-    // The operator edits the colonies of the page's result.
-    Errors::Type_Error userEditColonies();
     // rackId is -1 unless the rack was stored. A failed pruning of old racks does not fail
     // the save: the page keeps that code apart (ColonyAnalyserGui::lastPruneError).
     Errors::Type_Error saveResult(bool asynchronPictureSave, const QString& barcode, const QString& description,
                                   int imageStitcherId, int& rackId);
     Errors::Type_Error checkAsynchronSaveFinish(bool& finished);
-    Errors::Type_Error exportRackPicture(int rackId, bool asynchronPictureSave, const QString& path,
-                                         const QString& format, bool cropped, int sizePercent, bool drawings);
-    Errors::Type_Error exportColonyResults(int rackId, const QString& path, const QString& format);
     // Elements that are no number count as rack 0.
     Errors::Type_Error exportToZipArchive(const QVariantList& rackIds, const QString& fileName, bool append);
 

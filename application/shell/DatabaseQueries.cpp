@@ -25,8 +25,6 @@ constexpr Errors::Type_Error ErrorSeveralContainers = AppErrors::MoreThanOneCont
 constexpr Errors::Type_Error ErrorColonySettings = AppErrors::CannotLoadColonySettings;
 constexpr Errors::Type_Error ErrorPictureMissing = 51;
 
-const QString PickingDateFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
-
 // Reads the whole row, lets change set one field, writes the whole row back.
 template <typename Table, typename Change>
 Errors::Type_Error updateRow(Table* table, Database::ID id, Change change)
@@ -103,18 +101,9 @@ QString DatabaseQueries::databaseIdentity(const AppSettings::DatabaseSettings& s
 // ---------------------------------------------------------------------------------------------
 // Racks
 
-Errors::Type_Error DatabaseQueries::Database_GetZelvorinRack(int iRackID, QString& oRackBarcode,
-                                                             QString& oPictureFilePath, int& oContainerGridColumnsCount,
-                                                             int& oContainerGridRowsCount, int& oErrorCode,
-                                                             QString& oDescription)
+Errors::Type_Error DatabaseQueries::Database_GetZelvorinRack(int iRackID, Rack& oRack)
 {
-    oRackBarcode.clear();
-    oPictureFilePath.clear();
-    oContainerGridColumnsCount = 0;
-    oContainerGridRowsCount = 0;
-    oErrorCode = 0;
-    oDescription.clear();
-
+    oRack = Rack();
     DatabaseTableZelvorinRack::Dataset rack;
     const Errors::Type_Error result = m_database->tableRack()->Select(iRackID, rack);
     if (result != NoError)
@@ -127,12 +116,12 @@ Errors::Type_Error DatabaseQueries::Database_GetZelvorinRack(int iRackID, QStrin
     const QString picture = absolutePicturePath(rack.PictureFilePath);
     if (!picture.isEmpty() && !QFileInfo::exists(picture) && !Halcon_PictureSpool::isPending(picture))
         return ErrorPictureMissing;
-    oRackBarcode = rack.RackBarcode;
-    oPictureFilePath = picture;
-    oContainerGridColumnsCount = settings.Labware.SectionsX;
-    oContainerGridRowsCount = settings.Labware.SectionsY;
-    oErrorCode = rack.ErrorCode;
-    oDescription = rack.Description;
+    oRack.rackBarcode = rack.RackBarcode;
+    oRack.pictureFilePath = picture;
+    oRack.containerGridColumnsCount = settings.Labware.SectionsX;
+    oRack.containerGridRowsCount = settings.Labware.SectionsY;
+    oRack.errorCode = rack.ErrorCode;
+    oRack.description = rack.Description;
     return NoError;
 }
 
@@ -197,33 +186,10 @@ Errors::Type_Error DatabaseQueries::Database_GetZelvorinContainerID_By_Container
     return result != NoError ? result : singleContainerId(ids, oContainerID);
 }
 
-Errors::Type_Error DatabaseQueries::Database_GetZelvorinContainer(int iContainerID, int& oContainerNumber,
-                                                                  QString& oContainerName, int& oErrorCode,
-                                                                  QString& oDescription)
+Errors::Type_Error DatabaseQueries::Database_GetZelvorinContainer(int iContainerID,
+                                                                  DatabaseTableZelvorinContainer::Dataset& oContainer)
 {
-    int pickOrder = 0;
-    return Database_GetZelvorinContainer2(iContainerID, oContainerNumber, oContainerName, pickOrder, oErrorCode,
-                                          oDescription);
-}
-
-Errors::Type_Error DatabaseQueries::Database_GetZelvorinContainer2(int iContainerID, int& oContainerNumber,
-                                                                   QString& oContainerName, int& oPickOrder,
-                                                                   int& oErrorCode, QString& oDescription)
-{
-    oContainerNumber = 0;
-    oContainerName.clear();
-    oErrorCode = 0;
-    oDescription.clear();
-    DatabaseTableZelvorinContainer::Dataset row;
-    const Errors::Type_Error result = m_database->tableContainer()->Select(iContainerID, row);
-    if (result != NoError)
-        return result;
-    oContainerNumber = row.ContainerNumber;
-    oContainerName = row.ContainerName;
-    oPickOrder = row.PickingOrder;
-    oErrorCode = row.ErrorCode;
-    oDescription = row.Description;
-    return NoError;
+    return m_database->tableContainer()->Select(iContainerID, oContainer);
 }
 
 Errors::Type_Error DatabaseQueries::Database_SetZelvorinContainer_Field_Description(int iContainerID,
@@ -315,43 +281,10 @@ Errors::Type_Error DatabaseQueries::Database_GetZelvorinColonyIDs_IsExcludedColo
     });
 }
 
-Errors::Type_Error DatabaseQueries::Database_GetZelvorinColonyProperties(
-    int i_intColonyID, double& o_fltPositionX_mm, double& o_fltpositionY_mm, double& o_fltArea_mm2,
-    double& o_fltCircularity, double& o_fltClearanceNeightbor_mm, double& o_fltClearanceMargin_mm,
-    double& o_fltLoadingArea_pct, double& o_fltLoadingCircularity_pct, double& o_fltLoadingClearanceNeighbor_pct,
-    double& o_fltLoadingClearanceBorder_pct, double& o_fltLoadingTotal_pct, double& o_fltColorHue,
-    double& o_fltColorSaturation, double& o_fltColorIntensity, int& o_intPickingState, bool& o_blnIsExcluded,
-    bool& o_blnIsGoodColony, int& o_intPickOrder, bool& o_blnIsUserEdited, QString& o_strPickingDate,
-    double& o_fltColorRed, double& o_fltColorGreen, double& o_fltColorBlue)
+Errors::Type_Error DatabaseQueries::Database_GetZelvorinColonyProperties(int i_intColonyID,
+                                                                         DatabaseTableZelvorinColony::Dataset& oColony)
 {
-    DatabaseTableZelvorinColony::Dataset row;
-    const Errors::Type_Error result = m_database->tableColony()->Select(i_intColonyID, row);
-    if (result != NoError)
-        return result;
-    o_fltPositionX_mm = row.PosX_mm;
-    o_fltpositionY_mm = row.PosY_mm;
-    o_fltArea_mm2 = row.Area_mm2;
-    o_fltCircularity = row.Circularity;
-    o_fltClearanceNeightbor_mm = row.ClearanceNeighbor_mm;
-    o_fltClearanceMargin_mm = row.ClearanceMargin_mm;
-    o_fltLoadingArea_pct = row.LoadingArea_pct;
-    o_fltLoadingCircularity_pct = row.LoadingCircularity_pct;
-    o_fltLoadingClearanceNeighbor_pct = row.LoadingClearanceNeighbor_pct;
-    o_fltLoadingClearanceBorder_pct = row.LoadingClearanceMargin_pct;
-    o_fltLoadingTotal_pct = row.LoadingTotal_pct;
-    o_fltColorHue = row.ColorHue;
-    o_fltColorSaturation = row.ColorSaturation;
-    o_fltColorIntensity = row.ColorIntensity;
-    o_intPickingState = row.PickingState;
-    o_blnIsExcluded = row.IsExcluded;
-    o_blnIsGoodColony = row.IsGoodColony;
-    o_intPickOrder = row.PickingOrder;
-    o_blnIsUserEdited = row.IsUserEdited;
-    o_strPickingDate = row.PickingDate.toString(PickingDateFormat);
-    o_fltColorRed = row.ColorRed;
-    o_fltColorGreen = row.ColorGreen;
-    o_fltColorBlue = row.ColorBlue;
-    return NoError;
+    return m_database->tableColony()->Select(i_intColonyID, oColony);
 }
 
 Errors::Type_Error DatabaseQueries::Database_SetZelvorinColonyPickingState(int i_intColonyID, int i_intPickingState)
@@ -375,34 +308,18 @@ Errors::Type_Error DatabaseQueries::Database_SetZelvorinColony_Field_Description
 // Hand-out to the pipetting channels
 
 Errors::Type_Error DatabaseQueries::Database_RetrieveColonyPositions(
-    int i_intRackID, const QVariantList& i_arrintContainerToMaximumColoniesToPipette, const QString& i_strChannelPattern,
-    QString& o_strUsedChannelPattern, int& o_intUsedNumberOfColonies, int& o_intTotalNumberOfColonies,
-    QVariantList& o_arrintColonyID, QVariantList& o_arrintChannelToContainer, QVariantList& o_arrfltPositionX_mm,
-    QVariantList& o_arrfltPositionY_mm)
+    int i_intRackID, const QVariantList& i_arrintContainerToMaximumColoniesToPipette,
+    const QString& i_strChannelPattern, ColonyPickList::HandOut& oHandOut)
 {
     return Database_RetrieveColonyPositions2(i_intRackID, i_arrintContainerToMaximumColoniesToPipette,
-                                             ColonyPickList::SortBySpacingY, i_strChannelPattern,
-                                             o_strUsedChannelPattern, o_intUsedNumberOfColonies,
-                                             o_intTotalNumberOfColonies, o_arrintColonyID, o_arrintChannelToContainer,
-                                             o_arrfltPositionX_mm, o_arrfltPositionY_mm);
+                                             ColonyPickList::SortBySpacingY, i_strChannelPattern, oHandOut);
 }
 
 Errors::Type_Error DatabaseQueries::Database_RetrieveColonyPositions2(
     int i_intRackID, const QVariantList& i_arrintContainerToMaximumColoniesToPipette, int i_intSortMode,
-    const QString& i_strChannelPattern, QString& o_strUsedChannelPattern, int& o_intUsedNumberOfColonies,
-    int& o_intTotalNumberOfColonies, QVariantList& o_arrintColonyID, QVariantList& o_arrintChannelToContainer,
-    QVariantList& o_arrfltPositionX_mm, QVariantList& o_arrfltPositionY_mm)
+    const QString& i_strChannelPattern, ColonyPickList::HandOut& oHandOut)
 {
-    ColonyPickList::HandOut out;
-    const Errors::Type_Error result =
-        m_pickList.retrieve(m_database, *m_instrumentSettings, i_intRackID, i_arrintContainerToMaximumColoniesToPipette,
-                            i_intSortMode, i_strChannelPattern, out);
-    o_strUsedChannelPattern = out.usedChannelPattern;
-    o_intUsedNumberOfColonies = out.usedNumberOfColonies;
-    o_intTotalNumberOfColonies = out.totalNumberOfColonies;
-    o_arrintColonyID = out.colonyIds;
-    o_arrintChannelToContainer = out.channelToContainer;
-    o_arrfltPositionX_mm = out.positionX_mm;
-    o_arrfltPositionY_mm = out.positionY_mm;
-    return result;
+    return m_pickList.retrieve(m_database, *m_instrumentSettings, i_intRackID,
+                               i_arrintContainerToMaximumColoniesToPipette, i_intSortMode, i_strChannelPattern,
+                               oHandOut);
 }

@@ -2,6 +2,8 @@
 
 #include "AppSettings.h"
 #include "ColonyPickList.h"
+#include "DatabaseTableZelvorinColony.h"
+#include "DatabaseTableZelvorinContainer.h"
 #include "Errors.h"
 
 #include <QString>
@@ -30,10 +32,20 @@ public:
     // anew under the old name counts as another) or server and database; empty for none.
     static QString databaseIdentity(const AppSettings::DatabaseSettings& settings);
 
-    // 51 when the rack's picture file is missing and not being written.
-    Errors::Type_Error Database_GetZelvorinRack(int iRackID, QString& oRackBarcode, QString& oPictureFilePath,
-                                                int& oContainerGridColumnsCount, int& oContainerGridRowsCount,
-                                                int& oErrorCode, QString& oDescription);
+    // A stored rack as the automation clients read it: the picture as an absolute path with
+    // native separators, the labware grid of the colony settings stored with the rack.
+    struct Rack {
+        QString rackBarcode;
+        QString pictureFilePath;
+        int containerGridColumnsCount = 0;
+        int containerGridRowsCount = 0;
+        int errorCode = 0;
+        QString description;
+    };
+
+    // 51 when the rack's picture file is missing and not being written. The record is empty
+    // unless the answer is 0.
+    Errors::Type_Error Database_GetZelvorinRack(int iRackID, Rack& oRack);
     Errors::Type_Error Database_SetZelvorinRack_Field_Description(int iRackID, const QString& iDescription);
     // The barcode is matched as it is: "_" and "%" are no wildcards. Empty: every rack. Newest first.
     Errors::Type_Error Database_GetZelvorinRackID_By_RackBarcode(const QString& iRackBarcode,
@@ -45,10 +57,9 @@ public:
                                                                           int& oContainerID);
     Errors::Type_Error Database_GetZelvorinContainerID_By_ContainerName(int iRackID, const QString& iContainerName,
                                                                         int& oContainerID);
-    Errors::Type_Error Database_GetZelvorinContainer(int iContainerID, int& oContainerNumber, QString& oContainerName,
-                                                     int& oErrorCode, QString& oDescription);
-    Errors::Type_Error Database_GetZelvorinContainer2(int iContainerID, int& oContainerNumber, QString& oContainerName,
-                                                      int& oPickOrder, int& oErrorCode, QString& oDescription);
+    // The container's row; cleared on failure.
+    Errors::Type_Error Database_GetZelvorinContainer(int iContainerID,
+                                                     DatabaseTableZelvorinContainer::Dataset& oContainer);
     Errors::Type_Error Database_SetZelvorinContainer_Field_Description(int iContainerID, const QString& iDescription);
     Errors::Type_Error Database_GetZelvorinContainerIDs(int i_intRackID, QVariantList& o_arrintContainerIDs);
 
@@ -65,34 +76,22 @@ public:
     Errors::Type_Error Database_GetZelvorinColonyIDs_IsGoodColony(int i_intContainerID, QVariantList& o_arrintColonyIDs);
     Errors::Type_Error Database_GetZelvorinColonyIDs_IsExcludedColony(int i_intContainerID,
                                                                       QVariantList& o_arrintColonyIDs);
-    // Out-parameters untouched on failure.
-    Errors::Type_Error Database_GetZelvorinColonyProperties(
-        int i_intColonyID, double& o_fltPositionX_mm, double& o_fltpositionY_mm, double& o_fltArea_mm2,
-        double& o_fltCircularity, double& o_fltClearanceNeightbor_mm, double& o_fltClearanceMargin_mm,
-        double& o_fltLoadingArea_pct, double& o_fltLoadingCircularity_pct, double& o_fltLoadingClearanceNeighbor_pct,
-        double& o_fltLoadingClearanceBorder_pct, double& o_fltLoadingTotal_pct, double& o_fltColorHue,
-        double& o_fltColorSaturation, double& o_fltColorIntensity, int& o_intPickingState, bool& o_blnIsExcluded,
-        bool& o_blnIsGoodColony, int& o_intPickOrder, bool& o_blnIsUserEdited, QString& o_strPickingDate,
-        double& o_fltColorRed, double& o_fltColorGreen, double& o_fltColorBlue);
+    // The colony's row; cleared (not valid) on failure.
+    Errors::Type_Error Database_GetZelvorinColonyProperties(int i_intColonyID,
+                                                            DatabaseTableZelvorinColony::Dataset& oColony);
     // 104 for a state other than 0 (not picked), 1 (picked), 2 (picked with error). Also
     // stamps the picking date with the current local time.
     Errors::Type_Error Database_SetZelvorinColonyPickingState(int i_intColonyID, int i_intPickingState);
     Errors::Type_Error Database_SetZelvorinColony_Field_Description(int i_intColonyID, const QString& i_strDescription);
 
+    // The hand-out sorted by Y spacing (sort mode 0).
     Errors::Type_Error Database_RetrieveColonyPositions(int i_intRackID,
                                                         const QVariantList& i_arrintContainerToMaximumColoniesToPipette,
                                                         const QString& i_strChannelPattern,
-                                                        QString& o_strUsedChannelPattern,
-                                                        int& o_intUsedNumberOfColonies, int& o_intTotalNumberOfColonies,
-                                                        QVariantList& o_arrintColonyID,
-                                                        QVariantList& o_arrintChannelToContainer,
-                                                        QVariantList& o_arrfltPositionX_mm,
-                                                        QVariantList& o_arrfltPositionY_mm);
+                                                        ColonyPickList::HandOut& oHandOut);
     Errors::Type_Error Database_RetrieveColonyPositions2(
         int i_intRackID, const QVariantList& i_arrintContainerToMaximumColoniesToPipette, int i_intSortMode,
-        const QString& i_strChannelPattern, QString& o_strUsedChannelPattern, int& o_intUsedNumberOfColonies,
-        int& o_intTotalNumberOfColonies, QVariantList& o_arrintColonyID, QVariantList& o_arrintChannelToContainer,
-        QVariantList& o_arrfltPositionX_mm, QVariantList& o_arrfltPositionY_mm);
+        const QString& i_strChannelPattern, ColonyPickList::HandOut& oHandOut);
 
 private:
     Errors::Type_Error containerIdByNumber(int rackId, int number, QList<int>& ids);

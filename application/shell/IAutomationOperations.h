@@ -1,5 +1,9 @@
 #pragma once
 
+#include "ColonyPickList.h"
+#include "DatabaseQueries.h"
+#include "DatabaseTableZelvorinColony.h"
+#include "DatabaseTableZelvorinContainer.h"
 #include "Errors.h"
 
 #include <QString>
@@ -141,11 +145,9 @@ public:
                                                                bool iPictureCropped, int iPictureSizePercent)
         = 0;
 
-    // Database queries.
-    virtual Errors::Type_Error Database_GetZelvorinRack(int iRackID, QString& oRackBarcode, QString& oPictureFilePath,
-                                                        int& oContainerGridColumnsCount, int& oContainerGridRowsCount,
-                                                        int& oErrorCode, QString& oDescription)
-        = 0;
+    // Database queries. Rows and the hand-out go out as records; COM_Class hands their fields
+    // to the client.
+    virtual Errors::Type_Error Database_GetZelvorinRack(int iRackID, DatabaseQueries::Rack& oRack) = 0;
     virtual Errors::Type_Error Database_SetZelvorinRack_Field_Description(int iRackID, QString iDescription) = 0;
     virtual Errors::Type_Error Database_GetZelvorinRackID_By_RackBarcode(QString iRackBarcode,
                                                                          QVariantList& o_arrintRackID)
@@ -155,13 +157,11 @@ public:
     virtual Errors::Type_Error Database_GetZelvorinContainerID_By_ContainerNumber(int iRackID, int iContainerNumber,
                                                                                   int& oContainerID)
         = 0;
-    virtual Errors::Type_Error Database_GetZelvorinContainer(int iContainerID, int& oContainerNumber,
-                                                             QString& oContainerName, int& oErrorCode,
-                                                             QString& oDescription)
+    virtual Errors::Type_Error Database_GetZelvorinContainer(int iContainerID,
+                                                             DatabaseTableZelvorinContainer::Dataset& oContainer)
         = 0;
-    virtual Errors::Type_Error Database_GetZelvorinContainer2(int iContainerID, int& oContainerNumber,
-                                                              QString& oContainerName, int& oPickOrder, int& oErrorCode,
-                                                              QString& oDescription)
+    virtual Errors::Type_Error Database_GetZelvorinContainer2(int iContainerID,
+                                                              DatabaseTableZelvorinContainer::Dataset& oContainer)
         = 0;
     virtual Errors::Type_Error Database_SetZelvorinContainer_Field_Description(int iContainerID, QString iDescription)
         = 0;
@@ -184,28 +184,17 @@ public:
     virtual Errors::Type_Error Database_GetZelvorinColonyIDs_IsExcludedColony(int i_intContainerID,
                                                                               QVariantList& o_arrintColonyIDs)
         = 0;
-    virtual Errors::Type_Error
-    Database_RetrieveColonyPositions(int i_intRackID, QVariantList i_arrintContainerToMaximumColoniesToPipette,
-                                     QString i_strChannelPattern, QString& o_strUsedChannelPattern,
-                                     int& o_intUsedNumberOfColonies, int& o_intTotalNumberOfColonies,
-                                     QVariantList& o_arrintColonyID, QVariantList& o_arrintChannelToContainer,
-                                     QVariantList& o_arrfltPositionX_mm, QVariantList& o_arrfltPositionY_mm)
+    virtual Errors::Type_Error Database_RetrieveColonyPositions(
+        int i_intRackID, QVariantList i_arrintContainerToMaximumColoniesToPipette, QString i_strChannelPattern,
+        ColonyPickList::HandOut& oHandOut)
         = 0;
-    virtual Errors::Type_Error
-    Database_RetrieveColonyPositions2(int i_intRackID, QVariantList i_arrintContainerToMaximumColoniesToPipette,
-                                      int i_intSortMode, QString i_strChannelPattern, QString& o_strUsedChannelPattern,
-                                      int& o_intUsedNumberOfColonies, int& o_intTotalNumberOfColonies,
-                                      QVariantList& o_arrintColonyID, QVariantList& o_arrintChannelToContainer,
-                                      QVariantList& o_arrfltPositionX_mm, QVariantList& o_arrfltPositionY_mm)
+    virtual Errors::Type_Error Database_RetrieveColonyPositions2(
+        int i_intRackID, QVariantList i_arrintContainerToMaximumColoniesToPipette, int i_intSortMode,
+        QString i_strChannelPattern, ColonyPickList::HandOut& oHandOut)
         = 0;
-    virtual Errors::Type_Error Database_GetZelvorinColonyProperties(
-        int i_intColonyID, double& o_fltPositionX_mm, double& o_fltpositionY_mm, double& o_fltArea_mm2,
-        double& o_fltCircularity, double& o_fltClearanceNeightbor_mm, double& o_fltClearanceMargin_mm,
-        double& o_fltLoadingArea_pct, double& o_fltLoadingCircularity_pct, double& o_fltLoadingClearanceNeighbor_pct,
-        double& o_fltLoadingClearanceBorder_pct, double& o_fltLoadingTotal_pct, double& o_fltColorHue,
-        double& o_fltColorSaturation, double& o_fltColorIntensity, int& o_intPickingState, bool& o_blnIsExcluded,
-        bool& o_blnIsGoodColony, int& o_intPickOrder, bool& o_blnIsUserEdited, QString& o_strPickingDate,
-        double& o_fltColorRed, double& o_fltColorGreen, double& o_fltColorBlue)
+    // A row that was not read stays not valid: the client's outputs keep their values.
+    virtual Errors::Type_Error Database_GetZelvorinColonyProperties(int i_intColonyID,
+                                                                    DatabaseTableZelvorinColony::Dataset& oColony)
         = 0;
     virtual Errors::Type_Error Database_SetZelvorinColonyPickingState(int i_intColonyID, int i_intPickingState) = 0;
     virtual Errors::Type_Error Database_SetZelvorinColony_Field_Description(int i_intColonyID, QString i_strDescription)

@@ -13,6 +13,7 @@
 #include "Camera_Settings.h"
 #include "ColonyAnalyserGui.h"
 #include "ColonyAnalysisOperations.h"
+#include "CommandFailureBox.h"
 #include "ColonySettingsFiles.h"
 #include "ColonySettingsGui.h"
 #include "DatabaseQueries.h"
@@ -625,8 +626,7 @@ void MainWindowGui::slot_QAction_Menubar_Help_PDFManual_triggered()
 void MainWindowGui::slot_QAction_CameraConnect_triggered()
 {
     if (const Errors::Type_Error code = m_cameraOperations->toggleByOperator())
-        MessageBox_Helper::critical(this, tr("Camera error"), tr("%1!").arg(Errors::getErrorText(code)),
-                                    QMessageBox::Ok);
+        CommandFailureBox::showCode(this, tr("Camera error"), code);
 }
 
 void MainWindowGui::toggleDock(QDockWidget* dock, bool raise)

@@ -3,7 +3,11 @@
 #include "AppSettingsGui.h"
 #include "ApplicationDatabase.h"
 #include "Camera_Settings_Gui.h"
+#include "ColonyPickList.h"
 #include "ColonySettings.h"
+#include "DatabaseQueries.h"
+#include "DatabaseTableZelvorinColony.h"
+#include "DatabaseTableZelvorinContainer.h"
 #include "IAutomationOperations.h"
 #include "IColonySettingsHost.h"
 #include "IImageStitcherSettingsHost.h"
@@ -25,7 +29,6 @@ class ColonyAnalyserGui;
 class ColonyAnalysisOperations;
 class ColonySettingsFiles;
 class ColonySettingsGui;
-class DatabaseQueries;
 class Hobject_View_Gui;
 class ImageStitcherGui;
 class ImageStitcherOperations;
@@ -233,9 +236,7 @@ public:
                                                        int iPictureSizePercent) override;
 
     // Database queries.
-    Errors::Type_Error Database_GetZelvorinRack(int iRackID, QString& oRackBarcode, QString& oPictureFilePath,
-                                                int& oContainerGridColumnsCount, int& oContainerGridRowsCount,
-                                                int& oErrorCode, QString& oDescription) override;
+    Errors::Type_Error Database_GetZelvorinRack(int iRackID, DatabaseQueries::Rack& oRack) override;
     Errors::Type_Error Database_SetZelvorinRack_Field_Description(int iRackID, QString iDescription) override;
     Errors::Type_Error Database_GetZelvorinRackID_By_RackBarcode(QString iRackBarcode,
                                                                  QVariantList& o_arrintRackID) override;
@@ -243,10 +244,10 @@ public:
     Errors::Type_Error Database_SelectZelvorinRack(int& o_intRackID) override;
     Errors::Type_Error Database_GetZelvorinContainerID_By_ContainerNumber(int iRackID, int iContainerNumber,
                                                                           int& oContainerID) override;
-    Errors::Type_Error Database_GetZelvorinContainer(int iContainerID, int& oContainerNumber, QString& oContainerName,
-                                                     int& oErrorCode, QString& oDescription) override;
-    Errors::Type_Error Database_GetZelvorinContainer2(int iContainerID, int& oContainerNumber, QString& oContainerName,
-                                                      int& oPickOrder, int& oErrorCode, QString& oDescription) override;
+    Errors::Type_Error Database_GetZelvorinContainer(int iContainerID,
+                                                     DatabaseTableZelvorinContainer::Dataset& oContainer) override;
+    Errors::Type_Error Database_GetZelvorinContainer2(int iContainerID,
+                                                      DatabaseTableZelvorinContainer::Dataset& oContainer) override;
     Errors::Type_Error Database_SetZelvorinContainer_Field_Description(int iContainerID, QString iDescription) override;
     Errors::Type_Error Database_GetZelvorinContainerID_By_ContainerName(int iRackID, QString iContainerName,
                                                                         int& oContainerID) override;
@@ -262,26 +263,16 @@ public:
                                                                   QVariantList& o_arrintColonyIDs) override;
     Errors::Type_Error Database_GetZelvorinColonyIDs_IsExcludedColony(int i_intContainerID,
                                                                       QVariantList& o_arrintColonyIDs) override;
-    Errors::Type_Error
-    Database_RetrieveColonyPositions(int i_intRackID, QVariantList i_arrintContainerToMaximumColoniesToPipette,
-                                     QString i_strChannelPattern, QString& o_strUsedChannelPattern,
-                                     int& o_intUsedNumberOfColonies, int& o_intTotalNumberOfColonies,
-                                     QVariantList& o_arrintColonyID, QVariantList& o_arrintChannelToContainer,
-                                     QVariantList& o_arrfltPositionX_mm, QVariantList& o_arrfltPositionY_mm) override;
-    Errors::Type_Error
-    Database_RetrieveColonyPositions2(int i_intRackID, QVariantList i_arrintContainerToMaximumColoniesToPipette,
-                                      int i_intSortMode, QString i_strChannelPattern, QString& o_strUsedChannelPattern,
-                                      int& o_intUsedNumberOfColonies, int& o_intTotalNumberOfColonies,
-                                      QVariantList& o_arrintColonyID, QVariantList& o_arrintChannelToContainer,
-                                      QVariantList& o_arrfltPositionX_mm, QVariantList& o_arrfltPositionY_mm) override;
-    Errors::Type_Error Database_GetZelvorinColonyProperties(
-        int i_intColonyID, double& o_fltPositionX_mm, double& o_fltpositionY_mm, double& o_fltArea_mm2,
-        double& o_fltCircularity, double& o_fltClearanceNeightbor_mm, double& o_fltClearanceMargin_mm,
-        double& o_fltLoadingArea_pct, double& o_fltLoadingCircularity_pct, double& o_fltLoadingClearanceNeighbor_pct,
-        double& o_fltLoadingClearanceBorder_pct, double& o_fltLoadingTotal_pct, double& o_fltColorHue,
-        double& o_fltColorSaturation, double& o_fltColorIntensity, int& o_intPickingState, bool& o_blnIsExcluded,
-        bool& o_blnIsGoodColony, int& o_intPickOrder, bool& o_blnIsUserEdited, QString& o_strPickingDate,
-        double& o_fltColorRed, double& o_fltColorGreen, double& o_fltColorBlue) override;
+    Errors::Type_Error Database_RetrieveColonyPositions(int i_intRackID,
+                                                        QVariantList i_arrintContainerToMaximumColoniesToPipette,
+                                                        QString i_strChannelPattern,
+                                                        ColonyPickList::HandOut& oHandOut) override;
+    Errors::Type_Error Database_RetrieveColonyPositions2(int i_intRackID,
+                                                         QVariantList i_arrintContainerToMaximumColoniesToPipette,
+                                                         int i_intSortMode, QString i_strChannelPattern,
+                                                         ColonyPickList::HandOut& oHandOut) override;
+    Errors::Type_Error Database_GetZelvorinColonyProperties(int i_intColonyID,
+                                                            DatabaseTableZelvorinColony::Dataset& oColony) override;
     Errors::Type_Error Database_SetZelvorinColonyPickingState(int i_intColonyID, int i_intPickingState) override;
     Errors::Type_Error Database_SetZelvorinColony_Field_Description(int i_intColonyID,
                                                                     QString i_strDescription) override;

@@ -147,17 +147,17 @@ Errors::Type_Error MainWindowGui::AnalyseColonies_Start(QString iColonySettings)
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_Stop()
 {
-    return m_colonyAnalysis->stop();
+    return m_colonyAnalyserGui->Stop();
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_Reset()
 {
-    return m_colonyAnalysis->reset();
+    return m_colonyAnalyserGui->Reset();
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_CheckRunning(bool& oRunning)
 {
-    return m_colonyAnalysis->checkRunning(oRunning);
+    return m_colonyAnalyserGui->CheckRunning(oRunning);
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_GetLLDPosition(bool, int i_intChannelNumber,
@@ -168,12 +168,12 @@ Errors::Type_Error MainWindowGui::AnalyseColonies_GetLLDPosition(bool, int i_int
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_SetAgarHeight(double i_fltAgarHeightRelativeToReferencePlane_mm)
 {
-    return m_colonyAnalysis->setAgarHeight(i_fltAgarHeightRelativeToReferencePlane_mm);
+    return m_colonyAnalyserGui->SetAgarHeight(i_fltAgarHeightRelativeToReferencePlane_mm);
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_UserEditColonies()
 {
-    return m_colonyAnalysis->userEditColonies();
+    return m_colonyAnalyserGui->UserEditColonies();
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_SaveResult(bool iAsynchronPictureSave, QString iRackBarcode,
@@ -200,14 +200,14 @@ Errors::Type_Error MainWindowGui::AnalyseColonies_ExportRackPicture(int iRackID,
                                                                     bool iPictureCropped, int iPictureSizePercent,
                                                                     bool iAnalyserDrawings)
 {
-    return m_colonyAnalysis->exportRackPicture(iRackID, iAsynchronPictureSave, ipicturePath, iPictureFormat,
-                                               iPictureCropped, iPictureSizePercent, iAnalyserDrawings);
+    return m_colonyAnalyserGui->ExportRackPicture(iRackID, iAsynchronPictureSave, ipicturePath, iPictureFormat,
+                                                  iPictureCropped, iPictureSizePercent, iAnalyserDrawings);
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_ExportColonyResults(int i_intRackID, QString i_strReportPathName,
                                                                       QString i_strReportFormat)
 {
-    return m_colonyAnalysis->exportColonyResults(i_intRackID, i_strReportPathName, i_strReportFormat);
+    return m_colonyAnalyserGui->ExportColonyResults(i_intRackID, i_strReportPathName, i_strReportFormat);
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_ExportToZipArchive(QVariantList i_arrintRackIDs,
@@ -265,14 +265,9 @@ Errors::Type_Error MainWindowGui::ImageStitcher_ExportRackPicture(int, bool, QSt
     return AppErrors::NotImplemented;
 }
 
-Errors::Type_Error MainWindowGui::Database_GetZelvorinRack(int iRackID, QString& oRackBarcode,
-                                                           QString& oPictureFilePath, int& oContainerGridColumnsCount,
-                                                           int& oContainerGridRowsCount, int& oErrorCode,
-                                                           QString& oDescription)
+Errors::Type_Error MainWindowGui::Database_GetZelvorinRack(int iRackID, DatabaseQueries::Rack& oRack)
 {
-    return m_databaseQueries->Database_GetZelvorinRack(iRackID, oRackBarcode, oPictureFilePath,
-                                                       oContainerGridColumnsCount, oContainerGridRowsCount, oErrorCode,
-                                                       oDescription);
+    return m_databaseQueries->Database_GetZelvorinRack(iRackID, oRack);
 }
 
 Errors::Type_Error MainWindowGui::Database_SetZelvorinRack_Field_Description(int iRackID, QString iDescription)
@@ -304,20 +299,17 @@ Errors::Type_Error MainWindowGui::Database_GetZelvorinContainerID_By_ContainerNu
                                                                                  oContainerID);
 }
 
-Errors::Type_Error MainWindowGui::Database_GetZelvorinContainer(int iContainerID, int& oContainerNumber,
-                                                                QString& oContainerName, int& oErrorCode,
-                                                                QString& oDescription)
+Errors::Type_Error MainWindowGui::Database_GetZelvorinContainer(int iContainerID,
+                                                                DatabaseTableZelvorinContainer::Dataset& oContainer)
 {
-    return m_databaseQueries->Database_GetZelvorinContainer(iContainerID, oContainerNumber, oContainerName,
-                                                             oErrorCode, oDescription);
+    return m_databaseQueries->Database_GetZelvorinContainer(iContainerID, oContainer);
 }
 
-Errors::Type_Error MainWindowGui::Database_GetZelvorinContainer2(int iContainerID, int& oContainerNumber,
-                                                                 QString& oContainerName, int& oPickOrder,
-                                                                 int& oErrorCode, QString& oDescription)
+// The same row; the automation method adds its pick order.
+Errors::Type_Error MainWindowGui::Database_GetZelvorinContainer2(int iContainerID,
+                                                                 DatabaseTableZelvorinContainer::Dataset& oContainer)
 {
-    return m_databaseQueries->Database_GetZelvorinContainer2(iContainerID, oContainerNumber, oContainerName,
-                                                              oPickOrder, oErrorCode, oDescription);
+    return m_databaseQueries->Database_GetZelvorinContainer(iContainerID, oContainer);
 }
 
 Errors::Type_Error MainWindowGui::Database_SetZelvorinContainer_Field_Description(int iContainerID,
@@ -367,43 +359,24 @@ Errors::Type_Error MainWindowGui::Database_GetZelvorinColonyIDs_IsExcludedColony
 
 Errors::Type_Error MainWindowGui::Database_RetrieveColonyPositions(
     int i_intRackID, QVariantList i_arrintContainerToMaximumColoniesToPipette, QString i_strChannelPattern,
-    QString& o_strUsedChannelPattern, int& o_intUsedNumberOfColonies, int& o_intTotalNumberOfColonies,
-    QVariantList& o_arrintColonyID, QVariantList& o_arrintChannelToContainer, QVariantList& o_arrfltPositionX_mm,
-    QVariantList& o_arrfltPositionY_mm)
+    ColonyPickList::HandOut& oHandOut)
 {
-    return m_databaseQueries->Database_RetrieveColonyPositions(
-        i_intRackID, i_arrintContainerToMaximumColoniesToPipette, i_strChannelPattern, o_strUsedChannelPattern,
-        o_intUsedNumberOfColonies, o_intTotalNumberOfColonies, o_arrintColonyID, o_arrintChannelToContainer,
-        o_arrfltPositionX_mm, o_arrfltPositionY_mm);
+    return m_databaseQueries->Database_RetrieveColonyPositions(i_intRackID, i_arrintContainerToMaximumColoniesToPipette,
+                                                               i_strChannelPattern, oHandOut);
 }
 
 Errors::Type_Error MainWindowGui::Database_RetrieveColonyPositions2(
     int i_intRackID, QVariantList i_arrintContainerToMaximumColoniesToPipette, int i_intSortMode,
-    QString i_strChannelPattern, QString& o_strUsedChannelPattern, int& o_intUsedNumberOfColonies,
-    int& o_intTotalNumberOfColonies, QVariantList& o_arrintColonyID, QVariantList& o_arrintChannelToContainer,
-    QVariantList& o_arrfltPositionX_mm, QVariantList& o_arrfltPositionY_mm)
+    QString i_strChannelPattern, ColonyPickList::HandOut& oHandOut)
 {
     return m_databaseQueries->Database_RetrieveColonyPositions2(
-        i_intRackID, i_arrintContainerToMaximumColoniesToPipette, i_intSortMode, i_strChannelPattern,
-        o_strUsedChannelPattern, o_intUsedNumberOfColonies, o_intTotalNumberOfColonies, o_arrintColonyID,
-        o_arrintChannelToContainer, o_arrfltPositionX_mm, o_arrfltPositionY_mm);
+        i_intRackID, i_arrintContainerToMaximumColoniesToPipette, i_intSortMode, i_strChannelPattern, oHandOut);
 }
 
-Errors::Type_Error MainWindowGui::Database_GetZelvorinColonyProperties(
-    int i_intColonyID, double& o_fltPositionX_mm, double& o_fltpositionY_mm, double& o_fltArea_mm2,
-    double& o_fltCircularity, double& o_fltClearanceNeightbor_mm, double& o_fltClearanceMargin_mm,
-    double& o_fltLoadingArea_pct, double& o_fltLoadingCircularity_pct, double& o_fltLoadingClearanceNeighbor_pct,
-    double& o_fltLoadingClearanceBorder_pct, double& o_fltLoadingTotal_pct, double& o_fltColorHue,
-    double& o_fltColorSaturation, double& o_fltColorIntensity, int& o_intPickingState, bool& o_blnIsExcluded,
-    bool& o_blnIsGoodColony, int& o_intPickOrder, bool& o_blnIsUserEdited, QString& o_strPickingDate,
-    double& o_fltColorRed, double& o_fltColorGreen, double& o_fltColorBlue)
+Errors::Type_Error MainWindowGui::Database_GetZelvorinColonyProperties(int i_intColonyID,
+                                                                       DatabaseTableZelvorinColony::Dataset& oColony)
 {
-    return m_databaseQueries->Database_GetZelvorinColonyProperties(
-        i_intColonyID, o_fltPositionX_mm, o_fltpositionY_mm, o_fltArea_mm2, o_fltCircularity,
-        o_fltClearanceNeightbor_mm, o_fltClearanceMargin_mm, o_fltLoadingArea_pct, o_fltLoadingCircularity_pct,
-        o_fltLoadingClearanceNeighbor_pct, o_fltLoadingClearanceBorder_pct, o_fltLoadingTotal_pct, o_fltColorHue,
-        o_fltColorSaturation, o_fltColorIntensity, o_intPickingState, o_blnIsExcluded, o_blnIsGoodColony,
-        o_intPickOrder, o_blnIsUserEdited, o_strPickingDate, o_fltColorRed, o_fltColorGreen, o_fltColorBlue);
+    return m_databaseQueries->Database_GetZelvorinColonyProperties(i_intColonyID, oColony);
 }
 
 Errors::Type_Error MainWindowGui::Database_SetZelvorinColonyPickingState(int i_intColonyID, int i_intPickingState)

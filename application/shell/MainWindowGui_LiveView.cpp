@@ -1,9 +1,11 @@
 #include "MainWindowGui.h"
 
 #include "AutomationState.h"
+#include "Camera_LiveView_Gui.h"
 #include "LiveViewOperations.h"
 
-// The live-view operations behind the automation methods, handed to LiveViewOperations.
+// The live-view operations behind the automation methods: the dock's to LiveViewOperations,
+// the set-up aids and the marks to the live view.
 
 Errors::Type_Error MainWindowGui::GUI_LiveView_Show(int iMode)
 {
@@ -31,7 +33,7 @@ Errors::Type_Error MainWindowGui::GUI_LiveView_CameraFocus_Show(double iPosition
                                                                 double iGradientValueThreshold,
                                                                 double iGradientValueSensibility)
 {
-    return m_liveViewOperations->focusShow(iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iGradientValueThreshold,
+    return m_liveViewGui->CameraFocus_Show(iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iGradientValueThreshold,
                                            iGradientValueSensibility);
 }
 
@@ -40,16 +42,16 @@ Errors::Type_Error MainWindowGui::GUI_LiveView_CameraFocus_GetCurrentValue(doubl
                                                                            double& oLowerLimitGradientValueThreshold,
                                                                            bool& oValueInTollerance)
 {
-    return m_liveViewOperations->focusValue(oCurrentGradientValueThreshold, oMaximumGradientValueThreshold,
-                                            oLowerLimitGradientValueThreshold, oValueInTollerance);
+    return m_liveViewGui->CameraFocus_GetCurrentValue(oCurrentGradientValueThreshold, oMaximumGradientValueThreshold,
+                                                      oLowerLimitGradientValueThreshold, oValueInTollerance);
 }
 
-Errors::Type_Error MainWindowGui::GUI_LiveView_CameraAperture_Show(double iPositionX, double iPositionY,
-                                                                   double iSizeX, double iSizeY, double iAngle,
+Errors::Type_Error MainWindowGui::GUI_LiveView_CameraAperture_Show(double iPositionX, double iPositionY, double iSizeX,
+                                                                   double iSizeY, double iAngle,
                                                                    double iGrayValueCenter,
                                                                    double iGrayValueSensibility)
 {
-    return m_liveViewOperations->apertureShow(iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iGrayValueCenter,
+    return m_liveViewGui->CameraAperture_Show(iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iGrayValueCenter,
                                               iGrayValueSensibility);
 }
 
@@ -58,8 +60,8 @@ Errors::Type_Error MainWindowGui::GUI_LiveView_CameraAperture_GetCurrentValue(do
                                                                               double& oUpperLimitGrayValueCenter,
                                                                               bool& oValueInTollerance)
 {
-    return m_liveViewOperations->apertureValue(oCurrentGrayValueCenter, oLowerLimitGrayValueCenter,
-                                               oUpperLimitGrayValueCenter, oValueInTollerance);
+    return m_liveViewGui->CameraAperture_GetCurrentValue(oCurrentGrayValueCenter, oLowerLimitGrayValueCenter,
+                                                         oUpperLimitGrayValueCenter, oValueInTollerance);
 }
 
 Errors::Type_Error MainWindowGui::GUI_LiveView_CameraHomogeneous_Show(double iPositionX, double iPositionY,
@@ -68,7 +70,7 @@ Errors::Type_Error MainWindowGui::GUI_LiveView_CameraHomogeneous_Show(double iPo
                                                                       double iHomogeneousValueThreshold,
                                                                       double iHomogeneousValueSensibility)
 {
-    return m_liveViewOperations->homogeneousShow(iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iFilterMode,
+    return m_liveViewGui->CameraHomogeneous_Show(iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iFilterMode,
                                                  iHomogeneousValueThreshold, iHomogeneousValueSensibility);
 }
 
@@ -77,54 +79,52 @@ Errors::Type_Error MainWindowGui::GUI_LiveView_CameraHomogeneous_GetCurrentValue
                                                                                  double& oLowerLimitHomogeneousValue,
                                                                                  bool& oValueInTollerance)
 {
-    return m_liveViewOperations->homogeneousValue(oCurrentHomogeneousValue, oMaximumHomogeneousValue,
-                                                  oLowerLimitHomogeneousValue, oValueInTollerance);
+    return m_liveViewGui->CameraHomogeneous_GetCurrentValue(oCurrentHomogeneousValue, oMaximumHomogeneousValue,
+                                                            oLowerLimitHomogeneousValue, oValueInTollerance);
 }
 
 Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_ClearAll()
 {
-    return m_liveViewOperations->clearAll();
+    return m_liveViewGui->Draw_ClearAll();
 }
 
 Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Clear(QString iObjectName)
 {
-    return m_liveViewOperations->clear(iObjectName);
+    return m_liveViewGui->Draw_Clear(iObjectName);
 }
 
 Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Cross(QString iObjectName, double iPositionX, double iPositionY,
                                                           double iSize, double iAngle, QString iColor, int iLineSize)
 {
-    return m_liveViewOperations->cross(iObjectName, iPositionX, iPositionY, iSize, iAngle, iColor, iLineSize);
+    return m_liveViewGui->Draw_Cross(iObjectName, iPositionX, iPositionY, iSize, iAngle, iColor, iLineSize);
 }
 
 Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Ellipse(QString iObjectName, double iPositionX, double iPositionY,
                                                             double iSizeX, double iSizeY, double iAngle, QString iColor,
                                                             int iLineSize, QString iDrawMode)
 {
-    return m_liveViewOperations->ellipse(iObjectName, iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iColor,
-                                         iLineSize, iDrawMode);
+    return m_liveViewGui->Draw_Ellipse(iObjectName, iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iColor, iLineSize,
+                                       iDrawMode);
 }
 
-Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Rectangle(QString iObjectName, double iPositionX,
-                                                              double iPositionY, double iSizeX, double iSizeY,
-                                                              double iAngle, QString iColor, int iLineSize,
-                                                              QString iDrawMode)
+Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Rectangle(QString iObjectName, double iPositionX, double iPositionY,
+                                                              double iSizeX, double iSizeY, double iAngle,
+                                                              QString iColor, int iLineSize, QString iDrawMode)
 {
-    return m_liveViewOperations->rectangle(iObjectName, iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iColor,
-                                           iLineSize, iDrawMode);
+    return m_liveViewGui->Draw_Rectangle(iObjectName, iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iColor, iLineSize,
+                                         iDrawMode);
 }
 
 Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Line(QString iObjectName, double iPosition1X, double iPosition1Y,
                                                          double iPosition2X, double iPosition2Y, QString iColor,
                                                          int iLineSize)
 {
-    return m_liveViewOperations->line(iObjectName, iPosition1X, iPosition1Y, iPosition2X, iPosition2Y, iColor,
-                                      iLineSize);
+    return m_liveViewGui->Draw_Line(iObjectName, iPosition1X, iPosition1Y, iPosition2X, iPosition2Y, iColor, iLineSize);
 }
 
 Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Text(QString iObjectName, double iPositionX, double iPositionY,
                                                          QString iText, QString iColor, QString iFontName,
                                                          int iTextSize)
 {
-    return m_liveViewOperations->text(iObjectName, iPositionX, iPositionY, iText, iColor, iFontName, iTextSize);
+    return m_liveViewGui->Draw_Text(iObjectName, iPositionX, iPositionY, iText, iColor, iFontName, iTextSize);
 }

@@ -12,6 +12,7 @@
 #include "ColonySettingsGui.h"
 #include "CorrectionInfo.h"
 #include "Halcon_Helper.h"
+#include "CommandFailureBox.h"
 #include "MessageBox_Helper.h"
 #include "RackReevaluation.h"
 
@@ -90,16 +91,6 @@ PictureCommands::PictureCommands(const Parts& parts)
 {
 }
 
-void PictureCommands::showText(const QString& title, const QString& text)
-{
-    MessageBox_Helper::critical(m_parts.window, title, text, QMessageBox::Ok);
-}
-
-void PictureCommands::showCode(const QString& title, Errors::Type_Error code)
-{
-    showText(title, tr("%1!").arg(Errors::getErrorText(code)));
-}
-
 bool PictureCommands::colonyView() const
 {
     return m_parts.analyser->currentView() == 1;
@@ -116,16 +107,16 @@ void PictureCommands::fromCamera()
 {
     stopAndResetCorrection();
     if (const Errors::Type_Error code = resetCurrentPage()) {
-        showCode(tr("Analyse error"), code);
+        CommandFailureBox::showCode(m_parts.window, tr("Analyse error"), code);
         return;
     }
     Halcon::Hobject picture;
     if (const Errors::Type_Error code = m_parts.camera->grabForOperator(picture)) {
-        showCode(tr("Camera error"), code);
+        CommandFailureBox::showCode(m_parts.window, tr("Camera error"), code);
         return;
     }
     if (const Errors::Type_Error code = placeOnCurrentPage(picture))
-        showCode(tr("Analyse error"), code);
+        CommandFailureBox::showCode(m_parts.window, tr("Analyse error"), code);
 }
 
 Errors::Type_Error PictureCommands::resetCurrentPage()
@@ -167,7 +158,7 @@ void PictureCommands::fromFile()
     if (code == 0)
         code = m_parts.stitcherPage->SetCurrentTabPicture(picture);
     if (code != 0)
-        showCode(tr("Analsye error"), code);
+        CommandFailureBox::showCode(m_parts.window, tr("Analsye error"), code);
 }
 
 void PictureCommands::fromDatabase()
@@ -195,7 +186,7 @@ void PictureCommands::reevaluate(const RackReevaluation::Request& request)
             || !m_parts.camera->takeOverSettingsText(request.cameraSettingsXml,
                                                      Camera_Settings::settingsFolder() + QLatin1Char('/') + cameraName
                                                          + fromDatabaseSuffix() + Camera_Settings::fileExtension())) {
-            showText(tr("Settings error"), tr("Cannot set the camera settings!"));
+            CommandFailureBox::showText(m_parts.window, tr("Settings error"), tr("Cannot set the camera settings!"));
             return;
         }
     }
@@ -205,11 +196,11 @@ void PictureCommands::reevaluate(const RackReevaluation::Request& request)
     if (code == 0)
         return;
     if ((!analyser.called && storedSettings && code == RackReevaluation::ErrorSettings) || analyser.settingsCode != 0) {
-        showText(tr("Settings error"), tr("Cannot set the colony settings!"));
+        CommandFailureBox::showText(m_parts.window, tr("Settings error"), tr("Cannot set the colony settings!"));
         return;
     }
-    showCode(analyser.called ? tr("Analyse error") : tr("Read image error"), code);
-    showText(tr("Settings error"), tr("Cannot analyse the colony!"));
+    CommandFailureBox::showCode(m_parts.window, analyser.called ? tr("Analyse error") : tr("Read image error"), code);
+    CommandFailureBox::showText(m_parts.window, tr("Settings error"), tr("Cannot analyse the colony!"));
 }
 
 void PictureCommands::colonyDemo(const QString& baseName)
@@ -217,32 +208,33 @@ void PictureCommands::colonyDemo(const QString& baseName)
     m_parts.colonySettings->emitCustom(ColonySettings::CustomSignal_PageLeft);
     stopAndResetCorrection();
     if (const Errors::Type_Error code = m_parts.colonyFiles->load(demoSettingsPath(baseName), false)) {
-        showText(tr("Settings error"), tr("Cannot set the colony settings!\nError: %1").arg(Errors::getErrorText(code)));
+        CommandFailureBox::showText(m_parts.window, tr("Settings error"),
+                                    tr("Cannot set the colony settings!\nError: %1").arg(Errors::getErrorText(code)));
         return;
     }
     // Demo settings are bound to no file: a save asks where to.
     m_parts.colonyFiles->clearFileName();
     m_parts.colonyEditor->updateTitle();
     if (!analysePictureFile(demoPicturePath(baseName)))
-        showText(tr("Analyse error"), tr("Cannot analyse the colony!"));
+        CommandFailureBox::showText(m_parts.window, tr("Analyse error"), tr("Cannot analyse the colony!"));
 }
 
 bool PictureCommands::loadPicture(const QString& path, Halcon::Hobject& picture)
 {
     const Errors::Type_Error code = Halcon_Helper::LoadImageFile(path, picture);
     if (code != 0)
-        showCode(tr("Read image error"), code);
+        CommandFailureBox::showCode(m_parts.window, tr("Read image error"), code);
     return code == 0;
 }
 
 bool PictureCommands::resetAndAnalyse(const Halcon::Hobject& picture, const QString& resetTitle)
 {
     if (const Errors::Type_Error code = m_parts.page->Reset()) {
-        showCode(resetTitle, code);
+        CommandFailureBox::showCode(m_parts.window, resetTitle, code);
         return false;
     }
     if (const Errors::Type_Error code = m_parts.page->Analyse(picture)) {
-        showCode(tr("Analyse error"), code);
+        CommandFailureBox::showCode(m_parts.window, tr("Analyse error"), code);
         return false;
     }
     return true;

@@ -70,8 +70,6 @@ private:
     // current tab.
     Errors::Type_Error resetCurrentPage();
     Errors::Type_Error placeOnCurrentPage(const Halcon::Hobject& picture);
-    void showCode(const QString& title, Errors::Type_Error code);
-    void showText(const QString& title, const QString& text);
 
     Parts m_parts;
     QString m_lastPictureFile;

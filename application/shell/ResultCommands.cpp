@@ -3,6 +3,7 @@
 #include "AnalyserGui.h"
 #include "AppErrors.h"
 #include "ColonyAnalyserGui.h"
+#include "CommandFailureBox.h"
 #include "ImageStitcherGui.h"
 #include "MessageBox_Helper.h"
 
@@ -14,11 +15,6 @@ namespace {
 QString tr(const char* text)
 {
     return QCoreApplication::translate("MainWindowGui", text);
-}
-
-void showError(QWidget* window, const QString& title, Errors::Type_Error code)
-{
-    MessageBox_Helper::critical(window, title, tr("%1!").arg(Errors::getErrorText(code)), QMessageBox::Ok);
 }
 
 QString analyserWorkingText()
@@ -67,9 +63,8 @@ void ResultCommands::analyseStart()
     if (code == 0)
         code = colonyView() ? m_parts.page->Reanalyse() : m_parts.stitcherPage->slot_ImageStitcherSettings_changed();
     if (code != 0)
-        MessageBox_Helper::critical(m_parts.window, tr("Analyse error"),
-                                    tr("Cannot analyse the colony: %1!").arg(Errors::getErrorText(code)),
-                                    QMessageBox::Ok);
+        CommandFailureBox::showText(m_parts.window, tr("Analyse error"),
+                                    tr("Cannot analyse the colony: %1!").arg(Errors::getErrorText(code)));
 }
 
 Errors::Type_Error ResultCommands::saveCurrentView(const QString& description, int& id,
@@ -84,10 +79,9 @@ Errors::Type_Error ResultCommands::saveCurrentView(const QString& description, i
 void ResultCommands::databaseSave()
 {
     auto failed = [this](Errors::Type_Error code) {
-        MessageBox_Helper::critical(m_parts.window, tr("Database error"),
-                                    tr("Cannot save the informationen to the database: %1!")
-                                        .arg(Errors::getErrorText(code)),
-                                    QMessageBox::Ok);
+        CommandFailureBox::showText(
+            m_parts.window, tr("Database error"),
+            tr("Cannot save the informationen to the database: %1!").arg(Errors::getErrorText(code)));
     };
     if (const Errors::Type_Error code = readiness()) {
         failed(code);
@@ -131,21 +125,20 @@ void ResultCommands::editColonies()
         return;
     }
     if (pageRunning()) {
-        MessageBox_Helper::critical(m_parts.window, tr("Edit Colonies"), analyserWorkingText(), QMessageBox::Ok);
+        CommandFailureBox::showText(m_parts.window, tr("Edit Colonies"), analyserWorkingText());
         return;
     }
     // A failed edit leaves the result as it was; the operator must learn that it did not apply.
     if (m_parts.editColonies) {
         if (const Errors::Type_Error code = m_parts.editColonies())
-            showError(m_parts.window, tr("Edit Colonies"), code);
+            CommandFailureBox::showCode(m_parts.window, tr("Edit Colonies"), code);
     }
 }
 
 void ResultCommands::exportColonyResults()
 {
     if (pageRunning()) {
-        MessageBox_Helper::critical(m_parts.window, tr("Export Colony Results"), analyserWorkingText(),
-                                    QMessageBox::Ok);
+        CommandFailureBox::showText(m_parts.window, tr("Export Colony Results"), analyserWorkingText());
         return;
     }
     const QString file = MessageBox_Helper::getSaveFileName(m_parts.window, tr("Export Colony Positions"),
@@ -154,5 +147,5 @@ void ResultCommands::exportColonyResults()
         return;
     // A file that cannot be written is no silent success: the operator sees why none is there.
     if (const Errors::Type_Error code = m_parts.page->ExportColonyResultsCurrentRack(file, QString()))
-        showError(m_parts.window, tr("Export Colony Results"), code);
+        CommandFailureBox::showCode(m_parts.window, tr("Export Colony Results"), code);
 }

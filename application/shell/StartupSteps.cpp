@@ -4,6 +4,7 @@
 #include "ApplicationDatabase.h"
 #include "AutomationState.h"
 #include "Camera.h"
+#include "CommandFailureBox.h"
 #include "MessageBox_Helper.h"
 #include "QuendralLibrary.h"
 
@@ -102,8 +103,7 @@ void reportDatabaseOpen(QWidget* window, Errors::Type_Error code)
         return;
     setStartError(code);
     if (!isAutomationServer())
-        MessageBox_Helper::critical(window, tr("Database error"), tr("%1!").arg(Errors::getErrorText(code)),
-                                    QMessageBox::Ok);
+        CommandFailureBox::showCode(window, tr("Database error"), code);
 }
 
 void reportUnreadableSettingsFile(QWidget* window, const QString& file, const QString& reason)

@@ -1,6 +1,7 @@
 #include "StitcherCommands.h"
 
 #include "ColonyAnalyserGui.h"
+#include "CommandFailureBox.h"
 #include "ColonySettings.h"
 #include "ColonySettingsFiles.h"
 #include "ColonySettingsGui.h"
@@ -44,16 +45,6 @@ StitcherCommands::StitcherCommands(const Parts& parts)
 {
 }
 
-void StitcherCommands::showText(const QString& title, const QString& text)
-{
-    MessageBox_Helper::critical(m_parts.window, title, text, QMessageBox::Ok);
-}
-
-void StitcherCommands::showCode(const QString& title, Errors::Type_Error code)
-{
-    showText(title, tr("%1!").arg(Errors::getErrorText(code)));
-}
-
 void StitcherCommands::demo(const QString& baseName)
 {
     m_parts.settings->emitCustom(ImageStitcherSettings::CustomSignal_OverviewShown);
@@ -62,22 +53,24 @@ void StitcherCommands::demo(const QString& baseName)
     CorrectionInfo::resetCurrent();
     m_parts.crossModel->SetModelPictureMode(ModelMatching::Mode_Analyse);
     if (const Errors::Type_Error code = m_parts.files->load(demoSettingsPath(baseName), true)) {
-        showText(tr("Settings error"),
-                 tr("Failed to load the image stitcher settings!\nError: %1").arg(Errors::getErrorText(code)));
+        CommandFailureBox::showText(
+            m_parts.window, tr("Settings error"),
+            tr("Failed to load the image stitcher settings!\nError: %1").arg(Errors::getErrorText(code)));
         return;
     }
     // Demo settings are bound to no file: a save asks where to.
     m_parts.files->clearFileName();
     m_parts.editor->updateWindowTitle();
     if (const Errors::Type_Error code = m_parts.colonyFiles->load(demoColonySettingsPath(baseName), false)) {
-        showText(tr("Settings error"),
-                 tr("Failed to load the colony settings!\nError: %1").arg(Errors::getErrorText(code)));
+        CommandFailureBox::showText(
+            m_parts.window, tr("Settings error"),
+            tr("Failed to load the colony settings!\nError: %1").arg(Errors::getErrorText(code)));
         return;
     }
     m_parts.colonyFiles->clearFileName();
     m_parts.colonyEditor->updateTitle();
     if (!stitchPictureFiles(demoPicturePaths(baseName)))
-        showText(tr("Analyse error"), tr("Cannot stitch images!"));
+        CommandFailureBox::showText(m_parts.window, tr("Analyse error"), tr("Cannot stitch images!"));
 }
 
 void StitcherCommands::fromDatabase(ApplicationDatabase* database, const QString& suffix)
@@ -97,31 +90,31 @@ void StitcherCommands::fromDatabase(ApplicationDatabase* database, const QString
                                            + stored.data().name + suffix + ImageStitcherSettings::fileExtension(),
                                        false)
                 != 0) {
-            showText(tr("Settings error"), tr("Cannot set the stitcher settings!"));
+            CommandFailureBox::showText(m_parts.window, tr("Settings error"), tr("Cannot set the stitcher settings!"));
             return;
         }
     }
     if (!stitchPictureFiles(browser.getPictureList()))
-        showText(tr("Settings error"), tr("Cannot stitch the images!"));
+        CommandFailureBox::showText(m_parts.window, tr("Settings error"), tr("Cannot stitch the images!"));
 }
 
 bool StitcherCommands::stitchPictureFiles(const QStringList& paths)
 {
     if (const Errors::Type_Error code = m_parts.page->Reset()) {
-        showCode(tr("Analsye error"), code);
+        CommandFailureBox::showCode(m_parts.window, tr("Analsye error"), code);
         return false;
     }
     QList<Halcon::Hobject> pictures;
     for (const QString& path : paths) {
         Halcon::Hobject picture;
         if (const Errors::Type_Error code = Halcon_Helper::LoadImageFile(path, picture)) {
-            showCode(tr("Read image error"), code);
+            CommandFailureBox::showCode(m_parts.window, tr("Read image error"), code);
             return false;
         }
         pictures << picture;
     }
     if (const Errors::Type_Error code = m_parts.page->Start(pictures)) {
-        showCode(tr("Analsye error"), code);
+        CommandFailureBox::showCode(m_parts.window, tr("Analsye error"), code);
         return false;
     }
     return true;

@@ -51,8 +51,5 @@ public:
     bool stitchPictureFiles(const QStringList& paths);
 
 private:
-    void showText(const QString& title, const QString& text);
-    void showCode(const QString& title, Errors::Type_Error code);
-
     Parts m_parts;
 };

@@ -2,8 +2,11 @@
 
 #include "IAutomationOperations.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QVariantList>
+
+#include <optional>
 
 // Stands in for the main window behind COM_Class: records the operation and its inputs and
 // either fills every output with a value that tells its position or leaves them alone.
@@ -16,6 +19,8 @@ public:
     bool hidden = false;
     QString lastOperation;
     QVariantList lastInputs;
+    // When set, the colony row every read hands out whole.
+    std::optional<DatabaseTableZelvorinColony::Dataset> colonyRow;
 
     // The value an output at a position (1 = first output of the operation) gets.
     static QVariant filled(const QString& signature, int position)
@@ -30,6 +35,9 @@ public:
             return QStringLiteral("out%1").arg(position);
         return QVariantList{position, QStringLiteral("out%1").arg(position)};
     }
+
+    // A date output goes out as the text of this date.
+    static QDateTime filledDate(int position) { return QDateTime(QDate(2000, 1, 1).addDays(position), QTime(1, 2, 3)); }
 
     bool isWindowHidden() const override { return hidden; }
 
@@ -344,12 +352,11 @@ public:
                        QVariant(iPictureFormat), QVariant(iPictureCropped), QVariant(iPictureSizePercent)});
     }
 
-    Errors::Type_Error Database_GetZelvorinRack(int iRackID, QString& oRackBarcode, QString& oPictureFilePath,
-                                                int& oContainerGridColumnsCount, int& oContainerGridRowsCount,
-                                                int& oErrorCode, QString& oDescription) override
+    Errors::Type_Error Database_GetZelvorinRack(int iRackID, DatabaseQueries::Rack& oRack) override
     {
-        return answer("Database_GetZelvorinRack", {QVariant(iRackID)}, oRackBarcode, oPictureFilePath,
-                      oContainerGridColumnsCount, oContainerGridRowsCount, oErrorCode, oDescription);
+        return answer("Database_GetZelvorinRack", {QVariant(iRackID)}, oRack.rackBarcode, oRack.pictureFilePath,
+                      oRack.containerGridColumnsCount, oRack.containerGridRowsCount, oRack.errorCode,
+                      oRack.description);
     }
 
     Errors::Type_Error Database_SetZelvorinRack_Field_Description(int iRackID, QString iDescription) override
@@ -381,18 +388,18 @@ public:
                       {QVariant(iRackID), QVariant(iContainerNumber)}, oContainerID);
     }
 
-    Errors::Type_Error Database_GetZelvorinContainer(int iContainerID, int& oContainerNumber, QString& oContainerName,
-                                                     int& oErrorCode, QString& oDescription) override
+    Errors::Type_Error Database_GetZelvorinContainer(int iContainerID,
+                                                     DatabaseTableZelvorinContainer::Dataset& oContainer) override
     {
-        return answer("Database_GetZelvorinContainer", {QVariant(iContainerID)}, oContainerNumber, oContainerName,
-                      oErrorCode, oDescription);
+        return answer("Database_GetZelvorinContainer", {QVariant(iContainerID)}, oContainer.ContainerNumber,
+                      oContainer.ContainerName, oContainer.ErrorCode, oContainer.Description);
     }
 
-    Errors::Type_Error Database_GetZelvorinContainer2(int iContainerID, int& oContainerNumber, QString& oContainerName,
-                                                      int& oPickOrder, int& oErrorCode, QString& oDescription) override
+    Errors::Type_Error Database_GetZelvorinContainer2(int iContainerID,
+                                                      DatabaseTableZelvorinContainer::Dataset& oContainer) override
     {
-        return answer("Database_GetZelvorinContainer2", {QVariant(iContainerID)}, oContainerNumber, oContainerName,
-                      oPickOrder, oErrorCode, oDescription);
+        return answer("Database_GetZelvorinContainer2", {QVariant(iContainerID)}, oContainer.ContainerNumber,
+                      oContainer.ContainerName, oContainer.PickingOrder, oContainer.ErrorCode, oContainer.Description);
     }
 
     Errors::Type_Error Database_SetZelvorinContainer_Field_Description(int iContainerID, QString iDescription) override
@@ -445,50 +452,47 @@ public:
                       o_arrintColonyIDs);
     }
 
-    Errors::Type_Error
-    Database_RetrieveColonyPositions(int i_intRackID, QVariantList i_arrintContainerToMaximumColoniesToPipette,
-                                     QString i_strChannelPattern, QString& o_strUsedChannelPattern,
-                                     int& o_intUsedNumberOfColonies, int& o_intTotalNumberOfColonies,
-                                     QVariantList& o_arrintColonyID, QVariantList& o_arrintChannelToContainer,
-                                     QVariantList& o_arrfltPositionX_mm, QVariantList& o_arrfltPositionY_mm) override
+    Errors::Type_Error Database_RetrieveColonyPositions(int i_intRackID,
+                                                        QVariantList i_arrintContainerToMaximumColoniesToPipette,
+                                                        QString i_strChannelPattern,
+                                                        ColonyPickList::HandOut& oHandOut) override
     {
-        return answer("Database_RetrieveColonyPositions",
-                      {QVariant(i_intRackID), QVariant(i_arrintContainerToMaximumColoniesToPipette),
-                       QVariant(i_strChannelPattern)},
-                      o_strUsedChannelPattern, o_intUsedNumberOfColonies, o_intTotalNumberOfColonies, o_arrintColonyID,
-                      o_arrintChannelToContainer, o_arrfltPositionX_mm, o_arrfltPositionY_mm);
+        return handOut("Database_RetrieveColonyPositions",
+                       {QVariant(i_intRackID), QVariant(i_arrintContainerToMaximumColoniesToPipette),
+                        QVariant(i_strChannelPattern)},
+                       oHandOut);
     }
 
-    Errors::Type_Error
-    Database_RetrieveColonyPositions2(int i_intRackID, QVariantList i_arrintContainerToMaximumColoniesToPipette,
-                                      int i_intSortMode, QString i_strChannelPattern, QString& o_strUsedChannelPattern,
-                                      int& o_intUsedNumberOfColonies, int& o_intTotalNumberOfColonies,
-                                      QVariantList& o_arrintColonyID, QVariantList& o_arrintChannelToContainer,
-                                      QVariantList& o_arrfltPositionX_mm, QVariantList& o_arrfltPositionY_mm) override
+    Errors::Type_Error Database_RetrieveColonyPositions2(int i_intRackID,
+                                                         QVariantList i_arrintContainerToMaximumColoniesToPipette,
+                                                         int i_intSortMode, QString i_strChannelPattern,
+                                                         ColonyPickList::HandOut& oHandOut) override
     {
-        return answer("Database_RetrieveColonyPositions2",
-                      {QVariant(i_intRackID), QVariant(i_arrintContainerToMaximumColoniesToPipette),
-                       QVariant(i_intSortMode), QVariant(i_strChannelPattern)},
-                      o_strUsedChannelPattern, o_intUsedNumberOfColonies, o_intTotalNumberOfColonies, o_arrintColonyID,
-                      o_arrintChannelToContainer, o_arrfltPositionX_mm, o_arrfltPositionY_mm);
+        return handOut("Database_RetrieveColonyPositions2",
+                       {QVariant(i_intRackID), QVariant(i_arrintContainerToMaximumColoniesToPipette),
+                        QVariant(i_intSortMode), QVariant(i_strChannelPattern)},
+                       oHandOut);
     }
 
-    Errors::Type_Error Database_GetZelvorinColonyProperties(
-        int i_intColonyID, double& o_fltPositionX_mm, double& o_fltpositionY_mm, double& o_fltArea_mm2,
-        double& o_fltCircularity, double& o_fltClearanceNeightbor_mm, double& o_fltClearanceMargin_mm,
-        double& o_fltLoadingArea_pct, double& o_fltLoadingCircularity_pct, double& o_fltLoadingClearanceNeighbor_pct,
-        double& o_fltLoadingClearanceBorder_pct, double& o_fltLoadingTotal_pct, double& o_fltColorHue,
-        double& o_fltColorSaturation, double& o_fltColorIntensity, int& o_intPickingState, bool& o_blnIsExcluded,
-        bool& o_blnIsGoodColony, int& o_intPickOrder, bool& o_blnIsUserEdited, QString& o_strPickingDate,
-        double& o_fltColorRed, double& o_fltColorGreen, double& o_fltColorBlue) override
+    // The row's fields in the order of the client's outputs. A filled row carries an
+    // identifier: it counts as read.
+    Errors::Type_Error Database_GetZelvorinColonyProperties(int i_intColonyID,
+                                                            DatabaseTableZelvorinColony::Dataset& oColony) override
     {
-        return answer("Database_GetZelvorinColonyProperties", {QVariant(i_intColonyID)}, o_fltPositionX_mm,
-                      o_fltpositionY_mm, o_fltArea_mm2, o_fltCircularity, o_fltClearanceNeightbor_mm,
-                      o_fltClearanceMargin_mm, o_fltLoadingArea_pct, o_fltLoadingCircularity_pct,
-                      o_fltLoadingClearanceNeighbor_pct, o_fltLoadingClearanceBorder_pct, o_fltLoadingTotal_pct,
-                      o_fltColorHue, o_fltColorSaturation, o_fltColorIntensity, o_intPickingState, o_blnIsExcluded,
-                      o_blnIsGoodColony, o_intPickOrder, o_blnIsUserEdited, o_strPickingDate, o_fltColorRed,
-                      o_fltColorGreen, o_fltColorBlue);
+        if (colonyRow) {
+            oColony = *colonyRow;
+            return answer("Database_GetZelvorinColonyProperties", {QVariant(i_intColonyID)});
+        }
+        if (mode == Mode::FillOutputs)
+            oColony.ColonyID = i_intColonyID;
+        return answer("Database_GetZelvorinColonyProperties", {QVariant(i_intColonyID)}, oColony.PosX_mm,
+                      oColony.PosY_mm, oColony.Area_mm2, oColony.Circularity, oColony.ClearanceNeighbor_mm,
+                      oColony.ClearanceMargin_mm, oColony.LoadingArea_pct, oColony.LoadingCircularity_pct,
+                      oColony.LoadingClearanceNeighbor_pct, oColony.LoadingClearanceMargin_pct,
+                      oColony.LoadingTotal_pct, oColony.ColorHue, oColony.ColorSaturation, oColony.ColorIntensity,
+                      oColony.PickingState, oColony.IsExcluded, oColony.IsGoodColony, oColony.PickingOrder,
+                      oColony.IsUserEdited, oColony.PickingDate, oColony.ColorRed, oColony.ColorGreen,
+                      oColony.ColorBlue);
     }
 
     Errors::Type_Error Database_SetZelvorinColonyPickingState(int i_intColonyID, int i_intPickingState) override
@@ -517,6 +521,12 @@ public:
     }
 
 private:
+    Errors::Type_Error handOut(const char* name, const QVariantList& inputs, ColonyPickList::HandOut& out)
+    {
+        return answer(name, inputs, out.usedChannelPattern, out.usedNumberOfColonies, out.totalNumberOfColonies,
+                      out.colonyIds, out.channelToContainer, out.positionX_mm, out.positionY_mm);
+    }
+
     template <typename... Outputs>
     Errors::Type_Error answer(const char* name, const QVariantList& inputs, Outputs&... outputs)
     {
@@ -530,6 +540,8 @@ private:
     }
 
     static void fill(int& value, int position) { value = filled(QStringLiteral("i"), position).toInt(); }
+    static void fill(qint16& value, int position) { value = qint16(filled(QStringLiteral("i"), position).toInt()); }
+    static void fill(QDateTime& value, int position) { value = filledDate(position); }
     static void fill(double& value, int position) { value = filled(QStringLiteral("d"), position).toDouble(); }
     static void fill(bool& value, int position) { value = filled(QStringLiteral("b"), position).toBool(); }
     static void fill(QString& value, int position) { value = filled(QStringLiteral("s"), position).toString(); }

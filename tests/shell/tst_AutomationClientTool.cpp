@@ -14,6 +14,8 @@ private slots:
     void refusedCalls_data();
     void refusedCalls();
     void severalCallsOnOneObject();
+    void quotedArgumentsFromStandardInput_data();
+    void quotedArgumentsFromStandardInput();
     void listsTheMethods();
 
 private:
@@ -122,6 +124,32 @@ void tst_AutomationClientTool::severalCallsOnOneObject()
                             "result: 0\noIsVisible: true\n"
                             "result: 87\noRackBarcode: \noPictureFilePath: \noContainerGridColumnsCount: 0\n"
                             "oContainerGridRowsCount: 0\noErrorCode: 0\noDescription: \n"));
+}
+
+void tst_AutomationClientTool::quotedArgumentsFromStandardInput_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("output");
+    // An empty quoted argument is an argument: without it the call lacks one, or the arguments
+    // after it land on the wrong parameters.
+    QTest::newRow("empty last") << QByteArray("AnalyseColonies_SaveResult true R1 \"\"") << "result: 41\noRackID: -1\n";
+    QTest::newRow("empty between") << QByteArray("AnalyseColonies_SaveResult true \"\" Description")
+                                   << "result: 41\noRackID: -1\n";
+    QTest::newRow("empty only") << QByteArray("Database_GetZelvorinRackID_By_RackBarcode \"\"")
+                                << "result: 0\no_arrintRackID: []\n";
+    QTest::newRow("quoted spaces") << QByteArray("AnalyseColonies_SaveResult false \"R 1\" \"a description\"")
+                                   << "result: 41\noRackID: -1\n";
+}
+
+void tst_AutomationClientTool::quotedArgumentsFromStandardInput()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, output);
+    QString out;
+    QString errors;
+    QCOMPARE(runClient({QStringLiteral("--stdin")}, out, errors, line + '\n'), 0);
+    QCOMPARE(out, output);
+    QVERIFY2(errors.isEmpty(), qPrintable(errors));
 }
 
 void tst_AutomationClientTool::listsTheMethods()

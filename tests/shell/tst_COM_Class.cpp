@@ -4,6 +4,7 @@
 #include "Automation_InterfaceDescription.h"
 #include "Automation_Server.h"
 #include "COM_Class.h"
+#include "ColonyRowValues.h"
 #include "FakeAutomationOperations.h"
 #include "PrivateSessionBus.h"
 #include "QAxDefaultFactory.h"
@@ -16,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 using Method = Automation_InterfaceDescription::Method;
@@ -148,6 +151,8 @@ private slots:
     void forwardingPresetsOutputsFirst_data();
     void forwardingPresetsOutputsFirst();
     void forwardingReachesTheClientInOrder();
+    void colonyPropertiesGoOutField_data();
+    void colonyPropertiesGoOutField();
     void ownMethodsNeedNoWindow();
     void errorText_data();
     void errorText();
@@ -261,7 +266,11 @@ void tst_COM_Class::forwardingReachesTheClientInOrder()
         int outputPosition = 0;
         for (const Automation_InterfaceDescription::Argument& argument : method.arguments.mid(1)) {
             const int position = int(inputs.size()) + 1;
-            if (argument.output) {
+            if (argument.output && argument.name == QLatin1String("o_strPickingDate")) {
+                // The row's date goes out as its text.
+                expected << FakeAutomationOperations::filledDate(++outputPosition)
+                                .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+            } else if (argument.output) {
                 expected << FakeAutomationOperations::filled(argument.signature, ++outputPosition);
             } else if (argument.signature == QLatin1String("i")) {
                 inputs << 100 + position;
@@ -294,6 +303,57 @@ void tst_COM_Class::forwardingReachesTheClientInOrder()
         ++checked;
     }
     QCOMPARE(checked, 78);
+}
+
+void tst_COM_Class::colonyPropertiesGoOutField_data()
+{
+    QTest::addColumn<bool>("second");
+    QTest::addColumn<bool>("read");
+    QTest::newRow("first, row read") << false << true;
+    QTest::newRow("second, row read") << true << true;
+    // A row that could not be read leaves every output as the client passed it.
+    QTest::newRow("first, not read") << false << false;
+    QTest::newRow("second, not read") << true << false;
+}
+
+void tst_COM_Class::colonyPropertiesGoOutField()
+{
+    QFETCH(bool, second);
+    QFETCH(bool, read);
+    DatabaseTableZelvorinColony::Dataset row;
+    if (read) {
+        row.ColonyID = 31;
+        ColonyRowValues::fill(row);
+    }
+    m_window.colonyRow = row;
+    m_window.result = read ? 0 : 87;
+    setAutomationMainWindow(&m_window);
+    COM_Class com;
+
+    double v[17];
+    std::fill(std::begin(v), std::end(v), -1.0);
+    int state = -1, order = -1;
+    bool excluded = false, good = false, edited = false;
+    QString date = QStringLiteral("as passed");
+    const int result = second
+        ? com.Database_GetZelvorinColonyProperties2(31, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9],
+                                                    v[10], v[11], v[12], v[13], state, excluded, good, order, edited,
+                                                    date, v[14], v[15], v[16])
+        : com.Database_GetZelvorinColonyProperties(31, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9],
+                                                   v[10], v[11], v[12], v[13], state, excluded, good, order, edited);
+    QCOMPARE(result, read ? 0 : 87);
+    QCOMPARE(m_window.lastOperation, QStringLiteral("Database_GetZelvorinColonyProperties"));
+
+    // The outputs in the client's order; the first method has no date and no colour.
+    const int doubles = second ? 17 : 14;
+    for (int i = 0; i < 17; ++i)
+        QCOMPARE(v[i], read && i < doubles ? ColonyRowValues::doubles[size_t(i)] : -1.0);
+    QCOMPARE(state, read ? ColonyRowValues::pickingState : -1);
+    QCOMPARE(excluded, read);
+    QCOMPARE(good, read);
+    QCOMPARE(order, read ? ColonyRowValues::pickingOrder : -1);
+    QCOMPARE(edited, read);
+    QCOMPARE(date, read && second ? QStringLiteral("2024-05-06 07:08:09") : QStringLiteral("as passed"));
 }
 
 void tst_COM_Class::ownMethodsNeedNoWindow()

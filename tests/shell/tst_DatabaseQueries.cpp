@@ -1,4 +1,5 @@
 #include "DatabaseQueries.h"
+#include "ColonyRowValues.h"
 #include "InstrumentSettings.h"
 #include "ShellRackFixture.h"
 
@@ -107,21 +108,20 @@ void tst_DatabaseQueries::rack_readsStoredRack()
     QVERIFY(pictureFile.open(QIODevice::WriteOnly));
     pictureFile.close();
 
-    QString barcode, picture, description;
-    int columns = -1, rows = -1, errorCode = -1;
-    QCOMPARE(int(queries().Database_GetZelvorinRack(m_rack.rackId, barcode, picture, columns, rows, errorCode, description)), 0);
-    QCOMPARE(barcode, QStringLiteral("R1"));
-    QCOMPARE(picture, QDir(m_programDir.path()).absoluteFilePath(QStringLiteral("database/pictures/zelvorin_00000001_Rack.png")));
-    QCOMPARE(columns, 12);
-    QCOMPARE(rows, 8);
-    QCOMPARE(errorCode, -160);
-    QCOMPARE(description, QStringLiteral("Platte ü"));
+    DatabaseQueries::Rack rack;
+    QCOMPARE(int(queries().Database_GetZelvorinRack(m_rack.rackId, rack)), 0);
+    QCOMPARE(rack.rackBarcode, QStringLiteral("R1"));
+    QCOMPARE(
+        rack.pictureFilePath,
+        QDir(m_programDir.path()).absoluteFilePath(QStringLiteral("database/pictures/zelvorin_00000001_Rack.png")));
+    QCOMPARE(rack.containerGridColumnsCount, 12);
+    QCOMPARE(rack.containerGridRowsCount, 8);
+    QCOMPARE(rack.errorCode, -160);
+    QCOMPARE(rack.description, QStringLiteral("Platte ü"));
 
-    QCOMPARE(int(queries().Database_GetZelvorinRack(m_rack.rackId + 100, barcode, picture, columns, rows, errorCode,
-                                                    description)),
-             87);
-    QVERIFY(barcode.isEmpty());
-    QCOMPARE(columns, 0);
+    QCOMPARE(int(queries().Database_GetZelvorinRack(m_rack.rackId + 100, rack)), 87);
+    QVERIFY(rack.rackBarcode.isEmpty());
+    QCOMPARE(rack.containerGridColumnsCount, 0);
 }
 
 void tst_DatabaseQueries::rack_pictureOnDisk_data()
@@ -158,17 +158,16 @@ void tst_DatabaseQueries::rack_pictureOnDisk()
     Halcon_PictureSpool::setPending(file, beingWritten);
     const auto notWritten = qScopeGuard([&] { Halcon_PictureSpool::setPending(file, false); });
 
-    QString barcode, picture, description;
-    int columns = -1, rows = -1, errorCode = -1;
-    QCOMPARE(int(queries().Database_GetZelvorinRack(m_rack.rackId, barcode, picture, columns, rows, errorCode, description)),
-             expected);
+    DatabaseQueries::Rack rack;
+    rack.containerGridColumnsCount = -1;
+    QCOMPARE(int(queries().Database_GetZelvorinRack(m_rack.rackId, rack)), expected);
     if (expected == 0) {
-        QCOMPARE(picture, stored.isEmpty() ? QString() : file);
-        QCOMPARE(barcode, QStringLiteral("R1"));
+        QCOMPARE(rack.pictureFilePath, stored.isEmpty() ? QString() : file);
+        QCOMPARE(rack.rackBarcode, QStringLiteral("R1"));
     } else {
-        QVERIFY(picture.isEmpty());
-        QVERIFY(barcode.isEmpty());
-        QCOMPARE(columns, 0);
+        QVERIFY(rack.pictureFilePath.isEmpty());
+        QVERIFY(rack.rackBarcode.isEmpty());
+        QCOMPARE(rack.containerGridColumnsCount, 0);
     }
 }
 
@@ -190,16 +189,14 @@ void tst_DatabaseQueries::rack_damagedSettings()
     row.XMLColonySettings = settingsText;
     QCOMPARE(int(db().tableRack()->Update(row)), 0);
 
-    QString barcode = QStringLiteral("old"), picture = QStringLiteral("old"), description = QStringLiteral("old");
-    int columns = 7, rows = 7, errorCode = 7;
-    QCOMPARE(int(queries().Database_GetZelvorinRack(m_rack.rackId, barcode, picture, columns, rows, errorCode, description)),
-             150);
-    QVERIFY(barcode.isEmpty());
-    QVERIFY(picture.isEmpty());
-    QVERIFY(description.isEmpty());
-    QCOMPARE(columns, 0);
-    QCOMPARE(rows, 0);
-    QCOMPARE(errorCode, 0);
+    DatabaseQueries::Rack rack{QStringLiteral("old"), QStringLiteral("old"), 7, 7, 7, QStringLiteral("old")};
+    QCOMPARE(int(queries().Database_GetZelvorinRack(m_rack.rackId, rack)), 150);
+    QVERIFY(rack.rackBarcode.isEmpty());
+    QVERIFY(rack.pictureFilePath.isEmpty());
+    QVERIFY(rack.description.isEmpty());
+    QCOMPARE(rack.containerGridColumnsCount, 0);
+    QCOMPARE(rack.containerGridRowsCount, 0);
+    QCOMPARE(rack.errorCode, 0);
 }
 
 void tst_DatabaseQueries::rackIdsByBarcode_takeTheBarcodeLiterally_data()
@@ -278,24 +275,20 @@ void tst_DatabaseQueries::container_readsRow()
     row.Description = QStringLiteral("leer");
     QCOMPARE(int(db().tableContainer()->Update(row)), 0);
 
-    int number = -1, pickOrder = -1, errorCode = -1;
-    QString name, description;
-    QCOMPARE(int(queries().Database_GetZelvorinContainer2(m_rack.containerIds[0], number, name, pickOrder, errorCode,
-                                                         description)),
-             0);
-    QCOMPARE(number, 1);
-    QCOMPARE(name, QStringLiteral("A1"));
-    QCOMPARE(pickOrder, 2);
-    QCOMPARE(errorCode, -3);
-    QCOMPARE(description, QStringLiteral("leer"));
+    DatabaseTableZelvorinContainer::Dataset container;
+    QCOMPARE(int(queries().Database_GetZelvorinContainer(m_rack.containerIds[0], container)), 0);
+    QCOMPARE(int(container.ContainerNumber), 1);
+    QCOMPARE(container.ContainerName, QStringLiteral("A1"));
+    QCOMPARE(int(container.PickingOrder), 2);
+    QCOMPARE(int(container.ErrorCode), -3);
+    QCOMPARE(container.Description, QStringLiteral("leer"));
 
-    QCOMPARE(int(queries().Database_GetZelvorinContainer(m_rack.containerIds[0] + 100, number, name, errorCode,
-                                                        description)),
-             87);
-    QCOMPARE(number, 0);
-    QVERIFY(name.isEmpty());
-    QCOMPARE(errorCode, 0);
-    QVERIFY(description.isEmpty());
+    QCOMPARE(int(queries().Database_GetZelvorinContainer(m_rack.containerIds[0] + 100, container)), 87);
+    QCOMPARE(int(container.ContainerNumber), 0);
+    QVERIFY(container.ContainerName.isEmpty());
+    QCOMPARE(int(container.PickingOrder), 0);
+    QCOMPARE(int(container.ErrorCode), 0);
+    QVERIFY(container.Description.isEmpty());
 }
 
 void tst_DatabaseQueries::containerIds_byPickOrder()
@@ -404,52 +397,25 @@ void tst_DatabaseQueries::colonyProperties()
 {
     DatabaseTableZelvorinColony::Dataset row;
     QCOMPARE(int(db().tableColony()->Select(m_rack.colonyIds[0][4], row)), 0);
-    row.Area_mm2 = 1.5;
-    row.Circularity = 0.75;
-    row.ClearanceNeighbor_mm = 2.5;
-    row.ClearanceMargin_mm = 3.5;
-    row.LoadingArea_pct = 10.0;
-    row.LoadingCircularity_pct = 20.0;
-    row.LoadingClearanceNeighbor_pct = 30.0;
-    row.LoadingClearanceMargin_pct = 40.0;
-    row.ColorHue = 100.0;
-    row.ColorSaturation = 110.0;
-    row.ColorIntensity = 120.0;
-    row.ColorRed = 1.0;
-    row.ColorGreen = 2.0;
-    row.ColorBlue = 3.0;
-    row.PickingState = 2;
-    row.IsUserEdited = true;
-    row.PickingOrder = 7;
-    row.PickingDate = QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9));
+    ColonyRowValues::fill(row);
     QCOMPARE(int(db().tableColony()->Update(row)), 0);
 
-    double v[17] = {};
-    int state = -1, order = -1;
-    bool excluded = false, good = false, edited = false;
-    QString date;
-    QCOMPARE(int(queries().Database_GetZelvorinColonyProperties(
-                 m_rack.colonyIds[0][4], v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], v[11],
-                 v[12], v[13], state, excluded, good, order, edited, date, v[14], v[15], v[16])),
-             0);
-    const double expected[17] = {5.0, 15.0, 1.5, 0.75, 2.5, 3.5, 10.0, 20.0, 30.0, 40.0, 99.0,
-                                 100.0, 110.0, 120.0, 1.0, 2.0, 3.0};
-    for (int i = 0; i < 17; ++i)
-        QCOMPARE(v[i], expected[i]);
-    QCOMPARE(state, 2);
-    QVERIFY(excluded);
-    QVERIFY(good);
-    QCOMPARE(order, 7);
-    QVERIFY(edited);
-    QCOMPARE(date, QStringLiteral("2024-05-06 07:08:09"));
+    DatabaseTableZelvorinColony::Dataset read;
+    QCOMPARE(int(queries().Database_GetZelvorinColonyProperties(m_rack.colonyIds[0][4], read)), 0);
+    QCOMPARE(int(read.ColonyID), m_rack.colonyIds[0][4]);
+    const auto fields = ColonyRowValues::doubleFields(read);
+    for (size_t i = 0; i < fields.size(); ++i)
+        QCOMPARE(*fields[i], ColonyRowValues::doubles[i]);
+    QCOMPARE(int(read.PickingState), ColonyRowValues::pickingState);
+    QVERIFY(read.IsExcluded);
+    QVERIFY(read.IsGoodColony);
+    QCOMPARE(int(read.PickingOrder), ColonyRowValues::pickingOrder);
+    QVERIFY(read.IsUserEdited);
+    QCOMPARE(read.PickingDate, ColonyRowValues::pickingDate());
 
-    // A colony that does not exist leaves every output as it was.
-    QCOMPARE(int(queries().Database_GetZelvorinColonyProperties(
-                 m_rack.colonyIds[0][4] + 100, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10],
-                 v[11], v[12], v[13], state, excluded, good, order, edited, date, v[14], v[15], v[16])),
-             87);
-    QCOMPARE(v[0], 5.0);
-    QCOMPARE(date, QStringLiteral("2024-05-06 07:08:09"));
+    // A colony that does not exist gives no row: COM_Class leaves every output as it was.
+    QCOMPARE(int(queries().Database_GetZelvorinColonyProperties(m_rack.colonyIds[0][4] + 100, read)), 87);
+    QVERIFY(!read.isValid());
 }
 
 void tst_DatabaseQueries::pickingState_data()
@@ -547,30 +513,21 @@ void tst_DatabaseQueries::fieldWrites()
 
 void tst_DatabaseQueries::retrieveOperationsShareOneList()
 {
-    QString used;
-    int usedCount = 0, total = 0;
-    QVariantList ids, containers, xs, ys;
+    ColonyPickList::HandOut out;
     const QVariantList maximum{5};
     // Sort mode 0 both ways: the two continue each other.
-    QCOMPARE(int(queries().Database_RetrieveColonyPositions(m_rack.rackId, maximum, QStringLiteral("1"), used, usedCount,
-                                                            total, ids, containers, xs, ys)),
-             0);
-    QCOMPARE(ys, QVariantList{11.0});
-    QCOMPARE(int(queries().Database_RetrieveColonyPositions2(m_rack.rackId, maximum, 0, QStringLiteral("1"), used,
-                                                             usedCount, total, ids, containers, xs, ys)),
-             0);
-    QCOMPARE(ys, QVariantList{12.0});
-    QCOMPARE(total, 3);
+    QCOMPARE(int(queries().Database_RetrieveColonyPositions(m_rack.rackId, maximum, QStringLiteral("1"), out)), 0);
+    QCOMPARE(out.positionY_mm, QVariantList{11.0});
+    QCOMPARE(int(queries().Database_RetrieveColonyPositions2(m_rack.rackId, maximum, 0, QStringLiteral("1"), out)), 0);
+    QCOMPARE(out.positionY_mm, QVariantList{12.0});
+    QCOMPARE(out.totalNumberOfColonies, 3);
     // Sort mode 1 against sort mode 0: each call starts afresh.
     for (int i = 0; i < 2; ++i) {
-        QCOMPARE(int(queries().Database_RetrieveColonyPositions2(m_rack.rackId, maximum, 1, QStringLiteral("1"), used,
-                                                                 usedCount, total, ids, containers, xs, ys)),
+        QCOMPARE(int(queries().Database_RetrieveColonyPositions2(m_rack.rackId, maximum, 1, QStringLiteral("1"), out)),
                  0);
-        QCOMPARE(ids, QVariantList{m_rack.colonyIds[0][1]});
-        QCOMPARE(int(queries().Database_RetrieveColonyPositions(m_rack.rackId, maximum, QStringLiteral("1"), used,
-                                                                usedCount, total, ids, containers, xs, ys)),
-                 0);
-        QCOMPARE(ys, QVariantList{11.0});
+        QCOMPARE(out.colonyIds, QVariantList{m_rack.colonyIds[0][1]});
+        QCOMPARE(int(queries().Database_RetrieveColonyPositions(m_rack.rackId, maximum, QStringLiteral("1"), out)), 0);
+        QCOMPARE(out.positionY_mm, QVariantList{11.0});
     }
     queries().colonyPickList().reset();
     QCOMPARE(queries().colonyPickList().rackId(), -1);

@@ -28,22 +28,15 @@ namespace {
 
 const QString DemoPicture = QStringLiteral("settings/ColonyDemo/Demo_Plate_gray.tif");
 
-struct HandOut {
+// The hand-out and the operation's code.
+struct HandOut : ColonyPickList::HandOut {
     Errors::Type_Error result = -1;
-    QString used;
-    int usedCount = 0;
-    int total = 0;
-    QVariantList colonies;
-    QVariantList containers;
-    QVariantList x;
-    QVariantList y;
 };
 
 HandOut retrieve(MainWindowGui& window, int rack, const QVariantList& maxima, const QString& pattern)
 {
     HandOut out;
-    out.result = window.Database_RetrieveColonyPositions(rack, maxima, pattern, out.used, out.usedCount, out.total,
-                                                         out.colonies, out.containers, out.x, out.y);
+    out.result = window.Database_RetrieveColonyPositions(rack, maxima, pattern, out);
     return out;
 }
 
@@ -160,28 +153,26 @@ void tst_MainWindowColonyAnalysis::plateCycle()
         QCOMPARE(m_window->Instrument_SetChannelOffset(channel, channel * 0.5, -channel * 0.25), Errors::Type_Error(0));
     const HandOut out = retrieve(*m_window, m_rack, ones(96), QStringLiteral("11111111"));
     QCOMPARE(out.result, Errors::Type_Error(0));
-    QCOMPARE(out.used, QStringLiteral("11111111"));
-    QCOMPARE(out.usedCount, 8);
-    QVERIFY(out.total >= 8);
+    QCOMPARE(out.usedChannelPattern, QStringLiteral("11111111"));
+    QCOMPARE(out.usedNumberOfColonies, 8);
+    QVERIFY(out.totalNumberOfColonies >= 8);
     for (int channel = 1; channel <= 8; ++channel) {
-        const int colony = out.colonies.at(channel - 1).toInt();
-        double x = 0, y = 0, area = 0, circularity = 0, neighbour = 0, margin = 0, la = 0, lc = 0, ln = 0, lm = 0,
-               total = 0, hue = 0, saturation = 0, intensity = 0, red = 0, green = 0, blue = 0;
-        int state = -1, order = 0;
-        bool excluded = true, good = false, edited = true;
-        QString date;
+        const int colony = out.colonyIds.at(channel - 1).toInt();
+        DatabaseTableZelvorinColony::Dataset row;
         QCOMPARE(m_window->Database_SetZelvorinColonyPickingState(colony, 1), Errors::Type_Error(0));
-        QCOMPARE(m_window->Database_GetZelvorinColonyProperties(colony, x, y, area, circularity, neighbour, margin, la,
-                                                                lc, ln, lm, total, hue, saturation, intensity, state,
-                                                                excluded, good, order, edited, date, red, green, blue),
-                 Errors::Type_Error(0));
+        QCOMPARE(m_window->Database_GetZelvorinColonyProperties(colony, row), Errors::Type_Error(0));
+        const int state = row.PickingState;
+        const bool good = row.IsGoodColony;
+        const bool excluded = row.IsExcluded;
+        const double x = row.PosX_mm;
+        const double y = row.PosY_mm;
         QCOMPARE(state, 1);
         QVERIFY(good && !excluded);
-        QCOMPARE(out.x.at(channel - 1).toDouble(), x - channel * 0.5);
-        QCOMPARE(out.y.at(channel - 1).toDouble(), y + channel * 0.25);
+        QCOMPARE(out.positionX_mm.at(channel - 1).toDouble(), x - channel * 0.5);
+        QCOMPARE(out.positionY_mm.at(channel - 1).toDouble(), y + channel * 0.25);
         // One colony per container, containers in their pick order.
         if (channel > 1)
-            QVERIFY(out.containers.at(channel - 1).toInt() != out.containers.at(channel - 2).toInt());
+            QVERIFY(out.channelToContainer.at(channel - 1).toInt() != out.channelToContainer.at(channel - 2).toInt());
     }
 }
 
@@ -230,9 +221,9 @@ void tst_MainWindowColonyAnalysis::pickRunGoesOnThroughSavesAndEdits()
     auto pickOne = [&] {
         const HandOut out = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
         QCOMPARE(out.result, Errors::Type_Error(0));
-        QCOMPARE(out.total, 3);
-        QCOMPARE(out.used, QStringLiteral("1"));
-        const int colony = out.colonies.at(0).toInt();
+        QCOMPARE(out.totalNumberOfColonies, 3);
+        QCOMPARE(out.usedChannelPattern, QStringLiteral("1"));
+        const int colony = out.colonyIds.at(0).toInt();
         QVERIFY2(!served.contains(colony), qPrintable(QStringLiteral("colony %1 served twice").arg(colony)));
         served.insert(colony);
     };
@@ -250,7 +241,7 @@ void tst_MainWindowColonyAnalysis::pickRunGoesOnThroughSavesAndEdits()
     pickOne();
     const HandOut exhausted = retrieve(*m_window, m_rack, maxima, QStringLiteral("1"));
     QCOMPARE(exhausted.result, Errors::Type_Error(0));
-    QCOMPARE(exhausted.used, QStringLiteral("0"));
+    QCOMPARE(exhausted.usedChannelPattern, QStringLiteral("0"));
 
     // Without a result there is nothing to edit: the page's code, no editor.
     QCOMPARE(m_window->AnalyseColonies_Reset(), Errors::Type_Error(0));
@@ -291,7 +282,7 @@ void tst_MainWindowColonyAnalysis::reopenedDatabase()
     file = original;
     QCOMPARE(m_window->openDatabase(), Errors::Type_Error(0));
     QCOMPARE(next.result, Errors::Type_Error(0));
-    QCOMPARE(next.colonies == first.colonies, afresh);
+    QCOMPARE(next.colonyIds == first.colonyIds, afresh);
 }
 
 // The rack is stored; only the deletion of old racks failed, which the page keeps apart.
@@ -306,12 +297,10 @@ void tst_MainWindowColonyAnalysis::failedPruningStillStoresTheRack()
     m_window->colonyAnalyserGui()->setPruneFunction({});
     QVERIFY(rack > 0);
     QCOMPARE(m_window->colonyAnalyserGui()->lastPruneError(), Errors::Type_Error(85));
-    QString barcode, picture, description;
-    int columns = 0, rows = 0, error = -1;
-    QCOMPARE(m_window->Database_GetZelvorinRack(rack, barcode, picture, columns, rows, error, description),
-             Errors::Type_Error(0));
-    QCOMPARE(barcode, QStringLiteral("R-0003"));
-    QVERIFY(QFileInfo::exists(picture));
+    DatabaseQueries::Rack stored;
+    QCOMPARE(m_window->Database_GetZelvorinRack(rack, stored), Errors::Type_Error(0));
+    QCOMPARE(stored.rackBarcode, QStringLiteral("R-0003"));
+    QVERIFY(QFileInfo::exists(stored.pictureFilePath));
 }
 
 // A height that is no number was stored with the rack, which then answered 150 on every read.
@@ -320,11 +309,9 @@ void tst_MainWindowColonyAnalysis::refusedAgarHeightKeepsTheRackReadable()
     QCOMPARE(m_window->AnalyseColonies_SetAgarHeight(std::numeric_limits<double>::quiet_NaN()), Errors::Type_Error(104));
     const int rack = storeRack(QStringLiteral("R-NAN"));
     QVERIFY(rack > 0);
-    QString barcode, picture, description;
-    int columns = 0, rows = 0, error = 0;
-    QCOMPARE(m_window->Database_GetZelvorinRack(rack, barcode, picture, columns, rows, error, description),
-             Errors::Type_Error(0));
-    QCOMPARE(barcode, QStringLiteral("R-NAN"));
+    DatabaseQueries::Rack stored;
+    QCOMPARE(m_window->Database_GetZelvorinRack(rack, stored), Errors::Type_Error(0));
+    QCOMPARE(stored.rackBarcode, QStringLiteral("R-NAN"));
 }
 
 void tst_MainWindowColonyAnalysis::exportToZipArchive()
@@ -392,10 +379,8 @@ void tst_MainWindowColonyAnalysis::exportsKeepTheProgramsOwnData()
     QCOMPARE(after.isDir(), before.isDir());
     if (before.isFile())
         QCOMPARE(readFile(target), bytes);
-    QString barcode, picture, description;
-    int columns = 0, rows = 0, error = 0;
-    QCOMPARE(m_window->Database_GetZelvorinRack(m_rack, barcode, picture, columns, rows, error, description),
-             Errors::Type_Error(0));
+    DatabaseQueries::Rack stored;
+    QCOMPARE(m_window->Database_GetZelvorinRack(m_rack, stored), Errors::Type_Error(0));
 }
 
 void tst_MainWindowColonyAnalysis::rackPictureFormatCheckedAtOnce_data()

@@ -1,5 +1,6 @@
 #include "AnalyserGui.h"
 #include "AppSettings.h"
+#include "COM_Class.h"
 #include "ColonyAnalyserGui.h"
 #include "ColonyDatabaseGui.h"
 #include "ColonyEditorGui.h"
@@ -67,6 +68,8 @@ private slots:
     void manual_data();
     void manual();
     void settingsDialogsSaveTheirRecords();
+    void automationCallsShowNoDatabaseBox_data();
+    void automationCallsShowNoDatabaseBox();
 
 private:
     void runDemo(const QString& baseName);
@@ -263,12 +266,10 @@ void tst_MainWindowCommands::databaseSave()
     const int rack = after.first().toInt();
     QCOMPARE(m_answers.titles(), QStringList{"Database"});
     QCOMPARE(m_answers.boxes.first().text, QStringLiteral("The result of analysing is saved to RackID=%1").arg(rack));
-    QString barcode, picture, description;
-    int columns = 0, rows = 0, error = 0;
-    QCOMPARE(m_window->Database_GetZelvorinRack(rack, barcode, picture, columns, rows, error, description),
-             Errors::Type_Error(0));
-    QCOMPARE(description, QStringLiteral("first plate"));
-    QVERIFY(barcode.isEmpty());
+    DatabaseQueries::Rack stored;
+    QCOMPARE(m_window->Database_GetZelvorinRack(rack, stored), Errors::Type_Error(0));
+    QCOMPARE(stored.description, QStringLiteral("first plate"));
+    QVERIFY(stored.rackBarcode.isEmpty());
 }
 
 void tst_MainWindowCommands::analyseStartWithoutPicture()
@@ -389,6 +390,31 @@ void tst_MainWindowCommands::settingsDialogsSaveTheirRecords()
     QCOMPARE(instrument.channelOffsetX_mm[4], 2.5);
     QCOMPARE(m_answers.dialogs, 2);
     QVERIFY(m_answers.boxes.isEmpty());
+}
+
+void tst_MainWindowCommands::automationCallsShowNoDatabaseBox_data()
+{
+    QTest::addColumn<int>("call");
+    QTest::newRow("rack") << 0;
+    QTest::newRow("colony position") << 1;
+}
+
+// A rack the database does not have is answered with the code: no box waits for an operator
+// of the stand-alone program while the client waits for its answer.
+void tst_MainWindowCommands::automationCallsShowNoDatabaseBox()
+{
+    QFETCH(int, call);
+    setAutomationMainWindow(m_window);
+    const auto noWindow = qScopeGuard([] { setAutomationMainWindow(nullptr); });
+    COM_Class com;
+    QString text;
+    int number = 0;
+    double value = 0.0;
+    const int result = call == 0
+        ? com.Database_GetZelvorinRack(4711, text, text, number, number, number, text)
+        : com.Database_GetZelvorinColonyPosition_By_ColonyNumber(4711, 1, 1, 1, number, value, value, value);
+    QCOMPARE(result, 87);
+    QVERIFY2(m_answers.boxes.isEmpty(), qPrintable(m_answers.titles().join(", ")));
 }
 
 QTEST_MAIN(tst_MainWindowCommands)

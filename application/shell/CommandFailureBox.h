@@ -1,0 +1,18 @@
+#pragma once
+
+#include "Errors.h"
+
+#include <QCoreApplication>
+#include <QString>
+
+class QWidget;
+
+// How the operator's commands report a failure: a critical box titled by the area ("Analyse
+// error", "Camera error", "Database error", ...) with the single button OK. GUI thread.
+class CommandFailureBox {
+    Q_DECLARE_TR_FUNCTIONS(MainWindowGui)
+public:
+    static void showText(QWidget* window, const QString& title, const QString& text);
+    // The code's text followed by "!".
+    static void showCode(QWidget* window, const QString& title, Errors::Type_Error code);
+};
