@@ -156,9 +156,13 @@ public:
                         return QVariant(DatabaseTableSupport::storedDouble(value));
                     else if constexpr (std::is_same_v<T, QDateTime>)
                         return QVariant(DatabaseTableSupport::dateTimeValue(database, value));
-                    // A null text would be bound as NULL, not as the empty text the literal writes.
-                    else if constexpr (std::is_same_v<T, QString>)
+                    else if constexpr (std::is_same_v<T, QString>) {
+                        if (column.kind == DatabaseColumnKind::BoundText)
+                            return QVariant(value.toUtf8());
+                        // A null text would be bound as NULL, not as the empty text the
+                        // literal writes.
                         return QVariant(value.isNull() ? QString(QLatin1String("")) : value);
+                    }
                     else
                         return QVariant(int(value));
                 },

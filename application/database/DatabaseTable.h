@@ -7,6 +7,8 @@
 
 #include <QList>
 #include <QObject>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 
@@ -15,7 +17,6 @@
 #include <vector>
 
 class ApplicationDatabase;
-class QSqlQuery;
 
 // What every table object shares: the connection it follows, the identifier quotes, its
 // messages, the statement texts that only the columns tell apart, and the steps of inserting,
@@ -27,7 +28,7 @@ public:
     ~DatabaseTable() override;
 
     // Takes the connection's kind and its identifier quotes; statements prepared on the
-    // earlier connection are dropped first, while it is still open.
+    // earlier connection are dropped first, before that connection goes away.
     void SetDatabase(int type);
     int databaseTypeSet() const { return databaseType; }
     QString identifierQuoteBegin() const { return quoteBegin; }
