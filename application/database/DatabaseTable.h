@@ -110,7 +110,7 @@ protected:
     int databaseType;
     QString quoteBegin;
     QString quoteEnd;
-    // Stored date-time texts repeat; each is converted once per connection.
+    // Stored date-time texts repeat from row to row; a repeated one is converted once.
     DatabaseTableSupport::DateTimeReader dates;
 
 private:
