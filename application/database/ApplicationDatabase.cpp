@@ -1,6 +1,7 @@
 #include "ApplicationDatabase.h"
 
 #include "DatabaseTableAll.h"
+#include "DatabaseTableSupport.h"
 #include "DatabaseTableZelvorinColony.h"
 #include "DatabaseTableZelvorinContainer.h"
 #include "DatabaseTableZelvorinImageStitcher.h"
@@ -19,12 +20,13 @@ const QString DatabaseTemplateMSAccess = QStringLiteral("database_templates/Zelv
 const QString DatabaseTemplateMSSQLServer = QStringLiteral("database_templates/ZelvorinDatabase_MSSQL.sql");
 const QString DatabaseTemplateSQLite3 = QStringLiteral("database_templates/ZelvorinDatabase_SQLite3.sql");
 
+using DatabaseTableSupport::ErrorNotOpen;
+using DatabaseTableSupport::ErrorStatement;
+
 namespace {
 
 constexpr Errors::Type_Error NoError = 0;
 constexpr Errors::Type_Error ErrorFileMissing = 70;
-constexpr Errors::Type_Error ErrorNotOpen = 84;
-constexpr Errors::Type_Error ErrorStatement = 85;
 constexpr Errors::Type_Error ErrorScriptFile = 90;
 
 } // namespace
@@ -81,19 +83,13 @@ void ApplicationDatabase::databaseTypeChanged(int type)
         m_rollbackOnly = false;
         m_afterCommit.clear();
     }
-    // The connection reports its type while it is being made, before the tables exist.
-    if (m_tableAll)
-        m_tableAll->SetDatabase(type);
-    if (m_tableRack)
-        m_tableRack->SetDatabase(type);
-    if (m_tableContainer)
-        m_tableContainer->SetDatabase(type);
-    if (m_tableColony)
-        m_tableColony->SetDatabase(type);
-    if (m_tableImageStitcher)
-        m_tableImageStitcher->SetDatabase(type);
-    if (m_tableImageStitcherPicture)
-        m_tableImageStitcherPicture->SetDatabase(type);
+    const std::initializer_list<DatabaseTable*> tables = {m_tableAll, m_tableRack, m_tableContainer, m_tableColony,
+                                                          m_tableImageStitcher, m_tableImageStitcherPicture};
+    for (DatabaseTable* table : tables) {
+        // The connection reports its type while it is being made, before the tables exist.
+        if (table)
+            table->SetDatabase(type);
+    }
 }
 
 void ApplicationDatabase::databaseError(QString databaseName, QString text)

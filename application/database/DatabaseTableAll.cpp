@@ -19,11 +19,6 @@ using namespace DatabaseTableSupport;
 namespace {
 
 constexpr Errors::Type_Error NoError = 0;
-constexpr Errors::Type_Error ErrorNotOpen = 84;
-constexpr Errors::Type_Error ErrorStatement = 85;
-constexpr Errors::Type_Error ErrorNotFound = 87;
-constexpr Errors::Type_Error ErrorUpdate = 89;
-constexpr Errors::Type_Error ErrorWrongVersion = 91;
 
 bool removeFile(const QString& filePath)
 {
@@ -35,40 +30,25 @@ std::atomic<DatabaseTableAll::FileRemover> fileRemover{&removeFile};
 } // namespace
 
 DatabaseTableAll::DatabaseTableAll(ApplicationDatabase* owner, QObject* parent)
-    : QObject(parent)
-    , applicationDatabase(owner)
-    , database(owner ? owner->database() : nullptr)
-    , databaseType(0)
+    : DatabaseTable(owner, "ZelvorinDatabaseVersion", parent)
 {
 }
 
 DatabaseTableAll::~DatabaseTableAll() = default;
-
-void DatabaseTableAll::SetDatabase(int type)
-{
-    databaseType = type;
-    quoteBegin = database ? database->sqlQuoteBegin() : QString();
-    quoteEnd = database ? database->sqlQuoteEnd() : QString();
-}
 
 void DatabaseTableAll::setFileRemover(FileRemover remover)
 {
     fileRemover.store(remover ? remover : &removeFile);
 }
 
-QString DatabaseTableAll::q(const char* name) const
-{
-    return quoteBegin + QLatin1String(name) + quoteEnd;
-}
-
 QString DatabaseTableAll::sqlSelectVersion() const
 {
-    return QStringLiteral("SELECT ") + q("Version") + QStringLiteral(" FROM ") + q("ZelvorinDatabaseVersion");
+    return QStringLiteral("SELECT ") + q("Version") + QStringLiteral(" FROM ") + tableName();
 }
 
 QString DatabaseTableAll::sqlUpdateVersion(int version) const
 {
-    return QStringLiteral("UPDATE ") + q("ZelvorinDatabaseVersion") + QStringLiteral(" SET ") + q("Version")
+    return QStringLiteral("UPDATE ") + tableName() + QStringLiteral(" SET ") + q("Version")
         + QStringLiteral(" = ") + QString::number(version);
 }
 
@@ -87,16 +67,15 @@ QString DatabaseTableAll::sqlSelectImageStitchersNewestFirst() const
 Errors::Type_Error DatabaseTableAll::SelectVersion(int& version)
 {
     version = 0;
-    if (!isUsable(database, databaseType))
+    if (!isUsable())
         return ErrorNotOpen;
     QSqlQuery query(*database->getDatabase());
     query.setForwardOnly(true);
-    const Errors::Type_Error result = exec(*database, query, sqlSelectVersion(),
-                                           tr("SQL Statement error in table %1").arg(q("ZelvorinDatabaseVersion")));
+    const Errors::Type_Error result = exec(*database, query, sqlSelectVersion(), statementError());
     if (result != NoError)
         return result;
     if (!query.next()) {
-        database->showQueryError(query, tr("Dataset %1 not found").arg(q("ZelvorinDatabaseVersion")));
+        database->showQueryError(query, message(QT_TR_NOOP("Dataset %1 not found"), tableName()));
         return ErrorNotFound;
     }
     version = query.value(0).toInt();
@@ -114,18 +93,13 @@ Errors::Type_Error DatabaseTableAll::CheckVersion()
 
 Errors::Type_Error DatabaseTableAll::UpdateVersion(int version)
 {
-    if (!isUsable(database, databaseType))
+    if (!isUsable())
         return ErrorNotOpen;
     QSqlQuery query(*database->getDatabase());
-    const Errors::Type_Error result = exec(*database, query, sqlUpdateVersion(version),
-                                           tr("SQL Statement error in table %1").arg(q("ZelvorinDatabaseVersion")));
+    const Errors::Type_Error result = exec(*database, query, sqlUpdateVersion(version), statementError());
     if (result != NoError)
         return result;
-    if (query.numRowsAffected() != 1) {
-        database->showQueryError(query, tr("SQL Update error in table %1").arg(q("ZelvorinDatabaseVersion")));
-        return ErrorUpdate;
-    }
-    return NoError;
+    return checkOneRowChanged(*database, query, updateError());
 }
 
 // The ids of the rows beyond the keepCount newest, newest first; complete before anything
@@ -138,7 +112,7 @@ Errors::Type_Error DatabaseTableAll::collectOld(const QString& text, const char*
     query.setForwardOnly(true);
     if (!query.exec(text)) {
         if (reportError)
-            database->showQueryError(query, tr("SQL Statement error in table %1").arg(q(table)));
+            database->showQueryError(query, message(QT_TR_NOOP("SQL Statement error in table %1"), q(table)));
         return ErrorStatement;
     }
     qint64 counter = 0;
@@ -164,7 +138,7 @@ Errors::Type_Error DatabaseTableAll::DeleteOldRacks(qint32 keepCount, bool repor
 {
     if (!database || !database->getDatabase())
         return NoError;
-    if (!isUsable(database, databaseType))
+    if (!isUsable())
         return ErrorNotOpen;
     QList<Database::ID> ids;
     Errors::Type_Error result = collectOld(sqlSelectRacksNewestFirst(), "ZelvorinRack", keepCount, reportError, ids);
@@ -208,7 +182,7 @@ Errors::Type_Error DatabaseTableAll::DeleteOldImageStitchers(qint32 keepCount, b
 {
     if (!database || !database->getDatabase())
         return NoError;
-    if (!isUsable(database, databaseType))
+    if (!isUsable())
         return ErrorNotOpen;
     QList<Database::ID> ids;
     Errors::Type_Error result =

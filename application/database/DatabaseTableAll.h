@@ -2,17 +2,17 @@
 
 #include "AppSettings.h"
 #include "Database.h"
+#include "DatabaseTable.h"
 #include "Errors.h"
 
-#include <QObject>
 #include <QString>
 #include <QStringList>
 
 class ApplicationDatabase;
 
-// Statements on the database as a whole: the schema version and the deletion of old racks
-// and old stitching results with their picture files.
-class DatabaseTableAll : public QObject {
+// Statements on the database as a whole: the schema version (its own table) and the deletion
+// of old racks and old stitching results with their picture files.
+class DatabaseTableAll : public DatabaseTable {
     Q_OBJECT
 public:
     // The schema version this program reads and writes.
@@ -23,9 +23,6 @@ public:
 
     DatabaseTableAll(ApplicationDatabase* owner, QObject* parent = nullptr);
     ~DatabaseTableAll() override;
-
-    void SetDatabase(int type);
-    int databaseTypeSet() const { return databaseType; }
 
     Errors::Type_Error SelectVersion(int& version);
     Errors::Type_Error UpdateVersion(int version);
@@ -50,14 +47,7 @@ public:
     static void setFileRemover(FileRemover remover);
 
 private:
-    QString q(const char* name) const;
     Errors::Type_Error collectOld(const QString& text, const char* table, qint32 keepCount, bool reportError,
                                   QList<Database::ID>& ids);
     static void removeFiles(const QStringList& files);
-
-    ApplicationDatabase* applicationDatabase;
-    Database* database;
-    int databaseType;
-    QString quoteBegin;
-    QString quoteEnd;
 };

@@ -11,11 +11,6 @@
 
 namespace {
 
-constexpr Errors::Type_Error ErrorStatement = 85;
-constexpr Errors::Type_Error ErrorAutoincrement = 86;
-constexpr Errors::Type_Error ErrorNotFound = 87;
-constexpr Errors::Type_Error ErrorUpdate = 89;
-
 QString trSupport(const char* text)
 {
     return QCoreApplication::translate("DatabaseTableSupport", text);
@@ -53,7 +48,7 @@ bool isStorableText(const QString& text)
     return firstUnstorable(text) < 0;
 }
 
-QString checkText(const QString& column, const QString& value, int maxLength)
+QString checkText(QLatin1String column, const QString& value, int maxLength)
 {
     // Dropping or replacing such a character would store another text behind a success.
     const qsizetype unstorable = firstUnstorable(value);
@@ -69,14 +64,14 @@ QString checkText(const QString& column, const QString& value, int maxLength)
     return QString();
 }
 
-QString checkDouble(const QString& column, double value)
+QString checkDouble(QLatin1String column, double value)
 {
     if (!std::isfinite(value))
         return trSupport("Column %1: the number is not finite").arg(column);
     return QString();
 }
 
-QString checkDateTime(const QString& column, const QDateTime& value)
+QString checkDateTime(QLatin1String column, const QDateTime& value)
 {
     // Every database kind takes the years 1 to 9999; outside them the literal would be empty.
     if (!value.isValid() || value.date().year() < 1 || value.date().year() > 9999)

@@ -11,10 +11,19 @@
 class QSqlQuery;
 class QVariant;
 
-// What the six table objects share: the checks that keep a value out of a statement it
-// cannot be written into exactly, the LIKE literal that matches a text as it is, and the
-// run-and-report steps of every statement. Messages are translated by the calling table.
+// What the table objects share beside their base class: the result codes, the checks that
+// keep a value out of a statement it cannot be written into exactly, the LIKE literal that
+// matches a text as it is, and the run-and-report steps of every statement. Messages are
+// translated by the calling table.
 namespace DatabaseTableSupport {
+
+// Result codes of the table layer.
+constexpr Errors::Type_Error ErrorNotOpen = 84;
+constexpr Errors::Type_Error ErrorStatement = 85;
+constexpr Errors::Type_Error ErrorAutoincrement = 86;
+constexpr Errors::Type_Error ErrorNotFound = 87;
+constexpr Errors::Type_Error ErrorUpdate = 89;
+constexpr Errors::Type_Error ErrorWrongVersion = 91;
 
 // Texts that are indexed (barcodes, container names) are kept short enough for an index key
 // on every database kind; other texts are bounded only to keep statements within the
@@ -27,9 +36,9 @@ constexpr int MaxTextLength = 1000000;
 bool isStorableText(const QString& text);
 
 // Empty when the value can be written and read back unchanged, else the reason it cannot.
-QString checkText(const QString& column, const QString& value, int maxLength = MaxTextLength);
-QString checkDouble(const QString& column, double value);
-QString checkDateTime(const QString& column, const QDateTime& value);
+QString checkText(QLatin1String column, const QString& value, int maxLength = MaxTextLength);
+QString checkDouble(QLatin1String column, double value);
+QString checkDateTime(QLatin1String column, const QDateTime& value);
 
 // The date-time literal of the connection for the instant, always written in local time so
 // that stored texts of one database compare and sort alike.

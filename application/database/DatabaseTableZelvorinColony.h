@@ -1,21 +1,19 @@
 #pragma once
 
 #include "Database.h"
-#include "DatabaseTableSupport.h"
+#include "DatabaseTable.h"
 #include "Errors.h"
 
 #include <QDateTime>
 #include <QList>
-#include <QObject>
 #include <QString>
 
-#include <memory>
+#include <cstddef>
 
 class ApplicationDatabase;
-class QSqlQuery;
 
 // Statements on the table ZelvorinColony: one row per colony of a stored container.
-class DatabaseTableZelvorinColony : public QObject {
+class DatabaseTableZelvorinColony : public DatabaseTable {
     Q_OBJECT
 public:
     struct Dataset {
@@ -58,9 +56,6 @@ public:
     DatabaseTableZelvorinColony(ApplicationDatabase* owner, QObject* parent = nullptr);
     ~DatabaseTableZelvorinColony() override;
 
-    void SetDatabase(int type);
-    int databaseTypeSet() const { return databaseType; }
-
     Errors::Type_Error Insert(Dataset& row);
     Errors::Type_Error Update(const Dataset& row);
     Errors::Type_Error Delete(Database::ID colonyId);
@@ -96,27 +91,6 @@ public:
     QString sqlSelectByRackPrepared() const;
 
 private:
-    QString q(const char* name) const;
-    QString tableName() const;
-    void valueTexts(const Dataset& row, QString* values) const;
-    Errors::Type_Error checkRow(const Dataset& row);
-    Errors::Type_Error runIdList(const QString& text, QList<Database::ID>& ids);
-    QSqlQuery* preparedQuery(std::unique_ptr<QSqlQuery>& cache, QString (DatabaseTableZelvorinColony::*text)() const);
-    QString columnList(bool qualified) const;
-    void readRow(const QSqlQuery& query, Dataset& row);
-    Errors::Type_Error readRows(std::unique_ptr<QSqlQuery>& cache, QString (DatabaseTableZelvorinColony::*text)() const,
-                                Database::ID key, QList<Dataset>& rows);
-
-    ApplicationDatabase* applicationDatabase;
-    Database* database;
-    int databaseType;
-    QString quoteBegin;
-    QString quoteEnd;
-    // Dropped on every change of the connection, before it closes.
-    std::unique_ptr<QSqlQuery> insertQuery;
-    std::unique_ptr<QSqlQuery> selectQuery;
-    std::unique_ptr<QSqlQuery> idsByContainerQuery;
-    std::unique_ptr<QSqlQuery> byContainerQuery;
-    std::unique_ptr<QSqlQuery> byRackQuery;
-    DatabaseTableSupport::DateTimeReader pickingDates;
+    Errors::Type_Error readRows(std::size_t slot, QString (DatabaseTableZelvorinColony::*text)() const, Database::ID key,
+                                QList<Dataset>& rows);
 };

@@ -1,19 +1,16 @@
 #pragma once
 
 #include "Database.h"
+#include "DatabaseTable.h"
 #include "Errors.h"
 
 #include <QList>
-#include <QObject>
 #include <QString>
 
-#include <memory>
-
 class ApplicationDatabase;
-class QSqlQuery;
 
 // Statements on the table ZelvorinContainer: the containers of a stored rack.
-class DatabaseTableZelvorinContainer : public QObject {
+class DatabaseTableZelvorinContainer : public DatabaseTable {
     Q_OBJECT
 public:
     struct Dataset {
@@ -32,9 +29,6 @@ public:
 
     DatabaseTableZelvorinContainer(ApplicationDatabase* owner, QObject* parent = nullptr);
     ~DatabaseTableZelvorinContainer() override;
-
-    void SetDatabase(int type);
-    int databaseTypeSet() const { return databaseType; }
 
     Errors::Type_Error Insert(Dataset& row);
     Errors::Type_Error Update(const Dataset& row);
@@ -58,17 +52,6 @@ public:
     QString sqlSelectPrepared() const;
 
 private:
-    QString q(const char* name) const;
-    QString tableName() const;
+    QString selectHead() const;
     QString idListHead(Database::ID rackId) const;
-    Errors::Type_Error checkRow(const Dataset& row);
-    Errors::Type_Error runIdList(const QString& text, QList<Database::ID>& ids);
-
-    ApplicationDatabase* applicationDatabase;
-    Database* database;
-    int databaseType;
-    QString quoteBegin;
-    QString quoteEnd;
-    // Dropped on every change of the connection, before it closes.
-    std::unique_ptr<QSqlQuery> selectQuery;
 };

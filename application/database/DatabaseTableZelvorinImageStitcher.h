@@ -1,17 +1,17 @@
 #pragma once
 
 #include "Database.h"
+#include "DatabaseTable.h"
 #include "Errors.h"
 
 #include <QDateTime>
 #include <QList>
-#include <QObject>
 #include <QString>
 
 class ApplicationDatabase;
 
 // Statements on the table ZelvorinImageStitcher: one row per saved stitching result.
-class DatabaseTableZelvorinImageStitcher : public QObject {
+class DatabaseTableZelvorinImageStitcher : public DatabaseTable {
     Q_OBJECT
 public:
     struct Dataset {
@@ -32,9 +32,6 @@ public:
     DatabaseTableZelvorinImageStitcher(ApplicationDatabase* owner, QObject* parent = nullptr);
     ~DatabaseTableZelvorinImageStitcher() override;
 
-    void SetDatabase(int type);
-    int databaseTypeSet() const { return databaseType; }
-
     Errors::Type_Error Insert(Dataset& row);
     Errors::Type_Error Update(const Dataset& row);
     Errors::Type_Error Delete(Database::ID key);
@@ -48,15 +45,4 @@ public:
     QString sqlDelete(Database::ID key) const;
     QString sqlSelect(Database::ID key) const;
     QString sqlSelectIdsByBarcode(const QString& barcode, int maxRows) const;
-
-private:
-    QString q(const char* name) const;
-    QString tableName() const;
-    Errors::Type_Error checkRow(const Dataset& row);
-
-    ApplicationDatabase* applicationDatabase;
-    Database* database;
-    int databaseType;
-    QString quoteBegin;
-    QString quoteEnd;
 };

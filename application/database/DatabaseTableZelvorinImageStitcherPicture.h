@@ -1,16 +1,16 @@
 #pragma once
 
 #include "Database.h"
+#include "DatabaseTable.h"
 #include "Errors.h"
 
 #include <QList>
-#include <QObject>
 #include <QString>
 
 class ApplicationDatabase;
 
 // Statements on the table ZelvorinImageStitcherPicture: the source pictures of a stitching result.
-class DatabaseTableZelvorinImageStitcherPicture : public QObject {
+class DatabaseTableZelvorinImageStitcherPicture : public DatabaseTable {
     Q_OBJECT
 public:
     struct Dataset {
@@ -30,9 +30,6 @@ public:
     DatabaseTableZelvorinImageStitcherPicture(ApplicationDatabase* owner, QObject* parent = nullptr);
     ~DatabaseTableZelvorinImageStitcherPicture() override;
 
-    void SetDatabase(int type);
-    int databaseTypeSet() const { return databaseType; }
-
     Errors::Type_Error Insert(Dataset& row);
     Errors::Type_Error Update(const Dataset& row);
     Errors::Type_Error Delete(Database::ID key);
@@ -46,16 +43,4 @@ public:
     QString sqlSelect(Database::ID key) const;
     QString sqlSelectIdsByImageStitcher(Database::ID imageStitcherId) const;
     QString sqlSelectIdByPosition(Database::ID imageStitcherId, qint16 position) const;
-
-private:
-    QString q(const char* name) const;
-    QString tableName() const;
-    Errors::Type_Error checkRow(const Dataset& row);
-    Errors::Type_Error runIdList(const QString& text, QList<Database::ID>& ids);
-
-    ApplicationDatabase* applicationDatabase;
-    Database* database;
-    int databaseType;
-    QString quoteBegin;
-    QString quoteEnd;
 };

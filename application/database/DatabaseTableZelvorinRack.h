@@ -1,17 +1,17 @@
 #pragma once
 
 #include "Database.h"
+#include "DatabaseTable.h"
 #include "Errors.h"
 
 #include <QDateTime>
 #include <QList>
-#include <QObject>
 #include <QString>
 
 class ApplicationDatabase;
 
 // Statements on the table ZelvorinRack, the head row of a stored analysis.
-class DatabaseTableZelvorinRack : public QObject {
+class DatabaseTableZelvorinRack : public DatabaseTable {
     Q_OBJECT
 public:
     struct Dataset {
@@ -60,11 +60,6 @@ public:
     DatabaseTableZelvorinRack(ApplicationDatabase* owner, QObject* parent = nullptr);
     ~DatabaseTableZelvorinRack() override;
 
-    void SetDatabase(int type);
-    int databaseTypeSet() const { return databaseType; }
-    QString identifierQuoteBegin() const { return quoteBegin; }
-    QString identifierQuoteEnd() const { return quoteEnd; }
-
     Errors::Type_Error Delete(Database::ID rackId);
     Errors::Type_Error Select(Database::ID rackId, Dataset& row);
     Errors::Type_Error SelectShort(Database::ID rackId, ShortDataset& row);
@@ -86,16 +81,4 @@ public:
     QString sqlUpdate(const Dataset& row) const;
     QString sqlSelectIdsByBarcode(const QString& barcode, int maximumCount) const;
     QString sqlSelectIdsByBarcodeQualified(const QString& text) const;
-
-private:
-    QString q(const char* name) const;
-    QString tableName() const;
-    QString valuesAfterLongTexts(const Dataset& row, bool assignments) const;
-    Errors::Type_Error checkRow(const Dataset& row);
-
-    ApplicationDatabase* applicationDatabase;
-    Database* database;
-    int databaseType;
-    QString quoteBegin;
-    QString quoteEnd;
 };

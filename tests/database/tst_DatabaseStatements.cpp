@@ -117,6 +117,33 @@ DatabaseTableZelvorinImageStitcherPicture::Dataset samplePicture()
     return row;
 }
 
+// Every statement text the tables write, by the names statement() knows.
+const char* const StatementNames[] = {
+    "rack.delete", "rack.select", "rack.selectShort", "rack.insert", "rack.update", "rack.ids.browser", "rack.ids.all",
+    "rack.ids.barcode", "rack.ids.wildcards", "rack.qualified", "rack.qualified.wildcards", "container.insert",
+    "container.insert.cleared", "container.update", "container.delete", "container.select", "container.byRack",
+    "container.byNumber", "container.byName", "container.byPickingOrder", "container.select.prepared", "colony.insert",
+    "colony.update", "colony.insert.prepared", "colony.select.prepared", "colony.byContainer.prepared",
+    "colony.rowsByContainer", "colony.rowsByRack", "colony.delete", "colony.select", "colony.byContainer", "colony.pick",
+    "colony.notGood", "stitcher.insert", "stitcher.update", "stitcher.delete", "stitcher.select", "stitcher.ids.browser",
+    "stitcher.ids.barcode", "picture.insert", "picture.insert.unicode", "picture.update", "picture.delete",
+    "picture.select", "picture.byStitcher", "picture.byPosition", "all.version", "all.updateVersion", "all.racks",
+    "all.stitchers"};
+
+// The pinned texts: one line a statement, "kind<TAB>name<TAB>text", UTF-8.
+QHash<QString, QString> pinnedStatements()
+{
+    QHash<QString, QString> pinned;
+    const QByteArray bytes =
+        TestFixtures::fileBytes(TestFixtures::sourceDir() + QStringLiteral("/tests/database/statement_texts.txt"));
+    for (const QString& line : QString::fromUtf8(bytes).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const qsizetype second = line.indexOf(QLatin1Char('\t'), line.indexOf(QLatin1Char('\t')) + 1);
+        if (second > 0)
+            pinned.insert(line.left(second), line.mid(second + 1));
+    }
+    return pinned;
+}
+
 QString statement(ApplicationDatabase& holder, const QString& which)
 {
     DatabaseTableZelvorinRack* rack = holder.tableRack();
@@ -139,6 +166,8 @@ QString statement(ApplicationDatabase& holder, const QString& which)
     if (which == QLatin1String("rack.qualified.wildcards"))
         return rack->sqlSelectIdsByBarcodeQualified(QStringLiteral("5%_[x\\"));
     if (which == QLatin1String("container.insert")) return container->sqlInsert(sampleContainer());
+    if (which == QLatin1String("container.insert.cleared"))
+        return container->sqlInsert(DatabaseTableZelvorinContainer::Dataset());
     if (which == QLatin1String("container.update")) return container->sqlUpdate(sampleContainer());
     if (which == QLatin1String("container.delete")) return container->sqlDelete(7);
     if (which == QLatin1String("container.select")) return container->sqlSelect(7);
@@ -166,6 +195,11 @@ QString statement(ApplicationDatabase& holder, const QString& which)
     if (which == QLatin1String("stitcher.ids.browser")) return stitcher->sqlSelectIdsByBarcode(QString(), 500);
     if (which == QLatin1String("stitcher.ids.barcode")) return stitcher->sqlSelectIdsByBarcode(QStringLiteral("R_1"), -1);
     if (which == QLatin1String("picture.insert")) return picture->sqlInsert(samplePicture());
+    if (which == QLatin1String("picture.insert.unicode")) {
+        DatabaseTableZelvorinImageStitcherPicture::Dataset row = samplePicture();
+        row.PictureFilePath = QStringLiteral("Bilder/菌 'ü'.png");
+        return picture->sqlInsert(row);
+    }
     if (which == QLatin1String("picture.update")) return picture->sqlUpdate(samplePicture());
     if (which == QLatin1String("picture.delete")) return picture->sqlDelete(4);
     if (which == QLatin1String("picture.select")) return picture->sqlSelect(4);
@@ -185,6 +219,8 @@ class tst_DatabaseStatements : public QObject {
 private slots:
     void text_data();
     void text();
+    void everyStatementAsPinned_data();
+    void everyStatementAsPinned();
     void likePattern_data();
     void likePattern();
     void quotesFollowTheConnection();
@@ -376,6 +412,35 @@ void tst_DatabaseStatements::text()
     ApplicationDatabase holder(&handler, QStringLiteral("statements"), nullptr, seamFactory());
     setDialect(holder, kind);
     QCOMPARE(statement(holder, which), expected);
+}
+
+// Every statement of every table, for every database kind, exactly as the tables have always
+// written it: stored databases and their indexes rely on these texts.
+void tst_DatabaseStatements::everyStatementAsPinned_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("which");
+    const QList<QPair<int, const char*>> kinds = {{Database::KindMSAccess, "access"},
+                                                  {Database::KindMSSQLServer, "server"},
+                                                  {Database::KindSequenceDialect, "sequence dialect"},
+                                                  {Database::KindSQLite3, "sqlite"}};
+    for (const auto& kind : kinds) {
+        for (const char* which : StatementNames)
+            QTest::addRow("%s %s", which, kind.second) << kind.first << QString::fromLatin1(which);
+    }
+}
+
+void tst_DatabaseStatements::everyStatementAsPinned()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, which);
+    static const QHash<QString, QString> pinned = pinnedStatements();
+    const QString key = QString::number(kind) + QLatin1Char('\t') + which;
+    QVERIFY2(pinned.contains(key), qPrintable(QStringLiteral("no pinned text for ") + key));
+    RecordingErrorHandler handler;
+    ApplicationDatabase holder(&handler, QStringLiteral("pinned"), nullptr, seamFactory());
+    setDialect(holder, kind);
+    QCOMPARE(statement(holder, which), pinned.value(key));
 }
 
 // The value bound to a barcode search's marker: the text with its wildcards taken literally.
