@@ -1,6 +1,5 @@
 #pragma once
 
-#include "AppSettings.h"
 #include "ColonyMarginAnalysis.h"
 #include "ColonyPropertiesAnalysis.h"
 #include "ColonySettingsData.h"
@@ -11,6 +10,7 @@
 #include "ParallelContainerAnalysis.h"
 #include "ReferencePointSearch.h"
 #include "StepWorker_Thread.h"
+#include "WorkerAppSettings.h"
 
 #include <Hobject.h>
 
@@ -37,11 +37,7 @@ class IColonyAnalyserHost;
 class ColonyAnalyserThread : public StepWorker_Thread, public IPlate, public ITaskCancellation, public IProgress {
     Q_OBJECT
 public:
-    // The application settings as the worker keeps them (copied, never read by the steps).
-    struct AppSettingsData {
-        QString name;
-        AppSettings::DatabaseSettings database;
-    };
+    using AppSettingsData = WorkerAppSettings;
 
     enum Enum_State {
         StateIdle = 0,

@@ -4,11 +4,11 @@
 #include "ImageStitcherTile.h"
 #include "PictureCross.h"
 
-#include <AppSettings.h>
 #include <Errors.h>
 #include <Hobject.h>
 #include <ModelMatchingSettings.h>
 #include <StepWorker_Thread.h>
+#include <WorkerAppSettings.h>
 
 #include <QList>
 #include <QString>
@@ -35,11 +35,7 @@ class ModelMatching_ModelPicture;
 class ImageStitcherThread : public StepWorker_Thread {
     Q_OBJECT
 public:
-    // The application settings as the worker keeps them (copied, never read by the steps).
-    struct AppSettingsData {
-        QString name;
-        AppSettings::DatabaseSettings database;
-    };
+    using AppSettingsData = WorkerAppSettings;
 
     enum Enum_State {
         StateIdle = 0,
