@@ -230,12 +230,6 @@ Errors::Type_Error ColonyDatabaseGui::exportToZipArchive(const QList<int>& rackI
     return exporter.exportToZipArchive(rackIds, archivePath, append, interactive);
 }
 
-Errors::Type_Error ColonyDatabaseGui::exportResults(const QList<Database::ID>& ids, const QString& archivePath,
-                                                    bool append)
-{
-    return exportToZipArchive(QList<int>(ids.begin(), ids.end()), archivePath, append, true);
-}
-
 void ColonyDatabaseGui::slot_QPushButton_Ok_clicked()
 {
     accept();

@@ -33,7 +33,7 @@ public:
     QString rackReferencePointsCorrection() const { return m_correctionText; }
 
     Errors::Type_Error exportToZipArchive(const QList<int>& rackIds, const QString& archivePath, bool append,
-                                          bool interactive);
+                                          bool interactive) override;
     // The camera settings record's text reader for the export (default: Camera_Settings::ReadName).
     void setCameraSettingsReader(RackZipExport::SettingsReader reader) { m_cameraReader = std::move(reader); }
 
@@ -44,8 +44,6 @@ protected:
     void showResult(QTreeWidgetItem* current) override;
     void listFilled() override;
     bool takeResult(QTreeWidgetItem* row, int mode) override;
-    Errors::Type_Error exportResults(const QList<Database::ID>& ids, const QString& archivePath,
-                                     bool append) override;
 
 private slots:
     void slot_QTreeWidget_RackList_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);

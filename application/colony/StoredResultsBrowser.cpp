@@ -103,6 +103,6 @@ void StoredResultsBrowser::slot_QPushButton_DataExport_clicked()
     for (const QTreeWidgetItem* item : selected)
         ids.append(item->data(0, Qt::UserRole).toInt());
     ArchiveExport::runFromDialog(this, m_context, m_lastExportFile, [&](const QString& fileName, bool append) {
-        return exportResults(ids, fileName, append);
+        return exportToZipArchive(ids, fileName, append, true);
     });
 }

@@ -26,6 +26,10 @@ public:
     static constexpr int UnfilteredLimit = 500;
 
     int reevaluateMode() const { return m_mode; }
+    // Writes the results into the archive (appended to an existing one when asked); with
+    // interactive, failures are shown as they happen. 0 or the first failure's code.
+    virtual Errors::Type_Error exportToZipArchive(const QList<Database::ID>& ids, const QString& archivePath,
+                                                  bool append, bool interactive) = 0;
 
 protected:
     StoredResultsBrowser(const char* context, ApplicationDatabase* database, QWidget* parent);
@@ -47,8 +51,6 @@ protected:
     virtual void listFilled() {}
     // Reads the result of row for handing back in mode; false after the browser said why.
     virtual bool takeResult(QTreeWidgetItem* row, int mode) = 0;
-    virtual Errors::Type_Error exportResults(const QList<Database::ID>& ids, const QString& archivePath,
-                                             bool append) = 0;
 
     // A critical box "Database error" with text (untranslated, in the browser's context).
     void databaseError(const char* text);

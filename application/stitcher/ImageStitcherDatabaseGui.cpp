@@ -259,9 +259,3 @@ Errors::Type_Error ImageStitcherDatabaseGui::exportToZipArchive(const QList<Data
     StitcherZipExport exporter(database(), this);
     return exporter.exportToZipArchive(stitcherIds, archivePath, append, showErrors);
 }
-
-Errors::Type_Error ImageStitcherDatabaseGui::exportResults(const QList<Database::ID>& ids,
-                                                           const QString& archivePath, bool append)
-{
-    return exportToZipArchive(ids, archivePath, append, true);
-}

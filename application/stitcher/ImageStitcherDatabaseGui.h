@@ -38,7 +38,7 @@ public:
     // The picture file of each position of a result, index = PositionIndex.
     int ReadImageStitcherPictures(Database::ID stitcherID, QStringList& o_listPictureFiles, bool showErrors);
     Errors::Type_Error exportToZipArchive(const QList<Database::ID>& stitcherIds, const QString& archivePath,
-                                          bool append, bool showErrors);
+                                          bool append, bool showErrors) override;
     int loadsInProgress() const;
 
 signals:
@@ -53,8 +53,6 @@ protected:
     // Not while a picture loads.
     void reevaluate(int mode) override;
     bool takeResult(QTreeWidgetItem* row, int mode) override;
-    Errors::Type_Error exportResults(const QList<Database::ID>& ids, const QString& archivePath,
-                                     bool append) override;
 
 private slots:
     void slot_QTreeWidget_RackList_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);

@@ -67,7 +67,7 @@ protected:
     }
     void showResult(QTreeWidgetItem* current) override { shown.append(current->data(0, Qt::UserRole).toInt()); }
     bool takeResult(QTreeWidgetItem*, int) override { return true; }
-    Errors::Type_Error exportResults(const QList<Database::ID>& ids, const QString& archivePath, bool) override
+    Errors::Type_Error exportToZipArchive(const QList<Database::ID>& ids, const QString& archivePath, bool, bool) override
     {
         exported = ids;
         archive = archivePath;
