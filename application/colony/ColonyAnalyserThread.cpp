@@ -3,7 +3,6 @@
 #include "CalculateColorThresholdLimits.h"
 #include "ColonySettings.h"
 #include "CorrectionInfo.h"
-#include "Gui_Helper.h"
 #include "HalconFunctions.h"
 #include "Halcon_Helper.h"
 #include "IColonyAnalyserHost.h"
@@ -14,7 +13,6 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QMutexLocker>
 
@@ -26,8 +24,6 @@ constexpr double kDegreesPerRadian = 57.295779513082;
 
 // Application error codes of the worker.
 constexpr Errors::Type_Error kGeneralError = 3;
-constexpr Errors::Type_Error kAborted = 100;
-constexpr Errors::Type_Error kInProgress = 101;
 constexpr Errors::Type_Error kNoPicture = 102;
 constexpr Errors::Type_Error kParameter = 104;
 constexpr Errors::Type_Error kUnusableColorImage = 103;
@@ -56,7 +52,7 @@ double elapsedMs(const QElapsedTimer& timer)
 
 ColonyAnalyserThread::ColonyAnalyserThread(IColonyAnalyserHost* host, const AppSettingsData* appSettings,
                                            const ColonySettingsData* settings, QObject* parent)
-    : QThread(parent)
+    : StepWorker_Thread(StateFinish, parent)
     , m_host(host)
 {
     if (appSettings)
@@ -76,16 +72,7 @@ ColonyAnalyserThread::ColonyAnalyserThread(IColonyAnalyserHost* host, const AppS
 
 ColonyAnalyserThread::~ColonyAnalyserThread()
 {
-    m_quit.store(true);
-    requestInterruption();
-    m_wake.release(1);
-    // No processEvents here: the page owning this worker is being destroyed, and turning its
-    // event loop would hand it the queued reports of the step still running. The worker never
-    // waits for the GUI thread, so it ends after that step on its own.
-    while (!wait(100)) {
-    }
-    while (!m_ended.load(std::memory_order_acquire))
-        QThread::yieldCurrentThread();
+    endThread();
 }
 
 // ---- Operations of the page (GUI thread) -----------------------------------------------------
@@ -101,8 +88,8 @@ Errors::Type_Error ColonyAnalyserThread::validateSettings(const ColonySettingsDa
 Errors::Type_Error ColonyAnalyserThread::Analyse(const AppSettingsData& appSettings,
                                                  const ColonySettingsData& settings, const Halcon::Hobject& picture)
 {
-    if (m_state.load() != StateIdle)
-        return kInProgress;
+    if (!isIdle())
+        return ErrorInProgress;
     if (const Errors::Type_Error code = validateSettings(settings); code != 0)
         return code;
 
@@ -118,10 +105,7 @@ Errors::Type_Error ColonyAnalyserThread::Analyse(const AppSettingsData& appSetti
     m_appSettings = appSettings;
     m_settings = settings;
     m_propertiesAnalysis.setSettings(&m_settings);
-    m_error.store(0);
-    m_cancel.store(false);
-    m_state.store(StateStart);
-    m_wake.release(1);
+    startRun(StateStart);
     return 0;
 }
 
@@ -138,34 +122,7 @@ Errors::Type_Error ColonyAnalyserThread::Reanalyse(const AppSettingsData& appSet
     m_appSettings = appSettings;
     m_settings = settings;
     m_propertiesAnalysis.setSettings(&m_settings);
-    m_error.store(0);
-    m_cancel.store(false);
-    m_state.store(StateRestart);
-    m_wake.release(1);
-    return 0;
-}
-
-bool ColonyAnalyserThread::waitForIdle()
-{
-    QDeadlineTimer deadline(m_stopTimeoutMs.load());
-    while (m_state.load() != StateIdle) {
-        if (deadline.hasExpired())
-            return false;
-        Gui_Helper::waitProcessingEvents(20);
-    }
-    return true;
-}
-
-Errors::Type_Error ColonyAnalyserThread::Stop()
-{
-    if (m_state.load() == StateIdle)
-        return 0;
-    // Test and set in one: of two stops only the first waits.
-    if (m_cancel.exchange(true))
-        return kAborted;
-    if (!waitForIdle())
-        return kInProgress; // the request stays: the run still ends after its current step
-    m_cancel.store(false);
+    startRun(StateRestart);
     return 0;
 }
 
@@ -174,31 +131,29 @@ Errors::Type_Error ColonyAnalyserThread::CheckRunning(bool& running)
     running = false;
     if (m_width.load() == 0 || m_height.load() == 0)
         return kNoPicture;
-    running = m_state.load() != StateIdle;
-    return m_error.load();
+    running = !isIdle();
+    return runError();
 }
 
 Errors::Type_Error ColonyAnalyserThread::Reset()
 {
-    if (m_state.load() != StateIdle) {
-        if (const Errors::Type_Error code = Stop(); code != 0)
-            return code;
-    }
+    if (const Errors::Type_Error code = Stop(); code != 0)
+        return code;
     m_width.store(0);
     m_height.store(0);
     m_picture = Halcon::Hobject();
-    m_error.store(0);
+    setRunError(0);
     m_host->viewClear(true);
     m_host->emitRackReset(Halcon::Hobject());
-    setState(QString());
+    setStateText(QString());
     return 0;
 }
 
 Errors::Type_Error ColonyAnalyserThread::SetAgarHeight(double heightMillimetres)
 {
     // The run reads this record and the transform it rebuilds.
-    if (m_state.load() != StateIdle)
-        return kInProgress;
+    if (!isIdle())
+        return ErrorInProgress;
     // The height is stored with the rack, and an agar plane at the camera (or as far beyond the
     // reference plane) leaves no picture scale.
     if (!std::isfinite(heightMillimetres)
@@ -356,7 +311,7 @@ Errors::Type_Error ColonyAnalyserThread::containerContour(Halcon::Hobject& conto
 
 bool ColonyAnalyserThread::isCancelled()
 {
-    return m_cancel.load();
+    return stopRequested();
 }
 
 void ColonyAnalyserThread::setProgressText(const QString& text)
@@ -366,79 +321,46 @@ void ColonyAnalyserThread::setProgressText(const QString& text)
 
 // ---- Step machine ------------------------------------------------------------------------------
 
-void ColonyAnalyserThread::setState(const QString& text)
+void ColonyAnalyserThread::setStateText(const QString& text)
 {
     m_host->emitStateSetText(text);
 }
 
 qint32 ColonyAnalyserThread::SetError(Errors::Type_Error code)
 {
-    m_error.store(code);
-    setState(Errors::getErrorText(code));
+    setRunError(code);
+    setStateText(Errors::getErrorText(code));
     return StateFinish;
 }
 
-qint32 ColonyAnalyserThread::failWith(Errors::Type_Error code)
+void ColonyAnalyserThread::quitting()
 {
-    m_error.store(code);
-    setState(tr("%1!").arg(Errors::getErrorText(code)));
-    return StateFinish;
+    m_parallel.stop();
 }
 
-void ColonyAnalyserThread::run()
+qint32 ColonyAnalyserThread::step(qint32 state)
 {
-    for (;;) {
-        const qint32 state = m_state.load();
-        qint32 next = state;
-        switch (state) {
-        case StateIdle:
-            m_wake.acquire(1);
-            // The releasing operation set the state.
-            next = m_state.load();
-            break;
-        case StateStart:
-            next = StepStart();
-            break;
-        case StateRestart:
-            next = StepRestart();
-            break;
-        case StatePreparePicture:
-            next = StepPreparePicture();
-            break;
-        case StateColorFilter:
-            next = StepColorFilter();
-            break;
-        case StateThreshold:
-            next = StepThreshold();
-            break;
-        case StateSearchArea:
-            next = StepSearchArea();
-            break;
-        case StateSearchColonies:
-            next = StepSearchColonies();
-            break;
-        case StateNextContainer:
-            next = StepNextContainer();
-            break;
-        case StateFinish:
-            next = StepFinish();
-            break;
-        default:
-            next = failWith(kGeneralError);
-            break;
-        }
-        if (state != StateIdle)
-            m_state.store(next);
-
-        if (m_cancel.load() && m_state.load() != StateIdle) {
-            failWith(kAborted);
-            m_state.store(StateFinish);
-        }
-        if (m_quit.load()) {
-            m_parallel.stop();
-            m_ended.store(true, std::memory_order_release);
-            return;
-        }
+    switch (state) {
+    case StateStart:
+        return StepStart();
+    case StateRestart:
+        return StepRestart();
+    case StatePreparePicture:
+        return StepPreparePicture();
+    case StateColorFilter:
+        return StepColorFilter();
+    case StateThreshold:
+        return StepThreshold();
+    case StateSearchArea:
+        return StepSearchArea();
+    case StateSearchColonies:
+        return StepSearchColonies();
+    case StateNextContainer:
+        return StepNextContainer();
+    case StateFinish:
+        return StepFinish();
+    default:
+        return failWith(kGeneralError);
     }
 }
 
@@ -451,7 +373,7 @@ qint32 ColonyAnalyserThread::StepStart()
     QElapsedTimer timer;
     timer.start();
     m_host->emitAnalyserStarted();
-    setState(tr("Search colonies ..."));
+    setStateText(tr("Search colonies ..."));
     m_host->viewClear(false);
     m_host->viewUpdate(true);
     QMutexLocker lock(&m_timesMutex);
@@ -468,7 +390,7 @@ qint32 ColonyAnalyserThread::StepRestart()
     QElapsedTimer timer;
     timer.start();
     m_host->emitAnalyserStarted();
-    setState(tr("Search colonies ..."));
+    setStateText(tr("Search colonies ..."));
     QMutexLocker lock(&m_timesMutex);
     m_times.start = elapsedMs(timer);
     return StatePreparePicture;
@@ -574,8 +496,8 @@ qint32 ColonyAnalyserThread::StepPreparePicture()
         m_referencePointSearch.run(m_grayPicture, &m_settings.ReferencePoints, &correction);
     const double searchMs = elapsedMs(searchTimer);
     if (result != 0) {
-        m_error.store(result);
-        setState(tr("%1").arg(Errors::getErrorText(result)));
+        setRunError(result);
+        setStateText(tr("%1").arg(Errors::getErrorText(result)));
         return StateFinish;
     }
 
@@ -590,7 +512,7 @@ qint32 ColonyAnalyserThread::StepColorFilter()
 {
     QElapsedTimer timer;
     timer.start();
-    setState(tr("Filter ..."));
+    setStateText(tr("Filter ..."));
     m_colorPicture = m_picture;
 
     if (m_settings.ColorModel == ColonySettingsData::ColorModelRgb) {
@@ -643,7 +565,7 @@ qint32 ColonyAnalyserThread::StepThreshold()
 {
     QElapsedTimer timer;
     timer.start();
-    setState(tr("Threshold ..."));
+    setStateText(tr("Threshold ..."));
 
     if (m_settings.ColorModel == ColonySettingsData::ColorModelRgb) {
         m_propertiesAnalysis.setThresholdRegions(m_red, m_green, m_blue);
@@ -731,8 +653,8 @@ qint32 ColonyAnalyserThread::StepSearchColonies()
         ++m_times.containers;
     }
     if (result != 0) {
-        m_error.store(result);
-        setState(tr("%1").arg(Errors::getErrorText(result)));
+        setRunError(result);
+        setStateText(tr("%1").arg(Errors::getErrorText(result)));
         return StateFinish;
     }
     m_host->viewUpdate(true);
@@ -753,8 +675,8 @@ qint32 ColonyAnalyserThread::StepFinish()
     QElapsedTimer timer;
     timer.start();
     m_parallel.stop();
-    if (m_error.load() == 0)
-        setState(tr("Done!"));
+    if (runError() == 0)
+        setStateText(tr("Done!"));
     m_host->emitAnalyserStopped();
     m_host->viewUpdate(false);
     QCoreApplication::processEvents();

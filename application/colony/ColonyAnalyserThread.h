@@ -1,6 +1,5 @@
 #pragma once
 
-#include "AppSettings.h"
 #include "ColonyMarginAnalysis.h"
 #include "ColonyPropertiesAnalysis.h"
 #include "ColonySettingsData.h"
@@ -10,13 +9,13 @@
 #include "ITaskCancellation.h"
 #include "ParallelContainerAnalysis.h"
 #include "ReferencePointSearch.h"
+#include "StepWorker_Thread.h"
+#include "WorkerAppSettings.h"
 
 #include <Hobject.h>
 
 #include <QMutex>
-#include <QSemaphore>
 #include <QString>
-#include <QThread>
 
 #include <atomic>
 
@@ -26,25 +25,19 @@ class IColonyAnalyserHost;
 // page owns one worker for its whole life and is the only caller of its operations and the
 // only receiver of its reports.
 //
-// A run is a fixed sequence of steps (a state machine in run): start, picture preparation
-// with the reference-point search, colour filter, threshold, then search area and colony
-// search once per container of the labware grid, and finish. The page's operations run on
-// the GUI thread and hand their inputs over while the worker is idle: inputs first, then the
-// state, then the wake semaphore; the worker reads the inputs only between leaving the idle
-// state and returning to it. State, cancel, quit and error flags are atomics.
+// A run is a fixed sequence of steps (a StepWorker_Thread): start, picture preparation with
+// the reference-point search, colour filter, threshold, then search area and colony search
+// once per container of the labware grid, and finish. The page's operations run on the GUI
+// thread and hand their inputs over while the worker is idle.
 //
 // With the vision layer's operator parallelisation on ("parallelize_operators", up to
 // "thread_num" threads), the containers are measured on a pool of threads ahead of the
 // step machine, which still takes them one by one and hands the page exactly the reports,
 // drawings and pick order of a run on one thread.
-class ColonyAnalyserThread : public QThread, public IPlate, public ITaskCancellation, public IProgress {
+class ColonyAnalyserThread : public StepWorker_Thread, public IPlate, public ITaskCancellation, public IProgress {
     Q_OBJECT
 public:
-    // The application settings as the worker keeps them (copied, never read by the steps).
-    struct AppSettingsData {
-        QString name;
-        AppSettings::DatabaseSettings database;
-    };
+    using AppSettingsData = WorkerAppSettings;
 
     enum Enum_State {
         StateIdle = 0,
@@ -58,9 +51,6 @@ public:
         StateColorFilter = 8,
         StateThreshold = 9
     };
-
-    // Generous bound of Stop and Reset for a worker that does not come back to idle.
-    static constexpr int DefaultStopTimeoutMs = 60000;
 
     // host must outlive the worker. Null settings pointers take the defaults. The thread
     // starts at once and waits idle.
@@ -80,10 +70,6 @@ public:
     // Stops a running analysis and analyses the held picture again with new settings. 0; 102
     // without a picture; 152 for invalid settings; the code of Stop.
     Errors::Type_Error Reanalyse(const AppSettingsData& appSettings, const ColonySettingsData& settings);
-    // Waits, keeping the GUI responsive, until the worker is idle. 0; 100 when another stop
-    // is waiting; 101 when the worker did not stop within the stop time-out (the stop request
-    // stays, so the run still ends at its next step).
-    Errors::Type_Error Stop();
     // running := busy; result: 102 without a picture, else the error of the current or last run.
     Errors::Type_Error CheckRunning(bool& running);
     // Stops a run, forgets the picture and the error, clears the page's display.
@@ -116,7 +102,6 @@ public:
     const AppSettingsData& appSettings() const { return m_appSettings; }
     // Its transforms and metrics are published under the search's own lock.
     const ReferencePointSearch& referencePointSearch() const { return m_referencePointSearch; }
-    qint32 state() const { return m_state.load(); }
 
     // Time spent in each step during the last run, summed over the containers (milliseconds).
     // The reference-point search is part of prepare and also given alone; margins and
@@ -137,8 +122,6 @@ public:
     };
     StepTimes stepTimes() const;
 
-    void setStopTimeout(int milliseconds) { m_stopTimeoutMs = milliseconds; }
-
     // IPlate, ITaskCancellation, IProgress: worker thread; containerContour and isCancelled
     // also from the threads that measure containers in parallel (they only read).
     Errors::Type_Error containerContour(Halcon::Hobject& contour, qint32 containerIndex, double offset) override;
@@ -146,7 +129,9 @@ public:
     void setProgressText(const QString& text) override;
 
 protected:
-    void run() override;
+    qint32 step(qint32 state) override;
+    void setStateText(const QString& text) override;
+    void quitting() override;
 
 private:
     qint32 StepStart();
@@ -170,18 +155,8 @@ private:
     // worker's own engine.
     void setPropertiesInputs(ColonyPropertiesAnalysis& properties);
     qint32 containerNumber(qint32 index) const;
-    // error := code, status "%1!", next state 7.
-    qint32 failWith(Errors::Type_Error code);
-    void setState(const QString& text);
-    bool waitForIdle();
     Errors::Type_Error validateSettings(const ColonySettingsData& settings) const;
 
-    QSemaphore m_wake;
-    std::atomic<qint32> m_state{StateIdle};
-    std::atomic<bool> m_quit{false};
-    // Set by run as its last act: the destructor's acquire of it orders everything the thread
-    // did before the members go (also for checkers that cannot see inside QThread::wait).
-    std::atomic<bool> m_ended{false};
     IColonyAnalyserHost* m_host = nullptr;
     AppSettingsData m_appSettings;
     ColonySettingsData m_settings;
@@ -200,15 +175,12 @@ private:
     Halcon::Hobject m_intensityRegion;
     std::atomic<qint32> m_width{0};
     std::atomic<qint32> m_height{0};
-    std::atomic<bool> m_cancel{false};
-    std::atomic<Errors::Type_Error> m_error{0};
     qint32 m_containerIndex = 0;
     qint32 m_containerNumber = 0;
     Halcon::Hobject m_searchArea;
     ReferencePointSearch m_referencePointSearch;
     ColonyMarginAnalysis m_marginAnalysis;
     ColonyPropertiesAnalysis m_propertiesAnalysis;
-    std::atomic<int> m_stopTimeoutMs{DefaultStopTimeoutMs};
     mutable QMutex m_timesMutex;
     StepTimes m_times;
     // Last: its threads read the members above, and it ends them first.

@@ -3,7 +3,6 @@
 #include "ui_ColonyDatabaseGui.h"
 
 #include "ApplicationDatabase.h"
-#include "ArchiveExport.h"
 #include "Camera_Settings.h"
 #include "DatabaseTableZelvorinColony.h"
 #include "DatabaseTableZelvorinContainer.h"
@@ -14,14 +13,10 @@
 #include "HalconViewImpl.h"
 #include "Halcon_Helper.h"
 #include "Hobject_View_Gui.h"
-#include "MessageBox_Helper.h"
 #include "NumericSortTreeWidgetItem.h"
 #include "StoredResultListItem.h"
 
-#include <QApplication>
 #include <QCloseEvent>
-#include <QFileInfo>
-#include <QSet>
 
 namespace {
 
@@ -30,12 +25,12 @@ const QString DateFormat = QStringLiteral("yyyy.MM.dd hh:mm:ss");
 } // namespace
 
 ColonyDatabaseGui::ColonyDatabaseGui(ApplicationDatabase* database, QWidget* parent, bool selectionOnly)
-    : QDialog(parent)
+    : StoredResultsBrowser("ColonyDatabaseGui", database, parent)
     , ui(std::make_unique<Ui_ColonyDatabaseGui>())
-    , m_database(database)
     , m_cameraReader(&Camera_Settings::ReadName)
 {
     ui->setupUi(this);
+    setResultList(ui->m_QTreeWidget_RackList, ui->m_QWidget_ShowAllEntries, ui->m_QLineEdit_Filter_Barcode);
     if (selectionOnly) {
         ui->m_QPushButton_Cancel->setEnabled(true);
         ui->m_QPushButton_DataExport->hide();
@@ -91,76 +86,53 @@ void ColonyDatabaseGui::closeEvent(QCloseEvent* event)
     reject();
 }
 
-void ColonyDatabaseGui::slot_QPushButton_ShowAllEntries_clicked()
+Errors::Type_Error ColonyDatabaseGui::selectResults(const QString& filter, int limit, QList<Database::ID>& ids,
+                                                    bool& more)
 {
-    m_showAll = true;
-    slot_QPushButton_Filter_Search_clicked();
+    DatabaseTableZelvorinRack* table = database() ? database()->tableRack() : nullptr;
+    if (!table)
+        return 85;
+    if (filter.isEmpty())
+        return table->SelectIdsByBarcode(QString(), limit, ids, more);
+    // The table matches the text literally: a "%" or "_" typed here is no wildcard.
+    return table->SelectIdsByBarcodeQualified(filter, ids);
 }
 
-void ColonyDatabaseGui::slot_QPushButton_Filter_Search_clicked()
+bool ColonyDatabaseGui::readResult(Database::ID id, StoredResultListItem& row)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    QTreeWidget* list = ui->m_QTreeWidget_RackList;
-    list->clear();
-    const QString filter = ui->m_QLineEdit_Filter_Barcode->text();
-    DatabaseTableZelvorinRack* table = m_database ? m_database->tableRack() : nullptr;
+    DatabaseTableZelvorinRack::Dataset rack;
+    if (database()->tableRack()->Select(id, rack) != 0)
+        return false;
+    row = StoredResultListItem{int(rack.RackID), rack.CreatedDate, rack.RackBarcode, rack.Description,
+                               rack.PictureFilePath, rack.ErrorCode};
+    return true;
+}
 
-    QList<Database::ID> ids;
-    Errors::Type_Error result = 85;
-    if (table && filter.isEmpty()) {
-        bool more = false;
-        result = table->SelectIdsByBarcode(QString(), m_showAll ? -1 : UnfilteredLimit, ids, more);
-        if (result == 0)
-            ui->m_QWidget_ShowAllEntries->setVisible(more);
-    } else if (table) {
-        // The table matches the text literally: a "%" or "_" typed here is no wildcard.
-        result = table->SelectIdsByBarcodeQualified(filter, ids);
-        if (result == 0)
-            ui->m_QWidget_ShowAllEntries->setVisible(false);
-    }
-    if (result != 0) {
-        ui->m_QWidget_ShowAllEntries->setVisible(false);
-        QApplication::restoreOverrideCursor();
-        MessageBox_Helper::critical(this, tr("Database error"), tr("Cannot get the information from the database!"));
+void ColonyDatabaseGui::listFilled()
+{
+    if (ui->m_QTreeWidget_RackList->topLevelItemCount() > 0)
         return;
-    }
+    m_view->removePictures(QString(), true);
+    m_view->removeObjects(QString(), true);
+    ui->m_QTreeWidget_ContainerList->clear();
+}
 
-    for (Database::ID id : ids) {
-        DatabaseTableZelvorinRack::Dataset row;
-        if (table->Select(id, row) != 0)
-            continue;
-        StoredResultListItem{int(row.RackID), row.CreatedDate, row.RackBarcode, row.Description, row.PictureFilePath,
-                             row.ErrorCode}
-            .addTo(list);
-    }
-    for (int c = 0; c < list->columnCount() - 1; ++c)
-        list->resizeColumnToContents(c);
-
-    if (list->topLevelItemCount() > 0) {
-        QTreeWidgetItem* first = list->topLevelItem(0);
-        {
-            const QSignalBlocker blocker(list);
-            list->setCurrentItem(first);
-        }
-        slot_QTreeWidget_RackList_currentItemChanged(first, nullptr);
-    } else {
-        m_view->removePictures(QString(), true);
-        m_view->removeObjects(QString(), true);
-        ui->m_QTreeWidget_ContainerList->clear();
-    }
-    QApplication::restoreOverrideCursor();
+void ColonyDatabaseGui::showResult(QTreeWidgetItem* current)
+{
+    slot_QTreeWidget_RackList_currentItemChanged(current, nullptr);
 }
 
 void ColonyDatabaseGui::slot_QTreeWidget_RackList_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem*)
 {
-    if (!current || !m_database)
+    ApplicationDatabase* const racks = database();
+    if (!current || !racks)
         return;
     m_view->removePictures(QString(), true);
     HalconViewImpl halconView(m_view);
     halconView.removeObjects(QString());
 
     DatabaseTableZelvorinRack::ShortDataset rack;
-    if (m_database->tableRack()->SelectShort(current->data(0, Qt::UserRole).toInt(), rack) != 0)
+    if (racks->tableRack()->SelectShort(current->data(0, Qt::UserRole).toInt(), rack) != 0)
         return;
     Halcon::Hobject picture;
     if (!rack.PictureFilePath.isEmpty() && Halcon_Helper::LoadImageFile(rack.PictureFilePath, picture) == 0)
@@ -169,7 +141,7 @@ void ColonyDatabaseGui::slot_QTreeWidget_RackList_currentItemChanged(QTreeWidget
     QTreeWidget* containers = ui->m_QTreeWidget_ContainerList;
     containers->clear();
     QList<Database::ID> containerIds;
-    if (m_database->tableContainer()->SelectIdsByRack(rack.RackID, containerIds) != 0)
+    if (racks->tableContainer()->SelectIdsByRack(rack.RackID, containerIds) != 0)
         return;
 
     const DrawSettings& styles = DrawSettings::instance();
@@ -177,7 +149,7 @@ void ColonyDatabaseGui::slot_QTreeWidget_RackList_currentItemChanged(QTreeWidget
     const QColor errorColor = QColor(Qt::red).lighter(150);
     for (Database::ID containerId : containerIds) {
         DatabaseTableZelvorinContainer::Dataset container;
-        if (m_database->tableContainer()->Select(containerId, container) != 0)
+        if (racks->tableContainer()->Select(containerId, container) != 0)
             continue;
         auto* containerItem = new NumericSortTreeWidgetItem(containers);
         containerItem->setData(0, Qt::UserRole, int(container.ContainerID));
@@ -190,10 +162,10 @@ void ColonyDatabaseGui::slot_QTreeWidget_RackList_currentItemChanged(QTreeWidget
         containerItem->setText(7, QString::asprintf("%d", int(container.ErrorCode)));
 
         QList<Database::ID> colonyIds;
-        if (m_database->tableColony()->SelectPickIds(container.ContainerID, colonyIds) == 0) {
+        if (racks->tableColony()->SelectPickIds(container.ContainerID, colonyIds) == 0) {
             for (Database::ID colonyId : colonyIds) {
                 DatabaseTableZelvorinColony::Dataset colony;
-                if (m_database->tableColony()->Select(colonyId, colony) != 0)
+                if (racks->tableColony()->Select(colonyId, colony) != 0)
                     continue;
                 auto* colonyItem = new NumericSortTreeWidgetItem(containerItem);
                 colonyItem->setText(0, QString::asprintf("%d", int(colony.ColonyID)));
@@ -231,21 +203,12 @@ void ColonyDatabaseGui::slot_QTreeWidget_RackList_currentItemChanged(QTreeWidget
     m_view->updateView(true);
 }
 
-void ColonyDatabaseGui::reevaluate(int mode)
+bool ColonyDatabaseGui::takeResult(QTreeWidgetItem* current, int mode)
 {
-    QTreeWidget* list = ui->m_QTreeWidget_RackList;
-    if (list->selectedItems().size() > 1) {
-        MessageBox_Helper::critical(this, tr("Database error"), tr("Please select only one entry!"));
-        return;
-    }
-    QTreeWidgetItem* current = list->currentItem();
-    if (!current || !m_database)
-        return;
     DatabaseTableZelvorinRack::Dataset row;
-    if (m_database->tableRack()->Select(current->data(0, Qt::UserRole).toInt(), row) != 0) {
-        MessageBox_Helper::critical(this, tr("Database error"),
-                                    tr("Cannot read the rack information from the database!"));
-        return;
+    if (database()->tableRack()->Select(current->data(0, Qt::UserRole).toInt(), row) != 0) {
+        databaseError("Cannot read the rack information from the database!");
+        return false;
     }
     m_pictureFilePath = row.PictureFilePath;
     m_correctionText = row.ReferencePointsCorrection;
@@ -256,42 +219,15 @@ void ColonyDatabaseGui::reevaluate(int mode)
         m_cameraSettingsXml.clear();
         m_colonySettingsXml.clear();
     }
-    m_mode = mode;
-    accept();
-}
-
-void ColonyDatabaseGui::slot_QPushButton_Reevaluate_DatabaseSettings_clicked()
-{
-    reevaluate(ReevaluateDatabaseSettings);
-}
-
-void ColonyDatabaseGui::slot_QPushButton_Reevaluate_CurrentSettings_clicked()
-{
-    reevaluate(ReevaluateCurrentSettings);
+    return true;
 }
 
 Errors::Type_Error ColonyDatabaseGui::exportToZipArchive(const QList<int>& rackIds, const QString& archivePath,
                                                          bool append, bool interactive)
 {
-    RackZipExport exporter(m_database, this);
+    RackZipExport exporter(database(), this);
     exporter.setCameraSettingsReader(m_cameraReader);
     return exporter.exportToZipArchive(rackIds, archivePath, append, interactive);
-}
-
-void ColonyDatabaseGui::slot_QPushButton_DataExport_clicked()
-{
-    const QList<QTreeWidgetItem*> selected = ui->m_QTreeWidget_RackList->selectedItems();
-    if (selected.isEmpty()) {
-        MessageBox_Helper::critical(this, tr("Database error"), tr("Please select one or more entries!"));
-        return;
-    }
-    QList<int> rackIds;
-    for (const QTreeWidgetItem* item : selected)
-        rackIds.append(item->data(0, Qt::UserRole).toInt());
-    ArchiveExport::runFromDialog(this, "ColonyDatabaseGui", m_lastExportFile,
-                                 [&](const QString& fileName, bool append) {
-                                     return exportToZipArchive(rackIds, fileName, append, true);
-                                 });
 }
 
 void ColonyDatabaseGui::slot_QPushButton_Ok_clicked()

@@ -2,8 +2,8 @@
 
 #include "Errors.h"
 #include "RackZipExport.h"
+#include "StoredResultsBrowser.h"
 
-#include <QDialog>
 #include <QList>
 #include <QString>
 
@@ -19,18 +19,12 @@ class Ui_ColonyDatabaseGui;
 // first, filtered by barcode), shows a rack's picture with its pickable colonies, hands one
 // rack back for re-evaluation and exports racks into ZIP archives. Selection-only mode
 // serves the automation interface's choice of a rack.
-class ColonyDatabaseGui : public QDialog {
+class ColonyDatabaseGui : public StoredResultsBrowser {
     Q_OBJECT
 public:
-    enum ReevaluateMode { ReevaluateNone = 0, ReevaluateDatabaseSettings = 1, ReevaluateCurrentSettings = 2 };
-
-    // An unfiltered search lists at most this many racks until "Show all entries".
-    static constexpr int UnfilteredLimit = 500;
-
     ColonyDatabaseGui(ApplicationDatabase* database, QWidget* parent, bool selectionOnly);
     ~ColonyDatabaseGui() override;
 
-    int reevaluateMode() const { return m_mode; }
     // RackID of the current rack row, -1 without one.
     int selectedRackId() const;
     QString rackCameraSettingsXml() const { return m_cameraSettingsXml; }
@@ -39,32 +33,26 @@ public:
     QString rackReferencePointsCorrection() const { return m_correctionText; }
 
     Errors::Type_Error exportToZipArchive(const QList<int>& rackIds, const QString& archivePath, bool append,
-                                          bool interactive);
+                                          bool interactive) override;
     // The camera settings record's text reader for the export (default: Camera_Settings::ReadName).
     void setCameraSettingsReader(RackZipExport::SettingsReader reader) { m_cameraReader = std::move(reader); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    Errors::Type_Error selectResults(const QString& filter, int limit, QList<Database::ID>& ids, bool& more) override;
+    bool readResult(Database::ID id, StoredResultListItem& row) override;
+    void showResult(QTreeWidgetItem* current) override;
+    void listFilled() override;
+    bool takeResult(QTreeWidgetItem* row, int mode) override;
 
 private slots:
     void slot_QTreeWidget_RackList_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
-    void slot_QPushButton_ShowAllEntries_clicked();
-    void slot_QPushButton_Filter_Search_clicked();
-    void slot_QPushButton_Reevaluate_DatabaseSettings_clicked();
-    void slot_QPushButton_Reevaluate_CurrentSettings_clicked();
-    void slot_QPushButton_DataExport_clicked();
     void slot_QPushButton_Ok_clicked();
     void slot_QPushButton_Cancel_clicked();
 
 private:
-    void reevaluate(int mode);
-
     std::unique_ptr<Ui_ColonyDatabaseGui> ui;
-    ApplicationDatabase* m_database;
     Hobject_View_Gui* m_view = nullptr;
-    bool m_showAll = false;
-    int m_mode = ReevaluateNone;
-    QString m_lastExportFile;
     QString m_cameraSettingsXml;
     QString m_colonySettingsXml;
     QString m_pictureFilePath;

@@ -19,7 +19,7 @@ ColonySettingsRectangleEditor::ColonySettingsRectangleEditor(QToolButton* create
                                                              Hobject_View_Gui* view, ColonySettings* settings,
                                                              const Hobject_View_MouseDraw_Settings& moveStyle,
                                                              QObject* parent)
-    : QObject(parent)
+    : Hobject_View_MouseDraw_Rectangle_Host(view, parent)
     , m_createButton(createButton)
     , m_editButton(editButton)
     , m_view(view)
@@ -28,20 +28,8 @@ ColonySettingsRectangleEditor::ColonySettingsRectangleEditor(QToolButton* create
 {
     // The tools call back only from button and mouse events, never while being made, so the
     // subclass is complete before the first callback.
-    m_areaTool = new Hobject_View_MouseDraw_Rectangle_Area(
-        static_cast<Hobject_View_MouseDraw_Rectangle_Area::CallbackFunctions*>(this), m_createButton, m_view,
-        kAreaToolName, this);
-    m_moveTool = new Hobject_View_MouseDraw_Rectangle_Move(
-        static_cast<Hobject_View_MouseDraw_Rectangle_Move::CallbackFunctions*>(this), m_editButton, m_view,
-        moveStyle, this);
-}
-
-ColonySettingsRectangleEditor::~ColonySettingsRectangleEditor()
-{
-    delete m_areaTool;
-    m_areaTool = nullptr;
-    delete m_moveTool;
-    m_moveTool = nullptr;
+    m_areaTool = makeAreaTool(m_createButton, kAreaToolName);
+    m_moveTool = makeMoveTool(m_editButton, moveStyle);
 }
 
 void ColonySettingsRectangleEditor::getRectangle(const QString&, const QString&, double& x, double& y,

@@ -1,11 +1,9 @@
 #pragma once
 
 #include <HalconViewImpl.h>
-#include <Hobject_View_MouseDraw_Rectangle_Area.h>
-#include <Hobject_View_MouseDraw_Rectangle_Move.h>
+#include <Hobject_View_MouseDraw_Rectangle_Host.h>
 #include <Hobject_View_MouseDraw_Settings.h>
 
-#include <QObject>
 #include <QString>
 
 class ColonySettings;
@@ -22,15 +20,11 @@ class QToolButton;
 // A rectangle is stored only inside the picture and only when it keeps an area; the
 // settings count as edited when the tool ends only if a stored rectangle differs from the
 // one before.
-class ColonySettingsRectangleEditor : public QObject,
-                                      private Hobject_View_MouseDraw_Rectangle_Area::CallbackFunctions,
-                                      private Hobject_View_MouseDraw_Rectangle_Move::CallbackFunctions {
+class ColonySettingsRectangleEditor : public Hobject_View_MouseDraw_Rectangle_Host {
     Q_OBJECT
 public:
     // Prefix of the container search areas the analysis draws; they are cleared while drawing.
     static QString searchAreaPrefix() { return QStringLiteral("HalconObject_Colonies_SearchArea."); }
-
-    ~ColonySettingsRectangleEditor() override;
 
     Hobject_View_MouseDraw_Rectangle_Area* areaTool() const { return m_areaTool; }
     Hobject_View_MouseDraw_Rectangle_Move* moveTool() const { return m_moveTool; }

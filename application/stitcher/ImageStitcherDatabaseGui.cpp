@@ -6,7 +6,6 @@
 #include "StitcherZipExport.h"
 
 #include <ApplicationDatabase.h>
-#include <ArchiveExport.h>
 #include <DatabaseTableZelvorinImageStitcher.h>
 #include <DatabaseTableZelvorinImageStitcherPicture.h>
 #include <Gui_Helper.h>
@@ -15,7 +14,6 @@
 #include <NumericSortTreeWidgetItem.h>
 #include <StoredResultListItem.h>
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
 
@@ -31,11 +29,11 @@ void setHeaderToolTips(QTreeWidget* tree)
 } // namespace
 
 ImageStitcherDatabaseGui::ImageStitcherDatabaseGui(ApplicationDatabase* database, QWidget* parent)
-    : QDialog(parent)
+    : StoredResultsBrowser("ImageStitcherDatabaseGui", database, parent)
     , m_ui(std::make_unique<Ui::ImageStitcherDatabaseGui>())
-    , m_database(database)
 {
     m_ui->setupUi(this);
+    setResultList(m_ui->m_QTreeWidget_RackList, m_ui->m_QWidget_ShowAllEntries, m_ui->m_QLineEdit_Filter_Barcode);
     m_ui->m_QTreeWidget_RackList->setHeaderLabels(
         {tr("ID"), tr("Date Created"), tr("Barcode"), tr("Description"), tr("Picture File"), tr("Error")});
     m_ui->m_QTreeWidget_PictureList->setHeaderLabels({tr("ID"), tr("Picture\nIndex"), tr("Picture File")});
@@ -108,53 +106,36 @@ void ImageStitcherDatabaseGui::slot_QPushButton_Cancel_clicked()
         reject();
 }
 
-void ImageStitcherDatabaseGui::slot_QPushButton_ShowAllEntries_clicked()
+Errors::Type_Error ImageStitcherDatabaseGui::selectResults(const QString& filter, int limit,
+                                                           QList<Database::ID>& ids, bool& more)
 {
-    m_showAllEntries = true;
-    slot_QPushButton_Filter_Search_clicked();
+    DatabaseTableZelvorinImageStitcher* table = database() ? database()->tableImageStitcher() : nullptr;
+    if (!table)
+        return 85;
+    // A barcode search is not offered: the field is disabled and a text in it lists nothing.
+    if (!filter.isEmpty())
+        return 0;
+    return table->SelectIdsByBarcode(QString(), limit, ids, more);
 }
 
-void ImageStitcherDatabaseGui::slot_QPushButton_Filter_Search_clicked()
+bool ImageStitcherDatabaseGui::readResult(Database::ID id, StoredResultListItem& row)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    QTreeWidget* list = m_ui->m_QTreeWidget_RackList;
-    list->clear();
-    DatabaseTableZelvorinImageStitcher* table = m_database ? m_database->tableImageStitcher() : nullptr;
-    // A barcode search is not offered: the field is disabled and a text in it lists nothing.
-    if (!m_ui->m_QLineEdit_Filter_Barcode->text().isEmpty()) {
-        QApplication::restoreOverrideCursor();
-        return;
-    }
-    QList<Database::ID> ids;
-    bool more = false;
-    if (!table || table->SelectIdsByBarcode(QString(), m_showAllEntries ? -1 : UnfilteredLimit, ids, more) != 0) {
-        QApplication::restoreOverrideCursor();
-        MessageBox_Helper::critical(this, tr("Database error"), tr("Cannot get the information from the database!"));
-        return;
-    }
-    m_ui->m_QWidget_ShowAllEntries->setVisible(more);
+    DatabaseTableZelvorinImageStitcher::Dataset result;
+    if (database()->tableImageStitcher()->Select(id, result) != 0)
+        return false;
+    row = StoredResultListItem{int(result.ImageStitcherID), result.CreatedDate, result.RackBarcode,
+                               result.Description, result.PictureFilePath, result.ErrorCode};
+    return true;
+}
 
-    for (Database::ID id : ids) {
-        DatabaseTableZelvorinImageStitcher::Dataset row;
-        if (table->Select(id, row) != 0)
-            continue;
-        StoredResultListItem{int(row.ImageStitcherID), row.CreatedDate, row.RackBarcode, row.Description,
-                             row.PictureFilePath, row.ErrorCode}
-            .addTo(list);
-    }
-    for (int c = 0; c < list->columnCount() - 1; ++c)
-        list->resizeColumnToContents(c);
+void ImageStitcherDatabaseGui::showResult(QTreeWidgetItem* current)
+{
+    slot_QTreeWidget_RackList_currentItemChanged(current, nullptr);
+}
 
-    if (list->topLevelItemCount() > 0) {
-        QTreeWidgetItem* first = list->topLevelItem(0);
-        {
-            const QSignalBlocker blocker(list);
-            list->setCurrentItem(first);
-        }
-        slot_QTreeWidget_RackList_currentItemChanged(first, nullptr);
-    }
+void ImageStitcherDatabaseGui::listFilled()
+{
     enableButtons();
-    QApplication::restoreOverrideCursor();
 }
 
 void ImageStitcherDatabaseGui::clearViewer()
@@ -168,17 +149,18 @@ void ImageStitcherDatabaseGui::clearViewer()
 void ImageStitcherDatabaseGui::slot_QTreeWidget_RackList_currentItemChanged(QTreeWidgetItem* current,
                                                                             QTreeWidgetItem*)
 {
-    if (!current || !m_database)
+    ApplicationDatabase* const results = database();
+    if (!current || !results)
         return;
     clearViewer();
     DatabaseTableZelvorinImageStitcher::Dataset row;
-    if (m_database->tableImageStitcher()->Select(current->data(0, Qt::UserRole).toInt(), row) != 0)
+    if (results->tableImageStitcher()->Select(current->data(0, Qt::UserRole).toInt(), row) != 0)
         return;
 
     QTreeWidget* pictures = m_ui->m_QTreeWidget_PictureList;
     pictures->clear();
     QList<Database::ID> ids;
-    if (m_database->tableImageStitcherPicture()->SelectIdsByImageStitcher(row.ImageStitcherID, ids) != 0)
+    if (results->tableImageStitcherPicture()->SelectIdsByImageStitcher(row.ImageStitcherID, ids) != 0)
         return;
     auto* top = new NumericSortTreeWidgetItem(pictures);
     top->setData(0, Qt::UserRole, row.PictureFilePath);
@@ -186,7 +168,7 @@ void ImageStitcherDatabaseGui::slot_QTreeWidget_RackList_currentItemChanged(QTre
     top->setText(2, row.PictureFilePath);
     for (Database::ID id : ids) {
         DatabaseTableZelvorinImageStitcherPicture::Dataset pictureRow;
-        if (m_database->tableImageStitcherPicture()->Select(id, pictureRow) != 0)
+        if (results->tableImageStitcherPicture()->Select(id, pictureRow) != 0)
             continue;
         auto* child = new NumericSortTreeWidgetItem(top);
         child->setData(0, Qt::UserRole, pictureRow.PictureFilePath);
@@ -241,7 +223,7 @@ void ImageStitcherDatabaseGui::slot_LoadPictureFinished()
 int ImageStitcherDatabaseGui::ReadImageStitcherPictures(Database::ID stitcherID, QStringList& o_listPictureFiles,
                                                         bool showErrors)
 {
-    const Errors::Type_Error code = StitcherZipExport::readPictureFiles(m_database, stitcherID, o_listPictureFiles);
+    const Errors::Type_Error code = StitcherZipExport::readPictureFiles(database(), stitcherID, o_listPictureFiles);
     if (code != 0 && showErrors)
         MessageBox_Helper::critical(this, tr("Database error"),
                                     tr("Cannot read the rack information from the database!"));
@@ -250,62 +232,30 @@ int ImageStitcherDatabaseGui::ReadImageStitcherPictures(Database::ID stitcherID,
 
 void ImageStitcherDatabaseGui::reevaluate(int mode)
 {
-    if (m_loader->loadsInProgress() > 0)
-        return;
-    QTreeWidget* list = m_ui->m_QTreeWidget_RackList;
-    if (list->selectedItems().size() > 1) {
-        MessageBox_Helper::critical(this, tr("Database error"), tr("Please select only one entry!"));
-        return;
-    }
-    QTreeWidgetItem* current = list->currentItem();
-    if (!current || !m_database)
-        return;
+    if (m_loader->loadsInProgress() == 0)
+        StoredResultsBrowser::reevaluate(mode);
+}
+
+bool ImageStitcherDatabaseGui::takeResult(QTreeWidgetItem* current, int mode)
+{
     DatabaseTableZelvorinImageStitcher::Dataset row;
-    if (m_database->tableImageStitcher()->Select(current->data(0, Qt::UserRole).toInt(), row) != 0) {
-        MessageBox_Helper::critical(this, tr("Database error"),
-                                    tr("Cannot read the rack information from the database!"));
-        return;
+    if (database()->tableImageStitcher()->Select(current->data(0, Qt::UserRole).toInt(), row) != 0) {
+        databaseError("Cannot read the rack information from the database!");
+        return false;
     }
     QStringList files;
     if (ReadImageStitcherPictures(row.ImageStitcherID, files, true) != 0)
-        return;
+        return false;
     m_pictureFiles = files;
     m_referencePointsCorrection = row.ReferencePointsCorrection;
     m_settingsXml = mode == ReevaluateDatabaseSettings ? row.ImageStitcherSettings : QString();
-    m_reevaluateMode = mode;
-    accept();
-}
-
-void ImageStitcherDatabaseGui::slot_QPushButton_Reevaluate_DatabaseSettings_clicked()
-{
-    reevaluate(ReevaluateDatabaseSettings);
-}
-
-void ImageStitcherDatabaseGui::slot_QPushButton_Reevaluate_CurrentSettings_clicked()
-{
-    reevaluate(ReevaluateCurrentSettings);
+    return true;
 }
 
 Errors::Type_Error ImageStitcherDatabaseGui::exportToZipArchive(const QList<Database::ID>& stitcherIds,
                                                                 const QString& archivePath, bool append,
                                                                 bool showErrors)
 {
-    StitcherZipExport exporter(m_database, this);
+    StitcherZipExport exporter(database(), this);
     return exporter.exportToZipArchive(stitcherIds, archivePath, append, showErrors);
-}
-
-void ImageStitcherDatabaseGui::slot_QPushButton_DataExport_clicked()
-{
-    const QList<QTreeWidgetItem*> selected = m_ui->m_QTreeWidget_RackList->selectedItems();
-    if (selected.isEmpty()) {
-        MessageBox_Helper::critical(this, tr("Database error"), tr("Please select one or more entries!"));
-        return;
-    }
-    QList<Database::ID> ids;
-    for (const QTreeWidgetItem* item : selected)
-        ids.append(item->data(0, Qt::UserRole).toInt());
-    ArchiveExport::runFromDialog(this, "ImageStitcherDatabaseGui", m_lastExportFile,
-                                 [&](const QString& fileName, bool append) {
-                                     return exportToZipArchive(ids, fileName, append, true);
-                                 });
 }

@@ -2,8 +2,8 @@
 
 #include <Database.h>
 #include <Errors.h>
+#include <StoredResultsBrowser.h>
 
-#include <QDialog>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -24,18 +24,13 @@ class ImageStitcherDatabaseGui;
 // (newest first), shows the stitched and position pictures of one (loaded in the background),
 // hands one back for stitching again and exports results into ZIP archives. While a picture
 // loads, the dialog neither closes nor hands anything back.
-class ImageStitcherDatabaseGui : public QDialog {
+class ImageStitcherDatabaseGui : public StoredResultsBrowser {
     Q_OBJECT
 public:
-    enum ReevaluateMode { ReevaluateNone = 0, ReevaluateDatabaseSettings = 1, ReevaluateCurrentSettings = 2 };
-
-    // The first fill lists at most this many results until "Show all entries".
-    static constexpr int UnfilteredLimit = 500;
-
     ImageStitcherDatabaseGui(ApplicationDatabase* database, QWidget* parent = nullptr);
     ~ImageStitcherDatabaseGui() override;
 
-    int getReevaluateMode() const { return m_reevaluateMode; }
+    int getReevaluateMode() const { return reevaluateMode(); }
     QString getSettingsXml() const { return m_settingsXml; }
     QStringList getPictureList() const { return m_pictureFiles; }
     QString getReferencePointsCorrection() const { return m_referencePointsCorrection; }
@@ -43,7 +38,7 @@ public:
     // The picture file of each position of a result, index = PositionIndex.
     int ReadImageStitcherPictures(Database::ID stitcherID, QStringList& o_listPictureFiles, bool showErrors);
     Errors::Type_Error exportToZipArchive(const QList<Database::ID>& stitcherIds, const QString& archivePath,
-                                          bool append, bool showErrors);
+                                          bool append, bool showErrors) override;
     int loadsInProgress() const;
 
 signals:
@@ -51,31 +46,28 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    Errors::Type_Error selectResults(const QString& filter, int limit, QList<Database::ID>& ids, bool& more) override;
+    bool readResult(Database::ID id, StoredResultListItem& row) override;
+    void showResult(QTreeWidgetItem* current) override;
+    void listFilled() override;
+    // Not while a picture loads.
+    void reevaluate(int mode) override;
+    bool takeResult(QTreeWidgetItem* row, int mode) override;
 
 private slots:
     void slot_QTreeWidget_RackList_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
     void slot_QTreeWidget_RackList_itemSelectionChanged();
     void slot_QTreeWidget_PictureList_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
-    void slot_QPushButton_ShowAllEntries_clicked();
-    void slot_QPushButton_Filter_Search_clicked();
-    void slot_QPushButton_Reevaluate_DatabaseSettings_clicked();
-    void slot_QPushButton_Reevaluate_CurrentSettings_clicked();
-    void slot_QPushButton_DataExport_clicked();
     void slot_QPushButton_Cancel_clicked();
     void slot_LoadPictureFinished();
 
 private:
-    void reevaluate(int mode);
     void clearViewer();
     void enableButtons();
 
     std::unique_ptr<Ui::ImageStitcherDatabaseGui> m_ui;
     Hobject_View_Gui* m_view = nullptr;
     StitcherPictureLoader* m_loader = nullptr;
-    ApplicationDatabase* m_database;
-    bool m_showAllEntries = false;
-    int m_reevaluateMode = ReevaluateNone;
-    QString m_lastExportFile;
     QString m_settingsXml;
     QString m_referencePointsCorrection;
     QStringList m_pictureFiles;

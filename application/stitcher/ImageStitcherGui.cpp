@@ -179,12 +179,7 @@ QList<IHalconView*> ImageStitcherGui::getHalconViews() const
 
 ImageStitcherThread::AppSettingsData ImageStitcherGui::appSettingsData() const
 {
-    ImageStitcherThread::AppSettingsData data;
-    if (m_appSettings) {
-        data.name = m_appSettings->name;
-        data.database = m_appSettings->database;
-    }
-    return data;
+    return WorkerAppSettings::of(m_appSettings);
 }
 
 ImageStitcherSettingsData ImageStitcherGui::settingsData() const

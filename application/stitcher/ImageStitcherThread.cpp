@@ -4,7 +4,6 @@
 #include "PictureCrossSearch.h"
 #include "PictureStitching.h"
 
-#include <Gui_Helper.h>
 #include <Halcon_Helper.h>
 #include <Hobject_View_Gui.h>
 #include <LabwareGrid.h>
@@ -17,7 +16,6 @@
 #include <Halcon.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 
 #include <mutex>
 
@@ -44,7 +42,7 @@ void setBackground(Hobject_View_Gui* view, const Halcon::Hobject& picture)
 ImageStitcherThread::ImageStitcherThread(IImageStitcherPage* page, const AppSettingsData& appSettings,
                                          const ImageStitcherSettingsData& settings, ModelMatching* crossModel,
                                          QObject* parent)
-    : QThread(parent)
+    : StepWorker_Thread(StateFinish, parent)
     , m_page(page)
     , m_crossModel(crossModel)
     , m_appSettings(appSettings)
@@ -61,12 +59,7 @@ ImageStitcherThread::ImageStitcherThread(IImageStitcherPage* page, const AppSett
 
 ImageStitcherThread::~ImageStitcherThread()
 {
-    m_terminate.store(true);
-    m_wake.release(1);
-    while (!wait(100)) {
-    }
-    while (!m_ended.load(std::memory_order_acquire))
-        QThread::yieldCurrentThread();
+    endThread();
     delete m_createWorker;
     delete m_searchWorker;
 }
@@ -98,18 +91,14 @@ Errors::Type_Error ImageStitcherThread::Start(const AppSettingsData& appSettings
                                               const ImageStitcherSettingsData& settings,
                                               const QList<Halcon::Hobject>& pictures)
 {
-    if (m_state.load() != StateIdle)
+    if (!isIdle())
         return ErrorInProgress;
     if (!settings.distancesUsable())
         return ErrorParameter;
     // Inputs first, then the state, then the wake-up: the worker reads them only after that.
     takeInputs(appSettings, settings);
     m_pictures = pictures;
-    m_error.store(0);
-    // A stop that timed out may have left its request: it belongs to the run that has ended.
-    m_abort.store(false);
-    m_state.store(StateStart);
-    m_wake.release(1);
+    startRun(StateStart);
     return 0;
 }
 
@@ -121,33 +110,7 @@ Errors::Type_Error ImageStitcherThread::StartWithSettings(const AppSettingsData&
     if (const Errors::Type_Error code = Stop(); code != 0)
         return code;
     takeInputs(appSettings, settings);
-    m_error.store(0);
-    m_state.store(StateStartWithSettings);
-    m_wake.release(1);
-    return 0;
-}
-
-bool ImageStitcherThread::waitForIdle()
-{
-    const QDeadlineTimer deadline(m_stopTimeoutMs.load());
-    while (m_state.load() != StateIdle) {
-        if (deadline.hasExpired())
-            return false;
-        Gui_Helper::waitProcessingEvents(20);
-    }
-    return true;
-}
-
-Errors::Type_Error ImageStitcherThread::Stop()
-{
-    if (m_state.load() == StateIdle)
-        return 0;
-    // Test and set in one: of two stops only the first waits.
-    if (m_abort.exchange(true))
-        return ErrorAborted;
-    if (!waitForIdle())
-        return ErrorInProgress; // the request stays: the run still ends after its current step
-    m_abort.store(false);
+    startRun(StateStartWithSettings);
     return 0;
 }
 
@@ -155,7 +118,7 @@ Errors::Type_Error ImageStitcherThread::Reset()
 {
     if (const Errors::Type_Error code = Stop(); code != 0)
         return code;
-    m_error.store(0);
+    setRunError(0);
     m_page->clearAllViews(true);
     m_page->emitReset();
     m_page->emitStateSetText(QString());
@@ -164,8 +127,8 @@ Errors::Type_Error ImageStitcherThread::Reset()
 
 Errors::Type_Error ImageStitcherThread::CheckRunning(bool& running)
 {
-    running = m_state.load() != StateIdle;
-    return running ? Errors::Type_Error(0) : m_error.load();
+    running = !isIdle();
+    return running ? Errors::Type_Error(0) : runError();
 }
 
 // ---- Step machine (worker thread) --------------------------------------------------------------
@@ -175,69 +138,31 @@ void ImageStitcherThread::setStateText(const QString& text)
     m_page->emitStateSetText(text);
 }
 
-qint32 ImageStitcherThread::failWith(Errors::Type_Error code)
+qint32 ImageStitcherThread::step(qint32 state)
 {
-    m_error.store(code);
-    setStateText(tr("%1!").arg(Errors::getErrorText(code)));
-    return StateFinish;
-}
-
-void ImageStitcherThread::run()
-{
-    for (;;) {
-        const qint32 state = m_state.load();
-        qint32 next = state;
-        switch (state) {
-        case StateIdle:
-            m_wake.acquire(1);
-            // The waking operation set the state.
-            next = m_state.load();
-            break;
-        case StateStart:
-            next = StepStart(true);
-            break;
-        case StateStartWithSettings:
-            next = StepStart(false);
-            break;
-        case StatePrepare:
-            next = StepPrepare();
-            break;
-        case StateShowPicture:
-            next = StepShowPicture();
-            break;
-        case StateNoWork:
-            next = StateFindCrosses;
-            break;
-        case StateFindCrosses:
-            next = StepFindCrosses();
-            break;
-        case StateNextPictureOrStitch:
-            next = StepNextPictureOrStitch();
-            break;
-        case StateFinish:
-            next = StepFinish();
-            break;
-        case StateShowModelPicture:
-            next = StepShowModelPicture();
-            break;
-        case StateCreateModel:
-            next = StepCreateModel();
-            break;
-        default:
-            next = failWith(ErrorGeneral);
-            break;
-        }
-        if (state != StateIdle)
-            m_state.store(next);
-
-        if (m_abort.load() && m_state.load() != StateIdle) {
-            failWith(ErrorAborted);
-            m_state.store(StateFinish);
-        }
-        if (m_terminate.load()) {
-            m_ended.store(true, std::memory_order_release);
-            return;
-        }
+    switch (state) {
+    case StateStart:
+        return StepStart(true);
+    case StateStartWithSettings:
+        return StepStart(false);
+    case StatePrepare:
+        return StepPrepare();
+    case StateShowPicture:
+        return StepShowPicture();
+    case StateNoWork:
+        return StateFindCrosses;
+    case StateFindCrosses:
+        return StepFindCrosses();
+    case StateNextPictureOrStitch:
+        return StepNextPictureOrStitch();
+    case StateFinish:
+        return StepFinish();
+    case StateShowModelPicture:
+        return StepShowModelPicture();
+    case StateCreateModel:
+        return StepCreateModel();
+    default:
+        return failWith(ErrorGeneral);
     }
 }
 
@@ -338,7 +263,7 @@ Errors::Type_Error ImageStitcherThread::FindPictureCross(bool draw, int pictureI
         m_crossModel ? m_snapshotModel->SearchModel(PictureCrossSearch::searchParameters(m_picture, region), result)
                      : ErrorNoCrossModel;
     if (code != 0) {
-        m_error.store(code);
+        setRunError(code);
         cross.errorCode = code;
         setStateText(tr("%1.").arg(Errors::getErrorText(code)));
         return code;
@@ -349,7 +274,7 @@ Errors::Type_Error ImageStitcherThread::FindPictureCross(bool draw, int pictureI
         view->addObject(result.SearchPicture, QString(), QString(), 0,
                         kObjectFiltered + QStringLiteral("ReferencePosition.SearchArea."), false, false);
     if (!result.Found) {
-        m_error.store(ErrorCrossNotFound);
+        setRunError(ErrorCrossNotFound);
         setStateText(tr("%1!").arg(Errors::getErrorText(ErrorCrossNotFound)));
         return 0;
     }
@@ -357,7 +282,7 @@ Errors::Type_Error ImageStitcherThread::FindPictureCross(bool draw, int pictureI
         view->addObject(cross.hobjContour, QStringLiteral("orange"), QStringLiteral("margin"), 1,
                         cross.name + QStringLiteral("Contour"), false, false);
     if (evaluated != 0) {
-        m_error.store(evaluated);
+        setRunError(evaluated);
         setStateText(tr("%1!").arg(Errors::getErrorText(evaluated)));
         return evaluated;
     }
@@ -389,7 +314,7 @@ qint32 ImageStitcherThread::StitchPictures()
 {
     if (!PictureStitching::canStitch(m_pictures, m_crosses)) {
         // A run that ends without a stitched picture never reports success.
-        if (m_error.load() == 0)
+        if (runError() == 0)
             return failWith(m_pictures.size() != PictureStitching::PicturesCount ? ErrorPictureCount
                                                                                  : ErrorCrossNotFound);
         return StateFinish;
@@ -408,7 +333,7 @@ qint32 ImageStitcherThread::StitchPictures()
 
 qint32 ImageStitcherThread::StepFinish()
 {
-    if (m_error.load() == 0)
+    if (runError() == 0)
         setStateText(tr("Done!"));
     m_page->emitAnalyserStopped();
     if (m_view)
@@ -441,7 +366,7 @@ qint32 ImageStitcherThread::StepCreateModel()
                                  kModelPrefix + QStringLiteral("ROI."), false, false);
             modelView->updateView(true);
         }
-        m_error.store(code);
+        setRunError(code);
         setStateText(tr("%1.").arg(Errors::getErrorText(code)));
         return StateFinish;
     }

@@ -4,17 +4,15 @@
 #include "ImageStitcherTile.h"
 #include "PictureCross.h"
 
-#include <AppSettings.h>
 #include <Errors.h>
 #include <Hobject.h>
 #include <ModelMatchingSettings.h>
+#include <StepWorker_Thread.h>
+#include <WorkerAppSettings.h>
 
 #include <QList>
-#include <QSemaphore>
 #include <QString>
-#include <QThread>
 
-#include <atomic>
 #include <memory>
 
 class Hobject_View_Gui;
@@ -30,19 +28,14 @@ class ModelMatching_ModelPicture;
 // template picture instead. The Image Stitcher page owns one worker for its whole life, is
 // the only caller of its operations and receives every report (IImageStitcherPage).
 //
-// A run is a step state machine (run). The page's operations run on the GUI thread and hand
-// their inputs over while the worker is idle: inputs first, then the state, then the wake
-// semaphore. State, error and the abort and terminate flags are atomics. The worker searches
-// a snapshot taken at the start: the settings, the cross model and its template picture, so
-// an edit or a new model during a run changes nothing of it.
-class ImageStitcherThread : public QThread {
+// A run is a step state machine (StepWorker_Thread). The page's operations run on the GUI
+// thread and hand their inputs over while the worker is idle. The worker searches a snapshot
+// taken at the start: the settings, the cross model and its template picture, so an edit or
+// a new model during a run changes nothing of it.
+class ImageStitcherThread : public StepWorker_Thread {
     Q_OBJECT
 public:
-    // The application settings as the worker keeps them (copied, never read by the steps).
-    struct AppSettingsData {
-        QString name;
-        AppSettings::DatabaseSettings database;
-    };
+    using AppSettingsData = WorkerAppSettings;
 
     enum Enum_State {
         StateIdle = 0,
@@ -59,15 +52,10 @@ public:
     };
 
     static constexpr Errors::Type_Error ErrorGeneral = 3;
-    static constexpr Errors::Type_Error ErrorAborted = 100;
-    static constexpr Errors::Type_Error ErrorInProgress = 101;
     static constexpr Errors::Type_Error ErrorParameter = 104;
     static constexpr Errors::Type_Error ErrorCrossNotFound = 201;
     static constexpr Errors::Type_Error ErrorPictureCount = 212;
     static constexpr Errors::Type_Error ErrorNoCrossModel = 10000;
-
-    // Generous bound of Stop and Reset for a worker that does not come back to idle.
-    static constexpr int DefaultStopTimeoutMs = 60000;
 
     // page must outlive the worker; crossModel (may be null: every search then fails) is the
     // application's "CrossModel" facade, with which the worker registers its create and search
@@ -89,21 +77,16 @@ public:
     // Stops a running job and runs again on the pictures held, with the views kept. 0; the
     // code of Stop; 104 as Start.
     Errors::Type_Error StartWithSettings(const AppSettingsData& appSettings, const ImageStitcherSettingsData& settings);
-    // Waits, keeping the GUI responsive, until the worker is idle. 0; 100 when another stop is
-    // waiting; 101 when the worker did not stop within the stop time-out (the request stays,
-    // so the run still ends after its current step).
-    Errors::Type_Error Stop();
     // Stops a run, forgets its error and clears the page's views and state text.
     Errors::Type_Error Reset();
     // running := busy; 0 while busy, else the error of the last run.
     Errors::Type_Error CheckRunning(bool& running);
 
-    qint32 state() const { return m_state.load(); }
-    bool abortRequested() const { return m_abort.load(); }
-    void setStopTimeout(int milliseconds) { m_stopTimeoutMs.store(milliseconds); }
+    bool abortRequested() const { return stopRequested(); }
 
 protected:
-    void run() override;
+    qint32 step(qint32 state) override;
+    void setStateText(const QString& text) override;
 
 private:
     qint32 StepStart(bool clearViews);
@@ -121,25 +104,12 @@ private:
                                         PictureCross& cross);
     qint32 StitchPictures();
 
-    // error := code, state text "%1!", next state 8.
-    qint32 failWith(Errors::Type_Error code);
-    void setStateText(const QString& text);
-    bool waitForIdle();
     // Copies the inputs and takes the snapshot of the cross model; the worker is idle.
     void takeInputs(const AppSettingsData& appSettings, const ImageStitcherSettingsData& settings);
     void setCurrentPicture(int index);
 
     IImageStitcherPage* const m_page;
     ModelMatching* const m_crossModel;
-    QSemaphore m_wake;
-    std::atomic<qint32> m_state{StateIdle};
-    std::atomic<Errors::Type_Error> m_error{0};
-    std::atomic<bool> m_abort{false};
-    std::atomic<bool> m_terminate{false};
-    // Set by run as its last act, so the destructor's wait orders everything the thread did.
-    std::atomic<bool> m_ended{false};
-    std::atomic<int> m_stopTimeoutMs{DefaultStopTimeoutMs};
-
     AppSettingsData m_appSettings;
     ImageStitcherSettingsData m_settings;
     double m_crossToAgarFactor = 1.0;

@@ -26,33 +26,20 @@ bool allFinite(std::initializer_list<double> values)
 SearchAreaMouseHandler::SearchAreaMouseHandler(IHalconView* view, QToolButton* areaButton, QToolButton* moveButton,
                                                const SearchAreaDrawSettings& draw, SearchAreaSettings* settings,
                                                QObject* parent)
-    : QObject(parent)
+    : Hobject_View_MouseDraw_Rectangle_Host(view ? view->getView() : nullptr, parent)
     , m_view(view)
     , m_draw(draw)
     , m_settings(settings)
     , m_number(++s_instanceCount)
 {
-    Hobject_View_Gui* viewer = m_view ? m_view->getView() : nullptr;
-    m_areaTool = new Hobject_View_MouseDraw_Rectangle_Area(
-        static_cast<Hobject_View_MouseDraw_Rectangle_Area::CallbackFunctions*>(this), areaButton, viewer,
-        QStringLiteral("SearchPosition_Area.%1.").arg(m_number), this);
+    m_areaTool = makeAreaTool(areaButton, QStringLiteral("SearchPosition_Area.%1.").arg(m_number));
 
     Hobject_View_MouseDraw_Settings moveStyle;
     moveStyle.ToolName = QStringLiteral("SearchPosition_Move.%1.").arg(m_number);
     moveStyle.ShowEdgeAngle = false;
     moveStyle.EdgeColor = QStringLiteral("red");
     moveStyle.EdgeSize = 1.8;
-    m_moveTool = new Hobject_View_MouseDraw_Rectangle_Move(
-        static_cast<Hobject_View_MouseDraw_Rectangle_Move::CallbackFunctions*>(this), moveButton, viewer, moveStyle,
-        this);
-}
-
-SearchAreaMouseHandler::~SearchAreaMouseHandler()
-{
-    delete m_areaTool;
-    m_areaTool = nullptr;
-    delete m_moveTool;
-    m_moveTool = nullptr;
+    m_moveTool = makeMoveTool(moveButton, moveStyle);
 }
 
 void SearchAreaMouseHandler::setSearchAreaSettings(SearchAreaSettings* settings)

@@ -2,11 +2,7 @@
 
 #include "SearchAreaDrawSettings.h"
 
-#include <Hobject_View_MouseDraw_Rectangle_Area.h>
-#include <Hobject_View_MouseDraw_Rectangle_Move.h>
-
-#include <QObject>
-#include <QPointer>
+#include <Hobject_View_MouseDraw_Rectangle_Host.h>
 
 class IHalconView;
 class QToolButton;
@@ -20,9 +16,7 @@ class SearchAreaSettings;
 //
 // Without a record (or without a viewer) the tools get a zero rectangle and nothing is
 // stored or drawn; a rectangle without area (a click) is not stored either.
-class SearchAreaMouseHandler : public QObject,
-                               private Hobject_View_MouseDraw_Rectangle_Area::CallbackFunctions,
-                               private Hobject_View_MouseDraw_Rectangle_Move::CallbackFunctions {
+class SearchAreaMouseHandler : public Hobject_View_MouseDraw_Rectangle_Host {
     Q_OBJECT
 public:
     // Neither view, buttons nor settings are owned; the tools are, and the viewer behind
@@ -30,7 +24,6 @@ public:
     SearchAreaMouseHandler(IHalconView* view, QToolButton* areaButton, QToolButton* moveButton,
                            const SearchAreaDrawSettings& draw, SearchAreaSettings* settings,
                            QObject* parent = nullptr);
-    ~SearchAreaMouseHandler() override;
 
     void setSearchAreaSettings(SearchAreaSettings* settings);
     SearchAreaSettings* searchAreaSettings() const { return m_settings; }

@@ -219,13 +219,8 @@ bool renameIntoPlace(const QString& from, const QString& to)
 
 QString getPositionName(quint16 position, quint16 rows)
 {
-    if (rows == 0 || position == 0)
-        return QString();
-    const int index = position - 1;
-    const int letter = index / rows;
-    if (letter >= c_letterCount)
-        return QString();
-    return QChar::fromLatin1(c_alphabet[letter]) + QString::number(index % rows + 1);
+    // Numbers below 10 take one digit: no padding.
+    return getPositionNamePadded(position, rows, 0);
 }
 
 QString getPositionNamePadded(quint16 position, quint16 rows, quint16 count)

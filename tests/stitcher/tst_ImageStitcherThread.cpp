@@ -67,6 +67,7 @@ private slots:
     void startWhileBusyIsRefused();
     void stopDuringRunAborts();
     void secondStopWhileTheFirstWaits();
+    void stopThatTimesOutReportsBusy_data();
     void stopThatTimesOutReportsBusy();
     void startWithSettingsRestartsOnThePicturesHeld();
     void resetClearsTheViewsAndForgetsTheError();
@@ -180,8 +181,16 @@ void tst_ImageStitcherThread::secondStopWhileTheFirstWaits()
     QCOMPARE(stitcher.worker->CheckRunning(running), ImageStitcherThread::ErrorAborted);
 }
 
+void tst_ImageStitcherThread::stopThatTimesOutReportsBusy_data()
+{
+    QTest::addColumn<bool>("withSettings");
+    QTest::newRow("next run started") << false;
+    QTest::newRow("next run started with new settings") << true;
+}
+
 void tst_ImageStitcherThread::stopThatTimesOutReportsBusy()
 {
+    QFETCH(bool, withSettings);
     Stitcher stitcher;
     QCOMPARE(stitcher.createModel(), Errors::Type_Error(0));
     Gate gate(stitcher.page, 1, false);
@@ -203,7 +212,13 @@ void tst_ImageStitcherThread::stopThatTimesOutReportsBusy()
     // Idle again: a new run is not aborted by the old request.
     QCOMPARE(stitcher.worker->Stop(), Errors::Type_Error(0));
     stitcher.page.clearRecords();
-    QCOMPARE(stitcher.run(views()), Errors::Type_Error(0));
+    if (withSettings) {
+        QCOMPARE(stitcher.worker->StartWithSettings({}, stitcher.settings.data()), Errors::Type_Error(0));
+        QVERIFY(waitStopped(stitcher));
+        QCOMPARE(stitcher.worker->CheckRunning(running), Errors::Type_Error(0));
+    } else {
+        QCOMPARE(stitcher.run(views()), Errors::Type_Error(0));
+    }
     QCOMPARE(stitcher.page.states().constLast(), QStringLiteral("Done!"));
 }
 
