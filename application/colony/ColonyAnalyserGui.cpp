@@ -119,7 +119,7 @@ ColonyAnalyserGui::ColonyAnalyserGui(ApplicationDatabase* database, AppSettings*
         layout->setContentsMargins(0, 0, 0, 0);
 
     m_runState = std::make_unique<RunStateDisplay>(m_ui->m_QPushButton_StartStop, m_ui->m_QLabel_Duration,
-                                                   m_ui->m_QLabel_RunningState, this, "ColonyAnalyserGui");
+                                                   m_ui->m_QLabel_RunningState, "ColonyAnalyserGui");
 
     m_imageSaver = new Halcon_AsynchronImageSave(QThread::NormalPriority, this);
 
@@ -861,17 +861,12 @@ void ColonyAnalyserGui::slot_ColonySettings_custom(ColonySettings::Enum_CustomSi
         break;
     case ColonySettings::CustomSignal_ColorSelectionEnabled:
         if (data.toInt() == 0) {
-            m_view->endMouseMode();
-            m_view->clearSelection(kColoniesPrefix, true);
-            m_colourSelection.end();
+            m_colourSelection.leave(*m_view);
         } else if (data.toInt() == 1) {
             Stop();
-            m_view->clearSelection(kColoniesPrefix, true);
             m_ui->m_ColoniesTable->clearSelection();
             m_ui->m_RejectedColoniesTable->clearSelection();
-            m_view->setObjectSelectorsChecked(kColoniesPrefix, true, true);
-            m_view->beginMouseMode(QCursor(Qt::CrossCursor));
-            m_colourSelection.begin();
+            m_colourSelection.enter(*m_view);
         }
         break;
     case ColonySettings::CustomSignal_ColorSelectionConfirmed:

@@ -10,10 +10,26 @@
 #include <algorithm>
 #include <iterator>
 
-void ColonyColourSelection::begin()
+namespace {
+
+const QString kColoniesPrefix = QStringLiteral("HalconObject_Colonies.");
+
+} // namespace
+
+void ColonyColourSelection::enter(Hobject_View_Gui& view)
 {
+    view.clearSelection(kColoniesPrefix, true);
     m_picked.clear();
+    view.setObjectSelectorsChecked(kColoniesPrefix, true, true);
+    view.beginMouseMode(QCursor(Qt::CrossCursor));
     m_active = true;
+}
+
+void ColonyColourSelection::leave(Hobject_View_Gui& view)
+{
+    view.endMouseMode();
+    view.clearSelection(kColoniesPrefix, true);
+    m_active = false;
 }
 
 void ColonyColourSelection::toggleAt(const ColonyRackRecord& rack, Hobject_View_Gui& view, double x, double y)

@@ -17,8 +17,12 @@ class QWidget;
 class ColonyColourSelection {
 public:
     bool isActive() const { return m_active; }
-    // Starts with nothing picked.
-    void begin();
+    // Starts with nothing picked: the view shows the colonies, none selected, and takes
+    // clicks with a cross cursor.
+    void enter(Hobject_View_Gui& view);
+    // The view's own mouse handling again, no colony selected.
+    void leave(Hobject_View_Gui& view);
+    // Ends the mode without touching the view (the settings' listeners do that).
     void end() { m_active = false; }
 
     // Every colony whose contour holds the point (column x, row y) toggles its selection in

@@ -20,8 +20,7 @@ const QString kBusyAnimation = QStringLiteral("pictures:/ColonyAnalyser/Calculat
 
 } // namespace
 
-RunStateDisplay::RunStateDisplay(QPushButton* startStop, QLabel* duration, QLabel* runningState, QObject* owner,
-                                 const char* context)
+RunStateDisplay::RunStateDisplay(QPushButton* startStop, QLabel* duration, QLabel* runningState, const char* context)
     : m_startStop(startStop)
     , m_duration(duration)
     , m_context(context)
@@ -29,10 +28,12 @@ RunStateDisplay::RunStateDisplay(QPushButton* startStop, QLabel* duration, QLabe
     initRunStateResources();
     m_startStop->setEnabled(false);
     m_startStop->setIcon(QIcon(kIconStart));
-    m_movie = new QMovie(kBusyAnimation, QByteArray(), owner);
+    m_movie = std::make_unique<QMovie>(kBusyAnimation, QByteArray());
     m_movie->jumpToFrame(0);
-    runningState->setMovie(m_movie);
+    runningState->setMovie(m_movie.get());
 }
+
+RunStateDisplay::~RunStateDisplay() = default;
 
 void RunStateDisplay::started()
 {

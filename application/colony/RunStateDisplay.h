@@ -2,9 +2,10 @@
 
 #include <QDateTime>
 
+#include <memory>
+
 class QLabel;
 class QMovie;
-class QObject;
 class QPushButton;
 
 // The running state an analysis page shows below its results: the start/stop button with
@@ -12,10 +13,10 @@ class QPushButton;
 // run works. Used by the Colony Analyser and the Image Stitcher page.
 class RunStateDisplay {
 public:
-    // The widgets and the animation (a child of owner) belong to the page; context is the
-    // page's translation context of the texts.
-    RunStateDisplay(QPushButton* startStop, QLabel* duration, QLabel* runningState, QObject* owner,
-                    const char* context);
+    // The widgets belong to the page and outlive this; context is the page's translation
+    // context of the texts.
+    RunStateDisplay(QPushButton* startStop, QLabel* duration, QLabel* runningState, const char* context);
+    ~RunStateDisplay();
 
     // Button enabled with the stop icon, "wait ..." as duration, animation on.
     void started();
@@ -26,7 +27,7 @@ public:
 private:
     QPushButton* m_startStop;
     QLabel* m_duration;
-    QMovie* m_movie;
+    std::unique_ptr<QMovie> m_movie;
     const char* m_context;
     QDateTime m_startTime;
 };
