@@ -4,12 +4,12 @@
 #include "AppSettings.h"
 #include "ApplicationDatabase.h"
 #include "Camera_Settings.h"
+#include "ColonyAnalyserExport.h"
 #include "ColonyAnalyserLayout.h"
 #include "ColonyAnalyserViewGroups.h"
 #include "ColonyEditApply.h"
 #include "ColonyEditorGui.h"
 #include "ColonyPicking.h"
-#include "ColonyRackExport.h"
 #include "ColonyResultSave.h"
 #include "ColonyResultTables.h"
 #include "DatabaseTableAll.h"
@@ -23,8 +23,8 @@
 #include "MessageBox_Helper.h"
 #include "NumericSortTreeWidgetItem.h"
 #include "QuendralLibrary.h"
-#include "RackPictureExport.h"
 #include "ReferencePointSearch.h"
+#include "ResultPictureNames.h"
 #include "RunStateDisplay.h"
 
 #include <Halcon.h>
@@ -37,30 +37,6 @@
 namespace {
 
 const QString kColoniesPrefix = QStringLiteral("HalconObject_Colonies.");
-
-ColonyAnalyserLayout::Widgets layoutWidgets(const Ui::ColonyAnalyserGui& ui)
-{
-    ColonyAnalyserLayout::Widgets widgets;
-    widgets.coloniesSplitter = ui.m_QSplitter_Colonies;
-    widgets.referencePointsSplitter = ui.m_QSplitter_ReferencePoints;
-    widgets.goodColonies = ui.m_ColoniesTable;
-    widgets.rejectedColonies = ui.m_RejectedColoniesTable;
-    widgets.referencePoints = ui.m_ReferencePointsPositions;
-    widgets.metrics = ui.m_ReferencePointsMetrics;
-    return widgets;
-}
-
-ColonyResultTables::Widgets tableWidgets(const Ui::ColonyAnalyserGui& ui)
-{
-    ColonyResultTables::Widgets widgets;
-    widgets.referencePoints = ui.m_ReferencePointsPositions;
-    widgets.metrics = ui.m_ReferencePointsMetrics;
-    widgets.goodColonies = ui.m_ColoniesTable;
-    widgets.rejectedColonies = ui.m_RejectedColoniesTable;
-    widgets.goodCount = ui.m_QLabel_GoodColoniesCount;
-    widgets.rejectedCount = ui.m_QLabel_RejectedColoniesCount;
-    return widgets;
-}
 
 } // namespace
 
@@ -109,7 +85,7 @@ ColonyAnalyserGui::ColonyAnalyserGui(ApplicationDatabase* database, AppSettings*
     Gui_Helper::setObjectName(this, QString());
     if (parent && !parent->layout())
         Gui_Helper::fillParentWidget(this, false, true);
-    m_tables = std::make_unique<ColonyResultTables>(tableWidgets(*m_ui));
+    m_tables = std::make_unique<ColonyResultTables>(*m_ui);
 
     m_ui->m_ColoniesTable->sortByColumn(0, Qt::AscendingOrder);
     m_ui->m_RejectedColoniesTable->sortByColumn(0, Qt::AscendingOrder);
@@ -174,7 +150,7 @@ ColonyAnalyserGui::ColonyAnalyserGui(ApplicationDatabase* database, AppSettings*
 
     m_columns.setHeaders(m_ui->m_ColoniesTable);
     m_columns.setHeaders(m_ui->m_RejectedColoniesTable);
-    ColonyAnalyserLayout::restore(layoutWidgets(*m_ui));
+    ColonyAnalyserLayout::restore(*m_ui);
 
     m_actionResize = new QAction(tr("Size All Columns to Fit"), this);
     m_actionShowInImage = new QAction(tr("Show in Image"), this);
@@ -207,7 +183,7 @@ ColonyAnalyserGui::~ColonyAnalyserGui()
     if (m_colonySettings)
         disconnect(m_colonySettings, nullptr, this, nullptr);
     Gui_Helper::saveWindowLayout(this, QString());
-    ColonyAnalyserLayout::save(layoutWidgets(*m_ui), m_columns);
+    ColonyAnalyserLayout::save(*m_ui, m_columns);
     // The saver turns the event loop while it writes what is queued, so it goes while the
     // worker can still take the reports that arrive; the worker reports into the tables and
     // the view, so it goes before them.
@@ -467,12 +443,12 @@ Errors::Type_Error ColonyAnalyserGui::UserEditColonies()
 
 QString ColonyAnalyserGui::rackPictureFileName(Database::ID rackId)
 {
-    return ColonyResultSave::rackPictureFileName(rackId);
+    return ResultPictureNames::fileName(ResultPictureNames::Rack, rackId);
 }
 
 QString ColonyAnalyserGui::rackPicturePath(const QString& pictureFolder, Database::ID rackId)
 {
-    return ColonyResultSave::rackPicturePath(pictureFolder, rackId);
+    return ResultPictureNames::path(pictureFolder, ResultPictureNames::Rack, rackId);
 }
 
 Errors::Type_Error ColonyAnalyserGui::SaveResult(bool asynchronPictureSave, const QString& rackBarcode,
@@ -491,8 +467,8 @@ Errors::Type_Error ColonyAnalyserGui::SaveResult(bool asynchronPictureSave, cons
         return code;
     fillRackRow(rackBarcode, description, imageStitcherID, workerError);
     const QString folder = m_appSettings ? m_appSettings->database.PicturePath : QString();
-    if (const Errors::Type_Error code = ColonyResultSave(m_database, m_imageSaver, folder).save(m_rack, asynchronPictureSave);
-        code != 0)
+    Halcon_AsynchronImageSave* saver = asynchronPictureSave ? m_imageSaver : nullptr;
+    if (const Errors::Type_Error code = ColonyResultSave::save(m_rack, m_database, saver, folder); code != 0)
         return code;
     rackID = m_rack.row.RackID;
 
@@ -545,13 +521,15 @@ Errors::Type_Error ColonyAnalyserGui::ExportRackPicture(int rackID, bool asynchr
     const bool shownRack = rackID == -1 || rackID == m_rack.row.RackID;
     if (analyserDrawings && !shownRack)
         return ErrorRackNotShown;
-    if (const Errors::Type_Error code = RackPictureExport::checkTarget(picturePath, pictureFormat); code != 0)
+    if (const Errors::Type_Error code = ColonyAnalyserExport::checkPictureTarget(picturePath, pictureFormat);
+        code != 0)
         return code;
 
     Halcon::Hobject picture;
     ColonySettingsData settings;
     if (!shownRack) {
-        if (const Errors::Type_Error code = RackPictureExport::loadStored(m_database, rackID, picture, settings);
+        if (const Errors::Type_Error code =
+                ColonyAnalyserExport::loadStoredPicture(m_database, rackID, picture, settings);
             code != 0)
             return code;
     } else {
@@ -564,8 +542,8 @@ Errors::Type_Error ColonyAnalyserGui::ExportRackPicture(int rackID, bool asynchr
         }
         settings = currentSettings();
     }
-    return RackPictureExport::write(picture, settings, pictureCropped, pictureSizePercent,
-                                    asynchronPictureSave ? m_imageSaver : nullptr, picturePath, pictureFormat);
+    return ColonyAnalyserExport::rackPicture(picture, settings, pictureCropped, pictureSizePercent,
+                                             asynchronPictureSave ? m_imageSaver : nullptr, picturePath, pictureFormat);
 }
 
 Errors::Type_Error ColonyAnalyserGui::ExportColonyResultsCurrentRack(const QString& fileName, const QString& options)
@@ -582,8 +560,8 @@ Errors::Type_Error ColonyAnalyserGui::ExportColonyResults(Database::ID rackId, c
     if (m_exclusiveWork != WorkNone || isBusy())
         return ErrorBusy;
     if (rackId == m_rack.row.RackID)
-        return ColonyRackExport::exportRecord(m_rack, fileName, options);
-    return ColonyRackExport::exportStored(m_database, rackId, fileName, options);
+        return ColonyAnalyserExport::colonyResults(m_rack, fileName, options);
+    return ColonyAnalyserExport::colonyResults(m_database, rackId, fileName, options);
 }
 
 // ---- Emitters (worker thread) ------------------------------------------------------------------------

@@ -1,4 +1,5 @@
 #include "ColonyAnalyserLayout.h"
+#include "ui_ColonyAnalyserGui.h"
 
 #include "ColonyTableColumns.h"
 
@@ -20,12 +21,12 @@ QSettings store()
 }
 
 // Group of each table in the store; the two colony tables come first.
-std::array<std::pair<const char*, QTreeWidget*>, 4> tableGroups(const ColonyAnalyserLayout::Widgets& widgets)
+std::array<std::pair<const char*, QTreeWidget*>, 4> tableGroups(const Ui::ColonyAnalyserGui& form)
 {
-    return {{{"TableColonies", widgets.goodColonies},
-             {"TableColoniesRejected", widgets.rejectedColonies},
-             {"TableReferencePointsPositions", widgets.referencePoints},
-             {"TableReferencePointsMetrics", widgets.metrics}}};
+    return {{{"TableColonies", form.m_ColoniesTable},
+             {"TableColoniesRejected", form.m_RejectedColoniesTable},
+             {"TableReferencePointsPositions", form.m_ReferencePointsPositions},
+             {"TableReferencePointsMetrics", form.m_ReferencePointsMetrics}}};
 }
 
 QString columnKey(int column)
@@ -35,15 +36,15 @@ QString columnKey(int column)
 
 } // namespace
 
-void ColonyAnalyserLayout::restore(const Widgets& widgets)
+void ColonyAnalyserLayout::restore(const Ui::ColonyAnalyserGui& form)
 {
     QSettings settings = store();
     settings.beginGroup(QStringLiteral("ColonyAnalyserGui"));
-    widgets.coloniesSplitter->restoreState(settings.value(QStringLiteral("ColoniesSplitter")).toByteArray());
-    widgets.referencePointsSplitter->restoreState(
+    form.m_QSplitter_Colonies->restoreState(settings.value(QStringLiteral("ColoniesSplitter")).toByteArray());
+    form.m_QSplitter_ReferencePoints->restoreState(
         settings.value(QStringLiteral("ReferencePointsSpliter")).toByteArray());
     settings.endGroup();
-    for (const auto& [group, table] : tableGroups(widgets)) {
+    for (const auto& [group, table] : tableGroups(form)) {
         settings.beginGroup(QLatin1String(group));
         for (int i = 0; i < table->columnCount(); ++i) {
             const int width = settings.value(columnKey(i), -1).toInt();
@@ -54,14 +55,14 @@ void ColonyAnalyserLayout::restore(const Widgets& widgets)
     }
 }
 
-void ColonyAnalyserLayout::save(const Widgets& widgets, const ColonyTableColumns& columns)
+void ColonyAnalyserLayout::save(const Ui::ColonyAnalyserGui& form, const ColonyTableColumns& columns)
 {
     QSettings settings = store();
     settings.beginGroup(QStringLiteral("ColonyAnalyserGui"));
-    settings.setValue(QStringLiteral("ColoniesSplitter"), widgets.coloniesSplitter->saveState());
-    settings.setValue(QStringLiteral("ReferencePointsSpliter"), widgets.referencePointsSplitter->saveState());
+    settings.setValue(QStringLiteral("ColoniesSplitter"), form.m_QSplitter_Colonies->saveState());
+    settings.setValue(QStringLiteral("ReferencePointsSpliter"), form.m_QSplitter_ReferencePoints->saveState());
     settings.endGroup();
-    const auto groups = tableGroups(widgets);
+    const auto groups = tableGroups(form);
     for (size_t g = 0; g < groups.size(); ++g) {
         QTreeWidget* table = groups[g].second;
         const bool colonyTable = g < 2;

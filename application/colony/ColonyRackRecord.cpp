@@ -6,6 +6,8 @@
 #include <Halcon.h>
 
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 void ColonyRackRecord::Colony::clear()
 {
@@ -160,24 +162,15 @@ int ColonyRackRecord::rankOf(int containerIndex) const
 
 void ColonyRackRecord::setReferencePosition(int index, double x, double y)
 {
-    switch (index) {
-    case 0:
-        row.ReferenzPos1X = x;
-        row.ReferenzPos1Y = y;
-        break;
-    case 1:
-        row.ReferenzPos2X = x;
-        row.ReferenzPos2Y = y;
-        break;
-    case 2:
-        row.ReferenzPos3X = x;
-        row.ReferenzPos3Y = y;
-        break;
-    case 3:
-        row.ReferenzPos4X = x;
-        row.ReferenzPos4Y = y;
-        break;
-    default:
-        break;
-    }
+    using Row = DatabaseTableZelvorinRack::Dataset;
+    static constexpr std::pair<double Row::*, double Row::*> positions[] = {
+        {&Row::ReferenzPos1X, &Row::ReferenzPos1Y},
+        {&Row::ReferenzPos2X, &Row::ReferenzPos2Y},
+        {&Row::ReferenzPos3X, &Row::ReferenzPos3Y},
+        {&Row::ReferenzPos4X, &Row::ReferenzPos4Y},
+    };
+    if (index < 0 || index >= int(std::size(positions)))
+        return;
+    row.*positions[index].first = x;
+    row.*positions[index].second = y;
 }

@@ -52,29 +52,12 @@ private:
 
 } // namespace
 
-ColonyResultSave::ColonyResultSave(ApplicationDatabase* database, Halcon_AsynchronImageSave* saver,
-                                   const QString& pictureFolder)
-    : m_database(database)
-    , m_saver(saver)
-    , m_folder(pictureFolder)
-{
-}
-
-QString ColonyResultSave::rackPictureFileName(Database::ID rackId)
-{
-    return ResultPictureNames::fileName(ResultPictureNames::Rack, rackId);
-}
-
-QString ColonyResultSave::rackPicturePath(const QString& pictureFolder, Database::ID rackId)
-{
-    return ResultPictureNames::path(pictureFolder, ResultPictureNames::Rack, rackId);
-}
-
-Errors::Type_Error ColonyResultSave::save(ColonyRackRecord& rack, bool asynchronPictureSave)
+Errors::Type_Error ColonyResultSave::save(ColonyRackRecord& rack, ApplicationDatabase* database,
+                                          Halcon_AsynchronImageSave* saver, const QString& pictureFolder)
 {
     // Keys as they were, so that a failed save leaves the record as it found it.
     const RecordKeys keys(rack);
-    const Errors::Type_Error result = store(rack, asynchronPictureSave);
+    const Errors::Type_Error result = store(rack, database, saver, pictureFolder);
     if (result != 0) {
         keys.restore(rack);
         rack.row.PictureFilePath.clear();
@@ -82,36 +65,36 @@ Errors::Type_Error ColonyResultSave::save(ColonyRackRecord& rack, bool asynchron
     return result;
 }
 
-Errors::Type_Error ColonyResultSave::store(ColonyRackRecord& rack, bool asynchronPictureSave)
+Errors::Type_Error ColonyResultSave::store(ColonyRackRecord& rack, ApplicationDatabase* database,
+                                           Halcon_AsynchronImageSave* saver, const QString& pictureFolder)
 {
-    if (!m_database)
+    if (!database)
         return ErrorNoDatabase;
     DatabaseTableZelvorinRack::Dataset& row = rack.row;
 
-    Halcon_PictureStaging picture(m_folder, ResultPictureNames::privatePrefix(ResultPictureNames::Rack),
-                                  ResultPictureNames::pictureSuffix(), kPictureFormat,
-                                  asynchronPictureSave ? m_saver : nullptr, kPictureDelayMs);
+    Halcon_PictureStaging picture(pictureFolder, ResultPictureNames::privatePrefix(ResultPictureNames::Rack),
+                                  ResultPictureNames::pictureSuffix(), kPictureFormat, saver, kPictureDelayMs);
     if (const Errors::Type_Error code = picture.add(rack.picture); code != 0)
         return code;
     {
-        DatabaseTransaction transaction(m_database);
+        DatabaseTransaction transaction(database);
         if (transaction.beginResult() != 0)
             return transaction.beginResult();
-        if (const Errors::Type_Error code = m_database->tableRack()->Insert(row); code != 0)
+        if (const Errors::Type_Error code = database->tableRack()->Insert(row); code != 0)
             return code;
-        const QString path = rackPicturePath(m_folder, row.RackID);
+        const QString path = ResultPictureNames::path(pictureFolder, ResultPictureNames::Rack, row.RackID);
         if (const Errors::Type_Error code = picture.place(0, path); code != 0)
             return code;
         row.PictureFilePath = path;
-        if (const Errors::Type_Error code = m_database->tableRack()->Update(row); code != 0)
+        if (const Errors::Type_Error code = database->tableRack()->Update(row); code != 0)
             return code;
         for (const auto& container : rack.containers) {
             container->row.RackID = row.RackID;
-            if (const Errors::Type_Error code = m_database->tableContainer()->Insert(container->row); code != 0)
+            if (const Errors::Type_Error code = database->tableContainer()->Insert(container->row); code != 0)
                 return code;
             for (const auto& colony : container->colonies) {
                 colony->row.ContainerID = container->row.ContainerID;
-                if (const Errors::Type_Error code = m_database->tableColony()->Insert(colony->row); code != 0)
+                if (const Errors::Type_Error code = database->tableColony()->Insert(colony->row); code != 0)
                     return code;
             }
         }

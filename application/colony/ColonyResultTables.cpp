@@ -1,4 +1,5 @@
 #include "ColonyResultTables.h"
+#include "ui_ColonyAnalyserGui.h"
 
 #include "IHalconView.h"
 #include "ImageRefPoint.h"
@@ -8,7 +9,6 @@
 
 #include <QCoreApplication>
 #include <QFont>
-#include <QLabel>
 #include <QTreeWidget>
 
 namespace {
@@ -70,42 +70,42 @@ void markFailedLimits(QTreeWidgetItem* item, const ColonyRackRecord::Colony& col
 
 } // namespace
 
-ColonyResultTables::ColonyResultTables(const Widgets& widgets) : m_widgets(widgets) {}
+ColonyResultTables::ColonyResultTables(Ui::ColonyAnalyserGui& form) : m_form(form) {}
 
 void ColonyResultTables::clearAll()
 {
     clearColonyTables();
-    m_widgets.metrics->clear();
-    m_widgets.referencePoints->clear();
+    m_form.m_ReferencePointsMetrics->clear();
+    m_form.m_ReferencePointsPositions->clear();
 }
 
 void ColonyResultTables::clearColonyTables()
 {
-    m_widgets.goodColonies->clear();
-    m_widgets.rejectedColonies->clear();
+    m_form.m_ColoniesTable->clear();
+    m_form.m_RejectedColoniesTable->clear();
 }
 
 void ColonyResultTables::setColonySortingEnabled(bool enabled)
 {
-    m_widgets.goodColonies->setSortingEnabled(enabled);
-    m_widgets.rejectedColonies->setSortingEnabled(enabled);
+    m_form.m_ColoniesTable->setSortingEnabled(enabled);
+    m_form.m_RejectedColoniesTable->setSortingEnabled(enabled);
 }
 
 void ColonyResultTables::clearColonyCounts()
 {
-    m_widgets.rejectedCount->clear();
-    m_widgets.goodCount->clear();
+    m_form.m_QLabel_RejectedColoniesCount->clear();
+    m_form.m_QLabel_GoodColoniesCount->clear();
 }
 
 void ColonyResultTables::addContainerRows(ColonyRackRecord::Container& container, int positionNumber,
                                           const QString& positionText, int rank)
 {
-    auto* good = new NumericSortTreeWidgetItem(m_widgets.goodColonies);
+    auto* good = new NumericSortTreeWidgetItem(m_form.m_ColoniesTable);
     good->setText(0, QStringLiteral("%1").arg(positionNumber));
     good->setText(2, positionText);
     good->setText(3, QStringLiteral("%1").arg(rank));
     good->setExpanded(true);
-    auto* rejected = new NumericSortTreeWidgetItem(m_widgets.rejectedColonies);
+    auto* rejected = new NumericSortTreeWidgetItem(m_form.m_RejectedColoniesTable);
     rejected->setText(0, QStringLiteral("%1").arg(positionNumber));
     rejected->setText(2, positionText);
     rejected->setExpanded(true);
@@ -178,7 +178,7 @@ void ColonyResultTables::writeColonyPosition(const ColonyRackRecord::Colony& col
 
 void ColonyResultTables::addReferencePoint(const QString& text, const ImageRefPoint& point, IHalconView& view)
 {
-    auto* row = new NumericSortTreeWidgetItem(m_widgets.referencePoints);
+    auto* row = new NumericSortTreeWidgetItem(m_form.m_ReferencePointsPositions);
     row->setFlags(Qt::ItemIsEnabled);
     row->setText(0, text.isEmpty() ? ReferenceCornerNames(point.Index) : text);
     if (point.Found) {
@@ -194,12 +194,12 @@ void ColonyResultTables::addReferencePoint(const QString& text, const ImageRefPo
     row->setText(5, format("%.2f", point.Score));
     row->setText(6, format("%.4f", view.pixelsToPercentX(point.PosX_px)));
     row->setText(7, format("%.4f", view.pixelsToPercentY(point.PosY_px)));
-    alignRight(row, 2, m_widgets.referencePoints->columnCount());
+    alignRight(row, 2, m_form.m_ReferencePointsPositions->columnCount());
 }
 
 void ColonyResultTables::showMetrics(const ImageRefPointsMetrics& metrics)
 {
-    QTreeWidget* table = m_widgets.metrics;
+    QTreeWidget* table = m_form.m_ReferencePointsMetrics;
     table->clear();
     const bool usable = metrics.hasResolution();
     const struct {
@@ -228,7 +228,7 @@ void ColonyResultTables::showMetrics(const ImageRefPointsMetrics& metrics)
 void ColonyResultTables::showColonyCounts()
 {
     int sums[2] = {0, 0};
-    QTreeWidget* tables[2] = {m_widgets.goodColonies, m_widgets.rejectedColonies};
+    QTreeWidget* tables[2] = {m_form.m_ColoniesTable, m_form.m_RejectedColoniesTable};
     for (int t = 0; t < 2; ++t) {
         for (int i = 0; i < tables[t]->topLevelItemCount(); ++i) {
             QTreeWidgetItem* item = tables[t]->topLevelItem(i);
@@ -236,6 +236,6 @@ void ColonyResultTables::showColonyCounts()
             sums[t] += item->childCount();
         }
     }
-    m_widgets.rejectedCount->setText(QStringLiteral("%1").arg(sums[1]));
-    m_widgets.goodCount->setText(QStringLiteral("%1").arg(sums[0]));
+    m_form.m_QLabel_RejectedColoniesCount->setText(QStringLiteral("%1").arg(sums[1]));
+    m_form.m_QLabel_GoodColoniesCount->setText(QStringLiteral("%1").arg(sums[0]));
 }

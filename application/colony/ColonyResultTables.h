@@ -9,24 +9,18 @@ class IHalconView;
 class ImageRefPoint;
 class ImageRefPointsMetrics;
 class NumericSortTreeWidgetItem;
-class QLabel;
-class QTreeWidget;
+
+namespace Ui {
+class ColonyAnalyserGui;
+}
 
 // What the page's four result tables show: one row per reference point, the four metrics,
 // and the good and the rejected colonies as trees with one top-level row per container.
 // Rows belong to their tables; the rack record points at them.
 class ColonyResultTables {
 public:
-    struct Widgets {
-        QTreeWidget* referencePoints = nullptr;
-        QTreeWidget* metrics = nullptr;
-        QTreeWidget* goodColonies = nullptr;
-        QTreeWidget* rejectedColonies = nullptr;
-        QLabel* goodCount = nullptr;
-        QLabel* rejectedCount = nullptr;
-    };
-
-    explicit ColonyResultTables(const Widgets& widgets);
+    // The tables and count labels of the page's form, which outlives this.
+    explicit ColonyResultTables(Ui::ColonyAnalyserGui& form);
 
     void clearAll();
     void clearColonyTables();
@@ -53,5 +47,5 @@ public:
     void showColonyCounts();
 
 private:
-    Widgets m_widgets;
+    Ui::ColonyAnalyserGui& m_form;
 };
