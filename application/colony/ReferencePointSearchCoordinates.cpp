@@ -2,6 +2,19 @@
 
 #include "ReferencePointSearch.h"
 
+namespace {
+
+// Without a search a transform leaves the coordinates as they are.
+void unchanged(double row, double column, double* rowOut, double* columnOut)
+{
+    if (rowOut)
+        *rowOut = row;
+    if (columnOut)
+        *columnOut = column;
+}
+
+} // namespace
+
 double ReferencePointSearchCoordinates::horizontalResolution()
 {
     return m_search ? m_search->HorizontalResolution : 0.0;
@@ -36,25 +49,17 @@ void ReferencePointSearchCoordinates::referencePointPosition(int index, double& 
 void ReferencePointSearchCoordinates::transformHeightScale(double row, double column, double* rowCorrected,
                                                            double* columnCorrected)
 {
-    if (m_search) {
+    if (m_search)
         m_search->transformHeightScale(row, column, rowCorrected, columnCorrected);
-        return;
-    }
-    if (rowCorrected)
-        *rowCorrected = row;
-    if (columnCorrected)
-        *columnCorrected = column;
+    else
+        unchanged(row, column, rowCorrected, columnCorrected);
 }
 
 void ReferencePointSearchCoordinates::transformPlateCoordinates(double row, double column, double* yMillimetres,
                                                                 double* xMillimetres)
 {
-    if (m_search) {
+    if (m_search)
         m_search->transformPlateCoordinates(row, column, yMillimetres, xMillimetres);
-        return;
-    }
-    if (yMillimetres)
-        *yMillimetres = row;
-    if (xMillimetres)
-        *xMillimetres = column;
+    else
+        unchanged(row, column, yMillimetres, xMillimetres);
 }
