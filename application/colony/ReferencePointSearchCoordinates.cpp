@@ -2,19 +2,6 @@
 
 #include "ReferencePointSearch.h"
 
-namespace {
-
-// Without a search a transform leaves the coordinates as they are.
-void unchanged(double row, double column, double* rowOut, double* columnOut)
-{
-    if (rowOut)
-        *rowOut = row;
-    if (columnOut)
-        *columnOut = column;
-}
-
-} // namespace
-
 double ReferencePointSearchCoordinates::horizontalResolution()
 {
     return m_search ? m_search->HorizontalResolution : 0.0;
@@ -49,17 +36,25 @@ void ReferencePointSearchCoordinates::referencePointPosition(int index, double& 
 void ReferencePointSearchCoordinates::transformHeightScale(double row, double column, double* rowCorrected,
                                                            double* columnCorrected)
 {
-    if (m_search)
-        m_search->transformHeightScale(row, column, rowCorrected, columnCorrected);
-    else
-        unchanged(row, column, rowCorrected, columnCorrected);
+    transform(&ReferencePointSearch::transformHeightScale, row, column, rowCorrected, columnCorrected);
 }
 
 void ReferencePointSearchCoordinates::transformPlateCoordinates(double row, double column, double* yMillimetres,
                                                                 double* xMillimetres)
 {
-    if (m_search)
-        m_search->transformPlateCoordinates(row, column, yMillimetres, xMillimetres);
-    else
-        unchanged(row, column, yMillimetres, xMillimetres);
+    transform(&ReferencePointSearch::transformPlateCoordinates, row, column, yMillimetres, xMillimetres);
+}
+
+void ReferencePointSearchCoordinates::transform(Transform transform, double row, double column, double* first,
+                                                double* second) const
+{
+    if (m_search) {
+        (m_search->*transform)(row, column, first, second);
+        return;
+    }
+    // Without a search the coordinates stay as they are.
+    if (first)
+        *first = row;
+    if (second)
+        *second = column;
 }
