@@ -86,11 +86,6 @@ ColonyAnalyserGui::ColonyAnalyserGui(ApplicationDatabase* database, AppSettings*
     if (parent && !parent->layout())
         Gui_Helper::fillParentWidget(this, false, true);
     m_tables = std::make_unique<ColonyResultTables>(*m_ui);
-
-    m_ui->m_ColoniesTable->sortByColumn(0, Qt::AscendingOrder);
-    m_ui->m_RejectedColoniesTable->sortByColumn(0, Qt::AscendingOrder);
-    m_ui->m_ReferencePointsMetrics->sortByColumn(0, Qt::AscendingOrder);
-    m_ui->m_ReferencePointsPositions->sortByColumn(0, Qt::AscendingOrder);
     if (QLayout* layout = m_ui->m_QWidget_Info->layout())
         layout->setContentsMargins(0, 0, 0, 0);
 
@@ -156,15 +151,7 @@ ColonyAnalyserGui::ColonyAnalyserGui(ApplicationDatabase* database, AppSettings*
     m_actionShowInImage = new QAction(tr("Show in Image"), this);
     connect(m_actionResize, &QAction::triggered, this, &ColonyAnalyserGui::slot_Action_ResizeColumns);
     connect(m_actionShowInImage, &QAction::triggered, this, &ColonyAnalyserGui::slot_Action_ShowInHalconView);
-    for (QTreeWidget* table : {m_ui->m_ReferencePointsPositions, m_ui->m_ReferencePointsMetrics}) {
-        table->addAction(m_actionResize);
-        table->setContextMenuPolicy(Qt::ActionsContextMenu);
-    }
-    for (QTreeWidget* table : {m_ui->m_ColoniesTable, m_ui->m_RejectedColoniesTable}) {
-        table->addAction(m_actionShowInImage);
-        table->addAction(m_actionResize);
-        table->setContextMenuPolicy(Qt::ActionsContextMenu);
-    }
+    m_tables->addContextActions(m_actionResize, m_actionShowInImage);
 }
 
 ColonyAnalyserGui::ColonyAnalyserGui(ApplicationDatabase* database, AppSettings* appSettings,

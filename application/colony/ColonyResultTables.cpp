@@ -70,7 +70,26 @@ void markFailedLimits(QTreeWidgetItem* item, const ColonyRackRecord::Colony& col
 
 } // namespace
 
-ColonyResultTables::ColonyResultTables(Ui::ColonyAnalyserGui& form) : m_form(form) {}
+ColonyResultTables::ColonyResultTables(Ui::ColonyAnalyserGui& form) : m_form(form)
+{
+    m_form.m_ColoniesTable->sortByColumn(0, Qt::AscendingOrder);
+    m_form.m_RejectedColoniesTable->sortByColumn(0, Qt::AscendingOrder);
+    m_form.m_ReferencePointsMetrics->sortByColumn(0, Qt::AscendingOrder);
+    m_form.m_ReferencePointsPositions->sortByColumn(0, Qt::AscendingOrder);
+}
+
+void ColonyResultTables::addContextActions(QAction* resizeColumns, QAction* showInImage)
+{
+    for (QTreeWidget* table : {m_form.m_ReferencePointsPositions, m_form.m_ReferencePointsMetrics}) {
+        table->addAction(resizeColumns);
+        table->setContextMenuPolicy(Qt::ActionsContextMenu);
+    }
+    for (QTreeWidget* table : {m_form.m_ColoniesTable, m_form.m_RejectedColoniesTable}) {
+        table->addAction(showInImage);
+        table->addAction(resizeColumns);
+        table->setContextMenuPolicy(Qt::ActionsContextMenu);
+    }
+}
 
 void ColonyResultTables::clearAll()
 {

@@ -9,6 +9,7 @@ class IHalconView;
 class ImageRefPoint;
 class ImageRefPointsMetrics;
 class NumericSortTreeWidgetItem;
+class QAction;
 
 namespace Ui {
 class ColonyAnalyserGui;
@@ -19,8 +20,13 @@ class ColonyAnalyserGui;
 // Rows belong to their tables; the rack record points at them.
 class ColonyResultTables {
 public:
-    // The tables and count labels of the page's form, which outlives this.
+    // The tables and count labels of the page's form, which outlives this. Every table sorts
+    // by its first column.
     explicit ColonyResultTables(Ui::ColonyAnalyserGui& form);
+
+    // The context menus: every table can size its columns, a colony table first shows the
+    // colony in the picture.
+    void addContextActions(QAction* resizeColumns, QAction* showInImage);
 
     void clearAll();
     void clearColonyTables();
