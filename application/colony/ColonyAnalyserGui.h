@@ -35,7 +35,6 @@ class ColonyEditorGui;
 class ColonyPicking;
 class ColonyResultTables;
 class Halcon_AsynchronImageSave;
-class Hobject_View_Gui;
 class QAction;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -54,6 +53,11 @@ class ColonyAnalyserGui;
 // the page; table and rack reports release one unit of the pending-update semaphore before
 // they emit and the slot acquires it when it has applied the report, so the page counts as
 // busy until the last report of a run is on screen. Everything else runs in the GUI thread.
+//
+// The page keeps the entry points, the reports and the busy rule; its parts stand beside it:
+// the record (ColonyRackRecord), the tables (ColonyResultTables, ColonyTableColumns), saving
+// (ColonyResultSave), exports (ColonyAnalyserExport), what the view selects (ColonyPicking,
+// ColonyColourSelection, ColonySelectorHighlight), its layout store, view groups and forwards.
 class ColonyAnalyserGui : public QWidget, public ColonyAnalyserViewForwards {
     Q_OBJECT
 public:
