@@ -3,15 +3,15 @@
 #include <HalconViewImpl.h>
 
 #include "ColonyAnalyserThread.h"
+#include "ColonyAnalyserViewForwards.h"
+#include "ColonyColourSelection.h"
+#include "ColonyRackRecord.h"
+#include "ColonySelectorHighlight.h"
 #include "ColonySettings.h"
-#include "CorrectionInfo.h"
-#include "DatabaseTableZelvorinColony.h"
-#include "DatabaseTableZelvorinContainer.h"
-#include "DatabaseTableZelvorinRack.h"
+#include "ColonyTableColumns.h"
 #include "Errors.h"
 #include "IHalconView.h"
 #include "IColoniesCollection.h"
-#include "IColonyAnalyserHost.h"
 #include "IImageRefPointsView.h"
 #include "ImageColony.h"
 #include "ImageRefPoint.h"
@@ -27,19 +27,18 @@
 
 #include <functional>
 #include <memory>
-#include <vector>
 
 class AppSettings;
 class ApplicationDatabase;
 class Camera_Settings;
 class ColonyEditorGui;
+class ColonyPicking;
+class ColonyResultTables;
 class Halcon_AsynchronImageSave;
-class Hobject_View_Gui;
-class NumericSortTreeWidgetItem;
 class QAction;
-class QMovie;
 class QTreeWidget;
 class QTreeWidgetItem;
+class RunStateDisplay;
 
 namespace Ui {
 class ColonyAnalyserGui;
@@ -54,7 +53,12 @@ class ColonyAnalyserGui;
 // the page; table and rack reports release one unit of the pending-update semaphore before
 // they emit and the slot acquires it when it has applied the report, so the page counts as
 // busy until the last report of a run is on screen. Everything else runs in the GUI thread.
-class ColonyAnalyserGui : public QWidget, public IColonyAnalyserHost {
+//
+// The page keeps the entry points, the reports and the busy rule; its parts stand beside it:
+// the record (ColonyRackRecord), the tables (ColonyResultTables, ColonyTableColumns), saving
+// (ColonyResultSave), exports (ColonyAnalyserExport), what the view selects (ColonyPicking,
+// ColonyColourSelection, ColonySelectorHighlight), its layout store, view groups and forwards.
+class ColonyAnalyserGui : public QWidget, public ColonyAnalyserViewForwards {
     Q_OBJECT
 public:
     // Application error codes of the page.
@@ -70,55 +74,11 @@ public:
     // How long SaveResult waits for a running analysis and its queued reports.
     static constexpr int DefaultSaveWaitTimeoutMs = 300000;
 
-    struct ColonyEntry {
-        QString objectName;
-        QTreeWidgetItem* item = nullptr; // in the good or the rejected table, owned by it
-        int containerNumber = 0;
-        Halcon::Hobject contour;
-        DatabaseTableZelvorinColony::Dataset row;
-        bool colorPassed = false;
-        bool propertiesPassed = false;
-        double weightedRed = 0.0;
-        double weightedGreen = 0.0;
-        double weightedBlue = 0.0;
-
-        void clear();
-    };
-
-    struct ContainerEntry {
-        QString objectName;
-        NumericSortTreeWidgetItem* goodItem = nullptr; // owned by the tables
-        NumericSortTreeWidgetItem* rejectedItem = nullptr;
-        DatabaseTableZelvorinContainer::Dataset row;
-        std::vector<std::unique_ptr<ColonyEntry>> colonies; // arrival order
-        Halcon::Hobject searchArea;
-        int containerIndex = 0;
-        int colonyCount = 0;
-    };
-
-    struct RackEntry {
-        Halcon::Hobject picture;
-        QString objectName;
-        QTreeWidgetItem* item = nullptr;
-        DatabaseTableZelvorinRack::Dataset row;
-        std::vector<std::unique_ptr<ContainerEntry>> containers; // report order
-        CorrectionInfo correction;
-        QList<int> pickRank; // 1-based pick rank per container index
-
-        void clear();
-    };
-
-    struct ColumnInfo {
-        int index = -1;
-        QString header;
-        // Shown with colour model 0, 2, 1, shown in the rejected table.
-        bool colorModel0 = false;
-        bool colorModel2 = false;
-        bool colorModel1 = false;
-        bool rejected = true;
-        int widthGood = 0;
-        int widthRejected = 0;
-    };
+    // The page's record of the rack on screen and the columns of its colony tables.
+    using RackEntry = ColonyRackRecord;
+    using ContainerEntry = ColonyRackRecord::Container;
+    using ColonyEntry = ColonyRackRecord::Colony;
+    using ColumnInfo = ColonyTableColumns::ColumnInfo;
 
     class ImageRefPointsTable : public IImageRefPointsView {
     public:
@@ -218,7 +178,7 @@ public:
     // ---- What other parts of the page's subsystem read -------------------------------------
     const RackEntry& rack() const { return m_rack; }
     RackEntry& rack() { return m_rack; }
-    const QList<ColumnInfo>& columns() const { return m_columns; }
+    const QList<ColumnInfo>& columns() const { return m_columns.columns(); }
     ColonyAnalyserThread* worker() const { return m_worker; }
     QTreeWidget* goodColoniesTable() const;
     QTreeWidget* rejectedColoniesTable() const;
@@ -240,7 +200,7 @@ public:
     // Test of a vision-layer result for the engine: false for success, else recorded.
     static bool checkHalconError(int halconResult);
 
-    // ---- IColonyAnalyserHost (worker thread unless noted) ----------------------------------
+    // ---- IColonyAnalyserHost (worker thread unless noted); the view forwards are the base's --
     void emitStateSetText(const QString& text) override;
     void emitAnalyserStarted() override;
     void emitAnalyserStopped() override;
@@ -258,27 +218,6 @@ public:
     IImageRefPointsView* imageRefPointsTable() override { return &m_imageRefPointsTable; }
     IColoniesCollection* imageColoniesTable() override { return &m_imageColoniesTable; }
     IHalconView* halconView() override { return m_halconView.get(); }
-    Hobject_View_Gui* view() override { return m_view; }
-
-    void viewClear(bool update) override;
-    void viewUpdate(bool onlyIfModified) override;
-    void viewSetPicture(const Halcon::Hobject& picture, const QString& name, bool update) override;
-    void viewRemovePictures(const QString& prefix, bool update) override;
-    void viewRemoveObjects(const QString& prefix, bool update) override;
-    void viewAddObject(const Halcon::Hobject& object, const char* color, const char* drawMode, int lineWidth,
-                       const QString& name, bool selectable, bool update) override;
-    void viewPercentToPixel(double xPercent, double yPercent, double& xPixels, double& yPixels) override;
-    void viewSetPictureSelectorsVisible(const QString& prefix, bool visible, bool update) override;
-    void viewSetObjectSelectorsVisible(const QString& prefix, bool visible, bool update) override;
-    void viewPixelToPercent(double xPixels, double yPixels, double& xPercent, double& yPercent);
-    void viewAddText(const QString& text, int x, int y, const char* color, const char* font, int size,
-                     const QString& name, bool selectable, bool update);
-    void viewClearSelection(const QString& prefix, bool update);
-    void viewSelectObjects(const QString& prefix, bool update);
-    bool viewIsObjectSelected(const QString& prefix);
-    void viewCheckPictureSelector(const QString& prefix, bool checked, bool update);
-    void viewSetPicturesVisible(const QString& prefix, bool visible, bool update);
-    void viewSetObjectsVisible(const QString& prefix, bool visible, bool update);
 
 signals:
     void signal_AnalyserStarted();
@@ -325,15 +264,9 @@ public slots:
 
 private:
     ColonyAnalyserThread::AppSettingsData appSettingsData() const;
+    ColonySettingsData currentSettings() const;
     void endColourSelection();
     void cancelMouseTools();
-    void buildColumns();
-    void restoreColumnWidths();
-    void saveColumnWidths();
-    void applyColumnVisibility();
-    void clearColonyTables();
-    void centerViewOnColony(QTreeWidgetItem* item);
-    void setColonyItemsSelected(int iContainer, int iColony);
     bool isBusy();
     // What an entry point that must not run during an analysis answers: 101 while exclusive
     // work or the busy rule holds, else the worker's error (0 when there is none).
@@ -341,18 +274,17 @@ private:
     // Keeps the GUI alive until the busy rule no longer holds (bounded by the save wait);
     // workerError: the worker's error at the end.
     Errors::Type_Error waitUntilIdle(Errors::Type_Error& workerError);
-    Errors::Type_Error storeResult(bool asynchronPictureSave, const QString& path);
-    Errors::Type_Error exportHeldResult(const QString& fileName, const QString& options);
-    Errors::Type_Error exportStoredRack(Database::ID rackId, const QString& fileName, const QString& options);
+    // The rack row's texts of a save: settings, correction, the instrument's texts.
+    void fillRackRow(const QString& rackBarcode, const QString& description, int imageStitcherID,
+                     Errors::Type_Error workerError);
+    Errors::Type_Error pruneOldRacks();
 
     // The standard forwarder to the page's view, made with the view.
     std::unique_ptr<HalconViewImpl> m_halconView;
     ImageRefPointsTable m_imageRefPointsTable;
     ImageColoniesTable m_imageColoniesTable;
 
-    bool m_highlightActive = false;
-    QString m_highlightPrefix;
-    bool m_highlightCheckedBefore = false;
+    ColonySelectorHighlight m_highlight;
     int m_lastEditorPage = 0;
 
     std::unique_ptr<Ui::ColonyAnalyserGui> m_ui;
@@ -363,19 +295,18 @@ private:
     ColonySettings* m_colonySettings;
     Halcon_AsynchronImageSave* m_imageSaver = nullptr;
     ColonyAnalyserThread* m_worker = nullptr;
-    Hobject_View_Gui* m_view = nullptr;
-    QMovie* m_movie = nullptr;
+    std::unique_ptr<RunStateDisplay> m_runState;
+    std::unique_ptr<ColonyResultTables> m_tables;
+    std::unique_ptr<ColonyPicking> m_picking;
     QAction* m_actionResize = nullptr;
     QAction* m_actionShowInImage = nullptr;
 
     Errors::Type_Error markRunningWhenAccepted(Errors::Type_Error code);
     bool m_runningDisplayed = false;
-    QDateTime m_startTime;
     RackEntry m_rack;
     QSemaphore m_pendingUpdates{0};
-    bool m_colourSelection = false;
-    std::vector<std::unique_ptr<ColonyEntry>> m_colourSelectionList;
-    QList<ColumnInfo> m_columns;
+    ColonyColourSelection m_colourSelection;
+    ColonyTableColumns m_columns;
 
     // Work that turns the event loop and must not be overtaken by another entry point: every
     // entry point answers 101 meanwhile.

@@ -9,13 +9,12 @@
 #include <cmath>
 #include <limits>
 #include <type_traits>
+#include <variant>
 
 namespace {
 
 const QString c_applicationName = QStringLiteral("zelvorin");
 const QString c_applicationVersion = QStringLiteral("1.1.0");
-
-const char* const c_colourNames[3] = {"Red", "Green", "Blue"};
 
 QString tr(const char* text)
 {
@@ -68,12 +67,162 @@ private:
     QString& m_damage;
 };
 
-void readReferencePoints(GroupReader group, ColonySettingsData::ReferencePointsData& points)
+// One value of a group: its tag and the member that holds it. A tag of older files, read
+// first and winning when present, may stand beside it.
+template <typename Record>
+struct Field {
+    const char* tag;
+    std::variant<bool Record::*, int Record::*, double Record::*> member;
+    const char* olderTag = nullptr;
+};
+
+template <typename Record, size_t N>
+void readFields(GroupReader& group, const Field<Record> (&fields)[N], Record& record)
+{
+    for (const Field<Record>& field : fields) {
+        std::visit(
+            [&](auto member) {
+                if (!field.olderTag || !group.read(QLatin1String(field.olderTag), record.*member))
+                    group.read(QLatin1String(field.tag), record.*member);
+            },
+            field.member);
+    }
+}
+
+template <typename Record, size_t N>
+void writeFields(XML_Settings_Element& group, const Field<Record> (&fields)[N], const Record& record)
+{
+    for (const Field<Record>& field : fields)
+        std::visit([&](auto member) { group.addValue(QLatin1String(field.tag), record.*member); }, field.member);
+}
+
+// The groups' values in the order of the file; the search positions and FixedPosition,
+// whose places differ between reading and writing, stand apart.
+using Points = ColonySettingsData::ReferencePointsData;
+const Field<Points> kPointsDistances[] = {
+    {"DistanceX", &Points::DistanceX},
+    {"DistanceY", &Points::DistanceY},
+};
+const Field<Points> kPointsSearch[] = {
+    {"SearchPositionWidth", &Points::SearchPositionWidth},
+    {"SearchPositionHeight", &Points::SearchPositionHeight},
+    {"RefPointTopLeftX", &Points::RefPointTopLeftX},
+    {"RefPointTopLeftY", &Points::RefPointTopLeftY},
+    {"RefPointTopRightX", &Points::RefPointTopRightX},
+    {"RefPointTopRightY", &Points::RefPointTopRightY},
+    {"RefPointBottomLeftX", &Points::RefPointBottomLeftX},
+    {"RefPointBottomLeftY", &Points::RefPointBottomLeftY},
+    {"DistanceCameraToRefPointPlane", &Points::DistanceCameraToRefPointPlane},
+    {"DistanceRefPointPlaneToAgarPlane", &Points::DistanceRefPointPlaneToAgarPlane},
+    {"RefPointRadius", &Points::RefPointRadius},
+    {"RefPointPointMinimumScore", &Points::RefPointPointMinimumScore},
+    {"RefPointPointMinimumContrast", &Points::RefPointPointMinimumContrast},
+    {"RefPointPointScaleRange", &Points::RefPointPointScaleRange},
+};
+
+using Labware = ColonySettingsData::LabwareData;
+const Field<Labware> kLabware[] = {
+    {"PositionDirection", &Labware::PositionDirection},
+    {"RoundArea", &Labware::RoundArea},
+    {"Angle", &Labware::Angle},
+    {"PositionX", &Labware::PositionX},
+    {"PositionY", &Labware::PositionY},
+    {"SizeX", &Labware::SizeX},
+    {"SizeY", &Labware::SizeY},
+    {"GapX", &Labware::GapX},
+    {"GapY", &Labware::GapY},
+    {"SectionsX", &Labware::SectionsX},
+    {"SectionsY", &Labware::SectionsY},
+    {"PickingOrder", &Labware::PickingOrder},
+};
+
+using Colony = ColonySettingsData::ColonyData;
+const Field<Colony> kColonyPreprocessing[] = {
+    {"PreprocessingMedianEnabled", &Colony::PreprocessingMedianEnabled},
+    {"PreprocessingMedianMode", &Colony::PreprocessingMedianMode},
+    {"PreprocessingMeanEnabled", &Colony::PreprocessingMeanEnabled},
+    {"PreprocessingMeanMode", &Colony::PreprocessingMeanMode},
+    {"WhiteOnBlack", &Colony::WhiteOnBlack},
+    {"AnalysisMode", &Colony::AnalysisMode},
+};
+const Field<Colony> kColonyDynThreshold[] = {
+    {"Offset", &Colony::Offset},
+    {"MaxColonyDiameter", &Colony::MaxColonyDiameter},
+};
+const Field<Colony> kColonyStandard[] = {
+    {"GrayMargin", &Colony::GrayMargin},
+    {"GrayCenter", &Colony::GrayCenter},
+    {"GrayPercentOver", &Colony::GrayPercentOver},
+    {"GrayPercentUnder", &Colony::GrayPercentUnder},
+};
+const Field<Colony> kColonyLimits[] = {
+    {"FastCalculation", &Colony::FastCalculation},
+    {"AreaMin", &Colony::AreaMin},
+    {"AreaMax", &Colony::AreaMax},
+    {"AreaWeight", &Colony::AreaWeight},
+    {"CircularityMin", &Colony::CircularityMin},
+    {"CircularityMaxNorm", &Colony::CircularityMaxNorm},
+    // Older files carry the misspelt key.
+    {"CircularityWeight", &Colony::CircularityWeight, "CircualrityWeight"},
+    {"NeighborDistanceMin", &Colony::NeighborDistanceMin},
+    {"NeighborDistanceMaxNorm", &Colony::NeighborDistanceMaxNorm},
+    {"NeighborDistanceWeight", &Colony::NeighborDistanceWeight},
+    {"MarginDistanceMin", &Colony::MarginDistanceMin},
+    {"MarginDistanceMaxNorm", &Colony::MarginDistanceMaxNorm},
+    {"MarginDistanceWeight", &Colony::MarginDistanceWeight},
+    {"ThresholdColorRedWeight", &Colony::ThresholdColorRedWeight},
+    {"ThresholdColorGreenWeight", &Colony::ThresholdColorGreenWeight},
+    {"ThresholdColorBlueWeight", &Colony::ThresholdColorBlueWeight},
+    {"ThresholdColorRedInverse", &Colony::ThresholdColorRedInverse},
+    {"ThresholdColorRedMax", &Colony::ThresholdColorRedMax},
+    {"ThresholdColorRedMinNorm", &Colony::ThresholdColorRedMinNorm},
+    {"ThresholdColorRedMaxNorm", &Colony::ThresholdColorRedMaxNorm},
+    {"ThresholdColorRedMin", &Colony::ThresholdColorRedMin},
+    {"ThresholdColorGreenInverse", &Colony::ThresholdColorGreenInverse},
+    {"ThresholdColorGreenMax", &Colony::ThresholdColorGreenMax},
+    {"ThresholdColorGreenMinNorm", &Colony::ThresholdColorGreenMinNorm},
+    {"ThresholdColorGreenMaxNorm", &Colony::ThresholdColorGreenMaxNorm},
+    {"ThresholdColorGreenMin", &Colony::ThresholdColorGreenMin},
+    {"ThresholdColorBlueInverse", &Colony::ThresholdColorBlueInverse},
+    {"ThresholdColorBlueMax", &Colony::ThresholdColorBlueMax},
+    {"ThresholdColorBlueMinNorm", &Colony::ThresholdColorBlueMinNorm},
+    {"ThresholdColorBlueMaxNorm", &Colony::ThresholdColorBlueMaxNorm},
+    {"ThresholdColorBlueMin", &Colony::ThresholdColorBlueMin},
+};
+
+using Color = ColonySettingsData::ColonyColorData;
+const Field<Color> kColorFilter[] = {
+    {"MedianUsed", &Color::MedianUsed},
+    {"MedianMode", &Color::MedianMode},
+    {"MeanUsed", &Color::MeanUsed},
+    {"MeanMode", &Color::MeanMode},
+};
+const Field<Color> kColorRange[] = {
+    {"MeasureAlgorithm", &Color::MeasureAlgorithm},
+    {"StartHue", &Color::StartHue},
+    {"StartHuePercent", &Color::StartHuePercent},
+    {"StartSaturation", &Color::StartSaturation},
+    {"StartSaturationPercent", &Color::StartSaturationPercent},
+    {"StartIntensity", &Color::StartIntensity},
+    {"StartIntensityPercent", &Color::StartIntensityPercent},
+    {"EndHue", &Color::EndHue},
+    {"EndHuePercent", &Color::EndHuePercent},
+    {"EndSaturation", &Color::EndSaturation},
+    {"EndSaturationPercent", &Color::EndSaturationPercent},
+    {"EndIntensity", &Color::EndIntensity},
+    {"EndIntensityPercent", &Color::EndIntensityPercent},
+    {"HueUsed", &Color::HueUsed},
+    {"SaturationUsed", &Color::SaturationUsed},
+    {"IntensityUsed", &Color::IntensityUsed},
+    {"RangeGoods", &Color::RangeGoods},
+    {"CombinedAreaPercent", &Color::CombinedAreaPercent},
+};
+
+void readReferencePoints(GroupReader group, Points& points)
 {
     if (group.isNull())
         return;
-    group.read(QStringLiteral("DistanceX"), points.DistanceX);
-    group.read(QStringLiteral("DistanceY"), points.DistanceY);
+    readFields(group, kPointsDistances, points);
     // A listed group gives every search position; a missing one lies at 0, not the default.
     for (ColonySettingsData::SearchPositionPoint& position : points.SearchPosition) {
         position = ColonySettingsData::SearchPositionPoint();
@@ -82,98 +231,19 @@ void readReferencePoints(GroupReader group, ColonySettingsData::ReferencePointsD
         element.read(QStringLiteral("Y"), position.Y);
     }
     group.read(QStringLiteral("FixedPosition"), points.FixedPosition);
-    group.read(QStringLiteral("SearchPositionWidth"), points.SearchPositionWidth);
-    group.read(QStringLiteral("SearchPositionHeight"), points.SearchPositionHeight);
-    group.read(QStringLiteral("RefPointTopLeftX"), points.RefPointTopLeftX);
-    group.read(QStringLiteral("RefPointTopLeftY"), points.RefPointTopLeftY);
-    group.read(QStringLiteral("RefPointTopRightX"), points.RefPointTopRightX);
-    group.read(QStringLiteral("RefPointTopRightY"), points.RefPointTopRightY);
-    group.read(QStringLiteral("RefPointBottomLeftX"), points.RefPointBottomLeftX);
-    group.read(QStringLiteral("RefPointBottomLeftY"), points.RefPointBottomLeftY);
-    group.read(QStringLiteral("DistanceCameraToRefPointPlane"), points.DistanceCameraToRefPointPlane);
-    group.read(QStringLiteral("DistanceRefPointPlaneToAgarPlane"), points.DistanceRefPointPlaneToAgarPlane);
-    group.read(QStringLiteral("RefPointRadius"), points.RefPointRadius);
-    group.read(QStringLiteral("RefPointPointMinimumScore"), points.RefPointPointMinimumScore);
-    group.read(QStringLiteral("RefPointPointMinimumContrast"), points.RefPointPointMinimumContrast);
-    group.read(QStringLiteral("RefPointPointScaleRange"), points.RefPointPointScaleRange);
-}
-
-void readLabware(GroupReader group, ColonySettingsData::LabwareData& labware)
-{
-    group.read(QStringLiteral("PositionDirection"), labware.PositionDirection);
-    group.read(QStringLiteral("RoundArea"), labware.RoundArea);
-    group.read(QStringLiteral("Angle"), labware.Angle);
-    group.read(QStringLiteral("PositionX"), labware.PositionX);
-    group.read(QStringLiteral("PositionY"), labware.PositionY);
-    group.read(QStringLiteral("SizeX"), labware.SizeX);
-    group.read(QStringLiteral("SizeY"), labware.SizeY);
-    group.read(QStringLiteral("GapX"), labware.GapX);
-    group.read(QStringLiteral("GapY"), labware.GapY);
-    group.read(QStringLiteral("SectionsX"), labware.SectionsX);
-    group.read(QStringLiteral("SectionsY"), labware.SectionsY);
-    group.read(QStringLiteral("PickingOrder"), labware.PickingOrder);
+    readFields(group, kPointsSearch, points);
 }
 
 void readColony(GroupReader group, ColonySettingsData& data)
 {
     if (group.isNull())
         return;
-    ColonySettingsData::ColonyData& colony = data.Colony;
-    group.read(QStringLiteral("PreprocessingMedianEnabled"), colony.PreprocessingMedianEnabled);
-    group.read(QStringLiteral("PreprocessingMedianMode"), colony.PreprocessingMedianMode);
-    group.read(QStringLiteral("PreprocessingMeanEnabled"), colony.PreprocessingMeanEnabled);
-    group.read(QStringLiteral("PreprocessingMeanMode"), colony.PreprocessingMeanMode);
-    group.read(QStringLiteral("WhiteOnBlack"), colony.WhiteOnBlack);
-    group.read(QStringLiteral("AnalysisMode"), colony.AnalysisMode);
+    readFields(group, kColonyPreprocessing, data.Colony);
     GroupReader dynamic = group.group(QStringLiteral("AnalysisDynThreshold"));
-    dynamic.read(QStringLiteral("Offset"), colony.Offset);
-    dynamic.read(QStringLiteral("MaxColonyDiameter"), colony.MaxColonyDiameter);
+    readFields(dynamic, kColonyDynThreshold, data.Colony);
     GroupReader standard = group.group(QStringLiteral("AnalysisStandard"));
-    standard.read(QStringLiteral("GrayMargin"), colony.GrayMargin);
-    standard.read(QStringLiteral("GrayCenter"), colony.GrayCenter);
-    standard.read(QStringLiteral("GrayPercentOver"), colony.GrayPercentOver);
-    standard.read(QStringLiteral("GrayPercentUnder"), colony.GrayPercentUnder);
-    group.read(QStringLiteral("FastCalculation"), colony.FastCalculation);
-    group.read(QStringLiteral("AreaMin"), colony.AreaMin);
-    group.read(QStringLiteral("AreaMax"), colony.AreaMax);
-    group.read(QStringLiteral("AreaWeight"), colony.AreaWeight);
-    group.read(QStringLiteral("CircularityMin"), colony.CircularityMin);
-    group.read(QStringLiteral("CircularityMaxNorm"), colony.CircularityMaxNorm);
-    // Older files carry the misspelt key; it wins when both are present.
-    if (!group.read(QStringLiteral("CircualrityWeight"), colony.CircularityWeight))
-        group.read(QStringLiteral("CircularityWeight"), colony.CircularityWeight);
-    group.read(QStringLiteral("NeighborDistanceMin"), colony.NeighborDistanceMin);
-    group.read(QStringLiteral("NeighborDistanceMaxNorm"), colony.NeighborDistanceMaxNorm);
-    group.read(QStringLiteral("NeighborDistanceWeight"), colony.NeighborDistanceWeight);
-    group.read(QStringLiteral("MarginDistanceMin"), colony.MarginDistanceMin);
-    group.read(QStringLiteral("MarginDistanceMaxNorm"), colony.MarginDistanceMaxNorm);
-    group.read(QStringLiteral("MarginDistanceWeight"), colony.MarginDistanceWeight);
-    group.read(QStringLiteral("ThresholdColorRedWeight"), colony.ThresholdColorRedWeight);
-    group.read(QStringLiteral("ThresholdColorGreenWeight"), colony.ThresholdColorGreenWeight);
-    group.read(QStringLiteral("ThresholdColorBlueWeight"), colony.ThresholdColorBlueWeight);
-
-    struct Channel {
-        bool& inverse;
-        double& max;
-        double& minNorm;
-        double& maxNorm;
-        double& min;
-    };
-    Channel channels[3] = {
-        {colony.ThresholdColorRedInverse, colony.ThresholdColorRedMax, colony.ThresholdColorRedMinNorm,
-         colony.ThresholdColorRedMaxNorm, colony.ThresholdColorRedMin},
-        {colony.ThresholdColorGreenInverse, colony.ThresholdColorGreenMax, colony.ThresholdColorGreenMinNorm,
-         colony.ThresholdColorGreenMaxNorm, colony.ThresholdColorGreenMin},
-        {colony.ThresholdColorBlueInverse, colony.ThresholdColorBlueMax, colony.ThresholdColorBlueMinNorm,
-         colony.ThresholdColorBlueMaxNorm, colony.ThresholdColorBlueMin}};
-    for (int c = 0; c < 3; ++c) {
-        const QString prefix = QStringLiteral("ThresholdColor") + QLatin1String(c_colourNames[c]);
-        group.read(prefix + QStringLiteral("Inverse"), channels[c].inverse);
-        group.read(prefix + QStringLiteral("Max"), channels[c].max);
-        group.read(prefix + QStringLiteral("MinNorm"), channels[c].minNorm);
-        group.read(prefix + QStringLiteral("MaxNorm"), channels[c].maxNorm);
-        group.read(prefix + QStringLiteral("Min"), channels[c].min);
-    }
+    readFields(standard, kColonyStandard, data.Colony);
+    readFields(group, kColonyLimits, data.Colony);
 
     // The older switch of the RGB thresholds; a "ColorModel" read later overrides it.
     bool thresholdColorEnabled = false;
@@ -189,31 +259,10 @@ void readColonyColor(GroupReader group, ColonySettingsData& data)
     GroupReader hsv = group.group(QStringLiteral("ColorHsv"));
     if (hsv.isNull())
         return;
-    ColonySettingsData::ColonyColorData& color = data.ColonyColor;
     GroupReader filter = hsv.group(QStringLiteral("Filter"));
-    filter.read(QStringLiteral("MedianUsed"), color.MedianUsed);
-    filter.read(QStringLiteral("MedianMode"), color.MedianMode);
-    filter.read(QStringLiteral("MeanUsed"), color.MeanUsed);
-    filter.read(QStringLiteral("MeanMode"), color.MeanMode);
+    readFields(filter, kColorFilter, data.ColonyColor);
     GroupReader range = hsv.group(QStringLiteral("Color"));
-    range.read(QStringLiteral("MeasureAlgorithm"), color.MeasureAlgorithm);
-    range.read(QStringLiteral("StartHue"), color.StartHue);
-    range.read(QStringLiteral("StartHuePercent"), color.StartHuePercent);
-    range.read(QStringLiteral("StartSaturation"), color.StartSaturation);
-    range.read(QStringLiteral("StartSaturationPercent"), color.StartSaturationPercent);
-    range.read(QStringLiteral("StartIntensity"), color.StartIntensity);
-    range.read(QStringLiteral("StartIntensityPercent"), color.StartIntensityPercent);
-    range.read(QStringLiteral("EndHue"), color.EndHue);
-    range.read(QStringLiteral("EndHuePercent"), color.EndHuePercent);
-    range.read(QStringLiteral("EndSaturation"), color.EndSaturation);
-    range.read(QStringLiteral("EndSaturationPercent"), color.EndSaturationPercent);
-    range.read(QStringLiteral("EndIntensity"), color.EndIntensity);
-    range.read(QStringLiteral("EndIntensityPercent"), color.EndIntensityPercent);
-    range.read(QStringLiteral("HueUsed"), color.HueUsed);
-    range.read(QStringLiteral("SaturationUsed"), color.SaturationUsed);
-    range.read(QStringLiteral("IntensityUsed"), color.IntensityUsed);
-    range.read(QStringLiteral("RangeGoods"), color.RangeGoods);
-    range.read(QStringLiteral("CombinedAreaPercent"), color.CombinedAreaPercent);
+    readFields(range, kColorRange, data.ColonyColor);
 }
 
 } // namespace
@@ -385,125 +434,35 @@ void ColonySettings::computePickOrder(int rows, int columns, bool reverse, int p
 
 void ColonySettings::writeGroups(const ColonySettingsData& data, XML_Settings_Element& root)
 {
-    const ColonySettingsData::ReferencePointsData& points = data.ReferencePoints;
+    const Points& points = data.ReferencePoints;
     XML_Settings_Element group = root.addElement(QStringLiteral("ReferencePoints"));
-    group.addValue(QStringLiteral("DistanceX"), points.DistanceX);
-    group.addValue(QStringLiteral("DistanceY"), points.DistanceY);
+    writeFields(group, kPointsDistances, points);
     group.addValue(QStringLiteral("FixedPosition"), points.FixedPosition);
     for (const ColonySettingsData::SearchPositionPoint& position : points.SearchPosition) {
         XML_Settings_Element element = group.addElement(QStringLiteral("SearchPosition"));
         element.addValue(QStringLiteral("X"), position.X);
         element.addValue(QStringLiteral("Y"), position.Y);
     }
-    group.addValue(QStringLiteral("SearchPositionWidth"), points.SearchPositionWidth);
-    group.addValue(QStringLiteral("SearchPositionHeight"), points.SearchPositionHeight);
-    group.addValue(QStringLiteral("RefPointTopLeftX"), points.RefPointTopLeftX);
-    group.addValue(QStringLiteral("RefPointTopLeftY"), points.RefPointTopLeftY);
-    group.addValue(QStringLiteral("RefPointTopRightX"), points.RefPointTopRightX);
-    group.addValue(QStringLiteral("RefPointTopRightY"), points.RefPointTopRightY);
-    group.addValue(QStringLiteral("RefPointBottomLeftX"), points.RefPointBottomLeftX);
-    group.addValue(QStringLiteral("RefPointBottomLeftY"), points.RefPointBottomLeftY);
-    group.addValue(QStringLiteral("DistanceCameraToRefPointPlane"), points.DistanceCameraToRefPointPlane);
-    group.addValue(QStringLiteral("DistanceRefPointPlaneToAgarPlane"), points.DistanceRefPointPlaneToAgarPlane);
-    group.addValue(QStringLiteral("RefPointRadius"), points.RefPointRadius);
-    group.addValue(QStringLiteral("RefPointPointMinimumScore"), points.RefPointPointMinimumScore);
-    group.addValue(QStringLiteral("RefPointPointMinimumContrast"), points.RefPointPointMinimumContrast);
-    group.addValue(QStringLiteral("RefPointPointScaleRange"), points.RefPointPointScaleRange);
+    writeFields(group, kPointsSearch, points);
 
-    const ColonySettingsData::LabwareData& labware = data.Labware;
     group = root.addElement(QStringLiteral("Labware"));
-    group.addValue(QStringLiteral("PositionDirection"), labware.PositionDirection);
-    group.addValue(QStringLiteral("RoundArea"), labware.RoundArea);
-    group.addValue(QStringLiteral("Angle"), labware.Angle);
-    group.addValue(QStringLiteral("PositionX"), labware.PositionX);
-    group.addValue(QStringLiteral("PositionY"), labware.PositionY);
-    group.addValue(QStringLiteral("SizeX"), labware.SizeX);
-    group.addValue(QStringLiteral("SizeY"), labware.SizeY);
-    group.addValue(QStringLiteral("GapX"), labware.GapX);
-    group.addValue(QStringLiteral("GapY"), labware.GapY);
-    group.addValue(QStringLiteral("SectionsX"), labware.SectionsX);
-    group.addValue(QStringLiteral("SectionsY"), labware.SectionsY);
-    group.addValue(QStringLiteral("PickingOrder"), labware.PickingOrder);
+    writeFields(group, kLabware, data.Labware);
 
-    const ColonySettingsData::ColonyData& colony = data.Colony;
     group = root.addElement(QStringLiteral("Colony"));
-    group.addValue(QStringLiteral("PreprocessingMedianEnabled"), colony.PreprocessingMedianEnabled);
-    group.addValue(QStringLiteral("PreprocessingMedianMode"), colony.PreprocessingMedianMode);
-    group.addValue(QStringLiteral("PreprocessingMeanEnabled"), colony.PreprocessingMeanEnabled);
-    group.addValue(QStringLiteral("PreprocessingMeanMode"), colony.PreprocessingMeanMode);
-    group.addValue(QStringLiteral("WhiteOnBlack"), colony.WhiteOnBlack);
-    group.addValue(QStringLiteral("AnalysisMode"), colony.AnalysisMode);
+    writeFields(group, kColonyPreprocessing, data.Colony);
     XML_Settings_Element sub = group.addElement(QStringLiteral("AnalysisDynThreshold"));
-    sub.addValue(QStringLiteral("Offset"), colony.Offset);
-    sub.addValue(QStringLiteral("MaxColonyDiameter"), colony.MaxColonyDiameter);
+    writeFields(sub, kColonyDynThreshold, data.Colony);
     sub = group.addElement(QStringLiteral("AnalysisStandard"));
-    sub.addValue(QStringLiteral("GrayMargin"), colony.GrayMargin);
-    sub.addValue(QStringLiteral("GrayCenter"), colony.GrayCenter);
-    sub.addValue(QStringLiteral("GrayPercentOver"), colony.GrayPercentOver);
-    sub.addValue(QStringLiteral("GrayPercentUnder"), colony.GrayPercentUnder);
-    group.addValue(QStringLiteral("FastCalculation"), colony.FastCalculation);
-    group.addValue(QStringLiteral("AreaMin"), colony.AreaMin);
-    group.addValue(QStringLiteral("AreaMax"), colony.AreaMax);
-    group.addValue(QStringLiteral("AreaWeight"), colony.AreaWeight);
-    group.addValue(QStringLiteral("CircularityMin"), colony.CircularityMin);
-    group.addValue(QStringLiteral("CircularityMaxNorm"), colony.CircularityMaxNorm);
-    group.addValue(QStringLiteral("CircularityWeight"), colony.CircularityWeight);
-    group.addValue(QStringLiteral("NeighborDistanceMin"), colony.NeighborDistanceMin);
-    group.addValue(QStringLiteral("NeighborDistanceMaxNorm"), colony.NeighborDistanceMaxNorm);
-    group.addValue(QStringLiteral("NeighborDistanceWeight"), colony.NeighborDistanceWeight);
-    group.addValue(QStringLiteral("MarginDistanceMin"), colony.MarginDistanceMin);
-    group.addValue(QStringLiteral("MarginDistanceMaxNorm"), colony.MarginDistanceMaxNorm);
-    group.addValue(QStringLiteral("MarginDistanceWeight"), colony.MarginDistanceWeight);
-    group.addValue(QStringLiteral("ThresholdColorRedWeight"), colony.ThresholdColorRedWeight);
-    group.addValue(QStringLiteral("ThresholdColorGreenWeight"), colony.ThresholdColorGreenWeight);
-    group.addValue(QStringLiteral("ThresholdColorBlueWeight"), colony.ThresholdColorBlueWeight);
-    const struct {
-        bool inverse;
-        double max, minNorm, maxNorm, min;
-    } channels[3] = {
-        {colony.ThresholdColorRedInverse, colony.ThresholdColorRedMax, colony.ThresholdColorRedMinNorm,
-         colony.ThresholdColorRedMaxNorm, colony.ThresholdColorRedMin},
-        {colony.ThresholdColorGreenInverse, colony.ThresholdColorGreenMax, colony.ThresholdColorGreenMinNorm,
-         colony.ThresholdColorGreenMaxNorm, colony.ThresholdColorGreenMin},
-        {colony.ThresholdColorBlueInverse, colony.ThresholdColorBlueMax, colony.ThresholdColorBlueMinNorm,
-         colony.ThresholdColorBlueMaxNorm, colony.ThresholdColorBlueMin}};
-    for (int c = 0; c < 3; ++c) {
-        const QString prefix = QStringLiteral("ThresholdColor") + QLatin1String(c_colourNames[c]);
-        group.addValue(prefix + QStringLiteral("Inverse"), channels[c].inverse);
-        group.addValue(prefix + QStringLiteral("Max"), channels[c].max);
-        group.addValue(prefix + QStringLiteral("MinNorm"), channels[c].minNorm);
-        group.addValue(prefix + QStringLiteral("MaxNorm"), channels[c].maxNorm);
-        group.addValue(prefix + QStringLiteral("Min"), channels[c].min);
-    }
+    writeFields(sub, kColonyStandard, data.Colony);
+    writeFields(group, kColonyLimits, data.Colony);
 
-    const ColonySettingsData::ColonyColorData& color = data.ColonyColor;
     group = root.addElement(QStringLiteral("ColonyColor"));
     group.addValue(QStringLiteral("ColorModel"), data.ColorModel);
     XML_Settings_Element hsv = group.addElement(QStringLiteral("ColorHsv"));
     sub = hsv.addElement(QStringLiteral("Filter"));
-    sub.addValue(QStringLiteral("MedianUsed"), color.MedianUsed);
-    sub.addValue(QStringLiteral("MedianMode"), color.MedianMode);
-    sub.addValue(QStringLiteral("MeanUsed"), color.MeanUsed);
-    sub.addValue(QStringLiteral("MeanMode"), color.MeanMode);
+    writeFields(sub, kColorFilter, data.ColonyColor);
     sub = hsv.addElement(QStringLiteral("Color"));
-    sub.addValue(QStringLiteral("MeasureAlgorithm"), color.MeasureAlgorithm);
-    sub.addValue(QStringLiteral("StartHue"), color.StartHue);
-    sub.addValue(QStringLiteral("StartHuePercent"), color.StartHuePercent);
-    sub.addValue(QStringLiteral("StartSaturation"), color.StartSaturation);
-    sub.addValue(QStringLiteral("StartSaturationPercent"), color.StartSaturationPercent);
-    sub.addValue(QStringLiteral("StartIntensity"), color.StartIntensity);
-    sub.addValue(QStringLiteral("StartIntensityPercent"), color.StartIntensityPercent);
-    sub.addValue(QStringLiteral("EndHue"), color.EndHue);
-    sub.addValue(QStringLiteral("EndHuePercent"), color.EndHuePercent);
-    sub.addValue(QStringLiteral("EndSaturation"), color.EndSaturation);
-    sub.addValue(QStringLiteral("EndSaturationPercent"), color.EndSaturationPercent);
-    sub.addValue(QStringLiteral("EndIntensity"), color.EndIntensity);
-    sub.addValue(QStringLiteral("EndIntensityPercent"), color.EndIntensityPercent);
-    sub.addValue(QStringLiteral("HueUsed"), color.HueUsed);
-    sub.addValue(QStringLiteral("SaturationUsed"), color.SaturationUsed);
-    sub.addValue(QStringLiteral("IntensityUsed"), color.IntensityUsed);
-    sub.addValue(QStringLiteral("RangeGoods"), color.RangeGoods);
-    sub.addValue(QStringLiteral("CombinedAreaPercent"), color.CombinedAreaPercent);
+    writeFields(sub, kColorRange, data.ColonyColor);
 }
 
 bool ColonySettings::writeXml()
@@ -552,7 +511,7 @@ bool ColonySettings::readDocument(const QString& text, ColonySettingsData& data,
     GroupReader rootReader(root, QString(), damage);
     readReferencePoints(rootReader.group(QStringLiteral("ReferencePoints")), data.ReferencePoints);
     GroupReader labware = rootReader.group(QStringLiteral("Labware"));
-    readLabware(labware, data.Labware);
+    readFields(labware, kLabware, data.Labware);
     readColony(rootReader.group(QStringLiteral("Colony")), data);
     readColonyColor(rootReader.group(QStringLiteral("ColonyColor")), data);
 

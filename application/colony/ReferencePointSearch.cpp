@@ -448,24 +448,8 @@ Errors::Type_Error ReferencePointSearch::computeCoordinateSystem()
     if (!usableLength(VerticalResolution) || !usableLength(HorizontalResolution))
         return kCoordinateSystemInvalid;
 
-    const double row = centreRow.D();
-    const double column = centreColumn.D();
-    Halcon::HTuple plate = identity();
-    applyStep(plate, [&](const Halcon::HTuple& m, Halcon::HTuple* out) {
-        return Halcon::hom_mat2d_rotate(m, -AxisRotation, row, column, out);
-    });
-    applyStep(plate, [&](const Halcon::HTuple& m, Halcon::HTuple* out) {
-        return Halcon::hom_mat2d_translate(m, -row, -column, out);
-    });
-    applyStep(plate, [&](const Halcon::HTuple& m, Halcon::HTuple* out) {
-        return Halcon::hom_mat2d_scale(m, 1.0 / VerticalResolution, 1.0 / HorizontalResolution, 0.0, 0.0, out);
-    });
-    applyStep(plate, [&](const Halcon::HTuple& m, Halcon::HTuple* out) {
-        return Halcon::hom_mat2d_translate(m, m_settings->DistanceY * 0.5 + 0.0,
-                                           m_settings->DistanceX * 0.5 + kPlateOriginX, out);
-    });
-    QMutexLocker lock(&m_mutex);
-    m_plateMatrix = plate;
+    setPlateMatrix(centreRow.D(), centreColumn.D(), m_settings->DistanceY * 0.5 + 0.0,
+                   m_settings->DistanceX * 0.5 + kPlateOriginX);
     return 0;
 }
 
@@ -476,8 +460,12 @@ Errors::Type_Error ReferencePointSearch::computeCoordinateSystemFixed()
     if (!usableLength(VerticalResolution) || !usableLength(HorizontalResolution))
         return kCoordinateSystemInvalid;
 
-    const double row = m_points[TopLeft].PosY_px;
-    const double column = m_points[TopLeft].PosX_px;
+    setPlateMatrix(m_points[TopLeft].PosY_px, m_points[TopLeft].PosX_px, 0.0, kPlateOriginX);
+    return 0;
+}
+
+void ReferencePointSearch::setPlateMatrix(double row, double column, double originRow, double originColumn)
+{
     Halcon::HTuple plate = identity();
     applyStep(plate, [&](const Halcon::HTuple& m, Halcon::HTuple* out) {
         return Halcon::hom_mat2d_rotate(m, -AxisRotation, row, column, out);
@@ -489,11 +477,10 @@ Errors::Type_Error ReferencePointSearch::computeCoordinateSystemFixed()
         return Halcon::hom_mat2d_scale(m, 1.0 / VerticalResolution, 1.0 / HorizontalResolution, 0.0, 0.0, out);
     });
     applyStep(plate, [&](const Halcon::HTuple& m, Halcon::HTuple* out) {
-        return Halcon::hom_mat2d_translate(m, 0.0, kPlateOriginX, out);
+        return Halcon::hom_mat2d_translate(m, originRow, originColumn, out);
     });
     QMutexLocker lock(&m_mutex);
     m_plateMatrix = plate;
-    return 0;
 }
 
 void ReferencePointSearch::showMatch()

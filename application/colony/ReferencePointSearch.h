@@ -89,6 +89,9 @@ private:
     Errors::Type_Error checkCornerAngle();
     Errors::Type_Error computeCoordinateSystem();
     Errors::Type_Error computeCoordinateSystemFixed();
+    // Plate millimetres: the picture turned by the axis rotation about (row, column), scaled
+    // from pixels, that point placed at (originRow, originColumn).
+    void setPlateMatrix(double row, double column, double originRow, double originColumn);
     void showMatch();
 
     void searchArea(int area, const Halcon::HTuple& model, const Halcon::Hobject& areaRegion, double scaleRange,

@@ -36,25 +36,25 @@ void ReferencePointSearchCoordinates::referencePointPosition(int index, double& 
 void ReferencePointSearchCoordinates::transformHeightScale(double row, double column, double* rowCorrected,
                                                            double* columnCorrected)
 {
-    if (m_search) {
-        m_search->transformHeightScale(row, column, rowCorrected, columnCorrected);
-        return;
-    }
-    if (rowCorrected)
-        *rowCorrected = row;
-    if (columnCorrected)
-        *columnCorrected = column;
+    transform(&ReferencePointSearch::transformHeightScale, row, column, rowCorrected, columnCorrected);
 }
 
 void ReferencePointSearchCoordinates::transformPlateCoordinates(double row, double column, double* yMillimetres,
                                                                 double* xMillimetres)
 {
+    transform(&ReferencePointSearch::transformPlateCoordinates, row, column, yMillimetres, xMillimetres);
+}
+
+void ReferencePointSearchCoordinates::transform(Transform transform, double row, double column, double* first,
+                                                double* second) const
+{
     if (m_search) {
-        m_search->transformPlateCoordinates(row, column, yMillimetres, xMillimetres);
+        (m_search->*transform)(row, column, first, second);
         return;
     }
-    if (yMillimetres)
-        *yMillimetres = row;
-    if (xMillimetres)
-        *xMillimetres = column;
+    // Without a search the coordinates stay as they are.
+    if (first)
+        *first = row;
+    if (second)
+        *second = column;
 }

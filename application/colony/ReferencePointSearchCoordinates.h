@@ -22,5 +22,8 @@ public:
     void transformPlateCoordinates(double row, double column, double* yMillimetres, double* xMillimetres) override;
 
 private:
+    using Transform = void (ReferencePointSearch::*)(double, double, double*, double*) const;
+    void transform(Transform transform, double row, double column, double* first, double* second) const;
+
     ReferencePointSearch* m_search = nullptr;
 };

@@ -16,24 +16,13 @@
 #include <MessageBox_Helper.h>
 #include <NumericSortTreeWidgetItem.h>
 #include <QuendralLibrary.h>
+#include <RunStateDisplay.h>
 
-#include <QIcon>
-#include <QMovie>
+#include <QDateTime>
 
 #include <atomic>
 
-// The page's icons and busy animation are the colony analyser's. Q_INIT_RESOURCE declares
-// its function in the enclosing namespace, so this stays global.
-static void initStitcherPageResources()
-{
-    Q_INIT_RESOURCE(ColonyAnalyser);
-}
-
 namespace {
-
-const QString kIconStart = QStringLiteral("pictures:/ColonyAnalyser/Start.png");
-const QString kIconStop = QStringLiteral("pictures:/ColonyAnalyser/Stop.png");
-const QString kBusyAnimation = QStringLiteral("pictures:/ColonyAnalyser/Calculating.gif");
 
 // Column widths follow the contents of the first finished run only, then stay as the
 // operator leaves them.
@@ -55,7 +44,6 @@ ImageStitcherGui::ImageStitcherGui(ApplicationDatabase* database, AppSettings* a
     , m_crossModel(crossModel)
     , m_resultView(resultView)
 {
-    initStitcherPageResources();
     m_ui->setupUi(this);
     for (int i = 0; i < PositionsCount; ++i)
         m_pictures.append(Halcon::Hobject());
@@ -65,11 +53,8 @@ ImageStitcherGui::ImageStitcherGui(ApplicationDatabase* database, AppSettings* a
 
     if (QLayout* layout = m_ui->m_QWidget_Info->layout())
         layout->setContentsMargins(0, 0, 0, 0);
-    m_ui->m_QPushButton_StartStop->setEnabled(false);
-    m_ui->m_QPushButton_StartStop->setIcon(QIcon(kIconStart));
-    m_movie = new QMovie(kBusyAnimation, QByteArray(), this);
-    m_movie->jumpToFrame(0);
-    m_ui->m_QLabel_RunningState->setMovie(m_movie);
+    m_runState = std::make_unique<RunStateDisplay>(m_ui->m_QPushButton_StartStop, m_ui->m_QLabel_Duration,
+                                                   m_ui->m_QLabel_RunningState, "ImageStitcherGui");
     m_ui->m_ReferencePointsTable->sortByColumn(0, Qt::AscendingOrder);
 
     m_imageSaver = new Halcon_AsynchronImageSave(QThread::NormalPriority, this);
@@ -139,8 +124,7 @@ ImageStitcherGui::~ImageStitcherGui()
     Gui_Helper::saveWindowLayout(this, QString());
     // The worker first: it draws on the viewers and reports to this page.
     endWorker();
-    delete m_movie;
-    m_movie = nullptr;
+    m_runState.reset();
     delete m_imageSaver;
     m_imageSaver = nullptr;
     qDeleteAll(m_halconViews);
@@ -402,11 +386,7 @@ void ImageStitcherGui::takeHandOver()
 void ImageStitcherGui::slot_AnalyserStarted()
 {
     takeHandOver();
-    m_startTime = QDateTime::currentDateTime();
-    m_ui->m_QLabel_Duration->setText(tr("wait ..."));
-    m_ui->m_QPushButton_StartStop->setEnabled(true);
-    m_ui->m_QPushButton_StartStop->setIcon(QIcon(kIconStop));
-    m_movie->start();
+    m_runState->started();
     m_running = true;
     m_ui->m_ReferencePointsTable->setSortingEnabled(false);
 }
@@ -414,11 +394,7 @@ void ImageStitcherGui::slot_AnalyserStarted()
 void ImageStitcherGui::slot_AnalyserStopped()
 {
     takeHandOver();
-    const double seconds = m_startTime.isValid() ? m_startTime.msecsTo(QDateTime::currentDateTime()) / 1000.0 : 0.0;
-    m_ui->m_QLabel_Duration->setText(tr("%1 s").arg(seconds, 0, 'g', 3));
-    m_ui->m_QPushButton_StartStop->setEnabled(true);
-    m_ui->m_QPushButton_StartStop->setIcon(QIcon(kIconStart));
-    m_movie->stop();
+    m_runState->stopped();
     // The stop of an earlier run can arrive while the next one already works. The worker's own
     // state is not asked: it turns idle only after this report was sent, and a page that read it
     // too early would stay busy for good.

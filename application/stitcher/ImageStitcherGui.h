@@ -10,7 +10,6 @@
 #include <Hobject.h>
 #include <ModelMatching.h>
 
-#include <QDateTime>
 #include <QList>
 #include <QMutex>
 #include <QSemaphore>
@@ -27,8 +26,8 @@ class Halcon_AsynchronImageSave;
 class Hobject_View_Gui;
 class IHalconView;
 class ImageStitcherSettings;
-class QMovie;
 class QTreeWidgetItem;
+class RunStateDisplay;
 
 namespace Ui {
 class ImageStitcherGui;
@@ -157,10 +156,9 @@ private:
     // Row 2 * position + point of the cross table; the items belong to the table.
     QList<QTreeWidgetItem*> m_crossRows;
     Hobject_View_Gui* m_crossModelView = nullptr;
-    QMovie* m_movie = nullptr;
+    std::unique_ptr<RunStateDisplay> m_runState;
     bool m_running = false;
     int m_runsAwaitingStop = 0;
-    QDateTime m_startTime;
     QList<Halcon::Hobject> m_pictures;
     StitcherResult m_result;
     QSemaphore m_pendingUpdates{0};

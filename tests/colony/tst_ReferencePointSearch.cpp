@@ -3,6 +3,7 @@
 #include "ImageRefPoint.h"
 #include "ImageRefPointsMetrics.h"
 #include "ReferencePointSearch.h"
+#include "ReferencePointSearchCoordinates.h"
 
 #include <DrawStyle.h>
 #include <Errors.h>
@@ -268,6 +269,7 @@ private slots:
     void transformsReadWhileRunsRebuildThem();
     void cornerNames_data();
     void cornerNames();
+    void coordinatesWithoutSearch();
 
 private:
     ErrorTexts m_texts;
@@ -997,6 +999,23 @@ void tst_ReferencePointSearch::cornerNames()
     QFETCH(int, index);
     QFETCH(QString, name);
     QCOMPARE(ReferenceCornerNames(index), name);
+}
+
+void tst_ReferencePointSearch::coordinatesWithoutSearch()
+{
+    // The engine reads plate coordinates before any search is set: they pass unchanged.
+    ReferencePointSearchCoordinates coordinates;
+    double first = -1.0;
+    double second = -1.0;
+    coordinates.transformHeightScale(3.5, 7.25, &first, &second);
+    QCOMPARE(first, 3.5);
+    QCOMPARE(second, 7.25);
+    coordinates.transformPlateCoordinates(4.5, 8.25, &first, &second);
+    QCOMPARE(first, 4.5);
+    QCOMPARE(second, 8.25);
+    coordinates.transformPlateCoordinates(1.0, 2.0, nullptr, &second);
+    QCOMPARE(second, 2.0);
+    QCOMPARE(coordinates.meanResolution(), 0.0);
 }
 
 QTEST_GUILESS_MAIN(tst_ReferencePointSearch)

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "Errors.h"
+
+class ApplicationDatabase;
+class Halcon_AsynchronImageSave;
+class QString;
+struct ColonyRackRecord;
+
+// Stores the Colony Analyser page's rack record: the rack row as the caller filled it, the
+// rack picture in the picture folder (named by ResultPictureNames), one row per container and
+// one per colony, good and rejected alike.
+//
+// The rows go in one transaction. The picture is on disk before it (encoded, or as a spool
+// for the background writer) and takes the rack's name inside it: a committed rack always
+// has its picture, and a failure leaves neither rows nor file.
+class ColonyResultSave {
+public:
+    static constexpr Errors::Type_Error ErrorNoDatabase = 84;
+
+    // The picture goes to saver (borrowed) in the background, or is written at once without
+    // one. On success the record's rows carry their new keys and the picture path; on a
+    // failure the record's keys are as they were and its picture path is empty.
+    static Errors::Type_Error save(ColonyRackRecord& rack, ApplicationDatabase* database,
+                                   Halcon_AsynchronImageSave* saver, const QString& pictureFolder);
+
+private:
+    static Errors::Type_Error store(ColonyRackRecord& rack, ApplicationDatabase* database,
+                                    Halcon_AsynchronImageSave* saver, const QString& pictureFolder);
+};
