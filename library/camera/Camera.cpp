@@ -234,10 +234,37 @@ void Camera::runLive()
     if (error)
         Halcon_Helper::ClearObject(picture);
     if (error != 17)
-        emit signal_picture(error, picture);
+        postLivePicture(error, picture);
     // A camera that fails at once must not flood the receivers.
     if (error)
         threadSleep(Camera_Timing::current().runningPoll);
+}
+
+void Camera::postLivePicture(Errors::Type_Error error, const Hobject& picture)
+{
+    {
+        std::lock_guard lock(m_liveMailMutex);
+        if (error == 0 && !m_liveMail.isEmpty() && m_liveMail.last().error == 0)
+            m_liveMail.last().picture = picture;
+        else
+            m_liveMail.append({error, picture});
+        if (m_liveMailPosted)
+            return;
+        m_liveMailPosted = true;
+    }
+    QMetaObject::invokeMethod(this, &Camera::deliverLivePictures, Qt::QueuedConnection);
+}
+
+void Camera::deliverLivePictures()
+{
+    QList<LiveMail> mail;
+    {
+        std::lock_guard lock(m_liveMailMutex);
+        mail.swap(m_liveMail);
+        m_liveMailPosted = false;
+    }
+    for (const LiveMail& item : std::as_const(mail))
+        emit signal_picture(item.error, item.picture);
 }
 
 void Camera::pushSettings()

@@ -7,6 +7,7 @@
 #include <Hobject.h>
 
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QThread>
 
@@ -111,6 +112,10 @@ private:
     void callStateHook(int state);
     void warmUp();
     void runLive();
+    // Camera thread: hands a live picture to the camera's own thread (see m_liveMail).
+    void postLivePicture(Errors::Type_Error error, const Halcon::Hobject& picture);
+    // Camera's own thread: emits what the mailbox holds.
+    void deliverLivePictures();
     void pushSettings();
     // Camera thread: sleeps up to the time unless woken.
     void threadSleep(int milliseconds);
@@ -150,4 +155,16 @@ private:
     std::mutex m_wakeMutex;
     std::condition_variable m_wake;
     bool m_woken = false;
+
+    // Live pictures not yet emitted. A receiver slower than the camera would otherwise let
+    // queued pictures pile up without bound and hold its thread's other events back behind
+    // them: a good picture replaces a good one still waiting, so it sees the newest. Failures
+    // are kept, each of them is counted.
+    struct LiveMail {
+        Errors::Type_Error error = 0;
+        Halcon::Hobject picture;
+    };
+    std::mutex m_liveMailMutex;
+    QList<LiveMail> m_liveMail;
+    bool m_liveMailPosted = false;
 };

@@ -4,7 +4,9 @@
 
 #include "CameraTestSupport.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <atomic>
@@ -41,6 +43,7 @@ private slots:
     void closeDuringWarmUp();
     void liveMode();
     void liveGrabFailureIsReported();
+    void slowReceiverSeesTheNewestPicture();
     void settingsPush_data();
     void settingsPush();
     void failedSetterKeepsTheRealValue();
@@ -172,6 +175,40 @@ void tst_CameraThread::liveGrabFailureIsReported()
     const qsizetype at = f.relay.pictureErrors.indexOf(14);
     QVERIFY(f.relay.pictures.at(at).IsEmpty());
     QVERIFY(f.camera.IsOpen()); // live grabbing never closes the camera
+}
+
+void tst_CameraThread::slowReceiverSeesTheNewestPicture()
+{
+    // The served pictures carry their number as grey value.
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QList<int> numbers;
+    for (int n = 0; n < 250; ++n)
+        numbers.append(n);
+    QVERIFY(writeGrayPictures(folder.path(), numbers));
+    qputenv(Sim::kPicturesEnvironment, QFile::encodeName(folder.path()));
+    CameraFixture f;
+    QVERIFY(openAndRun(f));
+
+    // A receiver busy for as long as the camera takes to grab five more pictures.
+    QList<int> seen;
+    QObject receiver;
+    connect(&f.camera, &Camera::signal_picture, &receiver, [&seen](Errors::Type_Error error, const Hobject& picture) {
+        if (error != 0 || seen.size() >= 4)
+            return;
+        seen.append(HalconTestPictures::pixel(picture, 0, 0));
+        const std::int64_t until = Sim::state("uEye", 0).pictures + 5;
+        const QDeadlineTimer deadline(10000);
+        while (Sim::state("uEye", 0).pictures < until && !deadline.hasExpired())
+            std::this_thread::yield();
+    });
+    f.camera.SetLiveMode(true);
+    QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 4, 20000);
+    f.camera.SetLiveMode(false);
+    qunsetenv(Sim::kPicturesEnvironment);
+    // Each picture it gets is the newest, not the next of a queue that grows behind it.
+    for (qsizetype k = 1; k < seen.size(); ++k)
+        QVERIFY2(seen[k] - seen[k - 1] >= 5, qPrintable(QStringLiteral("%1 after %2").arg(seen[k]).arg(seen[k - 1])));
 }
 
 void tst_CameraThread::settingsPush_data()
