@@ -366,22 +366,15 @@ qint32 ColonyAnalyserThread::step(qint32 state)
 
 qint32 ColonyAnalyserThread::StepStart()
 {
-    {
-        QMutexLocker lock(&m_timesMutex);
-        m_times = StepTimes();
-    }
-    QElapsedTimer timer;
-    timer.start();
-    m_host->emitAnalyserStarted();
-    setStateText(tr("Search colonies ..."));
-    m_host->viewClear(false);
-    m_host->viewUpdate(true);
-    QMutexLocker lock(&m_timesMutex);
-    m_times.start = elapsedMs(timer);
-    return StatePreparePicture;
+    return beginRun(true);
 }
 
 qint32 ColonyAnalyserThread::StepRestart()
+{
+    return beginRun(false);
+}
+
+qint32 ColonyAnalyserThread::beginRun(bool clearView)
 {
     {
         QMutexLocker lock(&m_timesMutex);
@@ -391,9 +384,18 @@ qint32 ColonyAnalyserThread::StepRestart()
     timer.start();
     m_host->emitAnalyserStarted();
     setStateText(tr("Search colonies ..."));
-    QMutexLocker lock(&m_timesMutex);
-    m_times.start = elapsedMs(timer);
+    if (clearView) {
+        m_host->viewClear(false);
+        m_host->viewUpdate(true);
+    }
+    setTime(&StepTimes::start, timer);
     return StatePreparePicture;
+}
+
+void ColonyAnalyserThread::setTime(double StepTimes::*step, const QElapsedTimer& timer)
+{
+    QMutexLocker lock(&m_timesMutex);
+    m_times.*step = elapsedMs(timer);
 }
 
 qint32 ColonyAnalyserThread::StepPreparePicture()
@@ -495,11 +497,8 @@ qint32 ColonyAnalyserThread::StepPreparePicture()
     const Errors::Type_Error result =
         m_referencePointSearch.run(m_grayPicture, &m_settings.ReferencePoints, &correction);
     const double searchMs = elapsedMs(searchTimer);
-    if (result != 0) {
-        setRunError(result);
-        setStateText(tr("%1").arg(Errors::getErrorText(result)));
-        return StateFinish;
-    }
+    if (result != 0)
+        return SetError(result);
 
     m_host->viewUpdate(true);
     QMutexLocker lock(&m_timesMutex);
@@ -518,10 +517,7 @@ qint32 ColonyAnalyserThread::StepColorFilter()
     if (m_settings.ColorModel == ColonySettingsData::ColorModelRgb) {
         if (const Halcon::Herror e = Halcon::decompose3(m_picture, &m_red, &m_green, &m_blue); e != Halcon::kSuccess)
             return SetError(Errors::Type_Error(e));
-        m_host->viewSetPicture(m_red, kPictureRed, false);
-        m_host->viewSetPicture(m_green, kPictureGreen, false);
-        m_host->viewSetPicture(m_blue, kPictureBlue, false);
-        m_host->viewUpdate(true);
+        showColorChannels();
     } else if (m_settings.ColorModel == ColonySettingsData::ColorModelHsi) {
         const ColonySettingsData::ColonyColorData& color = m_settings.ColonyColor;
         if (const Errors::Type_Error code =
@@ -551,14 +547,18 @@ qint32 ColonyAnalyserThread::StepColorFilter()
         m_host->viewSetPicture(hueDisplay, kPictureHue, false);
         m_host->viewSetPicture(m_saturation, kPictureSaturation, false);
         m_host->viewSetPicture(m_intensity, kPictureIntensity, false);
-        m_host->viewSetPicture(m_red, kPictureRed, false);
-        m_host->viewSetPicture(m_green, kPictureGreen, false);
-        m_host->viewSetPicture(m_blue, kPictureBlue, false);
-        m_host->viewUpdate(true);
+        showColorChannels();
     }
-    QMutexLocker lock(&m_timesMutex);
-    m_times.colorFilter = elapsedMs(timer);
+    setTime(&StepTimes::colorFilter, timer);
     return StateThreshold;
+}
+
+void ColonyAnalyserThread::showColorChannels()
+{
+    m_host->viewSetPicture(m_red, kPictureRed, false);
+    m_host->viewSetPicture(m_green, kPictureGreen, false);
+    m_host->viewSetPicture(m_blue, kPictureBlue, false);
+    m_host->viewUpdate(true);
 }
 
 qint32 ColonyAnalyserThread::StepThreshold()
@@ -589,8 +589,7 @@ qint32 ColonyAnalyserThread::StepThreshold()
         m_propertiesAnalysis.setThresholdImages(m_red, m_green, m_blue, m_hue, m_saturation, m_intensity,
                                                 m_hueRegion, m_saturationRegion, m_intensityRegion);
     }
-    QMutexLocker lock(&m_timesMutex);
-    m_times.threshold = elapsedMs(timer);
+    setTime(&StepTimes::threshold, timer);
     return StateSearchArea;
 }
 
@@ -652,11 +651,8 @@ qint32 ColonyAnalyserThread::StepSearchColonies()
         m_times.properties += outcome.propertiesMs;
         ++m_times.containers;
     }
-    if (result != 0) {
-        setRunError(result);
-        setStateText(tr("%1").arg(Errors::getErrorText(result)));
-        return StateFinish;
-    }
+    if (result != 0)
+        return SetError(result);
     m_host->viewUpdate(true);
     return StateNextContainer;
 }
@@ -680,7 +676,6 @@ qint32 ColonyAnalyserThread::StepFinish()
     m_host->emitAnalyserStopped();
     m_host->viewUpdate(false);
     QCoreApplication::processEvents();
-    QMutexLocker lock(&m_timesMutex);
-    m_times.finish = elapsedMs(timer);
+    setTime(&StepTimes::finish, timer);
     return StateIdle;
 }

@@ -20,6 +20,7 @@
 #include <atomic>
 
 class IColonyAnalyserHost;
+class QElapsedTimer;
 
 // Analyses one plate (rack) picture for colonies on a thread of its own. The Colony Analyser
 // page owns one worker for its whole life and is the only caller of its operations and the
@@ -144,6 +145,13 @@ private:
     qint32 StepNextContainer();
     qint32 StepFinish();
     qint32 SetError(Errors::Type_Error code);
+    // Start and restart: new step times, the started report and status; a start also
+    // clears the page's view.
+    qint32 beginRun(bool clearView);
+    // The time of a step run once, measured by timer.
+    void setTime(double StepTimes::*step, const QElapsedTimer& timer);
+    // The red, green and blue channels on the page's view.
+    void showColorChannels();
     // Margins, then colonies, of one container with the given engines.
     ParallelContainerAnalysis::Outcome analyseContainer(ColonyMarginAnalysis& margins,
                                                         ColonyPropertiesAnalysis& properties, qint32 index,

@@ -16,8 +16,6 @@
 #include "NumericSortTreeWidgetItem.h"
 #include "StoredResultListItem.h"
 
-#include <QCloseEvent>
-
 namespace {
 
 const QString DateFormat = QStringLiteral("yyyy.MM.dd hh:mm:ss");
@@ -78,12 +76,6 @@ int ColonyDatabaseGui::selectedRackId() const
 {
     const QTreeWidgetItem* current = ui->m_QTreeWidget_RackList->currentItem();
     return current ? current->data(0, Qt::UserRole).toInt() : -1;
-}
-
-void ColonyDatabaseGui::closeEvent(QCloseEvent* event)
-{
-    event->accept();
-    reject();
 }
 
 Errors::Type_Error ColonyDatabaseGui::selectResults(const QString& filter, int limit, QList<Database::ID>& ids,
@@ -233,9 +225,4 @@ Errors::Type_Error ColonyDatabaseGui::exportToZipArchive(const QList<int>& rackI
 void ColonyDatabaseGui::slot_QPushButton_Ok_clicked()
 {
     accept();
-}
-
-void ColonyDatabaseGui::slot_QPushButton_Cancel_clicked()
-{
-    reject();
 }

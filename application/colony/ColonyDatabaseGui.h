@@ -11,7 +11,6 @@
 
 class ApplicationDatabase;
 class Hobject_View_Gui;
-class QCloseEvent;
 class QTreeWidgetItem;
 class Ui_ColonyDatabaseGui;
 
@@ -38,7 +37,6 @@ public:
     void setCameraSettingsReader(RackZipExport::SettingsReader reader) { m_cameraReader = std::move(reader); }
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
     Errors::Type_Error selectResults(const QString& filter, int limit, QList<Database::ID>& ids, bool& more) override;
     bool readResult(Database::ID id, StoredResultListItem& row) override;
     void showResult(QTreeWidgetItem* current) override;
@@ -48,7 +46,6 @@ protected:
 private slots:
     void slot_QTreeWidget_RackList_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
     void slot_QPushButton_Ok_clicked();
-    void slot_QPushButton_Cancel_clicked();
 
 private:
     std::unique_ptr<Ui_ColonyDatabaseGui> ui;

@@ -5,6 +5,7 @@
 #include "StoredResultListItem.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QTreeWidget>
@@ -69,8 +70,26 @@ void StoredResultsBrowser::slot_QPushButton_Filter_Search_clicked()
     QApplication::restoreOverrideCursor();
 }
 
+void StoredResultsBrowser::closeEvent(QCloseEvent* event)
+{
+    if (busy()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    reject();
+}
+
+void StoredResultsBrowser::slot_QPushButton_Cancel_clicked()
+{
+    if (!busy())
+        reject();
+}
+
 void StoredResultsBrowser::reevaluate(int mode)
 {
+    if (busy())
+        return;
     if (m_list->selectedItems().size() > 1) {
         databaseError("Please select only one entry!");
         return;

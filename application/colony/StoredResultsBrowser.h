@@ -8,6 +8,7 @@
 #include <QString>
 
 class ApplicationDatabase;
+class QCloseEvent;
 class QLineEdit;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -15,8 +16,9 @@ struct StoredResultListItem;
 
 // What the results browsers share: the list of stored results (newest first, at most
 // UnfilteredLimit rows until "Show all entries"), the choice of the one result handed back for
-// evaluating again, and the "Data export" of the selected ones. Its texts are translated in
-// the browser's own context.
+// evaluating again, the "Data export" of the selected ones, and closing (window or Cancel) as
+// a rejection. While the browser is busy it neither closes nor hands anything back. Its texts
+// are translated in the browser's own context.
 class StoredResultsBrowser : public QDialog {
     Q_OBJECT
 public:
@@ -51,6 +53,10 @@ protected:
     virtual void listFilled() {}
     // Reads the result of row for handing back in mode; false after the browser said why.
     virtual bool takeResult(QTreeWidgetItem* row, int mode) = 0;
+    // Work of the browser's own that must end before it closes or hands a result back.
+    virtual bool busy() const { return false; }
+
+    void closeEvent(QCloseEvent* event) override;
 
     // A critical box "Database error" with text (untranslated, in the browser's context).
     void databaseError(const char* text);
@@ -61,10 +67,11 @@ protected slots:
     void slot_QPushButton_Reevaluate_DatabaseSettings_clicked();
     void slot_QPushButton_Reevaluate_CurrentSettings_clicked();
     void slot_QPushButton_DataExport_clicked();
+    void slot_QPushButton_Cancel_clicked();
 
 protected:
     // The one selected result handed back in mode, and the dialog accepted.
-    virtual void reevaluate(int mode);
+    void reevaluate(int mode);
 
 private:
     const char* const m_context;

@@ -14,7 +14,6 @@
 #include <NumericSortTreeWidgetItem.h>
 #include <StoredResultListItem.h>
 
-#include <QCloseEvent>
 #include <QHeaderView>
 
 namespace {
@@ -88,22 +87,6 @@ ImageStitcherDatabaseGui::~ImageStitcherDatabaseGui()
 int ImageStitcherDatabaseGui::loadsInProgress() const
 {
     return m_loader->loadsInProgress();
-}
-
-void ImageStitcherDatabaseGui::closeEvent(QCloseEvent* event)
-{
-    if (m_loader->loadsInProgress() > 0) {
-        event->ignore();
-        return;
-    }
-    event->accept();
-    reject();
-}
-
-void ImageStitcherDatabaseGui::slot_QPushButton_Cancel_clicked()
-{
-    if (m_loader->loadsInProgress() == 0)
-        reject();
 }
 
 Errors::Type_Error ImageStitcherDatabaseGui::selectResults(const QString& filter, int limit,
@@ -230,10 +213,9 @@ int ImageStitcherDatabaseGui::ReadImageStitcherPictures(Database::ID stitcherID,
     return code;
 }
 
-void ImageStitcherDatabaseGui::reevaluate(int mode)
+bool ImageStitcherDatabaseGui::busy() const
 {
-    if (m_loader->loadsInProgress() == 0)
-        StoredResultsBrowser::reevaluate(mode);
+    return m_loader->loadsInProgress() > 0;
 }
 
 bool ImageStitcherDatabaseGui::takeResult(QTreeWidgetItem* current, int mode)

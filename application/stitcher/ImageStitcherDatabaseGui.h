@@ -12,7 +12,6 @@
 
 class ApplicationDatabase;
 class Hobject_View_Gui;
-class QCloseEvent;
 class QTreeWidgetItem;
 class StitcherPictureLoader;
 
@@ -45,20 +44,18 @@ signals:
     void signal_LoadPictureFinished();
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
     Errors::Type_Error selectResults(const QString& filter, int limit, QList<Database::ID>& ids, bool& more) override;
     bool readResult(Database::ID id, StoredResultListItem& row) override;
     void showResult(QTreeWidgetItem* current) override;
     void listFilled() override;
-    // Not while a picture loads.
-    void reevaluate(int mode) override;
+    // While a picture loads.
+    bool busy() const override;
     bool takeResult(QTreeWidgetItem* row, int mode) override;
 
 private slots:
     void slot_QTreeWidget_RackList_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
     void slot_QTreeWidget_RackList_itemSelectionChanged();
     void slot_QTreeWidget_PictureList_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
-    void slot_QPushButton_Cancel_clicked();
     void slot_LoadPictureFinished();
 
 private:

@@ -94,9 +94,15 @@ Errors::Type_Error Camera_LiveView_Draw::WaitForPicture()
     return shown ? kNoError : kNoPicture;
 }
 
-Errors::Type_Error Camera_LiveView_Draw::ready(bool argumentsValid)
+Errors::Type_Error Camera_LiveView_Draw::place(bool argumentsValid, const std::function<bool()>& add)
 {
-    return argumentsValid ? WaitForPicture() : kInvalidValue;
+    const Errors::Type_Error error = argumentsValid ? WaitForPicture() : kInvalidValue;
+    if (error != kNoError)
+        return error;
+    if (!add())
+        return kHalconFailed;
+    m_view->updateView(true);
+    return kNoError;
 }
 
 Errors::Type_Error Camera_LiveView_Draw::Draw_ClearAll()
@@ -120,14 +126,13 @@ Errors::Type_Error Camera_LiveView_Draw::Draw_Cross(const QString& objectName, d
 {
     const bool valid = IsObjectName(objectName) && IsColorName(color) && isLineSize(lineSize)
         && isPictureUnit(positionX) && isPictureUnit(positionY) && isSize(size) && std::isfinite(angle);
-    if (const Errors::Type_Error error = ready(valid))
-        return error;
-    double x = 0.0, y = 0.0, sizePixels = 0.0, unused = 0.0;
-    m_view->convertPercentToPixel(positionX, positionY, x, y);
-    m_view->convertPercentToPixel(size, size, sizePixels, unused);
-    m_view->addCross(x, y, sizePixels, angle, color, lineSize, markName(objectName, "Cross"), false, false);
-    m_view->updateView(true);
-    return kNoError;
+    return place(valid, [&] {
+        double x = 0.0, y = 0.0, sizePixels = 0.0, unused = 0.0;
+        m_view->convertPercentToPixel(positionX, positionY, x, y);
+        m_view->convertPercentToPixel(size, size, sizePixels, unused);
+        m_view->addCross(x, y, sizePixels, angle, color, lineSize, markName(objectName, "Cross"), false, false);
+        return true;
+    });
 }
 
 Errors::Type_Error Camera_LiveView_Draw::Draw_Ellipse(const QString& objectName, double positionX, double positionY,
@@ -153,26 +158,25 @@ Errors::Type_Error Camera_LiveView_Draw::drawShape(Shape shape, const QString& o
     const bool valid = IsObjectName(objectName) && IsColorName(color) && IsDrawModeName(drawMode)
         && isLineSize(lineSize) && isPictureUnit(positionX) && isPictureUnit(positionY) && isSize(sizeX)
         && isSize(sizeY) && std::isfinite(angle);
-    if (const Errors::Type_Error error = ready(valid))
-        return error;
-    double x = 0.0, y = 0.0, width = 0.0, height = 0.0;
-    m_view->convertPercentToPixel(positionX, positionY, x, y);
-    m_view->convertPercentToPixel(sizeX, sizeY, width, height);
-    const double row = y + height / 2.0;
-    const double column = x + width / 2.0;
-    const double phi = angle * std::numbers::pi / 180.0;
-    Halcon::Hobject contour;
-    const Halcon::Herror result = shape == Shape::Ellipse
-        ? Halcon::gen_ellipse_contour_xld(&contour, row, column, phi, width / 2.0, height / 2.0, 0.0,
-                                          2.0 * std::numbers::pi, "positive", 2.0)
-        : Halcon::gen_rectangle2_contour_xld(&contour, row, column, phi, width / 2.0, height / 2.0);
-    HalconRecordError(result);
-    if (result != Halcon::kSuccess)
-        return kHalconFailed;
-    m_view->addObject(contour, color, drawMode, lineSize,
-                      markName(objectName, shape == Shape::Ellipse ? "Ellipse" : "Rectangle"), false, false);
-    m_view->updateView(true);
-    return kNoError;
+    return place(valid, [&] {
+        double x = 0.0, y = 0.0, width = 0.0, height = 0.0;
+        m_view->convertPercentToPixel(positionX, positionY, x, y);
+        m_view->convertPercentToPixel(sizeX, sizeY, width, height);
+        const double row = y + height / 2.0;
+        const double column = x + width / 2.0;
+        const double phi = angle * std::numbers::pi / 180.0;
+        Halcon::Hobject contour;
+        const Halcon::Herror result = shape == Shape::Ellipse
+            ? Halcon::gen_ellipse_contour_xld(&contour, row, column, phi, width / 2.0, height / 2.0, 0.0,
+                                              2.0 * std::numbers::pi, "positive", 2.0)
+            : Halcon::gen_rectangle2_contour_xld(&contour, row, column, phi, width / 2.0, height / 2.0);
+        HalconRecordError(result);
+        if (result != Halcon::kSuccess)
+            return false;
+        m_view->addObject(contour, color, drawMode, lineSize,
+                          markName(objectName, shape == Shape::Ellipse ? "Ellipse" : "Rectangle"), false, false);
+        return true;
+    });
 }
 
 Errors::Type_Error Camera_LiveView_Draw::Draw_Line(const QString& objectName, double position1X, double position1Y,
@@ -182,14 +186,13 @@ Errors::Type_Error Camera_LiveView_Draw::Draw_Line(const QString& objectName, do
     const bool valid = IsObjectName(objectName) && IsColorName(color) && isLineSize(lineSize)
         && isPictureUnit(position1X) && isPictureUnit(position1Y) && isPictureUnit(position2X)
         && isPictureUnit(position2Y);
-    if (const Errors::Type_Error error = ready(valid))
-        return error;
-    double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
-    m_view->convertPercentToPixel(position1X, position1Y, x1, y1);
-    m_view->convertPercentToPixel(position2X, position2Y, x2, y2);
-    m_view->addLine(x1, y1, x2, y2, color, lineSize, markName(objectName, "Line"), false, false);
-    m_view->updateView(true);
-    return kNoError;
+    return place(valid, [&] {
+        double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+        m_view->convertPercentToPixel(position1X, position1Y, x1, y1);
+        m_view->convertPercentToPixel(position2X, position2Y, x2, y2);
+        m_view->addLine(x1, y1, x2, y2, color, lineSize, markName(objectName, "Line"), false, false);
+        return true;
+    });
 }
 
 Errors::Type_Error Camera_LiveView_Draw::Draw_Text(const QString& objectName, double positionX, double positionY,
@@ -198,12 +201,11 @@ Errors::Type_Error Camera_LiveView_Draw::Draw_Text(const QString& objectName, do
 {
     const bool valid = IsObjectName(objectName) && IsColorName(color) && IsFontName(fontName) && textSize >= 1
         && textSize <= MaximumTextSize && isPictureUnit(positionX) && isPictureUnit(positionY);
-    if (const Errors::Type_Error error = ready(valid))
-        return error;
-    double x = 0.0, y = 0.0;
-    m_view->convertPercentToPixel(positionX, positionY, x, y);
-    const QByteArray font = fontName.toLatin1();
-    m_view->addText(text, x, y, color, font.constData(), textSize, markName(objectName, "Text"), false, false);
-    m_view->updateView(true);
-    return kNoError;
+    return place(valid, [&] {
+        double x = 0.0, y = 0.0;
+        m_view->convertPercentToPixel(positionX, positionY, x, y);
+        const QByteArray font = fontName.toLatin1();
+        m_view->addText(text, x, y, color, font.constData(), textSize, markName(objectName, "Text"), false, false);
+        return true;
+    });
 }

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class Hobject_View_Gui;
 
 // The named marks that the control software draws over the live picture: crosses,
@@ -55,9 +57,14 @@ public:
     Errors::Type_Error Draw_Text(const QString& objectName, double positionX, double positionY, const QString& text,
                                  const QString& color, const QString& fontName, int textSize);
 
+protected:
+    // For an owner whose viewer comes after it.
+    void setView(Hobject_View_Gui* view) { m_view = view; }
+
 private:
-    // Arguments are checked before the wait for a picture: 3, else what the wait gives.
-    Errors::Type_Error ready(bool argumentsValid);
+    // Arguments are checked before the wait for a picture: 3, else what the wait gives; then
+    // add puts the mark on the viewer (40 when it cannot) and the viewer is repainted.
+    Errors::Type_Error place(bool argumentsValid, const std::function<bool()>& add);
     enum class Shape { Ellipse, Rectangle };
     Errors::Type_Error drawShape(Shape shape, const QString& objectName, double positionX, double positionY,
                                  double sizeX, double sizeY, double angle, const QString& color, int lineSize,

@@ -48,6 +48,7 @@ bool validSensibility(double sensibility)
 
 Camera_LiveView_Gui::Camera_LiveView_Gui(CallbackFunctions* callbacks, Camera* camera, QWidget* parent)
     : QWidget(parent)
+    , Camera_LiveView_Draw(nullptr)
     , m_ui(std::make_unique<Ui::Camera_LiveView_Gui>())
     , m_parentDock(qobject_cast<QDockWidget*>(parent))
     , m_callbacks(callbacks)
@@ -108,7 +109,7 @@ Camera_LiveView_Gui::Camera_LiveView_Gui(CallbackFunctions* callbacks, Camera* c
     m_view->addPictureGroup(QStringLiteral("LiveImage"), QStringLiteral("LiveImage."), true);
     for (const QString& prefix : {Camera_LiveView_Draw::prefix(), aperturePrefix(), focusPrefix(), homogeneousPrefix()})
         m_view->addObjectGroup(QStringLiteral("Draw"), prefix, true);
-    m_draw = std::make_unique<Camera_LiveView_Draw>(m_view);
+    setView(m_view);
 
     m_adjustArea = new Camera_LiveView_Gui_MouseDraw_CameraAdjustArea(
         m_ui->m_QToolButton_CameraFocus_MouseSelect_Labware_Area,
@@ -152,7 +153,7 @@ Camera_LiveView_Gui::~Camera_LiveView_Gui()
     m_adjustArea = nullptr;
     delete m_settings;
     m_settings = nullptr;
-    m_draw.reset();
+    setView(nullptr);
     delete m_view;
     m_view = nullptr;
 }
@@ -664,11 +665,6 @@ Errors::Type_Error Camera_LiveView_Gui::CameraHomogeneous_GetCurrentValue(double
 
 // ---- Automation: picture and marks -----------------------------------------------------------
 
-Errors::Type_Error Camera_LiveView_Gui::WaitForPicture()
-{
-    return m_draw->WaitForPicture();
-}
-
 Errors::Type_Error Camera_LiveView_Gui::SavePicture(const QString& path, const QString& format, int sizePercent)
 {
     const bool scaled = sizePercent != 0 && sizePercent != 100;
@@ -688,50 +684,6 @@ Errors::Type_Error Camera_LiveView_Gui::SavePicture(const QString& path, const Q
             return kHalconFailed;
     }
     return Halcon_Helper::SaveImageFile(path, picture, format, false, false);
-}
-
-Errors::Type_Error Camera_LiveView_Gui::Draw_ClearAll()
-{
-    return m_draw->Draw_ClearAll();
-}
-
-Errors::Type_Error Camera_LiveView_Gui::Draw_Clear(const QString& objectName)
-{
-    return m_draw->Draw_Clear(objectName);
-}
-
-Errors::Type_Error Camera_LiveView_Gui::Draw_Cross(const QString& objectName, double positionX, double positionY,
-                                                   double size, double angle, const QString& color, int lineSize)
-{
-    return m_draw->Draw_Cross(objectName, positionX, positionY, size, angle, color, lineSize);
-}
-
-Errors::Type_Error Camera_LiveView_Gui::Draw_Ellipse(const QString& objectName, double positionX, double positionY,
-                                                     double sizeX, double sizeY, double angle, const QString& color,
-                                                     int lineSize, const QString& drawMode)
-{
-    return m_draw->Draw_Ellipse(objectName, positionX, positionY, sizeX, sizeY, angle, color, lineSize, drawMode);
-}
-
-Errors::Type_Error Camera_LiveView_Gui::Draw_Rectangle(const QString& objectName, double positionX, double positionY,
-                                                       double sizeX, double sizeY, double angle, const QString& color,
-                                                       int lineSize, const QString& drawMode)
-{
-    return m_draw->Draw_Rectangle(objectName, positionX, positionY, sizeX, sizeY, angle, color, lineSize, drawMode);
-}
-
-Errors::Type_Error Camera_LiveView_Gui::Draw_Line(const QString& objectName, double position1X, double position1Y,
-                                                  double position2X, double position2Y, const QString& color,
-                                                  int lineSize)
-{
-    return m_draw->Draw_Line(objectName, position1X, position1Y, position2X, position2Y, color, lineSize);
-}
-
-Errors::Type_Error Camera_LiveView_Gui::Draw_Text(const QString& objectName, double positionX, double positionY,
-                                                  const QString& text, const QString& color, const QString& fontName,
-                                                  int textSize)
-{
-    return m_draw->Draw_Text(objectName, positionX, positionY, text, color, fontName, textSize);
 }
 
 // ---- Settings controls ----------------------------------------------------------------------

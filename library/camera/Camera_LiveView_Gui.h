@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Camera_LiveView_AidPanel.h"
+#include "Camera_LiveView_Draw.h"
 #include "Errors.h"
 
 #include <Hobject.h>
@@ -12,7 +13,6 @@
 #include <memory>
 
 class Camera;
-class Camera_LiveView_Draw;
 class Camera_LiveView_Gui_EventFilter;
 class Camera_LiveView_Gui_MouseDraw_CameraAdjustArea;
 class Camera_LiveView_Settings;
@@ -30,7 +30,9 @@ class Camera_LiveView_Gui;
 // the named marks the control software draws over the picture, and saves the picture as
 // shown. The aid settings live in their own record and file. GUI thread only; the waiting
 // operations keep the event loop running, so pictures keep arriving while they wait.
-class Camera_LiveView_Gui : public QWidget {
+//
+// The marks are the view's own (Draw_ClearAll .. Draw_Text, WaitForPicture), drawn on its viewer.
+class Camera_LiveView_Gui : public QWidget, public Camera_LiveView_Draw {
     Q_OBJECT
 public:
     class CallbackFunctions {
@@ -55,8 +57,6 @@ public:
     // (0 and 100: unscaled; outside 1 .. 400 refused with 3 before anything is made); 15 when
     // no picture is shown in time, 40 when scaling fails, else the code of the picture save.
     Errors::Type_Error SavePicture(const QString& path, const QString& format, int sizePercent);
-    // 0 as soon as a picture is shown, 15 when none comes in time.
-    Errors::Type_Error WaitForPicture();
 
     // Open an aid with its measuring area and limits (stored in the record, neither saved
     // nor announced). Sizes and sensibilities not above 0, values that are not finite and
@@ -76,22 +76,6 @@ public:
                                                       bool& inTolerance);
     Errors::Type_Error CameraHomogeneous_GetCurrentValue(double& current, double& maximum, double& lowerLimit,
                                                          bool& inTolerance);
-
-    // The marks of the control software (Camera_LiveView_Draw).
-    Errors::Type_Error Draw_ClearAll();
-    Errors::Type_Error Draw_Clear(const QString& objectName);
-    Errors::Type_Error Draw_Cross(const QString& objectName, double positionX, double positionY, double size,
-                                  double angle, const QString& color, int lineSize);
-    Errors::Type_Error Draw_Ellipse(const QString& objectName, double positionX, double positionY, double sizeX,
-                                    double sizeY, double angle, const QString& color, int lineSize,
-                                    const QString& drawMode);
-    Errors::Type_Error Draw_Rectangle(const QString& objectName, double positionX, double positionY, double sizeX,
-                                      double sizeY, double angle, const QString& color, int lineSize,
-                                      const QString& drawMode);
-    Errors::Type_Error Draw_Line(const QString& objectName, double position1X, double position1Y, double position2X,
-                                 double position2Y, const QString& color, int lineSize);
-    Errors::Type_Error Draw_Text(const QString& objectName, double positionX, double positionY, const QString& text,
-                                 const QString& color, const QString& fontName, int textSize);
 
     // One aid on one picture: its outline (and the homogeneity's deviating parts) drawn, its
     // panel filled. A picture or area that gives no measure leaves the result as it was.
@@ -175,7 +159,6 @@ private:
     Camera_LiveView_Settings* m_settings = nullptr;
     Camera_LiveView_Gui_MouseDraw_CameraAdjustArea* m_adjustArea = nullptr;
     Camera_LiveView_Gui_EventFilter* m_eventFilter = nullptr;
-    std::unique_ptr<Camera_LiveView_Draw> m_draw;
     bool m_connected = false;
     int m_errorCounter = 0;
     std::unique_ptr<Camera_LiveView_AidPanel> m_aids[Aid_Count];

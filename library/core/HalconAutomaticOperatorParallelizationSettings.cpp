@@ -10,6 +10,17 @@ const char* const kSystem = "System";
 const char* const kOperators = "HalconOperators";
 const char* const kOperator = "HalconOperator";
 
+// The measured conditions under their tags, in file order: one list for reading and writing.
+template <typename Visit>
+void visitFacts(HalconAutomaticOperatorParallelizationSettings& settings, Visit visit)
+{
+    visit(QStringLiteral("ApplicationName"), settings.ApplicationName);
+    visit(QStringLiteral("ApplicationVersion"), settings.ApplicationVersion);
+    visit(QStringLiteral("ComputerName"), settings.ComputerName);
+    visit(QStringLiteral("HalconVersion"), settings.HalconVersion);
+    visit(QStringLiteral("ProcessorCores"), settings.ProcessorCores);
+}
+
 } // namespace
 
 HalconAutomaticOperatorParallelizationSettings::HalconAutomaticOperatorParallelizationSettings(QObject* parent)
@@ -71,13 +82,8 @@ bool HalconAutomaticOperatorParallelizationSettings::fromText(const QString& tex
         ask.getValue(QStringLiteral("NoAutomaticAsk"), NoAutomaticAsk);
 
     XML_Settings_Element facts = root.getElement(QLatin1String(kSystem));
-    if (!facts.isNull()) {
-        facts.getValue(QStringLiteral("ApplicationName"), ApplicationName);
-        facts.getValue(QStringLiteral("ApplicationVersion"), ApplicationVersion);
-        facts.getValue(QStringLiteral("ComputerName"), ComputerName);
-        facts.getValue(QStringLiteral("HalconVersion"), HalconVersion);
-        facts.getValue(QStringLiteral("ProcessorCores"), ProcessorCores);
-    }
+    if (!facts.isNull())
+        visitFacts(*this, [&facts](const QString& tag, auto& value) { facts.getValue(tag, value); });
 
     XML_Settings_Element operators = root.getElement(QLatin1String(kOperators));
     if (!operators.isNull()) {
@@ -100,11 +106,7 @@ void HalconAutomaticOperatorParallelizationSettings::buildDocument()
     ask.addValue(QStringLiteral("NoAutomaticAsk"), NoAutomaticAsk);
 
     XML_Settings_Element facts = root.addElement(QLatin1String(kSystem));
-    facts.addValue(QStringLiteral("ApplicationName"), ApplicationName);
-    facts.addValue(QStringLiteral("ApplicationVersion"), ApplicationVersion);
-    facts.addValue(QStringLiteral("ComputerName"), ComputerName);
-    facts.addValue(QStringLiteral("HalconVersion"), HalconVersion);
-    facts.addValue(QStringLiteral("ProcessorCores"), ProcessorCores);
+    visitFacts(*this, [&facts](const QString& tag, const auto& value) { facts.addValue(tag, value); });
 
     XML_Settings_Element operators = root.addElement(QLatin1String(kOperators));
     for (const HalconAutomaticOperatorParallelizationOperator& op : HalconOperators) {

@@ -25,6 +25,13 @@ const QString c_configVersionAttribute = QStringLiteral("ConfigVersion");
 // keeps the document (whose teardown recurses) shallow.
 constexpr int c_maxDepth = 64;
 
+// Control characters a one-line value carries as backslash sequences, both ways.
+struct ControlEscape {
+    char control;
+    const char* escaped;
+};
+constexpr ControlEscape c_controlEscapes[] = {{'\r', "\\r"}, {'\n', "\\n"}, {'\t', "\\t"}};
+
 QDateTime defaultClock()
 {
     return QDateTime::currentDateTime();
@@ -485,17 +492,15 @@ XML_Settings_Element XML_Settings::parse(const QString& text, QString& configVer
 QString XML_Settings::escapeText(const QString& text)
 {
     QString result = text;
-    result.replace(QLatin1Char('\r'), QLatin1String("\\r"));
-    result.replace(QLatin1Char('\n'), QLatin1String("\\n"));
-    result.replace(QLatin1Char('\t'), QLatin1String("\\t"));
+    for (const ControlEscape& escape : c_controlEscapes)
+        result.replace(QLatin1Char(escape.control), QLatin1String(escape.escaped));
     return result;
 }
 
 QString XML_Settings::unescapeText(const QString& text)
 {
     QString result = text;
-    result.replace(QLatin1String("\\r"), QLatin1String("\r"));
-    result.replace(QLatin1String("\\n"), QLatin1String("\n"));
-    result.replace(QLatin1String("\\t"), QLatin1String("\t"));
+    for (const ControlEscape& escape : c_controlEscapes)
+        result.replace(QLatin1String(escape.escaped), QLatin1String(&escape.control, 1));
     return result;
 }

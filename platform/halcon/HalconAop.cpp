@@ -22,6 +22,7 @@
 #include <regex>
 #include <sstream>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace Halcon {
@@ -111,6 +112,18 @@ Herror genericParameters(const HTuple &names, const HTuple &values, int namesPar
         pairs.emplace_back(names[i].Str(), values[i]);
     }
     return kSuccess;
+}
+
+// The knowledge file (parameter 1, not empty) and the generic parameters after it.
+Herror knowledgeFileArguments(const HTuple &fileName, const HTuple &genParamName, const HTuple &genParamValue,
+                              std::string *file, std::vector<std::pair<std::string, HValue>> &params)
+{
+    const Herror err = singleString(fileName, 1, file);
+    if (err != kSuccess)
+        return err;
+    if (file->empty())
+        return kErrWrongValue1;
+    return genericParameters(genParamName, genParamValue, 2, params);
 }
 
 std::string knowledgeText(const Table &table)
@@ -249,88 +262,53 @@ struct ForcedThreads
     ~ForcedThreads() { t_forcedThreads = 0; }
 };
 
+// The workers of one parallelRows or parallelChunks call. The pool hands the loop to its
+// threads inside OpenCV and TBB, where a thread checker cannot see it; each worker's first
+// and last act here say the same in code it sees: the caller's work before every worker,
+// every worker's work before the caller goes on. Nothing of the loop is read before that
+// first act, not even a wrapper around the body.
+template <typename Work>
+class HandedOverLoop final : public cv::ParallelLoopBody
+{
+public:
+    HandedOverLoop(std::string_view op, int workers, Aop::BandHook hook, Work work)
+        : m_op(op), m_workers(workers), m_hook(hook), m_work(std::move(work))
+    {
+        m_handover.store(0, std::memory_order_release);
+    }
+
+    void operator()(const cv::Range &range) const override
+    {
+        m_handover.load(std::memory_order_acquire);
+        for (int w = range.start; w < range.end; ++w) {
+            if (m_hook)
+                m_hook(m_op, w, m_workers);
+            m_work(w);
+        }
+        m_handover.fetch_add(1, std::memory_order_release);
+    }
+
+    // Called by the caller once the pool has run every worker.
+    void joined() const { m_handover.load(std::memory_order_acquire); }
+
+private:
+    std::string_view m_op;
+    int m_workers;
+    Aop::BandHook m_hook;
+    Work m_work;
+    mutable std::atomic<int> m_handover{0};
+};
+
+// Runs `work(worker)` for workers 0 .. workers - 1 on the pool, at most that many at once.
+template <typename Work>
+void runWorkers(std::string_view op, int workers, Work work)
+{
+    const HandedOverLoop<Work> loop(op, workers, g_bandHook.load(std::memory_order_acquire), std::move(work));
+    cv::parallel_for_(cv::Range(0, workers), loop, workers);
+    loop.joined();
+}
+
 } // namespace
-
-// The bands of one parallelRows call. The pool hands the loop to its threads inside OpenCV
-// and TBB, where a thread checker cannot see it; each band's first and last act here say
-// the same in code it sees: the caller's work before every band, every band's work before
-// the caller goes on. Nothing of the loop is read before that first act, not even a wrapper
-// around the body.
-class BandLoop : public cv::ParallelLoopBody
-{
-public:
-    BandLoop(std::string_view op, int rows, int bands, const std::function<void(int, int)> &body, Aop::BandHook hook)
-        : m_op(op), m_rows(rows), m_bands(bands), m_body(body), m_hook(hook)
-    {
-        m_handover.store(0, std::memory_order_release);
-    }
-
-    void operator()(const cv::Range &range) const override
-    {
-        m_handover.load(std::memory_order_acquire);
-        for (int b = range.start; b < range.end; ++b) {
-            if (m_hook)
-                m_hook(m_op, b, m_bands);
-            m_body(int(std::int64_t(m_rows) * b / m_bands), int(std::int64_t(m_rows) * (b + 1) / m_bands));
-        }
-        m_handover.fetch_add(1, std::memory_order_release);
-    }
-
-    // Called by the caller once the pool has run every band.
-    void joined() const { m_handover.load(std::memory_order_acquire); }
-
-private:
-    std::string_view m_op;
-    int m_rows;
-    int m_bands;
-    const std::function<void(int, int)> &m_body;
-    Aop::BandHook m_hook;
-    mutable std::atomic<int> m_handover{0};
-};
-
-// The threads of one parallelChunks call: each takes the next chunk until none is left.
-// The hand-over follows BandLoop's.
-class ChunkLoop : public cv::ParallelLoopBody
-{
-public:
-    ChunkLoop(std::string_view op, int rows, int grain, int threads, const std::function<void(int, int)> &body,
-              Aop::BandHook hook)
-        : m_op(op), m_rows(rows), m_grain(grain), m_threads(threads), m_body(body), m_hook(hook)
-    {
-        m_next.store(0, std::memory_order_relaxed);
-        m_handover.store(0, std::memory_order_release);
-    }
-
-    void operator()(const cv::Range &range) const override
-    {
-        m_handover.load(std::memory_order_acquire);
-        for (int t = range.start; t < range.end; ++t) {
-            if (m_hook)
-                m_hook(m_op, t, m_threads);
-            for (;;) {
-                const int first = m_next.fetch_add(m_grain, std::memory_order_relaxed);
-                if (first >= m_rows)
-                    break;
-                m_body(first, int(std::min<std::int64_t>(std::int64_t(first) + m_grain, m_rows)));
-            }
-        }
-        m_handover.fetch_add(1, std::memory_order_release);
-    }
-
-    void joined() const { m_handover.load(std::memory_order_acquire); }
-
-private:
-    std::string_view m_op;
-    int m_rows;
-    int m_grain;
-    int m_threads;
-    const std::function<void(int, int)> &m_body;
-    Aop::BandHook m_hook;
-    // Rows are never handed out past m_rows + grain * threads, so int does not overflow for
-    // any picture the layer holds.
-    mutable std::atomic<int> m_next{0};
-    mutable std::atomic<int> m_handover{0};
-};
 
 namespace Aop {
 
@@ -357,9 +335,9 @@ void parallelRows(std::string_view op, std::string_view type, int rows, const st
     // As many stripes as threads: OpenCV's pool then runs at most that many at once. A
     // single stripe runs on the calling thread, and OpenCV runs parallel loops nested in
     // one of its own loops serially, so one band also keeps cvtColor & co. on this thread.
-    const BandLoop loop(op, rows, threads, body, g_bandHook.load(std::memory_order_acquire));
-    cv::parallel_for_(cv::Range(0, threads), loop, threads);
-    loop.joined();
+    runWorkers(op, threads, [&](int band) {
+        body(int(std::int64_t(rows) * band / threads), int(std::int64_t(rows) * (band + 1) / threads));
+    });
 }
 
 void parallelChunks(std::string_view op, std::string_view type, int rows, int grain,
@@ -370,9 +348,17 @@ void parallelChunks(std::string_view op, std::string_view type, int rows, int gr
     grain = std::max(1, grain);
     const int chunks = int((std::int64_t(rows) + grain - 1) / grain);
     const int threads = std::min(threadCount(op, type), chunks);
-    const ChunkLoop loop(op, rows, grain, threads, body, g_bandHook.load(std::memory_order_acquire));
-    cv::parallel_for_(cv::Range(0, threads), loop, threads);
-    loop.joined();
+    // Each thread takes the next chunk until none is left. Rows are never handed out past
+    // rows + grain * threads, so int does not overflow for any picture the layer holds.
+    std::atomic<int> next{0};
+    runWorkers(op, threads, [&](int) {
+        for (;;) {
+            const int first = next.fetch_add(grain, std::memory_order_relaxed);
+            if (first >= rows)
+                break;
+            body(first, int(std::min<std::int64_t>(std::int64_t(first) + grain, rows)));
+        }
+    });
 }
 
 void setBandHook(BandHook hook)
@@ -593,13 +579,9 @@ Herror write_aop_knowledge(const HTuple &fileName, const HTuple &genParamName, c
 {
     return guarded([&]() -> Herror {
         std::string file;
-        Herror err = singleString(fileName, 1, &file);
-        if (err != kSuccess)
-            return err;
-        if (file.empty())
-            return kErrWrongValue1;
         std::vector<std::pair<std::string, HValue>> params;
-        if ((err = genericParameters(genParamName, genParamValue, 2, params)) != kSuccess)
+        if (const Herror err = knowledgeFileArguments(fileName, genParamName, genParamValue, &file, params);
+            err != kSuccess)
             return err;
         for (const auto &[name, value] : params) {
             if (name != "mode")
@@ -624,13 +606,9 @@ Herror read_aop_knowledge(const HTuple &fileName, const HTuple &genParamName, co
 {
     return guarded([&]() -> Herror {
         std::string file;
-        Herror err = singleString(fileName, 1, &file);
-        if (err != kSuccess)
-            return err;
-        if (file.empty())
-            return kErrWrongValue1;
         std::vector<std::pair<std::string, HValue>> params;
-        if ((err = genericParameters(genParamName, genParamValue, 2, params)) != kSuccess)
+        if (const Herror err = knowledgeFileArguments(fileName, genParamName, genParamValue, &file, params);
+            err != kSuccess)
             return err;
         std::string mode = "renew";
         std::vector<std::string> ignored;
@@ -660,7 +638,7 @@ Herror read_aop_knowledge(const HTuple &fileName, const HTuple &genParamName, co
             return kErrFileFormatContent;
         std::map<std::string, std::string> fileAttributes;
         std::vector<std::pair<Key, Entry>> entries;
-        if ((err = parseKnowledge(bytes.toStdString(), fileAttributes, entries)) != kSuccess)
+        if (const Herror err = parseKnowledge(bytes.toStdString(), fileAttributes, entries); err != kSuccess)
             return err;
         const auto current = currentAttributes();
         for (const std::string &name : attributeNames()) {

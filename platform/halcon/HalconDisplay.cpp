@@ -44,17 +44,27 @@ Herror windowOf(const HTuple &handle, int parameter, WindowPtr *window)
     return *window ? kSuccess : wrongValue(parameter);
 }
 
-// Reads a window's settings under its lock; the read cannot fail once the handle is valid.
-template <typename Read>
-Herror readWindow(const HTuple &windowHandle, Read read)
+// Runs `work` on the window of the handle (parameter 1), guarded; the window stays alive
+// until `work` returns even if another thread closes it meanwhile.
+template <typename Work>
+Herror withWindow(const HTuple &windowHandle, Work work)
 {
     return guarded([&]() -> Herror {
         WindowPtr window;
         const Herror err = windowOf(windowHandle, 1, &window);
         if (err != kSuccess)
             return err;
-        std::lock_guard<std::mutex> lock(window->mutex);
-        read(std::as_const(*window));
+        return work(*window);
+    });
+}
+
+// Reads a window's settings under its lock; the read cannot fail once the handle is valid.
+template <typename Read>
+Herror readWindow(const HTuple &windowHandle, Read read)
+{
+    return withWindow(windowHandle, [&](HalconWindow &window) -> Herror {
+        std::lock_guard<std::mutex> lock(window.mutex);
+        read(std::as_const(window));
         return kSuccess;
     });
 }
@@ -64,16 +74,12 @@ Herror readWindow(const HTuple &windowHandle, Read read)
 template <typename Parse, typename Store>
 Herror writeWindow(const HTuple &windowHandle, Parse parse, Store store)
 {
-    return guarded([&]() -> Herror {
-        WindowPtr window;
-        Herror err = windowOf(windowHandle, 1, &window);
+    return withWindow(windowHandle, [&](HalconWindow &window) -> Herror {
+        const Herror err = parse();
         if (err != kSuccess)
             return err;
-        err = parse();
-        if (err != kSuccess)
-            return err;
-        std::lock_guard<std::mutex> lock(window->mutex);
-        store(*window);
+        std::lock_guard<std::mutex> lock(window.mutex);
+        store(window);
         return kSuccess;
     });
 }
@@ -212,11 +218,7 @@ bool parseFont(const std::string &text, Display::FontSpec *spec)
 template<class Accept>
 Herror displayObject(const Hobject &object, const HTuple &windowHandle, Accept accept)
 {
-    return guarded([&]() -> Herror {
-        WindowPtr window;
-        Herror err = windowOf(windowHandle, 1, &window);
-        if (err != kSuccess)
-            return err;
+    return withWindow(windowHandle, [&](HalconWindow &window) -> Herror {
         const std::vector<ElementPtr> &elements = elementsOf(object);
         // Check everything first so that a bad element draws nothing at all.
         for (const ElementPtr &element : elements) {
@@ -225,18 +227,18 @@ Herror displayObject(const Hobject &object, const HTuple &windowHandle, Accept a
             if (const ImagePtr image = asImage(element); image && image->channels() != 1 && image->channels() != 3)
                 return kErrWrongChannelCount;
         }
-        std::lock_guard<std::mutex> lock(window->mutex);
+        std::lock_guard<std::mutex> lock(window.mutex);
         for (const ElementPtr &element : elements) {
             switch (element->kind) {
             case ElementKind::Image:
-                window->drawImage(asImage(element));
+                window.drawImage(asImage(element));
                 break;
             case ElementKind::Region:
-                window->drawRegion(*asRegion(element));
+                window.drawRegion(*asRegion(element));
                 break;
             case ElementKind::XldCont:
             case ElementKind::XldPoly:
-                window->drawXld(*asXld(element));
+                window.drawXld(*asXld(element));
                 break;
             }
         }
@@ -373,13 +375,9 @@ Herror close_window(const HTuple &windowHandle)
 
 Herror clear_window(const HTuple &windowHandle)
 {
-    return guarded([&]() -> Herror {
-        WindowPtr window;
-        const Herror err = windowOf(windowHandle, 1, &window);
-        if (err != kSuccess)
-            return err;
-        std::lock_guard<std::mutex> lock(window->mutex);
-        window->clear();
+    return withWindow(windowHandle, [&](HalconWindow &window) -> Herror {
+        std::lock_guard<std::mutex> lock(window.mutex);
+        window.clear();
         return kSuccess;
     });
 }
@@ -387,32 +385,28 @@ Herror clear_window(const HTuple &windowHandle)
 Herror set_window_extents(const HTuple &windowHandle, const HTuple &row, const HTuple &column, const HTuple &width,
                           const HTuple &height)
 {
-    return guarded([&]() -> Herror {
-        WindowPtr window;
-        Herror err = windowOf(windowHandle, 1, &window);
-        if (err != kSuccess)
-            return err;
-        std::lock_guard<std::mutex> lock(window->mutex);
+    return withWindow(windowHandle, [&](HalconWindow &window) -> Herror {
+        std::lock_guard<std::mutex> lock(window.mutex);
         int r = 0, c = 0, w = 0, h = 0;
-        err = windowPosition(row, 2, &r);
+        Herror err = windowPosition(row, 2, &r);
         if (err == kSuccess)
             err = windowPosition(column, 3, &c);
         if (err == kSuccess)
-            err = windowSize(width, 4, window->width(), &w);
+            err = windowSize(width, 4, window.width(), &w);
         if (err == kSuccess)
-            err = windowSize(height, 5, window->height(), &h);
+            err = windowSize(height, 5, window.height(), &h);
         if (err != kSuccess)
             return err;
-        if (w != window->width() || h != window->height()) {
-            QImage previous = window->canvas;
-            window->resize(w, h);
-            if (window->canvas.isNull()) {
-                window->canvas = previous;
+        if (w != window.width() || h != window.height()) {
+            QImage previous = window.canvas;
+            window.resize(w, h);
+            if (window.canvas.isNull()) {
+                window.canvas = previous;
                 return kErrOutOfMemory;
             }
         }
-        window->row = r;
-        window->column = c;
+        window.row = r;
+        window.column = c;
         return kSuccess;
     });
 }
@@ -436,30 +430,26 @@ Herror get_window_extents(const HTuple &windowHandle, HTuple *row, HTuple *colum
 Herror set_part(const HTuple &windowHandle, const HTuple &row1, const HTuple &column1, const HTuple &row2,
                 const HTuple &column2)
 {
-    return guarded([&]() -> Herror {
-        WindowPtr window;
-        Herror err = windowOf(windowHandle, 1, &window);
-        if (err != kSuccess)
-            return err;
+    return withWindow(windowHandle, [&](HalconWindow &window) -> Herror {
         double v[4];
         const HTuple *tuples[4] = {&row1, &column1, &row2, &column2};
         for (int i = 0; i < 4; ++i) {
-            err = ControlValues::number(*tuples[i], i + 2, &v[i]);
+            const Herror err = ControlValues::number(*tuples[i], i + 2, &v[i]);
             if (err != kSuccess)
                 return err;
             if (std::abs(v[i]) > kMaxPartCoordinate)
                 return wrongValue(i + 2);
         }
-        std::lock_guard<std::mutex> lock(window->mutex);
+        std::lock_guard<std::mutex> lock(window.mutex);
         if (v[0] == -1.0 && v[1] == -1.0 && v[2] == -1.0 && v[3] == -1.0) {
-            window->resetPart();
+            window.resetPart();
             return kSuccess;
         }
         if (v[2] < v[0])
             return kErrWrongValue4;
         if (v[3] < v[1])
             return kErrWrongValue5;
-        window->part = Display::Part{v[0], v[1], v[2], v[3]};
+        window.part = Display::Part{v[0], v[1], v[2], v[3]};
         return kSuccess;
     });
 }
@@ -528,13 +518,9 @@ Herror disp_xld(const Hobject &xld, const HTuple &windowHandle)
 Herror disp_line(const HTuple &windowHandle, const HTuple &row1, const HTuple &column1, const HTuple &row2,
                  const HTuple &column2)
 {
-    return guarded([&]() -> Herror {
-        WindowPtr window;
-        Herror err = windowOf(windowHandle, 1, &window);
-        if (err != kSuccess)
-            return err;
+    return withWindow(windowHandle, [&](HalconWindow &window) -> Herror {
         std::vector<double> r1, c1, r2, c2;
-        err = ControlValues::numbers(row1, 2, &r1);
+        Herror err = ControlValues::numbers(row1, 2, &r1);
         if (err == kSuccess)
             err = ControlValues::numbers(column1, 3, &c1);
         if (err == kSuccess)
@@ -548,10 +534,10 @@ Herror disp_line(const HTuple &windowHandle, const HTuple &row1, const HTuple &c
                                               true, &count);
         if (err != kSuccess)
             return err;
-        std::lock_guard<std::mutex> lock(window->mutex);
+        std::lock_guard<std::mutex> lock(window.mutex);
         for (Hlong i = 0; i < count; ++i) {
-            window->drawLine(ControlValues::at(r1, i), ControlValues::at(c1, i), ControlValues::at(r2, i),
-                             ControlValues::at(c2, i));
+            window.drawLine(ControlValues::at(r1, i), ControlValues::at(c1, i), ControlValues::at(r2, i),
+                            ControlValues::at(c2, i));
         }
         return kSuccess;
     });
@@ -713,30 +699,22 @@ Herror get_tposition(const HTuple &windowHandle, HTuple *row, HTuple *column)
 
 Herror write_string(const HTuple &windowHandle, const HTuple &string)
 {
-    return guarded([&]() -> Herror {
-        WindowPtr window;
-        const Herror err = windowOf(windowHandle, 1, &window);
-        if (err != kSuccess)
-            return err;
+    return withWindow(windowHandle, [&](HalconWindow &window) -> Herror {
         const QString text = tupleText(string);
-        std::lock_guard<std::mutex> lock(window->mutex);
-        return window->writeText(text) ? kSuccess : kErrNotAvailable;
+        std::lock_guard<std::mutex> lock(window.mutex);
+        return window.writeText(text) ? kSuccess : kErrNotAvailable;
     });
 }
 
 Herror get_string_extents(const HTuple &windowHandle, const HTuple &string, HTuple *ascent, HTuple *descent,
                           HTuple *width, HTuple *height)
 {
-    return guarded([&]() -> Herror {
-        WindowPtr window;
-        const Herror err = windowOf(windowHandle, 1, &window);
-        if (err != kSuccess)
-            return err;
+    return withWindow(windowHandle, [&](HalconWindow &window) -> Herror {
         const QString text = tupleText(string);
         int a = 0, d = 0, w = 0, h = 0;
         {
-            std::lock_guard<std::mutex> lock(window->mutex);
-            if (!window->textExtents(text, &a, &d, &w, &h))
+            std::lock_guard<std::mutex> lock(window.mutex);
+            if (!window.textExtents(text, &a, &d, &w, &h))
                 return kErrNotAvailable;
         }
         if (ascent)
@@ -814,17 +792,13 @@ Herror copy_rectangle(const HTuple &sourceWindow, const HTuple &destinationWindo
 
 Herror dump_window_image(Hobject *image, const HTuple &windowHandle)
 {
-    return guarded([&]() -> Herror {
-        WindowPtr window;
-        const Herror err = windowOf(windowHandle, 1, &window);
-        if (err != kSuccess)
-            return err;
+    return withWindow(windowHandle, [&](HalconWindow &window) -> Herror {
         // The planes are made under the lock: no reference to the canvas leaves this
         // thread, so a drawing thread never has to copy the canvas away from us.
         std::vector<cv::Mat> channels;
         {
-            std::lock_guard<std::mutex> lock(window->mutex);
-            const QImage &canvas = window->canvas;
+            std::lock_guard<std::mutex> lock(window.mutex);
+            const QImage &canvas = window.canvas;
             const cv::Mat bgra(canvas.height(), canvas.width(), CV_8UC4, const_cast<uchar *>(canvas.constBits()),
                                size_t(canvas.bytesPerLine()));
             cv::split(bgra, channels);

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Halcon {
@@ -98,17 +99,7 @@ Herror forEachImage(const Hobject &image, Hobject *output, MakeOne &&makeOne)
     std::vector<ImagePtr> images;
     if (const Herror err = imagesOf(image, 1, images); err != kSuccess)
         return err;
-    std::vector<ImagePtr> results;
-    results.reserve(images.size());
-    for (const ImagePtr &img : images) {
-        ImagePtr out = makeOne(*img);
-        if (!out)
-            return kErrInternal;
-        results.push_back(out);
-    }
-    if (output)
-        *output = makeObject(results);
-    return kSuccess;
+    return mapImages(images, output, std::forward<MakeOne>(makeOne));
 }
 
 // ---- shock filter -------------------------------------------------------------------------

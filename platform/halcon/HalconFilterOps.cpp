@@ -61,6 +61,14 @@ Herror singleImage(const Hobject& object, int input, ImagePtr& image)
     return kSuccess;
 }
 
+// The regions (input 1) and the one image (input 2) that grey value statistics read.
+Herror statisticInputs(const Hobject& regions, const Hobject& image, std::vector<RegionPtr>& list, ImagePtr& img)
+{
+    if (const Herror err = regionsOf(regions, 1, list); err != kSuccess)
+        return err;
+    return singleImage(image, 2, img);
+}
+
 // The pixels of a region that lie in the image's domain (and so inside the picture).
 Runs pixelsInDomain(const RegionElement& region, const ImageElement& image)
 {
@@ -449,18 +457,11 @@ Herror median_image(const Hobject& image, Hobject* imageMedian, const HTuple& ma
             return err;
         const std::vector<int> widths =
             type == "circle" ? circleMaskHalfWidths(int(r)) : squareMaskHalfWidths(int(r));
-        std::vector<ImagePtr> results;
-        for (const ImagePtr& img : images) {
-            ImagePtr out = filterImage(*img, [&](const cv::Mat& src, cv::Mat& dst) {
-                medianPlane(src, dst, widths, mode, img->type, type == "square");
+        return mapImages(images, imageMedian, [&](const ImageElement& img) {
+            return filterImage(img, [&](const cv::Mat& src, cv::Mat& dst) {
+                medianPlane(src, dst, widths, mode, img.type, type == "square");
             });
-            if (!out)
-                return kErrInternal;
-            results.push_back(out);
-        }
-        if (imageMedian)
-            *imageMedian = makeObject(results);
-        return kSuccess;
+        });
     });
 }
 
@@ -481,25 +482,18 @@ Herror mean_image(const Hobject& image, Hobject* imageMean, const HTuple& maskWi
             return wrongValue(1);
         if (h < 1 || h > kMaxMaskSize)
             return wrongValue(2);
-        std::vector<ImagePtr> results;
-        for (const ImagePtr& img : images) {
-            ImagePtr out = filterImage(*img, [&](const cv::Mat& src, cv::Mat& dst) {
+        return mapImages(images, imageMean, [&](const ImageElement& img) {
+            return filterImage(img, [&](const cv::Mat& src, cv::Mat& dst) {
                 // Bands of a submatrix: OpenCV takes the rows around a band from the
                 // picture and makes up a border only at the picture's own edges.
                 dst = cachedPlane(src.rows, src.cols, src.type());
-                Aop::parallelRows("mean_image", pixelTypeName(img->type), src.rows, [&](int firstRow, int endRow) {
+                Aop::parallelRows("mean_image", pixelTypeName(img.type), src.rows, [&](int firstRow, int endRow) {
                     cv::Mat band = dst.rowRange(firstRow, endRow);
                     cv::blur(src.rowRange(firstRow, endRow), band, cv::Size(int(w), int(h)), cv::Point(-1, -1),
                              cv::BORDER_REFLECT);
                 });
             });
-            if (!out)
-                return kErrInternal;
-            results.push_back(out);
-        }
-        if (imageMean)
-            *imageMean = makeObject(results);
-        return kSuccess;
+        });
     });
 }
 
@@ -560,10 +554,8 @@ Herror min_max_gray(const Hobject& regions, const Hobject& image, const HTuple& 
 {
     return guarded([&]() -> Herror {
         std::vector<RegionPtr> list;
-        if (const Herror err = regionsOf(regions, 1, list); err != kSuccess)
-            return err;
         ImagePtr img;
-        if (const Herror err = singleImage(image, 2, img); err != kSuccess)
+        if (const Herror err = statisticInputs(regions, image, list, img); err != kSuccess)
             return err;
         double p = 0.0;
         if (const Herror err = finiteNumber(percent, 1, &p); err != kSuccess)
@@ -603,10 +595,8 @@ Herror intensity(const Hobject& regions, const Hobject& image, HTuple* mean, HTu
 {
     return guarded([&]() -> Herror {
         std::vector<RegionPtr> list;
-        if (const Herror err = regionsOf(regions, 1, list); err != kSuccess)
-            return err;
         ImagePtr img;
-        if (const Herror err = singleImage(image, 2, img); err != kSuccess)
+        if (const Herror err = statisticInputs(regions, image, list, img); err != kSuccess)
             return err;
         HTuple means, deviations;
         for (const RegionPtr& reg : list) {

@@ -78,6 +78,25 @@ Herror pointParameters(std::initializer_list<const HTuple *> tuples, std::vector
     return kSuccess;
 }
 
+// Reads the point-wise parameters and answers `value(v, i)` for each index i of them.
+template <typename Value>
+Herror pointwise(std::initializer_list<const HTuple *> tuples, HTuple *result, Value value)
+{
+    return guarded([&]() -> Herror {
+        std::vector<std::vector<double>> v;
+        Hlong n = 0;
+        const Herror err = pointParameters(tuples, v, &n);
+        if (err != kSuccess)
+            return err;
+        std::vector<double> values(static_cast<size_t>(n));
+        for (Hlong i = 0; i < n; ++i)
+            values[size_t(i)] = value(v, i);
+        if (result)
+            *result = HTuple(values);
+        return kSuccess;
+    });
+}
+
 // Reads the matrix (parameter 1) and one number each from the following parameters, and
 // answers the matrix followed by the transformation `make` builds from those numbers.
 template <size_t N, typename Make>
@@ -204,18 +223,8 @@ Herror affine_trans_point_2d(const HTuple &homMat2D, const HTuple &px, const HTu
 Herror distance_pp(const HTuple &row1, const HTuple &column1, const HTuple &row2, const HTuple &column2,
                    HTuple *distance)
 {
-    return guarded([&]() -> Herror {
-        std::vector<std::vector<double>> v;
-        Hlong n = 0;
-        const Herror err = pointParameters({&row1, &column1, &row2, &column2}, v, &n);
-        if (err != kSuccess)
-            return err;
-        std::vector<double> result(static_cast<size_t>(n));
-        for (Hlong i = 0; i < n; ++i)
-            result[size_t(i)] = std::hypot(at(v[2], i) - at(v[0], i), at(v[3], i) - at(v[1], i));
-        if (distance)
-            *distance = HTuple(result);
-        return kSuccess;
+    return pointwise({&row1, &column1, &row2, &column2}, distance, [](const auto &v, Hlong i) {
+        return std::hypot(at(v[2], i) - at(v[0], i), at(v[3], i) - at(v[1], i));
     });
 }
 
@@ -223,39 +232,18 @@ Herror angle_ll(const HTuple &rowA1, const HTuple &columnA1, const HTuple &rowA2
                 const HTuple &rowB1, const HTuple &columnB1, const HTuple &rowB2, const HTuple &columnB2,
                 HTuple *angle)
 {
-    return guarded([&]() -> Herror {
-        std::vector<std::vector<double>> v;
-        Hlong n = 0;
-        const Herror err = pointParameters({&rowA1, &columnA1, &rowA2, &columnA2, &rowB1, &columnB1, &rowB2, &columnB2},
-                                           v, &n);
-        if (err != kSuccess)
-            return err;
-        std::vector<double> result(static_cast<size_t>(n));
-        for (Hlong i = 0; i < n; ++i) {
-            const double a = direction(at(v[2], i) - at(v[0], i), at(v[3], i) - at(v[1], i));
-            const double b = direction(at(v[6], i) - at(v[4], i), at(v[7], i) - at(v[5], i));
-            result[size_t(i)] = normalizeAngle(b - a);
-        }
-        if (angle)
-            *angle = HTuple(result);
-        return kSuccess;
-    });
+    return pointwise({&rowA1, &columnA1, &rowA2, &columnA2, &rowB1, &columnB1, &rowB2, &columnB2}, angle,
+                     [](const auto &v, Hlong i) {
+                         const double a = direction(at(v[2], i) - at(v[0], i), at(v[3], i) - at(v[1], i));
+                         const double b = direction(at(v[6], i) - at(v[4], i), at(v[7], i) - at(v[5], i));
+                         return normalizeAngle(b - a);
+                     });
 }
 
 Herror angle_lx(const HTuple &row1, const HTuple &column1, const HTuple &row2, const HTuple &column2, HTuple *angle)
 {
-    return guarded([&]() -> Herror {
-        std::vector<std::vector<double>> v;
-        Hlong n = 0;
-        const Herror err = pointParameters({&row1, &column1, &row2, &column2}, v, &n);
-        if (err != kSuccess)
-            return err;
-        std::vector<double> result(static_cast<size_t>(n));
-        for (Hlong i = 0; i < n; ++i)
-            result[size_t(i)] = normalizeAngle(direction(at(v[2], i) - at(v[0], i), at(v[3], i) - at(v[1], i)));
-        if (angle)
-            *angle = HTuple(result);
-        return kSuccess;
+    return pointwise({&row1, &column1, &row2, &column2}, angle, [](const auto &v, Hlong i) {
+        return normalizeAngle(direction(at(v[2], i) - at(v[0], i), at(v[3], i) - at(v[1], i)));
     });
 }
 

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace Halcon {
@@ -144,6 +145,24 @@ void normalizeRuns(std::vector<Run> &runs);
 // the full rectangle is stored as nullptr. Returns nullptr for invalid planes. The
 // picture size is noted for the bounds of complement (RegionBounds_p.h).
 ImagePtr makeImage(std::vector<cv::Mat> planes, RegionPtr domain = {});
+
+// The image `makeOne(image)` makes of each of `images`, answered as one object; a null
+// image from `makeOne` is kErrInternal and answers nothing.
+template<class MakeOne>
+Herror mapImages(const std::vector<ImagePtr> &images, Hobject *output, MakeOne &&makeOne)
+{
+    std::vector<ImagePtr> results;
+    results.reserve(images.size());
+    for (const ImagePtr &image : images) {
+        ImagePtr out = makeOne(*image);
+        if (!out)
+            return kErrInternal;
+        results.push_back(std::move(out));
+    }
+    if (output)
+        *output = makeObject(results);
+    return kSuccess;
+}
 
 XldPtr makeContour(std::vector<XldPoint> points);
 XldPtr makePolygon(std::vector<XldPoint> points);

@@ -1,12 +1,14 @@
 // What the results browsers share, on a browser whose results are scripted: a failed search
-// lists nothing and offers no "Show all entries", unreadable results are left out, and the
-// export goes over exactly the selected results.
+// lists nothing and offers no "Show all entries", unreadable results are left out, the
+// export goes over exactly the selected results, and a busy browser neither closes nor hands
+// a result back.
 
 #include "ApplicationDatabase.h"
 #include "DialogScript.h"
 #include "StoredResultListItem.h"
 #include "StoredResultsBrowser.h"
 
+#include <QCloseEvent>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -36,6 +38,8 @@ public:
 
     void search() { slot_QPushButton_Filter_Search_clicked(); }
     void exportSelected() { slot_QPushButton_DataExport_clicked(); }
+    void cancel() { slot_QPushButton_Cancel_clicked(); }
+    void reevaluateWithCurrentSettings() { slot_QPushButton_Reevaluate_CurrentSettings_clicked(); }
 
     QTreeWidget* list = nullptr;
     QWidget* showAll = nullptr;
@@ -47,6 +51,7 @@ public:
     QList<Database::ID> shown;
     QList<Database::ID> exported;
     QString archive;
+    bool isBusy = false;
 
 protected:
     Errors::Type_Error selectResults(const QString&, int limit, QList<Database::ID>& ids, bool& more) override
@@ -67,6 +72,7 @@ protected:
     }
     void showResult(QTreeWidgetItem* current) override { shown.append(current->data(0, Qt::UserRole).toInt()); }
     bool takeResult(QTreeWidgetItem*, int) override { return true; }
+    bool busy() const override { return isBusy; }
     Errors::Type_Error exportToZipArchive(const QList<Database::ID>& ids, const QString& archivePath, bool, bool) override
     {
         exported = ids;
@@ -99,6 +105,8 @@ private slots:
     void unreadableResultsAreLeftOut();
     void failedSearchListsNothing();
     void exportGoesOverTheSelection();
+    void busyBrowserStaysOpen_data();
+    void busyBrowserStaysOpen();
 
 private:
     ApplicationDatabase m_database{nullptr, QStringLiteral("unopened")};
@@ -156,6 +164,64 @@ void tst_StoredResultsBrowser::exportGoesOverTheSelection()
     std::sort(browser.exported.begin(), browser.exported.end());
     QCOMPARE(browser.exported, (QList<Database::ID>{1, 3}));
     QCOMPARE(browser.archive, archive);
+}
+
+// How the operator tries to leave the browser.
+enum class Leave { Close, Cancel, Reevaluate };
+Q_DECLARE_METATYPE(Leave)
+
+void tst_StoredResultsBrowser::busyBrowserStaysOpen_data()
+{
+    QTest::addColumn<Leave>("leave");
+    QTest::addColumn<bool>("busy");
+    QTest::addColumn<int>("finished");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("mode");
+
+    const int rejected = QDialog::Rejected;
+    const int accepted = QDialog::Accepted;
+    const int none = StoredResultsBrowser::ReevaluateNone;
+    QTest::newRow("window closed") << Leave::Close << false << 1 << rejected << none;
+    QTest::newRow("window closed while busy") << Leave::Close << true << 0 << rejected << none;
+    QTest::newRow("cancel") << Leave::Cancel << false << 1 << rejected << none;
+    QTest::newRow("cancel while busy") << Leave::Cancel << true << 0 << rejected << none;
+    QTest::newRow("reevaluate") << Leave::Reevaluate << false << 1 << accepted
+                                << int(StoredResultsBrowser::ReevaluateCurrentSettings);
+    QTest::newRow("reevaluate while busy") << Leave::Reevaluate << true << 0 << rejected << none;
+}
+
+void tst_StoredResultsBrowser::busyBrowserStaysOpen()
+{
+    QFETCH(Leave, leave);
+    QFETCH(bool, busy);
+    QFETCH(int, finished);
+    QFETCH(int, result);
+    QFETCH(int, mode);
+
+    DialogScript::Script script;
+    ScriptedBrowser browser(&m_database);
+    browser.stored = range(2);
+    browser.search();
+    browser.isBusy = busy;
+    QSignalSpy finishedSpy(&browser, &QDialog::finished);
+    switch (leave) {
+    case Leave::Close: {
+        QCloseEvent event;
+        QCoreApplication::sendEvent(&browser, &event);
+        QCOMPARE(event.isAccepted(), !busy);
+        break;
+    }
+    case Leave::Cancel:
+        browser.cancel();
+        break;
+    case Leave::Reevaluate:
+        browser.reevaluateWithCurrentSettings();
+        break;
+    }
+    QCOMPARE(finishedSpy.size(), finished);
+    QCOMPARE(browser.result(), result);
+    QCOMPARE(browser.reevaluateMode(), mode);
+    QVERIFY(script.boxes.isEmpty());
 }
 
 QTEST_MAIN(tst_StoredResultsBrowser)

@@ -179,6 +179,8 @@ private slots:
     void knowledgeSteersOperators();
     void badParameters_data();
     void badParameters();
+    void rowsSplitOnce_data();
+    void rowsSplitOnce();
 
 private:
     QTemporaryDir m_dir;
@@ -501,6 +503,66 @@ void tst_HalconAop::badParameters()
     QCOMPARE(optimize_aop(kProbe, "grey", "", HTuple(), HTuple()), kErrWrongValue2);
     QCOMPARE(read_aop_knowledge(path("x").toStdString(), "mode", "append", nullptr, nullptr), kErrWrongValue3);
     QCOMPARE(write_aop_knowledge("", HTuple(), HTuple()), kErrWrongValue1);
+}
+
+void tst_HalconAop::rowsSplitOnce_data()
+{
+    QTest::addColumn<bool>("chunks");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("grain");
+    QTest::addColumn<int>("threads");
+    QTest::addColumn<int>("expectedBands");
+    QTest::newRow("bands, rows to spare") << false << 10 << 0 << 3 << 3;
+    QTest::newRow("bands, fewer rows than threads") << false << 2 << 0 << 3 << 2;
+    QTest::newRow("bands, one row") << false << 1 << 0 << 3 << 1;
+    QTest::newRow("bands, no rows") << false << 0 << 0 << 3 << 0;
+    QTest::newRow("chunks, last one short") << true << 10 << 3 << 3 << 3;
+    QTest::newRow("chunks, one larger than the rows") << true << 5 << 8 << 3 << 1;
+    QTest::newRow("chunks of one row") << true << 7 << 1 << 2 << 2;
+    QTest::newRow("chunks, grain 0 taken as 1") << true << 4 << 0 << 3 << 3;
+    QTest::newRow("chunks, no rows") << true << 0 << 4 << 3 << 0;
+}
+
+// Every row reaches the body exactly once, in as many bands as the threads and rows allow.
+void tst_HalconAop::rowsSplitOnce()
+{
+    QFETCH(bool, chunks);
+    QFETCH(int, rows);
+    QFETCH(int, grain);
+    QFETCH(int, threads);
+    QFETCH(int, expectedBands);
+    const char *const op = "test_row_split"; // no knowledge: "thread_num" threads
+    QCOMPARE(set_system("thread_num", threads), kSuccess);
+    Aop::setBandHook(recordBand);
+    takeBands(op);
+    std::vector<std::atomic<int>> seen(static_cast<size_t>(rows));
+    std::atomic<int> calls{0};
+    const auto body = [&](int first, int end) {
+        ++calls;
+        for (int r = first; r < end; ++r)
+            ++seen[size_t(r)];
+    };
+    if (chunks)
+        Aop::parallelChunks(op, "byte", rows, grain, body);
+    else
+        Aop::parallelRows(op, "byte", rows, body);
+    const std::vector<Band> bands = takeBands(op);
+    Aop::setBandHook(nullptr);
+    QCOMPARE(set_system("thread_num", 3), kSuccess);
+
+    for (int r = 0; r < rows; ++r) {
+        const int times = seen[size_t(r)].load();
+        QVERIFY2(times == 1, qPrintable(QStringLiteral("row %1 seen %2 times").arg(r).arg(times)));
+    }
+    QCOMPARE(int(bands.size()), expectedBands);
+    std::set<int> indices;
+    for (const Band &b : bands) {
+        QCOMPARE(b.count, expectedBands);
+        indices.insert(b.index);
+    }
+    QCOMPARE(int(indices.size()), expectedBands);
+    if (!chunks)
+        QCOMPARE(calls.load(), expectedBands); // one call of the body per band
 }
 
 QTEST_GUILESS_MAIN(tst_HalconAop)
