@@ -1,5 +1,6 @@
 #include "ColonyNeighborSearch.h"
 
+#include "ErrorCodes.h"
 #include "ITaskCancellation.h"
 
 #include <Halcon.h>
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr Errors::Type_Error kNoError = 0;
 constexpr Errors::Type_Error kAborted = 100;
 constexpr double kNoNeighbor = std::numeric_limits<double>::max();
 // Colonies per chunk of work handed to a thread.

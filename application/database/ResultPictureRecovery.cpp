@@ -1,6 +1,7 @@
 #include "ResultPictureRecovery.h"
 
 #include "ApplicationDatabase.h"
+#include "ErrorCodes.h"
 #include "Halcon_PictureSpool.h"
 #include "ResultPictureNames.h"
 
@@ -16,7 +17,6 @@
 
 namespace {
 
-constexpr Errors::Type_Error kNoError = 0;
 constexpr Errors::Type_Error kStatement = 85;
 constexpr Errors::Type_Error kDamaged = 54;
 

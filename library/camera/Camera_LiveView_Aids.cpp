@@ -1,7 +1,8 @@
 #include "Camera_LiveView_Aids.h"
 
-#include "HalconFunctions.h"
+#include "ErrorCodes.h"
 #include "Halcon_Helper.h"
+#include "HalconFunctions.h"
 
 #include <LabwareGrid.h>
 #include <PictureUnitConverter.h>
@@ -22,10 +23,7 @@ namespace {
 using Halcon::HTuple;
 using Halcon::Hobject;
 
-constexpr Errors::Type_Error kNoError = 0;
 constexpr Errors::Type_Error kInvalidValue = 3;
-constexpr Errors::Type_Error kHalconFailed = 40;
-constexpr Errors::Type_Error kEmptyObject = 42;
 
 // Tolerance about the mean and mean-filter mask of the filter mean modes 1 .. 13.
 struct FilterMode {

@@ -2,6 +2,7 @@
 
 #include "Camera_LiveView_Aids.h"
 #include "Camera_LiveView_Timing.h"
+#include "ErrorCodes.h"
 #include "HalconFunctions.h"
 
 #include <Hobject_View_Gui.h>
@@ -15,10 +16,7 @@
 
 namespace {
 
-constexpr Errors::Type_Error kNoError = 0;
 constexpr Errors::Type_Error kInvalidValue = 3;
-constexpr Errors::Type_Error kNoPicture = 15;
-constexpr Errors::Type_Error kHalconFailed = 40;
 
 const QStringList& colorNames()
 {

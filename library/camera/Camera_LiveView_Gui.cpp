@@ -1,4 +1,6 @@
 #include "Camera_LiveView_Gui.h"
+
+#include "ErrorCodes.h"
 #include "ui_Camera_LiveView_Gui.h"
 
 #include "Camera.h"
@@ -29,10 +31,7 @@
 
 namespace {
 
-constexpr Errors::Type_Error kNoError = 0;
 constexpr Errors::Type_Error kInvalidValue = 3;
-constexpr Errors::Type_Error kNoPicture = 15;
-constexpr Errors::Type_Error kHalconFailed = 40;
 
 QString livePicture(const char* name)
 {

@@ -1,5 +1,6 @@
 #include "HalconAutomaticOperatorParallelization.h"
 
+#include "ErrorCodes.h"
 #include "Gui_Helper.h"
 #include "HalconAutomaticOperatorParallelizationSettings.h"
 #include "Halcon_Helper.h"
@@ -26,7 +27,6 @@ using Halcon::HTuple;
 
 namespace {
 
-constexpr Errors::Type_Error kNoError = 0;
 constexpr Errors::Type_Error kSettingsError = 10300;
 constexpr Errors::Type_Error kAopFileError = 10301;
 constexpr Errors::Type_Error kAopOptimizeError = 10302;

@@ -1,5 +1,6 @@
 #include "Halcon_Helper.h"
 
+#include "ErrorCodes.h"
 #include "LibraryFunctions.h"
 #include "QuendralLibrary.h"
 
@@ -28,18 +29,6 @@ using Halcon::HTuple;
 
 namespace {
 
-constexpr Errors::Type_Error kNoError = 0;
-constexpr Errors::Type_Error kHalconFailed = 40;
-constexpr Errors::Type_Error kNoImage = 41;
-constexpr Errors::Type_Error kEmptyObject = 42;
-constexpr Errors::Type_Error kPathMissing = 50;
-constexpr Errors::Type_Error kFileMissing = 51;
-constexpr Errors::Type_Error kPathNotWritable = 52;
-constexpr Errors::Type_Error kDiskFull = 53;
-constexpr Errors::Type_Error kCannotLoad = 54;
-constexpr Errors::Type_Error kCannotSave = 55;
-constexpr Errors::Type_Error kNotColor = 56;
-constexpr Errors::Type_Error kNotGray = 57;
 
 Errors::Type_Error diskSpace(const QString& path, double& totalMB, double& freeMB, double& availableMB)
 {

@@ -1,5 +1,6 @@
 #include "Halcon_PictureSpool.h"
 
+#include "ErrorCodes.h"
 #include "Halcon_Helper.h"
 #include "LibraryFunctions.h"
 
@@ -25,11 +26,6 @@
 
 namespace {
 
-constexpr Errors::Type_Error kNoError = 0;
-constexpr Errors::Type_Error kNoImage = 41;
-constexpr Errors::Type_Error kFileMissing = 51;
-constexpr Errors::Type_Error kCannotLoad = 54;
-constexpr Errors::Type_Error kCannotSave = 55;
 
 // Layout, little-endian: magic, version, width, height, channels, pixel type, format length,
 // the format's bytes, the checksum of all that; then every channel's pixels, rows without

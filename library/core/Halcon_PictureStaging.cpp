@@ -1,5 +1,6 @@
 #include "Halcon_PictureStaging.h"
 
+#include "ErrorCodes.h"
 #include "Halcon_AsynchronImageSave.h"
 #include "Halcon_Helper.h"
 #include "Halcon_PictureSpool.h"
@@ -11,8 +12,6 @@
 
 namespace {
 
-constexpr Errors::Type_Error kNoError = 0;
-constexpr Errors::Type_Error kCannotSave = 55;
 
 } // namespace
 

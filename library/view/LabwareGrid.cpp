@@ -1,5 +1,6 @@
 #include "LabwareGrid.h"
 
+#include "ErrorCodes.h"
 #include "Hobject_View_Gui.h"
 #include "IPictureUnitConverter.h"
 
@@ -17,7 +18,6 @@ namespace {
 
 constexpr double kDegreesPerRadian = 57.295779513082;
 constexpr double kFullTurn = 6.283185307179622;
-constexpr Errors::Type_Error kNoError = 0;
 constexpr Errors::Type_Error kGeneralLibraryError = 1;
 constexpr Errors::Type_Error kHalconError = 40;
 const char kRowLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
