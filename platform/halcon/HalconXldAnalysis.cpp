@@ -21,6 +21,8 @@ namespace {
 
 // Contours per chunk of work handed to a thread: contours differ widely in length.
 constexpr int kContoursPerChunk = 4;
+// Contours per chunk of a selection: a measure each, mostly a short walk over the points.
+constexpr int kSelectionsPerChunk = 64;
 
 Herror positiveNumber(const HTuple &tuple, int parameter, double *value, bool allowZero)
 {
@@ -216,9 +218,8 @@ Herror select_contours_xld(const Hobject &contours, Hobject *selectedContours, c
             return err;
         if (const Herror err = ControlValues::number(max2, 5, &unused); err != kSuccess)
             return err;
-        std::vector<XldPtr> selected;
-        selected.reserve(input.size());
-        for (const XldPtr &xld : input) {
+        std::vector<char> taken(input.size(), 0);
+        const auto decide = [&](const XldPtr &xld) {
             const std::vector<XldPoint> &p = xld->points;
             bool take = false;
             if (f == "closed" || f == "open") {
@@ -246,8 +247,18 @@ Herror select_contours_xld(const Hobject &contours, Hobject *selectedContours, c
                 }
                 take = value >= lo && value <= hi;
             }
-            if (take)
-                selected.push_back(xld);
+            return take;
+        };
+        Aop::parallelChunks("select_contours_xld", "real", int(input.size()), kSelectionsPerChunk,
+                            [&](int first, int end) {
+                                for (size_t i = size_t(first); i < size_t(end); ++i)
+                                    taken[i] = decide(input[i]) ? 1 : 0;
+                            });
+        std::vector<XldPtr> selected;
+        selected.reserve(input.size());
+        for (size_t i = 0; i < input.size(); ++i) {
+            if (taken[i])
+                selected.push_back(std::move(input[i]));
         }
         if (selectedContours)
             *selectedContours = makeObject(selected);
