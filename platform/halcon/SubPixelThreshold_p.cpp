@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string_view>
 
 namespace Halcon::Detail {
@@ -28,6 +29,21 @@ struct Crossing
     double col;
     std::int32_t next;
     std::int32_t prev;
+};
+
+// Every band's crossings in one list. Made uninitialised: each is written once, on the pool,
+// so that the pages are first touched there rather than cleared on one thread.
+class CrossingList
+{
+public:
+    explicit CrossingList(size_t size) : m_data(new Crossing[size]), m_size(size) {}
+    size_t size() const { return m_size; }
+    Crossing &operator[](size_t i) { return m_data[i]; }
+    const Crossing &operator[](size_t i) const { return m_data[i]; }
+
+private:
+    std::unique_ptr<Crossing[]> m_data;
+    size_t m_size;
 };
 
 constexpr std::int32_t kNone = -1;
@@ -263,12 +279,12 @@ private:
 // One list of every band's crossings, numbered as a scan of the whole area numbers them,
 // with the links across band lines set on both crossings. The bands are copied side by side;
 // the few links that reach into the band above are set afterwards.
-std::vector<Crossing> joinBands(const std::vector<Band> &bands, std::string_view type)
+CrossingList joinBands(const std::vector<Band> &bands, std::string_view type)
 {
     std::vector<std::int32_t> offsets(bands.size() + 1, 0);
     for (size_t b = 0; b < bands.size(); ++b)
         offsets[b + 1] = offsets[b] + std::int32_t(bands[b].points.size());
-    std::vector<Crossing> all(size_t(offsets.back()));
+    CrossingList all(size_t(offsets.back()));
     // Per band: (crossing above, crossing of this band, whether the link runs upwards).
     struct UpLink
     {
@@ -338,7 +354,7 @@ struct Walk
     bool closed;
 };
 
-void trace(const std::vector<Crossing> &crossings, std::string_view type, std::vector<XldPtr> &out)
+void trace(const CrossingList &crossings, std::string_view type, std::vector<XldPtr> &out)
 {
     // The walks first, one after the other, as they share the visited marks: open contours
     // start where the domain ends, at a crossing without predecessor; what is left runs in
