@@ -22,6 +22,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <utility>
 
 namespace {
 constexpr double kPi = 3.14159265358979323846;
@@ -396,16 +397,15 @@ Errors::Type_Error ColonyPropertiesAnalysis::measureNeighbors()
 {
     sendProgress(QStringLiteral("Colony propertis: %1 neighbors...").arg(m_colonies.size()));
     // Stable, so that colonies in one column keep the order the contours came in. Their
-    // places are sorted, and each colony moved once.
-    std::vector<size_t> order(m_colonies.size());
+    // columns and places are sorted side by side, and each colony moved once.
+    std::vector<std::pair<double, size_t>> order(m_colonies.size());
     for (size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::stable_sort(order.begin(), order.end(),
-                     [this](size_t a, size_t b) { return m_colonies[a].PosX_px < m_colonies[b].PosX_px; });
+        order[i] = {m_colonies[i].PosX_px, i};
+    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<ImageColony> sorted;
     sorted.reserve(order.size());
-    for (size_t i : order) {
-        sorted.push_back(std::move(m_colonies[i]));
+    for (const auto& entry : order) {
+        sorted.push_back(std::move(m_colonies[entry.second]));
         sorted.back().ColonyIndex = qint32(sorted.size() - 1);
     }
     m_colonies.swap(sorted);
