@@ -274,24 +274,30 @@ Errors::Type_Error ColonyPropertiesAnalysis::measure(bool fastCalculation)
         if (selfIntersecting.Length() != count || area.Length() != count || inside.Length() != count)
             return Errors::Type_Error(Halcon::kErrObjectCountMismatch);
 
-        // Every contour in its place on the pool, then the fractions of a pixel (no colonies)
-        // taken out. The measures are only read there.
+        // The fractions of a pixel are no colonies; every other contour gets its place in the
+        // list first and is filled in there on the pool. The measures are only read there.
         const Halcon::HTuple& areas = area;
         const Halcon::HTuple& rows = row;
         const Halcon::HTuple& columns = column;
         const Halcon::HTuple& crossing = selfIntersecting;
         const Halcon::HTuple& centreInside = inside;
-        m_colonies.resize(size_t(count));
-        std::vector<char> kept(size_t(count), 0);
+        std::vector<qint32> places(size_t(count), -1);
+        qint32 taken = 0;
+        for (Halcon::Hlong i = 0; i < count; ++i) {
+            if (areas[i].D() >= 0.1)
+                places[size_t(i)] = taken++;
+        }
+        m_colonies.resize(size_t(taken));
         std::atomic<Halcon::Hlong> firstFailure{count};
         std::vector<Errors::Type_Error> failures(size_t(count), kNoError);
         Halcon::parallel_work("colony_properties", int(count), kListGrain, [&](int first, int end) {
             for (Halcon::Hlong i = first; i < end; ++i) {
-                const double areaPixels = areas[i].D();
-                if (!(areaPixels >= 0.1))
+                const qint32 place = places[size_t(i)];
+                if (place < 0)
                     continue;
-                ImageColony& colony = m_colonies[size_t(i)];
+                ImageColony& colony = m_colonies[size_t(place)];
                 colony.ContainerNumber = m_containerNumber;
+                colony.ColonyIndex = place;
                 const Errors::Type_Error selected = code(Halcon::select_obj(closed, &colony.Contour, i + 1));
                 if (selected != kNoError) {
                     failures[size_t(i)] = selected;
@@ -300,29 +306,19 @@ Errors::Type_Error ColonyPropertiesAnalysis::measure(bool fastCalculation)
                     }
                     return;
                 }
+                const double areaPixels = areas[i].D();
                 colony.SelfIntersecting = crossing[i].L() != 0;
                 colony.Area_px = areaPixels;
                 colony.PosY_px = rows[i].D();
                 colony.PosX_px = columns[i].D();
                 colony.CenterInside = centreInside[i].L() != 0;
                 colony.Radius_px = std::sqrt(areaPixels / kPi);
-                kept[size_t(i)] = 1;
             }
         });
         if (firstFailure.load() < count) {
             m_colonies.clear();
             return failures[size_t(firstFailure.load())];
         }
-        size_t taken = 0;
-        for (size_t i = 0; i < kept.size(); ++i) {
-            if (!kept[i])
-                continue;
-            if (taken != i)
-                m_colonies[taken] = std::move(m_colonies[i]);
-            m_colonies[taken].ColonyIndex = qint32(taken);
-            ++taken;
-        }
-        m_colonies.resize(taken);
     }
 
     result = measureNeighbors();
