@@ -231,20 +231,13 @@ struct ReverseOrder {
     double rows[4] = {};
     double columns[4] = {};
     QSemaphore done[4];
-    std::atomic<int> finished{0};
     std::vector<int> order;
     std::mutex orderMutex;
 };
 ReverseOrder* g_reverse = nullptr;
 
-Halcon::Herror searchInReverseOrder(const Halcon::Hobject& image, const Halcon::HTuple& modelID,
-                                    const Halcon::HTuple& angleStart, const Halcon::HTuple& angleExtent,
-                                    const Halcon::HTuple& scaleMin, const Halcon::HTuple& scaleMax,
-                                    const Halcon::HTuple& minScore, const Halcon::HTuple& numMatches,
-                                    const Halcon::HTuple& maxOverlap, const Halcon::HTuple& subPixel,
-                                    const Halcon::HTuple& numLevels, const Halcon::HTuple& greediness,
-                                    Halcon::HTuple* row, Halcon::HTuple* column, Halcon::HTuple* angle,
-                                    Halcon::HTuple* scale, Halcon::HTuple* score)
+// The search area (0 .. 3) whose mark lies nearest to the centre of the picture's domain.
+int nearestArea(const Halcon::Hobject& image)
 {
     Halcon::Hobject domain;
     Halcon::HTuple area, centreRow, centreColumn;
@@ -256,22 +249,24 @@ Halcon::Herror searchInReverseOrder(const Halcon::Hobject& image, const Halcon::
             < std::hypot(centreRow.D() - g_reverse->rows[index], centreColumn.D() - g_reverse->columns[index]))
             index = i;
     }
+    return index;
+}
+
+const ReferencePointSearch::ShapeSearchFunction searchInReverseOrder =
+    [](const Halcon::Hobject& image, auto... parameters) -> Halcon::Herror {
+    const int index = nearestArea(image);
     if (index < 3)
         g_reverse->done[index + 1].tryAcquire(1, 5000);
     const Halcon::Herror result = index == 1 ? Halcon::kErrInternal
         : index == 3                         ? Halcon::kErrEmptyObject
-                                             : Halcon::find_scaled_shape_model(image, modelID, angleStart, angleExtent,
-                                                                               scaleMin, scaleMax, minScore, numMatches,
-                                                                               maxOverlap, subPixel, numLevels,
-                                                                               greediness, row, column, angle, scale,
-                                                                               score);
+                                             : Halcon::find_scaled_shape_model(image, parameters...);
     {
         std::lock_guard lock(g_reverse->orderMutex);
         g_reverse->order.push_back(index + 1);
     }
     g_reverse->done[index].release();
     return result;
-}
+};
 
 struct Engine {
     FakeHalconView view;
@@ -596,7 +591,7 @@ void tst_ReferencePointSearch::areasSearchedAtOnceReportInAreaOrder()
     QCOMPARE(Halcon::set_system("thread_num", 4), Halcon::kSuccess);
 
     Engine engine(plate);
-    engine.search.setShapeSearchFunction(&searchInReverseOrder);
+    engine.search.setShapeSearchFunction(searchInReverseOrder);
     const Errors::Type_Error result = engine.search.run(grey(picture.image), &settings, nullptr);
     Halcon::set_system("thread_num", threads);
     g_reverse = nullptr;
