@@ -227,12 +227,16 @@ public:
         }
         // lo[i]: the first earlier colony that colony i is compared with, exactly as a walk
         // along the columns moves it on.
+        // The columns are read from an array of their own, not from the colonies' large records.
+        std::vector<double> x(m_n);
+        for (size_t i = 0; i < m_n; ++i)
+            x[i] = colonies[i].PosX_px;
         m_first.assign(m_n, 0);
         size_t lo = 0;
         for (size_t i = 1; i < m_n; ++i) {
             m_first[i] = lo;
             if (i + 1 < m_n) {
-                for (size_t j = lo; j < i + 1 && colonies[i + 1].PosX_px - colonies[j].PosX_px >= window; ++j)
+                for (size_t j = lo; j < i + 1 && x[i + 1] - x[j] >= window; ++j)
                     lo = j;
             }
         }

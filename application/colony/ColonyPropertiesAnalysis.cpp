@@ -22,6 +22,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <utility>
 
 namespace {
 constexpr double kPi = 3.14159265358979323846;
@@ -35,12 +36,34 @@ constexpr Errors::Type_Error kAborted = 100;
 constexpr Errors::Type_Error kIncorrectCriteria = 152;
 constexpr Errors::Type_Error kReferencePointsNotEvaluated = 163;
 constexpr double kNoNeighbor = std::numeric_limits<double>::max();
-// Colonies per chunk of work handed to a thread.
+// Colonies per chunk of work handed to a thread: one evaluation, and one entry of the list.
 constexpr int kEvaluationGrain = 8;
+constexpr int kListGrain = 64;
 
 inline Errors::Type_Error code(Halcon::Herror error)
 {
     return error == Halcon::kSuccess ? kNoError : Errors::Type_Error(error);
+}
+
+// The colony's overlay name in the viewer.
+QString colonyLabel(bool good, qint32 containerNumber, size_t index)
+{
+    return (good ? QStringLiteral("HalconObject_Colonies.Included.%1.%2.")
+                 : QStringLiteral("HalconObject_Colonies.Rejected.%1.%2."))
+        .arg(containerNumber)
+        .arg(index);
+}
+
+// The colonies of the last run go on the pool: each holds contours and outlines of its own,
+// and freeing thousands of them one after the other took longer than measuring them.
+void releaseColonies(std::vector<ImageColony>& colonies)
+{
+    std::vector<ImageColony> old;
+    old.swap(colonies);
+    Halcon::parallel_work("colony_properties", int(old.size()), kListGrain, [&old](int first, int end) {
+        for (int i = first; i < end; ++i)
+            old[size_t(i)] = ImageColony();
+    });
 }
 
 inline bool usableResolution(double resolution)
@@ -179,7 +202,7 @@ Errors::Type_Error ColonyPropertiesAnalysis::analyse(const Halcon::Hobject& cont
 {
     m_forceGood = forceGood;
     m_containerNumber = containerNumber;
-    m_colonies.clear();
+    releaseColonies(m_colonies);
     if (!m_settings)
         return kGeneralApplicationError;
 
@@ -251,24 +274,50 @@ Errors::Type_Error ColonyPropertiesAnalysis::measure(bool fastCalculation)
         if (selfIntersecting.Length() != count || area.Length() != count || inside.Length() != count)
             return Errors::Type_Error(Halcon::kErrObjectCountMismatch);
 
-        m_colonies.reserve(size_t(count));
+        // The fractions of a pixel are no colonies; every other contour gets its place in the
+        // list first and is filled in there on the pool. The measures are only read there.
+        const Halcon::HTuple& areas = area;
+        const Halcon::HTuple& rows = row;
+        const Halcon::HTuple& columns = column;
+        const Halcon::HTuple& crossing = selfIntersecting;
+        const Halcon::HTuple& centreInside = inside;
+        std::vector<qint32> places(size_t(count), -1);
+        qint32 taken = 0;
         for (Halcon::Hlong i = 0; i < count; ++i) {
-            const double areaPixels = area[i].D();
-            if (!(areaPixels >= 0.1))
-                continue; // a fraction of a pixel is no colony
-            ImageColony colony;
-            colony.ContainerNumber = m_containerNumber;
-            result = code(Halcon::select_obj(closed, &colony.Contour, i + 1));
-            if (result != kNoError)
-                return result;
-            colony.SelfIntersecting = selfIntersecting[i].L() != 0;
-            colony.Area_px = areaPixels;
-            colony.PosY_px = row[i].D();
-            colony.PosX_px = column[i].D();
-            colony.CenterInside = inside[i].L() != 0;
-            colony.Radius_px = std::sqrt(areaPixels / kPi);
-            colony.ColonyIndex = qint32(m_colonies.size());
-            m_colonies.push_back(std::move(colony));
+            if (areas[i].D() >= 0.1)
+                places[size_t(i)] = taken++;
+        }
+        m_colonies.resize(size_t(taken));
+        std::atomic<Halcon::Hlong> firstFailure{count};
+        std::vector<Errors::Type_Error> failures(size_t(count), kNoError);
+        Halcon::parallel_work("colony_properties", int(count), kListGrain, [&](int first, int end) {
+            for (Halcon::Hlong i = first; i < end; ++i) {
+                const qint32 place = places[size_t(i)];
+                if (place < 0)
+                    continue;
+                ImageColony& colony = m_colonies[size_t(place)];
+                colony.ContainerNumber = m_containerNumber;
+                colony.ColonyIndex = place;
+                const Errors::Type_Error selected = code(Halcon::select_obj(closed, &colony.Contour, i + 1));
+                if (selected != kNoError) {
+                    failures[size_t(i)] = selected;
+                    Halcon::Hlong seen = firstFailure.load();
+                    while (i < seen && !firstFailure.compare_exchange_weak(seen, i)) {
+                    }
+                    return;
+                }
+                const double areaPixels = areas[i].D();
+                colony.SelfIntersecting = crossing[i].L() != 0;
+                colony.Area_px = areaPixels;
+                colony.PosY_px = rows[i].D();
+                colony.PosX_px = columns[i].D();
+                colony.CenterInside = centreInside[i].L() != 0;
+                colony.Radius_px = std::sqrt(areaPixels / kPi);
+            }
+        });
+        if (firstFailure.load() < count) {
+            m_colonies.clear();
+            return failures[size_t(firstFailure.load())];
         }
     }
 
@@ -305,8 +354,10 @@ Errors::Type_Error ColonyPropertiesAnalysis::evaluateColonies(bool fastCalculati
                 view = drawings[i].get();
             }
             const Errors::Type_Error result = cancelled() ? kAborted : evaluateOne(m_colonies[i], fastCalculation, view);
-            if (result == kNoError)
+            if (result == kNoError) {
+                m_colonies[i].Label = colonyLabel(m_colonies[i].IsGoodColony, m_containerNumber, i);
                 continue;
+            }
             results[i] = result;
             size_t seen = firstFailure.load();
             while (i < seen && !firstFailure.compare_exchange_weak(seen, i)) {
@@ -341,11 +392,19 @@ Errors::Type_Error ColonyPropertiesAnalysis::evaluateOne(ImageColony& colony, bo
 Errors::Type_Error ColonyPropertiesAnalysis::measureNeighbors()
 {
     sendProgress(QStringLiteral("Colony propertis: %1 neighbors...").arg(m_colonies.size()));
-    // Stable, so that colonies in one column keep the order the contours came in.
-    std::stable_sort(m_colonies.begin(), m_colonies.end(),
-                     [](const ImageColony& a, const ImageColony& b) { return a.PosX_px < b.PosX_px; });
-    for (size_t i = 0; i < m_colonies.size(); ++i)
-        m_colonies[i].ColonyIndex = qint32(i);
+    // Stable, so that colonies in one column keep the order the contours came in. Their
+    // columns and places are sorted side by side, and each colony moved once.
+    std::vector<std::pair<double, size_t>> order(m_colonies.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = {m_colonies[i].PosX_px, i};
+    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<ImageColony> sorted;
+    sorted.reserve(order.size());
+    for (const auto& entry : order) {
+        sorted.push_back(std::move(m_colonies[entry.second]));
+        sorted.back().ColonyIndex = qint32(sorted.size() - 1);
+    }
+    m_colonies.swap(sorted);
     if (m_colonies.size() < 2)
         return kNoError;
 
@@ -546,9 +605,8 @@ void ColonyPropertiesAnalysis::show()
                           styles.at(DrawSettings::OpticalCenter), QStringLiteral("HalconObject_OpticalCenter"), false);
     }
     for (size_t i = 0; i < m_colonies.size(); ++i) {
-        ImageColony& colony = m_colonies[i];
+        const ImageColony& colony = m_colonies[i];
         if (colony.IsGoodColony) {
-            colony.Label = QStringLiteral("HalconObject_Colonies.Included.%1.%2.").arg(m_containerNumber).arg(i);
             if (!m_view)
                 continue;
             m_view->addObject(HalconGenCross(colony.PosY_px, colony.PosX_px, r, 0.0),
@@ -558,7 +616,6 @@ void ColonyPropertiesAnalysis::show()
                               colony.Label + QStringLiteral("Center.LightTable"), true);
             m_view->addObject(colony.Contour, styles.at(DrawSettings::Colonies_Properties2), colony.Label, true);
         } else {
-            colony.Label = QStringLiteral("HalconObject_Colonies.Rejected.%1.%2.").arg(m_containerNumber).arg(i);
             if (!m_view)
                 continue;
             if (colony.PropertiesPassed && !colony.ColorPassed)

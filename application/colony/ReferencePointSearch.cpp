@@ -8,6 +8,7 @@
 #include <Halcon_Helper.h>
 #include <IHalconView.h>
 
+#include <HalconAop.h>
 #include <HalconGeometryOps.h>
 #include <HalconImageOps.h>
 #include <HalconRegionOps.h>
@@ -253,10 +254,17 @@ Errors::Type_Error ReferencePointSearch::searchShapeModels(const CorrectionInfo*
         }
     }
 
+    // The four searches are independent and run on the operator pool; what they found is
+    // drawn and reported area by area, as a search of one area after the other would.
+    AreaMatches matches[PointCount];
+    Halcon::parallel_work("reference_points", PointCount, 1, [&](int first, int end) {
+        for (int i = first; i < end; ++i)
+            matches[i] = findMatches(model, areas[i], scaleRange);
+    });
     // Not reset between areas: the last failing area decides the code.
     Errors::Type_Error result = 0;
     for (int i = 1; i <= PointCount; ++i)
-        searchArea(i, model, areas[i - 1], scaleRange, result);
+        reportArea(i, model, areas[i - 1], matches[i - 1], result);
 
     if (result == 0 && correction)
         applyCorrection(*correction);
@@ -272,19 +280,32 @@ Errors::Type_Error ReferencePointSearch::searchShapeModels(const CorrectionInfo*
     return result;
 }
 
-void ReferencePointSearch::searchArea(int area, const Halcon::HTuple& model, const Halcon::Hobject& areaRegion,
-                                      double scaleRange, Errors::Type_Error& result)
+ReferencePointSearch::AreaMatches ReferencePointSearch::findMatches(const Halcon::HTuple& model,
+                                                                   const Halcon::Hobject& areaRegion,
+                                                                   double scaleRange) const
+{
+    AreaMatches found;
+    Halcon::Hobject reduced;
+    found.error = Halcon::reduce_domain(m_picture, areaRegion, &reduced);
+    if (found.error == Halcon::kSuccess)
+        found.error = m_shapeSearch(reduced, model, 0.0, 0.0, 1.0 - scaleRange, 1.0 + scaleRange,
+                                    m_settings->RefPointPointMinimumScore, 1, 0.0, "least_squares", 3, 0.5,
+                                    &found.rows, &found.columns, &found.angles, &found.scales, &found.scores);
+    return found;
+}
+
+void ReferencePointSearch::reportArea(int area, const Halcon::HTuple& model, const Halcon::Hobject& areaRegion,
+                                      const AreaMatches& search, Errors::Type_Error& result)
 {
     ImageRefPoint found;
     found.Index = area - 1;
 
-    Halcon::HTuple rows, columns, angles, scales, scores;
-    Halcon::Hobject reduced;
-    Halcon::Herror error = Halcon::reduce_domain(m_picture, areaRegion, &reduced);
-    if (error == Halcon::kSuccess)
-        error = m_shapeSearch(reduced, model, 0.0, 0.0, 1.0 - scaleRange, 1.0 + scaleRange,
-                              m_settings->RefPointPointMinimumScore, 1, 0.0, "least_squares", 3, 0.5, &rows, &columns,
-                              &angles, &scales, &scores);
+    const Halcon::Herror error = search.error;
+    const Halcon::HTuple& rows = search.rows;
+    const Halcon::HTuple& columns = search.columns;
+    const Halcon::HTuple& angles = search.angles;
+    const Halcon::HTuple& scales = search.scales;
+    const Halcon::HTuple& scores = search.scores;
     const Halcon::Hlong matches = error == Halcon::kSuccess
         ? std::min({rows.Length(), columns.Length(), angles.Length(), scales.Length(), scores.Length()})
         : 0;

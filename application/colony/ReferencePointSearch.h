@@ -94,8 +94,16 @@ private:
     void setPlateMatrix(double row, double column, double originRow, double originColumn);
     void showMatch();
 
-    void searchArea(int area, const Halcon::HTuple& model, const Halcon::Hobject& areaRegion, double scaleRange,
-                    Errors::Type_Error& result);
+    // What the search operator answered for one area.
+    struct AreaMatches {
+        Halcon::Herror error = Halcon::kSuccess;
+        Halcon::HTuple rows, columns, angles, scales, scores;
+    };
+    // Only reads the picture, the settings and the model: the areas are searched at once.
+    AreaMatches findMatches(const Halcon::HTuple& model, const Halcon::Hobject& areaRegion, double scaleRange) const;
+    // Draws and keeps what was found in area 1 .. 4; result gets the code of a failed area.
+    void reportArea(int area, const Halcon::HTuple& model, const Halcon::Hobject& areaRegion,
+                    const AreaMatches& search, Errors::Type_Error& result);
     void drawAreaNotFound(int area, const Halcon::Hobject& areaRegion);
     void applyCorrection(const CorrectionInfo& correction);
     void percentToPixels(double x, double y, double& xPixels, double& yPixels) const;

@@ -6,6 +6,7 @@
 #include "MedianFilter_p.h"
 #include "MedianTracking_p.h"
 #include "PlaneCache_p.h"
+#include "PlaneCopy_p.h"
 #include "RegionRuns_p.h"
 
 #include <opencv2/imgproc.hpp>
@@ -208,7 +209,7 @@ cv::Rect workArea(const ImageElement& image)
 // Runs `filter(source, destination)` over the work area of every plane. A submatrix source
 // lets OpenCV take neighbours from the rest of the picture before it makes up a border.
 template<class Filter>
-ImagePtr filterImage(const ImageElement& image, Filter&& filter)
+ImagePtr filterImage(std::string_view op, const ImageElement& image, Filter&& filter)
 {
     const cv::Rect area = workArea(image);
     std::vector<cv::Mat> planes;
@@ -219,13 +220,10 @@ ImagePtr filterImage(const ImageElement& image, Filter&& filter)
             filter(plane, out);
             planes.push_back(out);
         } else {
-            cv::Mat out = plane.clone();
-            if (!area.empty()) {
-                cv::Mat part;
+            cv::Mat part;
+            if (!area.empty())
                 filter(plane(area), part);
-                part.copyTo(out(area));
-            }
-            planes.push_back(out);
+            planes.push_back(pastePlane(plane, area, part, op, pixelTypeName(image.type)));
         }
     }
     return makeImage(std::move(planes), image.domain);
@@ -458,7 +456,7 @@ Herror median_image(const Hobject& image, Hobject* imageMedian, const HTuple& ma
         const std::vector<int> widths =
             type == "circle" ? circleMaskHalfWidths(int(r)) : squareMaskHalfWidths(int(r));
         return mapImages(images, imageMedian, [&](const ImageElement& img) {
-            return filterImage(img, [&](const cv::Mat& src, cv::Mat& dst) {
+            return filterImage("median_image", img, [&](const cv::Mat& src, cv::Mat& dst) {
                 medianPlane(src, dst, widths, mode, img.type, type == "square");
             });
         });
@@ -483,7 +481,7 @@ Herror mean_image(const Hobject& image, Hobject* imageMean, const HTuple& maskWi
         if (h < 1 || h > kMaxMaskSize)
             return wrongValue(2);
         return mapImages(images, imageMean, [&](const ImageElement& img) {
-            return filterImage(img, [&](const cv::Mat& src, cv::Mat& dst) {
+            return filterImage("mean_image", img, [&](const cv::Mat& src, cv::Mat& dst) {
                 // Bands of a submatrix: OpenCV takes the rows around a band from the
                 // picture and makes up a border only at the picture's own edges.
                 dst = cachedPlane(src.rows, src.cols, src.type());

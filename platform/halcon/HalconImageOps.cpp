@@ -4,6 +4,7 @@
 #include "HalconGuard_p.h"
 #include "HobjectElements_p.h"
 #include "PlaneCache_p.h"
+#include "PlaneCopy_p.h"
 
 #include <opencv2/core/hal/intrin.hpp>
 #include <opencv2/imgproc.hpp>
@@ -597,7 +598,7 @@ Herror crop_domain(const Hobject &image, Hobject *imagePart)
         std::vector<cv::Mat> planes;
         planes.reserve(img->planes.size());
         for (const cv::Mat &p : img->planes)
-            planes.push_back(p(box).clone());
+            planes.push_back(Detail::copyPlane(p(box), "crop_domain", pixelTypeName(img->type)));
         ImagePtr cropped = makeImage(std::move(planes));
         if (!cropped)
             return kErrInternal;

@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Halcon {
@@ -21,6 +22,8 @@ namespace {
 
 // Contours per chunk of work handed to a thread: contours differ widely in length.
 constexpr int kContoursPerChunk = 4;
+// Contours per chunk of light work on each: a measure, a copy, a short walk over the points.
+constexpr int kSelectionsPerChunk = 64;
 
 Herror positiveNumber(const HTuple &tuple, int parameter, double *value, bool allowZero)
 {
@@ -32,12 +35,14 @@ Herror positiveNumber(const HTuple &tuple, int parameter, double *value, bool al
     return kSuccess;
 }
 
-Herror makeContours(const std::vector<std::vector<XldPoint>> &lists, Hobject *out)
+// One contour per list, made on the pool under `op`; the lists' points are taken over.
+Herror makeContours(std::string_view op, std::vector<std::vector<XldPoint>> &lists, Hobject *out)
 {
-    std::vector<XldPtr> elements;
-    elements.reserve(lists.size());
-    for (const std::vector<XldPoint> &points : lists)
-        elements.push_back(makeContour(points));
+    std::vector<XldPtr> elements(lists.size());
+    Aop::parallelChunks(op, "real", int(lists.size()), kSelectionsPerChunk, [&](int first, int end) {
+        for (size_t i = size_t(first); i < size_t(end); ++i)
+            elements[i] = makeContour(std::move(lists[i]));
+    });
     if (out)
         *out = makeObject(elements);
     return kSuccess;
@@ -109,22 +114,31 @@ Herror segment_contours_xld(const Hobject &contours, Hobject *contoursSplit, con
             return err;
         if (const Herror err = positiveNumber(maxLineDist2, 4, &p.maxLineDist2, false); err != kSuccess)
             return err;
-        // Contours are split independently; their pieces are joined in input order.
-        std::vector<std::vector<std::vector<XldPoint>>> split(input.size());
+        // Contours are split independently, each piece made a contour on the thread that cut
+        // it; the pieces are joined in input order.
+        std::vector<std::vector<XldPtr>> split(input.size());
         Aop::parallelChunks("segment_contours_xld", "real", int(input.size()), kContoursPerChunk,
                             [&](int first, int end) {
-                                for (int i = first; i < end; ++i)
-                                    segmentContour(input[size_t(i)]->points, p, split[size_t(i)]);
+                                std::vector<std::vector<XldPoint>> pieces;
+                                for (size_t i = size_t(first); i < size_t(end); ++i) {
+                                    pieces.clear();
+                                    segmentContour(input[i]->points, p, pieces);
+                                    split[i].reserve(pieces.size());
+                                    for (std::vector<XldPoint> &piece : pieces)
+                                        split[i].push_back(makeContour(std::move(piece)));
+                                }
                             });
         size_t total = 0;
         for (const auto &pieces : split)
             total += pieces.size();
-        std::vector<std::vector<XldPoint>> pieces;
-        pieces.reserve(total);
+        std::vector<XldPtr> elements;
+        elements.reserve(total);
         for (auto &contourPieces : split)
-            for (auto &piece : contourPieces)
-                pieces.push_back(std::move(piece));
-        return makeContours(pieces, contoursSplit);
+            for (XldPtr &piece : contourPieces)
+                elements.push_back(std::move(piece));
+        if (contoursSplit)
+            *contoursSplit = makeObject(elements);
+        return kSuccess;
     });
 }
 
@@ -186,12 +200,14 @@ Herror union_straight_contours_xld(const Hobject &contours, Hobject *unionContou
                 return kErrWrongValue5;
             p.passes = int(passes);
         }
-        std::vector<std::vector<XldPoint>> lists;
-        lists.reserve(input.size());
-        for (const XldPtr &xld : input)
-            lists.push_back(xld->points);
+        std::vector<std::vector<XldPoint>> lists(input.size());
+        Aop::parallelChunks("union_straight_contours_xld", "real", int(input.size()), kSelectionsPerChunk,
+                            [&](int first, int end) {
+                                for (size_t i = size_t(first); i < size_t(end); ++i)
+                                    lists[i] = input[i]->points;
+                            });
         uniteContours(lists, p);
-        return makeContours(lists, unionContours);
+        return makeContours("union_straight_contours_xld", lists, unionContours);
     });
 }
 
@@ -216,9 +232,8 @@ Herror select_contours_xld(const Hobject &contours, Hobject *selectedContours, c
             return err;
         if (const Herror err = ControlValues::number(max2, 5, &unused); err != kSuccess)
             return err;
-        std::vector<XldPtr> selected;
-        selected.reserve(input.size());
-        for (const XldPtr &xld : input) {
+        std::vector<char> taken(input.size(), 0);
+        const auto decide = [&](const XldPtr &xld) {
             const std::vector<XldPoint> &p = xld->points;
             bool take = false;
             if (f == "closed" || f == "open") {
@@ -246,8 +261,18 @@ Herror select_contours_xld(const Hobject &contours, Hobject *selectedContours, c
                 }
                 take = value >= lo && value <= hi;
             }
-            if (take)
-                selected.push_back(xld);
+            return take;
+        };
+        Aop::parallelChunks("select_contours_xld", "real", int(input.size()), kSelectionsPerChunk,
+                            [&](int first, int end) {
+                                for (size_t i = size_t(first); i < size_t(end); ++i)
+                                    taken[i] = decide(input[i]) ? 1 : 0;
+                            });
+        std::vector<XldPtr> selected;
+        selected.reserve(input.size());
+        for (size_t i = 0; i < input.size(); ++i) {
+            if (taken[i])
+                selected.push_back(std::move(input[i]));
         }
         if (selectedContours)
             *selectedContours = makeObject(selected);

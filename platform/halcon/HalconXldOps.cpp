@@ -460,34 +460,39 @@ Herror area_center_xld(const Hobject &xld, HTuple *area, HTuple *row, HTuple *co
         const Herror err = xldsOf(xld, 1, input, true);
         if (err != kSuccess)
             return err;
-        HTuple areas, rows, cols, orders;
-        for (const XldPtr &contour : input) {
-            const PolygonMoments m = polygonMoments(contour->points);
-            double r = m.row, c = m.col;
-            if (m.area == 0.0) {
-                r = c = 0.0;
-                for (const XldPoint &p : contour->points) {
-                    r += p.row;
-                    c += p.col;
+        const size_t n = input.size();
+        std::vector<double> areas(n), rows(n), cols(n);
+        std::vector<HValue> orders(n);
+        Aop::parallelChunks("area_center_xld", "real", int(n), kTestsPerChunk, [&](int first, int end) {
+            for (size_t i = size_t(first); i < size_t(end); ++i) {
+                const std::vector<XldPoint> &points = input[i]->points;
+                const PolygonMoments m = polygonMoments(points);
+                double r = m.row, c = m.col;
+                if (m.area == 0.0) {
+                    r = c = 0.0;
+                    for (const XldPoint &p : points) {
+                        r += p.row;
+                        c += p.col;
+                    }
+                    if (!points.empty()) {
+                        r /= double(points.size());
+                        c /= double(points.size());
+                    }
                 }
-                if (!contour->points.empty()) {
-                    r /= double(contour->points.size());
-                    c /= double(contour->points.size());
-                }
+                areas[i] = std::abs(m.area);
+                rows[i] = r;
+                cols[i] = c;
+                orders[i] = HValue(m.area >= 0.0 ? "positive" : "negative");
             }
-            areas.Append(HValue(std::abs(m.area)));
-            rows.Append(HValue(r));
-            cols.Append(HValue(c));
-            orders.Append(HValue(m.area >= 0.0 ? "positive" : "negative"));
-        }
+        });
         if (area)
-            *area = areas;
+            *area = HTuple(areas);
         if (row)
-            *row = rows;
+            *row = HTuple(rows);
         if (column)
-            *column = cols;
+            *column = HTuple(cols);
         if (pointOrder)
-            *pointOrder = orders;
+            *pointOrder = HTuple(std::move(orders));
         return kSuccess;
     });
 }

@@ -1,6 +1,7 @@
 #include "RegionShapes_p.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cmath>
 #include <limits>
 
@@ -107,12 +108,26 @@ Runs rotatedRectangleRuns(double row, double column, double phi, double length1,
     return runs;
 }
 
-Runs polygonMarginRuns(const std::vector<XldPoint>& points, bool close)
+namespace {
+
+// The pixels an outline passes through, by row: the columns of row firstRow + k are
+// columns[starts[k] .. starts[k + 1]), ascending (a pixel met twice is there twice).
+struct OutlinePixels
 {
-    Runs runs;
+    int firstRow = 0;
+    std::vector<int> starts;
+    std::vector<int> columns;
+
+    int rows() const { return int(starts.size()) - 1; }
+};
+
+OutlinePixels outlinePixels(const std::vector<XldPoint>& points, bool close)
+{
+    OutlinePixels out;
     if (points.empty())
-        return runs;
-    auto addLine = [&runs](const XldPoint& p, const XldPoint& q) {
+        return out;
+    std::vector<std::pair<int, int>> pixels; // (row, column)
+    const auto addLine = [&pixels](const XldPoint& p, const XldPoint& q) {
         const int r0 = roundInt(p.row);
         const int c0 = roundInt(p.col);
         const int r1 = roundInt(q.row);
@@ -120,8 +135,7 @@ Runs polygonMarginRuns(const std::vector<XldPoint>& points, bool close)
         const int steps = std::max(std::abs(r1 - r0), std::abs(c1 - c0));
         for (int k = 0; k <= steps; ++k) {
             const double t = steps == 0 ? 0.0 : double(k) / steps;
-            runs.push_back({roundInt(r0 + t * (r1 - r0)), roundInt(c0 + t * (c1 - c0)),
-                            roundInt(c0 + t * (c1 - c0))});
+            pixels.emplace_back(roundInt(r0 + t * (r1 - r0)), roundInt(c0 + t * (c1 - c0)));
         }
     };
     if (points.size() == 1)
@@ -130,15 +144,79 @@ Runs polygonMarginRuns(const std::vector<XldPoint>& points, bool close)
         addLine(points[i - 1], points[i]);
     if (close && points.size() > 2)
         addLine(points.back(), points.front());
-    normalizeRuns(runs);
+
+    // The lines join end to end and step at most one row at a time, so there are never
+    // more rows than pixels: a counting sort by row is linear.
+    int lastRow = pixels.front().first;
+    out.firstRow = lastRow;
+    for (const auto& pixel : pixels) {
+        out.firstRow = std::min(out.firstRow, pixel.first);
+        lastRow = std::max(lastRow, pixel.first);
+    }
+    out.starts.assign(size_t(lastRow - out.firstRow) + 2, 0);
+    for (const auto& pixel : pixels)
+        ++out.starts[size_t(pixel.first - out.firstRow) + 1];
+    for (size_t k = 1; k < out.starts.size(); ++k)
+        out.starts[k] += out.starts[k - 1];
+    out.columns.resize(pixels.size());
+    std::vector<int> next(out.starts.begin(), out.starts.end() - 1);
+    for (const auto& pixel : pixels)
+        out.columns[size_t(next[size_t(pixel.first - out.firstRow)]++)] = pixel.second;
+    for (int k = 0; k < out.rows(); ++k)
+        std::sort(out.columns.begin() + out.starts[size_t(k)], out.columns.begin() + out.starts[size_t(k) + 1]);
+    return out;
+}
+
+// Appends one row: the union of the outline's pixels (ascending) and the spans inside
+// (ascending by first column), as the fewest runs; touching intervals are joined.
+void addRow(Runs& runs, int row, const int* pixels, const int* pixelsEnd, const Runs& spans)
+{
+    bool open = false;
+    std::int64_t begin = 0;
+    std::int64_t end = 0;
+    const auto add = [&](std::int64_t first, std::int64_t last) {
+        if (open && first <= end + 1) {
+            end = std::max(end, last);
+            return;
+        }
+        if (open)
+            runs.push_back({row, int(begin), int(end)});
+        open = true;
+        begin = first;
+        end = last;
+    };
+    auto span = spans.begin();
+    while (pixels != pixelsEnd || span != spans.end()) {
+        if (span == spans.end() || (pixels != pixelsEnd && *pixels < span->colBegin)) {
+            add(*pixels, *pixels);
+            ++pixels;
+        } else {
+            add(span->colBegin, span->colEnd);
+            ++span;
+        }
+    }
+    if (open)
+        runs.push_back({row, int(begin), int(end)});
+}
+
+} // namespace
+
+Runs polygonMarginRuns(const std::vector<XldPoint>& points, bool close)
+{
+    const OutlinePixels outline = outlinePixels(points, close);
+    Runs runs;
+    const Runs noSpans;
+    for (int k = 0; k < outline.rows(); ++k)
+        addRow(runs, outline.firstRow + k, outline.columns.data() + outline.starts[size_t(k)],
+               outline.columns.data() + outline.starts[size_t(k) + 1], noSpans);
     return runs;
 }
 
 Runs polygonFilledRuns(const std::vector<XldPoint>& points)
 {
-    Runs runs = polygonMarginRuns(points, true);
     if (points.size() < 3)
-        return runs;
+        return polygonMarginRuns(points, true);
+    const OutlinePixels outline = outlinePixels(points, true);
     double minRow = points[0].row;
     double maxRow = points[0].row;
     for (const XldPoint& p : points) {
@@ -146,9 +224,9 @@ Runs polygonFilledRuns(const std::vector<XldPoint>& points)
         maxRow = std::max(maxRow, p.row);
     }
     // Half-open rule: a vertex on the scan line counts for one edge only, so an edge crosses
-    // the rows r with min(row) <= r < max(row). Edges sorted by their first row join the
-    // active list when the scan reaches it and leave after their last, so each row looks at
-    // the edges that cross it, not at all of them.
+    // the rows r with min(row) <= r < max(row). Edges join the active list when the scan
+    // reaches their first row and leave after their last, so each row looks at the edges
+    // that cross it, not at all of them.
     struct Edge
     {
         int first;
@@ -166,26 +244,52 @@ Runs polygonFilledRuns(const std::vector<XldPoint>& points)
         if (first <= last)
             edges.push_back({first, last, i});
     }
-    std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.first < b.first; });
+    // Every row an edge crosses lies between the outline's first and last row.
+    const int scanFirst = int(std::ceil(minRow));
+    const int scanLast = int(std::floor(maxRow));
+    const int rowBegin = std::min(outline.firstRow, scanFirst);
+    const int rowEnd = std::max(outline.firstRow + outline.rows() - 1, scanLast);
+    // The edges by first row, a counting sort over the rows scanned.
+    std::vector<size_t> byFirst(size_t(rowEnd - rowBegin) + 2, 0);
+    for (const Edge& e : edges)
+        ++byFirst[size_t(e.first - rowBegin) + 1];
+    for (size_t k = 1; k < byFirst.size(); ++k)
+        byFirst[k] += byFirst[k - 1];
+    std::vector<Edge> sorted(edges.size());
+    {
+        std::vector<size_t> next(byFirst.begin(), byFirst.end() - 1);
+        for (const Edge& e : edges)
+            sorted[next[size_t(e.first - rowBegin)]++] = e;
+    }
+
+    Runs runs;
     std::vector<Edge> active;
     std::vector<double> crossings;
-    size_t next = 0;
-    for (int r = int(std::ceil(minRow)); r <= int(std::floor(maxRow)); ++r) {
-        while (next < edges.size() && edges[next].first <= r)
-            active.push_back(edges[next++]);
-        active.erase(std::remove_if(active.begin(), active.end(), [r](const Edge& e) { return e.last < r; }),
-                     active.end());
-        crossings.clear();
-        for (const Edge& e : active) {
-            const XldPoint& p = points[e.index];
-            const XldPoint& q = points[(e.index + 1) % n];
-            crossings.push_back(p.col + (r - p.row) * (q.col - p.col) / (q.row - p.row));
+    Runs spans;
+    size_t nextEdge = 0;
+    for (int r = rowBegin; r <= rowEnd; ++r) {
+        spans.clear();
+        if (r >= scanFirst && r <= scanLast) {
+            while (nextEdge < sorted.size() && sorted[nextEdge].first <= r)
+                active.push_back(sorted[nextEdge++]);
+            active.erase(std::remove_if(active.begin(), active.end(), [r](const Edge& e) { return e.last < r; }),
+                         active.end());
+            crossings.clear();
+            for (const Edge& e : active) {
+                const XldPoint& p = points[e.index];
+                const XldPoint& q = points[(e.index + 1) % n];
+                crossings.push_back(p.col + (r - p.row) * (q.col - p.col) / (q.row - p.row));
+            }
+            std::sort(crossings.begin(), crossings.end());
+            for (size_t k = 0; k + 1 < crossings.size(); k += 2)
+                pushRun(spans, r, crossings[k], crossings[k + 1]);
         }
-        std::sort(crossings.begin(), crossings.end());
-        for (size_t k = 0; k + 1 < crossings.size(); k += 2)
-            pushRun(runs, r, crossings[k], crossings[k + 1]);
+        const int k = r - outline.firstRow;
+        const bool outlined = k >= 0 && k < outline.rows();
+        const int* pixels = outlined ? outline.columns.data() + outline.starts[size_t(k)] : nullptr;
+        const int* pixelsEnd = outlined ? outline.columns.data() + outline.starts[size_t(k) + 1] : nullptr;
+        addRow(runs, r, pixels, pixelsEnd, spans);
     }
-    normalizeRuns(runs);
     return runs;
 }
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string_view>
 
 namespace Halcon::Detail {
@@ -28,6 +29,24 @@ struct Crossing
     double col;
     std::int32_t next;
     std::int32_t prev;
+};
+
+// Every band's crossings in one list. Made uninitialised: each is written once, on the pool,
+// so that the pages are first touched there rather than cleared on one thread.
+class CrossingList
+{
+public:
+    explicit CrossingList(size_t size) : m_data(new Crossing[size]), m_size(size) {}
+    size_t size() const { return m_size; }
+    Crossing &operator[](size_t i) { return m_data[i]; }
+    const Crossing &operator[](size_t i) const { return m_data[i]; }
+
+    // Where each band's crossings begin, and after the last one the end.
+    std::vector<std::int32_t> bandStarts;
+
+private:
+    std::unique_ptr<Crossing[]> m_data;
+    size_t m_size;
 };
 
 constexpr std::int32_t kNone = -1;
@@ -263,12 +282,13 @@ private:
 // One list of every band's crossings, numbered as a scan of the whole area numbers them,
 // with the links across band lines set on both crossings. The bands are copied side by side;
 // the few links that reach into the band above are set afterwards.
-std::vector<Crossing> joinBands(const std::vector<Band> &bands, std::string_view type)
+CrossingList joinBands(const std::vector<Band> &bands, std::string_view type)
 {
     std::vector<std::int32_t> offsets(bands.size() + 1, 0);
     for (size_t b = 0; b < bands.size(); ++b)
         offsets[b + 1] = offsets[b] + std::int32_t(bands[b].points.size());
-    std::vector<Crossing> all(size_t(offsets.back()));
+    CrossingList all(size_t(offsets.back()));
+    all.bandStarts = offsets;
     // Per band: (crossing above, crossing of this band, whether the link runs upwards).
     struct UpLink
     {
@@ -338,11 +358,11 @@ struct Walk
     bool closed;
 };
 
-void trace(const std::vector<Crossing> &crossings, std::string_view type, std::vector<XldPtr> &out)
+// The walks one after the other, as they share the visited marks: open contours start
+// where the domain ends, at a crossing without predecessor; what is left runs in loops, each
+// from its first crossing.
+std::vector<Walk> serialWalks(const CrossingList &crossings)
 {
-    // The walks first, one after the other, as they share the visited marks: open contours
-    // start where the domain ends, at a crossing without predecessor; what is left runs in
-    // loops. Then their points, on the pool.
     const size_t n = crossings.size();
     std::vector<std::uint8_t> visited(n, 0);
     std::vector<Walk> walks;
@@ -362,6 +382,159 @@ void trace(const std::vector<Crossing> &crossings, std::string_view type, std::v
         if (!visited[i])
             walk(i, true);
     }
+    return walks;
+}
+
+// Part of a contour inside one band: from a crossing whose predecessor lies in another band
+// (or that has none) to where the contour leaves the band or ends.
+struct Fragment
+{
+    std::int32_t head;
+    std::int32_t tail;
+    std::int32_t length;
+    std::int32_t lowest;
+};
+
+struct BandWalks
+{
+    std::vector<Fragment> fragments;
+    std::vector<Walk> loops; // contours closed within the band
+    bool consistent = true;
+};
+
+// Every link of the band's crossings is checked from both ends on the way: the walks below
+// rely on each crossing having at most one predecessor and one successor.
+void walkBand(const CrossingList &crossings, std::int32_t first, std::int32_t end, std::vector<std::uint8_t> &visited,
+              BandWalks &out)
+{
+    const std::int32_t n = std::int32_t(crossings.size());
+    const auto valid = [n](std::int32_t id) { return id == kNone || (id >= 0 && id < n); };
+    const auto inBand = [first, end](std::int32_t id) { return id >= first && id < end; };
+    // Walks from `start` while the contour stays in the band; false if a link is one-sided.
+    const auto walk = [&](std::int32_t start, Fragment &f) {
+        f = {start, start, 0, start};
+        for (std::int32_t k = start;;) {
+            if (visited[size_t(k)])
+                return false;
+            visited[size_t(k)] = 1;
+            ++f.length;
+            f.lowest = std::min(f.lowest, k);
+            f.tail = k;
+            const std::int32_t next = crossings[size_t(k)].next;
+            if (!valid(next) || (next != kNone && crossings[size_t(next)].prev != k))
+                return false;
+            if (!inBand(next) || next == start)
+                return true;
+            k = next;
+        }
+    };
+    for (std::int32_t i = first; i < end; ++i) {
+        const std::int32_t prev = crossings[size_t(i)].prev;
+        if (!valid(prev)) {
+            out.consistent = false;
+            return;
+        }
+        if (inBand(prev))
+            continue;
+        if (prev != kNone && crossings[size_t(prev)].next != i) {
+            out.consistent = false;
+            return;
+        }
+        Fragment f;
+        if (!walk(i, f)) {
+            out.consistent = false;
+            return;
+        }
+        out.fragments.push_back(f);
+    }
+    // Whatever no fragment reached has its predecessor in the band all the way round.
+    for (std::int32_t i = first; i < end; ++i) {
+        if (visited[size_t(i)])
+            continue;
+        Fragment f;
+        if (!walk(i, f) || crossings[size_t(f.tail)].next != i) {
+            out.consistent = false;
+            return;
+        }
+        out.loops.push_back({i, f.length, true});
+    }
+}
+
+// The walks of serialWalks, found band by band on the pool and strung together across the
+// band lines; false where the links are not those of separate lines and loops.
+bool bandWalks(const CrossingList &crossings, std::string_view type, std::vector<Walk> &walks)
+{
+    const std::vector<std::int32_t> &starts = crossings.bandStarts;
+    const size_t bands = starts.size() - 1;
+    std::vector<std::uint8_t> visited(crossings.size(), 0);
+    std::vector<BandWalks> found(bands);
+    Aop::parallelChunks("threshold_sub_pix", type, int(bands), 1, [&](int first, int end) {
+        for (size_t b = size_t(first); b < size_t(end); ++b)
+            walkBand(crossings, starts[b], starts[b + 1], visited, found[b]);
+    });
+    std::vector<Fragment> fragments;
+    std::vector<Walk> closed;
+    for (BandWalks &band : found) {
+        if (!band.consistent)
+            return false;
+        fragments.insert(fragments.end(), band.fragments.begin(), band.fragments.end());
+        closed.insert(closed.end(), band.loops.begin(), band.loops.end());
+    }
+    // Fragments come by head, band after band; a contour goes on at the head its tail links to.
+    const auto fragmentAt = [&fragments](std::int32_t head) -> std::int32_t {
+        const auto it = std::lower_bound(fragments.begin(), fragments.end(), head,
+                                         [](const Fragment &f, std::int32_t id) { return f.head < id; });
+        return it != fragments.end() && it->head == head ? std::int32_t(it - fragments.begin()) : -1;
+    };
+    std::vector<std::uint8_t> used(fragments.size(), 0);
+    // From fragment f as far as the links go; false if a fragment is met twice or missing.
+    const auto follow = [&](std::int32_t f, Walk &w, bool closes) {
+        for (std::int32_t g = f;;) {
+            if (used[size_t(g)])
+                return false;
+            used[size_t(g)] = 1;
+            w.length += fragments[size_t(g)].length;
+            w.start = std::min(w.start, fragments[size_t(g)].lowest);
+            const std::int32_t next = crossings[size_t(fragments[size_t(g)].tail)].next;
+            if (next == kNone)
+                return !closes;
+            g = fragmentAt(next);
+            if (g < 0)
+                return false;
+            if (g == f)
+                return closes;
+        }
+    };
+    walks.clear();
+    for (size_t f = 0; f < fragments.size(); ++f) {
+        if (crossings[size_t(fragments[f].head)].prev != kNone)
+            continue;
+        Walk w{fragments[f].head, 0, false};
+        if (!follow(std::int32_t(f), w, false))
+            return false;
+        w.start = fragments[f].head;
+        walks.push_back(w);
+    }
+    for (size_t f = 0; f < fragments.size(); ++f) {
+        if (used[f])
+            continue;
+        Walk w{fragments[f].lowest, 0, true};
+        if (!follow(std::int32_t(f), w, true))
+            return false;
+        closed.push_back(w);
+    }
+    // Loops start at their first crossing, and come in that order after the open lines.
+    std::sort(closed.begin(), closed.end(), [](const Walk &a, const Walk &b) { return a.start < b.start; });
+    walks.insert(walks.end(), closed.begin(), closed.end());
+    return true;
+}
+
+void trace(const CrossingList &crossings, std::string_view type, std::vector<XldPtr> &out)
+{
+    // Where each contour starts and how long it is, then its points, on the pool.
+    std::vector<Walk> walks;
+    if (crossings.bandStarts.size() <= 2 || !bandWalks(crossings, type, walks))
+        walks = serialWalks(crossings);
     std::vector<XldPtr> contours(walks.size());
     Aop::parallelChunks("threshold_sub_pix", type, int(walks.size()), kWalksPerChunk, [&](int first, int end) {
         std::vector<XldPoint> points;

@@ -18,6 +18,7 @@
 #include <atomic>
 #include <cmath>
 #include <functional>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -224,6 +225,50 @@ Halcon::Herror failInBottomRightArea(const Halcon::Hobject& image, const Halcon:
                                            angle, scale, score);
 }
 
+// Searches that end in the reverse order of their areas when they run at once: each area
+// but the last waits (bounded) for the one after it. Areas 2 and 4 fail with codes of
+// their own, so the code tells which failure was counted last.
+struct ReverseOrder {
+    double rows[4] = {};
+    double columns[4] = {};
+    QSemaphore done[4];
+    std::vector<int> order;
+    std::mutex orderMutex;
+};
+ReverseOrder* g_reverse = nullptr;
+
+// The search area (0 .. 3) whose mark lies nearest to the centre of the picture's domain.
+int nearestArea(const Halcon::Hobject& image)
+{
+    Halcon::Hobject domain;
+    Halcon::HTuple area, centreRow, centreColumn;
+    Halcon::get_domain(image, &domain);
+    Halcon::area_center(domain, &area, &centreRow, &centreColumn);
+    int index = 0;
+    for (int i = 1; i < 4; ++i) {
+        if (std::hypot(centreRow.D() - g_reverse->rows[i], centreColumn.D() - g_reverse->columns[i])
+            < std::hypot(centreRow.D() - g_reverse->rows[index], centreColumn.D() - g_reverse->columns[index]))
+            index = i;
+    }
+    return index;
+}
+
+const ReferencePointSearch::ShapeSearchFunction searchInReverseOrder =
+    [](const Halcon::Hobject& image, auto... parameters) -> Halcon::Herror {
+    const int index = nearestArea(image);
+    if (index < 3)
+        g_reverse->done[index + 1].tryAcquire(1, 5000);
+    const Halcon::Herror result = index == 1 ? Halcon::kErrInternal
+        : index == 3                         ? Halcon::kErrEmptyObject
+                                             : Halcon::find_scaled_shape_model(image, parameters...);
+    {
+        std::lock_guard lock(g_reverse->orderMutex);
+        g_reverse->order.push_back(index + 1);
+    }
+    g_reverse->done[index].release();
+    return result;
+};
+
 struct Engine {
     FakeHalconView view;
     FakePointsView points;
@@ -248,6 +293,7 @@ private slots:
     void drawingOfASuccessfulSearch();
     void failedAreas_data();
     void failedAreas();
+    void areasSearchedAtOnceReportInAreaOrder();
     void modelCannotBeMade_data();
     void modelCannotBeMade();
     void cornerAngleOutsideTolerance();
@@ -527,6 +573,54 @@ void tst_ReferencePointSearch::failedAreas()
     engine.search.transformPlateCoordinates(12.5, 40.0, &y, &x);
     QCOMPARE(y, 12.5);
     QCOMPARE(x, 40.0);
+}
+
+// The four areas are searched at once; however their searches end, the areas are drawn and
+// reported from 1 to 4, and the last failing area decides the code.
+void tst_ReferencePointSearch::areasSearchedAtOnceReportInAreaOrder()
+{
+    Plate plate;
+    const PlatePictures::Picture picture = PlatePictures::render(plate);
+    ReferencePointSearch::ReferencePoints settings = settingsFor(plate, picture, 260.0);
+    ReverseOrder reverse;
+    for (int i = 0; i < 4; ++i) {
+        reverse.rows[i] = picture.rows[size_t(i)];
+        reverse.columns[i] = picture.columns[size_t(i)];
+    }
+    g_reverse = &reverse;
+    Halcon::HTuple threads;
+    QCOMPARE(Halcon::get_system("thread_num", &threads), Halcon::kSuccess);
+    QCOMPARE(Halcon::set_system("thread_num", 4), Halcon::kSuccess);
+
+    Engine engine(plate);
+    engine.search.setShapeSearchFunction(searchInReverseOrder);
+    const Errors::Type_Error result = engine.search.run(grey(picture.image), &settings, nullptr);
+    Halcon::set_system("thread_num", threads);
+    g_reverse = nullptr;
+
+    QCOMPARE(reverse.order, (std::vector<int>{4, 3, 2, 1}));
+    QCOMPARE(int(result), int(Halcon::kErrEmptyObject));
+    QCOMPARE(engine.points.log, QStringList({"clear", "metrics", "add", "add", "add", "add", "metrics"}));
+    for (int i = 0; i < 4; ++i) {
+        const ImageRefPoint point = engine.points.points.at(i);
+        QCOMPARE(point.Index, i);
+        QCOMPARE(point.Found, i == 0 || i == 2);
+    }
+    QCOMPARE(engine.points.points.at(1).ErrorText, Errors::getErrorText(Halcon::kErrInternal));
+    QCOMPARE(engine.points.points.at(3).ErrorText, Errors::getErrorText(Halcon::kErrEmptyObject));
+    // What the searches found is drawn in area order: the failed areas restyled, the
+    // matches of the others (once as found, once more with the coordinate system).
+    QStringList restyled, matches;
+    for (const auto& call : engine.view.calls) {
+        if (call.kind == QStringLiteral("style")
+            && call.name.startsWith(QStringLiteral("HalconObject_ReferencePoints_SearchArea.")))
+            restyled.push_back(call.name.section(QLatin1Char('.'), 1));
+        if (call.kind == QStringLiteral("object")
+            && call.name.startsWith(QStringLiteral("HalconObject_ReferencePoints_Match.")))
+            matches.push_back(call.name.section(QLatin1Char('.'), 1, 1));
+    }
+    QCOMPARE(restyled, QStringList({"2", "4"}));
+    QCOMPARE(matches, QStringList({"1", "3", "1", "3"}));
 }
 
 void tst_ReferencePointSearch::modelCannotBeMade_data()

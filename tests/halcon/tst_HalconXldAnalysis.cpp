@@ -409,6 +409,7 @@ void tst_HalconXldAnalysis::contoursOnThreadsMatchOneThread_data()
     QTest::newRow("real picture with NaN") << "real" << 5;
     QTest::newRow("domain ends inside discs") << "domain" << 4;
     QTest::newRow("saddles on band lines") << "saddles" << 3;
+    QTest::newRow("hundreds of specks, 8 threads") << "specks" << 8;
 }
 
 void tst_HalconXldAnalysis::contoursOnThreadsMatchOneThread()
@@ -425,8 +426,11 @@ void tst_HalconXldAnalysis::contoursOnThreadsMatchOneThread()
         state = state * 1664525u + 1013904223u;
         return scale * double(state >> 8) / double(1u << 24);
     };
-    for (int i = 0; i < 60; ++i)
-        picture.addDisc(5.0 + random(height - 10.0), 5.0 + random(width - 10.0), 2.0 + random(18.0), random(120.0));
+    // Specks: contours enough for many chunks of the light per-contour work on every thread.
+    const bool specks = kind == "specks";
+    for (int i = 0; i < (specks ? 700 : 60); ++i)
+        picture.addDisc(5.0 + random(height - 10.0), 5.0 + random(width - 10.0),
+                        specks ? 1.0 + random(3.0) : 2.0 + random(18.0), random(120.0));
     Hobject image = picture.image(kind == "real");
     if (kind == "real") {
         std::vector<float> pixels(size_t(width) * size_t(height));
@@ -457,7 +461,7 @@ void tst_HalconXldAnalysis::contoursOnThreadsMatchOneThread()
     QCOMPARE(get_system("parallelize_operators", &parallel), kSuccess);
     QCOMPARE(get_system("thread_num", &threadNum), kSuccess);
     // With the transform and the tests per contour that follow in the colony analysis.
-    const auto run = [&](bool onThreads, Hobject *edges, Hobject *split, HTuple *tests) {
+    const auto run = [&](bool onThreads, Hobject *edges, Hobject *split, Hobject *united, HTuple *tests) {
         set_system("parallelize_operators", onThreads ? "true" : "false");
         set_system("thread_num", threads);
         QCOMPARE(threshold_sub_pix(image, edges, 120.0), kSuccess);
@@ -472,21 +476,32 @@ void tst_HalconXldAnalysis::contoursOnThreadsMatchOneThread()
         QCOMPARE(test_xld_point(*edges, row, column, &inside), kSuccess);
         *tests = crossing;
         tests->Append(inside);
+        tests->Append(area);
+        tests->Append(row);
+        tests->Append(column);
+        tests->Append(order);
+        // Selected and united as the margins of a colony analysis are.
+        Hobject selected;
+        QCOMPARE(select_contours_xld(*split, &selected, "contour_length", 6.0, 1.0e9, -0.5, 0.5), kSuccess);
+        QCOMPARE(union_straight_contours_xld(selected, united, 1.0, 0.5, 100.0, "noparallel", "maximum"),
+                 kSuccess);
     };
-    Hobject edges, split, bandedEdges, bandedSplit;
+    Hobject edges, split, united, bandedEdges, bandedSplit, bandedUnited;
     HTuple tests, bandedTests;
-    run(false, &edges, &split, &tests);
+    run(false, &edges, &split, &united, &tests);
     g_bandsSeen = 0;
     Aop::setBandHook(countBand);
-    run(true, &bandedEdges, &bandedSplit, &bandedTests);
+    run(true, &bandedEdges, &bandedSplit, &bandedUnited, &bandedTests);
     Aop::setBandHook(nullptr);
     set_system("parallelize_operators", parallel);
     set_system("thread_num", threadNum);
 
     QCOMPARE(g_bandsSeen.load(), threads);
-    QVERIFY(edges.CountObj() > 20);
+    QVERIFY(edges.CountObj() > (kind == "specks" ? 400 : 20));
+    QVERIFY(united.CountObj() > 10);
     QVERIFY(allPoints(bandedEdges) == allPoints(edges));
     QVERIFY(allPoints(bandedSplit) == allPoints(split));
+    QVERIFY(allPoints(bandedUnited) == allPoints(united));
     QCOMPARE(bandedTests, tests);
 }
 
