@@ -62,8 +62,8 @@ ColonyAnalyserThread::ColonyAnalyserThread(IColonyAnalyserHost* host, const AppS
 
     IHalconView* view = m_host->halconView();
     m_referencePointSearch.init(view, m_host->imageRefPointsTable());
-    m_marginAnalysis.init(view, this, &m_referencePointSearch, this, this);
-    m_propertiesAnalysis.init(view, m_host->imageColoniesTable(), this, &m_referencePointSearch, &m_marginAnalysis,
+    m_marginAnalysis.init(view, this, &m_plateCoordinates, this, this);
+    m_propertiesAnalysis.init(view, m_host->imageColoniesTable(), this, &m_plateCoordinates, &m_marginAnalysis,
                               this);
     m_propertiesAnalysis.setSettings(&m_settings);
 
@@ -279,8 +279,8 @@ void ColonyAnalyserThread::startParallelContainers()
     const auto setup = [this, view](ParallelContainerAnalysis::Engines& engines) {
         // Drawings only when the page draws at all, as for the worker's own engines.
         IHalconView* recorded = view ? &engines.recorder : nullptr;
-        engines.margins.init(recorded, this, &m_referencePointSearch, &m_parallel, &engines.recorder);
-        engines.properties.init(recorded, &engines.recorder, &m_parallel, &m_referencePointSearch, &engines.margins,
+        engines.margins.init(recorded, this, &m_plateCoordinates, &m_parallel, &engines.recorder);
+        engines.properties.init(recorded, &engines.recorder, &m_parallel, &m_plateCoordinates, &engines.margins,
                                 &engines.recorder);
         setPropertiesInputs(engines.properties);
     };

@@ -9,6 +9,7 @@
 #include "ITaskCancellation.h"
 #include "ParallelContainerAnalysis.h"
 #include "ReferencePointSearch.h"
+#include "ReferencePointSearchCoordinates.h"
 #include "StepWorker_Thread.h"
 #include "WorkerAppSettings.h"
 
@@ -187,6 +188,8 @@ private:
     qint32 m_containerNumber = 0;
     Halcon::Hobject m_searchArea;
     ReferencePointSearch m_referencePointSearch;
+    // The search as the analyses of every thread read it.
+    ReferencePointSearchCoordinates m_plateCoordinates{&m_referencePointSearch};
     ColonyMarginAnalysis m_marginAnalysis;
     ColonyPropertiesAnalysis m_propertiesAnalysis;
     mutable QMutex m_timesMutex;

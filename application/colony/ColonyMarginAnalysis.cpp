@@ -37,13 +37,6 @@ ColonyMarginAnalysis::ColonyMarginAnalysis() = default;
 
 ColonyMarginAnalysis::~ColonyMarginAnalysis() = default;
 
-void ColonyMarginAnalysis::init(IHalconView* view, IPlate* plate, ReferencePointSearch* referencePoints,
-                                ITaskCancellation* cancellation, IProgress* progress)
-{
-    m_searchCoordinates.setSearch(referencePoints);
-    init(view, plate, static_cast<IPlateCoordinates*>(&m_searchCoordinates), cancellation, progress);
-}
-
 void ColonyMarginAnalysis::init(IHalconView* view, IPlate* plate, IPlateCoordinates* referencePoints,
                                 ITaskCancellation* cancellation, IProgress* progress)
 {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Errors.h"
-#include "ReferencePointSearchCoordinates.h"
 
 #include <Hobject.h>
 
@@ -13,7 +12,6 @@ class IPlate;
 class IPlateCoordinates;
 class IProgress;
 class ITaskCancellation;
-class ReferencePointSearch;
 
 // Finds the margins (edges) of the colonies inside one container of the prepared grey picture:
 // a sub-pixel threshold inside the container's outline, split into lines and elliptic arcs,
@@ -29,9 +27,6 @@ public:
     ColonyMarginAnalysis& operator=(const ColonyMarginAnalysis&) = delete;
 
     // None of the collaborators is owned; they live as long as the worker that owns this.
-    void init(IHalconView* view, IPlate* plate, ReferencePointSearch* referencePoints,
-              ITaskCancellation* cancellation, IProgress* progress);
-    // The same with any plate coordinate system in place of the reference-point search.
     void init(IHalconView* view, IPlate* plate, IPlateCoordinates* referencePoints,
               ITaskCancellation* cancellation, IProgress* progress);
 
@@ -63,7 +58,6 @@ private:
 
     IHalconView* m_view = nullptr;
     IPlate* m_plate = nullptr;
-    ReferencePointSearchCoordinates m_searchCoordinates;
     IPlateCoordinates* m_referencePoints = nullptr;
     ITaskCancellation* m_cancellation = nullptr;
     IProgress* m_progress = nullptr;

@@ -45,6 +45,18 @@ inline Errors::Type_Error code(Halcon::Herror error)
     return error == Halcon::kSuccess ? kNoError : Errors::Type_Error(error);
 }
 
+// A colour measure of a colony given by its contour: measure(filled region), or the code of
+// the fill.
+template <typename Measure>
+Errors::Type_Error measureFilled(const Halcon::Hobject& contour, Measure&& measure)
+{
+    Halcon::Hobject filled;
+    const Errors::Type_Error result = code(Halcon::gen_region_contour_xld(contour, &filled, "filled"));
+    if (result != kNoError)
+        return result;
+    return measure(filled);
+}
+
 // The colony's overlay name in the viewer.
 QString colonyLabel(bool good, qint32 containerNumber, size_t index)
 {
@@ -109,14 +121,6 @@ double NormalizeToRange(double value, double minimum, double maximum)
 ColonyPropertiesAnalysis::ColonyPropertiesAnalysis() = default;
 
 ColonyPropertiesAnalysis::~ColonyPropertiesAnalysis() = default;
-
-void ColonyPropertiesAnalysis::init(IHalconView* view, IColoniesCollection* colonies,
-                                    ITaskCancellation* cancellation, ReferencePointSearch* referencePoints,
-                                    ColonyMarginAnalysis* margins, IProgress* progress)
-{
-    m_searchCoordinates.setSearch(referencePoints);
-    init(view, colonies, cancellation, static_cast<IPlateCoordinates*>(&m_searchCoordinates), margins, progress);
-}
 
 void ColonyPropertiesAnalysis::init(IHalconView* view, IColoniesCollection* colonies,
                                     ITaskCancellation* cancellation, IPlateCoordinates* referencePoints,
@@ -698,11 +702,9 @@ Errors::Type_Error ColonyPropertiesAnalysis::evaluateRgbColor(const Halcon::Hobj
     passed = false;
     red = green = blue = 0.0;
     redScore = greenScore = blueScore = 0.0;
-    Halcon::Hobject filled;
-    const Errors::Type_Error result = code(Halcon::gen_region_contour_xld(contour, &filled, "filled"));
-    if (result != kNoError)
-        return result;
-    return evaluateRgbColorRegion(filled, passed, red, green, blue, redScore, greenScore, blueScore);
+    return measureFilled(contour, [&](const Halcon::Hobject& filled) {
+        return evaluateRgbColorRegion(filled, passed, red, green, blue, redScore, greenScore, blueScore);
+    });
 }
 
 Errors::Type_Error ColonyPropertiesAnalysis::evaluateRgbColorRegion(const Halcon::Hobject& filled, bool& passed,
@@ -760,12 +762,10 @@ Errors::Type_Error ColonyPropertiesAnalysis::thresholdColony(const Halcon::Hobje
     passed = false;
     hue = saturation = intensity = red = green = blue = areaPercent = 0.0;
     errorCode = kNoError;
-    Halcon::Hobject filled;
-    const Errors::Type_Error result = code(Halcon::gen_region_contour_xld(contour, &filled, "filled"));
-    if (result != kNoError)
-        return result;
-    return thresholdColonyRegion(filled, passed, hue, saturation, intensity, red, green, blue, areaPercent,
-                                 errorCode);
+    return measureFilled(contour, [&](const Halcon::Hobject& filled) {
+        return thresholdColonyRegion(filled, passed, hue, saturation, intensity, red, green, blue, areaPercent,
+                                     errorCode);
+    });
 }
 
 Errors::Type_Error ColonyPropertiesAnalysis::thresholdColonyRegion(const Halcon::Hobject& filled, bool& passed,
@@ -870,11 +870,9 @@ Errors::Type_Error ColonyPropertiesAnalysis::measureHsiColor(const Halcon::Hobje
 {
     hue = saturation = intensity = red = green = blue = 0.0;
     hueWraps = false;
-    Halcon::Hobject filled;
-    const Errors::Type_Error result = code(Halcon::gen_region_contour_xld(contour, &filled, "filled"));
-    if (result != kNoError)
-        return result;
-    return measureHsiColorRegion(filled, hue, saturation, intensity, red, green, blue, hueWraps);
+    return measureFilled(contour, [&](const Halcon::Hobject& filled) {
+        return measureHsiColorRegion(filled, hue, saturation, intensity, red, green, blue, hueWraps);
+    });
 }
 
 Errors::Type_Error ColonyPropertiesAnalysis::measureHsiColorRegion(const Halcon::Hobject& filled, double& hue,

@@ -3,7 +3,6 @@
 #include "ColonySettingsData.h"
 #include "Errors.h"
 #include "ImageColony.h"
-#include "ReferencePointSearchCoordinates.h"
 
 #include <Hobject.h>
 
@@ -17,7 +16,6 @@ class IHalconView;
 class IPlateCoordinates;
 class IProgress;
 class ITaskCancellation;
-class ReferencePointSearch;
 
 // value clamped to [minimum, maximum] and mapped to [0, 1]; 0 for an empty or inverted range.
 double NormalizeToRange(double value, double minimum, double maximum);
@@ -39,9 +37,6 @@ public:
     ColonyPropertiesAnalysis& operator=(const ColonyPropertiesAnalysis&) = delete;
 
     // None of the collaborators is owned.
-    void init(IHalconView* view, IColoniesCollection* colonies, ITaskCancellation* cancellation,
-              ReferencePointSearch* referencePoints, ColonyMarginAnalysis* margins, IProgress* progress);
-    // The same with any plate coordinate system in place of the reference-point search.
     void init(IHalconView* view, IColoniesCollection* colonies, ITaskCancellation* cancellation,
               IPlateCoordinates* referencePoints, ColonyMarginAnalysis* margins, IProgress* progress);
     // Keeps the pointer (the worker's own copy) and derives the colour model and the weight
@@ -127,7 +122,6 @@ private:
     IHalconView* m_view = nullptr;
     IColoniesCollection* m_collection = nullptr;
     ITaskCancellation* m_cancellation = nullptr;
-    ReferencePointSearchCoordinates m_searchCoordinates;
     IPlateCoordinates* m_referencePoints = nullptr;
     ColonyMarginAnalysis* m_margins = nullptr;
     IProgress* m_progress = nullptr;

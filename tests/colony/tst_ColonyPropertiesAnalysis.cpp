@@ -781,9 +781,9 @@ void tst_ColonyPropertiesAnalysis::referencePointSearchBeforeItsRun()
     QCOMPARE(column, 40.0);
 
     ColonyMarginAnalysis margins;
-    margins.init(&m_view, &m_plate, &search, &m_cancellation, &m_progress);
+    margins.init(&m_view, &m_plate, &coordinates, &m_cancellation, &m_progress);
     ColonyPropertiesAnalysis analysis;
-    analysis.init(&m_view, &m_colonies, &m_cancellation, &search, &margins, &m_progress);
+    analysis.init(&m_view, &m_colonies, &m_cancellation, &coordinates, &margins, &m_progress);
     analysis.setSettings(&m_data);
     const Halcon::Hobject picture = discPicture(kWidth, kHeight, 200, {{200.0, 300.0, 10.0, 100}});
     analysis.setInputObjects(picture, picture);
