@@ -211,10 +211,9 @@ Errors::Type_Error ColonyPropertiesAnalysis::analyse(const Halcon::Hobject& cont
         return kGeneralApplicationError;
 
     Halcon::Hlong count = 0;
-    Errors::Type_Error result = code(Halcon::count_obj(contours, &count));
+    Errors::Type_Error result = reportCount(contours, QStringLiteral("Colony propertis: %1 margins..."), count);
     if (result != kNoError)
         return result;
-    sendProgress(QStringLiteral("Colony propertis: %1 margins...").arg(count));
     m_contours = contours;
     m_containerOutline = containerOutline;
     m_thresholdLevel = thresholdLevel;
@@ -239,10 +238,9 @@ Errors::Type_Error ColonyPropertiesAnalysis::measure(bool fastCalculation)
         return kReferencePointsNotEvaluated;
 
     Halcon::Hlong count = 0;
-    Errors::Type_Error result = code(Halcon::count_obj(m_contours, &count));
+    Errors::Type_Error result = reportCount(m_contours, QStringLiteral("Colony propertis: %1..."), count);
     if (result != kNoError)
         return result;
-    sendProgress(QStringLiteral("Colony propertis: %1...").arg(count));
 
     Halcon::Hobject selected;
     result = code(Halcon::select_contours_xld(m_contours, &selected, "closed", 0, double(m_height) * 0.293 / 100.0,
@@ -253,10 +251,9 @@ Errors::Type_Error ColonyPropertiesAnalysis::measure(bool fastCalculation)
     result = code(Halcon::close_contours_xld(selected, &closed));
     if (result != kNoError)
         return result;
-    result = code(Halcon::count_obj(closed, &count));
+    result = reportCount(closed, QStringLiteral("Colony propertis: %1..."), count);
     if (result != kNoError)
         return result;
-    sendProgress(QStringLiteral("Colony propertis: %1...").arg(count));
 
     if (count > 0) {
         // One call per measure for all contours instead of one per contour.
@@ -686,6 +683,15 @@ void ColonyPropertiesAnalysis::sendProgress(const QString& text)
 {
     if (m_progress)
         m_progress->setProgressText(text);
+}
+
+Errors::Type_Error ColonyPropertiesAnalysis::reportCount(const Halcon::Hobject& objects, const QString& text,
+                                                         Halcon::Hlong& count)
+{
+    const Errors::Type_Error result = code(Halcon::count_obj(objects, &count));
+    if (result == kNoError)
+        sendProgress(text.arg(count));
+    return result;
 }
 
 bool ColonyPropertiesAnalysis::cancelled()

@@ -117,6 +117,8 @@ private:
     void show();
     void showTestCrosses();
     void sendProgress(const QString& text);
+    // Counts the objects and reports the count in the progress text, where "%1" stands.
+    Errors::Type_Error reportCount(const Halcon::Hobject& objects, const QString& text, Halcon::Hlong& count);
     bool cancelled();
 
     IHalconView* m_view = nullptr;
