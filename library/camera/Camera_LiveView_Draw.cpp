@@ -47,6 +47,11 @@ bool isLineSize(int lineSize)
     return lineSize >= 1 && lineSize <= Camera_LiveView_Draw::MaximumLineSize;
 }
 
+bool isPoint(double x, double y)
+{
+    return isPictureUnit(x) && isPictureUnit(y);
+}
+
 QString markName(const QString& objectName, const char* kind)
 {
     return Camera_LiveView_Draw::prefix() + objectName + QLatin1Char('.') + QLatin1String(kind) + QLatin1Char('.');
@@ -123,7 +128,7 @@ Errors::Type_Error Camera_LiveView_Draw::Draw_Cross(const QString& objectName, d
                                                     double size, double angle, const QString& color, int lineSize)
 {
     const bool valid = IsObjectName(objectName) && IsColorName(color) && isLineSize(lineSize)
-        && isPictureUnit(positionX) && isPictureUnit(positionY) && isSize(size) && std::isfinite(angle);
+        && isPoint(positionX, positionY) && isSize(size) && std::isfinite(angle);
     return place(valid, [&] {
         double x = 0.0, y = 0.0, sizePixels = 0.0, unused = 0.0;
         m_view->convertPercentToPixel(positionX, positionY, x, y);
@@ -154,8 +159,8 @@ Errors::Type_Error Camera_LiveView_Draw::drawShape(Shape shape, const QString& o
                                                    const QString& color, int lineSize, const QString& drawMode)
 {
     const bool valid = IsObjectName(objectName) && IsColorName(color) && IsDrawModeName(drawMode)
-        && isLineSize(lineSize) && isPictureUnit(positionX) && isPictureUnit(positionY) && isSize(sizeX)
-        && isSize(sizeY) && std::isfinite(angle);
+        && isLineSize(lineSize) && isPoint(positionX, positionY) && isSize(sizeX) && isSize(sizeY)
+        && std::isfinite(angle);
     return place(valid, [&] {
         double x = 0.0, y = 0.0, width = 0.0, height = 0.0;
         m_view->convertPercentToPixel(positionX, positionY, x, y);
@@ -182,8 +187,7 @@ Errors::Type_Error Camera_LiveView_Draw::Draw_Line(const QString& objectName, do
                                                    int lineSize)
 {
     const bool valid = IsObjectName(objectName) && IsColorName(color) && isLineSize(lineSize)
-        && isPictureUnit(position1X) && isPictureUnit(position1Y) && isPictureUnit(position2X)
-        && isPictureUnit(position2Y);
+        && isPoint(position1X, position1Y) && isPoint(position2X, position2Y);
     return place(valid, [&] {
         double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
         m_view->convertPercentToPixel(position1X, position1Y, x1, y1);
@@ -198,7 +202,7 @@ Errors::Type_Error Camera_LiveView_Draw::Draw_Text(const QString& objectName, do
                                                    int textSize)
 {
     const bool valid = IsObjectName(objectName) && IsColorName(color) && IsFontName(fontName) && textSize >= 1
-        && textSize <= MaximumTextSize && isPictureUnit(positionX) && isPictureUnit(positionY);
+        && textSize <= MaximumTextSize && isPoint(positionX, positionY);
     return place(valid, [&] {
         double x = 0.0, y = 0.0;
         m_view->convertPercentToPixel(positionX, positionY, x, y);
