@@ -81,7 +81,9 @@ void StepWorker_Thread::run()
             m_state.store(step(state));
 
         if (m_stop.load() && m_state.load() != StateIdle) {
-            failWith(ErrorAborted);
+            // A step that failed on its own keeps its code.
+            if (m_error.load() == 0)
+                failWith(ErrorAborted);
             m_state.store(m_finishState);
         }
         if (m_quit.load()) {
