@@ -125,13 +125,16 @@ Errors::Type_Error Database::openMSAccess(QString filePath)
     Errors::Type_Error result = beginOpen(KindMSAccess, QFileInfo(filePath).fileName());
     if (result != NoError)
         return result;
-    ExportTarget_Guard::protect(this, ExportTarget_Guard::databaseFiles(filePath));
     result = checkFile(filePath, MaxSizeMSAccess);
     if (result != NoError)
         return result;
     m_connection->setDatabaseName(connectionTemplate(KindMSAccess).arg(odbcValue(filePath)));
     m_connection->setConnectOptions(odbcTimeoutOptions());
-    return finishOpen(tr("Open the 'MS Access' database"));
+    result = finishOpen(tr("Open the 'MS Access' database"));
+    // Only an open database's files are its own; a failed open leaves every target free.
+    if (result == NoError)
+        ExportTarget_Guard::protect(this, ExportTarget_Guard::databaseFiles(filePath));
+    return result;
 }
 
 Errors::Type_Error Database::openMSSQLServer(QString serverName, QString databaseName, QString userName,
@@ -160,7 +163,6 @@ Errors::Type_Error Database::openSQLite3(QString filePath)
     Errors::Type_Error result = beginOpen(KindSQLite3, QFileInfo(filePath).fileName());
     if (result != NoError)
         return result;
-    ExportTarget_Guard::protect(this, ExportTarget_Guard::databaseFiles(filePath));
     // Opening never creates a database file: new databases come from their templates.
     result = checkFile(filePath, MaxSizeSQLite3);
     if (result != NoError)
@@ -198,6 +200,7 @@ Errors::Type_Error Database::openSQLite3(QString filePath)
             return ErrorCannotOpen;
         }
     }
+    ExportTarget_Guard::protect(this, ExportTarget_Guard::databaseFiles(filePath));
     return NoError;
 }
 

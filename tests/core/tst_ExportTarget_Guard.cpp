@@ -123,6 +123,14 @@ void tst_ExportTarget_Guard::protectionFollowsTheConnection()
     QCOMPARE(ExportTarget_Guard::check(QStringLiteral("database/second.db3")), Errors::Type_Error(0));
     // The first connection still holds its file.
     QCOMPARE(ExportTarget_Guard::check(QStringLiteral("database/zelvorin.db3")), ExportTarget_Guard::ErrorRefused);
+
+    // A file that does not open as a database is nobody's: a damaged one, one not there.
+    QVERIFY(writeFile(QStringLiteral("database/damaged.db3"), QByteArray("not a database at all")));
+    for (const QString& file : {QStringLiteral("database/damaged.db3"), QStringLiteral("database/missing.db3")}) {
+        Database failed(nullptr, QStringLiteral("failed"));
+        QVERIFY(failed.openSQLite3(file) != 0);
+        QCOMPARE(ExportTarget_Guard::check(file), Errors::Type_Error(0));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_ExportTarget_Guard)
