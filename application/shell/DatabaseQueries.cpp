@@ -114,7 +114,8 @@ Errors::Type_Error DatabaseQueries::Database_GetZelvorinRack(int iRackID, Rack& 
     // A picture that the background writer is still writing is there in a moment; one that is
     // neither there nor on its way is a stored rack without its picture.
     const QString picture = absolutePicturePath(rack.PictureFilePath);
-    if (!picture.isEmpty() && !QFileInfo::exists(picture) && !Halcon_PictureSpool::isPending(picture))
+    // Pending is asked first: the writer clears it only once the file is in place.
+    if (!picture.isEmpty() && !Halcon_PictureSpool::isPending(picture) && !QFileInfo::exists(picture))
         return ErrorPictureMissing;
     oRack.rackBarcode = rack.RackBarcode;
     oRack.pictureFilePath = picture;
