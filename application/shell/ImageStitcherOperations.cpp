@@ -75,9 +75,12 @@ Errors::Type_Error ImageStitcherOperations::start2(const QString& settingsName, 
 
 Errors::Type_Error ImageStitcherOperations::startPage()
 {
-    // A start during a run restarts it with the same pictures.
+    // A start during a run restarts it with the same pictures, also when the reset's wait
+    // delivers the running job's stitched picture, which forgets them.
+    const auto pictures = m_pictures;
     if (const Errors::Type_Error code = m_page->Reset())
         return code;
+    m_pictures = pictures;
     const Errors::Type_Error code = m_page->Start(m_pictures);
     m_started = code == 0;
     return code;
