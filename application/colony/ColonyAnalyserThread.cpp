@@ -155,9 +155,9 @@ Errors::Type_Error ColonyAnalyserThread::SetAgarHeight(double heightMillimetres)
     if (!isIdle())
         return ErrorInProgress;
     // The height is stored with the rack, and an agar plane at the camera (or as far beyond the
-    // reference plane) leaves no picture scale.
-    if (!std::isfinite(heightMillimetres)
-        || std::fabs(heightMillimetres) >= std::fabs(m_settings.ReferencePoints.DistanceCameraToRefPointPlane))
+    // reference plane) leaves no picture scale. Without a camera distance nothing is scaled.
+    const double cameraDistance = std::fabs(m_settings.ReferencePoints.DistanceCameraToRefPointPlane);
+    if (!std::isfinite(heightMillimetres) || (cameraDistance > 0.0 && std::fabs(heightMillimetres) >= cameraDistance))
         return kParameter;
     m_settings.ReferencePoints.DistanceRefPointPlaneToAgarPlane = heightMillimetres;
     return m_referencePointSearch.computeScaleTransform();

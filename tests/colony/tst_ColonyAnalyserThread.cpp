@@ -124,6 +124,7 @@ private slots:
     void hueRangeWrapsAround();
     void agarHeight_data();
     void agarHeight();
+    void agarHeightWithoutCameraDistance();
     void destroyDuringRunEndsCleanly();
     void cutSearchArea();
     void cutSearchAreaFailureKeepsPicture();
@@ -670,6 +671,21 @@ void tst_ColonyAnalyserThread::agarHeight()
     worker.referencePointSearch().transformHeightScale(475.0, 700.0, &row, &column);
     QVERIFY(std::fabs(row - 476.0) < 1e-9);
     QVERIFY(std::fabs(column - 702.0) < 1e-9);
+}
+
+void tst_ColonyAnalyserThread::agarHeightWithoutCameraDistance()
+{
+    // Without a camera distance the picture is not scaled: any finite height leaves a scale.
+    ColonySettingsData settings = smallSettings();
+    settings.ReferencePoints.DistanceCameraToRefPointPlane = 0.0;
+    FakeColonyAnalyserHost host;
+    ColonyAnalyserThread worker(&host, nullptr, nullptr);
+    QCOMPARE(worker.Analyse({}, settings, smallScene().image), Errors::Type_Error(0));
+    QVERIFY(host.stopped.tryAcquire(1, kRunTimeoutMs));
+    QVERIFY(waitIdle(worker));
+    QCOMPARE(worker.SetAgarHeight(3.5), Errors::Type_Error(0));
+    QCOMPARE(worker.settings().ReferencePoints.DistanceRefPointPlaneToAgarPlane, 3.5);
+    QCOMPARE(worker.SetAgarHeight(std::numeric_limits<double>::quiet_NaN()), Errors::Type_Error(104));
 }
 
 void tst_ColonyAnalyserThread::destroyDuringRunEndsCleanly()
