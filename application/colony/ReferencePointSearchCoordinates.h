@@ -10,7 +10,6 @@ class ReferencePointSearchCoordinates : public IPlateCoordinates {
 public:
     explicit ReferencePointSearchCoordinates(ReferencePointSearch* search = nullptr) : m_search(search) {}
 
-    void setSearch(ReferencePointSearch* search) { m_search = search; }
     ReferencePointSearch* search() const { return m_search; }
 
     double horizontalResolution() override;

@@ -29,7 +29,6 @@ using Halcon::HTuple;
 
 namespace {
 
-
 Errors::Type_Error diskSpace(const QString& path, double& totalMB, double& freeMB, double& availableMB)
 {
     return getDiskSpaceMB(path, totalMB, freeMB, availableMB);

@@ -26,7 +26,6 @@
 
 namespace {
 
-
 // Layout, little-endian: magic, version, width, height, channels, pixel type, format length,
 // the format's bytes, the checksum of all that; then every channel's pixels, rows without
 // gaps; then the checksum of the pixels.

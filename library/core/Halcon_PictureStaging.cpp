@@ -10,11 +10,6 @@
 #include <QFile>
 #include <QUuid>
 
-namespace {
-
-
-} // namespace
-
 Halcon_PictureStaging::Halcon_PictureStaging(const QString& folder, const QString& privatePrefix,
                                              const QString& pictureSuffix, const QString& format,
                                              Halcon_AsynchronImageSave* saver, unsigned int delayMs)

@@ -202,11 +202,13 @@ Herror read_image(Hobject *image, const HTuple &fileName)
 
 Herror check_write_image_format(const HTuple &format)
 {
-    std::string formatText;
-    if (Herror e = singleString(format, 1, &formatText); e != kSuccess)
-        return e;
-    WriteFormat f;
-    return parseFormat(formatText, &f);
+    return guarded([&]() -> Herror {
+        std::string formatText;
+        if (Herror e = singleString(format, 1, &formatText); e != kSuccess)
+            return e;
+        WriteFormat f;
+        return parseFormat(formatText, &f);
+    });
 }
 
 Herror write_image(const Hobject &image, const HTuple &format, const HTuple &fillColor, const HTuple &fileName)
