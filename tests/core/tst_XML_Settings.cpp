@@ -584,8 +584,8 @@ void tst_XML_Settings::nthReadTakesNthSibling()
 }
 
 // Each read of a tag continues where the last one stopped: reading a list of 100,001
-// groups and as many values takes one walk, not one walk per item (which took minutes). So
-// reading the list costs about what writing it did, measured in the same run.
+// groups and as many values takes one walk, not one walk per item (which took minutes). The
+// bound leaves a loaded or sanitized run ample time and still tells the two apart.
 void tst_XML_Settings::longListsReadInOneWalk()
 {
     constexpr int count = 100001;
@@ -613,7 +613,7 @@ void tst_XML_Settings::longListsReadInOneWalk()
     for (int v = -1; reader.getValue(QStringLiteral("V"), v);)
         QCOMPARE(v, values++);
     const qint64 reading = timer.elapsed();
-    QVERIFY2(reading < 10 * writing + 100, qPrintable(QStringLiteral("%1 ms to read, %2 ms to write").arg(reading).arg(writing)));
+    QVERIFY2(reading < 30000, qPrintable(QStringLiteral("%1 ms to read, %2 ms to write").arg(reading).arg(writing)));
     QCOMPARE(groups, count);
     QCOMPARE(values, count);
 }
