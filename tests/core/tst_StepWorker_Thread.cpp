@@ -178,24 +178,28 @@ void tst_StepWorker_Thread::stopWhileIdle()
 
 void tst_StepWorker_Thread::stopEndsTheRunAfterItsStep_data()
 {
+    QTest::addColumn<int>("first");
     QTest::addColumn<int>("held");
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<int>("error");
-    QTest::newRow("start") << 1 << QStringList{"1", errorStatus(100), "3"} << 100;
-    QTest::newRow("work") << 2 << QStringList{"1", "2", errorStatus(100), "3"} << 100;
+    QTest::newRow("start") << 1 << 1 << QStringList{"1", errorStatus(100), "3"} << 100;
+    QTest::newRow("work") << 1 << 2 << QStringList{"1", "2", errorStatus(100), "3"} << 100;
     // A run that is already finishing ends as it would have: the stop finds it done.
-    QTest::newRow("finish") << 3 << kWholeJob << 0;
+    QTest::newRow("finish") << 1 << 3 << kWholeJob << 0;
+    // A step that failed on its own keeps its code: the stop does not make it an abort.
+    QTest::newRow("failing step") << 7 << 7 << QStringList{"7", errorStatus(3), "3"} << 3;
 }
 
 void tst_StepWorker_Thread::stopEndsTheRunAfterItsStep()
 {
+    QFETCH(int, first);
     QFETCH(int, held);
     QFETCH(QStringList, expected);
     QFETCH(int, error);
     Record record;
     LatchWorker worker(record);
     worker.hold(held, true);
-    worker.begin();
+    worker.begin(first);
     QVERIFY(worker.reached.tryAcquire(1, kTimeoutMs));
 
     QCOMPARE(worker.Stop(), Errors::Type_Error(0));
