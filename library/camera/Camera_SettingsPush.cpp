@@ -40,7 +40,11 @@ private:
     bool ok(Errors::Type_Error error, const QString& field, const QString& value)
     {
         if (!error) {
-            refusals.remove(field);
+            // A field of several setters succeeds one setter at a time: its refused value is
+            // forgotten once another value of the field is pushed, not by an earlier setter.
+            const auto known = refusals.find(field);
+            if (known != refusals.end() && *known != value)
+                refusals.erase(known);
             return true;
         }
         const auto known = refusals.constFind(field);

@@ -339,6 +339,16 @@ void tst_CameraThread::refusedValueIsReportedOnce()
     QCOMPARE(f.camera.GetSettingsCopy().Settings.ExposureTime, 10.0);
     QVERIFY(pushed([](Camera_Settings& s) { s.Settings.ExposureTime = -4.0; }));
     QCOMPARE(f.relay.errors, (QList<Errors::Type_Error>{25, 25, 25}));
+
+    // A field of two setters whose second one the camera refuses: once, however often the
+    // first one succeeds again.
+    Sim::injectFault("uEye", Sim::Fault::SetParameterFails, -1, "api_timeout");
+    QVERIFY(pushed([](Camera_Settings& s) { s.ExternalTrigger.TriggerTimeout = 7; }));
+    QCOMPARE(f.relay.errors.size(), 4);
+    QVERIFY(pushed([](Camera_Settings& s) { s.Settings.GainMaster = 4; }));
+    QVERIFY(pushed([](Camera_Settings& s) { s.Settings.GainMaster = 5; }));
+    QCOMPARE(f.relay.errors.size(), 4);
+    Sim::clearFaults();
 }
 
 void tst_CameraThread::deviceChangeReopens_data()
