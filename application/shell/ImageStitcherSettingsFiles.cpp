@@ -88,9 +88,10 @@ QString ImageStitcherSettingsFiles::nameOfFile(const QString& file)
 bool ImageStitcherSettingsFiles::save(const QString& file)
 {
     // The cross model's files are written first but put in place only once the settings file
-    // is: a save that fails leaves all three as they were.
+    // is; a commit that fails puts the old settings file back: a save that fails leaves all
+    // three as they were.
     ModelMatchingPendingFiles pending;
-    if (m_crossModel->WriteFiles(QFileInfo(file).path(), nameOfFile(file), pending) != 0)
+    if (m_crossModel->WriteFiles(QFileInfo(file).path(), nameOfFile(file), pending) != 0 || !pending.keep(file))
         return false;
     if (!m_settings->saveToFile(file) || !pending.commit())
         return false;

@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+#include <unistd.h>
+
 namespace {
 
 // Nothing but a file (or nothing) may stand where a file is put or removed.
@@ -13,6 +15,27 @@ bool replaceable(const QString& target)
 {
     const QFileInfo info(target);
     return !info.exists() || info.isFile();
+}
+
+// A free name beside target, with target's last suffix.
+QString freeName(const QString& target, const char* purpose)
+{
+    const QFileInfo info(target);
+    // The writers append their format's ending to a name without it: the name keeps the target's.
+    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    const QString stem = target.left(target.size() - suffix.size());
+    QString name;
+    do {
+        name = stem + QStringLiteral(".%1-%2").arg(QLatin1String(purpose))
+                          .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'))
+            + suffix;
+    } while (QFileInfo::exists(name));
+    return name;
+}
+
+bool renamed(const QString& from, const QString& to)
+{
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
 } // namespace
@@ -26,17 +49,44 @@ QString ModelMatchingPendingFiles::replacement(const QString& target)
 {
     if (!replaceable(target))
         return QString();
-    const QFileInfo info(target);
-    // The writers append their format's ending to a name without it: the name keeps the target's.
-    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
-    const QString stem = target.left(target.size() - suffix.size());
-    QString written;
-    do {
-        written = stem + QStringLiteral(".saving-%1").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'))
-            + suffix;
-    } while (QFileInfo::exists(written));
+    const QString written = freeName(target, "saving");
     m_replacements.push_back({written, target});
     return written;
+}
+
+bool ModelMatchingPendingFiles::kept(const QString& target) const
+{
+    for (const Replacement& b : m_backups) {
+        if (b.target == target)
+            return true;
+    }
+    return false;
+}
+
+bool ModelMatchingPendingFiles::keep(const QString& target)
+{
+    // The caller may write the file in place: only a copy keeps what it is now.
+    return backUp(target, true);
+}
+
+bool ModelMatchingPendingFiles::backUp(const QString& target, bool copy)
+{
+    if (!replaceable(target))
+        return false;
+    if (kept(target))
+        return true;
+    if (!QFileInfo::exists(target)) {
+        m_backups.push_back({QString(), target});
+        return true;
+    }
+    // Commit replaces files by renames, so a second name of the old file keeps it while the
+    // target stays in place; a folder without hard links gets a copy.
+    const QString backup = freeName(target, "keeping");
+    if ((copy || ::link(QFile::encodeName(target).constData(), QFile::encodeName(backup).constData()) != 0)
+        && !QFile::copy(target, backup))
+        return false;
+    m_backups.push_back({backup, target});
+    return true;
 }
 
 bool ModelMatchingPendingFiles::removal(const QString& target)
@@ -57,26 +107,43 @@ bool ModelMatchingPendingFiles::commit()
     bool placed = true;
     for (const Replacement& r : m_replacements) {
         // Replaces the target in one step: no moment without either file.
-        if (std::rename(QFile::encodeName(r.written).constData(), QFile::encodeName(r.target).constData()) != 0) {
-            QFile::remove(r.written);
-            placed = false;
-        }
+        if (!(placed = backUp(r.target, false) && renamed(r.written, r.target)))
+            break;
+    }
+    for (int i = 0; placed && i < m_removals.size(); ++i)
+        placed = backUp(m_removals[i], false) && (!QFileInfo::exists(m_removals[i]) || QFile::remove(m_removals[i]));
+    if (!placed) {
+        discard();
+        return false;
     }
     m_replacements.clear();
-    for (const QString& target : std::as_const(m_removals))
-        placed = (!QFileInfo::exists(target) || QFile::remove(target)) && placed;
     m_removals.clear();
+    for (const Replacement& b : m_backups) {
+        if (!b.written.isEmpty())
+            QFile::remove(b.written);
+    }
+    m_backups.clear();
     std::vector<std::function<void()>> actions;
     actions.swap(m_actions);
-    if (placed) {
-        for (const std::function<void()>& action : actions)
-            action();
+    for (const std::function<void()>& action : actions)
+        action();
+    return true;
+}
+
+void ModelMatchingPendingFiles::restore()
+{
+    for (const Replacement& b : m_backups) {
+        if (b.written.isEmpty())
+            QFile::remove(b.target);
+        else
+            renamed(b.written, b.target);
     }
-    return placed;
+    m_backups.clear();
 }
 
 void ModelMatchingPendingFiles::discard()
 {
+    restore();
     for (const Replacement& r : m_replacements)
         QFile::remove(r.written);
     m_replacements.clear();

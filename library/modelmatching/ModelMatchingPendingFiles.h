@@ -10,7 +10,8 @@
 // name of its own and renamed over the target by commit, which also removes the targets that
 // are to go. Until then, and when the object goes without a commit, every target stays as it
 // was and what was written for it is removed. A folder where a target belongs is refused at
-// once, so that commit does not meet it halfway.
+// once, so that commit does not meet it halfway; should a step of commit still fail, the
+// steps before it are undone from second names of the old files.
 class ModelMatchingPendingFiles {
 public:
     ModelMatchingPendingFiles() = default;
@@ -23,6 +24,9 @@ public:
     QString replacement(const QString& target);
     // target goes on commit; false when it cannot.
     bool removal(const QString& target);
+    // A file that the caller replaces itself before commit: a commit that fails, or none,
+    // puts back the file as it is now. false when it cannot be kept.
+    bool keep(const QString& target);
     // Runs after a commit that put every target in place.
     void onCommit(std::function<void()> action);
     // true when every target is in place; the actions have run then.
@@ -35,8 +39,15 @@ private:
     };
 
     void discard();
+    // Puts back every kept file and removes what took the place of a file that was not there.
+    void restore();
+    bool kept(const QString& target) const;
+    // Keeps target as it is now (copy, or a hard link where the file is only ever renamed over).
+    bool backUp(const QString& target, bool copy);
 
     std::vector<Replacement> m_replacements;
     QStringList m_removals;
+    // written = the hard link of the old target; empty written: the target was not there.
+    std::vector<Replacement> m_backups;
     std::vector<std::function<void()>> m_actions;
 };
