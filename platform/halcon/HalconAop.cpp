@@ -115,16 +115,20 @@ Herror genericParameters(const HTuple &names, const HTuple &values, int namesPar
 }
 
 // The knowledge file (parameter 1, not empty) and the generic parameters after it.
-Herror knowledgeFileArguments(const HTuple &fileName, const HTuple &genParamName, const HTuple &genParamValue,
-                              std::string *file, std::vector<std::pair<std::string, HValue>> &params)
-{
-    const Herror err = singleString(fileName, 1, file);
-    if (err != kSuccess)
-        return err;
-    if (file->empty())
-        return kErrWrongValue1;
-    return genericParameters(genParamName, genParamValue, 2, params);
-}
+struct KnowledgeFileArguments {
+    std::string file;
+    std::vector<std::pair<std::string, HValue>> params;
+
+    Herror read(const HTuple &fileName, const HTuple &genParamName, const HTuple &genParamValue)
+    {
+        const Herror err = singleString(fileName, 1, &file);
+        if (err != kSuccess)
+            return err;
+        if (file.empty())
+            return kErrWrongValue1;
+        return genericParameters(genParamName, genParamValue, 2, params);
+    }
+};
 
 std::string knowledgeText(const Table &table)
 {
@@ -578,12 +582,10 @@ Herror optimize_aop(const HTuple &operatorName, const HTuple &iconicType, const 
 Herror write_aop_knowledge(const HTuple &fileName, const HTuple &genParamName, const HTuple &genParamValue)
 {
     return guarded([&]() -> Herror {
-        std::string file;
-        std::vector<std::pair<std::string, HValue>> params;
-        if (const Herror err = knowledgeFileArguments(fileName, genParamName, genParamValue, &file, params);
-            err != kSuccess)
+        KnowledgeFileArguments args;
+        if (const Herror err = args.read(fileName, genParamName, genParamValue); err != kSuccess)
             return err;
-        for (const auto &[name, value] : params) {
+        for (const auto &[name, value] : args.params) {
             if (name != "mode")
                 return kErrUnknownParameter;
             if (!value.IsString())
@@ -597,7 +599,7 @@ Herror write_aop_knowledge(const HTuple &fileName, const HTuple &genParamName, c
             std::lock_guard lock(s.mutex);
             table = s.table;
         }
-        return writeKnowledgeFile(file, table);
+        return writeKnowledgeFile(args.file, table);
     });
 }
 
@@ -605,14 +607,12 @@ Herror read_aop_knowledge(const HTuple &fileName, const HTuple &genParamName, co
                           HTuple *attributes, HTuple *operatorNames)
 {
     return guarded([&]() -> Herror {
-        std::string file;
-        std::vector<std::pair<std::string, HValue>> params;
-        if (const Herror err = knowledgeFileArguments(fileName, genParamName, genParamValue, &file, params);
-            err != kSuccess)
+        KnowledgeFileArguments args;
+        if (const Herror err = args.read(fileName, genParamName, genParamValue); err != kSuccess)
             return err;
         std::string mode = "renew";
         std::vector<std::string> ignored;
-        for (const auto &[name, value] : params) {
+        for (const auto &[name, value] : args.params) {
             if (name != "mode" && name != "ignore_attrib")
                 return kErrUnknownParameter;
             if (!value.IsString())
@@ -628,7 +628,7 @@ Herror read_aop_knowledge(const HTuple &fileName, const HTuple &genParamName, co
             }
         }
 
-        QFile in(fileNameOf(file));
+        QFile in(fileNameOf(args.file));
         if (!in.open(QIODevice::ReadOnly))
             return kErrFileOpen;
         if (in.size() > kMaxKnowledgeFileSize)
