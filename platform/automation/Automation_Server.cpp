@@ -99,15 +99,13 @@ Automation_Server::Answer Automation_Server::createObject(const QString& key, co
         return answer;
     }
     const QString path = Automation_BusNames::objectPath(key, ++m_serial);
-    if (!m_connection.registerObject(path, Automation_BusNames::interfaceName(m_factory->applicationName(), key),
-                                     object, QDBusConnection::ExportAllSlots)) {
+    if (!busPublish(path, key, object, client)) {
         delete object;
         answer.errorName = Automation_BusNames::errorCreationFailed();
         answer.errorText = QStringLiteral("The object of \"%1\" cannot be published").arg(key);
         return answer;
     }
     m_objects.push_back({path, key, client, object});
-    m_clientWatcher->addWatchedService(client);
     if (m_type == QAxFactory::SingleInstance) {
         m_connection.unregisterService(serviceName(key));
         m_offered.remove(key);
@@ -151,12 +149,26 @@ void Automation_Server::releaseObjectAt(std::size_t index)
 {
     const LiveObject released = m_objects[index];
     m_objects.erase(m_objects.begin() + std::ptrdiff_t(index));
-    m_connection.unregisterObject(released.path);
-    if (!hasObjectsOf(released.client))
-        m_clientWatcher->removeWatchedService(released.client);
+    busWithdraw(released.path, released.client, !hasObjectsOf(released.client));
     delete released.object;
     if (m_objects.empty() && m_startedAsServer && !m_tearingDown && !m_factory->isService() && m_quit)
         m_quit();
+}
+
+bool Automation_Server::busPublish(const QString& path, const QString& key, QObject* object, const QString& client)
+{
+    if (!m_connection.registerObject(path, Automation_BusNames::interfaceName(m_factory->applicationName(), key),
+                                     object, QDBusConnection::ExportAllSlots))
+        return false;
+    m_clientWatcher->addWatchedService(client);
+    return true;
+}
+
+void Automation_Server::busWithdraw(const QString& path, const QString& client, bool unwatch)
+{
+    m_connection.unregisterObject(path);
+    if (unwatch)
+        m_clientWatcher->removeWatchedService(client);
 }
 
 bool Automation_Server::hasObjectsOf(const QString& client) const

@@ -70,6 +70,10 @@ private:
     void slot_clientUnregistered(const QString& client);
     void releaseObjectAt(std::size_t index);
     bool hasObjectsOf(const QString& client) const;
+    // The calls that change the connection's object tree and its watched names, and nothing
+    // else: the thread checker's note on Qt's lock there names these two.
+    bool busPublish(const QString& path, const QString& key, QObject* object, const QString& client);
+    void busWithdraw(const QString& path, const QString& client, bool unwatch);
     QString serviceName(const QString& key) const;
 
     std::unique_ptr<QAxFactory> m_factory;
