@@ -63,8 +63,10 @@ ColonyAnalyserThread::ColonyAnalyserThread(IColonyAnalyserHost* host, const AppS
     IHalconView* view = m_host->halconView();
     m_referencePointSearch.init(view, m_host->imageRefPointsTable());
     m_marginAnalysis.init(view, this, &m_plateCoordinates, this, this);
+    m_marginAnalysis.setDeferredRelease(&m_release);
     m_propertiesAnalysis.init(view, m_host->imageColoniesTable(), this, &m_plateCoordinates, &m_marginAnalysis,
                               this);
+    m_propertiesAnalysis.setDeferredRelease(&m_release);
     m_propertiesAnalysis.setSettings(&m_settings);
 
     start(QThread::NormalPriority);
@@ -282,6 +284,8 @@ void ColonyAnalyserThread::startParallelContainers()
         engines.margins.init(recorded, this, &m_plateCoordinates, &m_parallel, &engines.recorder);
         engines.properties.init(recorded, &engines.recorder, &m_parallel, &m_plateCoordinates, &engines.margins,
                                 &engines.recorder);
+        engines.margins.setDeferredRelease(&m_release);
+        engines.properties.setDeferredRelease(&m_release);
         setPropertiesInputs(engines.properties);
     };
     const int poolThreads = int(std::min<Halcon::Hlong>(threads.L(), count));

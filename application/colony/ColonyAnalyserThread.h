@@ -2,6 +2,7 @@
 
 #include "ColonyMarginAnalysis.h"
 #include "ColonyPropertiesAnalysis.h"
+#include "DeferredRelease.h"
 #include "ColonySettingsData.h"
 #include "Errors.h"
 #include "IPlate.h"
@@ -190,6 +191,8 @@ private:
     ReferencePointSearch m_referencePointSearch;
     // The search as the analyses of every thread read it.
     ReferencePointSearchCoordinates m_plateCoordinates{&m_referencePointSearch};
+    // Before the analyses that hand it what they no longer need: it outlives them.
+    DeferredRelease m_release;
     ColonyMarginAnalysis m_marginAnalysis;
     ColonyPropertiesAnalysis m_propertiesAnalysis;
     mutable QMutex m_timesMutex;

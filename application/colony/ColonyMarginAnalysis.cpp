@@ -1,6 +1,7 @@
 #include "ColonyMarginAnalysis.h"
 
 #include "ColonySettingsData.h"
+#include "DeferredRelease.h"
 #include "DrawSettings.h"
 #include "Halcon_Helper.h"
 #include "IHalconView.h"
@@ -53,6 +54,7 @@ Errors::Type_Error ColonyMarginAnalysis::run(Halcon::Hobject picture, const Colo
 {
     // The properties analysis reads these right after; a failed run must not hand it the
     // contours or grey level of the previous container.
+    releaseLater(m_release, std::move(m_contours));
     m_contours = Halcon::Hobject();
     m_thresholdLevel = 0.0;
     m_segmentCount = 0;
@@ -154,6 +156,8 @@ Errors::Type_Error ColonyMarginAnalysis::runStandard()
         m_contours = united;
         m_thresholdLevel = level;
     }
+    releaseLater(m_release, std::vector<Halcon::Hobject>{std::move(innerRegion), std::move(containerRegion),
+                                                         std::move(reduced), std::move(edges)});
     showContours(m_contours, DrawSettings::Margins);
     return result;
 }
@@ -261,6 +265,11 @@ Errors::Type_Error ColonyMarginAnalysis::runDynamicThreshold()
 
     Halcon::Hobject united;
     result = buildContours(edges, united, true);
+    // The cut-out pictures and every contour before the union: tens of thousands of objects
+    // on a dense dish.
+    releaseLater(m_release,
+                 std::vector<Halcon::Hobject>{std::move(cut), std::move(cutDomain), std::move(reduced), std::move(mean),
+                                              std::move(difference), std::move(edgesInCut), std::move(edges)});
     if (result != kNoError)
         return result;
 
@@ -324,6 +333,7 @@ Errors::Type_Error ColonyMarginAnalysis::buildContours(const Halcon::Hobject& ed
         return kAborted;
 
     united = joined;
+    releaseLater(m_release, std::vector<Halcon::Hobject>{std::move(segments), std::move(regressed)});
     return kNoError;
 }
 

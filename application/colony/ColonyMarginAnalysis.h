@@ -7,6 +7,7 @@
 #include <QtGlobal>
 
 class ColonySettingsData;
+class DeferredRelease;
 class IHalconView;
 class IPlate;
 class IPlateCoordinates;
@@ -29,6 +30,9 @@ public:
     // None of the collaborators is owned; they live as long as the worker that owns this.
     void init(IHalconView* view, IPlate* plate, IPlateCoordinates* referencePoints,
               ITaskCancellation* cancellation, IProgress* progress);
+    // Where the pictures and contours of a run go when they are no longer needed; without
+    // one (nullptr) they are freed on the analysing thread.
+    void setDeferredRelease(DeferredRelease* release) { m_release = release; }
 
     // Analyses container containerIndex, whose outline contour is containerOutline. With
     // fixedGreyRange the standard mode takes 0..255 instead of the grey range it measures.
@@ -61,6 +65,7 @@ private:
     IPlateCoordinates* m_referencePoints = nullptr;
     ITaskCancellation* m_cancellation = nullptr;
     IProgress* m_progress = nullptr;
+    DeferredRelease* m_release = nullptr;
     const ColonySettingsData* m_settings = nullptr;
     Halcon::Hobject m_picture;
     bool m_fixedGreyRange = false;

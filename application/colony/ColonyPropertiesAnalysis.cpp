@@ -2,6 +2,7 @@
 
 #include "ColonyMarginAnalysis.h"
 #include "ColonyNeighborSearch.h"
+#include "DeferredRelease.h"
 #include "EngineCallRecorder.h"
 #include "DrawSettings.h"
 #include "HalconFunctions.h"
@@ -206,7 +207,12 @@ Errors::Type_Error ColonyPropertiesAnalysis::analyse(const Halcon::Hobject& cont
 {
     m_forceGood = forceGood;
     m_containerNumber = containerNumber;
-    releaseColonies(m_colonies);
+    if (m_release) {
+        m_release->release(std::move(m_colonies));
+        m_colonies.clear();
+    } else {
+        releaseColonies(m_colonies);
+    }
     if (!m_settings)
         return kGeneralApplicationError;
 
@@ -214,6 +220,7 @@ Errors::Type_Error ColonyPropertiesAnalysis::analyse(const Halcon::Hobject& cont
     Errors::Type_Error result = reportCount(contours, QStringLiteral("Colony propertis: %1 margins..."), count);
     if (result != kNoError)
         return result;
+    releaseLater(m_release, std::move(m_contours));
     m_contours = contours;
     m_containerOutline = containerOutline;
     m_thresholdLevel = thresholdLevel;
@@ -322,6 +329,7 @@ Errors::Type_Error ColonyPropertiesAnalysis::measure(bool fastCalculation)
         }
     }
 
+    releaseLater(m_release, std::vector<Halcon::Hobject>{std::move(selected), std::move(closed)});
     result = measureNeighbors();
     if (result != kNoError)
         return result;

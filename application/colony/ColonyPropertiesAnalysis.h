@@ -11,6 +11,7 @@
 #include <vector>
 
 class ColonyMarginAnalysis;
+class DeferredRelease;
 class IColoniesCollection;
 class IHalconView;
 class IPlateCoordinates;
@@ -39,6 +40,9 @@ public:
     // None of the collaborators is owned.
     void init(IHalconView* view, IColoniesCollection* colonies, ITaskCancellation* cancellation,
               IPlateCoordinates* referencePoints, ColonyMarginAnalysis* margins, IProgress* progress);
+    // Where the colonies of the last run and the contours of a run go when they are no longer
+    // needed; without one (nullptr) they are freed here, on the operator threads.
+    void setDeferredRelease(DeferredRelease* release) { m_release = release; }
     // Keeps the pointer (the worker's own copy) and derives the colour model and the weight
     // factor 100 / (sum of the weights in use). A sum that is not above 0 leaves the factor 0,
     // and every run then ends with 152 before it divides by it.
@@ -127,6 +131,7 @@ private:
     IPlateCoordinates* m_referencePoints = nullptr;
     ColonyMarginAnalysis* m_margins = nullptr;
     IProgress* m_progress = nullptr;
+    DeferredRelease* m_release = nullptr;
     const ColonySettingsData* m_settings = nullptr;
     Halcon::Hobject m_preparedPicture;
     qint32 m_width = 0;

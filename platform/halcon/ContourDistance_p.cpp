@@ -151,10 +151,11 @@ class TreeCache
 {
 public:
     // The tree of element; `inUse` (a tree handed out before) is never the one replaced.
-    const ItemTree &treeOf(const XldPtr &element, bool sides, const ItemTree *inUse)
+    const ItemTree &treeOf(const ElementPtr &element, bool sides, const ItemTree *inUse)
     {
+        // The slot owns its element, so an equal address is that very element.
         for (Slot &slot : m_slots) {
-            if (slot.element == element && slot.sides == sides)
+            if (slot.element.get() == element.get() && slot.sides == sides)
                 return slot.tree;
         }
         if (&m_slots[m_next].tree == inUse)
@@ -163,14 +164,14 @@ public:
         m_next = (m_next + 1) % m_slots.size();
         slot.element = element;
         slot.sides = sides;
-        slot.tree.build(element->points, sides);
+        slot.tree.build(static_cast<const XldElement &>(*element).points, sides);
         return slot.tree;
     }
 
 private:
     struct Slot
     {
-        XldPtr element;
+        ElementPtr element;
         bool sides = false;
         ItemTree tree;
     };
@@ -187,11 +188,12 @@ struct Scratch
     TreeCache kept;
     std::vector<std::pair<std::size_t, std::size_t>> stack;
 
-    const ItemTree &treeOf(const XldPtr &element, bool sides, ItemTree &own, const ItemTree *inUse)
+    const ItemTree &treeOf(const ElementPtr &element, bool sides, ItemTree &own, const ItemTree *inUse)
     {
-        if (element->points.size() >= kKeptTreePoints)
+        const std::vector<XldPoint> &points = static_cast<const XldElement &>(*element).points;
+        if (points.size() >= kKeptTreePoints)
             return kept.treeOf(element, sides, inUse);
-        own.build(element->points, sides);
+        own.build(points, sides);
         return own;
     }
 };
@@ -316,13 +318,15 @@ private:
 
 } // namespace
 
-double contourDistance(const XldPtr &a, const XldPtr &b, bool pointToPoint)
+double contourDistance(const ElementPtr &a, const ElementPtr &b, bool pointToPoint)
 {
     thread_local Scratch scratch;
     const bool sides = !pointToPoint;
     const ItemTree &treeA = scratch.treeOf(a, sides, scratch.a, nullptr);
     const ItemTree &treeB = scratch.treeOf(b, sides, scratch.b, &treeA);
-    Search search(treeA, treeB, sides, sides && a->points.size() > 1 && b->points.size() > 1);
+    const std::size_t pointsA = static_cast<const XldElement &>(*a).points.size();
+    const std::size_t pointsB = static_cast<const XldElement &>(*b).points.size();
+    Search search(treeA, treeB, sides, sides && pointsA > 1 && pointsB > 1);
     return std::sqrt(search.run(scratch.stack));
 }
 

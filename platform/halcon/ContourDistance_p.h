@@ -17,7 +17,9 @@ namespace Halcon::Detail {
 // points only leave out pairs that cannot come closer than the best pair found so far, so
 // two distant contours cost a few box tests and two long ones far less than all pairs. The
 // boxes of long contours are kept per thread for the next call (a container outline meets
-// every colony inside it), with the contour they belong to.
-double contourDistance(const XldPtr &a, const XldPtr &b, bool pointToPoint);
+// every colony inside it), with the contour they belong to. Both elements are contours; they
+// are taken as their object holds them, so that threads measuring against the same outline do
+// not all move its count.
+double contourDistance(const ElementPtr &a, const ElementPtr &b, bool pointToPoint);
 
 } // namespace Halcon::Detail

@@ -51,10 +51,10 @@ Herror finiteNumber(const HTuple& tuple, int parameter, double* value)
 }
 
 // The one image of an input that must hold exactly one.
-Herror singleImage(const Hobject& object, int input, ImagePtr& image)
+Herror singleImage(const Hobject& object, int input, ImageView& image)
 {
-    std::vector<ImagePtr> images;
-    if (const Herror err = imagesOf(object, input, images); err != kSuccess)
+    std::vector<ImageView> images;
+    if (const Herror err = imageViewsOf(object, input, images); err != kSuccess)
         return err;
     if (images.size() != 1)
         return kErrObjectCountMismatch;
@@ -63,7 +63,7 @@ Herror singleImage(const Hobject& object, int input, ImagePtr& image)
 }
 
 // The regions (input 1) and the one image (input 2) that grey value statistics read.
-Herror statisticInputs(const Hobject& regions, const Hobject& image, std::vector<RegionPtr>& list, ImagePtr& img)
+Herror statisticInputs(const Hobject& regions, const Hobject& image, std::vector<RegionPtr>& list, ImageView& img)
 {
     if (const Herror err = regionsOf(regions, 1, list); err != kSuccess)
         return err;
@@ -552,7 +552,7 @@ Herror min_max_gray(const Hobject& regions, const Hobject& image, const HTuple& 
 {
     return guarded([&]() -> Herror {
         std::vector<RegionPtr> list;
-        ImagePtr img;
+        ImageView img = nullptr;
         if (const Herror err = statisticInputs(regions, image, list, img); err != kSuccess)
             return err;
         double p = 0.0;
@@ -593,7 +593,7 @@ Herror intensity(const Hobject& regions, const Hobject& image, HTuple* mean, HTu
 {
     return guarded([&]() -> Herror {
         std::vector<RegionPtr> list;
-        ImagePtr img;
+        ImageView img = nullptr;
         if (const Herror err = statisticInputs(regions, image, list, img); err != kSuccess)
             return err;
         HTuple means, deviations;

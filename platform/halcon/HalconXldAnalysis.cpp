@@ -44,20 +44,25 @@ Herror makeContours(std::string_view op, std::vector<std::vector<XldPoint>> &lis
             elements[i] = makeContour(std::move(lists[i]));
     });
     if (out)
-        *out = makeObject(elements);
+        *out = makeObject(std::move(elements));
     return kSuccess;
 }
 
-// The one contour of an object, or all of them when several, for pairwise measures.
-Herror pointLists(const Hobject &object, int input, std::vector<XldPtr> &out)
+// The one contour of an object, or all of them when several, for pairwise measures: the
+// object's own pointers, checked to be contours with points.
+Herror pointLists(const Hobject &object, int input, std::vector<const ElementPtr *> &out)
 {
-    const Herror err = xldsOf(object, input, out);
+    std::vector<XldView> views;
+    const Herror err = xldViewsOf(object, input, views);
     if (err != kSuccess)
         return err;
-    for (const XldPtr &xld : out) {
+    for (const XldView xld : views) {
         if (xld->points.empty())
             return kErrEmptyObject;
     }
+    out.clear();
+    for (const ElementPtr &element : elementsOf(object))
+        out.push_back(&element);
     return kSuccess;
 }
 
@@ -80,7 +85,7 @@ Herror threshold_sub_pix(const Hobject &image, Hobject *border, const HTuple &th
         for (const ImagePtr &img : images)
             subPixelContours(*img, level, contours);
         if (border)
-            *border = makeObject(contours);
+            *border = makeObject(std::move(contours));
         return kSuccess;
     });
 }
@@ -89,8 +94,8 @@ Herror segment_contours_xld(const Hobject &contours, Hobject *contoursSplit, con
                             const HTuple &smoothCont, const HTuple &maxLineDist1, const HTuple &maxLineDist2)
 {
     return guarded([&]() -> Herror {
-        std::vector<XldPtr> input;
-        if (const Herror err = xldsOf(contours, 1, input, true); err != kSuccess)
+        std::vector<XldView> input;
+        if (const Herror err = xldViewsOf(contours, 1, input, true); err != kSuccess)
             return err;
         SegmentParameters p;
         std::string m;
@@ -137,7 +142,7 @@ Herror segment_contours_xld(const Hobject &contours, Hobject *contoursSplit, con
             for (XldPtr &piece : contourPieces)
                 elements.push_back(std::move(piece));
         if (contoursSplit)
-            *contoursSplit = makeObject(elements);
+            *contoursSplit = makeObject(std::move(elements));
         return kSuccess;
     });
 }
@@ -161,7 +166,7 @@ Herror regress_contours_xld(const Hobject &contours, Hobject *regressContours, c
             return kErrWrongValue2;
         // The points stay; the line is derived again where a feature needs it.
         if (regressContours)
-            *regressContours = makeObject(input);
+            *regressContours = makeObject(std::move(input));
         return kSuccess;
     });
 }
@@ -171,8 +176,8 @@ Herror union_straight_contours_xld(const Hobject &contours, Hobject *unionContou
                                    const HTuple &iterations)
 {
     return guarded([&]() -> Herror {
-        std::vector<XldPtr> input;
-        if (const Herror err = xldsOf(contours, 1, input, true); err != kSuccess)
+        std::vector<XldView> input;
+        if (const Herror err = xldViewsOf(contours, 1, input, true); err != kSuccess)
             return err;
         UnionParameters p;
         if (const Herror err = positiveNumber(maxDist, 1, &p.maxDist, true); err != kSuccess)
@@ -302,7 +307,7 @@ Herror close_contours_xld(const Hobject &contours, Hobject *closedContours)
                                                             : makeContour(std::move(points)));
         }
         if (closedContours)
-            *closedContours = makeObject(out);
+            *closedContours = makeObject(std::move(out));
         return kSuccess;
     });
 }
@@ -310,12 +315,12 @@ Herror close_contours_xld(const Hobject &contours, Hobject *closedContours)
 Herror circularity_xld(const Hobject &contours, HTuple *circularity)
 {
     return guarded([&]() -> Herror {
-        std::vector<XldPtr> input;
-        if (const Herror err = xldsOf(contours, 1, input, true); err != kSuccess)
+        std::vector<XldView> input;
+        if (const Herror err = xldViewsOf(contours, 1, input, true); err != kSuccess)
             return err;
         std::vector<double> values;
         values.reserve(input.size());
-        for (const XldPtr &xld : input)
+        for (const XldView xld : input)
             values.push_back(contourCircularity(xld->points));
         if (circularity)
             *circularity = HTuple(values);
@@ -326,7 +331,7 @@ Herror circularity_xld(const Hobject &contours, HTuple *circularity)
 Herror distance_cc_min(const Hobject &contour1, const Hobject &contour2, const HTuple &mode, HTuple *distanceMin)
 {
     return guarded([&]() -> Herror {
-        std::vector<XldPtr> a, b;
+        std::vector<const ElementPtr *> a, b;
         if (const Herror err = pointLists(contour1, 1, a); err != kSuccess)
             return err;
         if (const Herror err = pointLists(contour2, 2, b); err != kSuccess)
@@ -341,7 +346,7 @@ Herror distance_cc_min(const Hobject &contour1, const Hobject &contour2, const H
         const size_t n = std::max(a.size(), b.size());
         std::vector<double> result(n);
         for (size_t i = 0; i < n; ++i) {
-            result[i] = contourDistance(a[a.size() == 1 ? 0 : i], b[b.size() == 1 ? 0 : i], m == "point_to_point");
+            result[i] = contourDistance(*a[a.size() == 1 ? 0 : i], *b[b.size() == 1 ? 0 : i], m == "point_to_point");
         }
         if (distanceMin)
             *distanceMin = HTuple(result);
@@ -352,8 +357,8 @@ Herror distance_cc_min(const Hobject &contour1, const Hobject &contour2, const H
 Herror test_self_intersection_xld(const Hobject &contours, const HTuple &closeXld, HTuple *doesIntersect)
 {
     return guarded([&]() -> Herror {
-        std::vector<XldPtr> input;
-        if (const Herror err = xldsOf(contours, 1, input, true); err != kSuccess)
+        std::vector<XldView> input;
+        if (const Herror err = xldViewsOf(contours, 1, input, true); err != kSuccess)
             return err;
         std::string m;
         if (const Herror err = singleString(closeXld, 1, &m); err != kSuccess)

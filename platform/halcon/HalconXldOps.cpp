@@ -423,9 +423,9 @@ Herror gen_contour_region_xld(const Hobject &regions, Hobject *contours, const H
 Herror affine_trans_contour_xld(const Hobject &contours, Hobject *contoursAffineTrans, const HTuple &homMat2D)
 {
     return guarded([&]() -> Herror {
-        std::vector<XldPtr> input;
+        std::vector<XldView> input;
         double m[6];
-        Herror err = xldsOf(contours, 1, input, true);
+        Herror err = xldViewsOf(contours, 1, input, true);
         if (err == kSuccess)
             err = ControlValues::matrix(homMat2D, 1, m);
         if (err != kSuccess)
@@ -448,7 +448,7 @@ Herror affine_trans_contour_xld(const Hobject &contours, Hobject *contoursAffine
                                 }
                             });
         if (contoursAffineTrans)
-            *contoursAffineTrans = makeObject(out);
+            *contoursAffineTrans = makeObject(std::move(out));
         return kSuccess;
     });
 }
@@ -456,8 +456,8 @@ Herror affine_trans_contour_xld(const Hobject &contours, Hobject *contoursAffine
 Herror area_center_xld(const Hobject &xld, HTuple *area, HTuple *row, HTuple *column, HTuple *pointOrder)
 {
     return guarded([&]() -> Herror {
-        std::vector<XldPtr> input;
-        const Herror err = xldsOf(xld, 1, input, true);
+        std::vector<XldView> input;
+        const Herror err = xldViewsOf(xld, 1, input, true);
         if (err != kSuccess)
             return err;
         const size_t n = input.size();
@@ -500,9 +500,9 @@ Herror area_center_xld(const Hobject &xld, HTuple *area, HTuple *row, HTuple *co
 Herror test_xld_point(const Hobject &xld, const HTuple &row, const HTuple &column, HTuple *isInside)
 {
     return guarded([&]() -> Herror {
-        std::vector<XldPtr> input;
+        std::vector<XldView> input;
         std::vector<double> rows, cols;
-        Herror err = xldsOf(xld, 1, input, true);
+        Herror err = xldViewsOf(xld, 1, input, true);
         if (err == kSuccess)
             err = ControlValues::numbers(row, 1, &rows);
         if (err == kSuccess)

@@ -122,6 +122,24 @@ Herror xldsOf(const Hobject &object, int input, std::vector<XldPtr> &out, bool a
     return typedElements(object, input, out, allowEmpty, asXld);
 }
 
+Herror imageViewsOf(const Hobject &object, int input, std::vector<ImageView> &out, bool allowEmpty)
+{
+    return typedElements(object, input, out, allowEmpty, [](const ElementPtr &element) -> ImageView {
+        if (!element || element->kind != ElementKind::Image)
+            return nullptr;
+        return static_cast<ImageView>(element.get());
+    });
+}
+
+Herror xldViewsOf(const Hobject &object, int input, std::vector<XldView> &out, bool allowEmpty)
+{
+    return typedElements(object, input, out, allowEmpty, [](const ElementPtr &element) -> XldView {
+        if (!element || (element->kind != ElementKind::XldCont && element->kind != ElementKind::XldPoly))
+            return nullptr;
+        return static_cast<XldView>(element.get());
+    });
+}
+
 RegionPtr domainOf(const ImageElement &image)
 {
     if (image.domain)

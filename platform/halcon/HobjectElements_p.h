@@ -115,6 +115,15 @@ XldPtr asXld(const ElementPtr &element); // contours and polygons
 Herror imagesOf(const Hobject &object, int input, std::vector<ImagePtr> &out, bool allowEmpty = false);
 Herror regionsOf(const Hobject &object, int input, std::vector<RegionPtr> &out, bool allowEmpty = false);
 Herror xldsOf(const Hobject &object, int input, std::vector<XldPtr> &out, bool allowEmpty = false);
+// The same contours unowned, for operators that only read them while `object` holds them: no
+// reference count is touched, which for tens of thousands of contours made on other threads
+// cost more than the reading.
+using XldView = const XldElement *;
+Herror xldViewsOf(const Hobject &object, int input, std::vector<XldView> &out, bool allowEmpty = false);
+// Likewise for images: one picture read by many threads at once would otherwise have its count
+// moved by all of them.
+using ImageView = const ImageElement *;
+Herror imageViewsOf(const Hobject &object, int input, std::vector<ImageView> &out, bool allowEmpty = false);
 
 // The domain of an image as a region; a full domain is made into a rectangle here, so
 // call it only where runs are needed (check hasFullDomain() first for fast paths).
@@ -128,6 +137,17 @@ template<class T>
 Hobject makeObject(const std::vector<std::shared_ptr<const T>> &elements)
 {
     return makeObject(std::vector<ElementPtr>(elements.begin(), elements.end()));
+}
+// Takes the pointers over instead of counting each one up and down again.
+template<class T>
+Hobject makeObject(std::vector<std::shared_ptr<const T>> &&elements)
+{
+    std::vector<ElementPtr> taken;
+    taken.reserve(elements.size());
+    for (std::shared_ptr<const T> &element : elements)
+        taken.push_back(std::move(element));
+    elements.clear();
+    return makeObject(std::move(taken));
 }
 
 // Runs in any order, possibly overlapping or touching: sorted and merged here.
