@@ -67,18 +67,6 @@ QString colonyLabel(bool good, qint32 containerNumber, size_t index)
         .arg(index);
 }
 
-// The colonies of the last run go on the pool: each holds contours and outlines of its own,
-// and freeing thousands of them one after the other took longer than measuring them.
-void releaseColonies(std::vector<ImageColony>& colonies)
-{
-    std::vector<ImageColony> old;
-    old.swap(colonies);
-    Halcon::parallel_work("colony_properties", int(old.size()), kListGrain, [&old](int first, int end) {
-        for (int i = first; i < end; ++i)
-            old[size_t(i)] = ImageColony();
-    });
-}
-
 inline bool usableResolution(double resolution)
 {
     return resolution > 0.0 && std::isfinite(resolution);
@@ -207,12 +195,10 @@ Errors::Type_Error ColonyPropertiesAnalysis::analyse(const Halcon::Hobject& cont
 {
     m_forceGood = forceGood;
     m_containerNumber = containerNumber;
-    if (m_release) {
-        m_release->release(std::move(m_colonies));
-        m_colonies.clear();
-    } else {
-        releaseColonies(m_colonies);
-    }
+    // Each colony holds contours and outlines of its own: freeing thousands of them one after
+    // the other took longer than measuring them.
+    releaseLater(m_release, std::move(m_colonies));
+    m_colonies.clear();
     if (!m_settings)
         return kGeneralApplicationError;
 

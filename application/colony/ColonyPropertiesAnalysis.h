@@ -41,7 +41,7 @@ public:
     void init(IHalconView* view, IColoniesCollection* colonies, ITaskCancellation* cancellation,
               IPlateCoordinates* referencePoints, ColonyMarginAnalysis* margins, IProgress* progress);
     // Where the colonies of the last run and the contours of a run go when they are no longer
-    // needed; without one (nullptr) they are freed here, on the operator threads.
+    // needed; without one (nullptr) they are freed here.
     void setDeferredRelease(DeferredRelease* release) { m_release = release; }
     // Keeps the pointer (the worker's own copy) and derives the colour model and the weight
     // factor 100 / (sum of the weights in use). A sum that is not above 0 leaves the factor 0,

@@ -145,6 +145,12 @@ private:
 // would cost as much as the measuring.
 constexpr std::size_t kKeptTreePoints = 64;
 
+// The points of an element the caller has checked to be a contour.
+const std::vector<XldPoint> &pointsOf(const ElementPtr &contour)
+{
+    return static_cast<const XldElement &>(*contour).points;
+}
+
 // The trees of the last few long contours measured on this thread. Holding the element
 // keeps its identity (and the points the tree reads) valid.
 class TreeCache
@@ -164,7 +170,7 @@ public:
         m_next = (m_next + 1) % m_slots.size();
         slot.element = element;
         slot.sides = sides;
-        slot.tree.build(static_cast<const XldElement &>(*element).points, sides);
+        slot.tree.build(pointsOf(element), sides);
         return slot.tree;
     }
 
@@ -190,7 +196,7 @@ struct Scratch
 
     const ItemTree &treeOf(const ElementPtr &element, bool sides, ItemTree &own, const ItemTree *inUse)
     {
-        const std::vector<XldPoint> &points = static_cast<const XldElement &>(*element).points;
+        const std::vector<XldPoint> &points = pointsOf(element);
         if (points.size() >= kKeptTreePoints)
             return kept.treeOf(element, sides, inUse);
         own.build(points, sides);
@@ -324,9 +330,7 @@ double contourDistance(const ElementPtr &a, const ElementPtr &b, bool pointToPoi
     const bool sides = !pointToPoint;
     const ItemTree &treeA = scratch.treeOf(a, sides, scratch.a, nullptr);
     const ItemTree &treeB = scratch.treeOf(b, sides, scratch.b, &treeA);
-    const std::size_t pointsA = static_cast<const XldElement &>(*a).points.size();
-    const std::size_t pointsB = static_cast<const XldElement &>(*b).points.size();
-    Search search(treeA, treeB, sides, sides && pointsA > 1 && pointsB > 1);
+    Search search(treeA, treeB, sides, sides && pointsOf(a).size() > 1 && pointsOf(b).size() > 1);
     return std::sqrt(search.run(scratch.stack));
 }
 

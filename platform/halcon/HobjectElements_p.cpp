@@ -13,9 +13,23 @@ bool XldElement::isClosed() const
         && points.front().col == points.back().col;
 }
 
+namespace {
+
+bool isImage(const ElementPtr &element)
+{
+    return element && element->kind == ElementKind::Image;
+}
+
+bool isXld(const ElementPtr &element)
+{
+    return element && (element->kind == ElementKind::XldCont || element->kind == ElementKind::XldPoly);
+}
+
+} // namespace
+
 ImagePtr asImage(const ElementPtr &element)
 {
-    if (!element || element->kind != ElementKind::Image)
+    if (!isImage(element))
         return nullptr;
     return std::static_pointer_cast<const ImageElement>(element);
 }
@@ -29,7 +43,7 @@ RegionPtr asRegion(const ElementPtr &element)
 
 XldPtr asXld(const ElementPtr &element)
 {
-    if (!element || (element->kind != ElementKind::XldCont && element->kind != ElementKind::XldPoly))
+    if (!isXld(element))
         return nullptr;
     return std::static_pointer_cast<const XldElement>(element);
 }
@@ -124,19 +138,15 @@ Herror xldsOf(const Hobject &object, int input, std::vector<XldPtr> &out, bool a
 
 Herror imageViewsOf(const Hobject &object, int input, std::vector<ImageView> &out, bool allowEmpty)
 {
-    return typedElements(object, input, out, allowEmpty, [](const ElementPtr &element) -> ImageView {
-        if (!element || element->kind != ElementKind::Image)
-            return nullptr;
-        return static_cast<ImageView>(element.get());
+    return typedElements(object, input, out, allowEmpty, [](const ElementPtr &element) {
+        return isImage(element) ? static_cast<ImageView>(element.get()) : nullptr;
     });
 }
 
 Herror xldViewsOf(const Hobject &object, int input, std::vector<XldView> &out, bool allowEmpty)
 {
-    return typedElements(object, input, out, allowEmpty, [](const ElementPtr &element) -> XldView {
-        if (!element || (element->kind != ElementKind::XldCont && element->kind != ElementKind::XldPoly))
-            return nullptr;
-        return static_cast<XldView>(element.get());
+    return typedElements(object, input, out, allowEmpty, [](const ElementPtr &element) {
+        return isXld(element) ? static_cast<XldView>(element.get()) : nullptr;
     });
 }
 

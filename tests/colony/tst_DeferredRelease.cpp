@@ -38,6 +38,13 @@ struct Tracked {
     std::shared_future<void> m_gate;
 };
 
+// Holds a gated object's destruction until opened.
+struct Gate {
+    std::promise<void> opener;
+    std::shared_future<void> held = opener.get_future().share();
+    void open() { opener.set_value(); }
+};
+
 } // namespace
 
 class tst_DeferredRelease : public QObject {
@@ -62,14 +69,13 @@ private slots:
     void destructionFreesWhatIsQueued()
     {
         auto log = std::make_shared<Tracked::Log>();
-        std::promise<void> open;
-        const std::shared_future<void> gate = open.get_future().share();
+        Gate gate;
         {
             DeferredRelease release;
-            release.release(Tracked(log, gate));
+            release.release(Tracked(log, gate.held));
             for (int i = 0; i < 10; ++i)
                 release.release(Tracked(log));
-            open.set_value();
+            gate.open();
         }
         QCOMPARE(log->freed.load(), 11);
     }
@@ -79,10 +85,11 @@ private slots:
     void fullQueueFreesOnTheCaller()
     {
         auto log = std::make_shared<Tracked::Log>();
-        std::promise<void> open;
-        const std::shared_future<void> gate = open.get_future().share();
         DeferredRelease release;
-        release.release(Tracked(log, gate));
+        // After the release, so that a failing check ends the gate (a broken promise lets the
+        // held object go) before the release waits for its thread.
+        Gate gate;
+        release.release(Tracked(log, gate.held));
         // The gated object may still be queued or already being freed; either way at most
         // kMaxQueued further objects are waiting after these.
         for (std::size_t i = 0; i < DeferredRelease::kMaxQueued + 1; ++i)
@@ -90,7 +97,7 @@ private slots:
         QVERIFY(log->freedOnCaller.load() >= 1);
         const int onCaller = log->freedOnCaller.load();
         QCOMPARE(log->freed.load(), onCaller);
-        open.set_value();
+        gate.open();
         release.drain();
         QCOMPARE(log->freed.load(), int(DeferredRelease::kMaxQueued) + 2);
         QCOMPARE(log->freedOnCaller.load(), onCaller);
