@@ -68,46 +68,41 @@ bool pairDistance(const ImageColony& later, const ImageColony& earlier, double& 
     return distance >= 0.0;
 }
 
-// Smallest and largest box coordinates over index ranges, in constant time per query.
-class RangeBounds {
-public:
-    explicit RangeBounds(const std::vector<Box>& boxes)
-    {
-        const size_t n = boxes.size();
-        std::vector<Box> level(n);
+// The bounds of the valid boxes among first[i] .. last[i], for every i (row1 > row2 where
+// there is none). Both ends of the range only move on as i grows, so each bound is kept by
+// a queue of the candidates that can still be the extreme: one pass over the boxes.
+std::vector<Box> rangeBounds(const std::vector<Box>& boxes, const std::vector<size_t>& first,
+                             const std::vector<size_t>& last)
+{
+    const size_t n = boxes.size();
+    std::vector<Box> bounds(n);
+    const auto bound = [&](auto value, auto better, auto store) {
+        std::vector<size_t> queue; // values get worse from front to back
+        queue.reserve(n);
+        size_t head = 0;
+        size_t next = 0;
         for (size_t i = 0; i < n; ++i) {
-            level[i] = boxes[i];
-            if (!level[i].valid)
-                level[i] = {kNoNeighbor, kNoNeighbor, -kNoNeighbor, -kNoNeighbor, false};
+            for (; next <= last[i]; ++next) {
+                while (queue.size() > head && !better(value(queue.back()), value(next)))
+                    queue.pop_back();
+                queue.push_back(next);
+            }
+            while (queue[head] < first[i])
+                ++head;
+            store(bounds[i], value(queue[head]));
         }
-        m_levels.push_back(std::move(level));
-        for (size_t width = 2; width <= n; width *= 2) {
-            const std::vector<Box>& below = m_levels.back();
-            std::vector<Box> next(n - width + 1);
-            for (size_t i = 0; i + width <= n; ++i)
-                next[i] = unite(below[i], below[i + width / 2]);
-            m_levels.push_back(std::move(next));
-        }
-    }
-
-    // Bounds of the valid boxes among first .. last (inclusive); row1 > row2 when none.
-    Box of(size_t first, size_t last) const
-    {
-        size_t level = 0;
-        while ((size_t(2) << level) <= last - first + 1)
-            ++level;
-        return unite(m_levels[level][first], m_levels[level][last + 1 - (size_t(1) << level)]);
-    }
-
-private:
-    static Box unite(const Box& a, const Box& b)
-    {
-        return {std::min(a.row1, b.row1), std::min(a.column1, b.column1), std::max(a.row2, b.row2),
-                std::max(a.column2, b.column2), a.valid || b.valid};
-    }
-
-    std::vector<std::vector<Box>> m_levels;
-};
+    };
+    const auto box = [&](size_t j) -> const Box& { return boxes[j]; };
+    const auto less = [](double a, double b) { return a < b; };
+    const auto greater = [](double a, double b) { return a > b; };
+    const double none = kNoNeighbor;
+    bound([&](size_t j) { return box(j).valid ? box(j).row1 : none; }, less, [](Box& b, double v) { b.row1 = v; });
+    bound([&](size_t j) { return box(j).valid ? box(j).column1 : none; }, less, [](Box& b, double v) { b.column1 = v; });
+    bound([&](size_t j) { return box(j).valid ? box(j).row2 : -none; }, greater, [](Box& b, double v) { b.row2 = v; });
+    bound([&](size_t j) { return box(j).valid ? box(j).column2 : -none; }, greater,
+          [](Box& b, double v) { b.column2 = v; });
+    return bounds;
+}
 
 // The valid boxes filed under every cell of a square grid they overlap.
 class BoxGrid {
@@ -249,7 +244,7 @@ public:
                 ++k;
             m_last[i] = k;
         }
-        m_bounds = std::make_unique<RangeBounds>(m_boxes);
+        m_bounds = rangeBounds(m_boxes, m_first, m_last);
         m_grid = std::make_unique<BoxGrid>(m_boxes);
     }
 
@@ -279,7 +274,7 @@ public:
                     consider(j);
             }
         } else if (!m_grid->empty()) {
-            searchGrid(i, first, last, stamps, stamp, consider, best);
+            searchGrid(i, stamps, stamp, consider, best);
         }
         if (best.found) {
             m_colonies[i].NeighborDistance_px = best.distance;
@@ -291,11 +286,11 @@ private:
     // Rings of grid cells around the colony's box, nearest first, until the ring lies beyond
     // the best distance so far or covers every compared colony.
     template<class Consider>
-    void searchGrid(size_t i, size_t first, size_t last, std::vector<std::uint32_t>& stamps, std::uint32_t stamp,
-                    Consider& consider, const Best& best)
+    void searchGrid(size_t i, std::vector<std::uint32_t>& stamps, std::uint32_t stamp, Consider& consider,
+                    const Best& best)
     {
         const Box& own = m_boxes[i];
-        const Box reach = m_bounds->of(first, last);
+        const Box& reach = m_bounds[i];
         if (reach.row1 > reach.row2)
             return;
         int lr1, lc1, lr2, lc2;
@@ -339,7 +334,7 @@ private:
     std::vector<size_t> m_unboxed;
     std::vector<size_t> m_first;
     std::vector<size_t> m_last;
-    std::unique_ptr<RangeBounds> m_bounds;
+    std::vector<Box> m_bounds;
     std::unique_ptr<BoxGrid> m_grid;
 };
 

@@ -269,26 +269,27 @@ Errors::Type_Error ColonyPropertiesAnalysis::measure(bool fastCalculation)
             return Errors::Type_Error(Halcon::kErrObjectCountMismatch);
 
         // The fractions of a pixel are no colonies; every other contour gets its place in the
-        // list first and is filled in there on the pool. The measures are only read there.
+        // list first, in the order of the neighbour search (by column, contours of one column
+        // in the order they came), and is filled in there on the pool. The measures are only
+        // read there.
         const Halcon::HTuple& areas = area;
         const Halcon::HTuple& rows = row;
         const Halcon::HTuple& columns = column;
         const Halcon::HTuple& crossing = selfIntersecting;
         const Halcon::HTuple& centreInside = inside;
-        std::vector<qint32> places(size_t(count), -1);
-        qint32 taken = 0;
+        std::vector<std::pair<double, Halcon::Hlong>> order;
+        order.reserve(size_t(count));
         for (Halcon::Hlong i = 0; i < count; ++i) {
             if (areas[i].D() >= 0.1)
-                places[size_t(i)] = taken++;
+                order.emplace_back(columns[i].D(), i);
         }
-        m_colonies.resize(size_t(taken));
+        std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        m_colonies.resize(order.size());
         std::atomic<Halcon::Hlong> firstFailure{count};
         std::vector<Errors::Type_Error> failures(size_t(count), kNoError);
-        Halcon::parallel_work("colony_properties", int(count), kListGrain, [&](int first, int end) {
-            for (Halcon::Hlong i = first; i < end; ++i) {
-                const qint32 place = places[size_t(i)];
-                if (place < 0)
-                    continue;
+        Halcon::parallel_work("colony_properties", int(order.size()), kListGrain, [&](int first, int end) {
+            for (qint32 place = first; place < end; ++place) {
+                const Halcon::Hlong i = order[size_t(place)].second;
                 ImageColony& colony = m_colonies[size_t(place)];
                 colony.ContainerNumber = m_containerNumber;
                 colony.ColonyIndex = place;
@@ -298,7 +299,7 @@ Errors::Type_Error ColonyPropertiesAnalysis::measure(bool fastCalculation)
                     Halcon::Hlong seen = firstFailure.load();
                     while (i < seen && !firstFailure.compare_exchange_weak(seen, i)) {
                     }
-                    return;
+                    continue;
                 }
                 const double areaPixels = areas[i].D();
                 colony.SelfIntersecting = crossing[i].L() != 0;
@@ -387,19 +388,6 @@ Errors::Type_Error ColonyPropertiesAnalysis::evaluateOne(ImageColony& colony, bo
 Errors::Type_Error ColonyPropertiesAnalysis::measureNeighbors()
 {
     sendProgress(QStringLiteral("Colony propertis: %1 neighbors...").arg(m_colonies.size()));
-    // Stable, so that colonies in one column keep the order the contours came in. Their
-    // columns and places are sorted side by side, and each colony moved once.
-    std::vector<std::pair<double, size_t>> order(m_colonies.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = {m_colonies[i].PosX_px, i};
-    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<ImageColony> sorted;
-    sorted.reserve(order.size());
-    for (const auto& entry : order) {
-        sorted.push_back(std::move(m_colonies[entry.second]));
-        sorted.back().ColonyIndex = qint32(sorted.size() - 1);
-    }
-    m_colonies.swap(sorted);
     if (m_colonies.size() < 2)
         return kNoError;
 

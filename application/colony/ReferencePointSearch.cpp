@@ -523,29 +523,38 @@ void ReferencePointSearch::showMatch()
 
 void ReferencePointSearch::transformHeightScale(double row, double column, double* rowOut, double* columnOut) const
 {
-    Halcon::HTuple qRow(row), qColumn(column);
-    {
-        QMutexLocker lock(&m_mutex);
-        Halcon::affine_trans_point_2d(m_heightScaleMatrix, row, column, &qRow, &qColumn);
-    }
-    if (rowOut)
-        *rowOut = qRow.IsEmpty() ? row : qRow.D();
-    if (columnOut)
-        *columnOut = qColumn.IsEmpty() ? column : qColumn.D();
+    transform(m_heightScaleMatrix, row, column, rowOut, columnOut);
 }
 
 void ReferencePointSearch::transformPlateCoordinates(double row, double column, double* yMillimetres,
                                                      double* xMillimetres) const
 {
-    Halcon::HTuple qRow(row), qColumn(column);
+    transform(m_plateMatrix, row, column, yMillimetres, xMillimetres);
+}
+
+void ReferencePointSearch::transform(const Halcon::HTuple& matrix, double row, double column, double* first,
+                                     double* second) const
+{
+    // Every colony of a dish is mapped twice, from every thread of the pool: only the six
+    // numbers are read under the lock, and the point is mapped as affine_trans_point_2d maps
+    // it (a matrix or point it refuses leaves the point where it is).
+    double m[6];
+    bool usable = true;
     {
         QMutexLocker lock(&m_mutex);
-        Halcon::affine_trans_point_2d(m_plateMatrix, row, column, &qRow, &qColumn);
+        usable = matrix.Length() == 6;
+        for (int i = 0; usable && i < 6; ++i) {
+            usable = matrix[i].IsNumber();
+            m[i] = matrix[i].D();
+        }
     }
-    if (yMillimetres)
-        *yMillimetres = qRow.IsEmpty() ? row : qRow.D();
-    if (xMillimetres)
-        *xMillimetres = qColumn.IsEmpty() ? column : qColumn.D();
+    for (int i = 0; usable && i < 6; ++i)
+        usable = std::isfinite(m[i]);
+    usable = usable && std::isfinite(row) && std::isfinite(column);
+    if (first)
+        *first = usable ? m[0] * row + m[1] * column + m[2] : row;
+    if (second)
+        *second = usable ? m[3] * row + m[4] * column + m[5] : column;
 }
 
 ImageRefPointsMetrics ReferencePointSearch::metrics() const

@@ -108,6 +108,8 @@ private:
     void applyCorrection(const CorrectionInfo& correction);
     void percentToPixels(double x, double y, double& xPixels, double& yPixels) const;
     void setMatrices(const Halcon::HTuple& heightScale, const Halcon::HTuple& plate);
+    // One of the matrices applied to a point; the outputs stay the input where it cannot be.
+    void transform(const Halcon::HTuple& matrix, double row, double column, double* first, double* second) const;
     Halcon::HTuple buildScaleTransform() const;
     // Label and cross size: 3 % of the picture height, whole pixels.
     double markSize() const;

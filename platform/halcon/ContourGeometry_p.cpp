@@ -126,9 +126,35 @@ double contourDirection(const std::vector<XldPoint> &points)
     return phi;
 }
 
-bool contourSelfIntersects(const std::vector<XldPoint> &input, bool closeOpen)
+namespace {
+
+// The buffers of one test, kept per thread: the dish's contours are tested by the thousand on
+// every thread, and allocating them for each contour cost more than the test. A buffer grown
+// past kKeptSides for one long contour is given back after it.
+struct SelfIntersectionScratch
 {
+    static constexpr size_t kKeptSides = 1 << 14;
+
     std::vector<XldPoint> q;
+    std::vector<size_t> order;
+    std::vector<double> colMin;
+    std::vector<double> colMax;
+
+    void trim()
+    {
+        if (q.capacity() > kKeptSides) {
+            q = {};
+            order = {};
+            colMin = {};
+            colMax = {};
+        }
+    }
+};
+
+bool selfIntersects(const std::vector<XldPoint> &input, bool closeOpen, SelfIntersectionScratch &scratch)
+{
+    std::vector<XldPoint> &q = scratch.q;
+    q.clear();
     q.reserve(input.size() + 1);
     for (const XldPoint &p : input) {
         if (q.empty() || q.back().row != p.row || q.back().col != p.col)
@@ -158,8 +184,11 @@ bool contourSelfIntersects(const std::vector<XldPoint> &input, bool closeOpen)
             return true;
     }
     // Sweep along the columns: only sides whose column ranges overlap are compared.
-    std::vector<size_t> order(m);
-    std::vector<double> colMin(m), colMax(m);
+    std::vector<size_t> &order = scratch.order;
+    std::vector<double> &colMin = scratch.colMin, &colMax = scratch.colMax;
+    order.resize(m);
+    colMin.resize(m);
+    colMax.resize(m);
     for (size_t i = 0; i < m; ++i) {
         order[i] = i;
         colMin[i] = std::min(q[i].col, q[i + 1].col);
@@ -180,6 +209,16 @@ bool contourSelfIntersects(const std::vector<XldPoint> &input, bool closeOpen)
         }
     }
     return false;
+}
+
+} // namespace
+
+bool contourSelfIntersects(const std::vector<XldPoint> &input, bool closeOpen)
+{
+    thread_local SelfIntersectionScratch scratch;
+    const bool intersects = selfIntersects(input, closeOpen, scratch);
+    scratch.trim();
+    return intersects;
 }
 
 } // namespace Halcon::Detail

@@ -121,12 +121,62 @@ struct OutlinePixels
     int rows() const { return int(starts.size()) - 1; }
 };
 
-OutlinePixels outlinePixels(const std::vector<XldPoint>& points, bool close)
+// What filling one outline needs besides its result, kept per thread: the colonies of a
+// dish are filled by the thousand on every thread, and allocating these for each cost more
+// than the filling. Buffers grown past kKeptItems for one long outline are given back after it.
+struct FillScratch
 {
-    OutlinePixels out;
-    if (points.empty())
-        return out;
+    static constexpr size_t kKeptItems = size_t(1) << 16;
+
+    struct Edge
+    {
+        int first;
+        int last;
+        size_t index; // side from points[index] to the next point
+    };
+
+    OutlinePixels outline;
     std::vector<std::pair<int, int>> pixels; // (row, column)
+    std::vector<int> next;
+    std::vector<Edge> edges;
+    std::vector<Edge> sorted;
+    std::vector<size_t> byFirst;
+    std::vector<size_t> nextEdge;
+    std::vector<Edge> active;
+    std::vector<double> crossings;
+    Runs spans;
+
+    void trim()
+    {
+        if (pixels.capacity() > kKeptItems || outline.starts.capacity() > kKeptItems
+            || byFirst.capacity() > kKeptItems || edges.capacity() > kKeptItems)
+            *this = FillScratch();
+    }
+};
+
+FillScratch& fillScratch()
+{
+    thread_local FillScratch scratch;
+    return scratch;
+}
+
+// Gives the per-thread buffers back to their bound when the filling is done, however it ends.
+struct TrimmedAfter
+{
+    FillScratch& scratch;
+    ~TrimmedAfter() { scratch.trim(); }
+};
+
+void outlinePixels(const std::vector<XldPoint>& points, bool close, FillScratch& scratch)
+{
+    OutlinePixels& out = scratch.outline;
+    out.firstRow = 0;
+    out.starts.clear();
+    out.columns.clear();
+    if (points.empty())
+        return;
+    std::vector<std::pair<int, int>>& pixels = scratch.pixels;
+    pixels.clear();
     const auto addLine = [&pixels](const XldPoint& p, const XldPoint& q) {
         const int r0 = roundInt(p.row);
         const int c0 = roundInt(p.col);
@@ -159,12 +209,12 @@ OutlinePixels outlinePixels(const std::vector<XldPoint>& points, bool close)
     for (size_t k = 1; k < out.starts.size(); ++k)
         out.starts[k] += out.starts[k - 1];
     out.columns.resize(pixels.size());
-    std::vector<int> next(out.starts.begin(), out.starts.end() - 1);
+    std::vector<int>& next = scratch.next;
+    next.assign(out.starts.begin(), out.starts.end() - 1);
     for (const auto& pixel : pixels)
         out.columns[size_t(next[size_t(pixel.first - out.firstRow)]++)] = pixel.second;
     for (int k = 0; k < out.rows(); ++k)
         std::sort(out.columns.begin() + out.starts[size_t(k)], out.columns.begin() + out.starts[size_t(k) + 1]);
-    return out;
 }
 
 // Appends one row: the union of the outline's pixels (ascending) and the spans inside
@@ -203,8 +253,12 @@ void addRow(Runs& runs, int row, const int* pixels, const int* pixelsEnd, const 
 
 Runs polygonMarginRuns(const std::vector<XldPoint>& points, bool close)
 {
-    const OutlinePixels outline = outlinePixels(points, close);
+    FillScratch& scratch = fillScratch();
+    const TrimmedAfter trimmed{scratch};
+    outlinePixels(points, close, scratch);
+    const OutlinePixels& outline = scratch.outline;
     Runs runs;
+    runs.reserve(size_t(std::max(0, outline.rows())));
     const Runs noSpans;
     for (int k = 0; k < outline.rows(); ++k)
         addRow(runs, outline.firstRow + k, outline.columns.data() + outline.starts[size_t(k)],
@@ -216,7 +270,10 @@ Runs polygonFilledRuns(const std::vector<XldPoint>& points)
 {
     if (points.size() < 3)
         return polygonMarginRuns(points, true);
-    const OutlinePixels outline = outlinePixels(points, true);
+    FillScratch& scratch = fillScratch();
+    const TrimmedAfter trimmed{scratch};
+    outlinePixels(points, true, scratch);
+    const OutlinePixels& outline = scratch.outline;
     double minRow = points[0].row;
     double maxRow = points[0].row;
     for (const XldPoint& p : points) {
@@ -227,15 +284,10 @@ Runs polygonFilledRuns(const std::vector<XldPoint>& points)
     // the rows r with min(row) <= r < max(row). Edges join the active list when the scan
     // reaches their first row and leave after their last, so each row looks at the edges
     // that cross it, not at all of them.
-    struct Edge
-    {
-        int first;
-        int last;
-        size_t index; // side from points[index] to the next point
-    };
+    using Edge = FillScratch::Edge;
     const size_t n = points.size();
-    std::vector<Edge> edges;
-    edges.reserve(n);
+    std::vector<Edge>& edges = scratch.edges;
+    edges.clear();
     for (size_t i = 0; i < n; ++i) {
         const XldPoint& p = points[i];
         const XldPoint& q = points[(i + 1) % n];
@@ -250,22 +302,27 @@ Runs polygonFilledRuns(const std::vector<XldPoint>& points)
     const int rowBegin = std::min(outline.firstRow, scanFirst);
     const int rowEnd = std::max(outline.firstRow + outline.rows() - 1, scanLast);
     // The edges by first row, a counting sort over the rows scanned.
-    std::vector<size_t> byFirst(size_t(rowEnd - rowBegin) + 2, 0);
+    std::vector<size_t>& byFirst = scratch.byFirst;
+    byFirst.assign(size_t(rowEnd - rowBegin) + 2, 0);
     for (const Edge& e : edges)
         ++byFirst[size_t(e.first - rowBegin) + 1];
     for (size_t k = 1; k < byFirst.size(); ++k)
         byFirst[k] += byFirst[k - 1];
-    std::vector<Edge> sorted(edges.size());
+    std::vector<Edge>& sorted = scratch.sorted;
+    sorted.resize(edges.size());
     {
-        std::vector<size_t> next(byFirst.begin(), byFirst.end() - 1);
+        std::vector<size_t>& next = scratch.nextEdge;
+        next.assign(byFirst.begin(), byFirst.end() - 1);
         for (const Edge& e : edges)
             sorted[next[size_t(e.first - rowBegin)]++] = e;
     }
 
     Runs runs;
-    std::vector<Edge> active;
-    std::vector<double> crossings;
-    Runs spans;
+    runs.reserve(size_t(rowEnd - rowBegin) + 1);
+    std::vector<Edge>& active = scratch.active;
+    active.clear();
+    std::vector<double>& crossings = scratch.crossings;
+    Runs& spans = scratch.spans;
     size_t nextEdge = 0;
     for (int r = rowBegin; r <= rowEnd; ++r) {
         spans.clear();
@@ -297,6 +354,7 @@ std::vector<ElementRow> circleElement(double radius)
 {
     std::vector<ElementRow> element;
     const int extent = int(std::floor(radius + kEdgeTolerance));
+    element.reserve(size_t(2 * std::max(0, extent) + 1));
     for (int dy = -extent; dy <= extent; ++dy) {
         const int w = int(std::floor(std::sqrt(std::max(0.0, radius * radius - double(dy) * dy))
                                      + kEdgeTolerance));
@@ -310,6 +368,7 @@ std::vector<ElementRow> rectangleElement(int width, int height)
     std::vector<ElementRow> element;
     const int top = (height - 1) / 2;
     const int left = (width - 1) / 2;
+    element.reserve(size_t(std::max(0, height)));
     for (int dy = -top; dy < height - top; ++dy)
         element.push_back({dy, -left, width - 1 - left});
     return element;

@@ -682,6 +682,8 @@ void tst_HalconRegionOps::filledPolygonsByDefinition_data()
     QTest::newRow("stars") << 0;
     QTest::newRow("self-crossing zigzags") << 1;
     QTest::newRow("whole-pixel corners and level sides") << 2;
+    // The buffers a thread keeps between fills are given back after one this long.
+    QTest::newRow("stars after an outline too long to keep") << 3;
 }
 
 // A filled polygon holds its outline's pixels and every pixel whose centre the even-odd rule
@@ -693,11 +695,20 @@ void tst_HalconRegionOps::filledPolygonsByDefinition()
     QRandomGenerator random(quint32(kind) + 77);
     const auto uniform = [&random](double low, double high) { return low + (high - low) * random.generateDouble(); };
     const int size = 64;
+    if (kind == 3) {
+        Hobject huge, filled;
+        QCOMPARE(gen_circle_contour_xld(&huge, 30000.0, 30000.0, 29000.0, 0.0, 6.283185307179586, "positive", 1.0),
+                 kSuccess);
+        QCOMPARE(gen_region_contour_xld(huge, &filled, "filled"), kSuccess);
+        HTuple area, row, column;
+        QCOMPARE(area_center(filled, &area, &row, &column), kSuccess);
+        QVERIFY(area.D() > 2.6e9);
+    }
     for (int n = 0; n < 40; ++n) {
         Polygon polygon;
         const int corners = 3 + int(random.bounded(40));
         for (int i = 0; i < corners; ++i) {
-            if (kind == 0) {
+            if (kind == 0 || kind == 3) {
                 const double phi = 6.283185307179586 * i / corners;
                 const double radius = uniform(5.0, 25.0);
                 polygon.emplace_back(32.0 + radius * std::sin(phi), 32.0 + radius * std::cos(phi));
