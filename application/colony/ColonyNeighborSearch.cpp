@@ -61,7 +61,9 @@ bool beyond(double boxGap, double best)
 bool pairDistance(const ImageColony& later, const ImageColony& earlier, double& distance)
 {
     Halcon::HTuple result;
-    if (Halcon::distance_cc_min(later.Contour, earlier.Contour, "point_to_segment", &result) != Halcon::kSuccess
+    // Made once: a tuple made per pair cost a string and a list for each of thousands.
+    static const Halcon::HTuple kMode("point_to_segment");
+    if (Halcon::distance_cc_min(later.Contour, earlier.Contour, kMode, &result) != Halcon::kSuccess
         || result.IsEmpty())
         return false;
     distance = result.D();

@@ -526,7 +526,8 @@ Errors::Type_Error ColonyPropertiesAnalysis::marginDistance(const Halcon::Hobjec
     // rejected rather than given a made-up clearance.
     distance = 0.0;
     Halcon::HTuple result;
-    const Halcon::Herror error = Halcon::distance_cc_min(m_containerOutline, contour, "point_to_segment", &result);
+    static const Halcon::HTuple kMode("point_to_segment"); // made once, not per colony
+    const Halcon::Herror error = Halcon::distance_cc_min(m_containerOutline, contour, kMode, &result);
     if (error != Halcon::kSuccess)
         return code(error);
     if (!result.IsEmpty() && result.D() >= 0.0)

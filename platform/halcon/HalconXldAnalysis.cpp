@@ -49,10 +49,11 @@ Herror makeContours(std::string_view op, std::vector<std::vector<XldPoint>> &lis
 }
 
 // The one contour of an object, or all of them when several, for pairwise measures: the
-// object's own pointers, checked to be contours with points.
-Herror pointLists(const Hobject &object, int input, std::vector<const ElementPtr *> &out)
+// object's own list, checked to be contours with points. Nothing is allocated for a call once
+// a thread has made one: the neighbour search measures thousands of pairs on every thread.
+Herror pointLists(const Hobject &object, int input, const std::vector<ElementPtr> *&out)
 {
-    std::vector<XldView> views;
+    thread_local std::vector<XldView> views;
     const Herror err = xldViewsOf(object, input, views);
     if (err != kSuccess)
         return err;
@@ -60,9 +61,7 @@ Herror pointLists(const Hobject &object, int input, std::vector<const ElementPtr
         if (xld->points.empty())
             return kErrEmptyObject;
     }
-    out.clear();
-    for (const ElementPtr &element : elementsOf(object))
-        out.push_back(&element);
+    out = &elementsOf(object);
     return kSuccess;
 }
 
@@ -331,23 +330,32 @@ Herror circularity_xld(const Hobject &contours, HTuple *circularity)
 Herror distance_cc_min(const Hobject &contour1, const Hobject &contour2, const HTuple &mode, HTuple *distanceMin)
 {
     return guarded([&]() -> Herror {
-        std::vector<const ElementPtr *> a, b;
-        if (const Herror err = pointLists(contour1, 1, a); err != kSuccess)
+        const std::vector<ElementPtr> *listA = nullptr;
+        const std::vector<ElementPtr> *listB = nullptr;
+        if (const Herror err = pointLists(contour1, 1, listA); err != kSuccess)
             return err;
-        if (const Herror err = pointLists(contour2, 2, b); err != kSuccess)
+        if (const Herror err = pointLists(contour2, 2, listB); err != kSuccess)
             return err;
-        std::string m;
+        const std::vector<ElementPtr> &a = *listA;
+        const std::vector<ElementPtr> &b = *listB;
+        std::string_view m;
         if (const Herror err = singleString(mode, 1, &m); err != kSuccess)
             return err;
         if (m != "point_to_point" && m != "point_to_segment" && m != "fast_point_to_segment")
             return kErrWrongValue1;
         if (a.size() != 1 && b.size() != 1 && a.size() != b.size())
             return kErrObjectCountMismatch;
+        const bool pointToPoint = m == "point_to_point";
         const size_t n = std::max(a.size(), b.size());
-        std::vector<double> result(n);
-        for (size_t i = 0; i < n; ++i) {
-            result[i] = contourDistance(*a[a.size() == 1 ? 0 : i], *b[b.size() == 1 ? 0 : i], m == "point_to_point");
+        if (n == 1) {
+            const double distance = contourDistance(a[0], b[0], pointToPoint);
+            if (distanceMin)
+                *distanceMin = HTuple(distance);
+            return kSuccess;
         }
+        std::vector<double> result(n);
+        for (size_t i = 0; i < n; ++i)
+            result[i] = contourDistance(a[a.size() == 1 ? 0 : i], b[b.size() == 1 ? 0 : i], pointToPoint);
         if (distanceMin)
             *distanceMin = HTuple(result);
         return kSuccess;

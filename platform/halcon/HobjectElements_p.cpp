@@ -356,6 +356,15 @@ Herror singleInteger(const HTuple &tuple, int parameter, Hlong *value)
 
 Herror singleString(const HTuple &tuple, int parameter, std::string *value)
 {
+    std::string_view view;
+    const Herror err = singleString(tuple, parameter, &view);
+    if (err == kSuccess)
+        *value = view;
+    return err;
+}
+
+Herror singleString(const HTuple &tuple, int parameter, std::string_view *value)
+{
     if (tuple.Length() != 1)
         return wrongCount(parameter);
     if (!tuple[0].IsString())

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -200,5 +201,7 @@ bool pixelTypeFromName(const std::string &name, PixelType *type);
 Herror singleNumber(const HTuple &tuple, int parameter, double *value);
 Herror singleInteger(const HTuple &tuple, int parameter, Hlong *value); // reals must be whole
 Herror singleString(const HTuple &tuple, int parameter, std::string *value);
+// The string where the tuple holds it, for as long as the tuple does.
+Herror singleString(const HTuple &tuple, int parameter, std::string_view *value);
 
 } // namespace Halcon
