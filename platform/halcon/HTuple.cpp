@@ -1,5 +1,6 @@
 #include "HTuple.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -66,58 +67,140 @@ const std::string &HValue::Str() const
     return m_value.index() == 2 ? std::get<2>(m_value) : kNoString;
 }
 
+HTuple::HTuple(std::vector<HValue> values)
+{
+    if (values.size() == 1) {
+        m_one = std::move(values.front());
+        m_count = 1;
+        return;
+    }
+    m_many = std::move(values);
+    m_spilled = !m_many.empty();
+}
+
 HTuple::HTuple(const std::vector<double> &values)
 {
-    m_values.reserve(values.size());
+    if (values.size() == 1) {
+        m_one = HValue(values.front());
+        m_count = 1;
+        return;
+    }
+    m_many.reserve(values.size());
     for (double v : values)
-        m_values.emplace_back(v);
+        m_many.emplace_back(v);
+    m_spilled = !m_many.empty();
 }
 
 HTuple::HTuple(const std::vector<Hlong> &values)
 {
-    m_values.reserve(values.size());
+    if (values.size() == 1) {
+        m_one = HValue(static_cast<long long>(values.front()));
+        m_count = 1;
+        return;
+    }
+    m_many.reserve(values.size());
     for (Hlong v : values)
-        m_values.emplace_back(static_cast<long long>(v));
+        m_many.emplace_back(static_cast<long long>(v));
+    m_spilled = !m_many.empty();
+}
+
+void HTuple::spill()
+{
+    if (m_spilled)
+        return;
+    if (m_count == 1)
+        m_many.push_back(std::move(m_one));
+    m_one = HValue();
+    m_count = 0;
+    m_spilled = true;
 }
 
 const HValue &HTuple::operator[](Hlong index) const
 {
-    if (index < 0 || index >= Hlong(m_values.size()))
+    if (index < 0 || index >= Hlong(size()))
         return kNoValue;
-    return m_values[size_t(index)];
+    return data()[size_t(index)];
 }
 
 HValue &HTuple::operator[](Hlong index)
 {
     if (index < 0)
         index = 0;
-    if (index >= Hlong(m_values.size()))
-        m_values.resize(size_t(index) + 1);
-    return m_values[size_t(index)];
+    if (index >= Hlong(size())) {
+        if (index == 0 && !m_spilled) {
+            m_one = HValue();
+            m_count = 1;
+        } else {
+            spill();
+            m_many.resize(size_t(index) + 1);
+        }
+    }
+    return data()[size_t(index)];
 }
 
 HTuple &HTuple::Append(const HTuple &other)
 {
     if (&other == this) {
-        const std::vector<HValue> copy = m_values;
-        m_values.insert(m_values.end(), copy.begin(), copy.end());
-    } else {
-        m_values.insert(m_values.end(), other.m_values.begin(), other.m_values.end());
+        const HTuple copy = other;
+        return Append(copy);
     }
+    if (other.IsEmpty())
+        return *this;
+    if (IsEmpty() && !m_spilled && other.size() == 1) {
+        m_one = other.m_spilled ? other.m_many.front() : other.m_one;
+        m_count = 1;
+        return *this;
+    }
+    spill();
+    const std::span<const HValue> values = other.Values();
+    m_many.insert(m_many.end(), values.begin(), values.end());
     return *this;
 }
 
 HTuple &HTuple::Append(const HValue &value)
 {
-    m_values.push_back(value);
+    if (&value == &m_one) { // moved away by spill() below
+        const HValue copy = value;
+        return Append(copy);
+    }
+    if (IsEmpty() && !m_spilled) {
+        m_one = value;
+        m_count = 1;
+        return *this;
+    }
+    spill();
+    m_many.push_back(value);
     return *this;
+}
+
+void HTuple::Clear()
+{
+    m_one = HValue();
+    m_count = 0;
+    m_many.clear();
+    m_spilled = false;
+}
+
+void HTuple::Reserve(Hlong count)
+{
+    if (count > 1) {
+        spill();
+        m_many.reserve(size_t(count));
+    }
+}
+
+bool HTuple::operator==(const HTuple &other) const
+{
+    const std::span<const HValue> a = Values();
+    const std::span<const HValue> b = other.Values();
+    return std::equal(a.begin(), a.end(), b.begin(), b.end());
 }
 
 std::vector<double> HTuple::ToDVector() const
 {
     std::vector<double> out;
-    out.reserve(m_values.size());
-    for (const HValue &v : m_values)
+    out.reserve(size());
+    for (const HValue &v : Values())
         out.push_back(v.D());
     return out;
 }
@@ -125,8 +208,8 @@ std::vector<double> HTuple::ToDVector() const
 std::vector<Hlong> HTuple::ToLVector() const
 {
     std::vector<Hlong> out;
-    out.reserve(m_values.size());
-    for (const HValue &v : m_values)
+    out.reserve(size());
+    for (const HValue &v : Values())
         out.push_back(v.L());
     return out;
 }

@@ -4,6 +4,9 @@
 
 #include <QMetaType>
 
+#include <cstdint>
+#include <span>
+
 #include <string>
 #include <variant>
 #include <vector>
@@ -47,24 +50,25 @@ private:
 };
 
 // A vector of control values. Matrices are tuples of 6 reals (row-major 2x3),
-// handles are tuples of one integer.
+// handles are tuples of one integer. A single value is held in the tuple itself: operators
+// take and give most of their parameters one value at a time, on every thread at once.
 class HTuple
 {
 public:
     HTuple() = default;
-    HTuple(int value) : m_values{HValue(value)} {}
-    HTuple(long value) : m_values{HValue(value)} {}
-    HTuple(long long value) : m_values{HValue(value)} {}
-    HTuple(double value) : m_values{HValue(value)} {}
-    HTuple(const char *value) : m_values{HValue(value)} {}
-    HTuple(const std::string &value) : m_values{HValue(value)} {}
-    HTuple(const HValue &value) : m_values{value} {}
-    HTuple(std::vector<HValue> values) : m_values(std::move(values)) {}
+    HTuple(int value) : m_one(value), m_count(1) {}
+    HTuple(long value) : m_one(value), m_count(1) {}
+    HTuple(long long value) : m_one(value), m_count(1) {}
+    HTuple(double value) : m_one(value), m_count(1) {}
+    HTuple(const char *value) : m_one(value), m_count(1) {}
+    HTuple(const std::string &value) : m_one(value), m_count(1) {}
+    HTuple(const HValue &value) : m_one(value), m_count(1) {}
+    HTuple(std::vector<HValue> values);
     HTuple(const std::vector<double> &values);
     HTuple(const std::vector<Hlong> &values);
 
-    Hlong Length() const { return Hlong(m_values.size()); }
-    bool IsEmpty() const { return m_values.empty(); }
+    Hlong Length() const { return Hlong(size()); }
+    bool IsEmpty() const { return size() == 0; }
 
     // Reading past the end gives an integer 0 instead of undefined behaviour;
     // writing past the end grows the tuple with integer zeros.
@@ -79,18 +83,27 @@ public:
 
     HTuple &Append(const HTuple &other);
     HTuple &Append(const HValue &value);
-    void Clear() { m_values.clear(); }
-    void Reserve(Hlong count) { m_values.reserve(size_t(count < 0 ? 0 : count)); }
+    void Clear();
+    void Reserve(Hlong count);
 
     // All values as reals / integers (strings read as 0).
     std::vector<double> ToDVector() const;
     std::vector<Hlong> ToLVector() const;
-    const std::vector<HValue> &Values() const { return m_values; }
+    std::span<const HValue> Values() const { return {data(), size()}; }
 
-    bool operator==(const HTuple &other) const { return m_values == other.m_values; }
+    bool operator==(const HTuple &other) const;
 
 private:
-    std::vector<HValue> m_values;
+    size_t size() const { return m_spilled ? m_many.size() : m_count; }
+    const HValue *data() const { return m_spilled ? m_many.data() : &m_one; }
+    HValue *data() { return m_spilled ? m_many.data() : &m_one; }
+    // From here on every value lives in m_many.
+    void spill();
+
+    HValue m_one;              // the value while there is at most one and nothing spilled
+    std::vector<HValue> m_many; // every value once spilled
+    std::uint8_t m_count = 0;  // values in m_one: 0 or 1
+    bool m_spilled = false;
 };
 
 } // namespace Halcon

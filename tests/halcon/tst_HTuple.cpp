@@ -17,6 +17,8 @@ private slots:
     void writingPastTheEndGrows();
     void append();
     void vectors();
+    void sameAsAPlainList_data();
+    void sameAsAPlainList();
 };
 
 void tst_HTuple::construction()
@@ -115,6 +117,73 @@ void tst_HTuple::vectors()
     const HTuple ints(std::vector<Hlong>{3, -4});
     QVERIFY(ints[1].IsInteger());
     QCOMPARE(ints.ToLVector(), (std::vector<Hlong>{3, -4}));
+}
+
+// A tuple holds one value in itself and more in a list; every way from one to the other
+// keeps the values a plain list would hold. Steps: a append a new value, o append the
+// tuple's own first value, s append the tuple to itself, w write one past the end, c clear,
+// r reserve, v take a one-value list, x copy and change the copy.
+void tst_HTuple::sameAsAPlainList_data()
+{
+    QTest::addColumn<QString>("steps");
+    QTest::newRow("own value appended to one value") << "a o";
+    QTest::newRow("itself appended to one value") << "a s s";
+    QTest::newRow("written past the end of one value") << "a w w";
+    QTest::newRow("written past the end of none") << "w a";
+    QTest::newRow("cleared after growing, then one again") << "a a a c a o";
+    QTest::newRow("reserved while empty") << "r a o";
+    QTest::newRow("reserved with one value") << "a r s";
+    QTest::newRow("one-value list") << "v o s";
+    QTest::newRow("copy changed apart from the original") << "a x a x o";
+}
+
+void tst_HTuple::sameAsAPlainList()
+{
+    QFETCH(QString, steps);
+    HTuple tuple;
+    std::vector<HValue> model;
+    int next = 0;
+    // Strings longer than any short-string buffer, so a lost or shared value shows.
+    const auto fresh = [&next] { return HValue(std::string(40, char('a' + next++ % 26))); };
+    for (const QString &step : steps.split(' ')) {
+        const char op = step.at(0).toLatin1();
+        if (op == 'a') {
+            const HValue v = fresh();
+            tuple.Append(v);
+            model.push_back(v);
+        } else if (op == 'o') {
+            tuple.Append(tuple[0]);
+            model.push_back(model.front());
+        } else if (op == 's') {
+            tuple.Append(tuple);
+            const std::vector<HValue> copy = model;
+            model.insert(model.end(), copy.begin(), copy.end());
+        } else if (op == 'w') {
+            const HValue v = fresh();
+            tuple[Hlong(model.size()) + 1] = v;
+            model.resize(model.size() + 2);
+            model.back() = v;
+        } else if (op == 'c') {
+            tuple.Clear();
+            model.clear();
+        } else if (op == 'r') {
+            tuple.Reserve(4);
+        } else if (op == 'v') {
+            const HValue v = fresh();
+            tuple = HTuple(std::vector<HValue>{v});
+            model = {v};
+        } else if (op == 'x') {
+            HTuple copy = tuple;
+            copy.Append(fresh());
+            copy[0] = HValue(-1);
+        }
+        QCOMPARE(tuple.Length(), Hlong(model.size()));
+        for (size_t i = 0; i < model.size(); ++i)
+            QVERIFY2(tuple[Hlong(i)] == model[i], qPrintable(QStringLiteral("after %1, value %2").arg(step).arg(i)));
+        const std::span<const HValue> values = tuple.Values();
+        QVERIFY(std::equal(values.begin(), values.end(), model.begin(), model.end()));
+        QVERIFY(tuple == HTuple(model));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_HTuple)
