@@ -16,6 +16,7 @@
 #include <Halcon.h>
 
 #include <QColor>
+#include <QScopeGuard>
 #include <QString>
 
 #include <algorithm>
@@ -196,9 +197,16 @@ Errors::Type_Error ColonyPropertiesAnalysis::analyse(const Halcon::Hobject& cont
     m_forceGood = forceGood;
     m_containerNumber = containerNumber;
     // Each colony holds contours and outlines of its own: freeing thousands of them one after
-    // the other took longer than measuring them.
-    releaseLater(m_release, std::move(m_colonies));
+    // the other took longer than measuring them. They are handed over once this run is done:
+    // freed while the new colonies are made, on the threads that made the old ones, they made
+    // those threads wait for their own memory.
+    std::vector<ImageColony> previousColonies = std::move(m_colonies);
     m_colonies.clear();
+    Halcon::Hobject previousContours;
+    const auto releasePrevious = qScopeGuard([&] {
+        releaseLater(m_release, std::move(previousColonies));
+        releaseLater(m_release, std::move(previousContours));
+    });
     if (!m_settings)
         return kGeneralApplicationError;
 
@@ -206,7 +214,7 @@ Errors::Type_Error ColonyPropertiesAnalysis::analyse(const Halcon::Hobject& cont
     Errors::Type_Error result = reportCount(contours, QStringLiteral("Colony propertis: %1 margins..."), count);
     if (result != kNoError)
         return result;
-    releaseLater(m_release, std::move(m_contours));
+    previousContours = std::move(m_contours);
     m_contours = contours;
     m_containerOutline = containerOutline;
     m_thresholdLevel = thresholdLevel;
