@@ -1,6 +1,7 @@
 #include "ContourSegmentation_p.h"
 
 #include "ContourGeometry_p.h"
+#include "HalconAop_p.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -308,6 +309,9 @@ namespace {
 // behind the end still shows.
 constexpr double kEndStretch = 3.0;
 
+// Contours whose ends one thread measures at a time.
+constexpr int kEndsPerChunk = 64;
+
 struct EndInfo
 {
     XldPoint at;
@@ -346,15 +350,20 @@ bool unitePass(std::vector<std::vector<XldPoint>> &contours, const UnionParamete
     const size_t count = contours.size();
     std::vector<EndInfo> ends(2 * count);
     std::vector<double> lengths(count, 0.0);
+    // Each contour's ends on its own, on the pool: every pass measures all of them again.
+    Aop::parallelChunks("union_straight_contours_xld", "real", int(count), kEndsPerChunk, [&](int first, int end) {
+        for (size_t i = size_t(first); i < size_t(end); ++i) {
+            const std::vector<XldPoint> &c = contours[i];
+            if (c.size() < 2 || closedPoints(c))
+                continue;
+            lengths[i] = contourLength(c);
+            ends[2 * i] = endInfo(c, false, lengths[i]);
+            ends[2 * i + 1] = endInfo(c, true, lengths[i]);
+        }
+    });
     std::vector<size_t> order;
     order.reserve(2 * count);
     for (size_t i = 0; i < count; ++i) {
-        const std::vector<XldPoint> &c = contours[i];
-        if (c.size() < 2 || closedPoints(c))
-            continue;
-        lengths[i] = contourLength(c);
-        ends[2 * i] = endInfo(c, false, lengths[i]);
-        ends[2 * i + 1] = endInfo(c, true, lengths[i]);
         if (ends[2 * i].valid && ends[2 * i + 1].valid) {
             order.push_back(2 * i);
             order.push_back(2 * i + 1);
