@@ -535,26 +535,19 @@ void ReferencePointSearch::transformPlateCoordinates(double row, double column, 
 void ReferencePointSearch::transform(const Halcon::HTuple& matrix, double row, double column, double* first,
                                      double* second) const
 {
-    // Every colony of a dish is mapped twice, from every thread of the pool: only the six
-    // numbers are read under the lock, and the point is mapped as affine_trans_point_2d maps
-    // it (a matrix or point it refuses leaves the point where it is).
-    double m[6];
-    bool usable = true;
+    // Every colony of a dish is mapped twice, from every thread of the pool: the lock covers
+    // the copy of the matrix only, not the operator.
+    Halcon::HTuple held;
     {
         QMutexLocker lock(&m_mutex);
-        usable = matrix.Length() == 6;
-        for (int i = 0; usable && i < 6; ++i) {
-            usable = matrix[i].IsNumber();
-            m[i] = matrix[i].D();
-        }
+        held = matrix;
     }
-    for (int i = 0; usable && i < 6; ++i)
-        usable = std::isfinite(m[i]);
-    usable = usable && std::isfinite(row) && std::isfinite(column);
+    Halcon::HTuple qRow(row), qColumn(column);
+    Halcon::affine_trans_point_2d(held, row, column, &qRow, &qColumn);
     if (first)
-        *first = usable ? m[0] * row + m[1] * column + m[2] : row;
+        *first = qRow.IsEmpty() ? row : qRow.D();
     if (second)
-        *second = usable ? m[3] * row + m[4] * column + m[5] : column;
+        *second = qColumn.IsEmpty() ? column : qColumn.D();
 }
 
 ImageRefPointsMetrics ReferencePointSearch::metrics() const

@@ -199,6 +199,18 @@ Herror affine_trans_point_2d(const HTuple &homMat2D, const HTuple &px, const HTu
         Herror err = ControlValues::matrix(homMat2D, 1, m);
         if (err != kSuccess)
             return err;
+        if (px.Length() == 1 && py.Length() == 1) {
+            // One point, as most callers map, from every thread: no lists.
+            double r = 0.0, c = 0.0;
+            if ((err = ControlValues::number(px, 2, &r)) != kSuccess
+                || (err = ControlValues::number(py, 3, &c)) != kSuccess)
+                return err;
+            if (qx)
+                *qx = HTuple(m[0] * r + m[1] * c + m[2]);
+            if (qy)
+                *qy = HTuple(m[3] * r + m[4] * c + m[5]);
+            return kSuccess;
+        }
         std::vector<double> rows, cols;
         if ((err = ControlValues::numbers(px, 2, &rows)) != kSuccess
             || (err = ControlValues::numbers(py, 3, &cols)) != kSuccess)

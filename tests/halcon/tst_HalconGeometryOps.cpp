@@ -290,6 +290,9 @@ void tst_HalconGeometryOps::failures_data()
     QTest::newRow("point tuples 2 and 3") << 5 << int(kErrWrongCount2);
     QTest::newRow("distance tuples 2 and 3") << 6 << int(kErrWrongCount2);
     QTest::newRow("compose with short right") << 7 << int(kErrWrongCount2);
+    // One point each takes a path of its own; it refuses what the lists refuse.
+    QTest::newRow("NaN as the one point's row") << 8 << int(kErrWrongValue2);
+    QTest::newRow("text as the one point's column") << 9 << int(kErrWrongType3);
 }
 
 void tst_HalconGeometryOps::failures()
@@ -314,6 +317,8 @@ void tst_HalconGeometryOps::failures()
     case 5: err = affine_trans_point_2d(identity(), two, three, &out, &out2); break;
     case 6: err = distance_pp(0.0, two, three, 0.0, &out); break;
     case 7: err = hom_mat2d_compose(identity(), five, &out); break;
+    case 8: err = affine_trans_point_2d(identity(), std::nan(""), 1.0, &out, &out2); break;
+    case 9: err = affine_trans_point_2d(identity(), 1.0, "column", &out, &out2); break;
     }
     QCOMPARE(err, Herror(expected));
     QCOMPARE(out, HTuple(99));
