@@ -482,15 +482,15 @@ Herror mean_image(const Hobject& image, Hobject* imageMean, const HTuple& maskWi
             return wrongValue(2);
         return mapImages(images, imageMean, [&](const ImageElement& img) {
             return filterImage("mean_image", img, [&](const cv::Mat& src, cv::Mat& dst) {
-                // Strips of a submatrix: OpenCV takes the columns around a strip from the
-                // picture and makes up a border only at the picture's own edges. Strips side by
-                // side rather than bands one above the other: the filter keeps sums of as many
-                // rows as the mask is high, for the width it filters, and bands would each
-                // keep (and first fault in) those rows across the whole picture.
+                // Bands of a submatrix: OpenCV takes the rows around a band from the picture
+                // and makes up a border only at the picture's own edges. Whole rows, never
+                // strips side by side: OpenCV rounds the mean of a row's last few pixels
+                // otherwise than that of the others, so a strip's own last pixels came out one
+                // grey value apart from the same pixels filtered on one thread.
                 dst = cachedPlane(src.rows, src.cols, src.type());
-                Aop::parallelRows("mean_image", pixelTypeName(img.type), src.cols, [&](int firstColumn, int endColumn) {
-                    cv::Mat strip = dst.colRange(firstColumn, endColumn);
-                    cv::blur(src.colRange(firstColumn, endColumn), strip, cv::Size(int(w), int(h)), cv::Point(-1, -1),
+                Aop::parallelRows("mean_image", pixelTypeName(img.type), src.rows, [&](int firstRow, int endRow) {
+                    cv::Mat band = dst.rowRange(firstRow, endRow);
+                    cv::blur(src.rowRange(firstRow, endRow), band, cv::Size(int(w), int(h)), cv::Point(-1, -1),
                              cv::BORDER_REFLECT);
                 });
             });

@@ -144,6 +144,8 @@ private slots:
     void medianFailures();
 
     void meanImage();
+    void meanSameOnEveryThreadCount_data();
+    void meanSameOnEveryThreadCount();
     void meanFailures();
     void filtersOnColourPictures_data();
     void filtersOnColourPictures();
@@ -444,6 +446,55 @@ void tst_HalconFilterOps::meanImage()
     Hobject flat;
     QCOMPARE(mean_image(byteImage(6, 4, Bytes(24, 77)), &flat, 15, 15), kSuccess);
     QCOMPARE(bytesOf(flat), Bytes(24, 77));
+}
+
+void tst_HalconFilterOps::meanSameOnEveryThreadCount_data()
+{
+    QTest::addColumn<int>("maskWidth");
+    QTest::addColumn<int>("maskHeight");
+    QTest::addColumn<int>("darkest");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("threads");
+    // Bright pictures and large masks: where a mean lies closest to half a grey value, and
+    // a rounding that depends on where in a row a pixel is filtered shows.
+    for (int threads : {2, 3, 5, 8})
+        for (int mask : {61, 145, 201})
+            QTest::addRow("mask %d, %d threads", mask, threads) << mask << mask << 150 << 1001 << 600 << threads;
+    QTest::newRow("small mask, dark picture") << 5 << 7 << 0 << 67 << 45 << 3;
+    QTest::newRow("mask wider than the picture") << 301 << 3 << 200 << 120 << 90 << 8;
+}
+
+void tst_HalconFilterOps::meanSameOnEveryThreadCount()
+{
+    QFETCH(int, maskWidth);
+    QFETCH(int, maskHeight);
+    QFETCH(int, darkest);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(int, threads);
+    QRandomGenerator random(quint32(maskWidth * 31 + threads));
+    Bytes pixels(size_t(width) * size_t(height));
+    for (auto& v : pixels)
+        v = std::uint8_t(darkest + int(random.bounded(256 - darkest)));
+    const Hobject image = byteImage(width, height, pixels);
+
+    HTuple parallel, threadNum;
+    QCOMPARE(get_system("parallelize_operators", &parallel), kSuccess);
+    QCOMPARE(get_system("thread_num", &threadNum), kSuccess);
+    Hobject one, many;
+    set_system("parallelize_operators", "false");
+    const Herror oneResult = mean_image(image, &one, maskWidth, maskHeight);
+    set_system("parallelize_operators", "true");
+    set_system("thread_num", threads);
+    const Herror manyResult = mean_image(image, &many, maskWidth, maskHeight);
+    set_system("parallelize_operators", parallel);
+    set_system("thread_num", threadNum);
+    QCOMPARE(oneResult, kSuccess);
+    QCOMPARE(manyResult, kSuccess);
+    const Bytes expected = bytesOf(one);
+    QCOMPARE(int(expected.size()), width * height);
+    QCOMPARE(bytesOf(many), expected);
 }
 
 void tst_HalconFilterOps::filtersOnColourPictures_data()
