@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 using namespace Halcon;
@@ -121,6 +122,31 @@ Bytes medianTestPlane(const QString& kind, int width, int height, quint32 seed)
             out[size_t(y * width + x)] = std::uint8_t(std::clamp(v, 0, 255));
         }
     return out;
+}
+
+// Runs `filter` once with operator parallelisation off and once on `threads` threads; the
+// system's settings are as before afterwards.
+struct OneAndMany
+{
+    Herror oneResult = kErrInternal;
+    Herror manyResult = kErrInternal;
+    Hobject one;
+    Hobject many;
+};
+OneAndMany onOneThreadAndOnMany(int threads, const std::function<Herror(Hobject*)>& filter)
+{
+    HTuple parallel, threadNum;
+    get_system("parallelize_operators", &parallel);
+    get_system("thread_num", &threadNum);
+    OneAndMany runs;
+    set_system("parallelize_operators", "false");
+    runs.oneResult = filter(&runs.one);
+    set_system("parallelize_operators", "true");
+    set_system("thread_num", threads);
+    runs.manyResult = filter(&runs.many);
+    set_system("parallelize_operators", parallel);
+    set_system("thread_num", threadNum);
+    return runs;
 }
 
 } // namespace
@@ -337,22 +363,16 @@ void tst_HalconFilterOps::medianOnVectorsMatchesDefinition()
     const int constant = margin.toInt(&isNumber);
     const HTuple marginTuple = isNumber ? HTuple(constant) : HTuple(margin.toStdString());
 
-    HTuple parallel, threads;
-    QCOMPARE(get_system("parallelize_operators", &parallel), kSuccess);
-    QCOMPARE(get_system("thread_num", &threads), kSuccess);
     Detail::setMedianKernelLimit(Detail::MedianKernel(kernel));
     // On one thread the lanes move down the whole picture; on three, down bands of it.
-    Hobject whole, banded;
-    set_system("parallelize_operators", "false");
-    const Herror wholeResult = median_image(image, &whole, mask.toStdString(), radius, marginTuple);
-    set_system("parallelize_operators", "true");
-    set_system("thread_num", 3);
-    const Herror bandedResult = median_image(image, &banded, mask.toStdString(), radius, marginTuple);
+    const OneAndMany runs = onOneThreadAndOnMany(3, [&](Hobject* out) {
+        return median_image(image, out, mask.toStdString(), radius, marginTuple);
+    });
     Detail::setMedianKernelLimit(Detail::MedianKernel::Avx512);
-    set_system("parallelize_operators", parallel);
-    set_system("thread_num", threads);
-    QCOMPARE(wholeResult, kSuccess);
-    QCOMPARE(bandedResult, kSuccess);
+    QCOMPARE(runs.oneResult, kSuccess);
+    QCOMPARE(runs.manyResult, kSuccess);
+    const Hobject& whole = runs.one;
+    const Hobject& banded = runs.many;
 
     std::vector<Hobject> wholePlanes{whole}, bandedPlanes{banded};
     if (channels == 3) {
@@ -479,22 +499,13 @@ void tst_HalconFilterOps::meanSameOnEveryThreadCount()
         v = std::uint8_t(darkest + int(random.bounded(256 - darkest)));
     const Hobject image = byteImage(width, height, pixels);
 
-    HTuple parallel, threadNum;
-    QCOMPARE(get_system("parallelize_operators", &parallel), kSuccess);
-    QCOMPARE(get_system("thread_num", &threadNum), kSuccess);
-    Hobject one, many;
-    set_system("parallelize_operators", "false");
-    const Herror oneResult = mean_image(image, &one, maskWidth, maskHeight);
-    set_system("parallelize_operators", "true");
-    set_system("thread_num", threads);
-    const Herror manyResult = mean_image(image, &many, maskWidth, maskHeight);
-    set_system("parallelize_operators", parallel);
-    set_system("thread_num", threadNum);
-    QCOMPARE(oneResult, kSuccess);
-    QCOMPARE(manyResult, kSuccess);
-    const Bytes expected = bytesOf(one);
+    const OneAndMany runs =
+        onOneThreadAndOnMany(threads, [&](Hobject* out) { return mean_image(image, out, maskWidth, maskHeight); });
+    QCOMPARE(runs.oneResult, kSuccess);
+    QCOMPARE(runs.manyResult, kSuccess);
+    const Bytes expected = bytesOf(runs.one);
     QCOMPARE(int(expected.size()), width * height);
-    QCOMPARE(bytesOf(many), expected);
+    QCOMPARE(bytesOf(runs.many), expected);
 }
 
 void tst_HalconFilterOps::filtersOnColourPictures_data()
