@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    cmake g++ make ccache pkg-config
+    cmake g++ make ccache pkg-config lld
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-odbc libgl-dev
     libquazip1-qt6-dev libopencv-dev qt6-image-formats-plugins
     zip unzip
