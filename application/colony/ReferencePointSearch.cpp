@@ -20,6 +20,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
+#include <vector>
 
 namespace {
 
@@ -536,18 +538,23 @@ void ReferencePointSearch::transform(const Halcon::HTuple& matrix, double row, d
                                      double* second) const
 {
     // Every colony of a dish is mapped twice, from every thread of the pool: the lock covers
-    // the copy of the matrix only, not the operator.
-    Halcon::HTuple held;
+    // the copy of the six values only, not their memory nor the operator.
+    std::vector<Halcon::HValue> values;
+    values.reserve(6);
     {
         QMutexLocker lock(&m_mutex);
-        held = matrix;
+        const std::span<const Halcon::HValue> held = matrix.Values();
+        values.assign(held.begin(), held.end());
     }
-    Halcon::HTuple qRow(row), qColumn(column);
-    Halcon::affine_trans_point_2d(held, row, column, &qRow, &qColumn);
+    // A matrix or point the operator refuses leaves the point where it is.
+    Halcon::HTuple qRow, qColumn;
+    const bool mapped =
+        Halcon::affine_trans_point_2d(Halcon::HTuple(std::move(values)), row, column, &qRow, &qColumn)
+        == Halcon::kSuccess;
     if (first)
-        *first = qRow.IsEmpty() ? row : qRow.D();
+        *first = mapped ? qRow.D() : row;
     if (second)
-        *second = qColumn.IsEmpty() ? column : qColumn.D();
+        *second = mapped ? qColumn.D() : column;
 }
 
 ImageRefPointsMetrics ReferencePointSearch::metrics() const

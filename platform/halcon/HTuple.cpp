@@ -80,28 +80,16 @@ HTuple::HTuple(std::vector<HValue> values)
 
 HTuple::HTuple(const std::vector<double> &values)
 {
-    if (values.size() == 1) {
-        m_one = HValue(values.front());
-        m_count = 1;
-        return;
-    }
-    m_many.reserve(values.size());
+    Reserve(Hlong(values.size()));
     for (double v : values)
-        m_many.emplace_back(v);
-    m_spilled = !m_many.empty();
+        Append(HValue(v));
 }
 
 HTuple::HTuple(const std::vector<Hlong> &values)
 {
-    if (values.size() == 1) {
-        m_one = HValue(static_cast<long long>(values.front()));
-        m_count = 1;
-        return;
-    }
-    m_many.reserve(values.size());
+    Reserve(Hlong(values.size()));
     for (Hlong v : values)
-        m_many.emplace_back(static_cast<long long>(v));
-    m_spilled = !m_many.empty();
+        Append(HValue(static_cast<long long>(v)));
 }
 
 void HTuple::spill()
@@ -147,7 +135,7 @@ HTuple &HTuple::Append(const HTuple &other)
     if (other.IsEmpty())
         return *this;
     if (IsEmpty() && !m_spilled && other.size() == 1) {
-        m_one = other.m_spilled ? other.m_many.front() : other.m_one;
+        m_one = other.Values().front();
         m_count = 1;
         return *this;
     }
