@@ -3,11 +3,14 @@
 #include "HalconAop_p.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <string_view>
+#include <type_traits>
 
 namespace Halcon::Detail {
 
@@ -169,32 +172,105 @@ public:
                     idsUpper[size_t(x)] = kOutside - x;
             }
         }
+        // Which side of the threshold each pixel of the upper and lower row lies on, padded
+        // so that a word can be read at every cell; cells with four corners on one side make
+        // no crossing, and whole words of them are passed over.
+        std::vector<std::uint8_t> sideUpper(span + kWord, 0), sideLower(span + kWord, 0);
+        sides(plane.ptr<T>(rowBegin) + col1, width, sideUpper.data());
+        // The cells that wrote ids in this and the previous cell row: only those ids are put
+        // back to kNone, not whole rows.
+        std::vector<int> cellsNow, cellsBefore;
         DomainRows domain(m_image, col1, width, rowBegin);
         domain.fill(rowBegin, maskUpper.data());
         for (int r = rowBegin; r < rowEnd; ++r) {
             domain.fill(r + 1, maskLower.data());
-            std::fill(idsLower.begin(), idsLower.end(), kNone);
-            std::fill(idsVertical.begin(), idsVertical.end(), kNone);
             const T *upper = plane.ptr<T>(r);
             const T *lower = plane.ptr<T>(r + 1);
-            for (int x = 0; x + 1 < width; ++x) {
-                const int c = col1 + x;
-                const double tl = double(upper[c]), tr = double(upper[c + 1]);
-                const double bl = double(lower[c]), br = double(lower[c + 1]);
-                const int code = (tl >= t ? 1 : 0) | (tr >= t ? 2 : 0) | (bl >= t ? 4 : 0) | (br >= t ? 8 : 0);
-                if (code == 0 || code == 15)
-                    continue;
-                if (!(maskUpper[size_t(x)] && maskUpper[size_t(x) + 1] && maskLower[size_t(x)] && maskLower[size_t(x) + 1]))
-                    continue;
-                cell(r, c, x, tl, tr, bl, br, code, idsUpper, idsLower, idsVertical);
+            sides(lower + col1, width, sideLower.data());
+            cellsNow.clear();
+            const int cells = width - 1;
+            for (int x = 0; x < cells; x += kWord) {
+                std::uint64_t changes = sideChanges(sideUpper.data() + x, sideLower.data() + x);
+                if (cells - x < kWord)
+                    changes &= (std::uint64_t(1) << (8 * (cells - x))) - 1;
+                for (; changes != 0; changes &= changes - 1) {
+                    const int cx = x + std::countr_zero(changes) / 8;
+                    const int c = col1 + cx;
+                    const double tl = double(upper[c]), tr = double(upper[c + 1]);
+                    const double bl = double(lower[c]), br = double(lower[c + 1]);
+                    const int code = (tl >= t ? 1 : 0) | (tr >= t ? 2 : 0) | (bl >= t ? 4 : 0) | (br >= t ? 8 : 0);
+                    if (!(maskUpper[size_t(cx)] && maskUpper[size_t(cx) + 1] && maskLower[size_t(cx)]
+                          && maskLower[size_t(cx) + 1]))
+                        continue;
+                    cell(r, c, cx, tl, tr, bl, br, code, idsUpper, idsLower, idsVertical);
+                    cellsNow.push_back(cx);
+                }
+            }
+            for (const int x : cellsNow) {
+                idsVertical[size_t(x)] = kNone;
+                idsVertical[size_t(x) + 1] = kNone;
             }
             std::swap(maskUpper, maskLower);
             std::swap(idsUpper, idsLower);
+            std::swap(sideUpper, sideLower);
+            // The lower line's ids, free for the next cell row: written as the bottom line of
+            // the row before and as the top line of this one (and above the band, by its
+            // first row).
+            if (r == rowBegin) {
+                std::fill(idsLower.begin(), idsLower.end(), kNone);
+            } else {
+                for (const int x : cellsBefore)
+                    idsLower[size_t(x)] = kNone;
+                for (const int x : cellsNow)
+                    idsLower[size_t(x)] = kNone;
+            }
+            std::swap(cellsNow, cellsBefore);
         }
         band.bottom = std::move(idsUpper);
     }
 
 private:
+    static constexpr int kWord = 8;
+
+    // 1 where the pixel lies at or above the threshold, compared as the cells compare it.
+    void sides(const T *pixels, int width, std::uint8_t *out) const
+    {
+        if constexpr (std::is_integral_v<T>) {
+            // For whole numbers, v >= t is v >= ceil(t); a threshold beyond the type's range
+            // puts every pixel on one side.
+            const double t = m_threshold;
+            const double top = double(std::numeric_limits<T>::max());
+            if (std::isnan(t) || t > top) {
+                std::memset(out, 0, size_t(width));
+                return;
+            }
+            if (t <= 0.0) {
+                std::memset(out, 1, size_t(width));
+                return;
+            }
+            const T least = T(std::ceil(t));
+            for (int x = 0; x < width; ++x)
+                out[x] = pixels[x] >= least ? 1 : 0;
+        } else {
+            const double t = m_threshold;
+            for (int x = 0; x < width; ++x)
+                out[x] = double(pixels[x]) >= t ? 1 : 0;
+        }
+    }
+
+    // A byte per cell of the word, the first cell's lowest: non-zero where the cell's corners
+    // lie on both sides.
+    static_assert(std::endian::native == std::endian::little);
+    static std::uint64_t sideChanges(const std::uint8_t *upper, const std::uint8_t *lower)
+    {
+        std::uint64_t u0, u1, l0, l1;
+        std::memcpy(&u0, upper, sizeof u0);
+        std::memcpy(&u1, upper + 1, sizeof u1);
+        std::memcpy(&l0, lower, sizeof l0);
+        std::memcpy(&l1, lower + 1, sizeof l1);
+        return (u0 ^ u1) | (u0 ^ l0) | (l0 ^ l1);
+    }
+
     std::int32_t add(double row, double col)
     {
         m_points->push_back({row, col, kNone, kNone});

@@ -221,6 +221,8 @@ private slots:
     void isoContourWithoutEdges();
     void isoContoursTouchOnlyAtSaddles();
     void isoContourAroundNotANumber();
+    void isoContoursOfLonePixels_data();
+    void isoContoursOfLonePixels();
     void contoursOnThreadsMatchOneThread_data();
     void contoursOnThreadsMatchOneThread();
     void coloniesInContainer();
@@ -398,6 +400,82 @@ void tst_HalconXldAnalysis::isoContourAroundNotANumber()
     for (Hlong i = 0; i < rows.Length(); ++i)
         QVERIFY(std::isfinite(rows[i].D()) && std::isfinite(cols[i].D()));
     QVERIFY(std::abs(measure(edges).area - 100.0) < 1.0);
+}
+
+void tst_HalconXldAnalysis::isoContoursOfLonePixels_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<double>("background");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<double>("threshold");
+    QTest::addColumn<int>("first");
+    QTest::addColumn<bool>("outlined");
+    // Pixels from the first and from the second column on put the cells that see them on
+    // either side of every boundary of eight cells and into the last, shorter group of a row.
+    // A background at the threshold is bright.
+    QTest::newRow("byte, bright pixels") << "byte" << 10.0 << 200.0 << 105.0 << 1 << true;
+    QTest::newRow("byte, bright pixels, second column") << "byte" << 10.0 << 200.0 << 105.0 << 2 << true;
+    QTest::newRow("byte, background at the threshold") << "byte" << 100.0 << 10.0 << 100.0 << 1 << true;
+    QTest::newRow("byte, background at the threshold, second column") << "byte" << 100.0 << 10.0 << 100.0 << 2 << true;
+    QTest::newRow("byte, threshold between whole values") << "byte" << 100.0 << 10.0 << 99.5 << 2 << true;
+    QTest::newRow("byte, background a hair below") << "byte" << 100.0 << 10.0 << 100.01 << 1 << false;
+    QTest::newRow("byte, threshold above the range") << "byte" << 10.0 << 255.0 << 255.5 << 1 << false;
+    QTest::newRow("byte, threshold below the range") << "byte" << 10.0 << 200.0 << -1.0 << 1 << false;
+    QTest::newRow("uint2, background at the threshold") << "uint2" << 40000.0 << 300.0 << 40000.0 << 2 << true;
+    QTest::newRow("uint2, bright pixels") << "uint2" << 300.0 << 40000.0 << 20150.0 << 1 << true;
+    QTest::newRow("uint2, background a hair below") << "uint2" << 40000.0 << 300.0 << 40000.01 << 1 << false;
+    QTest::newRow("real, background at the threshold") << "real" << 100.5 << 10.0 << 100.5 << 1 << true;
+    QTest::newRow("real, background a hair below") << "real" << 100.5 << 10.0 << 100.51 << 2 << false;
+}
+
+void tst_HalconXldAnalysis::isoContoursOfLonePixels()
+{
+    // A pixel counts as bright from the threshold on, whether cells are looked at one by one
+    // or many at once: each lone pixel of the grid gets a diamond of its own, reaching from
+    // it the share of the way to its neighbours that the threshold lies at.
+    QFETCH(QString, type);
+    QFETCH(double, background);
+    QFETCH(double, value);
+    QFETCH(double, threshold);
+    QFETCH(int, first);
+    QFETCH(bool, outlined);
+    const int width = 23;
+    const int height = 24;
+    std::vector<std::uint8_t> bytes(size_t(width * height), std::uint8_t(background));
+    std::vector<std::uint16_t> words(size_t(width * height), std::uint16_t(background));
+    std::vector<float> reals(size_t(width * height), float(background));
+    QList<QPointF> pixels;
+    for (int r = first; r < height - 1; r += 3) {
+        for (int c = first; c < width - 1; c += 3) {
+            const size_t i = size_t(r * width + c);
+            bytes[i] = std::uint8_t(value);
+            words[i] = std::uint16_t(value);
+            reals[i] = float(value);
+            pixels.append(QPointF(c, r));
+        }
+    }
+    const void *data = type == "byte" ? static_cast<const void *>(bytes.data())
+        : type == "uint2"             ? static_cast<const void *>(words.data())
+                                      : static_cast<const void *>(reals.data());
+    Hobject image, edges;
+    QCOMPARE(gen_image1(&image, type.toLatin1().constData(), width, height, Hlong(reinterpret_cast<std::intptr_t>(data))),
+             kSuccess);
+    QCOMPARE(threshold_sub_pix(image, &edges, threshold), kSuccess);
+    if (!outlined) {
+        QCOMPARE(edges.CountObj(), Hlong(0));
+        return;
+    }
+    const double reach = (threshold - value) / (background - value);
+    QCOMPARE(edges.CountObj(), Hlong(pixels.size()));
+    for (Hlong i = 1; i <= edges.CountObj(); ++i) {
+        const Hobject diamond = objectAt(edges, i);
+        QVERIFY(isClosed(diamond));
+        const Measure m = measure(diamond);
+        QVERIFY2(std::abs(m.area - 2.0 * reach * reach) < 1e-6, qPrintable(QString::number(m.area)));
+        QVERIFY2(pixels.removeOne(QPointF(std::round(m.col), std::round(m.row))),
+                 qPrintable(QStringLiteral("%1, %2").arg(m.row).arg(m.col)));
+    }
+    QVERIFY(pixels.isEmpty());
 }
 
 void tst_HalconXldAnalysis::contoursOnThreadsMatchOneThread_data()
