@@ -219,8 +219,8 @@ Herror select_contours_xld(const Hobject &contours, Hobject *selectedContours, c
                            const HTuple &min1, const HTuple &max1, const HTuple &min2, const HTuple &max2)
 {
     return guarded([&]() -> Herror {
-        std::vector<XldPtr> input;
-        if (const Herror err = xldsOf(contours, 1, input, true); err != kSuccess)
+        std::vector<XldView> input;
+        if (const Herror err = xldViewsOf(contours, 1, input, true); err != kSuccess)
             return err;
         std::string f;
         if (const Herror err = singleString(feature, 1, &f); err != kSuccess)
@@ -236,8 +236,7 @@ Herror select_contours_xld(const Hobject &contours, Hobject *selectedContours, c
             return err;
         if (const Herror err = ControlValues::number(max2, 5, &unused); err != kSuccess)
             return err;
-        std::vector<char> taken(input.size(), 0);
-        const auto decide = [&](const XldPtr &xld) {
+        const auto decide = [&](XldView xld) {
             const std::vector<XldPoint> &p = xld->points;
             bool take = false;
             if (f == "closed" || f == "open") {
@@ -267,19 +266,20 @@ Herror select_contours_xld(const Hobject &contours, Hobject *selectedContours, c
             }
             return take;
         };
+        // Only the selected contours are shared, once, and on the pool: each share writes to
+        // the contour's count, last written by the thread that made it. What is not taken
+        // stays empty and is left out.
+        const std::vector<ElementPtr> &elements = elementsOf(contours);
+        std::vector<ElementPtr> selected(input.size());
         Aop::parallelChunks("select_contours_xld", "real", int(input.size()), kSelectionsPerChunk,
                             [&](int first, int end) {
-                                for (size_t i = size_t(first); i < size_t(end); ++i)
-                                    taken[i] = decide(input[i]) ? 1 : 0;
+                                for (size_t i = size_t(first); i < size_t(end); ++i) {
+                                    if (decide(input[i]))
+                                        selected[i] = elements[i];
+                                }
                             });
-        std::vector<XldPtr> selected;
-        selected.reserve(input.size());
-        for (size_t i = 0; i < input.size(); ++i) {
-            if (taken[i])
-                selected.push_back(std::move(input[i]));
-        }
         if (selectedContours)
-            *selectedContours = makeObject(selected);
+            *selectedContours = makeObject(std::move(selected));
         return kSuccess;
     });
 }
@@ -287,15 +287,17 @@ Herror select_contours_xld(const Hobject &contours, Hobject *selectedContours, c
 Herror close_contours_xld(const Hobject &contours, Hobject *closedContours)
 {
     return guarded([&]() -> Herror {
-        std::vector<XldPtr> input;
-        if (const Herror err = xldsOf(contours, 1, input, true); err != kSuccess)
+        std::vector<XldView> input;
+        if (const Herror err = xldViewsOf(contours, 1, input, true); err != kSuccess)
             return err;
-        std::vector<XldPtr> out;
+        const std::vector<ElementPtr> &elements = elementsOf(contours);
+        std::vector<ElementPtr> out;
         out.reserve(input.size());
-        for (const XldPtr &xld : input) {
+        for (size_t i = 0; i < input.size(); ++i) {
+            const XldView xld = input[i];
             const std::vector<XldPoint> &p = xld->points;
             if (p.size() < 2 || (p.front().row == p.back().row && p.front().col == p.back().col)) {
-                out.push_back(xld);
+                out.push_back(elements[i]);
                 continue;
             }
             std::vector<XldPoint> points;
