@@ -613,9 +613,10 @@ void trace(const CrossingList &crossings, std::string_view type, std::vector<Xld
         walks = serialWalks(crossings);
     std::vector<XldPtr> contours(walks.size());
     Aop::parallelChunks("threshold_sub_pix", type, int(walks.size()), kWalksPerChunk, [&](int first, int end) {
-        std::vector<XldPoint> points;
         for (size_t w = size_t(first); w < size_t(end); ++w) {
-            points.clear();
+            // Taken by the contour: made at its final size (a closed one repeats its start).
+            std::vector<XldPoint> points;
+            points.reserve(size_t(walks[w].length) + 1);
             std::int32_t k = walks[w].start;
             for (std::int32_t step = 0; step < walks[w].length; ++step, k = crossings[size_t(k)].next)
                 append(points, crossings[size_t(k)]);
