@@ -1,6 +1,8 @@
 #include "RegionRuns_p.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <numeric>
 
 namespace Halcon::Detail {
@@ -250,12 +252,49 @@ Runs runsDilate(const Runs& a, const std::vector<ElementRow>& element)
     Runs out;
     if (a.empty() || element.empty())
         return out;
-    out.reserve(a.size() * element.size());
+    // Row by row: an output row gathers, from every row of the element, the widened runs of
+    // the input row it reaches back to, and only those few are ordered and merged. Each
+    // element row keeps its place in the input, which only moves on; rows that nothing
+    // reaches are passed over.
+    const size_t rows = element.size();
+    std::vector<size_t> next(rows, 0);
+    std::int64_t y = std::numeric_limits<std::int64_t>::max();
     for (const ElementRow& e : element)
-        for (const Run& r : a)
-            out.push_back({r.row + e.dy, r.colBegin + e.left, r.colEnd + e.right});
-    std::sort(out.begin(), out.end(), runLess);
-    mergeSorted(out);
+        y = std::min(y, std::int64_t(a.front().row) + e.dy);
+    Runs gathered;
+    for (;;) {
+        gathered.clear();
+        std::int64_t following = std::numeric_limits<std::int64_t>::max();
+        for (size_t k = 0; k < rows; ++k) {
+            const ElementRow& e = element[k];
+            const std::int64_t source = y - e.dy;
+            size_t& i = next[k];
+            while (i < a.size() && a[i].row < source)
+                ++i;
+            for (; i < a.size() && a[i].row == source; ++i)
+                gathered.push_back({std::int32_t(y), a[i].colBegin + e.left, a[i].colEnd + e.right});
+            if (i < a.size())
+                following = std::min(following, std::int64_t(a[i].row) + e.dy);
+        }
+        // A handful per row: insertion keeps it cheap.
+        for (size_t i = 1; i < gathered.size(); ++i) {
+            const Run r = gathered[i];
+            size_t j = i;
+            for (; j > 0 && gathered[j - 1].colBegin > r.colBegin; --j)
+                gathered[j] = gathered[j - 1];
+            gathered[j] = r;
+        }
+        for (const Run& r : gathered) {
+            if (!out.empty() && out.back().row == r.row
+                && std::int64_t(r.colBegin) <= std::int64_t(out.back().colEnd) + 1)
+                out.back().colEnd = std::max(out.back().colEnd, r.colEnd);
+            else
+                out.push_back(r);
+        }
+        if (following == std::numeric_limits<std::int64_t>::max())
+            break;
+        y = following;
+    }
     return out;
 }
 

@@ -133,6 +133,8 @@ private slots:
     void complementOfWrappedHueRange();
 
     void dilations();
+    void dilationsMatchPixelSets_data();
+    void dilationsMatchPixelSets();
     void dilationBadValues();
 
     void measuresOfEmptyAndSeveralRegions();
@@ -539,6 +541,68 @@ void tst_HalconRegionOps::dilations()
     QCOMPARE(dilation_circle(pair, &grown, 2), kSuccess);
     QCOMPARE(connection(grown, &parts), kSuccess);
     QCOMPARE(parts.CountObj(), Hlong(1));
+}
+
+void tst_HalconRegionOps::dilationsMatchPixelSets_data()
+{
+    QTest::addColumn<QString>("element");
+    QTest::addColumn<double>("width"); // the circle's radius
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("percent");
+    QTest::addColumn<int>("emptyRows"); // every n-th band of four rows left out (0: none)
+    // Scattered pixels give many runs on a row, from several rows of the element at once,
+    // in any order; bands without pixels leave rows that no element row reaches.
+    QTest::newRow("circle 4.5, scattered") << "circle" << 4.5 << 0 << 3 << 0;
+    QTest::newRow("circle 2, dense") << "circle" << 2.0 << 0 << 40 << 0;
+    QTest::newRow("circle 1.5, bands apart") << "circle" << 1.5 << 0 << 10 << 2;
+    QTest::newRow("circle 0.5, scattered") << "circle" << 0.5 << 0 << 20 << 0;
+    QTest::newRow("rectangle 5 x 3, scattered") << "rectangle" << 5.0 << 3 << 5 << 0;
+    QTest::newRow("rectangle 1 x 6, bands apart") << "rectangle" << 1.0 << 6 << 15 << 3;
+}
+
+void tst_HalconRegionOps::dilationsMatchPixelSets()
+{
+    QFETCH(QString, element);
+    QFETCH(double, width);
+    QFETCH(int, height);
+    QFETCH(int, percent);
+    QFETCH(int, emptyRows);
+    const int w = 37, h = 33;
+    std::vector<std::uint8_t> mask = randomMask(w, h, percent, quint32(percent * 31 + emptyRows));
+    for (int r = 0; emptyRows > 0 && r < h; ++r) {
+        if ((r / 4) % emptyRows == 0)
+            std::fill(mask.begin() + r * w, mask.begin() + (r + 1) * w, 0);
+    }
+    Hobject grown;
+    const bool circle = element == "circle";
+    if (circle)
+        QCOMPARE(dilation_circle(maskRegion(w, h, mask), &grown, width), kSuccess);
+    else
+        QCOMPARE(dilation_rectangle1(maskRegion(w, h, mask), &grown, Hlong(width), height), kSuccess);
+    // By definition: a pixel is in the result when a pixel of the mask lies within the element
+    // around it (pixel centres within the radius; a rectangle's centre pixel rounded up-left).
+    const int margin = 6;
+    const int rectangleWidth = int(width);
+    const auto reaches = [&](int dy, int dx) {
+        if (circle)
+            return double(dy * dy + dx * dx) <= width * width + 1e-9;
+        return dy >= -(height - 1) / 2 && dy <= height / 2 && dx >= -(rectangleWidth - 1) / 2
+            && dx <= rectangleWidth / 2;
+    };
+    std::vector<std::uint8_t> expected;
+    for (int r = -margin; r < h + margin; ++r) {
+        for (int c = -margin; c < w + margin; ++c) {
+            bool in = false;
+            for (int dy = -margin; dy <= margin && !in; ++dy) {
+                for (int dx = -margin; dx <= margin && !in; ++dx) {
+                    const int mr = r - dy, mc = c - dx;
+                    in = mr >= 0 && mr < h && mc >= 0 && mc < w && mask[size_t(mr * w + mc)] && reaches(dy, dx);
+                }
+            }
+            expected.push_back(in ? 1 : 0);
+        }
+    }
+    QVERIFY(pixelsOf(grown, w, h, margin) == expected);
 }
 
 void tst_HalconRegionOps::dilationBadValues()
