@@ -276,14 +276,8 @@ Runs runsDilate(const Runs& a, const std::vector<ElementRow>& element)
             if (i < a.size())
                 following = std::min(following, std::int64_t(a[i].row) + e.dy);
         }
-        // A handful per row: insertion keeps it cheap.
-        for (size_t i = 1; i < gathered.size(); ++i) {
-            const Run r = gathered[i];
-            size_t j = i;
-            for (; j > 0 && gathered[j - 1].colBegin > r.colBegin; --j)
-                gathered[j] = gathered[j - 1];
-            gathered[j] = r;
-        }
+        std::sort(gathered.begin(), gathered.end(),
+                  [](const Run& p, const Run& q) { return p.colBegin < q.colBegin; });
         for (const Run& r : gathered) {
             if (!out.empty() && out.back().row == r.row
                 && std::int64_t(r.colBegin) <= std::int64_t(out.back().colEnd) + 1)

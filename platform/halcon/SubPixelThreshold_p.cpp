@@ -213,9 +213,9 @@ public:
             std::swap(maskUpper, maskLower);
             std::swap(idsUpper, idsLower);
             std::swap(sideUpper, sideLower);
-            // The lower line's ids, free for the next cell row: written as the bottom line of
-            // the row before and as the top line of this one (and above the band, by its
-            // first row).
+            // The lower line's ids, made free for the next cell row: written as the bottom
+            // line of the row before and as the top line of this one, and in the band's first
+            // row also where the band above made crossings.
             if (r == rowBegin) {
                 std::fill(idsLower.begin(), idsLower.end(), kNone);
             } else {
