@@ -14,6 +14,15 @@ bool runLess(const Run& a, const Run& b)
     return a.row < b.row || (a.row == b.row && a.colBegin < b.colBegin);
 }
 
+// Widens `last` by `r` when r, which starts no earlier, overlaps or touches it on its row.
+bool mergeInto(Run& last, const Run& r)
+{
+    if (r.row != last.row || std::int64_t(r.colBegin) > std::int64_t(last.colEnd) + 1)
+        return false;
+    last.colEnd = std::max(last.colEnd, r.colEnd);
+    return true;
+}
+
 // Merges touching runs of an already sorted list in place.
 void mergeSorted(Runs& runs)
 {
@@ -21,13 +30,8 @@ void mergeSorted(Runs& runs)
         return;
     size_t out = 0;
     for (size_t i = 1; i < runs.size(); ++i) {
-        Run& last = runs[out];
-        const Run& r = runs[i];
-        if (r.row == last.row && std::int64_t(r.colBegin) <= std::int64_t(last.colEnd) + 1) {
-            last.colEnd = std::max(last.colEnd, r.colEnd);
-        } else {
-            runs[++out] = r;
-        }
+        if (!mergeInto(runs[out], runs[i]))
+            runs[++out] = runs[i];
     }
     runs.resize(out + 1);
 }
@@ -258,10 +262,13 @@ Runs runsDilate(const Runs& a, const std::vector<ElementRow>& element)
     // reaches are passed over.
     const size_t rows = element.size();
     std::vector<size_t> next(rows, 0);
+    // About one run per row of a compact region, and as many more rows as the element adds.
+    out.reserve(a.size() + rows);
     std::int64_t y = std::numeric_limits<std::int64_t>::max();
     for (const ElementRow& e : element)
         y = std::min(y, std::int64_t(a.front().row) + e.dy);
     Runs gathered;
+    gathered.reserve(rows);
     for (;;) {
         gathered.clear();
         std::int64_t following = std::numeric_limits<std::int64_t>::max();
@@ -279,10 +286,7 @@ Runs runsDilate(const Runs& a, const std::vector<ElementRow>& element)
         std::sort(gathered.begin(), gathered.end(),
                   [](const Run& p, const Run& q) { return p.colBegin < q.colBegin; });
         for (const Run& r : gathered) {
-            if (!out.empty() && out.back().row == r.row
-                && std::int64_t(r.colBegin) <= std::int64_t(out.back().colEnd) + 1)
-                out.back().colEnd = std::max(out.back().colEnd, r.colEnd);
-            else
+            if (out.empty() || !mergeInto(out.back(), r))
                 out.push_back(r);
         }
         if (following == std::numeric_limits<std::int64_t>::max())

@@ -195,13 +195,14 @@ public:
                     changes &= (std::uint64_t(1) << (8 * (cells - x))) - 1;
                 for (; changes != 0; changes &= changes - 1) {
                     const int cx = x + std::countr_zero(changes) / 8;
-                    const int c = col1 + cx;
-                    const double tl = double(upper[c]), tr = double(upper[c + 1]);
-                    const double bl = double(lower[c]), br = double(lower[c + 1]);
-                    const int code = (tl >= t ? 1 : 0) | (tr >= t ? 2 : 0) | (bl >= t ? 4 : 0) | (br >= t ? 8 : 0);
                     if (!(maskUpper[size_t(cx)] && maskUpper[size_t(cx) + 1] && maskLower[size_t(cx)]
                           && maskLower[size_t(cx) + 1]))
                         continue;
+                    const int c = col1 + cx;
+                    const double tl = double(upper[c]), tr = double(upper[c + 1]);
+                    const double bl = double(lower[c]), br = double(lower[c + 1]);
+                    const int code = sideUpper[size_t(cx)] | sideUpper[size_t(cx) + 1] << 1
+                        | sideLower[size_t(cx)] << 2 | sideLower[size_t(cx) + 1] << 3;
                     cell(r, c, cx, tl, tr, bl, br, code, idsUpper, idsLower, idsVertical);
                     cellsNow.push_back(cx);
                 }
