@@ -31,9 +31,13 @@ void pushRun(Runs& runs, int row, double left, double right)
         runs.push_back({row, cb, ce});
 }
 
+// floor(v + 0.5), for coordinates well inside int's range (the callers check them); the
+// library's floor was a fifth of filling a colony's outline.
 int roundInt(double v)
 {
-    return int(std::floor(v + 0.5));
+    const double x = v + 0.5;
+    const int truncated = int(x);
+    return truncated - (x < double(truncated) ? 1 : 0);
 }
 
 } // namespace
@@ -183,9 +187,24 @@ void outlinePixels(const std::vector<XldPoint>& points, bool close, FillScratch&
         const int r1 = roundInt(q.row);
         const int c1 = roundInt(q.col);
         const int steps = std::max(std::abs(r1 - r0), std::abs(c1 - c0));
-        for (int k = 0; k <= steps; ++k) {
-            const double t = steps == 0 ? 0.0 : double(k) / steps;
-            pixels.emplace_back(roundInt(r0 + t * (r1 - r0)), roundInt(c0 + t * (c1 - c0)));
+        if (steps == 0) {
+            pixels.emplace_back(r0, c0);
+            return;
+        }
+        // Along the longer axis k / steps * steps rounds back to k whatever the division
+        // rounded, so that axis counts in whole pixels; the other keeps its rounding.
+        if (std::abs(r1 - r0) == steps) {
+            const int dr = r1 > r0 ? 1 : -1;
+            for (int k = 0; k <= steps; ++k) {
+                const double t = double(k) / steps;
+                pixels.emplace_back(r0 + k * dr, roundInt(c0 + t * (c1 - c0)));
+            }
+        } else {
+            const int dc = c1 > c0 ? 1 : -1;
+            for (int k = 0; k <= steps; ++k) {
+                const double t = double(k) / steps;
+                pixels.emplace_back(roundInt(r0 + t * (r1 - r0)), c0 + k * dc);
+            }
         }
     };
     if (points.size() == 1)
@@ -197,24 +216,43 @@ void outlinePixels(const std::vector<XldPoint>& points, bool close, FillScratch&
 
     // The lines join end to end and step at most one row at a time, so there are never
     // more rows than pixels: a counting sort by row is linear.
-    int lastRow = pixels.front().first;
-    out.firstRow = lastRow;
+    int firstRow = pixels.front().first;
+    int lastRow = firstRow;
     for (const auto& pixel : pixels) {
-        out.firstRow = std::min(out.firstRow, pixel.first);
+        firstRow = std::min(firstRow, pixel.first);
         lastRow = std::max(lastRow, pixel.first);
     }
-    out.starts.assign(size_t(lastRow - out.firstRow) + 2, 0);
+    out.firstRow = firstRow;
+    out.starts.assign(size_t(lastRow - firstRow) + 2, 0);
+    const size_t count = pixels.size();
+    int* const starts = out.starts.data();
     for (const auto& pixel : pixels)
-        ++out.starts[size_t(pixel.first - out.firstRow) + 1];
+        ++starts[pixel.first - firstRow + 1];
     for (size_t k = 1; k < out.starts.size(); ++k)
-        out.starts[k] += out.starts[k - 1];
-    out.columns.resize(pixels.size());
-    std::vector<int>& next = scratch.next;
-    next.assign(out.starts.begin(), out.starts.end() - 1);
+        starts[k] += starts[k - 1];
+    out.columns.resize(count);
+    int* const columns = out.columns.data();
+    std::vector<int>& nextColumn = scratch.next;
+    nextColumn.assign(out.starts.begin(), out.starts.end() - 1);
+    int* const next = nextColumn.data();
     for (const auto& pixel : pixels)
-        out.columns[size_t(next[size_t(pixel.first - out.firstRow)]++)] = pixel.second;
-    for (int k = 0; k < out.rows(); ++k)
-        std::sort(out.columns.begin() + out.starts[size_t(k)], out.columns.begin() + out.starts[size_t(k) + 1]);
+        columns[next[pixel.first - firstRow]++] = pixel.second;
+    // An outline row holds a few pixels: sorted in place without the general sort's set-up.
+    for (int k = 0; k < out.rows(); ++k) {
+        int* const begin = columns + starts[k];
+        int* const end = columns + starts[k + 1];
+        if (end - begin > 16) {
+            std::sort(begin, end);
+            continue;
+        }
+        for (int* i = begin + 1; i < end; ++i) {
+            const int v = *i;
+            int* j = i;
+            for (; j > begin && *(j - 1) > v; --j)
+                *j = *(j - 1);
+            *j = v;
+        }
+    }
 }
 
 // Appends one row: the union of the outline's pixels (ascending) and the spans inside
@@ -249,6 +287,20 @@ void addRow(Runs& runs, int row, const int* pixels, const int* pixelsEnd, const 
         runs.push_back({row, int(begin), int(end)});
 }
 
+// The rows a scan line meets: from the lowest point's row rounded up to the highest's
+// rounded down. A function of its own: inside the filling both bounds were kept in memory,
+// a store and a load for every point.
+std::pair<int, int> scanRows(const std::vector<XldPoint>& points)
+{
+    double low = points[0].row;
+    double high = points[0].row;
+    for (const XldPoint& p : points) {
+        low = std::min(low, p.row);
+        high = std::max(high, p.row);
+    }
+    return {int(std::ceil(low)), int(std::floor(high))};
+}
+
 } // namespace
 
 Runs polygonMarginRuns(const std::vector<XldPoint>& points, bool close)
@@ -274,12 +326,6 @@ Runs polygonFilledRuns(const std::vector<XldPoint>& points)
     const TrimmedAfter trimmed{scratch};
     outlinePixels(points, true, scratch);
     const OutlinePixels& outline = scratch.outline;
-    double minRow = points[0].row;
-    double maxRow = points[0].row;
-    for (const XldPoint& p : points) {
-        minRow = std::min(minRow, p.row);
-        maxRow = std::max(maxRow, p.row);
-    }
     // Half-open rule: a vertex on the scan line counts for one edge only, so an edge crosses
     // the rows r with min(row) <= r < max(row). Edges join the active list when the scan
     // reaches their first row and leave after their last, so each row looks at the edges
@@ -297,8 +343,7 @@ Runs polygonFilledRuns(const std::vector<XldPoint>& points)
             edges.push_back({first, last, i});
     }
     // Every row an edge crosses lies between the outline's first and last row.
-    const int scanFirst = int(std::ceil(minRow));
-    const int scanLast = int(std::floor(maxRow));
+    const auto [scanFirst, scanLast] = scanRows(points);
     const int rowBegin = std::min(outline.firstRow, scanFirst);
     const int rowEnd = std::max(outline.firstRow + outline.rows() - 1, scanLast);
     // The edges by first row, a counting sort over the rows scanned.
@@ -334,7 +379,7 @@ Runs polygonFilledRuns(const std::vector<XldPoint>& points)
             crossings.clear();
             for (const Edge& e : active) {
                 const XldPoint& p = points[e.index];
-                const XldPoint& q = points[(e.index + 1) % n];
+                const XldPoint& q = points[e.index + 1 == n ? 0 : e.index + 1];
                 crossings.push_back(p.col + (r - p.row) * (q.col - p.col) / (q.row - p.row));
             }
             std::sort(crossings.begin(), crossings.end());

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <map>
 #include <vector>
 
 using namespace Halcon;
@@ -144,6 +145,8 @@ private slots:
     void regionFromContour();
     void filledPolygonsByDefinition_data();
     void filledPolygonsByDefinition();
+    void sideMarginsByDefinition_data();
+    void sideMarginsByDefinition();
 };
 
 void tst_HalconRegionOps::shapes_data()
@@ -817,6 +820,78 @@ void tst_HalconRegionOps::filledPolygonsByDefinition()
                          qPrintable(QStringLiteral("polygon %1, pixel (%2, %3)").arg(n).arg(r).arg(c)));
             }
         }
+    }
+}
+
+void tst_HalconRegionOps::sideMarginsByDefinition_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::newRow("shallow") << 0;
+    QTest::newRow("steep") << 1;
+    QTest::newRow("diagonal") << 2;
+    QTest::newRow("ends on half pixels, below zero too") << 3;
+}
+
+// The margin of one side is the digital line between its rounded ends (a half rounds up):
+// one pixel for each step along the longer axis, each as near to the side there as a pixel
+// can be (of two equally near, either).
+void tst_HalconRegionOps::sideMarginsByDefinition()
+{
+    QFETCH(int, kind);
+    QRandomGenerator random(quint32(kind) + 91);
+    const auto uniform = [&random](double low, double high) { return low + (high - low) * random.generateDouble(); };
+    const auto halves = [&random](int low, int high) { return 0.5 * double(low + int(random.bounded(high - low))); };
+    const auto rounded = [](double v) { return int(std::floor(v + 0.5)); };
+    const int size = 40;
+    const int offset = 20; // the grid reaches from -20 to 59
+    for (int n = 0; n < 60; ++n) {
+        double r0 = uniform(4.0, 30.0);
+        double c0 = uniform(4.0, 30.0);
+        double r1 = r0 + uniform(-6.0, 6.0);
+        double c1 = c0 + (n % 2 ? 1.0 : -1.0) * uniform(8.0, 18.0);
+        if (kind == 1) {
+            std::swap(r0, c0);
+            std::swap(r1, c1);
+        } else if (kind == 2) {
+            const double d = uniform(-14.0, 14.0);
+            r1 = r0 + d;
+            c1 = c0 + (n % 2 ? d : -d);
+        } else if (kind == 3) {
+            r0 = halves(-30, 50);
+            c0 = halves(-30, 50);
+            r1 = halves(-30, 50);
+            c1 = halves(-30, 50);
+        }
+        Hobject side, margin;
+        QCOMPARE(gen_contour_polygon_xld(&side, HTuple(std::vector<double>{r0, r1}), HTuple(std::vector<double>{c0, c1})),
+                 kSuccess);
+        QCOMPARE(gen_region_contour_xld(side, &margin, "margin"), kSuccess);
+        const std::vector<std::uint8_t> pixels = pixelsOf(margin, size, size, offset);
+        const int rowFrom = rounded(r0), rowTo = rounded(r1), columnFrom = rounded(c0), columnTo = rounded(c1);
+        const bool alongRows = std::abs(rowTo - rowFrom) >= std::abs(columnTo - columnFrom);
+        const int from = alongRows ? rowFrom : columnFrom;
+        const int to = alongRows ? rowTo : columnTo;
+        const int acrossFrom = alongRows ? columnFrom : rowFrom;
+        const int acrossTo = alongRows ? columnTo : rowTo;
+        std::map<int, int> perStep;
+        const int width = size + 2 * offset;
+        for (int i = 0; i < int(pixels.size()); ++i) {
+            if (!pixels[size_t(i)])
+                continue;
+            const int row = i / width - offset;
+            const int column = i % width - offset;
+            const int along = alongRows ? row : column;
+            const int across = alongRows ? column : row;
+            const QString where = QStringLiteral("side %1, pixel (%2, %3)").arg(n).arg(row).arg(column);
+            QVERIFY2(std::min(from, to) <= along && along <= std::max(from, to), qPrintable(where));
+            const double ideal =
+                from == to ? acrossFrom : acrossFrom + double(along - from) * (acrossTo - acrossFrom) / (to - from);
+            QVERIFY2(std::abs(across - ideal) <= 0.5 + 1e-9, qPrintable(where));
+            ++perStep[along];
+        }
+        QCOMPARE(int(perStep.size()), std::abs(to - from) + 1);
+        for (const auto& [along, count] : perStep)
+            QCOMPARE(count, 1);
     }
 }
 
