@@ -32,7 +32,7 @@ void pushRun(Runs& runs, int row, double left, double right)
 }
 
 // floor(v + 0.5), for coordinates well inside int's range (the callers check them); the
-// library's floor was a fifth of filling a colony's outline.
+// library's floor was about a tenth of filling a colony's outline.
 int roundInt(double v)
 {
     const double x = v + 0.5;
