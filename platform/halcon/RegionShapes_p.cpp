@@ -193,18 +193,16 @@ void outlinePixels(const std::vector<XldPoint>& points, bool close, FillScratch&
         }
         // Along the longer axis k / steps * steps rounds back to k whatever the division
         // rounded, so that axis counts in whole pixels; the other keeps its rounding.
-        if (std::abs(r1 - r0) == steps) {
-            const int dr = r1 > r0 ? 1 : -1;
-            for (int k = 0; k <= steps; ++k) {
-                const double t = double(k) / steps;
-                pixels.emplace_back(r0 + k * dr, roundInt(c0 + t * (c1 - c0)));
-            }
-        } else {
-            const int dc = c1 > c0 ? 1 : -1;
-            for (int k = 0; k <= steps; ++k) {
-                const double t = double(k) / steps;
-                pixels.emplace_back(roundInt(r0 + t * (r1 - r0)), c0 + k * dc);
-            }
+        const bool alongRows = std::abs(r1 - r0) == steps;
+        const int along0 = alongRows ? r0 : c0;
+        const int direction = (alongRows ? r1 > r0 : c1 > c0) ? 1 : -1;
+        const int across0 = alongRows ? c0 : r0;
+        const int across1 = alongRows ? c1 : r1;
+        for (int k = 0; k <= steps; ++k) {
+            const double t = double(k) / steps;
+            const int along = along0 + k * direction;
+            const int across = roundInt(across0 + t * (across1 - across0));
+            pixels.emplace_back(alongRows ? along : across, alongRows ? across : along);
         }
     };
     if (points.size() == 1)
@@ -224,13 +222,12 @@ void outlinePixels(const std::vector<XldPoint>& points, bool close, FillScratch&
     }
     out.firstRow = firstRow;
     out.starts.assign(size_t(lastRow - firstRow) + 2, 0);
-    const size_t count = pixels.size();
     int* const starts = out.starts.data();
     for (const auto& pixel : pixels)
         ++starts[pixel.first - firstRow + 1];
     for (size_t k = 1; k < out.starts.size(); ++k)
         starts[k] += starts[k - 1];
-    out.columns.resize(count);
+    out.columns.resize(pixels.size());
     int* const columns = out.columns.data();
     std::vector<int>& nextColumn = scratch.next;
     nextColumn.assign(out.starts.begin(), out.starts.end() - 1);
