@@ -60,23 +60,36 @@ void cutToTemplate(double& position, double& size)
         size = std::nextafter(size, 0.0);
 }
 
-template<class Rectangle>
-void readRectangle(XML_Settings_Element& element, Rectangle& r)
+// One side as read and cut. The search rectangle's side keeps what it had when it is left
+// without extent: a region without area makes a model that is never found, and every search
+// then waits for its time-out. A region read afresh has nothing to keep (the caller refuses it).
+void readSide(XML_Settings_Element& element, const QString& positionTag, const QString& sizeTag, double& position,
+              double& size, bool keepWithoutExtent)
 {
-    element.getFiniteValue(kPositionX, r.PositionX);
-    element.getFiniteValue(kPositionY, r.PositionY);
-    element.getFiniteValue(kSizeX, r.SizeX);
-    element.getFiniteValue(kSizeY, r.SizeY);
+    double readPosition = position;
+    double readSize = size;
+    element.getFiniteValue(positionTag, readPosition);
+    element.getFiniteValue(sizeTag, readSize);
+    cutToTemplate(readPosition, readSize);
+    if (readSize > 0.0 || !keepWithoutExtent) {
+        position = readPosition;
+        size = readSize;
+    }
+}
+
+template<class Rectangle>
+void readRectangle(XML_Settings_Element& element, Rectangle& r, bool keepWithoutExtent)
+{
+    readSide(element, kPositionX, kSizeX, r.PositionX, r.SizeX, keepWithoutExtent);
+    readSide(element, kPositionY, kSizeY, r.PositionY, r.SizeY, keepWithoutExtent);
     element.getFiniteValue(kAngle, r.Angle);
-    cutToTemplate(r.PositionX, r.SizeX);
-    cutToTemplate(r.PositionY, r.SizeY);
 }
 
 ModelMatchingRoi readRoi(XML_Settings_Element& element)
 {
     ModelMatchingRoi roi;
     element.getValue(QStringLiteral("Type"), roi.Type);
-    readRectangle(element, roi);
+    readRectangle(element, roi, false);
     return roi;
 }
 
@@ -142,7 +155,7 @@ XML_Settings_Element ModelMatchingSettings::ReadXml(XML_Settings_Element& parent
 
     XML_Settings_Element position = root.getElement(QStringLiteral("SearchPosition"));
     if (!position.isNull())
-        readRectangle(position, read.SearchPosition);
+        readRectangle(position, read.SearchPosition, true);
 
     XML_Settings_Element tolerance = root.getElement(QStringLiteral("SearchTolerance"));
     if (!tolerance.isNull()) {
@@ -182,12 +195,15 @@ XML_Settings_Element ModelMatchingSettings::ReadXml(XML_Settings_Element& parent
         ModelMatchingRoiList regions;
         for (XML_Settings_Element element = model.getElement(QStringLiteral("ROI")); !element.isNull();
              element = model.getElement(QStringLiteral("ROI"))) {
-            if (regions.size() == MaximumRoiCount) {
+            const ModelMatchingRoi roi = readRoi(element);
+            // A fresh region starts without extent: one still without after the read had a
+            // size that was missing, no number, not finite or not positive.
+            if (regions.size() == MaximumRoiCount || (roi.MakesRegion() && !(roi.SizeX > 0.0 && roi.SizeY > 0.0))) {
                 if (accepted)
                     *accepted = false;
                 return root;
             }
-            regions.append(readRoi(element));
+            regions.append(roi);
         }
         // A file without regions keeps the ones the record has.
         if (!regions.isEmpty())

@@ -16,6 +16,7 @@ struct ModelMatchingRoi {
     double SizeY = 0.0;        // height
     double Angle = 0.0;
 
+    bool MakesRegion() const { return Type == Type_Rectangle || Type == Type_Ellipse; }
     bool operator==(const ModelMatchingRoi& other) const = default;
 };
 
@@ -105,9 +106,11 @@ public:
     // Reads the next "ModelMatching" child of parent (through parent's read cursor). Missing
     // or unreadable values, and numbers that are not finite, keep what the record held; the
     // regions are replaced only when the file holds at least one. The search rectangle and
-    // each region are cut to the template and TemplateMargin around it. A tree with more
-    // than MaximumRoiCount regions is refused: the record stays as it was and accepted (when
-    // given) becomes false. Returns the element, null when there is none.
+    // each region are cut to the template and TemplateMargin around it; a side of the search
+    // rectangle left without extent keeps what it had. A tree with more than MaximumRoiCount
+    // regions, or with a rectangle or ellipse whose width or height is then not a positive
+    // number, is refused: the record stays as it was and accepted (when given) becomes false.
+    // Returns the element, null when there is none.
     XML_Settings_Element ReadXml(XML_Settings_Element& parent, bool* accepted = nullptr);
 
     bool operator==(const ModelMatchingSettings& other) const = default;

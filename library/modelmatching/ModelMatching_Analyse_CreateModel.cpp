@@ -127,6 +127,19 @@ Errors::Type_Error ModelMatching_Analyse_CreateModel::CreateModel(const ModelMat
     if (const Errors::Type_Error error = BuildRoiContours(settings.Model.ROI, converter, r.RoiContours, r.Status);
         error != 0)
         return error;
+    // A region thinner than a pixel has no area, yet its outline still fills a line of pixels:
+    // the model made from it is searched for seconds, often in vain. As the layer refuses a
+    // region too small for a model.
+    for (const ModelMatchingRoi& roi : settings.Model.ROI) {
+        if (!roi.MakesRegion())
+            continue;
+        double width = 0.0, height = 0.0;
+        converter.percentToPixels(roi.SizeX, roi.SizeY, width, height);
+        if (!(width >= 1.0 && height >= 1.0)) {
+            r.Status = kErrTooFewModelPoints;
+            return ModelMatchingErrors::TooFewModelPoints;
+        }
+    }
 
     Hobject region, filtered, joined;
     if (ModelMatchingErrors::LayerFailed(gen_region_contour_xld(r.RoiContours, &region, "filled"), r.Status))

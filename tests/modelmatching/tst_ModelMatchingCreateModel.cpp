@@ -188,6 +188,17 @@ void tst_ModelMatchingCreateModel::failures_data()
                                     << false;
     QTest::newRow("tiny region on the plate")
         << settings([](ModelMatchingSettings& s) { s.Model.ROI = {{1, 1.0, 1.0, 0.5, 0.5, 0.0}}; }) << 10013 << true;
+    // The outline of a region without area still fills a line of pixels, and the model made
+    // from that line was searched for seconds.
+    QTest::newRow("region without height")
+        << settings([](ModelMatchingSettings& s) { s.Model.ROI = {{1, 30.0, 17.5, 40.0, 0.0000001, 0.0}}; }) << 10013
+        << false;
+    QTest::newRow("ellipse thinner than a pixel")
+        << settings([](ModelMatchingSettings& s) { s.Model.ROI = {{2, 30.0, 17.5, 0.2, 40.0, 0.0}}; }) << 10013
+        << false;
+    QTest::newRow("a good region beside one without area")
+        << settings([](ModelMatchingSettings& s) { s.Model.ROI.append({1, 30.0, 17.5, 40.0, 0.0, 0.0}); }) << 10013
+        << false;
     QTest::newRow("contrast above the cross's")
         << settings([](ModelMatchingSettings& s) { s.Model.ContrastLow = s.Model.ContrastHigh = 250; }) << 10013
         << true;

@@ -1,5 +1,9 @@
+#include "ModelMatchingSetup.h"
+
+#include <ModelMatchingErrors.h>
 #include <ModelMatchingSettings.h>
 
+#include <FileMutations.h>
 #include <SettingsFileMutations.h>
 #include <XML_Settings.h>
 
@@ -89,9 +93,31 @@ struct ModelMatchingFile {
     }
 };
 
+// What the stitcher does next with a record it read: the cross model made from the template
+// with it, then searched in a view of the cross. A model that is made must be found, or be
+// refused at once; one never found would keep each search waiting for its time-out.
+QString crossSearch(const ModelMatchingSettings& read, bool* found = nullptr)
+{
+    ModelMatchingSetup setup;
+    {
+        const auto lock = setup.facade->LockSettings();
+        setup.settings = read;
+    }
+    if (setup.createCrossModel() != 0)
+        return QString();
+    static const Halcon::Hobject view = CrossScenes::view({{300.0, 400.0}});
+    ModelMatchingSearchResult result;
+    const Errors::Type_Error code = setup.facade->SearchModel(
+        ModelMatchingSetup::stitcherSearch(view, CrossScenes::searchArea(150, 250, 450, 550)), result);
+    if (found)
+        *found = code == 0 && result.Found;
+    return code == ModelMatchingErrors::FindTimeout ? QStringLiteral("the cross search ran into its time-out") : QString();
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(ModelMatchingSettings)
+Q_DECLARE_METATYPE(MutationLoop::Mutation)
 
 class tst_ModelMatchingSettings : public QObject {
     Q_OBJECT
@@ -104,8 +130,11 @@ private slots:
     void partialFiles();
     void regionCountIsBounded_data();
     void regionCountIsBounded();
+    void regionsWithoutAreaAreRefused_data();
+    void regionsWithoutAreaAreRefused();
     void missingElementChangesNothing();
     void defaultsClearRegions();
+    void mutatedFiles_data();
     void mutatedFiles();
 };
 
@@ -190,16 +219,16 @@ void tst_ModelMatchingSettings::partialFiles_data()
                s.Model.ROI = {{2, 1.0, 2.0, 3.0, 4.0, 5.0}};
                return s;
            }();
-    QTest::newRow("region with two values is a rectangle")
-        << "<Model><ROI><PositionX>4.5</PositionX><SizeX>9</SizeX></ROI></Model>" << [&] {
+    QTest::newRow("region with its sizes only is a rectangle at the corner")
+        << "<Model><ROI><SizeX>9</SizeX><SizeY>3</SizeY></ROI></Model>" << [&] {
                ModelMatchingSettings s = start;
-               s.Model.ROI = {{1, 4.5, 0.0, 9.0, 0.0, 0.0}};
+               s.Model.ROI = {{1, 0.0, 0.0, 9.0, 3.0, 0.0}};
                return s;
            }();
     QTest::newRow("unknown region type is kept")
-        << "<Model><ROI><Type>7</Type></ROI><ROI><Type>1</Type></ROI></Model>" << [&] {
+        << "<Model><ROI><Type>7</Type></ROI><ROI><Type>1</Type><SizeX>2</SizeX><SizeY>2</SizeY></ROI></Model>" << [&] {
                ModelMatchingSettings s = start;
-               s.Model.ROI = {{7, 0.0, 0.0, 0.0, 0.0, 0.0}, {1, 0.0, 0.0, 0.0, 0.0, 0.0}};
+               s.Model.ROI = {{7, 0.0, 0.0, 0.0, 0.0, 0.0}, {1, 0.0, 0.0, 2.0, 2.0, 0.0}};
                return s;
            }();
     QTest::newRow("Filter without Shock keeps the shock filter")
@@ -229,20 +258,20 @@ void tst_ModelMatchingSettings::partialFiles_data()
         << "<SearchPosition><PositionX>nan</PositionX><SizeY>inf</SizeY><Angle>-inf</Angle></SearchPosition>"
            "<SearchTolerance><AngleTolerance>nan</AngleTolerance><ScaleTolerance>inf</ScaleTolerance></SearchTolerance>"
            "<Analyse><MinimumScore>-nan</MinimumScore></Analyse>"
-           "<Model><ROI><PositionX>10</PositionX><SizeX>inf</SizeX><Angle>nan</Angle></ROI></Model>"
+           "<Model><ROI><PositionX>inf</PositionX><SizeX>5</SizeX><SizeY>5</SizeY><Angle>nan</Angle></ROI></Model>"
         << [&] {
                ModelMatchingSettings s = start;
-               s.Model.ROI = {{1, 10.0, 0.0, 0.0, 0.0, 0.0}};
+               s.Model.ROI = {{1, 0.0, 0.0, 5.0, 5.0, 0.0}};
                return s;
            }();
     // Model creation filled a region a thousand times the picture for 17 s.
     QTest::newRow("regions are cut to the template and its margin")
         << "<Model><ROI><PositionX>-50000</PositionX><PositionY>20</PositionY><SizeX>100000</SizeX>"
-           "<SizeY>1e300</SizeY></ROI><ROI><PositionX>50</PositionX><PositionY>300</PositionY><SizeX>-5</SizeX>"
-           "<SizeY>4</SizeY></ROI></Model>"
+           "<SizeY>1e300</SizeY></ROI><ROI><PositionX>50</PositionX><PositionY>105</PositionY><SizeX>5</SizeX>"
+           "<SizeY>40</SizeY></ROI></Model>"
         << [&] {
                ModelMatchingSettings s = start;
-               s.Model.ROI = {{1, -10.0, 20.0, 120.0, 90.0, 0.0}, {1, 50.0, 110.0, 0.0, 0.0, 0.0}};
+               s.Model.ROI = {{1, -10.0, 20.0, 120.0, 90.0, 0.0}, {1, 50.0, 105.0, 5.0, 5.0, 0.0}};
                return s;
            }();
     QTest::newRow("regions within the margin keep every bit")
@@ -326,8 +355,12 @@ void tst_ModelMatchingSettings::regionCountIsBounded()
     XML_Settings_Element writer(root);
     XML_Settings_Element model = writer.addElement(QStringLiteral("ModelMatching")).addElement(QStringLiteral("Model"));
     model.addValue(QStringLiteral("ContrastLow"), 17);
-    for (int i = 0; i < count; ++i)
-        model.addElement(QStringLiteral("ROI")).addValue(QStringLiteral("PositionX"), i % 100);
+    for (int i = 0; i < count; ++i) {
+        XML_Settings_Element roi = model.addElement(QStringLiteral("ROI"));
+        roi.addValue(QStringLiteral("PositionX"), i % 100);
+        roi.addValue(QStringLiteral("SizeX"), 5);
+        roi.addValue(QStringLiteral("SizeY"), 5);
+    }
 
     ModelMatchingSettings settings = changed();
     XML_Settings_Element reader(root);
@@ -344,6 +377,76 @@ void tst_ModelMatchingSettings::regionCountIsBounded()
     QCOMPARE(settings.Model.ContrastLow, 17);
     QCOMPARE(settings.Model.ROI.size(), count);
     QCOMPARE(settings.Model.ROI.last().PositionX, double((count - 1) % 100));
+}
+
+void tst_ModelMatchingSettings::regionsWithoutAreaAreRefused_data()
+{
+    QTest::addColumn<QString>("inner");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<ModelMatchingSettings>("expected");
+    const auto region = [](const QString& type, const QString& sizes) {
+        return QStringLiteral("<Model><ROI><Type>%1</Type><PositionX>10</PositionX><PositionY>10</PositionY>%2</ROI></Model>")
+            .arg(type, sizes);
+    };
+    // Each made a model that answered success and was never found: every cross search of a
+    // run then waited for its time-out.
+    const QList<std::pair<const char*, QString>> refused{
+        {"height -1", QStringLiteral("<SizeX>20</SizeX><SizeY>-1</SizeY>")},
+        {"height 0", QStringLiteral("<SizeX>20</SizeX><SizeY>0</SizeY>")},
+        {"width inf", QStringLiteral("<SizeX>inf</SizeX><SizeY>20</SizeY>")},
+        {"width nan", QStringLiteral("<SizeX>nan</SizeX><SizeY>20</SizeY>")},
+        {"width true", QStringLiteral("<SizeX>true</SizeX><SizeY>20</SizeY>")},
+        {"height missing", QStringLiteral("<SizeX>20</SizeX>")},
+        {"no size at all", QString()},
+    };
+    for (const auto& [name, sizes] : refused) {
+        QTest::newRow(qPrintable(QStringLiteral("rectangle, %1").arg(QLatin1String(name))))
+            << region(QStringLiteral("1"), sizes) << false << changed();
+        QTest::newRow(qPrintable(QStringLiteral("ellipse, %1").arg(QLatin1String(name))))
+            << region(QStringLiteral("2"), sizes) << false << changed();
+    }
+    QTest::newRow("cut to nothing below the template")
+        << "<Model><ROI><PositionY>300</PositionY><SizeX>20</SizeX><SizeY>4</SizeY></ROI></Model>" << false << changed();
+    QTest::newRow("a good region beside one without area")
+        << "<Model><ROI><SizeX>20</SizeX><SizeY>20</SizeY></ROI><ROI><SizeX>20</SizeX></ROI></Model>" << false
+        << changed();
+    // Read; model creation refuses what has no area in pixels.
+    QTest::newRow("tiny height") << region(QStringLiteral("1"), QStringLiteral("<SizeX>20</SizeX><SizeY>0.0000001</SizeY>"))
+                                 << true << [] {
+                                        ModelMatchingSettings s = changed();
+                                        s.Model.ROI = {{1, 10.0, 10.0, 20.0, 0.0000001, 0.0}};
+                                        return s;
+                                    }();
+    QTest::newRow("a type that makes no region needs no size") << region(QStringLiteral("7"), QString()) << true << [] {
+        ModelMatchingSettings s = changed();
+        s.Model.ROI = {{7, 10.0, 10.0, 0.0, 0.0, 0.0}};
+        return s;
+    }();
+    // The search rectangle has values to keep: a side without extent keeps them.
+    QTest::newRow("search rectangle, height -1 keeps its side")
+        << "<SearchPosition><PositionX>2</PositionX><PositionY>5</PositionY><SizeY>-1</SizeY></SearchPosition>" << true
+        << [] {
+               ModelMatchingSettings s = changed();
+               s.SearchPosition.PositionX = 2.0;
+               return s;
+           }();
+    QTest::newRow("search rectangle, width cut to nothing keeps its side")
+        << "<SearchPosition><PositionX>200</PositionX><SizeX>10</SizeX></SearchPosition>" << true << changed();
+}
+
+void tst_ModelMatchingSettings::regionsWithoutAreaAreRefused()
+{
+    QFETCH(QString, inner);
+    QFETCH(bool, accepted);
+    QFETCH(ModelMatchingSettings, expected);
+    QDomDocument document;
+    QVERIFY(document.setContent(withModel(inner)));
+    XML_Settings_Element root(document.documentElement());
+    ModelMatchingSettings settings = changed();
+    bool wasAccepted = !accepted;
+    QVERIFY(!settings.ReadXml(root, &wasAccepted).isNull());
+    QCOMPARE(wasAccepted, accepted);
+    QCOMPARE(settings, expected);
 }
 
 void tst_ModelMatchingSettings::missingElementChangesNothing()
@@ -365,9 +468,18 @@ void tst_ModelMatchingSettings::defaultsClearRegions()
 }
 
 // Seeded damage of a file with the record: each copy is refused without a trace or read
-// within the bounds of every reader, and what it read comes back exactly after a save.
+// within the bounds of every reader, what it read comes back exactly after a save, and the
+// cross model made and searched with it stays within those bounds.
+void tst_ModelMatchingSettings::mutatedFiles_data()
+{
+    QTest::addColumn<MutationLoop::Mutation>("mutation");
+    QTest::newRow("damaged bytes") << MutationLoop::Mutation(&FileMutations::mutated);
+    QTest::newRow("damaged values") << MutationLoop::Mutation(&FileMutations::mutatedValues);
+}
+
 void tst_ModelMatchingSettings::mutatedFiles()
 {
+    QFETCH(MutationLoop::Mutation, mutation);
     SettingsFileMutations::Access<ModelMatchingFile> access;
     access.make = [] {
         auto file = std::make_unique<ModelMatchingFile>();
@@ -378,16 +490,20 @@ void tst_ModelMatchingSettings::mutatedFiles()
     access.save = [](ModelMatchingFile& file, const QString& path) { return file.save(path); };
     access.text = [](ModelMatchingFile& file) { return file.text(); };
     access.equal = [](const ModelMatchingFile& a, const ModelMatchingFile& b) { return a.settings == b.settings; };
+    access.use = [](ModelMatchingFile& file) { return crossSearch(file.settings); };
     ModelMatchingFile written;
     written.settings.SearchPosition = {0.1 + 0.2, 12.345678, 99.5, 7.25, -33.333333333};
     written.settings.SearchTolerance = {true, 2.5, 0.0625, 20};
-    written.settings.Model.ROI = {{1, 30.5, 17.25, 40.125, 40.0, 0.5}, {2, 5.5, 6.0, 7.0, 8.75, 12.0},
-                                  {1, -9.5, 100.25, 20.5, 9.75, 45.0}};
+    // One region: damaged, it is the whole model.
+    written.settings.Model.ROI = {{1, 30.5, 17.25, 40.125, 40.0, 0.5}};
+    bool found = false;
+    QVERIFY(crossSearch(written.settings, &found).isEmpty());
+    QVERIFY(found);
     const QByteArray valid = SettingsFileMutations::validFile(written, access, QStringLiteral("Damaged.modelmatching"));
     QVERIFY(!valid.isEmpty());
-    const QString fault = SettingsFileMutations::run(valid, QStringLiteral("Damaged.modelmatching"), access);
+    const QString fault = SettingsFileMutations::run(valid, QStringLiteral("Damaged.modelmatching"), access, MutationLoop::Bounds(), mutation);
     QVERIFY2(fault.isEmpty(), qPrintable(fault));
 }
 
-QTEST_GUILESS_MAIN(tst_ModelMatchingSettings)
+QTEST_MAIN(tst_ModelMatchingSettings)
 #include "tst_ModelMatchingSettings.moc"

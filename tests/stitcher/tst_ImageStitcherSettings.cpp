@@ -1,5 +1,14 @@
+#include "StitcherTestSetup.h"
+
+#include <FileMutations.h>
+#include <Hobject_View_Gui.h>
 #include <ImageStitcherSettings.h>
+#include <LabwareGrid.h>
 #include <ModelMatching.h>
+#include <ModelMatchingErrors.h>
+#include <ModelMatching_Analyse_CreateModel.h>
+#include <ModelMatching_Analyse_SearchModel.h>
+#include <PictureUnitConverter.h>
 #include <SettingsFileMutations.h>
 #include <TestFixtures.h>
 #include <XML_Settings.h>
@@ -62,7 +71,51 @@ ImageStitcherSettingsData editedData()
     return data;
 }
 
+// The record's cross model with its template picture and both workers, as the main window
+// and the stitcher's worker set them up.
+struct CrossModel {
+    explicit CrossModel(const ImageStitcherSettingsData& data)
+    {
+        settings.setCrossModel(&facade);
+        settings.takeData(data);
+        static const Halcon::Hobject crossTemplate =
+            PlateScenes::trayCrossTemplate(StitcherTestSetup::trayOptions());
+        picture.SetModelPicture(crossTemplate);
+    }
+
+    ImageStitcherSettings settings;
+    Hobject_View_Gui viewer{nullptr, QStringLiteral("Cross Model")};
+    ModelMatching facade{QStringLiteral("CrossModel"), &settings.data().CrossModel};
+    ModelMatching_ModelPicture picture{&facade, QStringLiteral("modelmatching"), true};
+    ModelMatching_Analyse_CreateModel creator{&facade, QStringLiteral("modelmatching.referenceposition"), &viewer};
+    ModelMatching_Analyse_SearchModel searcher{&facade, QStringLiteral("modelmatching.referenceposition"), &viewer};
+};
+
+// The stitcher's next steps with a record it read: its cross model made from the tray's
+// template, then searched as a run searches the first picture's first cross. A model that is
+// made must be found or refused at once; one never found keeps each search waiting for its
+// time-out.
+QString crossSearch(const ImageStitcherSettings& record, bool* found = nullptr)
+{
+    CrossModel model(record.data());
+    ModelMatchingCreateResult created;
+    if (model.facade.CreateModel(PictureCrossSearch::createParameters(), created) != 0)
+        return QString();
+    const Halcon::Hobject& picture = StitcherTestSetup::tray().views.front().image;
+    PictureUnitConverter units(picture);
+    const SearchAreaSettings& area = record.data().ReferencePoints.front().Area1;
+    const Halcon::Hobject region =
+        GenerateRotatedRectangleContour(&units, area.PosX, area.PosY, area.SizeX, area.SizeY, area.Angle);
+    ModelMatchingSearchResult result;
+    const Errors::Type_Error code = model.facade.SearchModel(PictureCrossSearch::searchParameters(picture, region), result);
+    if (found)
+        *found = code == 0 && result.Found;
+    return code == ModelMatchingErrors::FindTimeout ? QStringLiteral("the cross search ran into its time-out") : QString();
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(MutationLoop::Mutation)
 
 class tst_ImageStitcherSettings : public QObject {
     Q_OBJECT
@@ -82,6 +135,7 @@ private slots:
     void refusedLoadLeavesTheRecordUntouched();
     void failedSaveLeavesFileAndRecord();
     void snapshotsDuringLoadsAreWholeRecords();
+    void mutatedFiles_data();
     void mutatedFiles();
 };
 
@@ -277,7 +331,7 @@ void tst_ImageStitcherSettings::refusedLoadLeavesTheRecordUntouched_data()
     QTest::newRow("newer version") << documentText(QStringLiteral("<DistanceCameraToCrossPlane>1</DistanceCameraToCrossPlane>"),
                                                    QStringLiteral(" ConfigVersion=\"2.0\""));
     QTest::newRow("empty") << "";
-    const QString region = QStringLiteral("<ROI><Type>1</Type><PositionX>40</PositionX><SizeX>5</SizeX></ROI>");
+    const QString region = QStringLiteral("<ROI><Type>1</Type><PositionX>40</PositionX><SizeX>5</SizeX><SizeY>5</SizeY></ROI>");
     QTest::newRow("cross model with more regions than a model takes")
         << documentText(QStringLiteral("<DistanceCameraToCrossPlane>1</DistanceCameraToCrossPlane><ModelMatching><Model>")
                         + region.repeated(ModelMatchingSettings::MaximumRoiCount + 1)
@@ -362,10 +416,18 @@ void tst_ImageStitcherSettings::snapshotsDuringLoadsAreWholeRecords()
 }
 
 // Seeded damage of the demo settings file, its cross model included: each copy is refused
-// without a trace or read within the bounds of every reader, and what it read comes back
-// exactly after a save.
+// without a trace or read within the bounds of every reader, what it read comes back exactly
+// after a save, and the cross model made and searched with it stays within those bounds.
+void tst_ImageStitcherSettings::mutatedFiles_data()
+{
+    QTest::addColumn<MutationLoop::Mutation>("mutation");
+    QTest::newRow("damaged bytes") << MutationLoop::Mutation(&FileMutations::mutated);
+    QTest::newRow("damaged values") << MutationLoop::Mutation(&FileMutations::mutatedValues);
+}
+
 void tst_ImageStitcherSettings::mutatedFiles()
 {
+    QFETCH(MutationLoop::Mutation, mutation);
     SettingsFileMutations::Access<ImageStitcherSettings> access;
     access.make = [] {
         auto record = std::make_unique<ImageStitcherSettings>();
@@ -377,16 +439,24 @@ void tst_ImageStitcherSettings::mutatedFiles()
     access.save = [](ImageStitcherSettings& record, const QString& path) { return record.saveToFile(path); };
     access.text = [](ImageStitcherSettings& record) { return record.toXmlString(); };
     access.equal = [](const ImageStitcherSettings& a, const ImageStitcherSettings& b) { return a.data() == b.data(); };
+    access.use = [](ImageStitcherSettings& record) { return crossSearch(record); };
     ImageStitcherSettings demo;
     QVERIFY(demo.loadFromFile(TestFixtures::sourceDir() + QStringLiteral("/") + ImageStitcherSettings::demoFolder()
                               + QStringLiteral("/Demo_QTray-Plate")));
-    QVERIFY(!demo.data().CrossModel.Model.ROI.isEmpty());
+    // The cross model and the areas of the tray the search runs on.
+    ImageStitcherSettingsData data = demo.data();
+    data.CrossModel.Model.ROI = {{ModelMatchingRoi::Type_Rectangle, 30.0, 17.5, 40.0, 40.0, 0.0}};
+    data.ReferencePoints = ImageStitcherSettingsData().ReferencePoints;
+    demo.takeData(data);
+    bool found = false;
+    QVERIFY(crossSearch(demo, &found).isEmpty());
+    QVERIFY(found);
     const QString fileName = QStringLiteral("Damaged") + ImageStitcherSettings::fileExtension();
     const QByteArray valid = SettingsFileMutations::validFile(demo, access, fileName);
     QVERIFY(!valid.isEmpty());
-    const QString fault = SettingsFileMutations::run(valid, fileName, access);
+    const QString fault = SettingsFileMutations::run(valid, fileName, access, MutationLoop::Bounds(), mutation);
     QVERIFY2(fault.isEmpty(), qPrintable(fault));
 }
 
-QTEST_GUILESS_MAIN(tst_ImageStitcherSettings)
+QTEST_MAIN(tst_ImageStitcherSettings)
 #include "tst_ImageStitcherSettings.moc"
