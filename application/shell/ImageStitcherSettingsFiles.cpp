@@ -131,10 +131,17 @@ Errors::Type_Error ImageStitcherSettingsFiles::pathOfName(const QString& name, Q
 bool ImageStitcherSettingsFiles::loadAtStart(const QString& file)
 {
     ImageStitcherSettings incoming;
-    if (incoming.loadFromFile(file)) {
-        // Read, but no cross model beside them: defaults written at a first start have none yet.
-        if (takeWithCrossModel(incoming.data(), file, false) != 0)
-            take(incoming.data(), ModelMatchingLoadedFiles(), file, false);
+    if (incoming.loadFromFile(file) && SettingsName::isPlainName(incoming.data().name)) {
+        // Nothing else is there to keep: the values are taken with what of the cross model's
+        // files reads. A file that does not read stays on disk as it is (no save puts an empty
+        // one in its place), and the next stitch makes the model anew.
+        ModelMatchingLoadedFiles files;
+        const Errors::Type_Error code = m_crossModel->ReadAvailableFiles(incoming.data().CrossModel,
+                                                                         QFileInfo(file).path(), incoming.data().name,
+                                                                         files);
+        take(incoming.data(), files, file, false);
+        if (code == 0)
+            m_settings->emitCustom(ImageStitcherSettings::CustomSignal_OverviewShown);
         return true;
     }
     // An unreadable file is not overwritten: the defaults then stay bound to no file.

@@ -50,9 +50,11 @@ public:
     // name; an empty name gives an empty path (keep the current settings).
     static Errors::Type_Error pathOfName(const QString& name, QString& path);
 
-    // At start: the default file is loaded (also without cross model files beside it), or a
-    // missing one gets the defaults written to it with the cross model's files. One that exists but does not load is kept untouched, the
-    // record holds the defaults under no file name, and false comes back.
+    // At start: the default file is loaded with what of the cross model's files beside it
+    // reads (ModelMatching::ReadAvailableFiles), or a missing one gets the defaults written
+    // to it with the cross model's files. One that exists but does not load (or names no
+    // plain settings name) is kept untouched, the record holds the defaults under no file
+    // name, and false comes back.
     bool loadAtStart(const QString& file);
 
 private:

@@ -10,6 +10,7 @@
 #include "ModelMatching_ModelSettings_ModelPicture_Gui.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QMutexLocker>
 
 using Halcon::Hobject;
@@ -269,6 +270,26 @@ Errors::Type_Error ModelMatching::ReadFiles(const ModelMatchingSettings& setting
     if (const Errors::Type_Error error = source->ReadFiles(folder, baseName, files); error != 0)
         return error;
     return searcher->ReadModelFile(folder, baseName, &settings, files.model);
+}
+
+Errors::Type_Error ModelMatching::ReadAvailableFiles(const ModelMatchingSettings& settings, const QString& folder,
+                                                    const QString& baseName, ModelMatchingLoadedFiles& files) const
+{
+    files = ModelMatchingLoadedFiles();
+    ModelMatching_ModelPicture* source = GetModelPictureSource();
+    ModelMatching_Analyse_SearchModel* searcher = GetSearchWorker();
+    if (!source || !GetCreateWorker() || !searcher)
+        return ModelMatchingErrors::GeneralError;
+    const Errors::Type_Error pictureError = source->ReadFiles(folder, baseName, files);
+    if (pictureError != 0) {
+        // A template file that is there stays the template's, read when it is needed: no
+        // save takes the place for an empty one.
+        files.picture = Hobject();
+        if (!QFileInfo::exists(files.pictureFile))
+            files.pictureFile.clear();
+    }
+    const Errors::Type_Error modelError = searcher->ReadModelFile(folder, baseName, &settings, files.model);
+    return pictureError != 0 ? pictureError : modelError;
 }
 
 Errors::Type_Error ModelMatching::TakeFiles(const ModelMatchingLoadedFiles& files)

@@ -102,6 +102,12 @@ public:
     Errors::Type_Error ReadFiles(const ModelMatchingSettings& settings, const QString& folder, const QString& baseName,
                                  ModelMatchingLoadedFiles& files) const;
     Errors::Type_Error TakeFiles(const ModelMatchingLoadedFiles& files);
+    // As ReadFiles, for settings that are taken whatever their files hold (when nothing else
+    // is there to keep): a file that does not read is left out instead of ending the read,
+    // and a template file that is there but does not read stays the template's file, to be
+    // read when needed. Returns the first failure all the same.
+    Errors::Type_Error ReadAvailableFiles(const ModelMatchingSettings& settings, const QString& folder,
+                                          const QString& baseName, ModelMatchingLoadedFiles& files) const;
     // Both files are written before either is put in place: a failure leaves them as they
     // were.
     Errors::Type_Error SaveFiles(const QString& folder, const QString& baseName);

@@ -12,6 +12,7 @@
 #include <Halcon.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <numbers>
@@ -210,7 +211,11 @@ Errors::Type_Error ModelMatching_Analyse_CreateModel::WriteModel(const QString& 
         if (settings.Model.ROI.isEmpty())
             return pending.removal(path) ? ModelMatchingErrors::NoError : ModelMatchingErrors::CannotSaveModel;
         if (!model) {
-            // An empty file says "regions, but no model" to the reader.
+            // An empty file says "regions, but no model" to the reader; it never takes the
+            // place of a model.
+            const QFileInfo existing(path);
+            if (existing.isFile() && existing.size() > 0)
+                return ModelMatchingErrors::NoError;
             const QString written = pending.replacement(path);
             QSaveFile file(written);
             if (written.isEmpty() || !file.open(QIODevice::WriteOnly) || !file.commit())

@@ -51,9 +51,10 @@ public:
     // neither holds a model.
     Errors::Type_Error CreateModel(const ModelMatchingCreateParameters& parameters, ModelMatchingCreateResult& result);
 
-    // The model file beside the settings: removed when there are no regions, empty when
-    // there are regions but no model, else the model. A failed save leaves the file there
-    // as it was. 0 or 10011.
+    // The model file beside the settings: removed when there are no regions, else the model.
+    // Regions without a model leave a model file there as it is (it may be the only copy of
+    // a model that could not be read), and make an empty one where there is none. A failed
+    // save leaves the file there as it was. 0 or 10011.
     Errors::Type_Error WriteModel(const QString& folder, const QString& baseName) const;
     // The same, put in place by pending's commit; until then nothing changes.
     Errors::Type_Error WriteModel(const QString& folder, const QString& baseName, ModelMatchingPendingFiles& pending) const;

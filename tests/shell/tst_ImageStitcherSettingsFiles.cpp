@@ -2,18 +2,9 @@
 // shape model), loaded, taken over and saved as one: a load that fails changes nothing, a save
 // that fails leaves all three files as they were.
 
-#include "ImageStitcherSettingsFiles.h"
+#include "StitcherSettingsFilesSetup.h"
 
-#include <CrossScenes.h>
-#include <FileContents.h>
 #include <Halcon_Helper.h>
-#include <Hobject_View_Gui.h>
-#include <ImageStitcherSettings.h>
-#include <ModelMatching.h>
-#include <ModelMatching_Analyse_CreateModel.h>
-#include <ModelMatching_Analyse_SearchModel.h>
-#include <ModelMatching_ModelPicture.h>
-#include <PictureCrossSearch.h>
 #include <XML_Settings.h>
 
 #include <QDir>
@@ -26,55 +17,10 @@
 
 using FileContents::readAll;
 using FileContents::writeAll;
+using StitcherSettingsFilesSetup::Setup;
+using StitcherSettingsFilesSetup::Trio;
 
 namespace {
-
-const QString kPictureEnding = QStringLiteral(".modelmatching.modelpicture.png");
-const QString kModelEnding = QStringLiteral(".modelmatching.referenceposition.modeldata");
-
-// The record, the "CrossModel" facade with its template picture (read on demand) and both
-// workers, as the main window has them, and the file operations over them.
-struct Setup {
-    Setup() { settings.setCrossModel(&facade); }
-
-    // A template, one model region around the cross and the model made from them.
-    Errors::Type_Error makeModel(unsigned templateSeed, double regionLeft)
-    {
-        if (const Errors::Type_Error code = facade.SetModelPicture(CrossScenes::crossTemplate(templateSeed)))
-            return code;
-        ModelMatchingRoi roi;
-        roi.PositionX = regionLeft;
-        roi.PositionY = CrossScenes::kRoiTop;
-        roi.SizeX = CrossScenes::kRoiSize;
-        roi.SizeY = CrossScenes::kRoiSize;
-        facade.EditSettings([&](ModelMatchingSettings& s) { s.Model.ROI = {roi}; });
-        ModelMatchingCreateResult result;
-        return facade.CreateModel(PictureCrossSearch::createParameters(), result);
-    }
-
-    ImageStitcherSettings settings;
-    Hobject_View_Gui viewer{nullptr, QStringLiteral("Cross Model")};
-    ModelMatching facade{QStringLiteral("CrossModel"), &settings.data().CrossModel};
-    ModelMatching_ModelPicture picture{&facade, QStringLiteral("modelmatching"), true};
-    ModelMatching_Analyse_CreateModel creator{&facade, QStringLiteral("modelmatching.referenceposition"), &viewer};
-    ModelMatching_Analyse_SearchModel searcher{&facade, QStringLiteral("modelmatching.referenceposition"), &viewer};
-    ImageStitcherSettingsFiles files{&settings, &facade};
-};
-
-// Settings file and cross model files of one name in one folder.
-struct Trio {
-    QString settings;
-    QString picture;
-    QString model;
-
-    Trio(const QDir& folder, const QString& name)
-        : settings(folder.filePath(name + ImageStitcherSettings::fileExtension()))
-        , picture(folder.filePath(name + kPictureEnding))
-        , model(folder.filePath(name + kModelEnding))
-    {
-    }
-    QList<QByteArray> contents() const { return {readAll(settings), readAll(picture), readAll(model)}; }
-};
 
 Errors::Type_Error littleDiskSpace(const QString&, double& total, double& free, double& available)
 {
@@ -106,6 +52,8 @@ private slots:
     void refusedLoadChangesNothing();
     void failedSaveLeavesTheFilesWhole_data();
     void failedSaveLeavesTheFilesWhole();
+    void startKeepsCrossModelFilesItCannotRead_data();
+    void startKeepsCrossModelFilesItCannotRead();
 
 private:
     // Saved by init: "Tray" (the one loaded) and "Other", with different values and models.
@@ -252,6 +200,46 @@ void tst_ImageStitcherSettingsFiles::failedSaveLeavesTheFilesWhole()
     QCOMPARE(reloaded.files.load(saved.settings, false), Errors::Type_Error(0));
     QCOMPARE(reloaded.settings.data().DistanceCameraToCrossPlane, 199.75);
     QVERIFY(reloaded.searcher.GetModel());
+}
+
+void tst_ImageStitcherSettingsFiles::startKeepsCrossModelFilesItCannotRead_data()
+{
+    QTest::addColumn<QString>("damaged");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("shape model damaged") << "model" << QByteArray("no model") << true;
+    QTest::newRow("shape model cut short") << "model" << QByteArray("HSM") << true;
+    // The template cannot be read for the save: the save is refused rather than losing it.
+    QTest::newRow("template picture damaged") << "picture" << QByteArray("\x89PNG cut short") << false;
+    // No template: the model that was read is written back as it was, not emptied.
+    QTest::newRow("template picture missing") << "picture" << QByteArray() << true;
+}
+
+// At start there is nothing to keep instead of the default file: its values are taken with
+// what of the cross model reads, and a save under the same name leaves the files that did
+// not read exactly as they were, the one that did too.
+void tst_ImageStitcherSettingsFiles::startKeepsCrossModelFilesItCannotRead()
+{
+    QFETCH(QString, damaged);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, saved);
+    const Trio tray(m_folder, QStringLiteral("Tray"));
+    const QString file = damaged == QLatin1String("model") ? tray.model : tray.picture;
+    QVERIFY(bytes.isNull() ? QFile::remove(file) : writeAll(file, bytes));
+    const QList<QByteArray> files = tray.contents();
+    Setup setup;
+
+    QVERIFY(setup.files.loadAtStart(tray.settings));
+
+    QCOMPARE(setup.files.fileName(), tray.settings);
+    QCOMPARE(setup.settings.data().DistanceCameraToCrossPlane, 250.5);
+    QCOMPARE(setup.settings.data().CrossModel.Model.ROI.size(), 1);
+    QCOMPARE(bool(setup.searcher.GetModel()), damaged != QLatin1String("model"));
+    QCOMPARE(setup.picture.GetModelPictureFile(), bytes.isNull() ? QString() : tray.picture);
+    QCOMPARE(setup.files.save(setup.files.fileName()), saved);
+    QCOMPARE(QFileInfo::exists(tray.picture), !bytes.isNull());
+    QCOMPARE(readAll(tray.picture), files.at(1));
+    QCOMPARE(readAll(tray.model), files.at(2));
 }
 
 QTEST_MAIN(tst_ImageStitcherSettingsFiles)
