@@ -46,6 +46,7 @@ Errors::Type_Error ImageStitcherSettingsFiles::load(const QString& file, bool no
 {
     if (!offerToSave())
         return ErrorCannotLoad;
+    ModelMatchingPendingFiles::sweep(QFileInfo(file).path());
     ImageStitcherSettings incoming;
     if (!incoming.loadFromFile(file))
         return ErrorCannotLoad;
@@ -130,6 +131,7 @@ Errors::Type_Error ImageStitcherSettingsFiles::pathOfName(const QString& name, Q
 
 bool ImageStitcherSettingsFiles::loadAtStart(const QString& file)
 {
+    ModelMatchingPendingFiles::sweep(QFileInfo(file).path());
     ImageStitcherSettings incoming;
     if (incoming.loadFromFile(file) && SettingsName::isPlainName(incoming.data().name)) {
         // Nothing else is there to keep: the values are taken with what of the cross model's

@@ -35,7 +35,8 @@ public:
     // 202 when the file does not load, names no plain settings name or a wanted save of
     // modified settings did not happen; the cross model's code when its files do not load.
     // The record, the cross model and the file name change only when all of it loaded. Code
-    // 30 ends a successful load.
+    // 30 ends a successful load. What killed saves left in the file's folder goes first, as
+    // far as it is safe (ModelMatchingPendingFiles::sweep).
     Errors::Type_Error load(const QString& file, bool notify);
     // The cross model's files beside file and the record, all put in place or none; the file
     // becomes the current one only then.

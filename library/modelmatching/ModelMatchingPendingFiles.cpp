@@ -2,35 +2,27 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
+#include <atomic>
 #include <cstdio>
 
 #include <unistd.h>
 
 namespace {
 
+std::atomic<ModelMatchingPendingFiles::StepHook> g_stepHook{nullptr};
+
+void step()
+{
+    if (const ModelMatchingPendingFiles::StepHook hook = g_stepHook.load())
+        hook();
+}
+
 // Nothing but a file (or nothing) may stand where a file is put or removed.
 bool replaceable(const QString& target)
 {
     const QFileInfo info(target);
     return !info.exists() || info.isFile();
-}
-
-// A free name beside target, with target's last suffix.
-QString freeName(const QString& target, const char* purpose)
-{
-    const QFileInfo info(target);
-    // The writers append their format's ending to a name without it: the name keeps the target's.
-    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
-    const QString stem = target.left(target.size() - suffix.size());
-    QString name;
-    do {
-        name = stem + QStringLiteral(".%1-%2").arg(QLatin1String(purpose))
-                          .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'))
-            + suffix;
-    } while (QFileInfo::exists(name));
-    return name;
 }
 
 bool renamed(const QString& from, const QString& to)
@@ -40,17 +32,63 @@ bool renamed(const QString& from, const QString& to)
 
 } // namespace
 
+void ModelMatchingPendingFiles::setStepHook(StepHook hook)
+{
+    g_stepHook.store(hook);
+}
+
+void ModelMatchingPendingFiles::sweep(const QString& folder)
+{
+    ModelMatchingSaveRecord::sweep(folder);
+}
+
+ModelMatchingPendingFiles::ModelMatchingPendingFiles()
+    : m_key(ModelMatchingSaveRecord::newKey())
+{
+}
+
 ModelMatchingPendingFiles::~ModelMatchingPendingFiles()
 {
     discard();
+}
+
+QString ModelMatchingPendingFiles::privateName(const QString& target, const QString& purpose, bool keepSuffix)
+{
+    const QString folder = QFileInfo(target).path();
+    bool recorded = false;
+    for (const std::unique_ptr<ModelMatchingSaveRecord>& record : m_records)
+        recorded = recorded || record->folder() == folder;
+    if (!recorded) {
+        // The record is there before the first private file: a kill never leaves one unrecorded.
+        auto record = std::make_unique<ModelMatchingSaveRecord>(folder, m_key);
+        if (!record->isValid() || !record->setStage(m_stage))
+            return QString();
+        m_records.push_back(std::move(record));
+    }
+    const QString name = ModelMatchingSaveRecord::privateName(target, purpose, m_key, keepSuffix);
+    const QFileInfo taken(name);
+    return taken.exists() || taken.isSymLink() ? QString() : name;
+}
+
+bool ModelMatchingPendingFiles::toStage(ModelMatchingSaveRecord::Stage stage)
+{
+    m_stage = stage;
+    bool all = true;
+    for (const std::unique_ptr<ModelMatchingSaveRecord>& record : m_records)
+        all = record->setStage(stage) && all;
+    step();
+    return all;
 }
 
 QString ModelMatchingPendingFiles::replacement(const QString& target)
 {
     if (!replaceable(target))
         return QString();
-    const QString written = freeName(target, "saving");
+    const QString written = privateName(target, QStringLiteral("saving"), true);
+    if (written.isEmpty())
+        return written;
     m_replacements.push_back({written, target});
+    step();
     return written;
 }
 
@@ -65,8 +103,9 @@ bool ModelMatchingPendingFiles::kept(const QString& target) const
 
 bool ModelMatchingPendingFiles::keep(const QString& target)
 {
-    // The caller may write the file in place: only a copy keeps what it is now.
-    return backUp(target, true);
+    // The caller may write the file in place: only a copy keeps what it is now. From here on
+    // the caller changes a target.
+    return backUp(target, true) && toStage(ModelMatchingSaveRecord::Stage_Placing);
 }
 
 bool ModelMatchingPendingFiles::backUp(const QString& target, bool copy)
@@ -81,11 +120,13 @@ bool ModelMatchingPendingFiles::backUp(const QString& target, bool copy)
     }
     // Commit replaces files by renames, so a second name of the old file keeps it while the
     // target stays in place; a folder without hard links gets a copy.
-    const QString backup = freeName(target, "keeping");
-    if ((copy || ::link(QFile::encodeName(target).constData(), QFile::encodeName(backup).constData()) != 0)
-        && !QFile::copy(target, backup))
+    const QString backup = privateName(target, QStringLiteral("keeping"), false);
+    if (backup.isEmpty()
+        || ((copy || ::link(QFile::encodeName(target).constData(), QFile::encodeName(backup).constData()) != 0)
+            && !QFile::copy(target, backup)))
         return false;
     m_backups.push_back({backup, target});
+    step();
     return true;
 }
 
@@ -104,25 +145,33 @@ void ModelMatchingPendingFiles::onCommit(std::function<void()> action)
 
 bool ModelMatchingPendingFiles::commit()
 {
-    bool placed = true;
-    for (const Replacement& r : m_replacements) {
+    bool placed = toStage(ModelMatchingSaveRecord::Stage_Placing);
+    for (size_t i = 0; placed && i < m_replacements.size(); ++i) {
         // Replaces the target in one step: no moment without either file.
-        if (!(placed = backUp(r.target, false) && renamed(r.written, r.target)))
-            break;
+        const Replacement& r = m_replacements[i];
+        placed = backUp(r.target, false) && renamed(r.written, r.target);
+        step();
     }
-    for (int i = 0; placed && i < m_removals.size(); ++i)
+    for (int i = 0; placed && i < m_removals.size(); ++i) {
         placed = backUp(m_removals[i], false) && (!QFileInfo::exists(m_removals[i]) || QFile::remove(m_removals[i]));
+        step();
+    }
     if (!placed) {
         discard();
         return false;
     }
     m_replacements.clear();
     m_removals.clear();
+    // Should the record not say so, a kill from here on leaves the old files to a person.
+    toStage(ModelMatchingSaveRecord::Stage_Placed);
     for (const Replacement& b : m_backups) {
-        if (!b.written.isEmpty())
+        if (!b.written.isEmpty()) {
             QFile::remove(b.written);
+            step();
+        }
     }
     m_backups.clear();
+    m_records.clear();
     std::vector<std::function<void()>> actions;
     actions.swap(m_actions);
     for (const std::function<void()>& action : actions)
@@ -149,4 +198,5 @@ void ModelMatchingPendingFiles::discard()
     m_replacements.clear();
     m_removals.clear();
     m_actions.clear();
+    m_records.clear();
 }

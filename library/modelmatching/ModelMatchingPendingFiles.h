@@ -1,9 +1,12 @@
 #pragma once
 
+#include "ModelMatchingSaveRecord.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 // The files of one save, put in place together: each is written beside its target under a
@@ -11,10 +14,17 @@
 // are to go. Until then, and when the object goes without a commit, every target stays as it
 // was and what was written for it is removed. A folder where a target belongs is refused at
 // once, so that commit does not meet it halfway; should a step of commit still fail, the
-// steps before it are undone from second names of the old files.
+// steps before it are undone from second names of the old files. A record beside the files
+// (ModelMatchingSaveRecord) lets the next load of the folder clear what a killed save left.
 class ModelMatchingPendingFiles {
 public:
-    ModelMatchingPendingFiles() = default;
+    // Called after each step that changes a file on disk; lets a test end the process there.
+    using StepHook = void (*)();
+    static void setStepHook(StepHook hook);
+    // What killed saves left in folder, as far as it is safe to remove (ModelMatchingSaveRecord).
+    static void sweep(const QString& folder);
+
+    ModelMatchingPendingFiles();
     ~ModelMatchingPendingFiles();
     ModelMatchingPendingFiles(const ModelMatchingPendingFiles&) = delete;
     ModelMatchingPendingFiles& operator=(const ModelMatchingPendingFiles&) = delete;
@@ -44,10 +54,17 @@ private:
     bool kept(const QString& target) const;
     // Keeps target as it is now (copy, or a hard link where the file is only ever renamed over).
     bool backUp(const QString& target, bool copy);
+    // A free private name for target, under the record of its folder; empty when there is none.
+    QString privateName(const QString& target, const QString& purpose, bool keepSuffix);
+    bool toStage(ModelMatchingSaveRecord::Stage stage);
 
+    const QString m_key;
+    ModelMatchingSaveRecord::Stage m_stage = ModelMatchingSaveRecord::Stage_Writing;
+    // One per folder that holds a private file of this save.
+    std::vector<std::unique_ptr<ModelMatchingSaveRecord>> m_records;
     std::vector<Replacement> m_replacements;
     QStringList m_removals;
-    // written = the hard link of the old target; empty written: the target was not there.
+    // written = the second name of the old target; empty written: the target was not there.
     std::vector<Replacement> m_backups;
     std::vector<std::function<void()>> m_actions;
 };

@@ -175,7 +175,7 @@ void tst_ImageStitcherSettingsFiles::failedSaveLeavesTheFilesWhole()
     QCOMPARE(setup.makeModel(23, CrossScenes::kRoiLeft + 1.5), Errors::Type_Error(0));
     setup.settings.data().DistanceCameraToCrossPlane = 199.75;
     const QList<QByteArray> before = saved.contents();
-    const QStringList entries = m_folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    const QStringList entries = m_folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     fault(m_folder);
 
     QVERIFY(!setup.files.save(saved.settings));
@@ -185,7 +185,7 @@ void tst_ImageStitcherSettingsFiles::failedSaveLeavesTheFilesWhole()
     QCOMPARE(QFileInfo::exists(saved.settings), target == QLatin1String("Tray"));
     QCOMPARE(setup.files.fileName(), tray.settings);
     // Nothing written on the way stays behind.
-    QStringList after = m_folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    QStringList after = m_folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     after.removeAll(QFileInfo(saved.model).fileName());
     after.removeAll(QFileInfo(saved.picture).fileName());
     QStringList expected = entries;
