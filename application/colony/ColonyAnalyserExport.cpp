@@ -72,7 +72,7 @@ Errors::Type_Error ColonyAnalyserExport::colonyResults(ApplicationDatabase* data
 
 Errors::Type_Error ColonyAnalyserExport::checkPictureTarget(const QString& picturePath, const QString& pictureFormat)
 {
-    if (const Errors::Type_Error code = ExportTarget_Guard::check(picturePath); code != 0)
+    if (const Errors::Type_Error code = ExportTarget_Guard::checkPicture(picturePath, pictureFormat); code != 0)
         return code;
     if (!Halcon_Helper::IsPictureFormat(pictureFormat, false))
         return kErrorCannotSavePicture;

@@ -1,5 +1,6 @@
 #include "ColonyResultExport.h"
 
+#include <QFileDevice>
 #include <QStringList>
 
 #include <algorithm>
@@ -31,9 +32,8 @@ ColonyResultExport::ColonyResultExport(const QString& fileName, const QString& o
 
 ColonyResultExport::~ColonyResultExport()
 {
-    // Not closed: the temporary file goes, the target stays as it was.
-    if (m_file.isOpen())
-        m_file.cancelWriting();
+    // Not closed: the private file goes, the target stays as it was.
+    m_file.discard();
 }
 
 void ColonyResultExport::parseOptions(const QString& options)
@@ -63,7 +63,7 @@ QString ColonyResultExport::quoteField(const QString& field, QChar delimiter)
 
 bool ColonyResultExport::writeBytes(const QByteArray& bytes)
 {
-    return m_file.write(bytes) == bytes.size();
+    return m_file.file().write(bytes) == bytes.size();
 }
 
 Errors::Type_Error ColonyResultExport::writeLine(const QStringList& fields)
@@ -84,7 +84,7 @@ Errors::Type_Error ColonyResultExport::writeLine(const QStringList& fields)
 
 Errors::Type_Error ColonyResultExport::writeHeader()
 {
-    if (m_file.fileName().isEmpty() || !m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+    if (!m_file.open())
         return ErrorFileOperation;
     QStringList titles{QStringLiteral("Well Number"),
                        QStringLiteral("Well Name"),
@@ -169,7 +169,7 @@ Errors::Type_Error ColonyResultExport::close()
     if (!m_file.isOpen())
         return ErrorFileOperation;
     if (m_failed) {
-        m_file.cancelWriting();
+        m_file.discard();
         return ErrorFileOperation;
     }
     return m_file.commit() ? Errors::Type_Error(0) : ErrorFileOperation;

@@ -3,16 +3,17 @@
 #include "DatabaseTableZelvorinColony.h"
 #include "DatabaseTableZelvorinContainer.h"
 #include "Errors.h"
+#include "ReplacingFile.h"
 
 #include <QByteArray>
 #include <QChar>
 #include <QList>
-#include <QSaveFile>
 #include <QString>
 
 // Writes the colony results of one rack as delimited text: a header line, then one line per
-// colony, container by container. The file is written through a temporary file and appears
-// only on close, so a failed export never leaves a partial file or spoils an existing one.
+// colony, container by container. The file is written through a private file and appears
+// only on close (ReplacingFile), so a failed export never leaves a partial file or spoils an
+// existing one, and a link named as the file is replaced, not written through.
 // A field holding the delimiter, a double quote or a line break is quoted.
 class ColonyResultExport {
 public:
@@ -52,7 +53,7 @@ private:
     void parseOptions(const QString& options);
     Errors::Type_Error writeLine(const QStringList& fields);
 
-    QSaveFile m_file;
+    ReplacingFile m_file;
     QChar m_delimiter;
     int m_filter;
     bool m_colour;

@@ -96,7 +96,7 @@ Errors::Type_Error CameraOperations::takePicture()
 
 Errors::Type_Error CameraOperations::savePicture(const QString& path, const QString& format, int sizePercent)
 {
-    if (const Errors::Type_Error code = ExportTarget_Guard::check(path))
+    if (const Errors::Type_Error code = ExportTarget_Guard::checkPicture(path, format))
         return code;
     Halcon::Hobject picture;
     if (const Errors::Type_Error code = m_camera->GetPicture(picture))

@@ -38,7 +38,7 @@ Errors::Type_Error LiveViewOperations::isVisible(bool& visible) const
 
 Errors::Type_Error LiveViewOperations::savePicture(const QString& path, const QString& format, int sizePercent)
 {
-    if (const Errors::Type_Error code = ExportTarget_Guard::check(path))
+    if (const Errors::Type_Error code = ExportTarget_Guard::checkPicture(path, format))
         return code;
     return m_view->SavePicture(path, format, sizePercent);
 }

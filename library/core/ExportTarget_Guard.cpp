@@ -1,5 +1,6 @@
 #include "ExportTarget_Guard.h"
 
+#include "Halcon_Helper.h"
 #include "LibraryFunctions.h"
 
 #include <QDir>
@@ -105,4 +106,11 @@ Errors::Type_Error ExportTarget_Guard::check(const QString& target)
             return ErrorRefused;
     }
     return 0;
+}
+
+Errors::Type_Error ExportTarget_Guard::checkPicture(const QString& target, const QString& format)
+{
+    if (const Errors::Type_Error code = check(target))
+        return code;
+    return check(Halcon_Helper::ImageFileName(target, format, false));
 }

@@ -19,6 +19,10 @@ public:
     // 0 when target may be written (an empty name is left to the writer), else ErrorRefused;
     // nothing is touched either way.
     static Errors::Type_Error check(const QString& target);
+    // The same for a picture that Halcon_Helper::SaveImageFile writes in format through the
+    // vision library: the name given and the name written (with the format's extension) must
+    // both pass.
+    static Errors::Type_Error checkPicture(const QString& target, const QString& format);
 
     // Protects paths (each with everything beneath it) under owner's key, replacing what that
     // owner protected before; relative paths count from the current folder at this call.

@@ -3,6 +3,7 @@
 #include "ErrorCodes.h"
 #include "LibraryFunctions.h"
 #include "QuendralLibrary.h"
+#include "ReplacingFile.h"
 
 #include <HTuple.h>
 #include <HalconErrors.h>
@@ -19,7 +20,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QSaveFile>
 
 #include <atomic>
 #include <cstring>
@@ -502,14 +502,8 @@ Errors::Type_Error Halcon_Helper::SaveImageFile(const QString& fileName, const H
             qimage.reinterpretAsFormat(QImage::Format_RGB32);
 
         // Written beside the target and renamed over it, so a failed save keeps the old picture.
-        QSaveFile file(fileName);
-        if (!file.open(QIODevice::WriteOnly))
-            return logEnd(call, kCannotSave);
-        if (!qimage.save(&file, qtFormat->qtFormat, qtFormat->quality)) {
-            file.cancelWriting();
-            return logEnd(call, kCannotSave);
-        }
-        if (!file.commit())
+        ReplacingFile file(fileName);
+        if (!file.open() || !qimage.save(&file.file(), qtFormat->qtFormat, qtFormat->quality) || !file.commit())
             return logEnd(call, kCannotSave);
         return logEnd(call, kNoError);
     }
@@ -518,6 +512,17 @@ Errors::Type_Error Halcon_Helper::SaveImageFile(const QString& fileName, const H
         != Halcon::kSuccess)
         return logEnd(call, kCannotSave);
     return logEnd(call, kNoError);
+}
+
+QString Halcon_Helper::ImageFileName(const QString& fileName, const QString& format, bool throughQImage)
+{
+    if (throughQImage)
+        return fileName;
+    HTuple written;
+    if (Halcon::write_image_file_name(HTuple(format.toLatin1().toStdString()), layerFileName(fileName), &written)
+        != Halcon::kSuccess)
+        return fileName;
+    return QDir::fromNativeSeparators(QFile::decodeName(QByteArray::fromStdString(written.S())));
 }
 
 bool Halcon_Helper::IsPictureFormat(const QString& format, bool throughQImage)

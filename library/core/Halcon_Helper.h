@@ -109,6 +109,11 @@ public:
     static Errors::Type_Error LoadImageFile(const QString& fileName, Halcon::Hobject& image);
     static Errors::Type_Error SaveImageFile(const QString& fileName, const Halcon::Hobject& image,
                                            const QString& format, bool cropDomain, bool throughQImage);
+    // The name SaveImageFile writes for fileName: through the vision library the format's
+    // extension is appended when the name ends with none of its extensions (fileName itself
+    // for a format it refuses), through the Qt image fileName as it is. A check of the target
+    // looks at this name.
+    static QString ImageFileName(const QString& fileName, const QString& format, bool throughQImage);
     // A format SaveImageFile writes by that path: through the Qt image one of the system's
     // formats ("tiff", "png", "png best", "png fastest", "bmp", "jpeg", "jp2"), through the
     // vision library any it takes ("jpeg 80" too).

@@ -1,15 +1,14 @@
 #include "Zip_Helper.h"
 
+#include "ReplacingFile.h"
 #include "Zip_Helper_Directory.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryFile>
 
 #include <algorithm>
-#include <cstdio>
 
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
@@ -142,27 +141,6 @@ void Zip_Helper::discardArchive()
     if (m_archive->isOpen())
         m_archive->close();
     m_target.reset();
-    m_targetPath.clear();
-}
-
-bool Zip_Helper::replaceTarget()
-{
-    if (!m_target->flush())
-        return false;
-    // An archive that is replaced keeps its permissions; a new one gets the usual ones rather
-    // than the temporary file's private ones.
-    const QFileInfo existing(m_targetPath);
-    const QFile::Permissions permissions = existing.exists()
-        ? existing.permissions()
-        : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
-    m_target->setPermissions(permissions);
-    m_target->close();
-    // rename(2) replaces the old archive in one step, so a reader sees either one or the other.
-    if (std::rename(QFile::encodeName(m_target->fileName()).constData(),
-                    QFile::encodeName(m_targetPath).constData()) != 0)
-        return false;
-    m_target->setAutoRemove(false);
-    return true;
 }
 
 Errors::Type_Error Zip_Helper::Open(const QString& archivePath, bool append)
@@ -172,20 +150,18 @@ Errors::Type_Error Zip_Helper::Open(const QString& archivePath, bool append)
         return c_createArchiveError;
     m_entryNames.clear();
     m_target.reset();
-    m_targetPath.clear();
     if (archivePath.isEmpty() || QFileInfo(archivePath).isDir() || isReadOnly(archivePath))
         return c_createArchiveError;
 
-    // Everything is written to a temporary file beside the archive; the archive itself is
+    // Everything is written to a private file beside the archive; the archive itself is
     // replaced only when Close has written a complete one.
-    auto target = std::make_unique<QTemporaryFile>(archivePath + QStringLiteral(".XXXXXX"));
+    auto target = std::make_unique<ReplacingFile>(archivePath);
     if (!target->open())
         return c_createArchiveError;
-    m_archive->setIoDevice(target.get());
+    m_archive->setIoDevice(&target->file());
     m_archive->setAutoClose(false);
     m_archive->setUtf8Enabled(true);
     m_target = std::move(target);
-    m_targetPath = archivePath;
     if (!m_archive->open(QuaZip::mdCreate)) {
         discardArchive();
         return c_createArchiveError;
@@ -279,7 +255,7 @@ Errors::Type_Error Zip_Helper::Close()
     if (!m_archive->isOpen())
         return 0;
     m_archive->close();
-    const bool complete = m_archive->getZipError() == 0 && m_target && isReadable() && replaceTarget();
+    const bool complete = m_archive->getZipError() == 0 && m_target && isReadable() && m_target->commit();
     discardArchive();
     return complete ? 0 : c_createArchiveError;
 }
@@ -287,9 +263,10 @@ Errors::Type_Error Zip_Helper::Close()
 bool Zip_Helper::isReadable()
 {
     // The archive as a reader will see it: sound, and listing the entries written.
-    if (!m_target->flush() || !m_target->seek(0) || !Zip_Helper_Directory::isSound(*m_target))
+    QFileDevice& file = m_target->file();
+    if (!file.flush() || !file.seek(0) || !Zip_Helper_Directory::isSound(file))
         return false;
-    QuaZip written(m_target.get());
+    QuaZip written(&file);
     written.setAutoClose(false);
     if (!written.open(QuaZip::mdUnzip))
         return false;

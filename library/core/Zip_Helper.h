@@ -9,8 +9,8 @@
 
 #include <memory>
 
-class QTemporaryFile;
 class QuaZip;
+class ReplacingFile;
 
 // Packs export files into a ZIP archive. Made with a parent only, it writes archives itself
 // (Open, AddFile/AddData, Close). Made with a folder text, it hands a list of files to the
@@ -50,16 +50,14 @@ private:
     bool copyArchive(const QString& archivePath, QStringList& names);
     bool isReadable();
     void discardArchive();
-    bool replaceTarget();
 
     QStringList m_programFiles;
     QString m_folder;
     QString m_programArchive;
     QString m_programPath;
-    // The archive is written here and moved over the archive path by Close. Declared before
-    // the archive object so that the archive, which writes into it, goes first.
-    std::unique_ptr<QTemporaryFile> m_target;
-    QString m_targetPath;
+    // The archive is written here and put in place of the archive path by Close. Declared
+    // before the archive object so that the archive, which writes into it, goes first.
+    std::unique_ptr<ReplacingFile> m_target;
     std::unique_ptr<QuaZip> m_archive;
     QStringList m_entryNames;
 };

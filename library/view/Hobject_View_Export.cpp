@@ -72,7 +72,7 @@ void Hobject_View_Export::saveAsked(Hobject_View_Gui* view)
         return;
     // The dialog may have moved the current folder; relative names are based on the program's.
     setCurrentDirToApplicationDir();
-    Errors::Type_Error error = ExportTarget_Guard::check(fileName);
+    Errors::Type_Error error = ExportTarget_Guard::checkPicture(fileName, QStringLiteral("png"));
     if (error == 0)
         error = Halcon_Helper::SaveImageFile(fileName, image, QStringLiteral("png"), false, false);
     if (error != 0) {

@@ -6,13 +6,14 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <opencv2/imgcodecs.hpp>
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdio>
 #include <sstream>
 
 namespace Halcon {
@@ -105,6 +106,35 @@ Herror parseFormat(const std::string &text, WriteFormat *format)
     }
     *format = std::move(f);
     return kSuccess;
+}
+
+std::string withFormatExtension(const std::string &name, const WriteFormat &format)
+{
+    const bool hasExtension = std::any_of(format.extensions.begin(), format.extensions.end(),
+                                          [&](const std::string &ext) { return endsWithNoCase(name, ext); });
+    return hasExtension ? name : name + format.extensions.front();
+}
+
+// Written to a private file beside path and renamed over it: the old picture stays until the
+// new one is complete, and a symbolic link at path is replaced, not written through (it may
+// point at anything). A new picture gets the usual permissions rather than the private ones.
+bool replaceFile(const QString &path, const std::vector<uchar> &bytes)
+{
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    if (!file.open())
+        return false;
+    const QFileInfo existing(path);
+    const QFile::Permissions permissions = existing.isFile() && !existing.isSymLink()
+        ? existing.permissions()
+        : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+    if (file.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size())) != qint64(bytes.size())
+        || !file.flush() || !file.setPermissions(permissions))
+        return false;
+    file.close();
+    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
+        return false;
+    file.setAutoRemove(false);
+    return true;
 }
 
 // Picture bytes of a file, or the failure: missing or unreadable files are kErrFileOpen.
@@ -248,10 +278,7 @@ Herror write_image(const Hobject &image, const HTuple &format, const HTuple &fil
         if (img.width < f.minimumSide || img.height < f.minimumSide)
             return kErrImageTooSmall;
 
-        const bool hasExtension = std::any_of(f.extensions.begin(), f.extensions.end(),
-                                              [&](const std::string &ext) { return endsWithNoCase(name, ext); });
-        if (!hasExtension)
-            name += f.extensions.front();
+        name = withFormatExtension(name, f);
 
         if (!cv::haveImageWriter(f.extensions.front()))
             return kErrWrongFileFormat;
@@ -260,16 +287,28 @@ Herror write_image(const Hobject &image, const HTuple &format, const HTuple &fil
         if (!cv::imencode(f.extensions.front(), picture, encoded, f.params) || encoded.empty())
             return kErrFileWrite;
 
-        // The old picture is replaced only once the new one is completely on disk.
-        QSaveFile file(QFile::decodeName(QByteArray::fromStdString(name)));
-        if (!file.open(QIODevice::WriteOnly))
+        if (!replaceFile(QFile::decodeName(QByteArray::fromStdString(name)), encoded))
             return kErrFileWrite;
-        if (file.write(reinterpret_cast<const char *>(encoded.data()), qint64(encoded.size())) != qint64(encoded.size())) {
-            file.cancelWriting();
-            return kErrFileWrite;
-        }
-        if (!file.commit())
-            return kErrFileWrite;
+        return kSuccess;
+    });
+}
+
+Herror write_image_file_name(const HTuple &format, const HTuple &fileName, HTuple *writtenName)
+{
+    return guarded([&]() -> Herror {
+        std::string formatText;
+        if (Herror e = singleString(format, 1, &formatText); e != kSuccess)
+            return e;
+        WriteFormat f;
+        if (Herror e = parseFormat(formatText, &f); e != kSuccess)
+            return e;
+        std::string name;
+        if (Herror e = singleString(fileName, 2, &name); e != kSuccess)
+            return e;
+        if (name.empty())
+            return wrongValue(2);
+        if (writtenName)
+            *writtenName = HTuple(withFormatExtension(name, f));
         return kSuccess;
     });
 }

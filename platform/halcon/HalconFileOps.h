@@ -19,8 +19,14 @@ Herror read_image(Hobject *image, const HTuple &fileName);
 // the name does not end with one of its extensions. fillColor -1 writes the pixels
 // outside the domain as they are, any other value writes that grey value there.
 // The picture is written to a temporary file in the same folder and renamed over the
-// target, so a failed save leaves an existing picture untouched.
+// target, so a failed save leaves an existing picture untouched; a symbolic link at the
+// target is replaced by the picture, never written through.
 Herror write_image(const Hobject &image, const HTuple &format, const HTuple &fillColor, const HTuple &fileName);
+
+// The name write_image writes for fileName in format (the format's extension appended when
+// the name ends with none of its extensions), so that a caller can check that name before;
+// kErrWrongFileFormat for a format write_image refuses.
+Herror write_image_file_name(const HTuple &format, const HTuple &fileName, HTuple *writtenName);
 
 // kSuccess when write_image takes format, else kErrWrongFileFormat: lets a caller refuse a
 // format before it queues the picture for a later write.

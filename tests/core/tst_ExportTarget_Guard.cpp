@@ -24,6 +24,8 @@ private slots:
     void targets_data();
     void targets();
     void protectionFollowsTheConnection();
+    void pictureNames_data();
+    void pictureNames();
 
 private:
     static bool writeFile(const QString& path, const QByteArray& bytes = QByteArray("x"));
@@ -64,6 +66,7 @@ void tst_ExportTarget_Guard::initTestCase()
     QVERIFY(QFile::link(m_folder.filePath(QStringLiteral("database/zelvorin.db3-journal")),
                         QStringLiteral("link-to-journal")));
     QVERIFY(QFile::link(m_folder.filePath(QStringLiteral("database/pictures")), QStringLiteral("link-to-pictures")));
+    QVERIFY(QFile::link(m_folder.filePath(QStringLiteral("database/zelvorin.db3")), QStringLiteral("exports/x.png")));
     QCOMPARE(::mkfifo(QFile::encodeName(m_folder.filePath(QStringLiteral("exports/pipe"))).constData(), 0600), 0);
 }
 
@@ -93,6 +96,7 @@ void tst_ExportTarget_Guard::targets_data()
     QTest::newRow("a settings file") << "settings/Colony/default.ColonySettings" << false;
     QTest::newRow("a new file among the settings") << "settings/window/export.csv" << false;
     QTest::newRow("a folder") << "exports" << false;
+    QTest::newRow("a link to the database among the exports") << "exports/x.png" << false;
     QTest::newRow("a pipe") << "exports/pipe" << false;
     QTest::newRow("a device") << "/dev/null" << false;
 
@@ -109,6 +113,27 @@ void tst_ExportTarget_Guard::targets()
     QFETCH(QString, target);
     QFETCH(bool, allowed);
     QCOMPARE(ExportTarget_Guard::check(target), allowed ? Errors::Type_Error(0) : ExportTarget_Guard::ErrorRefused);
+}
+
+void tst_ExportTarget_Guard::pictureNames_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<bool>("allowed");
+    // The writer appends ".png": x.png is what it writes.
+    QTest::newRow("a bare name whose picture name is a link to the database") << "exports/x" << "png" << false;
+    QTest::newRow("the same name in a format of another extension") << "exports/x" << "tiff" << true;
+    QTest::newRow("the database itself, as named") << "database/zelvorin.db3" << "png" << false;
+    QTest::newRow("a new picture") << "exports/new" << "jpeg 80" << true;
+}
+
+void tst_ExportTarget_Guard::pictureNames()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, format);
+    QFETCH(bool, allowed);
+    QCOMPARE(ExportTarget_Guard::checkPicture(target, format),
+             allowed ? Errors::Type_Error(0) : ExportTarget_Guard::ErrorRefused);
 }
 
 // The database file is protected while a connection holds it, and only that file.

@@ -79,6 +79,8 @@ private slots:
     void diskSpace();
     void failedSaveKeepsThePicture_data();
     void failedSaveKeepsThePicture();
+    void linkIsReplacedNotWrittenThrough_data();
+    void linkIsReplacedNotWrittenThrough();
 
     void toQImageGray();
     void toQImageRgb();
@@ -399,6 +401,42 @@ void tst_PictureFiles::failedSaveKeepsThePicture()
     QCOMPARE(fileBytes(fileName), good);
     // Nothing half-written is left beside it.
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{"keep.jpg"});
+}
+
+void tst_PictureFiles::linkIsReplacedNotWrittenThrough_data()
+{
+    QTest::addColumn<bool>("throughQImage");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("via Qt") << true << "link.png" << "link.png";
+    QTest::newRow("via layer") << false << "link.png" << "link.png";
+    QTest::newRow("via layer, extension appended") << false << "link" << "link.png";
+}
+
+// A symbolic link where a picture is saved is replaced by the picture; the file it points at
+// (the database, say) keeps its bytes. The name checked before is the one written.
+void tst_PictureFiles::linkIsReplacedNotWrittenThrough()
+{
+    QFETCH(bool, throughQImage);
+    QFETCH(QString, name);
+    QFETCH(QString, written);
+    QTemporaryDir folder;
+    const QString pointedAt = folder.filePath(QStringLiteral("data.db3"));
+    writeBytes(pointedAt, "data");
+    QVERIFY(QFile::link(pointedAt, folder.filePath(written)));
+    const QString fileName = folder.filePath(name);
+    QCOMPARE(Halcon_Helper::ImageFileName(fileName, QStringLiteral("png"), throughQImage), folder.filePath(written));
+
+    QCOMPARE(Halcon_Helper::SaveImageFile(fileName, gradientRgb(40, 30), QStringLiteral("png"), false, throughQImage),
+             Errors::Type_Error(0));
+
+    QCOMPARE(fileBytes(pointedAt), QByteArray("data"));
+    const QFileInfo picture(folder.filePath(written));
+    QVERIFY(!picture.isSymLink());
+    Hobject loaded;
+    QCOMPARE(Halcon_Helper::LoadImageFile(picture.filePath(), loaded), Errors::Type_Error(0));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+             (QStringList{"data.db3", written}));
 }
 
 void tst_PictureFiles::toQImageGray()

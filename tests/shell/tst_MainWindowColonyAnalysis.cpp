@@ -1,5 +1,6 @@
 #include "COM_Class.h"
 #include "Camera.h"
+#include "Camera_LiveView_Gui.h"
 #include "ColonyAnalyserGui.h"
 #include "ColonyDatabaseGui.h"
 #include "CorrectionInfo.h"
@@ -15,6 +16,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
@@ -68,6 +70,8 @@ private slots:
     void exportToZipArchive();
     void exportsKeepTheProgramsOwnData_data();
     void exportsKeepTheProgramsOwnData();
+    void linkAsExportTargetIsReplacedOrRefused_data();
+    void linkAsExportTargetIsReplacedOrRefused();
     void rackPictureFormatCheckedAtOnce_data();
     void rackPictureFormatCheckedAtOnce();
     void dialogOfAClientThatLeavesIsCancelled_data();
@@ -379,6 +383,80 @@ void tst_MainWindowColonyAnalysis::exportsKeepTheProgramsOwnData()
     QCOMPARE(after.isDir(), before.isDir());
     if (before.isFile())
         QCOMPARE(readFile(target), bytes);
+    DatabaseQueries::Rack stored;
+    QCOMPARE(m_window->Database_GetZelvorinRack(m_rack, stored), Errors::Type_Error(0));
+}
+
+void tst_MainWindowColonyAnalysis::linkAsExportTargetIsReplacedOrRefused_data()
+{
+    QTest::addColumn<QString>("writer");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<bool>("toTheDatabase");
+    const QStringList pictureWriters{"rack picture", "rack picture later", "camera picture", "live view picture"};
+    for (const bool toTheDatabase : {true, false}) {
+        const char* pointingAt = toTheDatabase ? ", a link to the database" : ", a link to another file";
+        // The picture writers append the format's extension to a bare name.
+        for (const QString& writer : pictureWriters)
+            QTest::newRow(qPrintable(writer + pointingAt)) << writer << "exported" << "exported.png" << toTheDatabase;
+        QTest::newRow(qPrintable(QStringLiteral("colony results") + pointingAt))
+            << "csv" << "exported.csv" << "exported.csv" << toTheDatabase;
+        QTest::newRow(qPrintable(QStringLiteral("ZIP archive") + pointingAt))
+            << "zip" << "exported.zip" << "exported.zip" << toTheDatabase;
+    }
+}
+
+// A symbolic link where an export goes: one to the program's own data is refused, any other
+// is replaced by the export; what it points at keeps its bytes either way.
+void tst_MainWindowColonyAnalysis::linkAsExportTargetIsReplacedOrRefused()
+{
+    QFETCH(QString, writer);
+    QFETCH(QString, name);
+    QFETCH(QString, written);
+    QFETCH(bool, toTheDatabase);
+    QVERIFY(m_rack > 0);
+    QTemporaryDir exports;
+    const QString pointedAt = toTheDatabase ? m_folder->filePath(QStringLiteral("database/zelvorin.db3"))
+                                            : exports.filePath(QStringLiteral("other file.txt"));
+    if (!toTheDatabase)
+        QVERIFY(writeFile(pointedAt, "the operator's own file"));
+    const QByteArray bytes = readFile(pointedAt);
+    QVERIFY(!bytes.isEmpty());
+    const QString link = exports.filePath(written);
+    QVERIFY(QFile::link(pointedAt, link));
+    const QString target = exports.filePath(name);
+
+    Errors::Type_Error result = -1;
+    if (writer == QLatin1String("zip")) {
+        result = m_window->AnalyseColonies_ExportToZipArchive({m_rack}, target, false);
+    } else if (writer == QLatin1String("csv")) {
+        result = m_window->AnalyseColonies_ExportColonyResults(m_rack, target, QString());
+    } else if (writer == QLatin1String("rack picture") || writer == QLatin1String("rack picture later")) {
+        QCOMPARE(analyseDemo(), Errors::Type_Error(0));
+        result = m_window->AnalyseColonies_ExportRackPicture(-1, writer.endsWith(QLatin1String("later")), target,
+                                                             QStringLiteral("png"), false, 100, false);
+    } else if (writer == QLatin1String("camera picture")) {
+        QCOMPARE(m_window->Camera_LoadPicture(DemoPicture), Errors::Type_Error(0));
+        result = m_window->Camera_SavePicture(target, QStringLiteral("png"), 50);
+    } else if (writer == QLatin1String("live view picture")) {
+        QCOMPARE(m_window->Camera_Open(QString()), Errors::Type_Error(0));
+        QCOMPARE(m_window->GUI_LiveView_Show(1), Errors::Type_Error(0));
+        QCOMPARE(m_window->liveViewGui()->WaitForPicture(), Errors::Type_Error(0));
+        result = m_window->GUI_LiveView_SavePicture(target, QStringLiteral("png"), 100);
+        m_window->GUI_LiveView_Show(0);
+        QCOMPARE(m_window->Camera_Close(), Errors::Type_Error(0));
+    }
+    QCOMPARE(result, toTheDatabase ? Errors::Type_Error(104) : Errors::Type_Error(0));
+    bool finished = false;
+    QTRY_VERIFY(m_window->AnalyseColonies_SaveResult_CheckAsynchronSaveFinish(finished) == 0 && finished);
+
+    QCOMPARE(readFile(pointedAt), bytes);
+    const QFileInfo after(link);
+    QCOMPARE(after.isSymLink(), toTheDatabase);
+    if (!toTheDatabase)
+        QVERIFY(after.isFile() && after.size() > 0);
+    // Nothing written on the way stays behind.
+    QCOMPARE(QDir(exports.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), toTheDatabase ? 1 : 2);
     DatabaseQueries::Rack stored;
     QCOMPARE(m_window->Database_GetZelvorinRack(m_rack, stored), Errors::Type_Error(0));
 }

@@ -1,6 +1,7 @@
 #include "Hobject_View_Gui.h"
 #include "ViewTestHelpers.h"
 
+#include "ExportTarget_Guard.h"
 #include "Halcon_Helper.h"
 #include "MessageBox_Helper.h"
 
@@ -10,6 +11,8 @@
 #include <HalconXldOps.h>
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -85,6 +88,8 @@ private slots:
     void dumpWritesTextsAtTheirPlaceAndSize();
     void exportThroughDialogs_data();
     void exportThroughDialogs();
+    void exportOverALink_data();
+    void exportOverALink();
 };
 
 void tst_Hobject_View_Gui_Interaction::clickSelectsEveryObjectHitOnce()
@@ -379,6 +384,55 @@ void tst_Hobject_View_Gui_Interaction::dumpWritesTextsAtTheirPlaceAndSize()
     // The viewer writes its texts in bold.
     const QRectF expected = TextInk::expected(font, size, true, QStringLiteral("MMMM"), position.x(), position.y());
     QVERIFY2(TextInk::matches(ink, expected), qPrintable(TextInk::describe(ink, expected)));
+}
+
+void tst_Hobject_View_Gui_Interaction::exportOverALink_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<bool>("protectedTarget");
+    // The writer appends ".png" to a bare name: the link lies at that name.
+    QTest::newRow("bare name, a link to protected data") << "x" << true;
+    QTest::newRow("bare name, a link to another file") << "x" << false;
+    QTest::newRow("full name, a link to another file") << "x.png" << false;
+}
+
+// The picture goes in place of a link where it is exported, never into what the link points
+// at; one that points at protected data is refused.
+void tst_Hobject_View_Gui_Interaction::exportOverALink()
+{
+    QFETCH(QString, fileName);
+    QFETCH(bool, protectedTarget);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString pointedAt = dir.filePath(QStringLiteral("data/kept.db3"));
+    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("data"))));
+    QFile file(pointedAt);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("kept") == 4);
+    file.close();
+    const int owner = 0;
+    if (protectedTarget)
+        ExportTarget_Guard::protect(&owner, {pointedAt});
+    const QString link = dir.filePath(QStringLiteral("x.png"));
+    QVERIFY(QFile::link(pointedAt, link));
+    ScriptedDialogs dialogs;
+    dialogs.answer = QMessageBox::No;
+    dialogs.fileName = dir.filePath(fileName);
+
+    Hobject_View_Gui view;
+    view.setPicture(grayPicture(64, 48, 100), QString(), false);
+    view.findChild<QToolButton*>("m_QToolButton_Save")->click();
+    ExportTarget_Guard::release(&owner);
+
+    QCOMPARE(dialogs.boxes.last().title, protectedTarget ? QStringLiteral("Export error") : QStringLiteral("Export picture ..."));
+    QFile kept(pointedAt);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("kept"));
+    QCOMPARE(QFileInfo(link).isSymLink(), protectedTarget);
+    if (!protectedTarget) {
+        Hobject saved;
+        QCOMPARE(Halcon_Helper::LoadImageFile(link, saved), Errors::Type_Error(0));
+        QCOMPARE(HalconTestPictures::pixel(saved, 20, 30, 0), 100);
+    }
 }
 
 void tst_Hobject_View_Gui_Interaction::exportThroughDialogs_data()
