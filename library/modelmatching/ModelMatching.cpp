@@ -262,18 +262,18 @@ Errors::Type_Error ModelMatching::LoadFiles(const QString& folder, const QString
 Errors::Type_Error ModelMatching::ReadFiles(const ModelMatchingSettings& settings, const QString& folder,
                                            const QString& baseName, ModelMatchingLoadedFiles& files) const
 {
-    files = ModelMatchingLoadedFiles();
-    ModelMatching_ModelPicture* source = GetModelPictureSource();
-    ModelMatching_Analyse_SearchModel* searcher = GetSearchWorker();
-    if (!source || !GetCreateWorker() || !searcher)
-        return ModelMatchingErrors::GeneralError;
-    if (const Errors::Type_Error error = source->ReadFiles(folder, baseName, files); error != 0)
-        return error;
-    return searcher->ReadModelFile(folder, baseName, &settings, files.model);
+    return readFiles(settings, folder, baseName, false, files);
 }
 
 Errors::Type_Error ModelMatching::ReadAvailableFiles(const ModelMatchingSettings& settings, const QString& folder,
                                                     const QString& baseName, ModelMatchingLoadedFiles& files) const
+{
+    return readFiles(settings, folder, baseName, true, files);
+}
+
+Errors::Type_Error ModelMatching::readFiles(const ModelMatchingSettings& settings, const QString& folder,
+                                           const QString& baseName, bool available,
+                                           ModelMatchingLoadedFiles& files) const
 {
     files = ModelMatchingLoadedFiles();
     ModelMatching_ModelPicture* source = GetModelPictureSource();
@@ -282,6 +282,8 @@ Errors::Type_Error ModelMatching::ReadAvailableFiles(const ModelMatchingSettings
         return ModelMatchingErrors::GeneralError;
     const Errors::Type_Error pictureError = source->ReadFiles(folder, baseName, files);
     if (pictureError != 0) {
+        if (!available)
+            return pictureError;
         // A template file that is there stays the template's, read when it is needed: no
         // save takes the place for an empty one.
         files.picture = Hobject();

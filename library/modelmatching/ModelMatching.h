@@ -141,6 +141,10 @@ private slots:
     void slot_ModelMatching_ModelPicture_ModeChanged(ModelMatching::Enum_Mode mode);
 
 private:
+    // ReadFiles, or with available ReadAvailableFiles.
+    Errors::Type_Error readFiles(const ModelMatchingSettings& settings, const QString& folder, const QString& baseName,
+                                 bool available, ModelMatchingLoadedFiles& files) const;
+
     QString m_name;
     ModelMatchingSettings* m_settings = nullptr;
     mutable QMutex m_settingsMutex;

@@ -108,6 +108,20 @@ Herror parseFormat(const std::string &text, WriteFormat *format)
     return kSuccess;
 }
 
+// The format and the file name of a write, each checked as the parameter of that number.
+Herror formatAndName(const HTuple &format, int formatParameter, const HTuple &fileName, int nameParameter,
+                     WriteFormat *writeFormat, std::string *name)
+{
+    std::string formatText;
+    if (Herror e = singleString(format, formatParameter, &formatText); e != kSuccess)
+        return e;
+    if (Herror e = parseFormat(formatText, writeFormat); e != kSuccess)
+        return e;
+    if (Herror e = singleString(fileName, nameParameter, name); e != kSuccess)
+        return e;
+    return name->empty() ? wrongValue(nameParameter) : kSuccess;
+}
+
 std::string withFormatExtension(const std::string &name, const WriteFormat &format)
 {
     const bool hasExtension = std::any_of(format.extensions.begin(), format.extensions.end(),
@@ -251,20 +265,13 @@ Herror write_image(const Hobject &image, const HTuple &format, const HTuple &fil
             return kErrObjectCountMismatch;
         const ImageElement &img = *images.front();
 
-        std::string formatText;
-        if (Herror e = singleString(format, 1, &formatText); e != kSuccess)
-            return e;
         WriteFormat f;
-        if (Herror e = parseFormat(formatText, &f); e != kSuccess)
+        std::string name;
+        if (Herror e = formatAndName(format, 1, fileName, 3, &f, &name); e != kSuccess)
             return e;
         double fill = -1.0;
         if (Herror e = singleNumber(fillColor, 2, &fill); e != kSuccess)
             return e;
-        std::string name;
-        if (Herror e = singleString(fileName, 3, &name); e != kSuccess)
-            return e;
-        if (name.empty())
-            return wrongValue(3);
 
         if (img.type == PixelType::UInt2 && !f.allowsUInt2)
             return kErrWrongPixelType;
@@ -296,17 +303,10 @@ Herror write_image(const Hobject &image, const HTuple &format, const HTuple &fil
 Herror write_image_file_name(const HTuple &format, const HTuple &fileName, HTuple *writtenName)
 {
     return guarded([&]() -> Herror {
-        std::string formatText;
-        if (Herror e = singleString(format, 1, &formatText); e != kSuccess)
-            return e;
         WriteFormat f;
-        if (Herror e = parseFormat(formatText, &f); e != kSuccess)
-            return e;
         std::string name;
-        if (Herror e = singleString(fileName, 2, &name); e != kSuccess)
+        if (Herror e = formatAndName(format, 1, fileName, 2, &f, &name); e != kSuccess)
             return e;
-        if (name.empty())
-            return wrongValue(2);
         if (writtenName)
             *writtenName = HTuple(withFormatExtension(name, f));
         return kSuccess;

@@ -1,20 +1,15 @@
 #pragma once
 
-// The stitcher settings record with its "CrossModel" facade, template picture (read on
-// demand) and both workers, as the main window has them, and the file operations over them;
-// the three files of one settings name in one folder.
+// The stitcher settings record with its cross model, as the main window has them, and the
+// file operations over them; the three files of one settings name in one folder.
 
 #include "ImageStitcherSettingsFiles.h"
 
 #include <CrossScenes.h>
 #include <FileContents.h>
-#include <Hobject_View_Gui.h>
 #include <ImageStitcherSettings.h>
-#include <ModelMatching.h>
-#include <ModelMatching_Analyse_CreateModel.h>
-#include <ModelMatching_Analyse_SearchModel.h>
-#include <ModelMatching_ModelPicture.h>
 #include <PictureCrossSearch.h>
+#include <StitcherCrossModel.h>
 
 #include <QDir>
 #include <QList>
@@ -24,9 +19,7 @@ namespace StitcherSettingsFilesSetup {
 inline const QString kPictureEnding = QStringLiteral(".modelmatching.modelpicture.png");
 inline const QString kModelEnding = QStringLiteral(".modelmatching.referenceposition.modeldata");
 
-struct Setup {
-    Setup() { settings.setCrossModel(&facade); }
-
+struct Setup : StitcherCrossModel {
     // A template, one model region around the cross and the model made from them.
     Errors::Type_Error makeModel(unsigned templateSeed, double regionLeft)
     {
@@ -42,12 +35,6 @@ struct Setup {
         return facade.CreateModel(PictureCrossSearch::createParameters(), result);
     }
 
-    ImageStitcherSettings settings;
-    Hobject_View_Gui viewer{nullptr, QStringLiteral("Cross Model")};
-    ModelMatching facade{QStringLiteral("CrossModel"), &settings.data().CrossModel};
-    ModelMatching_ModelPicture picture{&facade, QStringLiteral("modelmatching"), true};
-    ModelMatching_Analyse_CreateModel creator{&facade, QStringLiteral("modelmatching.referenceposition"), &viewer};
-    ModelMatching_Analyse_SearchModel searcher{&facade, QStringLiteral("modelmatching.referenceposition"), &viewer};
     ImageStitcherSettingsFiles files{&settings, &facade};
 };
 

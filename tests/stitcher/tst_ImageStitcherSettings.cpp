@@ -1,15 +1,13 @@
 #include "StitcherTestSetup.h"
 
 #include <FileMutations.h>
-#include <Hobject_View_Gui.h>
 #include <ImageStitcherSettings.h>
 #include <LabwareGrid.h>
 #include <ModelMatching.h>
 #include <ModelMatchingErrors.h>
-#include <ModelMatching_Analyse_CreateModel.h>
-#include <ModelMatching_Analyse_SearchModel.h>
 #include <PictureUnitConverter.h>
 #include <SettingsFileMutations.h>
+#include <StitcherCrossModel.h>
 #include <TestFixtures.h>
 #include <XML_Settings.h>
 
@@ -71,24 +69,15 @@ ImageStitcherSettingsData editedData()
     return data;
 }
 
-// The record's cross model with its template picture and both workers, as the main window
-// and the stitcher's worker set them up.
-struct CrossModel {
+// The record's cross model with the tray's template picture.
+struct CrossModel : StitcherCrossModel {
     explicit CrossModel(const ImageStitcherSettingsData& data)
     {
-        settings.setCrossModel(&facade);
         settings.takeData(data);
         static const Halcon::Hobject crossTemplate =
             PlateScenes::trayCrossTemplate(StitcherTestSetup::trayOptions());
         picture.SetModelPicture(crossTemplate);
     }
-
-    ImageStitcherSettings settings;
-    Hobject_View_Gui viewer{nullptr, QStringLiteral("Cross Model")};
-    ModelMatching facade{QStringLiteral("CrossModel"), &settings.data().CrossModel};
-    ModelMatching_ModelPicture picture{&facade, QStringLiteral("modelmatching"), true};
-    ModelMatching_Analyse_CreateModel creator{&facade, QStringLiteral("modelmatching.referenceposition"), &viewer};
-    ModelMatching_Analyse_SearchModel searcher{&facade, QStringLiteral("modelmatching.referenceposition"), &viewer};
 };
 
 // The stitcher's next steps with a record it read: its cross model made from the tray's
