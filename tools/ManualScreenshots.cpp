@@ -4,6 +4,7 @@
 
 #include <AppErrors.h>
 #include <Camera.h>
+#include <Camera_Settings_Gui.h>
 #include <Camera_Settings_Marks.h>
 #include <ColonyAnalyserGui.h>
 #include <Hobject_View_Gui.h>
@@ -117,7 +118,9 @@ QImage cameraSettingsConnected(MainWindowGui& window)
         window.cameraSettingsDock()->show();
         window.cameraSettingsDock()->raise();
         waitFor([] { return false; }, 300);
-        shot = window.cameraSettingsDock()->grab().toImage();
+        // The editor whole, also where the panel is narrower and scrolls.
+        auto* editor = window.cameraSettingsDock()->findChild<Camera_Settings_Gui*>();
+        shot = editor ? editor->grab().toImage() : QImage();
     } else {
         std::fprintf(stderr, "zelvorin-manual: the simulated camera did not connect\n");
     }

@@ -134,12 +134,12 @@ inline QString text(const QByteArray& pdf)
     return shown;
 }
 
-// The text without any white space: lines, blanks and tabs do not separate words the same way
-// on every page.
+// The text without any white space, its ligatures ("fi") spelt out: lines, blanks and tabs do
+// not separate words the same way on every page.
 inline QString compact(const QString& text)
 {
     QString result;
-    for (QChar c : text) {
+    for (QChar c : text.normalized(QString::NormalizationForm_KC)) {
         if (!c.isSpace())
             result += c;
     }

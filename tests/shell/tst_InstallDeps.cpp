@@ -55,22 +55,24 @@ void tst_InstallDeps::waitsForTheLock()
     // Every package missing; apt-get's update finds the lock held for its first calls.
     QVERIFY(writeScript(bin.filePath(QStringLiteral("dpkg-query")), "echo -n 'install ok not-installed'\n"));
     QVERIFY(writeScript(bin.filePath(QStringLiteral("sudo")), "exec \"$@\"\n"));
-    QVERIFY(writeScript(bin.filePath(QStringLiteral("apt-get")), QByteArray(R"(
-echo "$*" >> ")") + QFile::encodeName(log) + R"("
-if [[ " $* " == *" update "* ]]; then
-    calls=$(grep -c " update" ")" + QFile::encodeName(log) + R"(")
-    if [ )" + QByteArray::number(lockedUpdates) + R"( -lt 0 ] || [ "$calls" -le )" + QByteArray::number(lockedUpdates) + R"( ]; then
-        echo "E: Could not get lock /var/lib/apt/lists/lock. It is held by process 4242 (apt-get)" >&2
-        echo "E: Unable to lock directory /var/lib/apt/lists/" >&2
-        exit 100
-    fi
-    if [ -n ")" + otherFailure.toUtf8() + R"(" ]; then
-        echo ")" + otherFailure.toUtf8() + R"(" >&2
-        exit 100
-    fi
-fi
-exit 0
-)"));
+    const QByteArray logFile = QFile::encodeName(log);
+    const QByteArray locked = QByteArray::number(lockedUpdates);
+    const QByteArray other = otherFailure.toUtf8();
+    QVERIFY(writeScript(bin.filePath(QStringLiteral("apt-get")),
+                        "echo \"$*\" >> '" + logFile + "'\n"
+                        "if [[ \" $* \" == *\" update \"* ]]; then\n"
+                        "    calls=$(grep -c ' update' '" + logFile + "')\n"
+                        "    if [ " + locked + " -lt 0 ] || [ \"$calls\" -le " + locked + " ]; then\n"
+                        "        echo 'E: Could not get lock /var/lib/apt/lists/lock. It is held by process 4242 (apt-get)' >&2\n"
+                        "        echo 'E: Unable to lock directory /var/lib/apt/lists/' >&2\n"
+                        "        exit 100\n"
+                        "    fi\n"
+                        "    if [ -n \"" + other + "\" ]; then\n"
+                        "        echo \"" + other + "\" >&2\n"
+                        "        exit 100\n"
+                        "    fi\n"
+                        "fi\n"
+                        "exit 0\n"));
 
     QProcess script;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
