@@ -1,7 +1,6 @@
 #include "ExportTarget_Dialog.h"
 
 #include "ExportTarget_Guard.h"
-#include "LibraryFunctions.h"
 #include "MessageBox_Helper.h"
 
 #include <QCoreApplication>
@@ -35,8 +34,6 @@ QString ExportTarget_Dialog::ask(const Request& request)
     const QString target = MessageBox_Helper::getFileName(file);
     if (target.isEmpty())
         return QString();
-    // The dialog may have moved the current folder; relative names are based on the program's.
-    setCurrentDirToApplicationDir();
     if (const QString reason = ExportTarget_Guard::refusalReason(target); !reason.isEmpty()) {
         MessageBox_Helper::critical(request.parent, request.title, refusalText(target, reason));
         return QString();

@@ -6,6 +6,7 @@
 #include "Halcon_Helper.h"
 #include "Hobject_View_Gui.h"
 #include "Hobject_View_Windows.h"
+#include "LibraryFunctions.h"
 #include "MessageBox_Helper.h"
 
 #include <HalconDisplay.h>
@@ -74,7 +75,9 @@ void Hobject_View_Export::saveAsked(Hobject_View_Gui* view)
     const QString fileName = ExportTarget_Dialog::ask(request);
     if (fileName.isEmpty())
         return;
-    // Checked again at the write: the file system may have changed since the question.
+    // The dialog may have moved the current folder; relative names are based on the program's,
+    // and checked again for the write.
+    setCurrentDirToApplicationDir();
     Errors::Type_Error error = ExportTarget_Guard::check(fileName);
     if (error == 0)
         error = Halcon_Helper::SaveImageFile(fileName, image, QStringLiteral("png"), false, false);
