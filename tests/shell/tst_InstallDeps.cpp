@@ -59,7 +59,7 @@ void tst_InstallDeps::waitsForTheLock()
     const QByteArray locked = QByteArray::number(lockedUpdates);
     const QByteArray other = otherFailure.toUtf8();
     QVERIFY(writeScript(bin.filePath(QStringLiteral("apt-get")),
-                        "echo \"$*\" >> '" + logFile + "'\n"
+                        "echo \"apt-get $*\" >> '" + logFile + "'\n"
                         "if [[ \" $* \" == *\" update \"* ]]; then\n"
                         "    calls=$(grep -c ' update' '" + logFile + "')\n"
                         "    if [ " + locked + " -lt 0 ] || [ \"$calls\" -le " + locked + " ]; then\n"
@@ -98,7 +98,7 @@ void tst_InstallDeps::waitsForTheLock()
     QCOMPARE(installs.size(), exitCode == 0 ? 1 : 0);
     // The install waits for the package database's lock by itself.
     for (const QString& line : lines)
-        QVERIFY2(line.startsWith(QStringLiteral("-o DPkg::Lock::Timeout=%1 ").arg(timeout)), qPrintable(line));
+        QVERIFY2(line.startsWith(QStringLiteral("apt-get -o DPkg::Lock::Timeout=%1 ").arg(timeout)), qPrintable(line));
     if (exitCode != 0)
         QVERIFY2(errors.contains(otherFailure.isEmpty() ? QStringLiteral("Could not get lock") : otherFailure),
                  qPrintable(errors));
