@@ -12,12 +12,15 @@ for arg in "$@"; do
     case "$arg" in
         --asan) build_dir=build-asan; cmake_args=(-DCMAKE_BUILD_TYPE=Debug -DZELVORIN_SANITIZE=ON) ;;
         --tsan) build_dir=build-tsan; cmake_args=(-DCMAKE_BUILD_TYPE=Debug -DZELVORIN_TSAN=ON) ;;
-        --program) targets=(--target zelvorin zelvorin-manual-pdf stitcher_demo zelvorin-client) ;;
+        --program) targets=(--target zelvorin-program) ;;
         *) echo "unknown option: $arg" >&2; exit 2 ;;
     esac
 done
 
 scripts/install-deps.sh >&2
-cmake -S . -B "$build_dir" "${cmake_args[@]}" >&2
+# A tree configured before configures itself again when a CMake file changed.
+if [ ! -f "$build_dir/CMakeCache.txt" ] || [ ! -f "$build_dir/Makefile" ]; then
+    cmake -S . -B "$build_dir" "${cmake_args[@]}" >&2
+fi
 cmake --build "$build_dir" --parallel "$(nproc)" "${targets[@]}" >&2
 echo "$build_dir"

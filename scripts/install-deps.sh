@@ -13,9 +13,16 @@ packages=(
     dbus xvfb xauth fonts-dejavu-core
 )
 
+# One query for all: a package dpkg does not know is left out of its answer.
+declare -A installed=()
+while IFS=$'\t' read -r package status; do
+    if [ "$status" = "install ok installed" ]; then
+        installed[$package]=1
+    fi
+done < <(dpkg-query -W -f='${Package}\t${Status}\n' "${packages[@]}" 2>/dev/null || true)
 missing=()
 for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    if [ -z "${installed[$package]:-}" ]; then
         missing+=("$package")
     fi
 done
