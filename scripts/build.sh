@@ -22,5 +22,9 @@ scripts/install-deps.sh >&2
 if [ ! -f "$build_dir/CMakeCache.txt" ] || [ ! -f "$build_dir/Makefile" ]; then
     cmake -S . -B "$build_dir" "${cmake_args[@]}" >&2
 fi
+# Every build here includes the program. Its stamp bears the time the build began, so that
+# what changes meanwhile is newer (run.sh).
+touch "$build_dir/.program-built.new"
 cmake --build "$build_dir" --parallel "$(nproc)" "${targets[@]}" >&2
+mv "$build_dir/.program-built.new" "$build_dir/.program-built"
 echo "$build_dir"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the program (not its tests) and starts it stand-alone on the embedded SQLite database.
-# When no file it is built from changed since its last build here, it starts at once: make
-# alone needs many seconds to find that out.
+# When no file it is built from changed since the last build of scripts/build.sh, it starts at
+# once: make alone needs many seconds to find that out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=build
@@ -10,10 +10,6 @@ sources=(CMakeLists.txt cmake platform library application tools resources setti
          scripts "$build_dir/CMakeCache.txt")
 if [ ! -f "$stamp" ] || [ ! -x "$build_dir/bin/zelvorin" ] \
     || [ -n "$(find "${sources[@]}" -newer "$stamp" -print -quit 2>/dev/null)" ]; then
-    # Stamped with the time the build began: what changes meanwhile is built next time.
-    mkdir -p "$build_dir"
-    touch "$stamp.new"
     build_dir=$(scripts/build.sh --program | tail -n 1)
-    mv "$stamp.new" "$stamp"
 fi
 exec "$build_dir/bin/zelvorin" "$@"
