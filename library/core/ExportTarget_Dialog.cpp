@@ -1,6 +1,7 @@
 #include "ExportTarget_Dialog.h"
 
 #include "ExportTarget_Guard.h"
+#include "Halcon_Helper.h"
 #include "MessageBox_Helper.h"
 
 #include <QCoreApplication>
@@ -34,14 +35,20 @@ QString ExportTarget_Dialog::ask(const Request& request)
     const QString target = MessageBox_Helper::getFileName(file);
     if (target.isEmpty())
         return QString();
-    if (const QString reason = ExportTarget_Guard::refusalReason(target); !reason.isEmpty()) {
+    const QString reason = request.pictureFormat.isEmpty()
+                               ? ExportTarget_Guard::refusalReason(target)
+                               : ExportTarget_Guard::pictureRefusalReason(target, request.pictureFormat);
+    if (!reason.isEmpty()) {
         MessageBox_Helper::critical(request.parent, request.title, refusalText(target, reason));
         return QString();
     }
-    if (request.askReplace && QFileInfo::exists(target)) {
+    const QString written = request.pictureFormat.isEmpty()
+                                ? target
+                                : Halcon_Helper::ImageFileName(target, request.pictureFormat, false);
+    if (request.askReplace && QFileInfo::exists(written)) {
         const QMessageBox::StandardButton answer = MessageBox_Helper::question(
             request.parent, request.title,
-            tr("\"%1\" already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(target)),
+            tr("\"%1\" already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(written)),
             QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         if (answer != QMessageBox::Yes)
             return QString();

@@ -18,6 +18,9 @@ public:
         // Off where the caller asks itself what becomes of an existing file (an archive it
         // may append to).
         bool askReplace = true;
+        // For a picture written through the vision library in this format: the name it
+        // writes (with the format's extension) is checked and asked about too.
+        QString pictureFormat;
     };
 
     // The file to write; empty when the operator cancelled, the file was refused or he kept

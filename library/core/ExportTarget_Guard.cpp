@@ -179,3 +179,14 @@ QString ExportTarget_Guard::refusalReason(const QString& target)
     }
     return tr("it belongs to the program's own data");
 }
+
+QString ExportTarget_Guard::pictureRefusalReason(const QString& target, const QString& format)
+{
+    if (QString reason = refusalReason(target); !reason.isEmpty())
+        return reason;
+    const QString written = Halcon_Helper::ImageFileName(target, format, false);
+    const QString reason = refusalReason(written);
+    if (reason.isEmpty())
+        return QString();
+    return tr("the picture is written as \"%1\" and %2").arg(QDir::toNativeSeparators(written), reason);
+}

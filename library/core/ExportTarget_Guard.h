@@ -44,4 +44,7 @@ public:
     // Why check() refuses target, in words for the operator ("it is the open database");
     // empty when it does not refuse it.
     static QString refusalReason(const QString& target);
+    // Why checkPicture() refuses target in format; names the written file when only that is
+    // refused. Empty when it does not refuse it.
+    static QString pictureRefusalReason(const QString& target, const QString& format);
 };

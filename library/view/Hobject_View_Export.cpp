@@ -72,6 +72,7 @@ void Hobject_View_Export::saveAsked(Hobject_View_Gui* view)
     request.caption = Hobject_View_Gui::tr("Save the picture to ...");
     request.filter = QStringLiteral("*.png");
     request.title = Hobject_View_Gui::tr("Export picture ...");
+    request.pictureFormat = QStringLiteral("png");
     const QString fileName = ExportTarget_Dialog::ask(request);
     if (fileName.isEmpty())
         return;

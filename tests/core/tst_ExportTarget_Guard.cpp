@@ -121,21 +121,25 @@ void tst_ExportTarget_Guard::pictureNames_data()
 {
     QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("format");
-    QTest::addColumn<bool>("allowed");
+    QTest::addColumn<QString>("reason"); // empty: allowed
     // The writer appends ".png": x.png is what it writes.
-    QTest::newRow("a bare name whose picture name is a link to the database") << "exports/x" << "png" << false;
-    QTest::newRow("the same name in a format of another extension") << "exports/x" << "tiff" << true;
-    QTest::newRow("the database itself, as named") << "database/zelvorin.db3" << "png" << false;
-    QTest::newRow("a new picture") << "exports/new" << "jpeg 80" << true;
+    QTest::newRow("a bare name whose picture name is a link to the database")
+        << "exports/x" << "png"
+        << QStringLiteral("the picture is written as \"%1\" and it is the open database")
+               .arg(QDir::toNativeSeparators(QStringLiteral("exports/x.png")));
+    QTest::newRow("the same name in a format of another extension") << "exports/x" << "tiff" << "";
+    QTest::newRow("the database itself, as named") << "database/zelvorin.db3" << "png" << "it is the open database";
+    QTest::newRow("a new picture") << "exports/new" << "jpeg 80" << "";
 }
 
 void tst_ExportTarget_Guard::pictureNames()
 {
     QFETCH(QString, target);
     QFETCH(QString, format);
-    QFETCH(bool, allowed);
+    QFETCH(QString, reason);
     QCOMPARE(ExportTarget_Guard::checkPicture(target, format),
-             allowed ? Errors::Type_Error(0) : ExportTarget_Guard::ErrorRefused);
+             reason.isEmpty() ? Errors::Type_Error(0) : ExportTarget_Guard::ErrorRefused);
+    QCOMPARE(ExportTarget_Guard::pictureRefusalReason(target, format), reason);
 }
 
 // The database file is protected while a connection holds it, and only that file.

@@ -159,11 +159,17 @@ void tst_MainWindowExports::refusedRightAfterTheFileDialog()
 void tst_MainWindowExports::existingFileReplacedOnlyWhenAgreed_data()
 {
     QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("typed");    // in the file dialog
+    QTest::addColumn<QString>("existing"); // the file that would be replaced
     QTest::addColumn<int>("answer");
     QTest::addColumn<bool>("replaced");
-    QTest::newRow("colony results kept") << "csv" << int(QMessageBox::No) << false;
-    QTest::newRow("colony results replaced") << "csv" << int(QMessageBox::Yes) << true;
-    QTest::newRow("picture kept") << "picture" << int(QMessageBox::No) << false;
+    QTest::newRow("colony results kept") << "csv" << "existing.csv" << "existing.csv" << int(QMessageBox::No) << false;
+    QTest::newRow("colony results replaced")
+        << "csv" << "existing.csv" << "existing.csv" << int(QMessageBox::Yes) << true;
+    QTest::newRow("picture kept") << "picture" << "existing.png" << "existing.png" << int(QMessageBox::No) << false;
+    // The picture is written with its format's extension: that is the file asked about.
+    QTest::newRow("picture named without extension kept")
+        << "picture" << "existing" << "existing.png" << int(QMessageBox::No) << false;
 }
 
 // The file dialog no longer asks about an existing file (it would ask before the refusal);
@@ -171,13 +177,15 @@ void tst_MainWindowExports::existingFileReplacedOnlyWhenAgreed_data()
 void tst_MainWindowExports::existingFileReplacedOnlyWhenAgreed()
 {
     QFETCH(QString, path);
+    QFETCH(QString, typed);
+    QFETCH(QString, existing);
     QFETCH(int, answer);
     QFETCH(bool, replaced);
-    const QString file = m_folder->filePath(QStringLiteral("export/existing.") + path);
+    const QString file = m_folder->filePath(QStringLiteral("export/") + existing);
     QVERIFY(writeFile(file, "kept"));
     m_answers.boxAnswer = QMessageBox::StandardButton(answer);
 
-    runExport(path, file);
+    runExport(path, m_folder->filePath(QStringLiteral("export/") + typed));
 
     QCOMPARE(m_answers.fileRequests.size(), 1);
     QVERIFY(!m_answers.fileRequests.first().confirmOverwrite);

@@ -47,13 +47,17 @@ struct ScriptedDialogs {
     QList<MessageBox_Helper::Request> boxes;
     QList<MessageBox_Helper::FileRequest> files;
     QMessageBox::StandardButton answer = QMessageBox::No;
+    // To "... already exists. Do you want to replace it?"
+    QMessageBox::StandardButton replace = QMessageBox::Yes;
     QString fileName;
 
     ScriptedDialogs()
     {
         MessageBox_Helper::setAnswerFunction([this](const MessageBox_Helper::Request& request) {
             boxes.append(request);
-            return request.icon == QMessageBox::Question ? answer : QMessageBox::Ok;
+            if (request.icon != QMessageBox::Question)
+                return QMessageBox::Ok;
+            return request.text.contains(QLatin1String("already exists")) ? replace : answer;
         });
         MessageBox_Helper::setFileAnswerFunction([this](const MessageBox_Helper::FileRequest& request) {
             files.append(request);
@@ -397,7 +401,7 @@ void tst_Hobject_View_Gui_Interaction::exportOverALink_data()
 }
 
 // The picture goes in place of a link where it is exported, never into what the link points
-// at; one that points at protected data is refused.
+// at; one that points at protected data is refused, and the refusal names the written file.
 void tst_Hobject_View_Gui_Interaction::exportOverALink()
 {
     QFETCH(QString, fileName);
@@ -423,7 +427,18 @@ void tst_Hobject_View_Gui_Interaction::exportOverALink()
     view.findChild<QToolButton*>("m_QToolButton_Save")->click();
     ExportTarget_Guard::release(&owner);
 
-    QCOMPARE(dialogs.boxes.last().title, protectedTarget ? QStringLiteral("Export error") : QStringLiteral("Export picture ..."));
+    const MessageBox_Helper::Request last = dialogs.boxes.last();
+    QCOMPARE(last.title, QStringLiteral("Export picture ..."));
+    if (protectedTarget) {
+        QCOMPARE(last.icon, QMessageBox::Critical);
+        QVERIFY2(last.text.contains(QStringLiteral("the picture is written as \"%1\"").arg(QDir::toNativeSeparators(link))),
+                 qPrintable(last.text));
+    } else {
+        // Asked about the file that is replaced, whatever the name typed.
+        QCOMPARE(last.icon, QMessageBox::Question);
+        QVERIFY2(last.text.startsWith(QStringLiteral("\"%1\" already exists.").arg(QDir::toNativeSeparators(link))),
+                 qPrintable(last.text));
+    }
     QFile kept(pointedAt);
     QVERIFY(kept.open(QIODevice::ReadOnly));
     QCOMPARE(kept.readAll(), QByteArray("kept"));
