@@ -140,7 +140,11 @@ Errors::Type_Error ApplicationDatabase::openDatabase(const AppSettings::Database
         m_database->close();
         return result;
     }
+    // Quietly: a database this program may read but not extend (no right to make the plan's
+    // tables) still opens; a save that needs the plan reports why it cannot.
+    const bool reports = std::exchange(m_reportErrors, false);
     ResultPictureRecovery::run(*this);
+    m_reportErrors = reports;
     return NoError;
 }
 

@@ -23,8 +23,9 @@ extern const QString DatabaseTemplateMSAccess;
 extern const QString DatabaseTemplateMSSQLServer;
 extern const QString DatabaseTemplateSQLite3;
 
-// The one way of the application to its database: owns the connection and the six table
-// objects, passes the connection's type to the tables and its error reports to the user.
+// The one way of the application to its database: owns the connection, the six table objects
+// of the results and the picture plan's (what saves are doing with picture files), passes the
+// connection's type to the tables and its error reports to the user.
 class ApplicationDatabase : public QObject, public Database::CallbackFunctions {
     Q_OBJECT
 public:

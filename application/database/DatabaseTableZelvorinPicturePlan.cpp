@@ -49,10 +49,11 @@ QString DatabaseTableZelvorinPicturePlan::sqlCreatePlanTable() const
     QString columns;
     switch (databaseType) {
     case Database::KindMSSQLServer:
+        // Paths are bounded well below 4000 characters on every system the pictures lie on.
         columns = q("PlanID") + QStringLiteral(" INT IDENTITY(1,1) NOT NULL CONSTRAINT ") + q("PK_ZelvorinPicturePlan")
             + QStringLiteral(" PRIMARY KEY, ") + q("Owner") + QStringLiteral(" NVARCHAR(255) NOT NULL, ")
-            + q("PrivateFile") + QStringLiteral(" NVARCHAR(MAX) NOT NULL, ") + q("PictureFile")
-            + QStringLiteral(" NVARCHAR(MAX) NOT NULL");
+            + q("PrivateFile") + QStringLiteral(" NVARCHAR(4000) NOT NULL, ") + q("PictureFile")
+            + QStringLiteral(" NVARCHAR(4000) NOT NULL");
         break;
     case Database::KindMSAccess:
         // Jet DDL knows no defaults; every insert writes every column.

@@ -47,6 +47,15 @@ QList<Database::ID> keys(const ColonyRackRecord& rack)
     return result;
 }
 
+// A new database with its picture folder.
+struct Saving {
+    QTemporaryDir dir;
+    std::unique_ptr<DatabaseTestSupport::OpenDatabase> db = DatabaseTestSupport::createDatabase(dir);
+    QString folder = dir.filePath(QStringLiteral("pictures"));
+
+    bool ready() const { return db->createResult == 0 && QDir().mkpath(folder); }
+};
+
 } // namespace
 
 class tst_ColonyResultSave : public QObject {
@@ -69,12 +78,10 @@ void tst_ColonyResultSave::failedSaveKeepsTheKeysOfTheLastOne_data()
 void tst_ColonyResultSave::failedSaveKeepsTheKeysOfTheLastOne()
 {
     QFETCH(QString, refusedTable);
-    QTemporaryDir dir;
-    auto db = DatabaseTestSupport::createDatabase(dir);
-    QCOMPARE(db->createResult, Errors::Type_Error(0));
-    ApplicationDatabase& database = *db->holder;
-    const QString folder = dir.filePath(QStringLiteral("pictures"));
-    QVERIFY(QDir().mkpath(folder));
+    Saving saving;
+    QVERIFY(saving.ready());
+    ApplicationDatabase& database = *saving.db->holder;
+    const QString folder = saving.folder;
 
     ColonyRackRecord rack = record();
     QCOMPARE(ColonyResultSave::save(rack, &database, nullptr, folder), Errors::Type_Error(0));
@@ -114,12 +121,10 @@ void tst_ColonyResultSave::keysWhosePictureNameIsTakenStayUnused()
 {
     // Another database's racks 1 and 2 in the folder both share: their pictures stay theirs.
     QFETCH(bool, background);
-    QTemporaryDir dir;
-    auto db = DatabaseTestSupport::createDatabase(dir);
-    QCOMPARE(db->createResult, Errors::Type_Error(0));
-    ApplicationDatabase& database = *db->holder;
-    const QString folder = dir.filePath(QStringLiteral("pictures"));
-    QVERIFY(QDir().mkpath(folder));
+    Saving saving;
+    QVERIFY(saving.ready());
+    ApplicationDatabase& database = *saving.db->holder;
+    const QString folder = saving.folder;
     const QString taken1 = ResultPictureNames::path(folder, ResultPictureNames::Rack, 1);
     const QString taken2 = ResultPictureNames::path(folder, ResultPictureNames::Rack, 2);
     QVERIFY(TestFixtures::writeFileBytes(taken1, "rack 1 of another database"));

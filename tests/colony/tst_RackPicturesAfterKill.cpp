@@ -21,10 +21,7 @@
 #include <QFile>
 #include <QtTest>
 
-#include <cstring>
 #include <random>
-
-#include <signal.h>
 
 using namespace ColonyAnalyserGuiFixture;
 
@@ -85,21 +82,13 @@ ColonyRackRecord rackOf(int number)
     return rack;
 }
 
-char g_dyingStep[32] = {};
-
-void dieAtStep(const char* step)
+// A new database "results.db3" with its picture folder in dir; its settings.
+AppSettings::DatabaseSettings makeDatabase(const QTemporaryDir& dir, bool& made)
 {
-    if (std::strcmp(step, g_dyingStep) == 0)
-        ::raise(SIGKILL);
-}
-
-bool waitUntilWritten(Halcon_AsynchronImageSave& writer)
-{
-    return QTest::qWaitFor([&] {
-        bool idle = false;
-        writer.isIdle(idle);
-        return idle;
-    }, 60000);
+    const AppSettings::DatabaseSettings settings = DatabaseTestSupport::sqliteSettingsIn(dir.path());
+    made = QDir().mkpath(settings.PicturePath)
+        && DatabaseTestSupport::createDatabase(dir, QFileInfo(settings.SQLite3.Filename).fileName())->createResult == 0;
+    return settings;
 }
 
 int runDyingSaver(const QString& folder, bool background, const QByteArray& step)
@@ -112,7 +101,7 @@ int runDyingSaver(const QString& folder, bool background, const QByteArray& step
     Halcon_AsynchronImageSave writer;
     for (int number = 1; number <= 2; ++number) {
         if (number == 2)
-            qstrncpy(g_dyingStep, step.constData(), sizeof g_dyingStep);
+            SaverUnderKill::dieAtStep(step);
         ColonyRackRecord rack = rackOf(number);
         const Errors::Type_Error code =
             ColonyResultSave::save(rack, &database, background ? &writer : nullptr, settings.PicturePath);
@@ -121,7 +110,7 @@ int runDyingSaver(const QString& folder, bool background, const QByteArray& step
             return 1;
         }
         SaverUnderKill::sayAnswer(number, rack.row.RackID);
-        if (!waitUntilWritten(writer))
+        if (!SaverUnderKill::waitUntilWritten(writer))
             return 1;
     }
     // The step never came.
@@ -144,7 +133,7 @@ int runSaverBeside(const QString& folder, int count)
         SaverUnderKill::say(code == 0 ? "saved " + QByteArray::number(number) + ' ' + QByteArray::number(rack.row.RackID)
                                       : "failed " + QByteArray::number(number));
     }
-    return waitUntilWritten(writer) ? 0 : 1;
+    return SaverUnderKill::waitUntilWritten(writer) ? 0 : 1;
 }
 
 // What the next start finds: every rack has its own picture and every file of the folder is
@@ -190,10 +179,9 @@ private slots:
 void tst_RackPicturesAfterKill::everyStoredRackHasItsPicture()
 {
     QTemporaryDir dir;
-    const AppSettings::DatabaseSettings settings = DatabaseTestSupport::sqliteSettingsIn(dir.path());
-    QVERIFY(QDir().mkpath(settings.PicturePath));
-    QCOMPARE(DatabaseTestSupport::createDatabase(dir, QFileInfo(settings.SQLite3.Filename).fileName())->createResult,
-             Errors::Type_Error(0));
+    bool made = false;
+    const AppSettings::DatabaseSettings settings = makeDatabase(dir, made);
+    QVERIFY(made);
 
     std::mt19937 random(20250611);
     constexpr int kKills = 16;
@@ -260,19 +248,12 @@ void tst_RackPicturesAfterKill::killedAtEachStep()
     QFETCH(QByteArray, step);
     QFETCH(bool, stored);
     QTemporaryDir dir;
-    const AppSettings::DatabaseSettings settings = DatabaseTestSupport::sqliteSettingsIn(dir.path());
-    QVERIFY(QDir().mkpath(settings.PicturePath));
-    QCOMPARE(DatabaseTestSupport::createDatabase(dir, QFileInfo(settings.SQLite3.Filename).fileName())->createResult,
-             Errors::Type_Error(0));
-
-    QProcess saver;
-    saver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    saver.start(QCoreApplication::applicationFilePath(),
-                {QLatin1String(kStepSwitch), dir.path(), QLatin1String(background ? "background" : "direct"),
-                 QString::fromLatin1(step)});
-    QVERIFY(saver.waitForFinished(120000));
-    QCOMPARE(saver.exitStatus(), QProcess::CrashExit);
-    const QByteArray said = saver.readAllStandardOutput();
+    bool made = false;
+    const AppSettings::DatabaseSettings settings = makeDatabase(dir, made);
+    QVERIFY(made);
+    QByteArray said;
+    QVERIFY(SaverUnderKill::runUntilKilled(
+        kStepSwitch, {dir.path(), QLatin1String(background ? "background" : "direct"), QString::fromLatin1(step)}, said));
     QVERIFY2(said.startsWith("saved 1 1\n"), said.constData());
 
     QHash<Database::ID, int> racks;
@@ -299,10 +280,9 @@ void tst_RackPicturesAfterKill::anotherProcessOpeningTakesNothing()
     // A server started by the bus beside a program already saving: its opens must leave the
     // first one's private files, spools and plans alone, committed or not.
     QTemporaryDir dir;
-    const AppSettings::DatabaseSettings settings = DatabaseTestSupport::sqliteSettingsIn(dir.path());
-    QVERIFY(QDir().mkpath(settings.PicturePath));
-    QCOMPARE(DatabaseTestSupport::createDatabase(dir, QFileInfo(settings.SQLite3.Filename).fileName())->createResult,
-             Errors::Type_Error(0));
+    bool made = false;
+    const AppSettings::DatabaseSettings settings = makeDatabase(dir, made);
+    QVERIFY(made);
 
     constexpr int kSaves = 20;
     QProcess saver;
@@ -346,7 +326,6 @@ int main(int argc, char** argv)
     }
     if (argc == 5 && qstrcmp(argv[1], kStepSwitch) == 0) {
         QApplication app(argc, argv);
-        Halcon_PictureSpool::setStepHook(&dieAtStep);
         return runDyingSaver(QString::fromLocal8Bit(argv[2]), qstrcmp(argv[3], "background") == 0, argv[4]);
     }
     if (argc == 4 && qstrcmp(argv[1], kBesideSwitch) == 0) {

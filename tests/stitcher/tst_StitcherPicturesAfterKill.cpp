@@ -11,7 +11,6 @@
 #include <DatabaseTableZelvorinImageStitcherPicture.h>
 #include <Halcon_AsynchronImageSave.h>
 #include <Halcon_Helper.h>
-#include <Halcon_PictureSpool.h>
 #include <ResultPictureNames.h>
 #include <StitcherResultSave.h>
 
@@ -21,10 +20,7 @@
 #include <QSet>
 #include <QtTest>
 
-#include <cstring>
 #include <random>
-
-#include <signal.h>
 
 using DatabaseTestSupport::RecordingErrorHandler;
 
@@ -36,12 +32,17 @@ const char* const kSaverSwitch = "--stitcher-saver";
 // folder, "direct" or "background", the step.
 const char* const kStepSwitch = "--stitcher-saver-dying-at";
 
-char g_dyingStep[32] = {};
-
-void dieAtStep(const char* step)
+// Result number with all its pictures.
+Errors::Type_Error saveResult(ApplicationDatabase& database, Halcon_AsynchronImageSave& writer, const QString& folder,
+                              int number, bool background, Database::ID& id)
 {
-    if (std::strcmp(step, g_dyingStep) == 0)
-        ::raise(SIGKILL);
+    StitcherResult result = StitcherResultFixture::makeResult(number);
+    StitcherResultSave::Options options;
+    options.asynchronPictureSave = background;
+    options.rackBarcode = QStringLiteral("S%1").arg(number);
+    options.saveInputPictures = true;
+    options.saveOutputPicture = true;
+    return StitcherResultSave(&database, &writer, folder).save(result, 0, options, id);
 }
 
 // One result for each save the test asks for, even numbers in the background, odd ones at once.
@@ -55,14 +56,8 @@ int runStitcherSaver(const QString& folder, int firstNumber)
     Halcon_AsynchronImageSave writer;
     QFile input;
     for (int number = firstNumber; SaverUnderKill::nextSaveAsked(input); ++number) {
-        StitcherResult result = StitcherResultFixture::makeResult(number);
-        StitcherResultSave::Options options;
-        options.asynchronPictureSave = number % 2 == 0;
-        options.rackBarcode = QStringLiteral("S%1").arg(number);
-        options.saveInputPictures = true;
-        options.saveOutputPicture = true;
         Database::ID id = -1;
-        const Errors::Type_Error code = StitcherResultSave(&database, &writer, settings.PicturePath).save(result, 0, options, id);
+        const Errors::Type_Error code = saveResult(database, writer, settings.PicturePath, number, number % 2 == 0, id);
         if (code != 0) {
             SaverUnderKill::say("failed " + QByteArray::number(code));
             return 1;
@@ -82,22 +77,12 @@ int runDyingSaver(const QString& folder, bool background, const QByteArray& step
     Halcon_AsynchronImageSave writer;
     for (int number = 1; number <= 2; ++number) {
         if (number == 2)
-            qstrncpy(g_dyingStep, step.constData(), sizeof g_dyingStep);
-        StitcherResult result = StitcherResultFixture::makeResult(number);
-        StitcherResultSave::Options options;
-        options.asynchronPictureSave = background;
-        options.rackBarcode = QStringLiteral("S%1").arg(number);
-        options.saveInputPictures = true;
-        options.saveOutputPicture = true;
+            SaverUnderKill::dieAtStep(step);
         Database::ID id = -1;
-        if (StitcherResultSave(&database, &writer, settings.PicturePath).save(result, 0, options, id) != 0)
+        if (saveResult(database, writer, settings.PicturePath, number, background, id) != 0)
             return 1;
         SaverUnderKill::sayAnswer(number, id);
-        if (!QTest::qWaitFor([&] {
-                bool idle = false;
-                writer.isIdle(idle);
-                return idle;
-            }, 60000))
+        if (!SaverUnderKill::waitUntilWritten(writer))
             return 1;
     }
     return 2;
@@ -213,14 +198,10 @@ void tst_StitcherPicturesAfterKill::killedAtASave()
     QVERIFY(QDir().mkpath(settings.PicturePath));
     QCOMPARE(DatabaseTestSupport::createDatabase(dir, QFileInfo(settings.SQLite3.Filename).fileName())->createResult,
              Errors::Type_Error(0));
-    QProcess saver;
-    saver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    saver.start(QCoreApplication::applicationFilePath(),
-                {QLatin1String(kStepSwitch), dir.path(), QLatin1String(background ? "background" : "direct"),
-                 QString::fromLatin1(step)});
-    QVERIFY(saver.waitForFinished(120000));
-    QCOMPARE(saver.exitStatus(), QProcess::CrashExit);
-    QVERIFY(saver.readAllStandardOutput().startsWith("saved 1 "));
+    QByteArray said;
+    QVERIFY(SaverUnderKill::runUntilKilled(
+        kStepSwitch, {dir.path(), QLatin1String(background ? "background" : "direct"), QString::fromLatin1(step)}, said));
+    QVERIFY2(said.startsWith("saved 1 "), said.constData());
     QList<int> numbers;
     checkAfterOpen(settings, {}, QString::fromLatin1(step), numbers);
     std::sort(numbers.begin(), numbers.end());
@@ -232,7 +213,6 @@ int main(int argc, char** argv)
 {
     if (argc == 5 && qstrcmp(argv[1], kStepSwitch) == 0) {
         QCoreApplication app(argc, argv);
-        Halcon_PictureSpool::setStepHook(&dieAtStep);
         return runDyingSaver(QString::fromLocal8Bit(argv[2]), qstrcmp(argv[3], "background") == 0, argv[4]);
     }
     if (argc == 4 && qstrcmp(argv[1], kSaverSwitch) == 0) {
