@@ -4,16 +4,13 @@
 
 #include <ApplicationDatabase.h>
 #include <DatabaseTransaction.h>
-#include <Halcon_PictureStaging.h>
+#include <ResultPictureFiles.h>
 #include <ResultPictureNames.h>
 
 #include <utility>
 #include <vector>
 
 namespace {
-
-const QString kPictureFormat = QStringLiteral("png fastest");
-constexpr unsigned int kPictureDelayMs = 1000;
 
 // The keys of a record's rows, to put back when a save fails.
 class RecordKeys {
@@ -71,22 +68,31 @@ Errors::Type_Error ColonyResultSave::store(ColonyRackRecord& rack, ApplicationDa
     if (!database)
         return ErrorNoDatabase;
     DatabaseTableZelvorinRack::Dataset& row = rack.row;
+    DatabaseTableZelvorinRack* racks = database->tableRack();
 
-    Halcon_PictureStaging picture(pictureFolder, ResultPictureNames::privatePrefix(ResultPictureNames::Rack),
-                                  ResultPictureNames::pictureSuffix(), kPictureFormat, saver, kPictureDelayMs);
+    ResultPictureFiles picture(database, pictureFolder, ResultPictureNames::Rack, saver);
     if (const Errors::Type_Error code = picture.add(rack.picture); code != 0)
+        return code;
+    if (const Errors::Type_Error code = picture.write(); code != 0)
         return code;
     {
         DatabaseTransaction transaction(database);
         if (transaction.beginResult() != 0)
             return transaction.beginResult();
-        if (const Errors::Type_Error code = database->tableRack()->Insert(row); code != 0)
-            return code;
-        const QString path = ResultPictureNames::path(pictureFolder, ResultPictureNames::Rack, row.RackID);
-        if (const Errors::Type_Error code = picture.place(0, path); code != 0)
-            return code;
+        QString path;
+        const Errors::Type_Error placed = picture.insertNamed(
+            0,
+            [&](Database::ID& key) {
+                const Errors::Type_Error code = racks->Insert(row);
+                key = row.RackID;
+                return code;
+            },
+            [&](Database::ID key) { return racks->Delete(key); },
+            [&](Database::ID key) { return ResultPictureNames::path(pictureFolder, ResultPictureNames::Rack, key); }, path);
+        if (placed != 0)
+            return placed;
         row.PictureFilePath = path;
-        if (const Errors::Type_Error code = database->tableRack()->Update(row); code != 0)
+        if (const Errors::Type_Error code = racks->Update(row); code != 0)
             return code;
         for (const auto& container : rack.containers) {
             container->row.RackID = row.RackID;
@@ -101,6 +107,10 @@ Errors::Type_Error ColonyResultSave::store(ColonyRackRecord& rack, ApplicationDa
         if (const Errors::Type_Error code = transaction.commit(); code != 0)
             return code;
     }
-    picture.commit();
+    if (const Errors::Type_Error code = picture.commit(); code != 0) {
+        // The picture could not take the rack's name: no rack without its picture.
+        racks->Delete(row.RackID);
+        return code;
+    }
     return 0;
 }

@@ -11,9 +11,11 @@ struct ColonyRackRecord;
 // rack picture in the picture folder (named by ResultPictureNames), one row per container and
 // one per colony, good and rejected alike.
 //
-// The rows go in one transaction. The picture is on disk before it (encoded, or as a spool
-// for the background writer) and takes the rack's name inside it: a committed rack always
-// has its picture, and a failure leaves neither rows nor file.
+// The rows go in one transaction. The picture is on disk under a private name before it
+// (encoded, or as a spool for the background writer, ResultPictureFiles) and takes the rack's
+// name only after the commit: a committed rack always has its picture or what a start needs
+// to finish it, a name never holds a picture of an undone rack, and a failure leaves neither
+// rows nor file. A key whose picture name another database's file holds is left unused.
 class ColonyResultSave {
 public:
     static constexpr Errors::Type_Error ErrorNoDatabase = 84;

@@ -6,8 +6,10 @@
 #include "DatabaseTableZelvorinContainer.h"
 #include "DatabaseTableZelvorinImageStitcher.h"
 #include "DatabaseTableZelvorinImageStitcherPicture.h"
+#include "DatabaseTableZelvorinPicturePlan.h"
 #include "DatabaseTableZelvorinRack.h"
 #include "ExportTarget_Guard.h"
+#include "ResultPictureRecovery.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,6 +45,7 @@ ApplicationDatabase::ApplicationDatabase(ErrorHandler* errorHandler, const QStri
     , m_tableColony(nullptr)
     , m_tableImageStitcher(nullptr)
     , m_tableImageStitcherPicture(nullptr)
+    , m_tablePicturePlan(nullptr)
     , m_transactionDepth(0)
     , m_rollbackOnly(false)
 {
@@ -52,6 +55,7 @@ ApplicationDatabase::ApplicationDatabase(ErrorHandler* errorHandler, const QStri
     m_tableColony = new DatabaseTableZelvorinColony(this, this);
     m_tableImageStitcher = new DatabaseTableZelvorinImageStitcher(this, this);
     m_tableImageStitcherPicture = new DatabaseTableZelvorinImageStitcherPicture(this, this);
+    m_tablePicturePlan = new DatabaseTableZelvorinPicturePlan(this, this);
 }
 
 ApplicationDatabase::~ApplicationDatabase()
@@ -71,6 +75,8 @@ ApplicationDatabase::~ApplicationDatabase()
     m_tableImageStitcher = nullptr;
     delete m_tableImageStitcherPicture;
     m_tableImageStitcherPicture = nullptr;
+    delete m_tablePicturePlan;
+    m_tablePicturePlan = nullptr;
     Database* database = m_database;
     m_database = nullptr;
     delete database;
@@ -83,8 +89,12 @@ void ApplicationDatabase::databaseTypeChanged(int type)
         m_rollbackOnly = false;
         m_afterCommit.clear();
     }
-    const std::initializer_list<DatabaseTable*> tables = {m_tableAll, m_tableRack, m_tableContainer, m_tableColony,
-                                                          m_tableImageStitcher, m_tableImageStitcherPicture};
+    // Every open may reach another database.
+    m_pictureKey.clear();
+    const std::initializer_list<DatabaseTable*> tables = {m_tableAll,           m_tableRack,
+                                                          m_tableContainer,     m_tableColony,
+                                                          m_tableImageStitcher, m_tableImageStitcherPicture,
+                                                          m_tablePicturePlan};
     for (DatabaseTable* table : tables) {
         // The connection reports its type while it is being made, before the tables exist.
         if (table)
@@ -127,9 +137,27 @@ Errors::Type_Error ApplicationDatabase::openDatabase(const AppSettings::Database
         return result;
     }
     result = m_tableAll->CheckVersion();
-    if (result != NoError)
+    if (result != NoError) {
         m_database->close();
-    return result;
+        return result;
+    }
+    // Quietly: a database this program may read but not extend (no right to make the plan's
+    // tables) still opens; a save that needs the plan reports why it cannot.
+    const bool reports = std::exchange(m_reportErrors, false);
+    ResultPictureRecovery::run(*this);
+    m_reportErrors = reports;
+    return NoError;
+}
+
+Errors::Type_Error ApplicationDatabase::pictureKey(QString& key)
+{
+    key.clear();
+    if (m_pictureKey.isEmpty()) {
+        if (const Errors::Type_Error result = m_tablePicturePlan->Prepare(m_pictureKey); result != NoError)
+            return result;
+    }
+    key = m_pictureKey;
+    return NoError;
 }
 
 Errors::Type_Error ApplicationDatabase::createSQLite3Database(const QString& filePath, const QString& scriptPath)

@@ -15,6 +15,7 @@ class DatabaseTableZelvorinColony;
 class DatabaseTableZelvorinContainer;
 class DatabaseTableZelvorinImageStitcher;
 class DatabaseTableZelvorinImageStitcherPicture;
+class DatabaseTableZelvorinPicturePlan;
 class DatabaseTableZelvorinRack;
 
 // Files beside the program from which new databases are made.
@@ -22,8 +23,9 @@ extern const QString DatabaseTemplateMSAccess;
 extern const QString DatabaseTemplateMSSQLServer;
 extern const QString DatabaseTemplateSQLite3;
 
-// The one way of the application to its database: owns the connection and the six table
-// objects, passes the connection's type to the tables and its error reports to the user.
+// The one way of the application to its database: owns the connection, the six table objects
+// of the results and the picture plan's (what saves are doing with picture files), passes the
+// connection's type to the tables and its error reports to the user.
 class ApplicationDatabase : public QObject, public Database::CallbackFunctions {
     Q_OBJECT
 public:
@@ -54,6 +56,11 @@ public:
     DatabaseTableZelvorinColony* tableColony() const { return m_tableColony; }
     DatabaseTableZelvorinImageStitcher* tableImageStitcher() const { return m_tableImageStitcher; }
     DatabaseTableZelvorinImageStitcherPicture* tableImageStitcherPicture() const { return m_tableImageStitcherPicture; }
+    DatabaseTableZelvorinPicturePlan* tablePicturePlan() const { return m_tablePicturePlan; }
+    // The key of the open database that its private picture files carry, its plan table made
+    // when missing (at the first call after an open). 84 or 85 with key empty when the
+    // database cannot give one: no picture can be saved then.
+    Errors::Type_Error pictureKey(QString& key);
 
     void setErrorReportEnabled(bool enabled) { m_reportErrors = enabled; }
     bool isErrorReportEnabled() const { return m_reportErrors; }
@@ -63,7 +70,9 @@ public:
 
     // Opens the database the settings select and checks its version; a database that fails
     // the check is closed again, so nothing is written into a layout this program does not know.
-    // Its picture folder is protected from exports from now on (ExportTarget_Guard).
+    // Then what killed saves of this database left is put right (ResultPictureRecovery); the
+    // database is usable whatever came of that. Its picture folder is protected from exports
+    // from now on (ExportTarget_Guard).
     Errors::Type_Error openDatabase(const AppSettings::DatabaseSettings& settings);
 
     // New databases. Each refuses an existing target and leaves nothing behind on failure;
@@ -105,6 +114,8 @@ private:
     DatabaseTableZelvorinColony* m_tableColony;
     DatabaseTableZelvorinImageStitcher* m_tableImageStitcher;
     DatabaseTableZelvorinImageStitcherPicture* m_tableImageStitcherPicture;
+    DatabaseTableZelvorinPicturePlan* m_tablePicturePlan;
+    QString m_pictureKey;
     int m_transactionDepth;
     bool m_rollbackOnly;
     QList<std::function<void()>> m_afterCommit;

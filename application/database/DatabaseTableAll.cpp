@@ -6,6 +6,7 @@
 #include "DatabaseTableZelvorinImageStitcherPicture.h"
 #include "DatabaseTableZelvorinRack.h"
 #include "DatabaseTransaction.h"
+#include "Halcon_PictureSpool.h"
 
 #include <QFile>
 #include <QSqlDatabase>
@@ -128,8 +129,10 @@ void DatabaseTableAll::removeFiles(const QStringList& files)
 {
     const FileRemover remover = fileRemover.load();
     for (const QString& file : files) {
-        // A file that is already gone, or cannot be removed, does not keep the row.
-        if (!file.isEmpty())
+        // A file that is already gone, or cannot be removed, does not keep the row. A picture
+        // still waiting for the background writer is never written, or taken away again once
+        // it is: the writer would otherwise leave it behind its row.
+        if (!file.isEmpty() && !Halcon_PictureSpool::discard(file))
             remover(file);
     }
 }

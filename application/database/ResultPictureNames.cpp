@@ -24,9 +24,7 @@ const char* kindName(ResultPictureNames::Kind kind)
     }
 }
 
-// Picture names, with the spool name (".<picture>.spool") and the name of a write that was
-// cut off (the picture's name and six random characters) around them; private files, also
-// cut off while written.
+// Picture names; private files, also cut off while written.
 struct Patterns {
     QString applicationName;
     QRegularExpression picture;
@@ -36,11 +34,10 @@ struct Patterns {
         : applicationName(name)
     {
         const QString application = QRegularExpression::escape(name);
-        picture.setPattern(QStringLiteral("^(\\.)?(%1_(\\d{8,10})_(Rack|Stitcher|StitcherPicture)\\.png)"
-                                          "(\\.spool|\\.[A-Za-z0-9]{6})?$")
-                               .arg(application));
-        privateFile.setPattern(
-            QStringLiteral("^\\.%1_(Rack|Stitcher)_[0-9a-f]{32}\\.(png|spool)(\\.[A-Za-z0-9]{6})?$").arg(application));
+        picture.setPattern(QStringLiteral("^%1_(\\d{8,10})_(Rack|Stitcher|StitcherPicture)\\.png$").arg(application));
+        privateFile.setPattern(QStringLiteral("^\\.%1_(Rack|Stitcher)_([0-9a-f]{32})_[0-9a-f]{32}\\.(png|spool)"
+                                              "(\\.[A-Za-z0-9]{6})?$")
+                                   .arg(application));
     }
 };
 
@@ -69,11 +66,11 @@ QString ResultPictureNames::path(const QString& folder, Kind kind, Database::ID 
     return QDir(folder).filePath(fileName(kind, id));
 }
 
-QString ResultPictureNames::privatePrefix(Kind kind)
+QString ResultPictureNames::privatePrefix(Kind kind, const QString& databaseKey)
 {
     // The stitched picture and the position pictures share theirs.
-    return QStringLiteral(".%1_%2_").arg(AppSettings::applicationName(),
-                                         QLatin1String(kind == Rack ? "Rack" : "Stitcher"));
+    return QStringLiteral(".%1_%2_%3_").arg(AppSettings::applicationName(),
+                                            QLatin1String(kind == Rack ? "Rack" : "Stitcher"), databaseKey);
 }
 
 QString ResultPictureNames::pictureSuffix()
@@ -81,32 +78,35 @@ QString ResultPictureNames::pictureSuffix()
     return QStringLiteral(".png");
 }
 
+bool ResultPictureNames::isDatabaseKey(const QString& key)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[0-9a-f]{32}$"));
+    return pattern.match(key).hasMatch();
+}
+
 ResultPictureNames::Entry ResultPictureNames::classify(const QString& name)
 {
     const Patterns patterns = patternsOf(AppSettings::applicationName());
     Entry entry;
-    if (patterns.privateFile.match(name).hasMatch()) {
+    if (const QRegularExpressionMatch match = patterns.privateFile.match(name); match.hasMatch()) {
         entry.type = Entry::PrivateFile;
+        entry.kind = match.captured(1) == QLatin1String("Rack") ? Rack : Stitcher;
+        entry.databaseKey = match.captured(2);
         return entry;
     }
     const QRegularExpressionMatch match = patterns.picture.match(name);
     if (!match.hasMatch())
         return entry;
-    const bool hidden = !match.captured(1).isEmpty();
-    const QString tail = match.captured(5);
     bool ok = false;
-    const qlonglong id = match.captured(3).toLongLong(&ok);
+    const qlonglong id = match.captured(1).toLongLong(&ok);
     if (!ok || id < 0 || id > std::numeric_limits<Database::ID>::max())
         return entry;
-    if (hidden != (tail == QLatin1String(".spool")))
-        return entry;
-    entry.type = hidden ? Entry::Spool : tail.isEmpty() ? Entry::Picture : Entry::UnfinishedPicture;
-    const QString kind = match.captured(4);
+    const QString kind = match.captured(2);
     entry.kind = kind == QLatin1String("Rack") ? Rack : kind == QLatin1String("Stitcher") ? Stitcher : StitcherPicture;
     entry.id = Database::ID(id);
-    entry.pictureName = match.captured(2);
     // "%08ld" of the key: the name of another key is no name of ours.
-    if (entry.pictureName != fileName(entry.kind, entry.id))
+    if (name != fileName(entry.kind, entry.id))
         return Entry();
+    entry.type = Entry::Picture;
     return entry;
 }

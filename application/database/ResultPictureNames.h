@@ -6,27 +6,32 @@
 
 // The files of stored results in the database picture folder, named after their rows
 // ("<application>_<key as %08ld>_Rack.png", "..._Stitcher.png", "..._StitcherPicture.png"),
-// and the other files a save makes there: private files written before the rows have keys,
-// spools of pictures still to be written in their format, and a picture's write cut off half
-// way. Only names of these kinds are ever removed from the folder by the program.
+// and the private files a save writes there before its rows are committed:
+// ".<application>_<Rack|Stitcher>_<database key>_<unique part>" with ".png" (encoded) or
+// ".spool" (pixels for the background writer), and a write of either cut off half way (six
+// random characters more). The database key tells whose private file it is when several
+// databases share the folder.
 class ResultPictureNames {
 public:
     enum Kind { Rack, Stitcher, StitcherPicture };
 
     // What a file name in the picture folder is.
     struct Entry {
-        enum Type { Other, Picture, Spool, UnfinishedPicture, PrivateFile };
+        enum Type { Other, Picture, PrivateFile };
         Type type = Other;
         Kind kind = Rack;
-        Database::ID id = -1;
-        QString pictureName; // the picture it belongs to (Picture, Spool, UnfinishedPicture)
+        Database::ID id = -1;          // Picture
+        QString databaseKey;           // PrivateFile
     };
 
     static QString fileName(Kind kind, Database::ID id);
     static QString path(const QString& folder, Kind kind, Database::ID id);
-    // Start of the private files of a save of that kind, and the suffix of its pictures.
-    static QString privatePrefix(Kind kind);
+    // Start of the private files of a save of that kind for the database of that key, and the
+    // suffix of its pictures.
+    static QString privatePrefix(Kind kind, const QString& databaseKey);
     static QString pictureSuffix();
+    // A key as databases get them: 32 small hexadecimal digits.
+    static bool isDatabaseKey(const QString& key);
 
     static Entry classify(const QString& name);
 };

@@ -3,7 +3,6 @@
 #include "AppErrors.h"
 #include "ApplicationDatabase.h"
 #include "ColonySettings.h"
-#include "Halcon_PictureSpool.h"
 #include "DatabaseTableZelvorinColony.h"
 #include "DatabaseTableZelvorinContainer.h"
 #include "DatabaseTableZelvorinRack.h"
@@ -23,7 +22,6 @@ constexpr Errors::Type_Error ErrorParameter = AppErrors::ParameterIncorrect;
 constexpr Errors::Type_Error ErrorContainerNotFound = AppErrors::ContainerIdNotFound;
 constexpr Errors::Type_Error ErrorSeveralContainers = AppErrors::MoreThanOneContainerId;
 constexpr Errors::Type_Error ErrorColonySettings = AppErrors::CannotLoadColonySettings;
-constexpr Errors::Type_Error ErrorPictureMissing = 51;
 
 // Reads the whole row, lets change set one field, writes the whole row back.
 template <typename Table, typename Change>
@@ -111,14 +109,10 @@ Errors::Type_Error DatabaseQueries::Database_GetZelvorinRack(int iRackID, Rack& 
     ColonySettings settings;
     if (!settings.fromXmlString(rack.XMLColonySettings))
         return ErrorColonySettings;
-    // A picture that the background writer is still writing is there in a moment; one that is
-    // neither there nor on its way is a stored rack without its picture.
-    const QString picture = absolutePicturePath(rack.PictureFilePath);
-    // Pending is asked first: the writer clears it only once the file is in place.
-    if (!picture.isEmpty() && !Halcon_PictureSpool::isPending(picture) && !QFileInfo::exists(picture))
-        return ErrorPictureMissing;
     oRack.rackBarcode = rack.RackBarcode;
-    oRack.pictureFilePath = picture;
+    // As stored, whether or not the file is on this disk: the pictures of a shared database
+    // may lie on another machine, and barcode and grid are the client's in any case.
+    oRack.pictureFilePath = absolutePicturePath(rack.PictureFilePath);
     oRack.containerGridColumnsCount = settings.Labware.SectionsX;
     oRack.containerGridRowsCount = settings.Labware.SectionsY;
     oRack.errorCode = rack.ErrorCode;

@@ -43,8 +43,8 @@ public:
         QString description;
     };
 
-    // 51 when the rack's picture file is missing and not being written. The record is empty
-    // unless the answer is 0.
+    // The record is empty unless the answer is 0; the picture path is the stored one, whether
+    // or not the file is there.
     Errors::Type_Error Database_GetZelvorinRack(int iRackID, Rack& oRack);
     Errors::Type_Error Database_SetZelvorinRack_Field_Description(int iRackID, const QString& iDescription);
     // The barcode is matched as it is: "_" and "%" are no wildcards. Empty: every rack. Newest first.

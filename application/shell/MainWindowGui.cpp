@@ -32,7 +32,6 @@
 #include "MessageBox_Helper.h"
 #include "PictureCommands.h"
 #include "ResultCommands.h"
-#include "ResultPictureRecovery.h"
 #include "SqlServerOdbc.h"
 #include "StartupSteps.h"
 #include "SystemCommands.h"
@@ -490,11 +489,8 @@ bool MainWindowGui::isWindowHidden() const
 
 Errors::Type_Error MainWindowGui::openDatabase()
 {
+    // The open also puts right what killed saves of the database left.
     const Errors::Type_Error result = m_database->openDatabase(m_appSettings->database);
-    // The configured database and its picture folder: what a killed save left there is put
-    // right before anything else is saved. The database is usable whatever came of it.
-    if (result == 0)
-        ResultPictureRecovery::run(*m_database, m_appSettings->database.PicturePath);
     if (m_databaseQueries)
         m_databaseQueries->databaseOpened(m_appSettings->database, result == 0);
     return result;

@@ -7,17 +7,10 @@
 #include <DatabaseTableZelvorinImageStitcherPicture.h>
 #include <DatabaseTransaction.h>
 #include <Halcon_Helper.h>
-#include <Halcon_PictureStaging.h>
+#include <ResultPictureFiles.h>
 #include <ResultPictureNames.h>
 
 #include <QDir>
-
-namespace {
-
-const QString kPictureFormat = QStringLiteral("png fastest");
-constexpr unsigned int kQueueDelayMs = 1000;
-
-} // namespace
 
 StitcherResultSave::StitcherResultSave(ApplicationDatabase* database, Halcon_AsynchronImageSave* saver,
                                        const QString& pictureFolder)
@@ -48,14 +41,14 @@ Errors::Type_Error StitcherResultSave::save(StitcherResult& result, Errors::Type
     o_stitcherID = -1;
     if (!m_database || !m_database->tableImageStitcher() || !m_database->tableImageStitcherPicture())
         return ErrorNoDatabase;
+    DatabaseTableZelvorinImageStitcher* stitchers = m_database->tableImageStitcher();
+    DatabaseTableZelvorinImageStitcherPicture* pictureRows = m_database->tableImageStitcherPicture();
     const bool background = options.asynchronPictureSave && m_saver;
 
-    // Every picture is on disk before the database is touched: a stitched picture that is not
+    // Every picture is on disk before the rows are written: a stitched picture that is not
     // there (a run that found no cross) is skipped, a position picture that cannot be written
-    // fails the save. Inside the transaction each takes its row's name.
-    Halcon_PictureStaging pictures(m_folder, ResultPictureNames::privatePrefix(ResultPictureNames::Stitcher),
-                                   ResultPictureNames::pictureSuffix(), kPictureFormat, background ? m_saver : nullptr,
-                                   kQueueDelayMs);
+    // fails the save. They take their rows' names once the rows are committed.
+    ResultPictureFiles pictures(m_database, m_folder, ResultPictureNames::Stitcher, background ? m_saver : nullptr);
     const bool withStitched = options.saveOutputPicture && Halcon_Helper::CheckImage(result.stitchedPicture()) == 0;
     if (withStitched) {
         if (const Errors::Type_Error code = pictures.add(result.stitchedPicture()); code != 0)
@@ -67,53 +60,79 @@ Errors::Type_Error StitcherResultSave::save(StitcherResult& result, Errors::Type
             if (const Errors::Type_Error code = pictures.add(slot.picture); code != 0)
                 return code;
     }
+    if (const Errors::Type_Error code = pictures.write(); code != 0)
+        return code;
 
     DatabaseTableZelvorinImageStitcher::Dataset row = result.row();
     row.Description = options.description;
     row.RackBarcode = options.rackBarcode;
     row.PictureFilePath.clear();
     row.ErrorCode = runError;
-    QList<DatabaseTableZelvorinImageStitcherPicture::Dataset> pictureRows;
+    QList<DatabaseTableZelvorinImageStitcherPicture::Dataset> positionRows;
     for (const StitcherPictureSlot& slot : result.pictureSlots())
-        pictureRows.append(slot.row);
+        positionRows.append(slot.row);
     {
         DatabaseTransaction transaction(m_database);
         if (transaction.beginResult() != 0)
             return transaction.beginResult();
-        if (const Errors::Type_Error code = m_database->tableImageStitcher()->Insert(row); code != 0)
-            return code;
         int next = 0;
+        const auto insertStitcher = [&](Database::ID& key) {
+            const Errors::Type_Error code = stitchers->Insert(row);
+            key = row.ImageStitcherID;
+            return code;
+        };
         if (withStitched) {
-            const QString path = picturePath(m_folder, stitchedPictureFileName(row.ImageStitcherID));
-            if (const Errors::Type_Error code = pictures.place(next++, path); code != 0)
+            QString path;
+            const Errors::Type_Error code = pictures.insertNamed(
+                next++, insertStitcher, [&](Database::ID key) { return stitchers->Delete(key); },
+                [&](Database::ID key) { return picturePath(m_folder, stitchedPictureFileName(key)); }, path);
+            if (code != 0)
                 return code;
             row.PictureFilePath = path;
-            if (const Errors::Type_Error code = m_database->tableImageStitcher()->Update(row); code != 0)
+            if (const Errors::Type_Error code = stitchers->Update(row); code != 0)
+                return code;
+        } else {
+            Database::ID key = -1;
+            if (const Errors::Type_Error code = insertStitcher(key); code != 0)
                 return code;
         }
         for (int i = 0; i < positions; ++i) {
-            DatabaseTableZelvorinImageStitcherPicture::Dataset& pictureRow = pictureRows[i];
+            DatabaseTableZelvorinImageStitcherPicture::Dataset& pictureRow = positionRows[i];
             pictureRow.PictureFilePath.clear();
             pictureRow.ImageStitcherID = row.ImageStitcherID;
-            if (const Errors::Type_Error code = m_database->tableImageStitcherPicture()->Insert(pictureRow); code != 0)
+            const auto insertPosition = [&](Database::ID& key) {
+                const Errors::Type_Error code = pictureRows->Insert(pictureRow);
+                key = pictureRow.ImageStitcherPictureID;
                 return code;
-            if (!options.saveInputPictures)
+            };
+            if (!options.saveInputPictures) {
+                Database::ID key = -1;
+                if (const Errors::Type_Error code = insertPosition(key); code != 0)
+                    return code;
                 continue;
-            const QString path = picturePath(m_folder, positionPictureFileName(pictureRow.ImageStitcherPictureID));
-            if (const Errors::Type_Error code = pictures.place(next++, path); code != 0)
+            }
+            QString path;
+            const Errors::Type_Error code = pictures.insertNamed(
+                next++, insertPosition, [&](Database::ID key) { return pictureRows->Delete(key); },
+                [&](Database::ID key) { return picturePath(m_folder, positionPictureFileName(key)); }, path);
+            if (code != 0)
                 return code;
             pictureRow.PictureFilePath = path;
-            if (const Errors::Type_Error code = m_database->tableImageStitcherPicture()->Update(pictureRow); code != 0)
+            if (const Errors::Type_Error code = pictureRows->Update(pictureRow); code != 0)
                 return code;
         }
         if (const Errors::Type_Error code = transaction.commit(); code != 0)
             return code;
     }
-    pictures.commit();
+    if (const Errors::Type_Error code = pictures.commit(); code != 0) {
+        // No stored result without its pictures; its position rows go with it.
+        stitchers->Delete(row.ImageStitcherID);
+        return code;
+    }
 
     result.row() = row;
     for (int i = 0; i < positions; ++i)
-        result.setPictureRow(i, pictureRows.at(i));
+        result.setPictureRow(i, positionRows.at(i));
     o_stitcherID = row.ImageStitcherID;
     return 0;
 }

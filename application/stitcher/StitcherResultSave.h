@@ -14,9 +14,10 @@ class StitcherResult;
 // "<application>_<id>_StitcherPicture.png" in the picture folder.
 //
 // The rows go in one transaction. Every picture is on disk before it, under a private name
-// (encoded when written at once, as a spool for the background writer), and takes its row's
-// name inside it: a failure leaves neither rows nor files, a committed result always has its
-// pictures or their spools, and nothing is queued for a result that was undone.
+// (encoded when written at once, as a spool for the background writer, ResultPictureFiles),
+// and takes its row's name only after the commit: a failure leaves neither rows nor files, a
+// committed result always has its pictures or what a start needs to finish them, and a name
+// never holds a picture of a result that was undone.
 class StitcherResultSave {
 public:
     struct Options {

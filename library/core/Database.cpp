@@ -171,6 +171,8 @@ Errors::Type_Error Database::openSQLite3(QString filePath)
     // save would fail.
     if (!folderWritable(QFileInfo(filePath).absolutePath()))
         return ErrorNotWritable;
+    // Decided before SQLite rolls back a journal a killed run left beside the file.
+    const Database_SQLite3Check::Depth depth = Database_SQLite3Check::depthFor(filePath);
     m_connection->setDatabaseName(TemplateSQLite3.arg(filePath));
     m_connection->setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=") + QString::number(SQLiteBusyTimeoutMilliseconds)
                                     + QStringLiteral(";") + QStringLiteral("QSQLITE_ENABLE_SHARED_CACHE"));
@@ -180,8 +182,9 @@ Errors::Type_Error Database::openSQLite3(QString filePath)
 
     // A damaged file is refused before anything is written to it: every write would spread
     // the damage, and results read from it cannot be trusted. Only an index that lacks rows
-    // of its table is rebuilt, as nothing of the table is lost with it.
-    result = checkSQLite3File();
+    // of its table is rebuilt, as nothing of the table is lost with it. The check reads the
+    // whole file, so it goes only as deep as the file's history asks.
+    result = checkSQLite3File(depth);
     if (result != NoError) {
         close();
         return result;
@@ -201,13 +204,14 @@ Errors::Type_Error Database::openSQLite3(QString filePath)
         }
     }
     protectFiles(filePath);
+    m_checkedSQLite3File = filePath;
     return NoError;
 }
 
-Errors::Type_Error Database::checkSQLite3File()
+Errors::Type_Error Database::checkSQLite3File(int depth)
 {
     QStringList problems;
-    if (Database_SQLite3Check::check(*m_connection, problems))
+    if (Database_SQLite3Check::check(*m_connection, Database_SQLite3Check::Depth(depth), problems))
         return NoError;
     if (m_callback)
         m_callback->databaseError(m_databaseName, composeOpenErrorText(tr("The 'SQLite3' database file is damaged"),
@@ -228,6 +232,8 @@ void Database::close()
         return;
     if (m_connection->isOpen())
         m_connection->close();
+    if (!m_checkedSQLite3File.isEmpty())
+        Database_SQLite3Check::leaving(std::exchange(m_checkedSQLite3File, QString()));
     setKind(KindNone);
     m_databaseName.clear();
     delete m_connection;

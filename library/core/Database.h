@@ -118,9 +118,9 @@ private:
     Errors::Type_Error beginOpen(int kind, const QString& name);
     Errors::Type_Error checkFile(const QString& filePath, qint64 maxSize);
     Errors::Type_Error finishOpen(const QString& description);
-    // 81 (reported) for a file that fails SQLite's integrity check; writes only to rebuild
-    // indexes that lack rows (Database_SQLite3Check).
-    Errors::Type_Error checkSQLite3File();
+    // 81 (reported) for a file that fails SQLite's check of that depth; writes only to
+    // rebuild indexes that lack rows (Database_SQLite3Check).
+    Errors::Type_Error checkSQLite3File(int depth);
     // An open database's files are its own: no export may replace them.
     void protectFiles(const QString& filePath);
     void setKind(int kind);
@@ -130,4 +130,6 @@ private:
     QSqlDatabase* m_connection;
     QString m_connectionName;
     QString m_databaseName;
+    // The SQLite3 file open after its check, to be left sound at close.
+    QString m_checkedSQLite3File;
 };

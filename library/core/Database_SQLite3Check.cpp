@@ -1,11 +1,20 @@
 #include "Database_SQLite3Check.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+#include <QtEndian>
+
+#include <sys/stat.h>
+
+#include <atomic>
 
 namespace {
 
@@ -21,12 +30,14 @@ QString quoted(const QString& identifier)
 }
 
 // The problems integrity_check names; false when it cannot run (the text of why in problems).
-bool integrityProblems(QSqlDatabase& connection, QStringList& problems)
+bool integrityProblems(QSqlDatabase& connection, QStringList& problems, bool quick = false)
 {
     problems.clear();
     QSqlQuery query(connection);
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("PRAGMA integrity_check(%1)").arg(kMaxProblems))) {
+    if (!query.exec(QStringLiteral("PRAGMA %1(%2)")
+                        .arg(QLatin1String(quick ? "quick_check" : "integrity_check"))
+                        .arg(kMaxProblems))) {
         problems.append(query.lastError().databaseText());
         return false;
     }
@@ -104,14 +115,107 @@ bool rebuild(QSqlDatabase& connection, const QStringList& indexes)
     return false;
 }
 
+// What tells whether a file is as this process left it: the file itself (device, inode), its
+// size and change times (any write, also one outside SQLite, moves the change time), and the
+// change counter SQLite raises at each commit.
+struct FileState {
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = -1;
+    qint64 modified = 0;
+    qint64 changed = 0;
+    quint32 commits = 0;
+
+    bool sameFile(const FileState& other) const { return device == other.device && inode == other.inode; }
+    bool operator==(const FileState& other) const
+    {
+        return sameFile(other) && size == other.size && modified == other.modified && changed == other.changed
+            && commits == other.commits;
+    }
+};
+
+bool stateOf(const QString& filePath, FileState& state)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(filePath).constData(), &info) != 0)
+        return false;
+    state.device = quint64(info.st_dev);
+    state.inode = quint64(info.st_ino);
+    state.size = qint64(info.st_size);
+    state.modified = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    state.changed = qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+    QFile file(filePath);
+    char header[28];
+    if (!file.open(QIODevice::ReadOnly) || file.read(header, sizeof header) != qint64(sizeof header))
+        return false;
+    state.commits = qFromBigEndian<quint32>(header + 24);
+    return true;
+}
+
+QString keyOf(const QString& filePath)
+{
+    const QString canonical = QFileInfo(filePath).canonicalFilePath();
+    return canonical.isEmpty() ? QFileInfo(filePath).absoluteFilePath() : canonical;
+}
+
+bool cutOffWriteBeside(const QString& filePath)
+{
+    return QFileInfo(filePath + QStringLiteral("-journal")).size() > 0
+        || QFileInfo(filePath + QStringLiteral("-wal")).size() > 0;
+}
+
+QMutex g_leftLock;
+QHash<QString, FileState> g_left;
+std::atomic<Database_SQLite3Check::Observer> g_observer{nullptr};
+
 } // namespace
 
-bool Database_SQLite3Check::check(QSqlDatabase& connection, QStringList& problems)
+Database_SQLite3Check::Depth Database_SQLite3Check::depthFor(const QString& filePath)
 {
-    if (!integrityProblems(connection, problems))
+    if (cutOffWriteBeside(filePath))
+        return Full;
+    FileState now;
+    if (!stateOf(filePath, now))
+        return Full;
+    FileState left;
+    {
+        QMutexLocker locker(&g_leftLock);
+        const auto found = g_left.constFind(keyOf(filePath));
+        if (found == g_left.cend())
+            return Full;
+        left = found.value();
+    }
+    if (now == left)
+        return None;
+    return now.sameFile(left) && now.commits != left.commits ? Quick : Full;
+}
+
+void Database_SQLite3Check::leaving(const QString& filePath)
+{
+    FileState state;
+    const bool known = stateOf(filePath, state) && !cutOffWriteBeside(filePath);
+    QMutexLocker locker(&g_leftLock);
+    if (known)
+        g_left.insert(keyOf(filePath), state);
+    else
+        g_left.remove(keyOf(filePath));
+}
+
+bool Database_SQLite3Check::check(QSqlDatabase& connection, Depth depth, QStringList& problems)
+{
+    problems.clear();
+    if (const Observer observer = g_observer.load())
+        observer(depth);
+    if (depth == None)
+        return true;
+    if (!integrityProblems(connection, problems, depth == Quick))
         return false;
     if (problems.isEmpty())
         return true;
+    if (depth == Quick) {
+        problems = problems.mid(0, kReportedProblems);
+        return false;
+    }
     const QStringList indexes = indexesMissingRows(connection, problems);
     if (!indexes.isEmpty() && rebuild(connection, indexes)) {
         problems.clear();
@@ -119,4 +223,9 @@ bool Database_SQLite3Check::check(QSqlDatabase& connection, QStringList& problem
     }
     problems = problems.mid(0, kReportedProblems);
     return false;
+}
+
+void Database_SQLite3Check::setObserver(Observer observer)
+{
+    g_observer.store(observer);
 }

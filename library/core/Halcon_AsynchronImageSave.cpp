@@ -61,13 +61,13 @@ Errors::Type_Error Halcon_AsynchronImageSave::saveImage(const QString& fileName,
     return 0;
 }
 
-void Halcon_AsynchronImageSave::queueSpooled(const QString& fileName, unsigned int delayMs)
+void Halcon_AsynchronImageSave::queueSpooled(const QString& spoolFile, const QString& fileName, unsigned int delayMs)
 {
     Halcon_PictureSpool::setPending(fileName, true);
     QueueItem item;
     item.fileName = fileName;
     item.delayMs = delayMs;
-    item.spooled = true;
+    item.spoolFile = spoolFile;
     {
         QMutexLocker locker(&m_lock);
         m_queue.push_back(std::move(item));
@@ -124,9 +124,9 @@ void Halcon_AsynchronImageSave::run()
             QThread::msleep(item->delayMs);
 
         Errors::Type_Error result = 0;
-        if (item->spooled) {
+        if (!item->spoolFile.isEmpty()) {
             // A failed promotion keeps the spool: the next start tries again.
-            result = Halcon_PictureSpool::promote(item->fileName);
+            result = Halcon_PictureSpool::promote(item->spoolFile, item->fileName);
             Halcon_PictureSpool::setPending(item->fileName, false);
         } else {
             result = Halcon_Helper::SaveImageFile(item->fileName, item->picture, item->format, false, item->throughQImage);

@@ -27,10 +27,10 @@ public:
     Errors::Type_Error saveImage(const QString& fileName, const Halcon::Hobject& picture, const QString& format,
                                  unsigned int delayMs, bool throughQImage);
 
-    // Queues the promotion of fileName's spool (Halcon_PictureSpool), which already holds the
-    // picture on disk; the picture is marked pending until its write has ended. Nothing to
-    // check and nothing to copy, so it cannot fail.
-    void queueSpooled(const QString& fileName, unsigned int delayMs);
+    // Queues the promotion of spoolFile (Halcon_PictureSpool), which already holds the picture
+    // on disk, to fileName; the picture is marked pending until its promotion has ended.
+    // Nothing to check and nothing to copy, so it cannot fail.
+    void queueSpooled(const QString& spoolFile, const QString& fileName, unsigned int delayMs);
 
     // idle: nothing queued and nothing being written. When idle, returns the first failed
     // write since the last call that reported one (0 if none) and forgets it; else 0.
@@ -53,7 +53,7 @@ private:
         QString format;
         unsigned int delayMs = 0;
         bool throughQImage = false;
-        bool spooled = false; // the picture is in fileName's spool file
+        QString spoolFile; // not empty: the picture is in this spool file
     };
 
     QMutex m_lock;               // guards everything below but the semaphore

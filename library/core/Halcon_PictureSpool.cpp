@@ -1,6 +1,7 @@
 #include "Halcon_PictureSpool.h"
 
 #include "ErrorCodes.h"
+#include "File_Rename.h"
 #include "Halcon_Helper.h"
 #include "LibraryFunctions.h"
 
@@ -14,10 +15,11 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
-#include <QSet>
+#include <QHash>
 #include <QtEndian>
 
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <vector>
 
@@ -162,7 +164,9 @@ QByteArray headerOf(const Plane& plane, quint32 channels, const QByteArray& form
 }
 
 QMutex g_pendingLock;
-QSet<QString> g_pending;
+// Pending pictures; true once discarded.
+QHash<QString, bool> g_pending;
+std::atomic<Halcon_PictureSpool::StepHook> g_stepHook{nullptr};
 
 // One key per file, however its folder was spelled (relative, through a link).
 QString pendingKey(const QString& pictureFile)
@@ -172,12 +176,22 @@ QString pendingKey(const QString& pictureFile)
     return folder.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : folder + QLatin1Char('/') + info.fileName();
 }
 
+bool isDiscarded(const QString& pictureFile)
+{
+    const QString key = pendingKey(pictureFile);
+    QMutexLocker locker(&g_pendingLock);
+    return g_pending.value(key, false);
+}
+
 } // namespace
 
-QString Halcon_PictureSpool::spoolFileFor(const QString& pictureFile)
+QString Halcon_PictureSpool::encodedFileFor(const QString& spoolFile, const QString& pictureFile)
 {
-    const QFileInfo info(pictureFile);
-    return QDir(info.path()).filePath(QLatin1Char('.') + info.fileName() + QStringLiteral(".spool"));
+    QString stem = spoolFile;
+    if (stem.endsWith(QLatin1String(".spool")))
+        stem.chop(6);
+    const QString suffix = QFileInfo(pictureFile).suffix();
+    return suffix.isEmpty() ? stem : stem + QLatin1Char('.') + suffix;
 }
 
 Errors::Type_Error Halcon_PictureSpool::write(const QString& file, const Halcon::Hobject& picture, const QString& format)
@@ -274,21 +288,58 @@ Errors::Type_Error Halcon_PictureSpool::read(const QString& file, Halcon::Hobjec
     return kNoError;
 }
 
-Errors::Type_Error Halcon_PictureSpool::promote(const QString& pictureFile)
+Errors::Type_Error Halcon_PictureSpool::promote(const QString& spoolFile, const QString& pictureFile)
 {
-    const QString spool = spoolFileFor(pictureFile);
-    Halcon::Hobject picture;
-    QString format;
-    Errors::Type_Error error = read(spool, picture, format);
-    if (error != kNoError)
-        return error;
-    error = Halcon_Helper::SaveImageFile(pictureFile, picture, format, false, false);
-    if (error != kNoError)
-        return error;
-    // The picture must be on the disk before its last other copy goes.
-    if (!syncFolder(QFileInfo(pictureFile).absolutePath()))
+    const QString encoded = encodedFileFor(spoolFile, pictureFile);
+    if (isDiscarded(pictureFile)) {
+        QFile::remove(spoolFile);
+        return placeEncoded(encoded, pictureFile);
+    }
+    if (QFile::exists(spoolFile)) {
+        Halcon::Hobject picture;
+        QString format;
+        Errors::Type_Error error = read(spoolFile, picture, format);
+        if (error != kNoError)
+            return error;
+        // Written whole or not at all (a private file renamed into place), and synced.
+        error = Halcon_Helper::SaveImageFile(encoded, picture, format, false, false);
+        if (error != kNoError)
+            return error;
+        step("encoded");
+        // From here the encoded file is the one copy: a later run finds it and names it.
+        QFile::remove(spoolFile);
+        syncFolder(QFileInfo(spoolFile).absolutePath());
+        step("unspooled");
+    }
+    return placeEncoded(encoded, pictureFile);
+}
+
+Errors::Type_Error Halcon_PictureSpool::placeEncoded(const QString& encodedFile, const QString& pictureFile)
+{
+    const QString key = pendingKey(pictureFile);
+    File_Rename::Result placed = File_Rename::Failed;
+    {
+        // Naming and leaving the pending set are one step for discard: either it finds the
+        // picture pending and nothing gets the name, or it finds the name given.
+        QMutexLocker locker(&g_pendingLock);
+        const auto pending = g_pending.constFind(key);
+        if (pending != g_pending.cend() && pending.value()) {
+            g_pending.erase(pending);
+            locker.unlock();
+            QFile::remove(encodedFile);
+            return kNoError;
+        }
+        if (!QFile::exists(encodedFile)) {
+            g_pending.remove(key);
+            return kFileMissing;
+        }
+        placed = File_Rename::withoutReplacing(encodedFile, pictureFile);
+        g_pending.remove(key);
+    }
+    if (placed != File_Rename::Renamed)
         return kCannotSave;
-    QFile::remove(spool);
+    // Whatever the sync says, the name is given: a kill no longer takes it away.
+    syncFolder(QFileInfo(pictureFile).absolutePath());
     return kNoError;
 }
 
@@ -297,7 +348,7 @@ void Halcon_PictureSpool::setPending(const QString& pictureFile, bool pending)
     const QString key = pendingKey(pictureFile);
     QMutexLocker locker(&g_pendingLock);
     if (pending)
-        g_pending.insert(key);
+        g_pending.insert(key, false);
     else
         g_pending.remove(key);
 }
@@ -307,4 +358,26 @@ bool Halcon_PictureSpool::isPending(const QString& pictureFile)
     const QString key = pendingKey(pictureFile);
     QMutexLocker locker(&g_pendingLock);
     return g_pending.contains(key);
+}
+
+bool Halcon_PictureSpool::discard(const QString& pictureFile)
+{
+    const QString key = pendingKey(pictureFile);
+    QMutexLocker locker(&g_pendingLock);
+    const auto pending = g_pending.find(key);
+    if (pending == g_pending.end())
+        return false;
+    pending.value() = true;
+    return true;
+}
+
+void Halcon_PictureSpool::setStepHook(StepHook hook)
+{
+    g_stepHook.store(hook);
+}
+
+void Halcon_PictureSpool::step(const char* name)
+{
+    if (const StepHook hook = g_stepHook.load())
+        hook(name);
 }

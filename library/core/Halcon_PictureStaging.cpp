@@ -4,16 +4,16 @@
 #include "Halcon_AsynchronImageSave.h"
 #include "Halcon_Helper.h"
 #include "Halcon_PictureSpool.h"
-#include "LibraryFunctions.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QUuid>
 
 Halcon_PictureStaging::Halcon_PictureStaging(const QString& folder, const QString& privatePrefix,
                                              const QString& pictureSuffix, const QString& format,
                                              Halcon_AsynchronImageSave* saver, unsigned int delayMs)
-    : m_folder(folder)
+    : m_folder(QDir(folder).absolutePath())
     , m_privatePrefix(privatePrefix)
     , m_pictureSuffix(pictureSuffix)
     , m_format(format)
@@ -25,12 +25,11 @@ Halcon_PictureStaging::Halcon_PictureStaging(const QString& folder, const QStrin
 
 Halcon_PictureStaging::~Halcon_PictureStaging()
 {
-    for (const Staged& staged : std::as_const(m_staged)) {
-        if (staged.pictureFile.isEmpty())
+    if (m_committed)
+        return;
+    for (const Staged& staged : std::as_const(m_staged))
+        if (staged.written)
             QFile::remove(staged.privateFile);
-        else if (!m_committed)
-            QFile::remove(m_saver ? Halcon_PictureSpool::spoolFileFor(staged.pictureFile) : staged.pictureFile);
-    }
 }
 
 Errors::Type_Error Halcon_PictureStaging::add(const Halcon::Hobject& picture)
@@ -43,33 +42,69 @@ Errors::Type_Error Halcon_PictureStaging::add(const Halcon::Hobject& picture)
     error = Halcon_Helper::CheckPictureFolder(privateFile);
     if (error != kNoError)
         return error;
-    error = m_saver ? Halcon_PictureSpool::write(privateFile, picture, m_format)
-                    : Halcon_Helper::SaveImageFile(privateFile, picture, m_format, false, false);
-    if (error != kNoError)
-        return error;
-    m_staged.append({privateFile, QString()});
+    m_staged.append({picture, privateFile, QString(), false});
+    return kNoError;
+}
+
+QStringList Halcon_PictureStaging::privateFiles() const
+{
+    QStringList files;
+    for (const Staged& staged : m_staged)
+        files.append(staged.privateFile);
+    return files;
+}
+
+Errors::Type_Error Halcon_PictureStaging::write()
+{
+    for (Staged& staged : m_staged) {
+        if (staged.written)
+            continue;
+        const Errors::Type_Error error =
+            m_saver ? Halcon_PictureSpool::write(staged.privateFile, staged.picture, m_format)
+                    : Halcon_Helper::SaveImageFile(staged.privateFile, staged.picture, m_format, false, false);
+        if (error != kNoError)
+            return error;
+        staged.written = true;
+        // The pixels are on disk now; the private file holds them until the name is given.
+        staged.picture = Halcon::Hobject();
+    }
     return kNoError;
 }
 
 Errors::Type_Error Halcon_PictureStaging::place(int index, const QString& pictureFile)
 {
-    if (index < 0 || index >= m_staged.size() || !m_staged.at(index).pictureFile.isEmpty())
+    if (index < 0 || index >= m_staged.size() || !m_staged.at(index).written
+        || !m_staged.at(index).pictureFile.isEmpty())
         return kCannotSave;
-    Staged& staged = m_staged[index];
-    const QString target = m_saver ? Halcon_PictureSpool::spoolFileFor(pictureFile) : pictureFile;
-    const bool placed = renameIntoPlace(staged.privateFile, target);
-    // Moved but not synced still counts as placed, so that a rollback removes it.
-    if (placed || !QFile::exists(staged.privateFile))
-        staged.pictureFile = pictureFile;
-    return placed ? kNoError : kCannotSave;
+    m_staged[index].pictureFile = QFileInfo(pictureFile).absoluteFilePath();
+    return kNoError;
 }
 
-void Halcon_PictureStaging::commit()
+Errors::Type_Error Halcon_PictureStaging::commit()
 {
-    m_committed = true;
-    if (!m_saver)
-        return;
+    // A picture no row took is nobody's.
     for (const Staged& staged : std::as_const(m_staged))
-        if (!staged.pictureFile.isEmpty())
-            m_saver->queueSpooled(staged.pictureFile, m_delayMs);
+        if (staged.written && staged.pictureFile.isEmpty())
+            QFile::remove(staged.privateFile);
+    if (m_saver) {
+        m_committed = true;
+        for (const Staged& staged : std::as_const(m_staged))
+            if (!staged.pictureFile.isEmpty())
+                m_saver->queueSpooled(staged.privateFile, staged.pictureFile, m_delayMs);
+        return kNoError;
+    }
+    QStringList named;
+    for (const Staged& staged : std::as_const(m_staged)) {
+        if (staged.pictureFile.isEmpty())
+            continue;
+        const Errors::Type_Error error = Halcon_PictureSpool::placeEncoded(staged.privateFile, staged.pictureFile);
+        if (error != kNoError) {
+            for (const QString& file : std::as_const(named))
+                QFile::remove(file);
+            return error;
+        }
+        named.append(staged.pictureFile);
+    }
+    m_committed = true;
+    return kNoError;
 }

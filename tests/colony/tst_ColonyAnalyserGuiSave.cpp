@@ -7,6 +7,7 @@
 #include "CorrectionInfo.h"
 #include "DatabaseTableZelvorinColony.h"
 #include "DatabaseTableZelvorinContainer.h"
+#include "DatabaseTableZelvorinPicturePlan.h"
 #include "DatabaseTableZelvorinRack.h"
 #include "Errors.h"
 #include "Halcon_AsynchronImageSave.h"
@@ -46,6 +47,7 @@ private slots:
     void pictureEncodedBeforeTheTransaction();
     void backgroundPictureIsOnDiskWhenAnswered();
     void pruningFailureIsReportedApart();
+    void pruningKeepsNewest_data();
     void pruningKeepsNewest();
     void entryPointsBusyWhileSaving();
     void saveWaitIsBounded();
@@ -303,15 +305,20 @@ void tst_ColonyAnalyserGuiSave::backgroundPictureIsOnDiskWhenAnswered()
     QCOMPARE(page.SaveResult(true, QStringLiteral("BC"), QString(), -1, rackId), Errors::Type_Error(0));
 
     // Answered: whatever happens to the process now, the pixels are on disk, as the picture
-    // or, while the writer waits, as its spool.
+    // or, while the writer waits, as the spool the database's plan names for it.
     const QString path = ColonyAnalyserGui::rackPicturePath(p.pictureFolder(), rackId);
     Halcon::Hobject onDisk;
-    QString format;
-    const Errors::Type_Error spooled = Halcon_PictureSpool::read(Halcon_PictureSpool::spoolFileFor(path), onDisk, format);
-    if (spooled != 0)
+    QList<DatabaseTableZelvorinPicturePlan::Dataset> plans;
+    QCOMPARE(p.database->tablePicturePlan()->SelectAll(plans), Errors::Type_Error(0));
+    if (!plans.isEmpty()) {
+        QCOMPARE(plans.size(), 1);
+        QCOMPARE(plans.first().PictureFile, QFileInfo(path).absoluteFilePath());
+        QString format;
+        if (Halcon_PictureSpool::read(plans.first().PrivateFile, onDisk, format) == 0)
+            QCOMPARE(format, QStringLiteral("png fastest"));
+    }
+    if (onDisk.IsEmpty())
         QCOMPARE(Halcon_Helper::LoadImageFile(path, onDisk), Errors::Type_Error(0));
-    else
-        QCOMPARE(format, QStringLiteral("png fastest"));
     QCOMPARE(HalconTestPictures::maxPixelDifference(onDisk, page.rack().picture), 0);
 
     bool finished = false;
@@ -344,25 +351,37 @@ void tst_ColonyAnalyserGuiSave::pruningFailureIsReportedApart()
     QVERIFY(QFileInfo::exists(rack.PictureFilePath));
 }
 
+void tst_ColonyAnalyserGuiSave::pruningKeepsNewest_data()
+{
+    QTest::addColumn<bool>("background");
+    QTest::newRow("pictures written at once") << false;
+    // The first picture still waits in the writer's queue when its rack is pruned.
+    QTest::newRow("pictures in the background") << true;
+}
+
 void tst_ColonyAnalyserGuiSave::pruningKeepsNewest()
 {
+    QFETCH(bool, background);
     Page p;
     ColonyAnalyserGui& page = *p.page;
     p.appSettings->database.AutoDelete = true;
     p.appSettings->database.AutoDeleteMaximum = 1;
     reportRack(page);
     int first = -1;
-    QCOMPARE(page.SaveResult(false, QStringLiteral("first"), QString(), -1, first), Errors::Type_Error(0));
+    QCOMPARE(page.SaveResult(background, QStringLiteral("first"), QString(), -1, first), Errors::Type_Error(0));
     const QString firstPicture = ColonyAnalyserGui::rackPicturePath(p.pictureFolder(), first);
-    QVERIFY(QFileInfo::exists(firstPicture));
+    QCOMPARE(QFileInfo::exists(firstPicture), !background);
     reportRack(page);
     int second = -1;
-    QCOMPARE(page.SaveResult(false, QStringLiteral("second"), QString(), -1, second), Errors::Type_Error(0));
+    QCOMPARE(page.SaveResult(background, QStringLiteral("second"), QString(), -1, second), Errors::Type_Error(0));
     QVERIFY(second > first);
     QCOMPARE(p.count(QStringLiteral("ZelvorinRack")), 1);
     QCOMPARE(p.count(QStringLiteral("ZelvorinColony")), 4);
-    QVERIFY(!QFileInfo::exists(firstPicture));
-    QVERIFY(QFileInfo::exists(ColonyAnalyserGui::rackPicturePath(p.pictureFolder(), second)));
+    bool finished = false;
+    QTRY_VERIFY_WITH_TIMEOUT((page.SaveResult_CheckAsynchronSaveFinish(finished), finished), 30000);
+    // Only the kept rack's picture: the pruned one was neither left nor written afterwards.
+    QCOMPARE(QDir(p.pictureFolder()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{ColonyAnalyserGui::rackPictureFileName(second)});
 }
 
 void tst_ColonyAnalyserGuiSave::entryPointsBusyWhileSaving()

@@ -1,14 +1,19 @@
 // The rack save without a page: the keys a failed save leaves in a record that was stored
-// before, and what stays on disk.
+// before, what stays on disk, and a picture folder shared with another database.
 
 #include "ColonyRackRecord.h"
 #include "ColonyResultSave.h"
 #include "RackDatabaseFixture.h"
 
+#include <Halcon_AsynchronImageSave.h>
+#include <Halcon_Helper.h>
 #include <HalconTestPictures.h>
 #include <ResultPictureNames.h>
+#include <TestFixtures.h>
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QtTest>
 
 namespace {
@@ -42,6 +47,15 @@ QList<Database::ID> keys(const ColonyRackRecord& rack)
     return result;
 }
 
+// A new database with its picture folder.
+struct Saving {
+    QTemporaryDir dir;
+    std::unique_ptr<DatabaseTestSupport::OpenDatabase> db = DatabaseTestSupport::createDatabase(dir);
+    QString folder = dir.filePath(QStringLiteral("pictures"));
+
+    bool ready() const { return db->createResult == 0 && QDir().mkpath(folder); }
+};
+
 } // namespace
 
 class tst_ColonyResultSave : public QObject {
@@ -50,6 +64,8 @@ private slots:
     void failedSaveKeepsTheKeysOfTheLastOne_data();
     void failedSaveKeepsTheKeysOfTheLastOne();
     void withoutDatabase();
+    void keysWhosePictureNameIsTakenStayUnused_data();
+    void keysWhosePictureNameIsTakenStayUnused();
 };
 
 void tst_ColonyResultSave::failedSaveKeepsTheKeysOfTheLastOne_data()
@@ -62,12 +78,10 @@ void tst_ColonyResultSave::failedSaveKeepsTheKeysOfTheLastOne_data()
 void tst_ColonyResultSave::failedSaveKeepsTheKeysOfTheLastOne()
 {
     QFETCH(QString, refusedTable);
-    QTemporaryDir dir;
-    auto db = DatabaseTestSupport::createDatabase(dir);
-    QCOMPARE(db->createResult, Errors::Type_Error(0));
-    ApplicationDatabase& database = *db->holder;
-    const QString folder = dir.filePath(QStringLiteral("pictures"));
-    QVERIFY(QDir().mkpath(folder));
+    Saving saving;
+    QVERIFY(saving.ready());
+    ApplicationDatabase& database = *saving.db->holder;
+    const QString folder = saving.folder;
 
     ColonyRackRecord rack = record();
     QCOMPARE(ColonyResultSave::save(rack, &database, nullptr, folder), Errors::Type_Error(0));
@@ -94,6 +108,50 @@ void tst_ColonyResultSave::withoutDatabase()
     QCOMPARE(ColonyResultSave::save(rack, nullptr, nullptr, dir.path()), ColonyResultSave::ErrorNoDatabase);
     QCOMPARE(rack.row.RackID, Database::ID(-1));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void tst_ColonyResultSave::keysWhosePictureNameIsTakenStayUnused_data()
+{
+    QTest::addColumn<bool>("background");
+    QTest::newRow("picture written at once") << false;
+    QTest::newRow("picture written in the background") << true;
+}
+
+void tst_ColonyResultSave::keysWhosePictureNameIsTakenStayUnused()
+{
+    // Another database's racks 1 and 2 in the folder both share: their pictures stay theirs.
+    QFETCH(bool, background);
+    Saving saving;
+    QVERIFY(saving.ready());
+    ApplicationDatabase& database = *saving.db->holder;
+    const QString folder = saving.folder;
+    const QString taken1 = ResultPictureNames::path(folder, ResultPictureNames::Rack, 1);
+    const QString taken2 = ResultPictureNames::path(folder, ResultPictureNames::Rack, 2);
+    QVERIFY(TestFixtures::writeFileBytes(taken1, "rack 1 of another database"));
+    QVERIFY(QFile::link(taken1, taken2)); // a link holds its name too
+
+    Halcon_AsynchronImageSave writer;
+    ColonyRackRecord rack = record();
+    QCOMPARE(ColonyResultSave::save(rack, &database, background ? &writer : nullptr, folder), Errors::Type_Error(0));
+    QCOMPARE(rack.row.RackID, Database::ID(3));
+    QVERIFY(QTest::qWaitFor([&] {
+        bool idle = false;
+        writer.isIdle(idle);
+        return idle;
+    }, 30000));
+    QCOMPARE(TestFixtures::fileBytes(taken1), QByteArray("rack 1 of another database"));
+    QVERIFY(QFileInfo(taken2).isSymLink());
+    Halcon::Hobject loaded;
+    QCOMPARE(Halcon_Helper::LoadImageFile(rack.row.PictureFilePath, loaded), Errors::Type_Error(0));
+    QCOMPARE(HalconTestPictures::maxPixelDifference(loaded, rack.picture), 0);
+    QCOMPARE(DatabaseTestSupport::rowCount(database, QStringLiteral("ZelvorinRack")), 1);
+    QCOMPARE(DatabaseTestSupport::rowCount(database, QStringLiteral("ZelvorinContainer")), 2);
+    // The next key is free: no key is skipped for nothing.
+    ColonyRackRecord next = record();
+    QCOMPARE(ColonyResultSave::save(next, &database, nullptr, folder), Errors::Type_Error(0));
+    QCOMPARE(next.row.RackID, Database::ID(4));
+    // Nothing planned is left once the pictures have their names.
+    QCOMPARE(DatabaseTestSupport::rowCount(database, QStringLiteral("ZelvorinPicturePlan")), 0);
 }
 
 QTEST_GUILESS_MAIN(tst_ColonyResultSave)

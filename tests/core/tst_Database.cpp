@@ -1,4 +1,5 @@
 #include "Database.h"
+#include "Database_SQLite3Check.h"
 #include "TestFixtures.h"
 
 #include <QScopeGuard>
@@ -21,6 +22,13 @@
 #include <unistd.h>
 
 namespace {
+
+QList<Database_SQLite3Check::Depth> g_checks;
+
+void recordCheck(Database_SQLite3Check::Depth depth)
+{
+    g_checks.append(depth);
+}
 
 // Records every call the connection makes to its owner.
 class RecordingCallback : public Database::CallbackFunctions {
@@ -132,6 +140,7 @@ private slots:
     void openSQLite3NotADatabaseClosesConnection();
     void openSQLite3DamagedFileRefusedUntouched_data();
     void openSQLite3DamagedFileRefusedUntouched();
+    void checkGoesAsDeepAsTheFilesHistory();
     void openTwiceClosesFirst();
     void closeWhenClosedCallsNothing();
     void destructorCloses();
@@ -340,6 +349,62 @@ void tst_Database::openSQLite3DamagedFileRefusedUntouched()
     QCOMPARE(fileBytes(path), damaged);
     QCOMPARE(QFileInfo(path).lastModified(), modified);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("results.sqlite")});
+}
+
+void tst_Database::checkGoesAsDeepAsTheFilesHistory()
+{
+    // Each check reads the whole file (seconds for a gigabyte): the full one where damage is
+    // possible, none for a file as this process left it.
+    using Check = Database_SQLite3Check;
+    Check::setObserver(&recordCheck);
+    const auto noObserver = qScopeGuard([] { Check::setObserver(nullptr); });
+    const QString path = makeDatabaseFile(QStringLiteral("history.sqlite"));
+    const auto openAndClose = [&](const QString& statement = QString()) {
+        g_checks.clear();
+        Database db(nullptr, QStringLiteral("tst_Database_history"));
+        const Errors::Type_Error result = db.openSQLite3(path);
+        if (result == 0 && !statement.isEmpty())
+            db.execCommand(statement);
+        return result == 0 && g_checks.size() == 1 ? g_checks.first() : Check::Depth(-1);
+    };
+
+    // The first open of the file by this process.
+    QCOMPARE(openAndClose(QStringLiteral("CREATE TABLE t(v TEXT)")), Check::Full);
+    // As this process left it, its own commits included: nothing to read.
+    QCOMPARE(openAndClose(QStringLiteral("INSERT INTO t VALUES ('marker')")), Check::None);
+    QCOMPARE(openAndClose(), Check::None);
+    // Committed by another connection (another process's SQLite): the structure.
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("tst_Database_other"));
+        other.setDatabaseName(path);
+        QVERIFY(other.open());
+        QVERIFY(QSqlQuery(other).exec(QStringLiteral("INSERT INTO t VALUES ('b')")));
+        other.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("tst_Database_other"));
+    QCOMPARE(Check::depthFor(path), Check::Quick);
+    QCOMPARE(openAndClose(), Check::Quick);
+    QCOMPARE(Check::depthFor(path), Check::None);
+    // Written by anything but SQLite: a page changed, the commit counter as it was.
+    {
+        QByteArray bytes = fileBytes(path);
+        const qsizetype at = bytes.indexOf("marker");
+        QVERIFY(at > 0);
+        bytes[at] = 'M';
+        QVERIFY(writeFile(path, bytes));
+    }
+    QCOMPARE(Check::depthFor(path), Check::Full);
+    QCOMPARE(openAndClose(), Check::Full);
+    // A write cut off by a run that did not end: its journal lies beside the file.
+    QVERIFY(writeFile(path + QStringLiteral("-journal"), QByteArray(512, '\0')));
+    QCOMPARE(Check::depthFor(path), Check::Full);
+    QVERIFY(QFile::remove(path + QStringLiteral("-journal")));
+    QCOMPARE(Check::depthFor(path), Check::None);
+    // Another file under the same name.
+    const QByteArray same = fileBytes(path);
+    QVERIFY(QFile::remove(path));
+    QVERIFY(writeFile(path, same));
+    QCOMPARE(Check::depthFor(path), Check::Full);
 }
 
 void tst_Database::openTwiceClosesFirst()

@@ -66,6 +66,7 @@ private slots:
     void destructorDrainsTheQueue();
     void spooledPictureIsPendingUntilWritten();
     void damagedSpoolIsReportedAndKept();
+    void discardedWhileQueuedIsNeverWritten();
 
 private:
     std::unique_ptr<SavedRelay> connectRelay(Halcon_AsynchronImageSave& saver);
@@ -297,9 +298,9 @@ void tst_Halcon_AsynchronImageSave::spooledPictureIsPendingUntilWritten()
     Halcon_AsynchronImageSave saver(QThread::NormalPriority);
     auto relay = connectRelay(saver);
     const QString fileName = m_folder.filePath(QStringLiteral("spooled.png"));
-    const QString spool = Halcon_PictureSpool::spoolFileFor(fileName);
+    const QString spool = m_folder.filePath(QStringLiteral(".private_spooled.spool"));
     QCOMPARE(Halcon_PictureSpool::write(spool, numberedPicture(4), QStringLiteral("png fastest")), Errors::Type_Error(0));
-    saver.queueSpooled(fileName, 1000);
+    saver.queueSpooled(spool, fileName, 1000);
 
     // On its way: counted, and to be left alone by whoever tidies the folder.
     int pending = -1;
@@ -323,14 +324,32 @@ void tst_Halcon_AsynchronImageSave::damagedSpoolIsReportedAndKept()
 {
     Halcon_AsynchronImageSave saver(QThread::NormalPriority);
     const QString fileName = m_folder.filePath(QStringLiteral("torn.png"));
-    const QString spool = Halcon_PictureSpool::spoolFileFor(fileName);
+    const QString spool = m_folder.filePath(QStringLiteral(".private_torn.spool"));
     QCOMPARE(Halcon_PictureSpool::write(spool, numberedPicture(5), QStringLiteral("png fastest")), Errors::Type_Error(0));
     QFile file(spool);
     QVERIFY(file.resize(file.size() - 7));
-    saver.queueSpooled(fileName, 0);
+    saver.queueSpooled(spool, fileName, 0);
     QCOMPARE(waitUntilIdle(saver), Errors::Type_Error(54));
     QVERIFY(!QFileInfo::exists(fileName));
     QVERIFY(QFileInfo::exists(spool));
+    QVERIFY(!Halcon_PictureSpool::isPending(fileName));
+}
+
+void tst_Halcon_AsynchronImageSave::discardedWhileQueuedIsNeverWritten()
+{
+    // The row of a queued picture was deleted: the writer must not leave the picture behind it.
+    Halcon_AsynchronImageSave saver(QThread::NormalPriority);
+    auto relay = connectRelay(saver);
+    const QString fileName = m_folder.filePath(QStringLiteral("pruned.png"));
+    const QString spool = m_folder.filePath(QStringLiteral(".private_pruned.spool"));
+    QCOMPARE(Halcon_PictureSpool::write(spool, numberedPicture(6), QStringLiteral("png fastest")), Errors::Type_Error(0));
+    saver.queueSpooled(spool, fileName, 1000);
+    QVERIFY(Halcon_PictureSpool::discard(fileName));
+    QVERIFY(waitForSaves(*relay, 1));
+    QCOMPARE(waitUntilIdle(saver), Errors::Type_Error(0));
+    QVERIFY(!QFileInfo::exists(fileName));
+    QVERIFY(!QFileInfo::exists(spool));
+    QVERIFY(!QFileInfo::exists(Halcon_PictureSpool::encodedFileFor(spool, fileName)));
     QVERIFY(!Halcon_PictureSpool::isPending(fileName));
 }
 

@@ -1,5 +1,7 @@
 // Spool files: every pixel of every channel back bit for bit, a torn or damaged file never
-// taken for a picture, and a promotion that writes the picture before it lets the spool go.
+// taken for a picture, and a promotion that writes the picture before it lets the spool go,
+// takes up work a kill left half done, never replaces a file that has the picture's name and
+// writes nothing for a picture discarded while it waited.
 
 #include "Halcon_Helper.h"
 #include "Halcon_PictureSpool.h"
@@ -9,6 +11,7 @@
 #include <Halcon.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
@@ -62,11 +65,17 @@ private slots:
     void promotionWritesThePictureThenDropsTheSpool();
     void damagedSpoolsAreNeverPromoted_data();
     void damagedSpoolsAreNeverPromoted();
+    void promotionTakesUpWhatAKillLeft_data();
+    void promotionTakesUpWhatAKillLeft();
+    void promotionNeverReplacesAFileOfThatName();
+    void discardedPictureIsNeverWritten_data();
+    void discardedPictureIsNeverWritten();
     void refusedPicturesLeaveNoFile_data();
     void refusedPicturesLeaveNoFile();
     void existingFileIsNeverOverwritten();
 
 private:
+    // The spool of a gradient for pictureName, under a private name; empty on failure.
     QString spoolOfGradient(const QString& pictureName);
 
     QTemporaryDir m_dir;
@@ -117,9 +126,9 @@ void tst_Halcon_PictureSpool::pixelsComeBackBitForBit()
 
 QString tst_Halcon_PictureSpool::spoolOfGradient(const QString& pictureName)
 {
-    const QString picture = m_dir.filePath(pictureName);
-    const QString spool = Halcon_PictureSpool::spoolFileFor(picture);
+    const QString spool = m_dir.filePath(QStringLiteral(".private_") + pictureName + QStringLiteral(".spool"));
     QFile::remove(spool);
+    QFile::remove(Halcon_PictureSpool::encodedFileFor(spool, pictureName));
     if (Halcon_PictureSpool::write(spool, HalconTestPictures::gradientRgb(64, 48), QStringLiteral("png fastest")) != 0)
         return QString();
     return spool;
@@ -129,9 +138,10 @@ void tst_Halcon_PictureSpool::promotionWritesThePictureThenDropsTheSpool()
 {
     const QString picture = m_dir.filePath(QStringLiteral("promoted.png"));
     const QString spool = spoolOfGradient(QStringLiteral("promoted.png"));
-    QCOMPARE(spool, m_dir.filePath(QStringLiteral(".promoted.png.spool")));
-    QCOMPARE(Halcon_PictureSpool::promote(picture), Errors::Type_Error(0));
+    QVERIFY(!spool.isEmpty());
+    QCOMPARE(Halcon_PictureSpool::promote(spool, picture), Errors::Type_Error(0));
     QVERIFY(!QFile::exists(spool));
+    QVERIFY(!QFile::exists(Halcon_PictureSpool::encodedFileFor(spool, picture)));
 
     // The same file the picture written at once gives.
     const QString direct = m_dir.filePath(QStringLiteral("direct.png"));
@@ -141,7 +151,7 @@ void tst_Halcon_PictureSpool::promotionWritesThePictureThenDropsTheSpool()
     QCOMPARE(TestFixtures::fileBytes(picture), TestFixtures::fileBytes(direct));
 
     // Nothing left to promote.
-    QCOMPARE(Halcon_PictureSpool::promote(picture), Errors::Type_Error(51));
+    QCOMPARE(Halcon_PictureSpool::promote(spool, picture), Errors::Type_Error(51));
     QCOMPARE(TestFixtures::fileBytes(picture), TestFixtures::fileBytes(direct));
 }
 
@@ -191,9 +201,114 @@ void tst_Halcon_PictureSpool::damagedSpoolsAreNeverPromoted()
     QCOMPARE(Halcon_PictureSpool::read(spool, back, format), Errors::Type_Error(54));
     QVERIFY(back.IsEmpty());
     QVERIFY(format.isEmpty());
-    QCOMPARE(Halcon_PictureSpool::promote(picture), Errors::Type_Error(54));
+    QCOMPARE(Halcon_PictureSpool::promote(spool, picture), Errors::Type_Error(54));
     QVERIFY(!QFile::exists(picture));
     QCOMPARE(TestFixtures::fileBytes(spool), bytes);
+}
+
+void tst_Halcon_PictureSpool::promotionTakesUpWhatAKillLeft_data()
+{
+    QTest::addColumn<bool>("spoolLeft");
+    QTest::addColumn<bool>("encodedLeft");
+    QTest::addColumn<bool>("encodedCutOff"); // the encoded file's write cut off beside it
+    QTest::newRow("killed before the encoding") << true << false << false;
+    QTest::newRow("killed while encoding") << true << false << true;
+    QTest::newRow("killed after the encoding") << true << true << false;
+    QTest::newRow("killed after the spool went") << false << true << false;
+}
+
+void tst_Halcon_PictureSpool::promotionTakesUpWhatAKillLeft()
+{
+    QFETCH(bool, spoolLeft);
+    QFETCH(bool, encodedLeft);
+    QFETCH(bool, encodedCutOff);
+    const QString name = QStringLiteral("resumed.png");
+    const QString picture = m_dir.filePath(name);
+    QFile::remove(picture);
+    const QString spool = spoolOfGradient(name);
+    QVERIFY(!spool.isEmpty());
+    const QString encoded = Halcon_PictureSpool::encodedFileFor(spool, picture);
+    QCOMPARE(encoded, m_dir.filePath(QStringLiteral(".private_resumed.png.png")));
+    if (encodedLeft)
+        QCOMPARE(Halcon_Helper::SaveImageFile(encoded, HalconTestPictures::gradientRgb(64, 48),
+                                              QStringLiteral("png fastest"), false, false),
+                 Errors::Type_Error(0));
+    if (encodedCutOff)
+        QVERIFY(TestFixtures::writeFileBytes(encoded + QStringLiteral(".Ab12Cd"), "\x89PNG cut"));
+    if (!spoolLeft)
+        QVERIFY(QFile::remove(spool));
+
+    QCOMPARE(Halcon_PictureSpool::promote(spool, picture), Errors::Type_Error(0));
+    QVERIFY(!QFile::exists(spool));
+    QVERIFY(!QFile::exists(encoded));
+    Hobject loaded;
+    QCOMPARE(Halcon_Helper::LoadImageFile(picture, loaded), Errors::Type_Error(0));
+    QCOMPARE(HalconTestPictures::maxPixelDifference(loaded, HalconTestPictures::gradientRgb(64, 48)), 0);
+    QFile::remove(encoded + QStringLiteral(".Ab12Cd"));
+}
+
+void tst_Halcon_PictureSpool::promotionNeverReplacesAFileOfThatName()
+{
+    // Another database that shares the folder may have given the name a moment before.
+    const QString name = QStringLiteral("taken.png");
+    const QString picture = m_dir.filePath(name);
+    QVERIFY(TestFixtures::writeFileBytes(picture, "another database's picture"));
+    const QString spool = spoolOfGradient(name);
+    QVERIFY(!spool.isEmpty());
+    const QString encoded = Halcon_PictureSpool::encodedFileFor(spool, picture);
+    QCOMPARE(Halcon_PictureSpool::promote(spool, picture), Errors::Type_Error(55));
+    QCOMPARE(TestFixtures::fileBytes(picture), QByteArray("another database's picture"));
+    // Not a pixel lost: the encoded picture waits beside it.
+    Hobject loaded;
+    QCOMPARE(Halcon_Helper::LoadImageFile(encoded, loaded), Errors::Type_Error(0));
+    QCOMPARE(HalconTestPictures::maxPixelDifference(loaded, HalconTestPictures::gradientRgb(64, 48)), 0);
+
+    // A link of that name holds it too, and its target stays as it is.
+    QVERIFY(QFile::remove(picture));
+    const QString target = m_dir.filePath(QStringLiteral("target.bin"));
+    QVERIFY(TestFixtures::writeFileBytes(target, "target"));
+    QVERIFY(QFile::link(target, picture));
+    QCOMPARE(Halcon_PictureSpool::placeEncoded(encoded, picture), Errors::Type_Error(55));
+    QCOMPARE(TestFixtures::fileBytes(target), QByteArray("target"));
+    QVERIFY(QFileInfo(picture).isSymLink());
+
+    QVERIFY(QFile::remove(picture));
+    QCOMPARE(Halcon_PictureSpool::placeEncoded(encoded, picture), Errors::Type_Error(0));
+    QCOMPARE(Halcon_Helper::LoadImageFile(picture, loaded), Errors::Type_Error(0));
+    QVERIFY(!QFile::exists(encoded));
+}
+
+void tst_Halcon_PictureSpool::discardedPictureIsNeverWritten_data()
+{
+    QTest::addColumn<bool>("pendingWhenDiscarded");
+    QTest::newRow("discarded while waiting") << true;
+    QTest::newRow("discarded after it was written") << false;
+}
+
+void tst_Halcon_PictureSpool::discardedPictureIsNeverWritten()
+{
+    QFETCH(bool, pendingWhenDiscarded);
+    const QString name = QStringLiteral("discarded.png");
+    const QString picture = m_dir.filePath(name);
+    QFile::remove(picture);
+    const QString spool = spoolOfGradient(name);
+    QVERIFY(!spool.isEmpty());
+    Halcon_PictureSpool::setPending(picture, true);
+    if (!pendingWhenDiscarded) {
+        QCOMPARE(Halcon_PictureSpool::promote(spool, picture), Errors::Type_Error(0));
+        QVERIFY(!Halcon_PictureSpool::isPending(picture));
+        // Nothing of this process writes it any more: the caller removes the file.
+        QVERIFY(!Halcon_PictureSpool::discard(picture));
+        QVERIFY(QFile::exists(picture));
+        return;
+    }
+    // Through a relative spelling of the same file.
+    QVERIFY(Halcon_PictureSpool::discard(m_dir.filePath(QStringLiteral("./") + name)));
+    QCOMPARE(Halcon_PictureSpool::promote(spool, picture), Errors::Type_Error(0));
+    QVERIFY(!QFile::exists(picture));
+    QVERIFY(!QFile::exists(spool));
+    QVERIFY(!QFile::exists(Halcon_PictureSpool::encodedFileFor(spool, picture)));
+    QVERIFY(!Halcon_PictureSpool::isPending(picture));
 }
 
 void tst_Halcon_PictureSpool::refusedPicturesLeaveNoFile_data()

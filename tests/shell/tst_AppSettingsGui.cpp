@@ -1,10 +1,18 @@
 #include "AppSettingsGui.h"
 #include "ShellRackFixture.h"
 #include "SqlServerOdbc.h"
+#include "../stitcher/StitcherResultFixture.h"
 
+#include "ColonyRackRecord.h"
+#include "ColonyResultSave.h"
 #include "DatabaseTableAll.h"
+#include "DatabaseTableZelvorinImageStitcher.h"
+#include "DatabaseTableZelvorinImageStitcherPicture.h"
+#include "Halcon_AsynchronImageSave.h"
+#include "Halcon_Helper.h"
 #include "MessageBox_Helper.h"
 #include "QuendralLibrary.h"
+#include "StitcherResultSave.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -39,6 +47,77 @@ struct Box {
 
 const QString SqliteOdbcDriver = QStringLiteral("/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so");
 
+// Each rack and stitcher result its own pixels, so a picture under another one's name shows.
+Halcon::Hobject rackPicture(int number)
+{
+    return HalconTestPictures::grayImage(48, 32, [number](int row, int column) { return (row + column * 3 + number * 17) % 256; });
+}
+
+// A rack and a stitcher result numbered number in the open database, each half of them with
+// the pictures written at once, half in the background.
+bool saveResults(ApplicationDatabase& database, const QString& folder, Halcon_AsynchronImageSave& writer, int number)
+{
+    ColonyRackRecord rack;
+    rack.picture = rackPicture(number);
+    rack.row.RackBarcode = QStringLiteral("R%1").arg(number);
+    Halcon_AsynchronImageSave* const background = number % 2 == 0 ? &writer : nullptr;
+    if (ColonyResultSave::save(rack, &database, background, folder) != 0)
+        return false;
+    StitcherResult result = StitcherResultFixture::makeResult(number);
+    StitcherResultSave::Options options;
+    options.asynchronPictureSave = background != nullptr;
+    options.rackBarcode = QStringLiteral("S%1").arg(number);
+    options.saveInputPictures = true;
+    options.saveOutputPicture = true;
+    Database::ID id = -1;
+    return StitcherResultSave(&database, &writer, folder).save(result, 0, options, id) == 0;
+}
+
+bool pictureIs(const QString& file, const Halcon::Hobject& expected)
+{
+    Halcon::Hobject loaded;
+    return Halcon_Helper::LoadImageFile(file, loaded) == 0 && HalconTestPictures::maxPixelDifference(loaded, expected) == 0;
+}
+
+// Every rack and stitcher result of the database with its own pictures; the names of the
+// files. Empty, with what is wrong in trouble, when one is missing or another's.
+QStringList picturesOf(ApplicationDatabase& database, QString& trouble)
+{
+    QStringList files;
+    QList<Database::ID> racks;
+    bool more = false;
+    database.tableRack()->SelectIdsByBarcode(QString(), -1, racks, more);
+    for (const Database::ID id : std::as_const(racks)) {
+        DatabaseTableZelvorinRack::Dataset rack;
+        database.tableRack()->Select(id, rack);
+        if (!pictureIs(rack.PictureFilePath, rackPicture(rack.RackBarcode.mid(1).toInt())))
+            trouble += rack.RackBarcode + QLatin1Char(' ');
+        files.append(QFileInfo(rack.PictureFilePath).fileName());
+    }
+    QList<Database::ID> stitchers;
+    database.tableImageStitcher()->SelectIdsByBarcode(QString(), -1, stitchers, more);
+    for (const Database::ID id : std::as_const(stitchers)) {
+        DatabaseTableZelvorinImageStitcher::Dataset row;
+        database.tableImageStitcher()->Select(id, row);
+        const int number = row.RackBarcode.mid(1).toInt();
+        if (!pictureIs(row.PictureFilePath, StitcherResultFixture::stitchedPicture(number)))
+            trouble += row.RackBarcode + QLatin1Char(' ');
+        files.append(QFileInfo(row.PictureFilePath).fileName());
+        QList<Database::ID> positions;
+        database.tableImageStitcherPicture()->SelectIdsByImageStitcher(id, positions);
+        for (const Database::ID position : std::as_const(positions)) {
+            DatabaseTableZelvorinImageStitcherPicture::Dataset picture;
+            database.tableImageStitcherPicture()->Select(position, picture);
+            if (!pictureIs(picture.PictureFilePath, StitcherResultFixture::positionPicture(picture.PositionIndex, number)))
+                trouble += row.RackBarcode + QStringLiteral("/%1 ").arg(picture.PositionIndex);
+            files.append(QFileInfo(picture.PictureFilePath).fileName());
+        }
+    }
+    if (racks.size() != 2 || stitchers.size() != 2)
+        trouble += QStringLiteral("%1 racks, %2 stitcher results").arg(racks.size()).arg(stitchers.size());
+    return files;
+}
+
 } // namespace
 
 class tst_AppSettingsGui : public QObject {
@@ -56,6 +135,7 @@ private slots:
     void ok_missingPictureFolderKeepsTheDialog();
     void cancelAfterFailedOkRestoresTheRecord();
     void cancel_reopensTheRecordsDatabase();
+    void databasesSharingThePictureFolderKeepEveryPicture();
     void testConnection_data();
     void testConnection();
     void sqlServerThroughOdbc();
@@ -321,6 +401,71 @@ void tst_AppSettingsGui::cancel_reopensTheRecordsDatabase()
     QCOMPARE(dialog().result(), int(QDialog::Rejected));
     QCOMPARE(m_settings->database.SQLite3.Filename, file);
     QCOMPARE(openDatabaseFile(), QFileInfo(file).absoluteFilePath());
+}
+
+void tst_AppSettingsGui::databasesSharingThePictureFolderKeepEveryPicture()
+{
+    // Every database takes the same picture folder unless told otherwise: a new database made
+    // and taken with OK, then the old one again, each saving racks and stitcher results.
+    const QString folder = casePath(QStringLiteral("pictures"));
+    QVERIFY(QDir().mkpath(folder));
+    m_settings->database.PicturePath = folder;
+    const QString first = casePath(QStringLiteral("app.db3"));
+    const QString second = casePath(QStringLiteral("new.db3"));
+    {
+        DatabaseTestSupport::RecordingErrorHandler handler;
+        ApplicationDatabase holder(&handler, QStringLiteral("tst_AppSettingsGui_setup"));
+        QCOMPARE(holder.createSQLite3Database(first), Errors::Type_Error(0));
+    }
+    QCOMPARE(m_mainWindow.openDatabase(), Errors::Type_Error(0));
+    Halcon_AsynchronImageSave writer;
+    const auto written = [&] {
+        return QTest::qWaitFor([&] {
+            bool idle = false;
+            writer.isIdle(idle);
+            return idle;
+        }, 30000);
+    };
+    for (int number = 1; number <= 2; ++number)
+        QVERIFY(saveResults(*m_database, folder, writer, number));
+    QVERIFY(written());
+
+    // Create the new database in the dialog and take it with OK; save into it.
+    edit("m_QLineEdit_Database_SQLite3_Filename")->setText(second);
+    click("m_QPushButton_Database_Create");
+    click("m_QPushButton_Ok");
+    QCOMPARE(dialog().result(), int(QDialog::Accepted));
+    QCOMPARE(openDatabaseFile(), QFileInfo(second).absoluteFilePath());
+    for (int number = 1; number <= 2; ++number)
+        QVERIFY(saveResults(*m_database, folder, writer, number + 10));
+    QVERIFY(written());
+    m_dialog.reset();
+
+    // Cancel re-opens the new one, OK the old one, Cancel that again.
+    click("m_QPushButton_Cancel");
+    m_dialog.reset();
+    edit("m_QLineEdit_Database_SQLite3_Filename")->setText(first);
+    click("m_QPushButton_Ok");
+    QCOMPARE(openDatabaseFile(), QFileInfo(first).absoluteFilePath());
+    m_dialog.reset();
+    click("m_QPushButton_Cancel");
+    QVERIFY2(m_boxes.size() == 2, qPrintable(boxTexts().join('\n'))); // the creation's question and answer
+
+    // Each database still has every picture of its own, and the folder holds nothing else.
+    QStringList all;
+    for (const QString& file : {first, second}) {
+        DatabaseTestSupport::RecordingErrorHandler handler;
+        ApplicationDatabase database(&handler, QStringLiteral("tst_AppSettingsGui_check"));
+        AppSettings::DatabaseSettings settings = m_settings->database;
+        settings.SQLite3.Filename = file;
+        QCOMPARE(database.openDatabase(settings), Errors::Type_Error(0));
+        QString trouble;
+        all += picturesOf(database, trouble);
+        QVERIFY2(trouble.isEmpty(), qPrintable(QFileInfo(file).fileName() + QStringLiteral(": ") + trouble));
+    }
+    all.sort();
+    QCOMPARE(all.size(), 2 * (2 + 2 * (1 + StitcherResult::PositionsCount)));
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name), all);
 }
 
 void tst_AppSettingsGui::testConnection_data()

@@ -7,6 +7,7 @@
 #include <CorrectionInfo.h>
 #include <DatabaseTableZelvorinImageStitcher.h>
 #include <DatabaseTableZelvorinImageStitcherPicture.h>
+#include <DatabaseTableZelvorinPicturePlan.h>
 #include <HalconTestPictures.h>
 #include <Halcon_AsynchronImageSave.h>
 #include <Halcon_Helper.h>
@@ -303,14 +304,19 @@ void tst_StitcherResultSave::diskFillingDuringTheSave()
         return;
     }
     // Stored: each picture is there, or, when the disk was full at its write, its spool is
-    // kept for the next start.
+    // kept, and named by the plan, for the next start.
     QCOMPARE(s.count(QStringLiteral("ZelvorinImageStitcherPicture")), 6);
     QStringList named{StitcherResultSave::stitchedPictureFileName(id)};
     for (const StitcherPictureSlot& slot : result.pictureSlots())
         named << StitcherResultSave::positionPictureFileName(slot.row.ImageStitcherPictureID);
+    QList<DatabaseTableZelvorinPicturePlan::Dataset> plans;
+    QCOMPARE(s.database->tablePicturePlan()->SelectAll(plans), Errors::Type_Error(0));
+    QHash<QString, QString> kept; // picture name to its private file
+    for (const DatabaseTableZelvorinPicturePlan::Dataset& plan : std::as_const(plans))
+        if (QFileInfo::exists(plan.PrivateFile))
+            kept.insert(QFileInfo(plan.PictureFile).fileName(), QFileInfo(plan.PrivateFile).fileName());
     for (const QString& name : std::as_const(named))
-        QVERIFY2(files.contains(name) || files.contains(QLatin1Char('.') + name + QStringLiteral(".spool")),
-                 qPrintable(name));
+        QVERIFY2(files.contains(name) != (kept.contains(name) && files.contains(kept.value(name))), qPrintable(name));
     QCOMPARE(files.size(), named.size());
 }
 
