@@ -66,8 +66,9 @@ QList<QMetaType> Automation_PendingReply::outTypes(const QMetaMethod& method)
     if (method.returnMetaType().id() != QMetaType::Void)
         types << method.returnMetaType();
     for (int i = 0; i < method.parameterCount(); ++i) {
+        // A reference parameter's own meta type is the one of its type without the "&".
         if (isOutput(method, i))
-            types << method.parameterMetaType(i);
+            types << QMetaType::fromName(method.parameterTypeName(i).chopped(1));
     }
     return types;
 }
