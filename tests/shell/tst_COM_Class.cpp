@@ -1,6 +1,7 @@
 #include "AppErrors.h"
 #include "AutomationState.h"
 #include "Automation_BusNames.h"
+#include "Automation_Call.h"
 #include "Automation_InterfaceDescription.h"
 #include "Automation_Server.h"
 #include "COM_Class.h"
@@ -150,7 +151,9 @@ private slots:
     void interfaceHasAllMethodsInOrder();
     void forwardingPresetsOutputsFirst_data();
     void forwardingPresetsOutputsFirst();
+    void forwardingReachesTheClientInOrder_data();
     void forwardingReachesTheClientInOrder();
+    void strangersAreRefusedEveryMethod();
     void colonyPropertiesGoOutField_data();
     void colonyPropertiesGoOutField();
     void ownMethodsNeedNoWindow();
@@ -164,6 +167,7 @@ private:
     FakeAutomationOperations m_window;
     AppErrors m_appErrors;
     std::unique_ptr<Errors> m_errors;
+    int m_connectionSerial = 0;
 };
 
 void tst_COM_Class::initTestCase()
@@ -237,14 +241,28 @@ void tst_COM_Class::forwardingPresetsOutputsFirst()
     QCOMPARE(forwarded, 78);
 }
 
+void tst_COM_Class::forwardingReachesTheClientInOrder_data()
+{
+    QTest::addColumn<bool>("later");
+    QTest::addColumn<int>("answeredLater");
+    QTest::newRow("answered at once") << false << 0;
+    // The operations that may wait, each answering after its method returned.
+    QTest::newRow("answered later") << true << 25;
+}
+
 // Through the bus, as a client sees it: inputs reach the operation in their order, every
-// output comes back at its place after the result.
+// output comes back at its place after the result, also when the operation answers later.
 void tst_COM_Class::forwardingReachesTheClientInOrder()
 {
+    QFETCH(bool, later);
+    QFETCH(int, answeredLater);
+    m_window.answerLater = later;
     PrivateSessionBus bus;
     QVERIFY2(bus.start(), qPrintable(bus.error()));
-    QDBusConnection client = bus.connect(QStringLiteral("client"));
-    Automation_Server server(createAxFactory(), bus.connect(QStringLiteral("server")));
+    // Connection names of this test's own: an earlier test's bus left its names behind.
+    const QString serial = QString::number(++m_connectionSerial);
+    QDBusConnection client = bus.connect(QStringLiteral("client") + serial);
+    Automation_Server server(createAxFactory(), bus.connect(QStringLiteral("server") + serial));
     QVERIFY(server.start(QAxFactory::MultipleInstances));
     setAutomationMainWindow(&m_window);
 
@@ -303,6 +321,54 @@ void tst_COM_Class::forwardingReachesTheClientInOrder()
         ++checked;
     }
     QCOMPARE(checked, 78);
+    QCOMPARE(m_window.answeredLater, answeredLater);
+    QCOMPARE(Automation_Call::waitingCount(), 0);
+}
+
+// Over the bus only the client that made an object may call it: every method of another
+// client's object answers an error, and no operation runs.
+void tst_COM_Class::strangersAreRefusedEveryMethod()
+{
+    PrivateSessionBus bus;
+    QVERIFY2(bus.start(), qPrintable(bus.error()));
+    const QString serial = QString::number(++m_connectionSerial);
+    QDBusConnection owner = bus.connect(QStringLiteral("owner") + serial);
+    QDBusConnection stranger = bus.connect(QStringLiteral("stranger") + serial);
+    Automation_Server server(createAxFactory(), bus.connect(QStringLiteral("server") + serial));
+    QVERIFY(server.start(QAxFactory::MultipleInstances));
+    setAutomationMainWindow(&m_window);
+    QDBusMessage create = QDBusMessage::createMethodCall(
+        Automation_BusNames::serviceName(QStringLiteral("zelvorin"), QStringLiteral("COM_Class")),
+        Automation_BusNames::factoryPath(), Automation_BusNames::factoryInterface(), QStringLiteral("CreateObject"));
+    create << QStringLiteral("COM_Class");
+    const QDBusMessage created = PrivateSessionBus::callAndWait(owner, create);
+    QCOMPARE(created.type(), QDBusMessage::ReplyMessage);
+    const QString path = created.arguments().constFirst().value<QDBusObjectPath>().path();
+
+    const QList<Method> methods = Automation_InterfaceDescription::methods(COM_Class::staticMetaObject);
+    for (const Method& method : methods) {
+        QVariantList inputs;
+        for (const Automation_InterfaceDescription::Argument& argument : method.arguments.mid(1)) {
+            if (argument.output)
+                continue;
+            if (argument.signature == QLatin1String("i"))
+                inputs << 1;
+            else if (argument.signature == QLatin1String("d"))
+                inputs << 1.0;
+            else if (argument.signature == QLatin1String("b"))
+                inputs << true;
+            else if (argument.signature == QLatin1String("s"))
+                inputs << QStringLiteral("x");
+            else
+                inputs << QVariant(QVariantList{1});
+        }
+        QDBusMessage message = QDBusMessage::createMethodCall(created.service(), path, QString(), method.name);
+        message.setArguments(inputs);
+        const QDBusMessage reply = PrivateSessionBus::callAndWait(stranger, message);
+        QVERIFY2(reply.type() == QDBusMessage::ErrorMessage, qPrintable(method.name));
+        QCOMPARE(reply.errorName(), Automation_BusNames::errorNotOwner());
+    }
+    QVERIFY(m_window.lastOperation.isEmpty());
 }
 
 void tst_COM_Class::colonyPropertiesGoOutField_data()
