@@ -111,27 +111,23 @@ RackZipExport::ArchiveMode RackZipExport::askArchiveMode(QWidget* parent, const 
 RackZipExport::RackEntries RackZipExport::readRack(int rackId) const
 {
     RackEntries rack;
+    const auto failed = [&rack](const char* text) {
+        rack.readFailure = text;
+        return rack;
+    };
     DatabaseTableZelvorinRack* table = m_database ? m_database->tableRack() : nullptr;
     DatabaseTableZelvorinRack::Dataset row;
-    if (!table || table->Select(rackId, row) != 0) {
-        rack.readFailure = QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read from the database!");
-        return rack;
-    }
+    if (!table || table->Select(rackId, row) != 0)
+        return failed(QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read from the database!"));
     AppSettings appSettings;
-    if (!appSettings.fromXmlString(row.XMLSettings)) {
-        rack.readFailure = QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read the settings from the database!");
-        return rack;
-    }
+    if (!appSettings.fromXmlString(row.XMLSettings))
+        return failed(QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read the settings from the database!"));
     QString cameraName;
-    if (!m_cameraReader || !m_cameraReader(row.XMLCameraSettings, cameraName)) {
-        rack.readFailure = QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read the camera settings from the database!");
-        return rack;
-    }
+    if (!m_cameraReader || !m_cameraReader(row.XMLCameraSettings, cameraName))
+        return failed(QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read the camera settings from the database!"));
     ColonySettings colonySettings;
-    if (!colonySettings.fromXmlString(row.XMLColonySettings)) {
-        rack.readFailure = QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read the colony settings from the database!");
-        return rack;
-    }
+    if (!colonySettings.fromXmlString(row.XMLColonySettings))
+        return failed(QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read the colony settings from the database!"));
 
     const QString folder = rackFolderName(row.RackID);
     rack.pictureEntry = folder + QLatin1Char('/') + safeFileName(row.PictureFilePath, QStringLiteral("Rack.png"));

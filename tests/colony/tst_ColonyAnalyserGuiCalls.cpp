@@ -59,19 +59,12 @@ ColonyEditorGui* openEditor()
     return nullptr;
 }
 
-Errors::Type_Error analyse(ColonyAnalyserGui& page, const Halcon::Hobject& image)
+PlateScenes::Scene plate(int seed)
 {
-    if (const Errors::Type_Error code = page.Analyse(image); code != 0)
-        return code;
-    Errors::Type_Error result = -1;
-    const bool done = QTest::qWaitFor(
-        [&] {
-            bool running = true;
-            result = page.CheckRunning(running);
-            return !running;
-        },
-        kRunTimeoutMs);
-    return done ? result : Errors::Type_Error(-1);
+    PlateScenes::Options options;
+    options.labware = PlateScenes::Labware::Wells96;
+    options.seed = seed;
+    return PlateScenes::generate(options);
 }
 
 } // namespace
@@ -173,15 +166,10 @@ void tst_ColonyAnalyserGuiCalls::resetWaitsForAnotherClientsSave()
 
 void tst_ColonyAnalyserGuiCalls::waitForOtherWorkIsBounded()
 {
-    const PlateScenes::Scene scene = [] {
-        PlateScenes::Options options;
-        options.labware = PlateScenes::Labware::Wells96;
-        options.seed = 3;
-        return PlateScenes::generate(options);
-    }();
+    const PlateScenes::Scene scene = plate(3);
     Page p(PlateSceneSettings::settingsFor(scene));
     ColonyAnalyserGui& page = *p.page;
-    QCOMPARE(analyse(page, scene.image), Errors::Type_Error(0));
+    QCOMPARE(analyseAndShow(page, scene.image), Errors::Type_Error(0));
     page.setOtherWorkTimeout(100);
 
     ClientCall edit(&m_owners[0]);
@@ -221,15 +209,10 @@ void tst_ColonyAnalyserGuiCalls::waitForOtherWorkIsBounded()
 
 void tst_ColonyAnalyserGuiCalls::editorOfAReleasedClientIsRejected()
 {
-    const PlateScenes::Scene scene = [] {
-        PlateScenes::Options options;
-        options.labware = PlateScenes::Labware::Wells96;
-        options.seed = 5;
-        return PlateScenes::generate(options);
-    }();
+    const PlateScenes::Scene scene = plate(5);
     Page p(PlateSceneSettings::settingsFor(scene));
     ColonyAnalyserGui& page = *p.page;
-    QCOMPARE(analyse(page, scene.image), Errors::Type_Error(0));
+    QCOMPARE(analyseAndShow(page, scene.image), Errors::Type_Error(0));
     ClientCall edit(&m_owners[0]);
     edit.started(page.UserEditColonies(edit.call.get()));
     QVERIFY(openEditor());

@@ -142,6 +142,43 @@ private:
     QList<bool> m_outputs;
 };
 
+// The program's class served on a bus of the test's own, with one object of a first client and
+// a second client without one. Connection names carry a serial: an earlier bus of the same
+// test left its names behind.
+struct ServedObject {
+    explicit ServedObject(int serial)
+    {
+        if (!bus.start())
+            return;
+        const QString suffix = QString::number(serial);
+        owner = bus.connect(QStringLiteral("owner") + suffix);
+        stranger = bus.connect(QStringLiteral("stranger") + suffix);
+        automationServer = std::make_unique<Automation_Server>(createAxFactory(),
+                                                               bus.connect(QStringLiteral("server") + suffix));
+        if (!automationServer->start(QAxFactory::MultipleInstances))
+            return;
+        QDBusMessage create = QDBusMessage::createMethodCall(
+            Automation_BusNames::serviceName(QStringLiteral("zelvorin"), QStringLiteral("COM_Class")),
+            Automation_BusNames::factoryPath(), Automation_BusNames::factoryInterface(), QStringLiteral("CreateObject"));
+        create << QStringLiteral("COM_Class");
+        const QDBusMessage created = PrivateSessionBus::callAndWait(owner, create);
+        if (created.type() != QDBusMessage::ReplyMessage)
+            return;
+        server = created.service();
+        path = created.arguments().constFirst().value<QDBusObjectPath>().path();
+        ready = true;
+    }
+
+    PrivateSessionBus bus;
+    QDBusConnection owner{QString()};
+    QDBusConnection stranger{QString()};
+    std::unique_ptr<Automation_Server> automationServer;
+    // The server's own name on the bus and the object's path.
+    QString server;
+    QString path;
+    bool ready = false;
+};
+
 class tst_COM_Class : public QObject {
     Q_OBJECT
 private slots:
@@ -257,22 +294,11 @@ void tst_COM_Class::forwardingReachesTheClientInOrder()
     QFETCH(bool, later);
     QFETCH(int, answeredLater);
     m_window.answerLater = later;
-    PrivateSessionBus bus;
-    QVERIFY2(bus.start(), qPrintable(bus.error()));
-    // Connection names of this test's own: an earlier test's bus left its names behind.
-    const QString serial = QString::number(++m_connectionSerial);
-    QDBusConnection client = bus.connect(QStringLiteral("client") + serial);
-    Automation_Server server(createAxFactory(), bus.connect(QStringLiteral("server") + serial));
-    QVERIFY(server.start(QAxFactory::MultipleInstances));
     setAutomationMainWindow(&m_window);
-
-    QDBusMessage create = QDBusMessage::createMethodCall(
-        Automation_BusNames::serviceName(QStringLiteral("zelvorin"), QStringLiteral("COM_Class")),
-        Automation_BusNames::factoryPath(), Automation_BusNames::factoryInterface(), QStringLiteral("CreateObject"));
-    create << QStringLiteral("COM_Class");
-    const QDBusMessage created = PrivateSessionBus::callAndWait(client, create);
-    QCOMPARE(created.type(), QDBusMessage::ReplyMessage);
-    const QString path = created.arguments().constFirst().value<QDBusObjectPath>().path();
+    const ServedObject served(++m_connectionSerial);
+    QVERIFY(served.ready);
+    const QDBusConnection& client = served.owner;
+    const QString& path = served.path;
 
     int checked = 0;
     const QList<Method> methods = Automation_InterfaceDescription::methods(COM_Class::staticMetaObject);
@@ -302,7 +328,7 @@ void tst_COM_Class::forwardingReachesTheClientInOrder()
                 inputs << QVariant(QVariantList{position, QStringLiteral("in")});
             }
         }
-        QDBusMessage message = QDBusMessage::createMethodCall(created.service(), path, QString(), method.name);
+        QDBusMessage message = QDBusMessage::createMethodCall(served.server, path, QString(), method.name);
         message.setArguments(inputs);
         const QDBusMessage reply = PrivateSessionBus::callAndWait(client, message);
         QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(method.name + reply.errorMessage()));
@@ -329,21 +355,9 @@ void tst_COM_Class::forwardingReachesTheClientInOrder()
 // client's object answers an error, and no operation runs.
 void tst_COM_Class::strangersAreRefusedEveryMethod()
 {
-    PrivateSessionBus bus;
-    QVERIFY2(bus.start(), qPrintable(bus.error()));
-    const QString serial = QString::number(++m_connectionSerial);
-    QDBusConnection owner = bus.connect(QStringLiteral("owner") + serial);
-    QDBusConnection stranger = bus.connect(QStringLiteral("stranger") + serial);
-    Automation_Server server(createAxFactory(), bus.connect(QStringLiteral("server") + serial));
-    QVERIFY(server.start(QAxFactory::MultipleInstances));
     setAutomationMainWindow(&m_window);
-    QDBusMessage create = QDBusMessage::createMethodCall(
-        Automation_BusNames::serviceName(QStringLiteral("zelvorin"), QStringLiteral("COM_Class")),
-        Automation_BusNames::factoryPath(), Automation_BusNames::factoryInterface(), QStringLiteral("CreateObject"));
-    create << QStringLiteral("COM_Class");
-    const QDBusMessage created = PrivateSessionBus::callAndWait(owner, create);
-    QCOMPARE(created.type(), QDBusMessage::ReplyMessage);
-    const QString path = created.arguments().constFirst().value<QDBusObjectPath>().path();
+    const ServedObject served(++m_connectionSerial);
+    QVERIFY(served.ready);
 
     const QList<Method> methods = Automation_InterfaceDescription::methods(COM_Class::staticMetaObject);
     for (const Method& method : methods) {
@@ -362,9 +376,9 @@ void tst_COM_Class::strangersAreRefusedEveryMethod()
             else
                 inputs << QVariant(QVariantList{1});
         }
-        QDBusMessage message = QDBusMessage::createMethodCall(created.service(), path, QString(), method.name);
+        QDBusMessage message = QDBusMessage::createMethodCall(served.server, served.path, QString(), method.name);
         message.setArguments(inputs);
-        const QDBusMessage reply = PrivateSessionBus::callAndWait(stranger, message);
+        const QDBusMessage reply = PrivateSessionBus::callAndWait(served.stranger, message);
         QVERIFY2(reply.type() == QDBusMessage::ErrorMessage, qPrintable(method.name));
         QCOMPARE(reply.errorName(), Automation_BusNames::errorNotOwner());
     }
