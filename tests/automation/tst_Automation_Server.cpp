@@ -38,6 +38,7 @@ private slots:
     void onlyTheOwnerCallsItsObject();
     void laterAnswersDoNotWaitForEachOther();
     void callsStillWaitingAtTheEndGetAnError();
+    void callOutlivesItsReleasedObject();
 
 private:
     QDBusMessage createObject(const QDBusConnection& client, const QString& destination,
@@ -404,6 +405,22 @@ void tst_Automation_Server::callsStillWaitingAtTheEndGetAnError()
     QTRY_VERIFY(waiting.isFinished());
     QVERIFY(waiting.isError());
     QCOMPARE(waiting.error().name(), Automation_BusNames::errorNotAnswered());
+}
+
+void tst_Automation_Server::callOutlivesItsReleasedObject()
+{
+    QVERIFY(m_server->start(QAxFactory::MultipleInstances));
+    const QString path = pathOf(createObject(m_clientA, serviceName()));
+    QVERIFY(!path.isEmpty());
+    const QDBusPendingCall waiting = callLater(m_clientA, path, 105);
+    QTRY_COMPARE(Automation_Call::waitingCount(), 1);
+    QCOMPARE(release(m_clientA, serverName(), path).type(), QDBusMessage::ReplyMessage);
+    QCOMPARE(AutomationTestClass::liveObjects(), 0);
+    // The call keeps nothing of its object: it ends on its own and is still answered.
+    AutomationTestClass::release(105);
+    QTRY_VERIFY(waiting.isFinished());
+    QCOMPARE(waiting.reply().arguments(), (QVariantList{0, 210}));
+    QCOMPARE(Automation_Call::waitingCount(), 0);
 }
 
 QTEST_GUILESS_MAIN(tst_Automation_Server)
