@@ -278,8 +278,7 @@ Errors::Type_Error ColonyAnalyserGui::whenFreeThen(Automation_Call* call, const 
         [next](bool free) { return free ? next() : int(ErrorBusy); }));
 }
 
-Errors::Type_Error ColonyAnalyserGui::whenIdleThen(
-    Automation_Call* call, const std::function<int(Errors::Type_Error code, Errors::Type_Error workerError)>& next)
+Errors::Type_Error ColonyAnalyserGui::whenIdleThen(Automation_Call* call, const IdleNext& next)
 {
     const auto workerError = std::make_shared<Errors::Type_Error>(0);
     return Errors::Type_Error(Gui_Helper::waitThen(
@@ -477,8 +476,8 @@ Errors::Type_Error ColonyAnalyserGui::SaveResult(bool asynchronPictureSave, cons
     return whenFreeThen(call, [=, this, &rackID] {
         const HeldWork work = holdWork(WorkSaving);
         // The work is held until the rack is stored: nothing may change it after the wait.
-        return whenIdleThen(call, [this, work, asynchronPictureSave, rackBarcode, description, imageStitcherID,
-                                   pruneError, &rackID](Errors::Type_Error code, Errors::Type_Error workerError) -> int {
+        const auto save = [this, work, asynchronPictureSave, rackBarcode, description, imageStitcherID, pruneError,
+                           &rackID](Errors::Type_Error code, Errors::Type_Error workerError) -> int {
             if (code != 0)
                 return code;
             fillRackRow(rackBarcode, description, imageStitcherID, workerError);
@@ -493,7 +492,8 @@ Errors::Type_Error ColonyAnalyserGui::SaveResult(bool asynchronPictureSave, cons
             if (pruneError)
                 *pruneError = m_lastPruneError;
             return 0;
-        });
+        };
+        return whenIdleThen(call, save);
     });
 }
 

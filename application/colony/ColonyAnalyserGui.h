@@ -332,8 +332,8 @@ private:
     // next once no exclusive work holds the page (see Reset).
     Errors::Type_Error whenFreeThen(Automation_Call* call, const std::function<int()>& next);
     // next(0, the worker's error) once the page is idle, next(101, ...) after the save wait.
-    Errors::Type_Error whenIdleThen(Automation_Call* call,
-                                    const std::function<int(Errors::Type_Error code, Errors::Type_Error workerError)>& next);
+    using IdleNext = std::function<int(Errors::Type_Error code, Errors::Type_Error workerError)>;
+    Errors::Type_Error whenIdleThen(Automation_Call* call, const IdleNext& next);
     ExclusiveWork m_exclusiveWork = WorkNone;
     int m_saveWaitTimeoutMs = DefaultSaveWaitTimeoutMs;
     int m_otherWorkTimeoutMs = DefaultOtherWorkTimeoutMs;

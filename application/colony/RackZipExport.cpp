@@ -201,7 +201,8 @@ Errors::Type_Error RackZipExport::exportToZipArchive(const QList<int>& rackIds, 
         QElapsedTimer timer;
         timer.start();
         QList<RackEntries> racks;
-        while (job->next < job->rackIds.size() && racks.size() < kRowsPerStep && timer.nsecsElapsed() < kStepNanoseconds)
+        while (job->next < job->rackIds.size() && racks.size() < kRowsPerStep
+               && timer.nsecsElapsed() < kStepNanoseconds)
             racks.append(job->reader.readRack(job->rackIds.at(job->next++)));
         const std::shared_ptr<std::function<int(int)>> again = weakStep.lock();
         return call->runElsewhere(

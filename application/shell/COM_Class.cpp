@@ -133,8 +133,8 @@ int COM_Class::forwardLater(Errors::Type_Error (IAutomationOperations::*operatio
     if (!window)
         return c_generalApplicationError;
     const auto invokeWith = [&](auto&... outputValues) {
-        return std::apply([&](auto&... inputValues) { return invoke(window, operation, inputValues..., outputValues...); },
-                          inputs);
+        return std::apply(
+            [&](auto&... inputValues) { return invoke(window, operation, inputValues..., outputValues...); }, inputs);
     };
     // Callers in this process wait in place.
     if (!calledFromDBus())
@@ -464,7 +464,8 @@ int COM_Class::Settings_SelectImageStitcherSettings(const QString& iDefaultColon
 
 int COM_Class::AnalyseColonies_Start(const QString& iColonySettings)
 {
-    return forwardLater(&IAutomationOperations::AnalyseColonies_Start, std::make_tuple(iColonySettings), std::tuple<>());
+    return forwardLater(&IAutomationOperations::AnalyseColonies_Start, std::make_tuple(iColonySettings),
+                        std::tuple<>());
 }
 
 int COM_Class::AnalyseColonies_Stop()
@@ -563,7 +564,8 @@ int COM_Class::ImageStitcher_Start2(const QString& iImageStitcherSettings,
                                     double i_fltAgarHeightBasedOnReferecePoints_mm)
 {
     return forwardLater(&IAutomationOperations::ImageStitcher_Start2,
-                        std::make_tuple(iImageStitcherSettings, i_fltAgarHeightBasedOnReferecePoints_mm), std::tuple<>());
+                        std::make_tuple(iImageStitcherSettings, i_fltAgarHeightBasedOnReferecePoints_mm),
+                        std::tuple<>());
 }
 
 int COM_Class::ImageStitcher_Stop()

@@ -44,7 +44,8 @@ public:
     // 0 as soon as the viewer holds a picture, 15 when none came within the wait time.
     Errors::Type_Error WaitForPicture();
     // next(0 or 15 as WaitForPicture) once that is known; what next answers.
-    Errors::Type_Error WaitForPictureThen(Automation_Call* call, const std::function<Errors::Type_Error(Errors::Type_Error)>& next);
+    Errors::Type_Error WaitForPictureThen(Automation_Call* call,
+                                          const std::function<Errors::Type_Error(Errors::Type_Error)>& next);
 
     Errors::Type_Error Draw_ClearAll();
     Errors::Type_Error Draw_Clear(const QString& objectName);

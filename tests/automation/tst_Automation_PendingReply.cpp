@@ -105,7 +105,8 @@ void tst_Automation_PendingReply::answerTakesTheMethodsTypesOnce()
     QVERIFY(!pending.isFinished());
 
     // A wider integer is brought to the method's int.
-    QVERIFY(m_replier.kept->answer({QVariant(qint64(7)), QStringLiteral("done"), QVariantList{1, QStringLiteral("a")}}));
+    const QVariantList list{1, QStringLiteral("a")};
+    QVERIFY(m_replier.kept->answer({QVariant(qint64(7)), QStringLiteral("done"), list}));
     QVERIFY(m_replier.kept->isAnswered());
     QVERIFY(!m_replier.kept->answer({8, QStringLiteral("again"), QVariantList{}}));
     QTRY_VERIFY(pending.isFinished());

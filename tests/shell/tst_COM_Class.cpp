@@ -159,7 +159,8 @@ struct ServedObject {
             return;
         QDBusMessage create = QDBusMessage::createMethodCall(
             Automation_BusNames::serviceName(QStringLiteral("zelvorin"), QStringLiteral("COM_Class")),
-            Automation_BusNames::factoryPath(), Automation_BusNames::factoryInterface(), QStringLiteral("CreateObject"));
+            Automation_BusNames::factoryPath(), Automation_BusNames::factoryInterface(),
+            QStringLiteral("CreateObject"));
         create << QStringLiteral("COM_Class");
         const QDBusMessage created = PrivateSessionBus::callAndWait(owner, create);
         if (created.type() != QDBusMessage::ReplyMessage)

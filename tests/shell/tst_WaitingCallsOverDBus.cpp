@@ -281,7 +281,8 @@ void tst_WaitingCallsOverDBus::exportsLeaveOtherCallsGoing()
     QTRY_VERIFY_WITH_TIMEOUT(large.isFinished(), 120000);
     QCOMPARE(resultOf(large.reply()), 0);
     QCOMPARE(QImageReader(picture).size(), QSize(11520, 8640));
-    QVERIFY2(longestDuringPicture >= 0 && longestDuringPicture < 1000, qPrintable(QString::number(longestDuringPicture)));
+    QVERIFY2(longestDuringPicture >= 0 && longestDuringPicture < 1000,
+             qPrintable(QString::number(longestDuringPicture)));
 
     // The longest list allowed: a stored rack a few times among racks that do not exist.
     QVERIFY(analyse(exporter));
