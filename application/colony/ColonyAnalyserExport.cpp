@@ -79,21 +79,29 @@ Errors::Type_Error ColonyAnalyserExport::checkPictureTarget(const QString& pictu
     return 0;
 }
 
-Errors::Type_Error ColonyAnalyserExport::loadStoredPicture(ApplicationDatabase* database, Database::ID rackId,
-                                                           Halcon::Hobject& picture, ColonySettingsData& settings)
+Errors::Type_Error ColonyAnalyserExport::readStoredRack(ApplicationDatabase* database, Database::ID rackId,
+                                                        QString& pictureFile, ColonySettingsData& settings)
 {
     if (!database)
         return kErrorNoDatabase;
     DatabaseTableZelvorinRack::Dataset stored;
     if (const Errors::Type_Error code = database->tableRack()->Select(rackId, stored); code != 0)
         return code;
-    if (const Errors::Type_Error code = Halcon_Helper::LoadImageFile(stored.PictureFilePath, picture); code != 0)
-        return code;
     ColonySettings parsed;
     if (!parsed.fromXmlString(stored.XMLColonySettings))
         return kErrorGeneral;
+    pictureFile = stored.PictureFilePath;
     settings = parsed.data();
     return 0;
+}
+
+Errors::Type_Error ColonyAnalyserExport::loadStoredPicture(ApplicationDatabase* database, Database::ID rackId,
+                                                           Halcon::Hobject& picture, ColonySettingsData& settings)
+{
+    QString pictureFile;
+    if (const Errors::Type_Error code = readStoredRack(database, rackId, pictureFile, settings); code != 0)
+        return code;
+    return Halcon_Helper::LoadImageFile(pictureFile, picture);
 }
 
 Errors::Type_Error ColonyAnalyserExport::rackPicture(Halcon::Hobject picture, const ColonySettingsData& settings,
@@ -104,14 +112,21 @@ Errors::Type_Error ColonyAnalyserExport::rackPicture(Halcon::Hobject picture, co
         if (const Errors::Type_Error code = ColonyAnalyserThread::cutSearchArea(picture, settings); code != 0)
             return code;
     }
-    if (sizePercent != 0 && sizePercent != 100) {
-        if (sizePercent < 0)
-            return kErrorGeneral;
-        Halcon::Hobject scaled;
-        if (const Errors::Type_Error code = PictureScaling::scaleByFactor(picture, sizePercent / 100.0, scaled);
-            code != 0)
+    const bool scaled = sizePercent != 0 && sizePercent != 100;
+    if (scaled && sizePercent < 0)
+        return kErrorGeneral;
+    // A picture that gives no size fails below with its own code.
+    const double factor = scaled ? sizePercent / 100.0 : 1.0;
+    int width = 0;
+    int height = 0;
+    if (Halcon_Helper::GetImageSize(picture, width, height) == 0
+        && double(width) * factor * double(height) * factor > MaximumWrittenPixels)
+        return ErrorPictureTooLarge;
+    if (scaled) {
+        Halcon::Hobject zoomed;
+        if (const Errors::Type_Error code = PictureScaling::scaleByFactor(picture, factor, zoomed); code != 0)
             return code;
-        picture = scaled;
+        picture = zoomed;
     }
     if (saver)
         return saver->saveImage(picturePath, picture, pictureFormat, kQueueDelayMs, false);

@@ -29,13 +29,22 @@ public:
     // 55 for a format no save knows: checked before anything is read or queued, as a
     // background save would report them only with a later poll.
     static Errors::Type_Error checkPictureTarget(const QString& picturePath, const QString& pictureFormat);
-    // The stored picture of a rack and the colony settings it was analysed with; 3 when those
-    // do not read.
+    // The picture file of a stored rack and the colony settings it was analysed with; 3 when
+    // those do not read.
+    static Errors::Type_Error readStoredRack(ApplicationDatabase* database, Database::ID rackId, QString& pictureFile,
+                                             ColonySettingsData& settings);
+    // The same with the picture read from its file.
     static Errors::Type_Error loadStoredPicture(ApplicationDatabase* database, Database::ID rackId,
                                                 Halcon::Hobject& picture, ColonySettingsData& settings);
     // The picture cut to the labware area of settings when cropped, scaled when sizePercent is
     // neither 0 nor 100 (3 below 0), then queued with saver, or written at once without one.
+    // 104 when what would be written has more than MaximumWrittenPixels, before it is made.
+    // Any thread: nothing but the saver is shared.
     static Errors::Type_Error rackPicture(Halcon::Hobject picture, const ColonySettingsData& settings, bool cropped,
                                           int sizePercent, Halcon_AsynchronImageSave* saver,
                                           const QString& picturePath, const QString& pictureFormat);
+
+    // The largest picture one export may write.
+    static constexpr double MaximumWrittenPixels = 100e6;
+    static constexpr Errors::Type_Error ErrorPictureTooLarge = 104;
 };

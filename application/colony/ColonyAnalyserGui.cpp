@@ -3,6 +3,7 @@
 
 #include "AppSettings.h"
 #include "ApplicationDatabase.h"
+#include "Automation_Call.h"
 #include "Camera_Settings.h"
 #include "ColonyAnalyserExport.h"
 #include "ColonyAnalyserLayout.h"
@@ -18,6 +19,7 @@
 #include "Gui_Helper.h"
 #include "HalconFunctions.h"
 #include "Halcon_AsynchronImageSave.h"
+#include "Halcon_Helper.h"
 #include "Hobject_View_Gui.h"
 #include "Hobject_View_MouseDraw_Rectangle_Area.h"
 #include "MessageBox_Helper.h"
@@ -31,12 +33,14 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDeadlineTimer>
+#include <QPointer>
 #include <QTreeWidget>
 
 namespace {
 
 const QString kColoniesPrefix = QStringLiteral("HalconObject_Colonies.");
+// How often a wait looks whether the page is free or idle.
+constexpr int kWaitStepMs = 20;
 
 } // namespace
 
@@ -260,40 +264,56 @@ bool ColonyAnalyserGui::isBusy()
     return busy;
 }
 
-Errors::Type_Error ColonyAnalyserGui::waitUntilIdle(Errors::Type_Error& workerError)
+ColonyAnalyserGui::HeldWork ColonyAnalyserGui::holdWork(ExclusiveWork kind)
 {
-    workerError = 0;
-    QDeadlineTimer deadline(m_saveWaitTimeoutMs);
-    for (;;) {
-        bool busy = false;
-        workerError = busyState(busy);
-        if (!busy)
-            return 0;
-        if (deadline.hasExpired())
-            return ErrorBusy;
-        Gui_Helper::waitProcessingEvents(20);
-    }
+    return std::make_shared<ExclusiveWorkScope>(m_exclusiveWork, kind);
 }
 
-Errors::Type_Error ColonyAnalyserGui::Reset()
+Errors::Type_Error ColonyAnalyserGui::whenFreeThen(Automation_Call* call, const std::function<int()>& next)
 {
-    if (m_exclusiveWork != WorkNone)
-        return ErrorBusy;
-    const ExclusiveWorkScope scope(m_exclusiveWork, WorkResetting);
-    endColourSelection();
-    cancelMouseTools();
-    // The reports of a run still on their way would fill the cleared rack again: the run
-    // stops and every report it sent is shown before the worker forgets it.
-    if (const Errors::Type_Error code = m_worker->Stop(); code != 0)
-        return code;
-    Errors::Type_Error ignored = 0;
-    if (const Errors::Type_Error code = waitUntilIdle(ignored); code != 0)
-        return code;
-    const Errors::Type_Error code = m_worker->Reset();
-    if (code != 0)
-        return code;
-    m_ui->m_QLabel_Duration->clear();
-    return 0;
+    if (!call)
+        return m_exclusiveWork != WorkNone ? ErrorBusy : Errors::Type_Error(next());
+    return Errors::Type_Error(Gui_Helper::waitThen(
+        call, [this] { return m_exclusiveWork == WorkNone; }, m_otherWorkTimeoutMs, kWaitStepMs,
+        [next](bool free) { return free ? next() : int(ErrorBusy); }));
+}
+
+Errors::Type_Error ColonyAnalyserGui::whenIdleThen(Automation_Call* call, const IdleNext& next)
+{
+    const auto workerError = std::make_shared<Errors::Type_Error>(0);
+    return Errors::Type_Error(Gui_Helper::waitThen(
+        call,
+        [this, workerError] {
+            bool busy = false;
+            *workerError = busyState(busy);
+            return !busy;
+        },
+        m_saveWaitTimeoutMs, kWaitStepMs,
+        [next, workerError](bool idle) { return next(idle ? Errors::Type_Error(0) : ErrorBusy, *workerError); }));
+}
+
+Errors::Type_Error ColonyAnalyserGui::Reset(Automation_Call* call)
+{
+    return whenFreeThen(call, [this, call] {
+        const HeldWork work = holdWork(WorkResetting);
+        endColourSelection();
+        cancelMouseTools();
+        // The reports of a run still on their way would fill the cleared rack again: the run
+        // stops and every report it sent is shown before the worker forgets it.
+        return Automation_Call::then(call, m_worker->Stop(call), [this, call, work](int code) -> int {
+            if (code != 0)
+                return code;
+            return whenIdleThen(call, [this, call, work](Errors::Type_Error code, Errors::Type_Error) -> int {
+                if (code != 0)
+                    return code;
+                return Automation_Call::then(call, m_worker->Reset(call), [this, work](int code) {
+                    if (code == 0)
+                        m_ui->m_QLabel_Duration->clear();
+                    return code;
+                });
+            });
+        });
+    });
 }
 
 Errors::Type_Error ColonyAnalyserGui::Analyse(const Halcon::Hobject& picture)
@@ -323,12 +343,12 @@ Errors::Type_Error ColonyAnalyserGui::markRunningWhenAccepted(Errors::Type_Error
     return code;
 }
 
-Errors::Type_Error ColonyAnalyserGui::Stop()
+Errors::Type_Error ColonyAnalyserGui::Stop(Automation_Call* call)
 {
     // A stop in the middle of a save's wait would store an aborted result.
     if (m_exclusiveWork != WorkNone)
         return ErrorBusy;
-    return m_worker->Stop();
+    return m_worker->Stop(call);
 }
 
 Errors::Type_Error ColonyAnalyserGui::CheckRunning(bool& running)
@@ -413,17 +433,25 @@ Errors::Type_Error ColonyAnalyserGui::PictureView_DisplayColony(int colonyId)
 
 // ---- Colony editor ---------------------------------------------------------------------------------
 
-Errors::Type_Error ColonyAnalyserGui::UserEditColonies()
+Errors::Type_Error ColonyAnalyserGui::UserEditColonies(Automation_Call* call)
 {
     if (const Errors::Type_Error code = refusal(); code != 0)
         return code;
-    // The dialog turns the event loop: nothing may change the rack until its edit is applied.
-    const ExclusiveWorkScope scope(m_exclusiveWork, WorkEditing);
-    ColonyEditorGui dialog(m_colonySettings, ColonyEditApply::editRack(m_rack), this, true);
-    const int result = m_editorRunner ? m_editorRunner(dialog) : MessageBox_Helper::exec(&dialog);
-    if (result != QDialog::Accepted)
-        return 0;
-    return ColonyEditApply::apply(*this, dialog.editRack());
+    // The editor stays open while events flow: nothing may change the rack until its edit is
+    // applied.
+    const HeldWork work = holdWork(WorkEditing);
+    auto* dialog = new ColonyEditorGui(m_colonySettings, ColonyEditApply::editRack(m_rack), this, true);
+    const QPointer<ColonyEditorGui> editor(dialog);
+    const auto apply = [this, editor, work](int result) -> int {
+        if (result != QDialog::Accepted || !editor)
+            return 0;
+        return ColonyEditApply::apply(*this, editor->editRack());
+    };
+    if (m_editorRunner) {
+        const std::unique_ptr<ColonyEditorGui> owned(dialog);
+        return Errors::Type_Error(apply(m_editorRunner(*dialog)));
+    }
+    return Errors::Type_Error(MessageBox_Helper::open(call, dialog, apply));
 }
 
 // ---- Saving and export ---------------------------------------------------------------------------
@@ -440,30 +468,33 @@ QString ColonyAnalyserGui::rackPicturePath(const QString& pictureFolder, Databas
 
 Errors::Type_Error ColonyAnalyserGui::SaveResult(bool asynchronPictureSave, const QString& rackBarcode,
                                                  const QString& description, int imageStitcherID, int& rackID,
-                                                 Errors::Type_Error* pruneError)
+                                                 Errors::Type_Error* pruneError, Automation_Call* call)
 {
     rackID = -1;
     if (pruneError)
         *pruneError = 0;
-    if (m_exclusiveWork != WorkNone)
-        return ErrorBusy;
-    const ExclusiveWorkScope scope(m_exclusiveWork, WorkSaving);
+    return whenFreeThen(call, [=, this, &rackID] {
+        const HeldWork work = holdWork(WorkSaving);
+        // The work is held until the rack is stored: nothing may change it after the wait.
+        const auto save = [this, work, asynchronPictureSave, rackBarcode, description, imageStitcherID, pruneError,
+                           &rackID](Errors::Type_Error code, Errors::Type_Error workerError) -> int {
+            if (code != 0)
+                return code;
+            fillRackRow(rackBarcode, description, imageStitcherID, workerError);
+            const QString folder = m_appSettings ? m_appSettings->database.PicturePath : QString();
+            Halcon_AsynchronImageSave* saver = asynchronPictureSave ? m_imageSaver : nullptr;
+            if (const Errors::Type_Error saved = ColonyResultSave::save(m_rack, m_database, saver, folder); saved != 0)
+                return saved;
+            rackID = m_rack.row.RackID;
 
-    Errors::Type_Error workerError = 0;
-    if (const Errors::Type_Error code = waitUntilIdle(workerError); code != 0)
-        return code;
-    fillRackRow(rackBarcode, description, imageStitcherID, workerError);
-    const QString folder = m_appSettings ? m_appSettings->database.PicturePath : QString();
-    Halcon_AsynchronImageSave* saver = asynchronPictureSave ? m_imageSaver : nullptr;
-    if (const Errors::Type_Error code = ColonyResultSave::save(m_rack, m_database, saver, folder); code != 0)
-        return code;
-    rackID = m_rack.row.RackID;
-
-    // The rack is stored: pruning old racks is a separate matter and never fails the save.
-    m_lastPruneError = pruneOldRacks();
-    if (pruneError)
-        *pruneError = m_lastPruneError;
-    return 0;
+            // The rack is stored: pruning old racks is a separate matter and never fails the save.
+            m_lastPruneError = pruneOldRacks();
+            if (pruneError)
+                *pruneError = m_lastPruneError;
+            return 0;
+        };
+        return whenIdleThen(call, save);
+    });
 }
 
 void ColonyAnalyserGui::fillRackRow(const QString& rackBarcode, const QString& description, int imageStitcherID,
@@ -503,7 +534,7 @@ Errors::Type_Error ColonyAnalyserGui::SaveResult_CheckAsynchronSaveFinish(bool& 
 Errors::Type_Error ColonyAnalyserGui::ExportRackPicture(int rackID, bool asynchronPictureSave,
                                                         const QString& picturePath, const QString& pictureFormat,
                                                         bool pictureCropped, int pictureSizePercent,
-                                                        bool analyserDrawings)
+                                                        bool analyserDrawings, Automation_Call* call)
 {
     const bool shownRack = rackID == -1 || rackID == m_rack.row.RackID;
     if (analyserDrawings && !shownRack)
@@ -512,11 +543,14 @@ Errors::Type_Error ColonyAnalyserGui::ExportRackPicture(int rackID, bool asynchr
         code != 0)
         return code;
 
+    // Only what the page and the database hold is read here; the stored picture is read with
+    // the rest of the work.
     Halcon::Hobject picture;
+    QString pictureFile;
     ColonySettingsData settings;
     if (!shownRack) {
         if (const Errors::Type_Error code =
-                ColonyAnalyserExport::loadStoredPicture(m_database, rackID, picture, settings);
+                ColonyAnalyserExport::readStoredRack(m_database, rackID, pictureFile, settings);
             code != 0)
             return code;
     } else {
@@ -529,8 +563,19 @@ Errors::Type_Error ColonyAnalyserGui::ExportRackPicture(int rackID, bool asynchr
         }
         settings = currentSettings();
     }
-    return ColonyAnalyserExport::rackPicture(picture, settings, pictureCropped, pictureSizePercent,
-                                             asynchronPictureSave ? m_imageSaver : nullptr, picturePath, pictureFormat);
+    Halcon_AsynchronImageSave* saver = asynchronPictureSave ? m_imageSaver : nullptr;
+    const auto write = [=]() -> int {
+        Halcon::Hobject source = picture;
+        if (!pictureFile.isEmpty())
+            if (const Errors::Type_Error code = Halcon_Helper::LoadImageFile(pictureFile, source); code != 0)
+                return code;
+        return ColonyAnalyserExport::rackPicture(source, settings, pictureCropped, pictureSizePercent, saver,
+                                                 picturePath, pictureFormat);
+    };
+    // Scaling and writing a large picture takes seconds: for a client it runs on another thread.
+    if (!call)
+        return Errors::Type_Error(write());
+    return Errors::Type_Error(call->runElsewhere(write, [](int code) { return code; }));
 }
 
 Errors::Type_Error ColonyAnalyserGui::ExportColonyResultsCurrentRack(const QString& fileName, const QString& options)

@@ -30,6 +30,7 @@
 
 class AppSettings;
 class ApplicationDatabase;
+class Automation_Call;
 class Camera_Settings;
 class ColonyEditorGui;
 class ColonyPicking;
@@ -73,6 +74,9 @@ public:
 
     // How long SaveResult waits for a running analysis and its queued reports.
     static constexpr int DefaultSaveWaitTimeoutMs = 300000;
+    // How long a reset or save for an automation call waits for another client's save, reset
+    // or colony edit to end.
+    static constexpr int DefaultOtherWorkTimeoutMs = 30000;
 
     // The page's record of the rack on screen and the columns of its colony tables.
     using RackEntry = ColonyRackRecord;
@@ -118,11 +122,16 @@ public:
     ~ColonyAnalyserGui() override;
 
     // ---- Entry points of the main window (GUI thread) -------------------------------------
-    Errors::Type_Error Reset();
+    // Entry points that take an automation call wait as part of it (Automation_Call): no event
+    // loop turns inside them, they answer Pending and write their outputs when the wait ends
+    // (outputs must live until then). A reset or save with a call first waits for another
+    // client's save, reset or colony edit to end (101 after the other-work time-out); without
+    // one it answers 101 at once, since that work would be waiting beneath it.
+    Errors::Type_Error Reset(Automation_Call* call = nullptr);
     Errors::Type_Error Analyse(const Halcon::Hobject& picture);
     // Analyses the held picture again with the current settings; 102 without one.
     Errors::Type_Error Reanalyse();
-    Errors::Type_Error Stop();
+    Errors::Type_Error Stop(Automation_Call* call = nullptr);
     // running: the worker is busy, the page still shows a running analysis, or reports are
     // queued. The worker's error (unchanged) comes only with running false, once every report
     // of the run is shown.
@@ -139,13 +148,16 @@ public:
     // after the rack was stored does not fail the save: it goes to pruneError (and
     // lastPruneError). 101 while another save runs or when the analysis does not end in time.
     Errors::Type_Error SaveResult(bool asynchronPictureSave, const QString& rackBarcode, const QString& description,
-                                  int imageStitcherID, int& rackID, Errors::Type_Error* pruneError = nullptr);
+                                  int imageStitcherID, int& rackID, Errors::Type_Error* pruneError = nullptr,
+                                  Automation_Call* call = nullptr);
     Errors::Type_Error SaveResult_CheckAsynchronSaveFinish(bool& finish);
     // 104 for a target the program's own data or no regular file (ExportTarget_Guard), 55 for
-    // a format no save knows; both before anything is read or queued.
+    // a format no save knows; both before anything is read or queued. 104 for a picture that
+    // would be larger than ColonyAnalyserExport allows. With a call the picture is read, cut,
+    // scaled and written (or queued) on another thread.
     Errors::Type_Error ExportRackPicture(int rackID, bool asynchronPictureSave, const QString& picturePath,
                                          const QString& pictureFormat, bool pictureCropped, int pictureSizePercent,
-                                         bool analyserDrawings);
+                                         bool analyserDrawings, Automation_Call* call = nullptr);
 
     // Delimited colony results of a rack: the held result when rackId is its RackID, else
     // the stored rows. 104 for a target that ExportTarget_Guard refuses; 101 while an
@@ -157,7 +169,7 @@ public:
     // the page's rows (and a later SaveResult). 0 also when the operator cancels; the busy
     // rule first (101, or the worker's error). Every other entry point answers 101 while the
     // editor is open.
-    Errors::Type_Error UserEditColonies();
+    Errors::Type_Error UserEditColonies(Automation_Call* call = nullptr);
     void setEditorRunner(EditorRunner runner) { m_editorRunner = std::move(runner); }
 
     // The busy rule of the entry points: the worker busy, the page still showing a running
@@ -167,6 +179,7 @@ public:
     bool isSaving() const { return m_exclusiveWork == WorkSaving; }
     Errors::Type_Error lastPruneError() const { return m_lastPruneError; }
     void setSaveWaitTimeout(int milliseconds) { m_saveWaitTimeoutMs = milliseconds; }
+    void setOtherWorkTimeout(int milliseconds) { m_otherWorkTimeoutMs = milliseconds; }
     void setPruneFunction(PruneFunction function) { m_pruneFunction = std::move(function); }
 
     // The colony row a reported colony becomes (keys and picking state left cleared).
@@ -271,9 +284,6 @@ private:
     // What an entry point that must not run during an analysis answers: 101 while exclusive
     // work or the busy rule holds, else the worker's error (0 when there is none).
     Errors::Type_Error refusal();
-    // Keeps the GUI alive until the busy rule no longer holds (bounded by the save wait);
-    // workerError: the worker's error at the end.
-    Errors::Type_Error waitUntilIdle(Errors::Type_Error& workerError);
     // The rack row's texts of a save: settings, correction, the instrument's texts.
     void fillRackRow(const QString& rackBarcode, const QString& description, int imageStitcherID,
                      Errors::Type_Error workerError);
@@ -308,16 +318,25 @@ private:
     ColonyColourSelection m_colourSelection;
     ColonyTableColumns m_columns;
 
-    // Work that turns the event loop and must not be overtaken by another entry point: every
-    // entry point answers 101 meanwhile.
+    // Work that waits (in place or as part of an automation call) and must not be overtaken by
+    // another entry point: every entry point answers 101 meanwhile, or waits for its end.
     enum ExclusiveWork { WorkNone, WorkSaving, WorkResetting, WorkEditing };
     struct ExclusiveWorkScope {
         ExclusiveWorkScope(ExclusiveWork& work, ExclusiveWork kind) : m_work(work) { m_work = kind; }
         ~ExclusiveWorkScope() { m_work = WorkNone; }
         ExclusiveWork& m_work;
     };
+    // Held by the rest of the work until it has run.
+    using HeldWork = std::shared_ptr<ExclusiveWorkScope>;
+    HeldWork holdWork(ExclusiveWork kind);
+    // next once no exclusive work holds the page (see Reset).
+    Errors::Type_Error whenFreeThen(Automation_Call* call, const std::function<int()>& next);
+    // next(0, the worker's error) once the page is idle, next(101, ...) after the save wait.
+    using IdleNext = std::function<int(Errors::Type_Error code, Errors::Type_Error workerError)>;
+    Errors::Type_Error whenIdleThen(Automation_Call* call, const IdleNext& next);
     ExclusiveWork m_exclusiveWork = WorkNone;
     int m_saveWaitTimeoutMs = DefaultSaveWaitTimeoutMs;
+    int m_otherWorkTimeoutMs = DefaultOtherWorkTimeoutMs;
     Errors::Type_Error m_lastPruneError = 0;
     PruneFunction m_pruneFunction;
     EditorRunner m_editorRunner;

@@ -1,5 +1,6 @@
 #include "ColonyAnalyserThread.h"
 
+#include "Automation_Call.h"
 #include "CalculateColorThresholdLimits.h"
 #include "ColonySettings.h"
 #include "CorrectionInfo.h"
@@ -137,18 +138,20 @@ Errors::Type_Error ColonyAnalyserThread::CheckRunning(bool& running)
     return runError();
 }
 
-Errors::Type_Error ColonyAnalyserThread::Reset()
+Errors::Type_Error ColonyAnalyserThread::Reset(Automation_Call* call)
 {
-    if (const Errors::Type_Error code = Stop(); code != 0)
-        return code;
-    m_width.store(0);
-    m_height.store(0);
-    m_picture = Halcon::Hobject();
-    setRunError(0);
-    m_host->viewClear(true);
-    m_host->emitRackReset(Halcon::Hobject());
-    setStateText(QString());
-    return 0;
+    return Errors::Type_Error(Automation_Call::then(call, Stop(call), [this](int code) {
+        if (code != 0)
+            return code;
+        m_width.store(0);
+        m_height.store(0);
+        m_picture = Halcon::Hobject();
+        setRunError(0);
+        m_host->viewClear(true);
+        m_host->emitRackReset(Halcon::Hobject());
+        setStateText(QString());
+        return 0;
+    }));
 }
 
 Errors::Type_Error ColonyAnalyserThread::SetAgarHeight(double heightMillimetres)

@@ -75,8 +75,9 @@ public:
     Errors::Type_Error Reanalyse(const AppSettingsData& appSettings, const ColonySettingsData& settings);
     // running := busy; result: 102 without a picture, else the error of the current or last run.
     Errors::Type_Error CheckRunning(bool& running);
-    // Stops a run, forgets the picture and the error, clears the page's display.
-    Errors::Type_Error Reset();
+    // Stops a run, forgets the picture and the error, clears the page's display. With a call
+    // the wait for the stop is part of it (Automation_Call).
+    Errors::Type_Error Reset(Automation_Call* call = nullptr);
     // Distance reference-point plane -> agar plane (mm); rebuilds the height-scale transform.
     // 101 while a run is busy (the run reads that record); 104 for a height that is no number
     // or whose size reaches the camera's distance to the reference plane (height unchanged).

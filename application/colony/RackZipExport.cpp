@@ -1,8 +1,9 @@
 #include "RackZipExport.h"
 
 #include "AppSettings.h"
-#include "ArchiveExport.h"
 #include "ApplicationDatabase.h"
+#include "ArchiveExport.h"
+#include "Automation_Call.h"
 #include "ColonySettings.h"
 #include "DatabaseTableZelvorinRack.h"
 #include "MessageBox_Helper.h"
@@ -10,7 +11,10 @@
 #include "Zip_Helper.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
+
+#include <memory>
 
 namespace {
 
@@ -104,50 +108,112 @@ RackZipExport::ArchiveMode RackZipExport::askArchiveMode(QWidget* parent, const 
     return ArchiveMode::Cancel;
 }
 
+RackZipExport::RackEntries RackZipExport::readRack(int rackId) const
+{
+    RackEntries rack;
+    const auto failed = [&rack](const char* text) {
+        rack.readFailure = text;
+        return rack;
+    };
+    DatabaseTableZelvorinRack* table = m_database ? m_database->tableRack() : nullptr;
+    DatabaseTableZelvorinRack::Dataset row;
+    if (!table || table->Select(rackId, row) != 0)
+        return failed(QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read from the database!"));
+    AppSettings appSettings;
+    if (!appSettings.fromXmlString(row.XMLSettings))
+        return failed(QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read the settings from the database!"));
+    QString cameraName;
+    if (!m_cameraReader || !m_cameraReader(row.XMLCameraSettings, cameraName))
+        return failed(QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read the camera settings from the database!"));
+    ColonySettings colonySettings;
+    if (!colonySettings.fromXmlString(row.XMLColonySettings))
+        return failed(QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read the colony settings from the database!"));
+
+    const QString folder = rackFolderName(row.RackID);
+    rack.pictureEntry = folder + QLatin1Char('/') + safeFileName(row.PictureFilePath, QStringLiteral("Rack.png"));
+    rack.pictureFile = row.PictureFilePath;
+    rack.texts = {{appSettingsEntryName(folder, appSettings.name), row.XMLSettings.toUtf8()},
+                  {cameraSettingsEntryName(folder, cameraName), row.XMLCameraSettings.toUtf8()},
+                  {colonySettingsEntryName(folder, colonySettings.name), row.XMLColonySettings.toUtf8()}};
+    return rack;
+}
+
+void RackZipExport::writeRack(ArchiveExport& archive, const RackEntries& rack)
+{
+    if (rack.readFailure) {
+        archive.readFailure(rack.readFailure);
+        return;
+    }
+    Zip_Helper& zip = archive.zip();
+    archive.added(rack.pictureEntry,
+                  rack.pictureFile.isEmpty() ? ErrorAddFile : zip.AddFile(rack.pictureEntry, rack.pictureFile));
+    for (const auto& [entry, text] : rack.texts)
+        archive.added(entry, zip.AddData(entry, text));
+}
+
 Errors::Type_Error RackZipExport::exportToZipArchive(const QList<int>& rackIds, const QString& archivePath, bool append,
                                                      bool interactive)
 {
     ArchiveExport archive("ColonyDatabaseGui", m_messageParent, interactive);
     if (const Errors::Type_Error result = archive.open(archivePath, append); result != 0)
         return result;
-    Zip_Helper& zip = archive.zip();
-
-    DatabaseTableZelvorinRack* table = m_database ? m_database->tableRack() : nullptr;
-    for (int rackId : rackIds) {
-        DatabaseTableZelvorinRack::Dataset row;
-        if (!table || table->Select(rackId, row) != 0) {
-            archive.readFailure(QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read from the database!"));
-            continue;
-        }
-        AppSettings appSettings;
-        if (!appSettings.fromXmlString(row.XMLSettings)) {
-            archive.readFailure(QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read the settings from the database!"));
-            continue;
-        }
-        QString cameraName;
-        if (!m_cameraReader || !m_cameraReader(row.XMLCameraSettings, cameraName)) {
-            archive.readFailure(
-                QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read the camera settings from the database!"));
-            continue;
-        }
-        ColonySettings colonySettings;
-        if (!colonySettings.fromXmlString(row.XMLColonySettings)) {
-            archive.readFailure(
-                QT_TRANSLATE_NOOP("ColonyDatabaseGui", "Cannot read the colony settings from the database!"));
-            continue;
-        }
-
-        const QString folder = rackFolderName(row.RackID);
-        const QString pictureEntry =
-            folder + QLatin1Char('/') + safeFileName(row.PictureFilePath, QStringLiteral("Rack.png"));
-        archive.added(pictureEntry,
-                      row.PictureFilePath.isEmpty() ? ErrorAddFile : zip.AddFile(pictureEntry, row.PictureFilePath));
-        const QString appEntry = appSettingsEntryName(folder, appSettings.name);
-        archive.added(appEntry, zip.AddData(appEntry, row.XMLSettings.toUtf8()));
-        const QString cameraEntry = cameraSettingsEntryName(folder, cameraName);
-        archive.added(cameraEntry, zip.AddData(cameraEntry, row.XMLCameraSettings.toUtf8()));
-        const QString colonyEntry = colonySettingsEntryName(folder, colonySettings.name);
-        archive.added(colonyEntry, zip.AddData(colonyEntry, row.XMLColonySettings.toUtf8()));
-    }
+    for (int rackId : rackIds)
+        writeRack(archive, readRack(rackId));
     return archive.close();
+}
+
+namespace {
+
+// Rows read in one step between other calls, at most: a step ends earlier when its time is up.
+constexpr int kRowsPerStep = 500;
+constexpr qint64 kStepNanoseconds = 10'000'000;
+
+} // namespace
+
+Errors::Type_Error RackZipExport::exportToZipArchive(const QList<int>& rackIds, const QString& archivePath, bool append,
+                                                     Automation_Call* call)
+{
+    if (rackIds.size() > MaximumRackCount)
+        return ErrorTooManyRacks;
+    if (!call)
+        return exportToZipArchive(rackIds, archivePath, append, false);
+
+    // The archive goes from one work step to the next, never used by two at once.
+    struct Export {
+        Export(const RackZipExport& exporter, const QList<int>& ids)
+            : reader(exporter)
+            , rackIds(ids)
+        {
+        }
+        const RackZipExport reader;
+        const QList<int> rackIds;
+        qsizetype next = 0;
+        ArchiveExport archive{"ColonyDatabaseGui", nullptr, false};
+    };
+    const auto job = std::make_shared<Export>(*this, rackIds);
+    // Reads the next rows here, writes them there, and so on; the last step closes.
+    const auto step = std::make_shared<std::function<int(int)>>();
+    *step = [job, call, weakStep = std::weak_ptr<std::function<int(int)>>(step)](int code) -> int {
+        if (code != 0)
+            return code;
+        if (job->next == job->rackIds.size())
+            return call->runElsewhere([job] { return int(job->archive.close()); }, [](int closed) { return closed; });
+        QElapsedTimer timer;
+        timer.start();
+        QList<RackEntries> racks;
+        while (job->next < job->rackIds.size() && racks.size() < kRowsPerStep
+               && timer.nsecsElapsed() < kStepNanoseconds)
+            racks.append(job->reader.readRack(job->rackIds.at(job->next++)));
+        const std::shared_ptr<std::function<int(int)>> again = weakStep.lock();
+        return call->runElsewhere(
+            [job, racks] {
+                for (const RackEntries& rack : racks)
+                    writeRack(job->archive, rack);
+                return 0;
+            },
+            [again](int written) { return again ? (*again)(written) : written; });
+    };
+    return Errors::Type_Error(call->runElsewhere(
+        [job, archivePath, append] { return int(job->archive.open(archivePath, append)); },
+        [step](int opened) { return (*step)(opened); }));
 }

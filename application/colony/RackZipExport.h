@@ -3,12 +3,15 @@
 #include "Database.h"
 #include "Errors.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 
 #include <functional>
 
 class ApplicationDatabase;
+class ArchiveExport;
+class Automation_Call;
 class QWidget;
 
 // Packs stored racks into a ZIP archive: per rack one folder with its picture and the
@@ -34,6 +37,15 @@ public:
     // Failures of single racks do not stop the others.
     Errors::Type_Error exportToZipArchive(const QList<int>& rackIds, const QString& archivePath, bool append,
                                           bool interactive);
+    // The same for an automation client, without messages, 104 for more than MaximumRackCount
+    // racks. With a call the archive is written on another thread while the database is read
+    // here in short steps between other calls (the database is this thread's), and the answer
+    // is Automation_Call::Pending until it is done. The exporter may go meanwhile.
+    Errors::Type_Error exportToZipArchive(const QList<int>& rackIds, const QString& archivePath, bool append,
+                                          Automation_Call* call);
+
+    // What one call may ask: beyond it a list is refused before anything is read.
+    static constexpr int MaximumRackCount = 10000;
 
     // The question when the chosen archive exists: only the explicit choices append or
     // overwrite; closing the box cancels the export.
@@ -55,8 +67,21 @@ public:
     static constexpr Errors::Type_Error ErrorCreateArchive = 72;
     static constexpr Errors::Type_Error ErrorPrepareData = 73;
     static constexpr Errors::Type_Error ErrorAddFile = 74;
+    static constexpr Errors::Type_Error ErrorTooManyRacks = 104;
 
 private:
+    // One rack as the archive takes it, read from the database: its entries and their data, or
+    // what could not be read.
+    struct RackEntries {
+        const char* readFailure = nullptr;
+        QString pictureEntry;
+        QString pictureFile;
+        QList<std::pair<QString, QByteArray>> texts;
+    };
+    RackEntries readRack(int rackId) const;
+    // Any thread: nothing of the database is used.
+    static void writeRack(ArchiveExport& archive, const RackEntries& rack);
+
     ApplicationDatabase* m_database;
     QWidget* m_messageParent;
     SettingsReader m_cameraReader;

@@ -3,6 +3,7 @@
 #include "AppErrors.h"
 #include "ApplicationConstants.h"
 #include "AutomationState.h"
+#include "Automation_Call.h"
 #include "HalconFunctions.h"
 #include "MainWindowGui.h"
 #include "ProgramEnvironment.h"
@@ -46,6 +47,9 @@ int applicationMain(int argc, char* argv[])
     const int result = QApplication::exec();
     setApplicationRunning(false);
 
+    // Calls still waiting (a dialog, a live picture) are ended before what they wait on goes;
+    // their clients get an error instead of no answer.
+    Automation_Call::endAll();
     window->closeDatabase();
     stopAutomationServer();
     // No automation call may reach the window once it is gone.

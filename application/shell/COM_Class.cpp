@@ -2,6 +2,9 @@
 
 #include "ApplicationConstants.h"
 #include "AutomationState.h"
+#include "Automation_Call.h"
+#include "Automation_PendingReply.h"
+#include "Automation_Server.h"
 #include "Camera_Settings.h"
 #include "ColonyPickList.h"
 #include "ColonySettings.h"
@@ -94,26 +97,86 @@ COM_Class::~COM_Class()
     automationObjectReleased();
 }
 
-template <typename... Parameters, typename... Arguments>
-int COM_Class::forward(Errors::Type_Error (IAutomationOperations::*operation)(Parameters...), Arguments&&... arguments)
+bool COM_Class::refusesCaller()
 {
-    IAutomationOperations* window = automationMainWindow();
-    if (!window)
-        return c_generalApplicationError;
+    return Automation_Server::refusesCaller(this, *this);
+}
+
+template <typename... Parameters, typename... Arguments>
+int COM_Class::invoke(IAutomationOperations* window,
+                      Errors::Type_Error (IAutomationOperations::*operation)(Parameters...), Arguments&&... arguments)
+{
     const AutomationCallScope inCall;
     // The object may be gone when the operation returns: nothing of it is used after.
     const MessageBox_Helper::DialogOwnerScope dialogs(this);
     return int((window->*operation)(std::forward<Arguments>(arguments)...));
 }
 
+template <typename... Parameters, typename... Arguments>
+int COM_Class::forward(Errors::Type_Error (IAutomationOperations::*operation)(Parameters...), Arguments&&... arguments)
+{
+    if (refusesCaller())
+        return 0;
+    IAutomationOperations* window = automationMainWindow();
+    if (!window)
+        return c_generalApplicationError;
+    return invoke(window, operation, std::forward<Arguments>(arguments)...);
+}
+
+template <typename... Parameters, typename... Inputs, typename... Outputs>
+int COM_Class::forwardLater(Errors::Type_Error (IAutomationOperations::*operation)(Parameters...),
+                            std::tuple<Inputs...> inputs, std::tuple<Outputs&...> outputs)
+{
+    if (refusesCaller())
+        return 0;
+    IAutomationOperations* window = automationMainWindow();
+    if (!window)
+        return c_generalApplicationError;
+    const auto invokeWith = [&](auto&... outputValues) {
+        return std::apply(
+            [&](auto&... inputValues) { return invoke(window, operation, inputValues..., outputValues...); }, inputs);
+    };
+    // Callers in this process wait in place.
+    if (!calledFromDBus())
+        return std::apply(invokeWith, outputs);
+
+    const std::shared_ptr<Automation_Call> call = Automation_Call::create(this);
+    call->setFrame([](const std::function<void()>& part) {
+        const AutomationCallScope inCall;
+        part();
+    });
+    // The operation may write its outputs after this method returned.
+    const auto kept = std::make_shared<std::tuple<Outputs...>>(outputs);
+    int result = 0;
+    {
+        const Automation_Call::Scope current(call.get());
+        result = std::apply(invokeWith, *kept);
+    }
+    if (result != Automation_Call::Pending) {
+        outputs = *kept;
+        return result;
+    }
+    const auto reply = std::make_shared<Automation_PendingReply>(this, static_cast<QDBusContext&>(*this));
+    call->setFinished([reply, kept](int code) {
+        QVariantList answer{code};
+        std::apply([&answer](const auto&... values) { (answer.append(QVariant::fromValue(values)), ...); }, *kept);
+        reply->answer(answer);
+    });
+    return result;
+}
+
 int COM_Class::Application_GetVersion(QString& oVersionString)
 {
+    if (refusesCaller())
+        return 0;
     oVersionString = ApplicationConstants::version();
     return 0;
 }
 
 int COM_Class::Application_GetErrorText(int iErrorNumber, QString& oErrorText)
 {
+    if (refusesCaller())
+        return 0;
     // A code that does not fit the 16 bits of a result code is nobody's code; narrowing it
     // would give the text of another one.
     if (iErrorNumber < std::numeric_limits<Errors::Type_Error>::min()
@@ -126,18 +189,24 @@ int COM_Class::Application_GetErrorText(int iErrorNumber, QString& oErrorText)
 
 int COM_Class::Application_IsRunning(bool& oIsRunning)
 {
+    if (refusesCaller())
+        return 0;
     oIsRunning = isApplicationRunning();
     return 0;
 }
 
 int COM_Class::Application_GetStartError(int& oErrorNumber)
 {
+    if (refusesCaller())
+        return 0;
     oErrorNumber = startError();
     return 0;
 }
 
 int COM_Class::Settings_GetCameraSettingsNamesList(QVariantList& o_arrstrCameraSettingsNames)
 {
+    if (refusesCaller())
+        return 0;
     // The folder Camera_Open finds its settings in.
     o_arrstrCameraSettingsNames = settingsNames(Camera_Settings::settingsFolder(), Camera_Settings::fileExtension());
     return 0;
@@ -145,6 +214,8 @@ int COM_Class::Settings_GetCameraSettingsNamesList(QVariantList& o_arrstrCameraS
 
 int COM_Class::Settings_GetImageStitcherSettingsNamesList(QVariantList& o_arrstrStitcherSettingsNames)
 {
+    if (refusesCaller())
+        return 0;
     o_arrstrStitcherSettingsNames
         = settingsNames(QStringLiteral("settings/ImageStitcher"), QStringLiteral(".ImageStitcherSettings"));
     return 0;
@@ -152,6 +223,8 @@ int COM_Class::Settings_GetImageStitcherSettingsNamesList(QVariantList& o_arrstr
 
 int COM_Class::Settings_GetColonySettingsNamesList(QVariantList& o_arrstrColonySettingsNames)
 {
+    if (refusesCaller())
+        return 0;
     o_arrstrColonySettingsNames = settingsNames(ColonySettings::settingsFolder(), ColonySettings::fileExtension());
     return 0;
 }
@@ -203,7 +276,8 @@ int COM_Class::GUI_LiveView_IsVisible(bool& oIsVisible)
 int COM_Class::GUI_LiveView_SavePicture(const QString& ipicturePath, const QString& iPictureFormat,
                                         int iPictureSizePercent)
 {
-    return forward(&IAutomationOperations::GUI_LiveView_SavePicture, ipicturePath, iPictureFormat, iPictureSizePercent);
+    return forwardLater(&IAutomationOperations::GUI_LiveView_SavePicture,
+                        std::make_tuple(ipicturePath, iPictureFormat, iPictureSizePercent), std::tuple<>());
 }
 
 int COM_Class::GUI_LiveView_CameraFocus_Show(double iPositionX, double iPositionY, double iSizeX, double iSizeY,
@@ -223,8 +297,9 @@ int COM_Class::GUI_LiveView_CameraFocus_GetCurrentValue(double& oCurrentGradient
     oMaximumGradientValueThreshold = 0.0;
     oLowerLimitGradientValueThreshold = 0.0;
     oValueInTollerance = false;
-    return forward(&IAutomationOperations::GUI_LiveView_CameraFocus_GetCurrentValue, oCurrentGradientValueThreshold,
-                   oMaximumGradientValueThreshold, oLowerLimitGradientValueThreshold, oValueInTollerance);
+    return forwardLater(&IAutomationOperations::GUI_LiveView_CameraFocus_GetCurrentValue, std::tuple<>(),
+                        std::tie(oCurrentGradientValueThreshold, oMaximumGradientValueThreshold,
+                                 oLowerLimitGradientValueThreshold, oValueInTollerance));
 }
 
 int COM_Class::GUI_LiveView_CameraAperture_Show(double iPositionX, double iPositionY, double iSizeX, double iSizeY,
@@ -242,8 +317,9 @@ int COM_Class::GUI_LiveView_CameraAperture_GetCurrentValue(double& oCurrentGrayV
     oLowerLimitGrayValueCenter = 0.0;
     oUpperLimitGrayValueCenter = 0.0;
     oValueInTollerance = false;
-    return forward(&IAutomationOperations::GUI_LiveView_CameraAperture_GetCurrentValue, oCurrentGrayValueCenter,
-                   oLowerLimitGrayValueCenter, oUpperLimitGrayValueCenter, oValueInTollerance);
+    return forwardLater(&IAutomationOperations::GUI_LiveView_CameraAperture_GetCurrentValue, std::tuple<>(),
+                        std::tie(oCurrentGrayValueCenter, oLowerLimitGrayValueCenter, oUpperLimitGrayValueCenter,
+                                 oValueInTollerance));
 }
 
 int COM_Class::GUI_LiveView_CameraHomogeneous_Show(double iPositionX, double iPositionY, double iSizeX, double iSizeY,
@@ -263,8 +339,9 @@ int COM_Class::GUI_LiveView_CameraHomogeneous_GetCurrentValue(double& oCurrentHo
     oMaximumHomogeneousValue = 0.0;
     oLowerLimitHomogeneousValue = 0.0;
     oValueInTollerance = false;
-    return forward(&IAutomationOperations::GUI_LiveView_CameraHomogeneous_GetCurrentValue, oCurrentHomogeneousValue,
-                   oMaximumHomogeneousValue, oLowerLimitHomogeneousValue, oValueInTollerance);
+    return forwardLater(&IAutomationOperations::GUI_LiveView_CameraHomogeneous_GetCurrentValue, std::tuple<>(),
+                        std::tie(oCurrentHomogeneousValue, oMaximumHomogeneousValue, oLowerLimitHomogeneousValue,
+                                 oValueInTollerance));
 }
 
 int COM_Class::GUI_LiveView_Draw_ClearAll()
@@ -280,39 +357,47 @@ int COM_Class::GUI_LiveView_Draw_Clear(const QString& iObjectName)
 int COM_Class::GUI_LiveView_Draw_Cross(const QString& iObjectName, double iPositionX, double iPositionY, double iSize,
                                        double iAngle, const QString& iColor, int iLineSize)
 {
-    return forward(&IAutomationOperations::GUI_LiveView_Draw_Cross, iObjectName, iPositionX, iPositionY, iSize, iAngle,
-                   iColor, iLineSize);
+    return forwardLater(&IAutomationOperations::GUI_LiveView_Draw_Cross,
+                        std::make_tuple(iObjectName, iPositionX, iPositionY, iSize, iAngle, iColor, iLineSize),
+                        std::tuple<>());
 }
 
 int COM_Class::GUI_LiveView_Draw_Ellipse(const QString& iObjectName, double iPositionX, double iPositionY,
                                          double iSizeX, double iSizeY, double iAngle, const QString& iColor,
                                          int iLineSize, const QString& iDrawMode)
 {
-    return forward(&IAutomationOperations::GUI_LiveView_Draw_Ellipse, iObjectName, iPositionX, iPositionY, iSizeX,
-                   iSizeY, iAngle, iColor, iLineSize, iDrawMode);
+    return forwardLater(&IAutomationOperations::GUI_LiveView_Draw_Ellipse,
+                        std::make_tuple(iObjectName, iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iColor, iLineSize,
+                                        iDrawMode),
+                        std::tuple<>());
 }
 
 int COM_Class::GUI_LiveView_Draw_Rectangle(const QString& iObjectName, double iPositionX, double iPositionY,
                                            double iSizeX, double iSizeY, double iAngle, const QString& iColor,
                                            int iLineSize, const QString& iDrawMode)
 {
-    return forward(&IAutomationOperations::GUI_LiveView_Draw_Rectangle, iObjectName, iPositionX, iPositionY, iSizeX,
-                   iSizeY, iAngle, iColor, iLineSize, iDrawMode);
+    return forwardLater(&IAutomationOperations::GUI_LiveView_Draw_Rectangle,
+                        std::make_tuple(iObjectName, iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iColor, iLineSize,
+                                        iDrawMode),
+                        std::tuple<>());
 }
 
 int COM_Class::GUI_LiveView_Draw_Line(const QString& iObjectName, double iPosition1X, double iPosition1Y,
                                       double iPosition2X, double iPosition2Y, const QString& iColor, int iLineSize)
 {
-    return forward(&IAutomationOperations::GUI_LiveView_Draw_Line, iObjectName, iPosition1X, iPosition1Y, iPosition2X,
-                   iPosition2Y, iColor, iLineSize);
+    return forwardLater(&IAutomationOperations::GUI_LiveView_Draw_Line,
+                        std::make_tuple(iObjectName, iPosition1X, iPosition1Y, iPosition2X, iPosition2Y, iColor,
+                                        iLineSize),
+                        std::tuple<>());
 }
 
 int COM_Class::GUI_LiveView_Draw_Text(const QString& iObjectName, double iPositionX, double iPositionY,
                                       const QString& iText, const QString& iColor, const QString& iFontName,
                                       int iTextSize)
 {
-    return forward(&IAutomationOperations::GUI_LiveView_Draw_Text, iObjectName, iPositionX, iPositionY, iText, iColor,
-                   iFontName, iTextSize);
+    return forwardLater(&IAutomationOperations::GUI_LiveView_Draw_Text,
+                        std::make_tuple(iObjectName, iPositionX, iPositionY, iText, iColor, iFontName, iTextSize),
+                        std::tuple<>());
 }
 
 int COM_Class::GUI_PictureView_Clear()
@@ -359,35 +444,38 @@ int COM_Class::Camera_LoadPicture(const QString& iPicturePath)
 int COM_Class::Settings_SelectCameraSettings(const QString& iDefaultCameraSettings, QString& oCameraSettings)
 {
     oCameraSettings.clear();
-    return forward(&IAutomationOperations::Settings_SelectCameraSettings, iDefaultCameraSettings, oCameraSettings);
+    return forwardLater(&IAutomationOperations::Settings_SelectCameraSettings, std::make_tuple(iDefaultCameraSettings),
+                        std::tie(oCameraSettings));
 }
 
 int COM_Class::Settings_SelectColonySettings(const QString& iDefaultColonySettings, QString& oColonySettings)
 {
     oColonySettings.clear();
-    return forward(&IAutomationOperations::Settings_SelectColonySettings, iDefaultColonySettings, oColonySettings);
+    return forwardLater(&IAutomationOperations::Settings_SelectColonySettings, std::make_tuple(iDefaultColonySettings),
+                        std::tie(oColonySettings));
 }
 
 int COM_Class::Settings_SelectImageStitcherSettings(const QString& iDefaultColonySettings, QString& oColonySettings)
 {
     oColonySettings.clear();
-    return forward(&IAutomationOperations::Settings_SelectImageStitcherSettings, iDefaultColonySettings,
-                   oColonySettings);
+    return forwardLater(&IAutomationOperations::Settings_SelectImageStitcherSettings,
+                        std::make_tuple(iDefaultColonySettings), std::tie(oColonySettings));
 }
 
 int COM_Class::AnalyseColonies_Start(const QString& iColonySettings)
 {
-    return forward(&IAutomationOperations::AnalyseColonies_Start, iColonySettings);
+    return forwardLater(&IAutomationOperations::AnalyseColonies_Start, std::make_tuple(iColonySettings),
+                        std::tuple<>());
 }
 
 int COM_Class::AnalyseColonies_Stop()
 {
-    return forward(&IAutomationOperations::AnalyseColonies_Stop);
+    return forwardLater(&IAutomationOperations::AnalyseColonies_Stop, std::tuple<>(), std::tuple<>());
 }
 
 int COM_Class::AnalyseColonies_Reset()
 {
-    return forward(&IAutomationOperations::AnalyseColonies_Reset);
+    return forwardLater(&IAutomationOperations::AnalyseColonies_Reset, std::tuple<>(), std::tuple<>());
 }
 
 int COM_Class::AnalyseColonies_CheckRunning(bool& oRunning)
@@ -410,15 +498,15 @@ int COM_Class::AnalyseColonies_SetAgarHeight(double i_fltAgarHeightRelativeToRef
 
 int COM_Class::AnalyseColonies_UserEditColonies()
 {
-    return forward(&IAutomationOperations::AnalyseColonies_UserEditColonies);
+    return forwardLater(&IAutomationOperations::AnalyseColonies_UserEditColonies, std::tuple<>(), std::tuple<>());
 }
 
 int COM_Class::AnalyseColonies_SaveResult(bool iAsynchronPictureSave, const QString& iRackBarcode,
                                           const QString& iDescription, int& oRackID)
 {
     oRackID = -1;
-    return forward(&IAutomationOperations::AnalyseColonies_SaveResult, iAsynchronPictureSave, iRackBarcode,
-                   iDescription, oRackID);
+    return forwardLater(&IAutomationOperations::AnalyseColonies_SaveResult,
+                        std::make_tuple(iAsynchronPictureSave, iRackBarcode, iDescription), std::tie(oRackID));
 }
 
 int COM_Class::AnalyseColonies_SaveResultWithImageStitcher(bool iAsynchronPictureSave, const QString& iRackBarcode,
@@ -426,8 +514,9 @@ int COM_Class::AnalyseColonies_SaveResultWithImageStitcher(bool iAsynchronPictur
                                                            int& oRackID)
 {
     oRackID = -1;
-    return forward(&IAutomationOperations::AnalyseColonies_SaveResultWithImageStitcher, iAsynchronPictureSave,
-                   iRackBarcode, iDescription, iImageStitcherID, oRackID);
+    return forwardLater(&IAutomationOperations::AnalyseColonies_SaveResultWithImageStitcher,
+                        std::make_tuple(iAsynchronPictureSave, iRackBarcode, iDescription, iImageStitcherID),
+                        std::tie(oRackID));
 }
 
 int COM_Class::AnalyseColonies_SaveResult_CheckAsynchronSaveFinish(bool& oFinish)
@@ -440,8 +529,10 @@ int COM_Class::AnalyseColonies_ExportRackPicture(int iRackID, bool iAsynchronPic
                                                  const QString& iPictureFormat, bool iPictureCropped,
                                                  int iPictureSizePercent, bool iAnalyserDrawings)
 {
-    return forward(&IAutomationOperations::AnalyseColonies_ExportRackPicture, iRackID, iAsynchronPictureSave,
-                   ipicturePath, iPictureFormat, iPictureCropped, iPictureSizePercent, iAnalyserDrawings);
+    return forwardLater(&IAutomationOperations::AnalyseColonies_ExportRackPicture,
+                        std::make_tuple(iRackID, iAsynchronPictureSave, ipicturePath, iPictureFormat, iPictureCropped,
+                                        iPictureSizePercent, iAnalyserDrawings),
+                        std::tuple<>());
 }
 
 int COM_Class::AnalyseColonies_ExportColonyResults(int i_intRackID, const QString& i_strReportPathName,
@@ -454,8 +545,8 @@ int COM_Class::AnalyseColonies_ExportColonyResults(int i_intRackID, const QStrin
 int COM_Class::AnalyseColonies_ExportToZipArchive(const QVariantList& i_arrintRackIDs, const QString& i_strFilename,
                                                   bool i_blnAppend)
 {
-    return forward(&IAutomationOperations::AnalyseColonies_ExportToZipArchive, i_arrintRackIDs, i_strFilename,
-                   i_blnAppend);
+    return forwardLater(&IAutomationOperations::AnalyseColonies_ExportToZipArchive,
+                        std::make_tuple(i_arrintRackIDs, i_strFilename, i_blnAppend), std::tuple<>());
 }
 
 int COM_Class::ImageStitcher_AssignPicturePosition(int pictureIndex)
@@ -465,24 +556,26 @@ int COM_Class::ImageStitcher_AssignPicturePosition(int pictureIndex)
 
 int COM_Class::ImageStitcher_Start(const QString& iImageStitcherSettings)
 {
-    return forward(&IAutomationOperations::ImageStitcher_Start, iImageStitcherSettings);
+    return forwardLater(&IAutomationOperations::ImageStitcher_Start, std::make_tuple(iImageStitcherSettings),
+                        std::tuple<>());
 }
 
 int COM_Class::ImageStitcher_Start2(const QString& iImageStitcherSettings,
                                     double i_fltAgarHeightBasedOnReferecePoints_mm)
 {
-    return forward(&IAutomationOperations::ImageStitcher_Start2, iImageStitcherSettings,
-                   i_fltAgarHeightBasedOnReferecePoints_mm);
+    return forwardLater(&IAutomationOperations::ImageStitcher_Start2,
+                        std::make_tuple(iImageStitcherSettings, i_fltAgarHeightBasedOnReferecePoints_mm),
+                        std::tuple<>());
 }
 
 int COM_Class::ImageStitcher_Stop()
 {
-    return forward(&IAutomationOperations::ImageStitcher_Stop);
+    return forwardLater(&IAutomationOperations::ImageStitcher_Stop, std::tuple<>(), std::tuple<>());
 }
 
 int COM_Class::ImageStitcher_Reset()
 {
-    return forward(&IAutomationOperations::ImageStitcher_Reset);
+    return forwardLater(&IAutomationOperations::ImageStitcher_Reset, std::tuple<>(), std::tuple<>());
 }
 
 int COM_Class::ImageStitcher_CheckRunning(bool& oRunning)
@@ -548,7 +641,7 @@ int COM_Class::Database_SetZelvorinRack_Field_ImageStitcherID(int iRackID, int i
 
 int COM_Class::Database_SelectZelvorinRack(int& o_intRackID)
 {
-    return forward(&IAutomationOperations::Database_SelectZelvorinRack, o_intRackID);
+    return forwardLater(&IAutomationOperations::Database_SelectZelvorinRack, std::tuple<>(), std::tie(o_intRackID));
 }
 
 int COM_Class::Database_GetZelvorinContainerID_By_ContainerNumber(int iRackID, int iContainerNumber, int& oContainerID)
@@ -604,6 +697,8 @@ int COM_Class::Database_GetZelvorinColonyPosition_By_ColonyNumber(int iRackID, i
                                                                   double& oPositionX_mm, double& oPositionY_mm,
                                                                   double& oLoadingTotal_pct)
 {
+    if (refusesCaller())
+        return 0;
     // Presets only with a window: without one the outputs stay as they came.
     if (!automationMainWindow())
         return c_generalApplicationError;

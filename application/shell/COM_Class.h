@@ -2,9 +2,12 @@
 
 #include "Errors.h"
 
+#include <QDBusContext>
 #include <QObject>
 #include <QString>
 #include <QVariantList>
+
+#include <tuple>
 
 class IAutomationOperations;
 
@@ -16,8 +19,10 @@ class IAutomationOperations;
 // (a rack, a container or colony row, the hand-out) that only this class spreads over the
 // client's outputs. An object holds no state: its life counts the clients, and the release of
 // the last one may end the server. Its release cancels the dialogs its calls opened, so a
-// client that goes away never leaves one waiting.
-class COM_Class : public QObject {
+// client that goes away never leaves one waiting. Over the bus only the client that made the
+// object may call it, and a call that waits (for a live picture, the page, a dialog, an
+// export) is answered later without holding any other call.
+class COM_Class : public QObject, protected QDBusContext {
     Q_OBJECT
 public:
     explicit COM_Class(QObject* parent = nullptr);
@@ -168,9 +173,20 @@ public slots:
     int Instrument_SetChannelOffset(int i_intChannelNumber, double i_fltOffsetX_mm, double i_fltOffsetY_mm);
 
 private:
+    // A bus call from a client that did not make this object: answered an error, refused.
+    bool refusesCaller();
     // The main window's operation with these arguments (3 while there is no window). A dialog
     // it shows belongs to this object's client and is cancelled when the client releases the
     // object or leaves the bus.
     template <typename... Parameters, typename... Arguments>
     int forward(Errors::Type_Error (IAutomationOperations::*operation)(Parameters...), Arguments&&... arguments);
+    // As forward, for an operation that may wait; it takes the inputs, then the outputs. Over
+    // the bus it waits as part of an Automation_Call: its outputs live on with the call, and
+    // the client gets the answer once the operation's rest has run.
+    template <typename... Parameters, typename... Inputs, typename... Outputs>
+    int forwardLater(Errors::Type_Error (IAutomationOperations::*operation)(Parameters...),
+                     std::tuple<Inputs...> inputs, std::tuple<Outputs&...> outputs);
+    template <typename... Parameters, typename... Arguments>
+    int invoke(IAutomationOperations* window, Errors::Type_Error (IAutomationOperations::*operation)(Parameters...),
+               Arguments&&... arguments);
 };

@@ -1,6 +1,7 @@
 #include "ColonyAnalysisOperations.h"
 
 #include "AppErrors.h"
+#include "Automation_Call.h"
 #include "Camera.h"
 #include "Camera_Settings.h"
 #include "ColonyAnalyserGui.h"
@@ -19,17 +20,19 @@ ColonyAnalysisOperations::ColonyAnalysisOperations(ColonySettingsFiles& settings
 {
 }
 
-Errors::Type_Error ColonyAnalysisOperations::start(const QString& settingsName)
+Errors::Type_Error ColonyAnalysisOperations::start(const QString& settingsName, Automation_Call* call)
 {
     if (const Errors::Type_Error code = m_settingsFiles.loadByName(settingsName))
         return code;
     // A start during a run replaces that run.
-    if (const Errors::Type_Error code = m_page->Reset())
-        return code;
-    Halcon::Hobject picture;
-    if (const Errors::Type_Error code = m_camera->GetPicture(picture))
-        return code;
-    return m_page->Analyse(picture);
+    return Errors::Type_Error(Automation_Call::then(call, m_page->Reset(call), [this](int code) -> int {
+        if (code != 0)
+            return code;
+        Halcon::Hobject picture;
+        if (const Errors::Type_Error pictureCode = m_camera->GetPicture(picture))
+            return pictureCode;
+        return m_page->Analyse(picture);
+    }));
 }
 
 Errors::Type_Error ColonyAnalysisOperations::lldPosition(int channel, double& x_mm, double& y_mm)
@@ -49,16 +52,11 @@ Errors::Type_Error ColonyAnalysisOperations::lldPosition(int channel, double& x_
 }
 
 Errors::Type_Error ColonyAnalysisOperations::saveResult(bool asynchronPictureSave, const QString& barcode,
-                                                        const QString& description, int imageStitcherId, int& rackId)
+                                                        const QString& description, int imageStitcherId, int& rackId,
+                                                        Automation_Call* call)
 {
-    rackId = -1;
-    int stored = -1;
-    const Errors::Type_Error code =
-        m_page->SaveResult(asynchronPictureSave, barcode, description, imageStitcherId, stored);
-    if (code != 0)
-        return code;
-    rackId = stored;
-    return 0;
+    // The page writes the identifier only for a stored rack.
+    return m_page->SaveResult(asynchronPictureSave, barcode, description, imageStitcherId, rackId, nullptr, call);
 }
 
 Errors::Type_Error ColonyAnalysisOperations::checkAsynchronSaveFinish(bool& finished)
@@ -68,7 +66,7 @@ Errors::Type_Error ColonyAnalysisOperations::checkAsynchronSaveFinish(bool& fini
 }
 
 Errors::Type_Error ColonyAnalysisOperations::exportToZipArchive(const QVariantList& rackIds, const QString& fileName,
-                                                                bool append)
+                                                                bool append, Automation_Call* call)
 {
     QList<int> ids;
     ids.reserve(rackIds.size());
@@ -76,5 +74,5 @@ Errors::Type_Error ColonyAnalysisOperations::exportToZipArchive(const QVariantLi
         ids.append(id.toInt());
     RackZipExport exporter(m_database);
     exporter.setCameraSettingsReader(&Camera_Settings::ReadName);
-    return exporter.exportToZipArchive(ids, fileName, append, false);
+    return exporter.exportToZipArchive(ids, fileName, append, call);
 }

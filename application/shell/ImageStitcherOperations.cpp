@@ -1,6 +1,7 @@
 #include "ImageStitcherOperations.h"
 
 #include "AppErrors.h"
+#include "Automation_Call.h"
 #include "Camera.h"
 #include "ImageStitcherGui.h"
 #include "ImageStitcherSettings.h"
@@ -45,7 +46,7 @@ Errors::Type_Error ImageStitcherOperations::assignPicturePosition(int position)
     return 0;
 }
 
-Errors::Type_Error ImageStitcherOperations::start(const QString& settingsName)
+Errors::Type_Error ImageStitcherOperations::start(const QString& settingsName, Automation_Call* call)
 {
     QString path;
     if (const Errors::Type_Error code = ImageStitcherSettingsFiles::pathOfName(settingsName, path))
@@ -54,10 +55,11 @@ Errors::Type_Error ImageStitcherOperations::start(const QString& settingsName)
     if (!path.isEmpty() && path != m_settingsFiles.fileName())
         if (const Errors::Type_Error code = m_settingsFiles.load(path, false))
             return code;
-    return startPage();
+    return startPage(call);
 }
 
-Errors::Type_Error ImageStitcherOperations::start2(const QString& settingsName, double agarHeight_mm)
+Errors::Type_Error ImageStitcherOperations::start2(const QString& settingsName, double agarHeight_mm,
+                                                   Automation_Call* call)
 {
     if (!std::isfinite(agarHeight_mm))
         return AppErrors::ParameterIncorrect;
@@ -70,32 +72,34 @@ Errors::Type_Error ImageStitcherOperations::start2(const QString& settingsName, 
         // In memory only: the next load of the file restores the stored distance.
         m_settings->data().DistancePointsPlaneToAgarPlane = agarHeight_mm;
     }
-    return startPage();
+    return startPage(call);
 }
 
-Errors::Type_Error ImageStitcherOperations::startPage()
+Errors::Type_Error ImageStitcherOperations::startPage(Automation_Call* call)
 {
     // A start during a run restarts it with the same pictures, also when the reset's wait
     // delivers the running job's stitched picture, which forgets them.
     const auto pictures = m_pictures;
-    if (const Errors::Type_Error code = m_page->Reset())
-        return code;
-    m_pictures = pictures;
-    const Errors::Type_Error code = m_page->Start(m_pictures);
-    m_started = code == 0;
-    return code;
+    return Errors::Type_Error(Automation_Call::then(call, m_page->Reset(call), [this, pictures](int code) -> int {
+        if (code != 0)
+            return code;
+        m_pictures = pictures;
+        const Errors::Type_Error started = m_page->Start(m_pictures);
+        m_started = started == 0;
+        return started;
+    }));
 }
 
-Errors::Type_Error ImageStitcherOperations::stop()
+Errors::Type_Error ImageStitcherOperations::stop(Automation_Call* call)
 {
-    return m_page->Stop();
+    return m_page->Stop(call);
 }
 
-Errors::Type_Error ImageStitcherOperations::reset()
+Errors::Type_Error ImageStitcherOperations::reset(Automation_Call* call)
 {
     m_started = false;
     m_pictures.clear();
-    return m_page->Reset();
+    return m_page->Reset(call);
 }
 
 Errors::Type_Error ImageStitcherOperations::checkRunning(bool& running)

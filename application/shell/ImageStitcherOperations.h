@@ -8,6 +8,7 @@
 #include <QMetaObject>
 #include <QString>
 
+class Automation_Call;
 class Camera;
 class ImageStitcherGui;
 class ImageStitcherSettings;
@@ -15,7 +16,8 @@ class ImageStitcherSettingsFiles;
 
 // The image stitcher as the automation clients drive it: six camera pictures placed at their
 // positions, the stitching started with settings given by name, polled and stored. The
-// stitching runs in the Image Stitcher page's worker; these operations return at once. GUI
+// stitching runs in the Image Stitcher page's worker; these operations return at once, or,
+// given an automation call, wait for a running job's stop as part of it (Automation_Call). GUI
 // thread; no message boxes.
 //
 // The placed pictures belong to one plate: they stay for a start during a run, which restarts
@@ -36,12 +38,12 @@ public:
     // 104 for a name that is no plain name, 202 or the cross model's code when its settings
     // do not load (read again only when they are not the current file), else the page's
     // reset or start code (212 unless six pictures were placed).
-    Errors::Type_Error start(const QString& settingsName);
+    Errors::Type_Error start(const QString& settingsName, Automation_Call* call = nullptr);
     // As start, but a named file is always read again and its agar distance replaced in
     // memory by agarHeight_mm; an empty name keeps settings and agar distance.
-    Errors::Type_Error start2(const QString& settingsName, double agarHeight_mm);
-    Errors::Type_Error stop();
-    Errors::Type_Error reset();
+    Errors::Type_Error start2(const QString& settingsName, double agarHeight_mm, Automation_Call* call = nullptr);
+    Errors::Type_Error stop(Automation_Call* call = nullptr);
+    Errors::Type_Error reset(Automation_Call* call = nullptr);
     Errors::Type_Error checkRunning(bool& running);
     // stitcherId is -1 unless the result was stored.
     Errors::Type_Error saveResult(bool asynchronPictureSave, const QString& barcode, const QString& description,
@@ -51,7 +53,7 @@ public:
     const QList<Halcon::Hobject>& pictures() const { return m_pictures; }
 
 private:
-    Errors::Type_Error startPage();
+    Errors::Type_Error startPage(Automation_Call* call);
 
     ImageStitcherSettingsFiles& m_settingsFiles;
     ImageStitcherSettings* m_settings;

@@ -36,9 +36,10 @@ Errors::Type_Error LiveViewOperations::isVisible(bool& visible) const
     return 0;
 }
 
-Errors::Type_Error LiveViewOperations::savePicture(const QString& path, const QString& format, int sizePercent)
+Errors::Type_Error LiveViewOperations::savePicture(const QString& path, const QString& format, int sizePercent,
+                                                   Automation_Call* call)
 {
     if (const Errors::Type_Error code = ExportTarget_Guard::checkPicture(path, format))
         return code;
-    return m_view->SavePicture(path, format, sizePercent);
+    return m_view->SavePicture(path, format, sizePercent, call);
 }

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class Automation_Call;
 class Camera_LiveView_Gui;
 class QDockWidget;
 
@@ -23,8 +24,10 @@ public:
     Errors::Type_Error show(int mode, bool automationServer);
     Errors::Type_Error hide();
     Errors::Type_Error isVisible(bool& visible) const;
-    // 104 for a target that ExportTarget_Guard refuses, else the live view's code.
-    Errors::Type_Error savePicture(const QString& path, const QString& format, int sizePercent);
+    // 104 for a target that ExportTarget_Guard refuses, else the live view's code (its wait for
+    // a picture part of call when there is one).
+    Errors::Type_Error savePicture(const QString& path, const QString& format, int sizePercent,
+                                   Automation_Call* call = nullptr);
 
 private:
     Camera_LiveView_Gui* m_view;

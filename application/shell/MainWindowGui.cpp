@@ -7,6 +7,7 @@
 #include "AppSettings.h"
 #include "ApplicationConstants.h"
 #include "AutomationState.h"
+#include "Automation_Call.h"
 #include "Camera.h"
 #include "CameraOperations.h"
 #include "Camera_LiveView_Gui.h"
@@ -153,6 +154,8 @@ MainWindowGui::MainWindowGui(QWidget* parent, Qt::WindowFlags flags)
 
 MainWindowGui::~MainWindowGui()
 {
+    // What waiting automation calls would still do works on the parts below: they end first.
+    Automation_Call::endAll();
     // The stitcher's worker reads the cross model and the template picture the stitcher
     // settings editor holds: it ends before anything here goes.
     m_imageStitcherGui->endWorker();

@@ -3,6 +3,7 @@
 #include "AppErrors.h"
 #include "AppSettings.h"
 #include "AutomationState.h"
+#include "Automation_Call.h"
 #include "CameraOperations.h"
 #include "ColonyAnalyserGui.h"
 #include "ColonyAnalysisOperations.h"
@@ -122,14 +123,15 @@ Errors::Type_Error MainWindowGui::Settings_SelectCameraSettings(QString iDefault
                                                                 QString& oCameraSettings)
 {
     return SettingsSelection::select(this, SettingsSelection::camera(), iDefaultCameraSettings,
-                                     m_cameraSettingsGui->settingsFileName(), oCameraSettings);
+                                     m_cameraSettingsGui->settingsFileName(), oCameraSettings,
+                                     Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::Settings_SelectColonySettings(QString iDefaultColonySettings,
                                                                 QString& oColonySettings)
 {
     return SettingsSelection::select(this, SettingsSelection::colony(), iDefaultColonySettings,
-                                     colonySettingsFileName(), oColonySettings);
+                                     colonySettingsFileName(), oColonySettings, Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::Settings_SelectImageStitcherSettings(QString iDefaultColonySettings,
@@ -137,22 +139,22 @@ Errors::Type_Error MainWindowGui::Settings_SelectImageStitcherSettings(QString i
 {
     // The window holds no stitcher settings file yet: only a default name is chosen at the start.
     return SettingsSelection::select(this, SettingsSelection::imageStitcher(), iDefaultColonySettings, QString(),
-                                     oColonySettings);
+                                     oColonySettings, Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_Start(QString iColonySettings)
 {
-    return m_colonyAnalysis->start(iColonySettings);
+    return m_colonyAnalysis->start(iColonySettings, Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_Stop()
 {
-    return m_colonyAnalyserGui->Stop();
+    return m_colonyAnalyserGui->Stop(Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_Reset()
 {
-    return m_colonyAnalyserGui->Reset();
+    return m_colonyAnalyserGui->Reset(Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_CheckRunning(bool& oRunning)
@@ -173,13 +175,14 @@ Errors::Type_Error MainWindowGui::AnalyseColonies_SetAgarHeight(double i_fltAgar
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_UserEditColonies()
 {
-    return m_colonyAnalyserGui->UserEditColonies();
+    return m_colonyAnalyserGui->UserEditColonies(Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_SaveResult(bool iAsynchronPictureSave, QString iRackBarcode,
                                                              QString iDescription, int& oRackID)
 {
-    return m_colonyAnalysis->saveResult(iAsynchronPictureSave, iRackBarcode, iDescription, -1, oRackID);
+    return m_colonyAnalysis->saveResult(iAsynchronPictureSave, iRackBarcode, iDescription, -1, oRackID,
+                                        Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_SaveResultWithImageStitcher(bool iAsynchronPictureSave,
@@ -187,7 +190,8 @@ Errors::Type_Error MainWindowGui::AnalyseColonies_SaveResultWithImageStitcher(bo
                                                                               QString iDescription,
                                                                               int iImageStitcherID, int& oRackID)
 {
-    return m_colonyAnalysis->saveResult(iAsynchronPictureSave, iRackBarcode, iDescription, iImageStitcherID, oRackID);
+    return m_colonyAnalysis->saveResult(iAsynchronPictureSave, iRackBarcode, iDescription, iImageStitcherID, oRackID,
+                                        Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_SaveResult_CheckAsynchronSaveFinish(bool& oFinish)
@@ -201,7 +205,8 @@ Errors::Type_Error MainWindowGui::AnalyseColonies_ExportRackPicture(int iRackID,
                                                                     bool iAnalyserDrawings)
 {
     return m_colonyAnalyserGui->ExportRackPicture(iRackID, iAsynchronPictureSave, ipicturePath, iPictureFormat,
-                                                  iPictureCropped, iPictureSizePercent, iAnalyserDrawings);
+                                                  iPictureCropped, iPictureSizePercent, iAnalyserDrawings,
+                                                  Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_ExportColonyResults(int i_intRackID, QString i_strReportPathName,
@@ -213,7 +218,8 @@ Errors::Type_Error MainWindowGui::AnalyseColonies_ExportColonyResults(int i_intR
 Errors::Type_Error MainWindowGui::AnalyseColonies_ExportToZipArchive(QVariantList i_arrintRackIDs,
                                                                      QString i_strFilename, bool i_blnAppend)
 {
-    return m_colonyAnalysis->exportToZipArchive(i_arrintRackIDs, i_strFilename, i_blnAppend);
+    return m_colonyAnalysis->exportToZipArchive(i_arrintRackIDs, i_strFilename, i_blnAppend,
+                                                Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::ImageStitcher_AssignPicturePosition(int pictureIndex)
@@ -223,23 +229,24 @@ Errors::Type_Error MainWindowGui::ImageStitcher_AssignPicturePosition(int pictur
 
 Errors::Type_Error MainWindowGui::ImageStitcher_Start(QString iImageStitcherSettings)
 {
-    return m_imageStitcher->start(iImageStitcherSettings);
+    return m_imageStitcher->start(iImageStitcherSettings, Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::ImageStitcher_Start2(QString iImageStitcherSettings,
                                                        double i_fltAgarHeightBasedOnReferecePoints_mm)
 {
-    return m_imageStitcher->start2(iImageStitcherSettings, i_fltAgarHeightBasedOnReferecePoints_mm);
+    return m_imageStitcher->start2(iImageStitcherSettings, i_fltAgarHeightBasedOnReferecePoints_mm,
+                                   Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::ImageStitcher_Stop()
 {
-    return m_imageStitcher->stop();
+    return m_imageStitcher->stop(Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::ImageStitcher_Reset()
 {
-    return m_imageStitcher->reset();
+    return m_imageStitcher->reset(Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::ImageStitcher_CheckRunning(bool& oRunning)
@@ -288,7 +295,7 @@ Errors::Type_Error MainWindowGui::Database_SetZelvorinRack_Field_ImageStitcherID
 
 Errors::Type_Error MainWindowGui::Database_SelectZelvorinRack(int& o_intRackID)
 {
-    return m_pictureCommands->selectRack(o_intRackID);
+    return m_pictureCommands->selectRack(o_intRackID, Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::Database_GetZelvorinContainerID_By_ContainerNumber(int iRackID,

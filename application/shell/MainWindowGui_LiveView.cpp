@@ -1,11 +1,13 @@
 #include "MainWindowGui.h"
 
 #include "AutomationState.h"
+#include "Automation_Call.h"
 #include "Camera_LiveView_Gui.h"
 #include "LiveViewOperations.h"
 
 // The live-view operations behind the automation methods: the dock's to LiveViewOperations,
-// the set-up aids and the marks to the live view.
+// the set-up aids and the marks to the live view. Those that wait for a live picture wait as
+// part of the automation call being served, if there is one.
 
 Errors::Type_Error MainWindowGui::GUI_LiveView_Show(int iMode)
 {
@@ -25,7 +27,8 @@ Errors::Type_Error MainWindowGui::GUI_LiveView_IsVisible(bool& oIsVisible)
 Errors::Type_Error MainWindowGui::GUI_LiveView_SavePicture(QString ipicturePath, QString iPictureFormat,
                                                            int iPictureSizePercent)
 {
-    return m_liveViewOperations->savePicture(ipicturePath, iPictureFormat, iPictureSizePercent);
+    return m_liveViewOperations->savePicture(ipicturePath, iPictureFormat, iPictureSizePercent,
+                                             Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::GUI_LiveView_CameraFocus_Show(double iPositionX, double iPositionY, double iSizeX,
@@ -43,7 +46,8 @@ Errors::Type_Error MainWindowGui::GUI_LiveView_CameraFocus_GetCurrentValue(doubl
                                                                            bool& oValueInTollerance)
 {
     return m_liveViewGui->CameraFocus_GetCurrentValue(oCurrentGradientValueThreshold, oMaximumGradientValueThreshold,
-                                                      oLowerLimitGradientValueThreshold, oValueInTollerance);
+                                                      oLowerLimitGradientValueThreshold, oValueInTollerance,
+                                                      Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::GUI_LiveView_CameraAperture_Show(double iPositionX, double iPositionY, double iSizeX,
@@ -61,7 +65,8 @@ Errors::Type_Error MainWindowGui::GUI_LiveView_CameraAperture_GetCurrentValue(do
                                                                               bool& oValueInTollerance)
 {
     return m_liveViewGui->CameraAperture_GetCurrentValue(oCurrentGrayValueCenter, oLowerLimitGrayValueCenter,
-                                                         oUpperLimitGrayValueCenter, oValueInTollerance);
+                                                         oUpperLimitGrayValueCenter, oValueInTollerance,
+                                                         Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::GUI_LiveView_CameraHomogeneous_Show(double iPositionX, double iPositionY,
@@ -80,7 +85,8 @@ Errors::Type_Error MainWindowGui::GUI_LiveView_CameraHomogeneous_GetCurrentValue
                                                                                  bool& oValueInTollerance)
 {
     return m_liveViewGui->CameraHomogeneous_GetCurrentValue(oCurrentHomogeneousValue, oMaximumHomogeneousValue,
-                                                            oLowerLimitHomogeneousValue, oValueInTollerance);
+                                                            oLowerLimitHomogeneousValue, oValueInTollerance,
+                                                            Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_ClearAll()
@@ -96,7 +102,8 @@ Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Clear(QString iObjectName)
 Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Cross(QString iObjectName, double iPositionX, double iPositionY,
                                                           double iSize, double iAngle, QString iColor, int iLineSize)
 {
-    return m_liveViewGui->Draw_Cross(iObjectName, iPositionX, iPositionY, iSize, iAngle, iColor, iLineSize);
+    return m_liveViewGui->Draw_Cross(iObjectName, iPositionX, iPositionY, iSize, iAngle, iColor, iLineSize,
+                                     Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Ellipse(QString iObjectName, double iPositionX, double iPositionY,
@@ -104,7 +111,7 @@ Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Ellipse(QString iObjectName,
                                                             int iLineSize, QString iDrawMode)
 {
     return m_liveViewGui->Draw_Ellipse(iObjectName, iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iColor, iLineSize,
-                                       iDrawMode);
+                                       iDrawMode, Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Rectangle(QString iObjectName, double iPositionX, double iPositionY,
@@ -112,19 +119,21 @@ Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Rectangle(QString iObjectNam
                                                               QString iColor, int iLineSize, QString iDrawMode)
 {
     return m_liveViewGui->Draw_Rectangle(iObjectName, iPositionX, iPositionY, iSizeX, iSizeY, iAngle, iColor, iLineSize,
-                                         iDrawMode);
+                                         iDrawMode, Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Line(QString iObjectName, double iPosition1X, double iPosition1Y,
                                                          double iPosition2X, double iPosition2Y, QString iColor,
                                                          int iLineSize)
 {
-    return m_liveViewGui->Draw_Line(iObjectName, iPosition1X, iPosition1Y, iPosition2X, iPosition2Y, iColor, iLineSize);
+    return m_liveViewGui->Draw_Line(iObjectName, iPosition1X, iPosition1Y, iPosition2X, iPosition2Y, iColor, iLineSize,
+                                    Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::GUI_LiveView_Draw_Text(QString iObjectName, double iPositionX, double iPositionY,
                                                          QString iText, QString iColor, QString iFontName,
                                                          int iTextSize)
 {
-    return m_liveViewGui->Draw_Text(iObjectName, iPositionX, iPositionY, iText, iColor, iFontName, iTextSize);
+    return m_liveViewGui->Draw_Text(iObjectName, iPositionX, iPositionY, iText, iColor, iFontName, iTextSize,
+                                    Automation_Call::current());
 }

@@ -17,6 +17,7 @@
 #include "RackReevaluation.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 
 namespace {
 
@@ -241,11 +242,14 @@ bool PictureCommands::analysePictureFile(const QString& path)
     return loadPicture(path, picture) && resetAndAnalyse(picture, tr("Analyse error"));
 }
 
-Errors::Type_Error PictureCommands::selectRack(int& rackId)
+Errors::Type_Error PictureCommands::selectRack(int& rackId, Automation_Call* call)
 {
     rackId = -1;
-    ColonyDatabaseGui browser(m_parts.database, m_parts.window, true);
-    if (MessageBox_Helper::exec(&browser) == QDialog::Accepted)
-        rackId = browser.selectedRackId();
-    return 0;
+    auto* browser = new ColonyDatabaseGui(m_parts.database, m_parts.window, true);
+    const QPointer<ColonyDatabaseGui> chosen(browser);
+    return Errors::Type_Error(MessageBox_Helper::open(call, browser, [chosen, &rackId](int result) {
+        if (result == QDialog::Accepted && chosen)
+            rackId = chosen->selectedRackId();
+        return 0;
+    }));
 }

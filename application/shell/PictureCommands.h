@@ -9,6 +9,7 @@
 
 class AnalyserGui;
 class ApplicationDatabase;
+class Automation_Call;
 class CameraOperations;
 class ColonyAnalyserGui;
 class ColonySettings;
@@ -54,8 +55,9 @@ public:
     bool analysePictureFile(const QString& path);
 
     // The results browser in its selection mode; rackId -1 unless the operator chose a rack.
-    // Always 0.
-    Errors::Type_Error selectRack(int& rackId);
+    // Always 0. With a call the browser is part of it (MessageBox_Helper::open): rackId is
+    // written when it closes and must live until then.
+    Errors::Type_Error selectRack(int& rackId, Automation_Call* call = nullptr);
 
 private:
     void stopAndResetCorrection();

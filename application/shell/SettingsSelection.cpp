@@ -7,6 +7,7 @@
 #include "Settings_Select_Gui.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 
 namespace {
 
@@ -43,11 +44,14 @@ QString SettingsSelection::preselected(const Kind& kind, const QString& defaultN
 }
 
 Errors::Type_Error SettingsSelection::select(QWidget* parent, const Kind& kind, const QString& defaultName,
-                                             const QString& currentFile, QString& chosen)
+                                             const QString& currentFile, QString& chosen, Automation_Call* call)
 {
-    Settings_Select_Gui dialog(kind.picture, kind.title, kind.folder, kind.extension,
-                               preselected(kind, defaultName, currentFile), parent);
-    dialog.setWindowTitle(kind.title);
-    chosen = MessageBox_Helper::exec(&dialog) == QDialog::Accepted ? dialog.selectedSettings() : QString();
-    return 0;
+    auto* dialog = new Settings_Select_Gui(kind.picture, kind.title, kind.folder, kind.extension,
+                                           preselected(kind, defaultName, currentFile), parent);
+    dialog->setWindowTitle(kind.title);
+    const QPointer<Settings_Select_Gui> list(dialog);
+    return Errors::Type_Error(MessageBox_Helper::open(call, dialog, [list, &chosen](int result) {
+        chosen = result == QDialog::Accepted && list ? list->selectedSettings() : QString();
+        return 0;
+    }));
 }

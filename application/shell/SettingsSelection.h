@@ -4,12 +4,15 @@
 
 #include <QString>
 
+class Automation_Call;
 class QWidget;
 
 // The choice of a settings file by name for an automation client: the modal list of one
 // kind's folder, with the current file, or the client's default name, chosen at the start.
 // The chosen name comes without folder and extension; a cancel gives an empty name, and
-// the result is 0 either way. Shown also in an automation server: someone chooses.
+// the result is 0 either way. Shown also in an automation server: someone chooses. With an
+// automation call the list is part of it (MessageBox_Helper::open): chosen is written when the
+// list closes and must live until then.
 class SettingsSelection {
 public:
     struct Kind {
@@ -28,5 +31,5 @@ public:
     static QString preselected(const Kind& kind, const QString& defaultName, const QString& currentFile);
 
     static Errors::Type_Error select(QWidget* parent, const Kind& kind, const QString& defaultName,
-                                     const QString& currentFile, QString& chosen);
+                                     const QString& currentFile, QString& chosen, Automation_Call* call = nullptr);
 };

@@ -6,6 +6,7 @@
 #include "StitcherResultSave.h"
 
 #include <AppSettings.h>
+#include <Automation_Call.h>
 #include <Camera.h>
 #include <Gui_Helper.h>
 #include <HalconViewImpl.h>
@@ -316,18 +317,23 @@ Errors::Type_Error ImageStitcherGui::SetCurrentTabPicture(const Halcon::Hobject&
     return reportFailure(startWorker(m_pictures));
 }
 
-Errors::Type_Error ImageStitcherGui::Stop()
+Errors::Type_Error ImageStitcherGui::Stop(Automation_Call* call)
 {
-    return reportFailure(m_worker ? m_worker->Stop() : 0);
+    const Errors::Type_Error code = m_worker ? m_worker->Stop(call) : Errors::Type_Error(0);
+    return Errors::Type_Error(
+        Automation_Call::then(call, code, [this](int code) { return reportFailure(Errors::Type_Error(code)); }));
 }
 
-Errors::Type_Error ImageStitcherGui::Reset()
+Errors::Type_Error ImageStitcherGui::Reset(Automation_Call* call)
 {
     Hobject_View_MouseDraw_Rectangle_cancelAll();
-    const Errors::Type_Error code = m_worker ? m_worker->Reset() : ImageStitcherThread::ErrorGeneral;
-    if (code == 0)
-        m_ui->m_QLabel_Duration->setText(QString());
-    return reportFailure(code);
+    if (!m_worker)
+        return reportFailure(ImageStitcherThread::ErrorGeneral);
+    return Errors::Type_Error(Automation_Call::then(call, m_worker->Reset(call), [this](int code) {
+        if (code == 0)
+            m_ui->m_QLabel_Duration->setText(QString());
+        return reportFailure(Errors::Type_Error(code));
+    }));
 }
 
 Errors::Type_Error ImageStitcherGui::CheckRunning(bool& running)

@@ -20,6 +20,7 @@
 
 class AppSettings;
 class ApplicationDatabase;
+class Automation_Call;
 class Camera;
 class Camera_Settings;
 class Halcon_AsynchronImageSave;
@@ -57,8 +58,9 @@ public:
     // ---- Operations of the application shell ----
     Errors::Type_Error Start(const QList<Halcon::Hobject>& pictures);
     Errors::Type_Error SetCurrentTabPicture(const Halcon::Hobject& picture);
-    Errors::Type_Error Stop();
-    Errors::Type_Error Reset();
+    // With a call the wait for the worker's stop is part of it (Automation_Call).
+    Errors::Type_Error Stop(Automation_Call* call = nullptr);
+    Errors::Type_Error Reset(Automation_Call* call = nullptr);
     // Ends the worker for good, after its current step and without turning the event loop, so
     // that what it reads (the cross model, its template picture) may go. Runs are refused
     // afterwards with 3.

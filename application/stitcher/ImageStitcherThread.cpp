@@ -1,5 +1,6 @@
 #include "ImageStitcherThread.h"
 
+#include "Automation_Call.h"
 #include "IImageStitcherPage.h"
 #include "PictureCrossSearch.h"
 #include "PictureStitching.h"
@@ -114,15 +115,17 @@ Errors::Type_Error ImageStitcherThread::StartWithSettings(const AppSettingsData&
     return 0;
 }
 
-Errors::Type_Error ImageStitcherThread::Reset()
+Errors::Type_Error ImageStitcherThread::Reset(Automation_Call* call)
 {
-    if (const Errors::Type_Error code = Stop(); code != 0)
-        return code;
-    setRunError(0);
-    m_page->clearAllViews(true);
-    m_page->emitReset();
-    m_page->emitStateSetText(QString());
-    return 0;
+    return Errors::Type_Error(Automation_Call::then(call, Stop(call), [this](int code) {
+        if (code != 0)
+            return code;
+        setRunError(0);
+        m_page->clearAllViews(true);
+        m_page->emitReset();
+        m_page->emitStateSetText(QString());
+        return 0;
+    }));
 }
 
 Errors::Type_Error ImageStitcherThread::CheckRunning(bool& running)

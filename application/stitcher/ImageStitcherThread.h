@@ -77,8 +77,9 @@ public:
     // Stops a running job and runs again on the pictures held, with the views kept. 0; the
     // code of Stop; 104 as Start.
     Errors::Type_Error StartWithSettings(const AppSettingsData& appSettings, const ImageStitcherSettingsData& settings);
-    // Stops a run, forgets its error and clears the page's views and state text.
-    Errors::Type_Error Reset();
+    // Stops a run, forgets its error and clears the page's views and state text. With a call
+    // the wait for the stop is part of it (Automation_Call).
+    Errors::Type_Error Reset(Automation_Call* call = nullptr);
     // running := busy; 0 while busy, else the error of the last run.
     Errors::Type_Error CheckRunning(bool& running);
 

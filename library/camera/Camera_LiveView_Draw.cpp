@@ -86,26 +86,39 @@ bool Camera_LiveView_Draw::IsObjectName(const QString& objectName)
 
 Errors::Type_Error Camera_LiveView_Draw::WaitForPicture()
 {
-    if (!m_view)
-        return kNoPicture;
-    const bool shown = Camera_LiveView_Timing::waitFor([this] {
-        int width = 0;
-        int height = 0;
-        m_view->getPictureSize(width, height);
-        return width != 0 || height != 0;
-    });
-    return shown ? kNoError : kNoPicture;
+    return WaitForPictureThen(nullptr, [](Errors::Type_Error error) { return error; });
 }
 
-Errors::Type_Error Camera_LiveView_Draw::place(bool argumentsValid, const std::function<bool()>& add)
+Errors::Type_Error Camera_LiveView_Draw::WaitForPictureThen(
+    Automation_Call* call, const std::function<Errors::Type_Error(Errors::Type_Error)>& next)
 {
-    const Errors::Type_Error error = argumentsValid ? WaitForPicture() : kInvalidValue;
-    if (error != kNoError)
-        return error;
-    if (!add())
-        return kHalconFailed;
-    m_view->updateView(true);
-    return kNoError;
+    if (!m_view)
+        return next(kNoPicture);
+    Hobject_View_Gui* view = m_view;
+    return Errors::Type_Error(Camera_LiveView_Timing::waitThen(
+        call,
+        [view] {
+            int width = 0;
+            int height = 0;
+            view->getPictureSize(width, height);
+            return width != 0 || height != 0;
+        },
+        [next](bool shown) { return next(shown ? kNoError : kNoPicture); }));
+}
+
+Errors::Type_Error Camera_LiveView_Draw::place(Automation_Call* call, bool argumentsValid,
+                                               const std::function<bool()>& add)
+{
+    if (!argumentsValid)
+        return kInvalidValue;
+    return WaitForPictureThen(call, [this, add](Errors::Type_Error error) {
+        if (error != kNoError)
+            return error;
+        if (!add())
+            return kHalconFailed;
+        m_view->updateView(true);
+        return kNoError;
+    });
 }
 
 Errors::Type_Error Camera_LiveView_Draw::Draw_ClearAll()
@@ -125,11 +138,12 @@ Errors::Type_Error Camera_LiveView_Draw::Draw_Clear(const QString& objectName)
 }
 
 Errors::Type_Error Camera_LiveView_Draw::Draw_Cross(const QString& objectName, double positionX, double positionY,
-                                                    double size, double angle, const QString& color, int lineSize)
+                                                    double size, double angle, const QString& color, int lineSize,
+                                                    Automation_Call* call)
 {
     const bool valid = IsObjectName(objectName) && IsColorName(color) && isLineSize(lineSize)
         && isPoint(positionX, positionY) && isSize(size) && std::isfinite(angle);
-    return place(valid, [&] {
+    return place(call, valid, [=, this] {
         double x = 0.0, y = 0.0, sizePixels = 0.0, unused = 0.0;
         m_view->convertPercentToPixel(positionX, positionY, x, y);
         m_view->convertPercentToPixel(size, size, sizePixels, unused);
@@ -140,28 +154,30 @@ Errors::Type_Error Camera_LiveView_Draw::Draw_Cross(const QString& objectName, d
 
 Errors::Type_Error Camera_LiveView_Draw::Draw_Ellipse(const QString& objectName, double positionX, double positionY,
                                                       double sizeX, double sizeY, double angle, const QString& color,
-                                                      int lineSize, const QString& drawMode)
+                                                      int lineSize, const QString& drawMode, Automation_Call* call)
 {
     return drawShape(Shape::Ellipse, objectName, positionX, positionY, sizeX, sizeY, angle, color, lineSize,
-                     drawMode);
+                     drawMode, call);
 }
 
 Errors::Type_Error Camera_LiveView_Draw::Draw_Rectangle(const QString& objectName, double positionX,
                                                         double positionY, double sizeX, double sizeY, double angle,
-                                                        const QString& color, int lineSize, const QString& drawMode)
+                                                        const QString& color, int lineSize, const QString& drawMode,
+                                                        Automation_Call* call)
 {
     return drawShape(Shape::Rectangle, objectName, positionX, positionY, sizeX, sizeY, angle, color, lineSize,
-                     drawMode);
+                     drawMode, call);
 }
 
 Errors::Type_Error Camera_LiveView_Draw::drawShape(Shape shape, const QString& objectName, double positionX,
                                                    double positionY, double sizeX, double sizeY, double angle,
-                                                   const QString& color, int lineSize, const QString& drawMode)
+                                                   const QString& color, int lineSize, const QString& drawMode,
+                                                   Automation_Call* call)
 {
     const bool valid = IsObjectName(objectName) && IsColorName(color) && IsDrawModeName(drawMode)
         && isLineSize(lineSize) && isPoint(positionX, positionY) && isSize(sizeX) && isSize(sizeY)
         && std::isfinite(angle);
-    return place(valid, [&] {
+    return place(call, valid, [=, this] {
         double x = 0.0, y = 0.0, width = 0.0, height = 0.0;
         m_view->convertPercentToPixel(positionX, positionY, x, y);
         m_view->convertPercentToPixel(sizeX, sizeY, width, height);
@@ -184,11 +200,11 @@ Errors::Type_Error Camera_LiveView_Draw::drawShape(Shape shape, const QString& o
 
 Errors::Type_Error Camera_LiveView_Draw::Draw_Line(const QString& objectName, double position1X, double position1Y,
                                                    double position2X, double position2Y, const QString& color,
-                                                   int lineSize)
+                                                   int lineSize, Automation_Call* call)
 {
     const bool valid = IsObjectName(objectName) && IsColorName(color) && isLineSize(lineSize)
         && isPoint(position1X, position1Y) && isPoint(position2X, position2Y);
-    return place(valid, [&] {
+    return place(call, valid, [=, this] {
         double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
         m_view->convertPercentToPixel(position1X, position1Y, x1, y1);
         m_view->convertPercentToPixel(position2X, position2Y, x2, y2);
@@ -199,11 +215,11 @@ Errors::Type_Error Camera_LiveView_Draw::Draw_Line(const QString& objectName, do
 
 Errors::Type_Error Camera_LiveView_Draw::Draw_Text(const QString& objectName, double positionX, double positionY,
                                                    const QString& text, const QString& color, const QString& fontName,
-                                                   int textSize)
+                                                   int textSize, Automation_Call* call)
 {
     const bool valid = IsObjectName(objectName) && IsColorName(color) && IsFontName(fontName) && textSize >= 1
         && textSize <= MaximumTextSize && isPoint(positionX, positionY);
-    return place(valid, [&] {
+    return place(call, valid, [=, this] {
         double x = 0.0, y = 0.0;
         m_view->convertPercentToPixel(positionX, positionY, x, y);
         const QByteArray font = fontName.toLatin1();

@@ -611,78 +611,72 @@ Errors::Type_Error Camera_LiveView_Gui::CameraHomogeneous_Show(double positionX,
     return openAid(Aid_Homogeneous);
 }
 
-Errors::Type_Error Camera_LiveView_Gui::waitForResult(Aid aid)
+Errors::Type_Error Camera_LiveView_Gui::resultThen(Aid aid, double& first, double& second, double& third,
+                                                  bool& inTolerance, Automation_Call* call)
 {
+    first = second = third = 0.0;
+    inTolerance = false;
     const Camera_LiveView_AidPanel* panel = m_aids[aid].get();
-    return Camera_LiveView_Timing::waitFor([panel] { return panel->isFresh(); }) ? kNoError : kNoPicture;
+    return Errors::Type_Error(Camera_LiveView_Timing::waitThen(
+        call, [panel] { return panel->isFresh(); },
+        [panel, aid, &first, &second, &third, &inTolerance](bool fresh) -> int {
+            if (!fresh)
+                return kNoPicture;
+            const Camera_LiveView_Aids::Result& result = panel->result();
+            first = result.current;
+            // The aperture hands out its two limits, the others their maximum and lower limit.
+            second = aid == Aid_Aperture ? result.lowerLimit : result.maximum;
+            third = aid == Aid_Aperture ? result.upperLimit : result.lowerLimit;
+            inTolerance = result.inTolerance;
+            return kNoError;
+        }));
 }
 
 Errors::Type_Error Camera_LiveView_Gui::CameraFocus_GetCurrentValue(double& current, double& maximum,
-                                                                    double& lowerLimit, bool& inTolerance)
+                                                                    double& lowerLimit, bool& inTolerance,
+                                                                    Automation_Call* call)
 {
-    current = maximum = lowerLimit = 0.0;
-    inTolerance = false;
-    if (const Errors::Type_Error error = waitForResult(Aid_Focus))
-        return error;
-    const Camera_LiveView_Aids::Result& result = m_aids[Aid_Focus]->result();
-    current = result.current;
-    maximum = result.maximum;
-    lowerLimit = result.lowerLimit;
-    inTolerance = result.inTolerance;
-    return kNoError;
+    return resultThen(Aid_Focus, current, maximum, lowerLimit, inTolerance, call);
 }
 
 Errors::Type_Error Camera_LiveView_Gui::CameraAperture_GetCurrentValue(double& current, double& lowerLimit,
-                                                                       double& upperLimit, bool& inTolerance)
+                                                                       double& upperLimit, bool& inTolerance,
+                                                                       Automation_Call* call)
 {
-    current = lowerLimit = upperLimit = 0.0;
-    inTolerance = false;
-    if (const Errors::Type_Error error = waitForResult(Aid_Aperture))
-        return error;
-    const Camera_LiveView_Aids::Result& result = m_aids[Aid_Aperture]->result();
-    current = result.current;
-    lowerLimit = result.lowerLimit;
-    upperLimit = result.upperLimit;
-    inTolerance = result.inTolerance;
-    return kNoError;
+    return resultThen(Aid_Aperture, current, lowerLimit, upperLimit, inTolerance, call);
 }
 
 Errors::Type_Error Camera_LiveView_Gui::CameraHomogeneous_GetCurrentValue(double& current, double& maximum,
-                                                                          double& lowerLimit, bool& inTolerance)
+                                                                          double& lowerLimit, bool& inTolerance,
+                                                                          Automation_Call* call)
 {
-    current = maximum = lowerLimit = 0.0;
-    inTolerance = false;
-    if (const Errors::Type_Error error = waitForResult(Aid_Homogeneous))
-        return error;
-    const Camera_LiveView_Aids::Result& result = m_aids[Aid_Homogeneous]->result();
-    current = result.current;
-    maximum = result.maximum;
-    lowerLimit = result.lowerLimit;
-    inTolerance = result.inTolerance;
-    return kNoError;
+    return resultThen(Aid_Homogeneous, current, maximum, lowerLimit, inTolerance, call);
 }
 
 // ---- Automation: picture and marks -----------------------------------------------------------
 
-Errors::Type_Error Camera_LiveView_Gui::SavePicture(const QString& path, const QString& format, int sizePercent)
+Errors::Type_Error Camera_LiveView_Gui::SavePicture(const QString& path, const QString& format, int sizePercent,
+                                                   Automation_Call* call)
 {
     const bool scaled = sizePercent != 0 && sizePercent != 100;
     if (scaled && (sizePercent < 1 || sizePercent > MaximumSizePercent))
         return kInvalidValue;
-    if (const Errors::Type_Error error = WaitForPicture())
-        return error;
-    Halcon::Hobject plain, shown;
-    if (!m_view->dumpViewImage(plain, shown))
-        return kNoPicture;
-    Halcon::Hobject picture = shown;
-    if (scaled) {
-        const double factor = sizePercent / 100.0;
-        const Halcon::Herror result = Halcon::zoom_image_factor(shown, &picture, factor, factor, "constant");
-        HalconRecordError(result);
-        if (result != Halcon::kSuccess)
-            return kHalconFailed;
-    }
-    return Halcon_Helper::SaveImageFile(path, picture, format, false, false);
+    return WaitForPictureThen(call, [this, path, format, scaled, sizePercent](Errors::Type_Error error) {
+        if (error != kNoError)
+            return error;
+        Halcon::Hobject plain, shown;
+        if (!m_view->dumpViewImage(plain, shown))
+            return kNoPicture;
+        Halcon::Hobject picture = shown;
+        if (scaled) {
+            const double factor = sizePercent / 100.0;
+            const Halcon::Herror result = Halcon::zoom_image_factor(shown, &picture, factor, factor, "constant");
+            HalconRecordError(result);
+            if (result != Halcon::kSuccess)
+                return kHalconFailed;
+        }
+        return Halcon_Helper::SaveImageFile(path, picture, format, false, false);
+    });
 }
 
 // ---- Settings controls ----------------------------------------------------------------------

@@ -12,6 +12,7 @@
 
 #include <memory>
 
+class Automation_Call;
 class Camera;
 class Camera_LiveView_Gui_EventFilter;
 class Camera_LiveView_Gui_MouseDraw_CameraAdjustArea;
@@ -56,7 +57,8 @@ public:
     // The picture as shown, with its marks, at picture resolution, scaled by sizePercent / 100
     // (0 and 100: unscaled; outside 1 .. 400 refused with 3 before anything is made); 15 when
     // no picture is shown in time, 40 when scaling fails, else the code of the picture save.
-    Errors::Type_Error SavePicture(const QString& path, const QString& format, int sizePercent);
+    Errors::Type_Error SavePicture(const QString& path, const QString& format, int sizePercent,
+                                   Automation_Call* call = nullptr);
 
     // Open an aid with its measuring area and limits (stored in the record, neither saved
     // nor announced). Sizes and sensibilities not above 0, values that are not finite and
@@ -69,13 +71,14 @@ public:
                                               double angle, int filterMode, double homogeneousValueThreshold,
                                               double homogeneousValueSensibility);
     // The latest result, once the aid has one since it was opened; 15 when none comes in
-    // time (outputs 0 and false then).
+    // time (outputs 0 and false then). With a call the wait is part of it (Automation_Call):
+    // the outputs are written when it ends and must live until then.
     Errors::Type_Error CameraFocus_GetCurrentValue(double& current, double& maximum, double& lowerLimit,
-                                                   bool& inTolerance);
+                                                   bool& inTolerance, Automation_Call* call = nullptr);
     Errors::Type_Error CameraAperture_GetCurrentValue(double& current, double& lowerLimit, double& upperLimit,
-                                                      bool& inTolerance);
+                                                      bool& inTolerance, Automation_Call* call = nullptr);
     Errors::Type_Error CameraHomogeneous_GetCurrentValue(double& current, double& maximum, double& lowerLimit,
-                                                         bool& inTolerance);
+                                                         bool& inTolerance, Automation_Call* call = nullptr);
 
     // One aid on one picture: its outline (and the homogeneity's deviating parts) drawn, its
     // panel filled. A picture or area that gives no measure leaves the result as it was.
@@ -147,7 +150,10 @@ private:
     bool cancelAidTools(Aid aid);
     bool aidToolsActive(Aid aid) const;
     Errors::Type_Error openAid(Aid aid);
-    Errors::Type_Error waitForResult(Aid aid);
+    // The aid's result in the four outputs (in the order its getter hands them out) once it
+    // has one; 15 and the outputs left at 0 and false when none comes in time.
+    Errors::Type_Error resultThen(Aid aid, double& first, double& second, double& third, bool& inTolerance,
+                                  Automation_Call* call);
     void showDockable(bool shown);
     bool isFloatingDock() const;
 

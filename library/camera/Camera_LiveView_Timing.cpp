@@ -2,11 +2,8 @@
 
 #include "Gui_Helper.h"
 
-#include <QDeadlineTimer>
 #include <QMutex>
 #include <QMutexLocker>
-
-#include <algorithm>
 
 namespace {
 
@@ -27,15 +24,9 @@ void Camera_LiveView_Timing::set(const Camera_LiveView_Timing& timing)
     g_timing = timing;
 }
 
-bool Camera_LiveView_Timing::waitFor(const std::function<bool()>& done)
+int Camera_LiveView_Timing::waitThen(Automation_Call* call, const std::function<bool()>& done,
+                                     const std::function<int(bool)>& next)
 {
     const Camera_LiveView_Timing timing = current();
-    const QDeadlineTimer deadline(qint64(std::max(0, timing.waitTimeout)), Qt::PreciseTimer);
-    for (;;) {
-        if (done())
-            return true;
-        if (deadline.hasExpired())
-            return false;
-        Gui_Helper::waitProcessingEvents(unsigned(std::max(1, timing.waitStep)));
-    }
+    return Gui_Helper::waitThen(call, done, timing.waitTimeout, timing.waitStep, next);
 }

@@ -1,5 +1,6 @@
 #include "Gui_Helper.h"
 
+#include "Automation_Call.h"
 #include "QuendralLibrary.h"
 
 #include <QCoreApplication>
@@ -295,6 +296,21 @@ void waitProcessingEvents(unsigned int milliseconds)
     }
     // What fell due during the last sleep (on a loaded machine the whole wait may pass in it).
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+int waitThen(Automation_Call* call, const std::function<bool()>& done, int timeoutMs, int stepMs,
+             const std::function<int(bool)>& next)
+{
+    if (call)
+        return call->waitUntil(done, timeoutMs, stepMs, [next](int met) { return next(met != 0); });
+    const QDeadlineTimer deadline(qint64(std::max(0, timeoutMs)), Qt::PreciseTimer);
+    for (;;) {
+        if (done())
+            return next(true);
+        if (deadline.hasExpired())
+            return next(false);
+        waitProcessingEvents(unsigned(std::max(1, stepMs)));
+    }
 }
 
 QString windowGeometryPath(const QString& name)

@@ -4,6 +4,9 @@
 #include <QPoint>
 #include <QString>
 
+#include <functional>
+
+class Automation_Call;
 class QGroupBox;
 class QMainWindow;
 class QSplitter;
@@ -40,6 +43,11 @@ QPoint centerOnWidget(QWidget* over, QWidget* widget);
 bool fillParentWidget(QWidget* widget, bool zeroMargins, bool zeroMinimumSize);
 // Keeps the calling thread's events flowing for at least the given time (0: one pass).
 void waitProcessingEvents(unsigned int milliseconds);
+// Waits until done holds (next(true)) or timeoutMs passed (next(false)) and answers what next
+// answers. With a call no event loop turns here: next runs when the wait ends, and the answer
+// now is Automation_Call::Pending. Without one the wait is here, events flowing every stepMs.
+int waitThen(Automation_Call* call, const std::function<bool()>& done, int timeoutMs, int stepMs,
+             const std::function<int(bool)>& next);
 
 // Layout files. name empty: the widget's object name (for splitters, the object name of
 // the splitter's window). Saves replace the file in one step; a missing folder

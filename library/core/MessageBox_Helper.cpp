@@ -1,5 +1,6 @@
 #include "MessageBox_Helper.h"
 
+#include "Automation_Call.h"
 #include "MessageBox_Helper_ScrollBox.h"
 #include "QuendralLibrary.h"
 
@@ -33,6 +34,11 @@ struct OwnedDialog {
     const void* owner;
 };
 QList<OwnedDialog> g_ownedDialogs;
+
+void forgetDialog(const QDialog* dialog)
+{
+    g_ownedDialogs.removeIf([dialog](const OwnedDialog& entry) { return entry.dialog == dialog || !entry.dialog; });
+}
 
 bool mayShowWindows()
 {
@@ -187,15 +193,50 @@ int MessageBox_Helper::exec(QDialog* dialog)
         owner = g_ownerScopes.back().owner;
     }
     g_ownedDialogs.append({dialog, owner});
-    const auto forget = qScopeGuard([dialog] {
-        g_ownedDialogs.removeIf([dialog](const OwnedDialog& entry) { return entry.dialog == dialog || !entry.dialog; });
-    });
+    const auto forget = qScopeGuard([dialog] { forgetDialog(dialog); });
     DialogFunction function;
     {
         QMutexLocker locker(&g_mutex);
         function = g_dialogFunction;
     }
     return function ? function(dialog) : dialog->exec();
+}
+
+int MessageBox_Helper::open(Automation_Call* call, QDialog* dialog, const std::function<int(int result)>& next)
+{
+    DialogFunction function;
+    {
+        QMutexLocker locker(&g_mutex);
+        function = g_dialogFunction;
+    }
+    if (!call || function || !dialog || call->isOwnerGone()) {
+        const std::unique_ptr<QDialog> owned(dialog);
+        if (call && call->isOwnerGone())
+            return next(QDialog::Rejected);
+        return next(exec(owned.get()));
+    }
+    const QPointer<QDialog> guard(dialog);
+    g_ownedDialogs.append({guard, call->owner()});
+    const auto done = [guard] {
+        forgetDialog(guard);
+        if (guard)
+            guard->deleteLater();
+    };
+    return call->suspend(
+        [next, done](int result) {
+            const int code = next(result);
+            done();
+            return code;
+        },
+        [guard](const Automation_Call::Resume& resume) {
+            QObject::connect(guard, &QDialog::finished, guard, [resume](int result) { resume(result); });
+            guard->open();
+        },
+        [guard, done] {
+            if (guard)
+                guard->reject();
+            done();
+        });
 }
 
 MessageBox_Helper::DialogOwnerScope::DialogOwnerScope(const void* owner)
@@ -212,6 +253,7 @@ void MessageBox_Helper::rejectDialogsOf(const void* owner)
 {
     if (!owner)
         return;
+    Automation_Call::ownerGone(owner);
     for (OwnerScope& scope : g_ownerScopes) {
         if (scope.owner == owner)
             scope.gone = true;
@@ -221,7 +263,8 @@ void MessageBox_Helper::rejectDialogsOf(const void* owner)
         if (entry.owner == owner && entry.dialog)
             dialogs << entry.dialog;
     }
-    // Rejecting ends the dialog's event loop; its exec() returns once the loops above it end.
+    // Rejecting ends the dialog's event loop, or the call waiting for its end goes on: its exec()
+    // returns once the loops above it end, an opened one answers its call from the event loop.
     for (const QPointer<QDialog>& dialog : std::as_const(dialogs)) {
         if (dialog)
             dialog->reject();

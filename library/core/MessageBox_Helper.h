@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+class Automation_Call;
 class QDialog;
 class QWidget;
 
@@ -86,11 +87,18 @@ public:
     // method asks the operator to choose something.
     using DialogFunction = std::function<int(QDialog* dialog)>;
     static int exec(QDialog* dialog);
+    // The same dialog for a caller that goes on with its result in next, and answers what next
+    // answers; the dialog is taken and deleted after next ran. With a call it is shown without
+    // a nested event loop (open()): next runs when it ends, and the answer now is
+    // Automation_Call::Pending. A call whose owner went gets Rejected without a dialog. It
+    // belongs to the call's owner (rejectDialogsOf).
+    static int open(Automation_Call* call, QDialog* dialog, const std::function<int(int result)>& next);
 
     // Dialogs shown on behalf of someone who may go away before answering (an automation
     // client): while a scope lives, a dialog that exec() shows belongs to the owner of the
-    // innermost scope. rejectDialogsOf(owner) cancels the owner's open dialogs, and exec()
-    // answers Rejected at once for an owner gone while its scope still lives. GUI thread.
+    // innermost scope. rejectDialogsOf(owner) cancels the owner's open dialogs (those its calls
+    // opened too), exec() answers Rejected at once for an owner gone while its scope still
+    // lives, and the owner's waiting calls open no further dialog. GUI thread.
     class DialogOwnerScope {
     public:
         explicit DialogOwnerScope(const void* owner);

@@ -2,8 +2,6 @@
 
 #include "Gui_Helper.h"
 
-#include <QDeadlineTimer>
-
 StepWorker_Thread::StepWorker_Thread(qint32 finishState, QObject* parent)
     : QThread(parent)
     , m_finishState(finishState)
@@ -40,28 +38,20 @@ void StepWorker_Thread::startRun(qint32 state)
     m_wake.release(1);
 }
 
-bool StepWorker_Thread::waitForIdle()
-{
-    const QDeadlineTimer deadline(m_stopTimeoutMs.load());
-    while (m_state.load() != StateIdle) {
-        if (deadline.hasExpired())
-            return false;
-        Gui_Helper::waitProcessingEvents(20);
-    }
-    return true;
-}
-
-Errors::Type_Error StepWorker_Thread::Stop()
+Errors::Type_Error StepWorker_Thread::Stop(Automation_Call* call)
 {
     if (m_state.load() == StateIdle)
         return 0;
     // Test and set in one: of two stops only the first waits.
     if (m_stop.exchange(true))
         return ErrorAborted;
-    if (!waitForIdle())
-        return ErrorInProgress;
-    m_stop.store(false);
-    return 0;
+    return Errors::Type_Error(Gui_Helper::waitThen(
+        call, [this] { return m_state.load() == StateIdle; }, m_stopTimeoutMs.load(), 20, [this](bool idle) -> int {
+            if (!idle)
+                return ErrorInProgress;
+            m_stop.store(false);
+            return 0;
+        }));
 }
 
 qint32 StepWorker_Thread::failWith(Errors::Type_Error code)

@@ -8,6 +8,8 @@
 
 #include <atomic>
 
+class Automation_Call;
+
 // A worker that runs its jobs as a step state machine on a thread of its own: one step per
 // pass of its loop, a stop request and a quit request tested after every step. One owner
 // thread (the GUI thread) calls its operations and hands a job over while the worker is idle:
@@ -31,7 +33,8 @@ public:
     // Owner thread. Waits, keeping the GUI responsive, until the worker is idle: 0 (at once
     // when idle); 100 when another stop is waiting; 101 when the worker did not stop within
     // the stop time-out (the request stays, so the run still ends after its current step).
-    Errors::Type_Error Stop();
+    // With a call the wait is part of it (Automation_Call) and the answer Pending until then.
+    Errors::Type_Error Stop(Automation_Call* call = nullptr);
 
     qint32 state() const { return m_state.load(); }
     bool isIdle() const { return m_state.load() == StateIdle; }
@@ -67,7 +70,6 @@ protected:
 
 private:
     void run() final;
-    bool waitForIdle();
 
     const qint32 m_finishState;
     QSemaphore m_wake;

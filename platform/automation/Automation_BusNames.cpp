@@ -1,6 +1,7 @@
 #include "Automation_BusNames.h"
 
 #include <QStringList>
+#include <QUuid>
 
 namespace {
 
@@ -52,9 +53,15 @@ QString interfaceName(const QString& applicationName, const QString& className)
     return nameElement(applicationName) + QStringLiteral(".I") + nameElement(className);
 }
 
-QString objectPath(const QString& className, quint64 serial)
+QString objectPath(const QString& className, const QString& run, quint64 serial)
 {
-    return QLatin1Char('/') + nameElement(className) + QLatin1Char('/') + QString::number(serial);
+    return QLatin1Char('/') + nameElement(className) + QLatin1Char('/') + nameElement(run) + QLatin1Char('/')
+        + QString::number(serial);
+}
+
+QString newRun()
+{
+    return QLatin1Char('r') + QUuid::createUuid().toString(QUuid::Id128);
 }
 
 QString errorUnknownClass()
@@ -80,6 +87,11 @@ QString errorUnknownObject()
 QString errorNotOwner()
 {
     return errorName("NotOwner");
+}
+
+QString errorNotAnswered()
+{
+    return errorName("NotAnswered");
 }
 
 } // namespace Automation_BusNames

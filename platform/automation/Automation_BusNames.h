@@ -15,8 +15,11 @@ QString factoryInterface();
 QString serviceName(const QString& applicationName, const QString& className);
 // "<application>.I<class>": the interface of the class's objects.
 QString interfaceName(const QString& applicationName, const QString& className);
-// "/<class>/<serial>"
-QString objectPath(const QString& className, quint64 serial);
+// "/<class>/<run>/<serial>": run tells one run of the server from every other, so a path a
+// client kept from an earlier run never reaches an object of this one.
+QString objectPath(const QString& className, const QString& run, quint64 serial);
+// A new run component: "r" and 32 random hexadecimal digits.
+QString newRun();
 
 // Names of the errors the factory answers with.
 QString errorUnknownClass();
@@ -24,5 +27,7 @@ QString errorClassNotOffered();
 QString errorCreationFailed();
 QString errorUnknownObject();
 QString errorNotOwner();
+// A call that was still waiting for its answer when the server ended it.
+QString errorNotAnswered();
 
 } // namespace Automation_BusNames

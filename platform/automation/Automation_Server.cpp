@@ -4,6 +4,8 @@
 #include "Automation_ClassFactoryAdaptor.h"
 
 #include <QCoreApplication>
+#include <QDBusContext>
+#include <QDBusMessage>
 #include <QDBusConnectionInterface>
 #include <QDBusServiceWatcher>
 
@@ -17,6 +19,7 @@ Automation_Server::Automation_Server(QAxFactory* factory, const QDBusConnection&
     , m_connection(connection)
     , m_adaptor(new Automation_ClassFactoryAdaptor(this))
     , m_clientWatcher(new QDBusServiceWatcher(this))
+    , m_run(Automation_BusNames::newRun())
     , m_quit([] { QCoreApplication::quit(); })
 {
     m_clientWatcher->setConnection(connection);
@@ -98,7 +101,7 @@ Automation_Server::Answer Automation_Server::createObject(const QString& key, co
         answer.errorText = QStringLiteral("The factory made no object of \"%1\"").arg(key);
         return answer;
     }
-    const QString path = Automation_BusNames::objectPath(key, ++m_serial);
+    const QString path = Automation_BusNames::objectPath(key, m_run, ++m_serial);
     if (!busPublish(path, key, object, client)) {
         delete object;
         answer.errorName = Automation_BusNames::errorCreationFailed();
@@ -134,6 +137,28 @@ Automation_Server::Answer Automation_Server::release(const QString& objectPath, 
     answer.errorName = Automation_BusNames::errorUnknownObject();
     answer.errorText = QStringLiteral("No object %1").arg(objectPath);
     return answer;
+}
+
+bool Automation_Server::admits(const QObject* object, const QString& client) const
+{
+    for (const LiveObject& live : m_objects) {
+        if (live.object == object)
+            return live.client == client;
+    }
+    return true;
+}
+
+bool Automation_Server::refusesCaller(const QObject* object, QDBusContext& context)
+{
+    const Automation_Server* server = g_current;
+    if (!context.calledFromDBus() || !server)
+        return false;
+    const QString caller = context.message().service();
+    if (server->admits(object, caller))
+        return false;
+    context.sendErrorReply(Automation_BusNames::errorNotOwner(),
+                           QStringLiteral("The object %1 belongs to another client").arg(context.message().path()));
+    return true;
 }
 
 void Automation_Server::slot_clientUnregistered(const QString& client)

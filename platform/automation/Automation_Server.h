@@ -12,6 +12,7 @@
 #include <vector>
 
 class Automation_ClassFactoryAdaptor;
+class QDBusContext;
 class QDBusServiceWatcher;
 
 // The bus side of an automation server: owns the factory, offers its classes under their
@@ -55,6 +56,14 @@ public:
     Answer createObject(const QString& key, const QString& client);
     Answer release(const QString& objectPath, const QString& client);
 
+    // Whether client may call object's methods: only the client that made it may, as only
+    // that one may release it. Objects no server made take every caller.
+    bool admits(const QObject* object, const QString& client) const;
+    // For an exported object's methods: a bus call from a client that does not own object is
+    // answered an error here (true), and the method must then do nothing. Calls that do not
+    // come over the bus pass.
+    static bool refusesCaller(const QObject* object, QDBusContext& context);
+
     // How a started server that is no service ends when its last object goes; the
     // default quits the application's event loop. Tests replace it.
     void setQuitFunction(std::function<void()> quit) { m_quit = std::move(quit); }
@@ -86,6 +95,7 @@ private:
     QAxFactory::ServerType m_type = QAxFactory::SingleInstance;
     QSet<QString> m_offered;
     std::vector<LiveObject> m_objects;
+    QString m_run;
     quint64 m_serial = 0;
     std::function<void()> m_quit;
 };

@@ -1,10 +1,13 @@
 #include "AutomationTestClass.h"
 #include "Automation_BusNames.h"
+#include "Automation_Call.h"
 #include "Automation_Server.h"
 #include "PrivateSessionBus.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusObjectPath>
+#include <QDBusPendingCall>
+#include <QDBusPendingReply>
 #include <QPointer>
 #include <QtTest>
 
@@ -31,6 +34,11 @@ private slots:
     void lastReleaseEndsOnlyAStartedServerThatIsNoService_data();
     void lastReleaseEndsOnlyAStartedServerThatIsNoService();
     void destructionDeletesObjectsWithoutQuitting();
+    void pathsDifferAcrossRuns();
+    void onlyTheOwnerCallsItsObject();
+    void laterAnswersDoNotWaitForEachOther();
+    void callsStillWaitingAtTheEndGetAnError();
+    void callOutlivesItsReleasedObject();
 
 private:
     QDBusMessage createObject(const QDBusConnection& client, const QString& destination,
@@ -38,6 +46,7 @@ private:
     QDBusMessage release(const QDBusConnection& client, const QString& destination, const QString& path);
     QDBusMessage call(const QDBusConnection& client, const QString& destination, const QString& path,
                       const QString& method, const QVariantList& arguments);
+    QDBusPendingCall callLater(const QDBusConnection& client, const QString& path, int key);
     QString serviceName() const;
     QString serverName() const { return m_serverConnection.baseService(); }
     void makeServer(bool service = true);
@@ -68,6 +77,7 @@ void tst_Automation_Server::init()
 
 void tst_Automation_Server::cleanup()
 {
+    Automation_Call::endAll();
     m_server.reset();
     QCOMPARE(AutomationTestClass::liveObjects(), 0);
     QDBusConnection::disconnectFromBus(m_serverConnection.name());
@@ -114,6 +124,13 @@ QDBusMessage tst_Automation_Server::call(const QDBusConnection& client, const QS
     QDBusMessage message = QDBusMessage::createMethodCall(destination, path, QString(), method);
     message.setArguments(arguments);
     return PrivateSessionBus::callAndWait(client, message);
+}
+
+QDBusPendingCall tst_Automation_Server::callLater(const QDBusConnection& client, const QString& path, int key)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(serverName(), path, QString(), QStringLiteral("Later"));
+    message << key;
+    return client.asyncCall(message, 60000);
 }
 
 static QString pathOf(const QDBusMessage& reply)
@@ -327,6 +344,83 @@ void tst_Automation_Server::destructionDeletesObjectsWithoutQuitting()
     QCOMPARE(quits, 0);
     QVERIFY(!m_clientA.interface()->isServiceRegistered(serviceName()));
     QVERIFY(!QAxFactory::isServer());
+}
+
+void tst_Automation_Server::pathsDifferAcrossRuns()
+{
+    QVERIFY(m_server->start(QAxFactory::MultipleInstances));
+    const QString before = pathOf(createObject(m_clientA, serviceName()));
+    QVERIFY(!before.isEmpty());
+    makeServer();
+    QVERIFY(m_server->start(QAxFactory::MultipleInstances));
+    const QString after = pathOf(createObject(m_clientB, serviceName()));
+    QVERIFY(!after.isEmpty());
+    // Both first objects of their runs: only the run tells them apart.
+    QVERIFY2(after != before, qPrintable(after));
+    // A path kept from the earlier run reaches nothing of this one.
+    const QDBusMessage late = call(m_clientA, serverName(), before, QStringLiteral("Echo"), {QStringLiteral("x")});
+    QCOMPARE(late.type(), QDBusMessage::ErrorMessage);
+}
+
+void tst_Automation_Server::onlyTheOwnerCallsItsObject()
+{
+    QVERIFY(m_server->start(QAxFactory::MultipleInstances));
+    const QString path = pathOf(createObject(m_clientA, serviceName()));
+    QVERIFY(!path.isEmpty());
+    const QDBusMessage refused = call(m_clientB, serverName(), path, QStringLiteral("Owned"), {5});
+    QCOMPARE(refused.type(), QDBusMessage::ErrorMessage);
+    QCOMPARE(refused.errorName(), Automation_BusNames::errorNotOwner());
+    QCOMPARE(call(m_clientA, serverName(), path, QStringLiteral("Owned"), {5}).arguments(), (QVariantList{0, 5}));
+}
+
+void tst_Automation_Server::laterAnswersDoNotWaitForEachOther()
+{
+    QVERIFY(m_server->start(QAxFactory::MultipleInstances));
+    const QString pathA = pathOf(createObject(m_clientA, serviceName()));
+    const QString pathB = pathOf(createObject(m_clientB, serviceName()));
+    QVERIFY(!pathA.isEmpty() && !pathB.isEmpty());
+    const QDBusPendingCall first = callLater(m_clientA, pathA, 101);
+    const QDBusPendingCall second = callLater(m_clientB, pathB, 102);
+    // Both wait; the later one is let go first and answered while the earlier still waits.
+    QTRY_COMPARE(Automation_Call::waitingCount(), 2);
+    AutomationTestClass::release(102);
+    QTRY_VERIFY(second.isFinished());
+    QCOMPARE(second.reply().arguments(), (QVariantList{0, 204}));
+    QVERIFY(!first.isFinished());
+    // Meanwhile the server answers anything else at once.
+    QCOMPARE(call(m_clientB, serverName(), pathB, QStringLiteral("Negate"), {false}).arguments(), QVariantList{true});
+    AutomationTestClass::release(101);
+    QTRY_VERIFY(first.isFinished());
+    QCOMPARE(first.reply().arguments(), (QVariantList{0, 202}));
+}
+
+void tst_Automation_Server::callsStillWaitingAtTheEndGetAnError()
+{
+    QVERIFY(m_server->start(QAxFactory::MultipleInstances));
+    const QString path = pathOf(createObject(m_clientA, serviceName()));
+    QVERIFY(!path.isEmpty());
+    const QDBusPendingCall waiting = callLater(m_clientA, path, 103);
+    QTRY_COMPARE(Automation_Call::waitingCount(), 1);
+    Automation_Call::endAll();
+    QTRY_VERIFY(waiting.isFinished());
+    QVERIFY(waiting.isError());
+    QCOMPARE(waiting.error().name(), Automation_BusNames::errorNotAnswered());
+}
+
+void tst_Automation_Server::callOutlivesItsReleasedObject()
+{
+    QVERIFY(m_server->start(QAxFactory::MultipleInstances));
+    const QString path = pathOf(createObject(m_clientA, serviceName()));
+    QVERIFY(!path.isEmpty());
+    const QDBusPendingCall waiting = callLater(m_clientA, path, 105);
+    QTRY_COMPARE(Automation_Call::waitingCount(), 1);
+    QCOMPARE(release(m_clientA, serverName(), path).type(), QDBusMessage::ReplyMessage);
+    QCOMPARE(AutomationTestClass::liveObjects(), 0);
+    // The call keeps nothing of its object: it ends on its own and is still answered.
+    AutomationTestClass::release(105);
+    QTRY_VERIFY(waiting.isFinished());
+    QCOMPARE(waiting.reply().arguments(), (QVariantList{0, 210}));
+    QCOMPARE(Automation_Call::waitingCount(), 0);
 }
 
 QTEST_GUILESS_MAIN(tst_Automation_Server)

@@ -3,6 +3,7 @@
 // automation interface, their getters, settings edits and their file, saving the shown
 // picture, the automation-server mode and the dock.
 
+#include "Automation_Call.h"
 #include "Camera_LiveView_Gui.h"
 #include "Camera_LiveView_Settings.h"
 #include "CameraTestSupport.h"
@@ -114,6 +115,7 @@ private slots:
     void homogeneityAidByAutomation();
     void getterWaitsForTheFirstLivePicture();
     void getterWithoutResultTimesOut();
+    void getterForACallEndsWithItsOwnWait();
     void showRefusesNonsense_data();
     void showRefusesNonsense();
     void invalidFilterModeStopsTheHomogeneityAid();
@@ -372,6 +374,41 @@ void tst_Camera_LiveView_Gui::getterWithoutResultTimesOut()
     QVERIFY(!inTolerance);
     QCOMPARE(v.live->CameraAperture_GetCurrentValue(a, b, c, inTolerance), 15);
     QCOMPARE(v.live->CameraHomogeneous_GetCurrentValue(a, b, c, inTolerance), 15);
+}
+
+void tst_Camera_LiveView_Gui::getterForACallEndsWithItsOwnWait()
+{
+    setWaitTimeout(kLongWait);
+    LiveView v;
+    QVERIFY(v.show());
+    QCOMPARE(v.live->CameraFocus_Show(5, 5, 80, 60, 10, 13, 30), 0);
+    const int owner = 0;
+    const std::shared_ptr<Automation_Call> call = Automation_Call::create(&owner);
+    int finished = Automation_Call::Pending;
+    call->setFinished([&finished](int code) { finished = code; });
+    double current = -1, maximum = -1, lower = -1;
+    bool inTolerance = true;
+    // No picture yet: the call waits, the outputs at their presets until it ends.
+    QCOMPARE(int(v.live->CameraFocus_GetCurrentValue(current, maximum, lower, inTolerance, call.get())),
+             Automation_Call::Pending);
+    QCOMPARE(current, 0.0);
+    QVERIFY(!inTolerance);
+    v.deliver(checkerboard());
+    QTRY_COMPARE(finished, 0);
+    QVERIFY(current > 13.0);
+    QCOMPARE(maximum, current);
+    QVERIFY(inTolerance);
+
+    // The aperture aid never shown gets no result: its own (short) wait ends the call.
+    setWaitTimeout(kShortWait);
+    const std::shared_ptr<Automation_Call> unanswered = Automation_Call::create(&owner);
+    finished = Automation_Call::Pending;
+    unanswered->setFinished([&finished](int code) { finished = code; });
+    double a = 5, b = 5, c = 5;
+    QCOMPARE(int(v.live->CameraAperture_GetCurrentValue(a, b, c, inTolerance, unanswered.get())),
+             Automation_Call::Pending);
+    QTRY_COMPARE(finished, 15);
+    QCOMPARE(QList<double>({a, b, c}), QList<double>({0.0, 0.0, 0.0}));
 }
 
 void tst_Camera_LiveView_Gui::showRefusesNonsense_data()

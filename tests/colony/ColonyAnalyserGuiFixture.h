@@ -23,6 +23,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 #include <QVariant>
 
@@ -125,6 +126,24 @@ inline bool waitForIdleWorker(ColonyAnalyserGui& page, int timeoutMs = 300000)
     while (page.worker()->state() != ColonyAnalyserThread::StateIdle && !deadline.hasExpired())
         QThread::yieldCurrentThread();
     return page.worker()->state() == ColonyAnalyserThread::StateIdle;
+}
+
+// Analyses the picture and shows every report of the run; the run's result (-1 when it does
+// not end in time).
+inline Errors::Type_Error analyseAndShow(ColonyAnalyserGui& page, const Halcon::Hobject& image,
+                                         int timeoutMs = 300000)
+{
+    if (const Errors::Type_Error code = page.Analyse(image); code != 0)
+        return code;
+    Errors::Type_Error result = -1;
+    const bool done = QTest::qWaitFor(
+        [&] {
+            bool running = true;
+            result = page.CheckRunning(running);
+            return !running;
+        },
+        timeoutMs);
+    return done ? result : Errors::Type_Error(-1);
 }
 
 inline Halcon::Hobject picture(int width = 200, int height = 150)

@@ -38,22 +38,6 @@ PlateScenes::Scene plate()
     return PlateScenes::generate(options);
 }
 
-// Analyses the picture and shows every report of the run; the run's result.
-Errors::Type_Error analyse(ColonyAnalyserGui& page, const Halcon::Hobject& image)
-{
-    if (const Errors::Type_Error code = page.Analyse(image); code != 0)
-        return code;
-    Errors::Type_Error result = -1;
-    const bool done = QTest::qWaitFor(
-        [&] {
-            bool running = true;
-            result = page.CheckRunning(running);
-            return !running;
-        },
-        kRunTimeoutMs);
-    return done ? result : Errors::Type_Error(-1);
-}
-
 int goodCount(const ColonyAnalyserGui::ContainerEntry& container)
 {
     int count = 0;
@@ -136,7 +120,7 @@ void tst_ColonyAnalyserGuiEdit::editorGetsTheGoodColonies()
 {
     Page p(PlateSceneSettings::settingsFor(m_scene));
     ColonyAnalyserGui& page = *p.page;
-    QCOMPARE(analyse(page, m_scene.image), Errors::Type_Error(0));
+    QCOMPARE(analyseAndShow(page, m_scene.image), Errors::Type_Error(0));
     QVERIFY(busyContainer(page) >= 0);
 
     ColonyEditorGui::EditRack handed;
@@ -178,7 +162,7 @@ void tst_ColonyAnalyserGuiEdit::acceptedEditReachesTheStoredRack()
 {
     Page p(PlateSceneSettings::settingsFor(m_scene));
     ColonyAnalyserGui& page = *p.page;
-    QCOMPARE(analyse(page, m_scene.image), Errors::Type_Error(0));
+    QCOMPARE(analyseAndShow(page, m_scene.image), Errors::Type_Error(0));
     const int target = busyContainer(page);
     QVERIFY(target >= 0);
     ColonyAnalyserGui::ContainerEntry& container = *page.rack().containers[size_t(target)];
@@ -300,7 +284,7 @@ void tst_ColonyAnalyserGuiEdit::okWithoutEditMarksEveryPassedColony()
 {
     Page p(PlateSceneSettings::settingsFor(m_scene));
     ColonyAnalyserGui& page = *p.page;
-    QCOMPARE(analyse(page, m_scene.image), Errors::Type_Error(0));
+    QCOMPARE(analyseAndShow(page, m_scene.image), Errors::Type_Error(0));
     QStringList before = colonyState(page);
     page.setEditorRunner([](ColonyEditorGui& dialog) {
         button(dialog, "m_QPushButton_Ok")->click();
@@ -328,7 +312,7 @@ void tst_ColonyAnalyserGuiEdit::cancelChangesNothing()
 {
     Page p(PlateSceneSettings::settingsFor(m_scene));
     ColonyAnalyserGui& page = *p.page;
-    QCOMPARE(analyse(page, m_scene.image), Errors::Type_Error(0));
+    QCOMPARE(analyseAndShow(page, m_scene.image), Errors::Type_Error(0));
     const int target = busyContainer(page);
     QVERIFY(target >= 0);
     const QStringList before = colonyState(page);
@@ -367,7 +351,7 @@ void tst_ColonyAnalyserGuiEdit::refusedUnlessTheRunIsShown()
         expected = ColonyAnalyserGui::ErrorNoPicture;
     } else if (state == QLatin1String("failed")) {
         // A picture without reference marks: the run ends with the search's error.
-        expected = analyse(page, picture(400, 300));
+        expected = analyseAndShow(page, picture(400, 300));
         QVERIFY(expected != 0 && expected != -1);
     } else {
         QCOMPARE(page.Analyse(m_scene.image), Errors::Type_Error(0));
@@ -393,7 +377,7 @@ void tst_ColonyAnalyserGuiEdit::entryPointsWaitForTheEditor()
 {
     Page p(PlateSceneSettings::settingsFor(m_scene));
     ColonyAnalyserGui& page = *p.page;
-    QCOMPARE(analyse(page, m_scene.image), Errors::Type_Error(0));
+    QCOMPARE(analyseAndShow(page, m_scene.image), Errors::Type_Error(0));
     const QStringList before = colonyState(page);
     QList<Errors::Type_Error> answers;
     page.setEditorRunner([&](ColonyEditorGui&) {
@@ -428,7 +412,7 @@ void tst_ColonyAnalyserGuiEdit::foreignRecordChangesNothing()
     QFETCH(QString, fault);
     Page p(PlateSceneSettings::settingsFor(m_scene));
     ColonyAnalyserGui& page = *p.page;
-    QCOMPARE(analyse(page, m_scene.image), Errors::Type_Error(0));
+    QCOMPARE(analyseAndShow(page, m_scene.image), Errors::Type_Error(0));
     const int target = busyContainer(page);
     QVERIFY(target >= 0);
     const ColonyAnalyserGui::ContainerEntry& container = *page.rack().containers[size_t(target)];

@@ -1,3 +1,4 @@
+#include "Automation_Call.h"
 #include "RackDatabaseFixture.h"
 #include "RackZipExport.h"
 
@@ -7,6 +8,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QXmlStreamReader>
 #include <QtTest>
 
@@ -47,6 +49,9 @@ private slots:
     void safeFileName_data();
     void safeFileName();
     void archiveCannotBeCreated();
+    void forACallTheArchiveIsWrittenElsewhere();
+    void longerListIsRefused_data();
+    void longerListIsRefused();
     void askArchiveMode_data();
     void askArchiveMode();
 
@@ -79,6 +84,7 @@ void tst_RackZipExport::init()
 
 void tst_RackZipExport::cleanup()
 {
+    Automation_Call::endAll();
     m_db.reset();
     m_dir.reset();
 }
@@ -294,6 +300,75 @@ void tst_RackZipExport::archiveCannotBeCreated()
     QCOMPARE(int(exporter.exportToZipArchive({1}, archive, false, true)), int(RackZipExport::ErrorCreateArchive));
     QCOMPARE(m_boxes.size(), 1);
     QCOMPARE(m_boxes.first().text, QStringLiteral("Cannot generate export archive \"%1\"!").arg(archive));
+}
+
+void tst_RackZipExport::forACallTheArchiveIsWrittenElsewhere()
+{
+    // Three racks among many that do not exist, more than one step of rows.
+    QList<int> ids;
+    for (int i = 1; i <= 3; ++i) {
+        const QString picture = writePicture(*m_dir, QStringLiteral("zelvorin_%1_Rack.png").arg(i), 40 * i);
+        const Database::ID id = insert(rackRow(QStringLiteral("BC-%1").arg(i), picture, i));
+        QVERIFY(id > 0);
+        ids << 900000 + i;
+        for (int missing = 0; missing < 700; ++missing)
+            ids << 1000000 + 1000 * i + missing;
+        ids << int(id);
+    }
+    RackZipExport exporter(m_db->holder.get());
+    const QString inPlace = m_dir->filePath(QStringLiteral("in place.zip"));
+    QCOMPARE(int(exporter.exportToZipArchive(ids, inPlace, false, false)), int(RackZipExport::ErrorPrepareData));
+
+    const int owner = 0;
+    const std::shared_ptr<Automation_Call> call = Automation_Call::create(&owner);
+    int finished = Automation_Call::Pending;
+    call->setFinished([&finished](int code) { finished = code; });
+    const QString elsewhere = m_dir->filePath(QStringLiteral("elsewhere.zip"));
+    QCOMPARE(int(exporter.exportToZipArchive(ids, elsewhere, false, call.get())), Automation_Call::Pending);
+    // The export goes on while events flow, between its steps.
+    int turns = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, this, [&turns] { ++turns; });
+    ticker.start(0);
+    QTRY_VERIFY_WITH_TIMEOUT(finished != Automation_Call::Pending, 60000);
+    QCOMPARE(finished, int(RackZipExport::ErrorPrepareData));
+    QVERIFY(turns >= 3);
+    bool ok = false;
+    const QMap<QString, QByteArray> written = readArchive(elsewhere, &ok);
+    QVERIFY(ok);
+    QCOMPARE(written, readArchive(inPlace, &ok));
+    QCOMPARE(written.size(), 12);
+    QVERIFY(m_boxes.isEmpty());
+}
+
+void tst_RackZipExport::longerListIsRefused_data()
+{
+    QTest::addColumn<bool>("forACall");
+    QTest::newRow("in place") << false;
+    QTest::newRow("for a call") << true;
+}
+
+void tst_RackZipExport::longerListIsRefused()
+{
+    QFETCH(bool, forACall);
+    const QString picture = writePicture(*m_dir, QStringLiteral("zelvorin_1_Rack.png"), 40);
+    const Database::ID id = insert(rackRow(QStringLiteral("BC"), picture, 1));
+    QVERIFY(id > 0);
+    QList<int> ids{int(id)};
+    while (ids.size() <= RackZipExport::MaximumRackCount)
+        ids << 1000000 + int(ids.size());
+    const int owner = 0;
+    const std::shared_ptr<Automation_Call> call = Automation_Call::create(&owner);
+    const QString archive = m_dir->filePath(QStringLiteral("long.zip"));
+    RackZipExport exporter(m_db->holder.get());
+    QCOMPARE(int(exporter.exportToZipArchive(ids, archive, false, forACall ? call.get() : nullptr)),
+             int(RackZipExport::ErrorTooManyRacks));
+    QVERIFY(!QFileInfo::exists(archive));
+    // One fewer is taken: the rack goes in, the others are reported.
+    ids.removeLast();
+    QCOMPARE(int(exporter.exportToZipArchive(ids, archive, false, false)), int(RackZipExport::ErrorPrepareData));
+    bool ok = false;
+    QCOMPARE(readArchive(archive, &ok).size(), 4);
 }
 
 void tst_RackZipExport::askArchiveMode_data()

@@ -1,3 +1,4 @@
+#include "Automation_Call.h"
 #include "MessageBox_Helper.h"
 
 #include <QDialog>
@@ -7,7 +8,8 @@
 
 // Dialogs shown for someone who may leave before answering: the owner is the innermost scope,
 // its departure cancels its open dialogs and answers a later one at once, and the dialogs of
-// others stay.
+// others stay. A dialog opened for an automation call is shown without a loop of its own and
+// goes on with the call when it ends.
 class tst_MessageBox_Helper_DialogOwners : public QObject {
     Q_OBJECT
 private slots:
@@ -15,11 +17,15 @@ private slots:
     void ownerGoneBeforeTheDialogOpens();
     void innermostScopeOwnsTheDialog_data();
     void innermostScopeOwnsTheDialog();
+    void openedDialogGoesOnWithItsCall_data();
+    void openedDialogGoesOnWithItsCall();
+    void callOfAGoneOwnerOpensNoDialog();
 };
 
 void tst_MessageBox_Helper_DialogOwners::cleanup()
 {
     MessageBox_Helper::setDialogFunction({});
+    Automation_Call::endAll();
 }
 
 void tst_MessageBox_Helper_DialogOwners::ownerGoneBeforeTheDialogOpens()
@@ -71,6 +77,58 @@ void tst_MessageBox_Helper_DialogOwners::innermostScopeOwnsTheDialog()
     const int result = MessageBox_Helper::exec(&dialog);
     QCOMPARE(result, cancelled ? int(QDialog::Rejected) : int(QDialog::Accepted));
     QCOMPARE(stillShown, !cancelled);
+}
+
+void tst_MessageBox_Helper_DialogOwners::openedDialogGoesOnWithItsCall_data()
+{
+    QTest::addColumn<QString>("ending");
+    QTest::addColumn<int>("result");
+    QTest::newRow("accepted") << QStringLiteral("accept") << int(QDialog::Accepted);
+    QTest::newRow("owner left") << QStringLiteral("owner") << int(QDialog::Rejected);
+}
+
+void tst_MessageBox_Helper_DialogOwners::openedDialogGoesOnWithItsCall()
+{
+    QFETCH(QString, ending);
+    QFETCH(int, result);
+    const int owner = 0;
+    const std::shared_ptr<Automation_Call> call = Automation_Call::create(&owner);
+    int finished = -1;
+    call->setFinished([&finished](int code) { finished = code; });
+    auto* dialog = new QDialog;
+    const QPointer<QDialog> shown(dialog);
+    int handed = -1;
+    const int answer = MessageBox_Helper::open(call.get(), dialog, [&handed](int dialogResult) {
+        handed = dialogResult;
+        return 40 + dialogResult;
+    });
+    QCOMPARE(answer, Automation_Call::Pending);
+    // Shown and returned: no loop of its own turns for it.
+    QVERIFY(shown && shown->isVisible());
+    QCOMPARE(handed, -1);
+    if (ending == QLatin1String("accept"))
+        shown->accept();
+    else
+        MessageBox_Helper::rejectDialogsOf(&owner);
+    QTRY_COMPARE(finished, 40 + result);
+    QCOMPARE(handed, result);
+    // Taken by open: deleted once the call went on.
+    QTRY_VERIFY(shown.isNull());
+}
+
+void tst_MessageBox_Helper_DialogOwners::callOfAGoneOwnerOpensNoDialog()
+{
+    const int owner = 0;
+    const std::shared_ptr<Automation_Call> call = Automation_Call::create(&owner);
+    // The owner goes while its call waits for something else.
+    call->waitUntil([] { return false; }, 60000, 1000, [](int code) { return code; });
+    MessageBox_Helper::rejectDialogsOf(&owner);
+    auto* dialog = new QDialog;
+    const QPointer<QDialog> shown(dialog);
+    const int answer
+        = MessageBox_Helper::open(call.get(), dialog, [](int dialogResult) { return dialogResult + 10; });
+    QCOMPARE(answer, int(QDialog::Rejected) + 10);
+    QVERIFY(shown.isNull());
 }
 
 QTEST_MAIN(tst_MessageBox_Helper_DialogOwners)

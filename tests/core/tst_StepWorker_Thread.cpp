@@ -2,6 +2,7 @@
 // and goes through the finish step, a stop that times out leaves its request only until the
 // next start, and the end of the worker skips the finish step.
 
+#include "Automation_Call.h"
 #include "StepWorker_Thread.h"
 
 #include <QElapsedTimer>
@@ -136,6 +137,7 @@ private slots:
     void stopEndsTheRunAfterItsStep_data();
     void stopEndsTheRunAfterItsStep();
     void secondStopWhileTheFirstWaits();
+    void stopForACallWaitsWithoutALoop();
     void restartRunsToTheEnd_data();
     void restartRunsToTheEnd();
     void endDuringARunSkipsTheFinish();
@@ -226,6 +228,29 @@ void tst_StepWorker_Thread::secondStopWhileTheFirstWaits()
     QCOMPARE(second, StepWorker_Thread::ErrorAborted);
     QCOMPARE(worker.error(), StepWorker_Thread::ErrorAborted);
     QVERIFY(!worker.stopRequested());
+}
+
+void tst_StepWorker_Thread::stopForACallWaitsWithoutALoop()
+{
+    Record record;
+    LatchWorker worker(record);
+    worker.hold(LatchWorker::StateWork, false);
+    worker.begin();
+    QVERIFY(worker.reached.tryAcquire(1, kTimeoutMs));
+    const int owner = 0;
+    const std::shared_ptr<Automation_Call> call = Automation_Call::create(&owner);
+    int finished = -1;
+    call->setFinished([&finished](int code) { finished = code; });
+    // The stop is asked at once and its wait handed to the call: the answer comes later.
+    QCOMPARE(int(worker.Stop(call.get())), Automation_Call::Pending);
+    QVERIFY(worker.stopRequested());
+    // Of two stops only the first waits, also when the first waits for a call.
+    QCOMPARE(worker.Stop(), StepWorker_Thread::ErrorAborted);
+    worker.open.release(1);
+    QTRY_COMPARE_WITH_TIMEOUT(finished, 0, kTimeoutMs);
+    QVERIFY(worker.isIdle());
+    QVERIFY(!worker.stopRequested());
+    QCOMPARE(worker.error(), StepWorker_Thread::ErrorAborted);
 }
 
 void tst_StepWorker_Thread::restartRunsToTheEnd_data()

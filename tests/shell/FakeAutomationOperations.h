@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Automation_Call.h"
 #include "IAutomationOperations.h"
 
 #include <QDateTime>
@@ -16,6 +17,9 @@ public:
 
     Mode mode = Mode::FillOutputs;
     Errors::Type_Error result = 7;
+    // Inside an automation call, every operation answers later, from the event loop.
+    bool answerLater = false;
+    int answeredLater = 0;
     bool hidden = false;
     QString lastOperation;
     QVariantList lastInputs;
@@ -532,11 +536,18 @@ private:
     {
         lastOperation = QString::fromLatin1(name);
         lastInputs = inputs;
-        if (mode == Mode::FillOutputs) {
-            [[maybe_unused]] int position = 0;
-            (fill(outputs, ++position), ...);
-        }
-        return result;
+        const auto finish = [this, &outputs...](int) {
+            if (mode == Mode::FillOutputs) {
+                [[maybe_unused]] int position = 0;
+                (fill(outputs, ++position), ...);
+            }
+            return int(result);
+        };
+        Automation_Call* call = answerLater ? Automation_Call::current() : nullptr;
+        if (!call)
+            return Errors::Type_Error(finish(0));
+        ++answeredLater;
+        return Errors::Type_Error(call->suspend(finish, [](const Automation_Call::Resume& resume) { resume(0); }));
     }
 
     static void fill(int& value, int position) { value = filled(QStringLiteral("i"), position).toInt(); }

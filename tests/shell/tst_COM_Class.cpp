@@ -1,6 +1,7 @@
 #include "AppErrors.h"
 #include "AutomationState.h"
 #include "Automation_BusNames.h"
+#include "Automation_Call.h"
 #include "Automation_InterfaceDescription.h"
 #include "Automation_Server.h"
 #include "COM_Class.h"
@@ -141,6 +142,44 @@ private:
     QList<bool> m_outputs;
 };
 
+// The program's class served on a bus of the test's own, with one object of a first client and
+// a second client without one. Connection names carry a serial: an earlier bus of the same
+// test left its names behind.
+struct ServedObject {
+    explicit ServedObject(int serial)
+    {
+        if (!bus.start())
+            return;
+        const QString suffix = QString::number(serial);
+        owner = bus.connect(QStringLiteral("owner") + suffix);
+        stranger = bus.connect(QStringLiteral("stranger") + suffix);
+        automationServer = std::make_unique<Automation_Server>(createAxFactory(),
+                                                               bus.connect(QStringLiteral("server") + suffix));
+        if (!automationServer->start(QAxFactory::MultipleInstances))
+            return;
+        QDBusMessage create = QDBusMessage::createMethodCall(
+            Automation_BusNames::serviceName(QStringLiteral("zelvorin"), QStringLiteral("COM_Class")),
+            Automation_BusNames::factoryPath(), Automation_BusNames::factoryInterface(),
+            QStringLiteral("CreateObject"));
+        create << QStringLiteral("COM_Class");
+        const QDBusMessage created = PrivateSessionBus::callAndWait(owner, create);
+        if (created.type() != QDBusMessage::ReplyMessage)
+            return;
+        server = created.service();
+        path = created.arguments().constFirst().value<QDBusObjectPath>().path();
+        ready = true;
+    }
+
+    PrivateSessionBus bus;
+    QDBusConnection owner{QString()};
+    QDBusConnection stranger{QString()};
+    std::unique_ptr<Automation_Server> automationServer;
+    // The server's own name on the bus and the object's path.
+    QString server;
+    QString path;
+    bool ready = false;
+};
+
 class tst_COM_Class : public QObject {
     Q_OBJECT
 private slots:
@@ -150,7 +189,9 @@ private slots:
     void interfaceHasAllMethodsInOrder();
     void forwardingPresetsOutputsFirst_data();
     void forwardingPresetsOutputsFirst();
+    void forwardingReachesTheClientInOrder_data();
     void forwardingReachesTheClientInOrder();
+    void strangersAreRefusedEveryMethod();
     void colonyPropertiesGoOutField_data();
     void colonyPropertiesGoOutField();
     void ownMethodsNeedNoWindow();
@@ -164,6 +205,7 @@ private:
     FakeAutomationOperations m_window;
     AppErrors m_appErrors;
     std::unique_ptr<Errors> m_errors;
+    int m_connectionSerial = 0;
 };
 
 void tst_COM_Class::initTestCase()
@@ -237,24 +279,27 @@ void tst_COM_Class::forwardingPresetsOutputsFirst()
     QCOMPARE(forwarded, 78);
 }
 
+void tst_COM_Class::forwardingReachesTheClientInOrder_data()
+{
+    QTest::addColumn<bool>("later");
+    QTest::addColumn<int>("answeredLater");
+    QTest::newRow("answered at once") << false << 0;
+    // The operations that may wait, each answering after its method returned.
+    QTest::newRow("answered later") << true << 25;
+}
+
 // Through the bus, as a client sees it: inputs reach the operation in their order, every
-// output comes back at its place after the result.
+// output comes back at its place after the result, also when the operation answers later.
 void tst_COM_Class::forwardingReachesTheClientInOrder()
 {
-    PrivateSessionBus bus;
-    QVERIFY2(bus.start(), qPrintable(bus.error()));
-    QDBusConnection client = bus.connect(QStringLiteral("client"));
-    Automation_Server server(createAxFactory(), bus.connect(QStringLiteral("server")));
-    QVERIFY(server.start(QAxFactory::MultipleInstances));
+    QFETCH(bool, later);
+    QFETCH(int, answeredLater);
+    m_window.answerLater = later;
     setAutomationMainWindow(&m_window);
-
-    QDBusMessage create = QDBusMessage::createMethodCall(
-        Automation_BusNames::serviceName(QStringLiteral("zelvorin"), QStringLiteral("COM_Class")),
-        Automation_BusNames::factoryPath(), Automation_BusNames::factoryInterface(), QStringLiteral("CreateObject"));
-    create << QStringLiteral("COM_Class");
-    const QDBusMessage created = PrivateSessionBus::callAndWait(client, create);
-    QCOMPARE(created.type(), QDBusMessage::ReplyMessage);
-    const QString path = created.arguments().constFirst().value<QDBusObjectPath>().path();
+    const ServedObject served(++m_connectionSerial);
+    QVERIFY(served.ready);
+    const QDBusConnection& client = served.owner;
+    const QString& path = served.path;
 
     int checked = 0;
     const QList<Method> methods = Automation_InterfaceDescription::methods(COM_Class::staticMetaObject);
@@ -284,7 +329,7 @@ void tst_COM_Class::forwardingReachesTheClientInOrder()
                 inputs << QVariant(QVariantList{position, QStringLiteral("in")});
             }
         }
-        QDBusMessage message = QDBusMessage::createMethodCall(created.service(), path, QString(), method.name);
+        QDBusMessage message = QDBusMessage::createMethodCall(served.server, path, QString(), method.name);
         message.setArguments(inputs);
         const QDBusMessage reply = PrivateSessionBus::callAndWait(client, message);
         QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(method.name + reply.errorMessage()));
@@ -303,6 +348,42 @@ void tst_COM_Class::forwardingReachesTheClientInOrder()
         ++checked;
     }
     QCOMPARE(checked, 78);
+    QCOMPARE(m_window.answeredLater, answeredLater);
+    QCOMPARE(Automation_Call::waitingCount(), 0);
+}
+
+// Over the bus only the client that made an object may call it: every method of another
+// client's object answers an error, and no operation runs.
+void tst_COM_Class::strangersAreRefusedEveryMethod()
+{
+    setAutomationMainWindow(&m_window);
+    const ServedObject served(++m_connectionSerial);
+    QVERIFY(served.ready);
+
+    const QList<Method> methods = Automation_InterfaceDescription::methods(COM_Class::staticMetaObject);
+    for (const Method& method : methods) {
+        QVariantList inputs;
+        for (const Automation_InterfaceDescription::Argument& argument : method.arguments.mid(1)) {
+            if (argument.output)
+                continue;
+            if (argument.signature == QLatin1String("i"))
+                inputs << 1;
+            else if (argument.signature == QLatin1String("d"))
+                inputs << 1.0;
+            else if (argument.signature == QLatin1String("b"))
+                inputs << true;
+            else if (argument.signature == QLatin1String("s"))
+                inputs << QStringLiteral("x");
+            else
+                inputs << QVariant(QVariantList{1});
+        }
+        QDBusMessage message = QDBusMessage::createMethodCall(served.server, served.path, QString(), method.name);
+        message.setArguments(inputs);
+        const QDBusMessage reply = PrivateSessionBus::callAndWait(served.stranger, message);
+        QVERIFY2(reply.type() == QDBusMessage::ErrorMessage, qPrintable(method.name));
+        QCOMPARE(reply.errorName(), Automation_BusNames::errorNotOwner());
+    }
+    QVERIFY(m_window.lastOperation.isEmpty());
 }
 
 void tst_COM_Class::colonyPropertiesGoOutField_data()
