@@ -3,6 +3,7 @@
 #include "AppErrors.h"
 #include "Camera.h"
 #include "Camera_Settings.h"
+#include "ClientTextBounds.h"
 #include "ColonyAnalyserGui.h"
 #include "ColonySettingsFiles.h"
 #include "InstrumentSettings.h"
@@ -52,6 +53,9 @@ Errors::Type_Error ColonyAnalysisOperations::saveResult(bool asynchronPictureSav
                                                         const QString& description, int imageStitcherId, int& rackId)
 {
     rackId = -1;
+    // Before the save waits for the analysis.
+    if (!ClientTextBounds::fitsBarcode(barcode) || !ClientTextBounds::fitsText(description))
+        return AppErrors::ParameterIncorrect;
     int stored = -1;
     const Errors::Type_Error code =
         m_page->SaveResult(asynchronPictureSave, barcode, description, imageStitcherId, stored);

@@ -27,8 +27,9 @@ public:
     // 104 for a channel above 16 (or negative); channel 0 gives the plain position, 1 to 16
     // the position minus that channel's offsets.
     Errors::Type_Error lldPosition(int channel, double& x_mm, double& y_mm);
-    // rackId is -1 unless the rack was stored. A failed pruning of old racks does not fail
-    // the save: the page keeps that code apart (ColonyAnalyserGui::lastPruneError).
+    // rackId is -1 unless the rack was stored. 104, before the wait for the analysis, for a
+    // barcode or description longer than the database keeps. A failed pruning of old racks
+    // does not fail the save: the page keeps that code apart (ColonyAnalyserGui::lastPruneError).
     Errors::Type_Error saveResult(bool asynchronPictureSave, const QString& barcode, const QString& description,
                                   int imageStitcherId, int& rackId);
     Errors::Type_Error checkAsynchronSaveFinish(bool& finished);

@@ -2,6 +2,7 @@
 
 #include "AppErrors.h"
 #include "Camera.h"
+#include "ClientTextBounds.h"
 #include "ImageStitcherGui.h"
 #include "ImageStitcherSettings.h"
 #include "ImageStitcherSettingsFiles.h"
@@ -108,6 +109,9 @@ Errors::Type_Error ImageStitcherOperations::saveResult(bool asynchronPictureSave
                                                        bool saveOutputPicture, int& stitcherId)
 {
     stitcherId = -1;
+    // Refused before anything of the result is written.
+    if (!ClientTextBounds::fitsBarcode(barcode) || !ClientTextBounds::fitsText(description))
+        return AppErrors::ParameterIncorrect;
     int stored = -1;
     const Errors::Type_Error code = m_page->SaveResult(asynchronPictureSave, barcode, description, saveInputPictures,
                                                        saveOutputPicture, stored);

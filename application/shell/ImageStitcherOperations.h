@@ -43,7 +43,8 @@ public:
     Errors::Type_Error stop();
     Errors::Type_Error reset();
     Errors::Type_Error checkRunning(bool& running);
-    // stitcherId is -1 unless the result was stored.
+    // stitcherId is -1 unless the result was stored; 104 for a barcode or description longer
+    // than the database keeps.
     Errors::Type_Error saveResult(bool asynchronPictureSave, const QString& barcode, const QString& description,
                                   bool saveInputPictures, bool saveOutputPicture, int& stitcherId);
     Errors::Type_Error checkAsynchronSaveFinish(bool& finished);

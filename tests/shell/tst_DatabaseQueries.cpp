@@ -39,6 +39,8 @@ private slots:
     void pickingState_stampsTheDateAlsoWhenUnchanged();
     void fieldWrites_data();
     void fieldWrites();
+    void textsBeyondTheDatabase_data();
+    void textsBeyondTheDatabase();
     void retrieveOperationsShareOneList();
 
 private:
@@ -509,6 +511,64 @@ void tst_DatabaseQueries::fieldWrites()
     QCOMPARE(containerRow.ContainerName, QStringLiteral("A1"));
     QCOMPARE(colonyRow.Description, field == 3 ? text : QString());
     QCOMPARE(colonyRow.PosY_mm, 11.0);
+}
+
+void tst_DatabaseQueries::textsBeyondTheDatabase_data()
+{
+    QTest::addColumn<int>("operation");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("code");
+    const char* names[] = {"rack description", "container description", "colony description", "barcode search",
+                           "container name"};
+    for (int operation = 0; operation < 5; ++operation) {
+        QTest::addRow("%s, longest", names[operation]) << operation << 1000000 << 0;
+        QTest::addRow("%s, one longer", names[operation]) << operation << 1000001 << 104;
+    }
+}
+
+// A text longer than the database keeps is refused before the database is asked: also with
+// the database closed the answer is 104, and a stored text stays as it was.
+void tst_DatabaseQueries::textsBeyondTheDatabase()
+{
+    QFETCH(int, operation);
+    QFETCH(int, length);
+    QFETCH(int, code);
+    const QString text(length, QLatin1Char('d'));
+    const auto run = [&] {
+        QVariantList racks{-7};
+        int container = -7;
+        Errors::Type_Error result = -1;
+        switch (operation) {
+        case 0: result = queries().Database_SetZelvorinRack_Field_Description(m_rack.rackId, text); break;
+        case 1: result = queries().Database_SetZelvorinContainer_Field_Description(m_rack.containerIds[0], text); break;
+        case 2: result = queries().Database_SetZelvorinColony_Field_Description(m_rack.colonyIds[0][0], text); break;
+        case 3:
+            result = queries().Database_GetZelvorinRackID_By_RackBarcode(text, racks);
+            if (!racks.isEmpty())
+                return Errors::Type_Error(-2);
+            break;
+        default:
+            result = queries().Database_GetZelvorinContainerID_By_ContainerName(m_rack.rackId, text, container);
+            if (container != -1)
+                return Errors::Type_Error(-2);
+            break;
+        }
+        return result;
+    };
+    QCOMPARE(int(run()), code);
+    DatabaseTableZelvorinRack::Dataset rackRow;
+    DatabaseTableZelvorinContainer::Dataset containerRow;
+    DatabaseTableZelvorinColony::Dataset colonyRow;
+    QCOMPARE(int(db().tableRack()->Select(m_rack.rackId, rackRow)), 0);
+    QCOMPARE(int(db().tableContainer()->Select(m_rack.containerIds[0], containerRow)), 0);
+    QCOMPARE(int(db().tableColony()->Select(m_rack.colonyIds[0][0], colonyRow)), 0);
+    const QString stored[] = {rackRow.Description, containerRow.Description, colonyRow.Description};
+    for (int field = 0; field < 3; ++field)
+        QCOMPARE(stored[field].size(), field == operation && code == 0 ? length : 0);
+    if (code == 0)
+        return;
+    db().database()->close();
+    QCOMPARE(int(run()), code);
 }
 
 void tst_DatabaseQueries::retrieveOperationsShareOneList()

@@ -73,6 +73,8 @@ private slots:
     void startRefusesBadSettings();
     void start2SetsTheAgarHeightInMemory();
     void stitchStoreAndAnalyseTheTray();
+    void saveRefusesTextsBeyondTheDatabase_data();
+    void saveRefusesTextsBeyondTheDatabase();
     void nextPlateStartsFromNoPictures();
     void startDuringARunRestartsItWithTheSamePictures_data();
     void startDuringARunRestartsItWithTheSamePictures();
@@ -238,6 +240,34 @@ void tst_MainWindowStitcher::stitchStoreAndAnalyseTheTray()
     DatabaseTableZelvorinRack::Dataset rack;
     QCOMPARE(m_window->database()->tableRack()->Select(rackId, rack), Errors::Type_Error(0));
     QCOMPARE(int(rack.ImageStitcherID), stitcherId);
+}
+
+void tst_MainWindowStitcher::saveRefusesTextsBeyondTheDatabase_data()
+{
+    QTest::addColumn<QString>("barcode");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<int>("code");
+    QTest::newRow("longest barcode") << QString(255, QLatin1Char('b')) << QString() << 0;
+    QTest::newRow("barcode one longer") << QString(256, QLatin1Char('b')) << QString() << 104;
+    QTest::newRow("description of a million and one") << QStringLiteral("TRAY_2") << QString(1000001, QLatin1Char('d'))
+                                                      << 104;
+}
+
+// On the tray stitched before.
+void tst_MainWindowStitcher::saveRefusesTextsBeyondTheDatabase()
+{
+    QFETCH(QString, barcode);
+    QFETCH(QString, description);
+    QFETCH(int, code);
+    int stitcherId = -7;
+    QCOMPARE(int(m_window->ImageStitcher_SaveResult(false, barcode, description, false, false, stitcherId)), code);
+    if (code != 0) {
+        QCOMPARE(stitcherId, -1);
+        return;
+    }
+    DatabaseTableZelvorinImageStitcher::Dataset stored;
+    QCOMPARE(m_window->database()->tableImageStitcher()->Select(stitcherId, stored), Errors::Type_Error(0));
+    QCOMPARE(stored.RackBarcode, barcode);
 }
 
 // The pictures of one plate are not stitched again for the next, once they gave a stitched picture.
