@@ -7,16 +7,18 @@
 #include "ColonyAnalyserGui.h"
 #include "ColonySettingsFiles.h"
 #include "InstrumentSettings.h"
+#include "PictureFileLoader.h"
 #include "RackZipExport.h"
 
 ColonyAnalysisOperations::ColonyAnalysisOperations(ColonySettingsFiles& settingsFiles, Camera* camera,
                                                    ColonyAnalyserGui* page, const InstrumentSettings* instrument,
-                                                   ApplicationDatabase* database)
+                                                   ApplicationDatabase* database, PictureFileLoader* operatorReads)
     : m_settingsFiles(settingsFiles)
     , m_camera(camera)
     , m_page(page)
     , m_instrument(instrument)
     , m_database(database)
+    , m_operatorReads(operatorReads)
 {
 }
 
@@ -25,12 +27,34 @@ Errors::Type_Error ColonyAnalysisOperations::start(const QString& settingsName)
     if (const Errors::Type_Error code = m_settingsFiles.loadByName(settingsName))
         return code;
     // A start during a run replaces that run.
-    if (const Errors::Type_Error code = m_page->Reset())
+    if (const Errors::Type_Error code = reset())
         return code;
     Halcon::Hobject picture;
     if (const Errors::Type_Error code = m_camera->GetPicture(picture))
         return code;
     return m_page->Analyse(picture);
+}
+
+Errors::Type_Error ColonyAnalysisOperations::stop()
+{
+    m_operatorReads->cancel();
+    return m_page->Stop();
+}
+
+Errors::Type_Error ColonyAnalysisOperations::reset()
+{
+    m_operatorReads->cancel();
+    return m_page->Reset();
+}
+
+Errors::Type_Error ColonyAnalysisOperations::checkRunning(bool& running)
+{
+    // An operator's picture still being read is a start under way.
+    if (m_operatorReads->isLoading()) {
+        running = true;
+        return 0;
+    }
+    return m_page->CheckRunning(running);
 }
 
 Errors::Type_Error ColonyAnalysisOperations::lldPosition(int channel, double& x_mm, double& y_mm)

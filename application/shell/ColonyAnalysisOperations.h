@@ -10,6 +10,7 @@ class Camera;
 class ColonyAnalyserGui;
 class ColonySettingsFiles;
 class InstrumentSettings;
+class PictureFileLoader;
 
 // The colony analysis as the automation clients drive it, where it adds to the Colony Analyser
 // page's own entry points: start on the camera's last picture with settings given by name,
@@ -18,12 +19,18 @@ class InstrumentSettings;
 // return at once. GUI thread; no message boxes, the same stand-alone and as automation server.
 class ColonyAnalysisOperations {
 public:
+    // operatorReads: the picture reads of the operator's commands for the page. The page
+    // counts as running while one is under way, and a client's start, stop or reset drops it.
     ColonyAnalysisOperations(ColonySettingsFiles& settingsFiles, Camera* camera, ColonyAnalyserGui* page,
-                             const InstrumentSettings* instrument, ApplicationDatabase* database);
+                             const InstrumentSettings* instrument, ApplicationDatabase* database,
+                             PictureFileLoader* operatorReads);
 
     // 104 for a name that is no plain name, 150 when its settings do not load, else the
     // page's reset, 15 without a camera picture, or the start's code.
     Errors::Type_Error start(const QString& settingsName);
+    Errors::Type_Error stop();
+    Errors::Type_Error reset();
+    Errors::Type_Error checkRunning(bool& running);
     // 104 for a channel above 16 (or negative); channel 0 gives the plain position, 1 to 16
     // the position minus that channel's offsets.
     Errors::Type_Error lldPosition(int channel, double& x_mm, double& y_mm);
@@ -42,4 +49,5 @@ private:
     ColonyAnalyserGui* m_page;
     const InstrumentSettings* m_instrument;
     ApplicationDatabase* m_database;
+    PictureFileLoader* m_operatorReads;
 };

@@ -6,16 +6,18 @@
 #include "ImageStitcherGui.h"
 #include "ImageStitcherSettings.h"
 #include "ImageStitcherSettingsFiles.h"
+#include "PictureFileLoader.h"
 
 #include <cmath>
 
 ImageStitcherOperations::ImageStitcherOperations(ImageStitcherSettingsFiles& settingsFiles,
                                                  ImageStitcherSettings* settings, Camera* camera,
-                                                 ImageStitcherGui* page)
+                                                 ImageStitcherGui* page, PictureFileLoader* operatorReads)
     : m_settingsFiles(settingsFiles)
     , m_settings(settings)
     , m_camera(camera)
     , m_page(page)
+    , m_operatorReads(operatorReads)
 {
     if (m_settings)
         m_stitched = QObject::connect(m_settings, &ImageStitcherSettings::signal_custom, m_settings,
@@ -79,6 +81,7 @@ Errors::Type_Error ImageStitcherOperations::startPage()
     // A start during a run restarts it with the same pictures, also when the reset's wait
     // delivers the running job's stitched picture, which forgets them.
     const auto pictures = m_pictures;
+    m_operatorReads->cancel();
     if (const Errors::Type_Error code = m_page->Reset())
         return code;
     m_pictures = pictures;
@@ -89,6 +92,7 @@ Errors::Type_Error ImageStitcherOperations::startPage()
 
 Errors::Type_Error ImageStitcherOperations::stop()
 {
+    m_operatorReads->cancel();
     return m_page->Stop();
 }
 
@@ -96,11 +100,17 @@ Errors::Type_Error ImageStitcherOperations::reset()
 {
     m_started = false;
     m_pictures.clear();
+    m_operatorReads->cancel();
     return m_page->Reset();
 }
 
 Errors::Type_Error ImageStitcherOperations::checkRunning(bool& running)
 {
+    // An operator's pictures still being read are a start under way.
+    if (m_operatorReads->isLoading()) {
+        running = true;
+        return 0;
+    }
     return m_page->CheckRunning(running);
 }
 

@@ -12,6 +12,7 @@ class Camera;
 class ImageStitcherGui;
 class ImageStitcherSettings;
 class ImageStitcherSettingsFiles;
+class PictureFileLoader;
 
 // The image stitcher as the automation clients drive it: six camera pictures placed at their
 // positions, the stitching started with settings given by name, polled and stored. The
@@ -25,8 +26,10 @@ class ImageStitcherOperations {
 public:
     static constexpr int PositionsCount = 6;
 
+    // operatorReads: the picture reads of the operator's commands for the page. The page
+    // counts as running while one is under way, and a client's start, stop or reset drops it.
     ImageStitcherOperations(ImageStitcherSettingsFiles& settingsFiles, ImageStitcherSettings* settings,
-                            Camera* camera, ImageStitcherGui* page);
+                            Camera* camera, ImageStitcherGui* page, PictureFileLoader* operatorReads);
     ~ImageStitcherOperations();
     ImageStitcherOperations(const ImageStitcherOperations&) = delete;
     ImageStitcherOperations& operator=(const ImageStitcherOperations&) = delete;
@@ -58,6 +61,7 @@ private:
     ImageStitcherSettings* m_settings;
     Camera* m_camera;
     ImageStitcherGui* m_page;
+    PictureFileLoader* m_operatorReads;
     QList<Halcon::Hobject> m_pictures;
     // A run of the placed pictures is under way: its stitched picture ends their use.
     bool m_started = false;

@@ -147,17 +147,17 @@ Errors::Type_Error MainWindowGui::AnalyseColonies_Start(QString iColonySettings)
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_Stop()
 {
-    return m_colonyAnalyserGui->Stop();
+    return m_colonyAnalysis->stop();
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_Reset()
 {
-    return m_colonyAnalyserGui->Reset();
+    return m_colonyAnalysis->reset();
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_CheckRunning(bool& oRunning)
 {
-    return m_colonyAnalyserGui->CheckRunning(oRunning);
+    return m_colonyAnalysis->checkRunning(oRunning);
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_GetLLDPosition(bool, int i_intChannelNumber,
