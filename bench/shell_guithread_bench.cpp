@@ -11,11 +11,11 @@
 #include "Automation_Client.h"
 #include "Automation_Server.h"
 #include "BenchSupport.h"
+#include "DemoTruth.h"
 #include "GuiThreadStretchProbe.h"
 #include "MainWindowFixture.h"
 #include "PrivateSessionBus.h"
 #include "QAxDefaultFactory.h"
-#include "StitcherCommands.h"
 #include "ui_MainWindowGui.h"
 
 #include <QApplication>
@@ -117,18 +117,6 @@ void report(const char* name, const std::function<GuiThreadStretchProbe::Stretch
     std::fflush(stdout);
 }
 
-Errors::Type_Error placeDemoViews(MainWindowGui& window)
-{
-    const QStringList views = StitcherCommands::demoPicturePaths(QStringLiteral("QTray-Plate"));
-    for (int position = 0; position < views.size(); ++position) {
-        if (const Errors::Type_Error code = window.Camera_LoadPicture(views.at(position)))
-            return code;
-        if (const Errors::Type_Error code = window.ImageStitcher_AssignPicturePosition(position))
-            return code;
-    }
-    return 0;
-}
-
 void operatorDemos()
 {
     MainWindowFixture::ProgramFolder folder;
@@ -190,7 +178,7 @@ void automationRoads()
     });
     report("automation.stitch_start", [&] {
         // Start2 loads its settings and cross model every time.
-        return stretchOf(window, [&] { failed |= placeDemoViews(window) != 0; },
+        return stretchOf(window, [&] { failed |= DemoTruth::placeStitcherDemoViews(window) != 0; },
                          [&] { failed |= window.ImageStitcher_Start2(StitcherDemo, 0.0) != 0; });
     });
     for (const bool asynchronous : {false, true}) {

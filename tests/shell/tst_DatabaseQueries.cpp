@@ -45,6 +45,14 @@ private slots:
 
 private:
     DatabaseQueries& queries() { return *m_queries; }
+    // The rows the field writes change: the rack, its first container, that one's first colony.
+    bool readWrittenRows(DatabaseTableZelvorinRack::Dataset& rack, DatabaseTableZelvorinContainer::Dataset& container,
+                         DatabaseTableZelvorinColony::Dataset& colony)
+    {
+        return db().tableRack()->Select(m_rack.rackId, rack) == 0
+            && db().tableContainer()->Select(m_rack.containerIds[0], container) == 0
+            && db().tableColony()->Select(m_rack.colonyIds[0][0], colony) == 0;
+    }
     ApplicationDatabase& db() { return *m_db->holder; }
 
     QTemporaryDir m_programDir;
@@ -500,9 +508,7 @@ void tst_DatabaseQueries::fieldWrites()
     DatabaseTableZelvorinRack::Dataset rackRow;
     DatabaseTableZelvorinContainer::Dataset containerRow;
     DatabaseTableZelvorinColony::Dataset colonyRow;
-    QCOMPARE(int(db().tableRack()->Select(m_rack.rackId, rackRow)), 0);
-    QCOMPARE(int(db().tableContainer()->Select(m_rack.containerIds[0], containerRow)), 0);
-    QCOMPARE(int(db().tableColony()->Select(m_rack.colonyIds[0][0], colonyRow)), 0);
+    QVERIFY(readWrittenRows(rackRow, containerRow, colonyRow));
     // The one field changed, its neighbours as stored.
     QCOMPARE(rackRow.Description, field == 0 ? text : QStringLiteral(""));
     QCOMPARE(int(rackRow.ImageStitcherID), field == 1 ? 4711 : -1);
@@ -559,9 +565,7 @@ void tst_DatabaseQueries::textsBeyondTheDatabase()
     DatabaseTableZelvorinRack::Dataset rackRow;
     DatabaseTableZelvorinContainer::Dataset containerRow;
     DatabaseTableZelvorinColony::Dataset colonyRow;
-    QCOMPARE(int(db().tableRack()->Select(m_rack.rackId, rackRow)), 0);
-    QCOMPARE(int(db().tableContainer()->Select(m_rack.containerIds[0], containerRow)), 0);
-    QCOMPARE(int(db().tableColony()->Select(m_rack.colonyIds[0][0], colonyRow)), 0);
+    QVERIFY(readWrittenRows(rackRow, containerRow, colonyRow));
     const QString stored[] = {rackRow.Description, containerRow.Description, colonyRow.Description};
     for (int field = 0; field < 3; ++field)
         QCOMPARE(stored[field].size(), field == operation && code == 0 ? length : 0);

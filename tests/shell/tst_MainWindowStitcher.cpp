@@ -30,20 +30,6 @@ namespace {
 const QString DemoName = QStringLiteral("Demo_QTray-Plate");
 const QString DemoSettingsFile = QStringLiteral("settings/ImageStitcherDemo/Demo_QTray-Plate.ImageStitcherSettings");
 
-// Places the demo views as the control software does: each view as the camera's picture,
-// then assigned to its position.
-Errors::Type_Error placeDemoViews(MainWindowGui& window)
-{
-    const QStringList views = StitcherCommands::demoPicturePaths(QStringLiteral("QTray-Plate"));
-    for (int position = 0; position < views.size(); ++position) {
-        if (const Errors::Type_Error code = window.Camera_LoadPicture(views.at(position)))
-            return code;
-        if (const Errors::Type_Error code = window.ImageStitcher_AssignPicturePosition(position))
-            return code;
-    }
-    return 0;
-}
-
 std::vector<QPointF> goodColoniesInMillimetres(const ColonyAnalyserGui& page)
 {
     std::vector<QPointF> found;
@@ -202,7 +188,7 @@ void tst_MainWindowStitcher::start2SetsTheAgarHeightInMemory()
 void tst_MainWindowStitcher::stitchStoreAndAnalyseTheTray()
 {
     CorrectionInfo::resetCurrent();
-    QCOMPARE(placeDemoViews(*m_window), Errors::Type_Error(0));
+    QCOMPARE(DemoTruth::placeStitcherDemoViews(*m_window), Errors::Type_Error(0));
     QCOMPARE(m_window->ImageStitcher_Start(DemoName), Errors::Type_Error(0));
     QCOMPARE(waitForStitching(*m_window), Errors::Type_Error(0));
     QCOMPARE(CorrectionInfo::current().Points.size(), 4);
@@ -273,7 +259,7 @@ void tst_MainWindowStitcher::saveRefusesTextsBeyondTheDatabase()
 // The pictures of one plate are not stitched again for the next, once they gave a stitched picture.
 void tst_MainWindowStitcher::nextPlateStartsFromNoPictures()
 {
-    QCOMPARE(placeDemoViews(*m_window), Errors::Type_Error(0));
+    QCOMPARE(DemoTruth::placeStitcherDemoViews(*m_window), Errors::Type_Error(0));
     QCOMPARE(m_window->ImageStitcher_Start(QString()), Errors::Type_Error(0));
     QCOMPARE(waitForStitching(*m_window), Errors::Type_Error(0));
     QVERIFY(m_window->imageStitcherOperations()->pictures().isEmpty());
@@ -293,7 +279,7 @@ void tst_MainWindowStitcher::startDuringARunRestartsItWithTheSamePictures_data()
 void tst_MainWindowStitcher::startDuringARunRestartsItWithTheSamePictures()
 {
     QFETCH(bool, stopFirst);
-    QCOMPARE(placeDemoViews(*m_window), Errors::Type_Error(0));
+    QCOMPARE(DemoTruth::placeStitcherDemoViews(*m_window), Errors::Type_Error(0));
     QCOMPARE(m_window->ImageStitcher_Start(QString()), Errors::Type_Error(0));
     if (stopFirst) {
         QCOMPARE(m_window->ImageStitcher_Stop(), Errors::Type_Error(0));
@@ -307,7 +293,7 @@ void tst_MainWindowStitcher::startDuringARunRestartsItWithTheSamePictures()
 
 void tst_MainWindowStitcher::resetForgetsPlacedPictures()
 {
-    QCOMPARE(placeDemoViews(*m_window), Errors::Type_Error(0));
+    QCOMPARE(DemoTruth::placeStitcherDemoViews(*m_window), Errors::Type_Error(0));
     QCOMPARE(m_window->ImageStitcher_Reset(), Errors::Type_Error(0));
     QVERIFY(m_window->imageStitcherOperations()->pictures().isEmpty());
     QCOMPARE(m_window->ImageStitcher_Start(QString()), Errors::Type_Error(212));
