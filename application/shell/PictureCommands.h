@@ -45,8 +45,6 @@ public:
         PictureFileLoader* stitcherLoader = nullptr;
     };
 
-    // Qt's filter syntax; the vision layer reads these and a few more.
-    static QString pictureFileFilter();
     static QString demoPicturePath(const QString& baseName);
     static QString demoSettingsPath(const QString& baseName);
 
