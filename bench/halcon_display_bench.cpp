@@ -167,6 +167,37 @@ int main(int argc, char **argv)
     QImage smallTarget(width / 2, height / 2, QImage::Format_ARGB32_Premultiplied);
     compare("repaint.half_size_window", [&] { viewerRepaint(scene, small, smallDisplay, width / 2, height / 2); },
             [&] { baselineRepaint(scene, smallTarget, QRectF(0, 0, width, height)); });
+    // Its first paint after a change of the part: the picture scaled down once.
+    std::vector<double> smallFirstTimes;
+    for (int i = 0; i < 7; ++i) {
+        set_part(small, 0, i + 1, height - 1, width - 1 + i + 1);
+        smallFirstTimes.push_back(elapsedMs([&] { viewerRepaint(scene, small, smallDisplay, width / 2, height / 2); }));
+    }
+    std::printf("repaint.half_size_window.after_part_change %.2f ms\n", median(smallFirstTimes));
+
+    // A stitched tray: a large colour picture shown whole in a window a sixth of its width,
+    // as the Image Stitcher page shows its result; each first paint after a change of the
+    // part scales it once.
+    const int trayWidth = 6000, trayHeight = 4500, trayWindowWidth = 1000, trayWindowHeight = 750;
+    const Scene tray = makeScene(trayWidth, trayHeight, 0);
+    Hlong trayBuffer = -1, trayDisplay = -1;
+    open_window(0, 0, trayWindowWidth, trayWindowHeight, 0, "buffer", "", &trayBuffer);
+    open_window(0, 0, trayWindowWidth, trayWindowHeight, 1, "visible", "", &trayDisplay);
+    QImage trayTarget(trayWindowWidth, trayWindowHeight, QImage::Format_ARGB32_Premultiplied);
+    std::vector<double> trayTimes, trayBaselineTimes;
+    for (int i = 0; i < 5; ++i) {
+        set_part(trayBuffer, 0, i + 1, trayHeight - 1, trayWidth - 1 + i + 1);
+        trayTimes.push_back(
+            elapsedMs([&] { viewerRepaint(tray, trayBuffer, trayDisplay, trayWindowWidth, trayWindowHeight); }));
+        trayBaselineTimes.push_back(
+            elapsedMs([&] { baselineRepaint(tray, trayTarget, QRectF(i + 1, 0, trayWidth, trayHeight)); }));
+    }
+    std::printf("repaint.large_picture_small_window.after_part_change %.2f ms\n"
+                "repaint.large_picture_small_window.after_part_change.baseline %.2f ms\n"
+                "repaint.large_picture_small_window.after_part_change.ratio %.3f x\n",
+                median(trayTimes), median(trayBaselineTimes), median(trayTimes) / median(trayBaselineTimes));
+    close_window(trayBuffer);
+    close_window(trayDisplay);
 
     close_window(small);
     close_window(smallDisplay);

@@ -4,19 +4,22 @@
 #include "Automation_Call.h"
 #include "Camera.h"
 #include "Camera_Settings.h"
+#include "ClientTextBounds.h"
 #include "ColonyAnalyserGui.h"
 #include "ColonySettingsFiles.h"
 #include "InstrumentSettings.h"
+#include "PictureFileLoader.h"
 #include "RackZipExport.h"
 
 ColonyAnalysisOperations::ColonyAnalysisOperations(ColonySettingsFiles& settingsFiles, Camera* camera,
                                                    ColonyAnalyserGui* page, const InstrumentSettings* instrument,
-                                                   ApplicationDatabase* database)
+                                                   ApplicationDatabase* database, PictureFileLoader* operatorReads)
     : m_settingsFiles(settingsFiles)
     , m_camera(camera)
     , m_page(page)
     , m_instrument(instrument)
     , m_database(database)
+    , m_operatorReads(operatorReads)
 {
 }
 
@@ -25,7 +28,7 @@ Errors::Type_Error ColonyAnalysisOperations::start(const QString& settingsName, 
     if (const Errors::Type_Error code = m_settingsFiles.loadByName(settingsName))
         return code;
     // A start during a run replaces that run.
-    return Errors::Type_Error(Automation_Call::then(call, m_page->Reset(call), [this](int code) -> int {
+    return Errors::Type_Error(Automation_Call::then(call, reset(call), [this](int code) -> int {
         if (code != 0)
             return code;
         Halcon::Hobject picture;
@@ -33,6 +36,28 @@ Errors::Type_Error ColonyAnalysisOperations::start(const QString& settingsName, 
             return pictureCode;
         return m_page->Analyse(picture);
     }));
+}
+
+Errors::Type_Error ColonyAnalysisOperations::stop(Automation_Call* call)
+{
+    m_operatorReads->cancel();
+    return m_page->Stop(call);
+}
+
+Errors::Type_Error ColonyAnalysisOperations::reset(Automation_Call* call)
+{
+    m_operatorReads->cancel();
+    return m_page->Reset(call);
+}
+
+Errors::Type_Error ColonyAnalysisOperations::checkRunning(bool& running)
+{
+    // An operator's picture still being read is a start under way.
+    if (m_operatorReads->isLoading()) {
+        running = true;
+        return 0;
+    }
+    return m_page->CheckRunning(running);
 }
 
 Errors::Type_Error ColonyAnalysisOperations::lldPosition(int channel, double& x_mm, double& y_mm)
@@ -55,6 +80,10 @@ Errors::Type_Error ColonyAnalysisOperations::saveResult(bool asynchronPictureSav
                                                         const QString& description, int imageStitcherId, int& rackId,
                                                         Automation_Call* call)
 {
+    rackId = -1;
+    // Before the save waits for the analysis.
+    if (!ClientTextBounds::fitsBarcode(barcode) || !ClientTextBounds::fitsText(description))
+        return AppErrors::ParameterIncorrect;
     // The page writes the identifier only for a stored rack.
     return m_page->SaveResult(asynchronPictureSave, barcode, description, imageStitcherId, rackId, nullptr, call);
 }

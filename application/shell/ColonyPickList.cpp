@@ -51,10 +51,9 @@ Errors::Type_Error ColonyPickList::retrieve(ApplicationDatabase* database, const
     for (const QVariant& value : maximumPerContainer) {
         bool ok = false;
         const int maximum = value.toInt(&ok);
-        // A negative maximum would lower the total that the client counts down.
-        if (!ok || maximum < 0)
-            return ErrorParameter;
-        maxima.append(maximum);
+        // A value that is no number asks for nothing; so does a negative one, which must not
+        // lower the total the client counts down.
+        maxima.append(ok && maximum > 0 ? maximum : 0);
     }
 
     const qsizetype channels = channelPattern.size();

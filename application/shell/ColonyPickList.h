@@ -56,10 +56,11 @@ public:
     // opened anew: saves and edits leave a pick run alone, or it would serve colonies twice.
     void reset();
 
-    // 104: sort mode not 0 or 1, a pattern longer than 16 characters, a maximum that is
-    // negative or no number; 106: a pattern character other than '0' and '1' (outputs cleared,
-    // list unchanged). A failing rebuild (122 for a container number the rack has not exactly
-    // once, the database codes otherwise) resets the list and leaves every channel unserved.
+    // A maximum that is negative or no number counts as 0: its container hands out nothing.
+    // 104: sort mode not 0 or 1, a pattern longer than 16 characters; 106: a pattern character
+    // other than '0' and '1' (outputs cleared, list unchanged). A failing rebuild (122 for a
+    // container number the rack has not exactly once, the database codes otherwise) resets the
+    // list and leaves every channel unserved.
     Errors::Type_Error retrieve(ApplicationDatabase* database, const InstrumentSettings& offsets, int rackId,
                                 const QVariantList& maximumPerContainer, int sortMode, const QString& channelPattern,
                                 HandOut& out);

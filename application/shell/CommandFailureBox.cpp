@@ -11,3 +11,9 @@ void CommandFailureBox::showCode(QWidget* window, const QString& title, Errors::
 {
     showText(window, title, tr("%1!").arg(Errors::getErrorText(code)));
 }
+
+void CommandFailureBox::showFollowup(QWidget* window, const Followup& followup)
+{
+    if (!followup.text.isEmpty())
+        showText(window, followup.title, followup.text);
+}

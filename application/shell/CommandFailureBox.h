@@ -12,7 +12,14 @@ class QWidget;
 class CommandFailureBox {
     Q_DECLARE_TR_FUNCTIONS(MainWindowGui)
 public:
+    // A box a command shows after the failure's own one; none when its text is empty.
+    struct Followup {
+        QString title;
+        QString text;
+    };
+
     static void showText(QWidget* window, const QString& title, const QString& text);
+    static void showFollowup(QWidget* window, const Followup& followup);
     // The code's text followed by "!".
     static void showCode(QWidget* window, const QString& title, Errors::Type_Error code);
 };

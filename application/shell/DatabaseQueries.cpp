@@ -2,6 +2,7 @@
 
 #include "AppErrors.h"
 #include "ApplicationDatabase.h"
+#include "ClientTextBounds.h"
 #include "ColonySettings.h"
 #include "DatabaseTableZelvorinColony.h"
 #include "DatabaseTableZelvorinContainer.h"
@@ -122,6 +123,8 @@ Errors::Type_Error DatabaseQueries::Database_GetZelvorinRack(int iRackID, Rack& 
 
 Errors::Type_Error DatabaseQueries::Database_SetZelvorinRack_Field_Description(int iRackID, const QString& iDescription)
 {
+    if (!ClientTextBounds::fitsText(iDescription))
+        return ErrorParameter;
     return updateRow(m_database->tableRack(), iRackID,
                      [&](DatabaseTableZelvorinRack::Dataset& row) { row.Description = iDescription; });
 }
@@ -129,6 +132,10 @@ Errors::Type_Error DatabaseQueries::Database_SetZelvorinRack_Field_Description(i
 Errors::Type_Error DatabaseQueries::Database_GetZelvorinRackID_By_RackBarcode(const QString& iRackBarcode,
                                                                               QVariantList& o_arrintRackID)
 {
+    if (!ClientTextBounds::fitsText(iRackBarcode)) {
+        o_arrintRackID.clear();
+        return ErrorParameter;
+    }
     return idList(o_arrintRackID, [&](QList<Database::ID>& ids) {
         bool more = false;
         return m_database->tableRack()->SelectIdsByBarcode(iRackBarcode, 0, ids, more);
@@ -176,6 +183,8 @@ Errors::Type_Error DatabaseQueries::Database_GetZelvorinContainerID_By_Container
                                                                                      int& oContainerID)
 {
     oContainerID = -1;
+    if (!ClientTextBounds::fitsText(iContainerName))
+        return ErrorParameter;
     QList<int> ids;
     const Errors::Type_Error result = m_database->tableContainer()->SelectIdByName(iRackID, iContainerName, ids);
     return result != NoError ? result : singleContainerId(ids, oContainerID);
@@ -190,6 +199,8 @@ Errors::Type_Error DatabaseQueries::Database_GetZelvorinContainer(int iContainer
 Errors::Type_Error DatabaseQueries::Database_SetZelvorinContainer_Field_Description(int iContainerID,
                                                                                    const QString& iDescription)
 {
+    if (!ClientTextBounds::fitsText(iDescription))
+        return ErrorParameter;
     return updateRow(m_database->tableContainer(), iContainerID,
                      [&](DatabaseTableZelvorinContainer::Dataset& row) { row.Description = iDescription; });
 }
@@ -295,6 +306,8 @@ Errors::Type_Error DatabaseQueries::Database_SetZelvorinColonyPickingState(int i
 Errors::Type_Error DatabaseQueries::Database_SetZelvorinColony_Field_Description(int i_intColonyID,
                                                                                 const QString& i_strDescription)
 {
+    if (!ClientTextBounds::fitsText(i_strDescription))
+        return ErrorParameter;
     return updateRow(m_database->tableColony(), i_intColonyID,
                      [&](DatabaseTableZelvorinColony::Dataset& row) { row.Description = i_strDescription; });
 }

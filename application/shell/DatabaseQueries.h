@@ -15,7 +15,8 @@ class InstrumentSettings;
 // The database operations behind the automation methods "Database_*": find a stored rack,
 // read its containers and colonies, write back descriptions, the stitcher reference and
 // picking states, and hand colonies out to the pipetting channels. Each runs a few table
-// operations on the application's one database; no text of a client reaches SQL as SQL.
+// operations on the application's one database; no text of a client reaches SQL as SQL, and
+// one longer than the database keeps is refused with 104 before any of them.
 // GUI thread only; no message boxes.
 class DatabaseQueries {
 public:

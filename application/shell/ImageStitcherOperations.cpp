@@ -3,19 +3,22 @@
 #include "AppErrors.h"
 #include "Automation_Call.h"
 #include "Camera.h"
+#include "ClientTextBounds.h"
 #include "ImageStitcherGui.h"
 #include "ImageStitcherSettings.h"
 #include "ImageStitcherSettingsFiles.h"
+#include "PictureFileLoader.h"
 
 #include <cmath>
 
 ImageStitcherOperations::ImageStitcherOperations(ImageStitcherSettingsFiles& settingsFiles,
                                                  ImageStitcherSettings* settings, Camera* camera,
-                                                 ImageStitcherGui* page)
+                                                 ImageStitcherGui* page, PictureFileLoader* operatorReads)
     : m_settingsFiles(settingsFiles)
     , m_settings(settings)
     , m_camera(camera)
     , m_page(page)
+    , m_operatorReads(operatorReads)
 {
     if (m_settings)
         m_stitched = QObject::connect(m_settings, &ImageStitcherSettings::signal_custom, m_settings,
@@ -80,6 +83,7 @@ Errors::Type_Error ImageStitcherOperations::startPage(Automation_Call* call)
     // A start during a run restarts it with the same pictures, also when the reset's wait
     // delivers the running job's stitched picture, which forgets them.
     const auto pictures = m_pictures;
+    m_operatorReads->cancel();
     return Errors::Type_Error(Automation_Call::then(call, m_page->Reset(call), [this, pictures](int code) -> int {
         if (code != 0)
             return code;
@@ -92,6 +96,7 @@ Errors::Type_Error ImageStitcherOperations::startPage(Automation_Call* call)
 
 Errors::Type_Error ImageStitcherOperations::stop(Automation_Call* call)
 {
+    m_operatorReads->cancel();
     return m_page->Stop(call);
 }
 
@@ -99,11 +104,17 @@ Errors::Type_Error ImageStitcherOperations::reset(Automation_Call* call)
 {
     m_started = false;
     m_pictures.clear();
+    m_operatorReads->cancel();
     return m_page->Reset(call);
 }
 
 Errors::Type_Error ImageStitcherOperations::checkRunning(bool& running)
 {
+    // An operator's pictures still being read are a start under way.
+    if (m_operatorReads->isLoading()) {
+        running = true;
+        return 0;
+    }
     return m_page->CheckRunning(running);
 }
 
@@ -112,6 +123,9 @@ Errors::Type_Error ImageStitcherOperations::saveResult(bool asynchronPictureSave
                                                        bool saveOutputPicture, int& stitcherId)
 {
     stitcherId = -1;
+    // Refused before anything of the result is written.
+    if (!ClientTextBounds::fitsBarcode(barcode) || !ClientTextBounds::fitsText(description))
+        return AppErrors::ParameterIncorrect;
     int stored = -1;
     const Errors::Type_Error code = m_page->SaveResult(asynchronPictureSave, barcode, description, saveInputPictures,
                                                        saveOutputPicture, stored);

@@ -13,6 +13,7 @@ class Camera;
 class ImageStitcherGui;
 class ImageStitcherSettings;
 class ImageStitcherSettingsFiles;
+class PictureFileLoader;
 
 // The image stitcher as the automation clients drive it: six camera pictures placed at their
 // positions, the stitching started with settings given by name, polled and stored. The
@@ -27,8 +28,10 @@ class ImageStitcherOperations {
 public:
     static constexpr int PositionsCount = 6;
 
+    // operatorReads: the picture reads of the operator's commands for the page. The page
+    // counts as running while one is under way, and a client's start, stop or reset drops it.
     ImageStitcherOperations(ImageStitcherSettingsFiles& settingsFiles, ImageStitcherSettings* settings,
-                            Camera* camera, ImageStitcherGui* page);
+                            Camera* camera, ImageStitcherGui* page, PictureFileLoader* operatorReads);
     ~ImageStitcherOperations();
     ImageStitcherOperations(const ImageStitcherOperations&) = delete;
     ImageStitcherOperations& operator=(const ImageStitcherOperations&) = delete;
@@ -45,7 +48,8 @@ public:
     Errors::Type_Error stop(Automation_Call* call = nullptr);
     Errors::Type_Error reset(Automation_Call* call = nullptr);
     Errors::Type_Error checkRunning(bool& running);
-    // stitcherId is -1 unless the result was stored.
+    // stitcherId is -1 unless the result was stored; 104 for a barcode or description longer
+    // than the database keeps.
     Errors::Type_Error saveResult(bool asynchronPictureSave, const QString& barcode, const QString& description,
                                   bool saveInputPictures, bool saveOutputPicture, int& stitcherId);
     Errors::Type_Error checkAsynchronSaveFinish(bool& finished);
@@ -59,6 +63,7 @@ private:
     ImageStitcherSettings* m_settings;
     Camera* m_camera;
     ImageStitcherGui* m_page;
+    PictureFileLoader* m_operatorReads;
     QList<Halcon::Hobject> m_pictures;
     // A run of the placed pictures is under way: its stitched picture ends their use.
     bool m_started = false;

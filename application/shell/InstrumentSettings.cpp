@@ -30,17 +30,24 @@ XML_Settings* newDocument(QString* name, QObject* parent)
                             InstrumentSettings::fileExtension(), name, parent);
 }
 
-// One offset: a missing element reads as 0.0; an element whose text is not a finite number
-// makes the whole file unusable, since a wrong offset sends a channel to a wrong place.
+// One offset: a missing element reads as 0.0; an element whose text is not a number, or not
+// an offset any instrument can reach, makes the whole file unusable, since a wrong offset
+// sends a channel to a wrong place.
 bool readOffset(XML_Settings_Element& group, const QString& tag, double& value, QString& reason)
 {
     value = 0.0;
     if (group.element().firstChildElement(tag).isNull())
         return true;
     double read = 0.0;
+    const QString text = group.element().firstChildElement(tag).text();
     if (!group.getValue(tag, read) || !std::isfinite(read)) {
-        reason = QObject::tr("The value \"%1\" of \"%2\" is not a number.")
-                     .arg(group.element().firstChildElement(tag).text(), tag);
+        reason = QObject::tr("The value \"%1\" of \"%2\" is not a number.").arg(text, tag);
+        return false;
+    }
+    if (!InstrumentSettings::isReachableOffset(read)) {
+        reason = QObject::tr("The value \"%1\" of \"%2\" lies beyond %3 mm either way.")
+                     .arg(text, tag)
+                     .arg(InstrumentSettings::MaximumOffset_mm);
         return false;
     }
     value = read;
@@ -164,7 +171,7 @@ Errors::Type_Error InstrumentSettings::channelOffset(int channel, double& offset
 Errors::Type_Error InstrumentSettings::setChannelOffset(int channel, double offsetX_mm, double offsetY_mm,
                                                         const QString& fileName)
 {
-    if (!isValidChannel(channel) || !std::isfinite(offsetX_mm) || !std::isfinite(offsetY_mm))
+    if (!isValidChannel(channel) || !isReachableOffset(offsetX_mm) || !isReachableOffset(offsetY_mm))
         return ErrorParameter;
     channelOffsetX_mm[channel - 1] = offsetX_mm;
     channelOffsetY_mm[channel - 1] = offsetY_mm;

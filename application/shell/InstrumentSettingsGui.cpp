@@ -47,6 +47,14 @@ void InstrumentSettingsGui::slot_accepted()
                                             tr("Failed to convert string to number \"%1\"!").arg(text));
                 return;
             }
+            if (!InstrumentSettings::isReachableOffset(value)) {
+                MessageBox_Helper::critical(this, tr("Instrument Settings Error"),
+                                            tr("The offset \"%1\" of channel %2 lies beyond %3 mm either way!")
+                                                .arg(text)
+                                                .arg(row + 1)
+                                                .arg(InstrumentSettings::MaximumOffset_mm));
+                return;
+            }
             (column == 1 ? x : y)[row] = value;
         }
     }

@@ -32,6 +32,7 @@
 #include "LiveViewOperations.h"
 #include "MessageBox_Helper.h"
 #include "PictureCommands.h"
+#include "PictureFileLoader.h"
 #include "ResultCommands.h"
 #include "SqlServerOdbc.h"
 #include "StartupSteps.h"
@@ -159,6 +160,9 @@ MainWindowGui::~MainWindowGui()
     // The stitcher's worker reads the cross model and the template picture the stitcher
     // settings editor holds: it ends before anything here goes.
     m_imageStitcherGui->endWorker();
+    // Reads still under way answer the commands: they end before the commands go.
+    m_colonyPictureReads.reset();
+    m_stitcherPictureReads.reset();
     // The operations hold no parts; they go first.
     m_liveViewOperations.reset();
     m_cameraOperations.reset();
@@ -299,9 +303,11 @@ void MainWindowGui::createOperations()
     m_databaseQueries->databaseOpened(m_appSettings->database, m_database->database()->isOpen());
     m_liveViewOperations =
         std::make_unique<LiveViewOperations>(m_liveViewGui, m_liveViewDock, [this] { return isHidden(); });
+    m_colonyPictureReads = std::make_unique<PictureFileLoader>();
+    m_stitcherPictureReads = std::make_unique<PictureFileLoader>();
     m_colonyAnalysis = std::make_unique<ColonyAnalysisOperations>(*m_colonySettingsFiles, m_camera,
                                                                   m_colonyAnalyserGui, m_instrumentSettings,
-                                                                  m_database);
+                                                                  m_database, m_colonyPictureReads.get());
 
     StitcherCommands::Parts stitcherParts;
     stitcherParts.window = this;
@@ -313,6 +319,8 @@ void MainWindowGui::createOperations()
     stitcherParts.editor = m_imageStitcherSettingsGui;
     stitcherParts.colonyFiles = m_colonySettingsFiles.get();
     stitcherParts.colonyEditor = m_colonySettingsGui;
+    stitcherParts.loader = m_stitcherPictureReads.get();
+    stitcherParts.colonyLoader = m_colonyPictureReads.get();
     m_stitcherCommands = std::make_unique<StitcherCommands>(stitcherParts);
 
     PictureCommands::Parts pictureParts;
@@ -326,9 +334,12 @@ void MainWindowGui::createOperations()
     pictureParts.database = m_database;
     pictureParts.stitcherPage = m_imageStitcherGui;
     pictureParts.stitcher = m_stitcherCommands.get();
+    pictureParts.loader = m_colonyPictureReads.get();
+    pictureParts.stitcherLoader = m_stitcherPictureReads.get();
     m_pictureCommands = std::make_unique<PictureCommands>(pictureParts);
     m_imageStitcher = std::make_unique<ImageStitcherOperations>(*m_imageStitcherSettingsFiles, m_imageStitcherSettings,
-                                                                m_camera, m_imageStitcherGui);
+                                                                m_camera, m_imageStitcherGui,
+                                                                m_stitcherPictureReads.get());
 
     ResultCommands::Parts resultParts;
     resultParts.window = this;

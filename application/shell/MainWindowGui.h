@@ -39,6 +39,7 @@ class InstrumentSettings;
 class LiveViewCallbacks;
 class LiveViewOperations;
 class PictureCommands;
+class PictureFileLoader;
 class QCloseEvent;
 class QDockWidget;
 class ResultCommands;
@@ -90,7 +91,8 @@ public:
     void setColonySettingsActionsChecked(bool checked) override;
     Errors::Type_Error setColonySettingsFromData(const ColonySettingsData& data, const QString& fileName, bool notify);
 
-    // Loads a picture file and analyses it on the Colony Analyser page; false after a box.
+    // Reads a picture file off the GUI thread, then analyses it on the Colony Analyser page;
+    // a failure gets its box once it is found. True.
     bool analysePictureFile(const QString& path);
 
     // The image stitcher settings record's file (IImageStitcherSettingsHost).
@@ -101,7 +103,8 @@ public:
     void setImageStitcherSettingsActionsChecked(bool checked) override;
     Errors::Type_Error setImageStitcherSettingsFromData(ImageStitcherSettings& settings, const QString& fileName,
                                                         bool notify);
-    // Loads the pictures and starts the Image Stitcher page on them; false after a box.
+    // Resets the Image Stitcher page, reads the pictures off the GUI thread and starts the
+    // page on them; false after a box when the reset failed, later failures get theirs when found.
     bool stitchPictureFiles(const QStringList& paths);
 
     bool isWindowHidden() const override;
@@ -367,4 +370,7 @@ private:
     std::unique_ptr<SystemCommands> m_systemCommands;
     std::unique_ptr<StitcherCommands> m_stitcherCommands;
     std::unique_ptr<DatabaseQueries> m_databaseQueries;
+    // The operator's picture reads for each page; their answers reach the commands above.
+    std::unique_ptr<PictureFileLoader> m_colonyPictureReads;
+    std::unique_ptr<PictureFileLoader> m_stitcherPictureReads;
 };

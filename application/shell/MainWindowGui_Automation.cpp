@@ -149,17 +149,17 @@ Errors::Type_Error MainWindowGui::AnalyseColonies_Start(QString iColonySettings)
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_Stop()
 {
-    return m_colonyAnalyserGui->Stop(Automation_Call::current());
+    return m_colonyAnalysis->stop(Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_Reset()
 {
-    return m_colonyAnalyserGui->Reset(Automation_Call::current());
+    return m_colonyAnalysis->reset(Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_CheckRunning(bool& oRunning)
 {
-    return m_colonyAnalyserGui->CheckRunning(oRunning);
+    return m_colonyAnalysis->checkRunning(oRunning);
 }
 
 Errors::Type_Error MainWindowGui::AnalyseColonies_GetLLDPosition(bool, int i_intChannelNumber,

@@ -14,6 +14,7 @@
 #include "Halcon_Helper.h"
 #include "CommandFailureBox.h"
 #include "MessageBox_Helper.h"
+#include "PictureFileLoader.h"
 #include "RackReevaluation.h"
 
 #include <QCoreApplication>
@@ -94,6 +95,8 @@ bool PictureCommands::colonyView() const
 
 void PictureCommands::stopAndResetCorrection()
 {
+    m_parts.loader->cancel();
+    m_parts.stitcherLoader->cancel();
     m_parts.stitcherPage->Stop();
     m_parts.page->Stop();
     CorrectionInfo::resetCurrent();
@@ -211,8 +214,7 @@ void PictureCommands::colonyDemo(const QString& baseName)
     // Demo settings are bound to no file: a save asks where to.
     m_parts.colonyFiles->clearFileName();
     m_parts.colonyEditor->updateTitle();
-    if (!analysePictureFile(demoPicturePath(baseName)))
-        CommandFailureBox::showText(m_parts.window, tr("Analyse error"), tr("Cannot analyse the colony!"));
+    analysePictureFile(demoPicturePath(baseName), {tr("Analyse error"), tr("Cannot analyse the colony!")});
 }
 
 bool PictureCommands::loadPicture(const QString& path, Halcon::Hobject& picture)
@@ -236,10 +238,15 @@ bool PictureCommands::resetAndAnalyse(const Halcon::Hobject& picture, const QStr
     return true;
 }
 
-bool PictureCommands::analysePictureFile(const QString& path)
+bool PictureCommands::analysePictureFile(const QString& path, const CommandFailureBox::Followup& followup)
 {
-    Halcon::Hobject picture;
-    return loadPicture(path, picture) && resetAndAnalyse(picture, tr("Analyse error"));
+    m_parts.loader->load({path}, [this, followup](const PictureFileLoader::Result& read) {
+        if (read.code != 0)
+            CommandFailureBox::showCode(m_parts.window, tr("Read image error"), read.code);
+        if (read.code != 0 || !resetAndAnalyse(read.pictures.first(), tr("Analyse error")))
+            CommandFailureBox::showFollowup(m_parts.window, followup);
+    });
+    return true;
 }
 
 Errors::Type_Error PictureCommands::selectRack(int& rackId, Automation_Call* call)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CommandFailureBox.h"
 #include "Errors.h"
 #include "RackReevaluation.h"
 
@@ -16,6 +17,7 @@ class ColonySettings;
 class ColonySettingsFiles;
 class ColonySettingsGui;
 class ImageStitcherGui;
+class PictureFileLoader;
 class StitcherCommands;
 class QWidget;
 
@@ -38,6 +40,10 @@ public:
         ApplicationDatabase* database = nullptr;
         ImageStitcherGui* stitcherPage = nullptr;
         StitcherCommands* stitcher = nullptr;
+        // The picture reads of the Colony Analyser page and of the Image Stitcher page; a
+        // picture command drops both.
+        PictureFileLoader* loader = nullptr;
+        PictureFileLoader* stitcherLoader = nullptr;
     };
 
     static QString demoPicturePath(const QString& baseName);
@@ -51,8 +57,10 @@ public:
     // baseName "Plate_gray" or "PetriPlate_gray".
     void colonyDemo(const QString& baseName);
 
-    // Loads the picture and analyses it on the Colony Analyser page; false after a message box.
-    bool analysePictureFile(const QString& path);
+    // Reads the picture off the GUI thread, then resets the Colony Analyser page and analyses
+    // it there. Always true: a failure gets its box, then the follow-up's, once it is found.
+    bool analysePictureFile(const QString& path,
+                            const CommandFailureBox::Followup& followup = CommandFailureBox::Followup());
 
     // The results browser in its selection mode; rackId -1 unless the operator chose a rack.
     // Always 0. With a call the browser is part of it (MessageBox_Helper::open): rackId is

@@ -14,6 +14,7 @@
 #include "ImageStitcherSettingsGui.h"
 #include "MessageBox_Helper.h"
 #include "ModelMatching.h"
+#include "PictureFileLoader.h"
 
 namespace {
 const QString c_demoPrefix = QStringLiteral("Demo_");
@@ -48,6 +49,8 @@ StitcherCommands::StitcherCommands(const Parts& parts)
 void StitcherCommands::demo(const QString& baseName)
 {
     m_parts.settings->emitCustom(ImageStitcherSettings::CustomSignal_OverviewShown);
+    m_parts.loader->cancel();
+    m_parts.colonyLoader->cancel();
     m_parts.page->Stop();
     m_parts.colonyPage->Stop();
     CorrectionInfo::resetCurrent();
@@ -69,8 +72,7 @@ void StitcherCommands::demo(const QString& baseName)
     }
     m_parts.colonyFiles->clearFileName();
     m_parts.colonyEditor->updateTitle();
-    if (!stitchPictureFiles(demoPicturePaths(baseName)))
-        CommandFailureBox::showText(m_parts.window, tr("Analyse error"), tr("Cannot stitch images!"));
+    stitchPictureFiles(demoPicturePaths(baseName), {tr("Analyse error"), tr("Cannot stitch images!")});
 }
 
 void StitcherCommands::fromDatabase(ApplicationDatabase* database, const QString& suffix)
@@ -94,28 +96,31 @@ void StitcherCommands::fromDatabase(ApplicationDatabase* database, const QString
             return;
         }
     }
-    if (!stitchPictureFiles(browser.getPictureList()))
-        CommandFailureBox::showText(m_parts.window, tr("Settings error"), tr("Cannot stitch the images!"));
+    stitchPictureFiles(browser.getPictureList(), {tr("Settings error"), tr("Cannot stitch the images!")});
 }
 
-bool StitcherCommands::stitchPictureFiles(const QStringList& paths)
+bool StitcherCommands::stitchPictureFiles(const QStringList& paths, const CommandFailureBox::Followup& followup)
 {
+    const auto fail = [this, followup](const QString& title, Errors::Type_Error code) {
+        CommandFailureBox::showCode(m_parts.window, title, code);
+        CommandFailureBox::showFollowup(m_parts.window, followup);
+    };
     if (const Errors::Type_Error code = m_parts.page->Reset()) {
-        CommandFailureBox::showCode(m_parts.window, tr("Analsye error"), code);
+        fail(tr("Analsye error"), code);
         return false;
     }
-    QList<Halcon::Hobject> pictures;
-    for (const QString& path : paths) {
-        Halcon::Hobject picture;
-        if (const Errors::Type_Error code = Halcon_Helper::LoadImageFile(path, picture)) {
-            CommandFailureBox::showCode(m_parts.window, tr("Read image error"), code);
-            return false;
+    m_parts.loader->load(paths, [this, fail](const PictureFileLoader::Result& read) {
+        if (read.code != 0) {
+            fail(tr("Read image error"), read.code);
+            return;
         }
-        pictures << picture;
-    }
-    if (const Errors::Type_Error code = m_parts.page->Start(pictures)) {
-        CommandFailureBox::showCode(m_parts.window, tr("Analsye error"), code);
-        return false;
-    }
+        // While the pictures were read, the change notice of settings loaded before may have
+        // restarted the page on its old pictures: the new ones replace that run.
+        Errors::Type_Error code = m_parts.page->Reset();
+        if (code == 0)
+            code = m_parts.page->Start(read.pictures);
+        if (code != 0)
+            fail(tr("Analsye error"), code);
+    });
     return true;
 }

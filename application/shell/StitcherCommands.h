@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CommandFailureBox.h"
 #include "Errors.h"
 
 #include <QCoreApplication>
@@ -15,6 +16,7 @@ class ImageStitcherSettings;
 class ImageStitcherSettingsFiles;
 class ImageStitcherSettingsGui;
 class ModelMatching;
+class PictureFileLoader;
 class QWidget;
 
 // The operator's image stitcher commands: the stitcher demo and stitching a list of picture
@@ -32,6 +34,10 @@ public:
         ImageStitcherSettingsGui* editor = nullptr;
         ColonySettingsFiles* colonyFiles = nullptr;
         ColonySettingsGui* colonyEditor = nullptr;
+        // The picture reads of the Image Stitcher page.
+        PictureFileLoader* loader = nullptr;
+        // The colony page's, dropped with the stitcher's when a demo starts.
+        PictureFileLoader* colonyLoader = nullptr;
     };
 
     static QString demoSettingsPath(const QString& baseName);
@@ -47,8 +53,12 @@ public:
     // The results browser; a stored result stitched again with its stored settings (taken
     // over under their name + suffix) or the current ones.
     void fromDatabase(ApplicationDatabase* database, const QString& suffix);
-    // Loads the pictures and starts the Image Stitcher page on them; false after a box.
-    bool stitchPictureFiles(const QStringList& paths);
+    // Resets the Image Stitcher page, reads the pictures off the GUI thread and starts the
+    // page on them once they are read. A failure gets its box, then the follow-up's, when it
+    // happens: false when the page did not reset; a picture that cannot be read or a start
+    // that fails are found later.
+    bool stitchPictureFiles(const QStringList& paths,
+                            const CommandFailureBox::Followup& followup = CommandFailureBox::Followup());
 
 private:
     Parts m_parts;

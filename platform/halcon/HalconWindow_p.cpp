@@ -222,13 +222,9 @@ HalconWindow::ScaledPicture HalconWindow::scalePicture(const ImageElement &image
         return out;
 
     const cv::Rect roi(column0, row0, column1 - column0 + 1, row1 - row0 + 1);
-    cv::Mat red = bytePlane(image.planes[0], roi);
-    cv::Mat green = image.channels() == 3 ? bytePlane(image.planes[1], roi) : red;
-    cv::Mat blue = image.channels() == 3 ? bytePlane(image.planes[2], roi) : red;
+    // The domain's pixels; none for a full domain, whose pixels are all opaque.
     cv::Mat alpha;
-    if (image.hasFullDomain()) {
-        alpha = cv::Mat(roi.size(), CV_8U, cv::Scalar(255));
-    } else {
+    if (!image.hasFullDomain()) {
         alpha = cv::Mat::zeros(roi.size(), CV_8U);
         const std::vector<Run> &runs = image.domain->runs;
         for (auto it = firstRunOfRow(runs, row0); it != runs.end() && it->row <= row1; ++it) {
@@ -240,24 +236,41 @@ HalconWindow::ScaledPicture HalconWindow::scalePicture(const ImageElement &image
             }
         }
     }
-    cv::Mat bgra;
-    cv::merge(std::vector<cv::Mat>{blue, green, red, alpha}, bgra);
-    if (!image.hasFullDomain())
-        bgra.setTo(cv::Scalar::all(0), alpha == 0); // premultiplied: no colour where transparent
+    const cv::Mat outside = alpha.empty() ? cv::Mat() : cv::Mat(alpha == 0);
+    const auto colour = [&](const cv::Mat &plane) {
+        cv::Mat bytes = bytePlane(plane, roi);
+        if (outside.empty())
+            return bytes;
+        // Premultiplied: no colour where transparent. The plane may be the picture's own.
+        cv::Mat cleared = bytes.clone();
+        cleared.setTo(cv::Scalar::all(0), outside);
+        return cleared;
+    };
 
     // Window pixel centre x + 0.5 shows picture column (x + 0.5) / scale + column1 - 0.5.
     const double shiftX = (x0 + 0.5) / t.scaleX + t.column1 - 0.5 - column0;
     const double shiftY = (y0 + 0.5) / t.scaleY + t.row1 - 0.5 - row0;
-    cv::Mat scaled;
-    if (t.scaleX == 1.0 && t.scaleY == 1.0 && shiftX == 0.0 && shiftY == 0.0 && x1 - x0 == roi.width
-        && y1 - y0 == roi.height) {
-        scaled = bgra;
-    } else {
-        const cv::Matx23d inverse(1.0 / t.scaleX, 0.0, shiftX, 0.0, 1.0 / t.scaleY, shiftY);
-        const int interpolation = style == 0 ? cv::INTER_NEAREST : style == 1 ? cv::INTER_LINEAR : cv::INTER_CUBIC;
-        cv::warpAffine(bgra, scaled, inverse, cv::Size(x1 - x0, y1 - y0), interpolation | cv::WARP_INVERSE_MAP,
+    const bool unscaled = t.scaleX == 1.0 && t.scaleY == 1.0 && shiftX == 0.0 && shiftY == 0.0
+        && x1 - x0 == roi.width && y1 - y0 == roi.height;
+    const cv::Matx23d inverse(1.0 / t.scaleX, 0.0, shiftX, 0.0, 1.0 / t.scaleY, shiftY);
+    const int interpolation = style == 0 ? cv::INTER_NEAREST : style == 1 ? cv::INTER_LINEAR : cv::INTER_CUBIC;
+    // Plane by plane, then merged: a picture shown smaller than it is (a whole plate, a
+    // stitched tray) is merged at the window's size, not at its own. Each channel is
+    // interpolated on its own either way, so the pixels are the same.
+    const auto scale = [&](const cv::Mat &plane) {
+        if (unscaled)
+            return plane;
+        cv::Mat scaledPlane;
+        cv::warpAffine(plane, scaledPlane, inverse, cv::Size(x1 - x0, y1 - y0), interpolation | cv::WARP_INVERSE_MAP,
                        cv::BORDER_REPLICATE);
-    }
+        return scaledPlane;
+    };
+    const cv::Mat red = scale(colour(image.planes[0]));
+    const cv::Mat green = image.channels() == 3 ? scale(colour(image.planes[1])) : red;
+    const cv::Mat blue = image.channels() == 3 ? scale(colour(image.planes[2])) : red;
+    const cv::Mat scaledAlpha = alpha.empty() ? cv::Mat(red.size(), CV_8U, cv::Scalar(255)) : scale(alpha);
+    cv::Mat scaled;
+    cv::merge(std::vector<cv::Mat>{blue, green, red, scaledAlpha}, scaled);
     auto *keeper = new cv::Mat(scaled);
     out.picture = QImage(keeper->data, keeper->cols, keeper->rows, qsizetype(keeper->step),
                          image.hasFullDomain() ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied,

@@ -1,11 +1,13 @@
 #pragma once
 
 // The colony demos against their ground truth: the scene each demo picture was made from and
-// the check that an analysis shown on the Colony Analyser page found every isolated colony.
+// the check that an analysis shown on the Colony Analyser page found every isolated colony;
+// the stitcher demo's views placed as a client places them; waits for a page's run.
 
 #include "ColonyAnalyserGui.h"
 #include "DemoPlateScenes.h"
 #include "MainWindowGui.h"
+#include "StitcherCommands.h"
 
 #include <QStringList>
 #include <QtTest>
@@ -62,6 +64,20 @@ inline QStringList missedIsolatedColonies(const ColonyAnalyserGui& page, const P
     if (isolated)
         *isolated = count;
     return missed;
+}
+
+// Places the stitcher demo's views as the control software does: each view as the camera's
+// picture, then assigned to its position.
+inline Errors::Type_Error placeStitcherDemoViews(MainWindowGui& window)
+{
+    const QStringList views = StitcherCommands::demoPicturePaths(QStringLiteral("QTray-Plate"));
+    for (int position = 0; position < views.size(); ++position) {
+        if (const Errors::Type_Error code = window.Camera_LoadPicture(views.at(position)))
+            return code;
+        if (const Errors::Type_Error code = window.ImageStitcher_AssignPicturePosition(position))
+            return code;
+    }
+    return 0;
 }
 
 // Polls a page's running check as a client does, until the run and its reports are over;

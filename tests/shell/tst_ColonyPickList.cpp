@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+#include <limits>
+
 using namespace ShellRackFixture;
 
 namespace {
@@ -40,6 +42,8 @@ private slots:
     void assignment();
     void positionsCorrectedByTheServedChannelsOffsets();
     void equalPlacesKeepTheirOrder();
+    void maximaThatCountAsZero_data();
+    void maximaThatCountAsZero();
     void refusedArguments_data();
     void refusedArguments();
     void refusedArgumentsKeepTheHandOut();
@@ -216,6 +220,38 @@ void tst_ColonyPickList::equalPlacesKeepTheirOrder()
     QCOMPARE(containers, expectedContainers);
 }
 
+void tst_ColonyPickList::maximaThatCountAsZero_data()
+{
+    QTest::addColumn<QVariantList>("maximum");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("total");
+    QTest::newRow("negative") << QVariantList{-1, 5} << "2:7 2:50 0" << 2;
+    QTest::newRow("most negative") << QVariantList{std::numeric_limits<int>::min(), 5} << "2:7 2:50 0" << 2;
+    QTest::newRow("no number") << QVariantList{QStringLiteral("two"), 5} << "2:7 2:50 0" << 2;
+    QTest::newRow("empty variant") << QVariantList{QVariant(), 5} << "2:7 2:50 0" << 2;
+    QTest::newRow("beyond int") << QVariantList{1e12, 5} << "2:7 2:50 0" << 2;
+    QTest::newRow("number as text still counts") << QVariantList{QStringLiteral("1"), -3} << "1:5 0 0" << 1;
+}
+
+// A maximum that is negative or no number reads nothing for its container and leaves the
+// total as the others make it; the same list continues the hand-out.
+void tst_ColonyPickList::maximaThatCountAsZero()
+{
+    QFETCH(QVariantList, maximum);
+    QFETCH(QString, expected);
+    QFETCH(int, total);
+    const StoredRack stored = storeRack(*m_db->holder, {{1, 2, coloniesAtY({5})}, {2, 1, coloniesAtY({7, 50})}});
+    QCOMPARE(int(call(stored.rackId, maximum, 0, QStringLiteral("111"))), 0);
+    QCOMPARE(assignmentText(m_out), expected);
+    QCOMPARE(m_out.totalNumberOfColonies, total);
+    QCOMPARE(int(call(stored.rackId, maximum, 0, QStringLiteral("111"))), 0);
+    QCOMPARE(m_out.usedNumberOfColonies, 0);
+    QCOMPARE(m_out.totalNumberOfColonies, total);
+    // The container is still looked up: a list naming one the rack lacks is refused.
+    maximum.append(-1);
+    QCOMPARE(int(call(stored.rackId, maximum, 0, QStringLiteral("1"))), 122);
+}
+
 void tst_ColonyPickList::refusedArguments_data()
 {
     QTest::addColumn<int>("sortMode");
@@ -229,9 +265,6 @@ void tst_ColonyPickList::refusedArguments_data()
     QTest::newRow("17 characters, also others") << 0 << QStringLiteral("1111111111111111x") << good << 104;
     QTest::newRow("other character") << 0 << QStringLiteral("1x") << good << 106;
     QTest::newRow("blank") << 1 << QStringLiteral("1 1") << good << 106;
-    QTest::newRow("negative maximum") << 0 << QStringLiteral("11") << QVariantList{2, -1} << 104;
-    QTest::newRow("maximum no number") << 0 << QStringLiteral("11") << QVariantList{QStringLiteral("two")} << 104;
-    QTest::newRow("maximum empty variant") << 0 << QStringLiteral("11") << QVariantList{QVariant()} << 104;
 }
 
 void tst_ColonyPickList::refusedArguments()
@@ -257,7 +290,7 @@ void tst_ColonyPickList::refusedArgumentsKeepTheHandOut()
     const StoredRack stored = storeRack(*m_db->holder, {{1, 0, coloniesAtY({10, 30, 50})}});
     QCOMPARE(int(call(stored.rackId, maxima({3}), 0, QStringLiteral("1"))), 0);
     QCOMPARE(int(call(stored.rackId, maxima({3}), 0, QStringLiteral("1y"))), 106);
-    QCOMPARE(int(call(stored.rackId, QVariantList{3, -2}, 0, QStringLiteral("1"))), 104);
+    QCOMPARE(int(call(stored.rackId, maxima({3}), 2, QStringLiteral("1"))), 104);
     QCOMPARE(int(call(stored.rackId, maxima({3}), 0, QStringLiteral("11"))), 0);
     QCOMPARE(assignmentText(m_out), QStringLiteral("1:30 1:50"));
 }

@@ -67,9 +67,36 @@ void tst_ColonyRoadOverDBus::plateCycle()
         QCOMPARE(client.call(QStringLiteral("Instrument_SetChannelOffset %1 %2 0").arg(channel).arg(channel), 0)
                      .value(QStringLiteral("result")),
                  QStringLiteral("0"));
+    // An offset no instrument reaches is refused; the channel keeps the one it had.
+    QCOMPARE(client.call(QStringLiteral("Instrument_SetChannelOffset 2 1e308 -1e308"), 0).value(QStringLiteral("result")),
+             QStringLiteral("104"));
+    answer = client.call(QStringLiteral("Instrument_GetChannelOffset 2"), 2);
+    QCOMPARE(answer.value(QStringLiteral("result")), QStringLiteral("0"));
+    QCOMPARE(answer.value(QStringLiteral("o_fltOffsetX_mm")).toDouble(), 2.0);
+    QCOMPARE(answer.value(QStringLiteral("o_fltOffsetY_mm")).toDouble(), 0.0);
+
     QStringList maxima;
     for (int container = 0; container < 96; ++container)
         maxima << QStringLiteral("2");
+    // A maximum that is negative or no number asks for nothing from its container, as 0 does,
+    // and lowers no total. No channel is served, so the run below starts afresh.
+    const auto counted = [&](const QString& everyOther) {
+        QStringList list = maxima;
+        for (qsizetype container = 0; container < list.size(); container += 2)
+            list[container] = everyOther;
+        const QMap<QString, QString> counts = client.call(
+            QStringLiteral("Database_RetrieveColonyPositions %1 %2 0").arg(rack, list.join(QLatin1Char(','))), 7);
+        return QStringList{counts.value(QStringLiteral("result")),
+                           counts.value(QStringLiteral("o_intUsedNumberOfColonies")),
+                           counts.value(QStringLiteral("o_intTotalNumberOfColonies"))};
+    };
+    const QStringList zeros = counted(QStringLiteral("0"));
+    QCOMPARE(zeros.mid(0, 2), (QStringList{QStringLiteral("0"), QStringLiteral("0")}));
+    QVERIFY(zeros.at(2).toInt() > 0);
+    QCOMPARE(counted(QStringLiteral("-1")), zeros);
+    QCOMPARE(counted(QStringLiteral("-2147483648")), zeros);
+    QCOMPARE(counted(QStringLiteral("two")), zeros);
+
     answer = client.call(
         QStringLiteral("Database_RetrieveColonyPositions %1 %2 11111111").arg(rack, maxima.join(QLatin1Char(','))), 7);
     QCOMPARE(answer.value(QStringLiteral("result")), QStringLiteral("0"));

@@ -38,10 +38,20 @@ private slots:
     void pickingState_stampsTheDateAlsoWhenUnchanged();
     void fieldWrites_data();
     void fieldWrites();
+    void textsBeyondTheDatabase_data();
+    void textsBeyondTheDatabase();
     void retrieveOperationsShareOneList();
 
 private:
     DatabaseQueries& queries() { return *m_queries; }
+    // The rows the field writes change: the rack, its first container, that one's first colony.
+    bool readWrittenRows(DatabaseTableZelvorinRack::Dataset& rack, DatabaseTableZelvorinContainer::Dataset& container,
+                         DatabaseTableZelvorinColony::Dataset& colony)
+    {
+        return db().tableRack()->Select(m_rack.rackId, rack) == 0
+            && db().tableContainer()->Select(m_rack.containerIds[0], container) == 0
+            && db().tableColony()->Select(m_rack.colonyIds[0][0], colony) == 0;
+    }
     ApplicationDatabase& db() { return *m_db->holder; }
 
     QTemporaryDir m_programDir;
@@ -493,9 +503,7 @@ void tst_DatabaseQueries::fieldWrites()
     DatabaseTableZelvorinRack::Dataset rackRow;
     DatabaseTableZelvorinContainer::Dataset containerRow;
     DatabaseTableZelvorinColony::Dataset colonyRow;
-    QCOMPARE(int(db().tableRack()->Select(m_rack.rackId, rackRow)), 0);
-    QCOMPARE(int(db().tableContainer()->Select(m_rack.containerIds[0], containerRow)), 0);
-    QCOMPARE(int(db().tableColony()->Select(m_rack.colonyIds[0][0], colonyRow)), 0);
+    QVERIFY(readWrittenRows(rackRow, containerRow, colonyRow));
     // The one field changed, its neighbours as stored.
     QCOMPARE(rackRow.Description, field == 0 ? text : QStringLiteral(""));
     QCOMPARE(int(rackRow.ImageStitcherID), field == 1 ? 4711 : -1);
@@ -504,6 +512,62 @@ void tst_DatabaseQueries::fieldWrites()
     QCOMPARE(containerRow.ContainerName, QStringLiteral("A1"));
     QCOMPARE(colonyRow.Description, field == 3 ? text : QString());
     QCOMPARE(colonyRow.PosY_mm, 11.0);
+}
+
+void tst_DatabaseQueries::textsBeyondTheDatabase_data()
+{
+    QTest::addColumn<int>("operation");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("code");
+    const char* names[] = {"rack description", "container description", "colony description", "barcode search",
+                           "container name"};
+    for (int operation = 0; operation < 5; ++operation) {
+        QTest::addRow("%s, longest", names[operation]) << operation << 1000000 << 0;
+        QTest::addRow("%s, one longer", names[operation]) << operation << 1000001 << 104;
+    }
+}
+
+// A text longer than the database keeps is refused before the database is asked: also with
+// the database closed the answer is 104, and a stored text stays as it was.
+void tst_DatabaseQueries::textsBeyondTheDatabase()
+{
+    QFETCH(int, operation);
+    QFETCH(int, length);
+    QFETCH(int, code);
+    const QString text(length, QLatin1Char('d'));
+    const auto run = [&] {
+        QVariantList racks{-7};
+        int container = -7;
+        Errors::Type_Error result = -1;
+        switch (operation) {
+        case 0: result = queries().Database_SetZelvorinRack_Field_Description(m_rack.rackId, text); break;
+        case 1: result = queries().Database_SetZelvorinContainer_Field_Description(m_rack.containerIds[0], text); break;
+        case 2: result = queries().Database_SetZelvorinColony_Field_Description(m_rack.colonyIds[0][0], text); break;
+        case 3:
+            result = queries().Database_GetZelvorinRackID_By_RackBarcode(text, racks);
+            if (!racks.isEmpty())
+                return Errors::Type_Error(-2);
+            break;
+        default:
+            result = queries().Database_GetZelvorinContainerID_By_ContainerName(m_rack.rackId, text, container);
+            if (container != -1)
+                return Errors::Type_Error(-2);
+            break;
+        }
+        return result;
+    };
+    QCOMPARE(int(run()), code);
+    DatabaseTableZelvorinRack::Dataset rackRow;
+    DatabaseTableZelvorinContainer::Dataset containerRow;
+    DatabaseTableZelvorinColony::Dataset colonyRow;
+    QVERIFY(readWrittenRows(rackRow, containerRow, colonyRow));
+    const QString stored[] = {rackRow.Description, containerRow.Description, colonyRow.Description};
+    for (int field = 0; field < 3; ++field)
+        QCOMPARE(stored[field].size(), field == operation && code == 0 ? length : 0);
+    if (code == 0)
+        return;
+    db().database()->close();
+    QCOMPARE(int(run()), code);
 }
 
 void tst_DatabaseQueries::retrieveOperationsShareOneList()

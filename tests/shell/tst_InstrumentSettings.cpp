@@ -100,6 +100,7 @@ private slots:
     void channelOffset();
     void setChannelOffset_refused_data();
     void setChannelOffset_refused();
+    void setChannelOffset_atTheBound();
     void setChannelOffset_failedSaveKeepsValuesAndOldFile();
     void mutatedFiles();
 
@@ -155,19 +156,19 @@ void tst_InstrumentSettings::valuesReadBackExactly()
     InstrumentSettings settings;
     settings.channelOffsetX_mm[0] = 12.345678;
     settings.channelOffsetY_mm[0] = 12.5;
-    settings.channelOffsetY_mm[15] = -98765.4321;
-    settings.channelOffsetX_mm[15] = 2147483648.0;
+    settings.channelOffsetY_mm[15] = -987.654321;
+    settings.channelOffsetX_mm[15] = 999.99999;
     QVERIFY(settings.save(path()));
     const QByteArray bytes = readBytes(path());
     QVERIFY(bytes.contains("<ChannelOffsetX_1>12.345678</ChannelOffsetX_1>"));
     QVERIFY(bytes.contains("<ChannelOffsetY_1>12.5</ChannelOffsetY_1>"));
-    QVERIFY(bytes.contains("<ChannelOffsetX_16>2147483648</ChannelOffsetX_16>"));
+    QVERIFY(bytes.contains("<ChannelOffsetX_16>999.99999</ChannelOffsetX_16>"));
     InstrumentSettings read;
     QVERIFY(read.loadFromFile(path()));
     QCOMPARE(read.channelOffsetX_mm[0], 12.345678);
     QCOMPARE(read.channelOffsetY_mm[0], 12.5);
-    QCOMPARE(read.channelOffsetY_mm[15], -98765.4321);
-    QCOMPARE(read.channelOffsetX_mm[15], 2147483648.0);
+    QCOMPARE(read.channelOffsetY_mm[15], -987.654321);
+    QCOMPARE(read.channelOffsetX_mm[15], 999.99999);
 }
 
 void tst_InstrumentSettings::read_data()
@@ -183,6 +184,9 @@ void tst_InstrumentSettings::read_data()
     QTest::newRow("value empty") << documentText({{y7, QStringLiteral("")}}) << false << 0.0;
     QTest::newRow("value infinite") << documentText({{y7, QStringLiteral("inf")}}) << false << 0.0;
     QTest::newRow("value not a number") << documentText({{y7, QStringLiteral("nan")}}) << false << 0.0;
+    QTest::newRow("value at the bound") << documentText({{y7, QStringLiteral("-1000")}}) << true << -1000.0;
+    QTest::newRow("value beyond the bound") << documentText({{y7, QStringLiteral("1000.001")}}) << false << 0.0;
+    QTest::newRow("value beyond every instrument") << documentText({{y7, QStringLiteral("-1e308")}}) << false << 0.0;
     QTest::newRow("no ChannelOffset") << documentText({}, QStringLiteral("1.0"), false) << false << 0.0;
     QTest::newRow("no name element") << documentText({}, QStringLiteral("1.0"), true, false) << false << 0.0;
     QTest::newRow("cut off") << documentText().left(300) << false << 0.0;
@@ -298,6 +302,9 @@ void tst_InstrumentSettings::setChannelOffset_refused_data()
     QTest::newRow("X infinite") << 2 << inf << 1.0;
     QTest::newRow("Y minus infinite") << 2 << 1.0 << -inf;
     QTest::newRow("X not a number") << 2 << nan << 1.0;
+    QTest::newRow("beyond every instrument") << 2 << 1e308 << -1e308;
+    QTest::newRow("X just beyond the bound") << 2 << 1000.001 << 0.0;
+    QTest::newRow("Y just beyond the bound") << 16 << 0.0 << -1000.001;
 }
 
 void tst_InstrumentSettings::setChannelOffset_refused()
@@ -310,6 +317,16 @@ void tst_InstrumentSettings::setChannelOffset_refused()
     QCOMPARE(int(settings.setChannelOffset(channel, x, y, path())), 104);
     QVERIFY(hasMarkers(settings));
     QVERIFY(!QFile::exists(path()));
+}
+
+void tst_InstrumentSettings::setChannelOffset_atTheBound()
+{
+    InstrumentSettings settings;
+    QCOMPARE(int(settings.setChannelOffset(16, 1000.0, -1000.0, path())), 0);
+    InstrumentSettings read;
+    QVERIFY(read.loadFromFile(path()));
+    QCOMPARE(read.channelOffsetX_mm[15], 1000.0);
+    QCOMPARE(read.channelOffsetY_mm[15], -1000.0);
 }
 
 void tst_InstrumentSettings::setChannelOffset_failedSaveKeepsValuesAndOldFile()
@@ -353,7 +370,7 @@ void tst_InstrumentSettings::mutatedFiles()
         written.channelOffsetX_mm[i] = 12.345678 * (i + 1);
         written.channelOffsetY_mm[i] = -0.1 * (i + 1) - 0.2;
     }
-    written.channelOffsetX_mm[15] = 2147483648.0;
+    written.channelOffsetX_mm[15] = -1000.0;
     const QByteArray valid = SettingsFileMutations::validFile(written, access, QStringLiteral("Instrument.xml"));
     QVERIFY(!valid.isEmpty());
     const QString fault = SettingsFileMutations::run(valid, QStringLiteral("Instrument.xml"), access);

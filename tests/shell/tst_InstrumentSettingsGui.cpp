@@ -33,6 +33,8 @@ private slots:
     void okTakesTheValues();
     void badCellKeepsTheDialogAndTheRecord_data();
     void badCellKeepsTheDialogAndTheRecord();
+    void offsetBound_data();
+    void offsetBound();
     void cancelKeepsTheRecord();
 
 private:
@@ -135,6 +137,40 @@ void tst_InstrumentSettingsGui::badCellKeepsTheDialogAndTheRecord()
     QCOMPARE(m_boxes.first().title, QStringLiteral("Instrument Settings Error"));
     QCOMPARE(m_boxes.first().text, QStringLiteral("Failed to convert string to number \"%1\"!").arg(text));
     QCOMPARE(settings.channelOffsetX_mm[0], 7.0);
+}
+
+void tst_InstrumentSettingsGui::offsetBound_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("at the bound") << QStringLiteral("1000") << true;
+    QTest::newRow("at the negative bound") << QStringLiteral("-1000") << true;
+    QTest::newRow("just beyond") << QStringLiteral("1000.001") << false;
+    QTest::newRow("beyond every instrument") << QStringLiteral("-1e308") << false;
+}
+
+void tst_InstrumentSettingsGui::offsetBound()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, accepted);
+    InstrumentSettings settings;
+    settings.channelOffsetY_mm[3] = 7.0;
+    InstrumentSettingsGui dialog(&settings);
+    table(dialog)->topLevelItem(3)->setText(2, text);
+    dialog.show();
+    click(dialog, "m_okButton");
+    if (accepted) {
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(m_boxes.isEmpty());
+        QCOMPARE(settings.channelOffsetY_mm[3], text.toDouble());
+        return;
+    }
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_boxes.first().title, QStringLiteral("Instrument Settings Error"));
+    QCOMPARE(m_boxes.first().text,
+             QStringLiteral("The offset \"%1\" of channel 4 lies beyond 1000 mm either way!").arg(text));
+    QCOMPARE(settings.channelOffsetY_mm[3], 7.0);
 }
 
 void tst_InstrumentSettingsGui::cancelKeepsTheRecord()

@@ -67,6 +67,8 @@ private slots:
     void reopenedDatabase();
     void failedPruningStillStoresTheRack();
     void refusedAgarHeightKeepsTheRackReadable();
+    void saveRefusesTextsBeyondTheDatabaseAtOnce_data();
+    void saveRefusesTextsBeyondTheDatabaseAtOnce();
     void exportToZipArchive();
     void exportsKeepTheProgramsOwnData_data();
     void exportsKeepTheProgramsOwnData();
@@ -316,6 +318,44 @@ void tst_MainWindowColonyAnalysis::refusedAgarHeightKeepsTheRackReadable()
     DatabaseQueries::Rack stored;
     QCOMPARE(m_window->Database_GetZelvorinRack(rack, stored), Errors::Type_Error(0));
     QCOMPARE(stored.rackBarcode, QStringLiteral("R-NAN"));
+}
+
+void tst_MainWindowColonyAnalysis::saveRefusesTextsBeyondTheDatabaseAtOnce_data()
+{
+    QTest::addColumn<bool>("withStitcher");
+    QTest::addColumn<QString>("barcode");
+    QTest::addColumn<QString>("description");
+    QTest::newRow("barcode of 256") << false << QString(256, QLatin1Char('b')) << QString();
+    QTest::newRow("description of a million and one") << false << QStringLiteral("R-LONG") << QString(1000001, QLatin1Char('d'));
+    QTest::newRow("with stitcher, barcode of 256") << true << QString(256, QLatin1Char('b')) << QString();
+    QTest::newRow("with stitcher, long description") << true << QString() << QString(1000001, QLatin1Char('d'));
+}
+
+// Refused while the analysis still runs: the save did not wait for it, and stored nothing.
+void tst_MainWindowColonyAnalysis::saveRefusesTextsBeyondTheDatabaseAtOnce()
+{
+    QFETCH(bool, withStitcher);
+    QFETCH(QString, barcode);
+    QFETCH(QString, description);
+    QVariantList before;
+    QCOMPARE(m_window->Database_GetZelvorinRackID_By_RackBarcode(QString(), before), Errors::Type_Error(0));
+    QCOMPARE(m_window->Camera_LoadPicture(DemoPicture), Errors::Type_Error(0));
+    QCOMPARE(m_window->AnalyseColonies_Start(QStringLiteral("Demo_Plate_gray")), Errors::Type_Error(0));
+    int rack = 5;
+    const Errors::Type_Error code = withStitcher
+        ? m_window->AnalyseColonies_SaveResultWithImageStitcher(false, barcode, description, -1, rack)
+        : m_window->AnalyseColonies_SaveResult(false, barcode, description, rack);
+    bool running = false;
+    QCOMPARE(m_window->AnalyseColonies_CheckRunning(running), Errors::Type_Error(0));
+    QCOMPARE(code, Errors::Type_Error(104));
+    QCOMPARE(rack, -1);
+    QVERIFY(running);
+    QCOMPARE(DemoTruth::waitForAnalysis(*m_window), Errors::Type_Error(0));
+    QVariantList after;
+    QCOMPARE(m_window->Database_GetZelvorinRackID_By_RackBarcode(QString(), after), Errors::Type_Error(0));
+    QCOMPARE(after, before);
+    // The longest barcode the database keeps is stored.
+    QVERIFY(storeRack(QString(255, QLatin1Char('b'))) > 0);
 }
 
 void tst_MainWindowColonyAnalysis::exportToZipArchive()

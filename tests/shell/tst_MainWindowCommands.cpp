@@ -53,6 +53,7 @@ private slots:
 
     void colonyDemoFindsEveryIsolatedColony_data();
     void colonyDemoFindsEveryIsolatedColony();
+    void colonyDemoWithoutItsPicture();
     void pictureFromFile();
     void pictureFromFileThatIsNoPicture();
     void cancelledFileDialogChangesNothing();
@@ -155,6 +156,19 @@ void tst_MainWindowCommands::pictureFromFile()
     m_window->form()->m_QAction_Menubar_PictureFromFile->trigger();
     QCOMPARE(m_answers.fileRequests.at(1).directory, m_folder->filePath(QStringLiteral("settings/ColonyDemo/Demo_Plate_gray.tif")));
     QVERIFY(m_answers.boxes.isEmpty());
+}
+
+// The settings are loaded at once; the missing picture is known once its read ends.
+void tst_MainWindowCommands::colonyDemoWithoutItsPicture()
+{
+    QVERIFY(QFile::remove(QStringLiteral("settings/ColonyDemo/Demo_PetriPlate_gray.tif")));
+    m_window->form()->m_QAction_Toolbar_Colony_Demo_PetriPlate->trigger();
+    QCOMPARE(m_window->colonySettings()->name, QStringLiteral("Demo_PetriPlate_gray"));
+    QTRY_COMPARE(m_answers.titles(), (QStringList{"Read image error", "Analyse error"}));
+    QCOMPARE(m_answers.boxes.last().text, QStringLiteral("Cannot analyse the colony!"));
+    bool running = true;
+    QCOMPARE(m_window->AnalyseColonies_CheckRunning(running), Errors::Type_Error(102));
+    QVERIFY(!running);
 }
 
 void tst_MainWindowCommands::pictureFromFileThatIsNoPicture()

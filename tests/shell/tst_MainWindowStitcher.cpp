@@ -30,20 +30,6 @@ namespace {
 const QString DemoName = QStringLiteral("Demo_QTray-Plate");
 const QString DemoSettingsFile = QStringLiteral("settings/ImageStitcherDemo/Demo_QTray-Plate.ImageStitcherSettings");
 
-// Places the demo views as the control software does: each view as the camera's picture,
-// then assigned to its position.
-Errors::Type_Error placeDemoViews(MainWindowGui& window)
-{
-    const QStringList views = StitcherCommands::demoPicturePaths(QStringLiteral("QTray-Plate"));
-    for (int position = 0; position < views.size(); ++position) {
-        if (const Errors::Type_Error code = window.Camera_LoadPicture(views.at(position)))
-            return code;
-        if (const Errors::Type_Error code = window.ImageStitcher_AssignPicturePosition(position))
-            return code;
-    }
-    return 0;
-}
-
 std::vector<QPointF> goodColoniesInMillimetres(const ColonyAnalyserGui& page)
 {
     std::vector<QPointF> found;
@@ -73,6 +59,8 @@ private slots:
     void startRefusesBadSettings();
     void start2SetsTheAgarHeightInMemory();
     void stitchStoreAndAnalyseTheTray();
+    void saveRefusesTextsBeyondTheDatabase_data();
+    void saveRefusesTextsBeyondTheDatabase();
     void nextPlateStartsFromNoPictures();
     void startDuringARunRestartsItWithTheSamePictures_data();
     void startDuringARunRestartsItWithTheSamePictures();
@@ -200,7 +188,7 @@ void tst_MainWindowStitcher::start2SetsTheAgarHeightInMemory()
 void tst_MainWindowStitcher::stitchStoreAndAnalyseTheTray()
 {
     CorrectionInfo::resetCurrent();
-    QCOMPARE(placeDemoViews(*m_window), Errors::Type_Error(0));
+    QCOMPARE(DemoTruth::placeStitcherDemoViews(*m_window), Errors::Type_Error(0));
     QCOMPARE(m_window->ImageStitcher_Start(DemoName), Errors::Type_Error(0));
     QCOMPARE(waitForStitching(*m_window), Errors::Type_Error(0));
     QCOMPARE(CorrectionInfo::current().Points.size(), 4);
@@ -240,10 +228,38 @@ void tst_MainWindowStitcher::stitchStoreAndAnalyseTheTray()
     QCOMPARE(int(rack.ImageStitcherID), stitcherId);
 }
 
+void tst_MainWindowStitcher::saveRefusesTextsBeyondTheDatabase_data()
+{
+    QTest::addColumn<QString>("barcode");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<int>("code");
+    QTest::newRow("longest barcode") << QString(255, QLatin1Char('b')) << QString() << 0;
+    QTest::newRow("barcode one longer") << QString(256, QLatin1Char('b')) << QString() << 104;
+    QTest::newRow("description of a million and one") << QStringLiteral("TRAY_2") << QString(1000001, QLatin1Char('d'))
+                                                      << 104;
+}
+
+// On the tray stitched before.
+void tst_MainWindowStitcher::saveRefusesTextsBeyondTheDatabase()
+{
+    QFETCH(QString, barcode);
+    QFETCH(QString, description);
+    QFETCH(int, code);
+    int stitcherId = -7;
+    QCOMPARE(int(m_window->ImageStitcher_SaveResult(false, barcode, description, false, false, stitcherId)), code);
+    if (code != 0) {
+        QCOMPARE(stitcherId, -1);
+        return;
+    }
+    DatabaseTableZelvorinImageStitcher::Dataset stored;
+    QCOMPARE(m_window->database()->tableImageStitcher()->Select(stitcherId, stored), Errors::Type_Error(0));
+    QCOMPARE(stored.RackBarcode, barcode);
+}
+
 // The pictures of one plate are not stitched again for the next, once they gave a stitched picture.
 void tst_MainWindowStitcher::nextPlateStartsFromNoPictures()
 {
-    QCOMPARE(placeDemoViews(*m_window), Errors::Type_Error(0));
+    QCOMPARE(DemoTruth::placeStitcherDemoViews(*m_window), Errors::Type_Error(0));
     QCOMPARE(m_window->ImageStitcher_Start(QString()), Errors::Type_Error(0));
     QCOMPARE(waitForStitching(*m_window), Errors::Type_Error(0));
     QVERIFY(m_window->imageStitcherOperations()->pictures().isEmpty());
@@ -263,7 +279,7 @@ void tst_MainWindowStitcher::startDuringARunRestartsItWithTheSamePictures_data()
 void tst_MainWindowStitcher::startDuringARunRestartsItWithTheSamePictures()
 {
     QFETCH(bool, stopFirst);
-    QCOMPARE(placeDemoViews(*m_window), Errors::Type_Error(0));
+    QCOMPARE(DemoTruth::placeStitcherDemoViews(*m_window), Errors::Type_Error(0));
     QCOMPARE(m_window->ImageStitcher_Start(QString()), Errors::Type_Error(0));
     if (stopFirst) {
         QCOMPARE(m_window->ImageStitcher_Stop(), Errors::Type_Error(0));
@@ -277,7 +293,7 @@ void tst_MainWindowStitcher::startDuringARunRestartsItWithTheSamePictures()
 
 void tst_MainWindowStitcher::resetForgetsPlacedPictures()
 {
-    QCOMPARE(placeDemoViews(*m_window), Errors::Type_Error(0));
+    QCOMPARE(DemoTruth::placeStitcherDemoViews(*m_window), Errors::Type_Error(0));
     QCOMPARE(m_window->ImageStitcher_Reset(), Errors::Type_Error(0));
     QVERIFY(m_window->imageStitcherOperations()->pictures().isEmpty());
     QCOMPARE(m_window->ImageStitcher_Start(QString()), Errors::Type_Error(212));

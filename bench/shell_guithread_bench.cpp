@@ -1,0 +1,276 @@
+// The longest stretch of the GUI thread without a turn of its event loop on each main road:
+// the operator's three demos, then, as the control software drives them, the analysis start,
+// the stitch start, the saves and the hand-out. Each road is started from the event loop and
+// measured until its worker's results are shown; beside the clock, the GUI thread's own
+// processor time in its longest stretch (on a busy machine the clock counts other programs
+// too). The baseline is the same probe on an idle loop. Last, what another client's trivial
+// call waits over the bus while the operator starts the stitcher demo, against the same
+// calls to an idle window.
+
+#include "Automation_BusNames.h"
+#include "Automation_Client.h"
+#include "Automation_Server.h"
+#include "BenchSupport.h"
+#include "DemoTruth.h"
+#include "GuiThreadStretchProbe.h"
+#include "MainWindowFixture.h"
+#include "PrivateSessionBus.h"
+#include "QAxDefaultFactory.h"
+#include "ui_MainWindowGui.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr int kRepetitions = 5;
+
+// Roads whose names contain this text (the first argument); all without one.
+QString g_only;
+
+const QString DemoPicture = QStringLiteral("settings/ColonyDemo/Demo_Plate_gray.tif");
+const QString StitcherDemo = QStringLiteral("Demo_QTray-Plate");
+
+bool busy(MainWindowGui& window)
+{
+    bool analysing = false;
+    bool stitching = false;
+    // As a client asks: pictures still being read count as running.
+    window.AnalyseColonies_CheckRunning(analysing);
+    window.ImageStitcher_CheckRunning(stitching);
+    return analysing || stitching;
+}
+
+void settle(MainWindowGui& window)
+{
+    QElapsedTimer timer;
+    timer.start();
+    do
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    while (busy(window) && timer.elapsed() < 120000);
+    // The last reports of the workers and the pictures they leave to paint.
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+}
+
+// Prepares, then runs the road from the event loop; the longest stretch until the workers are
+// idle and their results shown.
+GuiThreadStretchProbe::Stretch stretchOf(MainWindowGui& window, const std::function<void()>& prepare,
+                                         const std::function<void()>& road)
+{
+    settle(window);
+    if (prepare)
+        prepare();
+    settle(window);
+    GuiThreadStretchProbe probe;
+    probe.start();
+    bool started = false;
+    QTimer::singleShot(0, [&] {
+        road();
+        started = true;
+    });
+    while (!started)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    settle(window);
+    return probe.stop();
+}
+
+GuiThreadStretchProbe::Stretch idleStretch(double forMs)
+{
+    GuiThreadStretchProbe probe;
+    probe.start();
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < forMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return probe.stop();
+}
+
+// The clock's longest stretch and the longest stretch of the GUI thread's own processor time,
+// median and worst of the repetitions, beside the same on an idle loop.
+void report(const char* name, const std::function<GuiThreadStretchProbe::Stretch()>& measure)
+{
+    if (!QString::fromLatin1(name).contains(g_only))
+        return;
+    std::vector<double> clock;
+    std::vector<double> processor;
+    for (int i = 0; i < kRepetitions; ++i) {
+        const GuiThreadStretchProbe::Stretch stretch = measure();
+        clock.push_back(stretch.clockMs);
+        processor.push_back(stretch.processorMs);
+    }
+    const GuiThreadStretchProbe::Stretch idle = idleStretch(500);
+    std::printf("%s.gui_stretch.median %.1f ms\n%s.gui_stretch.max %.1f ms\n%s.gui_stretch.baseline %.1f ms\n"
+                "%s.gui_stretch_processor.median %.1f ms\n%s.gui_stretch_processor.max %.1f ms\n"
+                "%s.gui_stretch_processor.baseline %.1f ms\n",
+                name, BenchSupport::median(clock), name, *std::max_element(clock.begin(), clock.end()), name,
+                idle.clockMs, name, BenchSupport::median(processor), name,
+                *std::max_element(processor.begin(), processor.end()), name, idle.processorMs);
+    std::fflush(stdout);
+}
+
+void operatorDemos()
+{
+    MainWindowFixture::ProgramFolder folder;
+    MainWindowFixture::Answers answers;
+    MainWindowFixture::WindowUnderTest test(false, answers);
+    MainWindowGui& window = test.make();
+    window.show();
+    Ui::MainWindowGui& form = *window.form();
+    report("demo.mtp_plate", [&] {
+        return stretchOf(window, {}, [&] { form.m_QAction_Toolbar_Colony_Demo_Plate->trigger(); });
+    });
+    report("demo.petri_plate", [&] {
+        return stretchOf(window, {}, [&] { form.m_QAction_Toolbar_Colony_Demo_PetriPlate->trigger(); });
+    });
+    report("demo.stitcher", [&] {
+        return stretchOf(window, {}, [&] { form.m_QAction_Toolbar_Stitcher_Demo_QTrayPlate->trigger(); });
+    });
+    for (const MessageBox_Helper::Request& box : answers.boxes)
+        std::fprintf(stderr, "a demo showed \"%s\": %s\n", qPrintable(box.title), qPrintable(box.text));
+}
+
+void automationRoads()
+{
+    MainWindowFixture::ProgramFolder folder;
+    MainWindowFixture::Answers answers;
+    MainWindowFixture::WindowUnderTest test(true, answers);
+    MainWindowGui& window = test.make();
+    window.show();
+    bool failed = false;
+    report("automation.camera_load_picture", [&] {
+        return stretchOf(window, {}, [&] { failed |= window.Camera_LoadPicture(DemoPicture) != 0; });
+    });
+    // Alternating settings: every start loads its settings file.
+    int plate = 0;
+    report("automation.analysis_start", [&] {
+        const QString settings = ++plate % 2 ? QStringLiteral("Demo_Plate_gray") : QStringLiteral("Demo_PetriPlate_gray");
+        return stretchOf(window, [&] { failed |= window.Camera_LoadPicture(DemoPicture) != 0; },
+                         [&] { failed |= window.AnalyseColonies_Start(settings) != 0; });
+    });
+    int rack = -1;
+    report("automation.save", [&] {
+        return stretchOf(window, {}, [&] {
+            failed |= window.AnalyseColonies_SaveResult(false, QStringLiteral("R1"), QStringLiteral("x"), rack) != 0;
+        });
+    });
+    report("automation.save_asynchronous", [&] {
+        return stretchOf(window, {}, [&] {
+            failed |= window.AnalyseColonies_SaveResult(true, QStringLiteral("R1"), QStringLiteral("x"), rack) != 0;
+        });
+    });
+    int maximum = 0;
+    report("automation.handout", [&] {
+        // Another maximum list every time: the hand-out reads the rack anew.
+        const QVariantList maxima(96, QVariant(++maximum));
+        return stretchOf(window, {}, [&] {
+            ColonyPickList::HandOut out;
+            failed |= window.Database_RetrieveColonyPositions(rack, maxima, QStringLiteral("11111111"), out) != 0;
+        });
+    });
+    report("automation.stitch_start", [&] {
+        // Start2 loads its settings and cross model every time.
+        return stretchOf(window, [&] { failed |= DemoTruth::placeStitcherDemoViews(window) != 0; },
+                         [&] { failed |= window.ImageStitcher_Start2(StitcherDemo, 0.0) != 0; });
+    });
+    for (const bool asynchronous : {false, true}) {
+        report(asynchronous ? "automation.stitch_save_asynchronous" : "automation.stitch_save", [&] {
+            return stretchOf(window, {}, [&] {
+                int stitcherId = -1;
+                failed |= window.ImageStitcher_SaveResult(asynchronous, QStringLiteral("T1"), QStringLiteral("x"), true,
+                                                          true, stitcherId)
+                    != 0;
+            });
+        });
+    }
+    if (failed)
+        std::fprintf(stderr, "a road failed\n");
+}
+
+// The longest wait of a client that calls Application_GetVersion over and over on a thread
+// of its own while the GUI thread runs road and settles.
+double longestClientWait(const QDBusConnection& connection, MainWindowGui& window, const std::function<void()>& road)
+{
+    std::atomic<bool> attached{false};
+    std::atomic<bool> done{false};
+    double longest = 0.0;
+    std::unique_ptr<QThread> client(QThread::create([&] {
+        Automation_Client other(connection);
+        QString error;
+        attached = other.attach(Automation_BusNames::serviceName(QStringLiteral("zelvorin"), QStringLiteral("COM_Class")),
+                                QStringLiteral("COM_Class"), error);
+        while (attached && !done) {
+            QElapsedTimer timer;
+            timer.start();
+            other.call(QStringLiteral("Application_GetVersion"));
+            longest = std::max(longest, double(timer.nsecsElapsed()) / 1e6);
+        }
+        other.release(error);
+    }));
+    client->start();
+    while (!attached && !client->isFinished())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    settle(window);
+    QTimer::singleShot(0, road);
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    settle(window);
+    done = true;
+    while (!client->wait(10))
+        QCoreApplication::processEvents();
+    return longest;
+}
+
+void clientDuringTheStitcherDemo()
+{
+    if (!QStringLiteral("demo.stitcher.client_wait").contains(g_only))
+        return;
+    PrivateSessionBus bus;
+    if (!bus.start()) {
+        std::fprintf(stderr, "no bus: %s\n", qPrintable(bus.error()));
+        return;
+    }
+    Automation_Server server(createAxFactory(), bus.connect(QStringLiteral("server")));
+    server.start(QAxFactory::MultipleInstances);
+    MainWindowFixture::ProgramFolder folder;
+    MainWindowFixture::Answers answers;
+    MainWindowFixture::WindowUnderTest test(false, answers);
+    MainWindowGui& window = test.make();
+    window.show();
+    setAutomationMainWindow(&window);
+    const QDBusConnection connection = bus.connect(QStringLiteral("client"));
+    std::vector<double> waits;
+    std::vector<double> idleWaits;
+    for (int i = 0; i < kRepetitions; ++i) {
+        waits.push_back(longestClientWait(connection, window,
+                                          [&] { window.form()->m_QAction_Toolbar_Stitcher_Demo_QTrayPlate->trigger(); }));
+        idleWaits.push_back(longestClientWait(connection, window, [] {}));
+    }
+    setAutomationMainWindow(nullptr);
+    std::printf("demo.stitcher.client_wait.median %.1f ms\ndemo.stitcher.client_wait.max %.1f ms\n"
+                "demo.stitcher.client_wait.baseline %.1f ms\n",
+                BenchSupport::median(waits), *std::max_element(waits.begin(), waits.end()),
+                BenchSupport::median(idleWaits));
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (!qEnvironmentVariableIsSet("ZELVORIN_SOURCE_DIR"))
+        qputenv("ZELVORIN_SOURCE_DIR", ZELVORIN_SOURCE);
+    QApplication application(argc, argv);
+    if (argc > 1)
+        g_only = QString::fromLocal8Bit(argv[1]);
+    operatorDemos();
+    automationRoads();
+    clientDuringTheStitcherDemo();
+    return 0;
+}
