@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only those missing.
+# A machine that has just booted may run apt itself for a while; this waits for it, at most
+# ZELVORIN_APT_LOCK_TIMEOUT seconds (600 by default).
 set -euo pipefail
 
 packages=(
@@ -11,9 +13,16 @@ packages=(
     dbus xvfb xauth fonts-dejavu-core
 )
 
+# One query for all: a package dpkg does not know is left out of its answer.
+declare -A installed=()
+while IFS=$'\t' read -r package status; do
+    if [ "$status" = "install ok installed" ]; then
+        installed[$package]=1
+    fi
+done < <(dpkg-query -W -f='${Package}\t${Status}\n' "${packages[@]}" 2>/dev/null || true)
 missing=()
 for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    if [ -z "${installed[$package]:-}" ]; then
         missing+=("$package")
     fi
 done
@@ -28,5 +37,21 @@ if [ "$(id -u)" -ne 0 ]; then
     sudo_cmd=(sudo)
 fi
 export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+lock_timeout=${ZELVORIN_APT_LOCK_TIMEOUT:-600}
+apt_get=("${sudo_cmd[@]}" apt-get -o "DPkg::Lock::Timeout=$lock_timeout")
+
+# apt waits for the package database's lock by itself, not for the package lists' lock that
+# an update takes: that wait is ours.
+deadline=$((SECONDS + lock_timeout))
+until errors=$("${apt_get[@]}" update -qq 2>&1 >/dev/null); do
+    if ! grep -q "Could not get lock" <<<"$errors" || [ "$SECONDS" -ge "$deadline" ]; then
+        echo "$errors" >&2
+        exit 100
+    fi
+    echo "Waiting for another apt run to finish ..." >&2
+    sleep 2
+done
+if [ -n "$errors" ]; then
+    echo "$errors" >&2
+fi
+"${apt_get[@]}" install -y -qq --no-install-recommends "${missing[@]}"

@@ -3,6 +3,9 @@
 #include "FolderCopy.h"
 
 #include <AppErrors.h>
+#include <Camera.h>
+#include <Camera_Settings_Gui.h>
+#include <Camera_Settings_Marks.h>
 #include <ColonyAnalyserGui.h>
 #include <Hobject_View_Gui.h>
 #include <MainWindowGui.h>
@@ -13,8 +16,10 @@
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QDir>
+#include <QDockWidget>
 #include <QEventLoop>
 #include <QFile>
+#include <QLabel>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -63,12 +68,74 @@ public:
     }
 };
 
-QImage mainWindowAfterDemo()
+// The plate as large as the page allows beside a few rows of the tables, and zoomed so that
+// it fills its viewer: what is left over in one direction is cut off evenly, not shown black.
+void showPlateLarge(ColonyAnalyserGui& page)
+{
+    Hobject_View_Gui* view = page.view();
+    auto* splitter = page.findChild<QSplitter*>(QStringLiteral("m_QSplitter_Info"));
+    auto* area = view->findChild<QWidget*>(QStringLiteral("m_QWidget_Picture"));
+    int width = 0;
+    int height = 0;
+    view->getPictureSize(width, height);
+    if (!splitter || !area || width <= 0 || height <= 0)
+        return;
+    constexpr int TableRows = 170;
+    QList<int> sizes = splitter->sizes();
+    const int total = sizes.value(0) + sizes.value(1);
+    const int wanted = area->width() * height / width - area->height();
+    sizes = {qMin(sizes.value(0) + wanted, total - TableRows), 0};
+    sizes[1] = total - sizes[0];
+    splitter->setSizes(sizes);
+    waitFor([] { return false; }, 200);
+
+    const double longer = qMax(width, height);
+    const double pictureX = 100.0 * width / longer;
+    const double pictureY = 100.0 * height / longer;
+    const double areaAspect = double(area->width()) / qMax(1, area->height());
+    if (areaAspect > double(width) / height) {
+        const double shownY = pictureX / areaAspect;
+        view->setViewPercentRange(0.0, (pictureY - shownY) / 2.0, pictureX, shownY);
+    } else {
+        const double shownX = pictureY * areaAspect;
+        view->setViewPercentRange((pictureX - shownX) / 2.0, 0.0, shownX, pictureY);
+    }
+    // The viewer repaints on a queued update.
+    waitFor([] { return false; }, 500);
+}
+
+// The camera settings with the simulated camera connected: its default exposure lies beyond
+// what the camera can do at its highest frame rate, and shows in red.
+QImage cameraSettingsConnected(MainWindowGui& window)
+{
+    QAction* connect = window.findChild<QAction*>(QStringLiteral("m_QAction_Toolbar_CameraConnect"));
+    auto* exposure = window.cameraSettingsDock()->findChild<QLabel*>(QStringLiteral("m_QLabel_ExposureTime"));
+    if (!connect || !exposure)
+        return QImage();
+    connect->trigger();
+    QImage shot;
+    if (waitFor([&] { return window.camera()->IsOpen() && Camera_Settings_Marks::isMarked(exposure); }, 30000)) {
+        window.cameraSettingsDock()->show();
+        window.cameraSettingsDock()->raise();
+        waitFor([] { return false; }, 300);
+        // The editor whole, also where the panel is narrower and scrolls.
+        auto* editor = window.cameraSettingsDock()->findChild<Camera_Settings_Gui*>();
+        shot = editor ? editor->grab().toImage() : QImage();
+    } else {
+        std::fprintf(stderr, "zelvorin-manual: the simulated camera did not connect\n");
+    }
+    if (window.camera()->IsOpen())
+        connect->trigger();
+    waitFor([&] { return !window.camera()->IsOpen(); }, 10000);
+    return shot;
+}
+
+QMap<QString, QImage> windowsAfterDemo()
 {
     AppErrors appErrors;
     QuendralLibrary::Start(QStringLiteral("zelvorin"), QStringLiteral("1.1.0"), QStringLiteral("2014"), &appErrors,
                            false, nullptr);
-    QImage shot;
+    QMap<QString, QImage> shots;
     {
         MainWindowGui window(nullptr, Qt::WindowFlags());
         window.startShow();
@@ -85,17 +152,14 @@ QImage mainWindowAfterDemo()
         if (!demo || !waitFor(analysed, AnalysisTimeoutMs)) {
             std::fprintf(stderr, "zelvorin-manual: the demo plate was not analysed\n");
         } else {
-            // The plate larger than the lists below it, as an operator drags the divider.
-            if (auto* splitter = window.colonyAnalyserGui()->findChild<QSplitter*>(QStringLiteral("m_QSplitter_Info")))
-                splitter->setSizes({3, 2});
-            window.colonyAnalyserGui()->view()->resetZoom(true);
-            // The viewer repaints on a queued update.
-            waitFor([] { return false; }, 500);
-            shot = window.grab().toImage();
+            showPlateLarge(*window.colonyAnalyserGui());
+            shots.insert(QStringLiteral("main-window"), window.grab().toImage());
+            shots.insert(QStringLiteral("analysed-plate"), window.colonyAnalyserGui()->view()->grab().toImage());
         }
+        shots.insert(QStringLiteral("camera-settings"), cameraSettingsConnected(window));
     }
     QuendralLibrary::Stop();
-    return shot;
+    return shots;
 }
 
 } // namespace
@@ -120,9 +184,11 @@ QMap<QString, QImage> render(const QString& programFolder)
     QDir::setCurrent(folder.path());
     {
         const NoQuestions noQuestions;
-        const QImage shot = mainWindowAfterDemo();
-        if (!shot.isNull())
-            pictures.insert(QStringLiteral("main-window"), shot);
+        const QMap<QString, QImage> shots = windowsAfterDemo();
+        for (auto it = shots.cbegin(); it != shots.cend(); ++it) {
+            if (!it.value().isNull())
+                pictures.insert(it.key(), it.value());
+        }
     }
     QDir::setCurrent(previous);
     if (previousTemp.isNull())

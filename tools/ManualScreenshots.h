@@ -5,7 +5,8 @@
 #include <QString>
 
 // Pictures of the program's real windows for the operator manual, rendered off screen: the
-// main window after the demo plate was analysed. The program runs in a copy of its folder,
+// main window and its plate viewer after the demo plate was analysed, the camera settings
+// with the simulated camera connected. The program runs in a copy of its folder,
 // so the built one is left as it is, and no box or dialog waits for an answer.
 namespace ManualScreenshots {
 

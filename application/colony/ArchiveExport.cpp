@@ -1,5 +1,6 @@
 #include "ArchiveExport.h"
 
+#include "ExportTarget_Dialog.h"
 #include "ExportTarget_Guard.h"
 #include "MessageBox_Helper.h"
 #include "RackZipExport.h"
@@ -75,8 +76,15 @@ void ArchiveExport::runFromDialog(QWidget* parent, const char* context, QString&
                                   const ExportFunction& exportFunction)
 {
     auto tr = [context](const char* text) { return QCoreApplication::translate(context, text); };
-    const QString fileName =
-        MessageBox_Helper::getSaveFileName(parent, tr("Export ZIP filename"), lastExportFile, QStringLiteral("*.zip"));
+    ExportTarget_Dialog::Request request;
+    request.parent = parent;
+    request.caption = tr("Export ZIP filename");
+    request.directory = lastExportFile;
+    request.filter = QStringLiteral("*.zip");
+    request.title = tr("Export");
+    // An archive that exists may be appended to: asked below.
+    request.askReplace = false;
+    const QString fileName = ExportTarget_Dialog::ask(request);
     if (fileName.isEmpty())
         return;
     bool append = false;

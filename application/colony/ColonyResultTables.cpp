@@ -73,7 +73,9 @@ void markFailedLimits(QTreeWidgetItem* item, const ColonyRackRecord::Colony& col
 
 ColonyResultTables::ColonyResultTables(Ui::ColonyAnalyserGui& form) : m_form(form)
 {
-    m_form.m_ColoniesTable->sortByColumn(0, Qt::AscendingOrder);
+    // Good colonies in the order they are picked: containers by their rank, colonies by their
+    // pick order (the engine reports them from left to right). Rejected ones have no order.
+    m_form.m_ColoniesTable->sortByColumn(3, Qt::AscendingOrder);
     m_form.m_RejectedColoniesTable->sortByColumn(0, Qt::AscendingOrder);
     m_form.m_ReferencePointsMetrics->sortByColumn(0, Qt::AscendingOrder);
     m_form.m_ReferencePointsPositions->sortByColumn(0, Qt::AscendingOrder);

@@ -105,6 +105,7 @@ Errors::Type_Error ApplicationDatabase::openDatabase(const AppSettings::Database
 {
     // The rack pictures belong to the database: no export may land among them.
     ExportTarget_Guard::protect(this, {settings.PicturePath});
+    ExportTarget_Guard::describe(this, ExportTarget_Guard::Kind::PictureFolder);
     Errors::Type_Error result = NoError;
     switch (settings.Type) {
     case AppSettings::TypeMSAccess:

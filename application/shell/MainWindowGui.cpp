@@ -710,10 +710,13 @@ void MainWindowGui::slot_QAction_Analyse_ExportColonyResults_triggered()
 
 void MainWindowGui::setCameraConnectActions(bool open)
 {
-    const QString text = open ? tr("Camera disconnect") : tr("Camera connect");
+    // Written like every other command, and back to the form's words once the camera is closed.
+    const QString text = open ? tr("Camera Disconnect") : tr("Camera Connect");
+    m_ui->m_QAction_Toolbar_CameraConnect->setText(text);
+    m_ui->m_QAction_Toolbar_CameraConnect->setToolTip(text);
+    m_ui->m_QAction_Menubar_System_CameraConnect->setText(open ? tr("&Camera Disconnect") : tr("&Camera Connect"));
     const QIcon icon(symbol(open ? QStringLiteral("CameraDisconnect.png") : QStringLiteral("CameraConnect.png")));
     for (QAction* action : {m_ui->m_QAction_Toolbar_CameraConnect, m_ui->m_QAction_Menubar_System_CameraConnect}) {
-        action->setText(text);
         action->setIcon(icon);
         action->setChecked(open);
     }

@@ -69,11 +69,6 @@ private:
 
 } // namespace
 
-QString PictureCommands::pictureFileFilter()
-{
-    return tr("Pictures (*.jpg *.bmp *.png *.tif)");
-}
-
 QString PictureCommands::demoPicturePath(const QString& baseName)
 {
     return ColonySettings::demoFolder() + QStringLiteral("/") + ColonySettings::demoPrefix() + baseName
@@ -143,7 +138,7 @@ void PictureCommands::fromFile()
     }
     const QString file = MessageBox_Helper::getOpenFileName(
         m_parts.window, colony ? tr("Select colony picture") : tr("Select image stitcher picture"), m_lastPictureFile,
-        pictureFileFilter());
+        Halcon_Helper::PictureFileFilter());
     if (file.isEmpty())
         return;
     m_lastPictureFile = file;

@@ -39,8 +39,6 @@ public:
         StitcherCommands* stitcher = nullptr;
     };
 
-    // Qt's filter syntax; the vision layer reads these and a few more.
-    static QString pictureFileFilter();
     static QString demoPicturePath(const QString& baseName);
     static QString demoSettingsPath(const QString& baseName);
 

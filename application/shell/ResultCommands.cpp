@@ -4,6 +4,7 @@
 #include "AppErrors.h"
 #include "ColonyAnalyserGui.h"
 #include "CommandFailureBox.h"
+#include "ExportTarget_Dialog.h"
 #include "ImageStitcherGui.h"
 #include "MessageBox_Helper.h"
 
@@ -141,11 +142,18 @@ void ResultCommands::exportColonyResults()
         CommandFailureBox::showText(m_parts.window, tr("Export Colony Results"), analyserWorkingText());
         return;
     }
-    const QString file = MessageBox_Helper::getSaveFileName(m_parts.window, tr("Export Colony Positions"),
-                                                            QStringLiteral("Colony Positions.csv"), exportFileFilter());
+    ExportTarget_Dialog::Request request;
+    request.parent = m_parts.window;
+    request.caption = tr("Export Colony Positions");
+    request.directory = QStringLiteral("Colony Positions.csv");
+    request.filter = exportFileFilter();
+    request.title = tr("Export Colony Results");
+    const QString file = ExportTarget_Dialog::ask(request);
     if (file.isEmpty())
         return;
     // A file that cannot be written is no silent success: the operator sees why none is there.
     if (const Errors::Type_Error code = m_parts.page->ExportColonyResultsCurrentRack(file, QString()))
-        CommandFailureBox::showCode(m_parts.window, tr("Export Colony Results"), code);
+        CommandFailureBox::showCode(m_parts.window, request.title, code);
+    else
+        MessageBox_Helper::information(m_parts.window, request.title, tr("Export to \"%1\" done!").arg(file));
 }

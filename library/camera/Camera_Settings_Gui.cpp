@@ -604,10 +604,11 @@ void showRange(const RangeWidgets& w, int minimum, int maximum, int position, co
     w.maximum->setText(maximumText);
 }
 
+// The labels name the ends the slider reaches: a camera's 0.01 is no 0.0 the slider could take.
 void showTenthsRange(const RangeWidgets& w, double minimum, double maximum, double value)
 {
     const auto [low, high] = tenthsInside(minimum, maximum);
-    showRange(w, low, high, tenths(value), oneDecimal(minimum), oneDecimal(maximum), oneDecimal(value));
+    showRange(w, low, high, tenths(value), oneDecimal(low / 10.0), oneDecimal(high / 10.0), oneDecimal(value));
 }
 
 } // namespace

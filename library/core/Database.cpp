@@ -133,7 +133,7 @@ Errors::Type_Error Database::openMSAccess(QString filePath)
     result = finishOpen(tr("Open the 'MS Access' database"));
     // Only an open database's files are its own; a failed open leaves every target free.
     if (result == NoError)
-        ExportTarget_Guard::protect(this, ExportTarget_Guard::databaseFiles(filePath));
+        protectFiles(filePath);
     return result;
 }
 
@@ -200,7 +200,7 @@ Errors::Type_Error Database::openSQLite3(QString filePath)
             return ErrorCannotOpen;
         }
     }
-    ExportTarget_Guard::protect(this, ExportTarget_Guard::databaseFiles(filePath));
+    protectFiles(filePath);
     return NoError;
 }
 
@@ -213,6 +213,12 @@ Errors::Type_Error Database::checkSQLite3File()
         m_callback->databaseError(m_databaseName, composeOpenErrorText(tr("The 'SQLite3' database file is damaged"),
                                                                        QString(), problems.join(QLatin1Char('\n'))));
     return ErrorCannotOpen;
+}
+
+void Database::protectFiles(const QString& filePath)
+{
+    ExportTarget_Guard::protect(this, ExportTarget_Guard::databaseFiles(filePath));
+    ExportTarget_Guard::describe(this, ExportTarget_Guard::Kind::DatabaseFiles);
 }
 
 void Database::close()

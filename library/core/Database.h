@@ -121,6 +121,8 @@ private:
     // 81 (reported) for a file that fails SQLite's integrity check; writes only to rebuild
     // indexes that lack rows (Database_SQLite3Check).
     Errors::Type_Error checkSQLite3File();
+    // An open database's files are its own: no export may replace them.
+    void protectFiles(const QString& filePath);
     void setKind(int kind);
 
     CallbackFunctions* m_callback;

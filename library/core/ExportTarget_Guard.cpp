@@ -2,6 +2,7 @@
 
 #include "LibraryFunctions.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -12,6 +13,7 @@ namespace {
 
 QMutex g_mutex;
 QHash<const void*, QStringList> g_protected;
+QHash<const void*, ExportTarget_Guard::Kind> g_kinds;
 
 // As many links as the kernel follows before it gives up.
 constexpr int MaximumLinkHops = 40;
@@ -24,6 +26,33 @@ bool isSameOrBeneath(const QString& path, const QString& protectedPath)
         return true;
     const QString folder = protectedPath.endsWith(QLatin1Char('/')) ? protectedPath : protectedPath + QLatin1Char('/');
     return path.startsWith(folder);
+}
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("ExportTarget_Guard", text);
+}
+
+QString settingsFolder()
+{
+    return libraryApplicationPath() + QStringLiteral("/settings");
+}
+
+// The words for a target inside index-th path of paths, protected as kind.
+QString protectedReason(ExportTarget_Guard::Kind kind, const QStringList& paths, qsizetype index)
+{
+    const QString path = QDir::toNativeSeparators(paths.at(index));
+    switch (kind) {
+    case ExportTarget_Guard::Kind::DatabaseFiles:
+        if (index == 0)
+            return tr("it is the open database");
+        return tr("it is a journal of the open database \"%1\"").arg(QDir::toNativeSeparators(paths.first()));
+    case ExportTarget_Guard::Kind::PictureFolder:
+        return tr("it lies in the picture folder \"%1\" of the database").arg(path);
+    case ExportTarget_Guard::Kind::OwnData:
+        break;
+    }
+    return tr("it lies in \"%1\", which belongs to the program's own data").arg(path);
 }
 
 } // namespace
@@ -82,6 +111,7 @@ void ExportTarget_Guard::release(const void* owner)
 {
     QMutexLocker locker(&g_mutex);
     g_protected.remove(owner);
+    g_kinds.remove(owner);
 }
 
 Errors::Type_Error ExportTarget_Guard::check(const QString& target)
@@ -105,4 +135,39 @@ Errors::Type_Error ExportTarget_Guard::check(const QString& target)
             return ErrorRefused;
     }
     return 0;
+}
+
+void ExportTarget_Guard::describe(const void* owner, Kind kind)
+{
+    QMutexLocker locker(&g_mutex);
+    g_kinds.insert(owner, kind);
+}
+
+QString ExportTarget_Guard::refusalReason(const QString& target)
+{
+    if (check(target) == 0)
+        return QString();
+    const QString resolved = resolvedPath(target);
+    const QFileInfo info(resolved);
+    if (info.isDir())
+        return tr("it is a folder");
+    if (info.exists() && !info.isFile())
+        return tr("it is a device, pipe or socket, not a regular file");
+    if (isSameOrBeneath(resolved, resolvedPath(settingsFolder())))
+        return tr("it lies in the program's settings folder \"%1\"").arg(QDir::toNativeSeparators(settingsFolder()));
+
+    QHash<const void*, QStringList> protectedPaths;
+    QHash<const void*, Kind> kinds;
+    {
+        QMutexLocker locker(&g_mutex);
+        protectedPaths = g_protected;
+        kinds = g_kinds;
+    }
+    for (auto it = protectedPaths.cbegin(); it != protectedPaths.cend(); ++it) {
+        for (qsizetype i = 0; i < it.value().size(); ++i) {
+            if (isSameOrBeneath(resolved, resolvedPath(it.value().at(i))))
+                return protectedReason(kinds.value(it.key(), Kind::OwnData), it.value(), i);
+        }
+    }
+    return tr("it belongs to the program's own data");
 }

@@ -31,4 +31,13 @@ public:
     // The path as the file system reaches it: absolute, every symbolic link followed, also
     // those of folders above a file that does not exist yet.
     static QString resolvedPath(const QString& path);
+
+    // What an owner's protected paths are, so that a refusal can name them; kept until
+    // release(owner). Database files: the first path is the database, the others its journals.
+    enum class Kind { OwnData, DatabaseFiles, PictureFolder };
+    static void describe(const void* owner, Kind kind);
+
+    // Why check() refuses target, in words for the operator ("it is the open database");
+    // empty when it does not refuse it.
+    static QString refusalReason(const QString& target);
 };

@@ -456,6 +456,11 @@ Errors::Type_Error Halcon_Helper::CheckPictureFolder(const QString& fileName)
     return kNoError;
 }
 
+QString Halcon_Helper::PictureFileFilter()
+{
+    return QCoreApplication::translate("Halcon_Helper", "Pictures (*.jpg *.jpeg *.bmp *.png *.tif *.tiff)");
+}
+
 Errors::Type_Error Halcon_Helper::LoadImageFile(const QString& fileName, Hobject& image)
 {
     const QString call = QStringLiteral("Halcon_Helper::LoadImageFile") + QStringLiteral("(\"%1\")").arg(fileName);

@@ -107,6 +107,9 @@ public:
     // Picture files. The name is used as given (UTF-8 on disk); a failed save leaves an
     // existing file untouched.
     static Errors::Type_Error LoadImageFile(const QString& fileName, Halcon::Hobject& image);
+    // The file dialog's filter for pictures to load, both spellings of each ending; the
+    // vision layer reads these and a few more.
+    static QString PictureFileFilter();
     static Errors::Type_Error SaveImageFile(const QString& fileName, const Halcon::Hobject& image,
                                            const QString& format, bool cropDomain, bool throughQImage);
     // A format SaveImageFile writes by that path: through the Qt image one of the system's

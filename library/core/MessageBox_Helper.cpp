@@ -73,7 +73,9 @@ QString askFileName(const MessageBox_Helper::FileRequest& request)
     case MessageBox_Helper::FileRequest::SaveFile:
         break;
     }
-    return QFileDialog::getSaveFileName(request.parent, request.caption, request.directory, request.filter);
+    return QFileDialog::getSaveFileName(request.parent, request.caption, request.directory, request.filter, nullptr,
+                                        request.confirmOverwrite ? QFileDialog::Options()
+                                                                 : QFileDialog::DontConfirmOverwrite);
 }
 
 } // namespace
@@ -126,6 +128,11 @@ QString MessageBox_Helper::getSaveFileName(QWidget* parent, const QString& capti
                                            const QString& filter)
 {
     return askFileName({FileRequest::SaveFile, parent, caption, directory, filter});
+}
+
+QString MessageBox_Helper::getFileName(const FileRequest& request)
+{
+    return askFileName(request);
 }
 
 QString MessageBox_Helper::getOpenFileName(QWidget* parent, const QString& caption, const QString& directory,

@@ -39,6 +39,9 @@ public:
         QString caption;
         QString directory;
         QString filter;
+        // A file to write that exists: the dialog asks whether to replace it. Off where the
+        // caller asks itself, after it checked the choice.
+        bool confirmOverwrite = true;
     };
     // The chosen file name; empty means the user cancelled.
     using FileAnswerFunction = std::function<QString(const FileRequest& request)>;
@@ -66,6 +69,8 @@ public:
                                    const QString& filter = QString());
     static QString getOpenFileName(QWidget* parent, const QString& caption, const QString& directory = QString(),
                                    const QString& filter = QString());
+    // The dialog the request describes.
+    static QString getFileName(const FileRequest& request);
     // A folder; the request's filter is empty.
     static QString getExistingDirectory(QWidget* parent, const QString& caption, const QString& directory = QString());
 

@@ -156,7 +156,7 @@ void ModelMatching_ModelSettings_ModelPicture_Gui::slot_QPushButton_LoadFromFile
         return;
     const QString file = MessageBox_Helper::getOpenFileName(this, tr("Select picture for model template"),
                                                             m_lastPictureFile,
-                                                            tr("Pictures (*.jpg *.bmp *.png *.tif)"));
+                                                            Halcon_Helper::PictureFileFilter());
     // The dialog may have moved the current folder, which relative paths depend on.
     setCurrentDirToApplicationDir();
     if (file.isEmpty())

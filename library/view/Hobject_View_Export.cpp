@@ -1,6 +1,7 @@
 #include "Hobject_View_Export.h"
 
 #include "Errors.h"
+#include "ExportTarget_Dialog.h"
 #include "ExportTarget_Guard.h"
 #include "Halcon_Helper.h"
 #include "Hobject_View_Gui.h"
@@ -66,11 +67,16 @@ void Hobject_View_Export::saveAsked(Hobject_View_Gui* view)
         return;
     const Hobject image = answer == QMessageBox::Yes ? overlay : plain;
 
-    const QString fileName = MessageBox_Helper::getSaveFileName(view, Hobject_View_Gui::tr("Save the picture to ..."),
-                                                                QString(), QStringLiteral("*.png"));
+    ExportTarget_Dialog::Request request;
+    request.parent = view;
+    request.caption = Hobject_View_Gui::tr("Save the picture to ...");
+    request.filter = QStringLiteral("*.png");
+    request.title = Hobject_View_Gui::tr("Export picture ...");
+    const QString fileName = ExportTarget_Dialog::ask(request);
     if (fileName.isEmpty())
         return;
-    // The dialog may have moved the current folder; relative names are based on the program's.
+    // The dialog may have moved the current folder; relative names are based on the program's,
+    // and checked again for the write.
     setCurrentDirToApplicationDir();
     Errors::Type_Error error = ExportTarget_Guard::check(fileName);
     if (error == 0)

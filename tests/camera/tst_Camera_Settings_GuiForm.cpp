@@ -39,6 +39,8 @@ private slots:
     void spinBoxesShowAFilesValue_data();
     void spinBoxesShowAFilesValue();
     void openCameraRangesFollowItsSettings();
+    void rangeLabelsNameTheSliderEnds_data();
+    void rangeLabelsNameTheSliderEnds();
     void interfaceControls_data();
     void interfaceControls();
     void driverVersionText_data();
@@ -185,7 +187,7 @@ void tst_Camera_Settings_GuiForm::closedCameraRanges()
     QCOMPARE(exposure->minimum(), 1);
     QCOMPARE(exposure->maximum(), 50000);
     QCOMPARE(exposure->tickInterval(), 500);
-    QCOMPARE(fixture.widget<QLabel>("m_QLabel_ExposureTime_Minimum")->text(), QStringLiteral("0.0"));
+    QCOMPARE(fixture.widget<QLabel>("m_QLabel_ExposureTime_Minimum")->text(), QStringLiteral("0.1"));
     QCOMPARE(fixture.widget<QLabel>("m_QLabel_ExposureTime_Maximum")->text(), QStringLiteral("5000.0"));
     QCOMPARE(exposure->value(), 2000);
     QCOMPARE(fixture.widget<QLabel>("m_QLabel_ExposureTime")->text(), QStringLiteral("200.0"));
@@ -194,7 +196,7 @@ void tst_Camera_Settings_GuiForm::closedCameraRanges()
     QCOMPARE(frameRate->minimum(), 1);
     QCOMPARE(frameRate->maximum(), 1000);
     QCOMPARE(frameRate->tickInterval(), 5);
-    QCOMPARE(fixture.widget<QLabel>("m_QLabel_FrameRate_Minimum")->text(), QStringLiteral("0.0"));
+    QCOMPARE(fixture.widget<QLabel>("m_QLabel_FrameRate_Minimum")->text(), QStringLiteral("0.1"));
     QCOMPARE(fixture.widget<QLabel>("m_QLabel_FrameRate_Maximum")->text(), QStringLiteral("100.0"));
     QCOMPARE(frameRate->value(), 40);
 
@@ -379,6 +381,41 @@ void tst_Camera_Settings_GuiForm::openCameraRangesFollowItsSettings()
     QCOMPARE(fixture.widget<QSlider>("m_QSlider_FrameRate")->maximum(), 400);
     QCOMPARE(fixture.widget<QSlider>("m_QSlider_FrameRate")->tickInterval(), 4);
     QCOMPARE(fixture.settings().Settings.PixelClock, 20);
+}
+
+void tst_Camera_Settings_GuiForm::rangeLabelsNameTheSliderEnds_data()
+{
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<bool>("exposureBeyond");
+    QTest::newRow("closed camera") << false << false;
+    // The defaults' 200 ms against a camera that runs at its highest frame rate.
+    QTest::newRow("simulated camera with the defaults") << true << true;
+}
+
+// A range label tells a value the slider takes, not the camera's own limit rounded to a
+// tenth it cannot reach.
+void tst_Camera_Settings_GuiForm::rangeLabelsNameTheSliderEnds()
+{
+    QFETCH(bool, open);
+    QFETCH(bool, exposureBeyond);
+    Editor fixture;
+    if (open)
+        QVERIFY(fixture.open());
+    const auto tenth = [](int position) { return QString::asprintf("%.1f", position / 10.0); };
+    for (const char* name : {"ExposureTime", "FrameRate"}) {
+        const QString prefix = QStringLiteral("m_QLabel_") + QLatin1String(name);
+        const auto* slider = fixture.widget<QSlider>(qPrintable(QStringLiteral("m_QSlider_") + QLatin1String(name)));
+        QTRY_COMPARE(fixture.widget<QLabel>(qPrintable(prefix + QStringLiteral("_Minimum")))->text(),
+                     tenth(slider->minimum()));
+        QTRY_COMPARE(fixture.widget<QLabel>(qPrintable(prefix + QStringLiteral("_Maximum")))->text(),
+                     tenth(slider->maximum()));
+    }
+    const auto* exposure = fixture.widget<QSlider>("m_QSlider_ExposureTime");
+    const auto* value = fixture.widget<QLabel>("m_QLabel_ExposureTime");
+    QCOMPARE(value->text(), QStringLiteral("200.0"));
+    QCOMPARE(Camera_Settings_Marks::isMarked(value), exposureBeyond);
+    if (exposureBeyond)
+        QCOMPARE(exposure->value(), exposure->maximum());
 }
 
 void tst_Camera_Settings_GuiForm::interfaceControls_data()

@@ -7,6 +7,7 @@
 #include "MessageBox_Helper.h"
 #include "NumericSortTreeWidgetItem.h"
 
+#include <QHeaderView>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QStandardPaths>
@@ -27,6 +28,7 @@ private slots:
     void metrics_data();
     void metrics();
     void colonyRows();
+    void goodColoniesInPickOrder();
     void columnVisibility();
     void columnWidthsKept();
     void colourSelectionAsksThroughSeam();
@@ -198,6 +200,42 @@ void tst_ColonyAnalyserGuiTables::colonyRows()
     QVERIFY(page.rack().containers.empty());
 }
 
+// The engine reports a container's colonies from left to right; once the run is over the
+// good table lists them as they are picked, a two-digit order after the one-digit ones.
+void tst_ColonyAnalyserGuiTables::goodColoniesInPickOrder()
+{
+    Page p;
+    ColonyAnalyserGui& page = *p.page;
+    page.emitAnalyserStarted();
+    page.emitRackReset(picture());
+    Halcon::Hobject area;
+    Halcon::gen_rectangle2_contour_xld(&area, 50.0, 50.0, 0.0, 40.0, 40.0);
+    for (int number : {1, 2}) {
+        page.emitContainerListAdd(QStringLiteral("HalconObject_Colonies_SearchArea.Area.%1.").arg(number - 1), number,
+                                  QStringLiteral("A%1").arg(number), QString(), number - 1, area);
+    }
+    const int pickOrders[] = {1, 4, 10, 3, 2, 5};
+    for (int i = 0; i < 6; ++i) {
+        ImageColony c = colony(2, i, true, 90.0 - pickOrders[i], 10.0 + 10.0 * i, 40.0);
+        c.PickingOrder = pickOrders[i];
+        page.emitColonyAdd(c);
+    }
+    page.emitAnalyserStopped();
+
+    QTreeWidget* good = page.goodColoniesTable();
+    QCOMPARE(good->sortColumn(), 3);
+    QCOMPARE(good->header()->sortIndicatorOrder(), Qt::AscendingOrder);
+    QCOMPARE(good->topLevelItemCount(), 2);
+    // Containers by their pick rank, whatever their number.
+    QVERIFY(good->topLevelItem(0)->text(3).toInt() < good->topLevelItem(1)->text(3).toInt());
+    QTreeWidgetItem* container = good->findItems(QStringLiteral("A2"), Qt::MatchExactly, 2).value(0);
+    QVERIFY(container);
+    QStringList shown;
+    for (int i = 0; i < container->childCount(); ++i)
+        shown << container->child(i)->text(3);
+    QCOMPARE(shown, (QStringList{"1", "2", "3", "4", "5", "10"}));
+}
+
 void tst_ColonyAnalyserGuiTables::columnVisibility()
 {
     Page p;
@@ -215,7 +253,7 @@ void tst_ColonyAnalyserGuiTables::columnVisibility()
     for (int c : {3, 6, 7, 15, 16, 17, 18, 19})
         QVERIFY(rejected->isColumnHidden(c));
     QVERIFY(!rejected->isColumnHidden(4));
-    QCOMPARE(good->topLevelItem(0)->text(1), QStringLiteral("2"));
+    QCOMPARE(good->findItems(QStringLiteral("A1"), Qt::MatchExactly, 2).value(0)->text(1), QStringLiteral("2"));
 
     // Showing a column again restores the width it had when it was hidden.
     good->setColumnHidden(12, false);

@@ -24,6 +24,8 @@ private slots:
     void targets_data();
     void targets();
     void protectionFollowsTheConnection();
+    void refusalSaysWhy_data();
+    void refusalSaysWhy();
 
 private:
     static bool writeFile(const QString& path, const QByteArray& bytes = QByteArray("x"));
@@ -131,6 +133,38 @@ void tst_ExportTarget_Guard::protectionFollowsTheConnection()
         QVERIFY(failed.openSQLite3(file) != 0);
         QCOMPARE(ExportTarget_Guard::check(file), Errors::Type_Error(0));
     }
+}
+
+void tst_ExportTarget_Guard::refusalSaysWhy_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("reason"); // empty: allowed
+    const QString database = QDir::toNativeSeparators(m_folder.filePath(QStringLiteral("database/zelvorin.db3")));
+    QTest::newRow("the open database") << "database/zelvorin.db3" << "it is the open database";
+    QTest::newRow("a link to the database") << "link-to-database" << "it is the open database";
+    QTest::newRow("its journal") << "database/zelvorin.db3-wal"
+                                 << QStringLiteral("it is a journal of the open database \"%1\"").arg(database);
+    QTest::newRow("in the picture folder")
+        << "link-to-pictures/export.png"
+        << QStringLiteral("it lies in the picture folder \"%1\" of the database")
+               .arg(QDir::toNativeSeparators(m_folder.filePath(QStringLiteral("database/pictures"))));
+    QTest::newRow("among the settings")
+        << "settings/Colony/default.ColonySettings"
+        << QStringLiteral("it lies in the program's settings folder \"%1\"")
+               .arg(QDir::toNativeSeparators(m_folder.filePath(QStringLiteral("settings"))));
+    QTest::newRow("a folder") << "exports" << "it is a folder";
+    QTest::newRow("a pipe") << "exports/pipe" << "it is a device, pipe or socket, not a regular file";
+    QTest::newRow("a device") << "/dev/null" << "it is a device, pipe or socket, not a regular file";
+    QTest::newRow("an export") << "exports/racks.zip" << "";
+}
+
+void tst_ExportTarget_Guard::refusalSaysWhy()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, reason);
+    ExportTarget_Guard::describe(&m_pictureOwner, ExportTarget_Guard::Kind::PictureFolder);
+    QCOMPARE(ExportTarget_Guard::refusalReason(target), reason);
+    QCOMPARE(ExportTarget_Guard::check(target) == 0, reason.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_ExportTarget_Guard)

@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QMutex>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -64,6 +65,8 @@ private slots:
     void roundTrip_data();
     void roundTrip();
     void qtFormatsWriteWhatTheyClaim();
+    void fileDialogOffersWhatLoads_data();
+    void fileDialogOffersWhatLoads();
     void unknownFormat_data();
     void unknownFormat();
     void cropToDomain();
@@ -165,6 +168,38 @@ void tst_PictureFiles::roundTrip()
         const double mean = meanPixelDifference(picture, loaded);
         QVERIFY2(mean >= 0.0 && mean < 4.0, qPrintable(QString::number(mean)));
     }
+}
+
+void tst_PictureFiles::fileDialogOffersWhatLoads_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("suffix");
+    QTest::newRow("tif") << "tiff" << "tif";
+    QTest::newRow("tiff") << "tiff" << "tiff";
+    QTest::newRow("jpg") << "jpeg" << "jpg";
+    QTest::newRow("jpeg") << "jpeg" << "jpeg";
+    QTest::newRow("png") << "png" << "png";
+    QTest::newRow("bmp") << "bmp" << "bmp";
+}
+
+// A picture that loads is one the operator can pick: the filter knows both spellings.
+void tst_PictureFiles::fileDialogOffersWhatLoads()
+{
+    QFETCH(QString, format);
+    QFETCH(QString, suffix);
+    const QString fileName = m_folder.filePath(QStringLiteral("offered.") + suffix);
+    QCOMPARE(Halcon_Helper::SaveImageFile(fileName, gradientGray(31, 17), format, false, true), Errors::Type_Error(0));
+    Hobject loaded;
+    QCOMPARE(Halcon_Helper::LoadImageFile(fileName, loaded), Errors::Type_Error(0));
+
+    const QString filter = Halcon_Helper::PictureFileFilter();
+    const QString patterns = filter.mid(filter.indexOf(QLatin1Char('(')) + 1).chopped(1);
+    bool offered = false;
+    for (const QString& pattern : patterns.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QRegularExpression wildcard(QRegularExpression::wildcardToRegularExpression(pattern));
+        offered = offered || wildcard.match(QFileInfo(fileName).fileName()).hasMatch();
+    }
+    QVERIFY2(offered, qPrintable(filter));
 }
 
 void tst_PictureFiles::qtFormatsWriteWhatTheyClaim()

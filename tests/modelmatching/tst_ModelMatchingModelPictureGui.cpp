@@ -210,7 +210,7 @@ void tst_ModelMatchingModelPictureGui::loadFromFile()
     QCOMPARE(m_fileRequests.size(), 1);
     QCOMPARE(m_fileRequests[0].kind, MessageBox_Helper::FileRequest::OpenFile);
     QCOMPARE(m_fileRequests[0].caption, QStringLiteral("Select picture for model template"));
-    QCOMPARE(m_fileRequests[0].filter, QStringLiteral("Pictures (*.jpg *.bmp *.png *.tif)"));
+    QCOMPARE(m_fileRequests[0].filter, Halcon_Helper::PictureFileFilter());
     const bool success = file == "picture";
     QCOMPARE(loaded.size(), success ? 1 : 0);
     QCOMPARE(changed.size(), success ? 1 : 0);

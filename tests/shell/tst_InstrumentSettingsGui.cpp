@@ -67,7 +67,9 @@ void tst_InstrumentSettingsGui::showsEveryChannel()
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Channel Offset Settings"));
     QTreeWidget* view = table(dialog);
     QCOMPARE(view->topLevelItemCount(), 16);
-    QCOMPARE(view->headerItem()->text(1), QStringLiteral("X Offset"));
+    // The offsets are millimetres, as the header says.
+    QCOMPARE(view->headerItem()->text(1), QStringLiteral("X Offset [mm]"));
+    QCOMPARE(view->headerItem()->text(2), QStringLiteral("Y Offset [mm]"));
     QCOMPARE(view->topLevelItem(0)->text(0), QStringLiteral("1"));
     QCOMPARE(view->topLevelItem(0)->text(1), QStringLiteral("1.5"));
     QCOMPARE(view->topLevelItem(15)->text(0), QStringLiteral("16"));

@@ -144,7 +144,7 @@ void tst_MainWindowCommands::pictureFromFile()
     QCOMPARE(request.kind, MessageBox_Helper::FileRequest::OpenFile);
     QCOMPARE(request.caption, QStringLiteral("Select colony picture"));
     // Qt's filter syntax: a name, then the patterns in brackets, separated by spaces.
-    QVERIFY(QRegularExpression(QStringLiteral("^[^()]+ \\(\\*\\.jpg \\*\\.bmp \\*\\.png \\*\\.tif\\)$"))
+    QVERIFY(QRegularExpression(QStringLiteral("^[^()]+ \\(\\*\\.jpg \\*\\.jpeg \\*\\.bmp \\*\\.png \\*\\.tif \\*\\.tiff\\)$"))
                 .match(request.filter)
                 .hasMatch());
     QCOMPARE(DemoTruth::waitForAnalysis(*m_window), Errors::Type_Error(0));
@@ -303,7 +303,9 @@ void tst_MainWindowCommands::exportColonyResults()
     QCOMPARE(m_answers.fileRequests.first().directory, QStringLiteral("Colony Positions.csv"));
     QCOMPARE(m_answers.fileRequests.first().filter, QStringLiteral("CSV files (*.csv)"));
     if (written) {
-        QVERIFY(m_answers.boxes.isEmpty());
+        QCOMPARE(m_answers.titles(), QStringList{"Export Colony Results"});
+        QCOMPARE(m_answers.boxes.first().icon, QMessageBox::Information);
+        QCOMPARE(m_answers.boxes.first().text, QStringLiteral("Export to \"%1\" done!").arg(file));
         QVERIFY(readFile(file).count('\n') > 100);
         return;
     }

@@ -602,14 +602,16 @@ void tst_MainWindowGui::cameraConnectActionsFollowTheCamera()
     MainWindowGui& window = test.make();
     QAction* toolBar = window.form()->m_QAction_Toolbar_CameraConnect;
     QAction* menu = window.form()->m_QAction_Menubar_System_CameraConnect;
+    const auto texts = [&] { return QStringList{toolBar->text(), toolBar->toolTip(), menu->text()}; };
+    const QStringList closedTexts{"Camera Connect", "Camera Connect", "&Camera Connect"};
+    QCOMPARE(texts(), closedTexts);
     QSignalSpy opened(window.camera(), &Camera::signal_open);
     toolBar->trigger();
     QVERIFY(window.camera()->IsOpen());
     QTRY_COMPARE(opened.count(), 1);
-    for (QAction* action : {toolBar, menu}) {
-        QCOMPARE(action->text(), QStringLiteral("Camera disconnect"));
+    QCOMPARE(texts(), (QStringList{"Camera Disconnect", "Camera Disconnect", "&Camera Disconnect"}));
+    for (QAction* action : {toolBar, menu})
         QVERIFY(action->isChecked());
-    }
     // The operator's camera stays open when a client of a stand-alone program closes it.
     QCOMPARE(window.Camera_Close(), Errors::Type_Error(0));
     QVERIFY(window.camera()->IsOpen());
@@ -618,10 +620,10 @@ void tst_MainWindowGui::cameraConnectActionsFollowTheCamera()
     menu->trigger();
     QVERIFY(!window.camera()->IsOpen());
     QTRY_COMPARE(closed.count(), 1);
-    for (QAction* action : {toolBar, menu}) {
-        QCOMPARE(action->text(), QStringLiteral("Camera connect"));
+    // Closed again, the commands read as they did at the start.
+    QCOMPARE(texts(), closedTexts);
+    for (QAction* action : {toolBar, menu})
         QVERIFY(!action->isChecked());
-    }
     QVERIFY(answers.boxes.isEmpty());
 }
 

@@ -1,5 +1,6 @@
 #include "DialogScript.h"
 #include "MainWindowFixture.h"
+#include "PdfText.h"
 #include "SystemCommands.h"
 #include "UrlReceiver.h"
 
@@ -16,6 +17,7 @@ class tst_Manual : public QObject {
     Q_OBJECT
 private slots:
     void builtBesideTheProgram();
+    void everySectionIsInThePdf();
     void helpOpensIt();
 };
 
@@ -32,6 +34,28 @@ void tst_Manual::builtBesideTheProgram()
     for (const QRegularExpressionMatch& match : screenshot.globalMatch(QString::fromLatin1(pdf)))
         widest = qMax(widest, match.captured(1).toInt());
     QVERIFY2(widest >= 800, qPrintable(QString::number(widest)));
+}
+
+// Each heading of the text is in the PDF, among them those that teach what an operator meets
+// beyond the first steps.
+void tst_Manual::everySectionIsInThePdf()
+{
+    const QString source = QString::fromUtf8(
+        readFile(QString::fromLocal8Bit(qgetenv("ZELVORIN_SOURCE_DIR")) + QStringLiteral("/manual/zelvorin_Manual.md")));
+    QStringList headings;
+    static const QRegularExpression heading(QStringLiteral("^#+ (.+)$"), QRegularExpression::MultilineOption);
+    for (const QRegularExpressionMatch& match : heading.globalMatch(source))
+        headings << match.captured(1).trimmed();
+    for (const char* topic : {"The model-matching editor", "The simulated camera", "Values in red",
+                              "Rejected colonies", "The order of the rows", "Exports"})
+        QVERIFY2(headings.contains(QLatin1String(topic)), topic);
+
+    const QByteArray pdf = readFile(builtProgramFolder() + QLatin1Char('/') + SystemCommands::manualFileName());
+    const QString text = PdfText::compact(PdfText::text(pdf));
+    for (const QString& title : std::as_const(headings))
+        QVERIFY2(text.contains(PdfText::compact(title)), qPrintable(title));
+    // The build leaves out a screenshot it could not render, with a warning only.
+    QCOMPARE(pdf.count("/Subtype /Image"), source.count(QStringLiteral("](screenshot:")));
 }
 
 // The program runs in its own folder: from there the command finds the built manual and hands
