@@ -5,6 +5,7 @@
 // their size (ScreenOfSize); ZELVORIN_SCREEN_SHOTS names a folder for pictures of the windows.
 
 #include "Hobject_View_Gui.h"
+#include "MainWindowFixture.h"
 #include "ScreenOfSize.h"
 
 #include <QApplication>
@@ -66,6 +67,23 @@ inline QString unfitted(const Hobject_View_Gui& view)
         .arg(view.width())
         .arg(view.height());
 }
+
+// The program in a folder of its own, its main window shown as at a first start.
+struct ShownProgram {
+    MainWindowFixture::ProgramFolder folder;
+    MainWindowFixture::Answers answers;
+    MainWindowFixture::WindowUnderTest test{false, answers};
+
+    // The shown window, or null when the folder or the window could not be had.
+    MainWindowGui* start()
+    {
+        if (!folder.isValid())
+            return nullptr;
+        MainWindowGui& window = test.make();
+        window.startShow();
+        return QTest::qWaitForWindowExposed(&window) ? &window : nullptr;
+    }
+};
 
 inline void addScreenRows()
 {

@@ -124,13 +124,9 @@ void tst_MainWindowScreens::settingsDocksShowTheirWholeWidth()
     QFETCH(QSize, screen);
     QFETCH(bool, reset);
     ZELVORIN_ON_SCREEN_OF_SIZE(screen);
-    ProgramFolder folder;
-    QVERIFY(folder.isValid());
-    Answers answers;
-    WindowUnderTest test(false, answers);
-    MainWindowGui& window = test.make();
-    window.startShow();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    ShownProgram program;
+    QVERIFY(program.start());
+    MainWindowGui& window = *program.test.window();
     if (reset) {
         // Away from the default first, as an operator's work leaves it.
         window.colonySettingsDock()->setFloating(true);
@@ -159,13 +155,10 @@ void tst_MainWindowScreens::liveViewKeepsThePicture()
 {
     QFETCH(QSize, screen);
     ZELVORIN_ON_SCREEN_OF_SIZE(screen);
-    ProgramFolder folder;
-    QVERIFY(folder.isValid());
-    Answers answers;
-    WindowUnderTest test(false, answers);
-    MainWindowGui& window = test.make();
-    window.startShow();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    ShownProgram program;
+    QVERIFY(program.start());
+    MainWindowGui& window = *program.test.window();
+    Answers& answers = program.answers;
     window.form()->m_QAction_Menubar_View_ResetWindowLayout->trigger();
     window.form()->m_QAction_Menubar_View_LiveView->trigger();
     QDockWidget* dock = window.liveViewDock();
@@ -221,13 +214,10 @@ void tst_MainWindowScreens::systemInformationOpensAtItsTop()
 {
     QFETCH(QSize, screen);
     ZELVORIN_ON_SCREEN_OF_SIZE(screen);
-    ProgramFolder folder;
-    QVERIFY(folder.isValid());
-    Answers answers;
-    WindowUnderTest test(false, answers);
-    MainWindowGui& window = test.make();
-    window.startShow();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    ShownProgram program;
+    QVERIFY(program.start());
+    MainWindowGui& window = *program.test.window();
+    Answers& answers = program.answers;
     window.form()->m_QAction_Toolbar_Colony_Demo_Plate->trigger();
     QCOMPARE(DemoTruth::waitForAnalysis(window), Errors::Type_Error(0));
     window.form()->m_QAction_Menubar_Help_SystemInformation->trigger();

@@ -83,13 +83,10 @@ void tst_PicturesAndTablesOnScreen::pictureHasMostOfItsPage()
     QFETCH(QSize, screen);
     QFETCH(QString, page);
     ZELVORIN_ON_SCREEN_OF_SIZE(screen);
-    ProgramFolder folder;
-    QVERIFY(folder.isValid());
-    Answers answers;
-    WindowUnderTest test(false, answers);
-    MainWindowGui& window = test.make();
-    window.startShow();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    ShownProgram program;
+    QVERIFY(program.start());
+    MainWindowGui& window = *program.test.window();
+    Answers& answers = program.answers;
     AnalyserGui* pages = window.analyserGui();
     QWidget* shown = nullptr;
     Hobject_View_Gui* view = nullptr;
@@ -143,13 +140,10 @@ void tst_PicturesAndTablesOnScreen::colonyTablesShowTheirText()
     QFETCH(QSize, screen);
     QFETCH(bool, stitchedTray);
     ZELVORIN_ON_SCREEN_OF_SIZE(screen);
-    ProgramFolder folder;
-    QVERIFY(folder.isValid());
-    Answers answers;
-    WindowUnderTest test(false, answers);
-    MainWindowGui& window = test.make();
-    window.startShow();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    ShownProgram program;
+    QVERIFY(program.start());
+    MainWindowGui& window = *program.test.window();
+    Answers& answers = program.answers;
     if (stitchedTray) {
         window.form()->m_QAction_Toolbar_Stitcher_Demo_QTrayPlate->trigger();
         QCOMPARE(DemoTruth::waitForStitching(window), Errors::Type_Error(0));
