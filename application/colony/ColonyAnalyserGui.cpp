@@ -112,6 +112,9 @@ ColonyAnalyserGui::ColonyAnalyserGui(ApplicationDatabase* database, AppSettings*
         m_ui->m_QPushButton_StartStop->hide();
 
     Gui_Helper::applyWidgetStyles(this, true, true, true);
+    // The picture has two thirds of the page, the tables the rest, until the operator moves
+    // the splitter; a layout kept from then replaces these weights.
+    Gui_Helper::setSplitterWeights(m_ui->m_QSplitter_Info, {2, 1});
     Gui_Helper::restoreWindowLayout(this, QString());
 
     connect(m_ui->m_QPushButton_StartStop, &QPushButton::clicked, this,
@@ -687,6 +690,9 @@ void ColonyAnalyserGui::slot_AnalyserStopped()
     showColonyCounts();
     m_runningDisplayed = false;
     m_tables->setColonySortingEnabled(true);
+    // Filled and sorted (the sort mark takes room in every header): values such as 188.123 mm
+    // and the two-line headers are shown whole.
+    m_tables->fitColumns();
 }
 
 void ColonyAnalyserGui::showColonyCounts()

@@ -152,6 +152,8 @@ ColonyEditorGui::ColonyEditorGui(ColonySettings* colonySettings, const EditRack&
         }
     }
 
+    // Filled: every shown column as wide as its header and its values.
+    Gui_Helper::widenColumnsToContents(table);
     table->sortItems(3, Qt::AscendingOrder);
     table->setSortingEnabled(false);
 }

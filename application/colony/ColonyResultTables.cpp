@@ -1,6 +1,7 @@
 #include "ColonyResultTables.h"
 #include "ui_ColonyAnalyserGui.h"
 
+#include "Gui_Helper.h"
 #include "IHalconView.h"
 #include "ImageRefPoint.h"
 #include "ImageRefPointsMetrics.h"
@@ -259,4 +260,11 @@ void ColonyResultTables::showColonyCounts()
     }
     m_form.m_QLabel_RejectedColoniesCount->setText(QStringLiteral("%1").arg(sums[1]));
     m_form.m_QLabel_GoodColoniesCount->setText(QStringLiteral("%1").arg(sums[0]));
+}
+
+void ColonyResultTables::fitColumns()
+{
+    for (QTreeWidget* table : {m_form.m_ColoniesTable, m_form.m_RejectedColoniesTable, m_form.m_ReferencePointsPositions,
+                               m_form.m_ReferencePointsMetrics})
+        Gui_Helper::widenColumnsToContents(table);
 }

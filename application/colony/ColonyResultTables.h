@@ -51,6 +51,8 @@ public:
     void showMetrics(const ImageRefPointsMetrics& metrics);
     // Colonies per container in column 1 of both colony tables and the two count labels.
     void showColonyCounts();
+    // Every shown column of the four tables at least as wide as its header and its values.
+    void fitColumns();
 
 private:
     Ui::ColonyAnalyserGui& m_form;

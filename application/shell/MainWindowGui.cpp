@@ -124,7 +124,9 @@ MainWindowGui::MainWindowGui(QWidget* parent, Qt::WindowFlags flags)
 
     m_analyserGui = new AnalyserGui(m_colonySettings, m_imageStitcherSettings, this);
     setCentralWidget(m_analyserGui);
-    m_imageStitcherResultView = new Hobject_View_Gui(m_analyserGui->imageStitcherResultPage(), QString());
+    // Named like its page, as System Information lists the views by name.
+    m_imageStitcherResultView =
+        new Hobject_View_Gui(m_analyserGui->imageStitcherResultPage(), QStringLiteral("Image Stitcher Result"));
     Gui_Helper::fillParentWidget(m_imageStitcherResultView, true, false);
     m_imageStitcherGui = new ImageStitcherGui(m_database, m_appSettings, m_cameraSettings, m_imageStitcherSettings,
                                               m_crossModel, m_imageStitcherResultView, m_camera,
@@ -437,17 +439,17 @@ void MainWindowGui::startShow()
 
 void MainWindowGui::resetWindowLayout()
 {
-    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QScreen* screen = this->screen();
     const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024);
     removeToolBar(m_ui->m_QToolBar_Main);
     removeDockWidget(m_liveViewDock);
     removeDockWidget(m_colonySettingsDock);
     removeDockWidget(m_cameraSettingsDock);
     // Maximised, not shown: a server's window stays hidden until a client shows it. Without a
-    // window manager nobody carries the maximise out: the window is then as large as the
-    // available area by itself.
-    setGeometry(available);
+    // window manager nobody carries the maximise out: the keeper puts the frame on the
+    // available area as one would (the whole client area there would put the frame beyond).
     setWindowState(windowState() | Qt::WindowMaximized);
+    Gui_Helper_ScreenKeeper::fit(this);
     addToolBar(Qt::TopToolBarArea, m_ui->m_QToolBar_Main);
     addDockWidget(Qt::LeftDockWidgetArea, m_colonySettingsDock, Qt::Vertical);
     addDockWidget(Qt::LeftDockWidgetArea, m_cameraSettingsDock, Qt::Vertical);
@@ -455,7 +457,7 @@ void MainWindowGui::resetWindowLayout()
     m_ui->m_QToolBar_Main->show();
     m_liveViewDock->setFloating(true);
     m_liveViewDock->hide();
-    m_liveViewDock->setGeometry(QRect(100, 100, available.width() - 200, available.height() - 200));
+    m_liveViewDock->setGeometry(available.adjusted(100, 100, -100, -100));
     m_colonySettingsDock->setFloating(false);
     m_colonySettingsDock->show();
     m_cameraSettingsDock->setFloating(false);

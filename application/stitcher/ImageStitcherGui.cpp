@@ -117,6 +117,8 @@ ImageStitcherGui::ImageStitcherGui(ApplicationDatabase* database, AppSettings* a
     if (parent && !parent->layout())
         Gui_Helper::fillParentWidget(this, false, true);
     Gui_Helper::applyWidgetStyles(this, true, true, true);
+    // The pictures have two thirds of the page until the operator moves the splitter.
+    Gui_Helper::setSplitterWeights(m_ui->splitter, {2, 1});
     Gui_Helper::restoreWindowLayout(this, QString());
 }
 

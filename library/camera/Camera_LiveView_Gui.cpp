@@ -4,6 +4,7 @@
 #include "ui_Camera_LiveView_Gui.h"
 
 #include "Camera.h"
+#include "Camera_LiveView_AidArea.h"
 #include "Camera_LiveView_Draw.h"
 #include "Camera_LiveView_Gui_EventFilter.h"
 #include "Camera_LiveView_Gui_MouseDraw_CameraAdjustArea.h"
@@ -98,6 +99,8 @@ Camera_LiveView_Gui::Camera_LiveView_Gui(CallbackFunctions* callbacks, Camera* c
         aid->widgets().panel->layout()->setContentsMargins(0, 0, 0, 0);
         aid->widgets().panel->setVisible(false);
     }
+    m_ui->m_QVBoxLayout_Main->addWidget(new Camera_LiveView_AidArea(
+        {m_ui->m_QGroupBox_CameraFocus, m_ui->m_QGroupBox_CameraAperture, m_ui->m_QGroupBox_CameraHomogeneous}, this));
 
     m_settings = new Camera_LiveView_Settings(this);
     // A missing or unreadable file leaves the defaults.

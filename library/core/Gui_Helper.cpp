@@ -1,14 +1,17 @@
 #include "Gui_Helper.h"
 
 #include "Automation_Call.h"
+#include "Gui_Helper_ScreenKeeper.h"
 #include "QuendralLibrary.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDockWidget>
+#include <QEvent>
 #include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLayout>
 #include <QMainWindow>
 #include <QPalette>
@@ -16,6 +19,7 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QThread>
+#include <QTreeView>
 #include <QWidget>
 
 #include <algorithm>
@@ -26,6 +30,7 @@ const char* const kWindowFolder = "settings/window";
 const char* const kHorizontalHandle = "pictures:/Symbols/QSplitter_horizontal.png";
 const char* const kVerticalHandle = "pictures:/Symbols/QSplitter_vertical.png";
 constexpr int kSplitterHandleWidth = 20;
+const char* const kSplitterWeights = "Gui_Helper_SplitterWeights";
 
 bool isClass(const QObject* object, const char* className)
 {
@@ -100,6 +105,43 @@ QString splitterWindowName(const QSplitter* splitter, const QString& name)
 {
     return name.isEmpty() ? splitter->window()->objectName() : name;
 }
+
+// Shares a splitter's panes by weight at its first show: until then its size is a
+// placeholder, and sizes set then are lost.
+class SplitterWeights : public QObject {
+public:
+    SplitterWeights(QSplitter* splitter, const QList<int>& weights)
+        : QObject(splitter)
+        , m_weights(weights)
+    {
+        setObjectName(QLatin1String(kSplitterWeights));
+        splitter->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* splitter = static_cast<QSplitter*>(parent());
+        if (m_done || watched != splitter || event->type() != QEvent::Show)
+            return false;
+        m_done = true;
+        const int length = splitter->orientation() == Qt::Horizontal ? splitter->width() : splitter->height();
+        int sum = 0;
+        for (int weight : m_weights)
+            sum += std::max(weight, 0);
+        if (sum > 0 && length > 0) {
+            QList<int> sizes;
+            for (int weight : m_weights)
+                sizes << int(qint64(length) * std::max(weight, 0) / sum);
+            splitter->setSizes(sizes);
+        }
+        deleteLater();
+        return false;
+    }
+
+private:
+    QList<int> m_weights;
+    bool m_done = false;
+};
 
 // The splitters whose layout is this window's: those not inside another native window,
 // with a floating dock widget that holds the window counting as its own.
@@ -278,6 +320,26 @@ bool fillParentWidget(QWidget* widget, bool zeroMargins, bool zeroMinimumSize)
     return true;
 }
 
+void widenColumnsToContents(QTreeView* view)
+{
+    if (!view)
+        return;
+    QHeaderView* header = view->header();
+    // A view on a page not shown yet has not had its style's fonts and margins: measured
+    // without them, its texts come out narrower than they are drawn.
+    view->ensurePolished();
+    header->ensurePolished();
+    // The values' width comes through the item view's public face.
+    const QAbstractItemView* items = view;
+    for (int column = 0; column < header->count(); ++column) {
+        if (header->isSectionHidden(column))
+            continue;
+        const int needed = std::max(header->sectionSizeHint(column), items->sizeHintForColumn(column));
+        if (header->sectionSize(column) < needed)
+            header->resizeSection(column, needed);
+    }
+}
+
 void waitProcessingEvents(unsigned int milliseconds)
 {
     if (milliseconds == 0) {
@@ -384,12 +446,22 @@ bool restoreSplitterState(QSplitter* splitter, const QString& name)
     QByteArray bytes;
     if (!readLayoutFile(splitterStatePath(splitterWindowName(splitter, name), splitter->objectName()), &bytes))
         return false;
+    // What the operator left replaces the default shares.
+    delete splitter->findChild<QObject*>(QLatin1String(kSplitterWeights), Qt::FindDirectChildrenOnly);
     // The stored state carries a handle width; the library's handle style sets its own.
     const int handleWidth = splitter->handleWidth();
     splitter->restoreState(bytes);
     if (splitter->handleWidth() != handleWidth)
         splitter->setHandleWidth(handleWidth);
     return true;
+}
+
+void setSplitterWeights(QSplitter* splitter, const QList<int>& weights)
+{
+    if (!splitter)
+        return;
+    delete splitter->findChild<QObject*>(QLatin1String(kSplitterWeights), Qt::FindDirectChildrenOnly);
+    new SplitterWeights(splitter, weights);
 }
 
 } // namespace Gui_Helper
@@ -434,7 +506,19 @@ bool saveWindowLayout(QWidget* widget, const QString& name)
 
 bool restoreWindowLayout(QWidget* widget, const QString& name)
 {
-    return applyLayoutSteps(widget, name, {&restoreWindowGeometry, &restoreWindowState, &restoreSplitterState});
+    const bool result =
+        applyLayoutSteps(widget, name, {&restoreWindowGeometry, &restoreWindowState, &restoreSplitterState});
+    // A layout saved on another screen, or moved by a window manager on its way to the file,
+    // stays within this screen: the window and the docks that float from it.
+    if (widget && widget->isWindow() && widget->isVisible())
+        Gui_Helper_ScreenKeeper::fit(widget);
+    if (widget) {
+        for (QDockWidget* dock : widget->findChildren<QDockWidget*>()) {
+            if (dock->isFloating() && dock->isVisible())
+                Gui_Helper_ScreenKeeper::fit(dock);
+        }
+    }
+    return result;
 }
 
 } // namespace Gui_Helper

@@ -10,6 +10,7 @@ class Automation_Call;
 class QGroupBox;
 class QMainWindow;
 class QSplitter;
+class QTreeView;
 class QStackedWidget;
 class QWidget;
 
@@ -41,6 +42,9 @@ QPoint centerOnWidget(QWidget* over, QWidget* widget);
 // Puts widget into its parent (a placeholder without a layout) through a new grid layout
 // without margins. False without a parent or when the parent has a layout already.
 bool fillParentWidget(QWidget* widget, bool zeroMargins, bool zeroMinimumSize);
+// Widens every shown column of a tree or table view that is narrower than its header or its
+// widest value; wider columns (the operator's) stay as they are.
+void widenColumnsToContents(QTreeView* view);
 // Keeps the calling thread's events flowing for at least the given time (0: one pass).
 void waitProcessingEvents(unsigned int milliseconds);
 // Waits until done holds (next(true)) or timeoutMs passed (next(false)) and answers what next
@@ -59,6 +63,9 @@ bool saveWindowState(QMainWindow* window, const QString& name = QString());
 bool restoreWindowState(QMainWindow* window, const QString& name = QString());
 bool saveSplitterState(QSplitter* splitter, const QString& name = QString());
 bool restoreSplitterState(QSplitter* splitter, const QString& name = QString());
+// Shares of a splitter's panes by weight (e.g. 2 and 1: two thirds and one third), given
+// once the splitter is first shown with its size; a state restored before then wins.
+void setSplitterWeights(QSplitter* splitter, const QList<int>& weights);
 // Geometry of a top-level window, state of a QMainWindow and every splitter of the window.
 bool saveWindowLayout(QWidget* widget, const QString& name = QString());
 bool restoreWindowLayout(QWidget* widget, const QString& name = QString());

@@ -1,5 +1,6 @@
 #include "Gui_Helper_ScreenKeeper.h"
 
+#include "Gui_Helper_ScrollColumn.h"
 #include "Gui_Helper_ScrollStrip.h"
 
 #include <QApplication>
@@ -58,7 +59,7 @@ bool Gui_Helper_ScreenKeeper::fit(QWidget* window)
     if (!window || !window->isWindow())
         return false;
     // The platform sizes these; a size of ours would end the state.
-    if (window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized))
+    if (window->windowState() & (Qt::WindowFullScreen | Qt::WindowMinimized))
         return true;
     const QScreen* screen = window->screen();
     if (!screen)
@@ -66,6 +67,20 @@ bool Gui_Helper_ScreenKeeper::fit(QWidget* window)
     const QRect available = screen->availableGeometry();
     const QRect frame = window->frameGeometry();
     const QSize decoration = frame.size() - window->size();
+    if (window->windowState() & Qt::WindowMaximized) {
+        // Where no window manager maximises, a restored geometry would stay as it was saved
+        // (with a title bar's height added below). What a window manager would do instead:
+        // the frame on the available area, the state kept.
+        const QPoint offset = window->geometry().topLeft() - frame.topLeft();
+        const QRect maximised(available.topLeft() + offset, available.size() - decoration);
+        if (window->geometry() != maximised) {
+            // A geometry set ends the maximised state; it is the state that is kept.
+            const Qt::WindowStates state = window->windowState();
+            window->setGeometry(maximised);
+            window->setWindowState(state);
+        }
+        return available.contains(window->frameGeometry());
+    }
     const QSize size =
         window->size().boundedTo(available.size() - decoration).expandedTo(window->minimumSize());
     if (size != window->size())
@@ -88,9 +103,7 @@ bool Gui_Helper_ScreenKeeper::fit(QWidget* window)
 
 QScrollArea* Gui_Helper_ScreenKeeper::scrollArea(QWidget* content, QWidget* parent)
 {
-    auto* area = new QScrollArea(parent);
-    area->setFrameShape(QFrame::NoFrame);
-    area->setWidgetResizable(true);
+    auto* area = new Gui_Helper_ScrollColumn(parent);
     if (content)
         area->setWidget(content);
     return area;

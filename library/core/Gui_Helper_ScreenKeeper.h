@@ -18,12 +18,13 @@ public:
     static void uninstall();
 
     // Fits one window now, e.g. after a layout restored while it is shown. True when its
-    // frame lies within the available area afterwards; maximised, full-screen and minimised
-    // windows are the platform's and are left alone.
+    // frame lies within the available area afterwards. A maximised window's frame is put on
+    // the available area, as a window manager would; full-screen and minimised windows are
+    // the platform's and are left alone.
     static bool fit(QWidget* window);
 
     // A scroll area around content (which it takes as its child), for editors that may be
-    // taller or wider than a screen.
+    // taller than a screen: it scrolls downwards and is as wide as the content needs.
     static QScrollArea* scrollArea(QWidget* content, QWidget* parent);
     // Puts widget, in the place it has in its parent's layout, into a strip that scrolls it
     // sideways when the room is narrower than the widget. False without a parent layout.

@@ -86,6 +86,9 @@ MessageBox_Helper_ScrollBox::MessageBox_Helper_ScrollBox(const MessageBox_Helper
     m_text->setOpenExternalLinks(true);
     m_text->setFrameShape(QFrame::NoFrame);
     setText(*m_text->document(), request.text);
+    // Filling the document leaves the text cursor behind the text, and the view follows the
+    // cursor when it is shown: it would open at the end.
+    m_text->moveCursor(QTextCursor::Start);
     layout->addWidget(m_text, 0, 1);
     if (!request.informativeText.isEmpty())
         layout->addWidget(new QLabel(request.informativeText, this), 1, 1);

@@ -9,8 +9,10 @@
 #include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QMainWindow>
 #include <QSignalSpy>
 #include <QSplitter>
@@ -18,6 +20,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -85,6 +88,10 @@ private slots:
     void missingFolderFailsSave();
     void saveReplacesLongerFile();
     void splitterHandleWidthSurvivesRestore();
+    void splitterWeights_data();
+    void splitterWeights();
+    void restoredLayoutStaysOnScreen();
+    void widenColumnsToContents();
     void setObjectNameAndDock();
     void fillParentWidget_data();
     void fillParentWidget();
@@ -291,6 +298,104 @@ void tst_Gui_Helper::splitterHandleWidthSurvivesRestore()
     QSplitter vertical(Qt::Vertical);
     QVERIFY(Gui_Helper::setSplitterHandleStyle(&vertical));
     QVERIFY(vertical.styleSheet().contains(QStringLiteral("QSplitter_vertical.png")));
+}
+
+void tst_Gui_Helper::splitterWeights_data()
+{
+    QTest::addColumn<bool>("stored");
+    QTest::newRow("no stored layout: the weights") << false;
+    QTest::newRow("a stored layout wins") << true;
+}
+
+// Weights set while the splitter is still unlaid-out (as a page's constructor sets them) give
+// the shares once it is shown; a layout restored before then is kept.
+void tst_Gui_Helper::splitterWeights()
+{
+    QFETCH(bool, stored);
+    if (stored) {
+        LayoutWindow saved;
+        saved.window.resize(900, 400);
+        saved.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&saved.window));
+        saved.splitter->setSizes({500, 100});
+        QVERIFY(Gui_Helper::saveWindowLayout(&saved.window));
+    }
+    LayoutWindow window;
+    window.window.resize(900, 400);
+    Gui_Helper::setSplitterWeights(window.splitter, {1, 2});
+    QCOMPARE(Gui_Helper::restoreWindowLayout(&window.window), stored);
+    window.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window.window));
+    const QList<int> sizes = window.splitter->sizes();
+    QCOMPARE(sizes.size(), 2);
+    if (stored)
+        QVERIFY2(sizes[0] > 2 * sizes[1], qPrintable(QStringLiteral("%1 : %2").arg(sizes[0]).arg(sizes[1])));
+    else
+        QVERIFY2(qAbs(2 * sizes[0] - sizes[1]) <= 2 + window.splitter->handleWidth(),
+                 qPrintable(QStringLiteral("%1 : %2").arg(sizes[0]).arg(sizes[1])));
+}
+
+// A layout saved with the window beyond the screen's edge (a larger screen, a window
+// manager's title bar added on the way) is restored onto the screen, floating docks too.
+void tst_Gui_Helper::restoredLayoutStaysOnScreen()
+{
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    {
+        LayoutWindow saved;
+        saved.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&saved.window));
+        auto* dock = saved.window.findChild<QDockWidget*>();
+        dock->setFloating(true);
+        dock->setGeometry(QRect(available.bottomRight() - QPoint(50, 50), QSize(300, 200)));
+        saved.window.setGeometry(QRect(available.topLeft() + QPoint(0, 20), available.size() - QSize(100, 0)));
+        QVERIFY(Gui_Helper::saveWindowLayout(&saved.window));
+    }
+    LayoutWindow restored;
+    restored.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&restored.window));
+    QVERIFY(Gui_Helper::restoreWindowLayout(&restored.window));
+    auto* dock = restored.window.findChild<QDockWidget*>();
+    QVERIFY(dock->isFloating());
+    for (QWidget* window : {static_cast<QWidget*>(&restored.window), static_cast<QWidget*>(dock)})
+        QTRY_VERIFY2(available.contains(window->frameGeometry()),
+                     qPrintable(QStringLiteral("%1 at %2,%3 %4x%5")
+                                    .arg(QString::fromLatin1(window->metaObject()->className()))
+                                    .arg(window->frameGeometry().x())
+                                    .arg(window->frameGeometry().y())
+                                    .arg(window->frameGeometry().width())
+                                    .arg(window->frameGeometry().height())));
+}
+
+// Filled columns become as wide as their header and their widest value; a column the
+// operator made wider keeps its width, a hidden one stays hidden.
+void tst_Gui_Helper::widenColumnsToContents()
+{
+    QTreeWidget tree;
+    tree.setColumnCount(4);
+    tree.setHeaderLabels({QStringLiteral("Container\nNumber"), QStringLiteral("Y\n[mm]"), QStringLiteral("wide"),
+                          QStringLiteral("hidden")});
+    auto* row = new QTreeWidgetItem(&tree);
+    row->setText(0, QStringLiteral("1"));
+    row->setText(1, QStringLiteral("188.123"));
+    row->setText(2, QStringLiteral("x"));
+    (new QTreeWidgetItem(row))->setText(1, QStringLiteral("1188.123"));
+    row->setExpanded(true);
+    for (int column = 0; column < 4; ++column)
+        tree.setColumnWidth(column, 20);
+    tree.setColumnWidth(2, 400);
+    tree.setColumnHidden(3, true);
+
+    Gui_Helper::widenColumnsToContents(&tree);
+    tree.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tree));
+    QHeaderView* header = tree.header();
+    const QFontMetrics values(tree.font());
+    QVERIFY(tree.columnWidth(0) >= header->sectionSizeHint(0));
+    QVERIFY(tree.columnWidth(1) >= header->sectionSizeHint(1));
+    // The child row's value, indented under its container, fits too.
+    QVERIFY(tree.columnWidth(1) >= values.horizontalAdvance(QStringLiteral("1188.123")));
+    QCOMPARE(tree.columnWidth(2), 400);
+    QVERIFY(tree.isColumnHidden(3));
 }
 
 void tst_Gui_Helper::setObjectNameAndDock()

@@ -1,7 +1,10 @@
 #include "Gui_Helper_ScreenKeeper.h"
+#include "ScreenOfSize.h"
 
+#include <QDockWidget>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMainWindow>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -37,6 +40,9 @@ private slots:
     void shownWindowsFit_data();
     void shownWindowsFit();
     void maximisedWindowsAreThePlatforms();
+    void maximisedWindowOffItsScreen_data();
+    void maximisedWindowOffItsScreen();
+    void editorColumnScrollsOnlyDownwards();
     void sidewaysStripFollowsItsRow();
 };
 
@@ -93,6 +99,56 @@ void tst_Gui_Helper_ScreenKeeper::maximisedWindowsAreThePlatforms()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QVERIFY(Gui_Helper_ScreenKeeper::fit(&window));
     QVERIFY(window.isMaximized());
+}
+
+void tst_Gui_Helper_ScreenKeeper::maximisedWindowOffItsScreen_data()
+{
+    QTest::addColumn<QSize>("screen");
+    for (const QSize& screen : ScreenOfSize::sizes())
+        QTest::newRow(qPrintable(ScreenOfSize::name(screen))) << screen;
+}
+
+// Where no window manager carries a maximise out (a real X server without one), a window
+// restored maximised stays where its saved geometry put it: the keeper puts its frame on the
+// available area, still maximised.
+void tst_Gui_Helper_ScreenKeeper::maximisedWindowOffItsScreen()
+{
+    QFETCH(QSize, screen);
+    ZELVORIN_ON_SCREEN_OF_SIZE(screen);
+    const QRect area = available();
+    QWidget window;
+    // As a restored geometry comes: first where it was saved, then the state.
+    window.setGeometry(QRect(area.topLeft() + QPoint(0, 20), area.size()));
+    window.setWindowState(Qt::WindowMaximized);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(Gui_Helper_ScreenKeeper::fit(&window));
+    QTRY_VERIFY(area.contains(window.frameGeometry()));
+    QVERIFY(window.isMaximized());
+    // The whole area, as a window manager would give it.
+    QCOMPARE(window.frameGeometry().size(), area.size());
+}
+
+// An editor taller and wider than its dock's default room: the dock scrolls it downwards and
+// is made as wide as the editor beside the scroll bar, so nothing is cut at its right.
+void tst_Gui_Helper_ScreenKeeper::editorColumnScrollsOnlyDownwards()
+{
+    QMainWindow window;
+    window.setCentralWidget(new QLabel(QStringLiteral("picture")));
+    auto* dock = new QDockWidget(QStringLiteral("Settings"), &window);
+    auto* editor = new QWidget;
+    auto* rows = new QVBoxLayout(editor);
+    for (int i = 0; i < 40; ++i)
+        rows->addWidget(row(editor, 10));
+    dock->setWidget(Gui_Helper_ScreenKeeper::scrollArea(editor, dock));
+    window.addDockWidget(Qt::LeftDockWidgetArea, dock);
+    window.resize(editor->minimumSizeHint().width() * 2, editor->minimumSizeHint().height() / 3);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto* area = qobject_cast<QScrollArea*>(dock->widget());
+    QTRY_VERIFY(area->verticalScrollBar()->maximum() > 0);
+    QCOMPARE(area->horizontalScrollBar()->maximum(), 0);
+    QVERIFY(editor->width() >= editor->minimumSizeHint().width());
 }
 
 void tst_Gui_Helper_ScreenKeeper::sidewaysStripFollowsItsRow()

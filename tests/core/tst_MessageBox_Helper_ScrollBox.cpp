@@ -54,6 +54,8 @@ void tst_MessageBox_Helper_ScrollBox::onlyLongTextsScroll()
     QVERIFY(longBox->screen()->availableGeometry().contains(longBox->frameGeometry()));
     QVERIFY(scrolling->textView()->toPlainText().contains(QStringLiteral("view 399")));
     QVERIFY(scrolling->textView()->verticalScrollBar()->maximum() > 0);
+    // It opens where its text begins, with the title line in view.
+    QCOMPARE(scrolling->textView()->verticalScrollBar()->value(), 0);
 }
 
 void tst_MessageBox_Helper_ScrollBox::answers_data()

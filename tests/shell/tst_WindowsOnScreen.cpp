@@ -1,5 +1,6 @@
 #include "MainWindowFixture.h"
 #include "ProgramWindows.h"
+#include "ScreenOfSize.h"
 #include "ui_MainWindowGui.h"
 
 #include <QScreen>
@@ -85,8 +86,8 @@ const QMap<QString, ProgramWindows::Opening>& openings()
 
 } // namespace
 
-// Every window of the program fits the available area of the screen it opens on, with the
-// test platform's small screen; what is longer scrolls inside it.
+// Every window of the program fits the available area of the screen it opens on, on the
+// screens operators have (each row on a screen of its size); what is longer scrolls inside it.
 class tst_WindowsOnScreen : public QObject {
     Q_OBJECT
 private slots:
@@ -96,14 +97,19 @@ private slots:
 
 void tst_WindowsOnScreen::fitsTheScreen_data()
 {
+    QTest::addColumn<QSize>("screen");
     QTest::addColumn<QString>("form");
-    for (const QString& form : openings().keys())
-        QTest::newRow(qPrintable(form)) << form;
+    for (const QSize& screen : ScreenOfSize::sizes()) {
+        for (const QString& form : openings().keys())
+            QTest::newRow(qPrintable(ScreenOfSize::name(screen) + QLatin1Char(' ') + form)) << screen << form;
+    }
 }
 
 void tst_WindowsOnScreen::fitsTheScreen()
 {
+    QFETCH(QSize, screen);
     QFETCH(QString, form);
+    ZELVORIN_ON_SCREEN_OF_SIZE(screen);
     ProgramFolder folder;
     QVERIFY(folder.isValid());
     Answers answers;
