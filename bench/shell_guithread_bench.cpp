@@ -1,13 +1,14 @@
 // The longest stretch of the GUI thread without a turn of its event loop on each main road:
 // the operator's three demos, then, as the control software drives them, the analysis start,
-// the stitch start, the saves and the hand-out. Each road is started from the event loop and
-// measured until its worker's results are shown; beside the clock, the GUI thread's own
-// processor time in its longest stretch (on a busy machine the clock counts other programs
-// too). The baseline is the same probe on an idle loop. Last, what another client's trivial
-// call waits over the bus while the operator starts the stitcher demo, against the same
-// calls to an idle window.
+// the stitch start, the saves and the hand-out, each inside a client's call. Each road is
+// started from the event loop and measured until its worker's results are shown and its call
+// answered; beside the clock, the GUI thread's own processor time in its longest stretch (on a
+// busy machine the clock counts other programs too). The baseline is the same probe on an idle
+// loop. Last, what another client's trivial call waits over the bus while the operator starts
+// the stitcher demo, against the same calls to an idle window.
 
 #include "Automation_BusNames.h"
+#include "Automation_Call.h"
 #include "Automation_Client.h"
 #include "Automation_Server.h"
 #include "BenchSupport.h"
@@ -46,7 +47,17 @@ bool busy(MainWindowGui& window)
     // As a client asks: pictures still being read count as running.
     window.AnalyseColonies_CheckRunning(analysing);
     window.ImageStitcher_CheckRunning(stitching);
-    return analysing || stitching;
+    return analysing || stitching || Automation_Call::waitingCount() > 0;
+}
+
+// Runs method as a client's call runs it: inside an automation call, whose later parts run
+// from the event loop (busy() holds until they have).
+void asClientCall(const std::function<void()>& method)
+{
+    static const int client = 0;
+    const std::shared_ptr<Automation_Call> call = Automation_Call::create(&client);
+    const Automation_Call::Scope scope(call.get());
+    method();
 }
 
 void settle(MainWindowGui& window)
@@ -147,24 +158,29 @@ void automationRoads()
     window.show();
     bool failed = false;
     report("automation.camera_load_picture", [&] {
-        return stretchOf(window, {}, [&] { failed |= window.Camera_LoadPicture(DemoPicture) != 0; });
+        return stretchOf(window, {}, [&] { asClientCall([&] { failed |= window.Camera_LoadPicture(DemoPicture) != 0; }); });
     });
     // Alternating settings: every start loads its settings file.
     int plate = 0;
     report("automation.analysis_start", [&] {
         const QString settings = ++plate % 2 ? QStringLiteral("Demo_Plate_gray") : QStringLiteral("Demo_PetriPlate_gray");
         return stretchOf(window, [&] { failed |= window.Camera_LoadPicture(DemoPicture) != 0; },
-                         [&] { failed |= window.AnalyseColonies_Start(settings) != 0; });
+                         [&] { asClientCall([&] { failed |= window.AnalyseColonies_Start(settings) != 0; }); });
     });
     int rack = -1;
     report("automation.save", [&] {
         return stretchOf(window, {}, [&] {
-            failed |= window.AnalyseColonies_SaveResult(false, QStringLiteral("R1"), QStringLiteral("x"), rack) != 0;
+            asClientCall([&] {
+                failed |= window.AnalyseColonies_SaveResult(false, QStringLiteral("R1"), QStringLiteral("x"), rack)
+                    > 0;
+            });
         });
     });
     report("automation.save_asynchronous", [&] {
         return stretchOf(window, {}, [&] {
-            failed |= window.AnalyseColonies_SaveResult(true, QStringLiteral("R1"), QStringLiteral("x"), rack) != 0;
+            asClientCall([&] {
+                failed |= window.AnalyseColonies_SaveResult(true, QStringLiteral("R1"), QStringLiteral("x"), rack) > 0;
+            });
         });
     });
     int maximum = 0;
@@ -172,22 +188,27 @@ void automationRoads()
         // Another maximum list every time: the hand-out reads the rack anew.
         const QVariantList maxima(96, QVariant(++maximum));
         return stretchOf(window, {}, [&] {
-            ColonyPickList::HandOut out;
-            failed |= window.Database_RetrieveColonyPositions(rack, maxima, QStringLiteral("11111111"), out) != 0;
+            asClientCall([&] {
+                ColonyPickList::HandOut out;
+                failed |= window.Database_RetrieveColonyPositions(rack, maxima, QStringLiteral("11111111"), out) != 0;
+            });
         });
     });
     report("automation.stitch_start", [&] {
         // Start2 loads its settings and cross model every time.
         return stretchOf(window, [&] { failed |= DemoTruth::placeStitcherDemoViews(window) != 0; },
-                         [&] { failed |= window.ImageStitcher_Start2(StitcherDemo, 0.0) != 0; });
+                         [&] { asClientCall([&] { failed |= window.ImageStitcher_Start2(StitcherDemo, 0.0) > 0; }); });
     });
+    // Outputs of a call are written when its answer is given.
+    int stitcherId = -1;
     for (const bool asynchronous : {false, true}) {
         report(asynchronous ? "automation.stitch_save_asynchronous" : "automation.stitch_save", [&] {
             return stretchOf(window, {}, [&] {
-                int stitcherId = -1;
-                failed |= window.ImageStitcher_SaveResult(asynchronous, QStringLiteral("T1"), QStringLiteral("x"), true,
-                                                          true, stitcherId)
-                    != 0;
+                asClientCall([&] {
+                    failed |= window.ImageStitcher_SaveResult(asynchronous, QStringLiteral("T1"), QStringLiteral("x"),
+                                                              true, true, stitcherId)
+                        > 0;
+                });
             });
         });
     }

@@ -10,6 +10,8 @@
 
 #include <QFileInfo>
 
+#include <utility>
+
 namespace {
 
 const QString kPictureFormat = QStringLiteral("png fastest");
@@ -31,9 +33,14 @@ ResultPictureFiles::~ResultPictureFiles()
 {
     if (m_committed)
         return;
+    // A writer still at work removes its files itself, and only after this: the plan rows stay,
+    // for the recovery once this process is gone.
+    if (m_staging.use_count() > 1)
+        return;
     // The files first: a plan row without its file is harmless, a file without its row is not.
     m_staging.reset();
-    if (m_database && !m_planIds.isEmpty())
+    // Ids of another database's plan name rows of other saves.
+    if (m_database && !m_planIds.isEmpty() && isPlannedDatabase())
         m_database->tablePicturePlan()->Delete(m_planIds);
 }
 
@@ -44,7 +51,7 @@ Errors::Type_Error ResultPictureFiles::add(const Halcon::Hobject& picture)
             return DatabaseTableSupport::ErrorNotOpen;
         if (const Errors::Type_Error code = m_database->pictureKey(m_key); code != kNoError)
             return code;
-        m_staging = std::make_unique<Halcon_PictureStaging>(m_folder, ResultPictureNames::privatePrefix(m_kind, m_key),
+        m_staging = std::make_shared<Halcon_PictureStaging>(m_folder, ResultPictureNames::privatePrefix(m_kind, m_key),
                                                             ResultPictureNames::pictureSuffix(), kPictureFormat,
                                                             m_saver, kPictureDelayMs);
     }
@@ -55,6 +62,21 @@ Errors::Type_Error ResultPictureFiles::add(const Halcon::Hobject& picture)
 }
 
 Errors::Type_Error ResultPictureFiles::write()
+{
+    if (const Errors::Type_Error code = plan(); code != kNoError)
+        return code;
+    return fileWriter()();
+}
+
+bool ResultPictureFiles::isPlannedDatabase() const
+{
+    if (!m_staging)
+        return true;
+    QString key;
+    return m_database->pictureKey(key) == kNoError && key == m_key;
+}
+
+Errors::Type_Error ResultPictureFiles::plan()
 {
     if (!m_staging)
         return kNoError;
@@ -81,10 +103,21 @@ Errors::Type_Error ResultPictureFiles::write()
         m_planIds = ids;
     }
     Halcon_PictureSpool::step("planned");
-    if (const Errors::Type_Error code = m_staging->write(); code != kNoError)
-        return code;
-    Halcon_PictureSpool::step("written");
     return kNoError;
+}
+
+std::function<Errors::Type_Error()> ResultPictureFiles::fileWriter() const
+{
+    return [staging = m_staging]() mutable -> Errors::Type_Error {
+        // Let go before the caller learns of the end, so that the owner is the last one.
+        const std::shared_ptr<Halcon_PictureStaging> files = std::exchange(staging, nullptr);
+        if (!files)
+            return kNoError;
+        if (const Errors::Type_Error code = files->write(); code != kNoError)
+            return code;
+        Halcon_PictureSpool::step("written");
+        return kNoError;
+    };
 }
 
 bool ResultPictureFiles::isNameFree(const QString& pictureFile) const

@@ -23,7 +23,7 @@ class Halcon_PictureStaging;
 // A process killed at any instant leaves nothing that the plan does not name, and a name
 // never holds a picture whose row may still be undone (ResultPictureRecovery finishes or
 // removes what is left). A save that fails removes its private files and its plan rows. GUI
-// thread.
+// thread, but for fileWriter()'s writer.
 class ResultPictureFiles {
 public:
     // kind: Rack, or Stitcher for the stitched and position pictures. saver null: the
@@ -40,6 +40,14 @@ public:
     // Records the plan and commits it, then writes the private files. Not inside a
     // transaction (85 there): the plan must be on disk before the first file.
     Errors::Type_Error write();
+    // write() in two steps, for a caller that writes the files on another thread: plan() on
+    // the GUI thread, then the writer, once, on any thread; nothing else of this object is
+    // used until it returned. It holds the files on its own: when this object goes first,
+    // what it wrote is removed once it is done, and the plan rows stay for a later open.
+    Errors::Type_Error plan();
+    std::function<Errors::Type_Error()> fileWriter() const;
+    // The database open now is the one the plan went into (no other was opened since).
+    bool isPlannedDatabase() const;
 
     // Inside the rows' transaction, for the row of picture index: insert() stores the row and
     // gives its key; while the name that key gives (nameOf) is taken in the folder (a picture
@@ -65,7 +73,7 @@ private:
     ResultPictureNames::Kind m_kind;
     Halcon_AsynchronImageSave* m_saver;
     QString m_key;
-    std::unique_ptr<Halcon_PictureStaging> m_staging;
+    std::shared_ptr<Halcon_PictureStaging> m_staging;
     QList<Database::ID> m_planIds;
     QStringList m_pictureFiles;
     bool m_committed;

@@ -589,8 +589,10 @@ int COM_Class::ImageStitcher_SaveResult(bool iAsynchronPictureSave, const QStrin
                                         int& oImageStitcherID)
 {
     oImageStitcherID = -1;
-    return forward(&IAutomationOperations::ImageStitcher_SaveResult, iAsynchronPictureSave, iRackBarcode, iDescription,
-                   iSaveInputPictures, iSaveOutputPicture, oImageStitcherID);
+    return forwardLater(&IAutomationOperations::ImageStitcher_SaveResult,
+                        std::make_tuple(iAsynchronPictureSave, iRackBarcode, iDescription, iSaveInputPictures,
+                                        iSaveOutputPicture),
+                        std::tie(oImageStitcherID));
 }
 
 int COM_Class::ImageStitcher_SaveResult_CheckAsynchronSaveFinish(bool& oFinish)

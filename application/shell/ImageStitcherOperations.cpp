@@ -120,18 +120,15 @@ Errors::Type_Error ImageStitcherOperations::checkRunning(bool& running)
 
 Errors::Type_Error ImageStitcherOperations::saveResult(bool asynchronPictureSave, const QString& barcode,
                                                        const QString& description, bool saveInputPictures,
-                                                       bool saveOutputPicture, int& stitcherId)
+                                                       bool saveOutputPicture, int& stitcherId, Automation_Call* call)
 {
     stitcherId = -1;
     // Refused before anything of the result is written.
     if (!ClientTextBounds::fitsBarcode(barcode) || !ClientTextBounds::fitsText(description))
         return AppErrors::ParameterIncorrect;
-    int stored = -1;
-    const Errors::Type_Error code = m_page->SaveResult(asynchronPictureSave, barcode, description, saveInputPictures,
-                                                       saveOutputPicture, stored);
-    if (code == 0)
-        stitcherId = stored;
-    return code;
+    // The page writes the identifier only for a stored result.
+    return m_page->SaveResult(asynchronPictureSave, barcode, description, saveInputPictures, saveOutputPicture,
+                              stitcherId, call);
 }
 
 Errors::Type_Error ImageStitcherOperations::checkAsynchronSaveFinish(bool& finished)

@@ -49,9 +49,11 @@ public:
     Errors::Type_Error reset(Automation_Call* call = nullptr);
     Errors::Type_Error checkRunning(bool& running);
     // stitcherId is -1 unless the result was stored; 104 for a barcode or description longer
-    // than the database keeps.
+    // than the database keeps. With a call the pictures are written as part of it, and
+    // stitcherId must live as long as the call.
     Errors::Type_Error saveResult(bool asynchronPictureSave, const QString& barcode, const QString& description,
-                                  bool saveInputPictures, bool saveOutputPicture, int& stitcherId);
+                                  bool saveInputPictures, bool saveOutputPicture, int& stitcherId,
+                                  Automation_Call* call = nullptr);
     Errors::Type_Error checkAsynchronSaveFinish(bool& finished);
 
     const QList<Halcon::Hobject>& pictures() const { return m_pictures; }

@@ -259,7 +259,7 @@ Errors::Type_Error MainWindowGui::ImageStitcher_SaveResult(bool iAsynchronPictur
                                                            bool iSaveOutputPicture, int& oImageStitcherID)
 {
     return m_imageStitcher->saveResult(iAsynchronPictureSave, iRackBarcode, iDescription, iSaveInputPictures,
-                                       iSaveOutputPicture, oImageStitcherID);
+                                       iSaveOutputPicture, oImageStitcherID, Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::ImageStitcher_SaveResult_CheckAsynchronSaveFinish(bool& oFinish)

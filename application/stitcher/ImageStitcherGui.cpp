@@ -354,7 +354,8 @@ Errors::Type_Error ImageStitcherGui::CheckRunning(bool& running)
 
 Errors::Type_Error ImageStitcherGui::SaveResult(bool asynchronPictureSave, const QString& rackBarcode,
                                                 const QString& description, bool saveInputPictures,
-                                                bool saveOutputPicture, Database::ID& o_stitcherID)
+                                                bool saveOutputPicture, Database::ID& o_stitcherID,
+                                                Automation_Call* call)
 {
     o_stitcherID = -1;
     bool running = false;
@@ -373,9 +374,29 @@ Errors::Type_Error ImageStitcherGui::SaveResult(bool asynchronPictureSave, const
     options.description = description;
     options.saveInputPictures = saveInputPictures;
     options.saveOutputPicture = saveOutputPicture;
-    StitcherResultSave saver(m_database, m_imageSaver,
-                             m_appSettings ? m_appSettings->database.PicturePath : QString());
-    return saver.save(m_result, runError, options, o_stitcherID);
+    const auto saver = std::make_shared<StitcherResultSave>(
+        m_database, m_imageSaver, m_appSettings ? m_appSettings->database.PicturePath : QString());
+    if (!call)
+        return saver->save(m_result, runError, options, o_stitcherID);
+
+    // Encoding seven large pictures takes seconds: for a client they are written on another
+    // thread, and the page may run and reset meanwhile. The save holds what it stores.
+    if (const Errors::Type_Error code = saver->begin(m_result, runError, options); code != 0)
+        return code;
+    const quint64 generation = m_resultGeneration;
+    return Errors::Type_Error(call->runElsewhere(
+        [writer = saver->pictureWriter()]() mutable { return int(writer()); },
+        [this, saver, generation, &o_stitcherID](int code) -> int {
+            if (code != 0)
+                return code;
+            Database::ID stored = -1;
+            if (const Errors::Type_Error finished = saver->finish(stored); finished != 0)
+                return finished;
+            if (generation == m_resultGeneration)
+                saver->applyTo(m_result);
+            o_stitcherID = stored;
+            return 0;
+        }));
 }
 
 Errors::Type_Error ImageStitcherGui::SaveResult_CheckAsynchronSaveFinish(bool& finished)
@@ -424,6 +445,7 @@ void ImageStitcherGui::slot_ImageStitcher_Reset()
 {
     takeHandOver();
     m_result.reset(QDateTime::currentDateTime(), m_settings ? m_settings->toXmlString() : QString());
+    ++m_resultGeneration;
     m_ui->m_ReferencePointsTable->clear();
     m_crossRows.clear();
     if (m_resultView)

@@ -68,8 +68,11 @@ public:
     // running := the worker is busy, the page still shows a run, or reports wait to be shown;
     // the last run's error once all of that is over.
     Errors::Type_Error CheckRunning(bool& running);
+    // With a call the pictures are written on another thread as part of it (Automation_Call);
+    // o_stitcherID must then live as long as the call.
     Errors::Type_Error SaveResult(bool asynchronPictureSave, const QString& rackBarcode, const QString& description,
-                                  bool saveInputPictures, bool saveOutputPicture, Database::ID& o_stitcherID);
+                                  bool saveInputPictures, bool saveOutputPicture, Database::ID& o_stitcherID,
+                                  Automation_Call* call = nullptr);
     Errors::Type_Error SaveResult_CheckAsynchronSaveFinish(bool& finished);
 
     QList<Halcon::Hobject> getPictures() const { return m_pictures; }
@@ -163,6 +166,8 @@ private:
     int m_runsAwaitingStop = 0;
     QList<Halcon::Hobject> m_pictures;
     StitcherResult m_result;
+    // Counts the results begun: a save that ends later gives its rows only to its own.
+    quint64 m_resultGeneration = 0;
     QSemaphore m_pendingUpdates{0};
     // Held by the worker while it emits a report and taken by the slot before it reads one:
     // orders the copies of the report's arguments before their use, as Qt's event queue does

@@ -3,9 +3,17 @@
 #include "Database.h"
 #include "Errors.h"
 
+#include <DatabaseTableZelvorinImageStitcher.h>
+#include <DatabaseTableZelvorinImageStitcherPicture.h>
+
+#include <QList>
 #include <QString>
 
+#include <functional>
+#include <memory>
+
 class ApplicationDatabase;
+class ResultPictureFiles;
 class Halcon_AsynchronImageSave;
 class StitcherResult;
 
@@ -32,12 +40,26 @@ public:
 
     // database and saver are borrowed; saver may be null when pictures are written at once.
     StitcherResultSave(ApplicationDatabase* database, Halcon_AsynchronImageSave* saver, const QString& pictureFolder);
+    ~StitcherResultSave();
+    StitcherResultSave(const StitcherResultSave&) = delete;
+    StitcherResultSave& operator=(const StitcherResultSave&) = delete;
 
     // o_stitcherID := the new stitcher row, -1 on failure. runError is stored as the row's
     // ErrorCode. On success the result's rows carry their new identifiers and file paths; on a
     // failure the result is as it was.
     Errors::Type_Error save(StitcherResult& result, Errors::Type_Error runError, const Options& options,
                             Database::ID& o_stitcherID);
+
+    // The same save in steps, for a caller that does not wait for the picture files: begin()
+    // takes what it stores of result and plans the pictures, the writer from pictureWriter()
+    // encodes them (once, on any thread), finish() stores the rows and names the pictures, and
+    // applyTo() gives the stored rows to the result begun with, if the caller still holds it.
+    // A step that fails ends the save; what it made goes when the object goes. A writer still
+    // at work then removes its files itself. GUI thread, but for the writer.
+    Errors::Type_Error begin(const StitcherResult& result, Errors::Type_Error runError, const Options& options);
+    std::function<Errors::Type_Error()> pictureWriter() const;
+    Errors::Type_Error finish(Database::ID& o_stitcherID);
+    void applyTo(StitcherResult& result) const;
 
     static QString stitchedPictureFileName(Database::ID stitcherId);
     static QString positionPictureFileName(Database::ID stitcherPictureId);
@@ -47,4 +69,9 @@ private:
     ApplicationDatabase* m_database;
     Halcon_AsynchronImageSave* m_saver;
     QString m_folder;
+    std::unique_ptr<ResultPictureFiles> m_pictures;
+    DatabaseTableZelvorinImageStitcher::Dataset m_row;
+    QList<DatabaseTableZelvorinImageStitcherPicture::Dataset> m_positionRows;
+    bool m_withStitched = false;
+    bool m_withPositions = false;
 };

@@ -25,6 +25,7 @@ Halcon_PictureStaging::Halcon_PictureStaging(const QString& folder, const QStrin
 
 Halcon_PictureStaging::~Halcon_PictureStaging()
 {
+    const std::lock_guard<std::mutex> lock(m_mutex);
     if (m_committed)
         return;
     for (const Staged& staged : std::as_const(m_staged))
@@ -34,6 +35,7 @@ Halcon_PictureStaging::~Halcon_PictureStaging()
 
 Errors::Type_Error Halcon_PictureStaging::add(const Halcon::Hobject& picture)
 {
+    const std::lock_guard<std::mutex> lock(m_mutex);
     Errors::Type_Error error = Halcon_Helper::CheckImage(picture);
     if (error != kNoError)
         return error;
@@ -48,6 +50,7 @@ Errors::Type_Error Halcon_PictureStaging::add(const Halcon::Hobject& picture)
 
 QStringList Halcon_PictureStaging::privateFiles() const
 {
+    const std::lock_guard<std::mutex> lock(m_mutex);
     QStringList files;
     for (const Staged& staged : m_staged)
         files.append(staged.privateFile);
@@ -56,6 +59,7 @@ QStringList Halcon_PictureStaging::privateFiles() const
 
 Errors::Type_Error Halcon_PictureStaging::write()
 {
+    const std::lock_guard<std::mutex> lock(m_mutex);
     for (Staged& staged : m_staged) {
         if (staged.written)
             continue;
@@ -73,6 +77,7 @@ Errors::Type_Error Halcon_PictureStaging::write()
 
 Errors::Type_Error Halcon_PictureStaging::place(int index, const QString& pictureFile)
 {
+    const std::lock_guard<std::mutex> lock(m_mutex);
     if (index < 0 || index >= m_staged.size() || !m_staged.at(index).written
         || !m_staged.at(index).pictureFile.isEmpty())
         return kCannotSave;
@@ -82,6 +87,7 @@ Errors::Type_Error Halcon_PictureStaging::place(int index, const QString& pictur
 
 Errors::Type_Error Halcon_PictureStaging::commit()
 {
+    const std::lock_guard<std::mutex> lock(m_mutex);
     // A picture no row took is nobody's.
     for (const Staged& staged : std::as_const(m_staged))
         if (staged.written && staged.pictureFile.isEmpty())

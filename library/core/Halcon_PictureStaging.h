@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <mutex>
+
 class Halcon_AsynchronImageSave;
 
 // The pictures of one stored result, written under private names before their rows and given
@@ -16,7 +18,8 @@ class Halcon_AsynchronImageSave;
 // private file; for the background writer its pixels go into a private spool file
 // (Halcon_PictureSpool), which the writer later turns into the picture. The names of the
 // private files are known before anything is written, so that they can be recorded first.
-// Whatever is not committed is removed when the object goes. GUI thread.
+// Whatever is not committed is removed when the object goes. One thread at a time: write()
+// may run on another thread than the rest.
 class Halcon_PictureStaging {
 public:
     // Private files are named privatePrefix + a unique part + ".spool" (for the background
@@ -58,6 +61,8 @@ private:
     QString m_format;
     Halcon_AsynchronImageSave* m_saver;
     unsigned int m_delayMs;
+    // Orders the write on another thread before the naming that follows it.
+    mutable std::mutex m_mutex;
     QList<Staged> m_staged;
     bool m_committed;
 };

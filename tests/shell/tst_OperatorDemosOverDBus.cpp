@@ -1,11 +1,8 @@
 #include "Automation_BusNames.h"
 #include "Automation_Client.h"
-#include "Automation_Server.h"
 #include "DemoTruth.h"
 #include "HeldPictureRead.h"
-#include "MainWindowFixture.h"
-#include "PrivateSessionBus.h"
-#include "QAxDefaultFactory.h"
+#include "ServedWindow.h"
 #include "ui_MainWindowGui.h"
 
 #include <QElapsedTimer>
@@ -38,11 +35,7 @@ private slots:
     void pendingReadIsARunThatOthersEnd();
 
 private:
-    std::unique_ptr<PrivateSessionBus> m_bus;
-    std::unique_ptr<Automation_Server> m_server;
-    std::unique_ptr<ProgramFolder> m_folder;
-    Answers m_answers;
-    std::unique_ptr<WindowUnderTest> m_test;
+    ServedWindow m_served;
     MainWindowGui* m_window = nullptr;
     // Ends after the window, whose reads may still run.
     std::unique_ptr<HeldPictureRead> m_hold;
@@ -50,39 +43,29 @@ private:
 
 void tst_OperatorDemosOverDBus::initTestCase()
 {
-    m_bus = std::make_unique<PrivateSessionBus>();
-    QVERIFY2(m_bus->start(), qPrintable(m_bus->error()));
-    m_server = std::make_unique<Automation_Server>(createAxFactory(), m_bus->connect(QStringLiteral("server")));
-    QVERIFY(m_server->start(QAxFactory::MultipleInstances));
+    QVERIFY2(m_served.startServer(), qPrintable(m_served.busError()));
     HeldPictureRead::install();
 }
 
 void tst_OperatorDemosOverDBus::cleanupTestCase()
 {
     HeldPictureRead::uninstall();
-    m_server.reset();
-    m_bus.reset();
+    m_served.endServer();
 }
 
 void tst_OperatorDemosOverDBus::init()
 {
-    m_folder = std::make_unique<ProgramFolder>();
-    QVERIFY(m_folder->isValid());
-    m_answers = Answers();
-    m_test = std::make_unique<WindowUnderTest>(false, m_answers);
-    m_window = &m_test->make();
-    setAutomationMainWindow(m_window);
+    QVERIFY(m_served.makeWindow(false));
+    m_window = m_served.window;
 }
 
 void tst_OperatorDemosOverDBus::cleanup()
 {
     if (m_hold)
         m_hold->release();
-    setAutomationMainWindow(nullptr);
     m_window = nullptr;
-    m_test.reset();
+    m_served.endWindow();
     m_hold.reset();
-    m_folder.reset();
 }
 
 void tst_OperatorDemosOverDBus::clientAnsweredWhileTheDemoReads_data()
@@ -107,7 +90,7 @@ void tst_OperatorDemosOverDBus::clientAnsweredWhileTheDemoReads()
     QSemaphore attached;
     std::atomic<bool> answered{false};
     std::atomic<qint64> latencyMs{-1};
-    const QDBusConnection connection = m_bus->connect(QStringLiteral("other client"));
+    const QDBusConnection connection = m_served.bus().connect(QStringLiteral("other client"));
     std::unique_ptr<QThread> client(QThread::create([&] {
         Automation_Client other(connection);
         QString error;
@@ -146,7 +129,7 @@ void tst_OperatorDemosOverDBus::clientAnsweredWhileTheDemoReads()
     if (stitches)
         QCOMPARE(DemoTruth::waitForStitching(*m_window), Errors::Type_Error(0));
     QCOMPARE(DemoTruth::waitForAnalysis(*m_window), Errors::Type_Error(0));
-    QVERIFY2(m_answers.boxes.isEmpty(), qPrintable(m_answers.titles().join(QStringLiteral(", "))));
+    QVERIFY2(m_served.answers.boxes.isEmpty(), qPrintable(m_served.answers.titles().join(QStringLiteral(", "))));
 }
 
 // Qt paints and converts pictures with the global pool's threads, and the GUI thread waits
@@ -211,7 +194,7 @@ void tst_OperatorDemosOverDBus::pendingReadIsARunThatOthersEnd()
     m_hold->release();
     if (other == QLatin1String("Demo MTP Plate"))
         QCOMPARE(DemoTruth::waitForAnalysis(*m_window), Errors::Type_Error(0));
-    QVERIFY2(m_answers.boxes.isEmpty(), qPrintable(m_answers.titles().join(QStringLiteral(", "))));
+    QVERIFY2(m_served.answers.boxes.isEmpty(), qPrintable(m_served.answers.titles().join(QStringLiteral(", "))));
 }
 
 QTEST_MAIN(tst_OperatorDemosOverDBus)
