@@ -1,11 +1,12 @@
 // The longest stretch of the GUI thread without a turn of its event loop on each main road:
-// the operator's three demos, then, as the control software drives them, the analysis start,
-// the stitch start, the saves and the hand-out, each inside a client's call. Each road is
-// started from the event loop and measured until its worker's results are shown and its call
-// answered; beside the clock, the GUI thread's own processor time in its longest stretch (on a
-// busy machine the clock counts other programs too). The baseline is the same probe on an idle
-// loop. Last, what another client's trivial call waits over the bus while the operator starts
-// the stitcher demo, against the same calls to an idle window.
+// the operator's three demos, then, as the control software drives them, a camera picture's
+// load and save, the analysis start, the stitch start, the saves and the hand-out, each inside
+// a client's call. Each road is started from the event loop and measured until its worker's
+// results are shown and its call answered; beside the clock, the GUI thread's own processor
+// time in its longest stretch (on a busy machine the clock counts other programs too). The
+// baseline is the same probe on an idle loop. Last, what another client's trivial call waits
+// over the bus while the operator starts the stitcher demo, against the same calls to an idle
+// window.
 
 #include "Automation_BusNames.h"
 #include "Automation_Call.h"
@@ -159,6 +160,12 @@ void automationRoads()
     bool failed = false;
     report("automation.camera_load_picture", [&] {
         return stretchOf(window, {}, [&] { asClientCall([&] { failed |= window.Camera_LoadPicture(DemoPicture) != 0; }); });
+    });
+    const QString shot = folder.filePath(QStringLiteral("shot.png"));
+    report("automation.camera_save_picture", [&] {
+        return stretchOf(window, {}, [&] {
+            asClientCall([&] { failed |= window.Camera_SavePicture(shot, QStringLiteral("png"), 100) > 0; });
+        });
     });
     // Alternating settings: every start loads its settings file.
     int plate = 0;

@@ -433,7 +433,8 @@ int COM_Class::Camera_TakePicture()
 
 int COM_Class::Camera_SavePicture(const QString& iPicturePath, const QString& iPictureFormat, int iPictureSizePercent)
 {
-    return forward(&IAutomationOperations::Camera_SavePicture, iPicturePath, iPictureFormat, iPictureSizePercent);
+    return forwardLater(&IAutomationOperations::Camera_SavePicture,
+                        std::make_tuple(iPicturePath, iPictureFormat, iPictureSizePercent), std::tuple<>());
 }
 
 int COM_Class::Camera_LoadPicture(const QString& iPicturePath)

@@ -1,5 +1,6 @@
 #include "CameraOperations.h"
 
+#include "Automation_Call.h"
 #include "Camera.h"
 #include "Camera_Settings.h"
 #include "Camera_Settings_Gui.h"
@@ -94,20 +95,27 @@ Errors::Type_Error CameraOperations::takePicture()
     return 0;
 }
 
-Errors::Type_Error CameraOperations::savePicture(const QString& path, const QString& format, int sizePercent)
+Errors::Type_Error CameraOperations::savePicture(const QString& path, const QString& format, int sizePercent,
+                                                Automation_Call* call)
 {
     if (const Errors::Type_Error code = ExportTarget_Guard::checkPicture(path, format))
         return code;
     Halcon::Hobject picture;
     if (const Errors::Type_Error code = m_camera->GetPicture(picture))
         return code;
-    if (sizePercent != 0 && sizePercent != 100) {
-        Halcon::Hobject scaled;
-        if (PictureScaling::scaleByFactor(picture, sizePercent / 100.0, scaled) != 0)
-            return ErrorGeneral;
-        picture = scaled;
-    }
-    return Halcon_Helper::SaveImageFile(path, picture, format, false, false);
+    const auto write = [picture, path, format, sizePercent]() -> int {
+        Halcon::Hobject written = picture;
+        if (sizePercent != 0 && sizePercent != 100) {
+            if (PictureScaling::scaleByFactor(picture, sizePercent / 100.0, written) != 0)
+                return ErrorGeneral;
+        }
+        return Halcon_Helper::SaveImageFile(path, written, format, false, false);
+    };
+    // Scaling and encoding a camera picture takes a good part of a second: for a client it runs
+    // on another thread.
+    if (!call)
+        return Errors::Type_Error(write());
+    return Errors::Type_Error(call->runElsewhere(write, [](int code) { return code; }));
 }
 
 Errors::Type_Error CameraOperations::loadPicture(const QString& path)

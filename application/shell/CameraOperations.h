@@ -6,6 +6,7 @@
 
 #include <QString>
 
+class Automation_Call;
 class Camera;
 class Camera_Settings_Gui;
 
@@ -46,8 +47,10 @@ public:
     Errors::Type_Error takePicture();
     // 104 for a target that ExportTarget_Guard refuses; 15 without a picture; a size other
     // than 0 and 100 percent scales the picture (3 when that fails or the size is out of
-    // range); else the save's code.
-    Errors::Type_Error savePicture(const QString& path, const QString& format, int sizePercent);
+    // range); else the save's code. With a call the picture is scaled and written on another
+    // thread as part of it (Automation_Call).
+    Errors::Type_Error savePicture(const QString& path, const QString& format, int sizePercent,
+                                   Automation_Call* call = nullptr);
     Errors::Type_Error loadPicture(const QString& path);
 
     // The operator's Camera Connect: closes an open camera, else opens it; the open's code.

@@ -111,7 +111,8 @@ Errors::Type_Error MainWindowGui::Camera_TakePicture()
 Errors::Type_Error MainWindowGui::Camera_SavePicture(QString iPicturePath, QString iPictureFormat,
                                                      int iPictureSizePercent)
 {
-    return m_cameraOperations->savePicture(iPicturePath, iPictureFormat, iPictureSizePercent);
+    return m_cameraOperations->savePicture(iPicturePath, iPictureFormat, iPictureSizePercent,
+                                           Automation_Call::current());
 }
 
 Errors::Type_Error MainWindowGui::Camera_LoadPicture(QString iPicturePath)

@@ -3,6 +3,7 @@
 #include "ErrorCodes.h"
 #include "ui_Camera_LiveView_Gui.h"
 
+#include "Automation_Call.h"
 #include "Camera.h"
 #include "Camera_LiveView_AidArea.h"
 #include "Camera_LiveView_Draw.h"
@@ -664,21 +665,27 @@ Errors::Type_Error Camera_LiveView_Gui::SavePicture(const QString& path, const Q
     const bool scaled = sizePercent != 0 && sizePercent != 100;
     if (scaled && (sizePercent < 1 || sizePercent > MaximumSizePercent))
         return kInvalidValue;
-    return WaitForPictureThen(call, [this, path, format, scaled, sizePercent](Errors::Type_Error error) {
+    return WaitForPictureThen(call, [this, call, path, format, scaled, sizePercent](Errors::Type_Error error) {
         if (error != kNoError)
             return error;
         Halcon::Hobject plain, shown;
         if (!m_view->dumpViewImage(plain, shown))
             return kNoPicture;
-        Halcon::Hobject picture = shown;
-        if (scaled) {
-            const double factor = sizePercent / 100.0;
-            const Halcon::Herror result = Halcon::zoom_image_factor(shown, &picture, factor, factor, "constant");
-            HalconRecordError(result);
-            if (result != Halcon::kSuccess)
-                return kHalconFailed;
-        }
-        return Halcon_Helper::SaveImageFile(path, picture, format, false, false);
+        const auto write = [shown, path, format, scaled, sizePercent]() -> int {
+            Halcon::Hobject picture = shown;
+            if (scaled) {
+                const double factor = sizePercent / 100.0;
+                const Halcon::Herror result = Halcon::zoom_image_factor(shown, &picture, factor, factor, "constant");
+                HalconRecordError(result);
+                if (result != Halcon::kSuccess)
+                    return kHalconFailed;
+            }
+            return Halcon_Helper::SaveImageFile(path, picture, format, false, false);
+        };
+        // Scaling and encoding take a good part of a second: for a client on another thread.
+        if (!call)
+            return Errors::Type_Error(write());
+        return Errors::Type_Error(call->runElsewhere(write, [](int code) { return code; }));
     });
 }
 

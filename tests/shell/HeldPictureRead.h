@@ -2,9 +2,10 @@
 
 // Holds the first read of one picture file where it begins, seen through the log line every
 // read writes, until the test lets it go (or a few seconds have passed): the read then lasts
-// as long as the test wants, on whichever thread it runs. One hold at a time; install() in
-// initTestCase, uninstall() in cleanupTestCase, and end a hold only once nothing can read any
-// more (the window or loader that reads is gone).
+// as long as the test wants, on whichever thread it runs. Given Write, the first write of the
+// file instead. One hold at a time; install() in initTestCase, uninstall() in
+// cleanupTestCase, and end a hold only once nothing can read or write any more (the window or
+// loader that does is gone).
 
 #include <QSemaphore>
 #include <QString>
@@ -16,8 +17,10 @@
 
 class HeldPictureRead {
 public:
-    explicit HeldPictureRead(const QString& file)
+    enum Operation { Read, Write };
+    explicit HeldPictureRead(const QString& file, Operation operation = Read)
         : m_file(file)
+        , m_operation(QLatin1String(operation == Read ? "Halcon_Helper::LoadImageFile(" : "Halcon_Helper::SaveImageFile("))
     {
         current() = this;
     }
@@ -53,7 +56,7 @@ private:
     static void handle(QtMsgType type, const QMessageLogContext& context, const QString& message)
     {
         HeldPictureRead* held = current();
-        if (held && message.contains(QLatin1String("Halcon_Helper::LoadImageFile(")) && message.contains(held->m_file)
+        if (held && message.contains(held->m_operation) && message.contains(held->m_file)
             && !message.contains(QLatin1String("->")) && !held->m_held.exchange(true)) {
             held->m_thread = QThread::currentThread();
             held->m_begun.release();
@@ -64,6 +67,7 @@ private:
     }
 
     QString m_file;
+    QLatin1String m_operation;
     std::atomic<bool> m_held{false};
     std::atomic<QThread*> m_thread{nullptr};
     QSemaphore m_begun;
