@@ -19,6 +19,8 @@
 #include <QtTest>
 
 #include <atomic>
+#include <functional>
+#include <memory>
 
 using StitcherPageFixture::ResultDatabase;
 
@@ -89,6 +91,8 @@ private slots:
     void refusedPicturesLeaveNothing_data();
     void refusedPicturesLeaveNothing();
     void savingTwiceGivesTwoResults();
+    void writerOutlivingItsSaveLeavesNoFile_data();
+    void writerOutlivingItsSaveLeavesNoFile();
     void diskFillingDuringTheSave_data();
     void diskFillingDuringTheSave();
 };
@@ -265,6 +269,38 @@ void tst_StitcherResultSave::savingTwiceGivesTwoResults()
     QCOMPARE(s.count(QStringLiteral("ZelvorinImageStitcher")), 2);
     QCOMPARE(s.count(QStringLiteral("ZelvorinImageStitcherPicture")), 12);
     QCOMPARE(s.pictureFiles().size(), 14);
+}
+
+void tst_StitcherResultSave::writerOutlivingItsSaveLeavesNoFile_data()
+{
+    QTest::addColumn<bool>("asynchron");
+    QTest::newRow("at once") << false;
+    QTest::newRow("queued") << true;
+}
+
+// A save in steps whose owner goes while its pictures are still to be written (a client's call
+// ended at the server's end): the writer still writes, then removes what it wrote; the plan
+// rows stay for the recovery once this process is gone.
+void tst_StitcherResultSave::writerOutlivingItsSaveLeavesNoFile()
+{
+    QFETCH(bool, asynchron);
+    Saving s;
+    StitcherResult result = makeResult();
+    StitcherResultSave::Options options;
+    options.asynchronPictureSave = asynchron;
+    options.saveInputPictures = true;
+    options.saveOutputPicture = true;
+    auto save = std::make_unique<StitcherResultSave>(s.database, &s.saver, s.pictureFolder());
+    QCOMPARE(save->begin(result, 0, options), Errors::Type_Error(0));
+    std::function<Errors::Type_Error()> writer = save->pictureWriter();
+    save.reset();
+    QCOMPARE(s.count(QStringLiteral("ZelvorinPicturePlan")), 7);
+    QCOMPARE(writer(), Errors::Type_Error(0));
+    QVERIFY(s.waitForSaver());
+    QCOMPARE(s.pictureFiles(), QStringList());
+    QCOMPARE(s.count(QStringLiteral("ZelvorinImageStitcher")), 0);
+    QCOMPARE(s.count(QStringLiteral("ZelvorinImageStitcherPicture")), 0);
+    QCOMPARE(s.count(QStringLiteral("ZelvorinPicturePlan")), 7);
 }
 
 void tst_StitcherResultSave::diskFillingDuringTheSave_data()
