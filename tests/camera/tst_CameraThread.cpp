@@ -191,14 +191,16 @@ void tst_CameraThread::slowReceiverSeesTheNewestPicture()
     CameraFixture f;
     QVERIFY(openAndRun(f));
 
-    // A receiver busy for as long as the camera takes to grab five more pictures.
+    // A receiver busy until the camera has handed on five more pictures: the device counts a
+    // grab before the camera thread passes its picture on, so the fifth is surely passed on
+    // only once the sixth is counted.
     QList<int> seen;
     QObject receiver;
     connect(&f.camera, &Camera::signal_picture, &receiver, [&seen](Errors::Type_Error error, const Hobject& picture) {
         if (error != 0 || seen.size() >= 4)
             return;
         seen.append(HalconTestPictures::pixel(picture, 0, 0));
-        const std::int64_t until = Sim::state("uEye", 0).pictures + 5;
+        const std::int64_t until = Sim::state("uEye", 0).pictures + 6;
         const QDeadlineTimer deadline(10000);
         while (Sim::state("uEye", 0).pictures < until && !deadline.hasExpired())
             std::this_thread::yield();
