@@ -576,9 +576,7 @@ Errors::Type_Error ColonyAnalyserGui::ExportRackPicture(int rackID, bool asynchr
                                                  picturePath, pictureFormat);
     };
     // Scaling and writing a large picture takes seconds: for a client it runs on another thread.
-    if (!call)
-        return Errors::Type_Error(write());
-    return Errors::Type_Error(call->runElsewhere(write, [](int code) { return code; }));
+    return Errors::Type_Error(Automation_Call::runForCall(call, write));
 }
 
 Errors::Type_Error ColonyAnalyserGui::ExportColonyResultsCurrentRack(const QString& fileName, const QString& options)

@@ -39,7 +39,7 @@ ResultPictureFiles::~ResultPictureFiles()
         return;
     // The files first: a plan row without its file is harmless, a file without its row is not.
     m_staging.reset();
-    // Ids of another database's plan name rows of other saves.
+    // In another database the same ids are other saves' rows.
     if (m_database && !m_planIds.isEmpty() && isPlannedDatabase())
         m_database->tablePicturePlan()->Delete(m_planIds);
 }

@@ -113,9 +113,7 @@ Errors::Type_Error CameraOperations::savePicture(const QString& path, const QStr
     };
     // Scaling and encoding a camera picture takes a good part of a second: for a client it runs
     // on another thread.
-    if (!call)
-        return Errors::Type_Error(write());
-    return Errors::Type_Error(call->runElsewhere(write, [](int code) { return code; }));
+    return Errors::Type_Error(Automation_Call::runForCall(call, write));
 }
 
 Errors::Type_Error CameraOperations::loadPicture(const QString& path)

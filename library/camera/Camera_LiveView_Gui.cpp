@@ -683,9 +683,7 @@ Errors::Type_Error Camera_LiveView_Gui::SavePicture(const QString& path, const Q
             return Halcon_Helper::SaveImageFile(path, picture, format, false, false);
         };
         // Scaling and encoding take a good part of a second: for a client on another thread.
-        if (!call)
-            return Errors::Type_Error(write());
-        return Errors::Type_Error(call->runElsewhere(write, [](int code) { return code; }));
+        return Errors::Type_Error(Automation_Call::runForCall(call, write));
     });
 }
 

@@ -155,6 +155,13 @@ int Automation_Call::runElsewhere(std::function<int()> work, Next next)
     return Pending;
 }
 
+int Automation_Call::runForCall(Automation_Call* call, std::function<int()> work)
+{
+    if (!call)
+        return work();
+    return call->runElsewhere(std::move(work), [](int code) { return code; });
+}
+
 void Automation_Call::stopWaiting()
 {
     m_waiting = false;

@@ -66,6 +66,9 @@ public:
     int waitUntil(std::function<bool()> done, int timeoutMs, int stepMs, Next next);
     // Runs work on a thread of the calls' own; next gets its code on this thread.
     int runElsewhere(std::function<int()> work, Next next);
+    // Runs work in place without a call, else on a thread of the calls' own as part of it:
+    // its code, or Pending.
+    static int runForCall(Automation_Call* call, std::function<int()> work);
 
     // The owner's object went (released, or its client left the bus): dialogs still to come in
     // its calls are not shown.

@@ -19,6 +19,7 @@ private slots:
     void waitEndsWithItsOwnTimeOutWhateverOthersDo();
     void resumeCountsOnceAndOnlyForItsOwnWait();
     void workElsewhereAnswersOnThisThread();
+    void workForACallRunsElsewhereOnlyWithOne();
     void frameSurroundsEveryLaterPart();
     void endAllCancelsAndDropsTheRest();
     void ownerGoneMarksOnlyThatOwnersCalls();
@@ -198,6 +199,25 @@ void tst_Automation_Call::workElsewhereAnswersOnThisThread()
     QTRY_COMPARE(waiting.finished, 42);
     QVERIFY(workThread && workThread != QThread::currentThread());
     QCOMPARE(restThread, QThread::currentThread());
+}
+
+// In-process callers keep their work in place; a client's goes to the calls' own thread and
+// its code is the call's answer.
+void tst_Automation_Call::workForACallRunsElsewhereOnlyWithOne()
+{
+    QThread* workThread = nullptr;
+    const auto work = [&workThread] {
+        workThread = QThread::currentThread();
+        return 7;
+    };
+    QCOMPARE(Automation_Call::runForCall(nullptr, work), 7);
+    QCOMPARE(workThread, QThread::currentThread());
+
+    workThread = nullptr;
+    WaitingCall waiting;
+    QCOMPARE(Automation_Call::runForCall(waiting.call.get(), work), Automation_Call::Pending);
+    QTRY_COMPARE(waiting.finished, 7);
+    QVERIFY(workThread && workThread != QThread::currentThread());
 }
 
 void tst_Automation_Call::frameSurroundsEveryLaterPart()
