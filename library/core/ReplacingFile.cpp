@@ -1,10 +1,12 @@
 #include "ReplacingFile.h"
 
+#include "LibraryFunctions.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
 
-#include <cstdio>
+#include <unistd.h>
 
 ReplacingFile::ReplacingFile(const QString& target)
     : m_target(target)
@@ -39,9 +41,12 @@ bool ReplacingFile::commit()
         : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
     if (!m_file->setPermissions(permissions))
         return false;
+    // The bytes are on disk before the name changes: a cut power leaves the old file or the new.
+    if (::fsync(m_file->handle()) != 0)
+        return false;
     m_file->close();
     // rename(2) replaces the name in one step, a link by the file and not the link's target.
-    if (std::rename(QFile::encodeName(m_file->fileName()).constData(), QFile::encodeName(m_target).constData()) != 0)
+    if (!renameIntoPlace(m_file->fileName(), m_target))
         return false;
     m_file->setAutoRemove(false);
     m_file.reset();
