@@ -33,7 +33,7 @@ bool Camera_LiveView_AidArea::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
     const bool panelShownOrHidden = (type == QEvent::ShowToParent || type == QEvent::HideToParent)
-        && m_panels.contains(static_cast<QGroupBox*>(watched));
+        && std::any_of(m_panels.cbegin(), m_panels.cend(), [watched](const QGroupBox* panel) { return panel == watched; });
     if ((watched == m_liveView && type == QEvent::Resize) || (watched == widget() && type == QEvent::LayoutRequest)
         || panelShownOrHidden)
         share();
