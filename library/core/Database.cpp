@@ -1,6 +1,7 @@
 #include "Database.h"
 
 #include "Database_SQLite3Check.h"
+#include "Database_SQLite3Watch.h"
 #include "ExportTarget_Guard.h"
 
 #include <QDateTime>
@@ -183,7 +184,10 @@ Errors::Type_Error Database::openSQLite3(QString filePath)
     // A damaged file is refused before anything is written to it: every write would spread
     // the damage, and results read from it cannot be trusted. Only an index that lacks rows
     // of its table is rebuilt, as nothing of the table is lost with it. The check reads the
-    // whole file, so it goes only as deep as the file's history asks.
+    // whole file, so it goes only as deep as the file's history asks; the file is followed from
+    // before the check, so that nothing written meanwhile passes as checked.
+    m_sqlite3Watch = std::make_unique<Database_SQLite3Watch>(*m_connection, filePath,
+                                                             depth == Database_SQLite3Check::None);
     result = checkSQLite3File(depth);
     if (result != NoError) {
         close();
@@ -204,7 +208,7 @@ Errors::Type_Error Database::openSQLite3(QString filePath)
         }
     }
     protectFiles(filePath);
-    m_checkedSQLite3File = filePath;
+    m_sqlite3Watch->checked();
     return NoError;
 }
 
@@ -230,10 +234,12 @@ void Database::close()
     ExportTarget_Guard::release(this);
     if (!m_connection)
         return;
+    // Before the connection goes: its hooks go with the watch.
+    if (m_sqlite3Watch)
+        m_sqlite3Watch->leaving();
     if (m_connection->isOpen())
         m_connection->close();
-    if (!m_checkedSQLite3File.isEmpty())
-        Database_SQLite3Check::leaving(std::exchange(m_checkedSQLite3File, QString()));
+    m_sqlite3Watch.reset();
     setKind(KindNone);
     m_databaseName.clear();
     delete m_connection;

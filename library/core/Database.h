@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include <memory>
+
 class QDateTime;
 class QSqlDatabase;
 class QSqlError;
@@ -14,6 +16,8 @@ class QSqlQuery;
 
 // One named QtSql connection to the results database (MS Access, MS SQL Server or SQLite3)
 // together with the pieces of SQL text that differ between the database kinds.
+class Database_SQLite3Watch;
+
 class Database : public QObject {
     Q_OBJECT
 public:
@@ -130,6 +134,6 @@ private:
     QSqlDatabase* m_connection;
     QString m_connectionName;
     QString m_databaseName;
-    // The SQLite3 file open after its check, to be left sound at close.
-    QString m_checkedSQLite3File;
+    // Follows the open SQLite3 file, to be left sound at close when nothing else wrote it.
+    std::unique_ptr<Database_SQLite3Watch> m_sqlite3Watch;
 };

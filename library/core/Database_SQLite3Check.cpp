@@ -1,18 +1,14 @@
 #include "Database_SQLite3Check.h"
 
-#include <QFile>
+#include "Database_SQLite3Watch.h"
+
 #include <QFileInfo>
 #include <QHash>
-#include <QMutex>
-#include <QMutexLocker>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
-#include <QtEndian>
-
-#include <sys/stat.h>
 
 #include <atomic>
 
@@ -115,57 +111,12 @@ bool rebuild(QSqlDatabase& connection, const QStringList& indexes)
     return false;
 }
 
-// What tells whether a file is as this process left it: the file itself (device, inode), its
-// size and change times (any write, also one outside SQLite, moves the change time), and the
-// change counter SQLite raises at each commit.
-struct FileState {
-    quint64 device = 0;
-    quint64 inode = 0;
-    qint64 size = -1;
-    qint64 modified = 0;
-    qint64 changed = 0;
-    quint32 commits = 0;
-
-    bool sameFile(const FileState& other) const { return device == other.device && inode == other.inode; }
-    bool operator==(const FileState& other) const
-    {
-        return sameFile(other) && size == other.size && modified == other.modified && changed == other.changed
-            && commits == other.commits;
-    }
-};
-
-bool stateOf(const QString& filePath, FileState& state)
-{
-    struct stat info {};
-    if (::stat(QFile::encodeName(filePath).constData(), &info) != 0)
-        return false;
-    state.device = quint64(info.st_dev);
-    state.inode = quint64(info.st_ino);
-    state.size = qint64(info.st_size);
-    state.modified = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    state.changed = qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
-    QFile file(filePath);
-    char header[28];
-    if (!file.open(QIODevice::ReadOnly) || file.read(header, sizeof header) != qint64(sizeof header))
-        return false;
-    state.commits = qFromBigEndian<quint32>(header + 24);
-    return true;
-}
-
-QString keyOf(const QString& filePath)
-{
-    const QString canonical = QFileInfo(filePath).canonicalFilePath();
-    return canonical.isEmpty() ? QFileInfo(filePath).absoluteFilePath() : canonical;
-}
-
 bool cutOffWriteBeside(const QString& filePath)
 {
     return QFileInfo(filePath + QStringLiteral("-journal")).size() > 0
         || QFileInfo(filePath + QStringLiteral("-wal")).size() > 0;
 }
 
-QMutex g_leftLock;
-QHash<QString, FileState> g_left;
 std::atomic<Database_SQLite3Check::Observer> g_observer{nullptr};
 
 } // namespace
@@ -174,31 +125,7 @@ Database_SQLite3Check::Depth Database_SQLite3Check::depthFor(const QString& file
 {
     if (cutOffWriteBeside(filePath))
         return Full;
-    FileState now;
-    if (!stateOf(filePath, now))
-        return Full;
-    FileState left;
-    {
-        QMutexLocker locker(&g_leftLock);
-        const auto found = g_left.constFind(keyOf(filePath));
-        if (found == g_left.cend())
-            return Full;
-        left = found.value();
-    }
-    if (now == left)
-        return None;
-    return now.sameFile(left) && now.commits != left.commits ? Quick : Full;
-}
-
-void Database_SQLite3Check::leaving(const QString& filePath)
-{
-    FileState state;
-    const bool known = stateOf(filePath, state) && !cutOffWriteBeside(filePath);
-    QMutexLocker locker(&g_leftLock);
-    if (known)
-        g_left.insert(keyOf(filePath), state);
-    else
-        g_left.remove(keyOf(filePath));
+    return Database_SQLite3Watch::untouched(filePath) ? None : Full;
 }
 
 bool Database_SQLite3Check::check(QSqlDatabase& connection, Depth depth, QStringList& problems)

@@ -19,6 +19,7 @@
 
 #include <cmath>
 #include <limits>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -113,6 +114,33 @@ QString sqliteOdbcDriver()
     return QString();
 }
 
+// A row of table t whose text no longer matches its index entry: only the full check, which
+// compares indexes with their tables, finds it. In the table's record the text follows the
+// record header (3 bytes, the key column's NULL, text of 10 bytes); in the index it follows
+// another header.
+bool damageIndexedRow(QByteArray& bytes)
+{
+    const QByteArray row("\x03\x00\x21value 1500", 13);
+    const qsizetype at = bytes.indexOf(row);
+    if (at < 0 || bytes.indexOf(row, at + 1) >= 0)
+        return false;
+    bytes[at + 3] = 'V';
+    return true;
+}
+
+// Written the way another program would: in place, through a descriptor of its own.
+bool overwriteInPlace(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite) && file.write(bytes) == bytes.size() && file.resize(bytes.size());
+}
+
+quint64 inodeOf(const QString& path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? quint64(info.st_ino) : 0;
+}
+
 QStringList columnValues(Database& db, const QString& sql)
 {
     QStringList values;
@@ -141,6 +169,12 @@ private slots:
     void openSQLite3DamagedFileRefusedUntouched_data();
     void openSQLite3DamagedFileRefusedUntouched();
     void checkGoesAsDeepAsTheFilesHistory();
+    void writtenBesideOwnCommitsIsRefused_data();
+    void writtenBesideOwnCommitsIsRefused();
+    void damagedIntoTheSameInodeIsRefused_data();
+    void damagedIntoTheSameInodeIsRefused();
+    void ownCommitsKeepTheCheapPath_data();
+    void ownCommitsKeepTheCheapPath();
     void openTwiceClosesFirst();
     void closeWhenClosedCallsNothing();
     void destructorCloses();
@@ -185,6 +219,7 @@ private slots:
 
 private:
     QString makeDatabaseFile(const QString& name = QStringLiteral("results.sqlite"));
+    QString makeIndexedDatabase();
 
     QTemporaryDir* m_dir = nullptr;
     RecordingCallback m_callback;
@@ -373,7 +408,8 @@ void tst_Database::checkGoesAsDeepAsTheFilesHistory()
     // As this process left it, its own commits included: nothing to read.
     QCOMPARE(openAndClose(QStringLiteral("INSERT INTO t VALUES ('marker')")), Check::None);
     QCOMPARE(openAndClose(), Check::None);
-    // Committed by another connection (another process's SQLite): the structure.
+    // Committed by another connection (another process's SQLite): from outside that cannot be
+    // told from a file written anew, so everything is checked.
     {
         QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("tst_Database_other"));
         other.setDatabaseName(path);
@@ -382,8 +418,8 @@ void tst_Database::checkGoesAsDeepAsTheFilesHistory()
         other.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("tst_Database_other"));
-    QCOMPARE(Check::depthFor(path), Check::Quick);
-    QCOMPARE(openAndClose(), Check::Quick);
+    QCOMPARE(Check::depthFor(path), Check::Full);
+    QCOMPARE(openAndClose(), Check::Full);
     QCOMPARE(Check::depthFor(path), Check::None);
     // Written by anything but SQLite: a page changed, the commit counter as it was.
     {
@@ -405,6 +441,136 @@ void tst_Database::checkGoesAsDeepAsTheFilesHistory()
     QVERIFY(QFile::remove(path));
     QVERIFY(writeFile(path, same));
     QCOMPARE(Check::depthFor(path), Check::Full);
+}
+
+QString tst_Database::makeIndexedDatabase()
+{
+    const QString path = makeDatabaseFile();
+    Database db(nullptr, QStringLiteral("tst_Database_fill"));
+    if (db.openSQLite3(path) != 0
+        || db.execCommand(QStringLiteral("CREATE TABLE t(id INTEGER PRIMARY KEY, v TEXT)")) != 0
+        || db.execCommand(QStringLiteral("CREATE INDEX iv ON t(v)")) != 0
+        || db.execCommand(QStringLiteral("CREATE TABLE u(w TEXT)")) != 0
+        || db.execCommand(QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 3000) "
+                                         "INSERT INTO t SELECT x, printf('value %d', x) FROM c"))
+            != 0)
+        return QString();
+    return path;
+}
+
+void tst_Database::writtenBesideOwnCommitsIsRefused_data()
+{
+    // Statements run around the damage another program does to a page while the file is open.
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QStringList>("after");
+    QTest::newRow("after the last commit") << QStringList{"INSERT INTO u VALUES ('a')"} << QStringList{};
+    QTest::newRow("between two commits")
+        << QStringList{"INSERT INTO u VALUES ('a')"} << QStringList{"INSERT INTO u VALUES ('b')"};
+    QTest::newRow("inside a transaction")
+        << QStringList{"BEGIN", "INSERT INTO u VALUES ('a')"} << QStringList{"INSERT INTO u VALUES ('b')", "COMMIT"};
+    QTest::newRow("while only read") << QStringList{"SELECT count(*) FROM t"} << QStringList{"SELECT count(*) FROM u"};
+}
+
+// A page overwritten by another program while this process holds the file is not the file as
+// this process left it, whatever its own commits did around it: the next open checks it fully.
+void tst_Database::writtenBesideOwnCommitsIsRefused()
+{
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, after);
+    const QString path = makeIndexedDatabase();
+    QVERIFY(!path.isEmpty());
+    {
+        Database db(nullptr, QStringLiteral("tst_Database_held"));
+        QCOMPARE(db.openSQLite3(path), Errors::Type_Error(0));
+        for (const QString& statement : before)
+            QCOMPARE(db.execCommand(statement), Errors::Type_Error(0));
+        QByteArray bytes = fileBytes(path);
+        QVERIFY(damageIndexedRow(bytes));
+        QVERIFY(overwriteInPlace(path, bytes));
+        for (const QString& statement : after)
+            QCOMPARE(db.execCommand(statement), Errors::Type_Error(0));
+    }
+    QCOMPARE(Database_SQLite3Check::depthFor(path), Database_SQLite3Check::Full);
+    Database db(&m_callback, QStringLiteral("tst_Database"));
+    QCOMPARE(db.openSQLite3(path), Errors::Type_Error(81));
+    QCOMPARE(m_callback.errorTexts.size(), 1);
+    QVERIFY2(m_callback.errorTexts.first().contains(QStringLiteral("missing from index iv")),
+             qPrintable(m_callback.errorTexts.first()));
+}
+
+void tst_Database::damagedIntoTheSameInodeIsRefused_data()
+{
+    QTest::addColumn<bool>("counterMoved");
+    // As after another program's commit: from the outside the same file, changed by SQLite.
+    QTest::newRow("change counter moved") << true;
+    QTest::newRow("change counter as it was") << false;
+}
+
+// Another damaged database put at the same path between two opens, in the same inode (as a file
+// system may give a new file the number of one just removed): neither the inode nor the change
+// counter tells it from the file this process left, and a check of the structure alone would
+// pass it.
+void tst_Database::damagedIntoTheSameInodeIsRefused()
+{
+    QFETCH(bool, counterMoved);
+    const QString path = makeIndexedDatabase();
+    QVERIFY(!path.isEmpty());
+    QCOMPARE(Database_SQLite3Check::depthFor(path), Database_SQLite3Check::None);
+    const quint64 inode = inodeOf(path);
+
+    QByteArray bytes = fileBytes(path);
+    QVERIFY(damageIndexedRow(bytes));
+    if (counterMoved) {
+        // The change counter and the number it is valid for, as a commit leaves them.
+        const quint32 counter = qFromBigEndian<quint32>(bytes.constData() + 24) + 1;
+        qToBigEndian(counter, bytes.data() + 24);
+        qToBigEndian(counter, bytes.data() + 92);
+    }
+    QVERIFY(overwriteInPlace(path, bytes));
+    QCOMPARE(inodeOf(path), inode);
+
+    QCOMPARE(Database_SQLite3Check::depthFor(path), Database_SQLite3Check::Full);
+    Database db(&m_callback, QStringLiteral("tst_Database"));
+    QCOMPARE(db.openSQLite3(path), Errors::Type_Error(81));
+    QCOMPARE(m_callback.errorTexts.size(), 1);
+    QVERIFY2(m_callback.errorTexts.first().contains(QStringLiteral("missing from index iv")),
+             qPrintable(m_callback.errorTexts.first()));
+}
+
+void tst_Database::ownCommitsKeepTheCheapPath_data()
+{
+    QTest::addColumn<QStringList>("statements");
+    QTest::newRow("one commit") << QStringList{"INSERT INTO u VALUES ('a')"};
+    QTest::newRow("many commits") << QStringList{"INSERT INTO u VALUES ('a')", "INSERT INTO u VALUES ('b')",
+                                                 "UPDATE t SET v = 'changed' WHERE id = 7", "DELETE FROM t WHERE id > 2900"};
+    QTest::newRow("a transaction") << QStringList{"BEGIN", "INSERT INTO u VALUES ('a')", "DELETE FROM t", "COMMIT"};
+    QTest::newRow("a transaction rolled back")
+        << QStringList{"BEGIN", "INSERT INTO u VALUES ('a')", "DELETE FROM t", "ROLLBACK"};
+    QTest::newRow("the schema changed") << QStringList{"CREATE TABLE IF NOT EXISTS w(x)", "DROP INDEX IF EXISTS iv",
+                                                       "CREATE INDEX IF NOT EXISTS iw ON u(w)"};
+    QTest::newRow("only read") << QStringList{"SELECT count(*) FROM t"};
+}
+
+// What this process's own connection wrote since the full check needs no check again: the
+// cheap path holds through every kind of own commit.
+void tst_Database::ownCommitsKeepTheCheapPath()
+{
+    QFETCH(QStringList, statements);
+    using Check = Database_SQLite3Check;
+    const QString path = makeIndexedDatabase();
+    QVERIFY(!path.isEmpty());
+    Check::setObserver(&recordCheck);
+    const auto noObserver = qScopeGuard([] { Check::setObserver(nullptr); });
+    for (int round = 0; round < 2; ++round) {
+        g_checks.clear();
+        Database db(&m_callback, QStringLiteral("tst_Database"));
+        QCOMPARE(db.openSQLite3(path), Errors::Type_Error(0));
+        QCOMPARE(g_checks, QList<Check::Depth>{Check::None});
+        for (const QString& statement : statements)
+            QCOMPARE(db.execCommand(statement), Errors::Type_Error(0));
+    }
+    QCOMPARE(Check::depthFor(path), Check::None);
+    QVERIFY(m_callback.errorTexts.isEmpty());
 }
 
 void tst_Database::openTwiceClosesFirst()
