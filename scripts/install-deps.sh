@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
     cmake g++ make ccache pkg-config lld
-    qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-odbc libgl-dev
+    qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-odbc libsqlite3-dev libgl-dev
     libquazip1-qt6-dev libopencv-dev qt6-image-formats-plugins
     zip unzip
     unixodbc unixodbc-dev tdsodbc libsqliteodbc

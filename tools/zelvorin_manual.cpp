@@ -6,6 +6,7 @@
 //   zelvorin-manual <manual.md> <manual.pdf> <program folder>
 
 #include "ManualScreenshots.h"
+#include "ReplacingFile.h"
 
 #include <QApplication>
 #include <QFile>
@@ -14,7 +15,6 @@
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -105,11 +105,11 @@ void fitPicturesToPage(QTextDocument& document)
 // Written through a temporary file: a failed run leaves no half manual behind.
 bool writePdf(QTextDocument& document, const QString& path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    ReplacingFile file(path);
+    if (!file.open())
         return false;
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&file.file());
         writer.setTitle(QStringLiteral("zelvorin Operator Manual"));
         writer.setCreator(QStringLiteral("zelvorin"));
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));

@@ -3,11 +3,11 @@
 #include "Camera_LiveView_Aids.h"
 #include "LibraryFunctions.h"
 #include "QuendralLibrary.h"
+#include "ReplacingFile.h"
 #include "XML_Settings.h"
 #include "XML_Settings_Element.h"
 
 #include <QDomElement>
-#include <QSaveFile>
 
 #include <cmath>
 #include <initializer_list>
@@ -198,14 +198,7 @@ bool Camera_LiveView_Settings::SaveToFile(const QString& fileName)
 {
     const QString name = getFileNameWithoutSuffix(fileName, fileSuffix());
     const QByteArray bytes = toXmlString(name).toUtf8();
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit())
+    if (!ReplacingFile::write(fileName, bytes))
         return false;
     Name = name;
     return true;

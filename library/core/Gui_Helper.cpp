@@ -3,6 +3,7 @@
 #include "Automation_Call.h"
 #include "Gui_Helper_ScreenKeeper.h"
 #include "QuendralLibrary.h"
+#include "ReplacingFile.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -15,7 +16,6 @@
 #include <QLayout>
 #include <QMainWindow>
 #include <QPalette>
-#include <QSaveFile>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QThread>
@@ -58,16 +58,7 @@ QString nameOf(const QWidget* widget, const QString& name)
 // Replaces the file as a whole, so a failed write never leaves a cut file behind.
 bool writeLayoutFile(const QString& path, const QByteArray& bytes)
 {
-    if (path.isEmpty())
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return !path.isEmpty() && ReplacingFile::write(path, bytes);
 }
 
 bool readLayoutFile(const QString& path, QByteArray* bytes)

@@ -4,6 +4,7 @@
 #include "File_Rename.h"
 #include "Halcon_Helper.h"
 #include "LibraryFunctions.h"
+#include "ReplacingFile.h"
 
 #include <HalconChannelOps.h>
 #include <HalconImageOps.h>
@@ -23,7 +24,6 @@
 #include <cstring>
 #include <vector>
 
-#include <unistd.h>
 #include <zlib.h>
 
 namespace {
@@ -79,7 +79,7 @@ quint32 getU32(const char* raw)
     return qFromLittleEndian<quint32>(raw);
 }
 
-bool writeAll(QFile& file, const char* data, qint64 size)
+bool writeAll(QFileDevice& file, const char* data, qint64 size)
 {
     while (size > 0) {
         const qint64 written = file.write(data, std::min(size, kChunk));
@@ -203,9 +203,11 @@ Errors::Type_Error Halcon_PictureSpool::write(const QString& file, const Halcon:
     if (quint32(formatBytes.size()) > kMaxFormatLength)
         return kCannotSave;
 
-    QFile out(file);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+    // A private name of its own: never one that holds something already.
+    ReplacingFile spool(file);
+    if (QFileInfo::exists(file) || !spool.open())
         return kCannotSave;
+    QFileDevice& out = spool.file();
     const Plane& first = planes.front();
     const qint64 planeBytes = qint64(first.width * first.height * kPixelTypes[size_t(first.typeIndex)].bytes);
     const QByteArray header = headerOf(first, quint32(planes.size()), formatBytes);
@@ -220,10 +222,12 @@ Errors::Type_Error Halcon_PictureSpool::write(const QString& file, const Halcon:
     if (written) {
         QByteArray trailer;
         putU32(trailer, crc);
-        written = writeAll(out, trailer.constData(), trailer.size()) && out.flush() && ::fsync(out.handle()) == 0;
+        written = writeAll(out, trailer.constData(), trailer.size());
     }
-    out.close();
-    if (!written || out.error() != QFileDevice::NoError) {
+    // Synced and named before any row names the picture: the spool is then its one copy.
+    if (!written || !spool.commit()) {
+        spool.discard();
+        // A name given but not synced is no spool either.
         QFile::remove(file);
         return kCannotSave;
     }

@@ -14,9 +14,6 @@
 
 #include <cstdio>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace {
 
 const char c_alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
@@ -198,23 +195,6 @@ Errors::Type_Error getDiskSpaceMB(const QString& path, double& totalMB, double& 
     freeMB = double(storage.bytesFree()) / 1048576.0;
     availableMB = double(storage.bytesAvailable()) / 1048576.0;
     return 0;
-}
-
-bool syncFolder(const QString& folder)
-{
-    const int descriptor = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0)
-        return false;
-    const bool synced = ::fsync(descriptor) == 0;
-    ::close(descriptor);
-    return synced;
-}
-
-bool renameIntoPlace(const QString& from, const QString& to)
-{
-    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
-        return false;
-    return syncFolder(QFileInfo(to).absolutePath());
 }
 
 QString getPositionName(quint16 position, quint16 rows)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Errors.h"
+#include "FilePlacing.h"
 
 #include <QDomDocument>
 #include <QDomElement>
@@ -53,13 +54,6 @@ Errors::Type_Error getDiskSpaceMB(const QString& path, double& totalMB, double& 
 // Also the space this process may fill: the free space less the blocks the file system keeps
 // for root, which an ordinary user's write never gets.
 Errors::Type_Error getDiskSpaceMB(const QString& path, double& totalMB, double& freeMB, double& availableMB);
-
-// Makes the entries of a folder (files created, renamed or removed in it) durable: after a
-// power loss they are as they were at the call. false when the folder cannot be synced.
-bool syncFolder(const QString& folder);
-// Renames from onto to, replacing a file of that name, and syncs to's folder: the name then
-// holds the whole file, also after a kill or a power loss. Both lie on one file system.
-bool renameIntoPlace(const QString& from, const QString& to);
 
 // "B1" for position 9 of a grid with 8 rows per column. Empty when rows is 0, the position is
 // 0 or it lies beyond the 26 letters.

@@ -1,5 +1,7 @@
 #include "XML_Settings.h"
 
+#include "ReplacingFile.h"
+
 #include <QByteArray>
 #include <QDomComment>
 #include <QDomNamedNodeMap>
@@ -8,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QXmlStreamReader>
 
@@ -405,8 +406,8 @@ void XML_Settings::setNameValueText(const QString& text)
 bool XML_Settings::save(const QString& fileName)
 {
     const QString path = filePath(fileName);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+    ReplacingFile file(path);
+    if (!file.open())
         return false;
 
     // The new name goes into the text first and is kept only once the file is in place.
@@ -422,10 +423,9 @@ bool XML_Settings::save(const QString& fileName)
     }
 
     const QByteArray data = toString().toUtf8();
-    const bool written = g_write.load()(file, data) == data.size();
+    const bool written = g_write.load()(file.file(), data) == data.size();
     if (!written || !file.commit()) {
-        if (!written)
-            file.cancelWriting();
+        file.discard();
         if (m_name && hasNameElement)
             setNameValueText(oldNameText);
         return false;

@@ -6,6 +6,7 @@
 #include "ModelMatchingErrors.h"
 #include "ModelMatchingPendingFiles.h"
 #include "ModelMatchingPrefilter.h"
+#include "ReplacingFile.h"
 #include "ModelMatching_Analyse_SearchModel.h"
 #include "PictureUnitConverter.h"
 
@@ -13,7 +14,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <numbers>
 
@@ -217,8 +217,7 @@ Errors::Type_Error ModelMatching_Analyse_CreateModel::WriteModel(const QString& 
             if (existing.isFile() && existing.size() > 0)
                 return ModelMatchingErrors::NoError;
             const QString written = pending.replacement(path);
-            QSaveFile file(written);
-            if (written.isEmpty() || !file.open(QIODevice::WriteOnly) || !file.commit())
+            if (written.isEmpty() || !ReplacingFile::write(written, QByteArray()))
                 return ModelMatchingErrors::CannotSaveModel;
             return ModelMatchingErrors::NoError;
         }

@@ -5,12 +5,12 @@
 #include "Automation_Registration.h"
 #include "Automation_Server.h"
 #include "QAxFactory.h"
+#include "ReplacingFile.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cstdio>
 #include <memory>
@@ -89,14 +89,8 @@ int changeRegistration(const QAxFactory& factory, bool registering)
 
 int dumpInterface(const QAxFactory& factory, const QString& fileName, const QString& version)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        printError(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
-        return 1;
-    }
-    file.write(Automation_InterfaceDescription::document(factory, version));
-    if (!file.commit()) {
-        printError(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+    if (!ReplacingFile::write(fileName, Automation_InterfaceDescription::document(factory, version))) {
+        printError(QStringLiteral("%1: cannot be written").arg(fileName));
         return 1;
     }
     return 0;

@@ -1,9 +1,10 @@
 #include "Automation_Registration.h"
 
+#include "ReplacingFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace {
@@ -101,17 +102,11 @@ bool Automation_Registration::write(const QString& serviceName, const QString& p
         error = QStringLiteral("Cannot create the folder of %1").arg(path);
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        error = file.errorString();
-        return false;
-    }
     const QString text = QStringLiteral("# Automation server registration, written by \"-regserver\".\n")
         + QLatin1String(kGroup) + QLatin1Char('\n') + QStringLiteral("Name=") + serviceName + QLatin1Char('\n')
         + QStringLiteral("Exec=") + commandLine(programPath, arguments) + QLatin1Char('\n');
-    file.write(text.toUtf8());
-    if (!file.commit()) {
-        error = file.errorString();
+    if (!ReplacingFile::write(path, text.toUtf8())) {
+        error = QStringLiteral("Cannot write %1").arg(path);
         return false;
     }
     return true;

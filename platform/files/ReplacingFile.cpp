@@ -1,6 +1,6 @@
 #include "ReplacingFile.h"
 
-#include "LibraryFunctions.h"
+#include "FilePlacing.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +14,12 @@ ReplacingFile::ReplacingFile(const QString& target)
 }
 
 ReplacingFile::~ReplacingFile() = default;
+
+bool ReplacingFile::write(const QString& target, const QByteArray& bytes)
+{
+    ReplacingFile file(target);
+    return file.open() && file.file().write(bytes) == bytes.size() && file.commit();
+}
 
 bool ReplacingFile::open()
 {
@@ -35,6 +41,7 @@ bool ReplacingFile::commit()
 {
     if (!m_file || !m_file->flush())
         return false;
+    noteFilePlacingStep(m_target, FilePlacingStep::Write);
     const QFileInfo existing(m_target);
     const QFile::Permissions permissions = existing.isFile() && !existing.isSymLink()
         ? existing.permissions()
@@ -44,8 +51,8 @@ bool ReplacingFile::commit()
     // The bytes are on disk before the name changes: a cut power leaves the old file or the new.
     if (::fsync(m_file->handle()) != 0)
         return false;
+    noteFilePlacingStep(m_target, FilePlacingStep::SyncFile);
     m_file->close();
-    // rename(2) replaces the name in one step, a link by the file and not the link's target.
     if (!renameIntoPlace(m_file->fileName(), m_target))
         return false;
     m_file->setAutoRemove(false);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <memory>
@@ -7,17 +8,21 @@
 class QFileDevice;
 class QTemporaryFile;
 
-// A file written under a private name beside its target and renamed over the target only once
-// it is complete: a reader sees the old file or the new one, a failed write leaves the old
-// one, and a symbolic link at the target is itself replaced, never written through (it may
-// point at anything, the database too; QSaveFile writes through it). Going without commit
-// removes what was written.
+// The one way this program replaces a file. Written under a private name beside its target,
+// synced, and renamed over the target only once it is complete, then the folder synced: a
+// reader, a kill or a power cut finds the old file or the whole new one, a failed write leaves
+// the old one, and a symbolic link at the target is itself replaced, never written through (it
+// may point at anything, the database too; QSaveFile writes through it and syncs no folder).
+// Going without commit removes what was written.
 class ReplacingFile {
 public:
     explicit ReplacingFile(const QString& target);
     ~ReplacingFile();
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+    // The whole file at once; false (and the target untouched) when it cannot be placed.
+    static bool write(const QString& target, const QByteArray& bytes);
 
     QString target() const { return m_target; }
     // Makes the private file, open for reading and writing; false when it cannot be made.

@@ -6,11 +6,11 @@
 #include "HalconSystem_p.h"
 #include "HobjectElements_p.h"
 #include "RegionBounds_p.h"
+#include "ReplacingFile.h"
 
 #include <opencv2/core.hpp>
 
 #include <QFile>
-#include <QSaveFile>
 #include <QSysInfo>
 
 #include <algorithm>
@@ -146,14 +146,9 @@ std::string knowledgeText(const Table &table)
 
 Herror writeKnowledgeFile(const std::string &fileName, const Table &table)
 {
-    // QSaveFile renames only after a complete write, so a failure keeps the old file.
-    QSaveFile file(fileNameOf(fileName));
-    if (!file.open(QIODevice::WriteOnly))
-        return kErrFileWrite;
+    // A failure keeps the old file.
     const std::string text = knowledgeText(table);
-    if (file.write(text.data(), qint64(text.size())) != qint64(text.size()))
-        return kErrFileWrite;
-    return file.commit() ? kSuccess : kErrFileWrite;
+    return ReplacingFile::write(fileNameOf(fileName), QByteArray::fromStdString(text)) ? kSuccess : kErrFileWrite;
 }
 
 // Parses a whole file; nothing is taken over unless all of it is sound.

@@ -3,17 +3,16 @@
 #include "HalconGuard_p.h"
 #include "HobjectElements_p.h"
 #include "PictureHeader_p.h"
+#include "ReplacingFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
 #include <opencv2/imgcodecs.hpp>
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <cstdio>
 #include <sstream>
 
 namespace Halcon {
@@ -127,28 +126,6 @@ std::string withFormatExtension(const std::string &name, const WriteFormat &form
     const bool hasExtension = std::any_of(format.extensions.begin(), format.extensions.end(),
                                           [&](const std::string &ext) { return endsWithNoCase(name, ext); });
     return hasExtension ? name : name + format.extensions.front();
-}
-
-// Written to a private file beside path and renamed over it: the old picture stays until the
-// new one is complete, and a symbolic link at path is replaced, not written through (it may
-// point at anything). A new picture gets the usual permissions rather than the private ones.
-bool replaceFile(const QString &path, const std::vector<uchar> &bytes)
-{
-    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
-    if (!file.open())
-        return false;
-    const QFileInfo existing(path);
-    const QFile::Permissions permissions = existing.isFile() && !existing.isSymLink()
-        ? existing.permissions()
-        : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
-    if (file.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size())) != qint64(bytes.size())
-        || !file.flush() || !file.setPermissions(permissions))
-        return false;
-    file.close();
-    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
-        return false;
-    file.setAutoRemove(false);
-    return true;
 }
 
 // Picture bytes of a file, or the failure: missing or unreadable files are kErrFileOpen.
@@ -294,7 +271,10 @@ Herror write_image(const Hobject &image, const HTuple &format, const HTuple &fil
         if (!cv::imencode(f.extensions.front(), picture, encoded, f.params) || encoded.empty())
             return kErrFileWrite;
 
-        if (!replaceFile(QFile::decodeName(QByteArray::fromStdString(name)), encoded))
+        // The old picture stays until the new one is whole and synced.
+        if (!ReplacingFile::write(QFile::decodeName(QByteArray::fromStdString(name)),
+                                  QByteArray::fromRawData(reinterpret_cast<const char *>(encoded.data()),
+                                                         qsizetype(encoded.size()))))
             return kErrFileWrite;
         return kSuccess;
     });

@@ -1,8 +1,9 @@
 #include "ShapeModelFile_p.h"
 
+#include "ReplacingFile.h"
+
 #include <QDataStream>
 #include <QFile>
-#include <QSaveFile>
 
 #include <cmath>
 #include <cstring>
@@ -169,15 +170,7 @@ Herror ShapeModelFile::write(const QString &path, const ModelSnapshot &model)
 {
     if (path.isEmpty())
         return kErrFileWrite;
-    const QByteArray bytes = encode(model);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return kErrFileWrite;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return kErrFileWrite;
-    }
-    return file.commit() ? kSuccess : kErrFileWrite;
+    return ReplacingFile::write(path, encode(model)) ? kSuccess : kErrFileWrite;
 }
 
 Herror ShapeModelFile::read(const QString &path, ModelSnapshot *model)
