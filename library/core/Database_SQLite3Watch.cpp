@@ -109,9 +109,15 @@ int watchesLocked()
 void noteEventLocked(int watch, quint32 mask)
 {
     constexpr quint32 gone = IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED | IN_UNMOUNT;
-    for (const std::shared_ptr<Record>& record : std::as_const(g_records)) {
+    for (auto it = g_records.begin(); it != g_records.end();) {
+        const std::shared_ptr<Record>& record = it.value();
         if ((mask & IN_Q_OVERFLOW) != 0 || (record->watch == watch && (record->committing == 0 || (mask & gone) != 0)))
             record->foreign = true;
+        // The kernel dropped the watch (the file is gone): nothing is known of that name any more.
+        if (record->watch == watch && (mask & IN_IGNORED) != 0)
+            it = g_records.erase(it);
+        else
+            ++it;
     }
 }
 

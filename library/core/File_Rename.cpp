@@ -1,5 +1,7 @@
 #include "File_Rename.h"
 
+#include "FilePlacing.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -23,5 +25,6 @@ File_Rename::Result File_Rename::withoutReplacing(const QString& from, const QSt
             return errno == EEXIST ? NameTaken : Failed;
         ::unlink(source.constData());
     }
+    noteFilePlacingStep(to, FilePlacingStep::Rename);
     return Renamed;
 }

@@ -343,7 +343,8 @@ Errors::Type_Error Halcon_PictureSpool::placeEncoded(const QString& encodedFile,
     if (placed != File_Rename::Renamed)
         return kCannotSave;
     // Whatever the sync says, the name is given: a kill no longer takes it away.
-    syncFolder(QFileInfo(pictureFile).absolutePath());
+    if (syncFolder(QFileInfo(pictureFile).absolutePath()))
+        noteFilePlacingStep(pictureFile, FilePlacingStep::SyncFolder);
     return kNoError;
 }
 

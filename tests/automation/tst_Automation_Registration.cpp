@@ -1,4 +1,5 @@
 #include "Automation_Registration.h"
+#include "FilePlacingRecorder.h"
 
 #include <QDir>
 #include <QFile>
@@ -74,8 +75,11 @@ void tst_Automation_Registration::writtenRegistrationIsCurrent()
     QCOMPARE(Automation_Registration::state(m_service, program), Automation_Registration::Missing);
 
     QString error;
+    FilePlacingRecorder placing;
     QVERIFY2(Automation_Registration::write(m_service, program, {QStringLiteral("-activex")}, error),
              qPrintable(error));
+    const QString fault = placing.faultPlacing(Automation_Registration::activationFilePath(m_service));
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
     QCOMPARE(Automation_Registration::activationFilePath(m_service),
              m_dir->filePath(QStringLiteral("data/dbus-1/services/zelvorin.COM_Class.service")));
     QCOMPARE(Automation_Registration::state(m_service, program), Automation_Registration::Current);

@@ -2,6 +2,7 @@
 // from texts written by hand, and what it refuses without changing.
 
 #include "Camera_LiveView_Settings.h"
+#include "FilePlacingRecorder.h"
 #include "LiveViewTestSupport.h"
 #include "XML_Settings.h"
 
@@ -175,7 +176,12 @@ void tst_Camera_LiveView_Settings::savedFileReadsBack()
     read.CameraFocus.GradientValue.Threshold = 1.5;
     const QString other = folder.filePath("settings/other.cameraliveviewsettings.xml");
     QVERIFY(read.SaveToFile(other));
-    QVERIFY(read.SaveToFile(other));
+    {
+        FilePlacingRecorder placing;
+        QVERIFY(read.SaveToFile(other));
+        const QString fault = placing.faultPlacing(other);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    }
     QFile file(other);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(file.readAll());

@@ -4,6 +4,7 @@
 #include "ColonyAnalyserGuiFixture.h"
 #include "ColonyResultExport.h"
 #include "Errors.h"
+#include "FilePlacingRecorder.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -117,7 +118,13 @@ void tst_ColonyAnalyserGuiExport::heldResult()
     Page p;
     reportRack(*p.page);
     const QString path = p.dir.filePath(QStringLiteral("Colony Positions.csv"));
-    QCOMPARE(p.page->ExportColonyResultsCurrentRack(path, QString()), Errors::Type_Error(0));
+    {
+        // Synced before it takes the name, and the folder after, through the one writer.
+        FilePlacingRecorder placing;
+        QCOMPARE(p.page->ExportColonyResultsCurrentRack(path, QString()), Errors::Type_Error(0));
+        const QString fault = placing.faultPlacing(path);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    }
     const QStringList lines = readLines(path);
     QCOMPARE(lines.size(), 5);
     QCOMPARE(lines.at(0).split(QLatin1Char(';')).size(), 22);

@@ -1,3 +1,4 @@
+#include "FilePlacingRecorder.h"
 #include "HalconAop.h"
 #include "HalconAop_p.h"
 #include "HalconErrors.h"
@@ -275,8 +276,13 @@ void tst_HalconAop::knowledgeRoundTrip()
     QCOMPARE(read_aop_knowledge(file.toStdString(), HTuple(), HTuple(), &attributes, &operators), kSuccess);
     QCOMPARE(operators.S(), std::string(kProbe));
     QCOMPARE(info(kProbe).known, Hlong(1));
-    // Written again, the file is the same.
-    QCOMPARE(write_aop_knowledge(file.toStdString(), HTuple(), HTuple()), kSuccess);
+    // Written again, the file is the same, and reaches its name synced.
+    {
+        FilePlacingRecorder placing;
+        QCOMPARE(write_aop_knowledge(file.toStdString(), HTuple(), HTuple()), kSuccess);
+        const QString fault = placing.faultPlacing(file);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    }
     QCOMPARE(readAll(file), written);
     // "truncate" makes the table the file's content.
     QCOMPARE(read_aop_knowledge(emptyFile.toStdString(), "mode", "truncate", &attributes, &operators), kSuccess);

@@ -1,5 +1,6 @@
 #include <Halcon.h>
 #include <ShapeMatchPictures.h>
+#include <FilePlacingRecorder.h>
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -536,7 +537,12 @@ void tst_HalconShapeModel::fileRoundTrip()
     const HTuple model = crossModel("ignore_global_polarity");
     QCOMPARE(set_shape_model_origin(model, 3.5, -2.0), kSuccess);
     QCOMPARE(set_shape_model_param(model, "timeout", 5000), kSuccess);
-    QCOMPARE(write_shape_model(model, path.c_str()), kSuccess);
+    {
+        FilePlacingRecorder placing;
+        QCOMPARE(write_shape_model(model, path.c_str()), kSuccess);
+        const QString fault = placing.faultPlacing(QString::fromStdString(path));
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    }
     HTuple copy;
     QCOMPARE(read_shape_model(path.c_str(), &copy), kSuccess);
     QVERIFY(copy.L() != model.L());
