@@ -25,6 +25,6 @@ File_Rename::Result File_Rename::withoutReplacing(const QString& from, const QSt
             return errno == EEXIST ? NameTaken : Failed;
         ::unlink(source.constData());
     }
-    noteFilePlacingStep(to, FilePlacingStep::Rename);
+    noteFilePlacingStep(to, FilePlacingStep::Rename, from);
     return Renamed;
 }

@@ -23,7 +23,7 @@ void setFilePlacingObserver(FilePlacingObserver observer)
     g_observer = std::move(observer);
 }
 
-void noteFilePlacingStep(const QString& target, FilePlacingStep step)
+void noteFilePlacingStep(const QString& target, FilePlacingStep step, const QString& from)
 {
     FilePlacingObserver observer;
     {
@@ -31,7 +31,7 @@ void noteFilePlacingStep(const QString& target, FilePlacingStep step)
         observer = g_observer;
     }
     if (observer)
-        observer(target, step);
+        observer(target, step, from);
 }
 
 bool syncFolder(const QString& folder)
@@ -48,7 +48,7 @@ bool renameIntoPlace(const QString& from, const QString& to)
 {
     if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
         return false;
-    noteFilePlacingStep(to, FilePlacingStep::Rename);
+    noteFilePlacingStep(to, FilePlacingStep::Rename, from);
     if (!syncFolder(QFileInfo(to).absolutePath()))
         return false;
     noteFilePlacingStep(to, FilePlacingStep::SyncFolder);

@@ -9,12 +9,12 @@
 // the folder synced.
 enum class FilePlacingStep { Write, SyncFile, Rename, SyncFolder };
 
-// Seam for tests: told each step, with the name the file takes, from whichever thread takes
-// it. An empty observer: nobody is told.
-using FilePlacingObserver = std::function<void(const QString& target, FilePlacingStep step)>;
+// Seam for tests: told each step, with the name the file takes (and for a rename the name it
+// had), from whichever thread takes it. An empty observer: nobody is told.
+using FilePlacingObserver = std::function<void(const QString& target, FilePlacingStep step, const QString& from)>;
 void setFilePlacingObserver(FilePlacingObserver observer);
 // Tells the observer, if any.
-void noteFilePlacingStep(const QString& target, FilePlacingStep step);
+void noteFilePlacingStep(const QString& target, FilePlacingStep step, const QString& from = QString());
 
 // Makes the entries of a folder (files created, renamed or removed in it) durable: after a
 // power loss they are as they were at the call. false when the folder cannot be synced.

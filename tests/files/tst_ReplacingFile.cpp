@@ -56,7 +56,8 @@ void tst_ReplacingFile::init()
     m_dir = new QTemporaryDir;
     QVERIFY(m_dir->isValid());
     m_steps.clear();
-    setFilePlacingObserver([this](const QString& target, FilePlacingStep step) { m_steps.append({target, step}); });
+    setFilePlacingObserver(
+        [this](const QString& target, FilePlacingStep step, const QString&) { m_steps.append({target, step}); });
 }
 
 void tst_ReplacingFile::cleanup()
