@@ -220,6 +220,7 @@ private slots:
 private:
     QString makeDatabaseFile(const QString& name = QStringLiteral("results.sqlite"));
     QString makeIndexedDatabase();
+    void refusedAtNextOpen(const QString& path);
 
     QTemporaryDir* m_dir = nullptr;
     RecordingCallback m_callback;
@@ -458,6 +459,17 @@ QString tst_Database::makeIndexedDatabase()
     return path;
 }
 
+// The next open checks everything and finds the row that no longer matches its index.
+void tst_Database::refusedAtNextOpen(const QString& path)
+{
+    QCOMPARE(Database_SQLite3Check::depthFor(path), Database_SQLite3Check::Full);
+    Database db(&m_callback, QStringLiteral("tst_Database"));
+    QCOMPARE(db.openSQLite3(path), Errors::Type_Error(81));
+    QCOMPARE(m_callback.errorTexts.size(), 1);
+    QVERIFY2(m_callback.errorTexts.first().contains(QStringLiteral("missing from index iv")),
+             qPrintable(m_callback.errorTexts.first()));
+}
+
 void tst_Database::writtenBesideOwnCommitsIsRefused_data()
 {
     // Statements run around the damage another program does to a page while the file is open.
@@ -490,12 +502,7 @@ void tst_Database::writtenBesideOwnCommitsIsRefused()
         for (const QString& statement : after)
             QCOMPARE(db.execCommand(statement), Errors::Type_Error(0));
     }
-    QCOMPARE(Database_SQLite3Check::depthFor(path), Database_SQLite3Check::Full);
-    Database db(&m_callback, QStringLiteral("tst_Database"));
-    QCOMPARE(db.openSQLite3(path), Errors::Type_Error(81));
-    QCOMPARE(m_callback.errorTexts.size(), 1);
-    QVERIFY2(m_callback.errorTexts.first().contains(QStringLiteral("missing from index iv")),
-             qPrintable(m_callback.errorTexts.first()));
+    refusedAtNextOpen(path);
 }
 
 void tst_Database::damagedIntoTheSameInodeIsRefused_data()
@@ -529,12 +536,7 @@ void tst_Database::damagedIntoTheSameInodeIsRefused()
     QVERIFY(overwriteInPlace(path, bytes));
     QCOMPARE(inodeOf(path), inode);
 
-    QCOMPARE(Database_SQLite3Check::depthFor(path), Database_SQLite3Check::Full);
-    Database db(&m_callback, QStringLiteral("tst_Database"));
-    QCOMPARE(db.openSQLite3(path), Errors::Type_Error(81));
-    QCOMPARE(m_callback.errorTexts.size(), 1);
-    QVERIFY2(m_callback.errorTexts.first().contains(QStringLiteral("missing from index iv")),
-             qPrintable(m_callback.errorTexts.first()));
+    refusedAtNextOpen(path);
 }
 
 void tst_Database::ownCommitsKeepTheCheapPath_data()

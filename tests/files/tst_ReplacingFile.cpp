@@ -1,3 +1,4 @@
+#include "FileContents.h"
 #include "FilePlacing.h"
 #include "ReplacingFile.h"
 
@@ -12,17 +13,8 @@
 
 namespace {
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writePlain(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
+using FileContents::readAll;
+using FileContents::writeAll;
 
 QStringList entries(const QString& folder)
 {
@@ -84,7 +76,7 @@ void tst_ReplacingFile::stepsInOrder()
     QFETCH(bool, existing);
     const QString target = m_dir->filePath(QStringLiteral("a.txt"));
     if (existing)
-        QVERIFY(writePlain(target, "old"));
+        QVERIFY(writeAll(target, "old"));
     if (whole) {
         QVERIFY(ReplacingFile::write(target, "new bytes"));
     } else {
@@ -99,7 +91,7 @@ void tst_ReplacingFile::stepsInOrder()
     const QList<QPair<QString, S>> expected{
         {target, S::Write}, {target, S::SyncFile}, {target, S::Rename}, {target, S::SyncFolder}};
     QCOMPARE(m_steps, expected);
-    QCOMPARE(fileBytes(target), QByteArray("new bytes"));
+    QCOMPARE(readAll(target), QByteArray("new bytes"));
     QCOMPARE(entries(m_dir->path()), QStringList{QStringLiteral("a.txt")});
 }
 
@@ -118,7 +110,7 @@ void tst_ReplacingFile::permissions()
     QFETCH(int, after);
     const QString target = m_dir->filePath(QStringLiteral("p.txt"));
     if (before >= 0) {
-        QVERIFY(writePlain(target, "old"));
+        QVERIFY(writeAll(target, "old"));
         QCOMPARE(::chmod(QFile::encodeName(target).constData(), mode_t(before)), 0);
     }
     QVERIFY(ReplacingFile::write(target, "new"));
@@ -133,12 +125,12 @@ void tst_ReplacingFile::linkIsReplacedNotWrittenThrough()
 {
     const QString pointedAt = m_dir->filePath(QStringLiteral("data.db3"));
     const QString target = m_dir->filePath(QStringLiteral("link.txt"));
-    QVERIFY(writePlain(pointedAt, "data"));
+    QVERIFY(writeAll(pointedAt, "data"));
     QVERIFY(QFile::link(pointedAt, target));
     QVERIFY(ReplacingFile::write(target, "text"));
-    QCOMPARE(fileBytes(pointedAt), QByteArray("data"));
+    QCOMPARE(readAll(pointedAt), QByteArray("data"));
     QVERIFY(!QFileInfo(target).isSymLink());
-    QCOMPARE(fileBytes(target), QByteArray("text"));
+    QCOMPARE(readAll(target), QByteArray("text"));
 }
 
 void tst_ReplacingFile::goneWithoutCommitKeepsTheOldFile_data()
@@ -152,7 +144,7 @@ void tst_ReplacingFile::goneWithoutCommitKeepsTheOldFile()
 {
     QFETCH(bool, discard);
     const QString target = m_dir->filePath(QStringLiteral("keep.txt"));
-    QVERIFY(writePlain(target, "old"));
+    QVERIFY(writeAll(target, "old"));
     {
         ReplacingFile file(target);
         QVERIFY(file.open());
@@ -162,7 +154,7 @@ void tst_ReplacingFile::goneWithoutCommitKeepsTheOldFile()
             QVERIFY(!file.isOpen());
         }
     }
-    QCOMPARE(fileBytes(target), QByteArray("old"));
+    QCOMPARE(readAll(target), QByteArray("old"));
     QCOMPARE(entries(m_dir->path()), QStringList{QStringLiteral("keep.txt")});
     QVERIFY(m_steps.isEmpty());
 }
